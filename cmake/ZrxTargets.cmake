@@ -1,0 +1,33 @@
+# Helpers that keep every folder's CMakeLists.txt a few lines long.
+
+set(ZRX_WARNINGS -Wall -Wextra)
+
+# zrx_library(<name> [DEPS <targets...>] [PRIVATE_DEPS <targets...>])
+# One static library from every .cpp in the calling folder. The repository
+# root is on the include path, so headers are included as "platform/runtime/X.h".
+function(zrx_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${name} STATIC ${sources} ${headers})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${ZRX_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+endfunction()
+
+# zrx_test(<name> SOURCES <files...> LIBS <targets...>)
+# A GoogleTest program; each test case becomes its own CTest test, run
+# with the offscreen Qt platform and a private registry/data area.
+function(zrx_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${ZRX_WARNINGS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} zrx_testsupport GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZRX_FIXTURES=${PROJECT_SOURCE_DIR}/tests/fixtures"
+      TIMEOUT 300)
+endfunction()

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the program need.
+# Safe to run again: apt-get skips what is already installed.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev libqt6printsupport6 qt6-qpa-plugins
+  libssl-dev libxml2-dev libxmlsec1-dev xmlsec1
+  libcurl4-openssl-dev nlohmann-json3-dev libsqlite3-dev
+  softhsm2 libp11-kit-dev libgcrypt20-dev
+  libjpeg62-turbo-dev libpng-dev zlib1g-dev
+  libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-dejavu-core fonts-liberation2 openssl
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
