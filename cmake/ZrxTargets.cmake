@@ -8,11 +8,29 @@ set(ZRX_WARNINGS -Wall -Wextra)
 function(zrx_library name)
   cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  if(NOT sources)
+    # A folder whose code has not been written yet still gives a target,
+    # so that the folders above it can name it.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+    return()
+  endif()
   file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_library(${name} STATIC ${sources} ${headers})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${ZRX_WARNINGS})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+endfunction()
+
+# The library target of a source folder: platform/runtime -> zrx_runtime,
+# html/text -> zrx_html_text, jCmp -> zrx_jcmp.
+function(zrx_folder_target dir out)
+  string(REGEX REPLACE "^platform/" "" t "${dir}")
+  string(REPLACE "/" "_" t "${t}")
+  string(TOLOWER "zrx_${t}" t)
+  set(${out} ${t} PARENT_SCOPE)
 endfunction()
 
 # zrx_test(<name> SOURCES <files...> LIBS <targets...>)
