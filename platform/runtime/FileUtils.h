@@ -1,0 +1,64 @@
+#pragma once
+// Files, folders and the program's own name and folder.
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/runtime/TCString.h"
+
+// Paths ('/' separators).
+TCString makePathName(const char* folder, const char* name);
+TCString extractFileName(const char* path);
+TCString extractFilePath(const char* path);  // folder without the final '/'
+TCString getExt(const char* path);           // ".ext" or ""
+// ext with or without its dot; empty removes the extension.
+TCString changeFileExt(const char* path, const char* ext);
+TCString changeFileName(const char* path, const char* newName);
+
+bool fileExists(const char* path);  // a file (not a folder)
+bool dirExists(const char* path);
+int64_t fileSize(const char* path);  // -1 when absent
+// Creates the folder with its parents: 0, or a negative error number.
+int makeDirectory(const char* path);
+// 0 when the folder exists or (create != 0) was made; negative otherwise.
+int checkDir(const char* path, int create = 1, int flags = 0);
+int removeFile(const char* path);
+
+// Handles: openFile answers a handle >= 0 or a negative error number.
+constexpr int FO_READ = 0;          // read
+constexpr int FO_WRITE = 1;         // write, create when missing, keep content
+constexpr int FO_READWRITE = 2;     // read and write, create when missing
+constexpr int FO_APPEND = 3;        // append, create when missing
+constexpr int FO_TEMP_CREATE = 99;  // new file for writing, removed when closed
+constexpr int FO_CREATE = 251;      // create or truncate for writing
+int openFile(const char* path, int mode);
+int64_t writeFile(int handle, const void* data, size_t len);  // bytes or negative
+int64_t readFile(int handle, void* data, size_t len);
+int closeFile(int handle);
+// Whole files: 0 or a negative error; writeBuff replaces atomically.
+int writeBuff(const char* path, const void* data, size_t len);
+int readBuff(const char* path, std::string& out);
+// Feeds the file to the callback in pieces; negative on failure, else 0 (or
+// the callback's first non-zero answer, which stops the feed).
+using TEnumFileDataFunc = int (*)(void* context, const void* data, size_t len);
+int enumFileData(const char* path, TEnumFileDataFunc fn, void* context);
+// Copies a file: into a folder keeping its name / to a path. 0 or negative.
+int copyFileTo(const char* file, const char* folder);
+int copyFile(const char* from, const char* to, bool failIfExists = false);
+
+// The program: folder of the executable, its file name (with extension, if
+// any), APPL (the name before its last '.'), and the full path.
+TCString getModulePath();
+TCString getMainPathName();
+TCString getModuleFileName();
+TCString getModuleFullName();
+TCString getApplName();
+// Tests set the program's name and folder (null: the real ones).
+void setModuleFileName(const char* name);
+void setModulePath(const char* folder);
+
+// Folders of the platform: ALLUSERSPROFILE / PUBLIC when set, else
+// $XDG_DATA_HOME (default ~/.local/share); USERPROFILE, else $HOME.
+TCString getCommonDataDir();
+TCString getPublicDir();
+TCString getUserProfileDir();
+TCString getConfigDir();  // $XDG_CONFIG_HOME, default ~/.config
