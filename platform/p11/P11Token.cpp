@@ -89,10 +89,9 @@ KResult TCP11Token::closeSession() {
     if (!hasSession()) return 0;
     CK_FUNCTION_LIST* f = fn();
     KResult rc = 0;
-    if (f) {
-        if (loggedIn_) f->C_Logout(session_);
-        rc = p11Result(f->C_CloseSession(session_));
-    }
+    // No C_Logout: the login belongs to the whole application and would end
+    // other sessions' login too; closing the last session logs out.
+    if (f) rc = p11Result(f->C_CloseSession(session_));
     session_ = CK_INVALID_HANDLE;
     loggedIn_ = false;
     return rc;
