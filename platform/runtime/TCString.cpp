@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
 #include <algorithm>
 
 namespace zrx_utf8 {
@@ -601,3 +602,5 @@ TCString wc2ch(const char16_t* text, int len) {
     }
     return TCString::fromUtf16(std::u16string_view(text, static_cast<size_t>(len)));
 }
+
+std::ostream& operator<<(std::ostream& os, const TCString& s) { return os << '"' << s.str() << '"'; }

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -158,6 +159,9 @@ private:
     std::string s_;
     uintptr_t obj_ = 0;
 };
+
+// Printing (tests, diagnostics).
+std::ostream& operator<<(std::ostream& os, const TCString& s);
 
 // A TCString built from a format.
 class TCFString : public TCString {

@@ -199,27 +199,39 @@ int TCRefStringList::findKey(const char* key) const {
     return -1;
 }
 
+namespace {
+// The value of a "name=value" item: trimmed, and a quoted value unquoted
+// with its inside kept as it is.
+TCString itemValue(const TCString& line) {
+    TCString v = line.value();
+    if (v.length() >= 2 && ((v.at(0) == '"' && v.at(v.length() - 1) == '"') ||
+                            (v.at(0) == '\'' && v.at(v.length() - 1) == '\'')))
+        v = v.sub(1, v.length() - 2);
+    return v;
+}
+}  // namespace
+
 TCString TCRefStringList::getString(const char* key, const char* def) const {
     const int i = findKey(key);
-    return i < 0 ? TCString(def) : items_[static_cast<size_t>(i)]->value();
+    return i < 0 ? TCString(def) : itemValue(*items_[static_cast<size_t>(i)]);
 }
 
 int32_t TCRefStringList::getInt(const char* key, int32_t def) const {
     const int i = findKey(key);
     if (i < 0) return def;
-    return items_[static_cast<size_t>(i)]->value().asInt(0, def);
+    return itemValue(*items_[static_cast<size_t>(i)]).asInt(0, def);
 }
 
 uint32_t TCRefStringList::getUInt(const char* key, uint32_t def) const {
     const int i = findKey(key);
     if (i < 0) return def;
-    return items_[static_cast<size_t>(i)]->value().asUInt(0, def);
+    return itemValue(*items_[static_cast<size_t>(i)]).asUInt(0, def);
 }
 
 bool TCRefStringList::getBool(const char* key, bool def) const {
     const int i = findKey(key);
     if (i < 0) return def;
-    const TCString v = items_[static_cast<size_t>(i)]->value();
+    const TCString v = itemValue(*items_[static_cast<size_t>(i)]);
     for (const char* t : {"1", "true", "yes", "on", "да", "так"})
         if (v.compareIC(t) == 0) return true;
     for (const char* f : {"0", "false", "no", "off", "нет", "ні"})
@@ -258,7 +270,8 @@ bool sectionHeader(const TCString& line, TCString& name) {
 bool TCSIniFile::loadSection(const char* section, TCRefStringList& out) const {
     out.clear();
     if (!section) section = "";
-    bool in = false, found = false;
+    // The empty name is the part before the first section header.
+    bool in = *section == 0, found = in;
     TCString sec;
     for (const auto& p : items_) {
         if (sectionHeader(*p, sec)) {
@@ -271,12 +284,11 @@ bool TCSIniFile::loadSection(const char* section, TCRefStringList& out) const {
         line.trim();
         if (line.isEmpty() || line.at(0) == ';' || line.at(0) == '#') continue;
         if (line.pos('=') <= 0) continue;  // no '=' or no name: malformed
-        TCString key = line.name(), val = line.value();
+        const TCString key = line.name();
         if (key.isEmpty()) continue;
-        if (val.length() >= 2 && ((val.at(0) == '"' && val.at(val.length() - 1) == '"') ||
-                                  (val.at(0) == '\'' && val.at(val.length() - 1) == '\'')))
-            val = val.sub(1, val.length() - 2);
-        out.add(TCString::format("%s=%s", key.c_str(), val.c_str()));
+        // Quotes stay: the list's readers unquote (a quoted value may keep
+        // its inner blanks).
+        out.add(TCString::format("%s=%s", key.c_str(), line.value().c_str()));
     }
     return found;
 }

@@ -109,7 +109,8 @@ private:
     size_t lowerBound(const char* text) const;
 };
 
-// "name=value" items read by name (without regard to case).
+// "name=value" items read by name (without regard to case); values are
+// trimmed, and quoted values unquoted.
 class TCRefStringList : public TCStringList {
 public:
     // Index of the item whose name is key, -1 when absent.
@@ -128,9 +129,10 @@ public:
     TCSIniFile() = default;
     explicit TCSIniFile(const char* path) { loadFromFile(path); }
 
-    // The "key=value" lines of the section (name without regard to case;
-    // comments, blank and malformed lines skipped, values trimmed and
-    // unquoted). The list is cleared first. False when the section is missing.
+    // The "key=value" lines of the section (name without regard to case; the
+    // empty name is the part before the first header; comments, blank and
+    // malformed lines skipped, names and values trimmed; the list's getters
+    // unquote). The list is cleared first. False when the section is missing.
     bool loadSection(const char* section, TCRefStringList& out) const;
     static bool loadSection(const char* file, const char* section, TCRefStringList& out);
     // Names of all sections in file order.
