@@ -1,0 +1,66 @@
+#pragma once
+// Key containers on PKCS#11 tokens ("$:" + token name, media type 36).
+//
+// What a token holds for one container:
+//  - per key a key pair generated on the token: the private key private,
+//    sensitive and not extractable, the public key public; both with
+//    CKA_ID = the key identifier and CKA_LABEL "ZrX509";
+//  - per certificate of the content an X.509 certificate object (public,
+//    CKA_ID = the identifier of its public key, CKA_LABEL "ZrX509");
+//  - a private data object (application "ZrX509", label "ZrX509 content")
+//    with the serialised content: metadata, key records (public keys and
+//    token references, never private keys), requests and certificates;
+//  - a public data object (label "ZrX509 container") with the container
+//    name, so that a used token is seen without login.
+// The content object is written before the old one is removed, each copy
+// carrying a generation number; loading takes the newest copy, so an
+// interrupted save leaves the old content or the new one.
+//
+// The device password is the token's user PIN. Signing keys are OpenSSL
+// keys whose signing operation runs C_Sign on the token (EC and RSA).
+#include <memory>
+#include <string>
+
+#include "platform/core/KeyStorage.h"
+#include "platform/p11/P11Storage.h"
+
+namespace zrx {
+
+inline constexpr char kTokenPrefix = '$';
+inline constexpr uint32_t kTokenMediaType = 36;
+
+class TCTokenKeyStorage : public TCKeyStorage {
+public:
+    explicit TCTokenKeyStorage(std::string location);
+
+    bool isFile() const override { return false; }
+    uint32_t mediaType() const override { return kTokenMediaType; }
+    const std::string& location() const override { return location_; }
+    bool exists() const override;
+    KResult load(const char* password, container::ContainerImage& out) override;
+    KResult save(const char* password, const container::ContainerImage& in) override;
+    KResult generateKey(const crypto::KeyAlgorithm& alg, const char* password, container::KeyRecord& rec) override;
+    crypto::PkeyPtr signingKey(const container::KeyRecord& rec, const char* password) override;
+    KResult findKeys(const char* password, uint32_t purposeMask, std::string* storageName) override;
+    KResult clean(const char* password, uint32_t purposeMask) override;
+    KResult removeKey(const container::KeyRecord& rec, const char* password) override;
+    KResult changeDevicePassword(const char* oldPassword, const char* newPassword) override;
+
+    const std::string& tokenName() const { return tokenName_; }
+    // The message text of the last token failure (never holds a PIN).
+    const std::string& message() const { return message_; }
+
+private:
+    // Opens a session on the token, logged in as user when a PIN is given.
+    KResult open(TCP11Token& token, const char* pin, bool readWrite) const;
+    std::string location_;
+    std::string tokenName_;
+    mutable std::string message_;
+};
+
+// The backend for "$:" locations.
+std::unique_ptr<TCKeyStorage> makeTokenKeyStorage(const std::string& location);
+// Registers the backend (idempotent).
+void registerTokenKeyStorage();
+
+}  // namespace zrx
