@@ -1,0 +1,91 @@
+#include "platform/framework/Dialogs.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QLabel>
+
+#include <algorithm>
+
+#include "platform/framework/ExtCtrls.h"
+#include "platform/framework/QtBridge.h"
+#include "platform/framework/StdCtrls.h"
+
+namespace {
+struct BtnInfo { const char* name; const char* caption; TModalResult result; };
+const BtnInfo kButtons[] = {
+    {"Yes", "&Yes", mrYes}, {"No", "&No", mrNo}, {"OK", "OK", mrOk}, {"Cancel", "Cancel", mrCancel},
+    {"Abort", "&Abort", mrAbort}, {"Retry", "&Retry", mrRetry}, {"Ignore", "&Ignore", mrIgnore},
+    {"All", "&All", mrAll}, {"NoToAll", "N&o to All", mrNoToAll}, {"YesToAll", "Yes to &All", mrYesToAll},
+    {"Help", "&Help", mrNone}, {"Close", "&Close", mrClose}};
+const char* kCaptions[] = {"Warning", "Error", "Information", "Confirm", ""};
+}  // namespace
+
+TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons) {
+    EnsureApplication();
+    auto* f = new TForm(Application);
+    f->SetBorderStyle(bsDialog);
+    f->SetPosition(poScreenCenter);
+    f->SetCaption(Application->Title().empty() || DlgType != mtCustom ? kCaptions[DlgType] : Application->Title());
+    auto* msg = new TLabel(f);
+    msg->SetName("Message");
+    msg->SetParent(f);
+    QFontMetrics fm(QApplication::font());
+    QRect tr = fm.boundingRect(QRect(0, 0, 400, 10000), Qt::TextWordWrap, toQ(Msg));
+    msg->SetWordWrap(true);
+    msg->SetAutoSize(false);
+    msg->SetBounds(16, 16, std::max(tr.width() + 4, 120), tr.height() + 4);
+    msg->SetCaption(Msg);
+    // '&' is a text character in messages, not an accelerator.
+    if (auto* l = static_cast<QLabel*>(msg->Handle())) l->setText(toQ(Msg));
+    std::vector<TButton*> btns;
+    if (!Buttons) Buttons = mbSet(mbOK);
+    for (int i = 0; i < 12; ++i) {
+        if (!(Buttons & (1u << i))) continue;
+        auto* b = new TButton(f);
+        b->SetName(kButtons[i].name);
+        b->SetParent(f);
+        b->SetCaption(kButtons[i].caption);
+        b->SetModalResult(kButtons[i].result);
+        btns.push_back(b);
+    }
+    // Default: the first of Yes/OK; cancel: Cancel, else No, else the only button.
+    for (TButton* b : btns)
+        if (b->ModalResult() == mrYes || b->ModalResult() == mrOk) { b->SetDefault(true); break; }
+    for (TModalResult want : {mrCancel, mrNo, mrClose})
+        if (auto it = std::find_if(btns.begin(), btns.end(), [&](TButton* b) { return b->ModalResult() == want; });
+            it != btns.end()) {
+            (*it)->SetCancel(true);
+            break;
+        }
+    if (btns.size() == 1) btns[0]->SetCancel(true);
+    int bw = 75, gap = 8, total = int(btns.size()) * bw + (int(btns.size()) - 1) * gap;
+    int w = std::max(msg->Width() + 32, total + 32);
+    int top = msg->Top() + msg->Height() + 16;
+    int x = (w - total) / 2;
+    for (TButton* b : btns) {
+        b->SetBounds(x, top, bw, 25);
+        x += bw + gap;
+    }
+    f->SetClientWidth(w);
+    f->SetClientHeight(top + 25 + 12);
+    f->AfterConstruction();
+    for (TButton* b : btns)
+        if (b->Default()) f->SetActiveControl(b);
+    return f;
+}
+
+int MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int) {
+    TCustomForm* f = CreateMessageDialog(Msg, DlgType, Buttons);
+    int r = mrCancel;
+    try {
+        r = f->ShowModal();
+    } catch (...) {
+        f->Free();
+        throw;
+    }
+    f->Free();
+    return r;
+}
+
+void ShowMessage(const String& Msg) { MessageDlg(Msg, mtCustom, mbSet(mbOK)); }

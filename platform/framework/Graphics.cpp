@@ -1,0 +1,196 @@
+#include "platform/framework/Graphics.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QScreen>
+
+#include "platform/framework/QtBridge.h"
+
+namespace {
+
+struct NamedColor { TColor c; const char* name; };
+const NamedColor kNames[] = {
+    {clBlack, "clBlack"}, {clMaroon, "clMaroon"}, {clGreen, "clGreen"}, {clOlive, "clOlive"},
+    {clNavy, "clNavy"}, {clPurple, "clPurple"}, {clTeal, "clTeal"}, {clGray, "clGray"},
+    {clSilver, "clSilver"}, {clRed, "clRed"}, {clLime, "clLime"}, {clYellow, "clYellow"},
+    {clBlue, "clBlue"}, {clFuchsia, "clFuchsia"}, {clAqua, "clAqua"}, {clWhite, "clWhite"},
+    {clMoneyGreen, "clMoneyGreen"}, {clSkyBlue, "clSkyBlue"}, {clCream, "clCream"}, {clMedGray, "clMedGray"},
+    {clNone, "clNone"}, {clDefault, "clDefault"},
+    {clScrollBar, "clScrollBar"}, {clBackground, "clBackground"}, {clActiveCaption, "clActiveCaption"},
+    {clInactiveCaption, "clInactiveCaption"}, {clMenu, "clMenu"}, {clWindow, "clWindow"},
+    {clWindowFrame, "clWindowFrame"}, {clMenuText, "clMenuText"}, {clWindowText, "clWindowText"},
+    {clCaptionText, "clCaptionText"}, {clActiveBorder, "clActiveBorder"}, {clInactiveBorder, "clInactiveBorder"},
+    {clAppWorkSpace, "clAppWorkSpace"}, {clHighlight, "clHighlight"}, {clHighlightText, "clHighlightText"},
+    {clBtnFace, "clBtnFace"}, {clBtnShadow, "clBtnShadow"}, {clGrayText, "clGrayText"},
+    {clBtnText, "clBtnText"}, {clInactiveCaptionText, "clInactiveCaptionText"},
+    {clBtnHighlight, "clBtnHighlight"}, {cl3DDkShadow, "cl3DDkShadow"}, {cl3DLight, "cl3DLight"},
+    {clInfoText, "clInfoText"}, {clInfoBk, "clInfoBk"}, {clHotLight, "clHotLight"},
+    {clGradientActiveCaption, "clGradientActiveCaption"}, {clGradientInactiveCaption, "clGradientInactiveCaption"},
+    {clMenuHighlight, "clMenuHighlight"}, {clMenuBar, "clMenuBar"},
+};
+
+// Classic Windows values, used when no application palette exists yet and for
+// indexes the palette has no role for.
+uint32_t classicSystemRGB(int idx) {
+    static const uint32_t rgb[31] = {
+        0xC8C8C8, 0x000000, 0x99B4D1, 0xBFCDDB, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000, 0x000000,
+        0x000000, 0xB4B4B4, 0xF4F7FC, 0xABABAB, 0x3399FF, 0xFFFFFF, 0xF0F0F0, 0xA0A0A0, 0x6D6D6D,
+        0x000000, 0x434E54, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000, 0xFFFFE1, 0xB5B5B5, 0x0066CC,
+        0xB9D1EA, 0xD7E4F2, 0x3399FF, 0xF0F0F0};
+    uint32_t v = (idx >= 0 && idx < 31) ? rgb[idx] : 0;
+    // Table is 0xRRGGBB; TColor is 0xBBGGRR.
+    return ((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF);
+}
+
+bool paletteRole(int idx, QPalette::ColorGroup& g, QPalette::ColorRole& r) {
+    g = QPalette::Active;
+    switch (idx) {
+    case 4: case 15: case 30: r = QPalette::Button; return true;    // menu, button face, menu bar
+    case 5: r = QPalette::Base; return true;
+    case 7: case 8: r = QPalette::Text; return true;
+    case 18: r = QPalette::ButtonText; return true;
+    case 13: case 29: r = QPalette::Highlight; return true;
+    case 14: r = QPalette::HighlightedText; return true;
+    case 16: r = QPalette::Mid; return true;
+    case 17: g = QPalette::Disabled; r = QPalette::Text; return true;
+    case 20: r = QPalette::Light; return true;
+    case 21: r = QPalette::Shadow; return true;
+    case 22: r = QPalette::Midlight; return true;
+    case 23: r = QPalette::ToolTipText; return true;
+    case 24: r = QPalette::ToolTipBase; return true;
+    case 26: r = QPalette::Link; return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+int32_t ColorToRGB(TColor c) {
+    if (uint32_t(c) & 0xFF000000u) {
+        if ((uint32_t(c) & 0xFF000000u) == 0xFF000000u) {
+            int idx = int(c & 0xFF);
+            QPalette::ColorGroup g;
+            QPalette::ColorRole r;
+            if (qApp && paletteRole(idx, g, r)) return fromQColor(QGuiApplication::palette().color(g, r));
+            return TColor(classicSystemRGB(idx));
+        }
+        if (c == clNone) return clWhite;
+        if (c == clDefault) return ColorToRGB(clWindow);
+        return c & 0xFFFFFF;
+    }
+    return c;
+}
+
+QColor toQColor(TColor c) {
+    int32_t v = ColorToRGB(c);
+    return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+}
+TColor fromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+
+String ColorToString(TColor c) {
+    for (auto& n : kNames)
+        if (n.c == c) return n.name;
+    char buf[16];
+    snprintf(buf, sizeof buf, "$%08X", uint32_t(c));
+    return buf;
+}
+
+TColor StringToColor(const String& s) {
+    String t = Trim(s);
+    for (auto& n : kNames)
+        if (SameText(t, n.name)) return n.c;
+    if (!t.empty()) {
+        char* e = nullptr;
+        long long v = (t[0] == '$') ? strtoll(t.c_str() + 1, &e, 16) : strtoll(t.c_str(), &e, 0);
+        if (e && !*e && t != "$") return TColor(uint32_t(v));
+    }
+    throw EConvertError("'" + s + "' is not a valid colour");
+}
+
+// ---- TFont
+
+const TEnumInfo FontStyleInfo{"TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"}};
+static const TEnumInfo FontPitchInfo{"TFontPitch", {"fpDefault", "fpVariable", "fpFixed"}};
+
+IMPLEMENT_CLASS(TFont, TPersistent) {
+    r.Integer("Charset", &TFont::Charset, &TFont::SetCharset);
+    r.Integer("Color", &TFont::Color, &TFont::SetColor);
+    r.Integer("Height", &TFont::Height, &TFont::SetHeight);
+    r.Str("Name", &TFont::Name, &TFont::SetName);
+    r.Enum("Pitch", FontPitchInfo, &TFont::Pitch, &TFont::SetPitch);
+    r.Integer("Size", &TFont::Size, &TFont::SetSize);
+    r.Set("Style", FontStyleInfo, &TFont::Style, &TFont::SetStyle);
+}
+
+TFont::TFont() {
+    if (qApp) {
+        QFont f = QApplication::font();
+        FName = fromQ(f.family());
+        FSize = f.pointSize() > 0 ? f.pointSize() : 9;
+    } else {
+        FName = "DejaVu Sans";
+        FSize = 9;
+    }
+}
+void TFont::Changed() {
+    FDefault = false;
+    fire(OnChange, this);
+}
+void TFont::SetName(const String& v) { if (v != FName) { FName = v; Changed(); } }
+void TFont::SetSize(int v) {
+    if (v < 0) { SetHeight(v); return; }
+    if (v != FSize && v > 0) { FSize = v; Changed(); }
+}
+static int screenDpi() {
+    if (qApp)
+        if (QScreen* s = QGuiApplication::primaryScreen()) return int(s->logicalDotsPerInchY() + 0.5);
+    return 96;
+}
+int TFont::Height() const { return -(FSize * screenDpi() + 36) / 72; }
+void TFont::SetHeight(int v) {
+    int px = v < 0 ? -v : v;
+    int size = (px * 72 + screenDpi() / 2) / screenDpi();
+    if (size < 1) size = 1;
+    if (size != FSize) { FSize = size; Changed(); }
+}
+void TFont::SetColor(TColor v) { if (v != FColor) { FColor = v; Changed(); } }
+void TFont::SetStyle(TFontStyles v) { if (v != FStyle) { FStyle = v; Changed(); } }
+void TFont::SetPitch(TFontPitch v) { if (v != FPitch) { FPitch = v; Changed(); } }
+void TFont::Assign(TPersistent* Source) {
+    if (auto* f = dynamic_cast<TFont*>(Source)) {
+        FName = f->FName;
+        FSize = f->FSize;
+        FColor = f->FColor;
+        FStyle = f->FStyle;
+        FPitch = f->FPitch;
+        FCharset = f->FCharset;
+        Changed();
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+QFont toQFont(const TFont& f) {
+    QFont q(toQ(f.Name()));
+    q.setPointSize(f.Size() > 0 ? f.Size() : 9);
+    q.setBold(f.Style() & fsSet(fsBold));
+    q.setItalic(f.Style() & fsSet(fsItalic));
+    q.setUnderline(f.Style() & fsSet(fsUnderline));
+    q.setStrikeOut(f.Style() & fsSet(fsStrikeOut));
+    if (f.Pitch() == fpFixed) q.setFixedPitch(true);
+    return q;
+}
+
+void fromQFont(TFont& f, const QFont& q) {
+    f.SetName(fromQ(q.family()));
+    if (q.pointSize() > 0) f.SetSize(q.pointSize());
+    TFontStyles s = 0;
+    if (q.bold()) s |= fsSet(fsBold);
+    if (q.italic()) s |= fsSet(fsItalic);
+    if (q.underline()) s |= fsSet(fsUnderline);
+    if (q.strikeOut()) s |= fsSet(fsStrikeOut);
+    f.SetStyle(s);
+}

@@ -1,0 +1,81 @@
+// Colours and fonts.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/framework/Classes.h"
+
+// 0x00BBGGRR; system colours are 0xFF0000nn (the Windows colour index).
+using TColor = int32_t;
+
+constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, clOlive = 0x008080,
+                 clNavy = 0x800000, clPurple = 0x800080, clTeal = 0x808000, clGray = 0x808080,
+                 clSilver = 0xC0C0C0, clRed = 0x0000FF, clLime = 0x00FF00, clYellow = 0x00FFFF,
+                 clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00, clWhite = 0xFFFFFF,
+                 clMoneyGreen = 0xC0DCC0, clSkyBlue = 0xF0CAA6, clCream = 0xF0FBFF, clMedGray = 0xA4A0A0,
+                 clLtGray = 0xC0C0C0, clDkGray = 0x808080;
+constexpr TColor clNone = 0x1FFFFFFF, clDefault = 0x20000000;
+
+constexpr TColor clSystemColor = TColor(0xFF000000u);
+constexpr TColor clScrollBar = clSystemColor | 0, clBackground = clSystemColor | 1,
+                 clActiveCaption = clSystemColor | 2, clInactiveCaption = clSystemColor | 3,
+                 clMenu = clSystemColor | 4, clWindow = clSystemColor | 5, clWindowFrame = clSystemColor | 6,
+                 clMenuText = clSystemColor | 7, clWindowText = clSystemColor | 8,
+                 clCaptionText = clSystemColor | 9, clActiveBorder = clSystemColor | 10,
+                 clInactiveBorder = clSystemColor | 11, clAppWorkSpace = clSystemColor | 12,
+                 clHighlight = clSystemColor | 13, clHighlightText = clSystemColor | 14,
+                 clBtnFace = clSystemColor | 15, clBtnShadow = clSystemColor | 16,
+                 clGrayText = clSystemColor | 17, clBtnText = clSystemColor | 18,
+                 clInactiveCaptionText = clSystemColor | 19, clBtnHighlight = clSystemColor | 20,
+                 cl3DDkShadow = clSystemColor | 21, cl3DLight = clSystemColor | 22,
+                 clInfoText = clSystemColor | 23, clInfoBk = clSystemColor | 24,
+                 clHotLight = clSystemColor | 26, clGradientActiveCaption = clSystemColor | 27,
+                 clGradientInactiveCaption = clSystemColor | 28, clMenuHighlight = clSystemColor | 29,
+                 clMenuBar = clSystemColor | 30;
+
+// Plain RGB of any colour (system colours through the application palette).
+int32_t ColorToRGB(TColor c);
+constexpr TColor RGB(int r, int g, int b) { return TColor((r & 255) | ((g & 255) << 8) | ((b & 255) << 16)); }
+// "clRed", "clBtnFace", or "$00BBGGRR" for other values; parsing accepts both and decimal.
+String ColorToString(TColor c);
+TColor StringToColor(const String& s);  // throws EConvertError
+
+enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+using TFontStyles = uint32_t;
+constexpr TFontStyles fsSet(TFontStyle s) { return 1u << s; }
+extern const TEnumInfo FontStyleInfo;
+
+enum TFontPitch { fpDefault, fpVariable, fpFixed };
+
+class TFont : public TPersistent {
+    DECLARE_CLASS(TFont)
+    TFont();
+    String Name() const { return FName; }
+    void SetName(const String& v);
+    int Size() const { return FSize; }
+    void SetSize(int v);
+    // Height in pixels (negative: character height, as in the framework).
+    int Height() const;
+    void SetHeight(int v);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor v);
+    TFontStyles Style() const { return FStyle; }
+    void SetStyle(TFontStyles v);
+    TFontPitch Pitch() const { return FPitch; }
+    void SetPitch(TFontPitch v);
+    int Charset() const { return FCharset; }
+    void SetCharset(int v) { FCharset = v; }
+    void Assign(TPersistent* Source) override;
+    bool IsDefault() const { return FDefault; }
+    TNotifyEvent OnChange;
+
+private:
+    void Changed();
+    String FName;
+    int FSize = 8;
+    TColor FColor = clWindowText;
+    TFontStyles FStyle = 0;
+    TFontPitch FPitch = fpDefault;
+    int FCharset = 1;
+    bool FDefault = true;
+};

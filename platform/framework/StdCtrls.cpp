@@ -1,0 +1,531 @@
+#include "platform/framework/StdCtrls.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "platform/framework/Forms.h"
+#include "platform/framework/QtBridge.h"
+#include "platform/framework/QtInternals.h"
+
+const TEnumInfo TextLayoutInfo{"TTextLayout", {"tlTop", "tlCenter", "tlBottom"}};
+const TEnumInfo EditCharCaseInfo{"TEditCharCase", {"ecNormal", "ecUpperCase", "ecLowerCase"}};
+const TEnumInfo CheckBoxStateInfo{"TCheckBoxState", {"cbUnchecked", "cbChecked", "cbGrayed"}};
+const TEnumInfo ComboBoxStyleInfo{"TComboBoxStyle", {"csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed", "csOwnerDrawVariable"}};
+
+int Utf8Length(const String& s) {
+    int n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+// Runs a Qt signal's handler like any other event of the framework.
+template <class F> static auto guarded(TObject* sender, F f) {
+    return [sender, f](auto&&...) { dispatchGuarded(sender, f); };
+}
+
+// ---- TLabel
+
+IMPLEMENT_CLASS(TLabel, TControl) {
+    r.Enum("Alignment", AlignmentInfo, &TLabel::Alignment, &TLabel::SetAlignment);
+    r.Boolean("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize);
+    r.Str("Caption", &TLabel::GetText, &TLabel::SetText);
+    r.Object<TWinControl>("FocusControl", &TLabel::FocusControl, &TLabel::SetFocusControl);
+    r.Enum("Layout", TextLayoutInfo, &TLabel::Layout, &TLabel::SetLayout);
+    r.Boolean("Transparent", &TLabel::Transparent, &TLabel::SetTransparent);
+    r.Boolean("WordWrap", &TLabel::WordWrap, &TLabel::SetWordWrap);
+}
+
+TLabel::TLabel(TComponent* AOwner) : TControl(AOwner) {
+    auto* l = new QLabel;
+    l->setTextFormat(Qt::PlainText);  // text from outside is never rich text
+    l->setFocusPolicy(Qt::NoFocus);
+    FWidth = 65;
+    FHeight = 13;
+    SetWidget(l);
+    ApplyAlignment();
+}
+
+void TLabel::ApplyText() {
+    if (auto* l = static_cast<QLabel*>(Handle())) {
+        // '&' marks the accelerator; "&&" is a literal '&'.
+        QString t = toQ(FText);
+        QString shown;
+        for (qsizetype i = 0; i < t.size(); ++i) {
+            if (t[i] == '&' && i + 1 < t.size()) {
+                ++i;
+                shown += t[i];
+                continue;
+            }
+            shown += t[i];
+        }
+        l->setText(shown);
+    }
+    Fit();
+}
+
+void TLabel::Fit() {
+    auto* l = static_cast<QLabel*>(Handle());
+    if (!l || !FAutoSize) return;
+    QFontMetrics fm(l->font());
+    if (FWordWrap) {
+        QRect r = fm.boundingRect(QRect(0, 0, std::max(FWidth, 1), 100000), Qt::TextWordWrap, l->text());
+        SetBounds(FLeft, FTop, FWidth, std::max(r.height(), fm.height()));
+    } else {
+        QSize sz = fm.size(0, l->text());
+        SetBounds(FLeft, FTop, std::max(sz.width(), 1), std::max(sz.height(), fm.height()));
+    }
+}
+
+void TLabel::SetAutoSize(bool v) {
+    FAutoSize = v;
+    Fit();
+}
+void TLabel::SetWordWrap(bool v) {
+    FWordWrap = v;
+    if (auto* l = static_cast<QLabel*>(Handle())) l->setWordWrap(v);
+    Fit();
+}
+void TLabel::SetAlignment(TAlignment v) {
+    FAlignment = v;
+    ApplyAlignment();
+}
+void TLabel::SetLayout(TTextLayout v) {
+    FLayout = v;
+    ApplyAlignment();
+}
+void TLabel::ApplyAlignment() {
+    auto* l = static_cast<QLabel*>(Handle());
+    if (!l) return;
+    Qt::Alignment a = FAlignment == taCenter ? Qt::AlignHCenter : FAlignment == taRightJustify ? Qt::AlignRight : Qt::AlignLeft;
+    a |= FLayout == tlCenter ? Qt::AlignVCenter : FLayout == tlBottom ? Qt::AlignBottom : Qt::AlignTop;
+    l->setAlignment(a);
+}
+void TLabel::SetFocusControl(TWinControl* c) {
+    if (FFocusControl) FFocusControl->RemoveFreeNotification(this);
+    FFocusControl = c;
+    if (c) c->FreeNotification(this);
+    if (auto* l = static_cast<QLabel*>(Handle())) l->setBuddy(c ? c->Handle() : nullptr);
+}
+void TLabel::Notification(TComponent* AComponent, TOperation Operation) {
+    TControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FFocusControl) FFocusControl = nullptr;
+}
+
+// ---- TButton
+
+IMPLEMENT_CLASS(TButton, TWinControl) {
+    r.Object<TBasicAction>("Action", &TButton::Action, &TButton::SetAction);
+    r.Boolean("Cancel", &TButton::Cancel, &TButton::SetCancel);
+    r.Str("Caption", &TButton::GetText, &TButton::SetText);
+    r.Boolean("Default", &TButton::Default, &TButton::SetDefault);
+    r.Integer("ModalResult", &TButton::ModalResult, &TButton::SetModalResult);
+}
+
+TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
+    auto* b = new QPushButton;
+    b->setAutoDefault(false);
+    FClickOnRelease = false;
+    FWidth = 75;
+    FHeight = 25;
+    SetWidget(b);
+    SetTabStop(true);
+    QObject::connect(b, &QPushButton::clicked, b, guarded(this, [this] { Click(); }));
+}
+
+void TButton::Click() {
+    if (FModalResult != mrNone)
+        if (TCustomForm* f = ParentForm()) f->SetModalResult(FModalResult);
+    TWinControl::Click();
+}
+
+void TButton::SetDefault(bool v) {
+    FDefault = v;
+    if (auto* b = static_cast<QPushButton*>(Handle())) b->setDefault(v);
+}
+
+void TButton::ApplyText() {
+    if (auto* b = static_cast<QPushButton*>(Handle())) b->setText(toQ(FText));
+}
+
+// ---- TEdit
+
+IMPLEMENT_CLASS(TEdit, TWinControl) {
+    r.Boolean("AutoSelect", &TEdit::AutoSelect, &TEdit::SetAutoSelect);
+    r.Enum("CharCase", EditCharCaseInfo, &TEdit::CharCase, &TEdit::SetCharCase);
+    r.Integer("MaxLength", &TEdit::MaxLength, &TEdit::SetMaxLength);
+    r.Char("PasswordChar", &TEdit::PasswordChar, &TEdit::SetPasswordChar);
+    r.Boolean("ReadOnly", &TEdit::ReadOnly, &TEdit::SetReadOnly);
+    r.Str("Text", &TEdit::GetText, &TEdit::SetText);
+}
+
+TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
+    auto* e = new QLineEdit;
+    FWidth = 121;
+    FHeight = 21;
+    SetWidget(e);
+    SetTabStop(true);
+    SetColor(clWindow);
+    QObject::connect(e, &QLineEdit::textChanged, e, guarded(this, [this] {
+        if (FSetting) return;
+        if (FCharCase != ecNormal) {
+            auto* le = static_cast<QLineEdit*>(Handle());
+            QString t = le->text();
+            QString c = FCharCase == ecUpperCase ? t.toUpper() : t.toLower();
+            if (c != t) {
+                int pos = le->cursorPosition();
+                FSetting = true;
+                le->setText(c);
+                le->setCursorPosition(pos);
+                FSetting = false;
+            }
+        }
+        FModified = true;
+        Change();
+    }));
+}
+
+String TEdit::GetText() const {
+    auto* e = static_cast<QLineEdit*>(Handle());
+    return e ? fromQ(e->text()) : FText;
+}
+
+void TEdit::ApplyText() {
+    auto* e = static_cast<QLineEdit*>(Handle());
+    if (!e) return;
+    QString t = toQ(FText);
+    if (FCharCase == ecUpperCase) t = t.toUpper();
+    if (FCharCase == ecLowerCase) t = t.toLower();
+    if (e->text() == t) return;
+    // Setting the text by code changes it even past MaxLength, as the framework does;
+    // OnChange fires once.
+    int max = e->maxLength();
+    e->setMaxLength(32767);
+    FSetting = true;
+    e->setText(t);
+    FSetting = false;
+    e->setMaxLength(max);
+    FModified = false;
+    dispatchGuarded(this, [this] { Change(); });
+}
+
+void TEdit::Change() { fire(OnChange, this); }
+
+void TEdit::ApplyColor() {
+    QWidget* w = Handle();
+    if (!w) return;
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, toQColor(Color()));
+    w->setPalette(pal);
+}
+
+void TEdit::SetMaxLength(int v) {
+    FMaxLength = v < 0 ? 0 : v;
+    if (auto* e = static_cast<QLineEdit*>(Handle())) e->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
+}
+bool TEdit::ReadOnly() const {
+    auto* e = static_cast<QLineEdit*>(Handle());
+    return e && e->isReadOnly();
+}
+void TEdit::SetReadOnly(bool v) {
+    if (auto* e = static_cast<QLineEdit*>(Handle())) e->setReadOnly(v);
+}
+void TEdit::SetPasswordChar(char32_t c) {
+    FPasswordChar = c;
+    if (auto* e = static_cast<QLineEdit*>(Handle())) e->setEchoMode(c ? QLineEdit::Password : QLineEdit::Normal);
+}
+void TEdit::SetCharCase(TEditCharCase v) {
+    FCharCase = v;
+    if (v != ecNormal) {
+        FText = GetText();
+        ApplyText();
+    }
+}
+int TEdit::SelStart() const {
+    auto* e = static_cast<QLineEdit*>(Handle());
+    if (!e) return 0;
+    return e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
+}
+void TEdit::SetSelStart(int v) {
+    if (auto* e = static_cast<QLineEdit*>(Handle())) e->setCursorPosition(v);
+}
+int TEdit::SelLength() const {
+    auto* e = static_cast<QLineEdit*>(Handle());
+    return e ? int(e->selectedText().size()) : 0;
+}
+void TEdit::SetSelLength(int v) {
+    if (auto* e = static_cast<QLineEdit*>(Handle())) e->setSelection(SelStart(), v);
+}
+String TEdit::SelText() const {
+    auto* e = static_cast<QLineEdit*>(Handle());
+    return e ? fromQ(e->selectedText()) : String();
+}
+void TEdit::SelectAll() {
+    if (auto* e = static_cast<QLineEdit*>(Handle())) e->selectAll();
+}
+
+// ---- TCheckBox
+
+IMPLEMENT_CLASS(TCheckBox, TWinControl) {
+    r.Object<TBasicAction>("Action", &TCheckBox::Action, &TCheckBox::SetAction);
+    r.Enum("Alignment", AlignmentInfo, &TCheckBox::Alignment, &TCheckBox::SetAlignment);
+    r.Boolean("AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed);
+    r.Str("Caption", &TCheckBox::GetText, &TCheckBox::SetText);
+    r.Boolean("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked);
+    r.Enum("State", CheckBoxStateInfo, &TCheckBox::State, &TCheckBox::SetState);
+}
+
+TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner) {
+    auto* c = new QCheckBox;
+    FClickOnRelease = false;
+    FWidth = 97;
+    FHeight = 17;
+    SetWidget(c);
+    SetTabStop(true);
+    QObject::connect(c, &QCheckBox::stateChanged, c, guarded(this, [this] {
+        if (FSetting) return;
+        auto* cb = static_cast<QCheckBox*>(Handle());
+        Qt::CheckState s = cb->checkState();
+        FState = s == Qt::Checked ? cbChecked : s == Qt::PartiallyChecked ? cbGrayed : cbUnchecked;
+        Click();
+    }));
+}
+
+void TCheckBox::SetState(TCheckBoxState v) {
+    if (v == cbGrayed && !FAllowGrayed) FAllowGrayed = true;
+    if (v == FState) return;
+    FState = v;
+    if (auto* c = static_cast<QCheckBox*>(Handle())) {
+        FSetting = true;
+        c->setTristate(FAllowGrayed);
+        c->setCheckState(v == cbChecked ? Qt::Checked : v == cbGrayed ? Qt::PartiallyChecked : Qt::Unchecked);
+        FSetting = false;
+    }
+    if (!IsLoading()) dispatchGuarded(this, [this] { Click(); });
+}
+void TCheckBox::SetAllowGrayed(bool v) {
+    FAllowGrayed = v;
+    if (auto* c = static_cast<QCheckBox*>(Handle())) c->setTristate(v);
+}
+void TCheckBox::SetAlignment(TAlignment v) {
+    FAlignment = v;
+    if (QWidget* w = Handle()) w->setLayoutDirection(v == taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight);
+}
+void TCheckBox::ApplyText() {
+    if (auto* c = static_cast<QCheckBox*>(Handle())) c->setText(toQ(FText));
+}
+
+// ---- TComboBox
+
+// The combo's items live in the Qt widget; objects ride along as item data.
+class ComboStrings : public TStrings {
+public:
+    explicit ComboStrings(TComboBox* c) : FCombo(c) {}
+    QComboBox* box() const { return static_cast<QComboBox*>(FCombo->Handle()); }
+    int Count() const override { return box() ? box()->count() : 0; }
+    String Get(int i) const override {
+        check(i);
+        return fromQ(box()->itemText(i));
+    }
+    void Put(int i, const String& s) override {
+        check(i);
+        ++FCombo->FSetting;
+        box()->setItemText(i, toQ(s));
+        --FCombo->FSetting;
+    }
+    TObject* GetObject(int i) const override {
+        check(i);
+        return reinterpret_cast<TObject*>(box()->itemData(i).value<quintptr>());
+    }
+    void PutObject(int i, TObject* o) override {
+        check(i);
+        box()->setItemData(i, QVariant::fromValue(quintptr(o)));
+    }
+    void Insert(int i, const String& s) override {
+        if (!box() || i < 0 || i > Count()) throw EStringListError("List index out of bounds (" + std::to_string(i) + ")");
+        ++FCombo->FSetting;
+        box()->insertItem(i, toQ(s), QVariant::fromValue(quintptr(0)));
+        if (box()->currentIndex() >= 0 && FCombo->FStyle != csDropDownList && box()->count() == 1)
+            box()->setCurrentIndex(-1);
+        --FCombo->FSetting;
+    }
+    int Add(const String& s) override {
+        if (!FCombo->FSorted) return TStrings::Add(s);
+        int i = 0, n = Count();
+        while (i < n && CompareText(Get(i), s) <= 0) ++i;
+        Insert(i, s);
+        return i;
+    }
+    void Delete(int i) override {
+        check(i);
+        ++FCombo->FSetting;
+        box()->removeItem(i);
+        --FCombo->FSetting;
+    }
+    void Clear() override {
+        if (!box()) return;
+        ++FCombo->FSetting;
+        QString t = box()->isEditable() ? box()->currentText() : QString();
+        box()->clear();
+        if (box()->isEditable()) box()->setEditText(t);
+        --FCombo->FSetting;
+    }
+private:
+    void check(int i) const {
+        if (!box() || i < 0 || i >= box()->count())
+            throw EStringListError("List index out of bounds (" + std::to_string(i) + ")");
+    }
+    TComboBox* FCombo;
+};
+
+IMPLEMENT_CLASS(TComboBox, TWinControl) {
+    r.Integer("DropDownCount", &TComboBox::DropDownCount, &TComboBox::SetDropDownCount);
+    r.Integer("ItemIndex", &TComboBox::ItemIndex, &TComboBox::SetItemIndex);
+    r.Object<TStrings>("Items", &TComboBox::Items, &TComboBox::SetItems);
+    r.Integer("MaxLength", &TComboBox::MaxLength, &TComboBox::SetMaxLength);
+    r.Boolean("Sorted", &TComboBox::Sorted, &TComboBox::SetSorted);
+    r.Enum("Style", ComboBoxStyleInfo, &TComboBox::Style, &TComboBox::SetStyle);
+    r.Str("Text", &TComboBox::GetText, &TComboBox::SetText);
+}
+
+TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new ComboStrings(this)) {
+    auto* c = new QComboBox;
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    FWidth = 145;
+    FHeight = 21;
+    SetWidget(c);
+    SetTabStop(true);
+    SetColor(clWindow);
+    QObject::connect(c, &QComboBox::activated, c, guarded(this, [this] {
+        if (FSetting) return;
+        fire(OnSelect, this);
+        fire(OnChange, this);
+    }));
+    QObject::connect(c, &QComboBox::editTextChanged, c, guarded(this, [this] {
+        if (FSetting) return;
+        // Typing in the edit part; a choice from the list reports through `activated`.
+        auto* box = static_cast<QComboBox*>(Handle());
+        if (box->view() && box->view()->isVisible()) return;
+        fire(OnChange, this);
+    }));
+}
+
+TComboBox::~TComboBox() { delete FItems; }
+
+void TComboBox::SetItems(TStrings* s) { FItems->Assign(s); }
+
+int TComboBox::ItemIndex() const {
+    auto* c = static_cast<QComboBox*>(Handle());
+    if (!c) return -1;
+    if (c->isEditable() && c->currentIndex() >= 0 && c->currentText() != c->itemText(c->currentIndex())) return -1;
+    return c->currentIndex();
+}
+
+void TComboBox::SetItemIndex(int v) {
+    auto* c = static_cast<QComboBox*>(Handle());
+    if (!c) return;
+    if (v < -1 || v >= c->count()) v = -1;
+    ++FSetting;
+    c->setCurrentIndex(v);
+    if (v < 0 && c->isEditable()) c->setEditText(QString());
+    --FSetting;
+}
+
+String TComboBox::GetText() const {
+    auto* c = static_cast<QComboBox*>(Handle());
+    return c ? fromQ(c->currentText()) : FText;
+}
+
+void TComboBox::ApplyText() {
+    auto* c = static_cast<QComboBox*>(Handle());
+    if (!c) return;
+    ++FSetting;
+    QString t = toQ(FText);
+    int i = c->findText(t, Qt::MatchFixedString);  // case-insensitive, as the framework selects
+    if (c->isEditable()) {
+        if (i >= 0) c->setCurrentIndex(i);
+        c->setEditText(t);
+    } else {
+        c->setCurrentIndex(i);
+    }
+    --FSetting;
+}
+
+void TComboBox::ApplyColor() {
+    QWidget* w = Handle();
+    if (!w) return;
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, toQColor(Color()));
+    w->setPalette(pal);
+}
+
+void TComboBox::SetStyle(TComboBoxStyle v) {
+    FStyle = v;
+    auto* c = static_cast<QComboBox*>(Handle());
+    if (!c) return;
+    ++FSetting;
+    c->setEditable(v == csDropDown || v == csSimple);
+    --FSetting;
+}
+void TComboBox::SetDropDownCount(int v) {
+    FDropDownCount = v;
+    if (auto* c = static_cast<QComboBox*>(Handle())) c->setMaxVisibleItems(std::max(v, 1));
+}
+void TComboBox::SetMaxLength(int v) {
+    FMaxLength = v;
+    if (auto* c = static_cast<QComboBox*>(Handle()))
+        if (c->lineEdit()) c->lineEdit()->setMaxLength(v > 0 ? v : 32767);
+}
+void TComboBox::SetSorted(bool v) {
+    FSorted = v;
+    if (!v || FItems->Count() < 2) return;
+    TStringList tmp;
+    tmp.Assign(FItems);
+    tmp.Sort();
+    String text = GetText();
+    FItems->Assign(&tmp);
+    ++FSetting;
+    SetText(text);
+    --FSetting;
+}
+bool TComboBox::DroppedDown() const {
+    auto* c = static_cast<QComboBox*>(Handle());
+    return c && c->view() && c->view()->isVisible();
+}
+void TComboBox::SetDroppedDown(bool v) {
+    auto* c = static_cast<QComboBox*>(Handle());
+    if (!c) return;
+    if (v) {
+        fire(OnDropDown, this);
+        c->showPopup();
+    } else {
+        c->hidePopup();
+        fire(OnCloseUp, this);
+    }
+}
+void TComboBox::Clear() {
+    FItems->Clear();
+    SetText(String());
+}
+
+// ---- TGroupBox
+
+IMPLEMENT_CLASS(TGroupBox, TWinControl) {
+    r.Str("Caption", &TGroupBox::GetText, &TGroupBox::SetText);
+}
+
+TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
+    FWidth = 185;
+    FHeight = 105;
+    SetWidget(new QGroupBox);
+}
+
+void TGroupBox::ApplyText() {
+    if (auto* g = static_cast<QGroupBox*>(Handle())) g->setTitle(toQ(FText));
+}

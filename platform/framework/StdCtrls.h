@@ -1,0 +1,170 @@
+// Standard controls: label, button, edit, check box, combo box, group box.
+#pragma once
+
+#include "platform/framework/Controls.h"
+
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+extern const TEnumInfo TextLayoutInfo;
+
+class TLabel : public TControl {
+    DECLARE_CLASS(TLabel)
+    explicit TLabel(TComponent* AOwner);
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool v);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool v);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment v);
+    TTextLayout Layout() const { return FLayout; }
+    void SetLayout(TTextLayout v);
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool v) { FTransparent = v; ApplyColor(); }
+    TWinControl* FocusControl() const { return FFocusControl; }
+    void SetFocusControl(TWinControl* c);
+protected:
+    void ApplyText() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+private:
+    void Fit();
+    void ApplyAlignment();
+    bool FAutoSize = true;
+    bool FWordWrap = false;
+    bool FTransparent = false;
+    TAlignment FAlignment = taLeftJustify;
+    TTextLayout FLayout = tlTop;
+    TWinControl* FFocusControl = nullptr;
+};
+
+class TButton : public TWinControl {
+    DECLARE_CLASS(TButton)
+    explicit TButton(TComponent* AOwner);
+    // Pressing the button: sets its form's ModalResult (when its own is not
+    // mrNone), then OnClick or the action.
+    void Click() override;
+    TModalResult ModalResult() const { return FModalResult; }
+    void SetModalResult(TModalResult v) { FModalResult = v; }
+    bool Default() const { return FDefault; }
+    void SetDefault(bool v);
+    bool Cancel() const { return FCancel; }
+    void SetCancel(bool v) { FCancel = v; }
+protected:
+    void ApplyText() override;
+private:
+    TModalResult FModalResult = mrNone;
+    bool FDefault = false;
+    bool FCancel = false;
+};
+
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+extern const TEnumInfo EditCharCaseInfo;
+
+class TEdit : public TWinControl {
+    DECLARE_CLASS(TEdit)
+    explicit TEdit(TComponent* AOwner);
+    String GetText() const override;
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int v);  // characters; 0 is unlimited
+    bool ReadOnly() const;
+    void SetReadOnly(bool v);
+    char32_t PasswordChar() const { return FPasswordChar; }
+    void SetPasswordChar(char32_t c);
+    TEditCharCase CharCase() const { return FCharCase; }
+    void SetCharCase(TEditCharCase v);
+    bool AutoSelect() const { return FAutoSelect; }
+    void SetAutoSelect(bool v) { FAutoSelect = v; }
+    int SelStart() const;
+    void SetSelStart(int v);
+    int SelLength() const;
+    void SetSelLength(int v);
+    String SelText() const;
+    void SelectAll();
+    void Clear() { SetText(String()); }
+    bool Modified() const { return FModified; }
+    void SetModified(bool v) { FModified = v; }
+    TNotifyEvent OnChange;
+protected:
+    void ApplyText() override;
+    void ApplyColor() override;
+    virtual void Change();
+private:
+    int FMaxLength = 0;
+    char32_t FPasswordChar = 0;
+    TEditCharCase FCharCase = ecNormal;
+    bool FAutoSelect = true;
+    bool FModified = false;
+    bool FSetting = false;
+};
+
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+extern const TEnumInfo CheckBoxStateInfo;
+
+class TCheckBox : public TWinControl {
+    DECLARE_CLASS(TCheckBox)
+    explicit TCheckBox(TComponent* AOwner);
+    bool Checked() const { return FState == cbChecked; }
+    void SetChecked(bool v) { SetState(v ? cbChecked : cbUnchecked); }
+    TCheckBoxState State() const { return FState; }
+    // Setting the state by code fires OnClick too, as the framework does.
+    void SetState(TCheckBoxState v);
+    bool AllowGrayed() const { return FAllowGrayed; }
+    void SetAllowGrayed(bool v);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment v);
+protected:
+    void ApplyText() override;
+private:
+    TCheckBoxState FState = cbUnchecked;
+    bool FAllowGrayed = false;
+    TAlignment FAlignment = taRightJustify;
+    bool FSetting = false;
+};
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+extern const TEnumInfo ComboBoxStyleInfo;
+
+class TComboBox : public TWinControl {
+    DECLARE_CLASS(TComboBox)
+    explicit TComboBox(TComponent* AOwner);
+    ~TComboBox() override;
+    TStrings* Items() const { return FItems; }
+    void SetItems(TStrings* s);
+    int ItemIndex() const;
+    void SetItemIndex(int v);
+    String GetText() const override;
+    TComboBoxStyle Style() const { return FStyle; }
+    void SetStyle(TComboBoxStyle v);
+    int DropDownCount() const { return FDropDownCount; }
+    void SetDropDownCount(int v);
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int v);
+    bool Sorted() const { return FSorted; }
+    void SetSorted(bool v);
+    bool DroppedDown() const;
+    void SetDroppedDown(bool v);
+    void Clear();
+    TNotifyEvent OnChange;
+    TNotifyEvent OnSelect;
+    TNotifyEvent OnDropDown;
+    TNotifyEvent OnCloseUp;
+protected:
+    void ApplyText() override;
+    void ApplyColor() override;
+private:
+    friend class ComboStrings;
+    TStrings* FItems;
+    TComboBoxStyle FStyle = csDropDown;
+    int FDropDownCount = 8;
+    int FMaxLength = 0;
+    bool FSorted = false;
+    int FSetting = 0;
+};
+
+class TGroupBox : public TWinControl {
+    DECLARE_CLASS(TGroupBox)
+    explicit TGroupBox(TComponent* AOwner);
+protected:
+    void ApplyText() override;
+};
+
+// Characters (not bytes) of UTF-8 text.
+int Utf8Length(const String& s);
