@@ -347,6 +347,11 @@ TCString& TCString::substChar(char from, char to) {
     return *this;
 }
 
+TCString& TCString::removeChar(char c) {
+    s_.erase(std::remove(s_.begin(), s_.end(), c), s_.end());
+    return *this;
+}
+
 TCString& TCString::replaceAll(const char* from, const char* to) {
     if (!from || !*from) return *this;
     const std::string f(from), t(to ? to : "");

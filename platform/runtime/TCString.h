@@ -93,6 +93,7 @@ public:
     TCString& upper();
     TCString& lower();
     TCString& substChar(char from, char to);
+    TCString& removeChar(char c);
     TCString& replaceAll(const char* from, const char* to);
     // Copies in another case.
     TCString toUpper() const { TCString t(*this); t.upper(); return t; }

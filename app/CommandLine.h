@@ -1,0 +1,28 @@
+#pragma once
+// The program's command line, read once before any window exists.
+#include <string>
+#include <vector>
+
+#include "platform/runtime/TCString.h"
+
+// The last plain argument: the key container the first password prompt offers.
+extern TCString cmdLineCtxName;
+
+// The arguments after the program name (main stores them).
+void setCommandLineArgs(int argc, char** argv);
+void setCommandLineArgs(const std::vector<std::string>& args);
+
+// Reads the stored arguments: true to go on starting; false when a help
+// switch showed the usage text and the program must end.
+bool parseCommandLine();
+
+// The usage text (the Russian source; shown through translation).
+TCString commandLineUsageText();
+
+// Shows the usage text; the windowing layer installs its message dialog
+// (information, one OK button). Without one the text goes to stdout.
+using UsageShowFunc = void (*)(const char* text);
+UsageShowFunc setUsageShowFunc(UsageShowFunc fn);
+
+// True once "-norest" was given (restoring of stored states is off).
+bool commandLineNoRestore();

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "support/TempDir.h"
+
+namespace {
+struct Result {
+    int exitCode;
+    std::string out;
+};
+
+Result run(const std::string& args) {
+    const std::string cmd = std::string("'") + ZRX_PROGRAM + "' " + args + " 2>&1";
+    Result r{-1, {}};
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    const int st = pclose(p);
+    r.exitCode = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+std::string logFolder() {
+    return std::string(std::getenv("ALLUSERSPROFILE")) + "/zoren/ZrX509_ZERUvorido/logs";
+}
+}  // namespace
+
+TEST(Program, HelpPrintsUsageAndEnds) {
+    const Result r = run("-?");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("Командная строка:"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("-norest"), std::string::npos);
+    // No log was started.
+    EXPECT_FALSE(std::filesystem::exists(logFolder()));
+}
+
+TEST(Program, HelpIsTranslated) {
+    setenv("ZRX_LANGUAGE", "en", 1);
+    const Result r = run("/HELP");
+    unsetenv("ZRX_LANGUAGE");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("Command line:"), std::string::npos) << r.out;
+}
+
+TEST(Program, NormalStartWritesTheLog) {
+    const Result r = run("-dbg some.key");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    ASSERT_TRUE(std::filesystem::is_directory(logFolder()));
+    std::string content;
+    int files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(logFolder())) {
+        if (e.path().extension() != ".crt") continue;
+        ++files;
+        EXPECT_EQ(e.path().filename().string().rfind("log", 0), 0u);
+        content += zrxtest::readFile(e.path().string());
+    }
+    EXPECT_EQ(files, 1);
+    EXPECT_NE(content.find(" | 0x00000000 | Запуск программы ZrX509_ZERUvorido"), std::string::npos) << content;
+    EXPECT_EQ(content.back(), '\n');
+}
