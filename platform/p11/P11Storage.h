@@ -14,6 +14,9 @@
 #include <vector>
 
 #include "platform/runtime/ResultCodes.h"
+#include "platform/runtime/TCString.h"
+
+class TCXCertsChain;
 
 // Result codes of this library. PKCS#11 return values travel as
 // 0xC0810000 | rv (facility 0x081).
@@ -227,10 +230,13 @@ KResult findTokenSlot(const char* tokenName, TCP11Slot** slot);
 // visible without login (public keys, certificates, data objects); then
 // info, when given, gets the key identifiers found (hex, comma separated).
 // A failure code otherwise.
-KResult isTokenEmpty(const char* tokenName, std::string* info);
+KResult isTokenEmpty(const char* tokenName, TCString* info = nullptr);
 
 // The DER of every X.509 certificate object on the token (no login needed).
 KResult loadTokenCerts(const char* tokenName, std::vector<std::string>& certs);
+// The same into a chain (added to what it holds); a certificate that does
+// not decode is skipped.
+KResult loadTokenCerts(const char* tokenName, TCXCertsChain& chain);
 
 // Trimmed copy of a space-padded PKCS#11 text field.
 std::string p11Text(const unsigned char* field, size_t size);

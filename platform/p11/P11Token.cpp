@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/p11/P11Storage.h"
+#include "platform/core/CertsChain.h"
 
 namespace {
 
@@ -194,7 +195,7 @@ KResult TCP11Token::sign(CK_OBJECT_HANDLE key, CK_MECHANISM& mech, const std::st
 
 // ---- token-wide queries ----
 
-KResult isTokenEmpty(const char* tokenName, std::string* info) {
+KResult isTokenEmpty(const char* tokenName, TCString* info) {
     if (info) info->clear();
     TCP11Slot* slot = nullptr;
     if (KResult rc = findTokenSlot(tokenName, &slot); isFailure(rc)) return rc;
@@ -216,7 +217,7 @@ KResult isTokenEmpty(const char* tokenName, std::string* info) {
             if (!seen) ids.push_back(text);
         }
         for (const std::string& s : ids) {
-            if (!info->empty()) *info += ",";
+            if (!info->isEmpty()) *info += ",";
             *info += s;
         }
     }
@@ -237,6 +238,16 @@ KResult loadTokenCerts(const char* tokenName, std::vector<std::string>& certs) {
     for (CK_OBJECT_HANDLE h : objects) {
         std::string der;
         if (!isFailure(token.getAttribute(h, CKA_VALUE, der)) && !der.empty()) certs.push_back(std::move(der));
+    }
+    return 0;
+}
+
+KResult loadTokenCerts(const char* tokenName, TCXCertsChain& chain) {
+    std::vector<std::string> certs;
+    if (KResult rc = loadTokenCerts(tokenName, certs); isFailure(rc)) return rc;
+    for (const std::string& der : certs) {
+        TZrX509 cert;
+        if (!isFailure(cert.decode(der.data(), der.size()))) chain.add(cert);
     }
     return 0;
 }

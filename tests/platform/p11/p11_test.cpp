@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/p11/P11Storage.h"
+#include "platform/core/CertsChain.h"
 #include "platform/p11/SoftHsmFixture.h"
 
 namespace {
@@ -106,9 +107,9 @@ TEST_F(P11Test, EmptinessAndCertificates) {
     TCP11Slot* s = firstToken();
     ASSERT_NE(s, nullptr);
     const std::string name = s->getTokenName();
-    std::string info = "stale";
+    TCString info = "stale";
     EXPECT_EQ(isTokenEmpty(name.c_str(), &info), 0u);
-    EXPECT_EQ(info, "");
+    EXPECT_STREQ(info.c_str(), "");
     EXPECT_EQ(isTokenEmpty("SoftHSM_v2#nosuchserial", nullptr), P11_E_NO_TOKEN);
 
     // A key pair written with a user login: the private key is hidden
@@ -140,7 +141,7 @@ TEST_F(P11Test, EmptinessAndCertificates) {
     token.closeSession();
 
     EXPECT_EQ(isTokenEmpty(name.c_str(), &info), P11_TOKEN_HOLDS_KEYS);
-    EXPECT_EQ(info, "AB01");
+    EXPECT_STREQ(info.c_str(), "AB01");
 
     // A certificate made by OpenSSL, stored as a certificate object.
     const std::string key = hsm.dir().file("k.pem"), crt = hsm.dir().file("c.der");
@@ -173,6 +174,12 @@ TEST_F(P11Test, EmptinessAndCertificates) {
     ASSERT_EQ(loadTokenCerts(name.c_str(), certs), 0u);
     ASSERT_EQ(certs.size(), 1u);
     EXPECT_EQ(certs[0], der);
+    TCXCertsChain chain;
+    ASSERT_EQ(loadTokenCerts(name.c_str(), chain), 0u);
+    ASSERT_EQ(chain.count(), 1);
+    ASSERT_NE(chain.getFirst(), nullptr);
+    EXPECT_STREQ(chain.getFirst()->ownerName().c_str(), "Token");
+    EXPECT_TRUE(failed(loadTokenCerts("SoftHSM_v2#nosuchserial", chain)));
 }
 
 TEST_F(P11Test, TokenInformationSourceReportsALockedPin) {

@@ -97,7 +97,9 @@ TEST_F(TokenStorageTest, KeysAreGeneratedOnTheTokenAndSignRequests) {
         ASSERT_TRUE(found);
         EXPECT_TRUE(sensitive);
         EXPECT_FALSE(extractable);
-        if (c.purpose == 0x20000) EXPECT_TRUE(requestVerifies(rec));
+        if (c.purpose == 0x20000) {
+            EXPECT_TRUE(requestVerifies(rec));
+        }
     }
     // Ed25519 keys could not sign through the token here: refused up front.
     KeyRecord ed;
@@ -135,9 +137,9 @@ TEST_F(TokenStorageTest, ContentSavesAndLoadsBackAndMarksTheToken) {
     ASSERT_EQ(store->save(getCTXDef_p(), image), 0u);
 
     EXPECT_TRUE(store->exists());
-    std::string info;
+    TCString info;
     EXPECT_EQ(isTokenEmpty(store->tokenName().c_str(), &info), P11_TOKEN_HOLDS_KEYS);
-    EXPECT_NE(info.find(crypto::hexOf(sign.id)), std::string::npos);
+    EXPECT_GE(info.pos(crypto::hexOf(sign.id).c_str()), 0);
     std::vector<std::string> certs;
     ASSERT_EQ(loadTokenCerts(store->tokenName().c_str(), certs), 0u);
     ASSERT_EQ(certs.size(), 1u);
