@@ -1,0 +1,48 @@
+#pragma once
+// Internal helpers of the X.509 layer: files, PEM, OpenSSL conversions.
+#include <openssl/asn1.h>
+#include <openssl/bn.h>
+#include <openssl/evp.h>
+#include <openssl/x509.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/core/ZrXErrors.h"
+#include "platform/runtime/TCString.h"
+
+// Largest object file the layer reads (a guard against reading huge files).
+inline constexpr size_t kZrxMaxObjectFile = 64u * 1024 * 1024;
+
+KResult zrxReadFile(const char* fileName, std::string& bytes);
+// Written through a temporary file and renamed into place.
+KResult zrxWriteFile(const char* fileName, const void* data, size_t len);
+
+bool zrxLooksLikePem(const void* data, size_t len);
+TCString zrxPemEncode(const char* label, const void* der, size_t len);
+// DER of the first PEM block whose label is accepted.
+bool zrxPemDecode(const void* data, size_t len, std::vector<uint8_t>& der,
+                  const std::function<bool(const char*)>& acceptLabel);
+// Every PEM block with an accepted label.
+bool zrxPemDecodeAll(const void* data, size_t len, std::vector<std::vector<uint8_t>>& ders,
+                     const std::function<bool(const char*)>& acceptLabel);
+
+// ASN.1 string to UTF-8 text (empty on failure).
+TCString zrxAsn1ToUtf8(const ASN1_STRING* s);
+// INTEGER to upper-case hex of its magnitude ("-" prefixed when negative).
+TCString zrxIntegerHex(const ASN1_INTEGER* i);
+// Object identifier as text: short name when known, else dotted.
+TCString zrxObjText(const ASN1_OBJECT* obj, bool dotted = false);
+// Public key description: algorithm and size / curve.
+TCString zrxKeyText(EVP_PKEY* key);
+// Signature algorithm description.
+TCString zrxSigAlgText(const X509_ALGOR* alg);
+// SHA-1 of the public key's BIT STRING (the usual key identifier).
+std::vector<uint8_t> zrxKeyHash(X509_PUBKEY* pub);
+// Text printed by a BIO-writing function.
+TCString zrxBioText(const std::function<int(BIO*)>& print);
+// The digest to sign with for a key (null for keys that sign without one).
+const EVP_MD* zrxDefaultMd(EVP_PKEY* key);
+// A random positive 128-bit serial number.
+ASN1_INTEGER* zrxRandomSerial();
