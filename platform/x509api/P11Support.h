@@ -1,0 +1,17 @@
+#pragma once
+// PKCS#11 support of the programming-interface library: the life of the
+// PKCS#11 module and the list of HSM tokens for device choices.
+#include "platform/runtime/ResultCodes.h"
+#include "platform/runtime/TCStringList.h"
+
+// Before every container load; idempotent. Registers the token backend of
+// "$:" locations and opens the PKCS#11 module; when the module cannot be
+// loaded the failure code is answered and file containers work as before.
+KResult initP11Lib();
+// Once at exit (also after an exception): closes the module; slot objects
+// handed out before are released.
+void doneP11Lib();
+// The initialised HSM tokens by token name, each entry with its TCP11Slot
+// attached (TCString::object); answers their number (0 when the module
+// cannot be used). ZrX_GetDevicesList("$") lists through this.
+int listTokenDevices(TCStringList& list);

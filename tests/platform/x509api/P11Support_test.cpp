@@ -1,0 +1,53 @@
+#include "platform/x509api/P11Support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/core/KeyStorage.h"
+#include "platform/p11/P11Storage.h"
+#include "platform/p11/SoftHsmFixture.h"
+
+namespace {
+
+TEST(P11Support, TokensAreListedByNameWithTheirSlots) {
+    zrxtest::SoftHsm hsm;
+    ASSERT_TRUE(hsm.initToken("Первый", "12345678", getCTXDef_p()));
+    ASSERT_TRUE(hsm.initToken("Второй", "12345678", getCTXDef_p()));
+    ASSERT_EQ(initP11Lib(), 0u);
+    ASSERT_EQ(initP11Lib(), 0u);  // again before the next load
+    EXPECT_EQ(zrx::mediaTypeOfLocation("$:x"), 36u);
+
+    TCStringList list;
+    ASSERT_EQ(listTokenDevices(list), 2);  // the free slot is not a device
+    ASSERT_EQ(list.count(), 2);
+    std::vector<std::string> labels;
+    for (int i = 0; i < list.count(); ++i) {
+        TCP11Slot* slot = list[i].objectAs<TCP11Slot>();
+        ASSERT_NE(slot, nullptr);
+        EXPECT_STREQ(list[i].c_str(), slot->getTokenName());
+        labels.push_back(slot->getLabel());
+    }
+    std::sort(labels.begin(), labels.end());
+    EXPECT_EQ(labels, (std::vector<std::string>{"Второй", "Первый"}));
+
+    // After the module is released it can be opened again.
+    doneP11Lib();
+    EXPECT_FALSE(TCP11Lib::forMedia(P11_MEDIA_HSM)->isOpen());
+    TCStringList again;
+    EXPECT_EQ(listTokenDevices(again), 2);
+    doneP11Lib();
+}
+
+TEST(P11Support, MissingModuleLeavesNoDevices) {
+    zrxtest::SoftHsm hsm;
+    TCP11Lib::setModulePath(hsm.dir().file("missing.so"));
+    EXPECT_EQ(initP11Lib(), P11_E_MODULE);
+    TCStringList list;
+    EXPECT_EQ(listTokenDevices(list), 0);
+    EXPECT_EQ(list.count(), 0);
+    TCP11Lib::setModulePath("");
+    doneP11Lib();
+}
+
+}  // namespace
