@@ -3,15 +3,23 @@
 #include <curl/curl.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 struct Exchange {
     std::string body;
     size_t limit = 0;
     bool tooLarge = false;
+    // Read time-out: the exchange ends when no byte moved for that long.
+    std::chrono::milliseconds readTimeout{0};
+    Clock::time_point lastActivity = Clock::now();
+    curl_off_t lastDown = 0, lastUp = 0;
+    bool timedOut = false;
     TIdHTTPRequest* request = nullptr;
     TIdHTTPResponse* response = nullptr;
 };
@@ -56,6 +64,22 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
         x->response->RawHeaders.push_back(std::move(line));
     }
     return len;
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t ulnow) {
+    auto* x = static_cast<Exchange*>(user);
+    const Clock::time_point now = Clock::now();
+    if (dlnow != x->lastDown || ulnow != x->lastUp) {
+        x->lastDown = dlnow;
+        x->lastUp = ulnow;
+        x->lastActivity = now;
+        return 0;
+    }
+    if (x->readTimeout.count() > 0 && now - x->lastActivity >= x->readTimeout) {
+        x->timedOut = true;
+        return 1;  // ends the transfer with CURLE_ABORTED_BY_CALLBACK
+    }
+    return 0;
 }
 
 int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
@@ -148,8 +172,10 @@ void TIdHTTP::perform(const std::string& method, const std::string& url, const s
     }
     if (ConnectTimeout > 0) curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(ConnectTimeout));
     if (ReadTimeout > 0) {
-        curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, long((ReadTimeout + 999) / 1000));
+        x.readTimeout = std::chrono::milliseconds(ReadTimeout);
+        curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, onProgress);
+        curl_easy_setopt(c, CURLOPT_XFERINFODATA, &x);
+        curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     }
     if (TotalTimeout > 0) curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(TotalTimeout));
 
@@ -194,6 +220,9 @@ void TIdHTTP::perform(const std::string& method, const std::string& url, const s
                 raiseSocketError(wsa ? wsa : 10061);
             case CURLE_OPERATION_TIMEDOUT:
                 raiseSocketError(10060);
+            case CURLE_ABORTED_BY_CALLBACK:
+                if (x.timedOut) raiseSocketError(10060);
+                throw EIdException("Transfer aborted");
             case CURLE_GOT_NOTHING:
             case CURLE_PARTIAL_FILE:
                 raiseSocketError(10054);

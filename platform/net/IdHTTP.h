@@ -78,7 +78,7 @@ public:
     TIdHTTPProtocolVersion ProtocolVersion = pv1_1;
     uint32_t HTTPOptions = hoForceEncodeParams;
     // Milliseconds; 0 leaves libcurl's default (connect) or waits without
-    // limit (read). ReadTimeout ends a transfer during which nothing arrives
+    // limit (read). ReadTimeout ends a transfer during which no byte moves
     // for that long; TotalTimeout (0: none) bounds a whole exchange.
     int ConnectTimeout = 0;
     int ReadTimeout = 0;
