@@ -7,6 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+
+#include "platform/core/CfgMacros.h"
+#include "platform/runtime/Messages.h"
+#include "platform/runtime/Translation.h"
 
 namespace {
 
@@ -127,6 +132,14 @@ void p11Pad(unsigned char* field, size_t size, const char* text) {
     std::memcpy(field, text, n);
 }
 
+void registerP11Messages() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        KRTL_AddFacilityMessages(P11_FACILITY, [](uint32_t code) { return zrnTranslateString(p11ResultText(code)); },
+                                 "P11", "PKCS#11");
+    });
+}
+
 void setP11TokenInfoFilter(TP11TokenInfoFilter filter) { infoFilter() = std::move(filter); }
 
 // ---- TCP11Lib ----
@@ -141,6 +154,7 @@ void TCP11Lib::setModulePath(const std::string& path) { configuredPath() = path;
 
 std::string TCP11Lib::modulePath() {
     if (!configuredPath().empty()) return configuredPath();
+    if (const TCString macro = getCFGMacroValue("pkcs11Module"); !macro.isEmpty()) return macro.str();
     if (const char* env = std::getenv("ZRX_PKCS11_MODULE"); env && *env) return env;
     for (const char* p : kSoftHsmPaths)
         if (access(p, R_OK) == 0) return p;
@@ -155,6 +169,7 @@ TCP11Lib::~TCP11Lib() {
 
 KResult TCP11Lib::open() {
     if (fn_) return 0;
+    registerP11Messages();
     path_ = modulePath();
     handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {

@@ -34,6 +34,9 @@ constexpr KResult P11_E_SIZE = 0xC0818007;        // value larger than the token
 KResult p11Result(CK_RV rv);
 // Text of one of this library's codes (empty for other codes).
 const char* p11ResultText(KResult code);
+// Gives the runtime's message texts the codes of facility 0x081 (done when
+// a module is opened; idempotent).
+void registerP11Messages();
 
 // Media types: the HSM module, and the active storage (the default module).
 constexpr int P11_MEDIA_ACTIVE = 0;
@@ -51,7 +54,8 @@ public:
     // The module for a media type (0 and 36: the HSM module), null for others.
     static TCP11Lib* forMedia(int mediaType);
     // Path of the module file. Set before the module is opened; empty goes
-    // back to the default ($ZRX_PKCS11_MODULE, else SoftHSM2's module).
+    // back to the default: the configuration macro "pkcs11Module", else
+    // $ZRX_PKCS11_MODULE, else SoftHSM2's module.
     static void setModulePath(const std::string& path);
     static std::string modulePath();
 

@@ -6,6 +6,8 @@
 
 #include "platform/p11/P11Storage.h"
 #include "platform/core/CertsChain.h"
+#include "platform/core/CfgMacros.h"
+#include "platform/runtime/Messages.h"
 #include "platform/p11/SoftHsmFixture.h"
 
 namespace {
@@ -203,6 +205,23 @@ TEST(P11Module, MissingModuleIsAFailureWithAMessage) {
     EXPECT_EQ(storage.directory(), nullptr);
     EXPECT_EQ(isTokenEmpty("x", nullptr), P11_E_MODULE);
     TCP11Lib::setModulePath("");
+}
+
+TEST(P11Module, ConfigurationNamesTheModule) {
+    zrxtest::SoftHsm hsm;
+    const std::string other = hsm.dir().file("other-module.so");
+    ASSERT_TRUE(registerCFGMacro("pkcs11Module", other.c_str()));
+    EXPECT_EQ(TCP11Lib::modulePath(), other);
+    TCP11Slot slot;
+    EXPECT_EQ(slot.initSlot(P11_MEDIA_HSM, 0), P11_E_MODULE);
+    registerCFGMacro("pkcs11Module", "");
+    EXPECT_NE(TCP11Lib::modulePath(), other);
+}
+
+TEST_F(P11Test, CodesHaveMessageTexts) {
+    ASSERT_NE(firstToken(), nullptr);  // the module is open: its texts are registered
+    EXPECT_NE(KRTL_GetTextMessage(0xC0810000u | CKR_PIN_INCORRECT).str().find("Неверный пароль"), std::string::npos);
+    EXPECT_NE(KRTL_GetTextMessage(P11_E_NO_TOKEN).str().find("HSM-токен не найден"), std::string::npos);
 }
 
 TEST(P11Text, PaddingAndTrimming) {
