@@ -1,0 +1,171 @@
+#include "requests/ObjectIdList.h"
+
+#include <string>
+#include <unordered_set>
+
+#include "platform/core/XObjects.h"
+#include "platform/runtime/FileUtils.h"
+
+namespace {
+constexpr int kMaxCandidates = 10000;
+}
+
+TZrXOIDNode::TZrXOIDNode(const char* name, const TCXMLAttrs* attrs) : TCXMLNode(name, attrs) {}
+
+TCXMLNode* TZrXOIDNode::createChild(const char* name, const TCXMLAttrs*) const { return new TZrXOIDNode(name); }
+
+bool TZrXOIDNode::cacheFromAttributes() {
+    shortName_ = str();
+    longName_ = getStringAttr("ln");
+    oid_ = getStringAttr("oid");
+    if (hasAttr("valtype"))
+        valueType_ = xvtByName(getStringAttr("valtype").c_str());
+    else
+        valueType_ = static_cast<TCEditsEntryType>(getIntAttr("ekuValue", 16, 0));
+    if (valueType_ < xvtNone || valueType_ > xvtSimple) valueType_ = xvtNone;
+    critical_ = getBoolAttr("critical", false);
+    return isValid();
+}
+
+bool TZrXOIDNode::isValid() const { return !shortName_.isEmpty() && !longName_.isEmpty() && !oid_.isEmpty(); }
+
+bool TZrXOIDNode::registerObject(bool withFormat) {
+    if (!isValid()) return false;
+    if (registered_ != 0) return true;
+    TZrXObjectRecord rec{shortName_.c_str(), longName_.c_str(), oid_.c_str(), 0, valueType_, critical_};
+    registered_ = ZrXRegisterObject(&rec);
+    if (registered_ != 0 && withFormat) registerExtensionFormat(extensionFormat().c_str());
+    return registered_ != 0;
+}
+
+TCString TZrXOIDNode::extensionFormat() const {
+    return TCString::format("%s%s?%s|%s:", critical_ ? "!" : "", shortName_.c_str(), xvtByType(valueType_),
+                            longName_.c_str());
+}
+
+void TZrXOIDNode::setOID(const char* oid) {
+    setAttr("oid", oid);
+    cacheFromAttributes();
+}
+
+bool TZrXOIDNode::setShortName(const char* name) {
+    if (!isValidXMLName(name)) return false;
+    static_cast<TCString&>(*this) = name;
+    cacheFromAttributes();
+    return true;
+}
+
+void TZrXOIDNode::setLongName(const char* name) {
+    setAttr("ln", name);
+    cacheFromAttributes();
+}
+
+void TZrXOIDNode::setCritical(bool critical) {
+    setAttr("critical", critical ? "Yes" : "No");
+    cacheFromAttributes();
+}
+
+void TZrXOIDNode::setValueType(TCEditsEntryType type) {
+    setAttr("valtype", xvtByType(type));
+    cacheFromAttributes();
+}
+
+TCString TZrXOIDNode::valueTypeText() const { return getStringAttr("valtype"); }
+
+// ---------------------------------------------------------------- list
+
+TZrXOIDsList::TZrXOIDsList() : TCXMLNodeParser(true) { setRoot(new TZrXOIDNode("objects")); }
+
+TCXMLNode* TZrXOIDsList::createNode(const char* name, const TCXMLAttrs& attrs) {
+    return new TZrXOIDNode(name, &attrs);
+}
+
+int TZrXOIDsList::load(const char* fileName, bool registerIt) {
+    // The list's values are written back as they are: no macro expansion.
+    setMacroMode(0);
+    const KResult r = TCXMLBaseParser::load(fileName);
+    if (r != 0) return static_cast<int>(r);
+    for (int i = 0; i < count(); ++i)
+        if (TZrXOIDNode* n = at(i)) n->cacheFromAttributes();
+    if (registerIt) registerAll(true);
+    return 0;
+}
+
+int TZrXOIDsList::registerAll(bool withFormat) {
+    int n = 0;
+    for (int i = 0; i < count(); ++i) {
+        TZrXOIDNode* node = at(i);
+        if (node && node->cacheFromAttributes() && node->registerObject(withFormat)) ++n;
+    }
+    return n;
+}
+
+bool TZrXOIDsList::addObject(TZrXOIDNode* node, bool registerIt) {
+    if (!node || !getRoot()) return false;
+    node->cacheFromAttributes();
+    if (!isValidXMLName(node->c_str())) return false;
+    if (registerIt && !node->registerObject(true)) return false;
+    getRoot()->addNode(node);
+    return saveList();
+}
+
+TZrXOIDNode* TZrXOIDsList::findByShortName(const char* name) const {
+    for (int i = 0; i < count(); ++i)
+        if (at(i) && at(i)->compare(name ? name : "") == 0) return at(i);
+    return nullptr;
+}
+
+TZrXOIDNode* TZrXOIDsList::findByLongName(const char* name) const {
+    for (int i = 0; i < count(); ++i)
+        if (at(i) && at(i)->getStringAttr("ln").compareIC(name ? name : "") == 0) return at(i);
+    return nullptr;
+}
+
+TZrXOIDNode* TZrXOIDsList::findByOID(const char* oid) const {
+    for (int i = 0; i < count(); ++i)
+        if (at(i) && at(i)->getStringAttr("oid").compare(oid ? oid : "") == 0) return at(i);
+    return nullptr;
+}
+
+TCString TZrXOIDsList::nextFreeOID() const {
+    const TCString* b = baseOID();
+    const TCString base = b ? *b : TCString();
+    std::unordered_set<std::string> used;
+    for (int i = 0; i < count(); ++i)
+        if (const TZrXOIDNode* node = at(i)) used.insert(node->getStringAttr("oid").str());
+    for (int n = 1; n <= kMaxCandidates; ++n) {
+        const TCString candidate = TCString::format("%s.%d", base.c_str(), n);
+        if (!used.count(candidate.str())) return candidate;
+    }
+    return TCString();
+}
+
+const TCString* TZrXOIDsList::baseOID() const { return getRoot() ? getRoot()->findAttr("oid") : nullptr; }
+
+bool TZrXOIDsList::setBaseOID(const char* oid) {
+    if (!getRoot()) return false;
+    getRoot()->setAttr("oid", oid);
+    return saveList();
+}
+
+int TZrXOIDsList::count() const { return getRoot() ? getRoot()->nodesCount() : 0; }
+
+TZrXOIDNode* TZrXOIDsList::at(int i) const {
+    return getRoot() ? dynamic_cast<TZrXOIDNode*>(getRoot()->at(i)) : nullptr;
+}
+
+bool TZrXOIDsList::saveList() { return save(nullptr, 0) == 0; }
+
+bool registerUserObjects(const char* folder) {
+    const TCString file = makePathName(folder, "ZrX509_objects.xcfg");
+    if (!fileExists(file.c_str())) return false;
+    TZrXOIDsList list;
+    if (list.load(file.c_str(), false) != 0) return false;
+    list.registerAll(false);
+    return true;
+}
+
+TZrXOIDsList& userOIDsList() {
+    static TZrXOIDsList list;
+    return list;
+}
