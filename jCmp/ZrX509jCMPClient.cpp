@@ -254,12 +254,12 @@ TCString TCjCMPClient::issueOptionsText(const TZrXMKCertPars* p) {
     if (p->flags & 1) s += "\"fullChain\":\"true\",";
     if (p->flags & 2) s += "\"includeServiceCerts\":\"true\",";
     if (p->flags & 4) s += "\"ignoreSimilar\":\"true\",";
-    if (p->notBefore != 0) s.appendf("\"notBefore\":\"%s\",", textDateTimeZ(p->notBefore, false).c_str());
-    if (p->notAfter != 0) {
+    if (p->start != 0) s.appendf("\"notBefore\":\"%s\",", textDateTimeZ(p->start, false).c_str());
+    if (p->end != 0) {
         if (p->flags & 0x100)
-            s.appendf("\"lifeDays\":\"%d\",", int(p->notAfter));
+            s.appendf("\"lifeDays\":\"%lld\",", static_cast<long long>(p->end));
         else
-            s.appendf("\"notAfter\":\"%s\",", textDateTimeZ(p->notAfter, true).c_str());
+            s.appendf("\"notAfter\":\"%s\",", textDateTimeZ(p->end, true).c_str());
     }
     if (s.endsWith(",")) s.setLength(s.length() - 1);
     return TCString::format(",\"options\":{%s}", s.c_str());
@@ -312,10 +312,10 @@ KResult TCjCMPClient::issue(int type, const void* data, size_t length, int* repl
         return reportf(JCMP_E_MISSING_VALUE, "%s. %s!", prefix.c_str(), err.c_str());
     const std::vector<uint8_t> bytes = TBase64Encoding::DecodeStringToBytes(b64.str());
     if (bytes.empty())
-        return reportf(JCMP_E_PARSE, tr("%s. Ошибка декодирования принятых данных!").c_str(), prefix.c_str());
+        return reportf(JCMP_E_PARSE, "%s. Ошибка декодирования принятых данных!", prefix.c_str());
     if (!outLength || bytes.size() > *outLength || !outBuffer) {
         if (outLength) *outLength = bytes.size();
-        return reportf(JCMP_E_BUFFER_TOO_SMALL, tr("%s. Размер буфера данных ментше требуемого (%d)!").c_str(),
+        return reportf(JCMP_E_BUFFER_TOO_SMALL, "%s. Размер буфера данных ментше требуемого (%d)!",
                        prefix.c_str(), int(bytes.size()));
     }
     std::memcpy(outBuffer, bytes.data(), bytes.size());
@@ -354,11 +354,11 @@ KResult TCjCMPClient::load(int type, const char* keyID, void* buffer, size_t* le
     const char* shownID = keyID ? keyID : "";
     TCString err, b64;
     if (!jsonGetString(lastReply_.get(), "x509object.base64object", b64, "", &err))
-        return reportf(JCMP_E_MISSING_VALUE, tr("Загрузка %s,id:%s. %s!").c_str(), caption.c_str(), shownID,
+        return reportf(JCMP_E_MISSING_VALUE, "Загрузка %s,id:%s. %s!", caption.c_str(), shownID,
                        err.c_str());
     const std::vector<uint8_t> bytes = TBase64Encoding::DecodeStringToBytes(b64.str());
     if (bytes.empty())
-        return reportf(JCMP_E_PARSE, tr("Загрузка %s,id:%s. Ошибка декодирования принятых данных!").c_str(),
+        return reportf(JCMP_E_PARSE, "Загрузка %s,id:%s. Ошибка декодирования принятых данных!",
                        caption.c_str(), shownID);
     if (!length || bytes.size() > *length || !buffer) {
         if (length) *length = bytes.size();
@@ -377,7 +377,7 @@ KResult TCjCMPClient::loadObject(TZrX509Base* object, const char* keyID) {
     size_t length = buffer.size();
     if (isFailure(load(object->getClass(), keyID, buffer.data(), &length))) return lastCode_;
     if (zrx::x509::failed(object->decode(buffer.data(), length))) {
-        reportf(0xC080000Du, tr("Загрузка %s, id:%s. Ошибка DER-кодирования принятого объекта!").c_str(),
+        reportf(0xC080000Du, "Загрузка %s, id:%s. Ошибка DER-кодирования принятого объекта!",
                 object->gi_caption().c_str(), keyID ? keyID : "");
         return lastCode_;
     }
@@ -396,14 +396,14 @@ KResult TCjCMPClient::loadChain(TCXCertsChain* chain, const char* keyID) {
     int pos = 1;
     const char* id = keyID ? keyID : "";
     if (chain->isBroken(&pos)) {
-        reportf(0xC0800031u, tr("Проверка загруженной цепочки сертификата, id:%s. %s!").c_str(), id,
+        reportf(0xC0800031u, "Проверка загруженной цепочки сертификата, id:%s. %s!", id,
                 kvdMessageByCode(0xC0800031u).c_str());
         return 0xC0800031u;
     }
     const KResult vr = chain->verify(&pos, nullptr, nullptr);
     if (isFailure(vr)) {
         const TZrX509* cert = chain->at(pos - 1);
-        reportf(vr, tr("Проверка сертификата ключей владельца %s,id:%s. %s!").c_str(),
+        reportf(vr, "Проверка сертификата ключей владельца %s,id:%s. %s!",
                 cert ? cert->ownerName().c_str() : "", cert ? cert->getKeyIDStr().c_str() : "",
                 kvdMessageByCode(vr).c_str());
     }

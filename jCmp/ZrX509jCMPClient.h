@@ -17,14 +17,7 @@
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/TCFlags.h"
 #include "platform/runtime/TCString.h"
-
-// The programming-interface library's certificate-making record as the
-// issue operation reads it.
-struct TZrXMKCertPars {
-    uint32_t flags = 0;      // 1 full chain, 2 include service certificates, 4 ignore similar, 0x100 notAfter is days
-    int64_t notBefore = 0;   // seconds since 1970, 0: none
-    int64_t notAfter = 0;    // seconds since 1970 or a number of days, 0: none
-};
+#include "platform/x509api/ZrX509Api.h"
 
 // Result codes of the client (facility 0x0C0).
 constexpr KResult JCMP_E_BASE = 0xC0C00000u;            // | HTTP status or socket error (low 20 bits)
@@ -76,7 +69,10 @@ public:
     KResult registerData(const void* data, size_t length, int type, const uint32_t* options);
     // DER-encodes an object and registers it with its class number as type.
     KResult registerObject(const TCASN1Base* object, const uint32_t* options);
-    // POST "issue". *outLength: buffer size in, object length out.
+    // POST "issue". *outLength: buffer size in, object length out. The
+    // parameters (may be null) are read as: flags 1 full chain, 2 include
+    // service certificates, 4 ignore similar, 0x100 end is a number of days;
+    // start and end times in seconds since 1970, 0 for none.
     KResult issue(int type, const void* data, size_t length, int* replyType, void* outBuffer, size_t* outLength,
                   const TZrXMKCertPars* parameters);
     // GET "status/<type>/<keyID>".

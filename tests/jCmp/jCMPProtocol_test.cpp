@@ -101,12 +101,12 @@ TEST(JcmpBodies, RegisterAndIssueBodies) {
     p.flags = 1;
     EXPECT_EQ(TCjCMPClient::issueOptionsText(&p).str(), R"(,"options":{"fullChain":"true"})");
     p.flags = 0x107;
-    p.notAfter = 365;
+    p.end = 365;
     EXPECT_EQ(TCjCMPClient::issueOptionsText(&p).str(),
               R"(,"options":{"fullChain":"true","includeServiceCerts":"true","ignoreSimilar":"true","lifeDays":"365"})");
     p.flags = 0;
-    p.notBefore = 1798761600;  // 2027-01-01 00:00:00 UTC
-    p.notAfter = 1830297600;   // 2028-01-01 00:00:00 UTC
+    p.start = 1798761600;  // 2027-01-01 00:00:00 UTC
+    p.end = 1830297600;   // 2028-01-01 00:00:00 UTC
     const std::string opts = TCjCMPClient::issueOptionsText(&p).str();
     EXPECT_TRUE(std::regex_match(
         opts, std::regex(R"(,"options":\{"notBefore":"20[0-9-]{8}T[0-9:]{8}[+-][0-9]{2}:[0-9]{2}","notAfter":"2028-01-01T00:00:00Z"\})")))
