@@ -318,6 +318,24 @@ KResult TCX509ExtEntry::toExtension(X509_EXTENSION** out) const {
         }
         ext = X509V3_EXT_i2d(NID_ext_key_usage, critical_ ? 1 : 0, eku);
         sk_ASN1_OBJECT_pop_free(eku, ASN1_OBJECT_free);
+    } else if (nid_ == NID_certificate_policies) {
+        // policy identifiers only (OpenSSL's text form needs a configuration database)
+        CERTIFICATEPOLICIES* pols = CERTIFICATEPOLICIES_new();
+        if (!pols) return kErrCrypto;
+        for (const TCString& oid : splitList(value_.c_str())) {
+            ASN1_OBJECT* o = objOf(oid.c_str());
+            POLICYINFO* pi = o ? POLICYINFO_new() : nullptr;
+            if (!pi) {
+                ASN1_OBJECT_free(o);
+                CERTIFICATEPOLICIES_free(pols);
+                return kErrBadValue;
+            }
+            ASN1_OBJECT_free(pi->policyid);
+            pi->policyid = o;
+            sk_POLICYINFO_push(pols, pi);
+        }
+        if (sk_POLICYINFO_num(pols) > 0) ext = X509V3_EXT_i2d(NID_certificate_policies, critical_ ? 1 : 0, pols);
+        CERTIFICATEPOLICIES_free(pols);
     } else if (X509V3_EXT_get_nid(nid_)) {
         if (value_.isEmpty()) return kErrBadValue;
         X509V3_CTX ctx;
@@ -571,7 +589,9 @@ KResult TX509v3ExtList::add(const X509_EXTENSION* ext) {
     int nid = OBJ_obj2nid(X509_EXTENSION_get_object(copy));
     int idx = nid != NID_undef ? indexOf(nid) : -1;
     if (idx >= 0) {
-        X509_EXTENSION_free(sk_X509_EXTENSION_set(exts_, idx, copy));
+        X509_EXTENSION* old = sk_X509_EXTENSION_value(exts_, idx);
+        sk_X509_EXTENSION_set(exts_, idx, copy);
+        X509_EXTENSION_free(old);
     } else if (!sk_X509_EXTENSION_push(exts_, copy)) {
         X509_EXTENSION_free(copy);
         return kErrCrypto;

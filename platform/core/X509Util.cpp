@@ -153,8 +153,13 @@ TCString zrxIntegerHex(const ASN1_INTEGER* i) {
 
 TCString zrxObjText(const ASN1_OBJECT* obj, bool dotted) {
     if (!obj) return TCString();
+    if (!dotted) {
+        int nid = OBJ_obj2nid(obj);
+        const char* sn = nid != NID_undef ? OBJ_nid2sn(nid) : nullptr;
+        if (sn) return TCString(sn);
+    }
     char buf[256];
-    int n = OBJ_obj2txt(buf, sizeof(buf), obj, dotted ? 1 : 0);
+    int n = OBJ_obj2txt(buf, sizeof(buf), obj, 1);
     if (n <= 0) return TCString();
     return TCString(buf, std::min<size_t>(static_cast<size_t>(n), sizeof(buf) - 1));
 }

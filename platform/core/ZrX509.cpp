@@ -300,10 +300,13 @@ KResult TZrX509::mkSelfIssued(EVP_PKEY* key, int64_t start, int64_t end, const E
         ERR_clear_error();
         return kErrNoKey;
     }
-    // work on a copy so that a failure leaves the certificate as it was
-    X509* x = X509_dup(x_);
+    // built afresh (an unsigned certificate cannot be copied through DER), so
+    // that a failure leaves the certificate as it was
+    X509* x = X509_new();
     if (!x) return kErrCrypto;
-    bool ok = X509_set_issuer_name(x, X509_get_subject_name(x));
+    bool ok = X509_set_version(x, X509_VERSION_3) && X509_set_subject_name(x, X509_get_subject_name(x_)) &&
+              X509_set_pubkey(x, X509_get0_pubkey(x_)) && X509_set_issuer_name(x, X509_get_subject_name(x_));
+    for (int i = 0; ok && i < X509_get_ext_count(x_); ++i) ok = X509_add_ext(x, X509_get_ext(x_, i), -1);
     ASN1_INTEGER* serial = zrxRandomSerial();
     ok = ok && serial && X509_set_serialNumber(x, serial);
     ASN1_INTEGER_free(serial);
