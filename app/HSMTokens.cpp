@@ -1,7 +1,9 @@
 // The list of HSM tokens and its file.
 #include "app/HSMTokens.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/p11/P11Storage.h"
 #include "platform/runtime/FileUtils.h"
@@ -144,7 +146,22 @@ bool TCHSMTokens::loadFromIni(const TCSIniFile& ini) {
     TCRefStringList section;
     if (!ini.loadSection("hsm", section)) return false;
     const int n = section.getInt("count", 0);
-    for (int i = 0; i < n; ++i) {
+    // Only the token sections present can give entries: walking them in
+    // number order reads the same as trying 0..count-1, and a huge count
+    // costs nothing.
+    TCStringList names;
+    ini.sectionNames(names);
+    std::vector<int> present;
+    for (int k = 0; k < names.count(); ++k) {
+        const TCString& name = names[k];
+        if (!name.startsWithIC("token.")) continue;
+        int i = -1;
+        if (!name.sub(6).asInt(&i) || i < 0 || i >= n || TCFString("token.%d", i).compareIC(name) != 0) continue;
+        present.push_back(i);
+    }
+    std::sort(present.begin(), present.end());
+    present.erase(std::unique(present.begin(), present.end()), present.end());
+    for (int i : present) {
         TCHSMTokenDescriptor d;
         if (!ini.loadSection(TCFString("token.%d", i).c_str(), section) || !readEntry(section, d)) continue;
         TCHSMTokenDescriptor* entry = addNew();

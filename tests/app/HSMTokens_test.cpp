@@ -89,6 +89,15 @@ TEST_F(HSMTokensTest, ReadsPresentSectionsAndSkipsBadEntries) {
     EXPECT_NE(records[1].text.find("'flags'"), std::string::npos);
 }
 
+TEST_F(HSMTokensTest, HugeCountReadsOnlyThePresentSections) {
+    zrxtest::writeFile(file(), "[hsm]\ncount=2147483647\n" + entry(5, "a") + entry(1, "b") + "[token.01]\nmedia=1\n");
+    ASSERT_TRUE(list.load(file().c_str(), true));
+    ASSERT_EQ(list.count(), 2);
+    EXPECT_STREQ(list.at(0)->nick, "b");  // number order, as the count walks them
+    EXPECT_STREQ(list.at(1)->nick, "a");
+    EXPECT_TRUE(records.empty());
+}
+
 TEST_F(HSMTokensTest, TextLimitsCountCharacters) {
     // 63 Cyrillic letters (126 bytes) are a valid nick.
     std::string nick63;
