@@ -146,8 +146,10 @@ void setP11TokenInfoFilter(TP11TokenInfoFilter filter) { infoFilter() = std::mov
 
 TCP11Lib* TCP11Lib::forMedia(int mediaType) {
     if (mediaType != P11_MEDIA_ACTIVE && mediaType != P11_MEDIA_HSM) return nullptr;
-    static TCP11Lib hsm(P11_MEDIA_HSM);
-    return &hsm;
+    // Never destroyed: slot objects and sessions may outlive static
+    // destruction order at exit.
+    static TCP11Lib* hsm = new TCP11Lib(P11_MEDIA_HSM);
+    return hsm;
 }
 
 void TCP11Lib::setModulePath(const std::string& path) { configuredPath() = path; }
@@ -159,12 +161,6 @@ std::string TCP11Lib::modulePath() {
     for (const char* p : kSoftHsmPaths)
         if (access(p, R_OK) == 0) return p;
     return kSoftHsmPaths[0];
-}
-
-TCP11Lib::~TCP11Lib() {
-    // At process exit the module may already be torn down; only let go of
-    // our own objects.
-    slots_.clear();
 }
 
 KResult TCP11Lib::open() {
@@ -195,12 +191,15 @@ KResult TCP11Lib::open() {
         return p11Result(rv);
     }
     fn_ = list;
+    ++generation_;
     message_.clear();
     return 0;
 }
 
 void TCP11Lib::close() {
-    slots_.clear();
+    // Slot objects stay (pointers to them remain valid); what they cached
+    // is stale once the module is gone.
+    for (auto& s : slots_) s.second->setInfoCached(false);
     if (fn_) fn_->C_Finalize(nullptr);
     fn_ = nullptr;
     if (handle_) dlclose(handle_);

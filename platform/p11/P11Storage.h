@@ -2,8 +2,8 @@
 // PKCS#11 storage library: tokens and slots of a PKCS#11 module that is
 // loaded at run time (SoftHSM2 unless another module is configured).
 //
-// Slot objects belong to their module and live until the module is closed
-// (doneP11Lib), so device lists may carry plain TCP11Slot pointers.
+// Slot objects belong to their module and live as long as the process, so
+// device lists may carry plain TCP11Slot pointers.
 #include <p11-kit/pkcs11.h>
 
 #include <cstdint>
@@ -61,8 +61,11 @@ public:
 
     // Loads and initialises the module; idempotent.
     KResult open();
-    // Finalises and unloads the module; every slot object is released.
+    // Finalises and unloads the module. Slot objects stay valid (their
+    // cached information is dropped); sessions opened before are dead.
     void close();
+    // Counts the openings of the module; a session belongs to one.
+    uint64_t generation() const { return generation_; }
     bool isOpen() const { return fn_ != nullptr; }
 
     int mediaType() const { return mediaType_; }
@@ -73,10 +76,9 @@ public:
 
     // Slot identifiers (token present), opening the module when needed.
     KResult slotIds(std::vector<CK_SLOT_ID>& ids);
-    // The module's slot object for an identifier (made once, kept until close).
+    // The module's slot object for an identifier (made once, kept for the
+    // life of the process).
     TCP11Slot* slotObject(CK_SLOT_ID id);
-
-    ~TCP11Lib();
 
 private:
     explicit TCP11Lib(int mediaType) : mediaType_(mediaType) {}
@@ -85,6 +87,7 @@ private:
     std::string message_;
     void* handle_ = nullptr;
     CK_FUNCTION_LIST* fn_ = nullptr;
+    uint64_t generation_ = 0;
     std::map<CK_SLOT_ID, std::unique_ptr<TCP11Slot>> slots_;
 };
 
@@ -202,7 +205,11 @@ public:
     KResult changeUserPin(const char* oldPin, const char* newPin);
     KResult closeSession();
 
-    bool hasSession() const { return session_ != CK_INVALID_HANDLE; }
+    // An open session of the module as it is loaded now.
+    bool hasSession() const {
+        return session_ != CK_INVALID_HANDLE && slot_ && slot_->lib() && slot_->lib()->isOpen() &&
+               slot_->lib()->generation() == generation_;
+    }
     CK_SESSION_HANDLE handle() const { return session_; }
     TCP11Slot* slot() const { return slot_; }
     CK_FUNCTION_LIST* fn() const { return slot_ && slot_->lib() ? slot_->lib()->fn() : nullptr; }
@@ -224,6 +231,7 @@ private:
     KResult check(CK_RV rv, const char* what);
     TCP11Slot* slot_ = nullptr;
     CK_SESSION_HANDLE session_ = CK_INVALID_HANDLE;
+    uint64_t generation_ = 0;
     bool loggedIn_ = false;
 };
 

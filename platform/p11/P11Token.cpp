@@ -55,6 +55,7 @@ KResult TCP11Token::startSession(TCP11Slot* slot, bool readWrite) {
         isFailure(rc))
         return rc;
     session_ = h;
+    generation_ = slot->lib()->generation();
     return 0;
 }
 
@@ -87,7 +88,12 @@ KResult TCP11Token::changeUserPin(const char* oldPin, const char* newPin) {
 }
 
 KResult TCP11Token::closeSession() {
-    if (!hasSession()) return 0;
+    if (!hasSession()) {
+        // A session of an earlier loading of the module died with it.
+        session_ = CK_INVALID_HANDLE;
+        loggedIn_ = false;
+        return 0;
+    }
     CK_FUNCTION_LIST* f = fn();
     KResult rc = 0;
     // No C_Logout: the login belongs to the whole application and would end

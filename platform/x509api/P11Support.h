@@ -8,8 +8,8 @@
 // "$:" locations and opens the PKCS#11 module; when the module cannot be
 // loaded the failure code is answered and file containers work as before.
 KResult initP11Lib();
-// Once at exit (also after an exception): closes the module; slot objects
-// handed out before are released.
+// Once at exit (also after an exception): closes the module. Slot objects
+// handed out before stay valid; sessions opened before are dead.
 void doneP11Lib();
 // The initialised HSM tokens by token name, each entry with its TCP11Slot
 // attached (TCString::object); answers their number (0 when the module

@@ -97,6 +97,22 @@ TEST_F(P11Test, InitialiseFreeSlotLoginAndSetUserPin) {
     EXPECT_EQ(user.login("новый-пароль", false), 0u);
 }
 
+TEST_F(P11Test, SessionsDieWithTheModuleButSlotsStay) {
+    TCP11Slot* s = firstToken();
+    ASSERT_NE(s, nullptr);
+    TCP11Token token;
+    ASSERT_EQ(token.startSession(s, false), 0u);
+    TCP11Lib::forMedia(P11_MEDIA_HSM)->close();
+    EXPECT_FALSE(token.hasSession());
+    EXPECT_EQ(token.login(kUserPin, false), P11_E_NO_SESSION);
+    EXPECT_EQ(token.closeSession(), 0u);
+    // The same slot object serves the module's next loading.
+    EXPECT_EQ(firstToken(), s);
+    EXPECT_STREQ(s->getLabel(), "Первый токен");
+    ASSERT_EQ(token.startSession(s, false), 0u);
+    EXPECT_EQ(token.login(kUserPin, false), 0u);
+}
+
 TEST_F(P11Test, SessionOperationsNeedASession) {
     TCP11Token token;
     EXPECT_EQ(token.login(kUserPin, false), P11_E_NO_SESSION);
