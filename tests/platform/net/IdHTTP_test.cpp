@@ -1,9 +1,13 @@
+// The SSL server of the installed cpp-httplib library is used for the TLS test.
+#define CPPHTTPLIB_OPENSSL_SUPPORT
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 
 #include "platform/net/IdHTTP.h"
 #include "platform/net/TestServers.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -178,4 +182,31 @@ TEST(IdHTTP, SocketErrorNumbersFromErrno) {
     EXPECT_EQ(TIdHTTP::socketErrorFromErrno(ECONNRESET), 10054);
     EXPECT_EQ(TIdHTTP::socketErrorFromErrno(EHOSTUNREACH), 10065);
     EXPECT_EQ(TIdHTTP::socketErrorFromErrno(0), 0);
+}
+
+TEST(IdHTTP, HttpsVerifiesThePeer) {
+    zrxtest::TempDir dir;
+    const std::string cmd = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout '" +
+                            dir.file("key.pem") + "' -out '" + dir.file("cert.pem") +
+                            "' -subj /CN=127.0.0.1 -days 2 -addext subjectAltName=IP:127.0.0.1 >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    httplib::SSLServer svr(dir.file("cert.pem").c_str(), dir.file("key.pem").c_str());
+    ASSERT_TRUE(svr.is_valid());
+    svr.Get("/x", [](const httplib::Request&, httplib::Response& res) { res.set_content("secret", "text/plain"); });
+    const int port = svr.bind_to_any_port("127.0.0.1");
+    std::thread t([&] { svr.listen_after_bind(); });
+
+    TIdHTTP http;
+    TStringStream out;
+    bool refused = false;
+    try {
+        http.Get("https://127.0.0.1:" + std::to_string(port) + "/x", out);
+    } catch (const EIdSocketError&) {
+    } catch (const EIdException&) {
+        refused = true;  // an unknown issuer is not trusted
+    }
+    svr.stop();
+    t.join();
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(out.Size(), 0);
 }
