@@ -100,12 +100,19 @@ void TComponent::Destroying() {
 
 void TComponent::SetName(const String& v) {
     if (v == FName) return;
+    String name = v;
     if (FOwner && !v.empty()) {
         TComponent* other = FOwner->FindComponent(v);
-        if (other && other != this)
-            throw EComponentError("A component named " + v + " already exists");
+        if (other && other != this) {
+            if (!IsRootComponent()) throw EComponentError("A component named " + v + " already exists");
+            for (int i = 1;; ++i) {
+                name = v + "_" + std::to_string(i);
+                TComponent* o = FOwner->FindComponent(name);
+                if (!o || o == this) break;
+            }
+        }
     }
-    FName = v;
+    FName = name;
 }
 
 int TComponent::ComponentIndex() const {

@@ -93,6 +93,10 @@ class TComponent : public TPersistent {
 protected:
     virtual void Loaded();
     virtual void Notification(TComponent* AComponent, TOperation Operation);
+    // Forms, frames and data modules: a name already taken in the owner gets
+    // "_1", "_2" ... appended (a second instance of a window), where other
+    // components raise EComponentError.
+    virtual bool IsRootComponent() const { return false; }
     void Destroying();
     void SetLoading() { FState |= csLoading; }
     void LoadTree();

@@ -113,6 +113,7 @@ protected:
     void Loaded() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void Resize() override;
+    bool IsRootComponent() const override { return true; }
 
 private:
     friend class TScreen;
@@ -150,6 +151,8 @@ class TForm : public TCustomForm {
 class TFrame : public TWinControl {
     DECLARE_CLASS(TFrame)
     explicit TFrame(TComponent* AOwner);
+protected:
+    bool IsRootComponent() const override { return true; }
 };
 
 // A non-visual container of components (found by TScreen like a form).
@@ -161,6 +164,8 @@ class TDataModule : public TComponent {
     TNotifyEvent OnDestroy;
     void AfterConstruction() override;
     void BeforeDestruction() override;
+protected:
+    bool IsRootComponent() const override { return true; }
 };
 
 using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
