@@ -4,24 +4,21 @@
 
 #include "app/CommandLine.h"
 #include "app/DailyLog.h"
+#include "app/PathMacros.h"
+#include "platform/core/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Translation.h"
-
-namespace {
-// The application data folder: "$ALLUSERS$/zoren/<APPL>".
-// Computed here until the path macros give APPLDATA.
-TCString applDataFolder() {
-    return makePathName(makePathName(getCommonDataDir().c_str(), "zoren").c_str(), getApplName().c_str());
-}
-}  // namespace
 
 int main(int argc, char** argv) {
     setCommandLineArgs(argc, argv);
     zrnInitTranslation();
     if (!parseCommandLine()) return 0;
 
-    logDir = makePathName(applDataFolder().c_str(), "logs");
+    // The update check at start registers the path macros; until it runs
+    // here, the entry registers them itself.
+    registerPathMacros();
+    logDir = makePathName(getCFGMacroValue("APPLDATA").c_str(), "logs");
     makeDirectory(logDir.c_str());
     if (openLogFile() != 0) {
         // No window exists yet to show it in.
