@@ -10,6 +10,8 @@ cmake --build build -j "$(nproc)" --target ZrX509_ZERUvorido
 xcfg="${ALLUSERSPROFILE:-${XDG_DATA_HOME:-$HOME/.local/share}}/zoren/ZrX509_ZERUvorido/xcfg"
 if [ ! -e "$xcfg/ZrX509_ZERUvorido.xcfg" ]; then
   mkdir -p "$xcfg"
-  cp -n app/data/xcfg/*.xcfg "$xcfg/"
+  for f in app/data/xcfg/*.xcfg; do
+    [ -e "$xcfg/$(basename "$f")" ] || cp "$f" "$xcfg/"
+  done
 fi
 exec build/app/ZrX509_ZERUvorido "$@"
