@@ -329,7 +329,7 @@ uint32_t copyList(const std::vector<std::string>& items, char* buf, uint32_t siz
     size_t pos = 0;
     for (const std::string& item : items) {
         if (pos + item.size() + 1 > size - 1) {
-            const size_t room = size - 2 - pos;
+            const size_t room = pos < size - 2 ? size - 2 - pos : 0;
             std::memcpy(buf + pos, item.data(), std::min(room, item.size()));
             buf[size - 2] = '\0';
             buf[size - 1] = '\0';

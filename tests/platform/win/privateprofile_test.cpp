@@ -194,6 +194,10 @@ TEST(PrivateProfile, WindowsFunctionsBufferRules) {
     EXPECT_EQ(std::string(buf, 9), std::string("one\0two\0\0", 9));
     EXPECT_EQ(GetPrivateProfileStringA("A", nullptr, "", buf, 6, f.c_str()), 4u);
     EXPECT_EQ(std::string(buf, 6), std::string("one\0\0\0", 6));
+    // A name that fills the buffer exactly leaves no room for the next one.
+    char exact[6] = {'x', 'x', 'x', 'x', 'x', 'x'};
+    EXPECT_EQ(GetPrivateProfileStringA("A", nullptr, "", exact, 5, f.c_str()), 3u);
+    EXPECT_EQ(std::string(exact, 6), std::string("one\0\0x", 6));
     EXPECT_EQ(GetPrivateProfileStringA("none", nullptr, "", buf, sizeof buf, f.c_str()), 0u);
     EXPECT_EQ(GetPrivateProfileSectionNamesA(buf, sizeof buf, f.c_str()), 4u);
     EXPECT_EQ(std::string(buf, 5), std::string("A\0B\0\0", 5));

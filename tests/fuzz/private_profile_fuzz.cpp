@@ -1,0 +1,58 @@
+// Any file reads without harm, and writing one key changes that key only:
+// every other section reads back exactly as before.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/win/NameFold.h"
+#include "platform/win/PrivateProfile.h"
+
+using namespace zrx::win;
+
+namespace {
+
+const std::string& scratchFile() {
+    static const std::string path = [] {
+        std::string p = "/tmp/zrx-profile-fuzz-XXXXXX";
+        const int fd = mkstemp(p.data());
+        if (fd < 0) std::abort();
+        close(fd);
+        return p;
+    }();
+    return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string& file = scratchFile();
+    {
+        FILE* f = std::fopen(file.c_str(), "wb");
+        if (!f) std::abort();
+        std::fwrite(data, 1, size, f);
+        std::fclose(f);
+    }
+    const std::vector<std::string> names = profileSectionNames(file);
+    std::vector<std::vector<std::pair<std::string, std::string>>> before;
+    for (const std::string& n : names) {
+        before.push_back(profileSectionValues(file, n));
+        profileSectionHasKeys(file, n);
+        char buf[16];
+        GetPrivateProfileSectionA(n.c_str(), buf, sizeof buf, file.c_str());
+        GetPrivateProfileStringA(n.c_str(), nullptr, "", buf, sizeof buf, file.c_str());
+        unsigned char block[4];
+        for (const auto& kv : before.back()) profileReadStruct(file, n, kv.first, block, sizeof block);
+    }
+
+    if (!profileWrite(file, "fuzz section", "fuzz key", "fuzz value")) std::abort();
+    std::string v;
+    if (!profileRead(file, "FUZZ SECTION", "FUZZ KEY", v) || v != "fuzz value") std::abort();
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (sameName(names[i], "fuzz section")) continue;
+        if (profileSectionValues(file, names[i]) != before[i]) std::abort();
+    }
+    return 0;
+}
