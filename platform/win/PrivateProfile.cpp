@@ -375,10 +375,18 @@ bool profileRead(const std::string& file, std::string_view section, std::string_
     return true;
 }
 
-bool profileWrite(const std::string& file, std::string_view section, std::string_view key, std::string_view value) {
-    if (!validSection(section) || !validKey(key) || hasLineBreak(value)) return false;
+bool profileWrite(const std::string& file, std::string_view section, std::string_view key, std::string_view stored) {
+    if (!validSection(section) || !validKey(key) || hasLineBreak(stored)) return false;
     const std::string sectionName(trim(section));
     const std::string keyName(trim(key));
+    // Readers trim and unquote values; a value that would lose blanks or
+    // quotes that way is written in quotes, so it reads back as it was.
+    std::string quoted;
+    std::string_view value = stored;
+    if (!value.empty() && (trim(value).size() != value.size() || unquote(value).size() != value.size())) {
+        quoted = "\"" + std::string(value) + "\"";
+        value = quoted;
+    }
     return modifyProfile(file, true, [&](Profile& p) {
         const Section* sec = p.find(sectionName);
         if (sec) {

@@ -33,7 +33,8 @@ namespace zrx::win {
 // The value of a key; false when the file, the section or the key is missing
 // (an empty value gives true and an empty text).
 bool profileRead(const std::string& file, std::string_view section, std::string_view key, std::string& value);
-// Writes one key. False when the file cannot be written, or for a name or
+// Writes one key. A value with blanks at either end, or enclosed in quotes,
+// is written in quotes so that it reads back unchanged. False when the file cannot be written, or for a name or
 // value that cannot be stored in a line (line breaks, '=' in a key, ']' in a
 // section name, a key that would read as a comment or a section header).
 bool profileWrite(const std::string& file, std::string_view section, std::string_view key, std::string_view value);

@@ -1,5 +1,6 @@
 #include "platform/win/Registry.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -150,7 +151,14 @@ private:
     int32_t open(const std::string& path) {
         std::error_code ec;
         const auto parent = std::filesystem::path(path).parent_path();
-        if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+        if (!parent.empty() && !std::filesystem::exists(parent, ec)) {
+            std::filesystem::create_directories(parent, ec);
+            std::filesystem::permissions(parent, std::filesystem::perms::owner_all, ec);
+        }
+        // The registry is the user's own: a new store is readable by its owner only
+        // (SQLite gives its journal files the same permissions).
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) ::close(fd);
         sqlite3* db = nullptr;
         int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                                  nullptr);

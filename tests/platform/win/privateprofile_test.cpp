@@ -135,6 +135,15 @@ TEST(PrivateProfile, RefusesNamesAndValuesThatWouldBreakTheFile) {
     EXPECT_FALSE(profileWrite(f, "S\r", "k", "v"));
     EXPECT_FALSE(profileWrite("", "S", "k", "v"));
     EXPECT_EQ(zrxtest::readFile(f), before);
+    // Values that reading would trim or unquote are written so that they come back unchanged.
+    for (const char* value : {" lead", "trail\t", "\"q\"", "'s'", "\"", "'a\"", "", "  "}) {
+        ASSERT_TRUE(profileWrite(f, "Q", "v", value));
+        std::string back = "x";
+        ASSERT_TRUE(profileRead(f, "Q", "v", back));
+        EXPECT_EQ(back, value);
+    }
+    ASSERT_TRUE(profileWrite(f, "Q", "v", " x "));
+    EXPECT_NE(zrxtest::readFile(f).find("v=\" x \"\n"), std::string::npos);
     // Long values of any length are kept whole.
     const std::string big(100000, 'z');
     ASSERT_TRUE(profileWrite(f, "S", "big", big));

@@ -1,6 +1,7 @@
 #include "platform/win/Registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -201,6 +202,9 @@ TEST(Registry, KeepsDataInTheFileNamedByTheEnvironment) {
         EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Zoren\\Durable", 0, KEY_READ, &o),
                   ERROR_FILE_NOT_FOUND);
         RegCloseKey(createKey("Software\\Other"));
+        struct stat st {};
+        ASSERT_EQ(stat(other.file("sub/dir/reg.sqlite").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);  // the user's own
     }
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Zoren\\Durable", 0, KEY_READ, &o), ERROR_SUCCESS);
     std::string v;
