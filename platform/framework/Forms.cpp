@@ -21,6 +21,12 @@
 #include "platform/framework/QtInternals.h"
 #include "platform/framework/StdCtrls.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+// Fontconfig keeps its configuration cache for the life of the process; the
+// leak checker must not count it against the program.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+#endif
+
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
 
