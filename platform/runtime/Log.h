@@ -58,8 +58,8 @@ bool enableDebugLog(const char* folder);
 void disableDebugLog();
 // The debug log file in use, empty while disabled.
 TCString getDebugLogFile();
-// The runtime's own debug folder: "$XDG_STATE_HOME"-like data folder
-// "<data>/zoren/dbg" (data = ALLUSERSPROFILE, else XDG_DATA_HOME, else ~/.local/share).
+// The runtime's own debug folder "<data>/zoren/dbg" (data: ALLUSERSPROFILE,
+// else XDG_DATA_HOME, else ~/.local/share).
 TCString getDBGLogDir();
 
 // Debug categories (bits of the debug mask) with their names.

@@ -98,6 +98,8 @@ public:
     explicit TCSortedCollection(int limit = 0, int delta = 0) : TCCollection<T>(limit, delta) {}
     bool duplicates = false;
 
+    // An item whose key is already there (without duplicates) is freed,
+    // and the index of the one kept is answered.
     int insert(void* item) override {
         int i;
         if (search(keyOf(static_cast<T*>(item)), i) && !duplicates) {
@@ -109,6 +111,15 @@ public:
         return TCNSCollection::atInsert(i, item);
     }
     int add(T* item) { return insert(item); }
+    // Inserts, freeing an item with an equal key that was there.
+    int put(T* item) {
+        int i;
+        if (search(keyOf(item), i)) {
+            if (this->at(i) == item) return i;
+            this->atFree(i);
+        }
+        return TCNSCollection::atInsert(i, item);
+    }
     // Binary search by key: true when found; index is the match or the
     // place where the key would go.
     bool search(const void* key, int& index) const {

@@ -77,6 +77,10 @@ TEST(Collections, SortedCollectionOrdersAndFinds) {
         n.add(new Item("ALPHA"));  // an equal key is not added twice
         EXPECT_EQ(n.count(), 4);
         EXPECT_EQ(g_alive, 4);
+        n.put(new Item("ZETA"));  // replaces the equal one
+        EXPECT_EQ(n.count(), 4);
+        EXPECT_STREQ(n.at(3)->name, "ZETA");
+        EXPECT_EQ(g_alive, 4);
     }
     EXPECT_EQ(g_alive, 0);
 }
