@@ -65,6 +65,10 @@ TZrXNPkcs7& TZrXNPkcs7::operator=(const TZrXNPkcs7& other) {
 
 TZrXNPkcs7::~TZrXNPkcs7() { CMS_ContentInfo_free(cms_); }
 
+bool TZrXNPkcs7::acceptsPemLabel(const char* label) const {
+    return strcmp(label, "PKCS7") == 0 || strcmp(label, "CMS") == 0 || strcmp(label, "PKCS #7 SIGNED DATA") == 0;
+}
+
 void TZrXNPkcs7::clear() {
     CMS_ContentInfo_free(cms_);
     cms_ = nullptr;

@@ -58,6 +58,7 @@ public:
     KResult signContent(const void* data, size_t len, int contentNid, const TZrX509& signer, EVP_PKEY* key);
 
 protected:
+    bool acceptsPemLabel(const char* label) const override;
     KResult loadCms(CMS_ContentInfo* cms);  // takes ownership
     virtual KResult contentDecoded() { return 0; }
     const TZrX509* certForSigner(CMS_SignerInfo* si) const;

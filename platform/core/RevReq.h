@@ -41,6 +41,7 @@ public:
     TZrXRevReq() { class_ = zcRevRequest; }
     explicit TZrXRevReq(const TZrXRevokedCert& entry) : TZrXRevReq() { assign(entry); }
     void clear() override;
+    bool isEmpty() const override { return !entry_; }
     KResult encode(std::vector<uint8_t>& out) const override;
     void htmlView(TCString& out, int mode) const override;
     TCString ownerName() const override;

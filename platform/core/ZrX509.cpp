@@ -35,6 +35,10 @@ TZrX509& TZrX509::operator=(const TZrX509& other) {
 
 TZrX509::~TZrX509() { X509_free(x_); }
 
+bool TZrX509::acceptsPemLabel(const char* label) const {
+    return strcmp(label, "CERTIFICATE") == 0 || strcmp(label, "X509 CERTIFICATE") == 0;
+}
+
 void TZrX509::resetCache() {
     issuer_.reset();
     subject_.reset();

@@ -88,6 +88,9 @@ public:
     // time (0: now), invalidity time (0: none); withOwner keeps the owner name.
     TZrXRevokedCert* makeRev(int reason, int64_t revTime, int64_t invalidityTime, bool withOwner) const;
 
+protected:
+    bool acceptsPemLabel(const char* label) const override;
+
 private:
     void resetCache();
     X509* x_ = nullptr;

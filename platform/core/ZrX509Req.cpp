@@ -5,6 +5,7 @@
 #include <openssl/x509v3.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/core/ExtList.h"
 #include "platform/core/ObjectRegistry.h"
@@ -34,6 +35,10 @@ TZrX509Req& TZrX509Req::operator=(const TZrX509Req& other) {
 TZrX509Req::~TZrX509Req() { X509_REQ_free(r_); }
 
 void TZrX509Req::resetCache() { subject_.reset(); }
+
+bool TZrX509Req::acceptsPemLabel(const char* label) const {
+    return strcmp(label, "CERTIFICATE REQUEST") == 0 || strcmp(label, "NEW CERTIFICATE REQUEST") == 0;
+}
 
 void TZrX509Req::clear() {
     X509_REQ_free(r_);

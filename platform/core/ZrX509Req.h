@@ -56,6 +56,9 @@ public:
     // Signs (or re-signs) with the key of the request's public key.
     KResult sign(EVP_PKEY* key, const EVP_MD* md = nullptr);
 
+protected:
+    bool acceptsPemLabel(const char* label) const override;
+
 private:
     void resetCache();
     X509_REQ* r_ = nullptr;
