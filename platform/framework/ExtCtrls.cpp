@@ -40,10 +40,10 @@ public:
         QString t = toQ(FPanel->GetText());
         if (!t.isEmpty()) {
             pt.setPen(palette().color(QPalette::WindowText));
-            Qt::Alignment a = Qt::AlignVCenter;
+            int a = Qt::AlignVCenter | Qt::TextShowMnemonic;
             a |= FPanel->FAlignment == taCenter ? Qt::AlignHCenter
                  : FPanel->FAlignment == taRightJustify ? Qt::AlignRight : Qt::AlignLeft;
-            pt.drawText(r.adjusted(2, 0, -2, 0), int(a), t);
+            pt.drawText(r.adjusted(2, 0, -2, 0), a, t);
         }
     }
     TPanel* FPanel;

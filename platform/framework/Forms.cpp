@@ -315,7 +315,7 @@ void TCustomForm::Show() {
     case wsFullScreen: w->showFullScreen(); break;
     default: w->show(); break;
     }
-    w->raise();
+    if (QGuiApplication::platformName() != "offscreen") w->raise();  // offscreen only warns
     w->activateWindow();
     if (FActiveControl && FActiveControl->Handle()) FActiveControl->Handle()->setFocus(Qt::OtherFocusReason);
     else if (!w->focusWidget()) SelectNext(nullptr, true, true);
@@ -344,7 +344,7 @@ void TCustomForm::SetVisible(bool v) {
 
 void TCustomForm::BringToFront() {
     if (QWidget* w = Handle()) {
-        w->raise();
+        if (QGuiApplication::platformName() != "offscreen") w->raise();
         w->activateWindow();
     }
 }

@@ -211,7 +211,7 @@ void TEdit::ApplyText() {
     FSetting = false;
     e->setMaxLength(max);
     FModified = false;
-    dispatchGuarded(this, [this] { Change(); });
+    if (!IsLoading()) dispatchGuarded(this, [this] { Change(); });
 }
 
 void TEdit::Change() { fire(OnChange, this); }

@@ -297,8 +297,38 @@ TEST(Form, ExceptionInHandlerGoesToApplication) {
     f->Show();
     QMetaObject::invokeMethod(f->btnOk->Handle(), "click");
     EXPECT_EQ(caught, "boom");
+    // Without a handler the error is shown in the framework's message dialog.
     Application->OnException = nullptr;
+    String shown;
+    {
+        HookGuard g([&](TObject* w) {
+            auto* box = static_cast<TCustomForm*>(w);
+            shown = static_cast<TLabel*>(box->FindComponent("Message"))->Caption();
+            return mrOk;
+        });
+        QMetaObject::invokeMethod(f->btnOk->Handle(), "click");
+    }
+    EXPECT_EQ(shown, "boom.");
     f->Free();
+}
+
+TEST(Application, RunEndsWhenTheMainFormCloses) {
+    ensureQtApp();
+    TForm* main = nullptr;
+    Application->CreateForm(main);
+    EXPECT_EQ(Application->MainForm(), main);
+    bool shown = false;
+    main->OnShow = [&](TObject*) { shown = true; };
+    auto* t = new TTimer(main);
+    t->SetInterval(10);
+    t->OnTimer = [&](TObject*) {
+        t->SetEnabled(false);
+        main->Close();
+    };
+    Application->Run();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_FALSE(main->Showing());
 }
 
 TEST(Form, SavedAsPngShowsItsControls) {
