@@ -3,11 +3,8 @@
 #include <cstdio>
 
 #include "app/DailyLog.h"
+#include "components/CCompStorage.h"
 #include "platform/runtime/Translation.h"
-
-// The component-state storage switches its restoring off through this; it
-// lives in the components library, which may not be linked into every test.
-void cstNoRestoreComponens() __attribute__((weak));
 
 TCString cmdLineCtxName;
 
@@ -69,7 +66,7 @@ bool parseCommandLine() {
         if (a.at(0) == '-') {
             if (a == "-norest") {
                 g_noRestore = true;
-                if (cstNoRestoreComponens) cstNoRestoreComponens();
+                cstNoRestoreComponens();
             } else if (a == "-dbg") {
                 debugSwitch = 1;
             } else if (a == "-?" || a == "-h" || a == "-help") {

@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "app/DailyLog.h"
+#include "components/CCompStorage.h"
 
 namespace {
 std::string g_usage;
@@ -69,7 +70,9 @@ TEST(CommandLine, SwitchTable) {
 
 TEST(CommandLine, NoRestoreVariants) {
     EXPECT_FALSE(parse({"-norestore"}).noRestore);  // longer word: ignored
+    EXPECT_FALSE(cstRestoreDisabled());
     EXPECT_TRUE(parse({"/NOREST"}).noRestore);
+    EXPECT_TRUE(cstRestoreDisabled());  // the stored states are not restored
 }
 
 TEST(CommandLine, UsageText) {
