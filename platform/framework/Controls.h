@@ -1,6 +1,18 @@
 // Visual controls over Qt widgets. The owner (lifetime, FindComponent) and
 // the visual parent (placement) are separate: a control is freed exactly once,
 // by its owner or its parent, whichever goes first; it leaves both lists.
+//
+// Adding a control (one header/source pair per family, e.g. StdCtrls, ExtCtrls):
+//  - derive from TControl (no focus) or TWinControl (focus, keys, children);
+//  - put DECLARE_CLASS(TName) in the class and IMPLEMENT_CLASS(TName, TBase)
+//    { r.Str("Caption", ...); r.Boolean(...); ... } in the .cpp, registering
+//    the published properties under their framework names;
+//  - in the constructor create the Qt widget, set the default size in FWidth /
+//    FHeight, then SetWidget(widget) (the control owns it);
+//  - connect Qt signals with QObject::connect(w, signal, w, lambda) and run the
+//    handler through dispatchGuarded (QtInternals.h), firing the std::function
+//    events only when set; override ApplyText / ApplyColor / ApplyFont to show
+//    Caption/Text, Color and Font; Qt types stay out of the headers.
 #pragma once
 
 #include <cstdint>

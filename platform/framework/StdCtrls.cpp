@@ -69,6 +69,11 @@ void TLabel::ApplyText() {
     Fit();
 }
 
+void TLabel::ApplyFont() {
+    TControl::ApplyFont();
+    Fit();
+}
+
 void TLabel::Fit() {
     auto* l = static_cast<QLabel*>(Handle());
     if (!l || !FAutoSize) return;

@@ -23,6 +23,7 @@ class TLabel : public TControl {
     void SetFocusControl(TWinControl* c);
 protected:
     void ApplyText() override;
+    void ApplyFont() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 private:
     void Fit();
