@@ -149,6 +149,16 @@ TCString TCASN1Time::text(bool withTime) const {
     return TCString::format("%02d.%02d.%04d %02d:%02d:%02d", d, mo, y, h, mi, s);
 }
 
+TCString TCASN1Time::localText(bool withTime) const {
+    if (!set_) return TCString();
+    time_t t = static_cast<time_t>(t_);
+    struct tm tm;
+    if (static_cast<int64_t>(t) != t_ || !localtime_r(&t, &tm)) return text(withTime);
+    if (!withTime) return TCString::format("%02d.%02d.%04d", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900);
+    return TCString::format("%02d.%02d.%04d %02d:%02d:%02d", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900, tm.tm_hour,
+                            tm.tm_min, tm.tm_sec);
+}
+
 TCString TCASN1Time::generalized() const {
     int y, mo, d, h, mi, s;
     zrxTimeToFields(t_, y, mo, d, h, mi, s);

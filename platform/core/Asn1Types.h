@@ -52,6 +52,8 @@ public:
     int64_t time() const { return t_; }
     // "ДД.ММ.ГГГГ ЧЧ:ММ:СС" in UTC (empty without a value); withTime false gives the date only.
     TCString text(bool withTime = true) const;
+    // The same in the local time zone (what the views show).
+    TCString localText(bool withTime = true) const;
     // "YYYYMMDDhhmmssZ" (GeneralizedTime form).
     TCString generalized() const;
     // A new ASN1_TIME (UTCTime up to 2049, GeneralizedTime after); caller frees.

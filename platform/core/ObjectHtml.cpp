@@ -123,10 +123,54 @@ void TZrXHtmlPage::nameRows(const TZrX509Name& name) {
     }
 }
 
+// Russian names of the standard extended key usages.
+static const char* ekuCaption(int nid) {
+    switch (nid) {
+    case NID_server_auth: return "Аутентификация сервера";
+    case NID_client_auth: return "Аутентификация клиента";
+    case NID_code_sign: return "Подпись программного кода";
+    case NID_email_protect: return "Защита электронной почты";
+    case NID_time_stamp: return "Метки времени";
+    case NID_OCSP_sign: return "Подпись ответов OCSP";
+    case NID_ipsecEndSystem: return "Узел IPsec";
+    case NID_ipsecTunnel: return "Туннель IPsec";
+    case NID_ipsecUser: return "Пользователь IPsec";
+    case NID_anyExtendedKeyUsage: return "Любое назначение";
+    default: return nullptr;
+    }
+}
+
 TCString zrxExtensionValueText(const X509_EXTENSION* ext) {
     if (!ext) return TCString();
     auto* e = const_cast<X509_EXTENSION*>(ext);
     int nid = OBJ_obj2nid(X509_EXTENSION_get_object(e));
+    if (nid == NID_key_usage) {
+        static const char* const bits[] = {"Цифровая подпись", "Неотрекаемость", "Шифрование ключей",
+                                           "Шифрование данных", "Согласование ключей", "Подпись сертификатов",
+                                           "Подпись списков отозванных сертификатов", "Только шифрование",
+                                           "Только расшифрование"};
+        auto* ku = static_cast<ASN1_BIT_STRING*>(X509V3_EXT_d2i(e));
+        TCString out;
+        for (int b = 0; ku && b < 9; ++b)
+            if (ASN1_BIT_STRING_get_bit(ku, b)) {
+                if (!out.isEmpty()) out += ", ";
+                out += tr(bits[b]);
+            }
+        ASN1_BIT_STRING_free(ku);
+        ERR_clear_error();
+        if (!out.isEmpty()) return out;
+    }
+    if (nid == NID_basic_constraints) {
+        auto* bc = static_cast<BASIC_CONSTRAINTS*>(X509V3_EXT_d2i(e));
+        if (bc) {
+            TCString out = tr(bc->ca ? "Центр сертификации" : "Конечный пользователь");
+            if (bc->ca && bc->pathlen)
+                out.appendf(", %s: %ld", tr("длина цепочки не более").c_str(), ASN1_INTEGER_get(bc->pathlen));
+            BASIC_CONSTRAINTS_free(bc);
+            return out;
+        }
+        ERR_clear_error();
+    }
     if (nid == NID_ext_key_usage) {
         auto* eku = static_cast<EXTENDED_KEY_USAGE*>(X509V3_EXT_d2i(e));
         TCString out;
@@ -138,6 +182,7 @@ TCString zrxExtensionValueText(const X509_EXTENSION* ext) {
             for (int k = 0; k < static_cast<int>(ZrXObject::Count_); ++k)
                 if (zrxNid(static_cast<ZrXObject>(k)) == pn && pn != NID_undef) own = true;
             if (own) c = zrxObjectCaption(pn) + " (" + OBJ_nid2sn(pn) + ")";
+            else if (ekuCaption(pn)) c = tr(ekuCaption(pn)) + " (" + OBJ_nid2sn(pn) + ")";
             else if (pn != NID_undef) c = OBJ_nid2ln(pn);
             else c = zrxObjText(o, true);
             if (!out.isEmpty()) out += "\n";
@@ -200,7 +245,7 @@ void TZrXHtmlPage::finish() {
     if (print()) {
         TCASN1Time now(TCASN1Time::now());
         out_.appendf("<p align=\"right\"><small>%s %s</small></p>\n",
-                     zrxHtmlEscape(tr("Дата формирования:").c_str()).c_str(), now.text().c_str());
+                     zrxHtmlEscape(tr("Дата формирования:").c_str()).c_str(), now.localText().c_str());
     }
 }
 
@@ -246,8 +291,8 @@ static void certSummaryRows(TZrXHtmlPage& page, const TZrX509& c) {
     page.rowText(tr("Владелец"), c.getSubject()->text());
     page.rowText(tr("Издатель"), c.getIssuer()->text());
     page.row("Серийный номер", c.getSerialStr());
-    page.row("Действует с", c.getNotBefore().text());
-    page.row("Действует по", c.getNotAfter().text());
+    page.row("Действует с", c.getNotBefore().localText());
+    page.row("Действует по", c.getNotAfter().localText());
     page.row("Идентификатор ключа", c.keyID().toHex(true));
 }
 
@@ -271,8 +316,8 @@ void TZrX509::htmlView(TCString& out, int mode) const {
     page.nameRows(*getIssuer());
     page.section("Сертификат");
     page.row("Серийный номер", getSerialStr());
-    page.row("Действует с", getNotBefore().text());
-    page.row("Действует по", getNotAfter().text());
+    page.row("Действует с", getNotBefore().localText());
+    page.row("Действует по", getNotAfter().localText());
     page.row("Версия", TCString(static_cast<int64_t>(X509_get_version(x_) + 1), 10));
     page.row("Алгоритм подписи", signatureAlgorithmText());
     TCString usage = usageText(keyFlags());
@@ -339,7 +384,7 @@ static void signerRows(TZrXHtmlPage& page, const TZrXNPkcs7& p7) {
         page.row("Удостоверитель", s->ownerName());
         page.row("Серийный номер", s->getSerialStr());
         page.rowText(tr("Издатель"), s->getIssuer()->text());
-        page.row("Действует по", s->getNotAfter().text());
+        page.row("Действует по", s->getNotAfter().localText());
     }
 }
 
@@ -414,8 +459,8 @@ void TZrXRevokedCert::htmlView(TCString& out, int mode, const char* caption) con
     page.rowText(tr("Издатель"), issuer.text());
     page.row("Серийный номер", serialStr());
     page.row("Причина", getRevokedReason(reason));
-    page.row("Дата отзыва", TCASN1Time(revocationTime).text());
-    if (invalidityTime) page.row("Дата компрометации", TCASN1Time(invalidityTime).text());
+    page.row("Дата отзыва", TCASN1Time(revocationTime).localText());
+    if (invalidityTime) page.row("Дата компрометации", TCASN1Time(invalidityTime).localText());
     page.finish();
 }
 
@@ -430,7 +475,7 @@ void TZrXRevReq::htmlView(TCString& out, int mode) const {
     }
     page.section("Запрос");
     page.row("Причина", getRevokedReason(entry_->reason));
-    page.row("Дата отзыва", TCASN1Time(entry_->revocationTime).text());
+    page.row("Дата отзыва", TCASN1Time(entry_->revocationTime).localText());
     page.row("Серийный номер сертификата", entry_->serialStr());
     if (!cms_) page.row("Подпись", tr("запрос не подписан"));
     signerRows(page, *this);
@@ -456,8 +501,8 @@ void TZrXCrl::renderHtml(TCString& out, int mode, bool withEntries) const {
     page.section("Список");
     TCString num = crlNumber();
     if (!num.isEmpty()) page.row("Номер списка", num);
-    page.row("Дата выпуска", TCASN1Time(thisUpdate()).text());
-    if (next) page.row("Следующее обновление", TCASN1Time(next).text());
+    page.row("Дата выпуска", TCASN1Time(thisUpdate()).localText());
+    if (next) page.row("Следующее обновление", TCASN1Time(next).localText());
     const X509_ALGOR* alg = nullptr;
     X509_CRL_get0_signature(crl_, nullptr, &alg);
     page.row("Алгоритм подписи", zrxSigAlgText(alg));
@@ -477,7 +522,7 @@ void TZrXCrl::renderHtml(TCString& out, int mode, bool withEntries) const {
             std::unique_ptr<TZrXRevokedCert> e(revokedAt(i));
             if (!e) continue;
             out.appendf("<tr><td>%d</td><td>%s</td><td>%s</td><td>%s</td></tr>\n", i + 1, e->serialStr().c_str(),
-                        TCASN1Time(e->revocationTime).text().c_str(),
+                        TCASN1Time(e->revocationTime).localText().c_str(),
                         zrxHtmlEscape(getRevokedReason(e->reason).c_str()).c_str());
         }
         out += "</table>\n";

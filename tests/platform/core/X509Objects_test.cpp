@@ -519,6 +519,33 @@ TEST(X509Objects, HtmlShowsKeyFactsAndEscapesHostileNames) {
     EXPECT_TRUE(contains(html, "Компрометация ключа"));
     crl.htmlView(html, true);
     EXPECT_TRUE(contains(html, "Дата формирования"));
+
+    // a list of more than 1000 entries shows its summary; the full list on request
+    X509_CRL* big = X509_CRL_new();
+    X509_CRL_set_issuer_name(big, X509_get_subject_name(pki.inter));
+    ASN1_TIME* now = ASN1_TIME_adj(nullptr, time(nullptr), 0, 0);
+    X509_CRL_set1_lastUpdate(big, now);
+    for (long sn = 1; sn <= 1001; ++sn) {
+        X509_REVOKED* rv = X509_REVOKED_new();
+        ASN1_INTEGER* s = ASN1_INTEGER_new();
+        ASN1_INTEGER_set(s, 0x100000 + sn);
+        X509_REVOKED_set_serialNumber(rv, s);
+        X509_REVOKED_set_revocationDate(rv, now);
+        ASN1_INTEGER_free(s);
+        X509_CRL_add0_revoked(big, rv);
+    }
+    ASN1_TIME_free(now);
+    X509_CRL_sign(big, pki.interKey, EVP_sha256());
+    std::vector<uint8_t> bigDer = x509fx::der(big);
+    X509_CRL_free(big);
+    TZrXCrl bigCrl;
+    ASSERT_EQ(bigCrl.decode(bigDer.data(), bigDer.size()), 0u);
+    EXPECT_EQ(bigCrl.numRev(), 1001);
+    bigCrl.htmlView(html, 0);
+    EXPECT_FALSE(contains(html, "1003E9"));
+    EXPECT_TRUE(contains(html, "Показать список элементов"));
+    bigCrl.htmlView(html, false);
+    EXPECT_TRUE(contains(html, "1003E9"));
 }
 
 TEST(X509Objects, DamagedInputIsAFailureNeverACrash) {
