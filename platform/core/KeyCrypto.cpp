@@ -262,6 +262,8 @@ KResult makeRequest(EVP_PKEY* subjectKey, EVP_PKEY* signer, const X509_NAME* sub
 
 KResult cmsSign(const std::string& data, EVP_PKEY* key, const std::string& certDer, std::string& der) {
     if (!key || certDer.empty()) return kErrNoSigningKey;
+    // OpenSSL 3.0's CMS has no EdDSA signers.
+    if (!signDigest(key)) return kErrAlgorithm;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(certDer.data());
     X509* cert = d2i_X509(nullptr, &p, long(certDer.size()));
     if (!cert) return kErrInvalidArg;

@@ -64,7 +64,8 @@ bool bytesOfHex(const std::string& hex, std::string& out);
 KResult makeRequest(EVP_PKEY* subjectKey, EVP_PKEY* signer, const X509_NAME* subject,
                     const STACK_OF(X509_EXTENSION)* exts, const std::string& challenge, std::string& der);
 
-// CMS SignedData with the data embedded, signed by key with its certificate included.
+// CMS SignedData with the data embedded, signed by key with its certificate
+// included. kErrAlgorithm for Ed25519 keys (no CMS support in OpenSSL 3.0).
 KResult cmsSign(const std::string& data, EVP_PKEY* key, const std::string& certDer, std::string& der);
 
 }  // namespace zrx::crypto

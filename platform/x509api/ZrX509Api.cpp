@@ -1,0 +1,151 @@
+// Start-up, callbacks and device functions of the programming-interface library.
+#include "platform/x509api/ZrX509Api.h"
+
+#include <openssl/crypto.h>
+
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include "platform/core/KeyStorage.h"
+#include "platform/runtime/Log.h"
+#include "platform/x509api/TokenStorage.h"
+
+using namespace zrx;
+using namespace zrx::container;
+
+namespace {
+
+struct Callbacks {
+    TZrXDevProgressShow show = nullptr;
+    TZrXDevProgressHide hide = nullptr;
+    void* progressCtx = nullptr;
+    TZrXPasswordCallback password = nullptr;
+    void* passwordCtx = nullptr;
+};
+Callbacks g_cb;
+int g_mdMapMode = 1;
+
+// Media the program knows by name; a device backend adds its own.
+std::vector<TZrXTMediaDescriptor>& mediaDescriptors() {
+    static std::vector<TZrXTMediaDescriptor> list = {
+        {"file", kMediaFile, ""},
+        {"HSM", kMediaHsmToken, ""},
+    };
+    return list;
+}
+
+}  // namespace
+
+KResult ZrX_Initalize(const char*) {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        OPENSSL_init_crypto(OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS, nullptr);
+    });
+    zrx::registerTokenKeyStorage();
+    return 0;
+}
+
+void ZrX_SetDevPogress(TZrXDevProgressShow show, TZrXDevProgressHide hide, void* context) {
+    g_cb.show = show;
+    g_cb.hide = hide;
+    g_cb.progressCtx = context;
+}
+
+void registerPCBK(void*, int, TZrXPasswordCallback callback, void* context) {
+    g_cb.password = callback;
+    g_cb.passwordCtx = callback ? context : nullptr;
+}
+
+namespace zrx::api {
+
+void progressShow(const char* text) {
+    if (g_cb.show) g_cb.show(g_cb.progressCtx, text ? text : "");
+}
+
+void progressHide() {
+    if (g_cb.hide) g_cb.hide(g_cb.progressCtx);
+}
+
+bool askPassword(char* buffer, size_t size) {
+    if (!buffer || size < 2 || !g_cb.password) return false;
+    std::memset(buffer, 0, size);
+    bool ok = g_cb.password(g_cb.passwordCtx, buffer, int(size));
+    buffer[size - 1] = '\0';
+    if (!ok) OPENSSL_cleanse(buffer, size);
+    return ok && *buffer;
+}
+
+}  // namespace zrx::api
+
+int ZrX_GetSupportedDevices(TCStringList& list, bool withFile) {
+    if (withFile) list.add("Файл", uintptr_t(kMediaFile));
+    bool token = false;
+    for (const MediaInfo& m : registeredMedia()) {
+        list.add(m.name.c_str(), uintptr_t(m.mediaType));
+        token = token || m.mediaType == kMediaHsmToken;
+    }
+    // HSM tokens are always offered; without their backend a token location
+    // answers "no such device".
+    if (!token) list.add("HSM-токен", uintptr_t(kMediaHsmToken));
+    return list.count();
+}
+
+int ZrX_GetDevicesList(const char* prefix, TCStringList& list, int) {
+    if (!prefix || !isDeviceLocation(prefix)) return 0;
+    for (const MediaInfo& m : registeredMedia()) {
+        if (m.prefix != prefix[0] || !m.listDevices) continue;
+        std::vector<std::string> found;
+        int n = m.listDevices(found);
+        for (const std::string& loc : found) list.add(loc.c_str(), uintptr_t(m.mediaType));
+        return n < 0 ? 0 : int(found.size());
+    }
+    return 0;
+}
+
+int ZrX_IsFileContainer(const char* location) {
+    return location && *location && !isDeviceLocation(location) ? 1 : 0;
+}
+
+uint32_t ZrX_GetContainerType(const char* location) {
+    if (!location || !*location) return kMediaFile;
+    return mediaTypeOfLocation(location);
+}
+
+KResult ZrX_FileExistsEx(const char* location, const char* password, TCString* storageName) {
+    if (!location || !*location) return kErrInvalidArg;
+    std::unique_ptr<TCKeyStorage> st;
+    if (KResult rc = openKeyStorage(location, st)) return rc;
+    if (st->isFile()) return st->exists() ? 0 : kErrNotFound;
+    std::string name;
+    KResult rc = st->findKeys(password, 0x30000, &name);
+    if (storageName && !name.empty()) *storageName = name;
+    return rc;
+}
+
+KResult ZrX_CleanStorage(const char* location, const char* password) {
+    if (!location || !*location) return kErrInvalidArg;
+    std::unique_ptr<TCKeyStorage> st;
+    if (KResult rc = openKeyStorage(location, st)) return rc;
+    api::progressShow("Очистка носителя");
+    KResult rc = st->clean(password, 0x30000);
+    api::progressHide();
+    return rc;
+}
+
+const TZrXTMediaDescriptor* ZrX_GetTMediaDescriptor(const char* name) {
+    if (!name || !*name) return nullptr;
+    TCString n(name);
+    n.trim();
+    for (const TZrXTMediaDescriptor& d : mediaDescriptors())
+        if (d.name.compareIC(n) == 0) return &d;
+    return nullptr;
+}
+
+TCString ZrX_CheckDefPassword(const char* location, int) {
+    if (!location || !isDeviceLocation(location)) return TCString();
+    return TCString(kStartupPassword);
+}
+
+void setMDMapMode(int mode) { g_mdMapMode = mode == 2 ? 2 : 1; }
+int getMDMapMode() { return g_mdMapMode; }

@@ -1,0 +1,463 @@
+// Key containers end to end: generation by template, reload, requests
+// checked by the openssl tool, update transactions, certificates, key
+// change, analysis and sweeping.
+#include <gtest/gtest.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "platform/core/ContainerFile.h"
+#include "platform/core/P12Template.h"
+#include "platform/x509api/BaseRequestParamMaker.h"
+#include "platform/x509api/ZrX509Api.h"
+#include "platform/runtime/Passwords.h"
+#include "platform/x509api/ZrX509Csp.h"
+
+#include <filesystem>
+#include "support/TempDir.h"
+
+using namespace zrx;
+using namespace zrx::container;
+
+namespace {
+
+const char kPw[] = "Пароль-12345";
+
+struct FastKdf {
+    FastKdf() { setDefaultKdf(KdfParams::scrypt(10, 1, 1)); }
+} fastKdf;
+
+int64_t now() { return int64_t(std::time(nullptr)); }
+
+int run(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()); }
+
+// A template with one signature and one key-agreement set.
+std::string writeTemplate(const zrxtest::TempDir& dir, const std::string& sign, const std::string& ka) {
+    std::string xml = "<cryptoTemplate version=\"1\"><sign><params name=\"s\" alg=\"" + sign +
+                      "\" default=\"yes\"/></sign><keyAgreement><params name=\"k\" alg=\"" + ka +
+                      "\" default=\"yes\"/></keyAgreement></cryptoTemplate>";
+    std::string path = dir.file("tmpl-" + std::to_string(std::hash<std::string>{}(sign + ka)) + ".xcfg");
+    zrxtest::writeFile(path, xml);
+    return path;
+}
+
+TCXProfileDescriptor makeProfile() {
+    TCXProfileDescriptor p;
+    p.name = "test";
+    p.id = 7;
+    p.flags = PF_SIGN_KEYS | PF_KA_KEYS;
+    p.caption = "Тест";
+    return p;
+}
+
+// Generates keys into csp (a new container at path) inside an update.
+KResult generate(TZrX509Csp& csp, const std::string& path, const std::string& tmpl, uint32_t kinds,
+                 TCXProfileDescriptor* profile, bool newContainer = true, const char* cn = "Петренко Петро") {
+    TCBaseRequestParamMaker maker(profile, &csp);
+    EXPECT_EQ(0u, loadP12Template(tmpl.c_str(), &maker.cryptoTemplate()));
+    KResult rc = maker.initCtxCryptoPars(profile->id, 0, 0);
+    if (failed(rc)) return rc;
+    maker.nameList().addAttribute("CN", cn);
+    maker.assignChallengePassword("фраза|вопрос");
+    if (newContainer) csp.prepareUpdate();
+    csp.beginUpdate();
+    if (newContainer) {
+        csp.setContainerName(path.c_str());
+        csp.container()->setDp(kPw);
+    }
+    rc = maker.generateKeys(&csp, kinds, nullptr);
+    if (failed(rc)) {
+        csp.container()->cancelUpdate();
+        return rc;
+    }
+    return csp.endUpdate(false);
+}
+
+std::string requestDer(const TZrX509Csp& csp, int kind) {
+    uint32_t len = 0x4000;
+    std::string buf(len, '\0');
+    if (failed(csp.ZrX_GetX509Object(buf.data(), &len, kind))) return {};
+    buf.resize(len);
+    return buf;
+}
+
+// Issues certificates for every request of the container to itself.
+void certifyAll(TZrX509Csp& csp, int64_t from, int64_t to) {
+    while (csp.reqCount() > 0) {
+        TZrX509 cert;
+        ASSERT_EQ(0u, cert.fromRequest(*csp.getReqAt(0)));
+        ASSERT_EQ(0u, csp.mkSelfIssued(cert, from, to));
+        ASSERT_TRUE(csp.addCertificate(&cert, true));
+    }
+}
+
+std::string pemOf(const TZrX509* cert) {
+    TCString pem;
+    EXPECT_EQ(0u, cert->toPem(pem));
+    return pem.str();
+}
+
+}  // namespace
+
+TEST(Csp, GeneratesEveryAlgorithmAndReloads) {
+    struct Case {
+        const char* sign;
+        const char* ka;
+        int signBits;
+    } cases[] = {
+        {"EC:P-256", "ECDH:P-256", 256}, {"EC:P-384", "ECDH:P-384", 384}, {"RSA:2048", "X25519", 2048},
+        {"Ed25519", "X25519", 256},      {"RSA:3072", "ECDH:P-256", 3072},
+    };
+    zrxtest::TempDir dir;
+    TCXProfileDescriptor profile = makeProfile();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.sign) + " + " + c.ka);
+        std::string path = dir.file(std::string("c-") + c.sign + c.ka + ".zrx");
+        TZrX509Csp csp;
+        ASSERT_EQ(0u, generate(csp, path, writeTemplate(dir, c.sign, c.ka), 0x30000, &profile));
+
+        TZrX509Csp loaded;
+        ASSERT_EQ(0u, loaded.load(path.c_str(), kPw));
+        TCBaseUserKeysContext* ctx = loaded.container();
+        ASSERT_EQ(2, ctx->ctx_ActKeysList.count());
+        TCPrivateEVPKey* sign = ctx->activeKey(kfSignature);
+        TCPrivateEVPKey* ka = ctx->activeKey(kfKeyAgreement);
+        ASSERT_TRUE(sign && ka);
+        EXPECT_EQ(c.sign, sign->algorithm());
+        EXPECT_EQ(c.ka, ka->algorithm());
+        EXPECT_EQ(c.signBits, EVP_PKEY_get_bits(sign->publicKey()));
+        EXPECT_TRUE(ka->checkFlags(kfKeyAgreementKey));
+        EXPECT_EQ(7, sign->profile());
+        EXPECT_EQ("Петренко Петро", loaded.commonName().str());
+        ASSERT_EQ(2, loaded.reqCount());
+
+        // Plain requests: each verifies with openssl; an X25519 request is
+        // signed by the signature key of its generation.
+        std::string signReq = dir.file("s.p10"), kaReq = dir.file("k.p10");
+        zrxtest::writeFile(signReq, requestDer(loaded, kObjSignRequest));
+        zrxtest::writeFile(kaReq, requestDer(loaded, kObjKARequest));
+        EXPECT_EQ(0, run("openssl req -inform DER -in " + signReq + " -verify -noout"));
+        if (std::string(c.ka) == "X25519") {
+            TZrX509ReqCtx* r = ctx->findCertReq(ka->keyID());
+            ASSERT_TRUE(r);
+            EXPECT_EQ(1, X509_REQ_verify(r->request()->handle(), sign->publicKey()));
+        } else {
+            EXPECT_EQ(0, run("openssl req -inform DER -in " + kaReq + " -verify -noout"));
+        }
+        // No signed forms for the first keys of a container.
+        uint32_t len = 0;
+        EXPECT_EQ(kErrObjectMissing, loaded.ZrX_GetX509Object(nullptr, &len, kObjSignedSignRequest));
+    }
+}
+
+TEST(Csp, WrongPasswordAndDamageKeepLoadedContainer) {
+    zrxtest::TempDir dir;
+    TCXProfileDescriptor profile = makeProfile();
+    std::string path = dir.file("c.zrx");
+    TZrX509Csp csp;
+    ASSERT_EQ(0u, generate(csp, path, writeTemplate(dir, "EC:P-256", "X25519"), 0x30000, &profile));
+    TZrX509Csp other;
+    ASSERT_EQ(0u, other.load(path.c_str(), kPw));
+    std::string bytes = zrxtest::readFile(path);
+    std::string damaged = dir.file("d.zrx");
+    bytes[bytes.size() / 2] ^= 0x20;
+    zrxtest::writeFile(damaged, bytes);
+    zrxtest::writeFile(dir.file("short.zrx"), bytes.substr(0, 30));
+    struct Case {
+        std::string loc, pw;
+        KResult rc;
+    } cases[] = {
+        {path, "wrong", kErrBadPasswordOrDamaged},
+        {damaged, kPw, kErrBadPasswordOrDamaged},
+        {dir.file("short.zrx"), kPw, kErrFormat},
+        {dir.file("none.zrx"), kPw, kErrNoFile},
+        {"$:token", kPw, kErrNoDevice},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.rc, other.load(c.loc.c_str(), c.pw.c_str())) << c.loc;
+        EXPECT_EQ(2, other.container()->ctx_ActKeysList.count());
+        EXPECT_EQ(path, other.container()->fileName().str());
+    }
+}
+
+TEST(Csp, CancelLeavesFileAsItWasAndEndWrites) {
+    zrxtest::TempDir dir;
+    TCXProfileDescriptor profile = makeProfile();
+    std::string path = dir.file("c.zrx");
+    std::string tmpl = writeTemplate(dir, "EC:P-256", "ECDH:P-256");
+    TZrX509Csp csp;
+    ASSERT_EQ(0u, generate(csp, path, tmpl, 0x30000, &profile));
+    std::string before = zrxtest::readFile(path);
+    int64_t t0 = csp.container()->updateTime();
+
+    csp.beginUpdate();
+    TZrX509 cert;
+    ASSERT_EQ(0u, cert.fromRequest(*csp.getReqAt(0)));
+    ASSERT_EQ(0u, csp.mkSelfIssued(cert, now() - 60, now() + 86400 * 365));
+    ASSERT_TRUE(csp.addCertificate(&cert, true));
+    EXPECT_EQ(1, csp.reqCount());
+    EXPECT_GT(csp.container()->updateTime(), t0);
+    csp.container()->cancelUpdate();
+    EXPECT_FALSE(csp.inUpdate());  // cancelling ends the container's update too
+    EXPECT_EQ(2, csp.reqCount());
+    EXPECT_EQ(before, zrxtest::readFile(path));
+    EXPECT_EQ(kErrNotInUpdate, csp.endUpdate(false));
+
+    csp.beginUpdate();
+    ASSERT_TRUE(csp.addCertificate(&cert, true));
+    ASSERT_EQ(0u, csp.endUpdate(false));
+    EXPECT_TRUE(csp.lastUpdateWritten());
+    EXPECT_NE(before, zrxtest::readFile(path));
+    TZrX509Csp loaded;
+    ASSERT_EQ(0u, loaded.load(path.c_str(), kPw));
+    EXPECT_EQ(1, loaded.reqCount());
+    EXPECT_EQ(1, loaded.container()->ctx_CertificatesList.count());
+}
+
+TEST(Csp, CertificatesTakeRequestsOutAndKeyChangeSignsRequests) {
+    zrxtest::TempDir dir;
+    TCXProfileDescriptor profile = makeProfile();
+    for (auto [sign, ka] : {std::pair{"EC:P-256", "ECDH:P-256"}, std::pair{"Ed25519", "X25519"},
+                            std::pair{"RSA:2048", "X25519"}}) {
+        SCOPED_TRACE(sign);
+        std::string path = dir.file(std::string("c-") + sign + ".zrx");
+        std::string tmpl = writeTemplate(dir, sign, ka);
+        TZrX509Csp csp;
+        ASSERT_EQ(0u, generate(csp, path, tmpl, 0x30000, &profile));
+        csp.beginUpdate();
+        certifyAll(csp, now() - 86400, now() + 86400 * 30);
+        ASSERT_EQ(0u, csp.endUpdate(false));
+        ASSERT_EQ(0, csp.reqCount());
+        TZrX509* own = csp.getSelfCrt();
+        ASSERT_TRUE(own);
+        TZrX509* kaCert = dynamic_cast<TZrX509*>(csp.container()->findEncodeKeyX509Object(false));
+        ASSERT_TRUE(kaCert);
+        EXPECT_EQ(1, kaCert->isForKeyAgreement());
+        // The X25519 certificate is vouched for by the signature key.
+        if (std::string(ka) == "X25519") {
+            EXPECT_EQ(0u, kaCert->verify(*own));
+        }
+
+        // Key change: next keys, requests signed by the keys in service.
+        ASSERT_EQ(0u, generate(csp, path, tmpl, 0x30000 | kGenKeyChange, &profile, false));
+        EXPECT_EQ(2, csp.container()->ctx_NewKeysList.count());
+        EXPECT_TRUE(csp.container()->alreadyGenerated(kfSignature, true));
+        EXPECT_TRUE(csp.container()->markerNextObject(kfSignature));
+        // OpenSSL 3.0 cannot sign CMS with Ed25519: no signed forms then.
+        if (std::string(sign) == "Ed25519") {
+            EXPECT_EQ(kErrObjectMissing, csp.ZrX_GetX509Object(nullptr, nullptr, kObjSignedSignRequest));
+            continue;
+        }
+        for (int kind : {kObjSignedSignRequest, kObjSignedKARequest}) {
+            // Signed by the key in service of the same purpose.
+            std::string signer = dir.file("signer.pem");
+            zrxtest::writeFile(signer, pemOf(kind == kObjSignedSignRequest || std::string(ka) == "X25519" ? own : kaCert));
+            std::string f = dir.file("r.rq7");
+            zrxtest::writeFile(f, requestDer(csp, kind));
+            EXPECT_EQ(0, run("openssl cms -verify -inform DER -in " + f + " -CAfile " + signer +
+                             " -purpose any -out " + dir.file("content.der")))
+                << "kind " << kind;
+            // The signed content is the plain request.
+            EXPECT_EQ(requestDer(csp, kind == kObjSignedSignRequest ? kObjSignRequest : kObjKARequest),
+                      zrxtest::readFile(dir.file("content.der")));
+        }
+        // Certificates for the next keys; activation puts them into service.
+        TZrX509 oldKA(*kaCert);
+        csp.beginUpdate();
+        certifyAll(csp, now() - 60, now() + 86400 * 365);
+        ASSERT_EQ(0u, csp.endUpdate(false));
+        ASSERT_TRUE(csp.getSelfNewCrt());
+        EXPECT_EQ(kInfoNewKeysActivated, csp.ZrX_ActivateDefaultNewKeys(true));
+        EXPECT_EQ(0, csp.container()->ctx_NewKeysList.count());
+        EXPECT_EQ(2, csp.container()->ctx_ActKeysList.count());
+        ASSERT_EQ(1, csp.container()->ctx_PrevEncodeKeysList.count());
+        EXPECT_EQ(oldKA.keyID(), csp.container()->ctx_PrevEncodeKeysList.at(0)->keyID());
+        ASSERT_TRUE(csp.getPrevX509Object());
+        EXPECT_EQ(0u, csp.ZrX_ActivateDefaultNewKeys(true));
+        TZrX509Csp loaded;
+        ASSERT_EQ(0u, loaded.load(path.c_str(), kPw));
+        EXPECT_EQ(1, loaded.container()->ctx_PrevEncodeKeysList.count());
+    }
+}
+
+TEST(Csp, GetX509ObjectHonoursBufferSize) {
+    zrxtest::TempDir dir;
+    TCXProfileDescriptor profile = makeProfile();
+    TZrX509Csp csp;
+    ASSERT_EQ(0u, generate(csp, dir.file("c.zrx"), writeTemplate(dir, "EC:P-256", "X25519"), 0x30000, &profile));
+    uint32_t len = 0;
+    ASSERT_EQ(0u, csp.ZrX_GetX509Object(nullptr, &len, kObjSignRequest));
+    ASSERT_GT(len, 0u);
+    EXPECT_EQ(0u, csp.ZrX_GetX509Object(nullptr, nullptr, kObjKARequest));
+    std::string buf(len + 8, '\x5a');
+    uint32_t small = len - 1;
+    EXPECT_EQ(kErrBufferTooSmall, csp.ZrX_GetX509Object(buf.data(), &small, kObjSignRequest));
+    EXPECT_EQ(len, small);
+    EXPECT_EQ(std::string(len + 8, '\x5a'), buf);  // nothing written
+    uint32_t exact = len;
+    EXPECT_EQ(0u, csp.ZrX_GetX509Object(buf.data(), &exact, kObjSignRequest));
+    EXPECT_EQ('\x5a', buf[len]);
+    EXPECT_EQ(kErrInvalidArg, csp.ZrX_GetX509Object(buf.data(), &exact, 3));
+}
+
+TEST(Csp, SweepAndKeyChangeAnalysis) {
+    zrxtest::TempDir dir;
+    TCXProfileDescriptor profile = makeProfile();
+    std::string tmpl = writeTemplate(dir, "EC:P-256", "ECDH:P-256");
+    // Days left on the certificates → kinds due with 14 days' notice.
+    struct Case {
+        int64_t daysLeft;
+        uint32_t due;
+    } cases[] = {{60, 0}, {15, 0}, {13, 0x30000}, {1, 0x30000}, {-3, 0x30000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.daysLeft);
+        TZrX509Csp csp;
+        std::string path = dir.file("a" + std::to_string(c.daysLeft) + ".zrx");
+        ASSERT_EQ(0u, generate(csp, path, tmpl, 0x30000, &profile));
+        csp.beginUpdate();
+        certifyAll(csp, now() - 86400 * 100, now() + c.daysLeft * 86400);
+        ASSERT_EQ(0u, csp.endUpdate(false));
+        TZrNDefKeysChkInfo info;
+        ASSERT_EQ(0u, csp.ZrX_NeedChangeDefaultKeys(14, &info));
+        EXPECT_EQ(c.due, info.flags);
+        EXPECT_EQ(0u, info.status);
+        if (c.daysLeft > 0) {
+            EXPECT_EQ(0, csp.sweep());
+            EXPECT_EQ(2, csp.container()->ctx_ActKeysList.count());
+        } else {
+            EXPECT_EQ(4, csp.sweep());  // two keys, two certificates
+            EXPECT_TRUE(csp.container()->isEmpty());
+        }
+    }
+    // Start-up keys are always due and say so.
+    TZrX509Csp csp;
+    ASSERT_EQ(0u, generate(csp, dir.file("start.zrx"), tmpl, 0x30000, &profile));
+    for (int i = 0; i < 2; ++i) csp.container()->ctx_ActKeysList.at(i)->addFlags(kfStartup);
+    TZrNDefKeysChkInfo info;
+    ASSERT_EQ(0u, csp.ZrX_NeedChangeDefaultKeys(14, &info));
+    EXPECT_EQ(0x30000u, info.flags);
+    EXPECT_EQ(kWarnStartupKeys, info.status);
+}
+
+TEST(Csp, DeletionsAndLookups) {
+    zrxtest::TempDir dir;
+    TCXProfileDescriptor profile = makeProfile();
+    std::string path = dir.file("c.zrx");
+    TZrX509Csp csp;
+    ASSERT_EQ(0u, generate(csp, path, writeTemplate(dir, "EC:P-256", "ECDH:P-256"), 0x30000, &profile));
+    TCBaseUserKeysContext* ctx = csp.container();
+    TCStringList ids;
+    EXPECT_EQ(2, ctx->getPrivatesKeysIDList(ids, 3));
+    TCStringList reqIds;
+    EXPECT_EQ(2, csp.getReqsIDList(reqIds));
+    TCPrivateEVPKey* ka = ctx->findPrivateKey(ids[1].c_str());
+    ASSERT_TRUE(ka);
+    EXPECT_EQ(ka, ctx->findPrivateKey(ids[1].toLower().c_str()));
+    EXPECT_TRUE(ctx->findRelatedPKIObject(ka));
+    EXPECT_TRUE(ctx->findEncodeKeyX509Object(true));  // the new key's request
+    TCASN1OctetString id = ka->keyID();
+    ASSERT_EQ(0u, ctx->deleteAllKeyData(id));
+    EXPECT_EQ(kErrNotFound, ctx->deleteAllKeyData(id));
+    ASSERT_EQ(0u, ctx->update());
+    TZrX509Csp loaded;
+    ASSERT_EQ(0u, loaded.load(path.c_str(), kPw));
+    EXPECT_EQ(1, loaded.container()->ctx_ActKeysList.count());
+    EXPECT_EQ(1, loaded.reqCount());
+    EXPECT_FALSE(loaded.container()->alreadyGenerated(kfKeyAgreement, false));
+}
+
+TEST(Csp, PasswordChangeAndSaveAs) {
+    zrxtest::TempDir dir;
+    TCXProfileDescriptor profile = makeProfile();
+    std::string path = dir.file("c.zrx");
+    TZrX509Csp csp;
+    ASSERT_EQ(0u, generate(csp, path, writeTemplate(dir, "EC:P-256", "X25519"), 0x30000, &profile));
+    TCBaseUserKeysContext* ctx = csp.container();
+    EXPECT_EQ(kErrPassword, ctx->changePassword("not the password", "new-password-1", 0));
+    ASSERT_EQ(0u, ctx->changePassword(kPw, "new-password-1", 0));
+    ASSERT_EQ(0u, ctx->save(ctx->fileName().c_str(), ctx->dp()));
+    TZrX509Csp loaded;
+    EXPECT_EQ(kErrBadPasswordOrDamaged, loaded.load(path.c_str(), kPw));
+    ASSERT_EQ(0u, loaded.load(path.c_str(), "new-password-1"));
+    std::string copy = dir.file("copy.zrx");
+    ASSERT_EQ(0u, loaded.saveAs(copy.c_str(), "copy-password"));
+    EXPECT_EQ(copy, loaded.container()->fileName().str());
+    TZrX509Csp again;
+    ASSERT_EQ(0u, again.load(copy.c_str(), "copy-password"));
+    EXPECT_EQ(2, again.container()->ctx_ActKeysList.count());
+}
+
+TEST(Devices, FileAndTokenLocations) {
+    zrxtest::TempDir dir;
+    TCStringList media;
+    ZrX_GetSupportedDevices(media, true);
+    ASSERT_GE(media.count(), 2);
+    EXPECT_EQ(0u, media[0].object());
+    EXPECT_GE(media.findObject(36), 0);
+    EXPECT_EQ(1, ZrX_IsFileContainer(dir.file("c.zrx").c_str()));
+    EXPECT_EQ(0, ZrX_IsFileContainer("$:token"));
+    EXPECT_EQ(0u, ZrX_GetContainerType(dir.file("c.zrx").c_str()));
+    EXPECT_EQ(36u, ZrX_GetContainerType("$:token"));
+    TCString storage;
+    EXPECT_EQ(kErrNotFound, ZrX_FileExistsEx(dir.file("c.zrx").c_str(), kPw, &storage));
+    zrxtest::writeFile(dir.file("c.zrx"), "x");
+    EXPECT_EQ(0u, ZrX_FileExistsEx(dir.file("c.zrx").c_str(), kPw, &storage));
+    EXPECT_EQ(kErrNoDevice, ZrX_FileExistsEx("$:token", kPw, &storage));
+    EXPECT_EQ(kErrNoDevice, ZrX_CleanStorage("$:token", kPw));
+    EXPECT_EQ("40719385", ZrX_CheckDefPassword("$:token", 0).str());
+    EXPECT_TRUE(ZrX_CheckDefPassword(dir.file("c.zrx").c_str(), 0).isEmpty());
+    EXPECT_EQ(nullptr, ZrX_GetTMediaDescriptor("no such medium"));
+}
+
+TEST(Callbacks, PasswordCallbackFillsBoundedBuffer) {
+    static int calls = 0;
+    registerPCBK(nullptr, 0,
+                 [](void*, char* buf, int size) {
+                     ++calls;
+                     std::string pw(100, 'p');
+                     std::strncpy(buf, pw.c_str(), size_t(size));
+                     return true;
+                 },
+                 nullptr);
+    char buf[16];
+    EXPECT_TRUE(api::askPassword(buf, sizeof buf));
+    EXPECT_EQ(15u, strlen(buf));
+    registerPCBK(nullptr, 0, nullptr, nullptr);
+    EXPECT_FALSE(api::askPassword(buf, sizeof buf));
+    EXPECT_EQ(1, calls);
+}
+
+TEST(Csp, NewContainerOverOpenOneAndCancelRestoresIt) {
+    zrxtest::TempDir dir;
+    TCXProfileDescriptor profile = makeProfile();
+    std::string tmpl = writeTemplate(dir, "EC:P-256", "X25519");
+    std::string first = dir.file("first.zrx");
+    TZrX509Csp csp;
+    ASSERT_EQ(0u, generate(csp, first, tmpl, 0x30000, &profile));
+    TCStringList before;
+    csp.container()->getPrivatesKeysIDList(before, 1);
+
+    // Creating a new container in the same object, then cancelling.
+    csp.prepareUpdate();
+    csp.beginUpdate();
+    csp.setContainerName(dir.file("second.zrx").c_str());
+    EXPECT_EQ(1, csp.empty());
+    ASSERT_EQ(0u, csp.container()->setPassword("other-password", 0));
+    csp.container()->cancelUpdate();
+    EXPECT_EQ(first, csp.container()->fileName().str());
+    EXPECT_STREQ(kPw, csp.container()->dp());
+    TCStringList after;
+    csp.container()->getPrivatesKeysIDList(after, 1);
+    EXPECT_EQ(before.text(','), after.text(','));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("second.zrx")));
+
+    // The start-up password is recognised until it is replaced.
+    setPassMinMax(8, 32, "40719385");
+    ASSERT_EQ(0u, csp.container()->setPassword("40719385", 0));
+    EXPECT_EQ(1, csp.container()->needChangeStatupPassword());
+    ASSERT_EQ(0u, csp.container()->changePassword("40719385", "owner-password", 0));
+    EXPECT_EQ(0, csp.container()->needChangeStatupPassword());
+}
