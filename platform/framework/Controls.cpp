@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QWidget>
 
@@ -156,8 +157,16 @@ int qtKeyFromVk(uint16_t vk) {
 class ControlEventFilter : public QObject {
 public:
     explicit ControlEventFilter(TControl* c) : FControl(c) {}
-    bool eventFilter(QObject*, QEvent* e) override {
+    bool eventFilter(QObject* watched, QEvent* e) override {
         if (!FControl || FControl->IsDestroying()) return false;
+        if (watched != FControl->Handle()) {
+            // An inner widget: only what the user does with the mouse.
+            switch (e->type()) {
+            case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove: case QEvent::ContextMenu: break;
+            default: return false;
+            }
+        }
         bool consumed = false;
         dispatchGuarded(FControl, [&] { consumed = FControl->WidgetEvent(e); });
         return consumed;
@@ -238,6 +247,12 @@ void TControl::SetWidget(QWidget* w) {
     ApplyColor();
     ApplyHint();
     w->setEnabled(FEnabled);
+}
+
+void TControl::WatchChildWidget(QWidget* w) {
+    if (!w) return;
+    if (!FFilter) FFilter = new ControlEventFilter(this);
+    w->installEventFilter(FFilter);
 }
 
 TCustomForm* TControl::ParentForm() const {
@@ -829,6 +844,59 @@ bool TWinControl::WidgetEvent(QEvent* e) {
         return false;
     default: return TControl::WidgetEvent(e);
     }
+}
+
+// ---- painted controls
+
+namespace {
+class PaintWidget : public QWidget {
+public:
+    explicit PaintWidget(std::function<void(QPainter&)> f) : FPaint(std::move(f)) {}
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        if (FPaint) FPaint(p);
+    }
+    std::function<void(QPainter&)> FPaint;
+};
+}  // namespace
+
+QWidget* newPaintWidget(std::function<void(QPainter&)> paint) { return new PaintWidget(std::move(paint)); }
+
+void paintThroughCanvas(QPainter& p, TControl* c, TCanvas* canvas, const std::function<void()>& paint) {
+    if (c->IsDestroying()) return;
+    canvas->Font()->Assign(c->Font());
+    canvas->Brush()->SetColor(c->Color());
+    canvas->BeginPaint(&p);
+    dispatchGuarded(c, paint);
+    canvas->EndPaint();
+}
+
+IMPLEMENT_CLASS(TCustomControl, TWinControl) {}
+
+TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), FCanvas(new TCanvas) {
+    FWidth = 100;
+    FHeight = 100;
+    SetWidget(newPaintWidget([this](QPainter& p) { paintThroughCanvas(p, this, FCanvas, [this] { Paint(); }); }));
+    Handle()->setFocusPolicy(Qt::NoFocus);
+}
+TCustomControl::~TCustomControl() {
+    Destroying();
+    delete FCanvas;
+    FCanvas = nullptr;
+}
+
+IMPLEMENT_CLASS(TGraphicControl, TControl) {}
+
+TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), FCanvas(new TCanvas) {
+    FWidth = 100;
+    FHeight = 100;
+    SetWidget(newPaintWidget([this](QPainter& p) { paintThroughCanvas(p, this, FCanvas, [this] { Paint(); }); }));
+    Handle()->setFocusPolicy(Qt::NoFocus);
+}
+TGraphicControl::~TGraphicControl() {
+    Destroying();
+    delete FCanvas;
+    FCanvas = nullptr;
 }
 
 void SendKey(TWinControl* target, uint16_t Key, TShiftState Shift) {

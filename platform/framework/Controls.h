@@ -29,16 +29,6 @@ class TCustomForm;
 class TPopupMenu;
 class ControlEventFilter;
 
-struct TPoint {
-    int X = 0, Y = 0;
-};
-struct TRect {
-    int Left = 0, Top = 0, Right = 0, Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-};
-inline TRect Rect(int l, int t, int r, int b) { return TRect{l, t, r, b}; }
-inline TPoint Point(int x, int y) { return TPoint{x, y}; }
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 extern const TEnumInfo AlignInfo;
@@ -174,6 +164,8 @@ class TControl : public TComponent, public TActionClient {
 protected:
     // Derived constructors give the control its widget (owned by the control).
     void SetWidget(QWidget* w);
+    // Mouse events of an inner widget (a scroll area's viewport) reach the control too.
+    void WatchChildWidget(QWidget* w);
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseMove(TShiftState Shift, int X, int Y);
@@ -275,6 +267,30 @@ private:
     bool FTabStop = false;
     int FAlignLock = 0;
     int FLastClientW = -1, FLastClientH = -1;
+};
+
+// A windowed control that draws itself: override Paint and draw on Canvas.
+class TCustomControl : public TWinControl {
+    DECLARE_CLASS(TCustomControl)
+    explicit TCustomControl(TComponent* AOwner);
+    ~TCustomControl() override;
+    TCanvas* Canvas() const { return FCanvas; }
+protected:
+    virtual void Paint() {}
+private:
+    TCanvas* FCanvas;
+};
+
+// A control without a window of its own (no focus) that draws itself.
+class TGraphicControl : public TControl {
+    DECLARE_CLASS(TGraphicControl)
+    explicit TGraphicControl(TComponent* AOwner);
+    ~TGraphicControl() override;
+    TCanvas* Canvas() const { return FCanvas; }
+protected:
+    virtual void Paint() {}
+private:
+    TCanvas* FCanvas;
 };
 
 // Gives a key press to the focused control of `target`'s window (or

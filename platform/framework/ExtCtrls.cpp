@@ -1,7 +1,12 @@
 #include "platform/framework/ExtCtrls.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGroupBox>
 #include <QPainter>
+#include <QRadioButton>
+
+#include <algorithm>
 #include <QTimer>
 #include <QWidget>
 
@@ -99,4 +104,131 @@ void TTimer::SetEnabled(bool v) {
 void TTimer::SetInterval(unsigned v) {
     FInterval = v;
     Apply();
+}
+
+// ---- TPaintBox, TBevel
+
+IMPLEMENT_CLASS(TPaintBox, TGraphicControl) {}
+TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner) {}
+
+const TEnumInfo BevelShapeInfo{"TBevelShape", {"bsBox", "bsFrame", "bsTopLine", "bsBottomLine", "bsLeftLine", "bsRightLine", "bsSpacer"}};
+const TEnumInfo BevelStyleInfo{"TBevelStyle", {"bsLowered", "bsRaised"}};
+
+IMPLEMENT_CLASS(TBevel, TGraphicControl) {
+    r.Enum("Shape", BevelShapeInfo, &TBevel::Shape, &TBevel::SetShape);
+    r.Enum("Style", BevelStyleInfo, &TBevel::Style, &TBevel::SetStyle);
+}
+
+TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner) {
+    SetBounds(FLeft, FTop, 50, 50);
+}
+
+void TBevel::Paint() {
+    TCanvas* c = Canvas();
+    TColor hi = clBtnHighlight, lo = clBtnShadow;
+    if (FStyle == bsRaised) std::swap(hi, lo);
+    int w = Width(), h = Height();
+    auto line = [&](TColor col, int x1, int y1, int x2, int y2) {
+        c->Pen()->SetColor(col);
+        c->MoveTo(x1, y1);
+        c->LineTo(x2, y2);
+    };
+    switch (FShape) {
+    case bsBox:
+        line(lo, 0, 0, w - 1, 0);
+        line(lo, 0, 0, 0, h - 1);
+        line(hi, w - 1, 0, w - 1, h - 1);
+        line(hi, 0, h - 1, w - 1, h - 1);
+        break;
+    case bsFrame:
+        c->Brush()->SetStyle(bsClear);
+        c->Pen()->SetColor(lo);
+        c->Rectangle(0, 0, w - 1, h - 1);
+        c->Pen()->SetColor(hi);
+        c->Rectangle(1, 1, w, h);
+        break;
+    case bsTopLine: line(lo, 0, 0, w, 0); line(hi, 0, 1, w, 1); break;
+    case bsBottomLine: line(lo, 0, h - 2, w, h - 2); line(hi, 0, h - 1, w, h - 1); break;
+    case bsLeftLine: line(lo, 0, 0, 0, h); line(hi, 1, 0, 1, h); break;
+    case bsRightLine: line(lo, w - 2, 0, w - 2, h); line(hi, w - 1, 0, w - 1, h); break;
+    case bsSpacer: break;
+    }
+}
+
+// ---- TRadioGroup
+
+IMPLEMENT_CLASS(TRadioGroup, TWinControl) {
+    r.Str("Caption", &TRadioGroup::GetText, &TRadioGroup::SetText);
+    r.Integer("Columns", &TRadioGroup::Columns, &TRadioGroup::SetColumns);
+    r.Integer("ItemIndex", &TRadioGroup::ItemIndex, &TRadioGroup::SetItemIndex);
+    r.Object<TStrings>("Items", &TRadioGroup::Items, &TRadioGroup::SetItems);
+}
+
+TRadioGroup::TRadioGroup(TComponent* AOwner) : TWinControl(AOwner), FItems(new TStringList) {
+    FClickOnRelease = false;
+    FWidth = 185;
+    FHeight = 105;
+    SetWidget(new QGroupBox);
+    FItems->OnChange = [this](TObject*) { Rebuild(); };
+}
+
+TRadioGroup::~TRadioGroup() {
+    FItems->OnChange = nullptr;
+    delete FItems;
+}
+
+void TRadioGroup::ApplyText() {
+    if (auto* g = static_cast<QGroupBox*>(Handle())) g->setTitle(toQ(FText));
+}
+
+void TRadioGroup::Rebuild() {
+    auto* g = static_cast<QGroupBox*>(Handle());
+    if (!g) return;
+    for (QRadioButton* b : FButtons) delete b;
+    FButtons.clear();
+    for (int i = 0; i < FItems->Count(); ++i) {
+        auto* b = new QRadioButton(toQ(FItems->Get(i)), g);
+        b->setAutoExclusive(false);  // the group keeps ItemIndex itself
+        QObject::connect(b, &QRadioButton::clicked, b, [this, i] {
+            dispatchGuarded(this, [this, i] { SetItemIndex(i); });
+        });
+        b->show();
+        FButtons.push_back(b);
+    }
+    if (FItemIndex >= FItems->Count()) FItemIndex = -1;
+    SetItemIndex(FItemIndex);
+    Arrange();
+}
+
+void TRadioGroup::Arrange() {
+    auto* g = static_cast<QGroupBox*>(Handle());
+    if (!g || FButtons.empty()) return;
+    int cols = std::max(1, FColumns);
+    int rows = (int(FButtons.size()) + cols - 1) / cols;
+    int top = QFontMetrics(g->font()).height() + 2;
+    int colW = std::max(1, (Width() - 16) / cols);
+    int rowH = std::max(1, (Height() - top - 6) / rows);
+    for (size_t i = 0; i < FButtons.size(); ++i) {
+        int c = int(i) / rows, r = int(i) % rows;
+        int bh = FButtons[i]->sizeHint().height();
+        FButtons[i]->setGeometry(8 + c * colW, top + r * rowH + (rowH - bh) / 2, colW, bh);
+    }
+}
+
+void TRadioGroup::Resize() {
+    Arrange();
+    TWinControl::Resize();
+}
+
+void TRadioGroup::SetItemIndex(int v) {
+    if (v < -1 || v >= int(FButtons.size())) v = -1;
+    bool changed = v != FItemIndex;
+    FItemIndex = v;
+    for (size_t i = 0; i < FButtons.size(); ++i) FButtons[i]->setChecked(int(i) == v);
+    if (changed && !FSetting && !IsLoading()) Click();
+}
+
+void TRadioGroup::SetColumns(int v) {
+    FColumns = std::clamp(v, 1, 16);
+    Arrange();
 }

@@ -1,11 +1,12 @@
 // Panels and timers.
 #pragma once
 
+#include <vector>
+
 #include "platform/framework/Controls.h"
 
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 extern const TEnumInfo BevelCutInfo;
-enum TBorderStyle { bsNoneBorder = 0, bsSingleBorder = 1 };
 
 class TPanel : public TWinControl {
     DECLARE_CLASS(TPanel)
@@ -47,4 +48,59 @@ private:
     bool FEnabled = true;
     unsigned FInterval = 1000;
     class QTimer* FTimer;
+};
+
+// A control that lets its OnPaint handler draw on its canvas.
+class TPaintBox : public TGraphicControl {
+    DECLARE_CLASS(TPaintBox)
+    explicit TPaintBox(TComponent* AOwner);
+    TNotifyEvent OnPaint;
+protected:
+    void Paint() override { fire(OnPaint, this); }
+};
+
+enum TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
+extern const TEnumInfo BevelShapeInfo;
+enum TBevelStyle { bsLowered, bsRaised };
+extern const TEnumInfo BevelStyleInfo;
+
+class TBevel : public TGraphicControl {
+    DECLARE_CLASS(TBevel)
+    explicit TBevel(TComponent* AOwner);
+    TBevelShape Shape() const { return FShape; }
+    void SetShape(TBevelShape v) { FShape = v; Invalidate(); }
+    TBevelStyle Style() const { return FStyle; }
+    void SetStyle(TBevelStyle v) { FStyle = v; Invalidate(); }
+protected:
+    void Paint() override;
+private:
+    TBevelShape FShape = bsBox;
+    TBevelStyle FStyle = bsLowered;
+};
+
+// A group box of radio buttons made from Items; ItemIndex is the checked one.
+class TRadioGroup : public TWinControl {
+    DECLARE_CLASS(TRadioGroup)
+    explicit TRadioGroup(TComponent* AOwner);
+    ~TRadioGroup() override;
+    TStrings* Items() const { return FItems; }
+    void SetItems(TStrings* s) { FItems->Assign(s); }
+    int ItemIndex() const { return FItemIndex; }
+    void SetItemIndex(int v);
+    int Columns() const { return FColumns; }
+    void SetColumns(int v);
+    // The radio button widgets (platform code and tests).
+    int ButtonCount() const { return int(FButtons.size()); }
+    class QRadioButton* Button(int i) const { return FButtons.at(size_t(i)); }
+protected:
+    void ApplyText() override;
+    void Resize() override;
+private:
+    void Rebuild();
+    void Arrange();
+    TStringList* FItems;
+    std::vector<class QRadioButton*> FButtons;
+    int FItemIndex = -1;
+    int FColumns = 1;
+    bool FSetting = false;
 };

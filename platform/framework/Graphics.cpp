@@ -4,6 +4,9 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPolygon>
 #include <QPalette>
 #include <QScreen>
 
@@ -193,4 +196,198 @@ void fromQFont(TFont& f, const QFont& q) {
     if (q.underline()) s |= fsSet(fsUnderline);
     if (q.strikeOut()) s |= fsSet(fsStrikeOut);
     f.SetStyle(s);
+}
+
+// ---- pens, brushes, canvas
+
+const TEnumInfo PenStyleInfo{"TPenStyle", {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame"}};
+const TEnumInfo BrushStyleInfo{"TBrushStyle", {"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal", "bsBDiagonal", "bsCross", "bsDiagCross"}};
+
+IMPLEMENT_CLASS(TPen, TPersistent) {
+    r.Integer("Color", &TPen::Color, &TPen::SetColor);
+    r.Enum("Style", PenStyleInfo, &TPen::Style, &TPen::SetStyle);
+    r.Integer("Width", &TPen::Width, &TPen::SetWidth);
+}
+void TPen::Assign(TPersistent* Source) {
+    if (auto* p = dynamic_cast<TPen*>(Source)) {
+        FColor = p->FColor;
+        FWidth = p->FWidth;
+        FStyle = p->FStyle;
+        fire(OnChange, this);
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+IMPLEMENT_CLASS(TBrush, TPersistent) {
+    r.Integer("Color", &TBrush::Color, &TBrush::SetColor);
+    r.Enum("Style", BrushStyleInfo, &TBrush::Style, &TBrush::SetStyle);
+}
+void TBrush::SetColor(TColor v) {
+    FColor = v;
+    if (FStyle == bsClear) FStyle = bsSolid;  // as the framework does
+    fire(OnChange, this);
+}
+void TBrush::Assign(TPersistent* Source) {
+    if (auto* b = dynamic_cast<TBrush*>(Source)) {
+        FColor = b->FColor;
+        FStyle = b->FStyle;
+        fire(OnChange, this);
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+IMPLEMENT_CLASS(TCanvas, TPersistent) {
+    r.Object<TBrush>("Brush", &TCanvas::Brush, nullptr);
+    r.Object<TFont>("Font", &TCanvas::Font, &TCanvas::SetFont);
+    r.Object<TPen>("Pen", &TCanvas::Pen, nullptr);
+}
+
+TCanvas::TCanvas() : FFont(new TFont), FPen(new TPen), FBrush(new TBrush) {}
+TCanvas::~TCanvas() {
+    delete FFont;
+    delete FPen;
+    delete FBrush;
+}
+
+void TCanvas::BeginPaint(QPainter* p) { FPainter = p; }
+void TCanvas::EndPaint() { FPainter = nullptr; }
+
+void TCanvas::applyPen() {
+    if (!FPainter) return;
+    if (FPen->Style() == psClear) {
+        FPainter->setPen(Qt::NoPen);
+        return;
+    }
+    static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
+                                          Qt::DashDotDotLine, Qt::NoPen, Qt::SolidLine};
+    QPen pen(toQColor(FPen->Color()));
+    pen.setWidth(FPen->Width());
+    pen.setStyle(styles[FPen->Style()]);
+    FPainter->setPen(pen);
+}
+
+void TCanvas::applyBrush() {
+    if (!FPainter) return;
+    static const Qt::BrushStyle styles[] = {Qt::SolidPattern, Qt::NoBrush, Qt::HorPattern, Qt::VerPattern,
+                                            Qt::FDiagPattern, Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
+    FPainter->setBrush(QBrush(toQColor(FBrush->Color()), styles[FBrush->Style()]));
+}
+
+void TCanvas::MoveTo(int X, int Y) { FPenPos = Point(X, Y); }
+void TCanvas::LineTo(int X, int Y) {
+    if (FPainter) {
+        applyPen();
+        FPainter->drawLine(FPenPos.X, FPenPos.Y, X, Y);
+    }
+    FPenPos = Point(X, Y);
+}
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
+    if (!FPainter) return;
+    applyPen();
+    applyBrush();
+    FPainter->drawRect(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+}
+void TCanvas::FillRect(const TRect& r) {
+    if (!FPainter || FBrush->Style() == bsClear) return;
+    FPainter->fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), toQColor(FBrush->Color()));
+}
+void TCanvas::FrameRect(const TRect& r) {
+    if (!FPainter) return;
+    FPainter->save();
+    FPainter->setPen(toQColor(FBrush->Color()));
+    FPainter->setBrush(Qt::NoBrush);
+    FPainter->drawRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
+    FPainter->restore();
+}
+void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
+    if (!FPainter) return;
+    applyPen();
+    applyBrush();
+    FPainter->drawEllipse(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+}
+void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
+    if (!FPainter) return;
+    applyPen();
+    applyBrush();
+    FPainter->drawRoundedRect(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1), X3 / 2.0, Y3 / 2.0);
+}
+static QPolygon toPolygon(const std::vector<TPoint>& pts) {
+    QPolygon poly;
+    for (const TPoint& p : pts) poly << QPoint(p.X, p.Y);
+    return poly;
+}
+void TCanvas::Polygon(const std::vector<TPoint>& points) {
+    if (!FPainter || points.empty()) return;
+    applyPen();
+    applyBrush();
+    FPainter->drawPolygon(toPolygon(points));
+}
+void TCanvas::Polyline(const std::vector<TPoint>& points) {
+    if (!FPainter || points.empty()) return;
+    applyPen();
+    FPainter->drawPolyline(toPolygon(points));
+    FPenPos = points.back();
+}
+void TCanvas::DrawFocusRect(const TRect& r) {
+    if (!FPainter) return;
+    FPainter->save();
+    QPen pen(Qt::black);
+    pen.setStyle(Qt::DotLine);
+    FPainter->setPen(pen);
+    FPainter->setBrush(Qt::NoBrush);
+    FPainter->drawRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
+    FPainter->restore();
+}
+void TCanvas::TextOut(int X, int Y, const String& Text) {
+    if (!FPainter) return;
+    QFont f = toQFont(*FFont);
+    QFontMetrics fm(f);
+    QString t = toQ(Text);
+    QRect r(X, Y, fm.horizontalAdvance(t), fm.height());
+    if (FBrush->Style() != bsClear) FPainter->fillRect(r, toQColor(FBrush->Color()));
+    FPainter->setFont(f);
+    FPainter->setPen(toQColor(FFont->Color()));
+    FPainter->drawText(X, Y + fm.ascent(), t);
+    FPenPos = Point(X + r.width(), Y);
+}
+void TCanvas::TextRect(const TRect& r, int X, int Y, const String& Text) {
+    if (!FPainter) return;
+    FPainter->save();
+    QRect qr(r.Left, r.Top, r.Width(), r.Height());
+    if (FBrush->Style() != bsClear) FPainter->fillRect(qr, toQColor(FBrush->Color()));
+    FPainter->setClipRect(qr, Qt::IntersectClip);
+    QFont f = toQFont(*FFont);
+    FPainter->setFont(f);
+    FPainter->setPen(toQColor(FFont->Color()));
+    FPainter->drawText(X, Y + QFontMetrics(f).ascent(), toQ(Text));
+    FPainter->restore();
+}
+int TCanvas::TextWidth(const String& Text) const { return TextExtent(Text).cx; }
+int TCanvas::TextHeight(const String& Text) const { return TextExtent(Text).cy; }
+TSize TCanvas::TextExtent(const String& Text) const {
+    QFontMetrics fm(toQFont(*FFont));
+    return TSize{fm.horizontalAdvance(toQ(Text)), fm.height()};
+}
+TColor TCanvas::Pixel(int X, int Y) const {
+    if (!FPainter || !FPainter->device()) return clNone;
+    if (auto* img = dynamic_cast<QImage*>(FPainter->device())) {
+        if (!img->rect().contains(X, Y)) return clNone;
+        return fromQColor(img->pixelColor(X, Y));
+    }
+    return clNone;
+}
+void TCanvas::SetPixel(int X, int Y, TColor c) {
+    if (!FPainter) return;
+    FPainter->save();
+    FPainter->setPen(toQColor(c));
+    FPainter->drawPoint(X, Y);
+    FPainter->restore();
+}
+TRect TCanvas::ClipRect() const {
+    if (!FPainter) return TRect{};
+    QRect r = FPainter->hasClipping() ? FPainter->clipBoundingRect().toAlignedRect()
+                                      : QRect(QPoint(0, 0), FPainter->device() ? QSize(FPainter->device()->width(), FPainter->device()->height()) : QSize());
+    return Rect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
 }

@@ -2,8 +2,20 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/framework/Classes.h"
+
+struct TPoint {
+    int X = 0, Y = 0;
+};
+struct TRect {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+};
+inline TRect Rect(int l, int t, int r, int b) { return TRect{l, t, r, b}; }
+inline TPoint Point(int x, int y) { return TPoint{x, y}; }
 
 // 0x00BBGGRR; system colours are 0xFF0000nn (the Windows colour index).
 using TColor = int32_t;
@@ -47,6 +59,15 @@ extern const TEnumInfo FontStyleInfo;
 
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
 
+enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+extern const TEnumInfo PenStyleInfo;
+enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+extern const TEnumInfo BrushStyleInfo;
+
+struct TSize {
+    int cx = 0, cy = 0;
+};
+
 class TFont : public TPersistent {
     DECLARE_CLASS(TFont)
     TFont();
@@ -78,4 +99,82 @@ private:
     TFontPitch FPitch = fpDefault;
     int FCharset = 1;
     bool FDefault = true;
+};
+
+class TPen : public TPersistent {
+    DECLARE_CLASS(TPen)
+    TColor Color() const { return FColor; }
+    void SetColor(TColor v) { FColor = v; fire(OnChange, this); }
+    int Width() const { return FWidth; }
+    void SetWidth(int v) { FWidth = v < 1 ? 1 : v; fire(OnChange, this); }
+    TPenStyle Style() const { return FStyle; }
+    void SetStyle(TPenStyle v) { FStyle = v; fire(OnChange, this); }
+    void Assign(TPersistent* Source) override;
+    TNotifyEvent OnChange;
+private:
+    TColor FColor = clBlack;
+    int FWidth = 1;
+    TPenStyle FStyle = psSolid;
+};
+
+class TBrush : public TPersistent {
+    DECLARE_CLASS(TBrush)
+    TColor Color() const { return FColor; }
+    void SetColor(TColor v);
+    TBrushStyle Style() const { return FStyle; }
+    void SetStyle(TBrushStyle v) { FStyle = v; fire(OnChange, this); }
+    void Assign(TPersistent* Source) override;
+    TNotifyEvent OnChange;
+private:
+    TColor FColor = clWhite;
+    TBrushStyle FStyle = bsSolid;
+};
+
+class QPainter;
+
+// Drawing surface over QPainter, active while a control paints (or while
+// platform code has given it a painter). Coordinates follow the framework:
+// rectangles exclude their right and bottom edges.
+class TCanvas : public TPersistent {
+    DECLARE_CLASS(TCanvas)
+    TCanvas();
+    ~TCanvas() override;
+    TFont* Font() const { return FFont; }
+    TPen* Pen() const { return FPen; }
+    TBrush* Brush() const { return FBrush; }
+    void SetFont(TFont* f) { FFont->Assign(f); }
+    TPoint PenPos() const { return FPenPos; }
+    void MoveTo(int X, int Y);
+    void LineTo(int X, int Y);
+    void Rectangle(int X1, int Y1, int X2, int Y2);
+    void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
+    void FillRect(const TRect& r);
+    void FrameRect(const TRect& r);
+    void Ellipse(int X1, int Y1, int X2, int Y2);
+    void RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3);
+    void Polygon(const std::vector<TPoint>& points);
+    void Polyline(const std::vector<TPoint>& points);
+    void DrawFocusRect(const TRect& r);
+    // Text: the brush fills behind it unless its style is bsClear.
+    void TextOut(int X, int Y, const String& Text);
+    void TextRect(const TRect& r, int X, int Y, const String& Text);
+    int TextWidth(const String& Text) const;
+    int TextHeight(const String& Text) const;
+    TSize TextExtent(const String& Text) const;
+    TColor Pixel(int X, int Y) const;
+    void SetPixel(int X, int Y, TColor c);
+    TRect ClipRect() const;
+    bool HandleAllocated() const { return FPainter != nullptr; }
+    // Platform code: draw through this painter until EndPaint.
+    void BeginPaint(QPainter* p);
+    void EndPaint();
+    QPainter* Painter() const { return FPainter; }
+private:
+    void applyPen();
+    void applyBrush();
+    TFont* FFont;
+    TPen* FPen;
+    TBrush* FBrush;
+    TPoint FPenPos;
+    QPainter* FPainter = nullptr;
 };

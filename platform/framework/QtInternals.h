@@ -16,4 +16,9 @@ QCursor qtCursor(TCursor c);
 void dispatchGuarded(TObject* sender, const std::function<void()>& fn);
 bool insideDispatch();
 uint16_t vkFromQtKey(int key);
+class QPainter;
+// A plain widget whose paint event calls `paint` (painted controls use it).
+QWidget* newPaintWidget(std::function<void(QPainter&)> paint);
+// Paints a control through its canvas: font and brush from the control, then `paint`.
+void paintThroughCanvas(QPainter& p, TControl* c, TCanvas* canvas, const std::function<void()>& paint);
 int qtKeyFromVk(uint16_t vk);

@@ -7,6 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTextCursor>
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/QtBridge.h"
@@ -533,4 +539,354 @@ TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
 
 void TGroupBox::ApplyText() {
     if (auto* g = static_cast<QGroupBox*>(Handle())) g->setTitle(toQ(FText));
+}
+
+// ---- TMemo
+
+const TEnumInfo ScrollStyleInfo{"TScrollStyle", {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"}};
+
+IMPLEMENT_CLASS(TMemo, TWinControl) {
+    r.Object<TStrings>("Lines", &TMemo::Lines, &TMemo::SetLines);
+    r.Integer("MaxLength", &TMemo::MaxLength, &TMemo::SetMaxLength);
+    r.Boolean("ReadOnly", &TMemo::ReadOnly, &TMemo::SetReadOnly);
+    r.Enum("ScrollBars", ScrollStyleInfo, &TMemo::ScrollBars, &TMemo::SetScrollBars);
+    r.Boolean("WantReturns", &TMemo::WantReturns, &TMemo::SetWantReturns);
+    r.Boolean("WantTabs", &TMemo::WantTabs, &TMemo::SetWantTabs);
+    r.Boolean("WordWrap", &TMemo::WordWrap, &TMemo::SetWordWrap);
+}
+
+TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner), FLines(new TStringList) {
+    auto* e = new QPlainTextEdit;
+    e->setTabChangesFocus(true);
+    FWidth = 185;
+    FHeight = 89;
+    SetWidget(e);
+    WatchChildWidget(e->viewport());
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetScrollBars(ssNone);
+    FLines->OnChange = [this](TObject*) { linesChanged(); };
+    QObject::connect(e, &QPlainTextEdit::textChanged, e, guarded(this, [this] { widgetChanged(); }));
+}
+
+TMemo::~TMemo() {
+    FLines->OnChange = nullptr;
+    delete FLines;
+}
+
+void TMemo::linesChanged() {
+    auto* e = static_cast<QPlainTextEdit*>(Handle());
+    if (FSync || !e) return;
+    ++FSync;
+    QStringList parts;
+    for (int i = 0; i < FLines->Count(); ++i) parts << toQ(FLines->Get(i));
+    e->setPlainText(parts.join('\n'));
+    --FSync;
+    FModified = false;
+    if (!IsLoading()) fire(OnChange, this);
+}
+
+void TMemo::widgetChanged() {
+    auto* e = static_cast<QPlainTextEdit*>(Handle());
+    if (FSync || !e) return;
+    ++FSync;
+    QString t = e->toPlainText();
+    if (FMaxLength > 0 && t.size() > FMaxLength) {
+        t.truncate(FMaxLength);
+        e->setPlainText(t);
+        e->moveCursor(QTextCursor::End);
+    }
+    FLines->SetText(fromQ(t));
+    --FSync;
+    FModified = true;
+    fire(OnChange, this);
+}
+
+String TMemo::GetText() const {
+    auto* e = static_cast<QPlainTextEdit*>(Handle());
+    if (!e) return FText;
+    QString t = e->toPlainText();
+    t.replace('\n', "\r\n");
+    return fromQ(t);
+}
+
+void TMemo::ApplyText() { FLines->SetText(FText); }
+
+void TMemo::ApplyColor() {
+    QWidget* w = Handle();
+    if (!w) return;
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, toQColor(Color()));
+    w->setPalette(pal);
+}
+
+bool TMemo::ReadOnly() const {
+    auto* e = static_cast<QPlainTextEdit*>(Handle());
+    return e && e->isReadOnly();
+}
+void TMemo::SetReadOnly(bool v) {
+    if (auto* e = static_cast<QPlainTextEdit*>(Handle())) e->setReadOnly(v);
+}
+void TMemo::SetWordWrap(bool v) {
+    FWordWrap = v;
+    if (auto* e = static_cast<QPlainTextEdit*>(Handle()))
+        e->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+void TMemo::SetScrollBars(TScrollStyle v) {
+    FScrollBars = v;
+    auto* e = static_cast<QPlainTextEdit*>(Handle());
+    if (!e) return;
+    e->setHorizontalScrollBarPolicy(v == ssHorizontal || v == ssBoth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    e->setVerticalScrollBarPolicy(v == ssVertical || v == ssBoth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+}
+void TMemo::SetWantTabs(bool v) {
+    FWantTabs = v;
+    if (auto* e = static_cast<QPlainTextEdit*>(Handle())) e->setTabChangesFocus(!v);
+}
+void TMemo::SelectAll() {
+    if (auto* e = static_cast<QPlainTextEdit*>(Handle())) e->selectAll();
+}
+String TMemo::SelText() const {
+    auto* e = static_cast<QPlainTextEdit*>(Handle());
+    if (!e) return String();
+    QString t = e->textCursor().selectedText();
+    t.replace(QChar(0x2029), "\r\n");
+    return fromQ(t);
+}
+
+bool TMemo::WidgetEvent(QEvent* e) {
+    if (TWinControl::WidgetEvent(e)) return true;
+    if (e->type() == QEvent::KeyPress && !FWantReturns) {
+        auto* ke = static_cast<QKeyEvent*>(e);
+        if ((ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) && !(ke->modifiers() & Qt::ControlModifier)) {
+            // Return belongs to the dialog (its default button) when the memo does not want it.
+            if (QWidget* p = Handle()->parentWidget()) QApplication::sendEvent(p, e);
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---- TListBox
+
+class ListBoxStrings : public TStrings {
+public:
+    explicit ListBoxStrings(TListBox* l) : FList(l) {}
+    QListWidget* box() const { return static_cast<QListWidget*>(FList->Handle()); }
+    int Count() const override { return box() ? box()->count() : 0; }
+    String Get(int i) const override { check(i); return fromQ(box()->item(i)->text()); }
+    void Put(int i, const String& s) override { check(i); box()->item(i)->setText(toQ(s)); }
+    TObject* GetObject(int i) const override {
+        check(i);
+        return reinterpret_cast<TObject*>(box()->item(i)->data(Qt::UserRole).value<quintptr>());
+    }
+    void PutObject(int i, TObject* o) override { check(i); box()->item(i)->setData(Qt::UserRole, QVariant::fromValue(quintptr(o))); }
+    void Insert(int i, const String& s) override {
+        if (!box() || i < 0 || i > Count()) throw EStringListError("List index out of bounds (" + std::to_string(i) + ")");
+        ++FList->FSetting;
+        box()->insertItem(i, toQ(s));
+        --FList->FSetting;
+    }
+    int Add(const String& s) override {
+        if (!FList->FSorted) return TStrings::Add(s);
+        int i = 0, n = Count();
+        while (i < n && CompareText(Get(i), s) <= 0) ++i;
+        Insert(i, s);
+        return i;
+    }
+    void Delete(int i) override {
+        check(i);
+        ++FList->FSetting;
+        delete box()->takeItem(i);
+        --FList->FSetting;
+    }
+    void Clear() override {
+        if (!box()) return;
+        ++FList->FSetting;
+        box()->clear();
+        --FList->FSetting;
+    }
+private:
+    void check(int i) const {
+        if (!box() || i < 0 || i >= box()->count()) throw EStringListError("List index out of bounds (" + std::to_string(i) + ")");
+    }
+    TListBox* FList;
+};
+
+IMPLEMENT_CLASS(TListBox, TWinControl) {
+    r.Integer("ItemIndex", &TListBox::ItemIndex, &TListBox::SetItemIndex);
+    r.Object<TStrings>("Items", &TListBox::Items, &TListBox::SetItems);
+    r.Boolean("MultiSelect", &TListBox::MultiSelect, &TListBox::SetMultiSelect);
+    r.Boolean("Sorted", &TListBox::Sorted, &TListBox::SetSorted);
+}
+
+TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new ListBoxStrings(this)) {
+    auto* l = new QListWidget;
+    FClickOnRelease = false;
+    FWidth = 121;
+    FHeight = 97;
+    SetWidget(l);
+    WatchChildWidget(l->viewport());
+    SetTabStop(true);
+    SetColor(clWindow);
+    QObject::connect(l, &QListWidget::itemSelectionChanged, l, guarded(this, [this] {
+        if (!FSetting) Click();
+    }));
+}
+TListBox::~TListBox() { delete FItems; }
+
+int TListBox::ItemIndex() const {
+    auto* l = static_cast<QListWidget*>(Handle());
+    return l ? l->currentRow() : -1;
+}
+void TListBox::SetItemIndex(int v) {
+    auto* l = static_cast<QListWidget*>(Handle());
+    if (!l) return;
+    ++FSetting;
+    if (v < 0 || v >= l->count()) {
+        l->setCurrentRow(-1);
+        l->clearSelection();
+    } else {
+        l->setCurrentRow(v);
+    }
+    --FSetting;
+}
+void TListBox::SetMultiSelect(bool v) {
+    FMultiSelect = v;
+    if (auto* l = static_cast<QListWidget*>(Handle()))
+        l->setSelectionMode(v ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+}
+bool TListBox::Selected(int i) const {
+    auto* l = static_cast<QListWidget*>(Handle());
+    return l && i >= 0 && i < l->count() && l->item(i)->isSelected();
+}
+void TListBox::SetSelected(int i, bool v) {
+    auto* l = static_cast<QListWidget*>(Handle());
+    if (!l || i < 0 || i >= l->count()) return;
+    ++FSetting;
+    l->item(i)->setSelected(v);
+    --FSetting;
+}
+int TListBox::SelCount() const {
+    auto* l = static_cast<QListWidget*>(Handle());
+    return l ? int(l->selectedItems().size()) : 0;
+}
+void TListBox::SetSorted(bool v) {
+    FSorted = v;
+    if (!v || FItems->Count() < 2) return;
+    TStringList tmp;
+    tmp.Assign(FItems);
+    tmp.Sort();
+    FItems->Assign(&tmp);
+}
+int TListBox::TopIndex() const {
+    auto* l = static_cast<QListWidget*>(Handle());
+    if (!l) return 0;
+    QListWidgetItem* it = l->itemAt(2, 2);
+    return it ? l->row(it) : 0;
+}
+void TListBox::SetTopIndex(int v) {
+    auto* l = static_cast<QListWidget*>(Handle());
+    if (l && v >= 0 && v < l->count()) l->scrollToItem(l->item(v), QAbstractItemView::PositionAtTop);
+}
+void TListBox::ApplyColor() {
+    QWidget* w = Handle();
+    if (!w) return;
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, toQColor(Color()));
+    w->setPalette(pal);
+}
+
+// ---- TRadioButton
+
+IMPLEMENT_CLASS(TRadioButton, TWinControl) {
+    r.Str("Caption", &TRadioButton::GetText, &TRadioButton::SetText);
+    r.Boolean("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked);
+}
+
+TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner) {
+    auto* b = new QRadioButton;
+    FClickOnRelease = false;
+    FWidth = 113;
+    FHeight = 17;
+    SetWidget(b);
+    SetTabStop(true);
+    QObject::connect(b, &QRadioButton::toggled, b, guarded(this, [this] {
+        auto* rb = static_cast<QRadioButton*>(Handle());
+        FChecked = rb->isChecked();
+        if (FChecked && !FSetting && !IsLoading()) Click();
+    }));
+}
+
+void TRadioButton::SetChecked(bool v) {
+    auto* b = static_cast<QRadioButton*>(Handle());
+    if (!b || v == b->isChecked()) {
+        FChecked = v;
+        return;
+    }
+    if (v) {
+        b->setChecked(true);  // unchecks the siblings; OnClick as for a user's click
+    } else {
+        // Qt keeps one button of a group checked; the framework lets code clear it.
+        FSetting = true;
+        b->setAutoExclusive(false);
+        b->setChecked(false);
+        b->setAutoExclusive(true);
+        FSetting = false;
+    }
+    FChecked = b->isChecked();
+}
+
+void TRadioButton::ApplyText() {
+    if (auto* b = static_cast<QRadioButton*>(Handle())) b->setText(toQ(FText));
+}
+
+// ---- TStaticText
+
+const TEnumInfo StaticBorderStyleInfo{"TStaticBorderStyle", {"sbsNone", "sbsSingle", "sbsSunken"}};
+
+IMPLEMENT_CLASS(TStaticText, TWinControl) {
+    r.Enum("Alignment", AlignmentInfo, &TStaticText::Alignment, &TStaticText::SetAlignment);
+    r.Boolean("AutoSize", &TStaticText::AutoSize, &TStaticText::SetAutoSize);
+    r.Enum("BorderStyle", StaticBorderStyleInfo, &TStaticText::BorderStyle, &TStaticText::SetBorderStyle);
+    r.Str("Caption", &TStaticText::GetText, &TStaticText::SetText);
+}
+
+TStaticText::TStaticText(TComponent* AOwner) : TWinControl(AOwner) {
+    auto* l = new QLabel;
+    l->setTextFormat(Qt::PlainText);
+    FWidth = 65;
+    FHeight = 17;
+    SetWidget(l);
+}
+void TStaticText::ApplyText() {
+    if (auto* l = static_cast<QLabel*>(Handle())) l->setText(toQ(FText));
+    Fit();
+}
+void TStaticText::ApplyFont() {
+    TWinControl::ApplyFont();
+    Fit();
+}
+void TStaticText::Fit() {
+    auto* l = static_cast<QLabel*>(Handle());
+    if (!l || !FAutoSize) return;
+    QFontMetrics fm(l->font());
+    QSize sz = fm.size(0, l->text());
+    int frame = FBorderStyle == sbsNone ? 0 : 4;
+    SetBounds(FLeft, FTop, std::max(sz.width(), 1) + frame, std::max(sz.height(), fm.height()) + frame);
+}
+void TStaticText::SetAutoSize(bool v) {
+    FAutoSize = v;
+    Fit();
+}
+void TStaticText::SetAlignment(TAlignment v) {
+    FAlignment = v;
+    if (auto* l = static_cast<QLabel*>(Handle()))
+        l->setAlignment((v == taCenter ? Qt::AlignHCenter : v == taRightJustify ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+}
+void TStaticText::SetBorderStyle(TStaticBorderStyle v) {
+    FBorderStyle = v;
+    if (auto* l = static_cast<QLabel*>(Handle()))
+        l->setFrameStyle(v == sbsNone ? QFrame::NoFrame : v == sbsSingle ? (QFrame::Box | QFrame::Plain) : (QFrame::Panel | QFrame::Sunken));
+    Fit();
 }

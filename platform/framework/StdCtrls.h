@@ -167,5 +167,115 @@ protected:
     void ApplyText() override;
 };
 
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+extern const TEnumInfo ScrollStyleInfo;
+
+// Multi-line plain text; Lines and Text (lines joined by CR LF) stay in step.
+class TMemo : public TWinControl {
+    DECLARE_CLASS(TMemo)
+    explicit TMemo(TComponent* AOwner);
+    ~TMemo() override;
+    TStrings* Lines() const { return FLines; }
+    void SetLines(TStrings* s) { FLines->Assign(s); }
+    String GetText() const override;
+    bool ReadOnly() const;
+    void SetReadOnly(bool v);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool v);
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle v);
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int v) { FMaxLength = v < 0 ? 0 : v; }
+    bool WantReturns() const { return FWantReturns; }
+    void SetWantReturns(bool v) { FWantReturns = v; }
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool v);
+    void Clear() { FLines->Clear(); }
+    void SelectAll();
+    String SelText() const;
+    bool Modified() const { return FModified; }
+    void SetModified(bool v) { FModified = v; }
+    TNotifyEvent OnChange;
+    bool WidgetEvent(QEvent* e) override;
+protected:
+    void ApplyText() override;
+    void ApplyColor() override;
+private:
+    void linesChanged();
+    void widgetChanged();
+    TStringList* FLines;
+    bool FWordWrap = true;
+    TScrollStyle FScrollBars = ssNone;
+    int FMaxLength = 0;
+    bool FWantReturns = true;
+    bool FWantTabs = false;
+    bool FModified = false;
+    int FSync = 0;
+};
+
+class TListBox : public TWinControl {
+    DECLARE_CLASS(TListBox)
+    explicit TListBox(TComponent* AOwner);
+    ~TListBox() override;
+    TStrings* Items() const { return FItems; }
+    void SetItems(TStrings* s) { FItems->Assign(s); }
+    int ItemIndex() const;
+    void SetItemIndex(int v);
+    bool MultiSelect() const { return FMultiSelect; }
+    void SetMultiSelect(bool v);
+    bool Selected(int i) const;
+    void SetSelected(int i, bool v);
+    int SelCount() const;
+    bool Sorted() const { return FSorted; }
+    void SetSorted(bool v);
+    int Count() const { return FItems->Count(); }
+    int TopIndex() const;
+    void SetTopIndex(int v);
+    void Clear() { FItems->Clear(); }
+protected:
+    void ApplyColor() override;
+private:
+    friend class ListBoxStrings;
+    TStrings* FItems;
+    bool FMultiSelect = false;
+    bool FSorted = false;
+    int FSetting = 0;
+};
+
+class TRadioButton : public TWinControl {
+    DECLARE_CLASS(TRadioButton)
+    explicit TRadioButton(TComponent* AOwner);
+    bool Checked() const { return FChecked; }
+    // Checking one radio button unchecks the others of the same parent.
+    void SetChecked(bool v);
+protected:
+    void ApplyText() override;
+private:
+    bool FChecked = false;
+    bool FSetting = false;
+};
+
+enum TStaticBorderStyle { sbsNone, sbsSingle, sbsSunken };
+extern const TEnumInfo StaticBorderStyleInfo;
+
+class TStaticText : public TWinControl {
+    DECLARE_CLASS(TStaticText)
+    explicit TStaticText(TComponent* AOwner);
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool v);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment v);
+    TStaticBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TStaticBorderStyle v);
+protected:
+    void ApplyText() override;
+    void ApplyFont() override;
+private:
+    void Fit();
+    bool FAutoSize = true;
+    TAlignment FAlignment = taLeftJustify;
+    TStaticBorderStyle FBorderStyle = sbsNone;
+};
+
 // Characters (not bytes) of UTF-8 text.
 int Utf8Length(const String& s);

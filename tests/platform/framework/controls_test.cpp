@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QWidget>
+
+#include <cstdlib>
+
+#include "platform/framework/ExtCtrls.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/StdCtrls.h"
+#include "platform/framework/QtTestApp.h"
+
+namespace {
+
+TEST(Controls, MemoLinesAndTextStayInStep) {
+    ensureQtApp();
+    auto* f = CreateComponent<TForm>(Application);
+    auto* m = new TMemo(f);
+    m->SetParent(f);
+    int changes = 0;
+    m->OnChange = [&](TObject*) { ++changes; };
+    m->Lines()->Add("первая");
+    m->Lines()->Add("<i>вторая</i>");
+    EXPECT_EQ(m->GetText(), "первая\r\n<i>вторая</i>");
+    EXPECT_EQ(changes, 2);
+    m->SetText("a\r\nb\r\nc");
+    EXPECT_EQ(m->Lines()->Count(), 3);
+    EXPECT_EQ(m->Lines()->Get(2), "c");
+    m->SetFocus();
+    f->Show();
+    m->SetMaxLength(7);
+    SendText(m, "xyz");  // "a\nb\nc" is 5 characters: only two more fit
+    EXPECT_EQ(Utf8Length(m->GetText()) - 2, 7);  // CR LF pairs count once each in the widget
+    EXPECT_TRUE(m->Modified());
+    f->Free();
+}
+
+TEST(Controls, ListBoxItemsObjectsAndSelection) {
+    ensureQtApp();
+    auto* f = CreateComponent<TForm>(Application);
+    auto* l = new TListBox(f);
+    l->SetParent(f);
+    TObject tag;
+    l->Items()->Add("б");
+    l->Items()->AddObject("а", &tag);
+    EXPECT_EQ(l->Items()->Objects(1), &tag);
+    int clicks = 0;
+    l->OnClick = [&](TObject*) { ++clicks; };
+    l->SetItemIndex(1);
+    EXPECT_EQ(l->ItemIndex(), 1);
+    EXPECT_EQ(clicks, 0);  // set by code: no click
+    l->SetSorted(true);
+    EXPECT_EQ(l->Items()->Get(0), "а");
+    EXPECT_EQ(l->Items()->Objects(0), &tag);
+    l->Items()->Add("в");
+    EXPECT_EQ(l->Items()->Get(2), "в");
+    EXPECT_THROW(l->Items()->Get(5), EStringListError);
+    f->Free();
+}
+
+TEST(Controls, RadioButtonsAndRadioGroup) {
+    ensureQtApp();
+    auto* f = CreateComponent<TForm>(Application);
+    auto* r1 = new TRadioButton(f);
+    auto* r2 = new TRadioButton(f);
+    r1->SetParent(f);
+    r2->SetParent(f);
+    int clicks = 0;
+    r2->OnClick = [&](TObject*) { ++clicks; };
+    r1->SetChecked(true);
+    r2->SetChecked(true);
+    EXPECT_FALSE(r1->Checked());
+    EXPECT_TRUE(r2->Checked());
+    EXPECT_EQ(clicks, 1);
+    r2->SetChecked(false);
+    EXPECT_FALSE(r2->Checked());
+
+    auto* g = new TRadioGroup(f);
+    g->SetParent(f);
+    g->Items()->SetText("Файл\nУстройство\nТокен\n");
+    g->SetColumns(2);
+    int gclicks = 0;
+    g->OnClick = [&](TObject*) { ++gclicks; };
+    g->SetItemIndex(1);
+    EXPECT_EQ(gclicks, 1);
+    ASSERT_EQ(g->ButtonCount(), 3);
+    EXPECT_TRUE(g->Button(1)->isChecked());
+    g->Button(2)->click();
+    EXPECT_EQ(g->ItemIndex(), 2);
+    EXPECT_FALSE(g->Button(1)->isChecked());
+    g->Items()->Delete(2);
+    EXPECT_EQ(g->ItemIndex(), -1);
+    f->Free();
+}
+
+TEST(Controls, PaintBoxDrawsOnItsCanvas) {
+    ensureQtApp();
+    auto* f = CreateComponent<TForm>(Application);
+    f->SetBounds(0, 0, 240, 160);
+    auto* pb = new TPaintBox(f);
+    pb->SetParent(f);
+    pb->SetBounds(10, 10, 100, 60);
+    int textWidth = 0;
+    pb->OnPaint = [&](TObject*) {
+        TCanvas* c = pb->Canvas();
+        c->Brush()->SetColor(clRed);
+        c->FillRect(Rect(0, 0, 50, 60));
+        c->Brush()->SetColor(clBlue);
+        c->Pen()->SetColor(clBlue);
+        c->Rectangle(50, 0, 100, 60);
+        c->Brush()->SetStyle(bsClear);
+        c->Font()->SetColor(clWhite);
+        c->TextOut(2, 2, "Ключ");
+        textWidth = c->TextWidth("Ключ");
+    };
+    auto* bv = new TBevel(f);
+    bv->SetParent(f);
+    bv->SetBounds(10, 80, 200, 2);
+    bv->SetShape(bsTopLine);
+    f->Show();
+    QImage img = f->Handle()->grab().toImage();
+    if (const char* keep = std::getenv("ZRX_KEEP_PNG")) img.save(keep);
+    EXPECT_EQ(img.pixelColor(10 + 25, 10 + 40), QColor(255, 0, 0));
+    EXPECT_EQ(img.pixelColor(10 + 99, 10 + 59), QColor(0, 0, 255));  // the right and bottom edge included
+    EXPECT_GT(textWidth, 10);
+    f->Free();
+}
+
+}  // namespace
