@@ -1,0 +1,171 @@
+// Containers on HSM tokens through the container object, as the program
+// uses them: generate into "$:" + token name, load back, clean, change PIN.
+#include <gtest/gtest.h>
+#include <openssl/x509.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/p11/P11Storage.h"
+#include "platform/p11/SoftHsmFixture.h"
+#include "platform/x509api/P11Support.h"
+#include "platform/x509api/ZrX509Api.h"
+#include "platform/x509api/ZrX509Csp.h"
+
+namespace {
+
+using zrx::crypto::KeyAlgorithm;
+
+std::vector<std::string> progress;
+void onShow(void*, const char* text) { progress.push_back(std::string("show:") + text); }
+void onHide(void*) { progress.push_back("hide"); }
+
+bool failed(KResult rc) { return rc >= 0xC0000000u; }
+
+class TokenContainerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(hsm.initToken("Ключи", "12345678", getCTXDef_p()));
+        ASSERT_EQ(initP11Lib(), 0u);
+        TCStringList tokens;
+        ASSERT_EQ(listTokenDevices(tokens), 1);
+        slot = tokens[0].objectAs<TCP11Slot>();
+        tokenName = tokens[0].str();
+        location = "$:" + tokenName;
+        progress.clear();
+        ZrX_SetDevPogress(onShow, onHide, nullptr);
+    }
+    void TearDown() override {
+        ZrX_SetDevPogress(nullptr, nullptr, nullptr);
+        doneP11Lib();
+    }
+
+    // Generates a signature and a key-agreement key with their requests.
+    KResult generate(TZrX509Csp& csp) {
+        csp.prepareUpdate();
+        csp.setContainerName(location.c_str());
+        csp.container()->setDp(getCTXDef_p());
+        csp.beginUpdate();
+        X509_NAME* name = X509_NAME_new();
+        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("Владелец"), -1,
+                                   -1, 0);
+        TZrXGenJob job;
+        job.signAlg = KeyAlgorithm::parse("EC:P-256");
+        job.kaAlg = KeyAlgorithm::parse("ECDH:P-256");
+        job.subject = name;
+        KResult rc = csp.generate(job);
+        X509_NAME_free(name);
+        if (failed(rc)) return rc;
+        return csp.endUpdate(false);
+    }
+
+    bool requestVerifies(const TZrX509Csp& csp, int kind) {
+        std::vector<unsigned char> buf(0x4000);
+        uint32_t len = static_cast<uint32_t>(buf.size());
+        if (failed(csp.ZrX_GetX509Object(buf.data(), &len, kind))) return false;
+        const std::string file = hsm.dir().file("req" + std::to_string(kind) + ".der");
+        zrxtest::writeFile(file, std::string(reinterpret_cast<char*>(buf.data()), len));
+        return zrxtest::SoftHsm::run("openssl req -verify -noout -inform DER -in " + file);
+    }
+
+    // Private keys visible after a user login, with their attributes.
+    struct KeyFlags {
+        bool sensitive, extractable;
+    };
+    std::vector<KeyFlags> privateKeys(const char* pin) {
+        std::vector<KeyFlags> out;
+        TCP11Token token;
+        if (failed(token.startSession(slot, false)) || failed(token.login(pin, false))) return out;
+        CK_OBJECT_CLASS cls = CKO_PRIVATE_KEY;
+        std::vector<CK_OBJECT_HANDLE> objs;
+        token.findObjects({{CKA_CLASS, &cls, sizeof cls}}, objs);
+        for (CK_OBJECT_HANDLE h : objs) {
+            KeyFlags f{false, true};
+            token.getBool(h, CKA_SENSITIVE, f.sensitive);
+            token.getBool(h, CKA_EXTRACTABLE, f.extractable);
+            out.push_back(f);
+        }
+        return out;
+    }
+
+    zrxtest::SoftHsm hsm;
+    TCP11Slot* slot = nullptr;
+    std::string tokenName, location;
+};
+
+TEST_F(TokenContainerTest, GeneratedContainerLoadsBackFromTheToken) {
+    EXPECT_EQ(ZrX_GetContainerType(location.c_str()), 36u);
+    EXPECT_EQ(ZrX_IsFileContainer(location.c_str()), 0);
+    EXPECT_STREQ(ZrX_CheckDefPassword(location.c_str(), 0).c_str(), getCTXDef_p());
+    EXPECT_EQ(ZrX_FileExistsEx(location.c_str(), getCTXDef_p(), nullptr), 0xC0800019u);
+    EXPECT_EQ(isTokenEmpty(tokenName.c_str()), 0u);
+
+    TZrX509Csp csp;
+    ASSERT_EQ(generate(csp), 0u);
+    EXPECT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), "hide");
+
+    EXPECT_EQ(isTokenEmpty(tokenName.c_str()), P11_TOKEN_HOLDS_KEYS);
+    TCString storage;
+    EXPECT_EQ(ZrX_FileExistsEx(location.c_str(), getCTXDef_p(), &storage), 0u);
+    EXPECT_STREQ(storage.c_str(), tokenName.c_str());
+    const std::vector<KeyFlags> keys = privateKeys(getCTXDef_p());
+    ASSERT_EQ(keys.size(), 2u);
+    for (const KeyFlags& k : keys) {
+        EXPECT_TRUE(k.sensitive);
+        EXPECT_FALSE(k.extractable);
+    }
+
+    initP11Lib();
+    TZrX509Csp back;
+    EXPECT_EQ(back.load(location.c_str(), "99999999"), 0xC0810000u | CKR_PIN_INCORRECT);
+    EXPECT_EQ(back.empty(), 1);
+    ASSERT_EQ(back.load(location.c_str(), getCTXDef_p()), 0u);
+    EXPECT_EQ(back.empty(), 0);
+    EXPECT_EQ(back.reqCount(), 2);
+    EXPECT_STREQ(back.commonName().c_str(), "Владелец");
+    EXPECT_TRUE(requestVerifies(back, kObjSignRequest));
+    EXPECT_TRUE(requestVerifies(back, kObjKARequest));
+}
+
+TEST_F(TokenContainerTest, CleanStorageRemovesOurObjectsOnly) {
+    TZrX509Csp csp;
+    ASSERT_EQ(generate(csp), 0u);
+    {
+        TCP11Token token;
+        ASSERT_EQ(token.startSession(slot, true), 0u);
+        ASSERT_EQ(token.login(getCTXDef_p(), false), 0u);
+        CK_OBJECT_CLASS cls = CKO_DATA;
+        CK_BBOOL yes = CK_TRUE, no = CK_FALSE;
+        std::vector<CK_ATTRIBUTE> t = {{CKA_CLASS, &cls, sizeof cls},
+                                       {CKA_TOKEN, &yes, sizeof yes},
+                                       {CKA_PRIVATE, &no, sizeof no},
+                                       {CKA_LABEL, const_cast<char*>("foreign"), 7}};
+        CK_OBJECT_HANDLE h;
+        ASSERT_EQ(token.createObject(t, h), 0u);
+    }
+    ASSERT_EQ(ZrX_CleanStorage(location.c_str(), getCTXDef_p()), 0u);
+    EXPECT_EQ(ZrX_FileExistsEx(location.c_str(), getCTXDef_p(), nullptr), 0xC0800019u);
+    EXPECT_TRUE(privateKeys(getCTXDef_p()).empty());
+    TZrX509Csp back;
+    EXPECT_TRUE(failed(back.load(location.c_str(), getCTXDef_p())));
+    // The other program's object is still there, so the token is in use.
+    EXPECT_EQ(isTokenEmpty(tokenName.c_str()), P11_TOKEN_HOLDS_KEYS);
+}
+
+TEST_F(TokenContainerTest, DevicePasswordChangeLeavesOnlyTheNewPin) {
+    TZrX509Csp csp;
+    ASSERT_EQ(generate(csp), 0u);
+    ASSERT_EQ(csp.container()->checkChangeDevPassword(location.c_str(), "Новый-пароль1"), 0u);
+    TCP11Token token;
+    ASSERT_EQ(token.startSession(slot, false), 0u);
+    EXPECT_TRUE(failed(token.login(getCTXDef_p(), false)));
+    EXPECT_EQ(token.login("Новый-пароль1", false), 0u);
+    token.closeSession();
+    TZrX509Csp back;
+    EXPECT_TRUE(failed(back.load(location.c_str(), getCTXDef_p())));
+    ASSERT_EQ(back.load(location.c_str(), "Новый-пароль1"), 0u);
+    EXPECT_EQ(back.reqCount(), 2);
+}
+
+}  // namespace
