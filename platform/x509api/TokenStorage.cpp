@@ -610,7 +610,7 @@ std::unique_ptr<TCKeyStorage> makeTokenKeyStorage(const std::string& location) {
 
 void registerTokenKeyStorage() {
     static std::once_flag once;
-    std::call_once(once, [] { registerKeyStorage({kTokenPrefix, kTokenMediaType, "HSM", makeTokenKeyStorage}); });
+    std::call_once(once, [] { registerKeyStorage({kTokenPrefix, kTokenMediaType, "HSM-токен", makeTokenKeyStorage}); });
 }
 
 }  // namespace zrx

@@ -7,6 +7,7 @@
 #include "platform/core/KeyStorage.h"
 #include "platform/p11/P11Storage.h"
 #include "platform/p11/SoftHsmFixture.h"
+#include "platform/x509api/ZrX509Api.h"
 
 namespace {
 
@@ -17,6 +18,11 @@ TEST(P11Support, TokensAreListedByNameWithTheirSlots) {
     ASSERT_EQ(initP11Lib(), 0u);
     ASSERT_EQ(initP11Lib(), 0u);  // again before the next load
     EXPECT_EQ(zrx::mediaTypeOfLocation("$:x"), 36u);
+    TCStringList media;
+    ZrX_GetSupportedDevices(media, false);
+    ASSERT_EQ(media.count(), 1);  // the token backend, offered once
+    EXPECT_STREQ(media[0].c_str(), "HSM-токен");
+    EXPECT_EQ(media[0].object(), 36u);
 
     TCStringList list;
     ASSERT_EQ(listTokenDevices(list), 2);  // the free slot is not a device
