@@ -11,6 +11,8 @@
 
 #include "platform/core/ContainerFile.h"
 #include "platform/core/P12Template.h"
+#include "platform/core/Profiles.h"
+#include "platform/core/XmlNode.h"
 #include "platform/x509api/BaseRequestParamMaker.h"
 #include "platform/x509api/ZrX509Api.h"
 #include "platform/runtime/Passwords.h"
@@ -460,4 +462,63 @@ TEST(Csp, NewContainerOverOpenOneAndCancelRestoresIt) {
     EXPECT_EQ(1, csp.container()->needChangeStatupPassword());
     ASSERT_EQ(0u, csp.container()->changePassword("40719385", "owner-password", 0));
     EXPECT_EQ(0, csp.container()->needChangeStatupPassword());
+}
+
+// Every profile of the shipped configuration generates by its template's
+// default choice; a key-agreement-only profile goes into a container that
+// already has its signature key.
+TEST(Csp, DefaultConfigurationProfiles) {
+    std::string xcfg = std::filesystem::path(__FILE__).parent_path().string() + "/../../../app/data/xcfg/";
+    if (!std::filesystem::exists(xcfg + "ZrX509_ZERUvorido.xcfg")) GTEST_SKIP() << "no shipped configuration";
+    TCXMLNodeParser parser;
+    parser.setMacroMode(0);
+    ASSERT_EQ(0u, parser.load((xcfg + "ZrX509_ZERUvorido.xcfg").c_str()));
+    TCXMLNode* profiles = parser.getRoot()->findNode("core\\profiles");
+    ASSERT_TRUE(profiles);
+    clearXProfiles();
+    for (int i = 0; i < profiles->nodesCount(); ++i) {
+        auto* p = new TCXProfileDescriptor();
+        if (initProfile(p, profiles->at(i)) == 1)
+            _registerXProfile(p);
+        else
+            delete p;
+    }
+    ASSERT_GE(_getDefPFList().count(), 2);
+
+    zrxtest::TempDir dir;
+    for (int i = 0; TCXProfileDescriptor* profile = _getXProfileAt(i); ++i) {
+        SCOPED_TRACE(profile->name.str());
+        std::string tmpl = xcfg + profile->templateFile.str();
+        TZrXP12Template t;
+        ASSERT_EQ(0u, loadP12Template(tmpl.c_str(), &t));
+        std::string path = dir.file(profile->name.str() + ".zrx");
+        TZrX509Csp csp;
+        bool kaOnly = !profile->hasSignKeys();
+        if (kaOnly) {
+            TCXProfileDescriptor signer = makeProfile();
+            ASSERT_EQ(0u, generate(csp, path, writeTemplate(dir, "EC:P-256", "X25519"), kGenSignKeys, &signer));
+        }
+        ASSERT_EQ(0u, generate(csp, path, tmpl, profile->flags & 0x30000, profile, !kaOnly));
+
+        TZrX509Csp loaded;
+        ASSERT_EQ(0u, loaded.load(path.c_str(), kPw));
+        TCBaseUserKeysContext* ctx = loaded.container();
+        for (bool ka : {false, true}) {
+            if (!(profile->flags & (ka ? PF_KA_KEYS : PF_SIGN_KEYS))) continue;
+            TCPrivateEVPKey* key = ctx->activeKey(ka ? kfKeyAgreement : kfSignature);
+            ASSERT_TRUE(key);
+            EXPECT_EQ(t.defaultParams(profile->id, ka)->alg.str(), key->algorithm());
+            EXPECT_EQ(profile->id, key->profile());
+            TZrX509ReqCtx* req = ctx->findCertReq(key->keyID());
+            ASSERT_TRUE(req);
+            EXPECT_EQ(ka ? 1 : 0, req->request()->isForKeyAgreement());
+            std::string f = dir.file("r.p10");
+            zrxtest::writeFile(f, req->plainDer());
+            if (key->algorithm() == "X25519")
+                EXPECT_EQ(1, X509_REQ_verify(req->request()->handle(), ctx->activeKey(kfSignature)->publicKey()));
+            else
+                EXPECT_EQ(0, run("openssl req -inform DER -in " + f + " -verify -noout"));
+        }
+    }
+    clearXProfiles();
 }
