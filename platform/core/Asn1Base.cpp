@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/core/X509Util.h"
+#include "platform/core/ZrX509.h"
 #include "platform/runtime/Translation.h"
 
 using namespace zrx::x509;
@@ -100,4 +101,19 @@ TCString TZrX509Base::getKindDescirption(bool withoutBlank) const {
     if (!text) return TCString();
     TCString t = zrnTranslateString(text);
     return withoutBlank ? t : TCString(" ") + t;
+}
+
+const TZrX509* TZrX509Base::getSigner(int index) const {
+    return index >= 0 && index < static_cast<int>(attached_.size()) ? attached_[static_cast<size_t>(index)].get()
+                                                                     : nullptr;
+}
+
+KResult TZrX509Base::attachSigner(const TZrX509& issuer) {
+    if (issuer.isEmpty() || isEmpty()) return kErrEmptyObject;
+    KResult rc = verifySigner(issuer);
+    if (failed(rc)) return rc;
+    for (const auto& a : attached_)
+        if (X509_cmp(a->handle(), issuer.handle()) == 0) return 0;
+    attached_.push_back(std::make_shared<const TZrX509>(issuer));
+    return 0;
 }

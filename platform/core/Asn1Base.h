@@ -1,6 +1,7 @@
 #pragma once
 // Base classes of the X.509 objects: DER/PEM coding, files, captions, HTML.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/core/Asn1Types.h"
@@ -113,10 +114,17 @@ public:
     virtual TCString shortText() const { return ownerName(); }
     // Certificates that signed the object (issuers of certificates and lists,
     // signers of signed records). Not owned by the caller.
-    virtual int signerCount() const { return 0; }
-    virtual const class TZrX509* getSigner(int index) const { (void)index; return nullptr; }
+    virtual int signerCount() const { return static_cast<int>(attached_.size()); }
+    virtual const class TZrX509* getSigner(int index) const;
+    // Attaches the certificate that issued a certificate or a list (a copy),
+    // so that views can show it; it must have signed the object
+    // (kErrBadSignature / kErrNameMismatch otherwise).
+    KResult attachSigner(const class TZrX509& issuer);
 
 protected:
+    // Checks that the certificate signed this object (no check by default).
+    virtual KResult verifySigner(const class TZrX509& issuer) const { (void)issuer; return 0; }
+    std::vector<std::shared_ptr<const class TZrX509>> attached_;
     uint32_t status_ = zsUnknown;
     TCString profile_;
 };

@@ -36,6 +36,7 @@ void TZrXCrl::clear() {
     X509_CRL_free(crl_);
     crl_ = nullptr;
     issuer_.reset();
+    attached_.clear();
 }
 
 KResult TZrXCrl::decode(const void* der, size_t len) {

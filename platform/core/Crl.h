@@ -44,6 +44,9 @@ public:
     bool isRevoked(const char* serialHex) const;
     KResult verify(const TZrX509& issuer) const;
 
+protected:
+    KResult verifySigner(const TZrX509& issuer) const override { return verify(issuer); }
+
 private:
     void renderHtml(TCString& out, int mode, bool withEntries) const;
     X509_CRL* crl_ = nullptr;

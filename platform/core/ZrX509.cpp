@@ -27,8 +27,8 @@ TZrX509::TZrX509(const TZrX509& other) : TZrX509Base(other) {
 
 TZrX509& TZrX509::operator=(const TZrX509& other) {
     if (this != &other) {
-        TZrX509Base::operator=(other);
         assign(other.x_);
+        TZrX509Base::operator=(other);
     }
     return *this;
 }
@@ -42,6 +42,7 @@ bool TZrX509::acceptsPemLabel(const char* label) const {
 void TZrX509::resetCache() {
     issuer_.reset();
     subject_.reset();
+    attached_.clear();
 }
 
 void TZrX509::clear() {

@@ -90,6 +90,7 @@ public:
 
 protected:
     bool acceptsPemLabel(const char* label) const override;
+    KResult verifySigner(const TZrX509& issuer) const override { return verify(issuer); }
 
 private:
     void resetCache();

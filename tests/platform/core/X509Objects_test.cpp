@@ -184,6 +184,15 @@ TEST(X509Objects, ChainIsBuiltVerifiedAndFailuresArePlaced) {
     EXPECT_EQ(chain.verify(&pos), 0u);
     EXPECT_EQ(chain.verifyCert(cert(pki.ka)), 0u);
     EXPECT_EQ(chain.findSigner(ee), chain.at(1));
+    // the issuer attached for the views, only when it signed the certificate
+    TZrX509 shown = ee;
+    EXPECT_EQ(shown.signerCount(), 0);
+    EXPECT_EQ(shown.attachSigner(cert(pki.root)), kErrNameMismatch);
+    ASSERT_EQ(shown.attachSigner(cert(pki.inter)), 0u);
+    ASSERT_EQ(shown.signerCount(), 1);
+    EXPECT_EQ(shown.getSigner(0)->ownerName(), "Промежуточный ЦСК");
+    TZrX509 copied(shown);
+    EXPECT_EQ(copied.signerCount(), 1);
     EXPECT_EQ(chain.findSigner(*chain.at(2)), chain.at(2));  // a root signed itself
     EXPECT_EQ(chain.byKeyIDStr(ee.getKeyIDStr().c_str()), chain.at(0));
     TCStringList ids;
