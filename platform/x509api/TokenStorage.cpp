@@ -286,7 +286,7 @@ TCTokenKeyStorage::TCTokenKeyStorage(std::string location) : location_(std::move
                                                                                               : std::string();
 }
 
-KResult TCTokenKeyStorage::open(TCP11Token& token, const char* pin, bool readWrite) const {
+KResult TCTokenKeyStorage::open(TCP11Token& token, const char* pin, bool readWrite, bool firstWrite) const {
     if (tokenName_.empty()) return kErrInvalidArg;
     TCP11Slot* slot = nullptr;
     if (KResult rc = findTokenSlot(tokenName_.c_str(), &slot); isFailure(rc)) {
@@ -295,6 +295,16 @@ KResult TCTokenKeyStorage::open(TCP11Token& token, const char* pin, bool readWri
     }
     KResult rc = token.startSession(slot, readWrite);
     if (!isFailure(rc) && pin) rc = token.login(pin, false);
+    if (rc == p11Result(CKR_PIN_INCORRECT) && firstWrite && std::strcmp(pin, getCTXDef_p()) != 0) {
+        // A fresh token still has its starting PIN, and the first keys
+        // written to it replace that PIN with the container password. Fresh
+        // means: nothing on it is visible and the starting PIN logs in.
+        std::vector<CK_OBJECT_HANDLE> objs;
+        if (!isFailure(token.findObjects({}, objs)) && objs.empty() && !isFailure(token.login(getCTXDef_p(), false))) {
+            rc = token.changeUserPin(getCTXDef_p(), pin);
+            if (isFailure(rc)) token.closeSession();
+        }
+    }
     if (isFailure(rc)) message_ = slot->message();
     return rc;
 }
@@ -334,7 +344,7 @@ KResult TCTokenKeyStorage::load(const char* password, ContainerImage& out) {
 KResult TCTokenKeyStorage::save(const char* password, const ContainerImage& in) {
     if (!password) return kErrPassword;
     TCP11Token token;
-    if (KResult rc = open(token, password, true); isFailure(rc)) return rc;
+    if (KResult rc = open(token, password, true, true); isFailure(rc)) return rc;
     std::vector<ContentCopy> copies;
     if (KResult rc = findContent(token, copies, nullptr); isFailure(rc)) return rc;
     uint64_t gen = 0;
@@ -424,7 +434,7 @@ KResult TCTokenKeyStorage::generateKey(const crypto::KeyAlgorithm& alg, const ch
     }
     const bool sign = alg.canSign();
     TCP11Token token;
-    if (KResult rc = open(token, password, true); isFailure(rc)) return rc;
+    if (KResult rc = open(token, password, true, true); isFailure(rc)) return rc;
 
     // A random identifier until the key identifier is known.
     unsigned char tmpId[20];

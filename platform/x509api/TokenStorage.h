@@ -16,8 +16,10 @@
 // carrying a generation number; loading takes the newest copy, so an
 // interrupted save leaves the old content or the new one.
 //
-// The device password is the token's user PIN. Signing keys are OpenSSL
-// keys whose signing operation runs C_Sign on the token (EC and RSA).
+// The device password is the token's user PIN. A freshly initialised token
+// has the starting PIN (getCTXDef_p); the first keys or content written to
+// it under another password make that password the PIN. Signing keys are
+// OpenSSL keys whose signing operation runs C_Sign on the token (EC and RSA).
 #include <memory>
 #include <string>
 
@@ -52,7 +54,9 @@ public:
 
 private:
     // Opens a session on the token, logged in as user when a PIN is given.
-    KResult open(TCP11Token& token, const char* pin, bool readWrite) const;
+    // firstWrite: writing keys or content may replace the starting PIN of a
+    // fresh token by the PIN given.
+    KResult open(TCP11Token& token, const char* pin, bool readWrite, bool firstWrite = false) const;
     std::string location_;
     std::string tokenName_;
     mutable std::string message_;

@@ -41,10 +41,10 @@ protected:
     }
 
     // Generates a signature and a key-agreement key with their requests.
-    KResult generate(TZrX509Csp& csp) {
+    KResult generate(TZrX509Csp& csp, const char* password = getCTXDef_p()) {
         csp.prepareUpdate();
         csp.setContainerName(location.c_str());
-        csp.container()->setDp(getCTXDef_p());
+        csp.container()->setDp(password);
         csp.beginUpdate();
         X509_NAME* name = X509_NAME_new();
         X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("Владелец"), -1,
@@ -126,6 +126,16 @@ TEST_F(TokenContainerTest, GeneratedContainerLoadsBackFromTheToken) {
     EXPECT_STREQ(back.commonName().c_str(), "Владелец");
     EXPECT_TRUE(requestVerifies(back, kObjSignRequest));
     EXPECT_TRUE(requestVerifies(back, kObjKARequest));
+}
+
+TEST_F(TokenContainerTest, FirstGenerationSetsTheContainerPasswordAsPin) {
+    TZrX509Csp csp;
+    ASSERT_EQ(generate(csp, "Владелец-2026"), 0u);
+    TZrX509Csp back;
+    EXPECT_TRUE(failed(back.load(location.c_str(), getCTXDef_p())));
+    ASSERT_EQ(back.load(location.c_str(), "Владелец-2026"), 0u);
+    EXPECT_EQ(back.reqCount(), 2);
+    EXPECT_TRUE(requestVerifies(back, kObjSignRequest));
 }
 
 TEST_F(TokenContainerTest, CleanStorageRemovesOurObjectsOnly) {

@@ -38,8 +38,8 @@ protected:
     }
 
     // A PKCS#10 request for the key, signed on the token, checked by openssl.
-    bool requestVerifies(const KeyRecord& rec, std::string* der = nullptr) {
-        crypto::PkeyPtr signer = store->signingKey(rec, getCTXDef_p());
+    bool requestVerifies(const KeyRecord& rec, std::string* der = nullptr, const char* pin = getCTXDef_p()) {
+        crypto::PkeyPtr signer = store->signingKey(rec, pin);
         crypto::PkeyPtr pub = crypto::publicKeyFromDer(rec.publicKey);
         if (!signer || !pub) return false;
         X509_NAME* name = X509_NAME_new();
@@ -220,6 +220,24 @@ TEST_F(TokenStorageTest, CleanRemovesOnlyOurObjects) {
     std::string label;
     ASSERT_EQ(token.getAttribute(all[0], CKA_LABEL, label), 0u);
     EXPECT_EQ(label, "other");
+}
+
+TEST_F(TokenStorageTest, FirstWriteReplacesTheStartingPin) {
+    ContainerImage image;
+    // Reading never changes a PIN.
+    EXPECT_EQ(store->load("Пароль-1", image), 0xC0810000u | CKR_PIN_INCORRECT);
+    KeyRecord rec;
+    ASSERT_EQ(store->generateKey(crypto::KeyAlgorithm::parse("EC:P-256"), "Пароль-1", rec), 0u) << store->message();
+    TCP11Token token;
+    ASSERT_EQ(token.startSession(slot, false), 0u);
+    EXPECT_TRUE(failed(token.login(getCTXDef_p(), false)));
+    EXPECT_EQ(token.login("Пароль-1", false), 0u);
+    token.closeSession();
+    // The token is no longer fresh: another password is simply wrong.
+    KeyRecord other;
+    EXPECT_EQ(store->generateKey(crypto::KeyAlgorithm::parse("EC:P-256"), "Пароль-2", other),
+              0xC0810000u | CKR_PIN_INCORRECT);
+    EXPECT_TRUE(requestVerifies(rec, nullptr, "Пароль-1"));
 }
 
 TEST_F(TokenStorageTest, DevicePasswordChangeReplacesTheUserPin) {
