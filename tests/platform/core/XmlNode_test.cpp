@@ -56,6 +56,19 @@ TEST(XmlNode, PathsValuesAndDefaults) {
     EXPECT_EQ(t->text().str(), "Привет & <мир>");
 }
 
+TEST(XmlNode, DeclaredEncodingsBecomeUtf8) {
+    // "Привет" and "мир" in windows-1251.
+    const std::string doc =
+        "<?xml version=\"1.0\" encoding=\"windows-1251\"?><r a=\"\xcf\xf0\xe8\xe2\xe5\xf2\">\xec\xe8\xf0</r>";
+    TCXMLNodeParser p(true);
+    ASSERT_EQ(p.loadText(doc.data(), doc.size()), 0u);
+    EXPECT_EQ(p.getRoot()->getStringAttr("a").str(), "Привет");
+    EXPECT_EQ(p.getRoot()->text().str(), "мир");
+    // Written back as UTF-8.
+    EXPECT_NE(p.toText().pos("encoding=\"UTF-8\""), -1);
+    EXPECT_NE(p.toText().pos("Привет"), -1);
+}
+
 TEST(XmlNode, SaveAndReloadRoundTrip) {
     zrxtest::TempDir dir;
     TCXMLNodeParser p(true);
