@@ -9,6 +9,7 @@
 
 #include "platform/core/KeyStorage.h"
 #include "platform/runtime/Log.h"
+#include "platform/x509api/P11Support.h"
 #include "platform/x509api/TokenStorage.h"
 
 using namespace zrx;
@@ -93,6 +94,7 @@ int ZrX_GetSupportedDevices(TCStringList& list, bool withFile) {
 
 int ZrX_GetDevicesList(const char* prefix, TCStringList& list, int) {
     if (!prefix || !isDeviceLocation(prefix)) return 0;
+    if (prefix[0] == kTokenPrefix) return listTokenDevices(list);
     for (const MediaInfo& m : registeredMedia()) {
         if (m.prefix != prefix[0] || !m.listDevices) continue;
         std::vector<std::string> found;

@@ -42,7 +42,8 @@ inline constexpr uint32_t kMediaHsmToken = 36;
 // media first, then the registered device backends (HSM tokens: 36). With
 // withFile false the file media is left out.
 int ZrX_GetSupportedDevices(TCStringList& list, bool withFile);
-// Devices of a media prefix ("$:"); answers their number (0 without a backend).
+// Devices of a media prefix ("$:"); answers their number (0 without a
+// backend). HSM tokens come by token name with their slot attached.
 int ZrX_GetDevicesList(const char* prefix, TCStringList& list, int flags);
 // 1 when the location names a file container.
 int ZrX_IsFileContainer(const char* location);
