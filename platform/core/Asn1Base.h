@@ -103,6 +103,7 @@ public:
     virtual uint32_t keyFlags() const = 0;
     // The key identifier (subject key identifier, or the SHA-1 of the public key).
     virtual TCASN1OctetString keyID() const { return TCASN1OctetString(); }
+    TCASN1OctetString getKeyID() const { return keyID(); }
     TCString getKeyIDStr() const { return keyID().toHex(false); }
     // The key profile name the object was made for, or null.
     const char* profile() const { return profile_.isEmpty() ? nullptr : profile_.c_str(); }

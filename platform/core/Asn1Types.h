@@ -38,6 +38,9 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
+// The string type the octet strings compare as.
+using TCASN1String = TCASN1OctetString;
+
 class TCASN1Time {
 public:
     TCASN1Time() = default;
