@@ -244,7 +244,7 @@ KResult TCBaseUserKeysContext::load(const char* location, const char* password) 
     ContainerImage img;
     if (KResult rc = st->load(password, img)) return rc;
     if (KResult rc = validateImage(img)) return rc;
-    snapshot_.reset();
+    commitUpdate();
     fromImage(img);
     location_ = location;
     setDp(password);

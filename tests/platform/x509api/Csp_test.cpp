@@ -522,3 +522,52 @@ TEST(Csp, DefaultConfigurationProfiles) {
     }
     clearXProfiles();
 }
+
+TEST(Maker, SetFlagsValueAddsAndRemovesOneUsage) {
+    TCXExtList list;
+    ASSERT_EQ(0u, setFlagsValue(&list, "extendedKeyUsage", "clientAuth", 1, 1, "set", false));
+    ASSERT_EQ(0u, setFlagsValue(&list, "extendedKeyUsage", "emailProtection", 3, 2, "set", false));
+    TCXEditsEntry* eku = list.findByName("extendedKeyUsage");
+    ASSERT_TRUE(eku);
+    EXPECT_EQ("clientAuth,emailProtection", eku->getValue().str());
+    // Setting again changes nothing; a cleared bit removes only its usage.
+    ASSERT_EQ(0u, setFlagsValue(&list, "extendedKeyUsage", "clientAuth", 1, 1, "set", false));
+    ASSERT_EQ(0u, setFlagsValue(&list, "extendedKeyUsage", "clientAuth", 2, 1, "set", false));
+    EXPECT_EQ("emailProtection", list.findByName("extendedKeyUsage")->getValue().str());
+    // Clearing a usage of a missing extension is no error and adds nothing.
+    TCXExtList empty;
+    EXPECT_EQ(0u, setFlagsValue(&empty, "extendedKeyUsage", "clientAuth", 0, 1, "set", false));
+    EXPECT_EQ(0, empty.count());
+    EXPECT_EQ(kErrInvalidArg, setFlagsValue(nullptr, "extendedKeyUsage", "clientAuth", 1, 1, "set", false));
+}
+
+TEST(Maker, CandidatesFollowTheTemplateAndChoice) {
+    zrxtest::TempDir dir;
+    std::string tmpl = dir.file("t.xcfg");
+    zrxtest::writeFile(tmpl, "<cryptoTemplate version=\"1\"><sign>"
+                             "<params name=\"a\" alg=\"EC:P-256\"/><params name=\"b\" alg=\"RSA:2048\" default=\"yes\"/>"
+                             "</sign><keyAgreement><params name=\"k\" alg=\"X25519\"/></keyAgreement></cryptoTemplate>");
+    TCXProfileDescriptor profile = makeProfile();
+    TZrX509Csp csp;
+    TCBaseRequestParamMaker maker(&profile, &csp);
+    EXPECT_EQ(kErrNoCryptoParams, maker.initCtxCryptoPars(profile.id, 0, 0));  // nothing loaded yet
+    ASSERT_EQ(0u, loadP12Template(tmpl.c_str(), &maker.cryptoTemplate()));
+    ASSERT_EQ(0u, maker.initCtxCryptoPars(profile.id, 0, 0));
+    EXPECT_EQ(2, maker.signCandidateCount());
+    EXPECT_EQ(2, sk_X509_ALGOR_num(maker.signCandidateStack()));
+    EXPECT_EQ(1, maker.signParamsIndex());
+    EXPECT_EQ(0, maker.kaParamsIndex());
+    EXPECT_TRUE(maker.selectSignPars(0));
+    EXPECT_EQ("EC:P-256", maker.signParams()->algorithm().str());
+    EXPECT_FALSE(maker.selectSignPars(5));
+    EXPECT_TRUE(maker.selectKAPars(-1));
+    EXPECT_EQ(nullptr, maker.kaParams());
+    // Without a chosen key-agreement set, asking for those keys fails cleanly.
+    csp.prepareUpdate();
+    csp.beginUpdate();
+    csp.setContainerName(dir.file("c.zrx").c_str());
+    csp.container()->setDp(kPw);
+    EXPECT_EQ(kErrNoCryptoParams, maker.generateKeys(&csp, 0x30000, nullptr));
+    csp.container()->cancelUpdate();
+    EXPECT_FALSE(std::filesystem::exists(dir.file("c.zrx")));
+}
