@@ -1,6 +1,7 @@
 #include "platform/framework/Dialogs.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QStyle>
 #include <QLabel>
@@ -89,3 +90,79 @@ int MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, i
 }
 
 void ShowMessage(const String& Msg) { MessageDlg(Msg, mtCustom, mbSet(mbOK)); }
+
+// ---- file dialogs
+
+const TEnumInfo OpenOptionInfo{"TOpenOption",
+    {"ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir", "ofShowHelp", "ofNoValidate",
+     "ofAllowMultiSelect", "ofExtensionDifferent", "ofPathMustExist", "ofFileMustExist", "ofCreatePrompt",
+     "ofShareAware", "ofNoReadOnlyReturn", "ofNoTestFileCreate", "ofNoNetworkButton", "ofNoLongNames",
+     "ofOldStyleDialog", "ofNoDereferenceLinks", "ofEnableIncludeNotify", "ofEnableSizing", "ofDontAddToRecent",
+     "ofForceShowHidden"}};
+
+IMPLEMENT_CLASS(TCommonDialog, TComponent) {}
+
+IMPLEMENT_CLASS(TOpenDialog, TCommonDialog) {
+    r.Str("DefaultExt", &TOpenDialog::DefaultExt, &TOpenDialog::SetDefaultExt);
+    r.Str("FileName", &TOpenDialog::FileName, &TOpenDialog::SetFileName);
+    r.Str("Filter", &TOpenDialog::Filter, &TOpenDialog::SetFilter);
+    r.Integer("FilterIndex", &TOpenDialog::FilterIndex, &TOpenDialog::SetFilterIndex);
+    r.Str("InitialDir", &TOpenDialog::InitialDir, &TOpenDialog::SetInitialDir);
+    r.Set("Options", OpenOptionInfo, &TOpenDialog::Options, &TOpenDialog::SetOptions);
+    r.Str("Title", &TOpenDialog::Title, &TOpenDialog::SetTitle);
+}
+
+IMPLEMENT_CLASS(TSaveDialog, TOpenDialog) {}
+
+TOpenDialog::TOpenDialog(TComponent* AOwner) : TCommonDialog(AOwner), FFiles(new TStringList) {}
+TOpenDialog::~TOpenDialog() { delete FFiles; }
+
+// "Text (*.txt)|*.txt|All|*.*" -> Qt's "Text (*.txt) (*.txt);;All (*.*)" with masks split at ';'.
+static QStringList qtFilters(const String& filter) {
+    QStringList out;
+    QStringList parts = toQ(filter).split('|');
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString masks = parts[i + 1];
+        masks.replace(';', ' ');
+        out << parts[i] + " (" + masks + ")";
+    }
+    return out;
+}
+
+bool TOpenDialog::Execute() {
+    EnsureApplication();
+    fire(OnShow, this);
+    int result = mrCancel;
+    if (ModalHookActive()) {
+        FFiles->Clear();
+        RunModalHook(this, result);
+        if (result == mrOk && FFiles->Count() == 0 && !FFileName.empty()) FFiles->Add(FFileName);
+        if (result == mrOk && FFileName.empty() && FFiles->Count() > 0) FFileName = FFiles->Get(0);
+        fire(OnClose, this);
+        return result == mrOk;
+    }
+    QFileDialog dlg(Screen->ActiveForm() ? Screen->ActiveForm()->Handle() : nullptr);
+    dlg.setWindowTitle(toQ(FTitle));
+    dlg.setAcceptMode(FSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(FSave ? QFileDialog::AnyFile
+                          : (FOptions & ofSet(ofAllowMultiSelect)) ? QFileDialog::ExistingFiles
+                          : (FOptions & ofSet(ofFileMustExist)) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!(FOptions & ofSet(ofOverwritePrompt))) dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    QStringList filters = qtFilters(FFilter);
+    if (!filters.isEmpty()) {
+        dlg.setNameFilters(filters);
+        if (FFilterIndex >= 1 && FFilterIndex <= filters.size()) dlg.selectNameFilter(filters[FFilterIndex - 1]);
+    }
+    if (!FInitialDir.empty()) dlg.setDirectory(toQ(FInitialDir));
+    if (!FDefaultExt.empty()) dlg.setDefaultSuffix(toQ(FDefaultExt));
+    if (!FFileName.empty()) dlg.selectFile(toQ(FFileName));
+    bool ok = dlg.exec() == QDialog::Accepted;
+    if (ok) {
+        FFiles->Clear();
+        for (const QString& f : dlg.selectedFiles()) FFiles->Add(fromQ(f));
+        FFileName = FFiles->Count() ? FFiles->Get(0) : String();
+        FFilterIndex = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
+    }
+    fire(OnClose, this);
+    return ok;
+}

@@ -19,3 +19,58 @@ constexpr TMsgDlgButtons mbYesNo = (1u << mbYes) | (1u << mbNo);
 TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons);
 int MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx = 0);
 void ShowMessage(const String& Msg);
+
+// File dialogs. Execute runs the modal hook when one is set (the hook fills
+// FileName / Files and returns mrOk or mrCancel); otherwise a real dialog.
+enum TOpenOption { ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp, ofNoValidate,
+                   ofAllowMultiSelect, ofExtensionDifferent, ofPathMustExist, ofFileMustExist, ofCreatePrompt,
+                   ofShareAware, ofNoReadOnlyReturn, ofNoTestFileCreate, ofNoNetworkButton, ofNoLongNames,
+                   ofOldStyleDialog, ofNoDereferenceLinks, ofEnableIncludeNotify, ofEnableSizing, ofDontAddToRecent,
+                   ofForceShowHidden };
+using TOpenOptions = uint32_t;
+extern const TEnumInfo OpenOptionInfo;
+constexpr TOpenOptions ofSet(TOpenOption o) { return 1u << o; }
+
+class TCommonDialog : public TComponent {
+    DECLARE_CLASS(TCommonDialog)
+    explicit TCommonDialog(TComponent* AOwner) : TComponent(AOwner) {}
+    virtual bool Execute() = 0;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnClose;
+};
+
+class TOpenDialog : public TCommonDialog {
+    DECLARE_CLASS(TOpenDialog)
+    explicit TOpenDialog(TComponent* AOwner);
+    ~TOpenDialog() override;
+    bool Execute() override;
+    String FileName() const { return FFileName; }
+    void SetFileName(const String& v) { FFileName = v; }
+    TStrings* Files() const { return FFiles; }
+    // "Text files (*.txt)|*.txt|All files|*.*"
+    String Filter() const { return FFilter; }
+    void SetFilter(const String& v) { FFilter = v; }
+    int FilterIndex() const { return FFilterIndex; }  // 1-based
+    void SetFilterIndex(int v) { FFilterIndex = v; }
+    String InitialDir() const { return FInitialDir; }
+    void SetInitialDir(const String& v) { FInitialDir = v; }
+    String DefaultExt() const { return FDefaultExt; }
+    void SetDefaultExt(const String& v) { FDefaultExt = v; }
+    String Title() const { return FTitle; }
+    void SetTitle(const String& v) { FTitle = v; }
+    TOpenOptions Options() const { return FOptions; }
+    void SetOptions(TOpenOptions v) { FOptions = v; }
+    bool IsSaveDialog() const { return FSave; }
+protected:
+    bool FSave = false;
+private:
+    String FFileName, FFilter, FInitialDir, FDefaultExt, FTitle;
+    int FFilterIndex = 1;
+    TOpenOptions FOptions = ofSet(ofHideReadOnly) | ofSet(ofEnableSizing);
+    TStringList* FFiles;
+};
+
+class TSaveDialog : public TOpenDialog {
+    DECLARE_CLASS(TSaveDialog)
+    explicit TSaveDialog(TComponent* AOwner) : TOpenDialog(AOwner) { FSave = true; }
+};

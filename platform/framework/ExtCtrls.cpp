@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QImage>
+#include <QMovie>
 #include <QPainter>
 #include <QRadioButton>
 
@@ -231,4 +233,83 @@ void TRadioGroup::SetItemIndex(int v) {
 void TRadioGroup::SetColumns(int v) {
     FColumns = std::clamp(v, 1, 16);
     Arrange();
+}
+
+// ---- TImage
+
+IMPLEMENT_CLASS(TImage, TGraphicControl) {
+    r.Boolean("Animate", &TImage::Animate, &TImage::SetAnimate);
+    r.Boolean("AutoSize", &TImage::AutoSize, &TImage::SetAutoSize);
+    r.Boolean("Center", &TImage::Center, &TImage::SetCenter);
+    r.Object<TPicture>("Picture", &TImage::Picture, &TImage::SetPicture);
+    r.Boolean("Proportional", &TImage::Proportional, &TImage::SetProportional);
+    r.Boolean("Stretch", &TImage::Stretch, &TImage::SetStretch);
+    r.Boolean("Transparent", &TImage::Transparent, &TImage::SetTransparent);
+}
+
+TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(new TPicture) {
+    SetBounds(FLeft, FTop, 105, 105);
+    FPicture->OnChange = [this](TObject*) { PictureChanged(); };
+}
+
+TImage::~TImage() {
+    Destroying();
+    delete FMovie;
+    FPicture->OnChange = nullptr;
+    delete FPicture;
+}
+
+void TImage::PictureChanged() {
+    if (FAutoSize && FPicture->Width() > 0) SetBounds(FLeft, FTop, FPicture->Width(), FPicture->Height());
+    SetAnimate(FAnimate);
+    Invalidate();
+}
+
+void TImage::SetAutoSize(bool v) {
+    FAutoSize = v;
+    if (v && FPicture->Width() > 0) SetBounds(FLeft, FTop, FPicture->Width(), FPicture->Height());
+}
+
+void TImage::SetAnimate(bool v) {
+    FAnimate = v;
+    delete FMovie;
+    FMovie = nullptr;
+    if (!v || FPicture->FileName().empty()) {
+        Invalidate();
+        return;
+    }
+    auto* m = new QMovie(toQ(FPicture->FileName()));
+    if (!m->isValid() || m->frameCount() == 1) {
+        delete m;
+        return;
+    }
+    FMovie = m;
+    QObject::connect(m, &QMovie::frameChanged, m, [this] { Invalidate(); });
+    m->start();  // loops as the file says; GIFs made for progress loop forever
+}
+
+bool TImage::Animating() const { return FMovie && FMovie->state() == QMovie::Running; }
+
+void TImage::Paint() {
+    TCanvas* c = Canvas();
+    QPainter* p = c->Painter();
+    if (!p) return;
+    if (!FTransparent && ParentColor() == false) c->FillRect(Rect(0, 0, Width(), Height()));
+    QImage img = FMovie ? FMovie->currentImage() : (FPicture->Graphic() ? FPicture->Bitmap()->Image() : QImage());
+    if (img.isNull()) return;
+    int w = img.width(), h = img.height();
+    QRect dest(0, 0, w, h);
+    if (FStretch || (FProportional && (w > Width() || h > Height()))) {
+        if (FProportional && w > 0 && h > 0) {
+            double k = std::min(double(Width()) / w, double(Height()) / h);
+            dest = QRect(0, 0, int(w * k), int(h * k));
+        } else {
+            dest = QRect(0, 0, Width(), Height());
+        }
+    }
+    if (FCenter) dest.moveTo((Width() - dest.width()) / 2, (Height() - dest.height()) / 2);
+    p->save();
+    p->setRenderHint(QPainter::SmoothPixmapTransform);
+    p->drawImage(dest, img);
+    p->restore();
 }

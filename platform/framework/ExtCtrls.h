@@ -104,3 +104,33 @@ private:
     int FColumns = 1;
     bool FSetting = false;
 };
+
+// Shows a picture; an animated picture (GIF) plays while Animate is on.
+class TImage : public TGraphicControl {
+    DECLARE_CLASS(TImage)
+    explicit TImage(TComponent* AOwner);
+    ~TImage() override;
+    TPicture* Picture() const { return FPicture; }
+    void SetPicture(TPicture* p) { FPicture->Assign(p); }
+    bool Stretch() const { return FStretch; }
+    void SetStretch(bool v) { FStretch = v; Invalidate(); }
+    bool Center() const { return FCenter; }
+    void SetCenter(bool v) { FCenter = v; Invalidate(); }
+    bool Proportional() const { return FProportional; }
+    void SetProportional(bool v) { FProportional = v; Invalidate(); }
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool v) { FTransparent = v; Invalidate(); }
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool v);
+    bool Animate() const { return FAnimate; }
+    void SetAnimate(bool v);
+    bool Animating() const;  // a multi-frame picture is playing
+protected:
+    void Paint() override;
+private:
+    void PictureChanged();
+    TPicture* FPicture;
+    bool FStretch = false, FCenter = false, FProportional = false, FTransparent = false, FAutoSize = false;
+    bool FAnimate = false;
+    class QMovie* FMovie = nullptr;
+};

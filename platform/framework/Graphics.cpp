@@ -391,3 +391,143 @@ TRect TCanvas::ClipRect() const {
                                       : QRect(QPoint(0, 0), FPainter->device() ? QSize(FPainter->device()->width(), FPainter->device()->height()) : QSize());
     return Rect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
 }
+
+// ---- graphics
+
+IMPLEMENT_CLASS(TGraphic, TPersistent) {}
+IMPLEMENT_CLASS(TBitmap, TGraphic) {}
+
+TBitmap::TBitmap() : FImage(new QImage) {}
+TBitmap::TBitmap(int w, int h) : FImage(new QImage) { SetSize(w, h); }
+TBitmap::~TBitmap() {
+    while (FPainter) ReleaseCanvas();
+    delete FCanvas;
+    delete FImage;
+}
+int TBitmap::Width() const { return FImage->width(); }
+int TBitmap::Height() const { return FImage->height(); }
+bool TBitmap::Empty() const { return FImage->isNull(); }
+void TBitmap::SetSize(int w, int h) {
+    if (FPainter) ReleaseCanvas();
+    w = std::max(w, 0);
+    h = std::max(h, 0);
+    if (w == Width() && h == Height()) return;
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::white);
+    if (!FImage->isNull()) {
+        QPainter p(&img);
+        p.drawImage(0, 0, *FImage);
+    }
+    *FImage = img;
+    fire(OnChange, this);
+}
+bool TBitmap::LoadFromFile(const String& path) {
+    QImage img;
+    if (!img.load(toQ(path))) return false;
+    SetImage(img);
+    return true;
+}
+bool TBitmap::SaveToFile(const String& path) const { return FImage->save(toQ(path)); }
+void TBitmap::Assign(TPersistent* Source) {
+    if (auto* b = dynamic_cast<TBitmap*>(Source)) {
+        SetImage(*b->FImage);
+        Transparent = b->Transparent;
+        return;
+    }
+    if (auto* p = dynamic_cast<TPicture*>(Source)) {
+        if (p->Graphic()) Assign(p->Graphic());
+        else SetImage(QImage());
+        return;
+    }
+    TGraphic::Assign(Source);
+}
+TCanvas* TBitmap::Canvas() {
+    if (!FCanvas) FCanvas = new TCanvas;
+    if (!FPainter && !FImage->isNull()) {
+        if (FImage->format() != QImage::Format_ARGB32_Premultiplied)
+            *FImage = FImage->convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        FPainter = new QPainter(FImage);
+        FCanvas->BeginPaint(FPainter);
+    }
+    return FCanvas;
+}
+void TBitmap::ReleaseCanvas() {
+    if (!FPainter) return;
+    FCanvas->EndPaint();
+    FPainter->end();
+    delete FPainter;
+    FPainter = nullptr;
+    fire(OnChange, this);
+}
+const QImage& TBitmap::Image() const {
+    if (FPainter) const_cast<TBitmap*>(this)->ReleaseCanvas();
+    return *FImage;
+}
+void TBitmap::SetImage(const QImage& img) {
+    if (FPainter) ReleaseCanvas();
+    *FImage = img;
+    fire(OnChange, this);
+}
+
+IMPLEMENT_CLASS(TPicture, TPersistent) {}
+
+TPicture::TPicture() = default;
+TPicture::~TPicture() { delete FGraphic; }
+void TPicture::SetGraphic(TGraphic* g) {
+    if (!g) {
+        Clear();
+        return;
+    }
+    Bitmap()->Assign(g);
+    FFileName.clear();
+    fire(OnChange, this);
+}
+TBitmap* TPicture::Bitmap() {
+    if (!FGraphic) FGraphic = new TBitmap;
+    return FGraphic;
+}
+bool TPicture::LoadFromFile(const String& path) {
+    if (!Bitmap()->LoadFromFile(path)) return false;
+    FFileName = path;
+    fire(OnChange, this);
+    return true;
+}
+bool TPicture::SaveToFile(const String& path) const { return FGraphic && FGraphic->SaveToFile(path); }
+void TPicture::Assign(TPersistent* Source) {
+    if (!Source) {
+        Clear();
+        return;
+    }
+    if (auto* p = dynamic_cast<TPicture*>(Source)) {
+        if (p->FGraphic) Bitmap()->Assign(p->FGraphic);
+        else Clear();
+        FFileName = p->FFileName;
+        fire(OnChange, this);
+        return;
+    }
+    if (auto* g = dynamic_cast<TGraphic*>(Source)) {
+        SetGraphic(g);
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+void TPicture::Clear() {
+    delete FGraphic;
+    FGraphic = nullptr;
+    FFileName.clear();
+    fire(OnChange, this);
+}
+
+void TCanvas::Draw(int X, int Y, const TGraphic* g) {
+    auto* b = dynamic_cast<const TBitmap*>(g);
+    if (!FPainter || !b || b->Empty()) return;
+    FPainter->drawImage(X, Y, b->Image());
+}
+void TCanvas::StretchDraw(const TRect& r, const TGraphic* g) {
+    auto* b = dynamic_cast<const TBitmap*>(g);
+    if (!FPainter || !b || b->Empty()) return;
+    FPainter->save();
+    FPainter->setRenderHint(QPainter::SmoothPixmapTransform);
+    FPainter->drawImage(QRect(r.Left, r.Top, r.Width(), r.Height()), b->Image());
+    FPainter->restore();
+}

@@ -131,6 +131,69 @@ private:
 };
 
 class QPainter;
+class QImage;
+class TCanvas;
+
+// An image that can be drawn on a canvas.
+class TGraphic : public TPersistent {
+    DECLARE_CLASS(TGraphic)
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    virtual bool Empty() const = 0;
+    // Any format Qt reads (PNG, JPEG, BMP, GIF, ICO ...); false when unreadable.
+    virtual bool LoadFromFile(const String& path) = 0;
+    virtual bool SaveToFile(const String& path) const = 0;
+    bool Transparent = false;
+    TNotifyEvent OnChange;
+};
+
+// A bitmap over QImage, with its own canvas.
+class TBitmap : public TGraphic {
+    DECLARE_CLASS(TBitmap)
+    TBitmap();
+    TBitmap(int w, int h);
+    ~TBitmap() override;
+    int Width() const override;
+    int Height() const override;
+    bool Empty() const override;
+    void SetSize(int w, int h);
+    void SetWidth(int w) { SetSize(w, Height()); }
+    void SetHeight(int h) { SetSize(Width(), h); }
+    bool LoadFromFile(const String& path) override;
+    bool SaveToFile(const String& path) const override;
+    void Assign(TPersistent* Source) override;
+    // Drawing on the bitmap: Canvas() is ready between these calls (nested calls are fine).
+    TCanvas* Canvas();
+    void ReleaseCanvas();
+    const QImage& Image() const;  // platform code
+    void SetImage(const QImage& img);
+private:
+    QImage* FImage;
+    TCanvas* FCanvas = nullptr;
+    QPainter* FPainter = nullptr;
+};
+
+// Holds one graphic (read from a file, or assigned).
+class TPicture : public TPersistent {
+    DECLARE_CLASS(TPicture)
+    TPicture();
+    ~TPicture() override;
+    TGraphic* Graphic() const { return FGraphic; }
+    void SetGraphic(TGraphic* g);
+    TBitmap* Bitmap();  // the picture as a bitmap (made when needed)
+    int Width() const { return FGraphic ? FGraphic->Width() : 0; }
+    int Height() const { return FGraphic ? FGraphic->Height() : 0; }
+    bool LoadFromFile(const String& path);
+    bool SaveToFile(const String& path) const;
+    // The file it was read from (animations play from it).
+    String FileName() const { return FFileName; }
+    void Assign(TPersistent* Source) override;
+    void Clear();
+    TNotifyEvent OnChange;
+private:
+    TBitmap* FGraphic = nullptr;
+    String FFileName;
+};
 
 // Drawing surface over QPainter, active while a control paints (or while
 // platform code has given it a painter). Coordinates follow the framework:
@@ -155,6 +218,8 @@ class TCanvas : public TPersistent {
     void Polygon(const std::vector<TPoint>& points);
     void Polyline(const std::vector<TPoint>& points);
     void DrawFocusRect(const TRect& r);
+    void Draw(int X, int Y, const TGraphic* g);
+    void StretchDraw(const TRect& r, const TGraphic* g);
     // Text: the brush fills behind it unless its style is bsClear.
     void TextOut(int X, int Y, const String& Text);
     void TextRect(const TRect& r, int X, int Y, const String& Text);

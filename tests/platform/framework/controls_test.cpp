@@ -7,10 +7,13 @@
 
 #include <cstdlib>
 
+#include "platform/framework/Clipbrd.h"
+#include "platform/framework/Dialogs.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"
 #include "platform/framework/QtTestApp.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -126,6 +129,58 @@ TEST(Controls, PaintBoxDrawsOnItsCanvas) {
     EXPECT_EQ(img.pixelColor(10 + 99, 10 + 59), QColor(0, 0, 255));  // the right and bottom edge included
     EXPECT_GT(textWidth, 10);
     f->Free();
+}
+
+TEST(Controls, BitmapPictureAndImage) {
+    ensureQtApp();
+    zrxtest::TempDir dir;
+    TBitmap bmp(40, 30);
+    bmp.Canvas()->Brush()->SetColor(clGreen);
+    bmp.Canvas()->FillRect(Rect(0, 0, 40, 30));
+    bmp.ReleaseCanvas();
+    ASSERT_TRUE(bmp.SaveToFile(dir.file("g.png")));
+    auto* f = CreateComponent<TForm>(Application);
+    f->SetBounds(0, 0, 200, 150);
+    auto* img = new TImage(f);
+    img->SetParent(f);
+    img->SetBounds(10, 10, 80, 60);
+    EXPECT_FALSE(img->Picture()->LoadFromFile(dir.file("missing.png")));
+    ASSERT_TRUE(img->Picture()->LoadFromFile(dir.file("g.png")));
+    img->SetStretch(true);
+    f->Show();
+    QImage shot = f->Handle()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(10 + 75, 10 + 55), QColor(0, 128, 0));  // stretched over the whole control
+    img->SetAnimate(true);
+    EXPECT_FALSE(img->Animating());  // a still picture does not animate
+    f->Free();
+}
+
+TEST(Controls, FileDialogThroughHookAndClipboard) {
+    ensureQtApp();
+    TSaveDialog dlg(nullptr);
+    dlg.SetFilter("Запросы (*.p10)|*.p10|Все файлы|*.*");
+    dlg.SetFileName("old.p10");
+    int calls = 0;
+    SetModalHook([&](TObject* w) {
+        ++calls;
+        auto* d = dynamic_cast<TSaveDialog*>(w);
+        EXPECT_NE(d, nullptr);
+        EXPECT_TRUE(d->IsSaveDialog());
+        d->SetFileName("/tmp/new.p10");
+        return calls == 1 ? mrOk : mrCancel;
+    });
+    EXPECT_TRUE(dlg.Execute());
+    EXPECT_EQ(dlg.FileName(), "/tmp/new.p10");
+    EXPECT_EQ(dlg.Files()->Count(), 1);
+    EXPECT_FALSE(dlg.Execute());
+    SetModalHook(nullptr);
+
+    Clipboard()->SetAsText("Ключ RSA");
+    EXPECT_EQ(Clipboard()->AsText(), "Ключ RSA");
+    Clipboard()->SetAsHtml("<b>Ключ</b>", "Ключ");
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_HTML()));
+    EXPECT_EQ(Clipboard()->AsText(), "Ключ");
+    EXPECT_NE(Clipboard()->AsHtml().find("<b>Ключ</b>"), String::npos);
 }
 
 }  // namespace
