@@ -211,6 +211,7 @@ TCString TZrxCaConfig::badFolder() { return makePathName(localData.c_str(), "bad
 TCString TZrxCaConfig::crlArchiveFolder() { return makePathName(localData.c_str(), "crlArch"); }
 
 TCString TZrxCaConfig::secretFile() {
+    if (dataFolder_.isEmpty() && pathOverride_.isEmpty()) prepareDataFolder();
     return makePathName(extractFilePath(filePath().c_str()).c_str(), "ZrXCA.key");
 }
 

@@ -498,9 +498,27 @@ TCString TCXMLBaseParser::toText() const {
     return TCString(std::move(out));
 }
 
+namespace {
+
+// The first element or attribute name that is not a valid XML name, or null.
+const TCString* badName(const TCXMLNode* n) {
+    if (!isValidXMLName(n->c_str())) return n;
+    for (const auto& a : n->attrs())
+        if (!isValidXMLName(a.name.c_str())) return &a.name;
+    for (int i = 0; i < n->nodesCount(); ++i)
+        if (const TCString* b = badName(n->at(i))) return b;
+    return nullptr;
+}
+
+}  // namespace
+
 KResult TCXMLBaseParser::save(const char* fileName, unsigned) {
     const TCString target(fileName && *fileName ? TCString(fileName) : fileName_);
     if (!root_ || target.isEmpty()) return fail(XML_E_NOROOT, TCString(xmlErrorText(XML_E_NOROOT)));
+    // A name that would make the file unreadable is refused before anything is written.
+    if (const TCString* bad = badName(root_))
+        return fail(XML_E_WRITE, TCString::format("Файл XML '%s' не записан: недопустимое имя \"%s\"", target.c_str(),
+                                                  bad->c_str()));
     const TCString text = toText();
     const std::string tmp = target.str() + ".tmp" + std::to_string(::getpid());
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

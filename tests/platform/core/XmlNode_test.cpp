@@ -88,6 +88,15 @@ TEST(XmlNode, SaveAndReloadRoundTrip) {
     EXPECT_EQ(m->getStringAttr("critical").str(), "Yes");
     EXPECT_EQ(m->text().str(), "текст");
     EXPECT_EQ(q.toText().str(), p.toText().str());
+    // A bad element or attribute name is refused and the file stays as it was.
+    const std::string before = zrxtest::readFile(file);
+    TCXMLNode* bad = q.getRoot()->addChild("two words");
+    EXPECT_EQ(q.save(), XML_E_WRITE);
+    q.getRoot()->removeNode(bad);
+    m->setAttr("1x", "v");
+    EXPECT_EQ(q.save(), XML_E_WRITE);
+    m->removeAttr("1x");
+    EXPECT_EQ(zrxtest::readFile(file), before);
     // Saving without a name writes the file of the last load.
     m->setAttr("q", "2");
     ASSERT_EQ(q.save(), 0u);
