@@ -35,6 +35,7 @@ inline constexpr KResult kErrInvalidArg = 0xC080006E;
 inline constexpr KResult kErrCertNoKey = 0xC080006F;             // certificate matches no key or request
 inline constexpr KResult kErrObjectMissing = 0xC0800070;         // requested object is not in the container
 inline constexpr KResult kErrKeysExist = 0xC0800071;             // keys of that kind are already in the container
+inline constexpr KResult kErrKeysNotCopyable = 0xC0800072;       // the keys stay in their device
 
 inline bool failed(KResult r) { return r >= 0xC0000000u; }
 

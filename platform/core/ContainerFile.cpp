@@ -620,6 +620,7 @@ const char* containerCodeText(KResult code) {
     case kErrCertNoKey: return "Сертификат не соответствует ключам контейнера";
     case kErrObjectMissing: return "Объект отсутствует в контейнере";
     case kErrKeysExist: return "Ключи этого назначения уже есть в контейнере";
+    case kErrKeysNotCopyable: return "Личные ключи хранятся в устройстве и не могут быть скопированы";
     case kErrNotFound: return "Ключи или сертификат не найдены";
     case kErrRequestNotFound: return "Запрос на сертификат не найден";
     default: return nullptr;

@@ -99,6 +99,12 @@ void TCBaseUserKeysContext::setModified(bool on) {
         modified_ = false;
 }
 
+bool TCBaseUserKeysContext::copyDenied() const {
+    for (const TCSBaseKeysList* list : {&ctx_ActKeysList, &ctx_NewKeysList, &ctx_PrevEncodeKeysList})
+        if (list->enumeratePrivateKeys([](TCPrivateEVPKey* k) { return k->record().pkcs8.empty(); })) return true;
+    return false;
+}
+
 // ---------------------------------------------------------------- passwords
 
 namespace {
@@ -259,8 +265,10 @@ KResult TCBaseUserKeysContext::save(const char* location, const char* password) 
     std::unique_ptr<TCKeyStorage> st;
     if (storage_ && storage_->location() == location) {
         st = std::move(storage_);
-    } else if (KResult rc = openKeyStorage(location, st)) {
-        return rc;
+    } else {
+        // Keys held by a device cannot follow the content elsewhere.
+        if (copyDenied() && !location_.isEmpty() && location_.str() != location) return kErrKeysNotCopyable;
+        if (KResult rc = openKeyStorage(location, st)) return rc;
     }
     ContainerImage img = toImage();
     img.meta.location = location;

@@ -88,6 +88,10 @@ public:
     // be cancelled back to the old content).
     void startNew(const char* location);
 
+    // True when the content cannot be written to another medium: its private
+    // keys stay in their device. "Save as" is offered only when false.
+    virtual bool copyDenied() const;
+
     // ---- passwords ----
     // Replaces the password after checking the old one; the content is
     // written with it on the next save. flags bit 1 marks the new password

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <filesystem>
 
 #include "platform/core/P12Template.h"
 #include "platform/p11/P11Storage.h"
@@ -64,5 +65,11 @@ TEST(CspToken, GenerateCertifyReload) {
     ASSERT_TRUE(loaded.getSelfCrt());
     EXPECT_EQ("Токен Тест", loaded.commonName().str());
     EXPECT_EQ(0u, loaded.getSelfCrt()->verify(*loaded.getSelfCrt()));
+    // Token keys cannot be copied into a file.
+    EXPECT_TRUE(loaded.container()->copyDenied());
+    std::string file = hsm.dir().file("copy.zrx");
+    EXPECT_EQ(kErrKeysNotCopyable, loaded.saveAs(file.c_str(), "password-1"));
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(location, loaded.container()->fileName().str());
     doneP11Lib();
 }

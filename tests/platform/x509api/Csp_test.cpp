@@ -385,6 +385,7 @@ TEST(Csp, PasswordChangeAndSaveAs) {
     EXPECT_EQ(kErrBadPasswordOrDamaged, loaded.load(path.c_str(), kPw));
     ASSERT_EQ(0u, loaded.load(path.c_str(), "new-password-1"));
     std::string copy = dir.file("copy.zrx");
+    EXPECT_FALSE(loaded.container()->copyDenied());
     ASSERT_EQ(0u, loaded.saveAs(copy.c_str(), "copy-password"));
     EXPECT_EQ(copy, loaded.container()->fileName().str());
     TZrX509Csp again;
