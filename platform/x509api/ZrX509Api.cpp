@@ -9,6 +9,7 @@
 
 #include "platform/core/KeyStorage.h"
 #include "platform/runtime/Log.h"
+#include "platform/p11/P11Storage.h"
 #include "platform/x509api/P11Support.h"
 #include "platform/x509api/TokenStorage.h"
 
@@ -146,7 +147,8 @@ const TZrXTMediaDescriptor* ZrX_GetTMediaDescriptor(const char* name) {
 
 TCString ZrX_CheckDefPassword(const char* location, int) {
     if (!location || !isDeviceLocation(location)) return TCString();
-    return TCString(kStartupPassword);
+    const char* def = location[0] == kTokenPrefix ? getCTXDef_p() : nullptr;
+    return TCString(def && *def ? def : kStartupPassword);
 }
 
 void setMDMapMode(int mode) { g_mdMapMode = mode == 2 ? 2 : 1; }
