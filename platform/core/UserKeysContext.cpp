@@ -87,6 +87,11 @@ void TCBaseUserKeysContext::setDp(const char* password) {
 
 bool TCBaseUserKeysContext::isActiveMode() const { return isFile() == 0; }
 
+TCString TCBaseUserKeysContext::deviceText() const {
+    if (isFile()) return TCString();
+    return location_.afterFirst(':');
+}
+
 void TCBaseUserKeysContext::touch() {
     modified_ = true;
     meta_.updateTime = std::max(nowSeconds(), meta_.updateTime + 1);

@@ -67,6 +67,9 @@ public:
     const char* dp() const { return password_; }
     void setDp(const char* password);
     bool isActiveMode() const;
+    // The device's name text for device containers (the location after its
+    // media prefix), empty for files.
+    TCString deviceText() const;
     // 1 while the container is protected by the start-up (test) password.
     int needChangeStatupPassword() const;
     const TCString& commonName() const { return owner_; }

@@ -62,6 +62,8 @@ TEST(CspToken, GenerateCertifyReload) {
     TZrX509Csp loaded;
     ASSERT_EQ(0u, loaded.load(location.c_str(), getCTXDef_p()));
     EXPECT_EQ(2, loaded.container()->ctx_ActKeysList.count());
+    EXPECT_EQ(devices[0].str(), loaded.container()->deviceText().str());
+    EXPECT_TRUE(loaded.container()->isActiveMode());
     ASSERT_TRUE(loaded.getSelfCrt());
     EXPECT_EQ("Токен Тест", loaded.commonName().str());
     EXPECT_EQ(0u, loaded.getSelfCrt()->verify(*loaded.getSelfCrt()));
