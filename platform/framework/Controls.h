@@ -138,7 +138,6 @@ class TControl : public TComponent, public TActionClient {
     void SetPopupMenu(TPopupMenu* m);
     TBasicAction* Action() const { return FAction; }
     void SetAction(TBasicAction* a);
-    bool IsDesigning() const { return false; }
 
     void BringToFront();
     void SendToBack();

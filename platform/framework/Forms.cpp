@@ -607,8 +607,11 @@ void TApplication::Initialize(int argc, char** argv) {
     for (auto& s : sStore) sArgv.push_back(s.data());
     sArgv.push_back(nullptr);
     sArgc = int(sStore.size());
-    new QApplication(sArgc, sArgv.data());
+    auto* app = new QApplication(sArgc, sArgv.data());
     QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(app, &QApplication::focusChanged, app, [] {
+        if (Screen) dispatchGuarded(Screen, [] { fire(Screen->OnActiveControlChange, Screen); });
+    });
 }
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {

@@ -73,8 +73,6 @@ class TCustomForm : public TWinControl {
     void SetMenu(TMainMenu* m);
     TWinControl* ActiveControl() const { return FActiveControl; }
     void SetActiveControl(TWinControl* c);
-    bool AutoSize() const { return FAutoSize; }
-    void SetAutoSize(bool v) { FAutoSize = v; }
     int Constraints_MinWidth = 0, Constraints_MinHeight = 0;
     void SetMinSize(int w, int h);
     String GetText() const override;
@@ -96,7 +94,6 @@ class TCustomForm : public TWinControl {
     TNotifyEvent OnHide;
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
-    TNotifyEvent OnPaint;
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
 
@@ -127,7 +124,6 @@ private:
     bool FModal = false;
     bool FPlaced = false;
     bool FKeyPreview = false;
-    bool FAutoSize = false;
     TModalResult FModalResult = mrNone;
     TPosition FPosition = poDesigned;
     TFormBorderStyle FBorderStyle = bsSizeable;
