@@ -1,0 +1,220 @@
+#include "components/HistoryEdit.h"
+
+#include "components/CompoundEdit.h"
+#include "components/RegUtils.h"
+#include "platform/framework/Forms.h"
+
+const TEnumInfo RegRootKeysInfo{"TRegRootKeys",
+                                {"hkCLASSES_ROOT", "hkCURRENT_USER", "hkLOCAL_MACHINE", "hkUSERS",
+                                 "hkPERFORMANCE_DATA", "hkCURRENT_CONFIG", "hkDYN_DATA"}};
+
+HKEY mkRootKey(TRegRootKeys k) { return HKEY(0x80000000u + uint32_t(k)); }
+
+IMPLEMENT_CLASS(TRegistryInfo, TPersistent) {
+    r.Enum("RootKey", RegRootKeysInfo, &TRegistryInfo::RootKey, &TRegistryInfo::SetRootKey);
+    r.Str("Key", &TRegistryInfo::Key, &TRegistryInfo::SetKey);
+    r.Str("ValueName", &TRegistryInfo::ValueName, &TRegistryInfo::SetValueName);
+}
+
+void TRegistryInfo::Assign(TPersistent* Source) {
+    if (auto* s = dynamic_cast<TRegistryInfo*>(Source)) {
+        FRootKey = s->FRootKey;
+        FKey = s->FKey;
+        FValueName = s->FValueName;
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+namespace historyvalue {
+
+void fillDefaults(TRegistryInfo* info, const TControl* edit) {
+    if (!info || !edit) return;
+    if (info->Key().empty()) {
+        // The top-level form that holds the edit (its owner when it has no parent yet).
+        const TControl* top = edit;
+        while (top->Parent()) top = top->Parent();
+        const TComponent* form = top != edit && top->InheritsFrom(TCustomForm::StaticClass()) ? top : nullptr;
+        if (!form)
+            for (const TComponent* o = edit->Owner(); o; o = o->Owner())
+                if (o->InheritsFrom(TCustomForm::StaticClass())) {
+                    form = o;
+                    break;
+                }
+        info->SetKey(form && !form->Name().empty() ? "Software\\Zoren\\" + form->Name() : String("Software\\Zoren"));
+    }
+    if (info->ValueName().empty()) info->SetValueName(edit->Name());
+}
+
+bool save(const TRegistryInfo* info, const TStrings* list, const String* value) {
+    if (!info || info->Key().empty() || info->ValueName().empty()) return false;
+    try {
+        TRegistry reg;
+        reg.SetRootKey(mkRootKey(info->RootKey()));
+        if (!reg.OpenKey(info->Key(), true)) return false;
+        bool ok = regWriteString(&reg, info->ValueName().c_str(), list->Text().c_str()) == 0;
+        if (value) regWriteString(&reg, (info->ValueName() + "_value").c_str(), value->c_str());
+        reg.CloseKey();
+        return ok;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool load(const TRegistryInfo* info, TStrings* list, String* value, bool* valueFound) {
+    if (valueFound) *valueFound = false;
+    if (!info || info->Key().empty() || info->ValueName().empty()) return false;
+    try {
+        TRegistry reg(KEY_READ);
+        reg.SetRootKey(mkRootKey(info->RootKey()));
+        if (!reg.OpenKeyReadOnly(info->Key())) return true;
+        std::string text;
+        bool ok = regReadString(&reg, info->ValueName().c_str(), text, "") == 0;
+        if (ok) {
+            try {
+                list->SetText(text);
+            } catch (const std::exception&) {
+            }
+        }
+        if (value) {
+            std::string v;
+            if (regReadString(&reg, (info->ValueName() + "_value").c_str(), v, nullptr) == 0) {
+                *value = v;
+                if (valueFound) *valueFound = true;
+            }
+        }
+        reg.CloseKey();
+        return ok;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+}  // namespace historyvalue
+
+// ---- THistoryEdit
+
+IMPLEMENT_CLASS(THistoryEdit, TComboBox) {
+    r.Str("HText", &THistoryEdit::GetHText, &THistoryEdit::SetHText);
+    r.Boolean("SaveHistory", &THistoryEdit::SaveHistory, &THistoryEdit::SetSaveHistory);
+    r.Integer("MaxHistCount", &THistoryEdit::MaxHistCount, &THistoryEdit::SetMaxHistCount);
+    r.Object<TRegistryInfo>("RegInfo", &THistoryEdit::RegInfo, &THistoryEdit::SetRegInfo);
+    r.Boolean("SaveValue", &THistoryEdit::SaveValue, &THistoryEdit::SetSaveValue);
+}
+
+THistoryEdit::THistoryEdit(TComponent* AOwner)
+    : TComboBox(AOwner), FRegInfo(new TRegistryInfo), FHistory(new TStringList) {}
+
+THistoryEdit::~THistoryEdit() {
+    // The last typed text is kept once more, without the current text.
+    FSaveValue = false;
+    try {
+        takeTypedText();
+        AddHistory();
+    } catch (const std::exception&) {
+    }
+    delete FRegInfo;
+    delete FHistory;
+}
+
+void THistoryEdit::takeTypedText() {
+    String t = GetText();
+    if (t == FSeen) return;
+    FSeen = t;
+    FCurrent = Trim(t);
+}
+
+void THistoryEdit::SetHText(const String& v) {
+    SetText(v);
+    FSeen = GetText();
+    AddHistoryStr(v);
+}
+
+void THistoryEdit::AddHistoryStr(const String& text) {
+    FCurrent = text;
+    AddHistory();
+}
+
+void THistoryEdit::AddHistory() {
+    // A blank text never enters the history.
+    if (FMaxHistCount <= 0 || Trim(FCurrent).empty()) return;
+    for (int i = 0; i < FHistory->Count(); ++i)
+        if (CompareText(FHistory->Get(i), FCurrent) == 0) {
+            FHistory->Delete(i);
+            break;
+        }
+    if (FHistory->Count() >= FMaxHistCount) FHistory->Delete(FMaxHistCount - 1);
+    FHistory->Insert(0, FCurrent);
+    FModified = true;
+    Save();
+}
+
+void THistoryEdit::SetSaveHistory(bool v) {
+    FSaveHistory = v;
+    if (v) historyvalue::fillDefaults(FRegInfo, this);
+}
+
+void THistoryEdit::SetMaxHistCount(int n) {
+    if (n == FMaxHistCount) return;
+    FMaxHistCount = n;
+    try {
+        while (Items()->Count() > std::max(n, 0)) Items()->Delete(Items()->Count() - 1);
+    } catch (const std::exception&) {
+    }
+}
+
+bool THistoryEdit::SaveEx(bool withValue) {
+    if (IsDesigning() || !FSaveHistory || FHistory->Count() == 0 || !FModified) return true;
+    String value = FCurrent;
+    bool ok = historyvalue::save(FRegInfo, FHistory, FSaveValue && withValue ? &value : nullptr);
+    // A failed write keeps the flag, so the next save tries again.
+    if (ok) FModified = false;
+    return ok;
+}
+
+bool THistoryEdit::LoadEx(bool withValue) {
+    if (IsDesigning() || !FSaveHistory) return true;
+    if (FRegInfo->Key().empty() || FRegInfo->ValueName().empty()) return false;
+    String value;
+    bool found = false;
+    bool ok = historyvalue::load(FRegInfo, FHistory, FSaveValue && withValue ? &value : nullptr, &found);
+    String text = GetText();
+    try {
+        Items()->Assign(FHistory);
+    } catch (const std::exception&) {
+    }
+    // A missing stored value leaves the text alone.
+    if (found) text = value;
+    if (GetText() != text) SetText(text);
+    FSeen = GetText();
+    return ok;
+}
+
+void THistoryEdit::SetNewValueName(const String& name) {
+    if (!FSaveHistory || name == FRegInfo->ValueName()) return;
+    FRegInfo->SetValueName(name);
+    ClearHistory();
+    Load();
+}
+
+void THistoryEdit::ClearHistory() {
+    String text = GetText();
+    Items()->Clear();
+    FHistory->Clear();
+    if (GetText() != text) SetText(text);
+}
+
+bool THistoryEdit::isFilled(bool showMessage, const char* fieldName) {
+    return checkFilled(this, GetText(), showMessage, fieldName);
+}
+
+void THistoryEdit::DoEnter() {
+    Load();
+    TComboBox::DoEnter();
+}
+
+void THistoryEdit::DoExit() {
+    takeTypedText();
+    AddHistory();
+    TComboBox::DoExit();
+}

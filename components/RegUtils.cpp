@@ -1,0 +1,142 @@
+#include "components/RegUtils.h"
+
+#include <cstring>
+
+namespace {
+String nameOf(const char* n) { return n ? String(n) : String(); }
+
+// Longest prefix of `s` of at most `max` bytes that ends on a character boundary.
+size_t utf8Cut(const std::string& s, size_t max) {
+    if (s.size() <= max) return s.size();
+    size_t n = max;
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+    return n;
+}
+
+void copyOut(const std::string& s, char* buf, int size) {
+    if (!buf || size <= 0) return;
+    size_t n = utf8Cut(s, size_t(size - 1));
+    std::memcpy(buf, s.data(), n);
+    buf[n] = 0;
+}
+}  // namespace
+
+int regWriteString(TRegistry* reg, const char* valueName, const char* text) {
+    if (!reg) return -1;
+    try {
+        reg->WriteString(nameOf(valueName), text ? text : "");
+        return 0;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+int regReadString(TRegistry* reg, const char* valueName, std::string& out, const char* def) {
+    if (!reg) return -1;
+    try {
+        String name = nameOf(valueName);
+        if (!reg->ValueExists(name)) {
+            if (def) out = def;
+            return -1;
+        }
+        TRegDataType t = reg->GetDataType(name);
+        if (t != rdString && t != rdExpandString) return -1;
+        out = reg->ReadString(name);
+        return 0;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+int regReadString(TRegistry* reg, const char* valueName, char* buf, int size, const char* def) {
+    std::string s;
+    bool hadDefault = false;
+    if (!reg) return -1;
+    try {
+        hadDefault = !reg->ValueExists(nameOf(valueName));
+    } catch (const std::exception&) {
+        return -1;
+    }
+    int r = regReadString(reg, valueName, s, def);
+    if (r == 0 || (hadDefault && def)) copyOut(s, buf, size);
+    return r;
+}
+
+int regReadInt(TRegistry* reg, const char* valueName, int32_t* value, int32_t def) {
+    if (value) *value = def;
+    if (!reg) return -1;
+    try {
+        String name = nameOf(valueName);
+        if (!reg->ValueExists(name)) return -1;
+        int32_t v = reg->ReadInteger(name);
+        if (value) *value = v;
+        return 0;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+int regWriteInt(TRegistry* reg, const char* valueName, int32_t value) {
+    if (!reg) return -1;
+    try {
+        reg->WriteInteger(nameOf(valueName), value);
+        return 0;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+int regReadBin(TRegistry* reg, const char* valueName, void* buf, int size) {
+    if (!reg || (!buf && size > 0) || size < 0) return -1;
+    try {
+        String name = nameOf(valueName);
+        if (!reg->ValueExists(name)) return -1;
+        int have = reg->GetDataSize(name);
+        if (have < 0 || have > size) return -1;
+        return reg->ReadBinaryData(name, buf, size);
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+int regWriteBin(TRegistry* reg, const char* valueName, const void* data, int size) {
+    if (!reg || size < 0 || (!data && size > 0)) return -1;
+    try {
+        reg->WriteBinaryData(nameOf(valueName), data, size);
+        return 0;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+bool existRegistryEntry(TRegistry* reg, const char* valueName) {
+    if (!reg) return false;
+    try {
+        return reg->ValueExists(nameOf(valueName));
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+int regReadStringList(TRegistry* reg, const char* name, TStrings* list) {
+    if (!reg || !list) return -1;
+    int32_t count = 0;
+    String base = nameOf(name);
+    if (regReadInt(reg, (base + "_Count").c_str(), &count, 0) != 0) return -1;
+    list->Clear();
+    for (int32_t i = 0; i < count; ++i) {
+        std::string s;
+        if (regReadString(reg, (base + "_Value_" + std::to_string(i)).c_str(), s, nullptr) != 0) return -1;
+        list->Add(s);
+    }
+    return 0;
+}
+
+int regWriteStringList(TRegistry* reg, const char* name, const TStrings* list) {
+    if (!reg || !list) return -1;
+    String base = nameOf(name);
+    int n = list->Count();
+    for (int i = 0; i < n; ++i)
+        if (regWriteString(reg, (base + "_Value_" + std::to_string(i)).c_str(), list->Get(i).c_str()) != 0) return -1;
+    return regWriteInt(reg, (base + "_Count").c_str(), n);
+}
