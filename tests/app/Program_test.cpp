@@ -15,8 +15,10 @@ struct Result {
     std::string out;
 };
 
+// The program answers its own windows (printing them to stderr) and closes
+// its main window once running; see ZRX_TEST_AUTOCLOSE.
 Result run(const std::string& args) {
-    const std::string cmd = std::string("'") + ZRX_PROGRAM + "' " + args + " 2>&1";
+    const std::string cmd = std::string("ZRX_TEST_AUTOCLOSE=1 '") + ZRX_PROGRAM + "' " + args + " 2>&1";
     Result r{-1, {}};
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
@@ -30,6 +32,15 @@ Result run(const std::string& args) {
 
 std::string logFolder() {
     return std::string(std::getenv("ALLUSERSPROFILE")) + "/zoren/ZrX509_ZERUvorido/logs";
+}
+
+// The shipped application configuration where the program looks for it.
+void installConfig() {
+    namespace fs = std::filesystem;
+    const fs::path to = fs::path(std::getenv("ALLUSERSPROFILE")) / "zoren/ZrX509_ZERUvorido/xcfg";
+    fs::create_directories(to);
+    for (const auto& e : fs::directory_iterator(fs::path(ZRX_PROGRAM).parent_path() / "xcfg"))
+        fs::copy_file(e.path(), to / e.path().filename(), fs::copy_options::overwrite_existing);
 }
 }  // namespace
 
@@ -51,7 +62,9 @@ TEST(Program, HelpIsTranslated) {
 }
 
 TEST(Program, NormalStartWritesTheLog) {
+    installConfig();
     const Result r = run("-dbg some.key");
+    EXPECT_NE(r.out.find("[main] Модуль генерации запросов"), std::string::npos) << r.out;
     EXPECT_EQ(r.exitCode, 0) << r.out;
     ASSERT_TRUE(std::filesystem::is_directory(logFolder()));
     std::string content;
@@ -65,4 +78,24 @@ TEST(Program, NormalStartWritesTheLog) {
     EXPECT_EQ(files, 1);
     EXPECT_NE(content.find(" | 0x00000000 | Запуск программы ZrX509_ZERUvorido"), std::string::npos) << content;
     EXPECT_EQ(content.back(), '\n');
+}
+
+TEST(Program, ConfigurationThatCannotBeLoadedEndsWithOne) {
+    const Result r = run("");
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    // The runtime's last message with "!" in the message window, as an error.
+    EXPECT_NE(r.out.find("[message] Ошибка: "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("ZrX509_ZERUvorido.xcfg"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("[main]"), std::string::npos) << r.out;
+    // The daily log was not started.
+    EXPECT_FALSE(std::filesystem::exists(logFolder()));
+}
+
+TEST(Program, TitleAndMessagesAreTranslated) {
+    installConfig();
+    setenv("ZRX_LANGUAGE", "en", 1);
+    const Result r = run("");
+    unsetenv("ZRX_LANGUAGE");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("[main] Request generation module"), std::string::npos) << r.out;
 }

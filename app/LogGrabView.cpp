@@ -1,0 +1,175 @@
+#include "app/LogGrabView.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/MessageView.h"
+#include "platform/runtime/ResultCodes.h"
+#include "platform/runtime/Translation.h"
+
+namespace {
+constexpr int kClientWidth = 480, kClientHeight = 145;
+constexpr int kTopHeight = 8, kButtonsHeight = 36, kPicWidth = 64, kRightMargin = 8;
+// Frame and inner margins of the line list around its text.
+constexpr int kListSlack = 10;
+}  // namespace
+
+IMPLEMENT_CLASS(TLogGrabViewForm, TForm) {}
+
+TLogGrabViewForm::TLogGrabViewForm(TComponent* AOwner) : TForm(AOwner) {
+    SetName("LogGrabViewForm");
+    SetCaption(zrnTranslateString("Результат операции").str());
+    SetBorderStyle(bsDialog);
+    SetPosition(poMainFormCenter);
+    SetClientWidth(kClientWidth);
+    SetClientHeight(kClientHeight);
+
+    pnl1 = new TPanel(this);
+    pnl1->SetName("pnl1");
+    pnl1->SetParent(this);
+    pnl1->SetBevelOuter(bvNone);
+    pnl1->SetAlign(alTop);
+    pnl1->SetHeight(kTopHeight);
+
+    pnl2 = new TPanel(this);
+    pnl2->SetName("pnl2");
+    pnl2->SetParent(this);
+    pnl2->SetBevelOuter(bvNone);
+    pnl2->SetAlign(alBottom);
+    pnl2->SetHeight(kButtonsHeight);
+
+    pnl3 = new TPanel(this);
+    pnl3->SetName("pnl3");
+    pnl3->SetParent(this);
+    pnl3->SetBevelOuter(bvNone);
+    pnl3->SetAlign(alLeft);
+    pnl3->SetWidth(kPicWidth);
+    TIconImage** pics[] = {&img1, &img2, &img3};
+    const TIconKind kinds[] = {ikQuestion, ikInformation, ikError};
+    for (int i = 0; i < 3; ++i) {
+        auto* im = new TIconImage(this);
+        im->SetName("img" + std::to_string(i + 1));
+        im->SetParent(pnl3);
+        im->SetBounds(8, 0, 48, 48);
+        im->SetKind(kinds[i]);
+        im->SetVisible(false);
+        *pics[i] = im;
+    }
+
+    re1 = new TLinesView(this);
+    re1->SetName("re1");
+    re1->SetParent(this);
+    re1->SetColor(TColor(0xFFFFFC));
+    re1->SetBounds(kPicWidth, kTopHeight, kClientWidth - kPicWidth - kRightMargin,
+                   kClientHeight - kTopHeight - kButtonsHeight);
+
+    lbl2 = new TLabel(this);
+    lbl2->SetName("lbl2");
+    lbl2->SetParent(this);
+    lbl2->SetAutoSize(false);
+    lbl2->SetWordWrap(true);
+    lbl2->SetVisible(false);
+
+    btn1 = new TButton(this);
+    btn1->SetName("btn1");
+    btn1->SetParent(pnl2);
+    btn1->SetCaption(zrnTranslateString("Да").str());
+    btn1->SetModalResult(mrYes);
+    btn1->SetDefault(true);
+    btn1->SetAnchors(akSet(akTop) | akSet(akRight));
+
+    btn2 = new TButton(this);
+    btn2->SetName("btn2");
+    btn2->SetParent(pnl2);
+    btn2->SetCaption(zrnTranslateString("Нет").str());
+    btn2->SetModalResult(mrCancel);
+    btn2->SetCancel(true);
+    btn2->SetAnchors(akSet(akTop) | akSet(akRight));
+}
+
+TColor logLineColor(const char* text, uint32_t code) {
+    if (isFailure(code)) return clMaroon;
+    const TCString server = zrnTranslateString("Сервер");
+    if (text && !server.isEmpty() && std::strncmp(text, server.c_str(), server.length()) == 0) return clNavy;
+    return clBlack;
+}
+
+void TLogGrabViewForm::addLine(const char* text, uint32_t code) {
+    re1->AddLine(text ? text : "", logLineColor(text, code));
+    FJoined += text ? text : "";
+    FJoined += "\n";
+}
+
+void TLogGrabViewForm::setLabel(const char* text) {
+    if (text) {
+        lbl2->SetCaption(text);
+        lbl2->SetVisible(true);
+    } else {
+        lbl2->SetVisible(false);
+    }
+}
+
+int TLogGrabViewForm::linesWidthFor(int clientWidth) const {
+    return std::max(40, clientWidth - kPicWidth - kRightMargin);
+}
+
+void TLogGrabViewForm::fitText() {
+    const int maxW = maxDialogClientWidth(), maxH = maxDialogClientHeight();
+    int cw = std::min(ClientWidth(), maxW);
+    int needed = 0, labelH = 0;
+    for (;;) {
+        const int lw = linesWidthFor(cw);
+        const TSize sz = MeasureWrappedText(FJoined.str(), re1->Font(), lw - kListSlack);
+        labelH = lbl2->Visible() ? MeasureWrappedText(lbl2->Caption(), lbl2->Font(), lw).cy + 4 : 0;
+        needed = pnl1->Height() + pnl2->Height() + sz.cy + kListSlack + labelH + 4;
+        if (sz.cx > lw - kListSlack) cw = std::min(maxW, cw + sz.cx - (lw - kListSlack) + 2);
+        if (needed < cw / 2 || cw >= maxW) break;
+        cw = std::min(maxW, cw + 21);
+    }
+    SetClientWidth(cw);
+    SetClientHeight(std::clamp(needed, kClientHeight, maxH));
+    const int lw = linesWidthFor(cw);
+    const int listH = ClientHeight() - pnl1->Height() - pnl2->Height() - labelH;
+    re1->SetBounds(kPicWidth, pnl1->Height(), lw, std::max(20, listH));
+    if (lbl2->Visible()) lbl2->SetBounds(kPicWidth, pnl1->Height() + std::max(20, listH) + 2, lw, labelH - 4);
+    // Buttons at the right of the bottom panel.
+    int x = cw - 8;
+    for (TButton* b : {btn2, btn1}) {
+        if (!b->Visible()) continue;
+        b->SetBounds(x - 75, 6, 75, 25);
+        x -= 75 + 12;
+    }
+}
+
+int showLogGrabber(TCLogGrabber* grabber, uint32_t flags, const char* caption, const char* label) {
+    if (!grabber || grabber->lines().count() == 0) return 1;
+    auto* f = new TLogGrabViewForm(dialogOwner());
+    int r = mrCancel;
+    try {
+        f->AfterConstruction();
+        const TCStringList& lines = grabber->lines();
+        for (int i = 0; i < lines.count(); ++i)
+            f->addLine(lines[i].c_str(), uint32_t(lines[i].object()));
+        const bool lastFailed = isFailure(uint32_t(lines[lines.count() - 1].object()));
+        TIconImage* pic = (flags & LGV_QUESTION) ? f->img1 : ((flags & LGV_ERROR) || lastFailed) ? f->img3 : f->img2;
+        pic->SetBounds(8, 0, 48, 48);
+        pic->SetVisible(true);
+        if (!(flags & LGV_YESNO)) {
+            f->btn1->SetVisible(false);
+            f->btn2->SetCaption("Ok");
+            f->SetActiveControl(f->btn2);
+        } else {
+            f->SetActiveControl(f->btn1);
+        }
+        if (caption) f->SetCaption(caption);
+        f->setLabel(label);
+        f->fitText();
+        placeDialogOnScreen(f);
+        r = f->ShowModal();
+    } catch (...) {
+        f->Free();
+        throw;
+    }
+    f->Free();
+    return r;
+}

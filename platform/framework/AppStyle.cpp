@@ -1,0 +1,70 @@
+#include "platform/framework/AppStyle.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QStyleFactory>
+
+#include "platform/framework/Forms.h"
+#include "platform/framework/QtBridge.h"
+
+namespace {
+String g_current;
+
+struct Scheme {
+    const char* name;
+    QRgb window, base, alternate, button, text, highlight, highlightText, tooltip, border, menuBar;
+};
+
+// Colours chosen to read well in offscreen snapshots and on a desktop alike.
+const Scheme kSchemes[] = {
+    {"Light Sky Blue", 0xE6F3FB, 0xFFFFFF, 0xF2F9FD, 0xCDE8F8, 0x0B2239, 0x87CEFA, 0x0B2239, 0xFFFFE1, 0x7FB2D6, 0xA8D8F8},
+    {"Windows", 0xF0F0F0, 0xFFFFFF, 0xF7F7F7, 0xE1E1E1, 0x000000, 0x0078D7, 0xFFFFFF, 0xFFFFE1, 0xADADAD, 0xF8F8F8},
+};
+
+const Scheme* findScheme(const String& name) {
+    const QString n = toQ(name).trimmed();
+    for (const Scheme& s : kSchemes)
+        if (n.compare(QString::fromUtf8(s.name), Qt::CaseInsensitive) == 0) return &s;
+    return nullptr;
+}
+}  // namespace
+
+std::vector<String> AppStyleNames() {
+    std::vector<String> out;
+    for (const Scheme& s : kSchemes) out.push_back(s.name);
+    return out;
+}
+
+bool ApplyAppStyle(const String& name) {
+    const Scheme* s = findScheme(name);
+    if (!s) return false;
+    EnsureApplication();
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app) return false;
+    if (QStyle* fusion = QStyleFactory::create("Fusion")) app->setStyle(fusion);
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(s->window));
+    p.setColor(QPalette::WindowText, QColor(s->text));
+    p.setColor(QPalette::Base, QColor(s->base));
+    p.setColor(QPalette::AlternateBase, QColor(s->alternate));
+    p.setColor(QPalette::ToolTipBase, QColor(s->tooltip));
+    p.setColor(QPalette::ToolTipText, QColor(s->text));
+    p.setColor(QPalette::Text, QColor(s->text));
+    p.setColor(QPalette::Button, QColor(s->button));
+    p.setColor(QPalette::ButtonText, QColor(s->text));
+    p.setColor(QPalette::Highlight, QColor(s->highlight));
+    p.setColor(QPalette::HighlightedText, QColor(s->highlightText));
+    p.setColor(QPalette::Mid, QColor(s->border));
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+    app->setPalette(p);
+    const auto hex = [](QRgb c) { return QString("#%1").arg(c & 0xFFFFFF, 6, 16, QChar('0')); };
+    app->setStyleSheet(QString("QMenuBar { background: %1; border-bottom: 1px solid %2; } "
+                               "QToolTip { border: 1px solid %2; }")
+                           .arg(hex(s->menuBar), hex(s->border)));
+    g_current = s->name;
+    return true;
+}
+
+String CurrentAppStyle() { return g_current; }
