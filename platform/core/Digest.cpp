@@ -1,5 +1,6 @@
 #include "platform/core/Digest.h"
 
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 
 #include <algorithm>
@@ -49,7 +50,7 @@ const int kC3Ones[] = {1, 3, 5, 7, 8, 10, 12, 14, 17, 18, 20, 23, 24, 28, 29, 31
 
 }  // namespace
 
-TCG3411Hash::TCG3411Hash(const TGost28147SBox* sbox) : sbox_(sbox ? sbox : getDefSBlock1()) { begin(); }
+TCG3411Hash::TCG3411Hash(const TGost28147SBox* sbox) : cipher_(sbox) { begin(); }
 
 void TCG3411Hash::begin() {
     std::memset(h_, 0, sizeof h_);
@@ -61,18 +62,20 @@ void TCG3411Hash::begin() {
     done_ = false;
 }
 
-void TCG3411Hash::step(uint8_t h[32], const uint8_t m[32]) const {
+void TCG3411Hash::step(uint8_t h[32], const uint8_t m[32]) {
     uint8_t u[32], v[32], w[32], key[32], s[32];
     xor32(w, h, m);
     permuteP(w, key);
-    TGost28147(key, sbox_).encryptBlock(h, s);
+    cipher_.setKey(key);
+    cipher_.encryptBlock(h, s);
 
     transformA(h, u);
     transformA(m, v);
     transformA(v, v);
     xor32(w, u, v);
     permuteP(w, key);
-    TGost28147(key, sbox_).encryptBlock(h + 8, s + 8);
+    cipher_.setKey(key);
+    cipher_.encryptBlock(h + 8, s + 8);
 
     transformA(u, u);
     for (int i : kC3Ones) u[i] = uint8_t(~u[i]);
@@ -80,14 +83,16 @@ void TCG3411Hash::step(uint8_t h[32], const uint8_t m[32]) const {
     transformA(v, v);
     xor32(w, u, v);
     permuteP(w, key);
-    TGost28147(key, sbox_).encryptBlock(h + 16, s + 16);
+    cipher_.setKey(key);
+    cipher_.encryptBlock(h + 16, s + 16);
 
     transformA(u, u);
     transformA(v, v);
     transformA(v, v);
     xor32(w, u, v);
     permuteP(w, key);
-    TGost28147(key, sbox_).encryptBlock(h + 24, s + 24);
+    cipher_.setKey(key);
+    cipher_.encryptBlock(h + 24, s + 24);
 
     for (int i = 0; i < 12; ++i) transformPsi(s);
     xor32(s, s, m);
@@ -95,6 +100,7 @@ void TCG3411Hash::step(uint8_t h[32], const uint8_t m[32]) const {
     xor32(s, s, h);
     for (int i = 0; i < 61; ++i) transformPsi(s);
     std::memcpy(h, s, 32);
+    OPENSSL_cleanse(key, sizeof key);
 }
 
 void TCG3411Hash::processBlock(const uint8_t m[32]) {

@@ -32,10 +32,10 @@ public:
     size_t hashSize() const override { return 32; }
 
 private:
-    void step(uint8_t h[32], const uint8_t m[32]) const;
+    void step(uint8_t h[32], const uint8_t m[32]);
     void processBlock(const uint8_t m[32]);
 
-    const TGost28147SBox* sbox_;
+    TGost28147 cipher_;  // the substitution tables are built once per digest
     uint8_t h_[32];
     uint8_t sum_[32];
     uint64_t bits_ = 0;

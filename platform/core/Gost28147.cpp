@@ -64,9 +64,14 @@ const TGost28147SBox* getDefSBlock1() {
 const TGost28147SBox* getGostR3411TestSBlock() { return &kTest3411; }
 const TGost28147SBox* getGostR3411CryptoProSBlock() { return &kCryptoPro3411; }
 
-TGost28147::TGost28147(const uint8_t key[32], const TGost28147SBox* sbox) {
-    if (!sbox) sbox = getDefSBlock1();
+TGost28147::TGost28147(const uint8_t key[32], const TGost28147SBox* sbox) : TGost28147(sbox) { setKey(key); }
+
+void TGost28147::setKey(const uint8_t key[32]) {
     for (int i = 0; i < 8; ++i) key_[i] = load32(key + 4 * i);
+}
+
+TGost28147::TGost28147(const TGost28147SBox* sbox) {
+    if (!sbox) sbox = getDefSBlock1();
     for (int b = 0; b < 4; ++b)
         for (int v = 0; v < 256; ++v) {
             const uint32_t lo = sbox->k[2 * b][v & 0x0F];

@@ -24,14 +24,19 @@ class TGost28147 {
 public:
     // key: 32 bytes, read as eight little-endian 32-bit words.
     TGost28147(const uint8_t key[32], const TGost28147SBox* sbox = nullptr);
+    // Tables only; setKey before use.
+    explicit TGost28147(const TGost28147SBox* sbox);
     ~TGost28147();
+    TGost28147(const TGost28147&) = delete;
+    TGost28147& operator=(const TGost28147&) = delete;
+    void setKey(const uint8_t key[32]);
     // One 8-byte block (the low half N1 is the first four bytes, little-endian).
     void encryptBlock(const uint8_t in[8], uint8_t out[8]) const;
     void decryptBlock(const uint8_t in[8], uint8_t out[8]) const;
 
 private:
     uint32_t f(uint32_t x) const;
-    uint32_t key_[8];
+    uint32_t key_[8] = {};
     uint32_t t_[4][256];  // merged substitution tables per byte
 };
 
