@@ -7,7 +7,9 @@
 
 #include <cstdlib>
 
+#include "platform/framework/Buttons.h"
 #include "platform/framework/Clipbrd.h"
+#include "platform/framework/ComCtrls.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
@@ -181,6 +183,48 @@ TEST(Controls, FileDialogThroughHookAndClipboard) {
     EXPECT_TRUE(Clipboard()->HasFormat(CF_HTML()));
     EXPECT_EQ(Clipboard()->AsText(), "Ключ");
     EXPECT_NE(Clipboard()->AsHtml().find("<b>Ключ</b>"), String::npos);
+}
+
+TEST(Controls, ProgressUpDownAndBitButton) {
+    ensureQtApp();
+    auto* f = CreateComponent<TForm>(Application);
+    auto* pb = new TProgressBar(f);
+    pb->SetParent(f);
+    pb->SetPosition(150);
+    EXPECT_EQ(pb->Position(), 100);
+    pb->SetMax(50);
+    EXPECT_EQ(pb->Position(), 50);
+
+    auto* edt = new TEdit(f);
+    edt->SetParent(f);
+    edt->SetBounds(130, 112, 121, 21);
+    auto* ud = new TUpDown(f);
+    ud->SetMin(0);
+    ud->SetMax(1000);
+    ud->SetAssociate(edt);
+    EXPECT_EQ(ud->Parent(), f);
+    EXPECT_EQ(ud->Left(), 251);
+    EXPECT_EQ(edt->GetText(), "0");
+    ud->ClickButton(btNext);
+    EXPECT_EQ(edt->GetText(), "1");
+    edt->SetText("998");  // typed by the user
+    ud->ClickButton(btNext);
+    ud->ClickButton(btNext);
+    EXPECT_EQ(edt->GetText(), "1 000");
+    EXPECT_EQ(ud->Position(), 1000);
+    ud->SetWrap(true);
+    ud->ClickButton(btNext);
+    EXPECT_EQ(ud->Position(), 0);
+
+    auto* bb = new TBitBtn(f);
+    bb->SetParent(f);
+    bb->SetKind(bkOK);
+    EXPECT_EQ(bb->ModalResult(), mrOk);
+    EXPECT_TRUE(bb->Default());
+    TBitmap glyph(16, 16);
+    bb->SetGlyph(&glyph);
+    EXPECT_EQ(bb->Glyph()->Width(), 16);
+    f->Free();
 }
 
 }  // namespace
