@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include "components/CompoundEdit.h"
+#include "platform/framework/Dialogs.h"
+#include "platform/framework/Forms.h"
+
+namespace {
+
+// Page containers as the framework's page control and tab sheet present
+// themselves to the check: a sheet class named TTabSheet inside a control
+// that publishes ActivePage.
+class TTabSheet : public TWinControl {
+    DECLARE_CLASS(TTabSheet)
+    explicit TTabSheet(TComponent* o) : TWinControl(o) {}
+};
+IMPLEMENT_CLASS(TTabSheet, TWinControl) {}
+
+class TPages : public TWinControl {
+    DECLARE_CLASS(TPages)
+    explicit TPages(TComponent* o) : TWinControl(o) {}
+    TTabSheet* ActivePage() const { return FActive; }
+    void SetActivePage(TTabSheet* s) { FActive = s; }
+    TTabSheet* FActive = nullptr;
+};
+IMPLEMENT_CLASS(TPages, TWinControl) {
+    r.Object<TTabSheet>("ActivePage", &TPages::ActivePage, &TPages::SetActivePage);
+}
+
+// Catches message dialogs: their texts, answered with OK.
+struct MessageCatcher {
+    std::vector<String> texts;
+    TModalHook old;
+    MessageCatcher() {
+        old = SetModalHook([this](TObject* w) {
+            auto* f = dynamic_cast<TCustomForm*>(w);
+            TComponent* m = f ? f->FindComponent("Message") : nullptr;
+            texts.push_back(m ? static_cast<TControl*>(m)->Caption() : String("?"));
+            return int(mrOk);
+        });
+    }
+    ~MessageCatcher() { SetModalHook(old); }
+};
+
+template <class T> T* add(TComponent* owner, TWinControl* parent, const char* name) {
+    T* c = new T(owner);
+    c->SetName(name);
+    c->SetParent(parent);
+    return c;
+}
+
+struct Fixture : ::testing::Test {
+    TForm* form = nullptr;
+    void SetUp() override {
+        EnsureApplication();
+        form = CreateComponent<TForm>(Application);
+        form->SetName("EditForm");
+        form->SetBounds(100, 100, 400, 300);
+    }
+    void TearDown() override { form->Free(); }
+};
+
+using CheckFilled = Fixture;
+
+TEST_F(CheckFilled, RequiredEmptyFieldShowsItsNameAndGetsTheFocus) {
+    auto* outer = add<TPages>(form, form, "outer");
+    auto* outer1 = add<TTabSheet>(form, outer, "outer1");
+    auto* outer2 = add<TTabSheet>(form, outer, "outer2");
+    auto* inner = add<TPages>(form, outer2, "inner");
+    auto* inner1 = add<TTabSheet>(form, inner, "inner1");
+    auto* inner2 = add<TTabSheet>(form, inner, "inner2");
+    outer->SetActivePage(outer1);
+    inner->SetActivePage(inner1);
+    auto* other = add<TCompoundEdit>(form, form, "other");
+    auto* name = add<TCompoundEdit>(form, inner2, "edtName");
+    form->Show();
+    other->SetFocus();
+    name->SetText("   ");
+    EXPECT_EQ(GetParentTabSheet(name), inner2);
+
+    MessageCatcher msgs;
+    EXPECT_FALSE(name->isFilled(true, "Имя"));
+    ASSERT_EQ(msgs.texts.size(), 1u);
+    EXPECT_EQ(msgs.texts[0], "Поле \"Имя\" необходимо заполнить!");
+    EXPECT_EQ(outer->ActivePage(), outer2);
+    EXPECT_EQ(inner->ActivePage(), inner2);
+    EXPECT_EQ(form->ActiveControl(), name);
+
+    EXPECT_FALSE(checkFilled(other, "", true, nullptr));
+    EXPECT_EQ(msgs.texts.back(), "Данное поле необходимо заполнить!");
+    EXPECT_FALSE(checkFilled(other, " ", false, "x"));
+    EXPECT_EQ(msgs.texts.size(), 2u);
+
+    // Hidden or disabled fields, and filled ones, pass without a word.
+    name->SetText("Иван");
+    EXPECT_TRUE(name->isFilled(true, "Имя"));
+    name->SetText("");
+    name->SetEnabled(false);
+    EXPECT_TRUE(name->isFilled(true, "Имя"));
+    other->SetVisible(false);
+    EXPECT_TRUE(checkFilled(other, "", true, nullptr));
+    EXPECT_EQ(msgs.texts.size(), 2u);
+}
+
+using CompoundEdit = Fixture;
+
+TEST_F(CompoundEdit, TextValueColourAndEnable) {
+    auto* e = add<TCompoundEdit>(form, form, "ce");
+    EXPECT_TRUE(e->setTextValue("  текст  "));
+    EXPECT_EQ(e->getTextValue(), "текст");
+    e->setColor(clYellow);
+    EXPECT_EQ(e->getColor(), clYellow);
+    EXPECT_EQ(GetOrdProp(e, "EditorColor"), int64_t(clYellow));
+    e->enable(false);
+    EXPECT_FALSE(e->Enabled());
+    EXPECT_FALSE(e->haseDropped());
+    EXPECT_FALSE(e->isMasked());
+}
+
+TEST_F(CompoundEdit, MaskMismatchKeepsTheTextAndReportsTheField) {
+    auto* e = add<TCompoundHistoryEdit>(form, form, "date");
+    e->SetEditMask("!99/99/0000;1;_");
+    EXPECT_TRUE(e->usesBlankSymbol(U'_'));
+    e->setUCTextValue("0102");
+    // Partly filled under a '_' blank: no value, so the field counts as empty.
+    EXPECT_EQ(e->getUCTextValue(), "");
+    EXPECT_FALSE(e->isFilled(false, nullptr));
+    form->Show();
+    e->SetFocus();
+    MessageCatcher msgs;
+    e->SetModified(true);
+    e->ValidateEdit();
+    EXPECT_EQ(msgs.texts.size(), 1u);
+    EXPECT_EQ(e->EditText(), "01/02/____");
+    EXPECT_EQ(form->ActiveControl(), e);
+    e->setUCTextValue("01022024");
+    EXPECT_EQ(e->getUCTextValue(), "01/02/2024");
+    e->SetModified(true);
+    e->ValidateEdit();
+    EXPECT_EQ(msgs.texts.size(), 1u);
+    // Nothing typed at all is no mismatch (the required check is separate).
+    e->setUCTextValue("");
+    e->SetModified(true);
+    e->ValidateEdit();
+    EXPECT_EQ(msgs.texts.size(), 1u);
+}
+
+using HistoryEditC = Fixture;
+
+TEST_F(HistoryEditC, HistoryOrderLimitAndPersistence) {
+    auto* e = add<TCompoundHistoryEdit>(form, form, "hist");
+    e->setRegParams("Software\\Zoren\\CompTest", "hist", true);
+    EXPECT_TRUE(e->GetButtonVisible());
+    e->setMaxHCount(3);
+    for (const char* t : {"a", "b", "c", "d"}) e->AddHistoryStr(t);
+    EXPECT_EQ(e->Items()->ToVector(), (std::vector<String>{"d", "c", "b"}));
+    e->AddHistoryStr("ЁЖ");
+    e->AddHistoryStr("ёж");
+    e->AddHistoryStr("  ");
+    EXPECT_EQ(e->Items()->ToVector(), (std::vector<String>{"ёж", "d", "c"}));
+    e->Free();
+
+    auto* again = add<TCompoundHistoryEdit>(form, form, "hist2");
+    again->setRegParams("Software\\Zoren\\CompTest", "hist", true);
+    EXPECT_EQ(again->Items()->ToVector(), (std::vector<String>{"ёж", "d", "c"}));
+    // Without LoadOnFocus a filled list is not re-read.
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("Software\\Zoren\\CompTest", false));
+    reg.WriteString("hist", "other\r\n");
+    EXPECT_TRUE(again->Load());
+    EXPECT_EQ(again->Items()->Count(), 3);
+    again->SetLoadOnFocus(true);
+    EXPECT_TRUE(again->Load());
+    EXPECT_EQ(again->Items()->ToVector(), (std::vector<String>{"other"}));
+}
+
+TEST_F(HistoryEditC, TextEqualToTheNameIsKept) {
+    auto* e = add<TCompoundHistoryEdit>(form, form, "edtCity");
+    e->SetText("edtCity");
+    EXPECT_EQ(e->GetText(), "edtCity");
+    EXPECT_EQ(e->CurrentText(), "edtCity");
+}
+
+TEST_F(HistoryEditC, PopupListHeightAndKeys) {
+    auto* e = add<TCompoundHistoryEdit>(form, form, "pick");
+    add<TCompoundEdit>(form, form, "next");
+    TCComboEditListBox* l = e->List();
+    int row = l->RowHeight();
+    e->Items()->Add("one");
+    EXPECT_EQ(l->CalcHeight(), 2 * row);
+    for (int i = 0; i < 9; ++i) e->Items()->Add("item" + std::to_string(i));
+    e->SetRowsVisible(5);
+    EXPECT_EQ(l->CalcHeight(), 5 * row);
+
+    form->Show();
+    e->SetFocus();
+    e->BtnClick();
+    ASSERT_TRUE(e->GetDroppedDown());
+    EXPECT_EQ(l->Height(), 5 * row);
+    EXPECT_EQ(l->ItemIndex(), -1);
+    SendKey(e, VK_UP);
+    EXPECT_EQ(l->ItemIndex(), 9);
+    SendKey(e, VK_DOWN);
+    EXPECT_EQ(l->ItemIndex(), 0);
+    // Adding while the list is shown does nothing.
+    e->AddHistoryStr("late");
+    EXPECT_EQ(e->Items()->Count(), 10);
+    SendKey(e, VK_DOWN);
+    SendKey(e, VK_RETURN);
+    EXPECT_FALSE(e->GetDroppedDown());
+    EXPECT_EQ(e->GetText(), "item0");
+    // Hidden: Ctrl+Down steps through the history without opening it.
+    SendKey(e, VK_DOWN, ssCtrl);
+    EXPECT_FALSE(e->GetDroppedDown());
+    EXPECT_EQ(e->GetText(), "item1");
+    e->BtnClick();
+    SendKey(e, VK_ESCAPE);
+    EXPECT_FALSE(e->GetDroppedDown());
+}
+
+TEST_F(HistoryEditC, TypingIntoTheShownListSelectsTheFirstMatch) {
+    auto* e = add<TCompoundHistoryEdit>(form, form, "pick");
+    add<TCompoundEdit>(form, form, "next");
+    e->Items()->Add("Abc");
+    e->Items()->Add("xab");
+    form->Show();
+    e->SetFocus();
+    e->BtnClick();
+    SendText(e, "ab");
+    EXPECT_EQ(e->List()->ItemIndex(), 0);
+    EXPECT_EQ(e->GetText(), "ab");
+}
+
+TEST_F(HistoryEditC, ReadOnlyEditActsAsAChoiceList) {
+    auto* first = add<TCompoundEdit>(form, form, "first");
+    auto* e = add<TCompoundHistoryEdit>(form, form, "choice");
+    e->SetReadOnly(true);
+    e->SetButtonVisible(true);
+    for (const char* t : {"Москва", "Киев", "Минск"}) e->AddHistoryStr(t);
+    form->Show();
+    form->BringToFront();  // entering needs the window active
+    Application->ProcessMessages();
+    first->SetFocus();
+    e->SetFocus();
+    ASSERT_TRUE(e->GetDroppedDown());
+    SendText(e, "ки");
+    EXPECT_EQ(e->GetText(), "ки");
+    EXPECT_EQ(e->List()->ItemIndex(), 1);
+    SendKey(e, VK_RETURN);
+    EXPECT_FALSE(e->GetDroppedDown());
+    EXPECT_EQ(e->GetText(), "Киев");
+
+    // NoDrop: entering does not open the list, the button does.
+    first->SetFocus();
+    e->SetNoDrop(true);
+    e->SetFocus();
+    EXPECT_FALSE(e->GetDroppedDown());
+    e->Button()->Click();
+    EXPECT_TRUE(e->GetDroppedDown());
+}
+
+}  // namespace
