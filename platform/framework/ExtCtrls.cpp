@@ -89,7 +89,9 @@ TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner), FTimer(new QTimer) {
 }
 TTimer::~TTimer() {
     FTimer->stop();
-    delete FTimer;
+    FTimer->disconnect();
+    if (insideDispatch()) FTimer->deleteLater();  // freed from its own OnTimer
+    else delete FTimer;
 }
 void TTimer::Fire() {
     if (!FEnabled) return;

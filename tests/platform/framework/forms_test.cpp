@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QImage>
 #include <QPixmap>
+#include <QThread>
 #include <QWidget>
 
 #include <cstdlib>
@@ -363,6 +364,37 @@ TEST(Form, SavedAsPngShowsItsControls) {
     QColor field = img.pixelColor(f->edtName->Left() + f->edtName->Width() - 8, f->edtName->Top() + 10);
     EXPECT_NE(face, field);
     f->Free();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Form, FreedFromItsOwnButtonAndTimer) {
+    ensureQtApp();
+    auto* f = CreateComponent<TForm>(Application);
+    auto* b = new TButton(f);
+    b->SetParent(f);
+    bool destroyed = false;
+    f->OnDestroy = [&](TObject*) { destroyed = true; };
+    b->OnClick = [f](TObject*) { f->Free(); };
+    f->Show();
+    QMetaObject::invokeMethod(b->Handle(), "click");
+    EXPECT_TRUE(destroyed);
+    Application->ProcessMessages();
+
+    auto* g = CreateComponent<TForm>(Application);
+    auto* t = new TTimer(g);
+    t->SetInterval(5);
+    bool gone = false;
+    g->OnDestroy = [&](TObject*) { gone = true; };
+    t->OnTimer = [g](TObject*) { g->Free(); };
+    for (int i = 0; i < 200 && !gone; ++i) {
+        Application->ProcessMessages();
+        QThread::msleep(2);
+    }
+    EXPECT_TRUE(gone);
+    Application->ProcessMessages();
 }
 
 }  // namespace
