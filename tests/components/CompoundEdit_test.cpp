@@ -3,6 +3,9 @@
 #include "components/CompoundEdit.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Forms.h"
+#include "platform/runtime/Translation.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -99,6 +102,19 @@ TEST_F(CheckFilled, RequiredEmptyFieldShowsItsNameAndGetsTheFocus) {
     other->SetVisible(false);
     EXPECT_TRUE(checkFilled(other, "", true, nullptr));
     EXPECT_EQ(msgs.texts.size(), 2u);
+}
+
+TEST_F(CheckFilled, MessageIsTranslated) {
+    // The shipped tables, next to this source in the work tree.
+    std::string lang = (std::filesystem::path(__FILE__).parent_path() / "../../app/data/lang").string();
+    zrnSetTranslationDir(lang.c_str());
+    ASSERT_TRUE(zrnSetLanguage(ZRN_LANG_ENGLISH));
+    auto* e = add<TCompoundEdit>(form, form, "e");
+    form->Show();
+    MessageCatcher msgs;
+    EXPECT_FALSE(e->isFilled(true, "Name"));
+    EXPECT_FALSE(e->isFilled(true, nullptr));
+    EXPECT_EQ(msgs.texts, (std::vector<String>{"Field \"Name\" must be filled in!", "This field must be filled in!"}));
 }
 
 using CompoundEdit = Fixture;
