@@ -496,7 +496,7 @@ KResult TCBaseUserKeysContext::addCertificate(const TZrX509& cert, uint32_t othe
     for (int i = 0; i < ctx_CertificatesList.count(); ++i)
         if (TCCertBuff* c = ctx_CertificatesList.asCertBuff(i)) {
             std::string have = c->der();
-            if (have.size() == der.size() && std::equal(der.begin(), der.end(), have.begin())) return 0;
+            if (have.size() == der.size() && std::memcmp(have.data(), der.data(), der.size()) == 0) return 0;
         }
     std::string id = crypto::keyIdOf(cert.publicKey());
     TCASN1OctetString keyId(id.data(), id.size());

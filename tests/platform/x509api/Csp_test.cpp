@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "platform/core/ContainerFile.h"
+#include "platform/core/CertsChain.h"
 #include "platform/core/P12Template.h"
 #include "platform/core/Profiles.h"
 #include "platform/core/XmlNode.h"
@@ -571,4 +572,58 @@ TEST(Maker, CandidatesFollowTheTemplateAndChoice) {
     EXPECT_EQ(kErrNoCryptoParams, maker.generateKeys(&csp, 0x30000, nullptr));
     csp.container()->cancelUpdate();
     EXPECT_FALSE(std::filesystem::exists(dir.file("c.zrx")));
+}
+
+// Certificates issued by an outside authority (made by the openssl tool)
+// come back through the registration-service entry points.
+TEST(Csp, IssuedCertificateAndChainFromAuthority) {
+    zrxtest::TempDir dir;
+    TCXProfileDescriptor profile = makeProfile();
+    std::string path = dir.file("c.zrx");
+    std::string tmpl = writeTemplate(dir, "EC:P-384", "ECDH:P-384");
+    TZrX509Csp csp;
+    ASSERT_EQ(0u, generate(csp, path, tmpl, kGenSignKeys, &profile));
+    std::string req = dir.file("r.p10"), ca = dir.file("ca.pem"), caKey = dir.file("ca.key");
+    zrxtest::writeFile(req, requestDer(csp, kObjSignRequest));
+    ASSERT_EQ(0, run("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -subj /CN=CA -days 30"
+                     " -keyout " + caKey + " -out " + ca));
+    ASSERT_EQ(0, run("openssl x509 -req -inform DER -in " + req + " -CA " + ca + " -CAkey " + caKey +
+                     " -CAcreateserial -days 30 -copy_extensions copy -outform DER -out " + dir.file("own.der")));
+    std::string own = zrxtest::readFile(dir.file("own.der"));
+    ASSERT_EQ(0u, csp.putStorageCertificate(own.data(), own.size()));  // written at once
+    EXPECT_EQ(0, csp.reqCount());
+    ASSERT_TRUE(csp.getSelfCrt());
+
+    TCXCertsChain chain;
+    TZrX509 caCert;
+    ASSERT_EQ(0u, caCert.readFile(ca.c_str()));
+    chain.add(caCert);
+    chain.add(*csp.getSelfCrt());
+    ASSERT_EQ(0u, csp.saveCrtChain(&chain, false));
+    TZrX509Csp loaded;
+    ASSERT_EQ(0u, loaded.load(path.c_str(), kPw));
+    EXPECT_EQ(2, loaded.container()->ctx_CertificatesList.count());  // the own one is not stored twice
+    std::unique_ptr<TZrX509> found(getCspCertificateDefFunc(&loaded, caCert.keyID(), nullptr, nullptr));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(caCert.ownerName().str(), found->ownerName().str());
+    EXPECT_EQ(0u, loaded.getSelfCrt()->verify(*found));
+
+    // Key-agreement keys added later: their request is vouched for by the
+    // signature key in service.
+    TZrXP12Template t;
+    ASSERT_EQ(0u, loadP12Template(tmpl.c_str(), &t));
+    ASSERT_EQ(0u, loaded.addEncodeKeys(nullptr, nullptr, &t));
+    EXPECT_EQ(kErrKeysExist, loaded.addEncodeKeys(nullptr, nullptr, &t));
+    TZrX509Csp again;
+    ASSERT_EQ(0u, again.load(path.c_str(), kPw));
+    TCPrivateEVPKey* ka = again.container()->activeKey(kfKeyAgreement);
+    ASSERT_TRUE(ka);
+    EXPECT_EQ("ECDH:P-384", ka->algorithm());
+    TZrX509ReqCtx* kaReq = again.container()->findCertReq(ka->keyID());
+    ASSERT_TRUE(kaReq);
+    EXPECT_EQ(loaded.commonName().str(), kaReq->request()->ownerName().str());
+    std::string signedReq = dir.file("ka.rq7");
+    zrxtest::writeFile(signedReq, requestDer(again, kObjSignedKARequest));
+    EXPECT_EQ(0, run("openssl cms -verify -inform DER -in " + signedReq + " -CAfile " + ca +
+                     " -purpose any -out /dev/null"));
 }
