@@ -315,10 +315,13 @@ String TCCompStorage::makeParamPrefx(int n) const {
 void TCCompStorage::storeFormsStateAndPostion(TCustomForm* f) {
     String base = f->Name() + ".";
     if (storePosition_) {
-        key_->writeInt((base + "Left").c_str(), uint32_t(f->Left()));
-        key_->writeInt((base + "Top").c_str(), uint32_t(f->Top()));
-        key_->writeInt((base + "Width").c_str(), uint32_t(f->Width()));
-        key_->writeInt((base + "Height").c_str(), uint32_t(f->Height()));
+        // A maximized window keeps the bounds it returns to, so that it can
+        // still be restored to a normal size after the next start.
+        TRect b = f->NormalBounds();
+        key_->writeInt((base + "Left").c_str(), uint32_t(b.Left));
+        key_->writeInt((base + "Top").c_str(), uint32_t(b.Top));
+        key_->writeInt((base + "Width").c_str(), uint32_t(b.Width()));
+        key_->writeInt((base + "Height").c_str(), uint32_t(b.Height()));
     }
     if (storeState_) key_->writeString((base + "WindowState").c_str(), GetPropValue(f, "WindowState").c_str());
 }

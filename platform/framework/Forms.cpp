@@ -218,6 +218,14 @@ TWindowState TCustomForm::WindowState() const {
     return FWindowState;
 }
 
+TRect TCustomForm::NormalBounds() const {
+    QWidget* w = Handle();
+    if (w && w->isVisible() && (w->isMaximized() || w->isMinimized() || w->isFullScreen())) {
+        if (FNormalBounds.Width() > 0) return FNormalBounds;
+    }
+    return BoundsRect();
+}
+
 void TCustomForm::SetWindowState(TWindowState v) {
     FWindowState = v;
     QWidget* w = Handle();
@@ -516,7 +524,19 @@ bool TCustomForm::HandleDialogKey(int qtKey) {
 
 void TCustomForm::KeyDown(uint16_t& Key, TShiftState Shift) { TWinControl::KeyDown(Key, Shift); }
 
+void TCustomForm::RecordNormalBounds() {
+    QWidget* w = Handle();
+    if (w && (w->isMaximized() || w->isMinimized() || w->isFullScreen())) return;
+    FNormalBounds = BoundsRect();
+}
+
+void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    RecordNormalBounds();
+}
+
 void TCustomForm::Resize() {
+    RecordNormalBounds();
     LayoutClient();
     TWinControl::Resize();
 }
@@ -541,6 +561,11 @@ bool TCustomForm::WidgetEvent(QEvent* e) {
     case QEvent::WindowActivate:
         Screen->SetActiveForm(this);
         return false;
+    case QEvent::Move: {
+        bool r = TWinControl::WidgetEvent(e);
+        RecordNormalBounds();
+        return r;
+    }
     default: return TWinControl::WidgetEvent(e);
     }
 }

@@ -65,6 +65,9 @@ class TCustomForm : public TWinControl {
     void SetBorderIcons(TBorderIcons v);
     TWindowState WindowState() const;
     void SetWindowState(TWindowState v);
+    // The bounds the window returns to from maximized or minimized.
+    TRect NormalBounds() const;
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     TFormStyle FormStyle() const { return FFormStyle; }
     void SetFormStyle(TFormStyle v);
     bool KeyPreview() const { return FKeyPreview; }
@@ -115,6 +118,8 @@ protected:
 private:
     friend class TScreen;
     void ApplyWindowFlags();
+    void RecordNormalBounds();
+    TRect FNormalBounds;
     void PlaceOnShow();
     void LayoutClient();
     bool HandleDialogKey(int qtKey);

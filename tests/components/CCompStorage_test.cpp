@@ -122,6 +122,7 @@ TEST(CompStorage, StoreOnCloseRestoreOnCreate) {
         f->lv1->Col(2)->Title = "Имя";
         f->lv1->Serial = 0x1234567890ABCDEFll;
         f->SetWindowState(wsMaximized);
+        Application->ProcessMessages();  // the window takes the maximized size
         f->Close();
         EXPECT_EQ(f->ownClose, 1);
         f->Free();
