@@ -34,8 +34,9 @@ function(zrx_folder_target dir out)
 endfunction()
 
 # zrx_test(<name> SOURCES <files...> LIBS <targets...>)
-# A GoogleTest program; each test case becomes its own CTest test, run
-# with the offscreen Qt platform and a private registry/data area.
+# A GoogleTest program; each test case becomes its own CTest test. The test
+# main (tests/support/main.cpp) sets the offscreen Qt platform and private
+# home, data, config and registry folders.
 function(zrx_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -45,7 +46,5 @@ function(zrx_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZRX_FIXTURES=${PROJECT_SOURCE_DIR}/tests/fixtures"
-      TIMEOUT 300)
+    PROPERTIES TIMEOUT 300)
 endfunction()

@@ -39,7 +39,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 std::string fixturePath(const std::string& name) {
     const char* dir = std::getenv("ZRX_FIXTURES");
-    std::string base = dir ? dir : "tests/fixtures";
+    std::string base = dir ? dir : ZRX_FIXTURES_DIR;
     return base + "/" + name;
 }
 

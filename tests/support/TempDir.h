@@ -27,7 +27,7 @@ std::string readFile(const std::string& path);
 // Writes bytes to a file, creating or replacing it.
 void writeFile(const std::string& path, const std::string& bytes);
 
-// Folder of committed test fixtures (tests/fixtures).
+// A committed test fixture (tests/fixtures/<name>; ZRX_FIXTURES overrides the folder).
 std::string fixturePath(const std::string& name);
 
 }  // namespace zrxtest
