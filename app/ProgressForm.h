@@ -4,6 +4,7 @@
 // libraries work.
 #include <cstdint>
 
+#include "platform/framework/ComCtrls.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/MsgCtrls.h"

@@ -9,7 +9,9 @@
 #include <cstring>
 #include <exception>
 
+#include "app/CaConfig.h"
 #include "app/CommandLine.h"
+#include "app/ConfigBase.h"
 #include "app/MainForm.h"
 #include "app/MessageView.h"
 #include "app/StandIns.h"
@@ -20,6 +22,16 @@
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Translation.h"
 #include "platform/x509api/P11Support.h"
+
+// Process-wide objects of the program that exist before the entry runs, in
+// this order (one translation unit keeps it): the certification authority's
+// configuration, then the program settings, which register themselves as the
+// current settings. The other objects of the start live with their code and
+// are built on first use; none of them reads a file or a path macro.
+namespace {
+const bool g_caConfigBuilt = (getCaConfig(), true);
+}  // namespace
+TCCtxViewerConfig viewerConfig;
 
 namespace {
 bool g_failed = false;

@@ -5,17 +5,18 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
 #include <QtMath>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/QtBridge.h"
@@ -180,34 +181,6 @@ void TLinesView::ApplyColor() {
     if (auto* e = static_cast<QTextEdit*>(Handle())) applyViewColor(e, Color());
 }
 
-// ---- TProgressBar
-
-IMPLEMENT_CLASS(TProgressBar, TWinControl) {
-    r.Integer("Max", &TProgressBar::Max, &TProgressBar::SetMax);
-    r.Integer("Min", &TProgressBar::Min, &TProgressBar::SetMin);
-    r.Integer("Position", &TProgressBar::Position, &TProgressBar::SetPosition);
-}
-
-TProgressBar::TProgressBar(TComponent* AOwner) : TWinControl(AOwner) {
-    FWidth = 150;
-    FHeight = 16;
-    auto* b = new QProgressBar;
-    b->setTextVisible(false);
-    SetWidget(b);
-    Apply();
-}
-
-void TProgressBar::SetMin(int v) { FMin = v; Apply(); }
-void TProgressBar::SetMax(int v) { FMax = v; Apply(); }
-void TProgressBar::SetPosition(int v) { FPosition = v; Apply(); }
-
-void TProgressBar::Apply() {
-    auto* b = static_cast<QProgressBar*>(Handle());
-    if (!b) return;
-    b->setRange(FMin, std::max(FMin, FMax));
-    b->setValue(std::clamp(FPosition, FMin, std::max(FMin, FMax)));
-}
-
 // ---- TBusyPicture
 
 IMPLEMENT_CLASS(TBusyPicture, TControl) {
@@ -255,9 +228,19 @@ void TBusyPicture::SetActive(bool v) {
 TSize MeasureWrappedText(const String& text, const TFont* font, int width) {
     EnsureApplication();
     const QFont f = font && !font->IsDefault() ? toQFont(*font) : QApplication::font();
-    QFontMetrics fm(f);
-    const QRect r = fm.boundingRect(QRect(0, 0, std::max(width, 1), 1 << 24), Qt::TextWordWrap, toQ(text));
-    return TSize{r.width(), std::max(r.height(), fm.height())};
+    // Laid out as the text views lay it out: plain text, breaking at word
+    // boundaries and inside words that are wider than the line.
+    QTextDocument doc;
+    doc.setDefaultFont(f);
+    doc.setDocumentMargin(0);
+    QTextOption opt = doc.defaultTextOption();
+    opt.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    doc.setDefaultTextOption(opt);
+    doc.setPlainText(toQ(text));
+    doc.setTextWidth(std::max(width, 1));
+    const QSizeF sz = doc.size();
+    const int lineH = QFontMetrics(f).height();
+    return TSize{int(std::ceil(doc.idealWidth())), std::max(int(std::ceil(sz.height())), lineH)};
 }
 
 TRect AvailableScreenArea() {

@@ -1,6 +1,6 @@
 // Controls of the message, result and progress windows: a stock icon
-// picture, a scrolling plain-text view, a list of coloured lines, a progress
-// bar, a spinning "busy" picture, and wrapped-text measurement.
+// picture, a scrolling plain-text view, a list of coloured lines, a spinning
+// "busy" picture, and wrapped-text measurement.
 #pragma once
 
 #include <vector>
@@ -52,20 +52,6 @@ private:
     std::vector<Line> FLines;
 };
 
-class TProgressBar : public TWinControl {
-    DECLARE_CLASS(TProgressBar)
-    explicit TProgressBar(TComponent* AOwner);
-    int Min() const { return FMin; }
-    int Max() const { return FMax; }
-    int Position() const { return FPosition; }
-    void SetMin(int v);
-    void SetMax(int v);
-    void SetPosition(int v);
-private:
-    void Apply();
-    int FMin = 0, FMax = 100, FPosition = 0;
-};
-
 // A picture that turns while it is active (the "busy" animation).
 class TBusyPicture : public TControl {
     DECLARE_CLASS(TBusyPicture)
@@ -81,7 +67,8 @@ private:
 };
 
 // Size of a text word-wrapped to `width` pixels in `font` (null: the
-// application font). cx may exceed the width when a word cannot be broken.
+// application font), laid out as the text views do: a word wider than the
+// line breaks inside, so cx stays within the width.
 TSize MeasureWrappedText(const String& text, const TFont* font, int width);
 // The primary screen's area available to windows.
 TRect AvailableScreenArea();

@@ -122,3 +122,22 @@ TEST(LogGrabView, LongLinesWidenTheWindowWithinTheScreen) {
     EXPECT_LE(g_seen.clientH, maxDialogClientHeight());
     SetModalHook(nullptr);
 }
+
+TEST(LogGrabView, WindowPicture) {
+    // A PNG of a result window for a person to look at, when asked for.
+    const char* dir = std::getenv("ZRX_TEST_SNAPSHOTS");
+    if (!dir) GTEST_SKIP() << "ZRX_TEST_SNAPSHOTS not set";
+    EnsureApplication();
+    TCLogGrabber g;
+    KV_HLogFmtText(0, "Сформирован запрос на сертификат подписи");
+    KV_HLogFmtText(0x40800001u, "%s: запрос зарегистрирован под номером 1025", zrnTranslateString("Сервер").c_str());
+    KV_HLogFmtText(0xC0800005u, "Ошибка сохранения запроса в файл '/tmp/запрос.p10'");
+    SetModalHook([dir](TObject* w) -> int {
+        if (auto* f = dynamic_cast<TLogGrabViewForm*>(w)) {
+            EXPECT_TRUE(SaveControlImage(f, std::string(dir) + "/result.png"));
+        }
+        return mrCancel;
+    });
+    showLogGrabber(&g, 16);
+    SetModalHook(nullptr);
+}
