@@ -140,6 +140,8 @@ KResult TCBaseRequestParamMaker::generateKeys(TZrX509Csp* container, uint32_t fl
     job.extensions = x509Exts_.stack();
     job.challenge = challenge_.str();
     job.profile = profile_ ? profile_->id : -1;
+    // Keys of a start certificate are start-up keys, due for change at once.
+    if (flags_.isAny(0x400)) job.keyFlags |= kfStartup;
 
     TCBaseUserKeysContext* ctx = csp->container();
     if (ctx->profileId() < 0 && profile_) ctx->setProfileId(profile_->id);

@@ -335,10 +335,22 @@ TEST(Csp, SweepAndKeyChangeAnalysis) {
             EXPECT_TRUE(csp.container()->isEmpty());
         }
     }
-    // Start-up keys are always due and say so.
+    // Start-up keys (made for a start certificate) are always due and say so.
     TZrX509Csp csp;
-    ASSERT_EQ(0u, generate(csp, dir.file("start.zrx"), tmpl, 0x30000, &profile));
-    for (int i = 0; i < 2; ++i) csp.container()->ctx_ActKeysList.at(i)->addFlags(kfStartup);
+    {
+        TCBaseRequestParamMaker maker(&profile, &csp);
+        ASSERT_EQ(0u, loadP12Template(tmpl.c_str(), &maker.cryptoTemplate()));
+        ASSERT_EQ(0u, maker.initCtxCryptoPars(profile.id, 0, 0));
+        maker.nameList().addAttribute("CN", "Старт");
+        maker.flags().set(0x400);
+        csp.prepareUpdate();
+        csp.beginUpdate();
+        csp.setContainerName(dir.file("start.zrx").c_str());
+        csp.container()->setDp(kPw);
+        ASSERT_EQ(0u, maker.generateKeys(&csp, 0x30000, nullptr));
+        ASSERT_EQ(0u, csp.endUpdate(false));
+    }
+    for (int i = 0; i < 2; ++i) EXPECT_TRUE(csp.container()->ctx_ActKeysList.at(i)->checkFlags(kfStartup));
     TZrNDefKeysChkInfo info;
     ASSERT_EQ(0u, csp.ZrX_NeedChangeDefaultKeys(14, &info));
     EXPECT_EQ(0x30000u, info.flags);
