@@ -539,7 +539,10 @@ KResult writeFileAtomic(const std::string& path, const std::string& bytes) {
     size_t slash = path.rfind('/');
     if (slash != std::string::npos) dir = slash == 0 ? "/" : path.substr(0, slash);
     std::string tmp = path + ".tmp" + std::to_string(getpid());
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // A fresh file only: a left-over temporary (or a planted link) is removed, never followed.
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    int fd = ::open(tmp.c_str(), flags, 0600);
+    if (fd < 0 && errno == EEXIST && ::unlink(tmp.c_str()) == 0) fd = ::open(tmp.c_str(), flags, 0600);
     if (fd < 0) return kErrIo;
     size_t done = 0;
     while (done < bytes.size()) {

@@ -180,6 +180,18 @@ TEST(ContainerFile, KilledBeforeRenameLeavesOldFile) {
     EXPECT_EQ(next, now);
 }
 
+TEST(ContainerFile, PlantedTemporaryLinkIsNotFollowed) {
+    zrxtest::TempDir dir;
+    std::string victim = dir.file("victim");
+    zrxtest::writeFile(victim, "keep me");
+    std::string path = dir.file("c.zrx");
+    ASSERT_EQ(0, symlink(victim.c_str(), (path + ".tmp" + std::to_string(getpid())).c_str()));
+    std::string bytes = encoded();
+    ASSERT_EQ(0u, writeFileAtomic(path, bytes));
+    EXPECT_EQ("keep me", zrxtest::readFile(victim));
+    EXPECT_EQ(bytes, zrxtest::readFile(path));
+}
+
 TEST(ContainerFile, MissingFileHasItsOwnCode) {
     std::string out;
     EXPECT_EQ(kErrNoFile, readWholeFile("/nonexistent/dir/c.zrx", out));
