@@ -212,6 +212,12 @@ bool TCPopupListBox::processKeyMessage(const TCKeyMessage& m) {
     return false;
 }
 
+void TCPopupListBox::PopupPressOutside(TControl* target) {
+    // The drop-down button toggles the list itself.
+    if (auto* edit = dynamic_cast<TCompoundHistoryEdit*>(Owner()); edit && target == edit->Button()) return;
+    doCancel();
+}
+
 void TCPopupListBox::PopupMouseRow(int row, bool released) {
     SetItemIndex(row);
     if (released) doOK();

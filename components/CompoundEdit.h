@@ -78,7 +78,7 @@ class TCPopupListBox : public TPopupListBox {
 
 protected:
     void PopupMouseRow(int row, bool released) override;
-    void PopupPressOutside() override { doCancel(); }
+    void PopupPressOutside(TControl* target) override;
     void PopupDeactivated() override { doCancel(); }
     String FSearch;
 private:

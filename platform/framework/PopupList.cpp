@@ -1,6 +1,7 @@
 #include "platform/framework/PopupList.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QFontMetrics>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -32,7 +33,8 @@ public:
             auto* w = qobject_cast<QWidget*>(o);
             if (!w || w == lw || lw->isAncestorOf(w)) return false;
             // A press elsewhere closes the list and then takes its normal course.
-            dispatchGuarded(FList, [this] { FList->PopupPressOutside(); });
+            TControl* target = controlOfWidget(w);
+            dispatchGuarded(FList, [this, target] { FList->PopupPressOutside(target); });
             return false;
         }
         case QEvent::WindowDeactivate:
@@ -57,8 +59,7 @@ TPopupListBox::TPopupListBox(TComponent* AOwner) : TListBox(AOwner), FWatch(null
     lw->setSelectionMode(QAbstractItemView::SingleSelection);
     lw->setMouseTracking(true);
     lw->viewport()->setMouseTracking(true);
-    lw->viewport()->installEventFilter(FWatch);
-    lw->installEventFilter(FWatch);
+    // FWatch sees the application's events while the list is shown.
     SetTabStop(false);
     FVisible = false;
     lw->hide();
@@ -77,7 +78,7 @@ void TPopupListBox::PopupAt(TPoint screen) {
     w->move(screen.X, screen.Y);
     FVisible = true;
     w->show();
-    w->raise();
+    if (QGuiApplication::platformName() != "offscreen") w->raise();
     qApp->installEventFilter(FWatch);
 }
 

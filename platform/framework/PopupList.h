@@ -23,7 +23,8 @@ class TPopupListBox : public TListBox {
 protected:
     // Called while the list is shown (defaults do nothing).
     virtual void PopupMouseRow(int /*row*/, bool /*released*/) {}
-    virtual void PopupPressOutside() {}
+    // A mouse press outside the list, on `target` (null: no framework control).
+    virtual void PopupPressOutside(TControl* /*target*/) {}
     virtual void PopupDeactivated() {}
 private:
     friend class PopupListFilter;
