@@ -10,8 +10,6 @@
 namespace {
 constexpr int kClientWidth = 480, kClientHeight = 145;
 constexpr int kTopHeight = 8, kButtonsHeight = 36, kPicWidth = 64, kRightMargin = 8;
-// Frame and inner margins of the line list around its text.
-constexpr int kListSlack = 10;
 }  // namespace
 
 IMPLEMENT_CLASS(TLogGrabViewForm, TForm) {}
@@ -119,10 +117,11 @@ void TLogGrabViewForm::fitText() {
     int needed = 0, labelH = 0;
     for (;;) {
         const int lw = linesWidthFor(cw);
-        const TSize sz = MeasureWrappedText(FJoined.str(), re1->Font(), lw - kListSlack);
+        const int tw = re1->TextAreaWidth(lw);
+        const TSize sz = MeasureWrappedText(FJoined.str(), re1->Font(), tw);
         labelH = lbl2->Visible() ? MeasureWrappedText(lbl2->Caption(), lbl2->Font(), lw).cy + 4 : 0;
-        needed = pnl1->Height() + pnl2->Height() + sz.cy + kListSlack + labelH + 4;
-        if (sz.cx > lw - kListSlack) cw = std::min(maxW, cw + sz.cx - (lw - kListSlack) + 2);
+        needed = pnl1->Height() + pnl2->Height() + sz.cy + re1->ExtraHeight() + labelH + 4;
+        if (sz.cx > tw) cw = std::min(maxW, cw + sz.cx - tw + 2);
         if (needed < cw / 2 || cw >= maxW) break;
         cw = std::min(maxW, cw + 21);
     }

@@ -130,7 +130,7 @@ void TMessageViewForm::fitText() {
     int cw = std::min(ClientWidth(), maxW);
     int needed = 0;
     for (;;) {
-        const int tw = txtWidthFor(cw);
+        const int tw = txt1->TextAreaWidth(txtWidthFor(cw));
         const TSize sz = MeasureWrappedText(txt1->GetText(), txt1->Font(), tw);
         FTextHeight = sz.cy;
         needed = pnl1->Height() + pnl3->Height() + sz.cy + 4;

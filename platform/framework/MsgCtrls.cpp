@@ -7,9 +7,11 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
@@ -138,6 +140,12 @@ void TScrollText::ApplyColor() {
 
 bool TScrollText::Scrolling() const { return scrollBarShown(static_cast<QAbstractScrollArea*>(Handle())); }
 
+int TScrollText::TextAreaWidth(int width) const {
+    QWidget* w = Handle();
+    const int bar = w ? w->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w) : 16;
+    return std::max(1, width - bar - 2);
+}
+
 // ---- TLinesView
 
 IMPLEMENT_CLASS(TLinesView, TWinControl) {}
@@ -176,6 +184,20 @@ void TLinesView::Clear() {
 }
 
 bool TLinesView::Scrolling() const { return scrollBarShown(static_cast<QAbstractScrollArea*>(Handle())); }
+
+int TLinesView::TextAreaWidth(int width) const {
+    auto* e = static_cast<QTextEdit*>(Handle());
+    if (!e) return std::max(1, width - 24);
+    const int bar = e->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, e);
+    const int margin = int(std::ceil(e->document()->documentMargin()));
+    return std::max(1, width - 2 * e->frameWidth() - 2 * margin - bar - 2);
+}
+
+int TLinesView::ExtraHeight() const {
+    auto* e = static_cast<QTextEdit*>(Handle());
+    if (!e) return 10;
+    return 2 * e->frameWidth() + 2 * int(std::ceil(e->document()->documentMargin())) + 2;
+}
 
 void TLinesView::ApplyColor() {
     if (auto* e = static_cast<QTextEdit*>(Handle())) applyViewColor(e, Color());
@@ -228,19 +250,26 @@ void TBusyPicture::SetActive(bool v) {
 TSize MeasureWrappedText(const String& text, const TFont* font, int width) {
     EnsureApplication();
     const QFont f = font && !font->IsDefault() ? toQFont(*font) : QApplication::font();
-    // Laid out as the text views lay it out: plain text, breaking at word
-    // boundaries and inside words that are wider than the line.
-    QTextDocument doc;
-    doc.setDefaultFont(f);
-    doc.setDocumentMargin(0);
-    QTextOption opt = doc.defaultTextOption();
+    // Laid out line by line as the text views lay out plain text: breaking at
+    // word boundaries and inside words wider than the line, leading included.
+    QTextOption opt;
     opt.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    doc.setDefaultTextOption(opt);
-    doc.setPlainText(toQ(text));
-    doc.setTextWidth(std::max(width, 1));
-    const QSizeF sz = doc.size();
+    const qreal lineWidth = std::max(width, 1);
+    qreal height = 0, widest = 0;
+    for (const QString& para : toQ(text).split(QChar('\n'))) {
+        QTextLayout layout(para, f);
+        layout.setTextOption(opt);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLeadingIncluded(true);
+            line.setLineWidth(lineWidth);
+            height += line.height();
+            widest = std::max(widest, line.naturalTextWidth());
+        }
+        layout.endLayout();
+    }
     const int lineH = QFontMetrics(f).height();
-    return TSize{int(std::ceil(doc.idealWidth())), std::max(int(std::ceil(sz.height())), lineH)};
+    return TSize{int(std::ceil(widest)), std::max(int(std::ceil(height)), lineH)};
 }
 
 TRect AvailableScreenArea() {

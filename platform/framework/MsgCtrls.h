@@ -29,6 +29,9 @@ class TScrollText : public TWinControl {
     String GetText() const override { return FText; }
     // True while the text does not fit and a scroll bar is offered.
     bool Scrolling() const;
+    // The width left to the text in a control `width` pixels wide, with room
+    // kept for the scroll bar (so that a text measured to it never needs one).
+    int TextAreaWidth(int width) const;
 protected:
     void ApplyText() override;
     void ApplyColor() override;
@@ -45,6 +48,10 @@ class TLinesView : public TWinControl {
     String LineText(int i) const { return FLines.at(size_t(i)).text; }
     TColor LineColor(int i) const { return FLines.at(size_t(i)).color; }
     bool Scrolling() const;
+    // The width and height that the list's frame, margins and scroll bar take
+    // from a control of the given width / around its text.
+    int TextAreaWidth(int width) const;
+    int ExtraHeight() const;
 protected:
     void ApplyColor() override;
 private:

@@ -151,6 +151,13 @@ TEST(MessageView, LongTextsFitTheScreenAndScroll) {
     EXPECT_LE(g_seen.clientH, maxDialogClientHeight());
     EXPECT_TRUE(g_seen.scrolling);
 
+    // A few lines that fit get no scroll bar, even with a long indented line.
+    answerWith(0);
+    messageDlg("Командная строка:\n" + std::string(58, ' ') + "c контейнером  личных ключей;\n" +
+                   paragraph.substr(0, 300) + "\nпоследняя строка",
+               mtInformation, mbSet(mbOK));
+    EXPECT_FALSE(g_seen.scrolling);
+
     // One unbreakable word far wider than the screen.
     answerWith(0);
     messageDlg(std::string(5000, 'W'), mtError, mbSet(mbOK));
