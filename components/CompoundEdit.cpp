@@ -286,8 +286,6 @@ TCompoundHistoryEdit::TCompoundHistoryEdit(TComponent* AOwner)
     FButton->OnClick = [this](TObject*) { BtnClick(); };
     FList = new TCComboEditListBox(this, this);
     FList->SetWidth(Width());
-    // The button shows with the history; none is kept until it is switched on.
-    FButton->SetVisible(false);
     SetEditRect();
 }
 

@@ -164,6 +164,10 @@ using HistoryEditC = Fixture;
 
 TEST_F(HistoryEditC, HistoryOrderLimitAndPersistence) {
     auto* e = add<TCompoundHistoryEdit>(form, form, "hist");
+    EXPECT_TRUE(e->GetButtonVisible());
+    e->SetSaveHistory(true);
+    e->SetSaveHistory(false);
+    EXPECT_FALSE(e->GetButtonVisible());
     e->setRegParams("Software\\Zoren\\CompTest", "hist", true);
     EXPECT_TRUE(e->GetButtonVisible());
     e->setMaxHCount(3);
