@@ -192,6 +192,12 @@ bool TCPopupListBox::processKeyMessage(const TCKeyMessage& m) {
     if (!GetDroppedDown()) return false;
     switch (m.kind) {
     case TCKeyMessage::KeyDown: {
+        // Ctrl+D arrives here as a key (the character form is never typed); it is
+        // used up, so the edit does not take it as a deletion.
+        if (m.key == 'D' && (m.shift & ssCtrl) && !(m.shift & ssAlt)) {
+            processKeyMessage({TCKeyMessage::Char, 0, m.shift, 4});
+            return true;
+        }
         bool handled = false;
         SelectNextItem(m.key, m.shift, handled);
         return handled;

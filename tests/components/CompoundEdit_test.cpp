@@ -235,6 +235,12 @@ TEST_F(HistoryEditC, PopupListHeightAndKeys) {
     e->BtnClick();
     SendKey(e, VK_ESCAPE);
     EXPECT_FALSE(e->GetDroppedDown());
+    // Ctrl+D in the shown list forgets the entries.
+    e->BtnClick();
+    String text = e->GetText();
+    SendKey(e, 'D', ssCtrl);
+    EXPECT_EQ(e->Items()->Count(), 0);
+    EXPECT_EQ(e->GetText(), text);
 }
 
 TEST_F(HistoryEditC, TypingIntoTheShownListSelectsTheFirstMatch) {
