@@ -193,6 +193,38 @@ TEST_F(HistoryEditC, HistoryOrderLimitAndPersistence) {
     EXPECT_EQ(again->Items()->ToVector(), (std::vector<String>{"other"}));
 }
 
+TEST_F(HistoryEditC, FocusLoadsAndLeavingSavesTheCurrentText) {
+    auto* first = add<TCompoundEdit>(form, form, "first");
+    auto* e = add<TCompoundHistoryEdit>(form, form, "srv");
+    e->SetSaveValue(true);
+    e->setRegParams("Software\\Zoren\\CompTest", "srv", false);
+    form->Show();
+    form->BringToFront();
+    Application->ProcessMessages();
+    e->SetFocus();
+    SendText(e, "  http://сервер  ");
+    first->SetFocus();
+    EXPECT_EQ(e->Items()->ToVector(), (std::vector<String>{"http://сервер"}));
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("Software\\Zoren\\CompTest", false));
+    EXPECT_EQ(reg.ReadString("srv"), "http://сервер\r\n");
+    EXPECT_EQ(reg.ReadString("srv_value"), "http://сервер");
+
+    auto* again = add<TCompoundHistoryEdit>(form, form, "srv2");
+    again->SetSaveValue(true);
+    again->setRegParams("Software\\Zoren\\CompTest", "srv", false);
+    again->SetFocus();
+    EXPECT_EQ(again->GetText(), "http://сервер");
+    EXPECT_EQ(again->Items()->Count(), 1);
+    // No stored current text: the field keeps what it shows.
+    auto* other = add<TCompoundHistoryEdit>(form, form, "other");
+    other->SetSaveValue(true);
+    other->setRegParams("Software\\Zoren\\CompTest", "none", false);
+    other->SetText("shown");
+    other->SetFocus();
+    EXPECT_EQ(other->GetText(), "shown");
+}
+
 TEST_F(HistoryEditC, TextEqualToTheNameIsKept) {
     auto* e = add<TCompoundHistoryEdit>(form, form, "edtCity");
     e->SetText("edtCity");
