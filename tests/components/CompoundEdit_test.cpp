@@ -225,6 +225,26 @@ TEST_F(HistoryEditC, FocusLoadsAndLeavingSavesTheCurrentText) {
     EXPECT_EQ(other->GetText(), "shown");
 }
 
+TEST_F(HistoryEditC, EnterMovesToTheNextControlUnlessADefaultButtonTakesIt) {
+    auto* e = add<TCompoundHistoryEdit>(form, form, "e");
+    auto* next = add<TCompoundEdit>(form, form, "next");
+    form->Show();
+    form->BringToFront();
+    Application->ProcessMessages();
+    e->SetFocus();
+    SendKey(e, VK_RETURN);
+    EXPECT_TRUE(next->Focused());
+
+    auto* ok = add<TButton>(form, form, "ok");
+    ok->SetDefault(true);
+    int clicks = 0;
+    ok->OnClick = [&](TObject*) { ++clicks; };
+    e->SetFocus();
+    SendKey(e, VK_RETURN);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(e->Focused());
+}
+
 TEST_F(HistoryEditC, TextEqualToTheNameIsKept) {
     auto* e = add<TCompoundHistoryEdit>(form, form, "edtCity");
     e->SetText("edtCity");
