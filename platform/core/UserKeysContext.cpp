@@ -57,7 +57,10 @@ uint32_t TCBaseUserKeysContext::mediaType() const {
 
 void TCBaseUserKeysContext::setFileName(const char* location) {
     std::string loc = location ? location : "";
-    if (loc != location_.str()) storage_.reset();
+    if (loc != location_.str()) {
+        storage_.reset();
+        devicePasswordSet_ = false;
+    }
     location_ = loc;
 }
 
@@ -76,6 +79,7 @@ void TCBaseUserKeysContext::startNew(const char* location) {
     name_.clear();
     owner_.clear();
     storage_.reset();
+    devicePasswordSet_ = false;
     location_ = location ? location : "";
     touch();
 }
@@ -128,8 +132,34 @@ KResult TCBaseUserKeysContext::changePassword(const char* oldPassword, const cha
     return setPassword(newPassword, flags);
 }
 
+bool TCBaseUserKeysContext::devicePasswordInUse() const {
+    if (isFile()) return false;
+    if (devicePasswordSet_) return true;
+    for (const TCSBaseKeysList* list : {&ctx_ActKeysList, &ctx_NewKeysList, &ctx_PrevEncodeKeysList})
+        if (list->enumeratePrivateKeys([](TCPrivateEVPKey* k) { return !k->record().handle.empty(); })) return true;
+    return false;
+}
+
+KResult TCBaseUserKeysContext::changeDevicePin(TCKeyStorage* st, const char* newPassword) {
+    KResult rc = st->changeDevicePassword(password_, newPassword);
+    if (failed(rc) || !snapshot_) return rc;
+    if (pinLocation_.empty()) {
+        pinLocation_ = st->location();
+        pinBefore_.assignBytes(password_, std::strlen(password_) + 1);
+    }
+    if (pinLocation_ == st->location()) pinAfter_.assignBytes(newPassword, std::strlen(newPassword) + 1);
+    return rc;
+}
+
 KResult TCBaseUserKeysContext::setPassword(const char* newPassword, uint32_t flags) {
     if (!acceptablePassword(newPassword)) return kErrPassword;
+    // The device checks the password itself (a token's user PIN): it must
+    // change with the content's, or the next save and load are refused.
+    if (std::strcmp(newPassword, password_) != 0 && devicePasswordInUse()) {
+        TCKeyStorage* st = nullptr;
+        if (KResult rc = openStorage(&st)) return rc;
+        if (KResult rc = changeDevicePin(st, newPassword); failed(rc)) return rc;
+    }
     setDp(newPassword);
     if (flags & 1)
         meta_.flags |= kMetaStartupPassword;
@@ -151,8 +181,12 @@ KResult TCBaseUserKeysContext::checkChangeDevPassword(const char* location, cons
         if (KResult rc = openKeyStorage(location_.str(), storage_)) return rc;
         st = storage_.get();
     }
-    KResult rc = st->changeDevicePassword(password_, newPassword);
-    if (!failed(rc) && st == storage_.get()) setDp(newPassword);
+    if (st != storage_.get()) return st->changeDevicePassword(password_, newPassword);
+    KResult rc = changeDevicePin(st, newPassword);
+    if (!failed(rc)) {
+        setDp(newPassword);
+        devicePasswordSet_ = true;
+    }
     return rc;
 }
 
@@ -260,6 +294,7 @@ KResult TCBaseUserKeysContext::load(const char* location, const char* password) 
     location_ = location;
     setDp(password);
     storage_ = std::move(st);
+    devicePasswordSet_ = true;
     modified_ = false;
     return 0;
 }
@@ -286,8 +321,31 @@ KResult TCBaseUserKeysContext::save(const char* location, const char* password) 
     storage_ = std::move(st);
     location_ = location;
     if (password != password_) setDp(password);
+    devicePasswordSet_ = true;
+    if (!storage_->isFile()) syncDeviceKeys(storage_.get(), password_);
     modified_ = false;
     return rc;
+}
+
+void TCBaseUserKeysContext::syncDeviceKeys(TCKeyStorage* st, const char* password) {
+    const TCSBaseKeysList* lists[] = {&ctx_ActKeysList, &ctx_NewKeysList, &ctx_PrevEncodeKeysList};
+    bool software = false;
+    for (const TCSBaseKeysList* list : lists)
+        software = software || list->enumeratePrivateKeys([](TCPrivateEVPKey* k) { return !k->record().pkcs8.empty(); });
+    if (!software) return;
+    ContainerImage back;
+    if (failed(st->load(password, back))) return;
+    for (const TCSBaseKeysList* list : lists)
+        for (int i = 0; i < list->count(); ++i) {
+            TCPrivateEVPKey* k = list->asPrivateKey(i);
+            if (!k || k->record().pkcs8.empty()) continue;
+            for (const KeyRecord& r : back.keys)
+                if (r.id == k->record().id && r.pkcs8.empty() && !r.handle.empty()) {
+                    k->record().pkcs8.wipe();
+                    k->record().handle = r.handle;
+                    break;
+                }
+        }
 }
 
 KResult TCBaseUserKeysContext::update() {
@@ -300,15 +358,30 @@ void TCBaseUserKeysContext::beginUpdate() {
     snapshot_ = std::make_unique<ContainerImage>(toImage());
     snapshotModified_ = modified_;
     snapshotPassword_.assignBytes(password_, sizeof password_);
+    snapshotDevicePasswordSet_ = devicePasswordSet_;
 }
 
 void TCBaseUserKeysContext::commitUpdate() {
     snapshot_.reset();
     snapshotPassword_.wipe();
+    pinLocation_.clear();
+    pinBefore_.wipe();
+    pinAfter_.wipe();
 }
 
 void TCBaseUserKeysContext::cancelUpdate() {
     if (snapshot_) {
+        // The device gets back the password the restored content has.
+        if (!pinLocation_.empty()) {
+            std::unique_ptr<TCKeyStorage> st;
+            KResult rc = openKeyStorage(pinLocation_, st);
+            if (!rc)
+                rc = st->changeDevicePassword(reinterpret_cast<const char*>(pinAfter_.data()),
+                                              reinterpret_cast<const char*>(pinBefore_.data()));
+            if (failed(rc))
+                KV_HLogFmtText(rc, "Пароль носителя '%s' не восстановлен при отмене изменений", pinLocation_.c_str());
+        }
+        devicePasswordSet_ = snapshotDevicePasswordSet_;
         if (snapshot_->meta.location != location_.str()) storage_.reset();
         fromImage(*snapshot_);
         location_ = snapshot_->meta.location;

@@ -98,10 +98,14 @@ public:
     // ---- passwords ----
     // Replaces the password after checking the old one; the content is
     // written with it on the next save. flags bit 1 marks the new password
-    // as a start-up password.
+    // as a start-up password. A device that already holds the content (a
+    // token: its user PIN) gets the new password at once, so the next save
+    // and load work with it; cancelUpdate gives the device the old one back.
     virtual KResult changePassword(const char* oldPassword, const char* newPassword, uint32_t flags);
     virtual KResult setPassword(const char* newPassword, uint32_t flags);
-    // Device password change (tokens).
+    // Device password change (tokens): the device at the location (the
+    // content's own when empty) changes from the content's password to the
+    // new one, which becomes the content's when it is its own device.
     KResult checkChangeDevPassword(const char* location, const char* newPassword);
 
     // ---- loading and writing ----
@@ -187,6 +191,15 @@ public:
 private:
     TZrX509* certOfKey(const TCPrivateEVPKey* key, TCCertBuff** buff = nullptr) const;
     void touch();
+    // True when the content's device accepts the content's password: the
+    // content was read from or written to it, or its keys were made there.
+    bool devicePasswordInUse() const;
+    // Changes the device password from the content's one; inside an update
+    // the change is remembered so that cancelUpdate can undo it.
+    KResult changeDevicePin(zrx::TCKeyStorage* st, const char* newPassword);
+    // After a write to a device: key records follow what the device keeps
+    // (private keys imported there leave the content's memory).
+    void syncDeviceKeys(zrx::TCKeyStorage* st, const char* password);
 
     zrx::container::MetaRecord meta_;
     TCString name_, owner_, location_;
@@ -197,4 +210,9 @@ private:
     std::unique_ptr<zrx::container::ContainerImage> snapshot_;
     bool snapshotModified_ = false;
     zrx::SecureBytes snapshotPassword_;
+    bool devicePasswordSet_ = false;
+    bool snapshotDevicePasswordSet_ = false;
+    // Device password changed during the update: where, from what, to what.
+    std::string pinLocation_;
+    zrx::SecureBytes pinBefore_, pinAfter_;
 };

@@ -1,6 +1,7 @@
 #include "platform/core/ZrXErrors.h"
 
 #include "platform/core/Asn1Base.h"
+#include "platform/core/ContainerCodes.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/Translation.h"
 
@@ -39,6 +40,8 @@ TCString ZrXGetErrorText(KResult code) {
     };
     for (const Text& t : texts)
         if (t.code == code) return zrnTranslateString(t.text);
+    // Key containers share the facility and keep their texts beside their codes.
+    if (const char* text = zrx::container::containerCodeText(code)) return zrnTranslateString(text);
     return KRTL_GetTextMessage(code);
 }
 

@@ -36,6 +36,9 @@ constexpr unsigned char kContentVersion = 1;
 #ifndef CKM_EC_MONTGOMERY_KEY_PAIR_GEN
 #define CKM_EC_MONTGOMERY_KEY_PAIR_GEN 0x1056UL
 #endif
+#ifndef CKK_EC_MONTGOMERY
+#define CKK_EC_MONTGOMERY 0x41UL
+#endif
 
 CK_BBOOL kTrue = CK_TRUE;
 CK_BBOOL kFalse = CK_FALSE;
@@ -264,6 +267,148 @@ KResult removeKeyObjects(TCP11Token& token, const std::string& id) {
     return 0;
 }
 
+// ---- importing software keys ----
+
+std::string bnParam(EVP_PKEY* key, const char* name, size_t width = 0) {
+    BIGNUM* bn = nullptr;
+    if (EVP_PKEY_get_bn_param(key, name, &bn) != 1 || !bn) return {};
+    const int n = width ? static_cast<int>(width) : BN_num_bytes(bn);
+    std::string out(static_cast<size_t>(n), '\0');
+    if (BN_bn2binpad(bn, reinterpret_cast<unsigned char*>(out.data()), n) != n) out.clear();
+    BN_clear_free(bn);
+    return out;
+}
+
+// A DER OCTET STRING around the bytes (CKA_EC_POINT).
+std::string octetString(const std::string& bytes) {
+    ASN1_OCTET_STRING* os = ASN1_OCTET_STRING_new();
+    std::string out;
+    unsigned char* der = nullptr;
+    if (os && ASN1_OCTET_STRING_set(os, reinterpret_cast<const unsigned char*>(bytes.data()),
+                                    static_cast<int>(bytes.size())) == 1) {
+        const int len = i2d_ASN1_OCTET_STRING(os, &der);
+        if (len > 0) out.assign(reinterpret_cast<char*>(der), static_cast<size_t>(len));
+    }
+    OPENSSL_free(der);
+    ASN1_OCTET_STRING_free(os);
+    return out;
+}
+
+// Writes a key record's PKCS#8 private key onto the token as a key pair of
+// our objects: the private key sensitive and not extractable, both with
+// CKA_ID = the key identifier. A key already there is left as it is. The
+// objects made are added to made, so that a failed save can remove them.
+KResult importKey(TCP11Token& token, const KeyRecord& rec, std::vector<CK_OBJECT_HANDLE>& made) {
+    crypto::PkeyPtr key = crypto::importPkcs8(rec.pkcs8);
+    if (!key) return kErrFormat;
+    // The record must describe the key it carries.
+    if (rec.id.empty() || crypto::keyIdOf(key.get()) != rec.id) return kErrFormat;
+    std::vector<CK_OBJECT_HANDLE> existing;
+    if (KResult rc = findOurObjects(token, CKO_PRIVATE_KEY, rec.id, existing); isFailure(rc)) return rc;
+    if (!existing.empty()) return 0;
+
+    const bool sign = rec.purpose == crypto::kPurposeSign;
+    CK_OBJECT_CLASS privClass = CKO_PRIVATE_KEY, pubClass = CKO_PUBLIC_KEY;
+    CK_KEY_TYPE type = 0;
+    // Values the templates point to live here until the objects are made.
+    SecureBytes secrets[6];
+    std::string pubValues[2], params;
+    std::vector<CK_ATTRIBUTE> priv, pub;
+    auto secret = [&](int i, std::string v) {
+        secrets[i].assignBytes(v.data(), v.size());
+        secureWipe(v.data(), v.size());
+        return !secrets[i].empty();
+    };
+    auto secretAttr = [&](CK_ATTRIBUTE_TYPE t, int i) { return attr(t, secrets[i].data(), secrets[i].size()); };
+    switch (EVP_PKEY_get_base_id(key.get())) {
+    case EVP_PKEY_EC: {
+        char group[80] = {};
+        size_t glen = 0;
+        if (EVP_PKEY_get_utf8_string_param(key.get(), OSSL_PKEY_PARAM_GROUP_NAME, group, sizeof group, &glen) != 1)
+            return kErrAlgorithm;
+        int nid = OBJ_sn2nid(group);
+        if (nid == NID_undef) nid = EC_curve_nist2nid(group);
+        params = derOfObject(nid);
+        unsigned char point[200];
+        size_t plen = 0;
+        if (params.empty() || EVP_PKEY_get_octet_string_param(key.get(), OSSL_PKEY_PARAM_ENCODED_PUBLIC_KEY, point,
+                                                              sizeof point, &plen) != 1)
+            return kErrAlgorithm;
+        pubValues[0] = octetString(std::string(reinterpret_cast<char*>(point), plen));
+        const size_t width = (static_cast<size_t>(EVP_PKEY_get_bits(key.get())) + 7) / 8;
+        if (!secret(0, bnParam(key.get(), OSSL_PKEY_PARAM_PRIV_KEY, width)) || pubValues[0].empty()) return kErrCrypto;
+        type = CKK_EC;
+        priv = {attr(CKA_EC_PARAMS, params.data(), params.size()), secretAttr(CKA_VALUE, 0)};
+        pub = {attr(CKA_EC_PARAMS, params.data(), params.size()),
+               attr(CKA_EC_POINT, pubValues[0].data(), pubValues[0].size())};
+        break;
+    }
+    case EVP_PKEY_RSA: {
+        pubValues[0] = bnParam(key.get(), OSSL_PKEY_PARAM_RSA_N);
+        pubValues[1] = bnParam(key.get(), OSSL_PKEY_PARAM_RSA_E);
+        const char* names[] = {OSSL_PKEY_PARAM_RSA_D,         OSSL_PKEY_PARAM_RSA_FACTOR1,
+                               OSSL_PKEY_PARAM_RSA_FACTOR2,   OSSL_PKEY_PARAM_RSA_EXPONENT1,
+                               OSSL_PKEY_PARAM_RSA_EXPONENT2, OSSL_PKEY_PARAM_RSA_COEFFICIENT1};
+        for (int i = 0; i < 6; ++i)
+            if (!secret(i, bnParam(key.get(), names[i]))) return kErrCrypto;
+        if (pubValues[0].empty() || pubValues[1].empty()) return kErrCrypto;
+        type = CKK_RSA;
+        priv = {attr(CKA_MODULUS, pubValues[0].data(), pubValues[0].size()),
+                attr(CKA_PUBLIC_EXPONENT, pubValues[1].data(), pubValues[1].size()),
+                secretAttr(CKA_PRIVATE_EXPONENT, 0),
+                secretAttr(CKA_PRIME_1, 1),
+                secretAttr(CKA_PRIME_2, 2),
+                secretAttr(CKA_EXPONENT_1, 3),
+                secretAttr(CKA_EXPONENT_2, 4),
+                secretAttr(CKA_COEFFICIENT, 5)};
+        pub = {attr(CKA_MODULUS, pubValues[0].data(), pubValues[0].size()),
+               attr(CKA_PUBLIC_EXPONENT, pubValues[1].data(), pubValues[1].size())};
+        break;
+    }
+    case EVP_PKEY_X25519: {
+        unsigned char raw[32];
+        size_t len = sizeof raw;
+        if (EVP_PKEY_get_raw_public_key(key.get(), raw, &len) != 1) return kErrCrypto;
+        pubValues[0] = octetString(std::string(reinterpret_cast<char*>(raw), len));
+        len = sizeof raw;
+        if (EVP_PKEY_get_raw_private_key(key.get(), raw, &len) != 1) return kErrCrypto;
+        secrets[0].assignBytes(raw, len);
+        OPENSSL_cleanse(raw, sizeof raw);
+        params = derOfObject(NID_X25519);
+        type = CKK_EC_MONTGOMERY;
+        priv = {attr(CKA_EC_PARAMS, params.data(), params.size()), secretAttr(CKA_VALUE, 0)};
+        pub = {attr(CKA_EC_PARAMS, params.data(), params.size()),
+               attr(CKA_EC_POINT, pubValues[0].data(), pubValues[0].size())};
+        break;
+    }
+    default:
+        // Ed25519 and other keys could not sign through the token here.
+        return kErrAlgorithm;
+    }
+    std::vector<CK_ATTRIBUTE> common = {attr(CKA_KEY_TYPE, &type, sizeof type), attrBool(CKA_TOKEN, true),
+                                        attrText(CKA_LABEL, kOurLabel), attr(CKA_ID, rec.id.data(), rec.id.size())};
+    priv.insert(priv.end(), common.begin(), common.end());
+    pub.insert(pub.end(), common.begin(), common.end());
+    priv.insert(priv.end(), {attr(CKA_CLASS, &privClass, sizeof privClass), attrBool(CKA_PRIVATE, true),
+                             attrBool(CKA_SENSITIVE, true), attrBool(CKA_EXTRACTABLE, false),
+                             attrBool(sign ? CKA_SIGN : CKA_DERIVE, true)});
+    pub.insert(pub.end(), {attr(CKA_CLASS, &pubClass, sizeof pubClass), attrBool(CKA_PRIVATE, false),
+                           attrBool(sign ? CKA_VERIFY : CKA_DERIVE, true)});
+    CK_OBJECT_HANDLE h = CK_INVALID_HANDLE;
+    if (KResult rc = token.createObject(priv, h); isFailure(rc)) {
+        // A module that does not know the key type says so through the
+        // template (SoftHSM2 and X25519).
+        for (CK_RV rv : {CKR_ATTRIBUTE_VALUE_INVALID, CKR_ATTRIBUTE_TYPE_INVALID, CKR_KEY_TYPE_INCONSISTENT,
+                         CKR_TEMPLATE_INCONSISTENT})
+            if (rc == p11Result(rv)) return kErrAlgorithm;
+        return rc;
+    }
+    made.push_back(h);
+    if (KResult rc = token.createObject(pub, h); isFailure(rc)) return rc;
+    made.push_back(h);
+    return 0;
+}
+
 std::string subjectOf(const std::string& certDer, std::string* keyId) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(certDer.data());
     X509* x = d2i_X509(nullptr, &p, static_cast<long>(certDer.size()));
@@ -354,6 +499,24 @@ KResult TCTokenKeyStorage::save(const char* password, const ContainerImage& in) 
     ContainerImage image = in;
     image.meta.mediaType = kTokenMediaType;
     image.meta.location = location_;
+    // Private keys held in software (a file container saved onto the token)
+    // go onto the token as keys; the content never carries them. A key that
+    // cannot be imported refuses the whole save.
+    std::vector<CK_OBJECT_HANDLE> imported;
+    auto dropImported = [&] {
+        for (CK_OBJECT_HANDLE h : imported) token.destroyObject(h);
+    };
+    for (KeyRecord& k : image.keys) {
+        if (k.role == kRoleStorage || k.pkcs8.empty()) continue;
+        if (KResult rc = importKey(token, k, imported); isFailure(rc)) {
+            const char* text = containerCodeText(rc);
+            message_ = text ? text : token.slot()->message();
+            dropImported();
+            return rc;
+        }
+        k.pkcs8.wipe();
+        k.handle = crypto::hexOf(k.id);
+    }
     SecureBytes body;
     serializeContentTo(image, body);
     SecureBytes value;
@@ -370,6 +533,7 @@ KResult TCTokenKeyStorage::save(const char* password, const ContainerImage& in) 
     CK_OBJECT_HANDLE created = CK_INVALID_HANDLE;
     if (KResult rc = token.createObject(content, created); isFailure(rc)) {
         message_ = token.slot()->message();
+        dropImported();
         return rc;
     }
     // The new copy stands; the old ones can go.

@@ -94,8 +94,11 @@ int ZrX_GetSupportedDevices(TCStringList& list, bool withFile) {
 }
 
 int ZrX_GetDevicesList(const char* prefix, TCStringList& list, int) {
-    if (!prefix || !isDeviceLocation(prefix)) return 0;
+    if (!prefix) return 0;
+    // "$", "$:" or a whole token location: the tokens, each with its slot
+    // attached for the device choice (never the media code).
     if (prefix[0] == kTokenPrefix) return listTokenDevices(list);
+    if (!isDeviceLocation(prefix)) return 0;
     for (const MediaInfo& m : registeredMedia()) {
         if (m.prefix != prefix[0] || !m.listDevices) continue;
         std::vector<std::string> found;

@@ -37,6 +37,20 @@ TEST(P11Support, TokensAreListedByNameWithTheirSlots) {
     std::sort(labels.begin(), labels.end());
     EXPECT_EQ(labels, (std::vector<std::string>{"Второй", "Первый"}));
 
+    // The device list of the token prefix, as the device choice reads it:
+    // token names with their slots attached, never the media code.
+    for (const char* prefix : {"$", "$:", "$:some token"}) {
+        SCOPED_TRACE(prefix);
+        TCStringList devices;
+        ASSERT_EQ(ZrX_GetDevicesList(prefix, devices, 0), 2);
+        ASSERT_EQ(devices.count(), 2);
+        for (int i = 0; i < devices.count(); ++i) {
+            EXPECT_EQ(devices[i].str(), list[i].str());
+            EXPECT_EQ(devices[i].objectAs<TCP11Slot>(), list[i].objectAs<TCP11Slot>());
+            EXPECT_NE(devices[i].object(), 36u);
+        }
+    }
+
     // After the module is released it can be opened again.
     doneP11Lib();
     EXPECT_FALSE(TCP11Lib::forMedia(P11_MEDIA_HSM)->isOpen());

@@ -42,16 +42,20 @@ protected:
 
     // Generates a signature and a key-agreement key with their requests.
     KResult generate(TZrX509Csp& csp, const char* password = getCTXDef_p()) {
+        return generateAt(csp, location, password, "EC:P-256", "ECDH:P-256");
+    }
+    KResult generateAt(TZrX509Csp& csp, const std::string& where, const char* password, const char* signAlg,
+                       const char* kaAlg) {
         csp.prepareUpdate();
-        csp.setContainerName(location.c_str());
+        csp.setContainerName(where.c_str());
         csp.container()->setDp(password);
         csp.beginUpdate();
         X509_NAME* name = X509_NAME_new();
         X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("Владелец"), -1,
                                    -1, 0);
         TZrXGenJob job;
-        job.signAlg = KeyAlgorithm::parse("EC:P-256");
-        job.kaAlg = KeyAlgorithm::parse("ECDH:P-256");
+        job.signAlg = KeyAlgorithm::parse(signAlg);
+        job.kaAlg = KeyAlgorithm::parse(kaAlg);
         job.subject = name;
         KResult rc = csp.generate(job);
         X509_NAME_free(name);
@@ -68,9 +72,15 @@ protected:
         return zrxtest::SoftHsm::run("openssl req -verify -noout -inform DER -in " + file);
     }
 
+    bool pinLogsIn(const char* pin) {
+        TCP11Token token;
+        return !failed(token.startSession(slot, false)) && !failed(token.login(pin, false));
+    }
+
     // Private keys visible after a user login, with their attributes.
     struct KeyFlags {
         bool sensitive, extractable;
+        std::string id;
     };
     std::vector<KeyFlags> privateKeys(const char* pin) {
         std::vector<KeyFlags> out;
@@ -80,9 +90,10 @@ protected:
         std::vector<CK_OBJECT_HANDLE> objs;
         token.findObjects({{CKA_CLASS, &cls, sizeof cls}}, objs);
         for (CK_OBJECT_HANDLE h : objs) {
-            KeyFlags f{false, true};
+            KeyFlags f{false, true, {}};
             token.getBool(h, CKA_SENSITIVE, f.sensitive);
             token.getBool(h, CKA_EXTRACTABLE, f.extractable);
+            token.getAttribute(h, CKA_ID, f.id);
             out.push_back(f);
         }
         return out;
@@ -176,6 +187,109 @@ TEST_F(TokenContainerTest, DevicePasswordChangeLeavesOnlyTheNewPin) {
     EXPECT_TRUE(failed(back.load(location.c_str(), getCTXDef_p())));
     ASSERT_EQ(back.load(location.c_str(), "Новый-пароль1"), 0u);
     EXPECT_EQ(back.reqCount(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+// The container's password is the token's user PIN: changing it through the
+// content changes the PIN, so that saving and loading go on with the new one;
+// a cancelled update gives the token its old PIN back.
+TEST_F(TokenContainerTest, PasswordChangeOfTheContentChangesThePin) {
+    {
+        TZrX509Csp csp;
+        ASSERT_EQ(generate(csp), 0u);
+    }
+    TZrX509Csp csp;
+    ASSERT_EQ(csp.load(location.c_str(), getCTXDef_p()), 0u);
+    TCBaseUserKeysContext* ctx = csp.container();
+    EXPECT_EQ(ctx->changePassword("not the PIN", "Второй-пароль", 0), zrx::container::kErrPassword);
+    EXPECT_TRUE(pinLogsIn(getCTXDef_p()));
+
+    ASSERT_EQ(ctx->changePassword(getCTXDef_p(), "Второй-пароль", 0), 0u);
+    EXPECT_FALSE(pinLogsIn(getCTXDef_p()));
+    EXPECT_TRUE(pinLogsIn("Второй-пароль"));
+    ASSERT_EQ(ctx->save(ctx->fileName().c_str(), ctx->dp()), 0u);
+    {
+        TZrX509Csp back;
+        EXPECT_TRUE(failed(back.load(location.c_str(), getCTXDef_p())));
+        ASSERT_EQ(back.load(location.c_str(), "Второй-пароль"), 0u);
+        EXPECT_EQ(back.reqCount(), 2);
+        EXPECT_TRUE(requestVerifies(back, kObjSignRequest));
+    }
+
+    // Inside an update: set, then cancel.
+    csp.prepareUpdate();
+    csp.beginUpdate();
+    ASSERT_EQ(ctx->setPassword("Третий-пароль", 0), 0u);
+    EXPECT_TRUE(pinLogsIn("Третий-пароль"));
+    ctx->cancelUpdate();
+    EXPECT_STREQ(ctx->dp(), "Второй-пароль");
+    EXPECT_FALSE(pinLogsIn("Третий-пароль"));
+    EXPECT_TRUE(pinLogsIn("Второй-пароль"));
+    EXPECT_TRUE(requestVerifies(csp, kObjSignRequest));
+}
+
+// A file container saved onto a token: its private keys become token keys
+// (sensitive, not extractable, CKA_ID = key identifier) and leave the
+// content; a key the token cannot take refuses the save and leaves nothing.
+TEST_F(TokenContainerTest, FileContainerSavedOntoTheTokenImportsItsKeys) {
+    const struct {
+        const char* sign;
+        const char* ka;
+    } cases[] = {{"EC:P-384", "ECDH:P-256"}, {"RSA:2048", "ECDH:P-384"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.sign) + " " + c.ka);
+        const std::string file = hsm.dir().file("keys.zrx");
+        TZrX509Csp csp;
+        ASSERT_EQ(generateAt(csp, file, "file-password", c.sign, c.ka), 0u);
+        TCStringList ids;
+        csp.container()->getPrivatesKeysIDList(ids, 1);
+        ASSERT_EQ(ids.count(), 2);
+
+        ASSERT_EQ(csp.saveAs(location.c_str(), getCTXDef_p()), 0u);
+        // The keys now live on the token only.
+        EXPECT_TRUE(csp.container()->copyDenied());
+        for (int i = 0; i < csp.container()->ctx_ActKeysList.count(); ++i)
+            EXPECT_TRUE(csp.container()->ctx_ActKeysList.asPrivateKey(i)->record().pkcs8.empty());
+        const std::vector<KeyFlags> keys = privateKeys(getCTXDef_p());
+        ASSERT_EQ(keys.size(), 2u);
+        for (const KeyFlags& k : keys) {
+            EXPECT_TRUE(k.sensitive);
+            EXPECT_FALSE(k.extractable);
+            EXPECT_GE(ids.find(zrx::crypto::hexOf(k.id).c_str(), true), 0);
+        }
+        EXPECT_TRUE(requestVerifies(csp, kObjSignRequest));
+
+        TZrX509Csp back;
+        ASSERT_EQ(back.load(location.c_str(), getCTXDef_p()), 0u);
+        ASSERT_EQ(back.container()->ctx_ActKeysList.count(), 2);
+        for (int i = 0; i < 2; ++i)
+            EXPECT_TRUE(back.container()->ctx_ActKeysList.asPrivateKey(i)->record().pkcs8.empty());
+        EXPECT_TRUE(requestVerifies(back, kObjSignRequest));
+        EXPECT_TRUE(requestVerifies(back, kObjKARequest));
+        // A second save finds the keys there and imports nothing twice.
+        ASSERT_EQ(back.container()->update(), 0u);
+        EXPECT_EQ(privateKeys(getCTXDef_p()).size(), 2u);
+
+        ASSERT_EQ(ZrX_CleanStorage(location.c_str(), getCTXDef_p()), 0u);
+        ASSERT_EQ(isTokenEmpty(tokenName.c_str()), 0u);
+    }
+
+    // Ed25519 could not sign on the token, and SoftHSM2 takes no X25519
+    // key: the save is refused whole, keys imported before it are removed.
+    for (const auto& c : {std::pair{"Ed25519", "ECDH:P-256"}, std::pair{"EC:P-256", "X25519"}}) {
+        SCOPED_TRACE(std::string(c.first) + " " + c.second);
+        const std::string file = hsm.dir().file("refused.zrx");
+        TZrX509Csp csp;
+        ASSERT_EQ(generateAt(csp, file, "file-password", c.first, c.second), 0u);
+        EXPECT_EQ(csp.saveAs(location.c_str(), getCTXDef_p()), zrx::container::kErrAlgorithm);
+        EXPECT_EQ(isTokenEmpty(tokenName.c_str()), 0u);
+        EXPECT_TRUE(privateKeys(getCTXDef_p()).empty());
+        EXPECT_EQ(csp.container()->fileName().str(), file);
+        EXPECT_FALSE(csp.container()->copyDenied());
+    }
 }
 
 }  // namespace
