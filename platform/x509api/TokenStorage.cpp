@@ -688,10 +688,18 @@ crypto::PkeyPtr TCTokenKeyStorage::signingKey(const KeyRecord& rec, const char* 
 KResult TCTokenKeyStorage::findKeys(const char* password, uint32_t purposeMask, std::string* storageName) {
     if (storageName) storageName->clear();
     TCP11Token token;
-    // Without a PIN only public keys show; with it the private keys do.
-    if (KResult rc = open(token, pinLen(password) ? password : nullptr, false); isFailure(rc)) return rc;
+    // Without a PIN only public keys show; with it the private keys do. The
+    // password asked for new keys is not the PIN yet on a fresh token (the
+    // first write makes it so): then the public keys answer.
+    bool withPin = pinLen(password) > 0;
+    KResult rc = open(token, withPin ? password : nullptr, false);
+    if (withPin && rc == p11Result(CKR_PIN_INCORRECT)) {
+        withPin = false;
+        rc = open(token, nullptr, false);
+    }
+    if (isFailure(rc)) return rc;
     if (storageName) *storageName = tokenName_;
-    const CK_OBJECT_CLASS cls = pinLen(password) ? CKO_PRIVATE_KEY : CKO_PUBLIC_KEY;
+    const CK_OBJECT_CLASS cls = withPin ? CKO_PRIVATE_KEY : CKO_PUBLIC_KEY;
     for (uint32_t purpose : {crypto::kPurposeSign, crypto::kPurposeKA}) {
         if (!(purposeMask & purpose)) continue;
         const CK_ATTRIBUTE_TYPE use =

@@ -4,7 +4,11 @@
 // What a token holds for one container:
 //  - per key a key pair generated on the token: the private key private,
 //    sensitive and not extractable, the public key public; both with
-//    CKA_ID = the key identifier and CKA_LABEL "ZrX509";
+//    CKA_ID = the key identifier and CKA_LABEL "ZrX509". A content saved
+//    onto the token with keys held in software (a file container) has them
+//    imported the same way (C_CreateObject); a key the token cannot take
+//    (Ed25519, or a type the module refuses) refuses the save
+//    (kErrAlgorithm) and the keys imported by it are removed again;
 //  - per certificate of the content an X.509 certificate object (public,
 //    CKA_ID = the identifier of its public key, CKA_LABEL "ZrX509");
 //  - a private data object (application "ZrX509", label "ZrX509 content")

@@ -140,6 +140,9 @@ TEST_F(TokenContainerTest, GeneratedContainerLoadsBackFromTheToken) {
 }
 
 TEST_F(TokenContainerTest, FirstGenerationSetsTheContainerPasswordAsPin) {
+    // Before writing, the program asks with the password chosen for the
+    // keys, which is not the PIN of the fresh token yet.
+    EXPECT_EQ(ZrX_FileExistsEx(location.c_str(), "Владелец-2026", nullptr), 0xC0800019u);
     TZrX509Csp csp;
     ASSERT_EQ(generate(csp, "Владелец-2026"), 0u);
     TZrX509Csp back;
@@ -147,6 +150,9 @@ TEST_F(TokenContainerTest, FirstGenerationSetsTheContainerPasswordAsPin) {
     ASSERT_EQ(back.load(location.c_str(), "Владелец-2026"), 0u);
     EXPECT_EQ(back.reqCount(), 2);
     EXPECT_TRUE(requestVerifies(back, kObjSignRequest));
+    // Keys are seen whatever password is given.
+    EXPECT_EQ(ZrX_FileExistsEx(location.c_str(), "Владелец-2026", nullptr), 0u);
+    EXPECT_EQ(ZrX_FileExistsEx(location.c_str(), "another-password", nullptr), 0u);
 }
 
 TEST_F(TokenContainerTest, CleanStorageRemovesOurObjectsOnly) {
