@@ -290,6 +290,7 @@ KResult TCBaseUserKeysContext::load(const char* location, const char* password) 
     if (KResult rc = st->load(password, img)) return rc;
     if (KResult rc = validateImage(img)) return rc;
     commitUpdate();
+    pendingRemovals_.clear();
     fromImage(img);
     location_ = location;
     setDp(password);
@@ -318,6 +319,16 @@ KResult TCBaseUserKeysContext::save(const char* location, const char* password) 
         if (!storage_ && st->location() == location_.str()) storage_ = std::move(st);
         return rc;
     }
+    // The written content no longer names the keys taken out of it.
+    auto named = [&](const KeyRecord& k) {
+        return std::any_of(img.keys.begin(), img.keys.end(), [&](const KeyRecord& n) { return n.id == k.id; });
+    };
+    if (st->location() == location_.str())
+        for (const KeyRecord& k : pendingRemovals_)
+            if (KResult r = named(k) ? 0 : st->removeKey(k, password); failed(r))
+                KV_HLogFmtText(r, "Ключ %s не удалён с носителя '%s'", crypto::hexOf(k.id).c_str(), location);
+    pendingRemovals_.clear();
+    snapshotRemovals_ = 0;
     storage_ = std::move(st);
     location_ = location;
     if (password != password_) setDp(password);
@@ -359,6 +370,7 @@ void TCBaseUserKeysContext::beginUpdate() {
     snapshotModified_ = modified_;
     snapshotPassword_.assignBytes(password_, sizeof password_);
     snapshotDevicePasswordSet_ = devicePasswordSet_;
+    snapshotRemovals_ = pendingRemovals_.size();
 }
 
 void TCBaseUserKeysContext::commitUpdate() {
@@ -382,6 +394,8 @@ void TCBaseUserKeysContext::cancelUpdate() {
                 KV_HLogFmtText(rc, "Пароль носителя '%s' не восстановлен при отмене изменений", pinLocation_.c_str());
         }
         devicePasswordSet_ = snapshotDevicePasswordSet_;
+        if (pendingRemovals_.size() > snapshotRemovals_)
+            pendingRemovals_.erase(pendingRemovals_.begin() + snapshotRemovals_, pendingRemovals_.end());
         if (snapshot_->meta.location != location_.str()) storage_.reset();
         fromImage(*snapshot_);
         location_ = snapshot_->meta.location;
@@ -677,7 +691,10 @@ int TCBaseUserKeysContext::sweep(int64_t now) {
 
 KResult TCBaseUserKeysContext::checkPKeyDeletion(TCPrivateEVPKey* key) {
     if (!key) return kErrInvalidArg;
-    if (storage_ && !key->record().handle.empty()) return storage_->removeKey(key->record(), password_);
+    if (key->record().handle.empty()) return 0;
+    // Removed now, the key would be lost to a cancelled update, and the
+    // content still on the device would name a key that is gone.
+    pendingRemovals_.push_back(key->record());
     return 0;
 }
 
@@ -719,6 +736,7 @@ KResult TCBaseUserKeysContext::deleteAllKeyData(const TCASN1OctetString& keyId) 
 crypto::PkeyPtr TCBaseUserKeysContext::signingKey(const TCPrivateEVPKey* key) {
     if (!key) return nullptr;
     if (!key->record().pkcs8.empty()) return crypto::importPkcs8(key->record().pkcs8);
-    if (storage_) return storage_->signingKey(key->record(), password_);
-    return nullptr;
+    TCKeyStorage* st = nullptr;
+    if (failed(openStorage(&st))) return nullptr;
+    return st->signingKey(key->record(), password_);
 }

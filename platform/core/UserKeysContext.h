@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/core/KeyStorage.h"
 #include "platform/core/KeysList.h"
@@ -177,7 +178,9 @@ public:
     KResult deleteAllKeyData(const TCASN1OctetString& keyId);
     KResult deleteCertificate(const TCASN1OctetString& keyId);
     KResult deleteRequest(const TCASN1OctetString& keyId, bool withKey);
-    // Lets the storage drop a key about to be removed from a list.
+    // A key about to be removed from a list: a device key is removed from
+    // its device once the content that no longer names it is written there
+    // (a cancelled update keeps it).
     KResult checkPKeyDeletion(TCPrivateEVPKey* key);
 
     // A key for signing (asks the storage backend; device keys may need the password).
@@ -215,4 +218,7 @@ private:
     // Device password changed during the update: where, from what, to what.
     std::string pinLocation_;
     zrx::SecureBytes pinBefore_, pinAfter_;
+    // Device keys to remove after the next write to the content's device.
+    std::vector<zrx::container::KeyRecord> pendingRemovals_;
+    size_t snapshotRemovals_ = 0;
 };

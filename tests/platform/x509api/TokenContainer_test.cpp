@@ -299,3 +299,45 @@ TEST_F(TokenContainerTest, FileContainerSavedOntoTheTokenImportsItsKeys) {
 }
 
 }  // namespace
+
+namespace {
+
+// A key taken out of a token container leaves the token only with the
+// content that no longer names it: a cancelled update keeps both.
+TEST_F(TokenContainerTest, KeyRemovalReachesTheTokenOnlyWithTheSave) {
+    {
+        TZrX509Csp csp;
+        ASSERT_EQ(generate(csp), 0u);
+    }
+    TZrX509Csp csp;
+    ASSERT_EQ(csp.load(location.c_str(), getCTXDef_p()), 0u);
+    TCBaseUserKeysContext* ctx = csp.container();
+    TCPrivateEVPKey* ka = ctx->activeKey(0x10000);
+    ASSERT_NE(ka, nullptr);
+    const TCASN1OctetString kaId = ka->keyID();
+
+    csp.prepareUpdate();
+    csp.beginUpdate();
+    ASSERT_EQ(ctx->deleteRequest(kaId, true), 0u);
+    ctx->cancelUpdate();
+    EXPECT_EQ(privateKeys(getCTXDef_p()).size(), 2u);
+    {
+        TZrX509Csp back;
+        ASSERT_EQ(back.load(location.c_str(), getCTXDef_p()), 0u);
+        EXPECT_EQ(back.container()->ctx_ActKeysList.count(), 2);
+    }
+
+    csp.prepareUpdate();
+    csp.beginUpdate();
+    ASSERT_EQ(ctx->deleteRequest(kaId, true), 0u);
+    EXPECT_EQ(privateKeys(getCTXDef_p()).size(), 2u);
+    ASSERT_EQ(csp.endUpdate(false), 0u);
+    EXPECT_EQ(privateKeys(getCTXDef_p()).size(), 1u);
+    TZrX509Csp back;
+    ASSERT_EQ(back.load(location.c_str(), getCTXDef_p()), 0u);
+    EXPECT_EQ(back.container()->ctx_ActKeysList.count(), 1);
+    EXPECT_EQ(back.reqCount(), 1);
+    EXPECT_TRUE(requestVerifies(back, kObjSignRequest));
+}
+
+}  // namespace
