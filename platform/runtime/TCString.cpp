@@ -51,18 +51,21 @@ void append(std::string& out, char32_t cp) {
 }
 
 // Every mapping keeps the UTF-8 byte length, so byte positions found in a
-// case-folded copy are valid in the original.
+// case-folded copy are valid in the original. The registry and profile names
+// fold through the same table (platform/win/NameFold).
 char32_t toLower(char32_t c) {
     if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 32 : c;
     if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
     if (c >= 0x100 && c <= 0x17F) {  // Latin Extended-A: mostly even upper / odd lower
+        if (c == 0x178) return 0xFF;
         if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c % 2 == 1) ? c + 1 : c;
-        if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x178 || c == 0x17F) return c;
+        if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
         return (c % 2 == 0) ? c + 1 : c;
     }
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;
     if (c >= 0x410 && c <= 0x42F) return c + 0x20;
     if (c >= 0x400 && c <= 0x40F) return c + 0x50;
-    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x4FF))
+    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F))
         return (c % 2 == 0) ? c + 1 : c;
     if (c >= 0x4C1 && c <= 0x4CE) return (c % 2 == 1) ? c + 1 : c;
     if (c == 0x4C0) return 0x4CF;
@@ -72,14 +75,16 @@ char32_t toLower(char32_t c) {
 char32_t toUpper(char32_t c) {
     if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;
+    if (c == 0xFF) return 0x178;
     if (c >= 0x100 && c <= 0x17F) {
         if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c % 2 == 0) ? c - 1 : c;
         if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x178 || c == 0x17F) return c;
         return (c % 2 == 1) ? c - 1 : c;
     }
+    if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return c - 0x20;  // final sigma stays
     if (c >= 0x430 && c <= 0x44F) return c - 0x20;
     if (c >= 0x450 && c <= 0x45F) return c - 0x50;
-    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x4FF))
+    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F))
         return (c % 2 == 1) ? c - 1 : c;
     if (c >= 0x4C1 && c <= 0x4CE) return (c % 2 == 0) ? c - 1 : c;
     if (c == 0x4CF) return 0x4C0;

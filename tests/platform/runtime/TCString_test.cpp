@@ -12,6 +12,7 @@ TEST(TCString, CyrillicCaseFolding) {
         {"Ёлка Ўзбек Ђ", "ЁЛКА ЎЗБЕК Ђ", "ёлка ўзбек ђ"},
         {"Mixed Латиница ÄÖü", "MIXED ЛАТИНИЦА ÄÖÜ", "mixed латиница äöü"},
         {"no change 123 €", "NO CHANGE 123 €", "no change 123 €"},
+        {"Ωμεγας ÿ Ԁ", "ΩΜΕΓΑς Ÿ Ԁ", "ωμεγας ÿ ԁ"},  // Greek (final sigma kept), Ÿ, Cyrillic Supplement
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TCString(c.in).upper(), c.up) << c.in;
