@@ -109,7 +109,6 @@ THistoryEdit::~THistoryEdit() {
     // The last typed text is kept once more, without the current text.
     FSaveValue = false;
     try {
-        takeTypedText();
         AddHistory();
     } catch (const std::exception&) {
     }
@@ -117,16 +116,8 @@ THistoryEdit::~THistoryEdit() {
     delete FHistory;
 }
 
-void THistoryEdit::takeTypedText() {
-    String t = GetText();
-    if (t == FSeen) return;
-    FSeen = t;
-    FCurrent = Trim(t);
-}
-
 void THistoryEdit::SetHText(const String& v) {
     SetText(v);
-    FSeen = GetText();
     AddHistoryStr(v);
 }
 
@@ -186,7 +177,6 @@ bool THistoryEdit::LoadEx(bool withValue) {
     // A missing stored value leaves the text alone.
     if (found) text = value;
     if (GetText() != text) SetText(text);
-    FSeen = GetText();
     return ok;
 }
 
@@ -213,8 +203,14 @@ void THistoryEdit::DoEnter() {
     TComboBox::DoEnter();
 }
 
+void THistoryEdit::Change() {
+    // What the user typed or chose is the text the history takes, trimmed.
+    FCurrent = Trim(GetText());
+    if (DroppedDown()) SetDroppedDown(false);
+    TComboBox::Change();
+}
+
 void THistoryEdit::DoExit() {
-    takeTypedText();
     AddHistory();
     TComboBox::DoExit();
 }

@@ -77,12 +77,13 @@ class THistoryEdit : public TComboBox {
     void DoEnter() override;
     void DoExit() override;
 
+protected:
+    void Change() override;
+
 private:
-    void takeTypedText();
     TRegistryInfo* FRegInfo;
     TStringList* FHistory;
     String FCurrent;
-    String FSeen;  // the text as it was when the current text was last taken
     bool FSaveHistory = false;
     bool FSaveValue = false;
     bool FModified = false;

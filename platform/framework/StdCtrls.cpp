@@ -416,18 +416,20 @@ TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new Combo
     QObject::connect(c, &QComboBox::activated, c, guarded(this, [this] {
         if (FSetting) return;
         fire(OnSelect, this);
-        fire(OnChange, this);
+        Change();
     }));
     QObject::connect(c, &QComboBox::editTextChanged, c, guarded(this, [this] {
         if (FSetting) return;
         // Typing in the edit part; a choice from the list reports through `activated`.
         auto* box = static_cast<QComboBox*>(Handle());
         if (box->view() && box->view()->isVisible()) return;
-        fire(OnChange, this);
+        Change();
     }));
 }
 
 TComboBox::~TComboBox() { delete FItems; }
+
+void TComboBox::Change() { fire(OnChange, this); }
 
 void TComboBox::SetItems(TStrings* s) { FItems->Assign(s); }
 

@@ -150,6 +150,8 @@ class TComboBox : public TWinControl {
 protected:
     void ApplyText() override;
     void ApplyColor() override;
+    // The user changed the text (typing or a choice from the list); fires OnChange.
+    virtual void Change();
 private:
     friend class ComboStrings;
     TStrings* FItems;

@@ -193,16 +193,29 @@ TEST(HistoryEdit, TypedTextIsAddedTrimmedOnExit) {
     HistForm h("typed");
     h.form->Show();
     h.edit->SetFocus();
-    h.edit->SetText("  typed text  ");
+    int changes = 0;
+    h.edit->OnChange = [&](TObject*) { ++changes; };
+    const String typed = "  typed text  ";
+    SendText(h.edit, typed);
+    EXPECT_EQ(changes, static_cast<int>(typed.size()));
+    EXPECT_EQ(h.edit->CurrentText(), "typed text");
+    // Text set by code is not a change: the typed text stays the one to keep.
+    h.edit->SetText("set by code");
     h.edit->DoExit();
     EXPECT_EQ(items(h.edit->History()), (std::vector<String>{"typed text"}));
-    // Cleared history and an empty field: nothing is written, the stored history returns.
+    // Through SetHText the text is kept as given.
+    h.edit->SetHText(" as given ");
+    EXPECT_EQ(items(h.edit->History()), (std::vector<String>{" as given ", "typed text"}));
+    // Cleared history and a field the user emptied: nothing is written, the stored history returns.
     h.edit->ClearHistory();
-    h.edit->SetText("");
+    h.edit->SetFocus();
+    for (size_t i = 0, n = h.edit->GetText().size(); i <= n; ++i) SendKey(h.edit, VK_BACK);
+    ASSERT_EQ(h.edit->GetText(), "");
+    EXPECT_EQ(h.edit->CurrentText(), "");
     h.edit->DoExit();
-    EXPECT_EQ(readValue("typed"), "typed text\r\n");
+    EXPECT_EQ(readValue("typed"), " as given \r\ntyped text\r\n");
     h.edit->Load();
-    EXPECT_EQ(items(h.edit->Items()), (std::vector<String>{"typed text"}));
+    EXPECT_EQ(items(h.edit->Items()), (std::vector<String>{" as given ", "typed text"}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QImage>
 #include <QPixmap>
 #include <QRadioButton>
@@ -62,6 +63,47 @@ TEST(Controls, ListBoxItemsObjectsAndSelection) {
     l->Items()->Add("в");
     EXPECT_EQ(l->Items()->Get(2), "в");
     EXPECT_THROW(l->Items()->Get(5), EStringListError);
+    f->Free();
+}
+
+// A combo that counts the changes it is told about, as a derived control would see them.
+class TCountingCombo : public TComboBox {
+public:
+    using TComboBox::TComboBox;
+    int changes = 0;
+    String seen;
+protected:
+    void Change() override {
+        ++changes;
+        seen = GetText();
+        TComboBox::Change();
+    }
+};
+
+TEST(Controls, ComboBoxTellsDerivedControlsOfTypedAndChosenText) {
+    ensureQtApp();
+    auto* f = CreateComponent<TForm>(Application);
+    auto* c = new TCountingCombo(f);
+    c->SetParent(f);
+    c->Items()->Add("первый");
+    c->Items()->Add("второй");
+    int events = 0;
+    c->OnChange = [&](TObject*) { ++events; };
+    // Set by code: neither the override nor OnChange hears of it.
+    c->SetText("код");
+    c->SetItemIndex(0);
+    EXPECT_EQ(c->changes, 0);
+    f->Show();
+    c->SetFocus();
+    SendText(c, "ab");
+    EXPECT_EQ(c->changes, 2);
+    EXPECT_EQ(events, 2);
+    EXPECT_EQ(c->seen, c->GetText());
+    EXPECT_TRUE(c->seen.ends_with("ab")) << c->seen;
+    // A choice from the list.
+    static_cast<QComboBox*>(c->Handle())->activated(1);
+    EXPECT_EQ(c->changes, 3);
+    EXPECT_EQ(events, 3);
     f->Free();
 }
 
