@@ -389,17 +389,9 @@ void TCompoundHistoryEdit::AddHistoryStr(const String& text) {
 }
 
 void TCompoundHistoryEdit::AddHistory() {
-    // A blank text never enters the history.
-    if (FMaxHistCount <= 0 || Trim(FCurrent).empty() || !Parent()) return;
-    TStrings* items = Items();
+    if (!Parent()) return;
     try {
-        for (int i = 0; i < items->Count(); ++i)
-            if (CompareText(items->Get(i), FCurrent) == 0) {
-                items->Delete(i);
-                break;
-            }
-        if (items->Count() >= FMaxHistCount) items->Delete(FMaxHistCount - 1);
-        items->Insert(0, FCurrent);
+        if (!historyvalue::addEntry(Items(), FCurrent, FMaxHistCount)) return;
     } catch (const std::exception&) {
         return;
     }
@@ -410,10 +402,7 @@ void TCompoundHistoryEdit::AddHistory() {
 void TCompoundHistoryEdit::SetMaxHistCount(int n) {
     if (n == FMaxHistCount) return;
     FMaxHistCount = n;
-    try {
-        while (Items()->Count() > std::max(n, 0)) Items()->Delete(Items()->Count() - 1);
-    } catch (const std::exception&) {
-    }
+    historyvalue::trimTo(Items(), n);
 }
 
 void TCompoundHistoryEdit::SetSaveHistory(bool v) {

@@ -90,6 +90,26 @@ bool load(const TRegistryInfo* info, TStrings* list, String* value, bool* valueF
     }
 }
 
+bool addEntry(TStrings* list, const String& text, int maxCount) {
+    // A blank text never enters the history.
+    if (maxCount <= 0 || Trim(text).empty()) return false;
+    for (int i = 0; i < list->Count(); ++i)
+        if (CompareText(list->Get(i), text) == 0) {
+            list->Delete(i);
+            break;
+        }
+    if (list->Count() >= maxCount) list->Delete(maxCount - 1);
+    list->Insert(0, text);
+    return true;
+}
+
+void trimTo(TStrings* list, int maxCount) {
+    try {
+        while (list->Count() > std::max(maxCount, 0)) list->Delete(list->Count() - 1);
+    } catch (const std::exception&) {
+    }
+}
+
 }  // namespace historyvalue
 
 // ---- THistoryEdit
@@ -127,15 +147,7 @@ void THistoryEdit::AddHistoryStr(const String& text) {
 }
 
 void THistoryEdit::AddHistory() {
-    // A blank text never enters the history.
-    if (FMaxHistCount <= 0 || Trim(FCurrent).empty()) return;
-    for (int i = 0; i < FHistory->Count(); ++i)
-        if (CompareText(FHistory->Get(i), FCurrent) == 0) {
-            FHistory->Delete(i);
-            break;
-        }
-    if (FHistory->Count() >= FMaxHistCount) FHistory->Delete(FMaxHistCount - 1);
-    FHistory->Insert(0, FCurrent);
+    if (!historyvalue::addEntry(FHistory, FCurrent, FMaxHistCount)) return;
     FModified = true;
     Save();
 }
@@ -148,10 +160,7 @@ void THistoryEdit::SetSaveHistory(bool v) {
 void THistoryEdit::SetMaxHistCount(int n) {
     if (n == FMaxHistCount) return;
     FMaxHistCount = n;
-    try {
-        while (Items()->Count() > std::max(n, 0)) Items()->Delete(Items()->Count() - 1);
-    } catch (const std::exception&) {
-    }
+    historyvalue::trimTo(Items(), n);
 }
 
 bool THistoryEdit::SaveEx(bool withValue) {

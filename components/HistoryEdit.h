@@ -42,6 +42,14 @@ bool save(const TRegistryInfo* info, const TStrings* list, const String* value);
 // False when the names are empty, or the key opened and the history value
 // could not be read.
 bool load(const TRegistryInfo* info, TStrings* list, String* value, bool* valueFound);
+// Puts `text` at the head of `list`: the first entry equal to it without
+// regard to case goes, and when the list then holds `maxCount` entries or
+// more, the one at `maxCount` - 1 goes (one only). False, with the list
+// untouched, when `maxCount` is 0 or less or the text is blank.
+bool addEntry(TStrings* list, const String& text, int maxCount);
+// Drops entries from the end of `list` while it holds more than `maxCount`;
+// an error of the list ends the trimming.
+void trimTo(TStrings* list, int maxCount);
 }  // namespace historyvalue
 
 class THistoryEdit : public TComboBox {
