@@ -35,6 +35,31 @@ template <class F> static auto guarded(TObject* sender, F f) {
     return [sender, f](auto&&...) { dispatchGuarded(sender, f); };
 }
 
+// Edit fields and lists show Color as the background of their text area.
+static void applyFieldColor(TControl* c) {
+    QWidget* w = c->Handle();
+    if (!w) return;
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, toQColor(c->Color()));
+    w->setPalette(pal);
+}
+
+// Items kept inside a Qt widget: the index errors and the sorted insertion
+// the combo box and the list box share.
+class WidgetStrings : public TStrings {
+protected:
+    [[noreturn]] static void outOfBounds(int i) {
+        throw EStringListError("List index out of bounds (" + std::to_string(i) + ")");
+    }
+    // Inserts after every item that sorts before or equal to `s` (no regard to case).
+    int insertSorted(const String& s) {
+        int i = 0, n = Count();
+        while (i < n && CompareText(Get(i), s) <= 0) ++i;
+        Insert(i, s);
+        return i;
+    }
+};
+
 // ---- TLabel
 
 IMPLEMENT_CLASS(TLabel, TControl) {
@@ -227,13 +252,7 @@ void TEdit::ApplyText() {
 
 void TEdit::Change() { fire(OnChange, this); }
 
-void TEdit::ApplyColor() {
-    QWidget* w = Handle();
-    if (!w) return;
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Base, toQColor(Color()));
-    w->setPalette(pal);
-}
+void TEdit::ApplyColor() { applyFieldColor(this); }
 
 void TEdit::SetMaxLength(int v) {
     FMaxLength = v < 0 ? 0 : v;
@@ -334,7 +353,7 @@ void TCheckBox::ApplyText() {
 // ---- TComboBox
 
 // The combo's items live in the Qt widget; objects ride along as item data.
-class ComboStrings : public TStrings {
+class ComboStrings : public WidgetStrings {
 public:
     explicit ComboStrings(TComboBox* c) : FCombo(c) {}
     QComboBox* box() const { return static_cast<QComboBox*>(FCombo->Handle()); }
@@ -358,20 +377,14 @@ public:
         box()->setItemData(i, QVariant::fromValue(quintptr(o)));
     }
     void Insert(int i, const String& s) override {
-        if (!box() || i < 0 || i > Count()) throw EStringListError("List index out of bounds (" + std::to_string(i) + ")");
+        if (!box() || i < 0 || i > Count()) outOfBounds(i);
         ++FCombo->FSetting;
         box()->insertItem(i, toQ(s), QVariant::fromValue(quintptr(0)));
         if (box()->currentIndex() >= 0 && FCombo->FStyle != csDropDownList && box()->count() == 1)
             box()->setCurrentIndex(-1);
         --FCombo->FSetting;
     }
-    int Add(const String& s) override {
-        if (!FCombo->FSorted) return TStrings::Add(s);
-        int i = 0, n = Count();
-        while (i < n && CompareText(Get(i), s) <= 0) ++i;
-        Insert(i, s);
-        return i;
-    }
+    int Add(const String& s) override { return FCombo->FSorted ? insertSorted(s) : TStrings::Add(s); }
     void Delete(int i) override {
         check(i);
         ++FCombo->FSetting;
@@ -388,8 +401,7 @@ public:
     }
 private:
     void check(int i) const {
-        if (!box() || i < 0 || i >= box()->count())
-            throw EStringListError("List index out of bounds (" + std::to_string(i) + ")");
+        if (!box() || i < 0 || i >= box()->count()) outOfBounds(i);
     }
     TComboBox* FCombo;
 };
@@ -470,13 +482,7 @@ void TComboBox::ApplyText() {
     --FSetting;
 }
 
-void TComboBox::ApplyColor() {
-    QWidget* w = Handle();
-    if (!w) return;
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Base, toQColor(Color()));
-    w->setPalette(pal);
-}
+void TComboBox::ApplyColor() { applyFieldColor(this); }
 
 void TComboBox::SetStyle(TComboBoxStyle v) {
     FStyle = v;
@@ -614,13 +620,7 @@ String TMemo::GetText() const {
 
 void TMemo::ApplyText() { FLines->SetText(FText); }
 
-void TMemo::ApplyColor() {
-    QWidget* w = Handle();
-    if (!w) return;
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Base, toQColor(Color()));
-    w->setPalette(pal);
-}
+void TMemo::ApplyColor() { applyFieldColor(this); }
 
 bool TMemo::ReadOnly() const {
     auto* e = static_cast<QPlainTextEdit*>(Handle());
@@ -671,7 +671,7 @@ bool TMemo::WidgetEvent(QEvent* e) {
 
 // ---- TListBox
 
-class ListBoxStrings : public TStrings {
+class ListBoxStrings : public WidgetStrings {
 public:
     explicit ListBoxStrings(TListBox* l) : FList(l) {}
     QListWidget* box() const { return static_cast<QListWidget*>(FList->Handle()); }
@@ -684,18 +684,12 @@ public:
     }
     void PutObject(int i, TObject* o) override { check(i); box()->item(i)->setData(Qt::UserRole, QVariant::fromValue(quintptr(o))); }
     void Insert(int i, const String& s) override {
-        if (!box() || i < 0 || i > Count()) throw EStringListError("List index out of bounds (" + std::to_string(i) + ")");
+        if (!box() || i < 0 || i > Count()) outOfBounds(i);
         ++FList->FSetting;
         box()->insertItem(i, toQ(s));
         --FList->FSetting;
     }
-    int Add(const String& s) override {
-        if (!FList->FSorted) return TStrings::Add(s);
-        int i = 0, n = Count();
-        while (i < n && CompareText(Get(i), s) <= 0) ++i;
-        Insert(i, s);
-        return i;
-    }
+    int Add(const String& s) override { return FList->FSorted ? insertSorted(s) : TStrings::Add(s); }
     void Delete(int i) override {
         check(i);
         ++FList->FSetting;
@@ -710,7 +704,7 @@ public:
     }
 private:
     void check(int i) const {
-        if (!box() || i < 0 || i >= box()->count()) throw EStringListError("List index out of bounds (" + std::to_string(i) + ")");
+        if (!box() || i < 0 || i >= box()->count()) outOfBounds(i);
     }
     TListBox* FList;
 };
@@ -791,13 +785,7 @@ void TListBox::SetTopIndex(int v) {
     auto* l = static_cast<QListWidget*>(Handle());
     if (l && v >= 0 && v < l->count()) l->scrollToItem(l->item(v), QAbstractItemView::PositionAtTop);
 }
-void TListBox::ApplyColor() {
-    QWidget* w = Handle();
-    if (!w) return;
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Base, toQColor(Color()));
-    w->setPalette(pal);
-}
+void TListBox::ApplyColor() { applyFieldColor(this); }
 
 // ---- TRadioButton
 
