@@ -41,15 +41,8 @@ void TZrXCrl::clear() {
 
 KResult TZrXCrl::decode(const void* der, size_t len) {
     clear();
-    if (!der || len == 0 || len > kZrxMaxObjectFile) return kErrDerDecode;
-    const auto* p = static_cast<const unsigned char*>(der);
-    X509_CRL* c = d2i_X509_CRL(nullptr, &p, static_cast<long>(len));
-    ERR_clear_error();
+    X509_CRL* c = zrxDecodeWhole(der, len, d2i_X509_CRL, X509_CRL_free);
     if (!c) return kErrDerDecode;
-    if (p != static_cast<const unsigned char*>(der) + len) {
-        X509_CRL_free(c);
-        return kErrDerDecode;
-    }
     crl_ = c;
     return 0;
 }
@@ -57,18 +50,7 @@ KResult TZrXCrl::decode(const void* der, size_t len) {
 KResult TZrXCrl::encode(std::vector<uint8_t>& out) const {
     out.clear();
     if (!crl_) return kErrEmptyObject;
-    int n = i2d_X509_CRL(crl_, nullptr);
-    if (n <= 0) {
-        ERR_clear_error();
-        return kErrDerEncode;
-    }
-    out.resize(static_cast<size_t>(n));
-    unsigned char* p = out.data();
-    if (i2d_X509_CRL(crl_, &p) != n) {
-        out.clear();
-        return kErrDerEncode;
-    }
-    return 0;
+    return zrxEncodeDer(crl_, i2d_X509_CRL, out) ? 0 : kErrDerEncode;
 }
 
 const TZrX509Name* TZrXCrl::getIssuer() const {

@@ -14,27 +14,11 @@ using namespace zrx::x509;
 namespace {
 
 CMS_ContentInfo* cmsFromDer(const void* der, size_t len) {
-    if (!der || len == 0 || len > kZrxMaxObjectFile) return nullptr;
-    const auto* p = static_cast<const unsigned char*>(der);
-    CMS_ContentInfo* cms = d2i_CMS_ContentInfo(nullptr, &p, static_cast<long>(len));
-    if (cms && p != static_cast<const unsigned char*>(der) + len) {
-        CMS_ContentInfo_free(cms);
-        cms = nullptr;
-    }
-    ERR_clear_error();
-    return cms;
+    return zrxDecodeWhole(der, len, d2i_CMS_ContentInfo, CMS_ContentInfo_free);
 }
 
-bool cmsToDer(CMS_ContentInfo* cms, std::vector<uint8_t>& out) {
-    out.clear();
-    int n = i2d_CMS_ContentInfo(cms, nullptr);
-    if (n <= 0) {
-        ERR_clear_error();
-        return false;
-    }
-    out.resize(static_cast<size_t>(n));
-    unsigned char* p = out.data();
-    return i2d_CMS_ContentInfo(cms, &p) == n;
+bool cmsToDer(const CMS_ContentInfo* cms, std::vector<uint8_t>& out) {
+    return zrxEncodeDer(cms, i2d_CMS_ContentInfo, out);
 }
 
 CMS_ContentInfo* cmsDup(CMS_ContentInfo* cms) {
@@ -240,15 +224,10 @@ KResult TZrXPkcs7::encode(std::vector<uint8_t>& out) const {
     p7->d.sign->contents->type = OBJ_nid2obj(NID_pkcs7_data);
     bool ok = true;
     for (const auto& c : certs_) ok = ok && PKCS7_add_certificate(p7, c->handle());
-    int n = ok ? i2d_PKCS7(p7, nullptr) : -1;
-    if (n > 0) {
-        out.resize(static_cast<size_t>(n));
-        unsigned char* p = out.data();
-        if (i2d_PKCS7(p7, &p) != n) n = -1;
-    }
+    ok = ok && zrxEncodeDer(p7, i2d_PKCS7, out);
     PKCS7_free(p7);
     ERR_clear_error();
-    if (n <= 0) {
+    if (!ok) {
         out.clear();
         return kErrDerEncode;
     }

@@ -134,15 +134,10 @@ KResult TZrXRevReq::encodeRecord(std::vector<uint8_t>& out) const {
         ok = r->owner &&
              ASN1_STRING_set(r->owner, entry_->ownerName.c_str(), static_cast<int>(entry_->ownerName.length()));
     }
-    int n = ok ? i2d_ZRX_REVREQ(r, nullptr) : -1;
-    if (n > 0) {
-        out.resize(static_cast<size_t>(n));
-        unsigned char* p = out.data();
-        if (i2d_ZRX_REVREQ(r, &p) != n) n = -1;
-    }
+    ok = ok && zrxEncodeDer(r, i2d_ZRX_REVREQ, out);
     ZRX_REVREQ_free(r);
     ERR_clear_error();
-    if (n <= 0) {
+    if (!ok) {
         out.clear();
         return kErrDerEncode;
     }
@@ -150,10 +145,8 @@ KResult TZrXRevReq::encodeRecord(std::vector<uint8_t>& out) const {
 }
 
 KResult TZrXRevReq::decodeRecord(const void* der, size_t len) {
-    if (!der || len == 0 || len > kZrxMaxObjectFile) return kErrDerDecode;
-    const auto* p = static_cast<const unsigned char*>(der);
-    ZRX_REVREQ* r = d2i_ZRX_REVREQ(nullptr, &p, static_cast<long>(len));
-    if (!r || p != static_cast<const unsigned char*>(der) + len || ASN1_INTEGER_get(r->version) != 1) {
+    ZRX_REVREQ* r = zrxDecodeWhole(der, len, d2i_ZRX_REVREQ, ZRX_REVREQ_free);
+    if (!r || ASN1_INTEGER_get(r->version) != 1) {
         ZRX_REVREQ_free(r);
         ERR_clear_error();
         return kErrDerDecode;

@@ -2,6 +2,7 @@
 // Internal helpers of the X.509 layer: files, PEM, OpenSSL conversions.
 #include <openssl/asn1.h>
 #include <openssl/bn.h>
+#include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 
@@ -14,6 +15,41 @@
 
 // Largest object file the layer reads (a guard against reading huge files).
 inline constexpr size_t kZrxMaxObjectFile = 64u * 1024 * 1024;
+
+// One object decoded from DER that must be exactly one encoding: null when
+// the input is empty, larger than kZrxMaxObjectFile, not decodable, or has
+// bytes after the object. The OpenSSL error queue is left clear.
+template <class T>
+T* zrxDecodeWhole(const void* der, size_t len, T* (*d2i)(T**, const unsigned char**, long), void (*freeFn)(T*)) {
+    if (!der || len == 0 || len > kZrxMaxObjectFile) return nullptr;
+    const auto* p = static_cast<const unsigned char*>(der);
+    T* obj = d2i(nullptr, &p, static_cast<long>(len));
+    if (obj && p != static_cast<const unsigned char*>(der) + len) {
+        freeFn(obj);
+        obj = nullptr;
+    }
+    ERR_clear_error();
+    return obj;
+}
+
+// The object's DER into `out`; false (and `out` empty) when encoding fails.
+// The OpenSSL error queue is left clear.
+template <class T>
+bool zrxEncodeDer(const T* obj, int (*i2d)(const T*, unsigned char**), std::vector<uint8_t>& out) {
+    out.clear();
+    int n = obj ? i2d(obj, nullptr) : -1;
+    if (n > 0) {
+        out.resize(static_cast<size_t>(n));
+        unsigned char* p = out.data();
+        if (i2d(obj, &p) != n) n = -1;
+    }
+    ERR_clear_error();
+    if (n <= 0) {
+        out.clear();
+        return false;
+    }
+    return true;
+}
 
 KResult zrxReadFile(const char* fileName, std::string& bytes);
 // Written through a temporary file and renamed into place.

@@ -72,18 +72,9 @@ void TZrX509::assign(X509* x, bool takeOwnership) {
 
 KResult TZrX509::decode(const void* der, size_t len) {
     clear();
-    if (!der || len == 0 || len > kZrxMaxObjectFile) return kErrDerDecode;
-    const auto* p = static_cast<const unsigned char*>(der);
-    X509* x = d2i_X509(nullptr, &p, static_cast<long>(len));
-    if (!x) {
-        ERR_clear_error();
-        return kErrDerDecode;
-    }
     // trailing bytes mean the input was not one certificate
-    if (p != static_cast<const unsigned char*>(der) + len) {
-        X509_free(x);
-        return kErrDerDecode;
-    }
+    X509* x = zrxDecodeWhole(der, len, d2i_X509, X509_free);
+    if (!x) return kErrDerDecode;
     assign(x, true);
     return 0;
 }
@@ -91,16 +82,7 @@ KResult TZrX509::decode(const void* der, size_t len) {
 KResult TZrX509::encode(std::vector<uint8_t>& out) const {
     out.clear();
     if (!x_) return kErrEmptyObject;
-    int n = i2d_X509(x_, nullptr);
-    if (n <= 0) return kErrDerEncode;
-    out.resize(static_cast<size_t>(n));
-    unsigned char* p = out.data();
-    if (i2d_X509(x_, &p) != n) {
-        out.clear();
-        ERR_clear_error();
-        return kErrDerEncode;
-    }
-    return 0;
+    return zrxEncodeDer(x_, i2d_X509, out) ? 0 : kErrDerEncode;
 }
 
 const TZrX509Name* TZrX509::getIssuer() const {

@@ -59,17 +59,8 @@ void TZrX509Req::assign(X509_REQ* r, bool takeOwnership) {
 
 KResult TZrX509Req::decode(const void* der, size_t len) {
     clear();
-    if (!der || len == 0 || len > kZrxMaxObjectFile) return kErrDerDecode;
-    const auto* p = static_cast<const unsigned char*>(der);
-    X509_REQ* r = d2i_X509_REQ(nullptr, &p, static_cast<long>(len));
-    if (!r) {
-        ERR_clear_error();
-        return kErrDerDecode;
-    }
-    if (p != static_cast<const unsigned char*>(der) + len) {
-        X509_REQ_free(r);
-        return kErrDerDecode;
-    }
+    X509_REQ* r = zrxDecodeWhole(der, len, d2i_X509_REQ, X509_REQ_free);
+    if (!r) return kErrDerDecode;
     assign(r, true);
     return 0;
 }
@@ -77,19 +68,7 @@ KResult TZrX509Req::decode(const void* der, size_t len) {
 KResult TZrX509Req::encode(std::vector<uint8_t>& out) const {
     out.clear();
     if (!r_) return kErrEmptyObject;
-    int n = i2d_X509_REQ(r_, nullptr);
-    if (n <= 0) {
-        ERR_clear_error();
-        return kErrDerEncode;
-    }
-    out.resize(static_cast<size_t>(n));
-    unsigned char* p = out.data();
-    if (i2d_X509_REQ(r_, &p) != n) {
-        out.clear();
-        ERR_clear_error();
-        return kErrDerEncode;
-    }
-    return 0;
+    return zrxEncodeDer(r_, i2d_X509_REQ, out) ? 0 : kErrDerEncode;
 }
 
 const TZrX509Name* TZrX509Req::getSubject() const {

@@ -587,6 +587,17 @@ TEST(X509Objects, DamagedInputIsAFailureNeverACrash) {
     for (const Case& c : cases) {
         std::vector<uint8_t> der;
         ASSERT_EQ(c.sample->encode(der), 0u) << c.what;
+        // the whole encoding reads back to the same bytes; one byte more is not one object
+        {
+            auto obj = c.make();
+            ASSERT_EQ(obj->decode(der.data(), der.size()), 0u) << c.what;
+            std::vector<uint8_t> again;
+            ASSERT_EQ(obj->encode(again), 0u) << c.what;
+            EXPECT_EQ(again, der) << c.what;
+            std::vector<uint8_t> longer = der;
+            longer.push_back(0);
+            EXPECT_TRUE(failed(c.make()->decode(longer.data(), longer.size()))) << c.what;
+        }
         // every truncation
         for (size_t n = 0; n < der.size(); n += (n < 64 ? 1 : 7)) {
             auto obj = c.make();
