@@ -154,11 +154,10 @@ KResult TZrX509Req::verifySelf() const {
     return r == 1 ? 0 : kErrBadSignature;
 }
 
-KResult TZrX509Req::sign(EVP_PKEY* key, const EVP_MD* md) {
-    if (!r_) return kErrEmptyObject;
-    if (!key) return kErrNoKey;
-    X509_REQ* r = X509_REQ_dup(r_);
-    if (!r) return kErrCrypto;
+// Signs `r` with `key`, which must be the pair of the request's public key
+// (a request without one takes the key's); null `md` is the key's usual
+// digest. On failure `r` is freed.
+static KResult signOwnRequest(X509_REQ* r, EVP_PKEY* key, const EVP_MD* md) {
     EVP_PKEY* pub = X509_REQ_get0_pubkey(r);
     if (!pub) {
         X509_REQ_set_pubkey(r, key);
@@ -173,6 +172,15 @@ KResult TZrX509Req::sign(EVP_PKEY* key, const EVP_MD* md) {
         ERR_clear_error();
         return kErrSign;
     }
+    return 0;
+}
+
+KResult TZrX509Req::sign(EVP_PKEY* key, const EVP_MD* md) {
+    if (!r_) return kErrEmptyObject;
+    if (!key) return kErrNoKey;
+    X509_REQ* r = X509_REQ_dup(r_);
+    if (!r) return kErrCrypto;
+    if (KResult rc = signOwnRequest(r, key, md)) return rc;
     assign(r, true);
     return 0;
 }
@@ -198,12 +206,7 @@ KResult TZrX509Req::make(const TZrX509Name& subject, EVP_PKEY* key, const TX509v
     if (!key) return kErrNoKey;
     X509_REQ* r = newRequest(subject.handle(), key, exts ? exts->stack() : nullptr);
     if (!r) return kErrCrypto;
-    if (!md) md = zrxDefaultMd(key);
-    if (X509_REQ_sign(r, key, md) <= 0) {
-        X509_REQ_free(r);
-        ERR_clear_error();
-        return kErrSign;
-    }
+    if (KResult rc = signOwnRequest(r, key, md)) return rc;
     assign(r, true);
     return 0;
 }
@@ -252,17 +255,7 @@ KResult TZrX509Req::fromExistX509(const TZrX509& cert, const char* keepAttrs, co
     X509_NAME_free(subject);
     if (!r) return pub ? kErrCrypto : kErrNoKey;
     if (key) {
-        if (EVP_PKEY_eq(pub, key) != 1) {
-            X509_REQ_free(r);
-            ERR_clear_error();
-            return kErrNoKey;
-        }
-        const EVP_MD* md = zrxDefaultMd(key);
-        if (X509_REQ_sign(r, key, md) <= 0) {
-            X509_REQ_free(r);
-            ERR_clear_error();
-            return kErrSign;
-        }
+        if (KResult rc = signOwnRequest(r, key, nullptr)) return rc;
     } else {
         // Not signed: the signature algorithm names the certificate's so the
         // structure still encodes; the empty signature never verifies.
