@@ -149,13 +149,15 @@ void TCG3411Hash::end() {
     done_ = true;
 }
 
-size_t TCG3411Hash::getHash(void* out, size_t* size) const {
-    if (!done_ || !out) return 0;
-    if (size && *size < 32) return 0;
-    std::memcpy(out, h_, 32);
-    if (size) *size = 32;
-    return 32;
+size_t TZrXDigest::copyDigest(const uint8_t* digest, size_t n, bool done, void* out, size_t* size) {
+    if (!done || !out) return 0;
+    if (size && *size < n) return 0;
+    std::memcpy(out, digest, n);
+    if (size) *size = n;
+    return n;
 }
+
+size_t TCG3411Hash::getHash(void* out, size_t* size) const { return copyDigest(h_, 32, done_, out, size); }
 
 bool dstu34311_md(const void* data, size_t len, uint8_t out[32], const TGost28147SBox* sbox) {
     if (!out || (!data && len)) return false;
@@ -189,10 +191,4 @@ void TCSha256Hash::end() {
     open_ = false;
 }
 
-size_t TCSha256Hash::getHash(void* out, size_t* size) const {
-    if (!done_ || !out) return 0;
-    if (size && *size < 32) return 0;
-    std::memcpy(out, md_, 32);
-    if (size) *size = 32;
-    return 32;
-}
+size_t TCSha256Hash::getHash(void* out, size_t* size) const { return copyDigest(md_, 32, done_, out, size); }

@@ -19,6 +19,10 @@ public:
     // buffer is too small or the digest is not finished.
     virtual size_t getHash(void* out, size_t* size) const = 0;
     virtual size_t hashSize() const = 0;
+
+protected:
+    // getHash over the n bytes of a digest, `done` when it is finished.
+    static size_t copyDigest(const uint8_t* digest, size_t n, bool done, void* out, size_t* size);
 };
 
 class TCG3411Hash : public TZrXDigest {
