@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         FILE* f = std::fopen(file.c_str(), "wb");
         if (!f) std::abort();
-        std::fwrite(data, 1, size, f);
+        if (size) std::fwrite(data, 1, size, f);  // data may be null when size is 0
         std::fclose(f);
     }
     const std::vector<std::string> names = profileSectionNames(file);
