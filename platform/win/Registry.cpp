@@ -309,6 +309,10 @@ struct Call {
         if (err != ERROR_SUCCESS) return;
         if (!registry().resolve(key, &id, &access)) err = ERROR_INVALID_HANDLE;
     }
+    // The same, failing with ERROR_ACCESS_DENIED when the handle lacks `need`.
+    Call(HKEY key, uint32_t need) : Call(key) {
+        if (err == ERROR_SUCCESS && !allowed(need)) err = ERROR_ACCESS_DENIED;
+    }
     bool allowed(uint32_t need) const { return (access & need) == need; }
 };
 
@@ -334,9 +338,8 @@ int32_t setValue(HKEY key, std::string_view name, uint32_t type, std::string_vie
     if ((type == REG_DWORD || type == REG_DWORD_BIG_ENDIAN) && data.size() != 4) return ERROR_INVALID_PARAMETER;
     if (type == REG_QWORD && data.size() != 8) return ERROR_INVALID_PARAMETER;
     if (data.size() > 0x7FFFFFFFu) return ERROR_INVALID_PARAMETER;
-    Call c(key);
+    Call c(key, KEY_SET_VALUE);
     if (c.err != ERROR_SUCCESS) return c.err;
-    if (!c.allowed(KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
     Transaction tx(c.db, true);
     if (tx.begun() != ERROR_SUCCESS) return tx.begun();
     if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
@@ -362,9 +365,8 @@ int32_t setValue(HKEY key, std::string_view name, uint32_t type, std::string_vie
 
 int32_t deleteValue(HKEY key, std::string_view name) {
     if (!validValueName(name)) return ERROR_INVALID_PARAMETER;
-    Call c(key);
+    Call c(key, KEY_SET_VALUE);
     if (c.err != ERROR_SUCCESS) return c.err;
-    if (!c.allowed(KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
     Transaction tx(c.db, true);
     if (tx.begun() != ERROR_SUCCESS) return tx.begun();
     if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
@@ -410,9 +412,8 @@ int32_t deleteSubtree(sqlite3* db, int64_t id, bool self) {
 int32_t deleteKey(HKEY key, const char* subKey, bool tree) {
     std::vector<std::string> parts;
     if (!splitPath(subKey, parts)) return ERROR_INVALID_PARAMETER;
-    Call c(key);
+    Call c(key, KEY_SET_VALUE);
     if (c.err != ERROR_SUCCESS) return c.err;
-    if (!c.allowed(KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
     Transaction tx(c.db, true);
     if (tx.begun() != ERROR_SUCCESS) return tx.begun();
     if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
@@ -477,9 +478,8 @@ int32_t copyData(uint32_t type, const std::string& data, uint8_t* buf, uint32_t*
 
 int32_t childNames(HKEY key, std::vector<std::string>& names, bool keys) {
     names.clear();
-    Call c(key);
+    Call c(key, keys ? KEY_ENUMERATE_SUB_KEYS : KEY_QUERY_VALUE);
     if (c.err != ERROR_SUCCESS) return c.err;
-    if (!c.allowed(keys ? KEY_ENUMERATE_SUB_KEYS : KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
     Transaction tx(c.db, false);
     if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
     Stmt st(c.db, keys ? "SELECT name FROM regkey WHERE parent=? ORDER BY fold"
@@ -507,9 +507,8 @@ bool isRootKey(HKEY key) { return key >= HKEY_CLASSES_ROOT && key < HKEY_CLASSES
 
 int32_t regQueryValue(HKEY key, std::string_view name, uint32_t* type, std::string* data) {
     if (!validValueName(name)) return ERROR_INVALID_PARAMETER;
-    Call c(key);
+    Call c(key, KEY_QUERY_VALUE);
     if (c.err != ERROR_SUCCESS) return c.err;
-    if (!c.allowed(KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
     return queryValue(c.db, c.id, name, type, data);
 }
 
@@ -525,9 +524,8 @@ int32_t regValueNames(HKEY key, std::vector<std::string>& names) { return childN
 
 int32_t regKeyInfo(HKEY key, RegKeyInfo& info) {
     info = RegKeyInfo{};
-    Call c(key);
+    Call c(key, KEY_QUERY_VALUE);
     if (c.err != ERROR_SUCCESS) return c.err;
-    if (!c.allowed(KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
     Transaction tx(c.db, false);
     {
         Stmt st(c.db, "SELECT mtime FROM regkey WHERE id=?");
@@ -675,9 +673,8 @@ int32_t RegDeleteTreeA(HKEY key, const char* subKey) { return deleteKey(key, sub
 int32_t RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint32_t* nameSize, uint32_t*, char* keyClass,
                       uint32_t* classSize, int64_t* lastWriteTime) {
     if (!nameSize) return ERROR_INVALID_PARAMETER;
-    Call c(key);
+    Call c(key, KEY_ENUMERATE_SUB_KEYS);
     if (c.err != ERROR_SUCCESS) return c.err;
-    if (!c.allowed(KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
     if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
     Stmt st(c.db, "SELECT name, mtime FROM regkey WHERE parent=? ORDER BY fold LIMIT 1 OFFSET ?");
     st.bind(1, c.id).bind(2, index);
@@ -693,9 +690,8 @@ int32_t RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint32_t* nameSize, 
 int32_t RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* nameSize, uint32_t*, uint32_t* type,
                       uint8_t* data, uint32_t* dataSize) {
     if (!nameSize || (data && !dataSize)) return ERROR_INVALID_PARAMETER;
-    Call c(key);
+    Call c(key, KEY_QUERY_VALUE);
     if (c.err != ERROR_SUCCESS) return c.err;
-    if (!c.allowed(KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
     if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
     Stmt st(c.db, "SELECT name, type, data FROM regvalue WHERE key=? ORDER BY id LIMIT 1 OFFSET ?");
     st.bind(1, c.id).bind(2, index);
