@@ -24,6 +24,16 @@ bool TBasicAction::Update() {
     OnUpdate(this);
     return true;
 }
+void TActionClient::LinkAction(TBasicAction*& link, TBasicAction* a) {
+    if (a == link) return;
+    if (link) link->UnregisterClient(this);
+    link = a;
+    if (a) {
+        a->RegisterClient(this);
+        ActionChanged(a);
+    }
+}
+
 void TBasicAction::RegisterClient(TActionClient* c) {
     if (c && std::find(FClients.begin(), FClients.end(), c) == FClients.end()) FClients.push_back(c);
 }

@@ -13,6 +13,10 @@ public:
     virtual ~TActionClient() = default;
     virtual void ActionChanged(TBasicAction* a) = 0;
     virtual void ActionDestroyed(TBasicAction* a) = 0;
+protected:
+    // Points `link` at `a`: the client leaves the old action, joins the new
+    // one and takes its state.
+    void LinkAction(TBasicAction*& link, TBasicAction* a);
 };
 
 class TCustomActionList;

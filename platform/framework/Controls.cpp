@@ -464,15 +464,7 @@ void TControl::SetPopupMenu(TPopupMenu* m) {
     if (m) m->FreeNotification(this);
 }
 
-void TControl::SetAction(TBasicAction* a) {
-    if (a == FAction) return;
-    if (FAction) FAction->UnregisterClient(this);
-    FAction = a;
-    if (a) {
-        a->RegisterClient(this);
-        ActionChanged(a);
-    }
-}
+void TControl::SetAction(TBasicAction* a) { LinkAction(FAction, a); }
 
 void TControl::ActionChanged(TBasicAction* a) {
     auto* act = dynamic_cast<TAction*>(a);

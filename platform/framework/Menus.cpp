@@ -106,15 +106,7 @@ void TMenuItem::SetChecked(bool v) {
     ApplyCheck();
 }
 
-void TMenuItem::SetAction(TBasicAction* a) {
-    if (a == FAction) return;
-    if (FAction) FAction->UnregisterClient(this);
-    FAction = a;
-    if (a) {
-        a->RegisterClient(this);
-        ActionChanged(a);
-    }
-}
+void TMenuItem::SetAction(TBasicAction* a) { LinkAction(FAction, a); }
 
 void TMenuItem::ActionChanged(TBasicAction* a) {
     auto* act = dynamic_cast<TAction*>(a);
