@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/runtime/TCString.h"
 #include "platform/win/Registry.h"
 
 namespace {
@@ -26,35 +27,6 @@ String fmtIndex(const char* fmt, int i) {
     char buf[32];
     snprintf(buf, sizeof buf, fmt, i);
     return buf;
-}
-
-String utf16ToUtf8(const std::u16string& w) {
-    String out;
-    for (size_t i = 0; i < w.size(); ++i) {
-        uint32_t c = w[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (w[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 // Splits "name:[a,b]" into the property name and its sub-property list.
@@ -586,7 +558,7 @@ bool TCCompStorage::saveString(const char* text, const char* valueName) {
 }
 
 bool TCCompStorage::saveString(const std::u16string& text, const char* valueName) {
-    return saveString(utf16ToUtf8(text).c_str(), valueName);
+    return saveString(TCString::fromUtf16(text).c_str(), valueName);
 }
 
 bool TCCompStorage::saveInt(uint32_t value, const char* valueName) {

@@ -29,26 +29,6 @@ std::u32string chars(const String& s) {
     return out;
 }
 
-String utf8(char32_t c) {
-    String s;
-    if (c < 0x80) {
-        s += char(c);
-    } else if (c < 0x800) {
-        s += char(0xC0 | (c >> 6));
-        s += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        s += char(0xE0 | (c >> 12));
-        s += char(0x80 | ((c >> 6) & 0x3F));
-        s += char(0x80 | (c & 0x3F));
-    } else {
-        s += char(0xF0 | (c >> 18));
-        s += char(0x80 | ((c >> 12) & 0x3F));
-        s += char(0x80 | ((c >> 6) & 0x3F));
-        s += char(0x80 | (c & 0x3F));
-    }
-    return s;
-}
-
 void dropLastChar(String& s) {
     if (s.empty()) return;
     size_t n = s.size() - 1;
@@ -253,7 +233,7 @@ bool TCComboEditListBox::processKeyMessage(const TCKeyMessage& m) {
             return true;
         }
         if (m.ch >= 32) {
-            FSearch += utf8(m.ch);
+            zrx_utf8::append(FSearch, m.ch);
             SelectItemBySubString(LowerCase(FSearch));
             if (FEdit && FEdit->ReadOnly()) {
                 FEdit->SetText(FSearch);

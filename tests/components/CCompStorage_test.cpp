@@ -245,6 +245,10 @@ TEST(CompStorage, KeyNamesAndDamagedValues) {
     EXPECT_EQ(f->cmb1->Items()->Text(), "keep\r\n");
     EXPECT_TRUE(f->chk1->Checked());
     EXPECT_EQ(f->edt1->GetText(), "restored");
+
+    // UTF-16 text is stored as UTF-8, pairs joined and a lone surrogate replaced.
+    EXPECT_TRUE(f->stor->saveString(std::u16string(u"Ключ \U0001D11E ") + char16_t(0xD800), "wide"));
+    EXPECT_EQ(f->stor->loadString("wide", "").str(), "Ключ \xF0\x9D\x84\x9E \xEF\xBF\xBD");
     f->Free();
 }
 
