@@ -62,37 +62,36 @@ void TCG3411Hash::begin() {
     done_ = false;
 }
 
-void TCG3411Hash::step(uint8_t h[32], const uint8_t m[32]) {
-    uint8_t u[32], v[32], w[32], key[32], s[32];
-    xor32(w, h, m);
+// One quarter of the state is encrypted under the key made of u xor v.
+void TCG3411Hash::encryptQuarter(const uint8_t u[32], const uint8_t v[32], const uint8_t* in, uint8_t* out) {
+    uint8_t w[32], key[32];
+    xor32(w, u, v);
     permuteP(w, key);
     cipher_.setKey(key);
-    cipher_.encryptBlock(h, s);
+    cipher_.encryptBlock(in, out);
+    OPENSSL_cleanse(w, sizeof w);
+    OPENSSL_cleanse(key, sizeof key);
+}
+
+void TCG3411Hash::step(uint8_t h[32], const uint8_t m[32]) {
+    uint8_t u[32], v[32], s[32];
+    encryptQuarter(h, m, h, s);
 
     transformA(h, u);
     transformA(m, v);
     transformA(v, v);
-    xor32(w, u, v);
-    permuteP(w, key);
-    cipher_.setKey(key);
-    cipher_.encryptBlock(h + 8, s + 8);
+    encryptQuarter(u, v, h + 8, s + 8);
 
     transformA(u, u);
     for (int i : kC3Ones) u[i] = uint8_t(~u[i]);
     transformA(v, v);
     transformA(v, v);
-    xor32(w, u, v);
-    permuteP(w, key);
-    cipher_.setKey(key);
-    cipher_.encryptBlock(h + 16, s + 16);
+    encryptQuarter(u, v, h + 16, s + 16);
 
     transformA(u, u);
     transformA(v, v);
     transformA(v, v);
-    xor32(w, u, v);
-    permuteP(w, key);
-    cipher_.setKey(key);
-    cipher_.encryptBlock(h + 24, s + 24);
+    encryptQuarter(u, v, h + 24, s + 24);
 
     for (int i = 0; i < 12; ++i) transformPsi(s);
     xor32(s, s, m);
@@ -100,7 +99,6 @@ void TCG3411Hash::step(uint8_t h[32], const uint8_t m[32]) {
     xor32(s, s, h);
     for (int i = 0; i < 61; ++i) transformPsi(s);
     std::memcpy(h, s, 32);
-    OPENSSL_cleanse(key, sizeof key);
 }
 
 void TCG3411Hash::processBlock(const uint8_t m[32]) {

@@ -37,6 +37,7 @@ public:
 
 private:
     void step(uint8_t h[32], const uint8_t m[32]);
+    void encryptQuarter(const uint8_t u[32], const uint8_t v[32], const uint8_t* in, uint8_t* out);
     void processBlock(const uint8_t m[32]);
 
     TGost28147 cipher_;  // the substitution tables are built once per digest
