@@ -409,12 +409,8 @@ void TCompoundHistoryEdit::SetNewValueName(const String& name) {
 void TCompoundHistoryEdit::ClearHistory() { Items()->Clear(); }
 
 bool TCompoundHistoryEdit::Save() {
-    if (IsDesigning() || !FSaveHistory || Items()->Count() == 0 || !FModified) return true;
-    String value = FCurrent;
-    bool ok = historyvalue::save(FRegInfo, Items(), FSaveValue ? &value : nullptr);
-    // A failed write keeps the flag, so the next save tries again.
-    if (ok) FModified = false;
-    return ok;
+    if (IsDesigning() || !FSaveHistory) return true;
+    return historyvalue::saveModified(FRegInfo, Items(), FSaveValue ? &FCurrent : nullptr, FModified);
 }
 
 bool TCompoundHistoryEdit::Load() {

@@ -61,6 +61,13 @@ bool save(const TRegistryInfo* info, const TStrings* list, const String* value) 
     }
 }
 
+bool saveModified(const TRegistryInfo* info, const TStrings* list, const String* value, bool& modified) {
+    if (list->Count() == 0 || !modified) return true;
+    bool ok = save(info, list, value);
+    if (ok) modified = false;
+    return ok;
+}
+
 bool load(const TRegistryInfo* info, TStrings* list, String* value, bool* valueFound) {
     if (valueFound) *valueFound = false;
     if (!info || info->Key().empty() || info->ValueName().empty()) return false;
@@ -164,12 +171,8 @@ void THistoryEdit::SetMaxHistCount(int n) {
 }
 
 bool THistoryEdit::SaveEx(bool withValue) {
-    if (IsDesigning() || !FSaveHistory || FHistory->Count() == 0 || !FModified) return true;
-    String value = FCurrent;
-    bool ok = historyvalue::save(FRegInfo, FHistory, FSaveValue && withValue ? &value : nullptr);
-    // A failed write keeps the flag, so the next save tries again.
-    if (ok) FModified = false;
-    return ok;
+    if (IsDesigning() || !FSaveHistory) return true;
+    return historyvalue::saveModified(FRegInfo, FHistory, FSaveValue && withValue ? &FCurrent : nullptr, FModified);
 }
 
 bool THistoryEdit::LoadEx(bool withValue) {

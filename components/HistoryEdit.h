@@ -37,6 +37,10 @@ void fillDefaults(TRegistryInfo* info, const TControl* edit);
 // False when the key or value name is empty or writing the history failed.
 // `value` (when not null) goes to "<name>_value".
 bool save(const TRegistryInfo* info, const TStrings* list, const String* value);
+// `save` for an edit whose history changed (`modified`) and is not empty;
+// true without writing otherwise. A written history clears `modified`; a
+// failed write keeps it, so the next save tries again.
+bool saveModified(const TRegistryInfo* info, const TStrings* list, const String* value, bool& modified);
 // Reads the whole stored history into `list` (never cut). `value` (when not
 // null) receives "<name>_value" and `valueFound` says whether it exists.
 // False when the names are empty, or the key opened and the history value
