@@ -99,12 +99,7 @@ TZrXRevokedCert* TZrXCrl::revokedAt(int i) const {
     X509_REVOKED* r = sk_X509_REVOKED_value(X509_CRL_get_REVOKED(crl_), i);
     auto* e = new TZrXRevokedCert();
     e->issuer = *getIssuer();
-    BIGNUM* bn = ASN1_INTEGER_to_BN(X509_REVOKED_get0_serialNumber(r), nullptr);
-    if (bn) {
-        e->serial.resize(static_cast<size_t>(BN_num_bytes(bn)));
-        BN_bn2bin(bn, e->serial.data());
-        BN_free(bn);
-    }
+    e->serial = zrxIntegerBytes(X509_REVOKED_get0_serialNumber(r));
     e->revocationTime = TCASN1Time(X509_REVOKED_get0_revocationDate(r)).time();
     int crit = 0;
     auto* reason = static_cast<ASN1_ENUMERATED*>(X509_REVOKED_get_ext_d2i(r, NID_crl_reason, &crit, nullptr));

@@ -153,12 +153,7 @@ KResult TZrXRevReq::decodeRecord(const void* der, size_t len) {
     }
     auto e = std::make_unique<TZrXRevokedCert>();
     e->issuer.assign(r->issuer);
-    BIGNUM* bn = ASN1_INTEGER_to_BN(r->serial, nullptr);
-    if (bn) {
-        e->serial.resize(static_cast<size_t>(BN_num_bytes(bn)));
-        BN_bn2bin(bn, e->serial.data());
-        BN_free(bn);
-    }
+    e->serial = zrxIntegerBytes(r->serial);
     long reason = ASN1_ENUMERATED_get(r->reason);
     e->reason = reason < 0 || reason > 255 ? 0 : static_cast<int>(reason);
     TCASN1Time t;

@@ -151,6 +151,17 @@ TCString zrxIntegerHex(const ASN1_INTEGER* i) {
     return neg ? TCString("-") + digits : digits;
 }
 
+std::vector<uint8_t> zrxIntegerBytes(const ASN1_INTEGER* i) {
+    std::vector<uint8_t> out;
+    BIGNUM* bn = i ? ASN1_INTEGER_to_BN(i, nullptr) : nullptr;
+    if (bn) {
+        out.resize(static_cast<size_t>(BN_num_bytes(bn)));
+        BN_bn2bin(bn, out.data());
+        BN_free(bn);
+    }
+    return out;
+}
+
 TCString zrxObjText(const ASN1_OBJECT* obj, bool dotted) {
     if (!obj) return TCString();
     if (!dotted) {

@@ -68,6 +68,8 @@ bool zrxPemDecodeAll(const void* data, size_t len, std::vector<std::vector<uint8
 TCString zrxAsn1ToUtf8(const ASN1_STRING* s);
 // INTEGER to upper-case hex of its magnitude ("-" prefixed when negative).
 TCString zrxIntegerHex(const ASN1_INTEGER* i);
+// INTEGER to the big-endian bytes of its magnitude (empty on failure).
+std::vector<uint8_t> zrxIntegerBytes(const ASN1_INTEGER* i);
 // Object identifier as text: short name when known, else dotted.
 TCString zrxObjText(const ASN1_OBJECT* obj, bool dotted = false);
 // Public key description: algorithm and size / curve.

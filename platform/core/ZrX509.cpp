@@ -337,13 +337,7 @@ TZrXRevokedCert* TZrX509::makeRev(int reason, int64_t revTime, int64_t invalidit
     if (!x_) return nullptr;
     auto* e = new TZrXRevokedCert();
     e->issuer = *getIssuer();
-    const ASN1_INTEGER* sn = X509_get0_serialNumber(x_);
-    BIGNUM* bn = ASN1_INTEGER_to_BN(sn, nullptr);
-    if (bn) {
-        e->serial.resize(static_cast<size_t>(BN_num_bytes(bn)));
-        BN_bn2bin(bn, e->serial.data());
-        BN_free(bn);
-    }
+    e->serial = zrxIntegerBytes(X509_get0_serialNumber(x_));
     e->reason = reason;
     e->revocationTime = revTime ? revTime : TCASN1Time::now();
     e->invalidityTime = invalidityTime;
