@@ -1,6 +1,10 @@
 #include "platform/framework/ComCtrls.h"
 
+#include <QPainter>
 #include <QProgressBar>
+#include <QStyle>
+#include <QStyleOptionTabWidgetFrame>
+#include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -159,4 +163,264 @@ void TUpDown::Place() {
 void TUpDown::Notification(TComponent* AComponent, TOperation Operation) {
     TWinControl::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FAssociate) FAssociate = nullptr;
+}
+
+// ---- TTabSheet
+
+IMPLEMENT_CLASS(TTabSheet, TWinControl) {
+    r.Str("Caption", &TTabSheet::GetText, &TTabSheet::SetText);
+    r.Integer("PageIndex", &TTabSheet::PageIndex, &TTabSheet::SetPageIndex);
+    r.Boolean("TabVisible", &TTabSheet::TabVisible, &TTabSheet::SetTabVisible);
+}
+
+TTabSheet::TTabSheet(TComponent* AOwner) : TWinControl(AOwner) {
+    FWidth = 200;
+    FHeight = 150;
+    SetWidget(new QWidget);
+}
+
+TTabSheet::~TTabSheet() {
+    Destroying();
+    if (FPageControl) FPageControl->RemovePage(this);
+}
+
+void TTabSheet::SetParent(TWinControl* p) {
+    if (p == Parent()) return;
+    TPageControl* old = FPageControl;
+    if (old) old->RemovePage(this);
+    try {
+        TWinControl::SetParent(p);
+    } catch (...) {
+        if (old) old->InsertPage(this);
+        throw;
+    }
+    if (auto* pc = dynamic_cast<TPageControl*>(p)) pc->InsertPage(this);
+}
+
+void TTabSheet::SetPageControl(TPageControl* pc) { SetParent(pc); }
+
+int TTabSheet::PageIndex() const {
+    if (!FPageControl) return -1;
+    const auto& v = FPageControl->FPages;
+    return int(std::find(v.begin(), v.end(), this) - v.begin());
+}
+
+void TTabSheet::SetPageIndex(int v) {
+    if (FPageControl) FPageControl->MovePage(this, v);
+}
+
+int TTabSheet::TabIndex() const {
+    if (!FPageControl || !FTabVisible) return -1;
+    int n = 0;
+    for (TTabSheet* s : FPageControl->FPages) {
+        if (s == this) return n;
+        if (s->FTabVisible) ++n;
+    }
+    return -1;
+}
+
+void TTabSheet::SetTabVisible(bool v) {
+    if (v == FTabVisible) return;
+    FTabVisible = v;
+    if (!FPageControl) return;
+    // A page whose tab goes away does not stay on show without it.
+    if (!v && FPageControl->FActivePage == this) {
+        TTabSheet* next = FPageControl->FindNextPage(this, true, true);
+        FPageControl->SetActivePage(next);
+    } else if (v && !FPageControl->FActivePage) {
+        FPageControl->SetActivePage(this);
+    }
+    FPageControl->UpdateTabs();
+}
+
+void TTabSheet::ApplyText() {
+    if (FPageControl) FPageControl->UpdateTabs();
+}
+
+// ---- TPageControl
+
+struct TPageControl::Impl {
+    QTabBar* tabs = nullptr;
+    QWidget* pane = nullptr;
+    bool updating = false;
+};
+
+IMPLEMENT_CLASS(TPageControl, TWinControl) {
+    r.Object<TTabSheet>("ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage);
+}
+
+TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner), FImpl(new Impl) {
+    auto* w = new QWidget;
+    FImpl->tabs = new QTabBar(w);
+    FImpl->tabs->setDrawBase(false);
+    FImpl->tabs->setExpanding(false);
+    FImpl->tabs->setUsesScrollButtons(true);
+    QWidget* pane = newPaintWidget([this](QPainter& p) {
+        if (!FImpl) return;
+        QWidget* pane = FImpl->pane;
+        QStyleOptionTabWidgetFrame opt;
+        opt.initFrom(pane);
+        opt.rect = pane->rect();
+        pane->style()->drawPrimitive(QStyle::PE_FrameTabWidget, &opt, &p, pane);
+    });
+    pane->setParent(w);
+    FImpl->pane = pane;
+    w->setFocusProxy(FImpl->tabs);
+    SetTabStop(true);
+    FWidth = 289;
+    FHeight = 193;
+    SetWidget(w);
+    WatchChildWidget(FImpl->tabs);
+    auto choose = [this](int tab) {
+        TTabSheet* chosen = nullptr;
+        int n = 0;
+        for (TTabSheet* s : FPages)
+            if (s->FTabVisible && n++ == tab) chosen = s;
+        dispatchGuarded(this, [this, chosen] {
+            if (!ChooseTab(chosen)) UpdateTabs();  // refused: the tab bar shows the active page again
+        });
+    };
+    QObject::connect(FImpl->tabs, &QTabBar::currentChanged, FImpl->tabs, [this, choose](int tab) {
+        if (!FImpl || FImpl->updating || IsDestroying()) return;
+        choose(tab);
+    });
+    // With no active page the tab bar still marks a tab as current; a click
+    // on that tab changes nothing there, yet it chooses the page.
+    QObject::connect(FImpl->tabs, &QTabBar::tabBarClicked, FImpl->tabs, [this, choose](int tab) {
+        if (!FImpl || FImpl->updating || IsDestroying() || FActivePage) return;
+        if (tab >= 0 && tab == FImpl->tabs->currentIndex()) choose(tab);
+    });
+    LayoutPages();
+}
+
+TPageControl::~TPageControl() {
+    Destroying();
+    // The sheets go with the control (as children); they no longer report back.
+    for (TTabSheet* s : FPages) s->FPageControl = nullptr;
+    FPages.clear();
+    FActivePage = nullptr;
+    delete FImpl;
+    FImpl = nullptr;
+}
+
+QWidget* TPageControl::ClientWidget() const { return FImpl ? FImpl->pane : Handle(); }
+
+TTabSheet* TPageControl::Pages(int i) const {
+    return i >= 0 && i < PageCount() ? FPages[size_t(i)] : nullptr;
+}
+
+int TPageControl::ActivePageIndex() const { return FActivePage ? FActivePage->PageIndex() : -1; }
+
+void TPageControl::SetActivePageIndex(int i) { SetActivePage(Pages(i)); }
+
+void TPageControl::SetActivePage(TTabSheet* page) {
+    if (page && page->FPageControl != this) return;
+    if (page == FActivePage) return;
+    // Show the new page before hiding the old one, so focus has somewhere to go.
+    if (page) page->SetVisible(true);
+    TTabSheet* old = FActivePage;
+    FActivePage = page;
+    if (old) old->SetVisible(false);
+    if (page) page->BringToFront();
+    UpdateTabs();
+}
+
+bool TPageControl::ChooseTab(TTabSheet* page) {
+    if (page == FActivePage) return true;
+    if (page && page->FPageControl != this) return false;
+    bool allow = true;
+    if (OnChanging) OnChanging(this, allow);
+    if (!allow) return false;
+    SetActivePage(page);
+    fire(OnChange, this);
+    return true;
+}
+
+TTabSheet* TPageControl::FindNextPage(TTabSheet* current, bool forward, bool checkTabVisible) const {
+    int n = PageCount();
+    if (n == 0) return nullptr;
+    auto it = std::find(FPages.begin(), FPages.end(), current);
+    int start = it == FPages.end() ? (forward ? n - 1 : 0) : int(it - FPages.begin());
+    for (int step = 1; step <= n; ++step) {
+        int i = forward ? (start + step) % n : (start + n - step) % n;
+        TTabSheet* s = FPages[size_t(i)];
+        if (s == current) break;
+        if (!checkTabVisible || s->FTabVisible) return s;
+    }
+    return nullptr;
+}
+
+void TPageControl::SelectNextPage(bool forward, bool checkTabVisible) {
+    if (TTabSheet* s = FindNextPage(FActivePage, forward, checkTabVisible)) ChooseTab(s);
+}
+
+void TPageControl::InsertPage(TTabSheet* page) {
+    if (std::find(FPages.begin(), FPages.end(), page) != FPages.end()) return;
+    FPages.push_back(page);
+    page->FPageControl = this;
+    page->SetVisible(false);
+    LayoutPages();
+    if (!FActivePage && page->FTabVisible) SetActivePage(page);
+    else UpdateTabs();
+}
+
+void TPageControl::RemovePage(TTabSheet* page) {
+    auto it = std::find(FPages.begin(), FPages.end(), page);
+    if (it == FPages.end()) return;
+    TTabSheet* next = page == FActivePage ? FindNextPage(page, true, true) : nullptr;
+    FPages.erase(it);
+    page->FPageControl = nullptr;
+    // A sheet taken off the control shows again wherever it goes next.
+    if (!page->IsDestroying()) page->SetVisible(true);
+    if (page == FActivePage) {
+        FActivePage = nullptr;
+        if (!IsDestroying()) SetActivePage(next);
+    }
+    if (!IsDestroying()) UpdateTabs();
+}
+
+void TPageControl::MovePage(TTabSheet* page, int index) {
+    auto it = std::find(FPages.begin(), FPages.end(), page);
+    if (it == FPages.end()) return;
+    FPages.erase(it);
+    index = std::clamp(index, 0, int(FPages.size()));
+    FPages.insert(FPages.begin() + index, page);
+    UpdateTabs();
+}
+
+void TPageControl::UpdateTabs() {
+    if (!FImpl || IsDestroying()) return;
+    QTabBar* bar = FImpl->tabs;
+    FImpl->updating = true;
+    int shown = 0, current = -1;
+    for (TTabSheet* s : FPages) {
+        if (!s->FTabVisible) continue;
+        if (s == FActivePage) current = shown;
+        if (shown < bar->count()) bar->setTabText(shown, toQ(s->GetText()));
+        else bar->addTab(toQ(s->GetText()));
+        ++shown;
+    }
+    while (bar->count() > shown) bar->removeTab(bar->count() - 1);
+    bar->setCurrentIndex(current);
+    FImpl->updating = false;
+    LayoutPages();
+}
+
+void TPageControl::LayoutPages() {
+    if (!FImpl) return;
+    QTabBar* bar = FImpl->tabs;
+    int tabH = bar->count() ? bar->sizeHint().height() : 0;
+    bar->setGeometry(0, 0, std::max(FWidth, 0), tabH);
+    bar->setVisible(bar->count() > 0);
+    FImpl->pane->setGeometry(0, tabH, std::max(FWidth, 0), std::max(FHeight - tabH, 0));
+    QStyleOptionTabWidgetFrame opt;
+    opt.initFrom(FImpl->pane);
+    int m = FImpl->pane->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, FImpl->pane);
+    int w = std::max(FImpl->pane->width() - 2 * m, 0), h = std::max(FImpl->pane->height() - 2 * m, 0);
+    for (TTabSheet* s : FPages) s->SetBounds(m, m, w, h);
+}
+
+void TPageControl::Resize() {
+    LayoutPages();
+    TWinControl::Resize();
 }

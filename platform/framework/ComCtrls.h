@@ -1,6 +1,8 @@
-// Common controls: progress bar and up-down buttons. (List and tree views,
-// page controls and the like join this family as the windows need them.)
+// Common controls: progress bar, up-down buttons and the page control with
+// its tab sheets. (List and tree views join this family as the windows need them.)
 #pragma once
+
+#include <vector>
 
 #include "platform/framework/Controls.h"
 
@@ -70,4 +72,68 @@ private:
     bool FWrap = false, FThousands = true;
     TWinControl* FAssociate = nullptr;
     TUDAlignButton FAlignButton = udRight;
+};
+
+class TPageControl;
+using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
+
+// One page of a page control: its Caption shows on the tab. Placing a sheet
+// on a page control (SetParent or SetPageControl) adds its tab; only the
+// active page is visible.
+class TTabSheet : public TWinControl {
+    DECLARE_CLASS(TTabSheet)
+    explicit TTabSheet(TComponent* AOwner);
+    ~TTabSheet() override;
+    void SetParent(TWinControl* p) override;
+    TPageControl* PageControl() const { return FPageControl; }
+    void SetPageControl(TPageControl* pc);
+    int PageIndex() const;  // -1 off a page control
+    void SetPageIndex(int v);
+    // Index among the shown tabs, -1 when the tab is hidden.
+    int TabIndex() const;
+    bool TabVisible() const { return FTabVisible; }
+    void SetTabVisible(bool v);
+protected:
+    void ApplyText() override;
+private:
+    friend class TPageControl;
+    TPageControl* FPageControl = nullptr;
+    bool FTabVisible = true;
+};
+
+// Tabs above a stack of tab sheets. Setting ActivePage from code fires no
+// event; a tab chosen by the user asks OnChanging first, then fires OnChange.
+class TPageControl : public TWinControl {
+    DECLARE_CLASS(TPageControl)
+    explicit TPageControl(TComponent* AOwner);
+    ~TPageControl() override;
+    int PageCount() const { return int(FPages.size()); }
+    TTabSheet* Pages(int i) const;  // null out of range
+    TTabSheet* ActivePage() const { return FActivePage; }
+    void SetActivePage(TTabSheet* page);  // a sheet of another control is ignored
+    int ActivePageIndex() const;
+    void SetActivePageIndex(int i);  // out of range: no active page
+    // The next (or previous) sheet with a shown tab after `current`, wrapping.
+    TTabSheet* FindNextPage(TTabSheet* current, bool forward, bool checkTabVisible) const;
+    void SelectNextPage(bool forward, bool checkTabVisible = true);
+    // As a click on the tab: OnChanging may refuse, OnChange follows.
+    bool ChooseTab(TTabSheet* page);
+
+    TTabChangingEvent OnChanging;
+    TNotifyEvent OnChange;
+
+    QWidget* ClientWidget() const override;
+protected:
+    void Resize() override;
+private:
+    friend class TTabSheet;
+    struct Impl;
+    void InsertPage(TTabSheet* page);
+    void RemovePage(TTabSheet* page);
+    void MovePage(TTabSheet* page, int index);
+    void UpdateTabs();
+    void LayoutPages();
+    std::vector<TTabSheet*> FPages;
+    TTabSheet* FActivePage = nullptr;
+    Impl* FImpl;
 };
