@@ -1,5 +1,7 @@
 #include "platform/framework/ComCtrls.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QStyle>
@@ -239,9 +241,32 @@ void TTabSheet::ApplyText() {
 
 // ---- TPageControl
 
+namespace {
+// Ctrl+Tab and Ctrl+Shift+Tab reach the control when the focused control
+// inside leaves them (key presses climb to the parent widgets); the
+// innermost page control takes them.
+class PageKeys : public QObject {
+public:
+    explicit PageKeys(TPageControl* pc) : FPages(pc) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress || FPages->IsDestroying()) return false;
+        auto* ke = static_cast<QKeyEvent*>(e);
+        if (!(ke->modifiers() & Qt::ControlModifier) || (ke->modifiers() & Qt::AltModifier)) return false;
+        if (ke->key() != Qt::Key_Tab && ke->key() != Qt::Key_Backtab) return false;
+        bool forward = ke->key() == Qt::Key_Tab && !(ke->modifiers() & Qt::ShiftModifier);
+        dispatchGuarded(FPages, [this, forward] { FPages->SelectNextPage(forward); });
+        e->accept();
+        return true;
+    }
+private:
+    TPageControl* FPages;
+};
+}  // namespace
+
 struct TPageControl::Impl {
     QTabBar* tabs = nullptr;
     QWidget* pane = nullptr;
+    PageKeys* keys = nullptr;
     bool updating = false;
 };
 
@@ -271,6 +296,8 @@ TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner), FImpl(new 
     FHeight = 193;
     SetWidget(w);
     WatchChildWidget(FImpl->tabs);
+    FImpl->keys = new PageKeys(this);
+    w->installEventFilter(FImpl->keys);
     auto choose = [this](int tab) {
         TTabSheet* chosen = nullptr;
         int n = 0;
@@ -299,6 +326,8 @@ TPageControl::~TPageControl() {
     for (TTabSheet* s : FPages) s->FPageControl = nullptr;
     FPages.clear();
     FActivePage = nullptr;
+    if (QWidget* w = Handle()) w->removeEventFilter(FImpl->keys);
+    delete FImpl->keys;
     delete FImpl;
     FImpl = nullptr;
 }
@@ -351,7 +380,15 @@ TTabSheet* TPageControl::FindNextPage(TTabSheet* current, bool forward, bool che
 }
 
 void TPageControl::SelectNextPage(bool forward, bool checkTabVisible) {
-    if (TTabSheet* s = FindNextPage(FActivePage, forward, checkTabVisible)) ChooseTab(s);
+    TTabSheet* s = FindNextPage(FActivePage, forward, checkTabVisible);
+    if (!s) return;
+    QWidget* fw = QApplication::focusWidget();
+    bool hadFocus = fw && FActivePage && FActivePage->Handle() && FActivePage->Handle()->isAncestorOf(fw);
+    if (!ChooseTab(s) || !hadFocus) return;
+    // The focus was on the page that went away: it moves to the new page's first control.
+    s->SelectNext(nullptr, true, true);
+    fw = QApplication::focusWidget();
+    if (!fw || !s->Handle()->isAncestorOf(fw)) SetFocus();
 }
 
 void TPageControl::InsertPage(TTabSheet* page) {

@@ -193,6 +193,14 @@ TEST_F(PageControl, ControlsOnTheActivePageShowAndTakeTheFocus) {
     edB->SetFocus();
     EXPECT_EQ(form->ActiveControl(), edB);
     pc->SetActivePage(a);
+    // Ctrl+Tab in a field steps to the next page and into its first field; Ctrl+Shift+Tab back.
+    edA->SetFocus();
+    SendKey(edA, VK_TAB, ssCtrl);
+    EXPECT_EQ(pc->ActivePage(), b);
+    EXPECT_TRUE(edB->Focused());
+    SendKey(edB, VK_TAB, ssCtrl | ssShift);
+    EXPECT_EQ(pc->ActivePage(), a);
+    EXPECT_TRUE(edA->Focused());
     // Resizing the control resizes its sheets.
     pc->SetBounds(8, 8, 300, 200);
     EXPECT_LT(a->Width(), 300);
