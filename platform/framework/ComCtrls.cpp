@@ -303,6 +303,7 @@ TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner), FImpl(new 
         int n = 0;
         for (TTabSheet* s : FPages)
             if (s->FTabVisible && n++ == tab) chosen = s;
+        if (!chosen) return;
         dispatchGuarded(this, [this, chosen] {
             if (!ChooseTab(chosen)) UpdateTabs();  // refused: the tab bar shows the active page again
         });
