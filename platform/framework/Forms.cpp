@@ -480,21 +480,18 @@ static void collectButtons(TWinControl* p, std::vector<TButton*>& out) {
     }
 }
 
-TButton* TCustomForm::DefaultButton() const {
+// The first shown, enabled button of the form whose `flag` is set.
+static TButton* flaggedButton(const TCustomForm* f, bool (TButton::*flag)() const) {
     std::vector<TButton*> v;
-    collectButtons(const_cast<TCustomForm*>(this), v);
+    collectButtons(const_cast<TCustomForm*>(f), v);
     for (TButton* b : v)
-        if (b->Default() && b->Showing() && b->Enabled()) return b;
+        if ((b->*flag)() && b->Showing() && b->Enabled()) return b;
     return nullptr;
 }
 
-TButton* TCustomForm::CancelButton() const {
-    std::vector<TButton*> v;
-    collectButtons(const_cast<TCustomForm*>(this), v);
-    for (TButton* b : v)
-        if (b->Cancel() && b->Showing() && b->Enabled()) return b;
-    return nullptr;
-}
+TButton* TCustomForm::DefaultButton() const { return flaggedButton(this, &TButton::Default); }
+
+TButton* TCustomForm::CancelButton() const { return flaggedButton(this, &TButton::Cancel); }
 
 bool TCustomForm::HandleDialogKey(int qtKey) {
     if (qtKey == Qt::Key_Escape) {
