@@ -188,89 +188,80 @@ bool asI64(const Cursor& v, int64_t& out) {
 }
 std::string asStr(const Cursor& v) { return std::string(reinterpret_cast<const char*>(v.p), v.n); }
 
-bool parseMeta(Cursor c, MetaRecord& m) {
+// Calls `field` (tag, value) for each record inside a nested record; false
+// on a damaged record or when `field` refuses a value.
+template <class F>
+bool eachField(Cursor c, F field) {
     while (c.n) {
         uint16_t tag;
         Cursor v{};
-        if (!c.record(tag, v)) return false;
-        bool ok = true;
-        switch (tag) {
-        case kMetaName: m.name = asStr(v); break;
-        case kMetaOwner: m.owner = asStr(v); break;
-        case kMetaMedia: ok = asU32(v, m.mediaType); break;
-        case kMetaLocation: m.location = asStr(v); break;
-        case kMetaProfile: ok = asI32(v, m.profile); break;
-        case kMetaFlags: ok = asU32(v, m.flags); break;
-        case kMetaUpdateTime: ok = asI64(v, m.updateTime); break;
-        default: break;  // fields of later minor revisions are skipped
-        }
-        if (!ok) return false;
+        if (!c.record(tag, v) || !field(tag, v)) return false;
     }
     return true;
 }
 
-bool parseKey(Cursor c, KeyRecord& k) {
-    while (c.n) {
-        uint16_t tag;
-        Cursor v{};
-        if (!c.record(tag, v)) return false;
-        bool ok = true;
+bool parseMeta(Cursor c, MetaRecord& m) {
+    return eachField(c, [&m](uint16_t tag, const Cursor& v) {
         switch (tag) {
-        case kKeyId: k.id = asStr(v); break;
-        case kKeyRole: ok = asU32(v, k.role); break;
-        case kKeyPurpose: ok = asU32(v, k.purpose); break;
-        case kKeyFlags: ok = asU32(v, k.flags); break;
-        case kKeyProfile: ok = asI32(v, k.profile); break;
-        case kKeyAlgorithm: k.algorithm = asStr(v); break;
-        case kKeyCreated: ok = asI64(v, k.created); break;
-        case kKeyNotBefore: ok = asI64(v, k.notBefore); break;
-        case kKeyNotAfter: ok = asI64(v, k.notAfter); break;
-        case kKeyPkcs8: k.pkcs8.assignBytes(v.p, v.n); break;
-        case kKeyPublic: k.publicKey = asStr(v); break;
-        case kKeySecret: k.secret.assignBytes(v.p, v.n); break;
-        case kKeyHandle: k.handle = asStr(v); break;
-        default: break;
+        case kMetaName: m.name = asStr(v); return true;
+        case kMetaOwner: m.owner = asStr(v); return true;
+        case kMetaMedia: return asU32(v, m.mediaType);
+        case kMetaLocation: m.location = asStr(v); return true;
+        case kMetaProfile: return asI32(v, m.profile);
+        case kMetaFlags: return asU32(v, m.flags);
+        case kMetaUpdateTime: return asI64(v, m.updateTime);
+        default: return true;  // fields of later minor revisions are skipped
         }
-        if (!ok) return false;
-    }
-    return k.role >= kRoleActive && k.role <= kRoleStorage && !k.id.empty();
+    });
+}
+
+bool parseKey(Cursor c, KeyRecord& k) {
+    const bool ok = eachField(c, [&k](uint16_t tag, const Cursor& v) {
+        switch (tag) {
+        case kKeyId: k.id = asStr(v); return true;
+        case kKeyRole: return asU32(v, k.role);
+        case kKeyPurpose: return asU32(v, k.purpose);
+        case kKeyFlags: return asU32(v, k.flags);
+        case kKeyProfile: return asI32(v, k.profile);
+        case kKeyAlgorithm: k.algorithm = asStr(v); return true;
+        case kKeyCreated: return asI64(v, k.created);
+        case kKeyNotBefore: return asI64(v, k.notBefore);
+        case kKeyNotAfter: return asI64(v, k.notAfter);
+        case kKeyPkcs8: k.pkcs8.assignBytes(v.p, v.n); return true;
+        case kKeyPublic: k.publicKey = asStr(v); return true;
+        case kKeySecret: k.secret.assignBytes(v.p, v.n); return true;
+        case kKeyHandle: k.handle = asStr(v); return true;
+        default: return true;
+        }
+    });
+    return ok && k.role >= kRoleActive && k.role <= kRoleStorage && !k.id.empty();
 }
 
 bool parseRequest(Cursor c, RequestRecord& r) {
-    while (c.n) {
-        uint16_t tag;
-        Cursor v{};
-        if (!c.record(tag, v)) return false;
-        bool ok = true;
+    const bool ok = eachField(c, [&r](uint16_t tag, const Cursor& v) {
         switch (tag) {
-        case kReqKeyId: r.keyId = asStr(v); break;
-        case kReqPurpose: ok = asU32(v, r.purpose); break;
-        case kReqFlags: ok = asU32(v, r.flags); break;
-        case kReqProfile: ok = asI32(v, r.profile); break;
-        case kReqDer: r.der = asStr(v); break;
-        case kReqSigned: r.signedDer = asStr(v); break;
-        default: break;
+        case kReqKeyId: r.keyId = asStr(v); return true;
+        case kReqPurpose: return asU32(v, r.purpose);
+        case kReqFlags: return asU32(v, r.flags);
+        case kReqProfile: return asI32(v, r.profile);
+        case kReqDer: r.der = asStr(v); return true;
+        case kReqSigned: r.signedDer = asStr(v); return true;
+        default: return true;
         }
-        if (!ok) return false;
-    }
-    return !r.der.empty();
+    });
+    return ok && !r.der.empty();
 }
 
 bool parseCert(Cursor c, CertRecord& r) {
-    while (c.n) {
-        uint16_t tag;
-        Cursor v{};
-        if (!c.record(tag, v)) return false;
-        bool ok = true;
+    const bool ok = eachField(c, [&r](uint16_t tag, const Cursor& v) {
         switch (tag) {
-        case kCertRole: ok = asU32(v, r.role); break;
-        case kCertFlags: ok = asU32(v, r.flags); break;
-        case kCertDer: r.der = asStr(v); break;
-        default: break;
+        case kCertRole: return asU32(v, r.role);
+        case kCertFlags: return asU32(v, r.flags);
+        case kCertDer: r.der = asStr(v); return true;
+        default: return true;
         }
-        if (!ok) return false;
-    }
-    return !r.der.empty() && r.role >= kCertOwn && r.role <= kCertChain;
+    });
+    return ok && !r.der.empty() && r.role >= kCertOwn && r.role <= kCertChain;
 }
 
 KResult deriveKey(const char* pw, size_t pwLen, const uint8_t* salt, size_t saltLen, const KdfParams& kdf,
