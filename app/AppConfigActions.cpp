@@ -34,12 +34,19 @@ void addActionMenuItems(TActionList* list, TMenuItem* item) {
     }
 }
 
-void attachNewKeysActions(TActionList* list, TMenuItem* item) {
-    if (!item) return;
-    if (list && list->ActionCount() > 0)
+void attachNewKeysActions(TActionList* list, TMenuItem* item, TToolButton* button) {
+    if (list && list->ActionCount() > 0) {
         addActionMenuItems(list, item);
-    else
-        item->SetVisible(false);
+        if (button) {
+            auto* menu = new TPopupMenu(button);
+            addActionMenuItems(list, menu->Items());
+            button->SetDropdownMenu(menu);
+            button->SetStyle(tbsDropDown);
+        }
+    } else {
+        if (item) item->SetVisible(false);
+        if (button) button->SetEnabled(false);
+    }
 }
 
 TCXProfileDescriptor* newKeysItemOf(TObject* sender) {

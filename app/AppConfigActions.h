@@ -2,6 +2,7 @@
 // One action per new-key item of the application configuration, for the
 // main window's "Создать ключи" menu.
 #include "platform/framework/ActnList.h"
+#include "platform/framework/ComCtrls.h"
 #include "platform/framework/Menus.h"
 
 class TCXProfileDescriptor;
@@ -12,7 +13,9 @@ class TCXProfileDescriptor;
 TActionList* makeNewKeysActions(TNotifyEvent onExecute, TNotifyEvent onUpdate);
 // One menu item per action under the item.
 void addActionMenuItems(TActionList* list, TMenuItem* item);
-// The menu items of the actions; an empty list hides the menu item.
-void attachNewKeysActions(TActionList* list, TMenuItem* item);
+// The menu items of the actions and, with a tool button, its drop-down menu
+// (owned by the button) of the same actions; an empty list hides the menu
+// item and disables the button.
+void attachNewKeysActions(TActionList* list, TMenuItem* item, TToolButton* button = nullptr);
 // The new-key item an action's Tag holds (null for another sender).
 TCXProfileDescriptor* newKeysItemOf(TObject* sender);

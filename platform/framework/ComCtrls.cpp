@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
 #include <QStyle>
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 
+#include "platform/framework/Menus.h"
 #include "platform/framework/QtBridge.h"
 #include "platform/framework/QtInternals.h"
 
@@ -461,4 +463,199 @@ void TPageControl::LayoutPages() {
 void TPageControl::Resize() {
     LayoutPages();
     TWinControl::Resize();
+}
+
+// ---- TToolButton
+
+const TEnumInfo ToolButtonStyleInfo{"TToolButtonStyle", {"tbsButton", "tbsCheck", "tbsDropDown", "tbsSeparator", "tbsDivider"}};
+
+IMPLEMENT_CLASS(TToolButton, TControl) {
+    r.Object<TBasicAction>("Action", &TToolButton::Action, &TToolButton::SetAction);
+    r.Str("Caption", &TToolButton::GetText, &TToolButton::SetText);
+    r.Boolean("Down", &TToolButton::Down, &TToolButton::SetDown);
+    r.Object<TPopupMenu>("DropdownMenu", &TToolButton::DropdownMenu, &TToolButton::SetDropdownMenu);
+    r.Integer("ImageIndex", &TToolButton::ImageIndex, &TToolButton::SetImageIndex);
+    r.Enum("Style", ToolButtonStyleInfo, &TToolButton::Style, &TToolButton::SetStyle);
+}
+
+TToolButton::TToolButton(TComponent* AOwner) : TControl(AOwner) {
+    auto* b = new QToolButton;
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto* menu = new QMenu(b);
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [this] { dispatchGuarded(this, [this] { FillMenu(); }); });
+    FClickOnRelease = false;
+    FWidth = 23;
+    FHeight = 22;
+    SetWidget(b);
+    ApplyStyle();
+    QObject::connect(b, &QToolButton::clicked, b, [this] { dispatchGuarded(this, [this] { Click(); }); });
+}
+
+TToolButton::~TToolButton() {
+    // Leave the bar now, so that it closes the gap.
+    Destroying();
+    SetParent(nullptr);
+}
+
+TToolBar* TToolButton::ToolBar() const { return dynamic_cast<TToolBar*>(Parent()); }
+
+void TToolButton::SetParent(TWinControl* p) {
+    TToolBar* old = ToolBar();
+    TControl::SetParent(p);
+    if (old && old != p && !old->IsDestroying()) old->LayoutButtons();
+    if (TToolBar* bar = ToolBar()) bar->LayoutButtons();
+}
+
+void TToolButton::SetVisible(bool v) {
+    bool changed = v != FVisible;
+    TControl::SetVisible(v);
+    if (changed)
+        if (TToolBar* bar = ToolBar()) bar->LayoutButtons();
+}
+
+void TToolButton::SetStyle(TToolButtonStyle v) {
+    if (v == FStyle) return;
+    bool wasSeparator = IsSeparator();
+    FStyle = v;
+    // A separator is a narrow gap; a button gets the bar's width back.
+    if (IsSeparator() && !wasSeparator) FWidth = 8;
+    ApplyStyle();
+    if (TToolBar* bar = ToolBar()) bar->LayoutButtons();
+}
+
+void TToolButton::SetDropdownMenu(TPopupMenu* m) {
+    if (m == FDropdownMenu) return;
+    if (FDropdownMenu) FDropdownMenu->RemoveFreeNotification(this);
+    FDropdownMenu = m;
+    if (m) m->FreeNotification(this);
+    ApplyStyle();
+}
+
+void TToolButton::Notification(TComponent* AComponent, TOperation Operation) {
+    TControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent && AComponent == FDropdownMenu) {
+        FDropdownMenu = nullptr;
+        ApplyStyle();
+    }
+}
+
+void TToolButton::SetDown(bool v) {
+    FDown = v;
+    if (auto* b = static_cast<QToolButton*>(Handle())) b->setChecked(v);
+}
+
+void TToolButton::ApplyStyle() {
+    auto* b = static_cast<QToolButton*>(Handle());
+    if (!b || IsDestroying()) return;
+    QMenu* menu = b->findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
+    bool sep = IsSeparator();
+    b->setCheckable(FStyle == tbsCheck);
+    b->setChecked(FStyle == tbsCheck && FDown);
+    b->setAutoRaise(true);
+    // The arrow shows on every drop-down button, as the framework draws it.
+    b->setMenu(FStyle == tbsDropDown ? menu : nullptr);
+    b->setPopupMode(FStyle == tbsDropDown ? QToolButton::MenuButtonPopup : QToolButton::DelayedPopup);
+    b->setAttribute(Qt::WA_TransparentForMouseEvents, sep);
+    b->setText(sep ? QString() : toQ(FText));
+}
+
+void TToolButton::ApplyText() {
+    if (auto* b = static_cast<QToolButton*>(Handle())) b->setText(IsSeparator() ? QString() : toQ(FText));
+}
+
+void TToolButton::FillMenu() {
+    auto* b = static_cast<QToolButton*>(Handle());
+    QMenu* menu = b ? b->menu() : nullptr;
+    if (!menu) return;
+    menu->clear();
+    if (!FDropdownMenu) return;
+    FDropdownMenu->PopupComponent = this;
+    fire(FDropdownMenu->OnPopup, FDropdownMenu);
+    if (!FDropdownMenu) return;  // the handler may have dropped it
+    TMenuItem* items = FDropdownMenu->Items();
+    for (int i = 0; i < items->Count(); ++i) menu->addAction(items->Items(i)->QtAction());
+}
+
+bool TToolButton::CheckMenuDropdown() {
+    if (!FDropdownMenu || IsSeparator()) return false;
+    FDropdownMenu->PopupComponent = this;
+    TPoint at = ClientToScreen(Point(0, FHeight));
+    FDropdownMenu->Popup(at.X, at.Y);
+    return true;
+}
+
+void TToolButton::Click() {
+    if (IsSeparator()) return;
+    if (FStyle == tbsCheck)
+        if (auto* b = static_cast<QToolButton*>(Handle())) FDown = b->isChecked();
+    TControl::Click();
+}
+
+void TToolButton::ActionChanged(TBasicAction* a) {
+    TControl::ActionChanged(a);
+    if (auto* act = dynamic_cast<TAction*>(a)) {
+        FImageIndex = act->ImageIndex();
+        if (FStyle == tbsCheck) SetDown(act->Checked());
+    }
+}
+
+// ---- TToolBar
+
+IMPLEMENT_CLASS(TToolBar, TWinControl) {
+    r.Integer("ButtonHeight", &TToolBar::ButtonHeight, &TToolBar::SetButtonHeight);
+    r.Integer("ButtonWidth", &TToolBar::ButtonWidth, &TToolBar::SetButtonWidth);
+    r.Boolean("Flat", &TToolBar::Flat, &TToolBar::SetFlat);
+    r.Boolean("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions);
+}
+
+TToolBar::TToolBar(TComponent* AOwner) : TWinControl(AOwner) {
+    FWidth = 150;
+    FHeight = 29;
+    SetWidget(new QWidget);
+    SetAlign(alTop);
+}
+
+int TToolBar::ButtonCount() const {
+    int n = 0;
+    for (int i = 0; i < ControlCount(); ++i)
+        if (dynamic_cast<TToolButton*>(Controls(i))) ++n;
+    return n;
+}
+
+TToolButton* TToolBar::Buttons(int index) const {
+    if (index < 0) return nullptr;
+    for (int i = 0; i < ControlCount(); ++i)
+        if (auto* b = dynamic_cast<TToolButton*>(Controls(i)))
+            if (index-- == 0) return b;
+    return nullptr;
+}
+
+void TToolBar::SetButtonWidth(int v) {
+    FButtonWidth = std::max(v, 0);
+    LayoutButtons();
+}
+void TToolBar::SetButtonHeight(int v) {
+    FButtonHeight = std::max(v, 0);
+    LayoutButtons();
+}
+// Without images the captions are all a button can show, so they stay visible.
+void TToolBar::SetShowCaptions(bool v) { FShowCaptions = v; }
+void TToolBar::SetFlat(bool v) {
+    FFlat = v;
+    for (int i = 0; TToolButton* b = Buttons(i); ++i)
+        if (auto* q = static_cast<QToolButton*>(b->Handle())) q->setAutoRaise(v);
+}
+
+void TToolBar::LayoutButtons() {
+    if (IsDestroying()) return;
+    int x = 0;
+    for (int i = 0; TToolButton* b = Buttons(i); ++i) {
+        if (b->IsDestroying()) continue;
+        int w = b->IsSeparator() ? b->Width() : FButtonWidth;
+        if (b->Visible()) {
+            b->SetBounds(x, 0, w, FButtonHeight);
+            x += w;
+        }
+    }
 }

@@ -137,3 +137,67 @@ private:
     TTabSheet* FActivePage = nullptr;
     Impl* FImpl;
 };
+
+class TToolBar;
+class TPopupMenu;
+
+enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
+extern const TEnumInfo ToolButtonStyleInfo;
+
+// A button of a tool bar: Caption, Hint, Enabled and Visible follow its
+// Action. A drop-down button shows DropdownMenu from its arrow; the main part
+// clicks (OnClick or the action). Separators are gaps between the groups.
+class TToolButton : public TControl {
+    DECLARE_CLASS(TToolButton)
+    explicit TToolButton(TComponent* AOwner);
+    ~TToolButton() override;
+    void SetParent(TWinControl* p) override;
+    void SetVisible(bool v) override;
+    TToolBar* ToolBar() const;
+    TToolButtonStyle Style() const { return FStyle; }
+    void SetStyle(TToolButtonStyle v);
+    bool IsSeparator() const { return FStyle == tbsSeparator || FStyle == tbsDivider; }
+    TPopupMenu* DropdownMenu() const { return FDropdownMenu; }
+    void SetDropdownMenu(TPopupMenu* m);
+    bool Down() const { return FDown; }
+    void SetDown(bool v);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int v) { FImageIndex = v; }
+    // Shows DropdownMenu under the button, as its arrow does; false without one.
+    bool CheckMenuDropdown();
+    void Click() override;
+    void ActionChanged(TBasicAction* a) override;
+protected:
+    void ApplyText() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+private:
+    friend class TToolBar;
+    void ApplyStyle();
+    void FillMenu();
+    TToolButtonStyle FStyle = tbsButton;
+    TPopupMenu* FDropdownMenu = nullptr;
+    bool FDown = false;
+    int FImageIndex = -1;
+};
+
+// Tool buttons side by side in one row, in the order they were placed on the
+// bar; hidden buttons take no room. Aligned to the top by default.
+class TToolBar : public TWinControl {
+    DECLARE_CLASS(TToolBar)
+    explicit TToolBar(TComponent* AOwner);
+    int ButtonCount() const;
+    TToolButton* Buttons(int i) const;  // null out of range
+    int ButtonWidth() const { return FButtonWidth; }
+    void SetButtonWidth(int v);
+    int ButtonHeight() const { return FButtonHeight; }
+    void SetButtonHeight(int v);
+    bool ShowCaptions() const { return FShowCaptions; }
+    void SetShowCaptions(bool v);
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool v);
+    // Places the buttons again (after a button was shown, hidden, added or removed).
+    void LayoutButtons();
+private:
+    int FButtonWidth = 23, FButtonHeight = 22;
+    bool FShowCaptions = false, FFlat = true;
+};
