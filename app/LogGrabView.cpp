@@ -22,37 +22,10 @@ TLogGrabViewForm::TLogGrabViewForm(TComponent* AOwner) : TForm(AOwner) {
     SetClientWidth(kClientWidth);
     SetClientHeight(kClientHeight);
 
-    pnl1 = new TPanel(this);
-    pnl1->SetName("pnl1");
-    pnl1->SetParent(this);
-    pnl1->SetBevelOuter(bvNone);
-    pnl1->SetAlign(alTop);
-    pnl1->SetHeight(kTopHeight);
-
-    pnl2 = new TPanel(this);
-    pnl2->SetName("pnl2");
-    pnl2->SetParent(this);
-    pnl2->SetBevelOuter(bvNone);
-    pnl2->SetAlign(alBottom);
-    pnl2->SetHeight(kButtonsHeight);
-
-    pnl3 = new TPanel(this);
-    pnl3->SetName("pnl3");
-    pnl3->SetParent(this);
-    pnl3->SetBevelOuter(bvNone);
-    pnl3->SetAlign(alLeft);
-    pnl3->SetWidth(kPicWidth);
-    TIconImage** pics[] = {&img1, &img2, &img3};
-    const TIconKind kinds[] = {ikQuestion, ikInformation, ikError};
-    for (int i = 0; i < 3; ++i) {
-        auto* im = new TIconImage(this);
-        im->SetName("img" + std::to_string(i + 1));
-        im->SetParent(pnl3);
-        im->SetBounds(8, 0, 48, 48);
-        im->SetKind(kinds[i]);
-        im->SetVisible(false);
-        *pics[i] = im;
-    }
+    pnl1 = makeDialogPanel(this, "pnl1", alTop, kTopHeight);
+    pnl2 = makeDialogPanel(this, "pnl2", alBottom, kButtonsHeight);
+    pnl3 = makeDialogPanel(this, "pnl3", alLeft, kPicWidth);
+    makeDialogIcons(this, pnl3, {{&img1, ikQuestion}, {&img2, ikInformation}, {&img3, ikError}});
 
     re1 = new TLinesView(this);
     re1->SetName("re1");
@@ -143,9 +116,7 @@ void TLogGrabViewForm::fitText() {
 int showLogGrabber(TCLogGrabber* grabber, uint32_t flags, const char* caption, const char* label) {
     if (!grabber || grabber->lines().count() == 0) return 1;
     auto* f = new TLogGrabViewForm(dialogOwner());
-    int r = mrCancel;
-    try {
-        f->AfterConstruction();
+    return showProgramDialog(f, [&] {
         const TCStringList& lines = grabber->lines();
         for (int i = 0; i < lines.count(); ++i)
             f->addLine(lines[i].c_str(), uint32_t(lines[i].object()));
@@ -163,12 +134,5 @@ int showLogGrabber(TCLogGrabber* grabber, uint32_t flags, const char* caption, c
         if (caption) f->SetCaption(caption);
         f->setLabel(label);
         f->fitText();
-        placeDialogOnScreen(f);
-        r = f->ShowModal();
-    } catch (...) {
-        f->Free();
-        throw;
-    }
-    f->Free();
-    return r;
+    });
 }

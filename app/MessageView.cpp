@@ -60,6 +60,41 @@ void placeDialogOnScreen(TCustomForm* form) {
     form->SetBounds(x, y, w, h);
 }
 
+int showProgramDialog(TCustomForm* form, const std::function<void()>& prepare) {
+    return ShowModalAndFree(form, [&] {
+        form->AfterConstruction();
+        prepare();
+        placeDialogOnScreen(form);
+    });
+}
+
+TPanel* makeDialogPanel(TCustomForm* form, const char* name, TAlign align, int size) {
+    auto* p = new TPanel(form);
+    p->SetName(name);
+    p->SetParent(form);
+    p->SetBevelOuter(bvNone);
+    p->SetAlign(align);
+    if (align == alLeft || align == alRight)
+        p->SetWidth(size);
+    else
+        p->SetHeight(size);
+    return p;
+}
+
+void makeDialogIcons(TComponent* owner, TWinControl* parent,
+                     std::initializer_list<std::pair<TIconImage**, TIconKind>> icons) {
+    int n = 0;
+    for (const auto& [slot, kind] : icons) {
+        auto* im = new TIconImage(owner);
+        im->SetName("img" + std::to_string(++n));
+        im->SetParent(parent);
+        im->SetBounds(8, 0, 48, 48);
+        im->SetKind(kind);
+        im->SetVisible(false);
+        *slot = im;
+    }
+}
+
 // ---- TMessageViewForm
 
 IMPLEMENT_CLASS(TMessageViewForm, TForm) {}
@@ -72,37 +107,10 @@ TMessageViewForm::TMessageViewForm(TComponent* AOwner) : TForm(AOwner) {
     SetClientWidth(kClientWidth);
     SetClientHeight(kClientHeight);
 
-    pnl3 = new TPanel(this);
-    pnl3->SetName("pnl3");
-    pnl3->SetParent(this);
-    pnl3->SetBevelOuter(bvNone);
-    pnl3->SetAlign(alTop);
-    pnl3->SetHeight(11);
-
-    pnl1 = new TPanel(this);
-    pnl1->SetName("pnl1");
-    pnl1->SetParent(this);
-    pnl1->SetBevelOuter(bvNone);
-    pnl1->SetAlign(alBottom);
-    pnl1->SetHeight(36);
-
-    pnl2 = new TPanel(this);
-    pnl2->SetName("pnl2");
-    pnl2->SetParent(this);
-    pnl2->SetBevelOuter(bvNone);
-    pnl2->SetAlign(alLeft);
-    pnl2->SetWidth(kPicPanelWidth);
-    TIconImage** pics[] = {&img1, &img2, &img3, &img4};
-    const TIconKind kinds[] = {ikQuestion, ikInformation, ikWarning, ikError};
-    for (int i = 0; i < 4; ++i) {
-        auto* im = new TIconImage(this);
-        im->SetName("img" + std::to_string(i + 1));
-        im->SetParent(pnl2);
-        im->SetBounds(8, 0, 48, 48);
-        im->SetKind(kinds[i]);
-        im->SetVisible(false);
-        *pics[i] = im;
-    }
+    pnl3 = makeDialogPanel(this, "pnl3", alTop, 11);
+    pnl1 = makeDialogPanel(this, "pnl1", alBottom, 36);
+    pnl2 = makeDialogPanel(this, "pnl2", alLeft, kPicPanelWidth);
+    makeDialogIcons(this, pnl2, {{&img1, ikQuestion}, {&img2, ikInformation}, {&img3, ikWarning}, {&img4, ikError}});
 
     txt1 = new TScrollText(this);
     txt1->SetName("txt1");
@@ -186,22 +194,13 @@ void TMessageViewForm::makeButtons(TMsgDlgButtons buttons) {
 int showMessageWindow(const char* text, TMsgDlgType kind, TMsgDlgButtons buttons, const char* caption) {
     if (!buttons) buttons = mbSet(mbOK);
     auto* f = new TMessageViewForm(dialogOwner());
-    int r = mrCancel;
-    try {
-        f->AfterConstruction();
+    return showProgramDialog(f, [&] {
         f->setKind(kind);
         if (caption) f->SetCaption(caption);
         f->setMessage(text ? text : "");
         f->fitText();
         f->makeButtons(buttons);
-        placeDialogOnScreen(f);
-        r = f->ShowModal();
-    } catch (...) {
-        f->Free();
-        throw;
-    }
-    f->Free();
-    return r;
+    });
 }
 
 int messageDlg(const char* text, TMsgDlgType kind, TMsgDlgButtons buttons, int) {

@@ -3,7 +3,9 @@
 // here (translated captions and buttons, the program's look) instead of the
 // system box, and the runtime library shows its error boxes through it.
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/ExtCtrls.h"
@@ -79,3 +81,12 @@ int maxDialogClientWidth();
 int maxDialogClientHeight();
 // The owner of a program dialog: the active form, else the main form.
 TComponent* dialogOwner();
+// Shows a program dialog modally: finishes its construction, runs prepare,
+// places it on screen; the dialog is freed afterwards, also on a throw.
+int showProgramDialog(TCustomForm* form, const std::function<void()>& prepare);
+// A borderless panel of the dialog, owned by it, aligned to one side; size is its height
+// (top, bottom) or width (left, right).
+TPanel* makeDialogPanel(TCustomForm* form, const char* name, TAlign align, int size);
+// The dialog's pictures img1, img2, ... on parent, one per kind, hidden.
+void makeDialogIcons(TComponent* owner, TWinControl* parent,
+                     std::initializer_list<std::pair<TIconImage**, TIconKind>> icons);

@@ -76,17 +76,21 @@ TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlg
     return f;
 }
 
-int MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int) {
-    TCustomForm* f = CreateMessageDialog(Msg, DlgType, Buttons);
+int ShowModalAndFree(TCustomForm* form, const std::function<void()>& prepare) {
     int r = mrCancel;
     try {
-        r = f->ShowModal();
+        if (prepare) prepare();
+        r = form->ShowModal();
     } catch (...) {
-        f->Free();
+        form->Free();
         throw;
     }
-    f->Free();
+    form->Free();
     return r;
+}
+
+int MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int) {
+    return ShowModalAndFree(CreateMessageDialog(Msg, DlgType, Buttons));
 }
 
 void ShowMessage(const String& Msg) { MessageDlg(Msg, mtCustom, mbSet(mbOK)); }

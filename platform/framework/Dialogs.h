@@ -3,6 +3,8 @@
 // (RunModalHook in Forms.h) before it shows anything real.
 #pragma once
 
+#include <functional>
+
 #include "platform/framework/Forms.h"
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
@@ -19,6 +21,9 @@ constexpr TMsgDlgButtons mbYesNo = (1u << mbYes) | (1u << mbNo);
 TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons);
 int MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx = 0);
 void ShowMessage(const String& Msg);
+// Runs prepare (when given), shows the form modally and frees it, also when
+// preparing or showing throws; returns the modal result.
+int ShowModalAndFree(TCustomForm* form, const std::function<void()>& prepare = {});
 
 // File dialogs. Execute runs the modal hook when one is set (the hook fills
 // FileName / Files and returns mrOk or mrCancel); otherwise a real dialog.
