@@ -1,55 +1,16 @@
 #include <gtest/gtest.h>
 
 #include "components/CompoundEdit.h"
+#include "platform/framework/ComCtrls.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Forms.h"
 #include "platform/runtime/Translation.h"
 
 #include <filesystem>
 
+#include "CompoundFixture.h"
+
 namespace {
-
-// Page containers as the framework's page control and tab sheet present
-// themselves to the check: a sheet class named TTabSheet inside a control
-// that publishes ActivePage.
-class TTabSheet : public TWinControl {
-    DECLARE_CLASS(TTabSheet)
-    explicit TTabSheet(TComponent* o) : TWinControl(o) {}
-};
-IMPLEMENT_CLASS(TTabSheet, TWinControl) {}
-
-class TPages : public TWinControl {
-    DECLARE_CLASS(TPages)
-    explicit TPages(TComponent* o) : TWinControl(o) {}
-    TTabSheet* ActivePage() const { return FActive; }
-    void SetActivePage(TTabSheet* s) { FActive = s; }
-    TTabSheet* FActive = nullptr;
-};
-IMPLEMENT_CLASS(TPages, TWinControl) {
-    r.Object<TTabSheet>("ActivePage", &TPages::ActivePage, &TPages::SetActivePage);
-}
-
-// Catches message dialogs: their texts, answered with OK.
-struct MessageCatcher {
-    std::vector<String> texts;
-    TModalHook old;
-    MessageCatcher() {
-        old = SetModalHook([this](TObject* w) {
-            auto* f = dynamic_cast<TCustomForm*>(w);
-            TComponent* m = f ? f->FindComponent("Message") : nullptr;
-            texts.push_back(m ? static_cast<TControl*>(m)->Caption() : String("?"));
-            return int(mrOk);
-        });
-    }
-    ~MessageCatcher() { SetModalHook(old); }
-};
-
-template <class T> T* add(TComponent* owner, TWinControl* parent, const char* name) {
-    T* c = new T(owner);
-    c->SetName(name);
-    c->SetParent(parent);
-    return c;
-}
 
 struct Fixture : ::testing::Test {
     TForm* form = nullptr;
@@ -65,10 +26,10 @@ struct Fixture : ::testing::Test {
 using CheckFilled = Fixture;
 
 TEST_F(CheckFilled, RequiredEmptyFieldShowsItsNameAndGetsTheFocus) {
-    auto* outer = add<TPages>(form, form, "outer");
+    auto* outer = add<TPageControl>(form, form, "outer");
     auto* outer1 = add<TTabSheet>(form, outer, "outer1");
     auto* outer2 = add<TTabSheet>(form, outer, "outer2");
-    auto* inner = add<TPages>(form, outer2, "inner");
+    auto* inner = add<TPageControl>(form, outer2, "inner");
     auto* inner1 = add<TTabSheet>(form, inner, "inner1");
     auto* inner2 = add<TTabSheet>(form, inner, "inner2");
     outer->SetActivePage(outer1);
