@@ -86,28 +86,29 @@ const char* TCHSMTokenDescriptor::badField() const {
     return nullptr;
 }
 
-KResult TCHSMTokenDescriptor::setNick(const char* text) {
-    if (KResult rc = checkText(text); isFailure(rc)) return rc;
-    copyField(nick, sizeof nick, NICK_CHARS, text);
+namespace {
+// A field is set only from a text the list file can hold.
+KResult setCheckedField(char* dst, size_t size, size_t maxChars, const char* text) {
+    if (KResult rc = TCHSMTokenDescriptor::checkText(text); isFailure(rc)) return rc;
+    copyField(dst, size, maxChars, text);
     return 0;
+}
+}  // namespace
+
+KResult TCHSMTokenDescriptor::setNick(const char* text) {
+    return setCheckedField(nick, sizeof nick, NICK_CHARS, text);
 }
 
 KResult TCHSMTokenDescriptor::setSerial(const char* text) {
-    if (KResult rc = checkText(text); isFailure(rc)) return rc;
-    copyField(serial, sizeof serial, SERIAL_CHARS, text);
-    return 0;
+    return setCheckedField(serial, sizeof serial, SERIAL_CHARS, text);
 }
 
 KResult TCHSMTokenDescriptor::setTokenName(const char* text) {
-    if (KResult rc = checkText(text); isFailure(rc)) return rc;
-    copyField(tokenName, sizeof tokenName, TOKEN_NAME_CHARS, text);
-    return 0;
+    return setCheckedField(tokenName, sizeof tokenName, TOKEN_NAME_CHARS, text);
 }
 
 KResult TCHSMTokenDescriptor::setOwnerName(const char* text) {
-    if (KResult rc = checkText(text); isFailure(rc)) return rc;
-    copyField(ownerName, sizeof ownerName, OWNER_CHARS, text);
-    return 0;
+    return setCheckedField(ownerName, sizeof ownerName, OWNER_CHARS, text);
 }
 
 KResult TCHSMTokenDescriptor::fillFromSlot(TCP11Slot* s) {
