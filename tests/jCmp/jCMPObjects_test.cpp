@@ -75,15 +75,22 @@ private:
     std::string body_, target_, requestBody_;
 };
 
+// A client on its own stand-in service, with the log captured.
+class JcmpObjects : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pki.ok);
+        client.setBaseURL(svc.base().c_str());
+    }
+    Pki pki;
+    Service svc;
+    TCjCMPClient client{svc.base().c_str()};
+    zrxtest::LogCapture log;
+};
+
 }  // namespace
 
-TEST(JcmpObjects, LoadChainChecksWhatArrives) {
-    Pki pki;
-    ASSERT_TRUE(pki.ok);
-    Service svc;
-    TCjCMPClient client(svc.base().c_str());
-    client.setBaseURL(svc.base().c_str());
-    zrxtest::LogCapture log;
+TEST_F(JcmpObjects, LoadChainChecksWhatArrives) {
 
     svc.serve(pki.bytes("chain.p7b"));
     TCXCertsChain chain;
@@ -102,13 +109,7 @@ TEST(JcmpObjects, LoadChainChecksWhatArrives) {
     EXPECT_EQ(log.records()[0].code, 0xC0800031u);
 }
 
-TEST(JcmpObjects, LoadObjectDecodesAndTakesTheStatus) {
-    Pki pki;
-    ASSERT_TRUE(pki.ok);
-    Service svc;
-    TCjCMPClient client(svc.base().c_str());
-    client.setBaseURL(svc.base().c_str());
-    zrxtest::LogCapture log;
+TEST_F(JcmpObjects, LoadObjectDecodesAndTakesTheStatus) {
 
     svc.serve(pki.bytes("leaf.der"), "0x2002");
     TZrX509 cert;
@@ -125,13 +126,7 @@ TEST(JcmpObjects, LoadObjectDecodesAndTakesTheStatus) {
               "Загрузка сертификата, id:AB. Ошибка DER-кодирования принятого объекта!");
 }
 
-TEST(JcmpObjects, RegisterObjectSendsItsDer) {
-    Pki pki;
-    ASSERT_TRUE(pki.ok);
-    Service svc;
-    TCjCMPClient client(svc.base().c_str());
-    client.setBaseURL(svc.base().c_str());
-    zrxtest::LogCapture log;
+TEST_F(JcmpObjects, RegisterObjectSendsItsDer) {
     TZrX509 cert;
     ASSERT_TRUE(cert.loadFromFile(pki.dir.file("leaf.pem").c_str()));
     EXPECT_EQ(client.registerObject(&cert, nullptr), 0u);
