@@ -459,8 +459,7 @@ bool TCCompStorage::storeCollection(TCollection* c, const String& subKey, const 
     TCRegKey k;
     if (!openSubKey(k, subKey, false)) return false;
     TStringList names;
-    if (!subProps.empty()) names.SetCommaText(subProps);
-    else mkObjectOrdPropList(c->Items(0), names);
+    propNamesFor(c->Items(0), subProps, names);
     for (int i = 0; i < c->Count(); ++i)
         if (!storeObjectOrdProps(k, fmtIndex("Item%03d", i), c->Items(i), names)) return false;
     return true;
@@ -471,8 +470,7 @@ bool TCCompStorage::restoreCollection(TCollection* c, const String& subKey, cons
     TCRegKey k;
     if (!openSubKey(k, subKey, true)) return false;
     TStringList names;
-    if (!subProps.empty()) names.SetCommaText(subProps);
-    else mkObjectOrdPropList(c->Items(0), names);
+    propNamesFor(c->Items(0), subProps, names);
     bool ok = true;
     for (int i = 0; i < c->Count(); ++i)
         if (!restoreObjectOrdProps(k, fmtIndex("Item%03d", i), c->Items(i), names)) ok = false;
@@ -483,8 +481,7 @@ bool TCCompStorage::storeObject(TObject* obj, const String& subKey, const String
     TCRegKey k;
     if (!openSubKey(k, subKey, false)) return false;
     TStringList names;
-    if (!subProps.empty()) names.SetCommaText(subProps);
-    else mkObjectOrdPropList(obj, names);
+    propNamesFor(obj, subProps, names);
     return storeObjectOrdProps(k, String(), obj, names);
 }
 
@@ -492,8 +489,7 @@ bool TCCompStorage::restoreObject(TObject* obj, const String& subKey, const Stri
     TCRegKey k;
     if (!openSubKey(k, subKey, true)) return false;
     TStringList names;
-    if (!subProps.empty()) names.SetCommaText(subProps);
-    else mkObjectOrdPropList(obj, names);
+    propNamesFor(obj, subProps, names);
     return restoreObjectOrdProps(k, String(), obj, names);
 }
 
@@ -538,6 +534,11 @@ bool TCCompStorage::restoreObjectOrdProps(TCRegKey& key, const String& prefix, T
         if (!cstRestorePropValue(key, vn.c_str(), obj, *p)) return false;
     }
     return true;
+}
+
+void TCCompStorage::propNamesFor(TObject* obj, const String& subProps, TStrings& names) {
+    if (!subProps.empty()) names.SetCommaText(subProps);
+    else mkObjectOrdPropList(obj, names);
 }
 
 void TCCompStorage::mkObjectOrdPropList(TObject* obj, TStrings& list) {

@@ -102,6 +102,8 @@ private:
     bool storeObjectOrdProps(TCRegKey& key, const String& prefix, TObject* obj, const TStrings& names);
     bool restoreObjectOrdProps(TCRegKey& key, const String& prefix, TObject* obj, const TStrings& names);
     void mkObjectOrdPropList(TObject* obj, TStrings& list);
+    // The properties stored for an object: those named, else all its ordinal ones.
+    void propNamesFor(TObject* obj, const String& subProps, TStrings& names);
     void storeFormsStateAndPostion(TCustomForm* f);
     void restoreFormsStateAndPostion(TCustomForm* f);
 
