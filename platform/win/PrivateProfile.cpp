@@ -162,23 +162,22 @@ struct Profile {
     }
 };
 
+// Reads the rest of an open file; false on a read error.
+bool readAll(int fd, std::string& content) {
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0) content.append(buf, static_cast<size_t>(n));
+        else if (n == 0) return true;
+        else if (errno != EINTR) return false;
+    }
+}
+
 bool readContent(const std::string& file, std::string& content) {
     content.clear();
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    char buf[65536];
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n > 0) {
-            content.append(buf, static_cast<size_t>(n));
-        } else if (n == 0) {
-            break;
-        } else if (errno != EINTR) {
-            ok = false;
-            break;
-        }
-    }
+    const bool ok = readAll(fd, content);
     ::close(fd);
     return ok;
 }
@@ -258,18 +257,7 @@ bool modifyProfile(const std::string& fileName, bool createFile, Change change) 
     int tmpFd = -1;
     do {
         // Read through the locked descriptor: it is the file we replace.
-        char buf[65536];
-        ssize_t n;
-        bool readOk = true;
-        while ((n = ::read(lockFd, buf, sizeof buf)) != 0) {
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                readOk = false;
-                break;
-            }
-            content.append(buf, static_cast<size_t>(n));
-        }
-        if (!readOk) break;
+        if (!readAll(lockFd, content)) break;
         p.parse(content);
         if (!change(p)) {
             ok = true;
