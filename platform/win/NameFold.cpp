@@ -50,11 +50,4 @@ bool sameName(std::string_view a, std::string_view b) {
     return foldName(a) == foldName(b);
 }
 
-size_t utf8Length(std::string_view text) {
-    size_t n = 0;
-    for (char ch : text)
-        if ((static_cast<unsigned char>(ch) & 0xC0) != 0x80) ++n;
-    return n;
-}
-
 }  // namespace zrx::win

@@ -13,7 +13,4 @@ std::string foldName(std::string_view name);
 // True when the two names are equal without regard to case.
 bool sameName(std::string_view a, std::string_view b);
 
-// Number of UTF-8 characters (continuation bytes are not counted).
-size_t utf8Length(std::string_view text);
-
 }  // namespace zrx::win

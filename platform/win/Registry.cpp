@@ -12,12 +12,12 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/runtime/TCString.h"
 #include "platform/win/NameFold.h"
 
 namespace {
 
 using zrx::win::foldName;
-using zrx::win::utf8Length;
 
 constexpr int kBusyTimeoutMs = 15000;
 constexpr int kSchemaVersion = 1;
@@ -258,7 +258,7 @@ bool splitPath(const char* subKey, std::vector<std::string>& parts) {
         if (end == std::string_view::npos) end = s.size();
         if (end > start) {
             std::string_view part = s.substr(start, end - start);
-            if (utf8Length(part) > REG_MAX_KEY_NAME) return false;
+            if (zrx_utf8::charCount(part) > REG_MAX_KEY_NAME) return false;
             parts.emplace_back(part);
         }
         start = end + 1;
@@ -317,7 +317,7 @@ struct Call {
 };
 
 bool validValueName(std::string_view name) {
-    return name.find('\0') == std::string_view::npos && utf8Length(name) <= REG_MAX_VALUE_NAME;
+    return name.find('\0') == std::string_view::npos && zrx_utf8::charCount(name) <= REG_MAX_VALUE_NAME;
 }
 
 int32_t queryValue(sqlite3* db, int64_t key, std::string_view name, uint32_t* type, std::string* data,
