@@ -562,7 +562,9 @@ KResult writeFileAtomic(const std::string& path, const std::string& bytes) {
 }
 
 KResult readWholeFile(const std::string& path, std::string& out) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking open: a FIFO or device planted at the path must not hang
+    // the reader; anything but a regular file is refused right after.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno == ENOENT ? kErrNoFile : kErrIo;
     struct stat st{};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -195,4 +196,22 @@ TEST(ContainerFile, PlantedTemporaryLinkIsNotFollowed) {
 TEST(ContainerFile, MissingFileHasItsOwnCode) {
     std::string out;
     EXPECT_EQ(kErrNoFile, readWholeFile("/nonexistent/dir/c.zrx", out));
+}
+
+TEST(ContainerFile, FifoAtThePathDoesNotHangTheReader) {
+    zrxtest::TempDir dir;
+    std::string path = dir.file("c.zrx");
+    ASSERT_EQ(0, mkfifo(path.c_str(), 0600));
+    // Run in a child so a blocking open fails the test instead of hanging it.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(5);
+        std::string out;
+        _exit(readWholeFile(path, out) == kErrIo ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "reader hung on a FIFO";
+    EXPECT_EQ(0, WEXITSTATUS(status));
 }
