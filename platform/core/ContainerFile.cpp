@@ -447,7 +447,10 @@ KResult encodeFile(const ContainerImage& image, const char* password, size_t pas
 
     SecureBytes plain;
     serializeContentTo(image, plain);
-    if (plain.size() > kMaxFileSize) return kErrInvalidArg;
+    // The whole file must stay within what the reader accepts, or the saved
+    // container could never be opened again.
+    const size_t overhead = kFixedHeader + 1 + kSaltLen + 1 + kNonceLen + 4 + kTagLen;
+    if (plain.size() > kMaxFileSize - overhead) return kErrInvalidArg;
 
     std::string file(kMagic, sizeof kMagic);
     auto put32 = [&](uint32_t v) {

@@ -215,3 +215,20 @@ TEST(ContainerFile, FifoAtThePathDoesNotHangTheReader) {
     ASSERT_TRUE(WIFEXITED(status)) << "reader hung on a FIFO";
     EXPECT_EQ(0, WEXITSTATUS(status));
 }
+
+TEST(ContainerFile, WriterRefusesWhatTheReaderWouldRefuse) {
+    // Content just under the size limit: the file with its header and tag
+    // would exceed it, so it must not be written at all.
+    ContainerImage img = sampleImage();
+    img.certs[0].der = "c";
+    const size_t base = serializeContent(img).size() - 1;
+    img.certs[0].der = std::string(kMaxFileSize - 10 - base, 'c');
+    ASSERT_EQ(kMaxFileSize - 10, serializeContent(img).size());
+    std::string bytes;
+    EXPECT_EQ(kErrInvalidArg, encodeFile(img, kPw, sizeof kPw - 1, fastKdf(), bytes));
+    // Somewhat smaller content fits and reads back.
+    img.certs[0].der.resize(kMaxFileSize - 1000 - base);
+    ASSERT_EQ(0u, encodeFile(img, kPw, sizeof kPw - 1, fastKdf(), bytes));
+    EXPECT_LE(bytes.size(), kMaxFileSize);
+    EXPECT_EQ(0u, decode(bytes));
+}
