@@ -284,6 +284,9 @@ KResult validateImage(const ContainerImage& img) {
 
 KResult TCBaseUserKeysContext::load(const char* location, const char* password) {
     if (!location || !*location) return kErrInvalidArg;
+    // A password the context cannot hold whole would be cut short and the
+    // next save would lock the container under that shorter one.
+    if (password && std::strlen(password) >= kCtxPasswordSize) return kErrPassword;
     std::unique_ptr<TCKeyStorage> st;
     if (KResult rc = openKeyStorage(location, st)) return rc;
     ContainerImage img;

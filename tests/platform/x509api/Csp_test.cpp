@@ -169,6 +169,15 @@ TEST(Csp, WrongPasswordAndDamageKeepLoadedContainer) {
     bytes[bytes.size() / 2] ^= 0x20;
     zrxtest::writeFile(damaged, bytes);
     zrxtest::writeFile(dir.file("short.zrx"), bytes.substr(0, 30));
+    // Written by another tool under a password longer than the context holds.
+    const std::string longPw(kCtxPasswordSize + 10, 'p');
+    {
+        std::string good = zrxtest::readFile(path), again;
+        ContainerImage img;
+        ASSERT_EQ(0u, decodeFile(reinterpret_cast<const uint8_t*>(good.data()), good.size(), kPw, strlen(kPw), img));
+        ASSERT_EQ(0u, encodeFile(img, longPw.data(), longPw.size(), defaultKdf(), again));
+        zrxtest::writeFile(dir.file("long.zrx"), again);
+    }
     struct Case {
         std::string loc, pw;
         KResult rc;
@@ -178,6 +187,7 @@ TEST(Csp, WrongPasswordAndDamageKeepLoadedContainer) {
         {dir.file("short.zrx"), kPw, kErrFormat},
         {dir.file("none.zrx"), kPw, kErrNoFile},
         {"$:token", kPw, kErrNoDevice},
+        {dir.file("long.zrx"), longPw, kErrPassword},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.rc, other.load(c.loc.c_str(), c.pw.c_str())) << c.loc;
