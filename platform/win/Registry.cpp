@@ -380,28 +380,17 @@ int32_t deleteValue(HKEY key, std::string_view name) {
     return tx.commit();
 }
 
-// Deletes the sub-keys of a key (all levels) and, with self, the key too.
+// Deletes the sub-keys of a key (all levels) and its values; with self, the key too.
 int32_t deleteSubtree(sqlite3* db, int64_t id, bool self) {
-    const char* tree =
+    const std::string tree =
         "WITH RECURSIVE t(id) AS (SELECT id FROM regkey WHERE parent=?1"
         " UNION ALL SELECT r.id FROM regkey r JOIN t ON r.parent=t.id) ";
-    std::string delValues = std::string(tree) + "DELETE FROM regvalue WHERE key IN (SELECT id FROM t)";
-    std::string delKeys = std::string(tree) + "DELETE FROM regkey WHERE id IN (SELECT id FROM t)";
-    for (const std::string* sql : {&delValues, &delKeys}) {
-        Stmt st(db, sql->c_str());
-        st.bind(1, id);
-        const int rc = st.step();
-        if (rc != SQLITE_DONE) return mapError(rc);
-    }
-    if (self) {
-        for (const char* sql : {"DELETE FROM regvalue WHERE key=?", "DELETE FROM regkey WHERE id=?"}) {
-            Stmt st(db, sql);
-            st.bind(1, id);
-            const int rc = st.step();
-            if (rc != SQLITE_DONE) return mapError(rc);
-        }
-    } else {
-        Stmt st(db, "DELETE FROM regvalue WHERE key=?");
+    const std::string delValues = tree + "DELETE FROM regvalue WHERE key IN (SELECT id FROM t)";
+    const std::string delKeys = tree + "DELETE FROM regkey WHERE id IN (SELECT id FROM t)";
+    const char* const steps[] = {delValues.c_str(), delKeys.c_str(), "DELETE FROM regvalue WHERE key=?1",
+                                 "DELETE FROM regkey WHERE id=?1"};
+    for (size_t i = 0; i < (self ? 4u : 3u); ++i) {
+        Stmt st(db, steps[i]);
         st.bind(1, id);
         const int rc = st.step();
         if (rc != SQLITE_DONE) return mapError(rc);
