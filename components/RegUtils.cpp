@@ -31,35 +31,38 @@ int regWriteString(TRegistry* reg, const char* valueName, const char* text) {
     }
 }
 
+namespace {
+enum class TextRead { Ok, Missing, Failed };
+
+// One look-up of a text value: its type and bytes come in one query.
+TextRead readText(TRegistry* reg, const char* valueName, std::string& out) {
+    try {
+        const String name = nameOf(valueName);
+        TRegDataInfo info;
+        if (!reg->GetDataInfo(name, info)) return TextRead::Missing;
+        if (info.RegData != rdString && info.RegData != rdExpandString) return TextRead::Failed;
+        out = reg->ReadString(name);
+        return TextRead::Ok;
+    } catch (const std::exception&) {
+        return TextRead::Failed;
+    }
+}
+}  // namespace
+
 int regReadString(TRegistry* reg, const char* valueName, std::string& out, const char* def) {
     if (!reg) return -1;
-    try {
-        String name = nameOf(valueName);
-        if (!reg->ValueExists(name)) {
-            if (def) out = def;
-            return -1;
-        }
-        TRegDataType t = reg->GetDataType(name);
-        if (t != rdString && t != rdExpandString) return -1;
-        out = reg->ReadString(name);
-        return 0;
-    } catch (const std::exception&) {
-        return -1;
-    }
+    const TextRead r = readText(reg, valueName, out);
+    if (r == TextRead::Missing && def) out = def;
+    return r == TextRead::Ok ? 0 : -1;
 }
 
 int regReadString(TRegistry* reg, const char* valueName, char* buf, int size, const char* def) {
-    std::string s;
-    bool hadDefault = false;
     if (!reg) return -1;
-    try {
-        hadDefault = !reg->ValueExists(nameOf(valueName));
-    } catch (const std::exception&) {
-        return -1;
-    }
-    int r = regReadString(reg, valueName, s, def);
-    if (r == 0 || (hadDefault && def)) copyOut(s, buf, size);
-    return r;
+    std::string s;
+    const TextRead r = readText(reg, valueName, s);
+    if (r == TextRead::Ok) copyOut(s, buf, size);
+    else if (r == TextRead::Missing && def) copyOut(def, buf, size);
+    return r == TextRead::Ok ? 0 : -1;
 }
 
 int regReadInt(TRegistry* reg, const char* valueName, int32_t* value, int32_t def) {
