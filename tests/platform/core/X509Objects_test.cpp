@@ -720,6 +720,28 @@ TEST(X509Objects, ExtensionEntriesListsAndFormats) {
     TCX509NameList copy(names);
     EXPECT_NE(copy.findByPath("address\\L"), l);
     EXPECT_EQ(copy.findByPath("address\\L")->getValue(), "Київ");
+
+    // Reading a name back: a repeated attribute keeps every value and an
+    // attribute held inside a compound entry is filled there, not added twice.
+    TZrX509Name readName;
+    ASSERT_EQ(readName.addEntry("CN", "Олена"), 0u);
+    ASSERT_EQ(readName.addEntry("OU", "Відділ 1"), 0u);
+    ASSERT_EQ(readName.addEntry("OU", "Відділ 2"), 0u);
+    ASSERT_EQ(readName.addEntry("L", "Львів"), 0u);
+    TCX509NameList form(copy);
+    form.addAttribute("OU");
+    ASSERT_EQ(form.fromX509Name(readName), 0u);
+    EXPECT_EQ(form.findByPath("address\\L")->getValue(), "Львів");
+    TZrX509Name backName;
+    ASSERT_EQ(form.toX509Name(backName), 0u);
+    EXPECT_EQ(backName.count(), 4);
+    int ous = 0;
+    for (int i = 0; i < backName.count(); ++i)
+        if (backName.entryNid(i) == NID_organizationalUnitName) {
+            ++ous;
+            EXPECT_EQ(backName.entryValue(i), ous == 1 ? "Відділ 1" : "Відділ 2");
+        }
+    EXPECT_EQ(ous, 2);
 }
 
 TEST(X509Objects, ErrorTextsAndCaptions) {
