@@ -177,6 +177,8 @@ TCTranslationEntry* zrnFindTranslation(const char* source) {
 }
 
 TCString zrnTranslateString(const char* source) {
+    // The copy is made under the lock: a language switch clears the table.
+    std::lock_guard<std::recursive_mutex> g(g_lock);
     const TCTranslationEntry* e = zrnFindTranslation(source);
     return e ? e->text : TCString(source);
 }
@@ -197,8 +199,6 @@ int getCurrentLanguageID() {
     std::lock_guard<std::recursive_mutex> g(g_lock);
     return g_active;
 }
-
-int zrnActiveLanguage() { return getCurrentLanguageID(); }
 
 bool storeLanguageID(int id) {
     if (!languageById(id)) return false;

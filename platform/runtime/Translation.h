@@ -57,8 +57,6 @@ TCString trAddFNLangSuffix(const char* fileName);
 void zrnSetTranslationDir(const char* dir);
 TCString zrnGetTranslationDir();
 bool zrnSetLanguage(int id);
-// The language whose table is in use.
-int zrnActiveLanguage();
 // Loads the stored choice (or $ZRX_LANGUAGE, a code or an id); done on first use.
 void zrnInitTranslation();
 // Adds one entry to the current table (tests, generated texts); false when
