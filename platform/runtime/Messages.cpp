@@ -26,7 +26,6 @@ TCString& lastMessage() {
 }
 
 std::atomic<KVD_ShowMessageFunc> g_show{nullptr};
-std::atomic<uintptr_t> g_showContext{0};
 
 uint32_t facilityNumber(uint32_t f) { return f > 0xFFF ? (f >> 16) & 0xFFF : f; }
 
@@ -72,9 +71,8 @@ TCString textOf(uint32_t code) {
     return TCString::format(zrnTranslateString("Код ошибки 0x%08X").c_str(), code);
 }
 
-int show(uint32_t code, bool isError, const TCString& text) {
+int show(bool isError, const TCString& text) {
     KRTL_SetLastMessage(text.c_str());
-    (void)code;
     if (const KVD_ShowMessageFunc fn = g_show.load()) return fn(text.c_str(), isError ? 1 : 0);
     std::fprintf(stderr, "%s\n", text.c_str());
     return 0;
@@ -141,8 +139,7 @@ TCString rtlTextError(int negErr) {
     return TCString::format("%s (%d)", s ? s : "", negErr);
 }
 
-KVD_ShowMessageFunc kvdSetShowMessageFunc(KVD_ShowMessageFunc fn, uintptr_t context) {
-    g_showContext = context;
+KVD_ShowMessageFunc kvdSetShowMessageFunc(KVD_ShowMessageFunc fn, uintptr_t) {
     return g_show.exchange(fn);
 }
 
@@ -153,7 +150,7 @@ int kvdShowErrorMessage(void*, uint32_t code, int, const char* fmt, ...) {
     va_start(a, fmt);
     const TCString t = TCString::vformat(fmt, a);
     va_end(a);
-    return show(code, true, t);
+    return show(true, t);
 }
 
 int KRTL_ShowErrorMessage(void*, uint32_t code, int, const char* fmt, ...) {
@@ -161,7 +158,7 @@ int KRTL_ShowErrorMessage(void*, uint32_t code, int, const char* fmt, ...) {
     va_start(a, fmt);
     const TCString t = TCString::vformat(fmt, a);
     va_end(a);
-    return show(code, true, t);
+    return show(true, t);
 }
 
 int kvdShowErrorLibMessage(void*, uint32_t code, int, const char* fmt, ...) {
@@ -173,7 +170,7 @@ int kvdShowErrorLibMessage(void*, uint32_t code, int, const char* fmt, ...) {
         const TCString m = textOf(code);
         if (!m.isEmpty()) t.appendf(t.isEmpty() ? "%s!" : ". %s!", m.c_str());
     }
-    return show(code, true, t);
+    return show(true, t);
 }
 
 int kvdShowMessage(const char* fmt, ...) {
@@ -181,5 +178,5 @@ int kvdShowMessage(const char* fmt, ...) {
     va_start(a, fmt);
     const TCString t = TCString::vformat(fmt, a);
     va_end(a);
-    return show(0, false, t);
+    return show(false, t);
 }

@@ -30,7 +30,8 @@ void KRTL_SetLastMessageFmt(const char* fmt, ...) ZRX_PRINTF(1, 2);
 TCString rtlTextError(int negErr);
 
 // The function that shows message boxes for the library: text and whether it
-// is an error; answers the box's result. Registered with a context word.
+// is an error; answers the box's result. The context word of the
+// registration is accepted for the callers' sake and not used.
 using KVD_ShowMessageFunc = int (*)(const char* text, int isError);
 KVD_ShowMessageFunc kvdSetShowMessageFunc(KVD_ShowMessageFunc fn, uintptr_t context = 0);
 KVD_ShowMessageFunc kvdGetShowMessageFunc();
