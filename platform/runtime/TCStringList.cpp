@@ -1,9 +1,8 @@
 #include "platform/runtime/TCStringList.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+
+#include "platform/runtime/FileUtils.h"
 
 TCStringList::TCStringList(const TCStringList& other) { *this = other; }
 
@@ -112,12 +111,8 @@ TCString TCStringList::text(const char* sep) const {
 
 bool TCStringList::loadFromFile(const char* path) {
     if (!path || !*path) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) return false;
-    std::string data = ss.str();
+    std::string data;
+    if (readBuff(path, data) != 0) return false;
     if (data.compare(0, 3, "\xEF\xBB\xBF") == 0) data.erase(0, 3);
     assignText(data.c_str(), '\n');
     return true;
@@ -125,24 +120,13 @@ bool TCStringList::loadFromFile(const char* path) {
 
 int TCStringList::saveToFile(const char* path) const {
     if (!path || !*path) return 0;
-    const std::string tmp = std::string(path) + ".tmp~";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) return 0;
-    int n = 0;
-    bool ok = true;
+    std::string data;
     for (const auto& p : items_) {
-        if (std::fwrite(p->c_str(), 1, p->length(), f) != p->length() || std::fputc('\n', f) == EOF) {
-            ok = false;
-            break;
-        }
-        ++n;
+        data += p->str();
+        data += '\n';
     }
-    if (std::fclose(f) != 0) ok = false;
-    if (!ok || std::rename(tmp.c_str(), path) != 0) {
-        std::remove(tmp.c_str());
-        return 0;
-    }
-    return n;
+    // writeBuff replaces the file whole, through a temporary file.
+    return writeBuff(path, data.data(), data.size()) == 0 ? count() : 0;
 }
 
 void TCStringList::sort(bool ignoreCase) {
