@@ -77,6 +77,7 @@ TEST(Program, NormalStartWritesTheLog) {
     }
     EXPECT_EQ(files, 1);
     EXPECT_NE(content.find(" | 0x00000000 | Запуск программы ZrX509_ZERUvorido"), std::string::npos) << content;
+    ASSERT_FALSE(content.empty());
     EXPECT_EQ(content.back(), '\n');
 }
 

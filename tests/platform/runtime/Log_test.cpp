@@ -55,7 +55,6 @@ TEST(Log, OutputChain) {
 }
 
 TEST(Log, EventLogIsSeparate) {
-    int received = 0;
     csSetKV_HLogOutFunc(&first);
     EXPECT_EQ(csSetLogOutFunc(&eventOut), nullptr);
     csLogFmtText(-1, "событие %d", 5);
@@ -67,7 +66,6 @@ TEST(Log, EventLogIsSeparate) {
     csSetLogOutFunc(nullptr);
     csLogFmtText(0, "dropped");
     EXPECT_EQ(g_events.size(), 1u);
-    (void)received;
 }
 
 TEST(Log, DebugMaskDisplayAndFile) {
