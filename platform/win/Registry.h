@@ -73,7 +73,7 @@ int32_t RegDeleteValueA(HKEY key, const char* valueName);
 int32_t RegDeleteKeyA(HKEY key, const char* subKey);
 // Deletes a key with all its sub-keys and values; a null sub-key empties the key itself.
 int32_t RegDeleteTreeA(HKEY key, const char* subKey);
-// Sub-keys in name order (without regard to case); nameSize in characters,
+// Sub-keys in name order (without regard to case); nameSize in bytes (UTF-8),
 // the terminator excluded on return.
 int32_t RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint32_t* nameSize, uint32_t* reserved,
                       char* keyClass, uint32_t* classSize, int64_t* lastWriteTime);
@@ -100,9 +100,9 @@ int32_t regValueNames(HKEY key, std::vector<std::string>& names);
 
 struct RegKeyInfo {
     uint32_t subKeys = 0;
-    uint32_t maxSubKeyLen = 0;    // characters
+    uint32_t maxSubKeyLen = 0;    // bytes (UTF-8), to size name buffers
     uint32_t values = 0;
-    uint32_t maxValueNameLen = 0; // characters
+    uint32_t maxValueNameLen = 0; // bytes (UTF-8)
     uint32_t maxValueLen = 0;     // bytes
     int64_t lastWriteTime = 0;    // seconds since 1970
 };

@@ -153,6 +153,17 @@ TEST(Registry, AccessCreateDeleteAndEnumerate) {
     EXPECT_EQ(len, 1u);
     len = sizeof name;
     EXPECT_EQ(RegEnumKeyExA(tree, 3, name, &len, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+    // The longest sub-key name is given in bytes: a buffer of that size plus
+    // the terminator holds the Cyrillic name.
+    uint32_t subKeys = 0, maxSubKeyLen = 0;
+    ASSERT_EQ(RegQueryInfoKeyA(tree, nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(subKeys, 3u);
+    EXPECT_EQ(maxSubKeyLen, 2u);
+    len = maxSubKeyLen + 1;
+    EXPECT_EQ(RegEnumKeyExA(tree, 2, name, &len, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "В");
 
     // A read-only handle reads but never writes or creates.
     HKEY ro = 0;
