@@ -125,9 +125,9 @@ bool cstRestorePropValue(TCRegKey& key, const char* valueName, TObject* obj, con
         case tkWChar:
         case tkWString:
         case tkUString: {
-            std::vector<char> buf(32768);
-            if (!key.readString(valueName, buf.data(), buf.size(), nullptr)) return false;
-            SetPropValue(obj, p, String(buf.data()));
+            TCString text;
+            if (!key.readString(valueName, text)) return false;
+            SetPropValue(obj, p, text.str());
             return true;
         }
         default: return false;
@@ -320,10 +320,10 @@ void TCCompStorage::restoreFormsStateAndPostion(TCustomForm* f) {
         f->SetBounds(l, t, w, h);
     }
     if (storeState_) {
-        std::vector<char> buf(32768);
-        if (key_->readString((base + "WindowState").c_str(), buf.data(), buf.size(), nullptr)) {
+        TCString state;
+        if (key_->readString((base + "WindowState").c_str(), state)) {
             try {
-                SetPropValue(f, "WindowState", String(buf.data()));
+                SetPropValue(f, "WindowState", state.str());
             } catch (const std::exception&) {
             }
         }
@@ -445,10 +445,10 @@ bool TCCompStorage::restoreStrings(TStrings* list, const String& subKey) {
     if (!k.readInt("Count", count, 0)) return false;
     // Read everything first: a damaged store leaves the list as it was.
     TStringList lines;
-    std::vector<char> buf(4096);
+    TCString line;
     for (uint32_t i = 0; i < count; ++i) {
-        if (!k.readString(fmtIndex("str%03d", int(i)).c_str(), buf.data(), buf.size(), nullptr)) return false;
-        lines.Add(String(buf.data()));
+        if (!k.readString(fmtIndex("str%03d", int(i)).c_str(), line)) return false;
+        lines.Add(line.str());
     }
     list->Assign(&lines);
     return true;
@@ -500,9 +500,9 @@ bool TCCompStorage::storeCopmonentPtr(TComponent* c, const String& valueName) {
 }
 
 TComponent* TCCompStorage::restoreCopmonentPtr(const String& valueName) {
-    std::vector<char> buf(1024);
-    if (!key_->readString(valueName.c_str(), buf.data(), buf.size(), nullptr)) return nullptr;
-    String text = buf.data();
+    TCString stored;
+    if (!key_->readString(valueName.c_str(), stored)) return nullptr;
+    const String& text = stored.str();
     if (text.empty()) return nullptr;
     size_t dot = text.find('.');
     if (dot == String::npos) return Owner() ? Owner()->FindComponent(text) : nullptr;
@@ -570,11 +570,11 @@ bool TCCompStorage::saveInt(uint32_t value, const char* valueName) {
 }
 
 TCString TCCompStorage::loadString(const char* valueName, const char* def) {
-    if (!createRegKey(true)) return TCString(def ? def : "");
-    std::vector<char> buf(16384);
-    key_->readString(valueName, buf.data(), buf.size(), def ? def : "");
+    TCString text(def ? def : "");
+    if (!createRegKey(true)) return text;
+    key_->readString(valueName, text, def);
     closeRegKey();
-    return TCString(buf.data());
+    return text;
 }
 
 uint32_t TCCompStorage::loadInt(const char* valueName, uint32_t def) {

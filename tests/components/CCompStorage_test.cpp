@@ -246,6 +246,25 @@ TEST(CompStorage, KeyNamesAndDamagedValues) {
     EXPECT_TRUE(f->chk1->Checked());
     EXPECT_EQ(f->edt1->GetText(), "restored");
 
+    // Long texts come back whole: a list line, a text property and a single value.
+    {
+        const String longLine(5000, 'L');
+        String longText;  // 40000 bytes in 20000 characters
+        for (int i = 0; i < 20000; ++i) longText += "Ж";
+        f->cmb1->Items()->SetText((longLine + "\nshort\n").c_str());
+        f->edt1->SetText(longText);
+        f->stor->store();
+        f->cmb1->Items()->SetText("q\n");
+        f->edt1->SetText("");
+        EXPECT_TRUE(f->stor->restore());
+        EXPECT_EQ(f->cmb1->Items()->Count(), 2);
+        EXPECT_EQ(f->cmb1->Items()->Get(0), longLine);
+        EXPECT_EQ(f->edt1->GetText(), longText);
+        EXPECT_TRUE(f->stor->saveString(longText.c_str(), "long"));
+        EXPECT_EQ(f->stor->loadString("long", "def").str(), longText);
+        EXPECT_EQ(f->stor->loadString("absent", "def").str(), "def");
+    }
+
     // UTF-16 text is stored as UTF-8, pairs joined and a lone surrogate replaced.
     EXPECT_TRUE(f->stor->saveString(std::u16string(u"Ключ \U0001D11E ") + char16_t(0xD800), "wide"));
     EXPECT_EQ(f->stor->loadString("wide", "").str(), "Ключ \xF0\x9D\x84\x9E \xEF\xBF\xBD");
