@@ -153,9 +153,12 @@ String MaskEditText(const String& EditMask, const String& Value) {
         }
         char32_t put = info.blank;
         // Characters that fit nowhere here (stray literals) are passed over.
+        // The blank is taken as it stands, before any case change, so that a
+        // formatted text formats to itself.
         while (vi < v.size()) {
-            char32_t c = applyCase(v[vi++], p.charCase);
-            if (c == info.blank || c == U' ') break;
+            const char32_t raw = v[vi++];
+            if (raw == info.blank || raw == U' ') break;
+            const char32_t c = applyCase(raw, p.charCase);
             if (info.Fits(i, c)) {
                 put = c;
                 break;

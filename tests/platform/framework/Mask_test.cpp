@@ -40,6 +40,9 @@ TEST(EditMask, FormatsAndValidatesText) {
         int pos = -1;
         EXPECT_EQ(MaskValidate(c.mask, c.editText, pos), c.valid) << c.mask << " / " << c.value;
     }
+    // A letter used as the blank stays a blank under a case change.
+    EXPECT_EQ(MaskEditText(">LL;1;x", "x"), "xx");
+    EXPECT_EQ(MaskEditText(">LL;1;x", "ax"), "Ax");
     EXPECT_EQ(FormatMaskText("!(999)000-0000;1;_", "4155551212"), "(415)555-1212");
     EXPECT_TRUE(MaskIsBlank("!99/99/0000;1;_", "__/__/____"));
     EXPECT_FALSE(MaskIsBlank("!99/99/0000;1;_", "1_/__/____"));
