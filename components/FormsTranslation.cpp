@@ -1,7 +1,5 @@
 #include "components/FormsTranslation.h"
 
-#include <algorithm>
-#include <vector>
 
 #include "platform/runtime/TCString.h"
 #include "platform/runtime/TCStringList.h"
@@ -11,7 +9,6 @@ namespace {
 
 const char* kDefaultProps = "Caption,Hint,Items";
 
-std::vector<TCFormTranslator*>* gTranslators = nullptr;
 TCFormTranslator* gMain = nullptr;
 
 void makeNameList(const String& commaText, TStringList& out) {
@@ -190,21 +187,12 @@ IMPLEMENT_CLASS(TCFormTranslator, TComponent) {
 }
 
 TCFormTranslator::TCFormTranslator(TComponent* AOwner) : TComponent(AOwner) {
-    if (!gTranslators) gTranslators = new std::vector<TCFormTranslator*>;
-    gTranslators->push_back(this);
     form_ = dynamic_cast<TCustomForm*>(AOwner);
     if (!gMain) gMain = this;
     SetPropsToChange(kDefaultProps);
 }
 
 TCFormTranslator::~TCFormTranslator() {
-    if (gTranslators) {
-        gTranslators->erase(std::remove(gTranslators->begin(), gTranslators->end(), this), gTranslators->end());
-        if (gTranslators->empty()) {
-            delete gTranslators;
-            gTranslators = nullptr;
-        }
-    }
     if (gMain == this) {
         if (hook_) {
             hook_->self = nullptr;
