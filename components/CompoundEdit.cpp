@@ -15,25 +15,15 @@ bool isTabSheet(const TControl* c) {
     return false;
 }
 
-// Characters of UTF-8 text.
-std::u32string chars(const String& s) {
-    std::u32string out;
-    for (size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        int n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
-        char32_t v = n == 1 ? c : n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
-        for (int k = 1; k < n && i + size_t(k) < s.size(); ++k) v = (v << 6) | (static_cast<unsigned char>(s[i + size_t(k)]) & 0x3F);
-        out += v;
-        i += size_t(n);
-    }
-    return out;
+// Byte index where the last UTF-8 character of a non-empty text starts.
+size_t lastCharStart(const String& s) {
+    size_t n = s.size() - 1;
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+    return n;
 }
 
 void dropLastChar(String& s) {
-    if (s.empty()) return;
-    size_t n = s.size() - 1;
-    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
-    s.erase(n);
+    if (!s.empty()) s.erase(lastCharStart(s));
 }
 
 bool startsWith(const String& s, const String& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
@@ -228,7 +218,7 @@ bool TCComboEditListBox::processKeyMessage(const TCKeyMessage& m) {
             if (!FSearch.empty()) dropLastChar(FSearch);
             if (FEdit && FEdit->ReadOnly()) {
                 FEdit->SetText(FSearch);
-                FEdit->SetSelStart(int(chars(FSearch).size()));
+                FEdit->SetSelStart(Utf8Length(FSearch));
             }
             return true;
         }
@@ -237,7 +227,7 @@ bool TCComboEditListBox::processKeyMessage(const TCKeyMessage& m) {
             SelectItemBySubString(LowerCase(FSearch));
             if (FEdit && FEdit->ReadOnly()) {
                 FEdit->SetText(FSearch);
-                FEdit->SetSelStart(int(chars(FSearch).size()));
+                FEdit->SetSelStart(Utf8Length(FSearch));
             }
         }
     }
@@ -305,9 +295,10 @@ String TCompoundHistoryEdit::getUCTextValue() const {
 }
 
 bool TCompoundHistoryEdit::usesBlankSymbol(char32_t c) const {
-    std::u32string m = chars(EditMask());
+    const String m = EditMask();
     if (m.empty()) return c == 0;
-    return m.back() == c;
+    size_t i = lastCharStart(m);
+    return zrx_utf8::decode(m, i) == c;
 }
 
 void TCompoundHistoryEdit::getLBItemText(int index) {
