@@ -1,8 +1,8 @@
 #include "platform/net/NetEncoding.h"
 
-namespace {
+#include "platform/runtime/TCString.h"
 
-const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+namespace {
 
 int sixBits(unsigned char c) {
     if (c >= 'A' && c <= 'Z') return c - 'A';
@@ -16,30 +16,7 @@ int sixBits(unsigned char c) {
 }  // namespace
 
 std::string TBase64Encoding::EncodeBytesToString(const void* data, size_t length) const {
-    const auto* p = static_cast<const unsigned char*>(data);
-    std::string plain;
-    if (!p) length = 0;
-    plain.reserve((length + 2) / 3 * 4);
-    size_t i = 0;
-    for (; i + 3 <= length; i += 3) {
-        const uint32_t v = (uint32_t(p[i]) << 16) | (uint32_t(p[i + 1]) << 8) | p[i + 2];
-        plain += kAlphabet[(v >> 18) & 63];
-        plain += kAlphabet[(v >> 12) & 63];
-        plain += kAlphabet[(v >> 6) & 63];
-        plain += kAlphabet[v & 63];
-    }
-    if (length - i == 1) {
-        const uint32_t v = uint32_t(p[i]) << 16;
-        plain += kAlphabet[(v >> 18) & 63];
-        plain += kAlphabet[(v >> 12) & 63];
-        plain += "==";
-    } else if (length - i == 2) {
-        const uint32_t v = (uint32_t(p[i]) << 16) | (uint32_t(p[i + 1]) << 8);
-        plain += kAlphabet[(v >> 18) & 63];
-        plain += kAlphabet[(v >> 12) & 63];
-        plain += kAlphabet[(v >> 6) & 63];
-        plain += '=';
-    }
+    const std::string plain = TCString::base64Of(data, data ? length : 0).str();
     if (charsPerLine_ <= 0 || lineSeparator_.empty() || plain.size() <= size_t(charsPerLine_)) return plain;
     std::string out;
     const size_t step = static_cast<size_t>(charsPerLine_);
