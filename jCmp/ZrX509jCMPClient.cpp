@@ -362,9 +362,8 @@ KResult TCjCMPClient::load(int type, const char* keyID, void* buffer, size_t* le
                        caption.c_str(), shownID);
     if (!length || bytes.size() > *length || !buffer) {
         if (length) *length = bytes.size();
-        return reportf(JCMP_E_BUFFER_TOO_SMALL,
-                       tr("Загрузка %s,id:%s. Размер буфера данных меньше требуемого (%d)!").c_str(), caption.c_str(),
-                       shownID, int(bytes.size()));
+        return reportf(JCMP_E_BUFFER_TOO_SMALL, "Загрузка %s,id:%s. Размер буфера данных меньше требуемого (%d)!",
+                       caption.c_str(), shownID, int(bytes.size()));
     }
     std::memcpy(buffer, bytes.data(), bytes.size());
     *length = bytes.size();
