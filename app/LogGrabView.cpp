@@ -85,21 +85,18 @@ int TLogGrabViewForm::linesWidthFor(int clientWidth) const {
 }
 
 void TLogGrabViewForm::fitText() {
-    const int maxW = maxDialogClientWidth(), maxH = maxDialogClientHeight();
-    int cw = std::min(ClientWidth(), maxW);
-    int needed = 0, labelH = 0;
-    for (;;) {
+    int labelH = 0;
+    const TSize fit = fitDialogToText(ClientWidth(), 2, [this, &labelH](int cw, int& overflow) {
         const int lw = linesWidthFor(cw);
         const int tw = re1->TextAreaWidth(lw);
         const TSize sz = MeasureWrappedText(FJoined.str(), re1->Font(), tw);
         labelH = lbl2->Visible() ? MeasureWrappedText(lbl2->Caption(), lbl2->Font(), lw).cy + 4 : 0;
-        needed = pnl1->Height() + pnl2->Height() + sz.cy + re1->ExtraHeight() + labelH + 4;
-        if (sz.cx > tw) cw = std::min(maxW, cw + sz.cx - tw + 2);
-        if (needed < cw / 2 || cw >= maxW) break;
-        cw = std::min(maxW, cw + 21);
-    }
+        overflow = sz.cx - tw;
+        return pnl1->Height() + pnl2->Height() + sz.cy + re1->ExtraHeight() + labelH + 4;
+    });
+    const int cw = fit.cx;
     SetClientWidth(cw);
-    SetClientHeight(std::clamp(needed, kClientHeight, maxH));
+    SetClientHeight(std::clamp(fit.cy, kClientHeight, maxDialogClientHeight()));
     const int lw = linesWidthFor(cw);
     const int listH = ClientHeight() - pnl1->Height() - pnl2->Height() - labelH;
     re1->SetBounds(kPicWidth, pnl1->Height(), lw, std::max(20, listH));

@@ -47,6 +47,19 @@ TComponent* dialogOwner() {
 int maxDialogClientWidth() { return std::max(200, AvailableScreenArea().Width() - kFrameWidth); }
 int maxDialogClientHeight() { return std::max(100, AvailableScreenArea().Height() - kFrameHeight); }
 
+TSize fitDialogToText(int width, int aspect, const std::function<int(int, int&)>& measure) {
+    const int maxW = maxDialogClientWidth();
+    int cw = std::min(width, maxW), needed = 0;
+    for (;;) {
+        int overflow = 0;
+        needed = measure(cw, overflow);
+        if (overflow > 0) cw = std::min(maxW, cw + overflow + 2);
+        if (needed < cw / aspect || cw >= maxW) break;
+        cw = std::min(maxW, cw + 21);
+    }
+    return TSize{cw, needed};
+}
+
 void placeDialogOnScreen(TCustomForm* form) {
     const TRect area = AvailableScreenArea();
     TRect around = area;
@@ -134,21 +147,17 @@ int TMessageViewForm::txtWidthFor(int clientWidth) const {
 }
 
 void TMessageViewForm::fitText() {
-    const int maxW = maxDialogClientWidth(), maxH = maxDialogClientHeight();
-    int cw = std::min(ClientWidth(), maxW);
-    int needed = 0;
-    for (;;) {
+    const TSize fit = fitDialogToText(ClientWidth(), 3, [this](int cw, int& overflow) {
         const int tw = txt1->TextAreaWidth(txtWidthFor(cw));
         const TSize sz = MeasureWrappedText(txt1->GetText(), txt1->Font(), tw);
         FTextHeight = sz.cy;
-        needed = pnl1->Height() + pnl3->Height() + sz.cy + 4;
-        if (sz.cx > tw) cw = std::min(maxW, cw + sz.cx - tw + 2);
-        if (needed < cw / 3 || cw >= maxW) break;
-        cw = std::min(maxW, cw + 21);
-    }
-    SetClientWidth(cw);
-    SetClientHeight(std::clamp(needed, kClientHeight, maxH));
-    txt1->SetBounds(kPicPanelWidth, pnl3->Height(), txtWidthFor(cw), ClientHeight() - pnl3->Height() - pnl1->Height());
+        overflow = sz.cx - tw;
+        return pnl1->Height() + pnl3->Height() + sz.cy + 4;
+    });
+    SetClientWidth(fit.cx);
+    SetClientHeight(std::clamp(fit.cy, kClientHeight, maxDialogClientHeight()));
+    txt1->SetBounds(kPicPanelWidth, pnl3->Height(), txtWidthFor(fit.cx),
+                    ClientHeight() - pnl3->Height() - pnl1->Height());
 }
 
 void TMessageViewForm::makeButtons(TMsgDlgButtons buttons) {

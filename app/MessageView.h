@@ -79,6 +79,13 @@ void placeDialogOnScreen(TCustomForm* form);
 // The largest client area a dialog may have on this screen.
 int maxDialogClientWidth();
 int maxDialogClientHeight();
+// Widens a dialog's client width, starting from `width`, until the content
+// is lower than the width divided by `aspect`, in 21-pixel steps and never
+// beyond the screen's available area. measure(clientWidth, overflow) answers
+// the client height the content needs at that width and sets overflow to how
+// much wider than its area the content is (0 or less when it fits).
+// Answers the width found and the height last measured.
+TSize fitDialogToText(int width, int aspect, const std::function<int(int clientWidth, int& overflow)>& measure);
 // The owner of a program dialog: the active form, else the main form.
 TComponent* dialogOwner();
 // Shows a program dialog modally: finishes its construction, runs prepare,
