@@ -29,7 +29,6 @@ class TCProgressForm : public TForm {
     TProgressBar* ProgressBar1;
 
     int FStayOnTop = 0;  // positive: brought back to the top when deactivated
-    int FReserved = 0;
     TCStringList savedTexts;
     bool hideOnDeactivate = true;
 
