@@ -106,7 +106,10 @@ bool TZrXOIDsList::addObject(TZrXOIDNode* node, bool registerIt) {
     if (!isValidXMLName(node->c_str())) return false;
     if (registerIt && !node->registerObject(true)) return false;
     getRoot()->addNode(node);
-    return saveList();
+    if (saveList()) return true;
+    // Not saved: the caller keeps the node, so the list must not hold it.
+    getRoot()->detachNode(node);
+    return false;
 }
 
 TZrXOIDNode* TZrXOIDsList::findByShortName(const char* name) const {

@@ -61,7 +61,8 @@ public:
     int registerAll(bool withFormat);
     // Adds a node (taking ownership only on success) and saves the file.
     // False when registering was asked for and failed, when the short name
-    // is not a valid XML name, or when the save failed.
+    // is not a valid XML name, or when the save failed (the node is then
+    // taken out of the list again).
     bool addObject(TZrXOIDNode* node, bool registerIt);
     TZrXOIDNode* findByShortName(const char* name) const;
     TZrXOIDNode* findByLongName(const char* name) const;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <openssl/objects.h>
 
+#include <filesystem>
+
 #include "platform/core/XObjects.h"
 #include "requests/ObjectIdList.h"
 #include "support/TempDir.h"
@@ -124,4 +126,23 @@ TEST(ObjectIdList, RegisterUserObjectsFromFolder) {
     EXPECT_TRUE(registerUserObjects(dir.str().c_str()));
     EXPECT_NE(OBJ_sn2nid("oidListStart"), NID_undef);
     EXPECT_TRUE(findExtensionFormat("oidListStart").isEmpty());  // formats are not registered at start
+}
+
+TEST(ObjectIdList, FailedSaveLeavesTheNodeWithTheCaller) {
+    zrxtest::TempDir dir;
+    const std::filesystem::path folder = std::filesystem::path(dir.str()) / "gone";
+    std::filesystem::create_directory(folder);
+    const std::string file = (folder / "ZrX509_objects.xcfg").string();
+    zrxtest::writeFile(file, "<objects/>");
+    TZrXOIDsList list;
+    ASSERT_EQ(list.load(file.c_str(), false), 0);
+    std::filesystem::remove_all(folder);
+
+    auto* n = new TZrXOIDNode("oidListUnsaved");
+    n->setLongName("Не сохранён");
+    n->setOID("1.3.6.1.4.1.99998.4.1");
+    EXPECT_FALSE(list.addObject(n, false));
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(n->parent(), nullptr);
+    delete n;  // the caller still owns it: the list must not free it again
 }
