@@ -275,7 +275,7 @@ bool TCXMLNode::calcHesh(HeshFeed feed, void* context, const char* skipChild) co
         if (!feedPiece(feed, context, a.name) || !feedPiece(feed, context, a.value)) return false;
     if (!feedPiece(feed, context, text_)) return false;
     for (const TCXMLNode* c : children_) {
-        if (skipChild && *skipChild && c->compare(skipChild) == 0) continue;
+        if (skipChild && *skipChild && c->compareIC(skipChild) == 0) continue;
         if (!c->calcHesh(feed, context, skipChild)) return false;
     }
     static const uint8_t endMark = 0xFF;

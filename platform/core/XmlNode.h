@@ -104,7 +104,8 @@ public:
 
     // Feeds the tree to a digest piece by piece: each name, attribute and text
     // preceded by its 4-byte length, in document order; elements below this
-    // one named skipChild (not empty) are left out with their subtrees. False when
+    // one named skipChild (not empty; without regard to case, as findChild
+    // finds it) are left out with their subtrees. False when
     // the callback refused a piece.
     using HeshFeed = bool (*)(void* context, const void* data, size_t len);
     bool calcHesh(HeshFeed feed, void* context, const char* skipChild) const;

@@ -227,3 +227,15 @@ TEST(XmlHesh, DetectsAnyChangeOfTheTree) {
     q.getRoot()->addChild("extra");
     EXPECT_FALSE(verifyHesh(q.getRoot(), "cpkix", 0));
 }
+
+TEST(XmlHesh, DigestElementFoundWithoutRegardToCase) {
+    // findChild finds "CPKIX" for "cpkix": the digest must leave that element out too.
+    const char* text = "<r><CPKIX/><core><a v='1'/></core></r>";
+    TCXMLNodeParser p(true);
+    ASSERT_EQ(p.loadText(text, strlen(text)), 0u);
+    ASSERT_TRUE(setHesh(p.getRoot(), "cpkix"));
+    EXPECT_EQ(p.getRoot()->nodesCount(), 2);  // stored in the existing element
+    EXPECT_TRUE(verifyHesh(p.getRoot(), "cpkix", 0));
+    p.getRoot()->findNode("core\\a")->setAttr("v", "2");
+    EXPECT_FALSE(verifyHesh(p.getRoot(), "cpkix", 0));
+}
