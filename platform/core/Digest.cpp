@@ -1,7 +1,6 @@
 #include "platform/core/Digest.h"
 
 #include <openssl/crypto.h>
-#include <openssl/evp.h>
 
 #include <algorithm>
 #include <cstring>
@@ -164,29 +163,3 @@ bool dstu34311_md(const void* data, size_t len, uint8_t out[32], const TGost2814
     h.end();
     return h.getHash(out, nullptr) == 32;
 }
-
-TCSha256Hash::TCSha256Hash() { begin(); }
-
-TCSha256Hash::~TCSha256Hash() { EVP_MD_CTX_free(static_cast<EVP_MD_CTX*>(ctx_)); }
-
-void TCSha256Hash::begin() {
-    if (!ctx_) ctx_ = EVP_MD_CTX_new();
-    open_ = ctx_ && EVP_DigestInit_ex(static_cast<EVP_MD_CTX*>(ctx_), EVP_sha256(), nullptr) == 1;
-    done_ = false;
-}
-
-KResult TCSha256Hash::update(const void* data, size_t len) {
-    if (!open_) return KR_E_FAIL;
-    if (len == 0) return KR_OK;
-    if (!data) return KR_E_INVALIDARG;
-    return EVP_DigestUpdate(static_cast<EVP_MD_CTX*>(ctx_), data, len) == 1 ? KR_OK : KR_E_FAIL;
-}
-
-void TCSha256Hash::end() {
-    if (!open_) return;
-    unsigned n = 0;
-    done_ = EVP_DigestFinal_ex(static_cast<EVP_MD_CTX*>(ctx_), md_, &n) == 1 && n == 32;
-    open_ = false;
-}
-
-size_t TCSha256Hash::getHash(void* out, size_t* size) const { return copyDigest(md_, 32, done_, out, size); }

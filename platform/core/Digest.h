@@ -52,21 +52,3 @@ private:
 
 // One-shot GOST 34.311 of a buffer into 32 bytes; a null table is the default.
 bool dstu34311_md(const void* data, size_t len, uint8_t out[32], const TGost28147SBox* sbox = nullptr);
-
-// SHA-256 over OpenSSL, for callers that need a modern digest.
-class TCSha256Hash : public TZrXDigest {
-public:
-    TCSha256Hash();
-    ~TCSha256Hash() override;
-    void begin() override;
-    KResult update(const void* data, size_t len) override;
-    void end() override;
-    size_t getHash(void* out, size_t* size) const override;
-    size_t hashSize() const override { return 32; }
-
-private:
-    void* ctx_ = nullptr;
-    uint8_t md_[32];
-    bool open_ = false;
-    bool done_ = false;
-};
