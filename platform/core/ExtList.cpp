@@ -51,15 +51,6 @@ X509_EXTENSION* extFromDer(int nid, bool critical, const std::vector<uint8_t>& d
     return ext;
 }
 
-// DER of one ASN1_TYPE value.
-bool typeDer(ASN1_TYPE* t, std::vector<uint8_t>& der) {
-    int n = i2d_ASN1_TYPE(t, nullptr);
-    if (n <= 0) return false;
-    der.resize(static_cast<size_t>(n));
-    unsigned char* p = der.data();
-    return i2d_ASN1_TYPE(t, &p) == n;
-}
-
 // Value of a generic (non-standard) extension from its text by value type.
 KResult genericDer(TCEditsEntryType type, const TCString& value, std::vector<uint8_t>& der) {
     ASN1_TYPE* t = ASN1_TYPE_new();
@@ -156,7 +147,7 @@ KResult genericDer(TCEditsEntryType type, const TCString& value, std::vector<uin
         break;
     }
     }
-    if (!failed(rc) && !typeDer(t, der)) rc = kErrDerEncode;
+    if (!failed(rc) && !zrxEncodeDer(t, i2d_ASN1_TYPE, der)) rc = kErrDerEncode;
     ASN1_TYPE_free(t);
     ERR_clear_error();
     return rc;
@@ -690,14 +681,8 @@ KResult TX509v3ExtList::delEKUTempFlag() {
 
 KResult TX509v3ExtList::setKAExtPars(const X509_ALGOR* params) {
     if (!params) return kErrInvalidArg;
-    int n = i2d_X509_ALGOR(params, nullptr);
-    if (n <= 0) {
-        ERR_clear_error();
-        return kErrDerEncode;
-    }
-    std::vector<uint8_t> der(static_cast<size_t>(n));
-    unsigned char* p = der.data();
-    i2d_X509_ALGOR(params, &p);
+    std::vector<uint8_t> der;
+    if (!zrxEncodeDer(params, i2d_X509_ALGOR, der)) return kErrDerEncode;
     X509_EXTENSION* ext = extFromDer(zrxNid(ZrXObject::KAParams), false, der);
     if (!ext) return kErrCrypto;
     KResult rc = add(ext);
