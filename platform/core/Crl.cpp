@@ -1,5 +1,7 @@
 #include "platform/core/Crl.h"
 
+#include <algorithm>
+
 #include <openssl/bn.h>
 #include <openssl/err.h>
 #include <openssl/x509v3.h>
@@ -119,19 +121,15 @@ TZrXRevokedCert* TZrXCrl::revokedAt(int i) const {
 
 bool TZrXCrl::isRevoked(const char* serialHex) const {
     if (!crl_ || !serialHex) return false;
-    TCASN1OctetString want;
-    if (failed(want.fromHex(serialHex))) return false;
-    for (int i = 0; i < numRev(); ++i) {
-        X509_REVOKED* r = sk_X509_REVOKED_value(X509_CRL_get_REVOKED(crl_), i);
-        TCASN1OctetString have;
-        have.fromHex(zrxIntegerHex(X509_REVOKED_get0_serialNumber(r)).c_str());
-        // compare magnitudes without leading zero bytes
-        auto strip = [](const TCASN1OctetString& s) {
-            size_t k = 0;
-            while (k + 1 < s.length() && s.data()[k] == 0) ++k;
-            return std::vector<uint8_t>(s.data() + k, s.data() + s.length());
-        };
-        if (strip(have) == strip(want)) return true;
+    TCASN1OctetString text;
+    if (failed(text.fromHex(serialHex)) || text.isEmpty()) return false;
+    // magnitudes compare without leading zero bytes, as zrxIntegerBytes gives them
+    std::vector<uint8_t> want = text.bytes();
+    want.erase(want.begin(), std::find_if(want.begin(), want.end(), [](uint8_t b) { return b != 0; }));
+    STACK_OF(X509_REVOKED)* revs = X509_CRL_get_REVOKED(crl_);
+    for (int i = 0; i < sk_X509_REVOKED_num(revs); ++i) {
+        const ASN1_INTEGER* serial = X509_REVOKED_get0_serialNumber(sk_X509_REVOKED_value(revs, i));
+        if (ASN1_STRING_type(serial) != V_ASN1_NEG_INTEGER && zrxIntegerBytes(serial) == want) return true;
     }
     return false;
 }

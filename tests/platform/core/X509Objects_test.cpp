@@ -75,6 +75,10 @@ TEST(X509Objects, DerAndPemRoundTripsThroughFiles) {
     EXPECT_EQ(crl2.numRev(), 2);
     EXPECT_TRUE(crl2.isRevoked("1235"));
     EXPECT_FALSE(crl2.isRevoked("1234"));
+    EXPECT_TRUE(crl2.isRevoked("00:12:35"));  // leading zeros and separators
+    EXPECT_TRUE(crl2.isRevoked("77"));
+    EXPECT_FALSE(crl2.isRevoked(""));
+    EXPECT_FALSE(crl2.isRevoked("7"));  // not a whole byte
     EXPECT_EQ(crl2.verify(cert(pki.inter)), 0u);
 
     // a missing file and a file of another kind are failures
