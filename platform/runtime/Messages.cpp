@@ -145,7 +145,7 @@ KVD_ShowMessageFunc kvdSetShowMessageFunc(KVD_ShowMessageFunc fn, uintptr_t) {
 
 KVD_ShowMessageFunc kvdGetShowMessageFunc() { return g_show.load(); }
 
-int kvdShowErrorMessage(void*, uint32_t code, int, const char* fmt, ...) {
+int kvdShowErrorMessage(void*, uint32_t, int, const char* fmt, ...) {
     va_list a;
     va_start(a, fmt);
     const TCString t = TCString::vformat(fmt, a);
@@ -153,7 +153,7 @@ int kvdShowErrorMessage(void*, uint32_t code, int, const char* fmt, ...) {
     return show(true, t);
 }
 
-int KRTL_ShowErrorMessage(void*, uint32_t code, int, const char* fmt, ...) {
+int KRTL_ShowErrorMessage(void*, uint32_t, int, const char* fmt, ...) {
     va_list a;
     va_start(a, fmt);
     const TCString t = TCString::vformat(fmt, a);
