@@ -10,6 +10,7 @@
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/QtBridge.h"
+#include "platform/runtime/Translation.h"
 
 IMPLEMENT_CLASS(TSysMessageBox, TObject) {}
 
@@ -62,26 +63,41 @@ int SysMessageBox(const String& text, const String& caption, uint32_t style) {
     case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
     default: break;
     }
-    struct B { QMessageBox::StandardButton b; int id; };
+    // A button is a standard one, or (for Try Again and Continue, which Qt
+    // lacks) a translated caption with the role that places it.
+    struct B { QMessageBox::StandardButton b; const char* text; QMessageBox::ButtonRole role; int id; };
+    constexpr auto none = QMessageBox::NoButton;
     std::vector<B> buttons;
     switch (style & 0xF) {
-    case MB_OKCANCEL: buttons = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    case MB_OKCANCEL: buttons = {{QMessageBox::Ok, nullptr, {}, IDOK}, {QMessageBox::Cancel, nullptr, {}, IDCANCEL}}; break;
     case MB_ABORTRETRYIGNORE:
-        buttons = {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
+        buttons = {{QMessageBox::Abort, nullptr, {}, IDABORT}, {QMessageBox::Retry, nullptr, {}, IDRETRY},
+                   {QMessageBox::Ignore, nullptr, {}, IDIGNORE}};
         break;
     case MB_YESNOCANCEL:
-        buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+        buttons = {{QMessageBox::Yes, nullptr, {}, IDYES}, {QMessageBox::No, nullptr, {}, IDNO},
+                   {QMessageBox::Cancel, nullptr, {}, IDCANCEL}};
         break;
-    case MB_YESNO: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
-    case MB_RETRYCANCEL: buttons = {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}}; break;
-    default: buttons = {{QMessageBox::Ok, IDOK}}; break;
+    case MB_YESNO: buttons = {{QMessageBox::Yes, nullptr, {}, IDYES}, {QMessageBox::No, nullptr, {}, IDNO}}; break;
+    case MB_RETRYCANCEL:
+        buttons = {{QMessageBox::Retry, nullptr, {}, IDRETRY}, {QMessageBox::Cancel, nullptr, {}, IDCANCEL}};
+        break;
+    case MB_CANCELTRYCONTINUE:
+        buttons = {{QMessageBox::Cancel, nullptr, {}, IDCANCEL},
+                   {none, "Повторить попытку", QMessageBox::AcceptRole, IDTRYAGAIN},
+                   {none, "Продолжить", QMessageBox::AcceptRole, IDCONTINUE}};
+        break;
+    default: buttons = {{QMessageBox::Ok, nullptr, {}, IDOK}}; break;
     }
-    QMessageBox::StandardButtons set;
-    for (const B& b : buttons) set |= b.b;
-    box.setStandardButtons(set);
-    if (style & (MB_SETFOREGROUND | MB_TOPMOST)) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    const int r = box.exec();
+    std::vector<QAbstractButton*> made;
     for (const B& b : buttons)
-        if (b.b == r) return b.id;
+        made.push_back(b.text ? static_cast<QAbstractButton*>(
+                                    box.addButton(toQ(zrnTranslateString(b.text).str()), b.role))
+                              : box.addButton(b.b));
+    if (style & (MB_SETFOREGROUND | MB_TOPMOST)) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    box.exec();
+    for (size_t i = 0; i < made.size(); ++i)
+        if (box.clickedButton() == made[i]) return buttons[i].id;
+    // Closed without a button (Escape or the window's close box).
     return buttons.size() == 1 ? buttons[0].id : IDCANCEL;
 }
