@@ -315,8 +315,9 @@ void TCCompStorage::restoreFormsStateAndPostion(TCustomForm* f) {
         if (t < d.Top || t > d.Bottom - 10) t = d.Top + 1;
         if (h <= 0) h = 400;
         if (w <= 0) w = 600;
-        if (l < d.Left + 5 && l + w > d.Right) w = W - 10;
-        if (t < d.Top + 5 && t + h > d.Bottom - 10) h = H - 55;
+        // In 64 bits: a damaged stored size must not wrap the sum.
+        if (l < d.Left + 5 && int64_t(l) + w > d.Right) w = W - 10;
+        if (t < d.Top + 5 && int64_t(t) + h > d.Bottom - 10) h = H - 55;
         f->SetBounds(l, t, w, h);
     }
     if (storeState_) {

@@ -187,6 +187,7 @@ TEST(CompStorage, RestoredPositionIsKeptOnTheDesktop) {
         {50, 60, 0, 0, 50, 60, 600, 400},
         {0, 10, W + 300, 200, 0, 10, W - 10, 200},
         {W + 5, H + 5, 300, 200, 1, 1, 300, 200},
+        {3, 3, 0x7FFFFFFF, 0x7FFFFFFF, 3, 3, W - 10, H - 55},  // a damaged size cannot wrap past the check
     };
     for (const Case& c : cases) {
         {
