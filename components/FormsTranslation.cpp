@@ -1,6 +1,5 @@
 #include "components/FormsTranslation.h"
 
-
 #include "platform/runtime/TCString.h"
 #include "platform/runtime/TCStringList.h"
 #include "platform/runtime/Translation.h"
