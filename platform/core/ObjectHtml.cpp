@@ -178,10 +178,7 @@ TCString zrxExtensionValueText(const X509_EXTENSION* ext) {
             const ASN1_OBJECT* o = sk_ASN1_OBJECT_value(eku, i);
             int pn = OBJ_obj2nid(o);
             TCString c;
-            bool own = false;
-            for (int k = 0; k < static_cast<int>(ZrXObject::Count_); ++k)
-                if (zrxNid(static_cast<ZrXObject>(k)) == pn && pn != NID_undef) own = true;
-            if (own) c = zrxObjectCaption(pn) + " (" + OBJ_nid2sn(pn) + ")";
+            if (zrxIsOwnObject(pn)) c = zrxObjectCaption(pn) + " (" + OBJ_nid2sn(pn) + ")";
             else if (ekuCaption(pn)) c = tr(ekuCaption(pn)) + " (" + OBJ_nid2sn(pn) + ")";
             else if (pn != NID_undef) c = OBJ_nid2ln(pn);
             else c = zrxObjText(o, true);

@@ -62,6 +62,14 @@ struct Caption {
 
 void zrxRegisterObjects() { std::call_once(gOnce, registerAll); }
 
+bool zrxIsOwnObject(int nid) {
+    zrxRegisterObjects();
+    if (nid == NID_undef) return false;
+    for (int n : gNids)
+        if (n == nid) return true;
+    return false;
+}
+
 int zrxNid(ZrXObject obj) {
     zrxRegisterObjects();
     size_t i = static_cast<size_t>(obj);

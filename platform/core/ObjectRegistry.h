@@ -36,6 +36,8 @@ const char* zrxShortName(ZrXObject obj);
 const char* zrxOid(ZrXObject obj);
 // Registers the table; every entry point of the layer calls it before use.
 void zrxRegisterObjects();
+// True for the NID of one of the table's objects.
+bool zrxIsOwnObject(int nid);
 // Russian caption of a name attribute or extension known to the layer (ours or
 // OpenSSL's common ones), translated; the OpenSSL long name otherwise.
 TCString zrxObjectCaption(int nid);

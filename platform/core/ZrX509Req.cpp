@@ -229,18 +229,13 @@ KResult TZrX509Req::fromExistX509(const TZrX509& cert, const char* keepAttrs, co
             from = to + 1;
         }
     }
-    auto isOwn = [](int nid) {
-        for (int i = 0; i < static_cast<int>(ZrXObject::Count_); ++i)
-            if (zrxNid(static_cast<ZrXObject>(i)) == nid) return true;
-        return false;
-    };
     const X509_NAME* src = X509_get_subject_name(cert.handle());
     X509_NAME* subject = X509_NAME_new();
     if (!subject) return kErrCrypto;
     for (int i = 0; i < X509_NAME_entry_count(src); ++i) {
         const X509_NAME_ENTRY* e = X509_NAME_get_entry(src, i);
         int nid = OBJ_obj2nid(X509_NAME_ENTRY_get_object(e));
-        if (isOwn(nid) && std::find(keep.begin(), keep.end(), nid) == keep.end()) continue;
+        if (zrxIsOwnObject(nid) && std::find(keep.begin(), keep.end(), nid) == keep.end()) continue;
         X509_NAME_add_entry(subject, e, -1, 0);
     }
     // Extensions of the certificate without those that only an issuer sets.

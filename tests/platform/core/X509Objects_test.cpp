@@ -759,5 +759,8 @@ TEST(X509Objects, ErrorTextsAndCaptions) {
         int nid = zrxNid(static_cast<ZrXObject>(i));
         EXPECT_NE(nid, NID_undef);
         EXPECT_STREQ(OBJ_nid2sn(nid), zrxShortName(static_cast<ZrXObject>(i)));
+        EXPECT_TRUE(zrxIsOwnObject(nid));
     }
+    EXPECT_FALSE(zrxIsOwnObject(NID_commonName));
+    EXPECT_FALSE(zrxIsOwnObject(NID_undef));
 }
