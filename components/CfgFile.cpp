@@ -24,12 +24,6 @@ void copyCut(std::string_view text, char* buffer, size_t size) {
     buffer[n] = '\0';
 }
 
-// The text of a REG_SZ value's bytes: up to the first terminator.
-std::string textOf(const std::string& data) {
-    const size_t nul = data.find('\0');
-    return nul == std::string::npos ? data : data.substr(0, nul);
-}
-
 TCString countKey(const char* name) { return TCString::format("%s_count", name); }
 TCString itemKey(const char* name, uint32_t i) { return TCString::format("%s_%02u", name, i); }
 
@@ -229,7 +223,7 @@ bool TCRegKey::readText(const char* key, TCString& text) {
     uint32_t type = 0;
     std::string data;
     if (zrx::win::regQueryValue(key_, key, &type, &data) != ERROR_SUCCESS || type != REG_SZ) return false;
-    text = textOf(data);
+    text = zrx::win::regText(data);
     return true;
 }
 
@@ -265,7 +259,7 @@ bool getRegString(HKEY key, const char* valueName, TCString& text, const char* d
     std::string data;
     if (key && valueName && zrx::win::regQueryValue(key, valueName, &type, &data) == ERROR_SUCCESS &&
         type == REG_SZ) {
-        text = textOf(data);
+        text = zrx::win::regText(data);
         return true;
     }
     if (def) text = def;

@@ -16,12 +16,6 @@ TRegDataType dataTypeOf(uint32_t type) {
     }
 }
 
-// Text of a string value: the bytes up to the first terminator.
-std::string textOf(const std::string& data) {
-    const size_t nul = data.find('\0');
-    return nul == std::string::npos ? data : data.substr(0, nul);
-}
-
 [[noreturn]] void readError(const std::string& name) {
     throw ERegistryException("Invalid data type for '" + name + "'");
 }
@@ -203,7 +197,7 @@ std::string TRegistry::ReadString(const std::string& Name) {
     std::string data;
     if (regQueryValue(currentOrRoot(), Name, &type, &data) != ERROR_SUCCESS) return std::string();
     if (type != REG_SZ && type != REG_EXPAND_SZ) readError(Name);
-    return textOf(data);
+    return regText(data);
 }
 
 int32_t TRegistry::ReadInteger(const std::string& Name) {

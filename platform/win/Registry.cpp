@@ -511,6 +511,8 @@ int32_t regKeyNames(HKEY key, std::vector<std::string>& names) { return childNam
 
 int32_t regValueNames(HKEY key, std::vector<std::string>& names) { return childNames(key, names, false); }
 
+std::string regText(std::string_view data) { return std::string(data.substr(0, data.find('\0'))); }
+
 int32_t regKeyInfo(HKEY key, RegKeyInfo& info) {
     info = RegKeyInfo{};
     Call c(key, KEY_QUERY_VALUE);

@@ -97,6 +97,8 @@ int32_t regSetValue(HKEY key, std::string_view name, uint32_t type, std::string_
 int32_t regDeleteValue(HKEY key, std::string_view name);
 int32_t regKeyNames(HKEY key, std::vector<std::string>& names);
 int32_t regValueNames(HKEY key, std::vector<std::string>& names);
+// The text of a REG_SZ value's bytes: up to the first terminator.
+std::string regText(std::string_view data);
 
 struct RegKeyInfo {
     uint32_t subKeys = 0;
