@@ -5,6 +5,7 @@
 
 #include "platform/core/XmlNode.h"
 #include "platform/runtime/Log.h"
+#include "platform/runtime/TCStringList.h"
 
 bool TZrXP12Params::servesProfile(int id) const {
     if (profiles.empty() || id == 0) return true;
@@ -161,21 +162,16 @@ KResult TZrXP12Template::assign(const TCXMLNode* root, const char* fileName) {
             p->isDefault = n->getBoolAttr("default", false);
             TCString profs = n->getStringAttr("profiles");
             profs.substChar(';', ',');
-            // split by ','
-            size_t from = 0;
-            const std::string& s = profs.str();
-            while (from <= s.size()) {
-                size_t e = s.find(',', from);
-                if (e == std::string::npos) e = s.size();
-                TCString item(s.substr(from, e - from));
+            TCStringList ids;
+            ids.assignText(profs, ',');
+            for (int k = 0; k < ids.count(); ++k) {
+                TCString item = ids[k];
                 item.trim();
-                if (!item.isEmpty()) {
-                    int32_t id = 0;
-                    if (!item.asInt(&id, 10) || id <= 0)
-                        return bad(TCString::format("недопустимый список профилей набора \"%s\"", p->name.c_str()));
-                    p->profiles.push_back(id);
-                }
-                from = e + 1;
+                if (item.isEmpty()) continue;
+                int32_t id = 0;
+                if (!item.asInt(&id, 10) || id <= 0)
+                    return bad(TCString::format("недопустимый список профилей набора \"%s\"", p->name.c_str()));
+                p->profiles.push_back(id);
             }
             p->algor = makeAlgor(*p);
             if (!p->algor) return bad("нет памяти");

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/runtime/TCStringList.h"
+
 namespace {
 
 struct Info {
@@ -97,16 +99,13 @@ bool registerExtensionFormat(const char* text) {
     TCString t(text ? text : "");
     t.substChar('\n', ';');
     t.substChar('\r', ';');
+    TCStringList parts;
+    parts.assignText(t, ';');
     bool ok = true;
-    size_t from = 0;
-    const std::string s = t.str();
     std::lock_guard<std::mutex> g(mtx());
-    while (from <= s.size()) {
-        size_t e = s.find(';', from);
-        if (e == std::string::npos) e = s.size();
-        TCString f(s.substr(from, e - from));
+    for (int i = 0; i < parts.count(); ++i) {
+        TCString f = parts[i];
         f.trim();
-        from = e + 1;
         if (f.isEmpty()) continue;
         const TCString name = extensionFormatName(f.c_str());
         if (name.isEmpty()) {
