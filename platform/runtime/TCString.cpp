@@ -115,6 +115,21 @@ size_t bytesOfChars(std::string_view s, size_t n) {
     return i;
 }
 
+size_t cutBytes(std::string_view s, size_t maxBytes) {
+    if (s.size() <= maxBytes) return s.size();
+    size_t n = maxBytes;
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+    return n;
+}
+
+size_t copyCut(std::string_view s, char* buf, size_t size) {
+    if (!buf || size == 0) return 0;
+    const size_t n = cutBytes(s, size - 1);
+    if (n) std::memcpy(buf, s.data(), n);
+    buf[n] = '\0';
+    return n;
+}
+
 }  // namespace zrx_utf8
 
 namespace {

@@ -182,6 +182,13 @@ int compareIC(std::string_view a, std::string_view b);
 size_t charCount(std::string_view s);
 // Byte length of the first n characters.
 size_t bytesOfChars(std::string_view s, size_t n);
+// Byte length of the longest prefix of at most maxBytes that does not end
+// inside a UTF-8 sequence.
+size_t cutBytes(std::string_view s, size_t maxBytes);
+// Copies s into buf of size bytes, cut at a character boundary and always
+// NUL terminated; answers the bytes copied without the NUL. Nothing is written
+// when buf is null or size is 0.
+size_t copyCut(std::string_view s, char* buf, size_t size);
 }  // namespace zrx_utf8
 
 // UTF-8 to UTF-16 into a buffer of bufSize units (NUL terminated, cut to fit);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "platform/runtime/TCString.h"
@@ -122,4 +123,34 @@ TEST(TCString, AttachedObjectAndUtf16) {
     char16_t w[4];
     EXPECT_EQ(ch2wc("абвгд", w, 4), 3);
     EXPECT_EQ(std::u16string(w), u"абв");
+}
+
+TEST(TCString, Utf8CopyCutKeepsWholeCharacters) {
+    // "Ж" is 2 bytes, "€" is 3 bytes, "😀" is 4 bytes.
+    struct Case { const char* in; size_t size; const char* out; };
+    const Case cases[] = {
+        {"abc", 4, "abc"},
+        {"abc", 3, "ab"},
+        {"abc", 1, ""},
+        {"Жук", 3, "Ж"},         // the second 2-byte character does not fit
+        {"Жук", 5, "Жу"},
+        {"a€", 4, "a"},           // 1 + 3 bytes need 5 with the NUL
+        {"a€", 5, "a€"},
+        {"😀x", 4, ""},
+        {"😀x", 5, "😀"},
+        {"", 1, ""},
+    };
+    for (const auto& c : cases) {
+        char buf[16];
+        std::memset(buf, 'Z', sizeof buf);
+        const size_t n = zrx_utf8::copyCut(c.in, buf, c.size);
+        EXPECT_STREQ(buf, c.out) << c.in << " / " << c.size;
+        EXPECT_EQ(n, std::strlen(c.out)) << c.in << " / " << c.size;
+        EXPECT_EQ(buf[c.size], 'Z') << "wrote past the buffer: " << c.in;
+        EXPECT_EQ(zrx_utf8::cutBytes(c.in, c.size - 1), n);
+    }
+    char untouched[2] = {'Z', 'Z'};
+    EXPECT_EQ(zrx_utf8::copyCut("abc", untouched, 0), 0u);
+    EXPECT_EQ(untouched[0], 'Z');
+    EXPECT_EQ(zrx_utf8::copyCut("abc", nullptr, 8), 0u);
 }
