@@ -8,6 +8,7 @@
 #include "components/CfgFile.h"
 #include "platform/core/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"
+#include "platform/runtime/TCString.h"
 
 namespace {
 
@@ -19,8 +20,7 @@ const char* envValue(const char* name) {
 }
 
 void copyServer(TSNTPParams& p, const char* text) {
-    const TCString s = cutText(text, sizeof p.serverName - 1);
-    std::memcpy(p.serverName, s.c_str(), s.length() + 1);
+    zrx_utf8::copyCut(text ? text : "", p.serverName, sizeof p.serverName);
 }
 
 TCString joinUrl(TZrXCABaseConfig* settings, const char* path, const char* def) {
@@ -36,12 +36,8 @@ TCString joinUrl(TZrXCABaseConfig* settings, const char* path, const char* def) 
 }  // namespace
 
 TCString cutText(const char* text, size_t maxBytes) {
-    std::string s(text ? text : "");
-    if (s.size() <= maxBytes) return TCString(s);
-    size_t n = maxBytes;
-    // Do not split a UTF-8 sequence.
-    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
-    return TCString(s.substr(0, n));
+    const std::string_view s(text ? text : "");
+    return TCString(s.substr(0, zrx_utf8::cutBytes(s, maxBytes)));
 }
 
 TSNTPParams& getSNTPParams() {

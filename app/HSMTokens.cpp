@@ -8,6 +8,7 @@
 #include "platform/p11/P11Storage.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
+#include "platform/runtime/TCString.h"
 #include "platform/runtime/TimeUtils.h"
 #include "platform/runtime/Translation.h"
 
@@ -19,12 +20,7 @@ void copyField(char* dst, size_t size, size_t maxChars, const char* src) {
     std::memset(dst, 0, size);
     if (!src) return;
     const std::string_view s(src);
-    size_t n = zrx_utf8::bytesOfChars(s, maxChars);
-    if (n > size - 1) {
-        n = size - 1;
-        while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
-    }
-    std::memcpy(dst, s.data(), n);
+    zrx_utf8::copyCut(s.substr(0, zrx_utf8::bytesOfChars(s, maxChars)), dst, size);
 }
 
 // Copies a whole field of the same size, its terminator forced.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/runtime/Messages.h"
+#include "platform/runtime/TCString.h"
 #include "platform/win/PrivateProfile.h"
 
 namespace {
@@ -12,17 +13,6 @@ namespace {
 void defaultErrorBox(const char* text, const char*) { kvdShowErrorMessage(nullptr, 0xFFFFFFFFu, 0, "%s", text); }
 
 std::atomic<CfgErrorBoxFunc> errorBox{defaultErrorBox};
-
-// Copies a text into a caller's buffer, cut at a character boundary so that
-// no UTF-8 sequence is split; always terminated.
-void copyCut(std::string_view text, char* buffer, size_t size) {
-    if (!buffer || size == 0) return;
-    size_t n = text.size() < size ? text.size() : size - 1;
-    if (n < text.size())
-        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-    if (n) std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
-}
 
 TCString countKey(const char* name) { return TCString::format("%s_count", name); }
 TCString itemKey(const char* name, uint32_t i) { return TCString::format("%s_%02u", name, i); }
@@ -145,7 +135,7 @@ bool TCIniFile::readString(const char* key, char* buffer, size_t size, const cha
         while (!d.empty() && d.back() == ' ') d.remove_suffix(1);
         text = d;
     }
-    copyCut(text.view(), buffer, size);
+    zrx_utf8::copyCut(text.view(), buffer, size);
     return buffer[0] != '\0';
 }
 
@@ -270,10 +260,10 @@ bool getRegString(HKEY key, const char* valueName, char* buffer, size_t size, co
     if (!buffer || size == 0) return false;
     TCString text;
     if (getRegString(key, valueName, text, nullptr) && text.length() < size) {
-        copyCut(text.view(), buffer, size);
+        zrx_utf8::copyCut(text.view(), buffer, size);
         return true;
     }
-    if (def) copyCut(def, buffer, size);
+    if (def) zrx_utf8::copyCut(def, buffer, size);
     return false;
 }
 

@@ -2,22 +2,13 @@
 
 #include <cstring>
 
+#include "platform/runtime/TCString.h"
+
 namespace {
 String nameOf(const char* n) { return n ? String(n) : String(); }
 
-// Longest prefix of `s` of at most `max` bytes that ends on a character boundary.
-size_t utf8Cut(const std::string& s, size_t max) {
-    if (s.size() <= max) return s.size();
-    size_t n = max;
-    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
-    return n;
-}
-
 void copyOut(const std::string& s, char* buf, int size) {
-    if (!buf || size <= 0) return;
-    size_t n = utf8Cut(s, size_t(size - 1));
-    std::memcpy(buf, s.data(), n);
-    buf[n] = 0;
+    if (size > 0) zrx_utf8::copyCut(s, buf, size_t(size));
 }
 }  // namespace
 

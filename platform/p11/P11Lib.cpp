@@ -11,6 +11,7 @@
 
 #include "platform/core/CfgMacros.h"
 #include "platform/runtime/Messages.h"
+#include "platform/runtime/TCString.h"
 #include "platform/runtime/Translation.h"
 
 namespace {
@@ -123,13 +124,8 @@ std::string p11Text(const unsigned char* field, size_t size) {
 void p11Pad(unsigned char* field, size_t size, const char* text) {
     std::memset(field, ' ', size);
     if (!text) return;
-    size_t n = std::strlen(text);
-    if (n > size) {
-        n = size;
-        // Never leave half of a UTF-8 character at the end.
-        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-    }
-    std::memcpy(field, text, n);
+    // Never leave half of a UTF-8 character at the end.
+    std::memcpy(field, text, zrx_utf8::cutBytes(text, size));
 }
 
 void registerP11Messages() {

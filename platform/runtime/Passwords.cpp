@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/TCString.h"
+
 namespace {
 std::mutex g_lock;
 int g_min = 8, g_max = 32;
@@ -53,15 +55,9 @@ int checkPasswLen8(const char* password, char* buffer, size_t bufferSize) {
         maxChars = g_max > 0 ? g_max : 32;
     }
     const std::string_view p(password);
-    size_t bytes = zrx_utf8::bytesOfChars(p, static_cast<size_t>(maxChars));
     // Cut further, at a character boundary, when the buffer is smaller.
-    while (bytes + 1 > bufferSize) {
-        size_t b = bytes - 1;
-        while (b > 0 && (static_cast<unsigned char>(p[b]) & 0xC0) == 0x80) --b;
-        bytes = b;
-    }
-    std::memcpy(buffer, password, bytes);
-    buffer[bytes] = 0;
+    const size_t bytes =
+        zrx_utf8::copyCut(p.substr(0, zrx_utf8::bytesOfChars(p, static_cast<size_t>(maxChars))), buffer, bufferSize);
     return zrx_utf8::charCount(p.substr(0, bytes)) < 8 ? -1 : 0;
 }
 
