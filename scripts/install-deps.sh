@@ -11,7 +11,7 @@ PACKAGES=(
   softhsm2 libp11-kit-dev libgcrypt20-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core fonts-liberation2 openssl
+  fonts-dejavu-core fonts-liberation2 openssl ccache
 )
 
 missing=()
