@@ -423,6 +423,14 @@ TCPrivateEVPKey* TCBaseUserKeysContext::findPrivateKey(const char* keyIdHex) con
     return id.isEmpty() ? nullptr : findPrivateKey(id);
 }
 
+TCPrivateEVPKey* TCBaseUserKeysContext::findPrivateKeyOf(const TZrX509& cert) const {
+    EVP_PKEY* pub = cert.publicKey();
+    if (!pub) return nullptr;
+    const std::string id = crypto::keyIdOf(pub);
+    TCPrivateEVPKey* k = findPrivateKey(TCASN1OctetString(id.data(), id.size()));
+    return k && k->matches(pub) ? k : nullptr;
+}
+
 TCPrivateEVPKey* TCBaseUserKeysContext::activeKey(uint32_t purpose) const {
     return ctx_ActKeysList.enumeratePrivateKeys([&](TCPrivateEVPKey* k) { return k->purpose() == purpose; });
 }
