@@ -9,11 +9,11 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/core/ContainerFile.h"
-#include "platform/core/CertsChain.h"
-#include "platform/core/P12Template.h"
-#include "platform/core/Profiles.h"
-#include "platform/core/XmlNode.h"
+#include "platform/core/container/ContainerFile.h"
+#include "platform/core/x509/CertsChain.h"
+#include "platform/core/config/P12Template.h"
+#include "platform/core/config/Profiles.h"
+#include "platform/core/config/XmlNode.h"
 #include "platform/x509api/BaseRequestParamMaker.h"
 #include "platform/x509api/ZrX509Api.h"
 #include "platform/runtime/Passwords.h"
