@@ -492,7 +492,7 @@ TEST(Csp, NewContainerOverOpenOneAndCancelRestoresIt) {
 // default choice; a key-agreement-only profile goes into a container that
 // already has its signature key.
 TEST(Csp, DefaultConfigurationProfiles) {
-    std::string xcfg = std::filesystem::path(__FILE__).parent_path().string() + "/../../../app/data/xcfg/";
+    std::string xcfg = std::string(ZRX_SOURCE_DIR) + "/app/data/xcfg/";
     if (!std::filesystem::exists(xcfg + "ZrX509_ZERUvorido.xcfg")) GTEST_SKIP() << "no shipped configuration";
     TCXMLNodeParser parser;
     parser.setMacroMode(0);
