@@ -3,9 +3,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/core/CertsChain.h"
-#include "platform/core/Pkcs7.h"
-#include "platform/core/RevReq.h"
+#include "platform/core/x509/CertsChain.h"
+#include "platform/core/x509/Pkcs7.h"
+#include "platform/core/x509/RevReq.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/TCStringList.h"

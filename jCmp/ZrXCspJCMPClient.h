@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "jCmp/ZrX509jCMPClient.h"
-#include "platform/core/Asn1Types.h"
+#include "platform/core/x509/Asn1Types.h"
 #include "platform/runtime/TCFlags.h"
 #include "platform/runtime/TCString.h"
 
