@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -170,6 +171,8 @@ public:
     // The service's code for registrations (0: accepted).
     void setRegisterCode(const std::string& code) { std::lock_guard<std::mutex> g(lock_); registerCode_ = code; }
     void setReplyType(int type) { std::lock_guard<std::mutex> g(lock_); replyType_ = type; }
+    // Bytes every "issue" answers with in place of what was issued.
+    void setIssuedObject(const std::string& bytes) { std::lock_guard<std::mutex> g(lock_); issuedObject_ = bytes; }
     void setStatus(const std::string& id, int status) { std::lock_guard<std::mutex> g(lock_); statuses_[id] = status; }
     void setStatusHttp(int status) { std::lock_guard<std::mutex> g(lock_); statusHttp_ = status; }
     void setLeafInChain(bool on) { std::lock_guard<std::mutex> g(lock_); leafInChain_ = on; }
@@ -201,7 +204,9 @@ private:
         if (cert.empty()) return "{\"result\":{\"code\":\"0xC0800001\",\"message\":\"Не издан\"}}";
         issued_[keyIdOfCert(cert)] = cert;
         if (!issue) return ok() + "}";
-        const std::string object = replyType_ == JCMP_TYPE_CERTIFICATE ? cert : ca_.chain(cert);
+        const std::string object = !issuedObject_.empty()                ? issuedObject_
+                                   : replyType_ == JCMP_TYPE_CERTIFICATE ? cert
+                                                                         : ca_.chain(cert);
         return ok() + ",\"x509object\":{\"type\":\"" + std::to_string(replyType_) + "\",\"base64object\":\"" +
                b64(object) + "\"}}";
     }
@@ -213,6 +218,7 @@ private:
     int restrictionCalls_ = 0;
     std::string registerCode_ = "0";
     int replyType_ = JCMP_TYPE_CHAIN;
+    std::string issuedObject_;
     std::map<std::string, int> statuses_;
     int statusHttp_ = 200;
     bool leafInChain_ = true;
@@ -225,14 +231,18 @@ class Containers {
 public:
     Containers() {
         tmpl_ = dir.file("tmpl.xcfg");
-        zrxtest::writeFile(tmpl_,
-                           "<cryptoTemplate version=\"1\"><sign><params name=\"s\" alg=\"EC:P-256\" "
-                           "default=\"yes\"/></sign><keyAgreement><params name=\"k\" alg=\"ECDH:P-256\" "
-                           "default=\"yes\"/></keyAgreement></cryptoTemplate>");
+        useKeyAgreement("ECDH:P-256");
         profile_.name = "test";
         profile_.id = 7;
         profile_.flags = PF_SIGN_KEYS | PF_KA_KEYS;
         profile_.caption = "Тест";
+    }
+    // The key-agreement algorithm of the containers made from now on.
+    void useKeyAgreement(const char* alg) {
+        zrxtest::writeFile(tmpl_, std::string("<cryptoTemplate version=\"1\"><sign><params name=\"s\" "
+                                              "alg=\"EC:P-256\" default=\"yes\"/></sign><keyAgreement><params "
+                                              "name=\"k\" alg=\"") +
+                                      alg + "\" default=\"yes\"/></keyAgreement></cryptoTemplate>");
     }
     // Keys and requests of the kinds (kGen* flags) into a container;
     // a new container at name unless it is a key change.
@@ -385,6 +395,12 @@ TEST_F(JcmpContainer, SuccessRecordsAndTheMissingRequest) {
     EXPECT_TRUE(logged("Запрос на сертификат ключей владельца Петренко Петро, ID:" + req->keyID().toHex(true).str() +
                        ", успешно передан для дальнейшей регистрации."));
     EXPECT_EQ(0, svc.restrictionCalls());
+    // Asked for by kind, a request that exists only in plain form goes as it is.
+    EXPECT_EQ(0u, client.sendRequests(JCMP_KIND_SIGN | JCMP_KIND_ISSUE_AT_ONCE));
+    ASSERT_EQ(3u, svc.received().size());
+    EXPECT_EQ(JCMP_TYPE_REQUEST, svc.received().back().type);
+    EXPECT_EQ(stored(csp, kObjSignRequest), svc.received().back().der);
+    EXPECT_EQ(0, svc.restrictionCalls());
 
     // A kind the container does not hold, and a key without a request.
     EXPECT_EQ(0xC0800007u, client.sendRequests(JCMP_KIND_KA));
@@ -396,7 +412,7 @@ TEST_F(JcmpContainer, SuccessRecordsAndTheMissingRequest) {
     EXPECT_EQ(0xC0800007u, log.records().back().code);
     EXPECT_EQ("В текущем контейнере отсутствует требуемый запрос на сертификат c ID ключа:01:AB!",
               log.records().back().text);
-    EXPECT_EQ(2u, svc.received().size());
+    EXPECT_EQ(3u, svc.received().size());
 }
 
 TEST_F(JcmpContainer, EmptyContainerAnswersWithoutExchange) {
@@ -688,4 +704,48 @@ TEST_F(JcmpContainer, BlockRequestIsASignedRevocationThatVerifies) {
                            c.revoked->ownerName().str() + "\", SN:" + c.revoked->getSerialStr().str() +
                            ", код причины - Блокирование сертификата"));
     }
+}
+
+TEST_F(JcmpContainer, IssuedObjectLargerThanTheBufferIsRefused) {
+    TZrX509Csp csp;
+    made.withSignedRequests(csp, "c.zrx", ca, 60);
+    svc.setRestrictions(true, false, true, true);
+    svc.setIssuedObject(std::string(JCMP_ISSUED_BUFFER + 1, '\x30'));
+    TZrXCspJCMPClient client(&csp);
+    client.setBaseURL(svc.base().c_str());
+    zrxtest::LogCapture::records().clear();
+    EXPECT_EQ(JCMP_E_BUFFER_TOO_SMALL, client.sendRequests(JCMP_KIND_SIGN | JCMP_KIND_ISSUE_AT_ONCE));
+    EXPECT_EQ(2, csp.reqCount());
+    EXPECT_FALSE(csp.getSelfNewCrt());
+    ASSERT_EQ(1u, log.records().size());  // the client's failure, no success record
+    EXPECT_EQ(JCMP_E_BUFFER_TOO_SMALL, log.records()[0].code);
+}
+
+TEST_F(JcmpContainer, KeyThatCannotSignLeavesTheRevocationToTheOwnCertificate) {
+    // X25519 keys cannot sign: the own certificate signs the revocation of
+    // the key-agreement certificate.
+    made.useKeyAgreement("X25519");
+    TZrX509Csp csp;
+    ASSERT_EQ(0u, made.generate(csp, "x.zrx", kGenSignKeys | kGenKAKeys));
+    csp.beginUpdate();
+    while (csp.reqCount() > 0) {
+        TZrX509 cert;
+        ASSERT_EQ(0u, cert.fromRequest(*csp.getReqAt(0)));
+        ASSERT_EQ(0u, csp.mkSelfIssued(cert, std::time(nullptr) - 60, std::time(nullptr) + 86400 * 30));
+        ASSERT_TRUE(csp.addCertificate(&cert, true));
+    }
+    ASSERT_EQ(0u, csp.endUpdate(false));
+    const TZrX509* own = csp.getSelfCrt();
+    const TZrX509* kaCert = dynamic_cast<const TZrX509*>(csp.container()->findEncodeKeyX509Object(false));
+    ASSERT_TRUE(own && kaCert);
+    TZrXCspJCMPClient client(&csp);
+    client.setBaseURL(svc.base().c_str());
+    EXPECT_EQ(0u, client.sendRevocation(kaCert, JCMP_REASON_HOLD, 0));
+    ASSERT_EQ(1u, svc.received().size());
+    TZrXRevReq revoked;
+    ASSERT_EQ(0u, revoked.decode(svc.received()[0].der.data(), svc.received()[0].der.size()));
+    ASSERT_TRUE(revoked.lastIssuer());
+    EXPECT_EQ(own->getSerialStr(), revoked.lastIssuer()->getSerialStr());
+    EXPECT_EQ(kaCert->getSerialStr(), revoked.revokedCert()->serialStr());
+    EXPECT_EQ(0u, revoked.verifySignatures());
 }
