@@ -360,8 +360,12 @@ TEST_F(JcmpContainer, KindsAndTheTypeSentPerKind) {
         ASSERT_TRUE(sign && ka);
         if (c.plainSign) sign->setSignedDer({});
         if (c.plainKA) ka->setSignedDer({});
-        if (c.noSign) csp.container()->deleteRequest(sign->keyID(), false);
-        if (c.noKA) csp.container()->deleteRequest(ka->keyID(), false);
+        if (c.noSign) {
+            ASSERT_EQ(0u, csp.container()->deleteRequest(sign->keyID(), false));
+        }
+        if (c.noKA) {
+            ASSERT_EQ(0u, csp.container()->deleteRequest(ka->keyID(), false));
+        }
 
         TZrXCspJCMPClient client(&csp);
         client.setBaseURL(service.base().c_str());

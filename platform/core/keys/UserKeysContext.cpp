@@ -709,7 +709,10 @@ KResult TCBaseUserKeysContext::checkPKeyDeletion(TCPrivateEVPKey* key) {
     return 0;
 }
 
-KResult TCBaseUserKeysContext::deleteCertificate(const TCASN1OctetString& keyId) {
+// The deletions work on a copy of the identifier: the caller's may belong to
+// an object that goes with the first removal.
+KResult TCBaseUserKeysContext::deleteCertificate(const TCASN1OctetString& keyIdRef) {
+    const TCASN1OctetString keyId = keyIdRef;
     int n = 0;
     for (int i = ctx_CertificatesList.count() - 1; i >= 0; --i)
         if (TCSBaseBuff* c = ctx_CertificatesList.at(i); c && c->keyID() == keyId) {
@@ -721,7 +724,8 @@ KResult TCBaseUserKeysContext::deleteCertificate(const TCASN1OctetString& keyId)
     return 0;
 }
 
-KResult TCBaseUserKeysContext::deleteRequest(const TCASN1OctetString& keyId, bool withKey) {
+KResult TCBaseUserKeysContext::deleteRequest(const TCASN1OctetString& keyIdRef, bool withKey) {
+    const TCASN1OctetString keyId = keyIdRef;
     int n = 0;
     while (TZrX509ReqCtx* r = findCertReq(keyId)) {
         ctx_RequestsList.remove(r);
@@ -738,7 +742,8 @@ KResult TCBaseUserKeysContext::deleteRequest(const TCASN1OctetString& keyId, boo
     return 0;
 }
 
-KResult TCBaseUserKeysContext::deleteAllKeyData(const TCASN1OctetString& keyId) {
+KResult TCBaseUserKeysContext::deleteAllKeyData(const TCASN1OctetString& keyIdRef) {
+    const TCASN1OctetString keyId = keyIdRef;
     KResult a = deleteRequest(keyId, true);
     KResult b = deleteCertificate(keyId);
     return (failed(a) && failed(b)) ? kErrNotFound : 0;
