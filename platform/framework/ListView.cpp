@@ -86,6 +86,10 @@ public:
         emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     }
     void headerChanged() { emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1); }
+    void beginInsert(int row) { beginInsertRows(QModelIndex(), row, row); }
+    void endInsert() { endInsertRows(); }
+    void beginRemove(int row) { beginRemoveRows(QModelIndex(), row, row); }
+    void endRemove() { endRemoveRows(); }
     TListView* FView;
 };
 
@@ -382,13 +386,18 @@ TListItem* TListItems::Item(int i) const {
 
 TListItem* TListItems::Add() { return Insert(int(FItems.size())); }
 
+// Rows come and go one by one, so the view keeps the selection of the others.
 TListItem* TListItems::Insert(int i) {
     auto* it = new TListItem(this);
     i = std::clamp(i, 0, int(FItems.size()));
+    bool live = FView && FView->FModel && FUpdate == 0 && !FView->OwnerData();
+    if (live) FView->FModel->beginInsert(i);
     FItems.insert(FItems.begin() + i, it);
-    if (FView && FUpdate == 0) {
-        FView->rowsReset();
+    if (live) {
+        FView->FModel->endInsert();
         FView->sortIfNeeded();
+    } else {
+        FDirty = true;
     }
     return it;
 }
@@ -396,9 +405,12 @@ TListItem* TListItems::Insert(int i) {
 void TListItems::Delete(int i) {
     if (i < 0 || i >= int(FItems.size())) return;
     TListItem* it = FItems[size_t(i)];
+    bool live = FView && FView->FModel && FUpdate == 0 && !FView->OwnerData();
+    if (live) FView->FModel->beginRemove(i);
     FItems.erase(FItems.begin() + i);
     delete it;
-    if (FView && FUpdate == 0) FView->rowsReset();
+    if (live) FView->FModel->endRemove();
+    else FDirty = true;
 }
 
 void TListItems::Clear() {
@@ -406,6 +418,7 @@ void TListItems::Clear() {
     FItems.clear();
     for (auto* it : items) delete it;
     if (FView && FUpdate == 0) FView->rowsReset();
+    else FDirty = true;
 }
 
 int TListItems::IndexOf(const TListItem* item) const {
@@ -416,7 +429,8 @@ int TListItems::IndexOf(const TListItem* item) const {
 void TListItems::BeginUpdate() { ++FUpdate; }
 
 void TListItems::EndUpdate() {
-    if (FUpdate > 0 && --FUpdate == 0 && FView) {
+    if (FUpdate > 0 && --FUpdate == 0 && FView && FDirty) {
+        FDirty = false;
         FView->rowsReset();
         FView->sortIfNeeded();
     }
@@ -528,7 +542,9 @@ void TListView::rowsReset() {
 }
 
 void TListView::rowChanged(int row) {
-    if (FModel && FItems && FItems->FUpdate == 0) FModel->rowChanged(row);
+    if (!FModel || !FItems) return;
+    if (FItems->FUpdate == 0) FModel->rowChanged(row);
+    else FItems->FDirty = true;
 }
 
 void TListView::columnsChanged() {

@@ -139,6 +139,7 @@ private:
     int FOwnerCount = 0;
     TListItem* FTemp = nullptr;  // the owner-data item handed out last
     int FUpdate = 0;
+    bool FDirty = false;  // rows changed while updating
 };
 
 using TLVChangeEvent = std::function<void(TObject* Sender, TListItem* Item, TItemChange Change)>;
