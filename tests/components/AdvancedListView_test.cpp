@@ -359,6 +359,7 @@ TEST_F(AlvTest, ColumnSearchDialogMapsColumns) {
         firstEntry = f->ComboBox1->Items()->Get(0);
         shownText = f->SearchEdit->GetText();
         caseBox = f->CheckBoxNoIgnoreCase->Checked();
+        f->Handle()->grab().save(QString::fromStdString(testing::TempDir() + "/find-in-list.png"));
         f->Button1->Click();
         return 0;
     });
@@ -381,6 +382,7 @@ TEST_F(AlvTest, SortDialog) {
     HookGuard g([&](TObject* w) {
         auto* f = dynamic_cast<TSortListParsForm*>(w);
         caption = f->Caption();
+        f->Handle()->grab().save(QString::fromStdString(testing::TempDir() + "/sort-dialog.png"));
         EXPECT_EQ(f->ComboBox1->ItemIndex(), 1);
         EXPECT_EQ(f->RadioGroup1->ItemIndex(), 0);
         f->Button1->Click();
