@@ -51,7 +51,9 @@ TEST(FlagsBoxItems, ValueTextAndParsing) {
     for (auto& p : parses) {
         uint64_t v = 0;
         EXPECT_EQ(fbxParseValue(p.text, v), p.ok) << p.text;
-        if (p.ok) EXPECT_EQ(v, p.v) << p.text;
+        if (p.ok) {
+            EXPECT_EQ(v, p.v) << p.text;
+        }
     }
 }
 
