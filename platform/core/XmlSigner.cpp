@@ -17,15 +17,6 @@
 
 #include "platform/core/XmlSafeRead.h"
 
-const char* xmlSignerErrorText(KResult code) {
-    switch (code) {
-        case XMLSIG_E_FORM: return "Недопустимая форма подписанного документа XML";
-        case XMLSIG_E_INVALID: return "Подпись документа XML не верна";
-        case XMLSIG_E_LIB: return "Ошибка библиотеки проверки подписи XML";
-        default: return nullptr;
-    }
-}
-
 namespace {
 
 const char kDsNs[] = "http://www.w3.org/2000/09/xmldsig#";

@@ -23,13 +23,11 @@
 #include "platform/runtime/ResultCodes.h"
 
 // Codes of the verifier (besides those of the XML layer: XML_E_OPEN,
-// XML_E_SYNTAX, XML_E_DTD, XML_E_TOOLARGE, and the lookup's own code).
+// XML_E_SYNTAX, XML_E_DTD, XML_E_TOOLARGE, and the lookup's own code); their
+// texts are the runtime's (KRTL_GetTextMessage).
 constexpr KResult XMLSIG_E_FORM = 0xC08000B0u;     // not the accepted form
 constexpr KResult XMLSIG_E_INVALID = 0xC08000B1u;  // digest or signature does not verify
 constexpr KResult XMLSIG_E_LIB = 0xC08000B2u;      // the signature library failed
-
-// Text of one of the codes above (null for others).
-const char* xmlSignerErrorText(KResult code);
 
 // The certificate of the key identifier into out: 0 when found, else a failure code.
 using TZrXMLSignerLookup = KResult (*)(TZrX509& out, void* context, const TCASN1OctetString& keyId);
