@@ -2,8 +2,8 @@
 # libgcrypt's implementation, and XML loading.
 pkg_check_modules(GCRYPT IMPORTED_TARGET libgcrypt)
 if(GCRYPT_FOUND)
-  zrx_bench(bench_gost SOURCES ${CMAKE_CURRENT_LIST_DIR}/gost_bench.cpp LIBS zrx_core PkgConfig::GCRYPT)
+  zrx_bench(bench_gost SOURCES ${CMAKE_CURRENT_LIST_DIR}/gost_bench.cpp LIBS zrx_core_config zrx_core_crypto PkgConfig::GCRYPT)
   target_compile_definitions(bench_gost PRIVATE ZRX_BENCH_GCRYPT=1)
 else()
-  zrx_bench(bench_gost SOURCES ${CMAKE_CURRENT_LIST_DIR}/gost_bench.cpp LIBS zrx_core)
+  zrx_bench(bench_gost SOURCES ${CMAKE_CURRENT_LIST_DIR}/gost_bench.cpp LIBS zrx_core_config zrx_core_crypto)
 endif()

@@ -1,7 +1,7 @@
 // The entries' digests, download, copy and display text, and the versions file.
 #include <cstring>
 
-#include "platform/core/Digest.h"
+#include "platform/core/crypto/Digest.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"

@@ -1,8 +1,8 @@
 #include "update/UpdateList.h"
 
 #include "app/PathMacros.h"
-#include "platform/core/CfgMacros.h"
-#include "platform/core/XmlSigner.h"
+#include "platform/core/config/CfgMacros.h"
+#include "platform/core/x509/XmlSigner.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Translation.h"
 #include "update/UpdateLog.h"

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/core/Asn1Types.h"
-#include "platform/core/XmlNode.h"
-#include "platform/core/ZrX509.h"
+#include "platform/core/x509/Asn1Types.h"
+#include "platform/core/config/XmlNode.h"
+#include "platform/core/x509/ZrX509.h"
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/TCFlags.h"
 #include "platform/runtime/TCStringList.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/core/CfgMacros.h"
+#include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/ResultCodes.h"

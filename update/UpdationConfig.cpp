@@ -2,8 +2,8 @@
 
 #include <ctime>
 
-#include "platform/core/CfgMacros.h"
-#include "platform/core/Enlp.h"
+#include "platform/core/config/CfgMacros.h"
+#include "platform/core/crypto/Enlp.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/TimeUtils.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/core/XmlSigner.h"
+#include "platform/core/x509/XmlSigner.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/CfgMacros.h"
+#include "platform/core/config/CfgMacros.h"
 #include "platform/net/TestServers.h"
 #include "platform/runtime/Log.h"
 #include "support/TempDir.h"

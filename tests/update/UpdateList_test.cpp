@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/CfgMacros.h"
-#include "platform/core/XmlSigner.h"
+#include "platform/core/config/CfgMacros.h"
+#include "platform/core/x509/XmlSigner.h"
 #include "platform/runtime/Log.h"
 #include "support/SignedXml.h"
 #include "support/TempDir.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/CfgMacros.h"
+#include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/TimeUtils.h"
