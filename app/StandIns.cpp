@@ -1,6 +1,5 @@
 #include "app/StandIns.h"
 
-#include "app/PathMacros.h"
 #include "platform/framework/AppStyle.h"
 #include "platform/runtime/Translation.h"
 
@@ -14,11 +13,6 @@ TZrXCViewerConfigForm::TZrXCViewerConfigForm(TComponent* AOwner) : TForm(AOwner)
     SetName("ZrXCViewerConfigForm");
     SetCaption(zrnTranslateString("Настройки").str());
     SetVisible(false);
-}
-
-bool runStartupUpdateCheck() {
-    registerPathMacros();
-    return false;
 }
 
 int execStartupDialog(TMenuItem*, bool, TBasicAction*& chosen) {

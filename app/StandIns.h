@@ -16,10 +16,6 @@ class TZrXCViewerConfigForm : public TForm {
     explicit TZrXCViewerConfigForm(TComponent* AOwner);
 };
 
-// Update check at start (mode 1): its first step registers the path macros.
-// Answers true when the program must close now (never, until updates exist).
-bool runStartupUpdateCheck();
-
 // Start-up dialog: the user's choice among the new-key items of `items`
 // (their actions), or opening an existing container (withOpenCheck).
 // Answers the modal result; `chosen` receives the chosen action or null.

@@ -14,6 +14,7 @@
 #include "update/UpdationConfig.h"
 
 class TCUpdateFilesList;
+class TCUpdationCtx;
 
 // Kinds, actions and flags of an entry.
 constexpr int32_t UPF_KIND_FILE = 0;
@@ -79,6 +80,14 @@ public:
     const TCXMLNode* root() const { return root_.get(); }
     const TZrX509* extCert() const { return extCert_; }
     void setRoot(TCXMLNode* root) { root_.reset(root); }
+
+    // The run's steps (update/UpdateRun.cpp): mode checks and settings, the
+    // download half (answers the count of verified files or a failure code),
+    // and the actions.
+    KResult prepare(int mode, const char* listHref);
+    KResult collect(TCUpdationCtx* ctx);
+    KResult apply(int mode, TCUpdationCtx* ctx);
+    KResult runFile(TCUPFileInfo& entry, TCUpdationCtx* ctx);
 
     // The versions file (section "modules"): the installed revisions, and
     // the offered revision of every entry copied in this run.
