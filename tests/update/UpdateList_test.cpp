@@ -14,25 +14,13 @@
 #include "support/SignedXml.h"
 #include "support/TempDir.h"
 #include "update/UpdateList.h"
+#include "update/UpdateFixtures.h"
 
 namespace {
 
-TCStringList& testSigners() {
-    static TCStringList t;
-    return t;
-}
-int& signerTableUses() {
-    static int n = 0;
-    return n;
-}
-
-std::string derBase64(const std::string& pemPath) {
-    TZrX509 c;
-    EXPECT_TRUE(c.loadFromFile(pemPath.c_str()));
-    std::vector<uint8_t> der;
-    c.encode(der);
-    return TCString::base64Of(der.data(), der.size()).str();
-}
+using updfx::derBase64;
+using updfx::signerTableUses;
+using updfx::testSigners;
 
 std::vector<std::pair<uint32_t, std::string>>& records() {
     static std::vector<std::pair<uint32_t, std::string>> r;
@@ -44,12 +32,6 @@ int capture(uint32_t code, const char* text) {
 }
 
 }  // namespace
-
-// The test program's own publisher table (the shipped one stays out of it).
-const TCStringList& builtInSignerCertificates() {
-    ++signerTableUses();
-    return testSigners();
-}
 
 namespace {
 
