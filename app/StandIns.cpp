@@ -19,3 +19,5 @@ int execStartupDialog(TMenuItem*, bool, TBasicAction*& chosen) {
     chosen = nullptr;
     return mrOk;
 }
+
+bool viewHtmlText(const char*, bool, const char*, const char*) { return false; }

@@ -3,7 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "platform/core/FlagDescriptors.h"
+#include "platform/core/config/FlagDescriptors.h"
 
 IMPLEMENT_CLASS(TCDescriptedFlagsBox, TCFlagsBox) {
     r.Str("Name", [](TCDescriptedFlagsBox* b) { return b->Name(); }, &TCDescriptedFlagsBox::SetName);

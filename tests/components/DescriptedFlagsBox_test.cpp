@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "components/CDescriptedFlagsBox.h"
-#include "platform/core/FlagDescriptors.h"
-#include "platform/core/XmlNode.h"
+#include "platform/core/config/FlagDescriptors.h"
+#include "platform/core/config/XmlNode.h"
 #include "platform/framework/Forms.h"
 
 #include "CompoundFixture.h"
