@@ -1,7 +1,13 @@
 // The download client against servers on 127.0.0.1, and the local copy.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <chrono>
+#include <cstdlib>
+#include <thread>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -204,6 +210,72 @@ TEST_F(FileFetchTest, ProxyAuthentication) {
     settings.proxyUser.clear();
     std::filesystem::remove(dir_.file("p.bin"));
     EXPECT_EQ(httpDownload("http://updates.invalid/p.bin", dir_.str().c_str(), &settings), neg(12015));
+}
+
+TEST_F(FileFetchTest, RedirectsAndAStrayProxyChallenge) {
+    zrxtest::HttpServer srv;
+    srv.svr.Get("/moved.bin", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/real.bin"); });
+    srv.svr.Get("/real.bin", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("real", "application/octet-stream");
+    });
+    srv.svr.Get("/loop.bin", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop.bin"); });
+    // A server that asks for proxy credentials though no proxy is used: the
+    // challenge fits no record.
+    srv.svr.Get("/stray.bin", [](const httplib::Request&, httplib::Response& res) {
+        res.status = 407;
+        res.set_header("Proxy-Authenticate", "Basic realm=\"x\"");
+    });
+    srv.start();
+    EXPECT_EQ(httpDownload(srv.url("/moved.bin").c_str(), dir_.str().c_str(), nullptr), 0u);
+    EXPECT_EQ(zrxtest::readFile(dir_.file("moved.bin")), "real");  // named after the link
+    EXPECT_EQ(httpDownload(srv.url("/loop.bin").c_str(), dir_.str().c_str(), nullptr), neg(12156));
+    EXPECT_EQ(httpDownload(srv.url("/stray.bin").c_str(), dir_.str().c_str(), nullptr), neg(12015));
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("loop.bin")));
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("stray.bin")));
+}
+
+TEST_F(FileFetchTest, HttpsChecksThePeer) {
+    // A TLS server whose self-signed certificate nobody trusts.
+    zrxtest::TempDir keys;
+    ASSERT_EQ(std::system(("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout '" +
+                           keys.file("k.pem") + "' -out '" + keys.file("c.pem") +
+                           "' -subj /CN=127.0.0.1 -days 1 >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    const int port = zrxtest::refusedPort();
+    const std::string accept = "127.0.0.1:" + std::to_string(port);
+    // Everything the child needs is made before the fork: it only execs.
+    const std::string certFile = keys.file("c.pem"), keyFile = keys.file("k.pem");
+    const pid_t server = fork();
+    ASSERT_GE(server, 0);
+    if (server == 0) {
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execlp("openssl", "openssl", "s_server", "-quiet", "-accept", accept.c_str(), "-cert",
+                 certFile.c_str(), "-key", keyFile.c_str(), "-www", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Wait until it listens.
+    for (int i = 0; i < 100; ++i) {
+        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(uint16_t(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const bool up = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+        ::close(s);
+        if (up) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    const std::string link = "https://" + accept + "/upd.xml";
+    records().clear();
+    EXPECT_EQ(httpDownload(link.c_str(), dir_.str().c_str(), nullptr), neg(12175));
+    EXPECT_TRUE(logged("ERROR_WINHTTP_SECURE_FAILURE"));
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("upd.xml")));
+    ::kill(server, SIGTERM);
+    ::waitpid(server, nullptr, 0);
 }
 
 TEST(HttpTexts, TablesAndFallbacks) {
