@@ -78,6 +78,11 @@ TEST_F(FileOpsTest, DigestsOfPlainFilesAndXmlModules) {
     EXPECT_TRUE(records().empty());
     EXPECT_EQ(plain.checkHash(folder().c_str(), false), 0xC080000Eu);
     EXPECT_TRUE(logged(0xC080000Eu, "Контроль хеш-функции модуля 'plain.bin'."));
+    // A module with a DOCTYPE is refused by the reader: no digest, no match.
+    zrxtest::writeFile(folder() + "/dtd.xml", "<!DOCTYPE m [<!ENTITY e \"x\">]><m>&e;</m>");
+    TCUPFileInfo dtd("dtd.xml");
+    dtd.kind = UPF_KIND_XML;
+    EXPECT_EQ(dtd.checkHash(folder().c_str(), false), XML_E_DTD);
     // A missing file is a runtime file error.
     TCUPFileInfo absent("absent.bin");
     EXPECT_EQ(absent.checkHash(folder().c_str(), false), 0xC0400002u);
