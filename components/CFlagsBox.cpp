@@ -150,7 +150,6 @@ TListItem* TCCheckListView::AddItem(const String& caption, uint64_t value, bool 
 void TCCheckListView::AssignItems(const TStrings* lines) {
     Items()->BeginUpdate();
     Items()->Clear();
-    int n = 0;
     for (int i = 0; i < lines->Count(); ++i) {
         TStringList fields;
         fields.SetCommaText(lines->Get(i));
@@ -158,11 +157,9 @@ void TCCheckListView::AssignItems(const TStrings* lines) {
         TListItem* it = Items()->Add();
         it->SetCaption(fields.Get(0));
         fbxSetSbItemValue(it, fields.Get(1), 0);
-        ++n;
     }
     Items()->EndUpdate();
     FRowsVisible = lines->Count();
-    (void)n;
 }
 
 void TCCheckListView::checkItem(TListItem* item, bool on) {

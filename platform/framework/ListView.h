@@ -249,7 +249,6 @@ protected:
     virtual bool CustomDrawItem(TListItem* Item, TCustomDrawState State, TCustomDrawStage Stage);
     // A press on a row's check box; the default toggles the tick.
     virtual void CheckBoxPressed(TListItem* Item);
-    bool WidgetEvent(QEvent* e) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void ApplyColor() override;
     void ApplyFont() override;
