@@ -278,9 +278,6 @@ void TCCheckListView::SetupView() {
     SetHeight(CalcHeight());
     if (FBox) SetWidth(FBox->Width() - 1);
     SetValuesVisible(FValuesVisible);
-    // Without the values the captions take the whole width.
-    Columns()->Items(0)->SetAutoSize(FValuesVisible);
-    if (!FValuesVisible) Columns()->Items(0)->SetWidth(std::max(ClientWidth() - 2, 20));
 }
 
 void TCCheckListView::ShowList(TPoint screen) {

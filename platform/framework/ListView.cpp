@@ -556,7 +556,8 @@ void TListView::columnsChanged() {
         TListColumn* c = FColumns->Items(i);
         // A column of width 0 takes no room at all.
         w->header()->setSectionHidden(i, !c->AutoSize() && c->Width() <= 0);
-        if (c->AutoSize()) w->header()->setSectionResizeMode(i, QHeaderView::ResizeToContents);
+        // Auto-sized columns share the width the others leave.
+        if (c->AutoSize()) w->header()->setSectionResizeMode(i, QHeaderView::Stretch);
         else {
             w->header()->setSectionResizeMode(i, QHeaderView::Interactive);
             w->header()->resizeSection(i, c->Width());

@@ -44,6 +44,7 @@ class TListColumn : public TCollectionItem {
     // Picture in the header, from the list view's SmallImages; -1 none.
     int ImageIndex() const { return FImageIndex; }
     void SetImageIndex(int v);
+    // Auto-sized columns share the width the other columns leave.
     bool AutoSize() const { return FAutoSize; }
     void SetAutoSize(bool v);
     intptr_t Tag() const { return FTag; }

@@ -1,6 +1,7 @@
 #include "platform/framework/PopupWindow.h"
 
 #include <QApplication>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWidget>
@@ -48,6 +49,11 @@ TPopupWindow::TPopupWindow(TControl* control) : FControl(control), FFilter(new P
         w->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
         w->setAttribute(Qt::WA_ShowWithoutActivating);
         w->setFocusPolicy(Qt::NoFocus);
+        // A thin border of its own, as a pop-up window has.
+        if (auto* f = qobject_cast<QFrame*>(w)) {
+            f->setFrameShape(QFrame::Box);
+            f->setLineWidth(1);
+        }
         w->hide();
     }
     control->SetVisible(false);
