@@ -349,6 +349,22 @@ TEST_F(AlvTest, PlainSearchDialogStartsFromTheCallerState) {
     EXPECT_TRUE(fromStart);
 }
 
+TEST_F(AlvTest, PlainSearchThroughTheList) {
+    row("альфа");
+    row("бета");
+    lv->SetFindString("бе");
+    String shown;
+    HookGuard g([&](TObject* w) {
+        auto* f = dynamic_cast<TCFindForm*>(w);
+        shown = f->SearchEdit->GetText();
+        f->Button1->Click();
+        return 0;
+    });
+    EXPECT_TRUE(lv->SearchItemDialog(false, nullptr));
+    EXPECT_EQ(shown, "бе");  // starts from the stored text
+    EXPECT_EQ(lv->FoundRow(), 1);
+}
+
 TEST_F(AlvTest, ColumnSearchDialogMapsColumns) {
     row("a", {"x1", "needle"});
     row("b", {"needle", "y"});
