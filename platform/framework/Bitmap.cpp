@@ -96,6 +96,7 @@ void TBitmap::SetSize(int w, int h) {
     if (w == Width() && h == Height()) return;
     if (w == 0 || h == 0) {
         *FImage = QImage();
+        if (FDC) FDC->SurfaceChanged();
         fire(OnChange, this);
         return;
     }
@@ -108,6 +109,7 @@ void TBitmap::SetSize(int w, int h) {
         p.drawImage(0, 0, *FImage);
     }
     *FImage = FFormat == pfDevice || FFormat == pf32bit ? img : convertTo(img, FFormat, FPalette);
+    if (FDC) FDC->SurfaceChanged();
     fire(OnChange, this);
 }
 
@@ -117,6 +119,7 @@ void TBitmap::SetPixelFormat(TPixelFormat f) {
     if (f == pf8bit && FPalette.empty()) FPalette = defaultPalette();
     FFormat = f;
     *FImage = convertTo(*FImage, f, FPalette);
+    if (FDC) FDC->SurfaceChanged();
     fire(OnChange, this);
 }
 
@@ -246,5 +249,6 @@ void TBitmap::SetImage(const QImage& img) {
         for (QRgb c : img.colorTable()) FPalette.push_back(RGB(qRed(c), qGreen(c), qBlue(c)));
     }
     *FImage = img.isNull() ? img : convertTo(img, FFormat, FPalette);
+    if (FDC) FDC->SurfaceChanged();
     fire(OnChange, this);
 }
