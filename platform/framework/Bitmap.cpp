@@ -2,11 +2,13 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/framework/DeviceContext.h"
 #include "platform/framework/Graphics.h"
 #include "platform/framework/QtBridge.h"
 #include "platform/framework/QtDeviceContext.h"
+#include "platform/runtime/Translation.h"
 
 namespace {
 
@@ -66,10 +68,15 @@ QImage convertTo(const QImage& src, TPixelFormat f, const std::vector<TColor>& p
     }
 }
 
+[[noreturn]] void refuseSize(int w, int h) {
+    const TCString format = zrnTranslateString("Bitmap of %d x %d pixels is too large");
+    char text[256];
+    snprintf(text, sizeof text, format.c_str(), w, h);
+    throw EInvalidGraphicOperation(text);
+}
+
 void checkSize(int w, int h) {
-    if (w > TBitmap::MaxSide || h > TBitmap::MaxSide || int64_t(w) * h > TBitmap::MaxPixels)
-        throw EInvalidGraphicOperation("Bitmap of " + std::to_string(w) + " x " + std::to_string(h) +
-                                       " pixels is too large");
+    if (w > TBitmap::MaxSide || h > TBitmap::MaxSide || int64_t(w) * h > TBitmap::MaxPixels) refuseSize(w, h);
 }
 
 }  // namespace
@@ -101,7 +108,7 @@ void TBitmap::SetSize(int w, int h) {
         return;
     }
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
-    if (img.isNull()) throw EInvalidGraphicOperation("Out of memory for a bitmap");
+    if (img.isNull()) refuseSize(w, h);  // the allocation failed
     img.fill(Qt::white);
     if (!FImage->isNull()) {
         QPainter p(&img);
