@@ -250,8 +250,8 @@ public:
     // The surface changed its size or depth (a bitmap being drawn on).
     virtual void SurfaceChanged() {}
 
-    // Canvases re-select their objects after a restore (their notion of what
-    // is selected is void then).
+    // Counts RestoreDC calls: canvases select their objects again after a
+    // restore, since their notion of what is selected is void then.
     uint64_t StateGeneration() const { return FGeneration; }
 
     // The state of one level.
@@ -321,13 +321,12 @@ protected:
     void ApplySpacing(std::u16string_view text, std::vector<int>& adv, bool consume);
 
 private:
-    void trace(const char* op, std::initializer_list<long long> args, std::u16string_view text = {});
+    void trace(const char* op, std::initializer_list<long long> args, const std::u16string_view* text = nullptr);
     std::vector<State> FSaved;
     std::vector<Figure> FPath;
     bool FPathOpen = false;
     bool FPathDone = false;
     uint64_t FGeneration = 0;
-    void bump() { ++FGeneration; StateChanged(); }
 };
 
 // Restores the clip on every way out of a scope: whatever a caller selects,
