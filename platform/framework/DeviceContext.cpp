@@ -124,6 +124,12 @@ int TDeviceContext::SetPolyFillMode(int mode) {
     return std::exchange(S.PolyFillMode, mode);
 }
 
+int TDeviceContext::SetStretchBltMode(int mode) {
+    trace("SetStretchBltMode", {mode});
+    if (mode < BLACKONWHITE || mode > HALFTONE) return 0;
+    return std::exchange(S.StretchMode, mode);
+}
+
 void TDeviceContext::SetTextJustification(int extra, int breakCount) {
     trace("SetTextJustification", {extra, breakCount});
     if (breakCount <= 0 || extra == 0) {
