@@ -1,6 +1,8 @@
 // Colours and fonts.
 #pragma once
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -13,8 +15,9 @@ struct TPoint {
 };
 struct TRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
+    // Saturating, so that no pair of coordinates overflows.
+    int Width() const { return int(std::clamp<long long>((long long)Right - Left, INT_MIN, INT_MAX)); }
+    int Height() const { return int(std::clamp<long long>((long long)Bottom - Top, INT_MIN, INT_MAX)); }
 };
 inline TRect Rect(int l, int t, int r, int b) { return TRect{l, t, r, b}; }
 inline TPoint Point(int x, int y) { return TPoint{x, y}; }

@@ -152,7 +152,7 @@ protected:
         const int style = lp.Style & PS_STYLE_MASK;
         if (style == PS_NULL) return QPen(Qt::NoPen);
         QPen pen(qrgb(DeviceRGB(lp.Color)));
-        pen.setWidth(std::max(lp.Width, 1));
+        pen.setWidth(std::clamp(lp.Width, 1, 10000));
         pen.setJoinStyle(Qt::MiterJoin);
         pen.setCapStyle(Qt::SquareCap);
         const bool geometric = lp.Style & PS_GEOMETRIC;

@@ -2,6 +2,7 @@
 // drawing on a bitmap and the recording context layout tests use.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <stdexcept>
 
@@ -199,6 +200,42 @@ TEST_P(DeviceContextContract, EmptyAndInvertedSizesAreAnsweredQuietly) {
     TRect r{0, 0, -10, 0};
     EXPECT_GT(dc->DrawText(u"a few words to wrap", r, DT_WORDBREAK | DT_CALCRECT), 0);
     EXPECT_GE(r.Right - r.Left, 0);
+}
+
+TEST_P(DeviceContextContract, ExtremeValuesNeitherOverflowNorHang) {
+    dc->SetTextCharacterExtra(INT_MAX);
+    dc->SetTextJustification(INT_MAX, 1);
+    TSize size;
+    int fit = -1;
+    std::vector<int> partial;
+    dc->GetTextExtentExPoint(u"a b c", INT_MAX, &fit, &partial, size);
+    EXPECT_GT(size.cx, 0);
+    for (size_t i = 1; i < partial.size(); ++i) EXPECT_LE(partial[i - 1], partial[i]);
+    dc->SetTextAlign(TA_RIGHT | TA_BOTTOM);
+    dc->ExtTextOut(INT_MIN, INT_MIN, 0, nullptr, u"far away");
+    dc->SetTextAlign(TA_TOP);
+    dc->SetTextCharacterExtra(0);
+    dc->SetTextJustification(0, 0);
+    TRect r{INT_MAX - 5, INT_MAX - 5, INT_MAX, INT_MAX};
+    dc->DrawText(u"x y z", r, DT_WORDBREAK | DT_CALCRECT);
+    TRect huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    dc->DrawText(u"centred", huge, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+    EXPECT_EQ(huge.Width(), INT_MAX);  // saturated, not wrapped round
+    dc->FillRect(huge, clRed);
+    TBitmap src(2, 2);
+    dc->BitBlt(INT_MAX - 1, INT_MAX - 1, INT_MAX, INT_MAX, &src, 0, 0, SRCCOPY);
+    dc->PatBlt(INT_MAX, 0, INT_MAX, 10, WHITENESS);
+    dc->SelectPen(TLogPen{PS_GEOMETRIC | PS_DASH, INT_MAX, clBlue});
+    dc->Rectangle(0, 0, 50, 50);
+    dc->SelectPen(TLogPen{});
+    dc->SetMapMode(MM_ANISOTROPIC);
+    dc->SetWindowExt(1, 1);
+    dc->SetViewportExt(INT_MAX, INT_MAX);
+    EXPECT_EQ(dc->LPtoDP(Point(INT_MAX, INT_MIN)).X, INT_MAX);
+    dc->SetMapMode(MM_TEXT);
+    TXForm x;
+    x.eM11 = 1e300;
+    EXPECT_FALSE(TRegion::FromRects({Rect(1, 1, 2, 2)}, &x).PtIn(0, 0));
 }
 
 TEST_P(DeviceContextContract, WordWrapKeepsEveryLineInsideTheRoom) {
