@@ -22,6 +22,20 @@ struct TRect {
 inline TRect Rect(int l, int t, int r, int b) { return TRect{l, t, r, b}; }
 inline TPoint Point(int x, int y) { return TPoint{x, y}; }
 
+// Rectangle helpers of the classic graphics interface (right and bottom
+// edges excluded; an empty rectangle has no width or no height).
+bool IsRectEmpty(const TRect& r);
+void InflateRect(TRect& r, int dx, int dy);
+void OffsetRect(TRect& r, int dx, int dy);
+bool PtInRect(const TRect& r, TPoint p);
+// The common part (all zero and false when there is none).
+bool IntersectRect(TRect& out, const TRect& a, const TRect& b);
+// The smallest rectangle holding both (an empty one counts for nothing).
+bool UnionRect(TRect& out, const TRect& a, const TRect& b);
+// number × numerator / denominator rounded half away from zero, in 64 bits;
+// -1 for a zero denominator or a result beyond an int.
+int MulDiv(int number, int numerator, int denominator);
+
 // 0x00BBGGRR; system colours are 0xFF0000nn (the Windows colour index).
 using TColor = int32_t;
 

@@ -334,6 +334,28 @@ TEST(Region, CombinesAndMapsRectangles) {
     EXPECT_EQ(m.Box().Right, 16);
 }
 
+TEST(RectHelpers, ClassicRectangleAndMulDivRules) {
+    TRect r = Rect(0, 0, 10, 10), out;
+    EXPECT_TRUE(IntersectRect(out, r, Rect(5, 5, 20, 20)));
+    EXPECT_EQ(out.Left, 5);
+    EXPECT_EQ(out.Right, 10);
+    EXPECT_FALSE(IntersectRect(out, r, Rect(10, 0, 20, 10)));  // touching edges share nothing
+    EXPECT_TRUE(IsRectEmpty(out));
+    EXPECT_TRUE(UnionRect(out, Rect(3, 3, 3, 9), r));  // the empty one counts for nothing
+    EXPECT_EQ(out.Left, 0);
+    EXPECT_TRUE(PtInRect(r, Point(9, 9)));
+    EXPECT_FALSE(PtInRect(r, Point(10, 9)));
+    InflateRect(r, 2, -1);
+    EXPECT_EQ(r.Left, -2);
+    EXPECT_EQ(r.Bottom, 9);
+    OffsetRect(r, INT_MAX, 0);
+    EXPECT_EQ(r.Right, INT_MAX);  // saturated
+    struct Case { int n, num, den, expected; };
+    const Case cases[] = {{10, 3, 4, 8}, {10, 1, 4, 3}, {-10, 1, 4, -3}, {5, 1, 2, 3}, {-5, 1, 2, -3},
+                          {7, 0, 3, 0}, {1, 1, 0, -1}, {INT_MAX, 2, 1, -1}, {INT_MAX, INT_MAX, INT_MAX, INT_MAX}};
+    for (const Case& c : cases) EXPECT_EQ(MulDiv(c.n, c.num, c.den), c.expected) << c.n << "*" << c.num << "/" << c.den;
+}
+
 TEST(DeviceColour, PaletteRelativeBitIsMaskedAndSystemColoursResolve) {
     ensureQtApp();
     EXPECT_EQ(DeviceRGB(TColor(0x02A0B0C0)), 0xA0B0C0);
