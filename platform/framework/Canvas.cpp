@@ -81,6 +81,11 @@ TDeviceContext* TCanvas::ready(bool pen, bool brush, bool font) const {
     return dc;
 }
 
+TDeviceContext* TCanvas::drawing(bool pen, bool brush, bool font) {
+    fire(OnChanging, this);
+    return ready(pen, brush, font);
+}
+
 TDeviceContext* TCanvas::measureDC() const {
     if (FDevice) return ready(false, false, true);
     if (!FMeasure) FMeasure = GetScreenDC();
@@ -98,20 +103,20 @@ void TCanvas::MoveTo(int X, int Y) {
     if (auto* dc = ready(false, false, false)) dc->MoveTo(X, Y);
 }
 void TCanvas::LineTo(int X, int Y) {
-    if (auto* dc = ready(true, false, false)) dc->LineTo(X, Y);
+    if (auto* dc = drawing(true, false, false)) dc->LineTo(X, Y);
     Changed();
 }
 void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
-    if (auto* dc = ready(true, true, false)) dc->Rectangle(X1, Y1, X2, Y2);
+    if (auto* dc = drawing(true, true, false)) dc->Rectangle(X1, Y1, X2, Y2);
     Changed();
 }
 void TCanvas::FillRect(const TRect& r) {
     if (FBrush->Style() == bsClear) return;
-    if (auto* dc = ready(false, true, false)) dc->FillRect(r, FBrush->Color());
+    if (auto* dc = drawing(false, true, false)) dc->FillRect(r, FBrush->Color());
     Changed();
 }
 void TCanvas::FrameRect(const TRect& r) {
-    auto* dc = ready(false, true, false);
+    auto* dc = drawing(false, true, false);
     if (!dc || r.Width() <= 0 || r.Height() <= 0) return;
     const TColor c = FBrush->Color();
     dc->FillRect(Rect(r.Left, r.Top, r.Right, r.Top + 1), c);
@@ -121,11 +126,11 @@ void TCanvas::FrameRect(const TRect& r) {
     Changed();
 }
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
-    if (auto* dc = ready(true, true, false)) dc->Ellipse(X1, Y1, X2, Y2);
+    if (auto* dc = drawing(true, true, false)) dc->Ellipse(X1, Y1, X2, Y2);
     Changed();
 }
 void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
-    auto* dc = ready(true, true, false);
+    auto* dc = drawing(true, true, false);
     if (!dc) return;
     const TRect r{std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2)};
     // Corners cut at 45 degrees: close to a rounded corner at the sizes controls use.
@@ -140,18 +145,18 @@ void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
     Changed();
 }
 void TCanvas::Polygon(const std::vector<TPoint>& points) {
-    if (auto* dc = ready(true, true, false)) dc->Polygon(points);
+    if (auto* dc = drawing(true, true, false)) dc->Polygon(points);
     Changed();
 }
 void TCanvas::Polyline(const std::vector<TPoint>& points) {
-    auto* dc = ready(true, false, false);
+    auto* dc = drawing(true, false, false);
     if (!dc || points.empty()) return;
     dc->Polyline(points);
     dc->MoveTo(points.back().X, points.back().Y);
     Changed();
 }
 void TCanvas::DrawFocusRect(const TRect& r) {
-    if (auto* dc = ready(false, false, false)) dc->DrawFocusRect(r);
+    if (auto* dc = drawing(false, false, false)) dc->DrawFocusRect(r);
     Changed();
 }
 
@@ -160,7 +165,7 @@ void TCanvas::Draw(int X, int Y, const TGraphic* g) {
 }
 void TCanvas::StretchDraw(const TRect& r, const TGraphic* g) {
     auto* b = dynamic_cast<const TBitmap*>(g);
-    auto* dc = ready(false, false, false);
+    auto* dc = drawing(false, false, false);
     if (!dc || !b || b->Empty()) return;
     // Transparent bitmaps leave their key colour out; others keep their own alpha.
     if (b->Transparent && b->TransparentColor() != clNone) {
@@ -179,7 +184,7 @@ int TCanvas::TextHeight(const String& Text) const { return TextExtentW(utf16(Tex
 TSize TCanvas::TextExtent(const String& Text) const { return TextExtentW(utf16(Text)); }
 
 void TCanvas::TextOutW(int X, int Y, std::u16string_view Text) {
-    auto* dc = ready(false, true, true);
+    auto* dc = drawing(false, true, true);
     if (!dc) return;
     // Measured before output: output moves a justified line's spread on.
     const int w = dc->GetTextExtentPoint(Text).cx;
@@ -188,7 +193,7 @@ void TCanvas::TextOutW(int X, int Y, std::u16string_view Text) {
     Changed();
 }
 void TCanvas::TextRectW(const TRect& r, int X, int Y, std::u16string_view Text) {
-    auto* dc = ready(false, true, true);
+    auto* dc = drawing(false, true, true);
     if (!dc) return;
     uint32_t opts = ETO_CLIPPED | TextFlags;
     if (FBrush->Style() != bsClear) opts |= ETO_OPAQUE;
@@ -200,7 +205,7 @@ TSize TCanvas::TextExtentW(std::u16string_view Text) const { return measureDC()-
 
 TColor TCanvas::Pixel(int X, int Y) const { return FDevice ? FDevice->GetPixel(X, Y) : clNone; }
 void TCanvas::SetPixel(int X, int Y, TColor c) {
-    if (auto* dc = ready(false, false, false)) dc->SetPixel(X, Y, c);
+    if (auto* dc = drawing(false, false, false)) dc->SetPixel(X, Y, c);
     Changed();
 }
 TRect TCanvas::ClipRect() const { return FDevice ? FDevice->GetClipBox() : TRect{}; }

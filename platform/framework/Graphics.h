@@ -327,6 +327,9 @@ class TCanvas : public TPersistent {
     void EndPaint();
     QPainter* Painter() const { return FPainter; }
     TNotifyEvent OnChange;
+    // Fired before the canvas draws; a handler may refuse by throwing
+    // (a printer's canvas outside a print job).
+    TNotifyEvent OnChanging;
     // Signals a change of the drawing (after operations on Handle()).
     void Changed() { fire(OnChange, this); }
 private:
@@ -334,6 +337,8 @@ private:
     TDeviceContext* measureDC() const;
     // Selects the canvas objects the operation needs; nullptr without a device.
     TDeviceContext* ready(bool pen, bool brush, bool font) const;
+    // The same for an operation that draws (OnChanging first).
+    TDeviceContext* drawing(bool pen, bool brush, bool font);
     TFont* FFont;
     TPen* FPen;
     TBrush* FBrush;

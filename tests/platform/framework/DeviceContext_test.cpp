@@ -391,6 +391,22 @@ TEST(RecordingDC, LogsEveryCallWithFixedMetrics) {
     EXPECT_EQ(dc.GetTextMetrics().CharSet, SYMBOL_CHARSET);
 }
 
+TEST(RecordingDC, CanvasSelectsItsObjectsOnceAndMayRefuseToDraw) {
+    TRecordingDC dc;
+    TCanvas canvas;
+    canvas.SetDevice(&dc);
+    canvas.Brush()->SetColor(clRed);
+    canvas.FillRect(Rect(0, 0, 5, 5));
+    canvas.FillRect(Rect(5, 5, 9, 9));
+    EXPECT_EQ(dc.Calls("SelectBrush").size(), 1u);  // selected when it changed, not per call
+    EXPECT_EQ(dc.Calls("FillRect").size(), 2u);
+    canvas.OnChanging = [](TObject*) { throw Exception("Printer is not currently printing"); };
+    EXPECT_THROW(canvas.TextOut(0, 0, "x"), Exception);
+    EXPECT_EQ(dc.Calls("ExtTextOut").size(), 0u);
+    EXPECT_GT(canvas.TextWidth("x"), 0);  // measuring is no drawing
+    canvas.SetDevice(nullptr);
+}
+
 TEST(ScreenDC, ProviderCanBeReplacedAndRestored) {
     ensureQtApp();
     auto old = SetScreenDCProvider([] { return std::make_unique<TRecordingDC>(); });
