@@ -155,8 +155,9 @@ public:
     // Spreads `extra` pixels over the next `breakCount` spaces (U+0020 and
     // U+00A0) that are measured and drawn. Output consumes the spread, so a
     // line drawn in several chunks gets exactly `extra` in total; setting the
-    // same values again while spaces remain continues the same line. (0, 0)
-    // or a non-positive count switches justification off.
+    // same values again while spaces remain continues the same line. Measure
+    // a chunk before drawing it: measuring sees the spread still to come.
+    // (0, 0) or a non-positive count switches justification off.
     void SetTextJustification(int extra, int breakCount);
     int SetPolyFillMode(int mode);
     int SetStretchBltMode(int mode);
@@ -204,6 +205,7 @@ public:
     TTextMetric GetTextMetrics();
     // Word-wrapped or single-line text in a rectangle; with DT_CALCRECT it
     // only sets the rectangle's right and bottom to what the text needs.
+    // Words longer than the room overflow; "&" is always plain text.
     // Returns the height of the text.
     int DrawText(std::u16string_view text, TRect& r, uint32_t format);
 
