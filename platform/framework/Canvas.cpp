@@ -67,6 +67,7 @@ TDeviceContext* TCanvas::ready(bool pen, bool brush, bool font) const {
         FPenDirty = false;
     }
     if (brush && FBrushDirty) {
+        // Hatched styles fill solid: nothing in the program draws hatches.
         dc->SelectBrush(TLogBrush{FBrush->Style() == bsClear ? BS_NULL : BS_SOLID, FBrush->Color()});
         dc->SetBkColor(FBrush->Color());
         dc->SetBkMode(FBrush->Style() == bsClear ? TRANSPARENT : OPAQUE);
