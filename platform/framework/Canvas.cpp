@@ -10,6 +10,14 @@
 namespace {
 std::u16string utf16(const String& s) { return TCString(s).toUtf16(); }
 
+// Sizes in points become pixels of the device drawn on (a printer's are many
+// more than the screen's); heights set in pixels stay as they are.
+TLogFont logFont(const TFont& f, const TDeviceContext& dc) {
+    TLogFont lf = LogFontOf(f);
+    if (f.PixelHeight() == 0) lf.Height = -MulDiv(f.Size(), dc.GetDeviceCaps(LOGPIXELSY), 72);
+    return lf;
+}
+
 TLogPen logPen(const TPen& p) {
     static const int styles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
     return TLogPen{styles[p.Style()], p.Width(), p.Color()};
@@ -74,7 +82,7 @@ TDeviceContext* TCanvas::ready(bool pen, bool brush, bool font) const {
         FBrushDirty = false;
     }
     if (font && FFontDirty) {
-        dc->SelectFont(LogFontOf(*FFont));
+        dc->SelectFont(logFont(*FFont, *dc));
         dc->SetTextColor(FFont->Color());
         FFontDirty = false;
     }
@@ -90,7 +98,7 @@ TDeviceContext* TCanvas::drawing(bool pen, bool brush, bool font) {
 TDeviceContext* TCanvas::measureDC() const {
     if (FDevice) return ready(false, false, true);
     if (!FMeasure) FMeasure = GetScreenDC();
-    FMeasure->SelectFont(LogFontOf(*FFont));
+    FMeasure->SelectFont(logFont(*FFont, *FMeasure));
     return FMeasure.get();
 }
 
@@ -203,6 +211,23 @@ void TCanvas::TextRectW(const TRect& r, int X, int Y, std::u16string_view Text) 
 }
 int TCanvas::TextWidthW(std::u16string_view Text) const { return TextExtentW(Text).cx; }
 TSize TCanvas::TextExtentW(std::u16string_view Text) const { return measureDC()->GetTextExtentPoint(Text); }
+
+int TCanvas::DrawText(const String& Text, TRect& r, unsigned flags) {
+    const std::u16string text = utf16(Text);
+    if (flags & DT_CALCRECT) {
+        TRect need = r;
+        const int h = measureDC()->DrawText(text, need, flags);
+        // Wrapped text keeps the width it was given.
+        if (!(flags & DT_WORDBREAK)) r.Right = need.Right;
+        r.Bottom = need.Bottom;
+        return h;
+    }
+    auto* dc = drawing(false, true, true);
+    if (!dc) return 0;
+    const int h = dc->DrawText(text, r, flags);
+    Changed();
+    return h;
+}
 
 TColor TCanvas::Pixel(int X, int Y) const { return FDevice ? FDevice->GetPixel(X, Y) : clNone; }
 void TCanvas::SetPixel(int X, int Y, TColor c) {

@@ -46,9 +46,7 @@ constexpr uint32_t TA_HMASK = 6, TA_VMASK = 24;
 // Text output options.
 constexpr uint32_t ETO_OPAQUE = 2, ETO_CLIPPED = 4, ETO_RTLREADING = 0x80;
 
-// Formatted text.
-constexpr uint32_t DT_LEFT = 0, DT_CENTER = 1, DT_RIGHT = 2, DT_VCENTER = 4, DT_BOTTOM = 8, DT_WORDBREAK = 0x10,
-                   DT_SINGLELINE = 0x20, DT_NOCLIP = 0x100, DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800;
+// Formatted text: the DT_ flags of Graphics.h.
 
 // Raster operations of bit transfers.
 constexpr uint32_t SRCCOPY = 0x00CC0020, SRCPAINT = 0x00EE0086, SRCAND = 0x008800C6, SRCINVERT = 0x00660046,

@@ -176,12 +176,13 @@ class TGraphic : public TPersistent {
     TNotifyEvent OnChange;
 };
 
-enum TPixelFormat { pfDevice, pf1bit, pf8bit, pf24bit, pf32bit };
+enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 
 // A bitmap over QImage, with its own canvas. Pixel formats keep their
 // layout in ScanLine: pf1bit 1 bit per pixel, most significant first (0 black,
-// 1 white); pf8bit indexes into Palette; pf24bit B, G, R; pf32bit B, G, R, A
-// (pfDevice is pf32bit). Rows run from the top.
+// 1 white); pf8bit indexes into Palette; pf24bit B, G, R; pf32bit B, G, R, A.
+// pfDevice and the formats nothing here needs (pf4bit, pf15bit, pf16bit,
+// pfCustom) hold 32 bits. Rows run from the top.
 class TBitmap : public TGraphic {
     DECLARE_CLASS(TBitmap)
     TBitmap();
@@ -265,6 +266,9 @@ private:
     String FFileName;
 };
 
+constexpr unsigned DT_LEFT = 0, DT_CENTER = 1, DT_RIGHT = 2, DT_VCENTER = 4, DT_BOTTOM = 8, DT_WORDBREAK = 0x10,
+                   DT_SINGLELINE = 0x20, DT_NOCLIP = 0x100, DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800;
+
 enum TCanvasOrientation { coLeftToRight, coRightToLeft };
 
 // Drawing surface over a device context (Handle): the Qt backend while a
@@ -310,6 +314,13 @@ class TCanvas : public TPersistent {
     TColor Pixel(int X, int Y) const;
     void SetPixel(int X, int Y, TColor c);
     TRect ClipRect() const;
+    // Text in a rectangle, as the system's DrawText: DT_* flags; with
+    // DT_WORDBREAK lines break between words to fit the width, with
+    // DT_CALCRECT nothing is drawn and the rectangle's bottom (and, for one
+    // line, its right) is set to what the text needs. Measured on the
+    // device being painted (a printer page), or the screen. Answers the
+    // text's height.
+    int DrawText(const String& Text, TRect& r, unsigned flags);
     // ETO_ options the canvas's text output adds (ETO_RTLREADING ...).
     uint32_t TextFlags = 0;
     TCanvasOrientation CanvasOrientation = coLeftToRight;
