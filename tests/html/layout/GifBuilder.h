@@ -78,7 +78,7 @@ inline std::string lzwEncode(const std::vector<uint8_t>& px, int minSize, bool i
     int next = end + 1;     // the encoder's next free entry
     int codesSent = 0;
     std::map<std::pair<int, int>, int> dict;
-    auto emit = [&](int code) {
+    auto send = [&](int code) {
         w.put(code, width);
         // The decoder adds an entry for every code but the first.
         if (codesSent++ > 0 && decSlot < 4096) {
@@ -99,11 +99,11 @@ inline std::string lzwEncode(const std::vector<uint8_t>& px, int minSize, bool i
             prefix = it->second;
             continue;
         }
-        emit(prefix);
+        send(prefix);
         if (next < 4096) dict[{prefix, k}] = next++;
         prefix = k;
     }
-    emit(prefix);
+    send(prefix);
     w.put(end, width);
     return w.finish();
 }
