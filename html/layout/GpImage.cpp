@@ -1,6 +1,8 @@
 #include "html/layout/GpImage.h"
 
 #include <cstdio>
+
+#include "platform/framework/DeviceContext.h"
 #include <unistd.h>
 
 namespace {
@@ -109,6 +111,10 @@ ThtGpGraphics::ThtGpGraphics(ThtGpImage& Image) {
     CheckGdipStatus("Can't Create Graphics.", GpGetImageGraphicsContext(Image.Handle(), &fGraphics));
 }
 
+ThtGpGraphics::ThtGpGraphics(TCanvas* Canvas) {
+    CheckGdipStatus("Can't Create Graphics.", GpCreateFromDC(Canvas ? Canvas->Handle() : nullptr, &fGraphics));
+}
+
 ThtGpGraphics::~ThtGpGraphics() {
     if (fGraphics) GpDeleteGraphics(fGraphics);
 }
@@ -163,4 +169,16 @@ void ThtGpGraphics::ScaleTransform(float sx, float sy) {
     CheckGdipStatus("ThtGpGraphics.ScaleTransform", GpScaleWorldTransform(fGraphics, sx, sy));
 }
 
-TBitmap* ThtGpImage::GetBitmap() { return fBitmap.get(); }
+TBitmap* ThtGpImage::GetBitmap() {
+    const int w = int(Width()), h = int(Height());
+    if (!fBitmap) fBitmap = std::make_unique<TBitmap>();
+    fBitmap->SetSize(w, h);
+    TCanvas* c = fBitmap->Canvas();
+    c->Handle()->PatBlt(0, 0, w, h, WHITENESS);
+    {
+        ThtGpGraphics g(c);
+        g.DrawImage(*this, 0, 0, w, h);
+    }
+    c->Changed();
+    return fBitmap.get();
+}

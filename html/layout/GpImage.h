@@ -21,13 +21,13 @@ void RetainGdiPlus();
 void ReleaseGdiPlus();
 bool GdiPlusEnabled();
 
-class ThtGpImage {
+class ThtGpImage : public TObject {
 public:
     // From a file; with TmpFile the file is deleted with the image.
     ThtGpImage(const String& Filename, bool TmpFile);
     // From the bytes of Stream from its current position on.
     explicit ThtGpImage(TStream& Stream);
-    virtual ~ThtGpImage();
+    ~ThtGpImage() override;
     ThtGpImage(const ThtGpImage&) = delete;
     ThtGpImage& operator=(const ThtGpImage&) = delete;
 
@@ -58,10 +58,12 @@ public:
     void SetPixel(int X, int Y, uint32_t Color);
 };
 
-// A drawing surface on a picture (or, with the graphics platform, on a canvas).
+// A drawing surface on a picture or on a canvas (any device: screen,
+// bitmap, printer, recorded page).
 class ThtGpGraphics {
 public:
     explicit ThtGpGraphics(ThtGpImage& Image);
+    explicit ThtGpGraphics(TCanvas* Canvas);
     ~ThtGpGraphics();
     ThtGpGraphics(const ThtGpGraphics&) = delete;
     ThtGpGraphics& operator=(const ThtGpGraphics&) = delete;

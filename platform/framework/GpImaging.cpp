@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "platform/framework/DeviceContext.h"
 #include "platform/framework/Graphics.h"
 
 struct TGpImage {
@@ -18,25 +19,70 @@ struct TGpImage {
 struct TGpGraphics {
     QImage* target = nullptr;
     std::unique_ptr<QPainter> painter;
+    TDeviceContext* dc = nullptr;
+    double scaleX = 1, scaleY = 1;
 };
 
 namespace {
 
-TGpStatus readImage(QIODevice& dev, TGpImage** image) {
-    if (!image) return gpInvalidParameter;
-    *image = nullptr;
-    QImageReader reader(&dev);
-    reader.setDecideFormatFromContent(true);
+TGpStatus readQImage(QIODevice& dev, const char* format, QImage& img) {
+    QImageReader reader(&dev, format ? QByteArray(format) : QByteArray());
+    reader.setDecideFormatFromContent(format == nullptr);
     // The allocation limit (megabytes) backs the size check for readers
     // that only learn the size while decoding.
     reader.setAllocationLimit(int(GpMaxPicturePixels * 4 / (1024 * 1024)));
     if (!reader.canRead()) return gpUnknownImageFormat;
     const QSize size = reader.size();
     if (size.isValid() && int64_t(size.width()) * size.height() > GpMaxPicturePixels) return gpImageTooLarge;
-    QImage img;
     if (!reader.read(&img) || img.isNull())
         return reader.error() == QImageReader::UnknownError ? gpImageTooLarge : gpUnknownImageFormat;
     if (int64_t(img.width()) * img.height() > GpMaxPicturePixels) return gpImageTooLarge;
+    return gpOk;
+}
+
+// Renders part of a picture at the destination size and draws it through
+// the device's masked draw: pixels with no alpha at all stay out.
+void drawOnDC(TGpGraphics* g, const QImage& src, const QRectF& srcRect, const QRectF& destRect) {
+    const QRectF d(destRect.x() * g->scaleX, destRect.y() * g->scaleY, destRect.width() * g->scaleX,
+                   destRect.height() * g->scaleY);
+    const QRect dest = d.toAlignedRect();
+    if (dest.isEmpty() || srcRect.isEmpty()) return;
+    // Very large destinations are rendered at the source size and stretched by the device.
+    QSize size = dest.size();
+    if (int64_t(size.width()) * size.height() > GpMaxPicturePixels)
+        size = srcRect.toAlignedRect().size().boundedTo(QSize(8192, 8192));
+    QImage part(size, QImage::Format_ARGB32_Premultiplied);
+    if (part.isNull()) return;
+    part.fill(Qt::transparent);
+    {
+        QPainter p(&part);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QRectF(0, 0, size.width(), size.height()), src, srcRect);
+    }
+    TBitmap bmp;
+    bmp.SetImage(part);
+    TBitmap mask;
+    mask.SetPixelFormat(pf1bit);
+    mask.SetSize(size.width(), size.height());
+    for (int y = 0; y < size.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(part.constScanLine(y));
+        uint8_t* m = mask.ScanLine(y);
+        for (int x = 0; x < size.width(); ++x) {
+            if (qAlpha(line[x]) == 0)
+                m[x / 8] |= uint8_t(0x80 >> (x % 8));
+            else
+                m[x / 8] &= uint8_t(~(0x80 >> (x % 8)));
+        }
+    }
+    g->dc->StretchDrawMasked(TRect{dest.left(), dest.top(), dest.right() + 1, dest.bottom() + 1}, &bmp, &mask);
+}
+
+TGpStatus readImage(QIODevice& dev, TGpImage** image) {
+    if (!image) return gpInvalidParameter;
+    *image = nullptr;
+    QImage img;
+    const TGpStatus s = readQImage(dev, nullptr, img);
+    if (s != gpOk) return s;
     auto out = std::make_unique<TGpImage>();
     out->image = img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (out->image.isNull()) return gpOutOfMemory;
@@ -121,6 +167,14 @@ TGpStatus GpGetImageGraphicsContext(TGpImage* image, TGpGraphics** graphics) {
     return gpOk;
 }
 
+TGpStatus GpCreateFromDC(TDeviceContext* dc, TGpGraphics** graphics) {
+    if (!dc || !graphics) return gpInvalidParameter;
+    auto g = std::make_unique<TGpGraphics>();
+    g->dc = dc;
+    *graphics = g.release();
+    return gpOk;
+}
+
 TGpStatus GpDeleteGraphics(TGpGraphics* graphics) {
     if (!graphics) return gpInvalidParameter;
     delete graphics;
@@ -128,6 +182,10 @@ TGpStatus GpDeleteGraphics(TGpGraphics* graphics) {
 }
 
 TGpStatus GpDrawImageRectI(TGpGraphics* g, TGpImage* image, int x, int y, int w, int h) {
+    if (g && g->dc && image) {
+        drawOnDC(g, image->image, QRectF(image->image.rect()), QRectF(x, y, w, h));
+        return gpOk;
+    }
     QPainter* p = painterOf(g);
     if (!p || !image) return gpInvalidParameter;
     p->drawImage(QRect(x, y, w, h), image->image);
@@ -136,6 +194,10 @@ TGpStatus GpDrawImageRectI(TGpGraphics* g, TGpImage* image, int x, int y, int w,
 
 TGpStatus GpDrawImagePointRect(TGpGraphics* g, TGpImage* image, float x, float y, float srcx, float srcy,
                                float srcw, float srch) {
+    if (g && g->dc && image) {
+        drawOnDC(g, image->image, QRectF(srcx, srcy, srcw, srch), QRectF(x, y, srcw, srch));
+        return gpOk;
+    }
     QPainter* p = painterOf(g);
     if (!p || !image) return gpInvalidParameter;
     p->drawImage(QPointF(x, y), image->image, QRectF(srcx, srcy, srcw, srch));
@@ -144,6 +206,10 @@ TGpStatus GpDrawImagePointRect(TGpGraphics* g, TGpImage* image, float x, float y
 
 TGpStatus GpDrawImageRectRectI(TGpGraphics* g, TGpImage* image, int dx, int dy, int dw, int dh, int sx, int sy,
                                int sw, int sh) {
+    if (g && g->dc && image) {
+        drawOnDC(g, image->image, QRectF(sx, sy, sw, sh), QRectF(dx, dy, dw, dh));
+        return gpOk;
+    }
     QPainter* p = painterOf(g);
     if (!p || !image) return gpInvalidParameter;
     // Drawing an image onto itself needs a copy of the source part.
@@ -155,6 +221,12 @@ TGpStatus GpDrawImageRectRectI(TGpGraphics* g, TGpImage* image, int dx, int dy, 
 }
 
 TGpStatus GpGraphicsClear(TGpGraphics* g, uint32_t argb) {
+    if (g && g->dc) {
+        const TSize s = g->dc->SurfaceSize();
+        const TRect all = g->dc->DPtoLP(TRect{0, 0, s.cx, s.cy});
+        g->dc->FillRect(all, RGB(qRed(argb), qGreen(argb), qBlue(argb)));
+        return gpOk;
+    }
     QPainter* p = painterOf(g);
     if (!p) return gpInvalidParameter;
     p->save();
@@ -169,8 +241,33 @@ TGpStatus GpGraphicsClear(TGpGraphics* g, uint32_t argb) {
 }
 
 TGpStatus GpScaleWorldTransform(TGpGraphics* g, float sx, float sy) {
+    if (g && g->dc) {
+        g->scaleX *= sx;
+        g->scaleY *= sy;
+        return gpOk;
+    }
     QPainter* p = painterOf(g);
     if (!p) return gpInvalidParameter;
     p->scale(sx, sy);
+    return gpOk;
+}
+
+TGpStatus GpDecodeBitmap(const void* data, size_t size, const char* format, TBitmap& out) {
+    if (!data && size) return gpInvalidParameter;
+    QByteArray bytes = QByteArray::fromRawData(static_cast<const char*>(data), qsizetype(size));
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::ReadOnly);
+    QImage img;
+    const TGpStatus s = readQImage(buf, format, img);
+    if (s != gpOk) return s;
+    if (img.hasAlphaChannel()) {
+        QImage flat(img.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter p(&flat);
+        p.drawImage(0, 0, img);
+        p.end();
+        img = flat;
+    }
+    out.SetImage(img);
     return gpOk;
 }

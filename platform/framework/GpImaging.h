@@ -8,6 +8,9 @@
 
 #include "platform/framework/Classes.h"
 
+class TBitmap;
+class TDeviceContext;
+
 struct TGpImage;
 struct TGpGraphics;
 
@@ -39,6 +42,10 @@ TGpStatus GpBitmapGetPixel(TGpImage* image, int x, int y, uint32_t* argb);
 TGpStatus GpBitmapSetPixel(TGpImage* image, int x, int y, uint32_t argb);
 
 TGpStatus GpGetImageGraphicsContext(TGpImage* image, TGpGraphics** graphics);
+// Drawing on any device context (screen, bitmap, printer, recorded page):
+// each picture is rendered at its destination size and handed to the
+// context's masked draw, with its alpha kept where the device has pixels.
+TGpStatus GpCreateFromDC(TDeviceContext* dc, TGpGraphics** graphics);
 TGpStatus GpDeleteGraphics(TGpGraphics* graphics);
 // Source over destination, smooth scaling; sizes in pixels.
 TGpStatus GpDrawImageRectI(TGpGraphics* g, TGpImage* image, int x, int y, int w, int h);
@@ -48,3 +55,8 @@ TGpStatus GpDrawImageRectRectI(TGpGraphics* g, TGpImage* image, int dx, int dy, 
                                int sw, int sh);
 TGpStatus GpGraphicsClear(TGpGraphics* g, uint32_t argb);
 TGpStatus GpScaleWorldTransform(TGpGraphics* g, float sx, float sy);
+
+// The framework's readers of BMP, ICO, CUR and JPEG data (format "bmp",
+// "ico", "cur", "jpg"; nullptr: by content) into a bitmap, under the same
+// pixel cap. Icons are flattened onto white.
+TGpStatus GpDecodeBitmap(const void* data, size_t size, const char* format, TBitmap& out);
