@@ -11,6 +11,7 @@
 #include "html/text/FontInfo.h"
 #include "html/text/HtmlSymbols.h"
 #include "html/text/HtmlVariant.h"
+#include "html/text/Margins.h"
 #include "html/text/PropertyIndex.h"
 #include "html/text/StyleTypes.h"
 
@@ -94,6 +95,10 @@ public:
     int32_t GetBorderSpacingHorz() const;
     int32_t GetBorderSpacingVert() const;
     bool HasBorderSpacing() const;
+    // The box values for layout; border colours fall back to ADefColor
+    // (GetVMarginArray: the element's own colour), border styles become integers.
+    void GetVMarginArrayDefBorder(ThtVMarginArray& MArray, const ThtVariant& ADefColor) const;
+    void GetVMarginArray(ThtVMarginArray& MArray) const;
 
     // Fields the style list, the cascade and the parser work on directly.
     TPropStack* PropStack = nullptr;
