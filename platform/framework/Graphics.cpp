@@ -145,19 +145,27 @@ void TFont::Changed() {
 void TFont::SetName(const String& v) { if (v != FName) { FName = v; Changed(); } }
 void TFont::SetSize(int v) {
     if (v < 0) { SetHeight(v); return; }
-    if (v != FSize && v > 0) { FSize = v; Changed(); }
+    if (v > 0 && (v != FSize || FPixelHeight)) {
+        FSize = v;
+        FPixelHeight = 0;
+        Changed();
+    }
 }
 static int screenDpi() {
     if (qApp)
         if (QScreen* s = QGuiApplication::primaryScreen()) return int(s->logicalDotsPerInchY() + 0.5);
     return 96;
 }
-int TFont::Height() const { return -(FSize * screenDpi() + 36) / 72; }
+int TFont::Height() const { return FPixelHeight ? FPixelHeight : -(FSize * screenDpi() + 36) / 72; }
+// The pixel height is kept as given: sizes of HTML text fall between whole points.
 void TFont::SetHeight(int v) {
+    if (v == 0 || v == FPixelHeight) return;
     int px = v < 0 ? -v : v;
     int size = (px * 72 + screenDpi() / 2) / screenDpi();
     if (size < 1) size = 1;
-    if (size != FSize) { FSize = size; Changed(); }
+    FSize = size;
+    FPixelHeight = v;
+    Changed();
 }
 void TFont::SetColor(TColor v) { if (v != FColor) { FColor = v; Changed(); } }
 void TFont::SetStyle(TFontStyles v) { if (v != FStyle) { FStyle = v; Changed(); } }
@@ -170,6 +178,7 @@ void TFont::Assign(TPersistent* Source) {
         FStyle = f->FStyle;
         FPitch = f->FPitch;
         FCharset = f->FCharset;
+        FPixelHeight = f->FPixelHeight;
         Changed();
         return;
     }
@@ -178,7 +187,8 @@ void TFont::Assign(TPersistent* Source) {
 
 QFont toQFont(const TFont& f) {
     QFont q(toQ(f.Name()));
-    q.setPointSize(f.Size() > 0 ? f.Size() : 9);
+    if (f.PixelHeight() < 0) q.setPixelSize(std::min(-f.PixelHeight(), 10000));
+    else q.setPointSize(f.Size() > 0 ? f.Size() : 9);
     q.setBold(f.Style() & fsSet(fsBold));
     q.setItalic(f.Style() & fsSet(fsItalic));
     q.setUnderline(f.Style() & fsSet(fsUnderline));
@@ -238,236 +248,7 @@ void TBrush::Assign(TPersistent* Source) {
     TPersistent::Assign(Source);
 }
 
-IMPLEMENT_CLASS(TCanvas, TPersistent) {
-    r.Object<TBrush>("Brush", &TCanvas::Brush, nullptr);
-    r.Object<TFont>("Font", &TCanvas::Font, &TCanvas::SetFont);
-    r.Object<TPen>("Pen", &TCanvas::Pen, nullptr);
-}
-
-TCanvas::TCanvas() : FFont(new TFont), FPen(new TPen), FBrush(new TBrush) {}
-TCanvas::~TCanvas() {
-    delete FFont;
-    delete FPen;
-    delete FBrush;
-}
-
-void TCanvas::BeginPaint(QPainter* p) { FPainter = p; }
-void TCanvas::EndPaint() { FPainter = nullptr; }
-
-void TCanvas::applyPen() {
-    if (!FPainter) return;
-    if (FPen->Style() == psClear) {
-        FPainter->setPen(Qt::NoPen);
-        return;
-    }
-    static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
-                                          Qt::DashDotDotLine, Qt::NoPen, Qt::SolidLine};
-    QPen pen(toQColor(FPen->Color()));
-    pen.setWidth(FPen->Width());
-    pen.setStyle(styles[FPen->Style()]);
-    FPainter->setPen(pen);
-}
-
-void TCanvas::applyBrush() {
-    if (!FPainter) return;
-    static const Qt::BrushStyle styles[] = {Qt::SolidPattern, Qt::NoBrush, Qt::HorPattern, Qt::VerPattern,
-                                            Qt::FDiagPattern, Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
-    FPainter->setBrush(QBrush(toQColor(FBrush->Color()), styles[FBrush->Style()]));
-}
-
-void TCanvas::MoveTo(int X, int Y) { FPenPos = Point(X, Y); }
-void TCanvas::LineTo(int X, int Y) {
-    if (FPainter) {
-        applyPen();
-        FPainter->drawLine(FPenPos.X, FPenPos.Y, X, Y);
-    }
-    FPenPos = Point(X, Y);
-}
-void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
-    if (!FPainter) return;
-    applyPen();
-    applyBrush();
-    FPainter->drawRect(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
-}
-void TCanvas::FillRect(const TRect& r) {
-    if (!FPainter || FBrush->Style() == bsClear) return;
-    FPainter->fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), toQColor(FBrush->Color()));
-}
-void TCanvas::FrameRect(const TRect& r) {
-    if (!FPainter) return;
-    FPainter->save();
-    FPainter->setPen(toQColor(FBrush->Color()));
-    FPainter->setBrush(Qt::NoBrush);
-    FPainter->drawRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
-    FPainter->restore();
-}
-void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
-    if (!FPainter) return;
-    applyPen();
-    applyBrush();
-    FPainter->drawEllipse(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
-}
-void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
-    if (!FPainter) return;
-    applyPen();
-    applyBrush();
-    FPainter->drawRoundedRect(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1), X3 / 2.0, Y3 / 2.0);
-}
-static QPolygon toPolygon(const std::vector<TPoint>& pts) {
-    QPolygon poly;
-    for (const TPoint& p : pts) poly << QPoint(p.X, p.Y);
-    return poly;
-}
-void TCanvas::Polygon(const std::vector<TPoint>& points) {
-    if (!FPainter || points.empty()) return;
-    applyPen();
-    applyBrush();
-    FPainter->drawPolygon(toPolygon(points));
-}
-void TCanvas::Polyline(const std::vector<TPoint>& points) {
-    if (!FPainter || points.empty()) return;
-    applyPen();
-    FPainter->drawPolyline(toPolygon(points));
-    FPenPos = points.back();
-}
-void TCanvas::DrawFocusRect(const TRect& r) {
-    if (!FPainter) return;
-    FPainter->save();
-    QPen pen(Qt::black);
-    pen.setStyle(Qt::DotLine);
-    FPainter->setPen(pen);
-    FPainter->setBrush(Qt::NoBrush);
-    FPainter->drawRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
-    FPainter->restore();
-}
-void TCanvas::TextOut(int X, int Y, const String& Text) {
-    if (!FPainter) return;
-    QFont f = toQFont(*FFont);
-    QFontMetrics fm(f);
-    QString t = toQ(Text);
-    QRect r(X, Y, fm.horizontalAdvance(t), fm.height());
-    if (FBrush->Style() != bsClear) FPainter->fillRect(r, toQColor(FBrush->Color()));
-    FPainter->setFont(f);
-    FPainter->setPen(toQColor(FFont->Color()));
-    FPainter->drawText(X, Y + fm.ascent(), t);
-    FPenPos = Point(X + r.width(), Y);
-}
-void TCanvas::TextRect(const TRect& r, int X, int Y, const String& Text) {
-    if (!FPainter) return;
-    FPainter->save();
-    QRect qr(r.Left, r.Top, r.Width(), r.Height());
-    if (FBrush->Style() != bsClear) FPainter->fillRect(qr, toQColor(FBrush->Color()));
-    FPainter->setClipRect(qr, Qt::IntersectClip);
-    QFont f = toQFont(*FFont);
-    FPainter->setFont(f);
-    FPainter->setPen(toQColor(FFont->Color()));
-    FPainter->drawText(X, Y + QFontMetrics(f).ascent(), toQ(Text));
-    FPainter->restore();
-}
-int TCanvas::TextWidth(const String& Text) const { return TextExtent(Text).cx; }
-int TCanvas::TextHeight(const String& Text) const { return TextExtent(Text).cy; }
-TSize TCanvas::TextExtent(const String& Text) const {
-    QFontMetrics fm(toQFont(*FFont));
-    return TSize{fm.horizontalAdvance(toQ(Text)), fm.height()};
-}
-TColor TCanvas::Pixel(int X, int Y) const {
-    if (!FPainter || !FPainter->device()) return clNone;
-    if (auto* img = dynamic_cast<QImage*>(FPainter->device())) {
-        if (!img->rect().contains(X, Y)) return clNone;
-        return fromQColor(img->pixelColor(X, Y));
-    }
-    return clNone;
-}
-void TCanvas::SetPixel(int X, int Y, TColor c) {
-    if (!FPainter) return;
-    FPainter->save();
-    FPainter->setPen(toQColor(c));
-    FPainter->drawPoint(X, Y);
-    FPainter->restore();
-}
-TRect TCanvas::ClipRect() const {
-    if (!FPainter) return TRect{};
-    QRect r = FPainter->hasClipping() ? FPainter->clipBoundingRect().toAlignedRect()
-                                      : QRect(QPoint(0, 0), FPainter->device() ? QSize(FPainter->device()->width(), FPainter->device()->height()) : QSize());
-    return Rect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
-}
-
-// ---- graphics
-
-IMPLEMENT_CLASS(TGraphic, TPersistent) {}
-IMPLEMENT_CLASS(TBitmap, TGraphic) {}
-
-TBitmap::TBitmap() : FImage(new QImage) {}
-TBitmap::TBitmap(int w, int h) : FImage(new QImage) { SetSize(w, h); }
-TBitmap::~TBitmap() {
-    while (FPainter) ReleaseCanvas();
-    delete FCanvas;
-    delete FImage;
-}
-int TBitmap::Width() const { return FImage->width(); }
-int TBitmap::Height() const { return FImage->height(); }
-bool TBitmap::Empty() const { return FImage->isNull(); }
-void TBitmap::SetSize(int w, int h) {
-    if (FPainter) ReleaseCanvas();
-    w = std::max(w, 0);
-    h = std::max(h, 0);
-    if (w == Width() && h == Height()) return;
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::white);
-    if (!FImage->isNull()) {
-        QPainter p(&img);
-        p.drawImage(0, 0, *FImage);
-    }
-    *FImage = img;
-    fire(OnChange, this);
-}
-bool TBitmap::LoadFromFile(const String& path) {
-    QImage img;
-    if (!img.load(toQ(path))) return false;
-    SetImage(img);
-    return true;
-}
-bool TBitmap::SaveToFile(const String& path) const { return FImage->save(toQ(path)); }
-void TBitmap::Assign(TPersistent* Source) {
-    if (auto* b = dynamic_cast<TBitmap*>(Source)) {
-        SetImage(*b->FImage);
-        Transparent = b->Transparent;
-        return;
-    }
-    if (auto* p = dynamic_cast<TPicture*>(Source)) {
-        if (p->Graphic()) Assign(p->Graphic());
-        else SetImage(QImage());
-        return;
-    }
-    TGraphic::Assign(Source);
-}
-TCanvas* TBitmap::Canvas() {
-    if (!FCanvas) FCanvas = new TCanvas;
-    if (!FPainter && !FImage->isNull()) {
-        if (FImage->format() != QImage::Format_ARGB32_Premultiplied)
-            *FImage = FImage->convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        FPainter = new QPainter(FImage);
-        FCanvas->BeginPaint(FPainter);
-    }
-    return FCanvas;
-}
-void TBitmap::ReleaseCanvas() {
-    if (!FPainter) return;
-    FCanvas->EndPaint();
-    FPainter->end();
-    delete FPainter;
-    FPainter = nullptr;
-    fire(OnChange, this);
-}
-const QImage& TBitmap::Image() const {
-    if (FPainter) const_cast<TBitmap*>(this)->ReleaseCanvas();
-    return *FImage;
-}
-void TBitmap::SetImage(const QImage& img) {
-    if (FPainter) ReleaseCanvas();
-    *FImage = img;
-    fire(OnChange, this);
-}
+// The canvas lives in Canvas.cpp, bitmaps in Bitmap.cpp.
 
 IMPLEMENT_CLASS(TPicture, TPersistent) {}
 
@@ -518,16 +299,3 @@ void TPicture::Clear() {
     fire(OnChange, this);
 }
 
-void TCanvas::Draw(int X, int Y, const TGraphic* g) {
-    auto* b = dynamic_cast<const TBitmap*>(g);
-    if (!FPainter || !b || b->Empty()) return;
-    FPainter->drawImage(X, Y, b->Image());
-}
-void TCanvas::StretchDraw(const TRect& r, const TGraphic* g) {
-    auto* b = dynamic_cast<const TBitmap*>(g);
-    if (!FPainter || !b || b->Empty()) return;
-    FPainter->save();
-    FPainter->setRenderHint(QPainter::SmoothPixmapTransform);
-    FPainter->drawImage(QRect(r.Left, r.Top, r.Width(), r.Height()), b->Image());
-    FPainter->restore();
-}

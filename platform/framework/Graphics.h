@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/framework/Classes.h"
@@ -86,6 +88,8 @@ class TFont : public TPersistent {
     void SetPitch(TFontPitch v);
     int Charset() const { return FCharset; }
     void SetCharset(int v) { FCharset = v; }
+    // The pixel height exactly as set (0 when the size was set in points).
+    int PixelHeight() const { return FPixelHeight; }
     void Assign(TPersistent* Source) override;
     bool IsDefault() const { return FDefault; }
     TNotifyEvent OnChange;
@@ -98,6 +102,7 @@ private:
     TFontStyles FStyle = 0;
     TFontPitch FPitch = fpDefault;
     int FCharset = 1;
+    int FPixelHeight = 0;
     bool FDefault = true;
 };
 
@@ -133,6 +138,10 @@ private:
 class QPainter;
 class QImage;
 class TCanvas;
+class TDeviceContext;
+
+// A graphics request the platform refuses (absurd sizes and the like).
+class EInvalidGraphicOperation : public Exception { using Exception::Exception; };
 
 // An image that can be drawn on a canvas.
 class TGraphic : public TPersistent {
@@ -147,30 +156,71 @@ class TGraphic : public TPersistent {
     TNotifyEvent OnChange;
 };
 
-// A bitmap over QImage, with its own canvas.
+enum TPixelFormat { pfDevice, pf1bit, pf8bit, pf24bit, pf32bit };
+
+// A bitmap over QImage, with its own canvas. Pixel formats keep their
+// layout in ScanLine: pf1bit 1 bit per pixel, most significant first (0 black,
+// 1 white); pf8bit indexes into Palette; pf24bit B, G, R; pf32bit B, G, R, A
+// (pfDevice is pf32bit). Rows run from the top.
 class TBitmap : public TGraphic {
     DECLARE_CLASS(TBitmap)
     TBitmap();
     TBitmap(int w, int h);
     ~TBitmap() override;
+    // The largest area a bitmap may have; bigger sizes are refused with
+    // EInvalidGraphicOperation rather than allocated.
+    static constexpr int64_t MaxPixels = int64_t(1) << 26;
+    static constexpr int MaxSide = 65535;
     int Width() const override;
     int Height() const override;
     bool Empty() const override;
+    // Negative sizes count as 0; the old pixels stay at the top left, new
+    // ones are white.
     void SetSize(int w, int h);
     void SetWidth(int w) { SetSize(w, Height()); }
     void SetHeight(int h) { SetSize(Width(), h); }
+    TPixelFormat PixelFormat() const { return FFormat; }
+    // Converts the pixels (to the nearest palette entry for pf8bit; black or
+    // white by brightness for pf1bit).
+    void SetPixelFormat(TPixelFormat f);
+    bool Monochrome() const { return FFormat == pf1bit; }
+    void SetMonochrome(bool v) { SetPixelFormat(v ? pf1bit : pfDevice); }
+    // The colour table of a pf8bit bitmap (up to 256 entries); setting it on
+    // another format keeps it for the next change to pf8bit.
+    std::vector<TColor> Palette() const;
+    void SetPalette(const std::vector<TColor>& colors);
+    // Row y of the pixels (nullptr outside); valid until the bitmap changes.
+    uint8_t* ScanLine(int y);
+    const uint8_t* ScanLine(int y) const;
+    int BytesPerLine() const;
+    // The colour treated as transparent when TransparentMode is tmFixed;
+    // with tmAuto it is the bottom-left pixel.
+    enum TTransparentMode { tmAuto, tmFixed };
+    TTransparentMode TransparentMode = tmAuto;
+    TColor TransparentColor() const;
+    void SetTransparentColor(TColor c) { FTransparentColor = c; TransparentMode = tmFixed; }
+    // A monochrome mask of the same size: white where the pixel is `c`, black elsewhere.
+    TBitmap* CreateMask(TColor c) const;
     bool LoadFromFile(const String& path) override;
     bool SaveToFile(const String& path) const override;
     void Assign(TPersistent* Source) override;
-    // Drawing on the bitmap: Canvas() is ready between these calls (nested calls are fine).
+    // The canvas of the bitmap; it stays usable for the bitmap's lifetime.
     TCanvas* Canvas();
+    // Lets go of the painter (pixels are flushed); the canvas reopens it when it draws.
     void ReleaseCanvas();
     const QImage& Image() const;  // platform code
     void SetImage(const QImage& img);
+    // Platform code: the painter drawing on the pixels (opened on demand).
+    QPainter* BeginPainter();
+    void EndPainter();
 private:
     QImage* FImage;
     TCanvas* FCanvas = nullptr;
+    TDeviceContext* FDC = nullptr;
     QPainter* FPainter = nullptr;
+    TPixelFormat FFormat = pfDevice;
+    std::vector<TColor> FPalette;
+    TColor FTransparentColor = clNone;
 };
 
 // Holds one graphic (read from a file, or assigned).
@@ -195,9 +245,14 @@ private:
     String FFileName;
 };
 
-// Drawing surface over QPainter, active while a control paints (or while
-// platform code has given it a painter). Coordinates follow the framework:
-// rectangles exclude their right and bottom edges.
+enum TCanvasOrientation { coLeftToRight, coRightToLeft };
+
+// Drawing surface over a device context (Handle): the Qt backend while a
+// control paints, on a bitmap or a printer, or a recording context in tests.
+// Coordinates follow the framework: rectangles exclude their right and bottom
+// edges. Pen, brush and font are selected into the context when an operation
+// of the canvas needs them and they changed; operations on Handle() use what
+// is selected there.
 class TCanvas : public TPersistent {
     DECLARE_CLASS(TCanvas)
     TCanvas();
@@ -206,7 +261,7 @@ class TCanvas : public TPersistent {
     TPen* Pen() const { return FPen; }
     TBrush* Brush() const { return FBrush; }
     void SetFont(TFont* f) { FFont->Assign(f); }
-    TPoint PenPos() const { return FPenPos; }
+    TPoint PenPos() const;
     void MoveTo(int X, int Y);
     void LineTo(int X, int Y);
     void Rectangle(int X1, int Y1, int X2, int Y2);
@@ -214,6 +269,7 @@ class TCanvas : public TPersistent {
     void FillRect(const TRect& r);
     void FrameRect(const TRect& r);
     void Ellipse(int X1, int Y1, int X2, int Y2);
+    void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
     void RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3);
     void Polygon(const std::vector<TPoint>& points);
     void Polyline(const std::vector<TPoint>& points);
@@ -226,20 +282,46 @@ class TCanvas : public TPersistent {
     int TextWidth(const String& Text) const;
     int TextHeight(const String& Text) const;
     TSize TextExtent(const String& Text) const;
+    // The same for UTF-16 text.
+    void TextOutW(int X, int Y, std::u16string_view Text);
+    void TextRectW(const TRect& r, int X, int Y, std::u16string_view Text);
+    int TextWidthW(std::u16string_view Text) const;
+    TSize TextExtentW(std::u16string_view Text) const;
     TColor Pixel(int X, int Y) const;
     void SetPixel(int X, int Y, TColor c);
     TRect ClipRect() const;
-    bool HandleAllocated() const { return FPainter != nullptr; }
+    // ETO_ options the canvas's text output adds (ETO_RTLREADING ...).
+    uint32_t TextFlags = 0;
+    TCanvasOrientation CanvasOrientation = coLeftToRight;
+    // The device context with the canvas's pen, brush and font ready. A
+    // canvas without a device measures on the screen's context and draws nothing.
+    TDeviceContext* Handle();
+    bool HandleAllocated() const { return FDevice != nullptr; }
+    // Marks pen, brush and font for selection again (after foreign changes).
+    void Refresh();
+    // Draw through a device context (not owned) until it is detached with nullptr.
+    void SetDevice(TDeviceContext* dc);
+    TDeviceContext* Device() const { return FDevice; }
     // Platform code: draw through this painter until EndPaint.
     void BeginPaint(QPainter* p);
     void EndPaint();
     QPainter* Painter() const { return FPainter; }
+    TNotifyEvent OnChange;
+    // Signals a change of the drawing (after operations on Handle()).
+    void Changed() { fire(OnChange, this); }
 private:
-    void applyPen();
-    void applyBrush();
+    friend class TBitmap;
+    TDeviceContext* measureDC() const;
+    // Selects the canvas objects the operation needs; nullptr without a device.
+    TDeviceContext* ready(bool pen, bool brush, bool font) const;
     TFont* FFont;
     TPen* FPen;
     TBrush* FBrush;
-    TPoint FPenPos;
+    TDeviceContext* FDevice = nullptr;
+    std::unique_ptr<TDeviceContext> FOwnedDevice;
+    mutable std::unique_ptr<TDeviceContext> FMeasure;
     QPainter* FPainter = nullptr;
+    mutable bool FPenDirty = true, FBrushDirty = true, FFontDirty = true;
+    mutable uint64_t FGeneration = ~uint64_t(0);
+    mutable TDeviceContext* FReadyFor = nullptr;
 };
