@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "platform/framework/DeviceContext.h"
+
 namespace {
 
 struct ProbeEntry {
@@ -11,8 +13,16 @@ struct ProbeEntry {
 };
 
 ThtCharsetProbe& probe() {
-    // Until a font layer answers, every charset is delivered as requested.
-    static ThtCharsetProbe p = [](int cs) { return cs; };
+    // A font without a face in that charset, measured on the screen.
+    static ThtCharsetProbe p = [](int cs) {
+        std::unique_ptr<TDeviceContext> dc = GetScreenDC();
+        if (!dc) return cs;
+        TLogFont f;
+        f.Face.clear();
+        f.Charset = cs;
+        dc->SelectFont(f);
+        return dc->GetTextMetrics().CharSet;
+    };
     return p;
 }
 

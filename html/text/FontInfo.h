@@ -6,10 +6,9 @@
 #include <string>
 
 #include "html/text/HtmlVariant.h"
+#include "platform/framework/DeviceContext.h"
 #include "platform/framework/Graphics.h"
 
-constexpr int DEFAULT_CHARSET = 1;
-constexpr int SYMBOL_CHARSET = 2;
 constexpr int EASTEUROPE_CHARSET = 238;
 
 struct ThtFontInfo {

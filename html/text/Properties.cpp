@@ -2,6 +2,7 @@
 
 #include "html/text/CharsetProbe.h"
 #include "html/text/CodePages.h"
+#include "html/text/Fonts.h"
 #include "html/text/HtmlColors.h"
 #include "html/text/HtmlText.h"
 #include "html/text/Lengths.h"
@@ -53,6 +54,10 @@ TProperties::TProperties(CopyTag, const TProperties& s)
       FEmSize(s.FEmSize), FExSize(s.FExSize), FDefPointSize(s.FDefPointSize), FUseQuirksMode(s.FUseQuirksMode),
       FCharSet(s.FCharSet), FCodePage(s.FCodePage) {
     if (s.FIArray) FIArray = std::make_unique<TFontInfoArray>(*s.FIArray);
+    if (s.TheFont) {
+        TheFont = std::make_unique<ThtFont>();
+        TheFont->Assign(s.TheFont.get());
+    }
 }
 
 std::unique_ptr<TProperties> TProperties::CreateCopy(const TProperties& ASource) {
@@ -123,8 +128,6 @@ void TProperties::Update(const TProperties& Source, TStyleList* Styles, int I) {
         CalcLinkFontInfo(*Styles, I);
     }
 }
-
-void TProperties::DropFont() {}
 
 // The cascade fills the link states in; until then the records stay as inherited.
 void TProperties::CalcLinkFontInfo(TStyleList&, int) {}

@@ -17,6 +17,7 @@
 
 class TPropStack;
 class TStyleList;
+class ThtFont;
 
 using ThtPropertyArray = std::array<ThtVariant, StoredPropCount>;
 
@@ -99,6 +100,12 @@ public:
     // (GetVMarginArray: the element's own colour), border styles become integers.
     void GetVMarginArrayDefBorder(ThtVMarginArray& MArray, const ThtVariant& ADefColor) const;
     void GetVMarginArray(ThtVMarginArray& MArray) const;
+    // A copy (the caller's) of the font of the current values, made once
+    // through the font cache; it also sets EmSize and ExSize.
+    std::unique_ptr<ThtFont> GetFont();
+    // The link font records (the element must be a link).
+    void GetFontInfo(TFontInfoArray& AFI) const;
+    void FillFontInfo(ThtFontInfo& Info) const;
 
     // Fields the style list, the cascade and the parser work on directly.
     TPropStack* PropStack = nullptr;
@@ -115,6 +122,7 @@ public:
     ThtPropertyArray Props;
     std::array<bool, StoredPropCount> Originals{};
     std::unique_ptr<TFontInfoArray> FIArray;
+    std::unique_ptr<ThtFont> TheFont;  // made by GetFont, dropped by Update
     int32_t ID = 0;
     int32_t FEmSize = 0;  // of the last font made
     int32_t FExSize = 0;
