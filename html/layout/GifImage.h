@@ -50,7 +50,7 @@ public:
 using TGifClock = std::function<uint32_t()>;
 TGifClock SetGifClock(TGifClock Clock);
 
-class TGIFImage {
+class TGIFImage : public TObject {
 public:
     // A new picture, or none when the data are not a GIF that loads;
     // NonAnimated is true for fewer than two frames and on failure.
@@ -61,7 +61,7 @@ public:
     // A second animation over the same strip (shared ownership: the strip
     // lives as long as any picture drawing it).
     static std::unique_ptr<TGIFImage> CreateCopy(const TGIFImage& Item);
-    ~TGIFImage();
+    ~TGIFImage() override;
     TGIFImage(const TGIFImage&) = delete;
     TGIFImage& operator=(const TGIFImage&) = delete;
 
