@@ -161,9 +161,10 @@ void BuildTiledBackground(TCanvas*, int IW, int IH, ThtImage& Image, const PtPos
     if (W <= 0 || H <= 0) return;
 
     if (W == 1 || H == 1) {
-        // Thin pictures are widened first: far fewer tiles to draw.
-        const int rw = int(std::min<int64_t>(int64_t(r.XEnd) - r.XStart + 1, 100000));
-        const int rh = int(std::min<int64_t>(int64_t(r.YEnd) - r.YStart + 1, 100000));
+        // Thin pictures are widened first: far fewer tiles to draw. Only an
+        // axis that repeats is widened; a picture placed once keeps its size.
+        const int rw = PRec.X.RepeatD ? int(std::min<int64_t>(int64_t(r.XEnd) - r.XStart + 1, 100000)) : 1;
+        const int rh = PRec.Y.RepeatD ? int(std::min<int64_t>(int64_t(r.YEnd) - r.YStart + 1, 100000)) : 1;
         std::unique_ptr<TBitmap> wide = gdip ? WidenThinImage(gdip->GpImage(), rw, rh) : WidenThinImage(Image, rw, rh);
         std::unique_ptr<TBitmap> wideMask = mask ? WidenThinImage(*mask, rw, rh) : nullptr;
         if (wide) TileBitmapInto(r, wide->Width(), wide->Height(), wide.get(), wideMask.get(), Tiled);
