@@ -36,7 +36,11 @@ TLogFont LogFontOf(const TFont& f) {
     return lf;
 }
 
-int32_t DeviceRGB(TColor c) { return ColorToRGB(TColor(uint32_t(c) & ~0x02000000u)); }
+int32_t DeviceRGB(TColor c) {
+    // Palette-relative colours carry 0x02 in the top byte; system colours keep theirs.
+    if ((uint32_t(c) >> 24) == 0x02) return c & 0xFFFFFF;
+    return ColorToRGB(c);
+}
 
 TDeviceContext::TDeviceContext() = default;
 TDeviceContext::~TDeviceContext() = default;

@@ -247,6 +247,8 @@ public:
     bool IsMonochrome() const { return FCaps.BitsPixel * FCaps.Planes == 1 || (FCaps.NumColors > 0 && FCaps.NumColors < 3); }
     // The device's size in device pixels.
     virtual TSize SurfaceSize() const = 0;
+    // The surface changed its size or depth (a bitmap being drawn on).
+    virtual void SurfaceChanged() {}
 
     // Canvases re-select their objects after a restore (their notion of what
     // is selected is void then).

@@ -87,6 +87,11 @@ int32_t ColorToRGB(TColor c) {
     return c;
 }
 
+int32_t UnstyledColorToRGB(TColor c) {
+    if ((uint32_t(c) & 0xFF000000u) == 0xFF000000u) return TColor(classicSystemRGB(int(c & 0xFF)));
+    return ColorToRGB(c);
+}
+
 QColor toQColor(TColor c) {
     int32_t v = ColorToRGB(c);
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);

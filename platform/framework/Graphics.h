@@ -49,6 +49,9 @@ constexpr TColor clScrollBar = clSystemColor | 0, clBackground = clSystemColor |
 
 // Plain RGB of any colour (system colours through the application palette).
 int32_t ColorToRGB(TColor c);
+// The same with system colours at the platform's own values, whatever
+// application style is applied.
+int32_t UnstyledColorToRGB(TColor c);
 constexpr TColor RGB(int r, int g, int b) { return TColor((r & 255) | ((g & 255) << 8) | ((b & 255) << 16)); }
 // "clRed", "clBtnFace", or "$00BBGGRR" for other values; parsing accepts both and decimal.
 String ColorToString(TColor c);

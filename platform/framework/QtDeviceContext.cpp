@@ -58,6 +58,10 @@ public:
     explicit TQtDC(TBitmap* bmp, std::unique_ptr<TBitmap> owned = nullptr) : FBitmap(bmp), FOwned(std::move(owned)) {
         FCaps = bitmapCaps();
     }
+    // A bitmap's depth and size may change while its canvas lives.
+    void SurfaceChanged() override {
+        if (FBitmap) FCaps = bitmapCaps();
+    }
 
     TSize SurfaceSize() const override {
         if (FBitmap) return TSize{FBitmap->Width(), FBitmap->Height()};
@@ -477,6 +481,11 @@ private:
         if (QScreen* s = QGuiApplication::primaryScreen()) {
             c.LogPixelsX = int(std::lround(s->logicalDotsPerInchX()));
             c.LogPixelsY = int(std::lround(s->logicalDotsPerInchY()));
+        }
+        // The screen's measuring context reports the screen's depth.
+        if (FOwned) {
+            if (QScreen* s = QGuiApplication::primaryScreen()) c.BitsPixel = std::max(s->depth(), 1);
+            return c;
         }
         switch (FBitmap->PixelFormat()) {
         case pf1bit: c.BitsPixel = 1; c.NumColors = 2; break;
