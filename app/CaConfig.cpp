@@ -13,7 +13,7 @@
 #include <cstring>
 
 #include "components/CfgFile.h"
-#include "platform/core/CfgMacros.h"
+#include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
