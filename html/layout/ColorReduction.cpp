@@ -1,5 +1,7 @@
 #include "html/layout/ColorReduction.h"
 
+#include "html/layout/HtmlScreen.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -30,25 +32,9 @@ TPixelBuffer to24(const TPixelBuffer& b) {
     return out;
 }
 
-// The viewer's shared palette for 8-bit screens: the system colours at both
-// ends, a colour cube and greys between them.
-TPaletteEntries SharedPaletteEntries() {
-    TPaletteEntries p(256);
-    const TPaletteEntries& sys = SystemPalette20();
-    std::copy(sys.begin(), sys.begin() + 10, p.begin());
-    std::copy(sys.begin() + 10, sys.end(), p.begin() + 246);
-    static const uint8_t levels[6] = {55, 115, 165, 205, 235, 255};
-    size_t i = 10;
-    for (int b = 0; b < 6; ++b)
-        for (int g = 0; g < 6; ++g)
-            for (int r = 0; r < 6; ++r)
-                if (r != 5 || g != 5 || b != 5) p[i++] = {levels[r], levels[g], levels[b], 0};
-    for (int k = 1; k <= 24; ++k)
-        if (k != 7 && k != 15 && k != 21) {
-            const uint8_t v = uint8_t(130 + 5 * k);
-            p[i++] = {v, v, v, 0};
-        }
-    p[245] = {255, 255, 254, 0};
+TPaletteEntries entriesOf(const std::vector<TColor>& colors) {
+    TPaletteEntries p;
+    for (TColor c : colors) p.push_back({uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0});
     return p;
 }
 
@@ -97,12 +83,13 @@ void ForcePixelFormat(TPixelBuffer& Bitmap, int Format) {
 }
 
 const TPaletteEntries& SystemPalette20() {
-    static const TPaletteEntries entries = {
-        {0, 0, 0, 0},       {128, 0, 0, 0},     {0, 128, 0, 0},     {128, 128, 0, 0},   {0, 0, 128, 0},
-        {128, 0, 128, 0},   {0, 128, 128, 0},   {192, 192, 192, 0}, {192, 220, 192, 0}, {166, 202, 240, 0},
-        {255, 251, 240, 0}, {160, 160, 164, 0}, {128, 128, 128, 0}, {255, 0, 0, 0},     {0, 255, 0, 0},
-        {255, 255, 0, 0},   {0, 0, 255, 0},     {255, 0, 255, 0},   {0, 255, 255, 0},   {255, 255, 255, 0},
-    };
+    // The static colours are the shared palette's first and last ten.
+    static const TPaletteEntries entries = [] {
+        const TPaletteEntries all = entriesOf(CreateSharedPalette());
+        TPaletteEntries p(all.begin(), all.begin() + 10);
+        p.insert(p.end(), all.end() - 10, all.end());
+        return p;
+    }();
     return entries;
 }
 
@@ -414,7 +401,7 @@ TPixelBuffer ReduceBitmapColors(const TPixelBuffer& Bitmap, TColorReduction Redu
     switch (Reduction) {
     case rdSystem20: result.Palette = SystemPalette20(); break;
     case rdWebCube: result.Palette = MakeCubePalette(); break;
-    case rdSharedPalette: result.Palette = SharedPaletteEntries(); break;
+    case rdSharedPalette: result.Palette = entriesOf(ThePalette ? *ThePalette : CreateSharedPalette()); break;
     case rdQuantize236: result.Palette = QuantizedPaletteOf(source, 256, 8, true); break;
     default: return result;
     }
@@ -452,3 +439,5 @@ TPixelBuffer ReduceForScreen(const TPixelBuffer& Bitmap, int ScreenBits) {
     if (ScreenBits > 8) return Bitmap;
     return ReduceBitmapColors(Bitmap, ScreenBits < 8 ? rdSystem20 : rdSharedPalette, dmFloydSteinberg);
 }
+
+TPixelBuffer ReduceForScreen(const TPixelBuffer& Bitmap) { return ReduceForScreen(Bitmap, ColorBits); }

@@ -180,3 +180,5 @@ TPixelBuffer ReduceBitmapColors(const TPixelBuffer& Bitmap, TColorReduction Redu
 // The picture as the screen can show it: a plain copy on screens of more
 // than 8 bits, else reduced to the screen's palette. Empty for an empty picture.
 TPixelBuffer ReduceForScreen(const TPixelBuffer& Bitmap, int ScreenBits);
+// The same for the screen the viewer runs on (ColorBits).
+TPixelBuffer ReduceForScreen(const TPixelBuffer& Bitmap);

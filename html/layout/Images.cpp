@@ -3,17 +3,11 @@
 #include <cstring>
 
 #include "html/layout/ColorReduction.h"
+#include "html/layout/HtmlScreen.h"
 #include "html/layout/ImageDrawing.h"
 #include "html/layout/PixelBitmaps.h"
 #include "platform/framework/DeviceContext.h"
 #include "platform/framework/GraphicsErrors.h"
-
-namespace {
-
-// The screen's colour depth as the viewer sees it: palettes are not used here.
-constexpr int kScreenColorBits = 24;
-
-}  // namespace
 
 // ---- ThtImage
 
@@ -165,7 +159,7 @@ std::unique_ptr<TBitmap> AdaptBitmapToScreen(std::unique_ptr<TBitmap> Bitmap) {
     if (!Bitmap) return nullptr;
     const TPixelFormat f = Bitmap->PixelFormat();
     const bool deep = f == pf24bit || f == pf32bit || f == pfDevice;
-    if (kScreenColorBits <= 8) return BitmapFromPixels(ReduceForScreen(PixelsFromBitmap(*Bitmap), kScreenColorBits));
+    if (ColorBits <= 8) return BitmapFromPixels(ReduceForScreen(PixelsFromBitmap(*Bitmap), ColorBits));
     if (deep) return Bitmap;
     // Fewer bits than the screen: the device's own format.
     Bitmap->SetPixelFormat(pfDevice);

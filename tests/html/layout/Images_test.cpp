@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "html/layout/GifBuilder.h"
+#include "html/layout/HtmlScreen.h"
 #include "html/layout/ImageFiles.h"
 #include "platform/framework/GraphicsErrors.h"
 #include "platform/framework/RecordingDC.h"
@@ -216,4 +217,19 @@ TEST(Images, SharedPendingAndBrokenPictures) {
     ASSERT_NE(BrokenImage().Mask(), nullptr);
     EXPECT_EQ(BrokenImage().Mask()->Canvas()->Pixel(0, 15), clWhite);
     EXPECT_EQ(BrokenImage().Mask()->Canvas()->Pixel(7, 7), clBlack);
+}
+
+TEST(Images, PicturesAreAdaptedToThePaletteOfAnEightBitScreen) {
+    const int saved = ColorBits;
+    InitScreenFacts(8);
+    auto adapted = AdaptBitmapToScreen(std::make_unique<TBitmap>(3, 3));
+    auto bmp = loadBytes(encode(markedPicture(), "BMP"));
+    InitScreenFacts(saved);
+    ASSERT_NE(adapted, nullptr);
+    EXPECT_EQ(adapted->PixelFormat(), pf8bit);
+    EXPECT_EQ(adapted->Palette().size(), 256u);
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(bmp->Bitmap()->PixelFormat(), pf8bit);
+    EXPECT_EQ(bmp->Bitmap()->Canvas()->Pixel(0, 3), clRed);  // red is one of the static colours
+    EXPECT_EQ(AdaptBitmapToScreen(std::make_unique<TBitmap>(3, 3))->PixelFormat(), pfDevice);
 }
