@@ -4,7 +4,11 @@
 
 #include "html/layout/Images.h"
 #include "html/layout/ImageFiles.h"
+#include "platform/framework/QtDeviceContext.h"
 #include "platform/framework/RecordingDC.h"
+
+#include <QPainter>
+#include <QPicture>
 
 using namespace imagetest;
 
@@ -224,4 +228,35 @@ TEST(ImageDrawing, BuffersAndDeviceIndependentCopies) {
     dib.DrawDIB(target->Canvas()->Handle(), 0, 0, 6, 4, SRCCOPY);
     target->Canvas()->Changed();
     EXPECT_EQ(row(*target, 3), "RRRRGG");
+}
+
+TEST(ImageDrawing, PrintedPicturesPlayBackFromARecordedPageWithTheirTransparency) {
+    // White picture with a red lower-left pixel and the mask of that pixel.
+    for (TTransparency tr : {NotTransp, LLCorner}) {
+        auto bmp = filled(4, 4, clWhite);
+        bmp->Canvas()->Handle()->SetPixel(0, 3, clRed);
+        bmp->Canvas()->Changed();
+        auto mask = MakeTransparencyMask(bmp.get(), false, 0);
+        ThtBitmapImage img(bmp.release(), mask.release(), tr);
+        QPicture page;
+        {
+            QPainter p(&page);
+            auto dc = NewQtDeviceContext(&p);
+            TCanvas canvas;
+            canvas.SetDevice(dc.get());
+            img.Print(&canvas, 2, 2, 8, 8, clWhite);
+            canvas.SetDevice(nullptr);
+        }
+        QImage played(12, 12, QImage::Format_RGB32);
+        played.fill(Qt::blue);
+        {
+            QPainter p(&played);
+            p.drawPicture(0, 0, page);
+        }
+        // The lower-left corner of the printed picture: red unless transparent.
+        EXPECT_EQ(played.pixel(3, 8), tr == NotTransp ? qRgb(255, 0, 0) : qRgb(0, 0, 255)) << tr;
+        EXPECT_EQ(played.pixel(6, 4), qRgb(255, 255, 255));
+        EXPECT_EQ(played.pixel(1, 1), qRgb(0, 0, 255));
+        EXPECT_EQ(img.Bitmap()->Canvas()->Pixel(0, 3), clRed);
+    }
 }
