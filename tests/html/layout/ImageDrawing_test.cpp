@@ -260,3 +260,23 @@ TEST(ImageDrawing, PrintedPicturesPlayBackFromARecordedPageWithTheirTransparency
         EXPECT_EQ(img.Bitmap()->Canvas()->Pixel(0, 3), clRed);
     }
 }
+
+TEST(ImageDrawing, PictureLibraryBackgroundsTileIntoTheirOwnBitmap) {
+    // 2 x 2: red top-left, the rest transparent.
+    const std::string png = encode(solidImage(2, 2, 0x00000000, 0xFFFF0000, true).mirrored(false, true), "PNG");
+    TMemoryStream s(png.data(), png.size());
+    ThtGdipImage img(std::make_unique<ThtGpImage>(s));
+    PtPositionRec all;
+    all.X.RepeatD = all.Y.RepeatD = true;
+    ThtTiledBackground tiled;
+    BuildTiledBackground(nullptr, 5, 3, img, all, tiled);
+    ASSERT_NE(tiled.GpBitmap, nullptr);
+    EXPECT_EQ(tiled.Bitmap, nullptr);
+    EXPECT_EQ(tiled.GpBitmap->GetPixel(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(tiled.GpBitmap->GetPixel(2, 2), 0xFFFF0000u);
+    EXPECT_EQ(tiled.GpBitmap->GetPixel(4, 0), 0xFFFF0000u);
+    EXPECT_EQ(tiled.GpBitmap->GetPixel(1, 0), 0u);  // stays transparent
+    // A second build of another size replaces the bitmap.
+    BuildTiledBackground(nullptr, 3, 3, img, all, tiled);
+    EXPECT_EQ(tiled.GpBitmap->Width(), 3u);
+}
