@@ -45,12 +45,11 @@ int32_t DeviceRGB(TColor c) {
 TDeviceContext::TDeviceContext() = default;
 TDeviceContext::~TDeviceContext() = default;
 
-void TDeviceContext::trace(const char* op, std::initializer_list<long long> args, std::u16string_view text) {
+void TDeviceContext::trace(const char* op, std::initializer_list<long long> args, const std::u16string_view* text) {
     if (!FTrace) return;
     std::string line = op;
     for (long long a : args) line += " " + std::to_string(a);
-    if (!text.empty() || std::string_view(op).find("Text") != std::string_view::npos)
-        line += " \"" + TCString::fromUtf16(text).str() + "\"";
+    if (text) line += " \"" + TCString::fromUtf16(*text).str() + "\"";
     Trace(line);
 }
 
@@ -69,7 +68,8 @@ bool TDeviceContext::RestoreDC(int level) {
     if (level == 0 || target < 1 || target > n) return false;
     S = FSaved[size_t(target - 1)];
     FSaved.resize(size_t(target - 1));
-    bump();
+    ++FGeneration;
+    StateChanged();
     return true;
 }
 
@@ -122,6 +122,12 @@ int TDeviceContext::SetPolyFillMode(int mode) {
     trace("SetPolyFillMode", {mode});
     if (mode != ALTERNATE && mode != WINDING) return 0;
     return std::exchange(S.PolyFillMode, mode);
+}
+
+int TDeviceContext::SetStretchBltMode(int mode) {
+    trace("SetStretchBltMode", {mode});
+    if (mode < BLACKONWHITE || mode > HALFTONE) return 0;
+    return std::exchange(S.StretchMode, mode);
 }
 
 void TDeviceContext::SetTextJustification(int extra, int breakCount) {
@@ -292,7 +298,7 @@ bool TDeviceContext::ExtTextOut(int x, int y, uint32_t options, const TRect* rec
                                 const int* dx) {
     if (FTrace) {
         const TRect r = rect ? *rect : TRect{};
-        trace("ExtTextOut", {x, y, options, r.Left, r.Top, r.Right, r.Bottom}, text);
+        trace("ExtTextOut", {x, y, options, r.Left, r.Top, r.Right, r.Bottom}, &text);
     }
     std::vector<int> adv;
     if (dx) {
@@ -366,7 +372,7 @@ bool TDeviceContext::GetTextExtentExPoint(std::u16string_view text, int maxExten
 TTextMetric TDeviceContext::GetTextMetrics() { return FontMetrics(); }
 
 int TDeviceContext::DrawText(std::u16string_view text, TRect& r, uint32_t format) {
-    trace("DrawText", {r.Left, r.Top, r.Right, r.Bottom, format}, text);
+    trace("DrawText", {r.Left, r.Top, r.Right, r.Bottom, format}, &text);
     const TTextMetric tm = FontMetrics();
     const int lineHeight = std::max(tm.Height, 1);
     auto widthOf = [&](std::u16string_view t) {
@@ -477,12 +483,12 @@ int TDeviceContext::SelectClipRgn(const TRegion* rgn) {
     if (!rgn) {
         S.HasClip = false;
         S.Clip = TRegion();
-        bump();
+        StateChanged();
         return SIMPLEREGION;
     }
     S.HasClip = true;
     S.Clip = *rgn;
-    bump();
+    StateChanged();
     return S.Clip.Kind();
 }
 
@@ -495,7 +501,7 @@ int TDeviceContext::ExtSelectClipRgn(const TRegion* rgn, int mode) {
     if (result.Combine(current, *rgn, mode) == RGN_ERROR) return RGN_ERROR;
     S.HasClip = true;
     S.Clip = result;
-    bump();
+    StateChanged();
     return S.Clip.Kind();
 }
 
@@ -534,7 +540,7 @@ int TDeviceContext::SetMapMode(int mode) {
     const int old = S.MapMode;
     S.MapMode = mode;
     if (mode == MM_TEXT) S.WindowExt = S.ViewportExt = TSize{1, 1};
-    bump();
+    StateChanged();
     return old;
 }
 TSize TDeviceContext::SetWindowExt(int cx, int cy) {
@@ -543,7 +549,7 @@ TSize TDeviceContext::SetWindowExt(int cx, int cy) {
     // Zero extents would divide by zero; the classic interface refuses them too.
     if (S.MapMode != MM_ANISOTROPIC || cx == 0 || cy == 0) return old;
     S.WindowExt = TSize{cx, cy};
-    bump();
+    StateChanged();
     return old;
 }
 TSize TDeviceContext::SetViewportExt(int cx, int cy) {
@@ -551,21 +557,21 @@ TSize TDeviceContext::SetViewportExt(int cx, int cy) {
     const TSize old = S.ViewportExt;
     if (S.MapMode != MM_ANISOTROPIC || cx == 0 || cy == 0) return old;
     S.ViewportExt = TSize{cx, cy};
-    bump();
+    StateChanged();
     return old;
 }
 TPoint TDeviceContext::SetWindowOrg(int x, int y) {
     trace("SetWindowOrg", {x, y});
     const TPoint old = S.WindowOrg;
     S.WindowOrg = Point(x, y);
-    bump();
+    StateChanged();
     return old;
 }
 TPoint TDeviceContext::SetViewportOrg(int x, int y) {
     trace("SetViewportOrg", {x, y});
     const TPoint old = S.ViewportOrg;
     S.ViewportOrg = Point(x, y);
-    bump();
+    StateChanged();
     return old;
 }
 TPoint TDeviceContext::LPtoDP(TPoint p) const {

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "platform/framework/DeviceContext.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Menus.h"
 #include "platform/framework/QtBridge.h"
@@ -753,6 +754,7 @@ int TScreen::PixelsPerInch() const {
     QScreen* s = primary();
     return s ? int(s->logicalDotsPerInchY() + 0.5) : 96;
 }
+std::vector<String> TScreen::Fonts() const { return InstalledFontFamilies(); }
 int TScreen::MonitorCount() const {
     return QCoreApplication::instance() ? int(QGuiApplication::screens().size()) : 1;
 }

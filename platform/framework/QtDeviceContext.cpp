@@ -431,6 +431,7 @@ protected:
         if (rop != SRCCOPY && !raster()) return false;
         if (rop == SRCCOPY && !raster()) p->setCompositionMode(QPainter::CompositionMode_SourceOver);
         else p->setCompositionMode(mode);
+        p->setRenderHint(QPainter::SmoothPixmapTransform, S.StretchMode == HALFTONE);
         p->drawImage(qrect(dest), part);
         p->setCompositionMode(QPainter::CompositionMode_SourceOver);
         return true;
@@ -469,6 +470,7 @@ protected:
         }
         QPainter* p = prepare();
         if (!p) return;
+        p->setRenderHint(QPainter::SmoothPixmapTransform, S.StretchMode == HALFTONE);
         p->drawImage(qrect(dest), img);
     }
 

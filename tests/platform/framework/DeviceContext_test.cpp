@@ -343,6 +343,7 @@ TEST(ScreenDC, ProviderCanBeReplacedAndRestored) {
     EXPECT_TRUE(IsFontInstalled("DejaVu Sans"));
     EXPECT_FALSE(IsSymbolFontFace("DejaVu Sans"));
     EXPECT_FALSE(InstalledFontFamilies().empty());
+    EXPECT_EQ(Screen->Fonts(), InstalledFontFamilies());
 }
 
 }  // namespace

@@ -193,6 +193,23 @@ TEST_F(QtCanvasTest, RasterOperationsCombinePixelsOnImages) {
     EXPECT_EQ(px(3, 21), clRed);
 }
 
+TEST_F(QtCanvasTest, StretchModeChoosesNearestOrSmoothPixels) {
+    TBitmap two(2, 1);
+    two.Canvas()->Brush()->SetColor(clBlack);
+    two.Canvas()->FillRect(Rect(0, 0, 1, 1));
+    TDeviceContext* dc = canvas->Handle();
+    auto greys = [&](int y) {
+        int n = 0;
+        for (int x = 0; x < 40; ++x) n += px(x, y) != clBlack && px(x, y) != clWhite;
+        return n;
+    };
+    EXPECT_TRUE(dc->StretchBlt(0, 0, 40, 1, &two, 0, 0, 2, 1, SRCCOPY));
+    EXPECT_EQ(greys(0), 0);
+    EXPECT_EQ(dc->SetStretchBltMode(HALFTONE), COLORONCOLOR);
+    EXPECT_TRUE(dc->StretchBlt(0, 1, 40, 1, &two, 0, 0, 2, 1, SRCCOPY));
+    EXPECT_GT(greys(1), 0);
+}
+
 // A bitmap red on the left and green on the right; the mask hides its top half.
 void makeMasked(TBitmap& image, TBitmap& mask) {
     image.SetSize(8, 8);
