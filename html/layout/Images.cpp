@@ -63,8 +63,11 @@ void ThtBitmapImage::Draw(TCanvas* Canvas, int X, int Y, int W, int H) {
     if (!Bitmap_ || !dc) return;
     if (Mask_ && Transp != NotTransp)
         StretchDrawMasked(dc, Bitmap_, Mask_, X, Y, W, H);
-    else
+    else {
+        const int oldMode = dc->SetStretchBltMode(HALFTONE);
         dc->StretchBlt(X, Y, W, H, Bitmap_, 0, 0, Bitmap_->Width(), Bitmap_->Height(), SRCCOPY);
+        dc->SetStretchBltMode(oldMode);
+    }
     Canvas->Changed();
 }
 
