@@ -52,8 +52,8 @@ TGifClock SetGifClock(TGifClock Clock);
 
 class TGIFImage : public TObject {
 public:
-    // A new picture, or none when the data are not a GIF that loads;
-    // NonAnimated is true for fewer than two frames and on failure.
+    // A new picture from the whole stream (from its start); a GIF that does
+    // not load raises. NonAnimated is true for fewer than two frames and on failure.
     static std::unique_ptr<TGIFImage> LoadGifFromStream(bool& NonAnimated, TStream& Stream);
     static std::unique_ptr<TGIFImage> LoadGifFromBytes(bool& NonAnimated, const uint8_t* data, size_t size);
 
