@@ -6,6 +6,7 @@
 #include "html/layout/HtmlScreen.h"
 #include "html/layout/ImageDrawing.h"
 #include "html/layout/PixelBitmaps.h"
+#include "platform/framework/Controls.h"
 #include "platform/framework/DeviceContext.h"
 #include "platform/framework/GraphicsErrors.h"
 
@@ -302,4 +303,60 @@ ThtImage& BrokenImage() {
         return ThtBitmapImage(bmp.release(), mask.release(), LLCorner, true, true);
     }();
     return image;
+}
+
+// ---- cursors
+
+namespace {
+
+// 16 x 16 artwork: '#' black, '.' white, ' ' transparent.
+using CursorArt = const char* const[16];
+
+CursorArt kUpDown = {
+    "       #        ", "      #.#       ", "     #...#      ", "    #.....#     ",
+    "   ####.####    ", "      #.#       ", "      #.#       ", "      #.#       ",
+    "      #.#       ", "      #.#       ", "   ####.####    ", "    #.....#     ",
+    "     #...#      ", "      #.#       ", "       #        ", "                ",
+};
+CursorArt kUpOnly = {
+    "       #        ", "      #.#       ", "     #...#      ", "    #.....#     ",
+    "   ####.####    ", "      #.#       ", "      #.#       ", "      #.#       ",
+    "      #.#       ", "      #.#       ", "      #.#       ", "      #.#       ",
+    "   #########    ", "   #.......#    ", "   #########    ", "                ",
+};
+CursorArt kDownOnly = {
+    "                ", "   #########    ", "   #.......#    ", "   #########    ",
+    "      #.#       ", "      #.#       ", "      #.#       ", "      #.#       ",
+    "      #.#       ", "      #.#       ", "   ####.####    ", "    #.....#     ",
+    "     #...#      ", "      #.#       ", "       #        ", "                ",
+};
+
+void installCursor(TCursor number, CursorArt& art) {
+    TBitmap image, mask;
+    image.SetPixelFormat(pf24bit);
+    image.SetSize(16, 16);
+    mask.SetPixelFormat(pf1bit);
+    mask.SetSize(16, 16);
+    for (int y = 0; y < 16; ++y) {
+        uint8_t* px = image.ScanLine(y);
+        uint8_t* m = mask.ScanLine(y);
+        std::memset(m, 0, 2);
+        for (int x = 0; x < 16; ++x) {
+            const char c = art[y][x];
+            std::memset(px + x * 3, c == '.' ? 255 : 0, 3);
+            if (c == ' ') m[x / 8] |= uint8_t(0x80 >> (x % 8));
+        }
+    }
+    SetCustomCursor(number, image, mask, TPoint{7, 7});
+}
+
+// Installed when the module starts, as the viewer expects them to exist.
+const bool kCursorsInstalled = (InstallImageCursors(), true);
+
+}  // namespace
+
+void InstallImageCursors() {
+    installCursor(crUpDownCursor, kUpDown);
+    installCursor(crUpOnlyCursor, kUpOnly);
+    installCursor(crDownOnlyCursor, kDownOnly);
 }

@@ -164,6 +164,8 @@ std::unique_ptr<TBitmap> AdaptBitmapToScreen(std::unique_ptr<TBitmap> Bitmap);
 ThtImage& PendingImage();
 ThtImage& BrokenImage();
 
-// The viewer's cursors: the hand for links is the framework's own; the
-// three table-sizing cursors have these numbers.
+// The viewer's cursors: the hand over links is the framework's own pointing
+// hand; the three sizing cursors are installed under these numbers when the
+// module starts.
 constexpr int crUpDownCursor = 10103, crUpOnlyCursor = 10104, crDownOnlyCursor = 10105;
+void InstallImageCursors();

@@ -5,6 +5,7 @@
 #include "html/layout/GifBuilder.h"
 #include "html/layout/HtmlScreen.h"
 #include "html/layout/ImageFiles.h"
+#include "platform/framework/Controls.h"
 #include "platform/framework/GraphicsErrors.h"
 #include "platform/framework/RecordingDC.h"
 #include "support/TempDir.h"
@@ -217,6 +218,8 @@ TEST(Images, SharedPendingAndBrokenPictures) {
     ASSERT_NE(BrokenImage().Mask(), nullptr);
     EXPECT_EQ(BrokenImage().Mask()->Canvas()->Pixel(0, 15), clWhite);
     EXPECT_EQ(BrokenImage().Mask()->Canvas()->Pixel(7, 7), clBlack);
+    for (int c : {crUpDownCursor, crUpOnlyCursor, crDownOnlyCursor}) EXPECT_TRUE(IsCustomCursor(c)) << c;
+    EXPECT_FALSE(IsCustomCursor(crHandPoint));
 }
 
 TEST(Images, PicturesAreAdaptedToThePaletteOfAnEightBitScreen) {
