@@ -110,6 +110,10 @@ std::map<TCursor, CustomCursor>& customCursors() {
 }  // namespace
 
 void SetCustomCursor(TCursor Cursor, const TBitmap& Image, const TBitmap& Mask, TPoint HotSpot) {
+    if (Image.Empty()) {
+        customCursors().erase(Cursor);
+        return;
+    }
     QImage img = Image.Image().convertToFormat(QImage::Format_ARGB32);
     const QImage mask = Mask.Image().convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < std::min(img.height(), mask.height()); ++y)

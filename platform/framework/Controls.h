@@ -48,7 +48,8 @@ constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBea
                   crHandPoint = -21, crSizeAll = -22;
 // The application's own cursors by number (a built-in number is replaced):
 // a picture and a mask of one size (white mask pixels are transparent) and
-// the hot spot. Cursors are made from them when a control first shows one.
+// the hot spot; an empty picture removes the number's own cursor. Cursors
+// are made from them when a control shows one.
 void SetCustomCursor(TCursor Cursor, const TBitmap& Image, const TBitmap& Mask, TPoint HotSpot);
 bool IsCustomCursor(TCursor Cursor);
 
