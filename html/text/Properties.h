@@ -45,6 +45,10 @@ public:
     void Assign(const ThtVariant& Item, ThtPropertyIndex Index);
     // One declaration of a style attribute; unknown and shorthand names are ignored.
     void AddPropertyByName(std::u16string_view PropName, std::u16string_view PropValue);
+    // Stores a declaration's text in its index's form (colours as integers,
+    // keywords validated); a value the index cannot take leaves it as it
+    // was. True when something was stored.
+    bool SetDeclaration(ThtPropertyIndex Index, std::u16string_view Value);
     // Sets the value when it is unassigned or AutoSentinel.
     void SetPropertyDefault(ThtPropertyIndex Index, const ThtVariant& Value);
     void SetPropertyDefaults(const ThtPropIndexSet& Indexes, const ThtVariant& Value);
