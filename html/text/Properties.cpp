@@ -129,9 +129,6 @@ void TProperties::Update(const TProperties& Source, TStyleList* Styles, int I) {
     }
 }
 
-// The cascade fills the link states in; until then the records stay as inherited.
-void TProperties::CalcLinkFontInfo(TStyleList&, int) {}
-
 void TProperties::Assign(const ThtVariant& Item, ThtPropertyIndex Index) {
     if (Index < 0 || Index >= StoredPropCount || Originals[Index]) return;
     Props[Index] = Item;

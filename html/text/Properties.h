@@ -55,8 +55,18 @@ public:
     void SetFontBG();
     void SetCodePage(int CP);
     void AssignCharSetAndCodePage(int CS, int CP);
-    // The link font records of the states, from the style list (the cascade).
+    // The cascade: merges every style-list entry that matches this element,
+    // in precedence order. The set must be the top of its stack and have
+    // inherited already. AClass: classes sorted and joined by "."; Pseudo:
+    // "link" for a link; AProp: the style attribute's set (may be null).
+    void Combine(TStyleList& Styles, std::u16string_view Tag, std::u16string_view AClass, std::u16string_view AnID,
+                 std::u16string_view Pseudo, std::u16string_view ATitle, TProperties* AProp,
+                 int ParentIndexInPropStack);
+    // The link font records of the states (plain, visited, hover, visited
+    // and hover); I is this set's stack index.
     void CalcLinkFontInfo(TStyleList& Styles, int I);
+    // One entry merged into this set; FillOnly sets only what is unset.
+    void MergeStyleEntry(const TProperties& S, bool FillOnly);
 
     double DefPointSize() const { return FDefPointSize; }
     void SetDefPointSize(double v) { FDefPointSize = v; }
