@@ -6,11 +6,11 @@
 
 #include "app/AppConfig.h"
 #include "app/PathMacros.h"
-#include "platform/core/CfgMacros.h"
-#include "platform/core/FlagDescriptors.h"
-#include "platform/core/P12Template.h"
-#include "platform/core/Profiles.h"
-#include "platform/core/XmlHesh.h"
+#include "platform/core/config/CfgMacros.h"
+#include "platform/core/config/FlagDescriptors.h"
+#include "platform/core/config/P12Template.h"
+#include "platform/core/config/Profiles.h"
+#include "platform/core/config/XmlHesh.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
@@ -25,16 +25,8 @@ int capture(uint32_t code, const char* text) {
     return 0;
 }
 
-// The shipped data folder of the source tree, found from this file's path.
-std::string shippedData() {
-    std::string f = __FILE__;
-    const std::string tail = "tests/app/AppConfig_test.cpp";
-    if (f.size() >= tail.size() && f.compare(f.size() - tail.size(), tail.size(), tail) == 0)
-        f.resize(f.size() - tail.size());
-    else
-        f = zrxtest::fixturePath("../../");
-    return f + "app/data";
-}
+// The shipped data folder of the source tree.
+std::string shippedData() { return std::string(ZRX_SOURCE_DIR) + "/app/data"; }
 
 bool logged(uint32_t code, const std::string& text) {
     for (const auto& r : g_log)

@@ -9,11 +9,11 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/core/ContainerFile.h"
-#include "platform/core/CertsChain.h"
-#include "platform/core/P12Template.h"
-#include "platform/core/Profiles.h"
-#include "platform/core/XmlNode.h"
+#include "platform/core/container/ContainerFile.h"
+#include "platform/core/x509/CertsChain.h"
+#include "platform/core/config/P12Template.h"
+#include "platform/core/config/Profiles.h"
+#include "platform/core/config/XmlNode.h"
 #include "platform/x509api/BaseRequestParamMaker.h"
 #include "platform/x509api/ZrX509Api.h"
 #include "platform/runtime/Passwords.h"
@@ -492,7 +492,7 @@ TEST(Csp, NewContainerOverOpenOneAndCancelRestoresIt) {
 // default choice; a key-agreement-only profile goes into a container that
 // already has its signature key.
 TEST(Csp, DefaultConfigurationProfiles) {
-    std::string xcfg = std::filesystem::path(__FILE__).parent_path().string() + "/../../../app/data/xcfg/";
+    std::string xcfg = std::string(ZRX_SOURCE_DIR) + "/app/data/xcfg/";
     if (!std::filesystem::exists(xcfg + "ZrX509_ZERUvorido.xcfg")) GTEST_SKIP() << "no shipped configuration";
     TCXMLNodeParser parser;
     parser.setMacroMode(0);
