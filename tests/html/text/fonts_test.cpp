@@ -188,6 +188,27 @@ TEST_F(FontsTest, PropertiesMakeTheirFontOnce) {
     EXPECT_EQ(fi.iStyle, fsSet(fsItalic) | fsSet(fsUnderline));
 }
 
+TEST_F(FontsTest, FontsGoOntoACanvasWithTheirSpacing) {
+    ThtFontCache cache;
+    ThtFontInfo i = info(u"DejaVu Sans", 9);
+    i.iCharExtra = std::u16string(u"2px");
+    i.iColor = 0x0000FF;
+    auto f = cache.GetFontLike(i);
+    TRecordingDC dc;
+    TCanvas canvas;
+    canvas.SetDevice(&dc);
+    f->AssignToCanvas(&canvas);
+    EXPECT_EQ(canvas.Font()->Height(), -12);
+    EXPECT_EQ(canvas.Font()->Color(), 0x0000FF);
+    EXPECT_EQ(dc.GetTextCharacterExtra(), 2);
+    canvas.SetDevice(nullptr);
+    ThtFont copy;
+    copy.Assign(f.get());
+    EXPECT_EQ(copy.CharExtra, 2);
+    EXPECT_EQ(copy.EmSize, f->EmSize);
+    EXPECT_EQ(copy.Name(), f->Name());
+}
+
 TEST_F(FontsTest, CharsetProbeAsksTheScreen) {
     ThtCharsetProbe old = SetFontCharsetProbe(nullptr);
     SetFontCharsetProbe(old);  // the screen's probe, with nothing remembered
