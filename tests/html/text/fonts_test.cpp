@@ -89,6 +89,12 @@ TEST_F(FontsTest, SymbolFacesKeepTheirCharsetAndOneCacheEntry) {
     EXPECT_EQ(measures_, 1);
     ThtFontInfo cyr = info(u"DejaVu Sans", 10, 204);
     EXPECT_EQ(cache.GetFontLike(cyr)->Charset(), 204);
+    const size_t before = cache.Count();
+    for (int i = 0; i < 3; ++i) {
+        ThtFontInfo zero = info(u"DejaVu Sans", 0);  // no size: the font's default height, cached once
+        cache.GetFontLike(zero);
+    }
+    EXPECT_EQ(cache.Count(), before + 1);
 }
 
 TEST_F(FontsTest, LetterSpacingIsConvertedOnce) {
