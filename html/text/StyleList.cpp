@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "html/layout/HtmlScreen.h"
 #include "html/text/HtmlColors.h"
 #include "html/text/HtmlText.h"
 
@@ -293,7 +294,7 @@ void TStyleList::Initialize(std::u16string_view FontName, std::u16string_view Pr
     p->Props[TextDecoration] = text(u"none");
     p->Props[Color] = int64_t(AColor);
     AddDuplicate(u"select", *p);
-    AddDuplicate(u"textarea", *p)->Props[FontFamily] = text(PreFontName);
+    AddDuplicate(u"textarea", *p)->Props[FontFamily] = IsWin95 ? text(u"Arial Unicode MS, Arial") : text(PreFontName);
 
     p = NewEntry(u"hr", q);
     p->Props[MarginTop] = int64_t(10);

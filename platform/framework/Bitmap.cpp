@@ -2,11 +2,13 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/framework/DeviceContext.h"
 #include "platform/framework/Graphics.h"
 #include "platform/framework/QtBridge.h"
 #include "platform/framework/QtDeviceContext.h"
+#include "platform/runtime/Translation.h"
 
 namespace {
 
@@ -66,10 +68,15 @@ QImage convertTo(const QImage& src, TPixelFormat f, const std::vector<TColor>& p
     }
 }
 
+[[noreturn]] void refuseSize(int w, int h) {
+    const TCString format = zrnTranslateString("Bitmap of %d x %d pixels is too large");
+    char text[256];
+    snprintf(text, sizeof text, format.c_str(), w, h);
+    throw EInvalidGraphicOperation(text);
+}
+
 void checkSize(int w, int h) {
-    if (w > TBitmap::MaxSide || h > TBitmap::MaxSide || int64_t(w) * h > TBitmap::MaxPixels)
-        throw EInvalidGraphicOperation("Bitmap of " + std::to_string(w) + " x " + std::to_string(h) +
-                                       " pixels is too large");
+    if (w > TBitmap::MaxSide || h > TBitmap::MaxSide || int64_t(w) * h > TBitmap::MaxPixels) refuseSize(w, h);
 }
 
 }  // namespace
@@ -96,11 +103,12 @@ void TBitmap::SetSize(int w, int h) {
     if (w == Width() && h == Height()) return;
     if (w == 0 || h == 0) {
         *FImage = QImage();
+        if (FDC) FDC->SurfaceChanged();
         fire(OnChange, this);
         return;
     }
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
-    if (img.isNull()) throw EInvalidGraphicOperation("Out of memory for a bitmap");
+    if (img.isNull()) refuseSize(w, h);  // the allocation failed
     img.fill(Qt::white);
     if (!FImage->isNull()) {
         QPainter p(&img);
@@ -108,6 +116,7 @@ void TBitmap::SetSize(int w, int h) {
         p.drawImage(0, 0, *FImage);
     }
     *FImage = FFormat == pfDevice || FFormat == pf32bit ? img : convertTo(img, FFormat, FPalette);
+    if (FDC) FDC->SurfaceChanged();
     fire(OnChange, this);
 }
 
@@ -117,6 +126,7 @@ void TBitmap::SetPixelFormat(TPixelFormat f) {
     if (f == pf8bit && FPalette.empty()) FPalette = defaultPalette();
     FFormat = f;
     *FImage = convertTo(*FImage, f, FPalette);
+    if (FDC) FDC->SurfaceChanged();
     fire(OnChange, this);
 }
 
@@ -246,5 +256,6 @@ void TBitmap::SetImage(const QImage& img) {
         for (QRgb c : img.colorTable()) FPalette.push_back(RGB(qRed(c), qGreen(c), qBlue(c)));
     }
     *FImage = img.isNull() ? img : convertTo(img, FFormat, FPalette);
+    if (FDC) FDC->SurfaceChanged();
     fire(OnChange, this);
 }

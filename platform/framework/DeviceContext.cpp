@@ -11,16 +11,22 @@ namespace {
 
 bool isBreakChar(char16_t c) { return c == u' ' || c == 0x00A0; }
 
-// Rounds a / b to the nearest integer (ties away from zero); b is never 0 here.
-int mulDivRound(long long v, long long num, long long den) {
-    if (den == 0) return int(v);
-    long long p = v * num;
-    long long q = p / den, r = p % den;
+int clampInt(long long v) { return int(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
+
+// v × num / den rounded to the nearest integer (ties away from zero), in 64
+// bits: coordinates and extents are ints, so nothing here overflows.
+long long mulDivRound(long long v, long long num, long long den) {
+    if (den == 0) return v;
+    const long long p = v * num;
+    long long q = p / den;
+    const long long r = p % den;
     if (2 * std::llabs(r) >= std::llabs(den)) q += ((p < 0) != (den < 0)) ? -1 : 1;
-    if (q > INT_MAX) return INT_MAX;
-    if (q < INT_MIN) return INT_MIN;
-    return int(q);
+    return q;
 }
+
+// Limits that keep every sum of widths inside an int.
+constexpr int kMaxCharExtra = 32767;
+constexpr int kMaxJustification = 1 << 24;
 
 TRect normalized(int l, int t, int r, int b) { return TRect{std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)}; }
 
@@ -36,17 +42,20 @@ TLogFont LogFontOf(const TFont& f) {
     return lf;
 }
 
-int32_t DeviceRGB(TColor c) { return ColorToRGB(TColor(uint32_t(c) & ~0x02000000u)); }
+int32_t DeviceRGB(TColor c) {
+    // Palette-relative colours carry 0x02 in the top byte; system colours keep theirs.
+    if ((uint32_t(c) >> 24) == 0x02) return c & 0xFFFFFF;
+    return ColorToRGB(c);
+}
 
 TDeviceContext::TDeviceContext() = default;
 TDeviceContext::~TDeviceContext() = default;
 
-void TDeviceContext::trace(const char* op, std::initializer_list<long long> args, std::u16string_view text) {
+void TDeviceContext::trace(const char* op, std::initializer_list<long long> args, const std::u16string_view* text) {
     if (!FTrace) return;
     std::string line = op;
     for (long long a : args) line += " " + std::to_string(a);
-    if (!text.empty() || std::string_view(op).find("Text") != std::string_view::npos)
-        line += " \"" + TCString::fromUtf16(text).str() + "\"";
+    if (text) line += " \"" + TCString::fromUtf16(*text).str() + "\"";
     Trace(line);
 }
 
@@ -65,7 +74,8 @@ bool TDeviceContext::RestoreDC(int level) {
     if (level == 0 || target < 1 || target > n) return false;
     S = FSaved[size_t(target - 1)];
     FSaved.resize(size_t(target - 1));
-    bump();
+    ++FGeneration;
+    StateChanged();
     return true;
 }
 
@@ -112,7 +122,7 @@ uint32_t TDeviceContext::SetTextAlign(uint32_t align) {
 }
 int TDeviceContext::SetTextCharacterExtra(int extra) {
     trace("SetTextCharacterExtra", {extra});
-    return std::exchange(S.CharExtra, extra);
+    return std::exchange(S.CharExtra, std::clamp(extra, -kMaxCharExtra, kMaxCharExtra));
 }
 int TDeviceContext::SetPolyFillMode(int mode) {
     trace("SetPolyFillMode", {mode});
@@ -120,8 +130,16 @@ int TDeviceContext::SetPolyFillMode(int mode) {
     return std::exchange(S.PolyFillMode, mode);
 }
 
+int TDeviceContext::SetStretchBltMode(int mode) {
+    trace("SetStretchBltMode", {mode});
+    if (mode < BLACKONWHITE || mode > HALFTONE) return 0;
+    return std::exchange(S.StretchMode, mode);
+}
+
 void TDeviceContext::SetTextJustification(int extra, int breakCount) {
     trace("SetTextJustification", {extra, breakCount});
+    extra = std::clamp(extra, -kMaxJustification, kMaxJustification);
+    breakCount = std::min(breakCount, kMaxJustification);
     if (breakCount <= 0 || extra == 0) {
         S.JustExtra = S.JustBreaks = S.JustLeftExtra = S.JustLeftBreaks = 0;
         return;
@@ -288,7 +306,7 @@ bool TDeviceContext::ExtTextOut(int x, int y, uint32_t options, const TRect* rec
                                 const int* dx) {
     if (FTrace) {
         const TRect r = rect ? *rect : TRect{};
-        trace("ExtTextOut", {x, y, options, r.Left, r.Top, r.Right, r.Bottom}, text);
+        trace("ExtTextOut", {x, y, options, r.Left, r.Top, r.Right, r.Bottom}, &text);
     }
     std::vector<int> adv;
     if (dx) {
@@ -306,21 +324,21 @@ bool TDeviceContext::ExtTextOut(int x, int y, uint32_t options, const TRect* rec
     }
     int x0 = x;
     switch (S.TextAlign & TA_HMASK) {
-    case TA_RIGHT: x0 = int(x - total); break;
-    case TA_CENTER: x0 = int(x - total / 2); break;
+    case TA_RIGHT: x0 = clampInt(x - total); break;
+    case TA_CENTER: x0 = clampInt(x - total / 2); break;
     default: break;
     }
-    int baseline = y + tm.Ascent;
+    int baseline = clampInt((long long)y + tm.Ascent);
     if ((S.TextAlign & TA_VMASK) == TA_BASELINE) baseline = y;
-    else if ((S.TextAlign & TA_VMASK) == TA_BOTTOM) baseline = y - tm.Descent;
+    else if ((S.TextAlign & TA_VMASK) == TA_BOTTOM) baseline = clampInt((long long)y - tm.Descent);
     std::vector<int> xs(adv.size());
     long long pos = x0;
     for (size_t i = 0; i < adv.size(); ++i) {
-        xs[i] = int(pos);
+        xs[i] = clampInt(pos);
         pos += adv[i];
     }
     const bool hasRect = rect && rect->Width() > 0 && rect->Height() > 0;
-    TRect cell{x0, baseline - tm.Ascent, int(x0 + total), baseline + tm.Descent};
+    TRect cell{x0, clampInt((long long)baseline - tm.Ascent), clampInt(x0 + total), clampInt((long long)baseline + tm.Descent)};
     const TRect* opaque = nullptr;
     if ((options & ETO_OPAQUE) && rect) opaque = hasRect ? rect : nullptr;
     else if (S.BkMode == OPAQUE && total > 0) opaque = &cell;
@@ -330,7 +348,7 @@ bool TDeviceContext::ExtTextOut(int x, int y, uint32_t options, const TRect* rec
     } else if (!text.empty() || opaque) {
         DrawGlyphs(text, xs, baseline, clip, opaque);
     }
-    if (S.TextAlign & TA_UPDATECP) S.Pos.X = int(x0 + total);
+    if (S.TextAlign & TA_UPDATECP) S.Pos.X = clampInt(x0 + total);
     return true;
 }
 
@@ -362,7 +380,7 @@ bool TDeviceContext::GetTextExtentExPoint(std::u16string_view text, int maxExten
 TTextMetric TDeviceContext::GetTextMetrics() { return FontMetrics(); }
 
 int TDeviceContext::DrawText(std::u16string_view text, TRect& r, uint32_t format) {
-    trace("DrawText", {r.Left, r.Top, r.Right, r.Bottom, format}, text);
+    trace("DrawText", {r.Left, r.Top, r.Right, r.Bottom, format}, &text);
     const TTextMetric tm = FontMetrics();
     const int lineHeight = std::max(tm.Height, 1);
     auto widthOf = [&](std::u16string_view t) {
@@ -420,16 +438,16 @@ int TDeviceContext::DrawText(std::u16string_view text, TRect& r, uint32_t format
     }
     int widest = 0;
     for (const auto& l : lines) widest = std::max(widest, widthOf(l));
-    const int height = int(lines.size()) * lineHeight;
+    const int height = clampInt((long long)lines.size() * lineHeight);
     if (format & DT_CALCRECT) {
-        r.Right = r.Left + widest;
-        r.Bottom = r.Top + height;
+        r.Right = clampInt((long long)r.Left + widest);
+        r.Bottom = clampInt((long long)r.Top + height);
         return height;
     }
-    int y = r.Top;
+    long long y = r.Top;
     if (format & DT_SINGLELINE) {
-        if (format & DT_VCENTER) y = r.Top + (r.Height() - lineHeight) / 2;
-        else if (format & DT_BOTTOM) y = r.Bottom - lineHeight;
+        if (format & DT_VCENTER) y = r.Top + ((long long)r.Height() - lineHeight) / 2;
+        else if (format & DT_BOTTOM) y = (long long)r.Bottom - lineHeight;
     }
     const TRect* clip = (format & DT_NOCLIP) ? nullptr : &r;
     if (clip && (r.Width() <= 0 || r.Height() <= 0)) return height;
@@ -441,17 +459,17 @@ int TDeviceContext::DrawText(std::u16string_view text, TRect& r, uint32_t format
             a = std::max(a + S.CharExtra, 0);
             w += a;
         }
-        int x = r.Left;
-        if (format & DT_CENTER) x = r.Left + int((room - w) / 2);
-        else if (format & DT_RIGHT) x = int(r.Right - w);
+        long long x = r.Left;
+        if (format & DT_CENTER) x = r.Left + (room - w) / 2;
+        else if (format & DT_RIGHT) x = r.Right - w;
         std::vector<int> xs(adv.size());
         long long pos = x;
         for (size_t i = 0; i < adv.size(); ++i) {
-            xs[i] = int(pos);
+            xs[i] = clampInt(pos);
             pos += adv[i];
         }
-        TRect cell{x, y, int(x + w), y + lineHeight};
-        if (!l.empty()) DrawGlyphs(l, xs, y + tm.Ascent, clip, S.BkMode == OPAQUE ? &cell : nullptr);
+        TRect cell{clampInt(x), clampInt(y), clampInt(x + w), clampInt(y + lineHeight)};
+        if (!l.empty()) DrawGlyphs(l, xs, clampInt(y + tm.Ascent), clip, S.BkMode == OPAQUE ? &cell : nullptr);
         y += lineHeight;
     }
     return height;
@@ -473,12 +491,12 @@ int TDeviceContext::SelectClipRgn(const TRegion* rgn) {
     if (!rgn) {
         S.HasClip = false;
         S.Clip = TRegion();
-        bump();
+        StateChanged();
         return SIMPLEREGION;
     }
     S.HasClip = true;
     S.Clip = *rgn;
-    bump();
+    StateChanged();
     return S.Clip.Kind();
 }
 
@@ -491,7 +509,7 @@ int TDeviceContext::ExtSelectClipRgn(const TRegion* rgn, int mode) {
     if (result.Combine(current, *rgn, mode) == RGN_ERROR) return RGN_ERROR;
     S.HasClip = true;
     S.Clip = result;
-    bump();
+    StateChanged();
     return S.Clip.Kind();
 }
 
@@ -530,7 +548,7 @@ int TDeviceContext::SetMapMode(int mode) {
     const int old = S.MapMode;
     S.MapMode = mode;
     if (mode == MM_TEXT) S.WindowExt = S.ViewportExt = TSize{1, 1};
-    bump();
+    StateChanged();
     return old;
 }
 TSize TDeviceContext::SetWindowExt(int cx, int cy) {
@@ -539,7 +557,7 @@ TSize TDeviceContext::SetWindowExt(int cx, int cy) {
     // Zero extents would divide by zero; the classic interface refuses them too.
     if (S.MapMode != MM_ANISOTROPIC || cx == 0 || cy == 0) return old;
     S.WindowExt = TSize{cx, cy};
-    bump();
+    StateChanged();
     return old;
 }
 TSize TDeviceContext::SetViewportExt(int cx, int cy) {
@@ -547,30 +565,30 @@ TSize TDeviceContext::SetViewportExt(int cx, int cy) {
     const TSize old = S.ViewportExt;
     if (S.MapMode != MM_ANISOTROPIC || cx == 0 || cy == 0) return old;
     S.ViewportExt = TSize{cx, cy};
-    bump();
+    StateChanged();
     return old;
 }
 TPoint TDeviceContext::SetWindowOrg(int x, int y) {
     trace("SetWindowOrg", {x, y});
     const TPoint old = S.WindowOrg;
     S.WindowOrg = Point(x, y);
-    bump();
+    StateChanged();
     return old;
 }
 TPoint TDeviceContext::SetViewportOrg(int x, int y) {
     trace("SetViewportOrg", {x, y});
     const TPoint old = S.ViewportOrg;
     S.ViewportOrg = Point(x, y);
-    bump();
+    StateChanged();
     return old;
 }
 TPoint TDeviceContext::LPtoDP(TPoint p) const {
-    return Point(mulDivRound(p.X - S.WindowOrg.X, S.ViewportExt.cx, S.WindowExt.cx) + S.ViewportOrg.X,
-                 mulDivRound(p.Y - S.WindowOrg.Y, S.ViewportExt.cy, S.WindowExt.cy) + S.ViewportOrg.Y);
+    return Point(clampInt(mulDivRound((long long)p.X - S.WindowOrg.X, S.ViewportExt.cx, S.WindowExt.cx) + S.ViewportOrg.X),
+                 clampInt(mulDivRound((long long)p.Y - S.WindowOrg.Y, S.ViewportExt.cy, S.WindowExt.cy) + S.ViewportOrg.Y));
 }
 TPoint TDeviceContext::DPtoLP(TPoint p) const {
-    return Point(mulDivRound(p.X - S.ViewportOrg.X, S.WindowExt.cx, S.ViewportExt.cx) + S.WindowOrg.X,
-                 mulDivRound(p.Y - S.ViewportOrg.Y, S.WindowExt.cy, S.ViewportExt.cy) + S.WindowOrg.Y);
+    return Point(clampInt(mulDivRound((long long)p.X - S.ViewportOrg.X, S.WindowExt.cx, S.ViewportExt.cx) + S.WindowOrg.X),
+                 clampInt(mulDivRound((long long)p.Y - S.ViewportOrg.Y, S.WindowExt.cy, S.ViewportExt.cy) + S.WindowOrg.Y));
 }
 TRect TDeviceContext::LPtoDP(const TRect& r) const {
     const TPoint a = LPtoDP(Point(r.Left, r.Top)), b = LPtoDP(Point(r.Right, r.Bottom));
@@ -586,19 +604,21 @@ TRect TDeviceContext::DPtoLP(const TRect& r) const {
 bool TDeviceContext::BitBlt(int x, int y, int w, int h, const TBitmap* src, int sx, int sy, uint32_t rop) {
     trace("BitBlt", {x, y, w, h, sx, sy, rop});
     if (!src || src->Empty() || w <= 0 || h <= 0) return false;
-    return DrawBits(TRect{x, y, x + w, y + h}, src, TRect{sx, sy, sx + w, sy + h}, rop);
+    return DrawBits(TRect{x, y, clampInt((long long)x + w), clampInt((long long)y + h)}, src,
+                    TRect{sx, sy, clampInt((long long)sx + w), clampInt((long long)sy + h)}, rop);
 }
 
 bool TDeviceContext::StretchBlt(int x, int y, int w, int h, const TBitmap* src, int sx, int sy, int sw, int sh,
                                 uint32_t rop) {
     trace("StretchBlt", {x, y, w, h, sx, sy, sw, sh, rop});
     if (!src || src->Empty() || w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return false;
-    return DrawBits(TRect{x, y, x + w, y + h}, src, TRect{sx, sy, sx + sw, sy + sh}, rop);
+    return DrawBits(TRect{x, y, clampInt((long long)x + w), clampInt((long long)y + h)}, src,
+                    TRect{sx, sy, clampInt((long long)sx + sw), clampInt((long long)sy + sh)}, rop);
 }
 
 bool TDeviceContext::PatBlt(int x, int y, int w, int h, uint32_t rop) {
     trace("PatBlt", {x, y, w, h, rop});
-    const TRect r = normalized(x, y, x + w, y + h);
+    const TRect r = normalized(x, y, clampInt((long long)x + w), clampInt((long long)y + h));
     if (r.Width() <= 0 || r.Height() <= 0) return false;
     return DrawPattern(r, rop);
 }

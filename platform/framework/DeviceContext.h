@@ -55,6 +55,9 @@ constexpr uint32_t SRCCOPY = 0x00CC0020, SRCPAINT = 0x00EE0086, SRCAND = 0x00880
                    NOTSRCCOPY = 0x00330008, PATCOPY = 0x00F00021, BLACKNESS = 0x00000042,
                    WHITENESS = 0x00FF0062, DSTINVERT = 0x00550009;
 
+// Stretch modes: HALFTONE smooths, the others take the nearest pixel.
+constexpr int BLACKONWHITE = 1, WHITEONBLACK = 2, STRETCH_ORSCANS = 2, COLORONCOLOR = 3, HALFTONE = 4;
+
 // Map modes.
 constexpr int MM_TEXT = 1, MM_ANISOTROPIC = 8;
 
@@ -156,6 +159,8 @@ public:
     // or a non-positive count switches justification off.
     void SetTextJustification(int extra, int breakCount);
     int SetPolyFillMode(int mode);
+    int SetStretchBltMode(int mode);
+    int GetStretchBltMode() const { return S.StretchMode; }
 
     // Shapes, with the selected pen and brush.
     TPoint MoveTo(int x, int y);  // returns the previous position
@@ -247,9 +252,11 @@ public:
     bool IsMonochrome() const { return FCaps.BitsPixel * FCaps.Planes == 1 || (FCaps.NumColors > 0 && FCaps.NumColors < 3); }
     // The device's size in device pixels.
     virtual TSize SurfaceSize() const = 0;
+    // The surface changed its size or depth (a bitmap being drawn on).
+    virtual void SurfaceChanged() {}
 
-    // Canvases re-select their objects after a restore (their notion of what
-    // is selected is void then).
+    // Counts RestoreDC calls: canvases select their objects again after a
+    // restore, since their notion of what is selected is void then.
     uint64_t StateGeneration() const { return FGeneration; }
 
     // The state of one level.
@@ -265,6 +272,7 @@ public:
         int JustExtra = 0, JustBreaks = 0;      // as set
         int JustLeftExtra = 0, JustLeftBreaks = 0;  // what output has not used yet
         int PolyFillMode = ALTERNATE;
+        int StretchMode = COLORONCOLOR;
         bool HasClip = false;
         TRegion Clip;  // device units
         int MapMode = MM_TEXT;
@@ -319,13 +327,12 @@ protected:
     void ApplySpacing(std::u16string_view text, std::vector<int>& adv, bool consume);
 
 private:
-    void trace(const char* op, std::initializer_list<long long> args, std::u16string_view text = {});
+    void trace(const char* op, std::initializer_list<long long> args, const std::u16string_view* text = nullptr);
     std::vector<State> FSaved;
     std::vector<Figure> FPath;
     bool FPathOpen = false;
     bool FPathDone = false;
     uint64_t FGeneration = 0;
-    void bump() { ++FGeneration; StateChanged(); }
 };
 
 // Restores the clip on every way out of a scope: whatever a caller selects,

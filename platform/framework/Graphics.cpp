@@ -87,6 +87,54 @@ int32_t ColorToRGB(TColor c) {
     return c;
 }
 
+namespace {
+int sat(long long v) { return int(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
+}  // namespace
+
+bool IsRectEmpty(const TRect& r) { return r.Width() <= 0 || r.Height() <= 0; }
+void InflateRect(TRect& r, int dx, int dy) {
+    r = TRect{sat((long long)r.Left - dx), sat((long long)r.Top - dy), sat((long long)r.Right + dx),
+              sat((long long)r.Bottom + dy)};
+}
+void OffsetRect(TRect& r, int dx, int dy) {
+    r = TRect{sat((long long)r.Left + dx), sat((long long)r.Top + dy), sat((long long)r.Right + dx),
+              sat((long long)r.Bottom + dy)};
+}
+bool PtInRect(const TRect& r, TPoint p) { return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom; }
+bool IntersectRect(TRect& out, const TRect& a, const TRect& b) {
+    const TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
+    if (IsRectEmpty(r)) {
+        out = TRect{};
+        return false;
+    }
+    out = r;
+    return true;
+}
+bool UnionRect(TRect& out, const TRect& a, const TRect& b) {
+    if (IsRectEmpty(a)) out = b;
+    else if (IsRectEmpty(b)) out = a;
+    else out = TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
+    if (IsRectEmpty(out)) {
+        out = TRect{};
+        return false;
+    }
+    return true;
+}
+int MulDiv(int number, int numerator, int denominator) {
+    if (denominator == 0) return -1;
+    const long long p = (long long)number * numerator;
+    long long q = p / denominator;
+    const long long r = p % denominator;
+    if (2 * std::llabs(r) >= std::llabs((long long)denominator)) q += ((p < 0) != (denominator < 0)) ? -1 : 1;
+    if (q > INT_MAX || q < INT_MIN) return -1;
+    return int(q);
+}
+
+int32_t UnstyledColorToRGB(TColor c) {
+    if ((uint32_t(c) & 0xFF000000u) == 0xFF000000u) return TColor(classicSystemRGB(int(c & 0xFF)));
+    return ColorToRGB(c);
+}
+
 QColor toQColor(TColor c) {
     int32_t v = ColorToRGB(c);
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);

@@ -1,6 +1,8 @@
 // Colours and fonts.
 #pragma once
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -13,11 +15,26 @@ struct TPoint {
 };
 struct TRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
+    // Saturating, so that no pair of coordinates overflows.
+    int Width() const { return int(std::clamp<long long>((long long)Right - Left, INT_MIN, INT_MAX)); }
+    int Height() const { return int(std::clamp<long long>((long long)Bottom - Top, INT_MIN, INT_MAX)); }
 };
 inline TRect Rect(int l, int t, int r, int b) { return TRect{l, t, r, b}; }
 inline TPoint Point(int x, int y) { return TPoint{x, y}; }
+
+// Rectangle helpers of the classic graphics interface (right and bottom
+// edges excluded; an empty rectangle has no width or no height).
+bool IsRectEmpty(const TRect& r);
+void InflateRect(TRect& r, int dx, int dy);
+void OffsetRect(TRect& r, int dx, int dy);
+bool PtInRect(const TRect& r, TPoint p);
+// The common part (all zero and false when there is none).
+bool IntersectRect(TRect& out, const TRect& a, const TRect& b);
+// The smallest rectangle holding both (an empty one counts for nothing).
+bool UnionRect(TRect& out, const TRect& a, const TRect& b);
+// number × numerator / denominator rounded half away from zero, in 64 bits;
+// -1 for a zero denominator or a result beyond an int.
+int MulDiv(int number, int numerator, int denominator);
 
 // 0x00BBGGRR; system colours are 0xFF0000nn (the Windows colour index).
 using TColor = int32_t;
@@ -49,6 +66,9 @@ constexpr TColor clScrollBar = clSystemColor | 0, clBackground = clSystemColor |
 
 // Plain RGB of any colour (system colours through the application palette).
 int32_t ColorToRGB(TColor c);
+// The same with system colours at the platform's own values, whatever
+// application style is applied.
+int32_t UnstyledColorToRGB(TColor c);
 constexpr TColor RGB(int r, int g, int b) { return TColor((r & 255) | ((g & 255) << 8) | ((b & 255) << 16)); }
 // "clRed", "clBtnFace", or "$00BBGGRR" for other values; parsing accepts both and decimal.
 String ColorToString(TColor c);

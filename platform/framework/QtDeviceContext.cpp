@@ -58,6 +58,10 @@ public:
     explicit TQtDC(TBitmap* bmp, std::unique_ptr<TBitmap> owned = nullptr) : FBitmap(bmp), FOwned(std::move(owned)) {
         FCaps = bitmapCaps();
     }
+    // A bitmap's depth and size may change while its canvas lives.
+    void SurfaceChanged() override {
+        if (FBitmap) FCaps = bitmapCaps();
+    }
 
     TSize SurfaceSize() const override {
         if (FBitmap) return TSize{FBitmap->Width(), FBitmap->Height()};
@@ -148,7 +152,7 @@ protected:
         const int style = lp.Style & PS_STYLE_MASK;
         if (style == PS_NULL) return QPen(Qt::NoPen);
         QPen pen(qrgb(DeviceRGB(lp.Color)));
-        pen.setWidth(std::max(lp.Width, 1));
+        pen.setWidth(std::clamp(lp.Width, 1, 10000));
         pen.setJoinStyle(Qt::MiterJoin);
         pen.setCapStyle(Qt::SquareCap);
         const bool geometric = lp.Style & PS_GEOMETRIC;
@@ -427,6 +431,7 @@ protected:
         if (rop != SRCCOPY && !raster()) return false;
         if (rop == SRCCOPY && !raster()) p->setCompositionMode(QPainter::CompositionMode_SourceOver);
         else p->setCompositionMode(mode);
+        p->setRenderHint(QPainter::SmoothPixmapTransform, S.StretchMode == HALFTONE);
         p->drawImage(qrect(dest), part);
         p->setCompositionMode(QPainter::CompositionMode_SourceOver);
         return true;
@@ -465,6 +470,7 @@ protected:
         }
         QPainter* p = prepare();
         if (!p) return;
+        p->setRenderHint(QPainter::SmoothPixmapTransform, S.StretchMode == HALFTONE);
         p->drawImage(qrect(dest), img);
     }
 
@@ -477,6 +483,11 @@ private:
         if (QScreen* s = QGuiApplication::primaryScreen()) {
             c.LogPixelsX = int(std::lround(s->logicalDotsPerInchX()));
             c.LogPixelsY = int(std::lround(s->logicalDotsPerInchY()));
+        }
+        // The screen's measuring context reports the screen's depth.
+        if (FOwned) {
+            if (QScreen* s = QGuiApplication::primaryScreen()) c.BitsPixel = std::max(s->depth(), 1);
+            return c;
         }
         switch (FBitmap->PixelFormat()) {
         case pf1bit: c.BitsPixel = 1; c.NumColors = 2; break;

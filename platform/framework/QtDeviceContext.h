@@ -23,5 +23,5 @@ std::unique_ptr<TDeviceContext> NewQtDeviceContext(QPainter* painter, const TDev
 // go of it when the bitmap's pixels are read.
 std::unique_ptr<TDeviceContext> NewBitmapDeviceContext(TBitmap* bmp);
 
-// The Qt font of a logical font on a device of the given vertical resolution.
+// The Qt font of a logical font (heights in pixels of the painter's units).
 QFont QtFontOf(const TLogFont& f);

@@ -9,6 +9,10 @@
 //   characters below U+0020 advance 0, all others advance s / 2;
 //   ascent s, descent s / 4, internal leading s / 4, no external leading,
 //   average width s / 2, maximum width s (each at least 1).
+// Faces whose names contain "Symbol" or "Wingdings" report SYMBOL_CHARSET;
+// others the requested charset (ANSI_CHARSET for DEFAULT_CHARSET).
+// The log: public operations as "Name args..." (colours as decimal TColor
+// values, text in quotes), and what reached the surface as "=shape ...".
 #pragma once
 
 #include <string>
@@ -23,7 +27,7 @@ public:
     explicit TRecordingDC(int width = 1000, int height = 1000, const TDeviceCaps& caps = TDeviceCaps());
 
     // One line per call: the operation's name, then its arguments, e.g.
-    // "FillRect 0 0 10 10 $0000FF" or "ExtTextOut 5 20 4 \"Hello\"".
+    // "FillRect 0 0 10 10 255" or "ExtTextOut 5 20 4 0 0 50 20 \"Hello\"".
     const std::vector<std::string>& Log() const { return FLog; }
     void ClearLog() { FLog.clear(); }
     // Lines of the log that start with the operation's name.

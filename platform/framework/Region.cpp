@@ -2,6 +2,7 @@
 
 #include <QPolygon>
 #include <QRegion>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/framework/RegionImpl.h"
@@ -54,8 +55,9 @@ TRegion TRegion::FromRects(const std::vector<TRect>& rects, const TXForm* x) {
             if (l > r) std::swap(l, r);
             if (t > b) std::swap(t, b);
         }
-        const int il = int(std::lround(l)), it = int(std::lround(t)), ir = int(std::lround(r)),
-                  ib = int(std::lround(b));
+        // Far beyond any device: kept inside what an int holds.
+        auto px = [](double v) { return int(std::lround(std::clamp(v, -1e9, 1e9))); };
+        const int il = px(l), it = px(t), ir = px(r), ib = px(b);
         if (ir > il && ib > it) list.push_back(QRect(il, it, ir - il, ib - it));
     }
     // A union (not setRects, which wants disjoint rectangles) keeps

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+
+#include "html/layout/HtmlScreen.h"
 
 #include "html/text/HtmlColors.h"
 #include "html/text/HtmlText.h"
@@ -149,11 +152,11 @@ TEST(StyleListTest, QuirksBodyColourReachesTables) {
 }
 
 TEST(StyleListTest, DefaultSheet) {
-    const int32_t oldFlag = SetColorPaletteFlag(0x02000000);
+    const uint32_t oldFlag = std::exchange(PalRelative, 0x02000000u);
     TStyleList list;
     list.Initialize(u"DejaVu Sans", u"DejaVu Sans Mono", 12, 0x000001, 0xFF0000, 0x800080, 0x0000FF, false, 1251,
                     204, 8, 10);
-    SetColorPaletteFlag(oldFlag);
+    PalRelative = oldFlag;
     TProperties* d = list.DefProp();
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d, list.Lookup(u"default"));
