@@ -14,56 +14,6 @@ using namespace htmltext;
 
 namespace {
 
-constexpr int MaxSelectorParts = 20;
-
-struct SelectorPart {
-    std::u16string Element, Class, ID, Pseudo;
-    bool Child = false;  // the next part must be the direct parent
-};
-
-// Subject first, then the ancestors nearest first.
-std::vector<SelectorPart> SplitSelectorKey(std::u16string_view Key) {
-    std::vector<std::u16string> texts;
-    std::u16string rest = trim(Key);
-    while (!rest.empty()) {
-        if (int(texts.size()) == MaxSelectorParts - 1) {
-            texts.push_back(rest);
-            break;
-        }
-        const size_t blank = rest.find(u' ');
-        texts.push_back(rest.substr(0, blank));
-        rest = blank == std::u16string::npos ? std::u16string() : trim(rest.substr(blank + 1));
-    }
-    if (texts.size() >= 2) {
-        size_t d = 0;
-        while (d < texts[1].size() && texts[1][d] >= u'0' && texts[1][d] <= u'9') ++d;
-        texts[1].erase(0, d);
-    }
-    std::vector<SelectorPart> parts(texts.size());
-    for (size_t k = 0; k < texts.size(); ++k) {
-        std::u16string t = texts[k];
-        if (k >= 1 && t.find(u'>') != std::u16string::npos) {
-            parts[k - 1].Child = true;
-            std::erase(t, u'>');
-        }
-        SelectorPart& p = parts[k];
-        if (const size_t c = t.find(u':'); c != std::u16string::npos) {
-            p.Pseudo = t.substr(c + 1);
-            t.erase(c);
-        }
-        if (const size_t h = t.find(u'#'); h != std::u16string::npos) {
-            p.ID = t.substr(h + 1);
-            t.erase(h);
-        }
-        if (const size_t d = t.find(u'.'); d != std::u16string::npos) {
-            p.Class = t.substr(d + 1);
-            t.erase(d);
-        }
-        p.Element = t;
-    }
-    return parts;
-}
-
 // Every class of Classes ("a.b") is among the element's classes.
 bool ClassListContains(std::u16string_view ElementClasses, std::u16string_view Classes) {
     const std::u16string list = u"." + std::u16string(ElementClasses) + u".";
@@ -214,9 +164,9 @@ private:
     }
 
     bool MatchDescendantRule(int Index, const std::u16string& C) {
-        const std::vector<SelectorPart> parts = SplitSelectorKey(Styles.Strings(Index));
+        const std::vector<ThtSelectorPart>& parts = Styles.SelectorParts(Index);
         if (parts.empty()) return false;
-        const SelectorPart& s = parts[0];
+        const ThtSelectorPart& s = parts[0];
         if (s.Element != T && s.Class != C && s.Pseudo != P) return false;
         if (parts.size() == 1) return true;
         if (!(s.Element.empty() || s.Element == T) || !(s.Class.empty() || s.Class == C) ||
@@ -228,7 +178,7 @@ private:
         bool direct = s.Child;
         for (int j = std::min(J, stack->Count() - 1); j >= 1 && k < parts.size(); --j) {
             const TProperties& A = *stack->GetProp(j);
-            const SelectorPart& part = parts[k];
+            const ThtSelectorPart& part = parts[k];
             const bool match = (part.Element.empty() || part.Element == A.PropTag) &&
                                (part.Class.empty() || part.Class == A.PropClass ||
                                 ClassListContains(A.PropClass, part.Class)) &&

@@ -75,9 +75,9 @@ TStyleList::~TStyleList() = default;
 
 bool TStyleList::Find(std::u16string_view Key, int& Index) const {
     auto it = std::lower_bound(FItems.begin(), FItems.end(), Key,
-                               [](const auto& e, std::u16string_view k) { return CompareStyleKeys(e.first, k) < 0; });
+                               [](const auto& e, std::u16string_view k) { return CompareStyleKeys(e.Key, k) < 0; });
     Index = int(it - FItems.begin());
-    return it != FItems.end() && CompareStyleKeys(it->first, Key) == 0;
+    return it != FItems.end() && CompareStyleKeys(it->Key, Key) == 0;
 }
 
 TProperties* TStyleList::Lookup(std::u16string_view Key) const {
@@ -87,11 +87,60 @@ TProperties* TStyleList::Lookup(std::u16string_view Key) const {
 
 int TStyleList::AddObject(std::u16string S, std::unique_ptr<TProperties> AObject) {
     auto it = std::upper_bound(FItems.begin(), FItems.end(), std::u16string_view(S),
-                               [](std::u16string_view k, const auto& e) { return CompareStyleKeys(k, e.first) < 0; });
+                               [](std::u16string_view k, const auto& e) { return CompareStyleKeys(k, e.Key) < 0; });
     AObject->PropTag = S;
     AObject->SetDefPointSize(FDefPointSize);
-    it = FItems.insert(it, {std::move(S), std::move(AObject)});
+    it = FItems.insert(it, Entry{std::move(S), std::move(AObject), nullptr});
     return int(it - FItems.begin());
+}
+
+const std::vector<ThtSelectorPart>& TStyleList::SelectorParts(int Index) const {
+    const Entry& e = FItems.at(size_t(Index));
+    if (!e.Parts) e.Parts = std::make_unique<std::vector<ThtSelectorPart>>(SplitSelectorKey(e.Key));
+    return *e.Parts;
+}
+
+std::vector<ThtSelectorPart> SplitSelectorKey(std::u16string_view Key) {
+    constexpr int MaxSelectorParts = 20;
+    std::vector<std::u16string> texts;
+    std::u16string rest = trim(Key);
+    while (!rest.empty()) {
+        if (int(texts.size()) == MaxSelectorParts - 1) {
+            texts.push_back(rest);
+            break;
+        }
+        const size_t blank = rest.find(u' ');
+        texts.push_back(rest.substr(0, blank));
+        rest = blank == std::u16string::npos ? std::u16string() : trim(rest.substr(blank + 1));
+    }
+    if (texts.size() >= 2) {
+        size_t d = 0;
+        while (d < texts[1].size() && isDigit(texts[1][d])) ++d;
+        texts[1].erase(0, d);
+    }
+    std::vector<ThtSelectorPart> parts(texts.size());
+    for (size_t k = 0; k < texts.size(); ++k) {
+        std::u16string t = texts[k];
+        if (k >= 1 && t.find(u'>') != std::u16string::npos) {
+            parts[k - 1].Child = true;
+            std::erase(t, u'>');
+        }
+        ThtSelectorPart& p = parts[k];
+        if (const size_t c = t.find(u':'); c != std::u16string::npos) {
+            p.Pseudo = t.substr(c + 1);
+            t.erase(c);
+        }
+        if (const size_t h = t.find(u'#'); h != std::u16string::npos) {
+            p.ID = t.substr(h + 1);
+            t.erase(h);
+        }
+        if (const size_t d = t.find(u'.'); d != std::u16string::npos) {
+            p.Class = t.substr(d + 1);
+            t.erase(d);
+        }
+        p.Element = t;
+    }
+    return parts;
 }
 
 void TStyleList::Clear() {

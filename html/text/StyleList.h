@@ -23,6 +23,15 @@
 // Digits of the sequence number: enough for any rule count of a buffer.
 constexpr int SeqNoDigits = 10;
 
+// One simple selector of a key: element.class#id:pseudo.
+struct ThtSelectorPart {
+    std::u16string Element, Class, ID, Pseudo;
+    bool Child = false;  // the next part must be the direct parent
+};
+// A key's parts, subject first, then the ancestors nearest first (at most 20;
+// the last takes the rest).
+std::vector<ThtSelectorPart> SplitSelectorKey(std::u16string_view Key);
+
 // The ordering of style keys (<0, 0, >0).
 int CompareStyleKeys(std::u16string_view a, std::u16string_view b);
 // The items of a simple selector (or a class list ".b.a") in canonical order.
@@ -36,8 +45,10 @@ public:
     TStyleList& operator=(const TStyleList&) = delete;
 
     int Count() const { return int(FItems.size()); }
-    const std::u16string& Strings(int Index) const { return FItems.at(size_t(Index)).first; }
-    TProperties* Objects(int Index) const { return FItems.at(size_t(Index)).second.get(); }
+    const std::u16string& Strings(int Index) const { return FItems.at(size_t(Index)).Key; }
+    TProperties* Objects(int Index) const { return FItems.at(size_t(Index)).Props.get(); }
+    // The parts of a key, split once.
+    const std::vector<ThtSelectorPart>& SelectorParts(int Index) const;
     // The first key not below Key; true when it equals Key (the first of equal keys).
     bool Find(std::u16string_view Key, int& Index) const;
     // The entry of a key, or null.
@@ -73,7 +84,12 @@ public:
 
 private:
     TProperties* NewEntry(std::u16string_view Key, bool Quirks);
-    std::vector<std::pair<std::u16string, std::unique_ptr<TProperties>>> FItems;
+    struct Entry {
+        std::u16string Key;
+        std::unique_ptr<TProperties> Props;
+        mutable std::unique_ptr<std::vector<ThtSelectorPart>> Parts;  // made on first use
+    };
+    std::vector<Entry> FItems;
     TProperties* FDefProp = nullptr;
     double FDefPointSize = 12;
     bool FUseQuirksMode = false;
