@@ -90,9 +90,9 @@ def entity_rows():
 
 # --- Code pages ------------------------------------------------------------
 
-def expand(spec):
+def expand(ranges):
     out = []
-    for part in spec.replace(",", " ").split():
+    for part in ranges.replace(",", " ").split():
         if "-" in part[1:]:
             a, b = part.split("-") if not part.startswith("-") else (part, part)
             out.extend(range(int(a), int(b) + 1))
@@ -233,13 +233,13 @@ CHARSET_NAMES = [
 
 def code_page_rows():
     conv = {}
-    for cls, spec in CONVERTERS:
-        for cp in expand(spec):
+    for cls, ranges in CONVERTERS:
+        for cp in expand(ranges):
             assert cp not in conv, cp
             conv[cp] = cls
     cs = {}
-    for charset, spec in CHARSETS:
-        for cp in expand(spec):
+    for charset, ranges in CHARSETS:
+        for cp in expand(ranges):
             assert cp not in cs, cp
             cs[cp] = charset
     assert set(cs) == set(conv), set(cs) ^ set(conv)

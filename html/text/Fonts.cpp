@@ -51,18 +51,18 @@ int FontHeightOfSize(double Points) {
 
 // ---- the cache ----------------------------------------------------------
 
-void ThtFontCache::AddEntry(std::shared_ptr<ThtFont> F, int KeyCharset) {
+void ThtFontCache::AddEntry(std::shared_ptr<ThtFont> F, int KeyHeight, int KeyCharset) {
     const std::string key = toUtf8(lower(fromUtf8(F->Name())));
     auto it = std::lower_bound(FFontsByName.begin(), FFontsByName.end(), key,
                                [](const auto& e, const std::string& k) { return e.first < k; });
     if (it == FFontsByName.end() || it->first != key) it = FFontsByName.insert(it, {key, {}});
-    it->second.push_back(Entry{KeyCharset, std::move(F)});
+    it->second.push_back(Entry{KeyHeight, KeyCharset, std::move(F)});
 }
 
 void ThtFontCache::AddFont(std::shared_ptr<ThtFont> F) {
     if (!F) return;
-    const int cs = F->Charset();
-    AddEntry(std::move(F), cs);
+    const int cs = F->Charset(), height = F->Height();
+    AddEntry(std::move(F), height, cs);
 }
 
 size_t ThtFontCache::Count() const {
@@ -78,7 +78,7 @@ ThtFont* ThtFontCache::FindFont(const ThtFontInfo& Info) const {
     if (it == FFontsByName.end() || it->first != key) return nullptr;
     const int height = FontHeightOfSize(Info.iSize);
     for (const Entry& e : it->second)
-        if (e.Font->Height() == height && e.Font->Style() == Info.iStyle && e.KeyCharset == Info.iCharSet)
+        if (e.KeyHeight == height && e.Font->Style() == Info.iStyle && e.KeyCharset == Info.iCharSet)
             return e.Font.get();
     return nullptr;
 }
@@ -116,8 +116,9 @@ std::unique_ptr<ThtFont> ThtFontCache::GetFontLike(ThtFontInfo& Font) {
         found = f.get();
         // Cached under the requested charset, and under the delivered one when
         // a symbol face changed it, so repeated requests reuse this font.
-        AddEntry(f, requested);
-        if (f->Charset() != requested) AddEntry(f, f->Charset());
+        const int height = FontHeightOfSize(Font.iSize);
+        AddEntry(f, height, requested);
+        if (f->Charset() != requested) AddEntry(f, height, f->Charset());
     }
     auto r = std::make_unique<ThtFont>();
     r->Assign(found);

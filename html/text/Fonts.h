@@ -47,11 +47,14 @@ public:
     size_t Count() const;
 
 private:
+    // What requests ask for: the pixel height (a zero size keeps the font's
+    // default height, so the request's own is kept) and the charset.
     struct Entry {
-        int KeyCharset;  // the charset requests ask for
+        int KeyHeight;
+        int KeyCharset;
         std::shared_ptr<ThtFont> Font;
     };
-    void AddEntry(std::shared_ptr<ThtFont> F, int KeyCharset);
+    void AddEntry(std::shared_ptr<ThtFont> F, int KeyHeight, int KeyCharset);
     // Lower-cased face name → its fonts.
     std::vector<std::pair<std::string, std::vector<Entry>>> FFontsByName;
 };

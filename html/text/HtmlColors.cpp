@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "html/layout/HtmlScreen.h"
 #include "html/text/HtmlText.h"
 
 using namespace htmltext;
@@ -118,8 +119,6 @@ struct LastColor {
     TColor Color = 0;
 } gLast;
 
-int32_t gPaletteFlag = 0;
-
 // "(a, b, c[, alpha])": the three components and the alpha.
 bool splitArguments(std::u16string_view Text, std::u16string (&parts)[3], int& Alpha) {
     const size_t open = Text.find(u'(');
@@ -150,13 +149,7 @@ std::u16string withoutFirstPercent(const std::u16string& s) {
 
 }  // namespace
 
-int32_t ColorPaletteFlag() { return gPaletteFlag; }
-
-int32_t SetColorPaletteFlag(int32_t Flag) {
-    const int32_t old = gPaletteFlag;
-    gPaletteFlag = Flag;
-    return old;
-}
+int32_t ColorPaletteFlag() { return int32_t(PalRelative); }
 
 TColor HslToRgb(double H, double S, double L) {
     const double h = H / 360, s = S / 100, l = L / 100;
@@ -252,7 +245,7 @@ bool ParseColorText(std::u16string_view Text, bool NeedSharp, TColor& Color, int
             else return false;
             v = v * 16 + uint32_t(d);
         }
-        Color = swapRedBlue(v) | gPaletteFlag;
+        Color = swapRedBlue(v) | ColorPaletteFlag();
         ok = true;
     } else {
         ok = ParseRgbColor(std::u16string_view(S).substr(rgb + 3, 255), Color, Alpha);

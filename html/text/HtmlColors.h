@@ -17,8 +17,6 @@ bool ParseHslColor(std::u16string_view Text, TColor& Color, int& Alpha);
 // H in degrees, S and L in percent.
 TColor HslToRgb(double H, double S, double L);
 
-// The screen's palette flag that hexadecimal colours carry (0x02000000 on
-// screens of 8 bits or fewer, else 0); the screen facts set it at start.
+// The screen's palette flag that hexadecimal colours carry (PalRelative of
+// the screen facts: 0x02000000 on screens of 8 bits or fewer, else 0).
 int32_t ColorPaletteFlag();
-// Answers the previous flag.
-int32_t SetColorPaletteFlag(int32_t Flag);

@@ -4,23 +4,12 @@
 #include <cstdlib>
 #include <limits>
 
+#include "html/layout/HtmlStrings.h"
 #include "platform/runtime/TCString.h"
 
 namespace htmltext {
 
-u16 trimLeft(u16v s) {
-    size_t b = 0;
-    while (b < s.size() && isBlank(s[b])) ++b;
-    return u16(s.substr(b));
-}
-
-u16 trimRight(u16v s) {
-    size_t e = s.size();
-    while (e > 0 && isBlank(s[e - 1])) --e;
-    return u16(s.substr(0, e));
-}
-
-u16 trim(u16v s) { return trimLeft(trimRight(s)); }
+u16 trim(u16v s) { return TrimString(s); }
 
 char16_t lowerChar(char16_t c) {
     if (c < 0x80) return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
@@ -30,12 +19,6 @@ char16_t lowerChar(char16_t c) {
 u16 lower(u16v s) {
     u16 out(s);
     for (auto& c : out) c = lowerChar(c);
-    return out;
-}
-
-u16 upper(u16v s) {
-    u16 out(s);
-    for (auto& c : out) c = c < 0x80 ? ((c >= u'a' && c <= u'z') ? char16_t(c - 32) : c) : char16_t(zrx_utf8::toUpper(c));
     return out;
 }
 
@@ -50,8 +33,8 @@ int compareNoCase(u16v a, u16v b) {
 
 bool equalsNoCase(u16v a, u16v b) { return a.size() == b.size() && compareNoCase(a, b) == 0; }
 
-bool startsWith(u16v s, u16v prefix) { return s.substr(0, prefix.size()) == prefix; }
-bool endsWith(u16v s, u16v suffix) { return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix; }
+bool startsWith(u16v s, u16v prefix) { return StringStartsWith(prefix, s); }
+bool endsWith(u16v s, u16v suffix) { return StringEndsWith(suffix, s); }
 
 std::optional<int64_t> toInt(u16v s) {
     const u16 t = trim(s);

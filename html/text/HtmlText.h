@@ -13,12 +13,12 @@ using u16v = std::u16string_view;
 
 // Blanks in the run-time's sense: every control character and space.
 inline bool isBlank(char16_t c) { return c <= u' '; }
+// Without the characters up to U+0020 at both ends.
 u16 trim(u16v s);
-u16 trimLeft(u16v s);
-u16 trimRight(u16v s);
-char16_t lowerChar(char16_t c);  // Latin, Latin-1 and Cyrillic letters
+// Case folding of names and CSS words, one unit for one unit (Latin,
+// Latin-1 and Cyrillic letters): cheap, and lengths never change.
+char16_t lowerChar(char16_t c);
 u16 lower(u16v s);
-u16 upper(u16v s);
 bool equalsNoCase(u16v a, u16v b);
 // <0, 0, >0 without regard to ASCII case.
 int compareNoCase(u16v a, u16v b);

@@ -129,9 +129,6 @@ void TProperties::Update(const TProperties& Source, TStyleList* Styles, int I) {
     }
 }
 
-// The cascade fills the link states in; until then the records stay as inherited.
-void TProperties::CalcLinkFontInfo(TStyleList&, int) {}
-
 void TProperties::Assign(const ThtVariant& Item, ThtPropertyIndex Index) {
     if (Index < 0 || Index >= StoredPropCount || Originals[Index]) return;
     Props[Index] = Item;
@@ -147,46 +144,56 @@ void TProperties::Assign(const ThtVariant& Item, ThtPropertyIndex Index) {
 
 void TProperties::AddPropertyByName(std::u16string_view PropName, std::u16string_view PropValue) {
     ThtPropertyIndex index;
-    if (!TryStrToPropIndex(PropName, index) || index >= StoredPropCount) return;
-    const std::u16string value(PropValue);
-    ThtVariant& v = Props[index];
+    if (TryStrToPropIndex(PropName, index) && index < StoredPropCount) SetDeclaration(index, PropValue);
+}
+
+bool TProperties::SetDeclaration(ThtPropertyIndex Index, std::u16string_view Value) {
+    if (Index < 0 || Index >= StoredPropCount) return false;
+    const std::u16string value(Value);
+    ThtVariant& v = Props[Index];
     TColor c;
-    switch (index) {
+    switch (Index) {
     case Color:
         // A value that is no colour ("inherit", a typo) is an invalid
         // declaration: the colour stays what it was.
-        if (TryTextToColor(value, false, c)) v = int64_t(c);
-        break;
+        if (!TryTextToColor(value, false, c)) return false;
+        v = int64_t(c);
+        return true;
     case BackgroundColor:
         v = int64_t(TryTextToColor(value, false, c) ? c : clNone);
-        break;
+        return true;
     case BorderTopColor: case BorderRightColor: case BorderBottomColor: case BorderLeftColor:
         if (TryTextToColor(value, false, c))
             v = int64_t(c);
         else if (lower(value) == u"currentcolor")
             v = std::u16string(u"currentColor");
-        break;
+        else
+            return false;
+        return true;
     case Visibility:
         if (value == u"visible") v = int64_t(viVisible);
         else if (value == u"hidden") v = int64_t(viHidden);
-        break;
+        else return false;
+        return true;
     case TextTransform:
         v = int64_t(value == u"uppercase" ? txUpper : value == u"lowercase" ? txLower : txNone);
-        break;
+        return true;
     case WordWrap:
         v = value == u"break-word" ? value : std::u16string(u"normal");
-        break;
+        return true;
     case FontVariant:
-        if (value == u"small-caps" || value == u"normal") v = value;
-        break;
+        if (value != u"small-caps" && value != u"normal") return false;
+        v = value;
+        return true;
     case piWhiteSpace: {
         ThtWhiteSpaceStyle ws;
-        if (ParseWhiteSpaceKeyword(value, ws)) v = value;
-        break;
+        if (!ParseWhiteSpaceKeyword(value, ws)) return false;
+        v = value;
+        return true;
     }
     default:
         v = value;
-        break;
+        return true;
     }
 }
 

@@ -45,14 +45,28 @@ public:
     void Assign(const ThtVariant& Item, ThtPropertyIndex Index);
     // One declaration of a style attribute; unknown and shorthand names are ignored.
     void AddPropertyByName(std::u16string_view PropName, std::u16string_view PropValue);
+    // Stores a declaration's text in its index's form (colours as integers,
+    // keywords validated); a value the index cannot take leaves it as it
+    // was. True when something was stored.
+    bool SetDeclaration(ThtPropertyIndex Index, std::u16string_view Value);
     // Sets the value when it is unassigned or AutoSentinel.
     void SetPropertyDefault(ThtPropertyIndex Index, const ThtVariant& Value);
     void SetPropertyDefaults(const ThtPropIndexSet& Indexes, const ThtVariant& Value);
     void SetFontBG();
     void SetCodePage(int CP);
     void AssignCharSetAndCodePage(int CS, int CP);
-    // The link font records of the states, from the style list (the cascade).
+    // The cascade: merges every style-list entry that matches this element,
+    // in precedence order. The set must be the top of its stack and have
+    // inherited already. AClass: classes sorted and joined by "."; Pseudo:
+    // "link" for a link; AProp: the style attribute's set (may be null).
+    void Combine(TStyleList& Styles, std::u16string_view Tag, std::u16string_view AClass, std::u16string_view AnID,
+                 std::u16string_view Pseudo, std::u16string_view ATitle, TProperties* AProp,
+                 int ParentIndexInPropStack);
+    // The link font records of the states (plain, visited, hover, visited
+    // and hover); I is this set's stack index.
     void CalcLinkFontInfo(TStyleList& Styles, int I);
+    // One entry merged into this set; FillOnly sets only what is unset.
+    void MergeStyleEntry(const TProperties& S, bool FillOnly);
 
     double DefPointSize() const { return FDefPointSize; }
     void SetDefPointSize(double v) { FDefPointSize = v; }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+
+#include "html/layout/HtmlScreen.h"
 
 #include "html/text/HtmlColors.h"
 #include "html/text/HtmlText.h"
@@ -71,11 +74,11 @@ TEST(ColorsTest, LastColourDoesNotChangeAnswers) {
 }
 
 TEST(ColorsTest, PaletteFlagOnlyOnHexadecimalColours) {
-    const int32_t old = SetColorPaletteFlag(0x02000000);
+    const uint32_t old = std::exchange(PalRelative, 0x02000000u);  // an 8-bit screen
     EXPECT_EQ(parse(u"#00ff00", true), 0x0200FF00);
     EXPECT_EQ(parse(u"lime", true), 0x00FF00);
     EXPECT_EQ(parse(u"rgb(0,255,0)", true), 0x00FF00);
-    SetColorPaletteFlag(old);
+    PalRelative = old;
     EXPECT_EQ(parse(u"#0f0", true), 0x00FF00);
 }
 

@@ -89,6 +89,12 @@ TEST_F(FontsTest, SymbolFacesKeepTheirCharsetAndOneCacheEntry) {
     EXPECT_EQ(measures_, 1);
     ThtFontInfo cyr = info(u"DejaVu Sans", 10, 204);
     EXPECT_EQ(cache.GetFontLike(cyr)->Charset(), 204);
+    const size_t before = cache.Count();
+    for (int i = 0; i < 3; ++i) {
+        ThtFontInfo zero = info(u"DejaVu Sans", 0);  // no size: the font's default height, cached once
+        cache.GetFontLike(zero);
+    }
+    EXPECT_EQ(cache.Count(), before + 1);
 }
 
 TEST_F(FontsTest, LetterSpacingIsConvertedOnce) {
@@ -186,6 +192,27 @@ TEST_F(FontsTest, PropertiesMakeTheirFontOnce) {
     p.FillFontInfo(fi);
     EXPECT_EQ(fi.iName, u"DejaVu Sans");
     EXPECT_EQ(fi.iStyle, fsSet(fsItalic) | fsSet(fsUnderline));
+}
+
+TEST_F(FontsTest, FontsGoOntoACanvasWithTheirSpacing) {
+    ThtFontCache cache;
+    ThtFontInfo i = info(u"DejaVu Sans", 9);
+    i.iCharExtra = std::u16string(u"2px");
+    i.iColor = 0x0000FF;
+    auto f = cache.GetFontLike(i);
+    TRecordingDC dc;
+    TCanvas canvas;
+    canvas.SetDevice(&dc);
+    f->AssignToCanvas(&canvas);
+    EXPECT_EQ(canvas.Font()->Height(), -12);
+    EXPECT_EQ(canvas.Font()->Color(), 0x0000FF);
+    EXPECT_EQ(dc.GetTextCharacterExtra(), 2);
+    canvas.SetDevice(nullptr);
+    ThtFont copy;
+    copy.Assign(f.get());
+    EXPECT_EQ(copy.CharExtra, 2);
+    EXPECT_EQ(copy.EmSize, f->EmSize);
+    EXPECT_EQ(copy.Name(), f->Name());
 }
 
 TEST_F(FontsTest, CharsetProbeAsksTheScreen) {

@@ -138,6 +138,40 @@ TEST_F(PropertiesTest, LinksCarryTheirFontRecords) {
     for (const auto& fi : child.FIArray->Ar) EXPECT_EQ(fi.iCharSet, 204);
 }
 
+TEST_F(PropertiesTest, UpdateInheritsAgainWhatWasNotSetHere) {
+    TProperties oldParent, newParent, child;
+    oldParent.Props[Color] = int64_t(1);
+    oldParent.Props[FontStyle] = text(u"italic");
+    child.Inherit(u"p", oldParent);
+    child.Assign(text(u"bold"), FontWeight);  // set on the element itself
+    newParent.Props[Color] = int64_t(2);
+    newParent.Props[FontWeight] = text(u"normal");
+    child.Update(newParent, nullptr, 1);
+    EXPECT_EQ(VarInt(child.Props[Color]), 2);
+    EXPECT_TRUE(VarIsEmpty(child.Props[FontStyle]));
+    EXPECT_EQ(VarStr(child.Props[FontWeight]), u"bold");
+
+    // A link closed out of order: its records go with it.
+    TProperties link;
+    link.FIArray = std::make_unique<TFontInfoArray>();
+    link.InLink = true;
+    link.PropPseudo = u"link";
+    link.Update(newParent, nullptr, 1);
+    EXPECT_EQ(link.FIArray, nullptr);
+    EXPECT_FALSE(link.InLink);
+    // Inside another link: the records follow that link's.
+    TProperties outer, inner;
+    outer.InLink = true;
+    outer.FIArray = std::make_unique<TFontInfoArray>();
+    outer.FIArray->Ar[1].iColor = 0x123;
+    inner.FIArray = std::make_unique<TFontInfoArray>();
+    inner.Update(outer, nullptr, 1);
+    EXPECT_EQ(inner.FIArray->Ar[1].iColor, 0x123);
+    TFontInfoArray copy;
+    inner.GetFontInfo(copy);
+    EXPECT_EQ(copy.Ar[1].iColor, 0x123);
+}
+
 TEST_F(PropertiesTest, CharsetsComeFromTheFontMapperOnce) {
     delivered_ = {{204, 0}, {238, 186}};
     TProperties p;
