@@ -110,7 +110,8 @@ KResult TCRequestParamMaker::putKAParams() {
     if (!params) {
         KV_HLogFmtText(kErrNoCryptoParams,
                        zrnTranslateString("Инициализация криптопараметров для ключей связи профиля \"%s\". %s!").c_str(),
-                       getProfileCaptionInt(profileId).c_str(), KRTL_GetTextMessage(kErrNoCryptoParams).c_str());
+                       (profile() ? profile()->getCaption() : getProfileCaptionInt(profileId)).c_str(),
+                       KRTL_GetTextMessage(kErrNoCryptoParams).c_str());
         return kErrNoCryptoParams;
     }
     // Our own copy: the parameters belong to the chosen set or the template.
