@@ -1,5 +1,6 @@
 #include "platform/framework/Forms.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -261,6 +262,43 @@ void TCustomForm::MenuChanged() {
     if (!IsDestroying()) ClientResized();
 }
 
+namespace {
+void collectMenuActions(TMenuItem* item, std::vector<TBasicAction*>& out) {
+    if (!item) return;
+    if (item->Action()) out.push_back(item->Action());
+    for (int i = 0; i < item->Count(); ++i) collectMenuActions(item->Items(i), out);
+}
+
+void collectActions(TComponent* owner, std::vector<TBasicAction*>& out) {
+    for (int i = 0; i < owner->ComponentCount(); ++i) {
+        TComponent* c = owner->Components(i);
+        if (c->IsDestroying()) continue;
+        if (auto* list = dynamic_cast<TCustomActionList*>(c)) {
+            for (int k = 0; k < list->ActionCount(); ++k) out.push_back(list->Actions(k));
+        } else if (auto* ctl = dynamic_cast<TControl*>(c)) {
+            if (ctl->Action() && ctl->Visible()) out.push_back(ctl->Action());
+        } else if (auto* menu = dynamic_cast<TMenu*>(c)) {
+            collectMenuActions(menu->Items(), out);
+        } else if (auto* mi = dynamic_cast<TMenuItem*>(c)) {
+            collectMenuActions(mi, out);
+        }
+        collectActions(c, out);
+    }
+}
+}  // namespace
+
+void TCustomForm::UpdateActions() {
+    if (IsDestroying() || !Showing()) return;
+    std::vector<TBasicAction*> actions;
+    collectActions(this, actions);
+    std::vector<TBasicAction*> done;
+    for (TBasicAction* a : actions) {
+        if (std::find(done.begin(), done.end(), a) != done.end()) continue;
+        done.push_back(a);
+        dispatchGuarded(a, [a] { a->Update(); });
+    }
+}
+
 static int menuBarHeight(QWidget* bar) { return bar ? bar->sizeHint().height() : 0; }
 
 void TCustomForm::LayoutClient() {
@@ -288,6 +326,57 @@ void TCustomForm::SetActiveControl(TWinControl* c) {
         if (QWidget* w = c->Handle())
             if (Handle() && Handle()->isVisible()) w->setFocus(Qt::OtherFocusReason);
     }
+}
+
+void TCustomForm::SetFocusedControl(TWinControl* c) {
+    // Every call counts, including one for the control already focused: a
+    // handler that puts the focus back stops the change that is under way.
+    const int count = ++FFocusCount;
+    if (!c || IsDestroying() || c->IsDestroying() || c->ParentForm() != this) return;
+    if (c != this && c != FActiveControl) {
+        if (FActiveControl) FActiveControl->RemoveFreeNotification(this);
+        FActiveControl = c;
+        c->FreeNotification(this);
+    }
+    if (c == FFocusedControl) return;
+    if (!FFocusedControl) FFocusedControl = this;
+    // Runs one enter or exit handler; false when the change must stop (an
+    // exception, or the handler moved the focus itself).
+    auto run = [&](TWinControl* target, void (TWinControl::*step)()) {
+        try {
+            (target->*step)();
+        } catch (const std::exception& e) {
+            if (Application) Application->HandleException(target, e);
+            return false;
+        }
+        return count == FFocusCount && !IsDestroying();
+    };
+    while (FFocusedControl && !FFocusedControl->ContainsControl(c)) {
+        TWinControl* leaving = FFocusedControl;
+        if (!run(leaving, &TWinControl::DoExit)) {
+            // A control that refuses to be left keeps the focus.
+            if (count == FFocusCount && FFocusedControl == leaving && leaving->CanFocus() && leaving->Handle())
+                leaving->Handle()->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        if (FFocusedControl != leaving) return;  // removed meanwhile
+        FFocusedControl = leaving->Parent();
+    }
+    if (!FFocusedControl) FFocusedControl = this;
+    while (FFocusedControl != c) {
+        TWinControl* entering = c;
+        while (entering->Parent() && entering->Parent() != FFocusedControl) entering = entering->Parent();
+        FFocusedControl = entering;
+        if (!run(entering, &TWinControl::DoEnter)) return;
+    }
+}
+
+void TCustomForm::DefocusRemoved(TControl* c, TWinControl* oldParent) {
+    for (TControl* p = FFocusedControl; p; p = p->Parent())
+        if (p == c) {
+            FFocusedControl = IsDestroying() ? nullptr : oldParent;
+            break;
+        }
 }
 
 void TCustomForm::PlaceOnShow() {
@@ -631,7 +720,20 @@ void TApplication::Initialize(int argc, char** argv) {
     sArgc = int(sStore.size());
     auto* app = new QApplication(sArgc, sArgv.data());
     QApplication::setQuitOnLastWindowClosed(false);
-    QObject::connect(app, &QApplication::focusChanged, app, [] {
+    // The event loop is about to wait: the queue is drained, the application is idle.
+    if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance())
+        QObject::connect(d, &QAbstractEventDispatcher::aboutToBlock, app, [] {
+            if (Application) Application->Idle();
+        });
+    QObject::connect(app, &QApplication::focusChanged, app, [](QWidget*, QWidget* now) {
+        // Enter and exit follow each form's focused control, not Qt's focus:
+        // the focus leaving the window (another window or a message box
+        // opening, the form closing) exits nothing, and coming back to the
+        // same control enters nothing.
+        TControl* c = controlOfWidget(now);
+        while (c && !dynamic_cast<TWinControl*>(c)) c = c->Parent();
+        if (auto* wc = static_cast<TWinControl*>(c); wc && !wc->IsDestroying())
+            if (TCustomForm* f = wc->ParentForm(); f && f != wc) dispatchGuarded(f, [&] { f->SetFocusedControl(wc); });
         if (Screen) dispatchGuarded(Screen, [] { fire(Screen->OnActiveControlChange, Screen); });
     });
 }
@@ -673,8 +775,27 @@ void TApplication::ProcessMessages() {
 
 void TApplication::HandleMessage() {
     if (!QCoreApplication::instance()) return;
+    // Waiting for events makes the loop idle first (Idle runs then).
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    fire(OnIdle, this);
+}
+
+void TApplication::Idle() {
+    if (FInIdle || IsDestroying() || !Screen) return;
+    FInIdle = true;
+    QWidget* modal = QCoreApplication::instance() ? QApplication::activeModalWidget() : nullptr;
+    std::vector<TCustomForm*> forms;
+    for (int i = 0; i < Screen->FormCount(); ++i) forms.push_back(Screen->Forms(i));
+    for (TCustomForm* f : forms) {
+        // A form may be freed by an earlier form's handlers.
+        bool alive = false;
+        for (int i = 0; i < Screen->FormCount() && !alive; ++i) alive = Screen->Forms(i) == f;
+        if (!alive || !f->Showing()) continue;
+        // Windows a modal window blocks are not updated, as they are disabled.
+        if (modal && f->Handle() != modal && !f->IsModal()) continue;
+        f->UpdateActions();
+    }
+    dispatchGuarded(this, [this] { fire(OnIdle, this); });
+    FInIdle = false;
 }
 
 void TApplication::Terminate() {
