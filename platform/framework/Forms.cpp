@@ -432,6 +432,9 @@ void TCustomForm::Hide() {
         for (int i = Screen->FormCount() - 1; i >= 0; --i)
             if (Screen->Forms(i) != this && Screen->Forms(i)->Showing()) { next = Screen->Forms(i); break; }
         Screen->SetActiveForm(next);
+        // The window below takes the activation back (and with it the focus
+        // of its focused control), as the window system does on Windows.
+        if (next && next->Handle()) next->Handle()->activateWindow();
     }
 }
 

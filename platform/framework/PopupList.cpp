@@ -37,9 +37,13 @@ public:
             dispatchGuarded(FList, [this, target] { FList->PopupPressOutside(target); });
             return false;
         }
-        case QEvent::WindowDeactivate:
-            if (o == lw) dispatchGuarded(FList, [this] { FList->PopupDeactivated(); });
+        case QEvent::WindowDeactivate: {
+            // The list itself is never active: the window it was opened from
+            // losing activation closes it.
+            auto* w = qobject_cast<QWidget*>(o);
+            if (w && w->isWindow()) dispatchGuarded(FList, [this] { FList->PopupDeactivated(); });
             return false;
+        }
         default: return false;
         }
     }
@@ -51,7 +55,10 @@ IMPLEMENT_CLASS(TPopupListBox, TListBox) {}
 TPopupListBox::TPopupListBox(TComponent* AOwner) : TListBox(AOwner), FWatch(nullptr) {
     auto* lw = static_cast<QListWidget*>(Handle());
     FWatch = new PopupListFilter(this);
-    lw->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+    // A tool-tip window: no window system activates it (a tool window may be
+    // activated on showing, which takes the focus from the edit), and a modal
+    // dialog that opened the list does not block it.
+    lw->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
     lw->setAttribute(Qt::WA_ShowWithoutActivating);
     lw->setFocusPolicy(Qt::NoFocus);
     lw->setFrameShape(QFrame::Box);
