@@ -5,6 +5,9 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QInputMethod>
+#include <QLocale>
+#include <QThread>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPointer>
@@ -21,6 +24,7 @@
 #include "platform/framework/QtBridge.h"
 #include "platform/framework/QtInternals.h"
 #include "platform/framework/StdCtrls.h"
+#include "platform/runtime/Passwords.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // Fontconfig keeps its configuration cache for the life of the process; the
@@ -708,6 +712,19 @@ TApplication::~TApplication() {
     DestroyComponents();
 }
 
+namespace {
+// The keyboard layout's language for the runtime: the input method's current
+// locale; empty (the environment decides) off the user-interface thread or
+// when the input method names no language.
+TCString inputLocaleName() {
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!app || QThread::currentThread() != app->thread()) return TCString();
+    const QLocale l = QGuiApplication::inputMethod()->locale();
+    if (l.language() == QLocale::C || l.language() == QLocale::AnyLanguage) return TCString();
+    return TCString(fromQ(l.name()).c_str());
+}
+}  // namespace
+
 void TApplication::Initialize(int argc, char** argv) {
     if (QCoreApplication::instance()) return;
     static int sArgc = 1;
@@ -723,6 +740,7 @@ void TApplication::Initialize(int argc, char** argv) {
     sArgc = int(sStore.size());
     auto* app = new QApplication(sArgc, sArgv.data());
     QApplication::setQuitOnLastWindowClosed(false);
+    setKBLayoutSource(inputLocaleName);
     // The event loop is about to wait: the queue is drained, the application is idle.
     if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance())
         QObject::connect(d, &QAbstractEventDispatcher::aboutToBlock, app, [] {
@@ -740,6 +758,7 @@ void TApplication::Initialize(int argc, char** argv) {
         if (Screen) dispatchGuarded(Screen, [] { fire(Screen->OnActiveControlChange, Screen); });
     });
 }
+
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QEventLoop>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QLocale>
 #include <QTimer>
 
 #include <string>
@@ -17,6 +20,7 @@
 #include "platform/framework/Menus.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/framework/StdCtrls.h"
+#include "platform/runtime/Passwords.h"
 
 namespace {
 
@@ -344,6 +348,25 @@ TEST(IdleActions, ToolButtonsAndPopupMenusShowUpdatedActions) {
     f->Free();
     act->Free();
     pact->Free();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(KeyboardLayout, TheApplicationInstallsTheInputLocale) {
+    ensureQtApp();
+    // The framework's source answers the input method's locale.
+    KBLayoutSource source = setKBLayoutSource(nullptr);
+    setKBLayoutSource(source);
+    ASSERT_NE(source, nullptr);
+    const QLocale l = QGuiApplication::inputMethod()->locale();
+    if (l.language() == QLocale::C) {
+        EXPECT_EQ(source(), TCString());  // the environment decides
+    } else {
+        EXPECT_EQ(source().str(), l.name().toStdString());
+        EXPECT_EQ(getKBLayoutNameSN3(), languageCodeSN3(l.name().toUtf8().constData()));
+    }
 }
 
 }  // namespace
