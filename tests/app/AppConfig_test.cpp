@@ -25,16 +25,8 @@ int capture(uint32_t code, const char* text) {
     return 0;
 }
 
-// The shipped data folder of the source tree, found from this file's path.
-std::string shippedData() {
-    std::string f = __FILE__;
-    const std::string tail = "tests/app/AppConfig_test.cpp";
-    if (f.size() >= tail.size() && f.compare(f.size() - tail.size(), tail.size(), tail) == 0)
-        f.resize(f.size() - tail.size());
-    else
-        f = zrxtest::fixturePath("../../");
-    return f + "app/data";
-}
+// The shipped data folder of the source tree.
+std::string shippedData() { return zrxtest::sourcePath("app/data"); }
 
 bool logged(uint32_t code, const std::string& text) {
     for (const auto& r : g_log)

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/TempDir.h"
 #include "app/MainForm.h"
 #include "app/Startup.h"
 #include "platform/runtime/Abort.h"
@@ -169,7 +170,7 @@ TEST(Startup, MainWindowInitWithConfigurationRunsTheLoop) {
     namespace fs = std::filesystem;
     const fs::path xcfg = fs::path(std::getenv("ALLUSERSPROFILE")) / "zoren/ZrX509_ZERUvorido/xcfg";
     fs::create_directories(xcfg);
-    const fs::path shipped = fs::path(ZRX_SOURCE_DIR) / "app/data/xcfg";
+    const fs::path shipped = fs::path(zrxtest::sourcePath("app/data/xcfg"));
     for (const auto& e : fs::directory_iterator(shipped)) fs::copy_file(e.path(), xcfg / e.path().filename());
     setModuleFileName("ZrX509_ZERUvorido");
 

@@ -6,9 +6,9 @@
 #include "platform/framework/Forms.h"
 #include "platform/runtime/Translation.h"
 
-#include <filesystem>
 
 #include "CompoundFixture.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ TEST_F(CheckFilled, RequiredEmptyFieldShowsItsNameAndGetsTheFocus) {
 
 TEST_F(CheckFilled, MessageIsTranslated) {
     // The shipped tables, next to this source in the work tree.
-    std::string lang = (std::filesystem::path(__FILE__).parent_path() / "../../app/data/lang").string();
+    const std::string lang = zrxtest::sourcePath("app/data/lang");
     zrnSetTranslationDir(lang.c_str());
     ASSERT_TRUE(zrnSetLanguage(ZRN_LANG_ENGLISH));
     auto* e = add<TCompoundEdit>(form, form, "e");

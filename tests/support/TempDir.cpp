@@ -43,4 +43,6 @@ std::string fixturePath(const std::string& name) {
     return base + "/" + name;
 }
 
+std::string sourcePath(const std::string& relative) { return std::string(ZRX_SOURCE_DIR) + "/" + relative; }
+
 }  // namespace zrxtest

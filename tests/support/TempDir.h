@@ -29,5 +29,8 @@ void writeFile(const std::string& path, const std::string& bytes);
 
 // A committed test fixture (tests/fixtures/<name>; ZRX_FIXTURES overrides the folder).
 std::string fixturePath(const std::string& name);
+// A path inside the source tree ("app/data/lang"). Tests never use __FILE__
+// for this: the compiler cache builds with paths relative to the build folder.
+std::string sourcePath(const std::string& relative);
 
 }  // namespace zrxtest
