@@ -822,7 +822,11 @@ void TApplication::Idle() {
 
 void TApplication::Terminate() {
     FTerminated = true;
-    if (QCoreApplication::instance()) QCoreApplication::exit(0);
+    // Our own loops end (modal ones first see Terminated); Qt's exit is not
+    // used, as it would keep every later loop of the process from running.
+    if (Screen)
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (QEventLoop* l = Screen->Forms(i)->FLoop) l->quit();
     if (FRunLoop) FRunLoop->quit();
 }
 

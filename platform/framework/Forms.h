@@ -132,6 +132,7 @@ protected:
 
 private:
     friend class TScreen;
+    friend class TApplication;
     void ApplyWindowFlags();
     void RecordNormalBounds();
     TRect FNormalBounds;
@@ -208,6 +209,9 @@ class TApplication : public TComponent {
     void Idle();
     void Terminate();
     bool Terminated() const { return FTerminated; }
+    // Forgets a Terminate, so that the loop can run again (tests that start
+    // the program's loop more than once in one process).
+    void ResetTerminated() { FTerminated = false; }
     TCustomForm* MainForm() const { return FMainForm; }
     void SetMainForm(TCustomForm* f) { FMainForm = f; }
     String Title() const { return FTitle; }

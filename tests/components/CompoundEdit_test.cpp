@@ -20,7 +20,10 @@ struct Fixture : ::testing::Test {
         form->SetName("EditForm");
         form->SetBounds(100, 100, 400, 300);
     }
-    void TearDown() override { form->Free(); }
+    void TearDown() override {
+        form->Free();
+        zrnResetTranslation();  // a case may switch the language
+    }
 };
 
 using CheckFilled = Fixture;

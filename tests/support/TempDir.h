@@ -29,6 +29,10 @@ void writeFile(const std::string& path, const std::string& bytes);
 
 // A committed test fixture (tests/fixtures/<name>; ZRX_FIXTURES overrides the folder).
 std::string fixturePath(const std::string& name);
+// Points HOME, the XDG folders, the Windows-style profile folders and the
+// registry (ZRX_REGISTRY) at folders inside `home`, creating them.
+void usePrivateFolders(const std::string& home);
+
 // A path inside the source tree ("app/data/lang"). Tests never use __FILE__
 // for this: the compiler cache builds with paths relative to the build folder.
 std::string sourcePath(const std::string& relative);
