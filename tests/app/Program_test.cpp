@@ -18,8 +18,8 @@ struct Result {
 
 // The program answers its own windows (printing them to stderr) and closes
 // its main window once running; see ZRX_TEST_AUTOCLOSE.
-Result run(const std::string& args) {
-    const std::string cmd = std::string("ZRX_TEST_AUTOCLOSE=1 '") + ZRX_PROGRAM + "' " + args + " 2>&1";
+Result run(const std::string& args, const std::string& env = "") {
+    const std::string cmd = env + " ZRX_TEST_AUTOCLOSE=1 '" + ZRX_PROGRAM + "' " + args + " 2>&1";
     Result r{-1, {}};
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
@@ -116,4 +116,16 @@ TEST_F(Program, TitleAndMessagesAreTranslated) {
     unsetenv("ZRX_LANGUAGE");
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_NE(r.out.find("[main] Request generation module"), std::string::npos) << r.out;
+}
+
+TEST_F(Program, SnapshotsGoToAFolderMadeForThem) {
+    const std::string shots = machine->file("shots/run");
+    // A message window (the configuration is missing), then the main window.
+    Result r = run("", "ZRX_TEST_SNAPSHOTS='" + shots + "'");
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(shots + "/message-1.png")) << r.out;
+    installConfig();
+    r = run("", "ZRX_TEST_SNAPSHOTS='" + shots + "'");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(shots + "/main.png")) << r.out;
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
+#include <QTimer>
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -212,4 +215,24 @@ TEST_F(Startup, MainWindowInitWithConfigurationRunsTheLoop) {
     EXPECT_GT(seen->NewKeyMI->Count(), 0);
     // The daily log was opened in APPLDATA/logs.
     EXPECT_TRUE(fs::is_directory(xcfg.parent_path() / "logs"));
+}
+
+TEST_F(Startup, SnapshotsWithoutAutoCloseAreTakenAsWindowsBecomeActive) {
+    zrxtest::TempDir dir;
+    const std::string shots = dir.file("new/shots");
+    setenv("ZRX_TEST_SNAPSHOTS", shots.c_str(), 1);
+    const StartRun r = runWith([](TStartupSteps& s) {
+        s.initMainForm = [](TZrXZerUvoridoForm*) { return true; };
+        s.runMessageLoop = [] {
+            Application->MainForm()->Show();
+            QEventLoop loop;
+            QTimer::singleShot(200, &loop, &QEventLoop::quit);
+            loop.exec();
+        };
+    });
+    unsetenv("ZRX_TEST_SNAPSHOTS");
+    EXPECT_EQ(r.code, EXIT_NORMAL);
+    EXPECT_TRUE(std::filesystem::exists(shots + "/main.png"));
+    // The hook is gone with the run.
+    EXPECT_FALSE(bool(Screen->OnActiveFormChange));
 }
