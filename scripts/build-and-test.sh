@@ -17,4 +17,8 @@ fi
 jobs=$(nproc)
 cmake -S . -B "$build_dir" -G Ninja "${extra[@]}"
 cmake --build "$build_dir" -j "$jobs"
+# Each case in its own process...
 ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" --timeout 300
+# ...and each test program once whole, its cases in random order, so that a
+# case that depends on running alone (state left by another) fails here.
+bash scripts/run-whole-shuffled.sh "$build_dir" "$jobs"
