@@ -2,11 +2,11 @@
 
 #include <memory>
 
-#include "platform/core/CfgMacros.h"
-#include "platform/core/FlagDescriptors.h"
-#include "platform/core/Profiles.h"
-#include "platform/core/XObjects.h"
-#include "platform/core/XmlHesh.h"
+#include "platform/core/config/CfgMacros.h"
+#include "platform/core/config/FlagDescriptors.h"
+#include "platform/core/config/Profiles.h"
+#include "platform/core/x509/XObjects.h"
+#include "platform/core/config/XmlHesh.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"

@@ -3,7 +3,7 @@
 // folder with the key profiles, new-key items, default formats and
 // lifetimes, flag descriptors and a few switches (docs/config-schema.md).
 // The program only reads it.
-#include "platform/core/XmlNode.h"
+#include "platform/core/config/XmlNode.h"
 #include "platform/runtime/TCString.h"
 
 // Codes of the configuration (facility "CA").

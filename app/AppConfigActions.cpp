@@ -1,6 +1,6 @@
 #include "app/AppConfigActions.h"
 
-#include "platform/core/Profiles.h"
+#include "platform/core/config/Profiles.h"
 #include "platform/framework/Forms.h"
 #include "platform/runtime/Translation.h"
 

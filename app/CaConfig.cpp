@@ -1,19 +1,11 @@
 #include "app/CaConfig.h"
 
-#include <fcntl.h>
-#include <openssl/core_names.h>
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
-#include <openssl/kdf.h>
-#include <openssl/rand.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
 
 #include "components/CfgFile.h"
-#include "platform/core/CfgMacros.h"
+#include "platform/core/config/CfgMacros.h"
+#include "platform/core/crypto/SecretSeal.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
@@ -33,106 +25,15 @@ bool readText(TCBaseCFGFile& s, const char* key, size_t maxBytes, const char* de
 
 bool readNum(TCBaseCFGFile& s, const char* key, uint32_t def, uint32_t& out) { return s.readInt(key, out, def); }
 
-// ------------------------------------------------------------ secrets
-
-constexpr uint8_t kBlockVersion = 1;
-constexpr size_t kSecretLen = 32;
-
-bool loadInstallSecret(const char* file, uint8_t secret[32]) {
-    if (!file || !*file) return false;
-    int fd = ::open(file, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0 && errno == ENOENT) {
-        uint8_t fresh[32];
-        if (RAND_bytes(fresh, sizeof fresh) != 1) return false;
-        const std::string tmp = std::string(file) + ".new" + std::to_string(::getpid());
-        const int w = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (w < 0) return false;
-        const bool ok = ::write(w, fresh, sizeof fresh) == static_cast<ssize_t>(sizeof fresh) && ::fsync(w) == 0;
-        ::close(w);
-        // link() keeps a secret another process made meanwhile.
-        const bool placed = ok && (::link(tmp.c_str(), file) == 0 || errno == EEXIST);
-        ::unlink(tmp.c_str());
-        OPENSSL_cleanse(fresh, sizeof fresh);
-        if (!placed) return false;
-        fd = ::open(file, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    }
-    if (fd < 0) return false;
-    struct stat st{};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_size == 32;
-    if (ok && (st.st_mode & 077)) ok = ::fchmod(fd, 0600) == 0;
-    ok = ok && ::read(fd, secret, 32) == 32;
-    ::close(fd);
-    return ok;
-}
-
-bool deriveKey(const uint8_t secret[32], uint8_t key[32]) {
-    EVP_KDF* kdf = EVP_KDF_fetch(nullptr, "HKDF", nullptr);
-    if (!kdf) return false;
-    EVP_KDF_CTX* ctx = EVP_KDF_CTX_new(kdf);
-    EVP_KDF_free(kdf);
-    if (!ctx) return false;
-    char digest[] = "SHA256";
-    char salt[] = "ZrXCA configuration secrets";
-    char info[] = "AES-256-GCM v1";
-    OSSL_PARAM params[] = {
-        OSSL_PARAM_construct_utf8_string(OSSL_KDF_PARAM_DIGEST, digest, 0),
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_KEY, const_cast<uint8_t*>(secret), 32),
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_SALT, salt, sizeof salt - 1),
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_INFO, info, sizeof info - 1),
-        OSSL_PARAM_construct_end(),
-    };
-    const bool ok = EVP_KDF_derive(ctx, key, 32, params) == 1;
-    EVP_KDF_CTX_free(ctx);
-    return ok;
-}
-
-bool gcm(bool encrypt, const uint8_t key[32], const uint8_t nonce[12], const char* aad, const uint8_t* in,
-         size_t len, uint8_t* out, uint8_t tag[16]) {
-    EVP_CIPHER_CTX* c = EVP_CIPHER_CTX_new();
-    if (!c) return false;
-    int n = 0;
-    bool ok = EVP_CipherInit_ex(c, EVP_aes_256_gcm(), nullptr, key, nonce, encrypt ? 1 : 0) == 1 &&
-              EVP_CipherUpdate(c, nullptr, &n, reinterpret_cast<const uint8_t*>(aad), static_cast<int>(std::strlen(aad))) == 1 &&
-              EVP_CipherUpdate(c, out, &n, in, static_cast<int>(len)) == 1;
-    if (ok && !encrypt) ok = EVP_CIPHER_CTX_ctrl(c, EVP_CTRL_GCM_SET_TAG, 16, tag) == 1;
-    ok = ok && EVP_CipherFinal_ex(c, out + n, &n) == 1;
-    if (ok && encrypt) ok = EVP_CIPHER_CTX_ctrl(c, EVP_CTRL_GCM_GET_TAG, 16, tag) == 1;
-    EVP_CIPHER_CTX_free(c);
-    return ok;
-}
-
 }  // namespace
+
+static_assert(kProtectedBlockSize == zrx::crypto::kSealedSecretSize);
 
 bool protectConfigValue(const char* secretFile, const char* keyName, TCString& value, std::string& block,
                         bool encrypt) {
     if (!keyName) return false;
-    uint8_t secret[32], key[32];
-    if (!loadInstallSecret(secretFile, secret)) return false;
-    const bool haveKey = deriveKey(secret, key);
-    OPENSSL_cleanse(secret, sizeof secret);
-    if (!haveKey) return false;
-    uint8_t plain[1 + kSecretLen] = {};
-    bool ok = false;
-    if (encrypt) {
-        if (value.length() <= kSecretLen) {
-            plain[0] = static_cast<uint8_t>(value.length());
-            std::memcpy(plain + 1, value.c_str(), value.length());
-            uint8_t out[kProtectedBlockSize];
-            out[0] = kBlockVersion;
-            ok = RAND_bytes(out + 1, 12) == 1 &&
-                 gcm(true, key, out + 1, keyName, plain, sizeof plain, out + 13, out + 13 + sizeof plain);
-            if (ok) block.assign(reinterpret_cast<const char*>(out), sizeof out);
-        }
-    } else if (block.size() == kProtectedBlockSize && static_cast<uint8_t>(block[0]) == kBlockVersion) {
-        const auto* b = reinterpret_cast<const uint8_t*>(block.data());
-        uint8_t tag[16];
-        std::memcpy(tag, b + 13 + sizeof plain, 16);
-        ok = gcm(false, key, b + 1, keyName, b + 13, sizeof plain, plain, tag) && plain[0] <= kSecretLen;
-        if (ok) value = TCString(reinterpret_cast<const char*>(plain + 1), plain[0]);
-    }
-    OPENSSL_cleanse(plain, sizeof plain);
-    OPENSSL_cleanse(key, sizeof key);
-    return ok;
+    if (encrypt) return zrx::crypto::sealSecret(secretFile, keyName, value.str(), block);
+    return zrx::crypto::openSecret(secretFile, keyName, block, value.str());
 }
 
 // ---------------------------------------------------------------- the object

@@ -1,6 +1,6 @@
 #include "app/PathMacros.h"
 
-#include "platform/core/CfgMacros.h"
+#include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"
 
 void registerPathMacros(const char* applName) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "platform/core/ContainerFile.h"
-#include "platform/core/KeyCrypto.h"
+#include "platform/core/container/ContainerFile.h"
+#include "platform/core/container/KeyCrypto.h"
 
 using namespace zrx::container;
 using namespace zrx::crypto;

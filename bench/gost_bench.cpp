@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "platform/core/Digest.h"
-#include "platform/core/XmlHesh.h"
-#include "platform/core/XmlNode.h"
+#include "platform/core/crypto/Digest.h"
+#include "platform/core/config/XmlHesh.h"
+#include "platform/core/config/XmlNode.h"
 
 static void BM_Gost34311(benchmark::State& state) {
     const std::string data(static_cast<size_t>(state.range(0)), 'a');

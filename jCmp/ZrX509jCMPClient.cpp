@@ -8,8 +8,8 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/core/CfgMacros.h"
-#include "platform/core/ZrXErrors.h"
+#include "platform/core/config/CfgMacros.h"
+#include "platform/core/x509/ZrXErrors.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/TimeUtils.h"

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/core/CertsChain.h"
+#include "platform/core/x509/CertsChain.h"
 #include "platform/net/IdHTTP.h"
 #include "platform/net/Json.h"
 #include "platform/net/NetEncoding.h"

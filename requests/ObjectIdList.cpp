@@ -3,7 +3,7 @@
 #include <string>
 #include <unordered_set>
 
-#include "platform/core/XObjects.h"
+#include "platform/core/x509/XObjects.h"
 #include "platform/runtime/FileUtils.h"
 
 namespace {

@@ -3,8 +3,8 @@
 // element name), a long name ("ln"), the dotted identifier ("oid"), a value
 // type ("valtype", older files "ekuValue") and a criticality ("critical"),
 // kept in the XML file "ZrX509_objects.xcfg" under the root "objects".
-#include "platform/core/EditsList.h"
-#include "platform/core/XmlNode.h"
+#include "platform/core/x509/EditsList.h"
+#include "platform/core/config/XmlNode.h"
 #include "platform/runtime/TCString.h"
 
 class TZrXOIDNode : public TCXMLNode {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/core/CfgMacros.h"
+#include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/TCString.h"
 #include "platform/runtime/Translation.h"

@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "platform/p11/P11Storage.h"
-#include "platform/core/CertsChain.h"
+#include "platform/core/x509/CertsChain.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/runtime/FileUtils.h"
+#include "platform/runtime/IniText.h"
 
 TCStringList::TCStringList(const TCStringList& other) { *this = other; }
 
@@ -187,11 +188,8 @@ namespace {
 // The value of a "name=value" item: trimmed, and a quoted value unquoted
 // with its inside kept as it is.
 TCString itemValue(const TCString& line) {
-    TCString v = line.value();
-    if (v.length() >= 2 && ((v.at(0) == '"' && v.at(v.length() - 1) == '"') ||
-                            (v.at(0) == '\'' && v.at(v.length() - 1) == '\'')))
-        v = v.sub(1, v.length() - 2);
-    return v;
+    const TCString v = line.value();
+    return TCString(zrx::ini::unquote(v.str()));
 }
 }  // namespace
 
@@ -237,42 +235,26 @@ void TCRefStringList::setString(const char* key, const char* value) {
 
 // --- INI sections
 
-namespace {
-// "[name]" → name; false when the line is no section header.
-bool sectionHeader(const TCString& line, TCString& name) {
-    TCString t(line);
-    t.trim();
-    if (t.length() < 2 || t.at(0) != '[') return false;
-    const int close = t.pos(']');
-    if (close < 0) return false;
-    name = t.sub(1, static_cast<size_t>(close) - 1);
-    name.trim();
-    return true;
-}
-}  // namespace
-
 bool TCSIniFile::loadSection(const char* section, TCRefStringList& out) const {
     out.clear();
     if (!section) section = "";
     // The empty name is the part before the first section header.
     bool in = *section == 0, found = in;
-    TCString sec;
     for (const auto& p : items_) {
-        if (sectionHeader(*p, sec)) {
-            in = sec.compareIC(section) == 0;
+        const zrx::ini::Line line = zrx::ini::parseLine(p->str());
+        if (line.kind == zrx::ini::LineKind::Header) {
+            in = zrx_utf8::compareIC(line.name, section) == 0;
             found = found || in;
             continue;
         }
-        if (!in) continue;
-        TCString line(*p);
-        line.trim();
-        if (line.isEmpty() || line.at(0) == ';' || line.at(0) == '#') continue;
-        if (line.pos('=') <= 0) continue;  // no '=' or no name: malformed
-        const TCString key = line.name();
-        if (key.isEmpty()) continue;
+        // Comments, blanks and key lines without '=' or without a name are skipped.
+        if (!in || line.kind != zrx::ini::LineKind::Key || !line.hasEquals || line.name.empty()) continue;
         // Quotes stay: the list's readers unquote (a quoted value may keep
         // its inner blanks).
-        out.add(TCString::format("%s=%s", key.c_str(), line.value().c_str()));
+        std::string item(line.name);
+        item += '=';
+        item += line.value;
+        out.add(TCString(std::move(item)));
     }
     return found;
 }
@@ -288,7 +270,8 @@ bool TCSIniFile::loadSection(const char* file, const char* section, TCRefStringL
 
 void TCSIniFile::sectionNames(TCStringList& out) const {
     out.clear();
-    TCString sec;
-    for (const auto& p : items_)
-        if (sectionHeader(*p, sec)) out.add(sec);
+    for (const auto& p : items_) {
+        const zrx::ini::Line line = zrx::ini::parseLine(p->str());
+        if (line.kind == zrx::ini::LineKind::Header) out.add(TCString(line.name));
+    }
 }

@@ -123,16 +123,18 @@ public:
     void setString(const char* key, const char* value);
 };
 
-// An INI file as lines; sections are read into a TCRefStringList.
+// An INI file as lines; sections are read into a TCRefStringList. Lines are
+// read by the one INI reader (IniText.h), with the private-profile rules.
 class TCSIniFile : public TCStringList {
 public:
     TCSIniFile() = default;
     explicit TCSIniFile(const char* path) { loadFromFile(path); }
 
     // The "key=value" lines of the section (name without regard to case; the
-    // empty name is the part before the first header; comments, blank and
-    // malformed lines skipped, names and values trimmed; the list's getters
-    // unquote). The list is cleared first. False when the section is missing.
+    // empty name is the part before the first header; comments, blank lines
+    // and key lines without '=' or without a name skipped, names and values
+    // trimmed; the list's getters unquote). Every section of the name adds
+    // its lines. The list is cleared first. False when the section is missing.
     bool loadSection(const char* section, TCRefStringList& out) const;
     static bool loadSection(const char* file, const char* section, TCRefStringList& out);
     // Names of all sections in file order.

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/runtime/IniText.h"
 #include "platform/win/NameFold.h"
 
 namespace {
@@ -21,21 +22,11 @@ namespace fs = std::filesystem;
 
 std::atomic<zrx::win::ProfileCommitHook> commitHook{nullptr};
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+using zrx::ini::trim;
+using zrx::ini::unquote;
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-std::string_view unquote(std::string_view s) {
-    if (s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front())
-        return s.substr(1, s.size() - 2);
-    return s;
-}
-
-enum class Kind { Blank, Comment, Header, Key };
+// Lines are read by the one INI reader (platform/runtime/IniText.h).
+using Kind = zrx::ini::LineKind;
 
 struct LineInfo {
     Kind kind = Kind::Blank;
@@ -44,29 +35,8 @@ struct LineInfo {
 };
 
 LineInfo classify(std::string_view raw) {
-    LineInfo info;
-    const std::string_view t = trim(raw);
-    if (t.empty()) return info;
-    if (t.front() == ';' || t.front() == '#') {
-        info.kind = Kind::Comment;
-        return info;
-    }
-    if (t.front() == '[') {
-        info.kind = Kind::Header;
-        const size_t close = t.rfind(']');
-        const std::string_view inner = close == std::string_view::npos || close == 0 ? t.substr(1) : t.substr(1, close - 1);
-        info.name = std::string(trim(inner));
-        return info;
-    }
-    info.kind = Kind::Key;
-    const size_t eq = t.find('=');
-    if (eq == std::string_view::npos) {
-        info.name = std::string(t);
-    } else {
-        info.name = std::string(trim(t.substr(0, eq)));
-        info.value = std::string(trim(t.substr(eq + 1)));
-    }
-    return info;
+    const zrx::ini::Line line = zrx::ini::parseLine(raw);
+    return LineInfo{line.kind, std::string(line.name), std::string(line.value)};
 }
 
 struct Section {

@@ -8,6 +8,7 @@
 // replaces the file atomically (temporary file, fsync, rename), so a crash
 // leaves either the old file or the new one; concurrent writers are
 // serialised with a lock on the file.
+// Lines are read by the one INI reader of the system (platform/runtime/IniText.h).
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 #include <openssl/crypto.h>
 #include <openssl/objects.h>
 
-#include "platform/core/ZrX509Name.h"
+#include "platform/core/x509/ZrX509Name.h"
 #include "platform/x509api/ZrX509Csp.h"
 
 using namespace zrx;

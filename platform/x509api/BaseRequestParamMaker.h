@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "platform/core/ExtList.h"
-#include "platform/core/NameList.h"
-#include "platform/core/P12Template.h"
-#include "platform/core/Profiles.h"
-#include "platform/core/ZrX509.h"
+#include "platform/core/x509/ExtList.h"
+#include "platform/core/x509/NameList.h"
+#include "platform/core/config/P12Template.h"
+#include "platform/core/config/Profiles.h"
+#include "platform/core/x509/ZrX509.h"
 #include "platform/runtime/TCFlags.h"
 #include "platform/runtime/TCString.h"
 

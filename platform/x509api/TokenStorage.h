@@ -27,7 +27,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/core/KeyStorage.h"
+#include "platform/core/container/KeyStorage.h"
 #include "platform/p11/P11Storage.h"
 
 namespace zrx {

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/core/KeyStorage.h"
+#include "platform/core/container/KeyStorage.h"
 #include "platform/runtime/Log.h"
 #include "platform/p11/P11Storage.h"
 #include "platform/x509api/P11Support.h"

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/core/ContainerCodes.h"
+#include "platform/core/container/ContainerCodes.h"
 #include "platform/runtime/TCString.h"
 #include "platform/runtime/TCStringList.h"
 

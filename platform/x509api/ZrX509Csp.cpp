@@ -7,8 +7,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/core/CertsChain.h"
-#include "platform/core/P12Template.h"
+#include "platform/core/x509/CertsChain.h"
+#include "platform/core/config/P12Template.h"
 #include "platform/runtime/Log.h"
 #include "platform/x509api/ZrX509Api.h"
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/core/KeyCrypto.h"
-#include "platform/core/UserKeysContext.h"
-#include "platform/core/ZrX509.h"
-#include "platform/core/ZrX509Req.h"
+#include "platform/core/container/KeyCrypto.h"
+#include "platform/core/keys/UserKeysContext.h"
+#include "platform/core/x509/ZrX509.h"
+#include "platform/core/x509/ZrX509Req.h"
 #include "platform/runtime/TCString.h"
 #include "platform/runtime/TCStringList.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/AppConfigActions.h"
-#include "platform/core/Profiles.h"
-#include "platform/core/XmlNode.h"
+#include "platform/core/config/Profiles.h"
+#include "platform/core/config/XmlNode.h"
 #include "platform/framework/Forms.h"
 
 namespace {

@@ -6,11 +6,11 @@
 
 #include "app/AppConfig.h"
 #include "app/PathMacros.h"
-#include "platform/core/CfgMacros.h"
-#include "platform/core/FlagDescriptors.h"
-#include "platform/core/P12Template.h"
-#include "platform/core/Profiles.h"
-#include "platform/core/XmlHesh.h"
+#include "platform/core/config/CfgMacros.h"
+#include "platform/core/config/FlagDescriptors.h"
+#include "platform/core/config/P12Template.h"
+#include "platform/core/config/Profiles.h"
+#include "platform/core/config/XmlHesh.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
@@ -26,7 +26,7 @@ int capture(uint32_t code, const char* text) {
 }
 
 // The shipped data folder of the source tree.
-std::string shippedData() { return zrxtest::sourcePath("app/data"); }
+std::string shippedData() { return std::string(ZRX_SOURCE_DIR) + "/app/data"; }
 
 bool logged(uint32_t code, const std::string& text) {
     for (const auto& r : g_log)

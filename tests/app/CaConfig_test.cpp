@@ -6,7 +6,7 @@
 
 #include "app/CaConfig.h"
 #include "components/CfgFile.h"
-#include "platform/core/CfgMacros.h"
+#include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Messages.h"
 #include "support/TempDir.h"

@@ -6,7 +6,7 @@
 #include "app/AppConfig.h"
 #include "app/ConfigBase.h"
 #include "components/CfgFile.h"
-#include "platform/core/CfgMacros.h"
+#include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"
 #include "support/TempDir.h"
 

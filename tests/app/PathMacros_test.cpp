@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "app/PathMacros.h"
-#include "platform/core/CfgMacros.h"
+#include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "platform/runtime/Abort.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Translation.h"
-#include "platform/core/CfgMacros.h"
+#include "platform/core/config/CfgMacros.h"
 #include "app/DailyLog.h"
 
 namespace {
@@ -198,7 +198,7 @@ TEST_F(Startup, MainWindowInitWithConfigurationRunsTheLoop) {
     namespace fs = std::filesystem;
     const fs::path xcfg = fs::path(std::getenv("ALLUSERSPROFILE")) / "zoren/ZrX509_ZERUvorido/xcfg";
     fs::create_directories(xcfg);
-    const fs::path shipped = fs::path(zrxtest::sourcePath("app/data/xcfg"));
+    const fs::path shipped = fs::path(ZRX_SOURCE_DIR) / "app/data/xcfg";
     for (const auto& e : fs::directory_iterator(shipped)) fs::copy_file(e.path(), xcfg / e.path().filename());
     setModuleFileName("ZrX509_ZERUvorido");
 

@@ -70,7 +70,7 @@ TEST_F(CheckFilled, RequiredEmptyFieldShowsItsNameAndGetsTheFocus) {
 
 TEST_F(CheckFilled, MessageIsTranslated) {
     // The shipped tables, next to this source in the work tree.
-    const std::string lang = zrxtest::sourcePath("app/data/lang");
+    std::string lang = std::string(ZRX_SOURCE_DIR) + "/app/data/lang";
     zrnSetTranslationDir(lang.c_str());
     ASSERT_TRUE(zrnSetLanguage(ZRN_LANG_ENGLISH));
     auto* e = add<TCompoundEdit>(form, form, "e");

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/core/ContainerFile.h"
-#include "platform/core/UserKeysContext.h"
+#include "platform/core/container/ContainerFile.h"
+#include "platform/core/keys/UserKeysContext.h"
 
 using namespace zrx::container;
 

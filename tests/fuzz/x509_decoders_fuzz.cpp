@@ -6,12 +6,12 @@
 #include <memory>
 #include <vector>
 
-#include "platform/core/CertsChain.h"
-#include "platform/core/Crl.h"
-#include "platform/core/ExtList.h"
-#include "platform/core/RevReq.h"
-#include "platform/core/ZrX509.h"
-#include "platform/core/ZrX509Req.h"
+#include "platform/core/x509/CertsChain.h"
+#include "platform/core/x509/Crl.h"
+#include "platform/core/x509/ExtList.h"
+#include "platform/core/x509/RevReq.h"
+#include "platform/core/x509/ZrX509.h"
+#include "platform/core/x509/ZrX509Req.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;

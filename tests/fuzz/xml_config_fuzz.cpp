@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/core/FlagDescriptors.h"
-#include "platform/core/P12Template.h"
-#include "platform/core/Profiles.h"
-#include "platform/core/XmlHesh.h"
-#include "platform/core/XmlNode.h"
+#include "platform/core/config/FlagDescriptors.h"
+#include "platform/core/config/P12Template.h"
+#include "platform/core/config/Profiles.h"
+#include "platform/core/config/XmlHesh.h"
+#include "platform/core/config/XmlNode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TCXMLNodeParser p(true);

@@ -11,7 +11,7 @@
 
 #include "jCmp/LogCapture.h"
 #include "jCmp/ZrX509jCMPClient.h"
-#include "platform/core/CfgMacros.h"
+#include "platform/core/config/CfgMacros.h"
 #include "platform/net/TestServers.h"
 #include "support/TempDir.h"
 

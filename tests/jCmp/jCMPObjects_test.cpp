@@ -7,7 +7,7 @@
 
 #include "jCmp/LogCapture.h"
 #include "jCmp/ZrX509jCMPClient.h"
-#include "platform/core/ZrX509.h"
+#include "platform/core/x509/ZrX509.h"
 #include "platform/net/TestServers.h"
 #include "platform/runtime/Messages.h"
 #include "support/TempDir.h"

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "platform/core/XObjects.h"
+#include "platform/core/x509/XObjects.h"
 #include "requests/ObjectIdList.h"
 #include "support/TempDir.h"
 

@@ -55,6 +55,4 @@ void usePrivateFolders(const std::string& h) {
     setenv("ZRX_REGISTRY", (h + "/config/registry.sqlite").c_str(), 1);
 }
 
-std::string sourcePath(const std::string& relative) { return std::string(ZRX_SOURCE_DIR) + "/" + relative; }
-
 }  // namespace zrxtest

@@ -33,8 +33,5 @@ std::string fixturePath(const std::string& name);
 // registry (ZRX_REGISTRY) at folders inside `home`, creating them.
 void usePrivateFolders(const std::string& home);
 
-// A path inside the source tree ("app/data/lang"). Tests never use __FILE__
-// for this: the compiler cache builds with paths relative to the build folder.
-std::string sourcePath(const std::string& relative);
 
 }  // namespace zrxtest

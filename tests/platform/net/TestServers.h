@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -26,6 +27,8 @@ public:
     void start() {
         port_ = svr.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { svr.listen_after_bind(); });
+        // A stop() before the loop runs would be lost and the join would hang.
+        while (port_ > 0 && !svr.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     ~HttpServer() {
         svr.stop();

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "platform/p11/P11Storage.h"
-#include "platform/core/CertsChain.h"
-#include "platform/core/CfgMacros.h"
+#include "platform/core/x509/CertsChain.h"
+#include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/Messages.h"
 #include "platform/p11/SoftHsmFixture.h"
 

@@ -86,7 +86,7 @@ std::vector<TranslatedText> translatedTexts() {
         R"((^|[^A-Za-z0-9_])(zrnTranslateString|zrnTranslateStringAS|zrnTranslateStringW|tr)\s*\(\s*(TCString\s*\(\s*)?")");
     std::vector<TranslatedText> out;
     for (const char* folder : {"app", "components", "platform", "requests", "jCmp", "update", "html"}) {
-        const std::filesystem::path root = zrxtest::sourcePath(folder);
+        const std::filesystem::path root = std::filesystem::path(ZRX_SOURCE_DIR) / folder;
         if (!std::filesystem::exists(root)) continue;
         for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
             const std::string ext = e.path().extension().string();
@@ -101,7 +101,7 @@ std::vector<TranslatedText> translatedTexts() {
                 const int line = int(std::count(code.begin(), code.begin() + std::ptrdiff_t(at), '\n')) + 1;
                 const std::string text = cStringLiterals(code, at);
                 if (!text.empty())
-                    out.push_back({text, std::filesystem::relative(e.path(), zrxtest::sourcePath("")).string() + ":" +
+                    out.push_back({text, std::filesystem::relative(e.path(), std::filesystem::path(ZRX_SOURCE_DIR)).string() + ":" +
                                              std::to_string(line)});
             }
         }
@@ -201,7 +201,7 @@ TEST_F(Translation, NoChoiceMeansSourceTexts) {
 
 TEST_F(Translation, ShippedTablesKeepConversions) {
     // Every shipped table line must survive the printf rule.
-    const std::string lang = zrxtest::sourcePath("app/data/lang");
+    const std::string lang = std::string(ZRX_SOURCE_DIR) + "/app/data/lang";
     for (const char* code : {"en", "uk"}) {
         const TCString folder = makePathName(lang.c_str(), code);
         ASSERT_TRUE(dirExists(folder.c_str())) << folder.c_str();
@@ -223,7 +223,7 @@ TEST_F(Translation, ShippedTablesCoverEveryTranslatedText) {
     }
     // The walk finds the calls (a broken pattern would pass every table).
     ASSERT_GT(texts.size(), 50u);
-    zrnSetTranslationDir(zrxtest::sourcePath("app/data/lang").c_str());
+    zrnSetTranslationDir(std::string(ZRX_SOURCE_DIR) + "/app/data/lang".c_str());
     for (int id : {ZRN_LANG_ENGLISH, ZRN_LANG_UKRAINIAN}) {
         ASSERT_TRUE(zrnSetLanguage(id));
         const std::string code = getLanguageCode(id).str();

@@ -5,7 +5,7 @@
 #include <ctime>
 #include <filesystem>
 
-#include "platform/core/P12Template.h"
+#include "platform/core/config/P12Template.h"
 #include "platform/p11/P11Storage.h"
 #include "platform/p11/SoftHsmFixture.h"
 #include "platform/x509api/BaseRequestParamMaker.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/core/KeyStorage.h"
+#include "platform/core/container/KeyStorage.h"
 #include "platform/p11/P11Storage.h"
 #include "platform/p11/SoftHsmFixture.h"
 #include "platform/x509api/ZrX509Api.h"

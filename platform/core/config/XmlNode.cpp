@@ -1,0 +1,561 @@
+#include "platform/core/config/XmlNode.h"
+
+#include <fcntl.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/core/config/CfgMacros.h"
+#include "platform/runtime/Log.h"
+#include "platform/runtime/Messages.h"
+
+const char* xmlErrorText(KResult code) {
+    switch (code) {
+        case XML_E_OPEN: return "Файл XML не может быть прочитан";
+        case XML_E_SYNTAX: return "Нарушен формат XML";
+        case XML_E_DTD: return "Описания DOCTYPE и сущностей в XML не допускаются";
+        case XML_E_WRITE: return "Файл XML не может быть записан";
+        case XML_E_TOOLARGE: return "Файл XML превышает допустимый размер";
+        case XML_E_NOROOT: return "Нет данных или имени файла для сохранения XML";
+        default: return nullptr;
+    }
+}
+
+bool xmlTextToBool(const char* text, bool def) {
+    if (!text) return def;
+    TCString t(text);
+    t.trim();
+    static const char* const yes[] = {"true", "yes", "1", "да", "так", "on"};
+    static const char* const no[] = {"false", "no", "0", "нет", "ні", "off"};
+    for (const char* y : yes)
+        if (t.equalsIC(y)) return true;
+    for (const char* n : no)
+        if (t.equalsIC(n)) return false;
+    return def;
+}
+
+bool isValidXMLName(const char* name) {
+    if (!name || !*name) return false;
+    // No namespaces in our files: a colon is refused as well.
+    if (std::strchr(name, ':')) return false;
+    return xmlValidateName(reinterpret_cast<const xmlChar*>(name), 0) == 0;
+}
+
+// ---------------------------------------------------------------- TCXMLNode
+
+TCXMLNode::TCXMLNode(const char* name, const TCXMLAttrs* attrs) : TCString(name) {
+    if (attrs) attrs_ = *attrs;
+}
+
+TCXMLNode::~TCXMLNode() { clearNodes(); }
+
+TCXMLNode* TCXMLNode::at(int i) const {
+    return i >= 0 && static_cast<size_t>(i) < children_.size() ? children_[static_cast<size_t>(i)] : nullptr;
+}
+
+TCXMLNode* TCXMLNode::top() {
+    TCXMLNode* n = this;
+    while (n->parent_) n = n->parent_;
+    return n;
+}
+
+TCXMLNode* TCXMLNode::addNode(TCXMLNode* child) { return insertNode(nodesCount(), child); }
+
+TCXMLNode* TCXMLNode::insertNode(int index, TCXMLNode* child) {
+    if (!child || child == this) return nullptr;
+    if (child->parent_) child->parent_->detachNode(child);
+    index = std::clamp(index, 0, nodesCount());
+    children_.insert(children_.begin() + index, child);
+    child->parent_ = this;
+    return child;
+}
+
+TCXMLNode* TCXMLNode::addChild(const char* name) { return addNode(createChild(name, nullptr)); }
+
+TCXMLNode* TCXMLNode::detachNode(TCXMLNode* child) {
+    auto it = std::find(children_.begin(), children_.end(), child);
+    if (it == children_.end()) return nullptr;
+    children_.erase(it);
+    child->parent_ = nullptr;
+    return child;
+}
+
+bool TCXMLNode::removeNode(TCXMLNode* child) {
+    if (!detachNode(child)) return false;
+    delete child;
+    return true;
+}
+
+void TCXMLNode::clearNodes() {
+    // Deleting children one by one keeps the stack flat for wide trees;
+    // depth is bounded by the parser's own nesting limit.
+    std::vector<TCXMLNode*> kids;
+    kids.swap(children_);
+    for (TCXMLNode* c : kids) {
+        c->parent_ = nullptr;
+        delete c;
+    }
+}
+
+int TCXMLNode::indexOf(const TCXMLNode* child) const {
+    for (size_t i = 0; i < children_.size(); ++i)
+        if (children_[i] == child) return static_cast<int>(i);
+    return -1;
+}
+
+TCXMLNode* TCXMLNode::findChild(const char* name) const {
+    if (!name || !*name) return nullptr;
+    for (TCXMLNode* c : children_)
+        if (c->compare(name) == 0) return c;
+    for (TCXMLNode* c : children_)
+        if (c->compareIC(name) == 0) return c;
+    return nullptr;
+}
+
+TCXMLNode* TCXMLNode::findNode(const char* path) const {
+    if (!path) return nullptr;
+    const TCXMLNode* n = this;
+    const char* p = path;
+    if (*p == '\\') {
+        while (n->parent_) n = n->parent_;
+        while (*p == '\\') ++p;
+    }
+    if (!*p) return const_cast<TCXMLNode*>(n);
+    while (*p) {
+        const char* e = std::strchr(p, '\\');
+        const std::string step = e ? std::string(p, e) : std::string(p);
+        if (!step.empty()) {
+            n = n->findChild(step.c_str());
+            if (!n) return nullptr;
+        }
+        if (!e) break;
+        p = e + 1;
+    }
+    return const_cast<TCXMLNode*>(n);
+}
+
+const TCXMLAttr* TCXMLNode::attrAt(int i) const {
+    return i >= 0 && static_cast<size_t>(i) < attrs_.size() ? &attrs_[static_cast<size_t>(i)] : nullptr;
+}
+
+const TCString* TCXMLNode::findAttr(const char* name) const {
+    if (!name) return nullptr;
+    for (const auto& a : attrs_)
+        if (a.name.compare(name) == 0) return &a.value;
+    return nullptr;
+}
+
+bool TCXMLNode::hasAttr(const char* name) const { return findAttr(name) != nullptr; }
+
+TCString TCXMLNode::getStringAttr(const char* name, const char* def) const {
+    const TCString* v = findAttr(name);
+    return v ? *v : TCString(def);
+}
+
+int32_t TCXMLNode::getIntAttr(const char* name, int base, int32_t def) const {
+    const TCString* v = findAttr(name);
+    return v ? v->asInt(base, def) : def;
+}
+
+int64_t TCXMLNode::getInt64Attr(const char* name, int base, int64_t def) const {
+    const TCString* v = findAttr(name);
+    return v ? v->asInt64(base, def) : def;
+}
+
+bool TCXMLNode::getBoolAttr(const char* name, bool def) const {
+    const TCString* v = findAttr(name);
+    return v ? xmlTextToBool(v->c_str(), def) : def;
+}
+
+void TCXMLNode::setAttr(const char* name, const char* value) {
+    if (!name || !*name) return;
+    for (auto& a : attrs_)
+        if (a.name.compare(name) == 0) {
+            a.value = value ? value : "";
+            return;
+        }
+    attrs_.push_back({TCString(name), TCString(value ? value : "")});
+}
+
+void TCXMLNode::setIntAttr(const char* name, int64_t value) {
+    setAttr(name, std::to_string(value).c_str());
+}
+
+void TCXMLNode::setBoolAttr(const char* name, bool value) { setAttr(name, value ? "Yes" : "No"); }
+
+bool TCXMLNode::removeAttr(const char* name) {
+    for (auto it = attrs_.begin(); it != attrs_.end(); ++it)
+        if (it->name.compare(name) == 0) {
+            attrs_.erase(it);
+            return true;
+        }
+    return false;
+}
+
+namespace {
+
+// Splits "a\b.attr" into the node path and the attribute name (empty: text).
+void splitValuePath(const char* path, std::string& nodePath, std::string& attr) {
+    const std::string p(path ? path : "");
+    const size_t slash = p.rfind('\\');
+    const size_t dot = p.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+        nodePath = p.substr(0, dot);
+        attr = p.substr(dot + 1);
+    } else {
+        nodePath = p;
+        attr.clear();
+    }
+}
+
+}  // namespace
+
+bool TCXMLNode::hasValue(const char* path) const {
+    std::string np, attr;
+    splitValuePath(path, np, attr);
+    const TCXMLNode* n = findNode(np.c_str());
+    if (!n) return false;
+    return attr.empty() ? true : n->hasAttr(attr.c_str());
+}
+
+TCString TCXMLNode::getValue(const char* path, const char* def) const {
+    std::string np, attr;
+    splitValuePath(path, np, attr);
+    const TCXMLNode* n = findNode(np.c_str());
+    if (!n) return TCString(def);
+    if (attr.empty()) return n->text_;
+    return n->getStringAttr(attr.c_str(), def);
+}
+
+int32_t TCXMLNode::getIntValue(const char* path, int base, int32_t def) const {
+    if (!hasValue(path)) return def;
+    return getValue(path).asInt(base, def);
+}
+
+bool TCXMLNode::getBoolValue(const char* path, bool def) const {
+    if (!hasValue(path)) return def;
+    return xmlTextToBool(getValue(path).c_str(), def);
+}
+
+TCXMLNode* TCXMLNode::createChild(const char* name, const TCXMLAttrs* attrs) const {
+    return new TCXMLNode(name, attrs);
+}
+
+TCXMLNode* TCXMLNode::duplicate() const {
+    TCXMLNode* copy = parent_ ? parent_->createChild(c_str(), &attrs_) : createChild(c_str(), &attrs_);
+    copy->setObject(object());
+    copy->text_ = text_;
+    for (const TCXMLNode* c : children_) copy->addNode(c->duplicate());
+    return copy;
+}
+
+namespace {
+
+bool feedPiece(TCXMLNode::HeshFeed feed, void* ctx, const TCString& s) {
+    const uint32_t n = static_cast<uint32_t>(s.length());
+    const uint8_t len[4] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
+    return feed(ctx, len, 4) && feed(ctx, s.c_str(), s.length());
+}
+
+}  // namespace
+
+bool TCXMLNode::calcHesh(HeshFeed feed, void* context, const char* skipChild) const {
+    if (!feed) return false;
+    if (!feedPiece(feed, context, *this)) return false;
+    const uint8_t counts[2] = {uint8_t(attrs_.size() & 0xFF), uint8_t(children_.size() & 0xFF)};
+    if (!feed(context, counts, 2)) return false;
+    for (const auto& a : attrs_)
+        if (!feedPiece(feed, context, a.name) || !feedPiece(feed, context, a.value)) return false;
+    if (!feedPiece(feed, context, text_)) return false;
+    for (const TCXMLNode* c : children_) {
+        if (skipChild && *skipChild && c->compareIC(skipChild) == 0) continue;
+        if (!c->calcHesh(feed, context, skipChild)) return false;
+    }
+    static const uint8_t endMark = 0xFF;
+    return feed(context, &endMark, 1);
+}
+
+// ---------------------------------------------------------------- parsers
+
+TCXMLBaseParser::TCXMLBaseParser(bool ownsTree) : ownsTree_(ownsTree) {}
+
+TCXMLBaseParser::~TCXMLBaseParser() {
+    if (ownsTree_) delete root_;
+}
+
+TCXMLNode* TCXMLBaseParser::createNode(const char* name, const TCXMLAttrs& attrs) {
+    return new TCXMLNode(name, &attrs);
+}
+
+KResult TCXMLBaseParser::fail(KResult code, const TCString& text) {
+    lastError_ = text;
+    KV_HLogText(code, text.c_str());
+    KRTL_SetLastMessage(text.c_str());
+    return code;
+}
+
+KResult TCXMLBaseParser::load(const char* fileName) {
+    const TCString name(fileName ? fileName : "");
+    if (name.isEmpty()) return fail(XML_E_OPEN, TCString("Не задано имя файла XML"));
+    FILE* f = std::fopen(name.c_str(), "rb");
+    if (!f)
+        return fail(XML_E_OPEN, TCString::format("Файл XML '%s' не может быть прочитан: %s", name.c_str(),
+                                                 std::strerror(errno)));
+    std::string data;
+    char buf[65536];
+    size_t n;
+    bool tooLarge = false;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        data.append(buf, n);
+        if (data.size() > kMaxDocumentSize) {
+            tooLarge = true;
+            break;
+        }
+    }
+    const bool readError = std::ferror(f) != 0;
+    std::fclose(f);
+    if (tooLarge)
+        return fail(XML_E_TOOLARGE, TCString::format("Файл XML '%s' превышает допустимый размер", name.c_str()));
+    if (readError)
+        return fail(XML_E_OPEN, TCString::format("Файл XML '%s' не может быть прочитан", name.c_str()));
+    const KResult r = loadText(data.data(), data.size(), name.c_str());
+    if (r == 0) fileName_ = name;
+    return r;
+}
+
+namespace {
+
+struct ParseGuard {
+    bool doctype = false;
+};
+
+// Called at "<!DOCTYPE" before any declaration of it is read: stop there.
+void refuseDoctype(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
+    auto* c = static_cast<xmlParserCtxtPtr>(ctx);
+    static_cast<ParseGuard*>(c->_private)->doctype = true;
+    xmlStopParser(c);
+}
+
+xmlParserInputPtr refuseEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
+
+TCString nodeText(xmlNodePtr n) {
+    std::string t;
+    for (xmlNodePtr c = n->children; c; c = c->next)
+        if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content)
+            t += reinterpret_cast<const char*>(c->content);
+    TCString s(std::move(t));
+    s.trim();
+    return s;
+}
+
+}  // namespace
+
+KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sourceName) {
+    const TCString src(sourceName && *sourceName ? sourceName : "<text>");
+    if (len > kMaxDocumentSize)
+        return fail(XML_E_TOOLARGE, TCString::format("Файл XML '%s' превышает допустимый размер", src.c_str()));
+    if (!text || len == 0) return fail(XML_E_SYNTAX, TCString::format("Файл XML '%s' пуст", src.c_str()));
+
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    if (!ctxt) return fail(KR_E_NOMEMORY, TCString("Недостаточно памяти для разбора XML"));
+    ParseGuard guard;
+    ctxt->_private = &guard;
+    ctxt->sax->internalSubset = refuseDoctype;
+    ctxt->sax->externalSubset = nullptr;
+    ctxt->sax->resolveEntity = refuseEntity;
+    const int options = XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    xmlDocPtr doc = xmlCtxtReadMemory(ctxt, text, static_cast<int>(len), nullptr, nullptr, options);
+    if (guard.doctype) {
+        if (doc) xmlFreeDoc(doc);
+        xmlFreeParserCtxt(ctxt);
+        return fail(XML_E_DTD, TCString::format("Файл XML '%s': описания DOCTYPE и сущностей не допускаются",
+                                                src.c_str()));
+    }
+    if (!doc || !ctxt->wellFormed || !xmlDocGetRootElement(doc)) {
+        const xmlError* e = xmlCtxtGetLastError(ctxt);
+        TCString why = e && e->message ? TCString(e->message) : TCString("нет корневого элемента");
+        why.trim();
+        const int line = e ? e->line : 0;
+        if (doc) xmlFreeDoc(doc);
+        xmlFreeParserCtxt(ctxt);
+        return fail(XML_E_SYNTAX, TCString::format("Нарушен формат XML в файле '%s', строка %d: %s", src.c_str(),
+                                                   line, why.c_str()));
+    }
+    xmlFreeParserCtxt(ctxt);
+
+    // Build our tree iteratively (depth is bounded by libxml2's own limit).
+    auto makeNode = [this](xmlNodePtr x) {
+        TCXMLAttrs attrs;
+        for (xmlAttrPtr a = x->properties; a; a = a->next) {
+            xmlChar* v = xmlNodeListGetString(x->doc, a->children, 1);
+            TCString value(v ? reinterpret_cast<const char*>(v) : "");
+            if (v) xmlFree(v);
+            if (macroMode_) substCFGMacroValues(value, CFGM_BUILTIN);
+            attrs.push_back({TCString(reinterpret_cast<const char*>(a->name)), value});
+        }
+        TCXMLNode* n = createNode(reinterpret_cast<const char*>(x->name), attrs);
+        TCString t = nodeText(x);
+        if (macroMode_) substCFGMacroValues(t, CFGM_BUILTIN);
+        n->text_ = t;
+        return n;
+    };
+    xmlNodePtr xroot = xmlDocGetRootElement(doc);
+    TCXMLNode* newRoot = makeNode(xroot);
+    struct Frame {
+        xmlNodePtr x;
+        TCXMLNode* n;
+    };
+    std::vector<Frame> stack{{xroot, newRoot}};
+    while (!stack.empty()) {
+        Frame f = stack.back();
+        stack.pop_back();
+        // Children in order: push in reverse after adding in order.
+        std::vector<Frame> kids;
+        for (xmlNodePtr c = f.x->children; c; c = c->next)
+            if (c->type == XML_ELEMENT_NODE) {
+                TCXMLNode* cn = makeNode(c);
+                f.n->addNode(cn);
+                kids.push_back({c, cn});
+            }
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back(*it);
+    }
+    xmlFreeDoc(doc);
+
+    if (ownsTree_) delete root_;
+    root_ = newRoot;
+    lastError_.clear();
+    return 0;
+}
+
+namespace {
+
+void escapeInto(std::string& out, const TCString& s, bool attr) {
+    for (char ch : s.str()) {
+        switch (ch) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"':
+                if (attr) out += "&quot;";
+                else out += ch;
+                break;
+            case '\n':
+                if (attr) out += "&#10;";
+                else out += ch;
+                break;
+            case '\r': out += "&#13;"; break;
+            case '\t':
+                if (attr) out += "&#9;";
+                else out += ch;
+                break;
+            default:
+                // Control characters are not allowed in XML 1.0.
+                if (static_cast<unsigned char>(ch) < 0x20) break;
+                out += ch;
+        }
+    }
+}
+
+void writeNode(std::string& out, const TCXMLNode* n, int depth) {
+    out.append(static_cast<size_t>(depth) * 2, ' ');
+    out += '<';
+    out += n->str();
+    for (const auto& a : n->attrs()) {
+        out += ' ';
+        out += a.name.str();
+        out += "=\"";
+        escapeInto(out, a.value, true);
+        out += '"';
+    }
+    if (n->nodesCount() == 0 && n->text().isEmpty()) {
+        out += "/>\n";
+        return;
+    }
+    out += '>';
+    escapeInto(out, n->text(), false);
+    if (n->nodesCount()) {
+        out += '\n';
+        for (int i = 0; i < n->nodesCount(); ++i) writeNode(out, n->at(i), depth + 1);
+        out.append(static_cast<size_t>(depth) * 2, ' ');
+    }
+    out += "</";
+    out += n->str();
+    out += ">\n";
+}
+
+}  // namespace
+
+TCString TCXMLBaseParser::toText() const {
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    if (root_) writeNode(out, root_, 0);
+    return TCString(std::move(out));
+}
+
+namespace {
+
+// The first element or attribute name that is not a valid XML name, or null.
+const TCString* badName(const TCXMLNode* n) {
+    if (!isValidXMLName(n->c_str())) return n;
+    for (const auto& a : n->attrs())
+        if (!isValidXMLName(a.name.c_str())) return &a.name;
+    for (int i = 0; i < n->nodesCount(); ++i)
+        if (const TCString* b = badName(n->at(i))) return b;
+    return nullptr;
+}
+
+}  // namespace
+
+KResult TCXMLBaseParser::save(const char* fileName, unsigned) {
+    const TCString target(fileName && *fileName ? TCString(fileName) : fileName_);
+    if (!root_ || target.isEmpty()) return fail(XML_E_NOROOT, TCString(xmlErrorText(XML_E_NOROOT)));
+    // A name that would make the file unreadable is refused before anything is written.
+    if (const TCString* bad = badName(root_))
+        return fail(XML_E_WRITE, TCString::format("Файл XML '%s' не записан: недопустимое имя \"%s\"", target.c_str(),
+                                                  bad->c_str()));
+    const TCString text = toText();
+    const std::string tmp = target.str() + ".tmp" + std::to_string(::getpid());
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    bool ok = fd >= 0;
+    if (ok) {
+        const char* p = text.c_str();
+        size_t left = text.length();
+        while (ok && left) {
+            const ssize_t w = ::write(fd, p, left);
+            if (w < 0) {
+                if (errno == EINTR) continue;
+                ok = false;
+                break;
+            }
+            p += w;
+            left -= static_cast<size_t>(w);
+        }
+        if (ok && ::fsync(fd) != 0) ok = false;
+        if (::close(fd) != 0) ok = false;
+        if (ok && ::rename(tmp.c_str(), target.c_str()) != 0) ok = false;
+        if (!ok) ::unlink(tmp.c_str());
+    }
+    if (!ok)
+        return fail(XML_E_WRITE, TCString::format("Файл XML '%s' не может быть записан: %s", target.c_str(),
+                                                  std::strerror(errno)));
+    if (!fileName_.length()) fileName_ = target;
+    return 0;
+}
+
+void TCXMLNodeParser::setRoot(TCXMLNode* root) {
+    if (root == root_) return;
+    if (ownsTree_) delete root_;
+    root_ = root;
+}
+
+TCXMLNode* TCXMLNodeParser::detachRoot() {
+    TCXMLNode* r = root_;
+    root_ = nullptr;
+    return r;
+}
