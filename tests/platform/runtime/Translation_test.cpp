@@ -223,7 +223,7 @@ TEST_F(Translation, ShippedTablesCoverEveryTranslatedText) {
     }
     // The walk finds the calls (a broken pattern would pass every table).
     ASSERT_GT(texts.size(), 50u);
-    zrnSetTranslationDir(std::string(ZRX_SOURCE_DIR) + "/app/data/lang".c_str());
+    zrnSetTranslationDir((std::string(ZRX_SOURCE_DIR) + "/app/data/lang").c_str());
     for (int id : {ZRN_LANG_ENGLISH, ZRN_LANG_UKRAINIAN}) {
         ASSERT_TRUE(zrnSetLanguage(id));
         const std::string code = getLanguageCode(id).str();
