@@ -11,6 +11,31 @@ bool feedDigest(void* ctx, const void* data, size_t len) {
     return !isFailure(static_cast<TZrXDigest*>(ctx)->update(data, len));
 }
 
+bool feedPiece(TCXMLNode::HeshFeed feed, void* ctx, const TCString& s) {
+    const uint32_t n = static_cast<uint32_t>(s.length());
+    const uint8_t len[4] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
+    return feed(ctx, len, 4) && feed(ctx, s.c_str(), s.length());
+}
+
+// The configuration digest's walk: each name, attribute and text preceded by
+// its 4-byte length, in document order, leaving out the children named
+// skipChild (as findChild finds them) with their subtrees.
+bool feedTree(const TCXMLNode* n, TCXMLNode::HeshFeed feed, void* ctx, const char* skipChild) {
+    if (!feedPiece(feed, ctx, *n)) return false;
+    const uint8_t counts[2] = {uint8_t(n->attrCount() & 0xFF), uint8_t(n->nodesCount() & 0xFF)};
+    if (!feed(ctx, counts, 2)) return false;
+    for (const auto& a : n->attrs())
+        if (!feedPiece(feed, ctx, a.name) || !feedPiece(feed, ctx, a.value)) return false;
+    if (!feedPiece(feed, ctx, n->text())) return false;
+    for (int i = 0; i < n->nodesCount(); ++i) {
+        const TCXMLNode* c = n->at(i);
+        if (skipChild && *skipChild && c->compareIC(skipChild) == 0) continue;
+        if (!feedTree(c, feed, ctx, skipChild)) return false;
+    }
+    static const uint8_t endMark = 0xFF;
+    return feed(ctx, &endMark, 1);
+}
+
 TCXMLNode* heshNode(const TCXMLNode* root, const char* name) {
     if (!root || !name || !*name) return nullptr;
     if (TCXMLNode* n = root->findChild(name)) return n;
@@ -23,7 +48,7 @@ TCXMLNode* heshNode(const TCXMLNode* root, const char* name) {
 TCString calcXMLHesh(const TCXMLNode* root, const char* name) {
     if (!root) return TCString();
     TCG3411Hash h;
-    if (!root->calcHesh(feedDigest, &h, name)) return TCString();
+    if (!feedTree(root, feedDigest, &h, name)) return TCString();
     h.end();
     uint8_t md[32];
     if (h.getHash(md, nullptr) != 32) return TCString();

@@ -46,7 +46,10 @@ private:
 
 class RawServer {
 public:
-    enum Mode { CloseAfterRequest, Stall };
+    enum Mode { CloseAfterRequest, Stall, CannedReply };
+
+    // Sends the given bytes as the reply to every request, then closes.
+    explicit RawServer(std::string reply) : RawServer(CannedReply) { reply_ = std::move(reply); }
 
     explicit RawServer(Mode mode) : mode_(mode) {
         listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -92,7 +95,19 @@ private:
                 if (n <= 0) break;
                 got.append(buf, size_t(n));
             }
-            if (mode_ == CloseAfterRequest)
+            if (mode_ == CannedReply) {
+                std::string r;
+                {
+                    std::lock_guard<std::mutex> g(replyLock_);
+                    r = reply_;
+                }
+                for (size_t at = 0; at < r.size();) {
+                    const ssize_t n = ::send(s, r.data() + at, r.size() - at, MSG_NOSIGNAL);
+                    if (n <= 0) break;
+                    at += size_t(n);
+                }
+                ::close(s);
+            } else if (mode_ == CloseAfterRequest)
                 ::close(s);
             else
                 held_.push_back(s);
@@ -100,6 +115,8 @@ private:
     }
 
     Mode mode_;
+    std::string reply_;
+    std::mutex replyLock_;
     int listen_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
