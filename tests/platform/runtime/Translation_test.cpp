@@ -227,9 +227,14 @@ TEST_F(Translation, ShippedTablesCoverEveryTranslatedText) {
     for (int id : {ZRN_LANG_ENGLISH, ZRN_LANG_UKRAINIAN}) {
         ASSERT_TRUE(zrnSetLanguage(id));
         const std::string code = getLanguageCode(id).str();
-        for (const auto& [text, where] : texts)
+        for (const auto& [text, where] : texts) {
+            // A text whose own printf conversions do not parse can never be
+            // translated (the printf rule refuses every entry): its format is
+            // the fault, reported by its owner's tests, not a missing entry.
+            if (!zrnSameConversions(text.c_str(), text.c_str())) continue;
             EXPECT_NE(zrnFindTranslation(text.c_str()), nullptr)
                 << "no " << code << " entry in app/data/lang/" << code << "/*.txt for \"" << text << "\" ("
                 << where << "); an entry whose printf conversions differ from the source's does not count";
+        }
     }
 }
