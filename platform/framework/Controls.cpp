@@ -634,6 +634,7 @@ void TWinControl::InsertControl(TControl* c) {
 void TWinControl::RemoveControl(TControl* c) {
     auto it = std::find(FControls.begin(), FControls.end(), c);
     if (it == FControls.end()) return;
+    if (TCustomForm* f = ParentForm()) f->DefocusRemoved(c, this);
     FControls.erase(it);
     FTabOrder.erase(std::remove(FTabOrder.begin(), FTabOrder.end(), c), FTabOrder.end());
     c->FParent = nullptr;
@@ -710,7 +711,13 @@ bool TWinControl::CanFocus() const {
 void TWinControl::SetFocus() {
     QWidget* w = Handle();
     if (!w) return;
-    if (TCustomForm* f = ParentForm()) f->SetActiveControl(this);
+    TCustomForm* f = ParentForm();
+    if (f && f != this && f->ActiveControl() != this) {
+        // A shown form focuses its new active control itself; focusing once
+        // more would retry a move that an exit handler has just refused.
+        f->SetActiveControl(this);
+        if (f->Showing()) return;
+    }
     w->setFocus(Qt::OtherFocusReason);
 }
 
@@ -829,12 +836,31 @@ static QWidget* currentFocus(QWidget* w) {
     return fw ? fw : w->window();
 }
 
+namespace {
+// The key event a control hands to its own widget after OnKeyPress replaced
+// the character; the control's handlers have already seen it.
+const QKeyEvent* gReplayedKey = nullptr;
+
+void replayKey(QWidget* w, const QKeyEvent* original, char32_t ch) {
+    int key = Qt::Key_unknown;
+    if (ch == U'\r') key = Qt::Key_Return;
+    else if (ch == 27) key = Qt::Key_Escape;
+    else if (ch == U'\b') key = Qt::Key_Backspace;
+    QKeyEvent replay(QEvent::KeyPress, key, original->modifiers(), QString::fromUcs4(&ch, 1),
+                     original->isAutoRepeat());
+    const QKeyEvent* outer = gReplayedKey;
+    gReplayedKey = &replay;
+    QApplication::sendEvent(w, &replay);
+    gReplayedKey = outer;
+}
+}  // namespace
+
 bool TWinControl::WidgetEvent(QEvent* e) {
     switch (e->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
         QWidget* w = Handle();
-        if (!w) return false;
+        if (!w || e == gReplayedKey) return false;
         // The key belongs to the control that has the focus; its parents see it pass.
         if (controlOfWidget(currentFocus(w)) != this) return false;
         auto* ke = static_cast<QKeyEvent*>(e);
@@ -850,10 +876,16 @@ bool TWinControl::WidgetEvent(QEvent* e) {
             }
             QString t = ke->text();
             if (!t.isEmpty() && (t[0].isPrint() || t[0] == QChar('\r') || t[0] == QChar('\x1b') || t[0] == QChar('\b'))) {
-                char32_t ch = t.toUcs4().value(0);
+                const char32_t typed = t.toUcs4().value(0);
+                char32_t ch = typed;
                 if (preview) f->KeyPress(ch);
                 if (ch) KeyPress(ch);
                 if (!ch) return true;
+                if (ch != typed) {
+                    // A handler replaced the character: the widget gets the new one instead.
+                    replayKey(w, ke, ch);
+                    return true;
+                }
             }
             return false;
         }
@@ -864,12 +896,6 @@ bool TWinControl::WidgetEvent(QEvent* e) {
         }
         return false;
     }
-    case QEvent::FocusIn:
-        DoEnter();
-        return false;
-    case QEvent::FocusOut:
-        DoExit();
-        return false;
     default: return TControl::WidgetEvent(e);
     }
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
+#include <QTimer>
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,11 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "support/TempDir.h"
 #include "app/MainForm.h"
 #include "app/Startup.h"
 #include "platform/runtime/Abort.h"
 #include "platform/runtime/FileUtils.h"
 #include "requests/UserExParsFrame.h"
+#include "platform/runtime/Translation.h"
+#include "platform/core/config/CfgMacros.h"
+#include "app/DailyLog.h"
 
 namespace {
 
@@ -42,6 +49,28 @@ StartRun runWith(const std::function<void(TStartupSteps&)>& change) {
     return r;
 }
 
+// Each case runs the start as a fresh process would, and leaves no window,
+// configuration, macro, log or language behind.
+struct Startup : ::testing::Test {
+    TCString savedModule;
+    void SetUp() override { savedModule = getModuleFileName(); }
+    void TearDown() override {
+        if (Application) {
+            Application->DestroyComponents();
+            Application->ResetTerminated();
+        }
+        SetModalHook(nullptr);
+        setStartupTrace(nullptr);
+        resetStartupState();
+        resetDailyLog();
+        zrnResetTranslation();
+        setModuleFileName(savedModule.c_str());
+        clearCFGMacros();
+        std::error_code ec;
+        std::filesystem::remove_all(std::filesystem::path(std::getenv("ALLUSERSPROFILE")) / "zoren", ec);
+    }
+};
+
 const std::vector<std::string> kUpToInit = {"application", "style", "translations", "commandLine", "title", "forms",
                                             "init"};
 
@@ -52,7 +81,7 @@ std::vector<std::string> with(std::vector<std::string> a, const std::vector<std:
 
 }  // namespace
 
-TEST(Startup, OrderOfANormalRun) {
+TEST_F(Startup, OrderOfANormalRun) {
     bool closed = false;
     const StartRun r = runWith([&](TStartupSteps& s) {
         s.initMainForm = [](TZrXZerUvoridoForm*) { return true; };
@@ -78,14 +107,14 @@ TEST(Startup, OrderOfANormalRun) {
     EXPECT_TRUE(settings);
 }
 
-TEST(Startup, HelpEndsBeforeAnyWindowAndWithoutTheRelease) {
+TEST_F(Startup, HelpEndsBeforeAnyWindowAndWithoutTheRelease) {
     const StartRun r = runWith([](TStartupSteps& s) { s.parseCommandLine = [] { return false; }; });
     EXPECT_EQ(r.code, EXIT_NORMAL);
     EXPECT_EQ(r.steps, (std::vector<std::string>{"application", "style", "translations", "commandLine"}));
     EXPECT_EQ(Application->MainForm(), nullptr);
 }
 
-TEST(Startup, CancelledAndFailedInitialisation) {
+TEST_F(Startup, CancelledAndFailedInitialisation) {
     // Cancelled (update asks to close, start-up dialog cancelled): no loop, exit 0.
     StartRun r = runWith([](TStartupSteps& s) { s.initMainForm = [](TZrXZerUvoridoForm*) { return false; }; });
     EXPECT_EQ(r.code, EXIT_NORMAL);
@@ -95,7 +124,7 @@ TEST(Startup, CancelledAndFailedInitialisation) {
     EXPECT_FALSE(Application->MainForm()->Visible());
 }
 
-TEST(Startup, FailedInitialisationEndsWithOne) {
+TEST_F(Startup, FailedInitialisationEndsWithOne) {
     const StartRun r = runWith([](TStartupSteps& s) {
         s.initMainForm = [](TZrXZerUvoridoForm*) {
             markStartupFailed();
@@ -106,7 +135,7 @@ TEST(Startup, FailedInitialisationEndsWithOne) {
     EXPECT_EQ(r.steps, with(kUpToInit, {"releaseP11"}));
 }
 
-TEST(Startup, ExceptionIsShownAndTheReleaseStillRuns) {
+TEST_F(Startup, ExceptionIsShownAndTheReleaseStillRuns) {
     bool released = false;
     const StartRun r = runWith([&](TStartupSteps& s) {
         s.createForms = []() -> TZrXZerUvoridoForm* { throw Exception("Окно не создано"); };
@@ -119,7 +148,7 @@ TEST(Startup, ExceptionIsShownAndTheReleaseStillRuns) {
     EXPECT_FALSE(r.shown.empty());  // the exception display showed a window
 }
 
-TEST(Startup, MainWindowInitWithoutConfigurationFails) {
+TEST_F(Startup, MainWindowInitWithoutConfigurationFails) {
     // The real init: no application configuration in the private data folder.
     const StartRun r = runWith([](TStartupSteps&) {});
     EXPECT_EQ(r.code, EXIT_START_FAILED);
@@ -166,7 +195,7 @@ TEST(StartupDeathTest, UncaughtExceptionShowsTheFatalErrorAndEndsWithThree) {
         testing::ExitedWithCode(EXIT_ABORTED), "сбой в потоке(.|\n)*Критическая ошибка!");
 }
 
-TEST(Startup, MainWindowInitWithConfigurationRunsTheLoop) {
+TEST_F(Startup, MainWindowInitWithConfigurationRunsTheLoop) {
     namespace fs = std::filesystem;
     const fs::path xcfg = fs::path(std::getenv("ALLUSERSPROFILE")) / "zoren/ZrX509_ZERUvorido/xcfg";
     fs::create_directories(xcfg);
@@ -193,4 +222,24 @@ TEST(Startup, MainWindowInitWithConfigurationRunsTheLoop) {
     TCBaseReqPropsFrame* frame = page->constructor(nullptr);
     EXPECT_NE(dynamic_cast<TCreatorUserExPars*>(frame), nullptr);
     frame->Free();
+}
+
+TEST_F(Startup, SnapshotsWithoutAutoCloseAreTakenAsWindowsBecomeActive) {
+    zrxtest::TempDir dir;
+    const std::string shots = dir.file("new/shots");
+    setenv("ZRX_TEST_SNAPSHOTS", shots.c_str(), 1);
+    const StartRun r = runWith([](TStartupSteps& s) {
+        s.initMainForm = [](TZrXZerUvoridoForm*) { return true; };
+        s.runMessageLoop = [] {
+            Application->MainForm()->Show();
+            QEventLoop loop;
+            QTimer::singleShot(200, &loop, &QEventLoop::quit);
+            loop.exec();
+        };
+    });
+    unsetenv("ZRX_TEST_SNAPSHOTS");
+    EXPECT_EQ(r.code, EXIT_NORMAL);
+    EXPECT_TRUE(std::filesystem::exists(shots + "/main.png"));
+    // The hook is gone with the run.
+    EXPECT_FALSE(bool(Screen->OnActiveFormChange));
 }

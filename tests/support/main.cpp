@@ -14,16 +14,7 @@
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     zrxtest::TempDir home;
-    const std::string h = home.str();
-    std::filesystem::create_directories(h + "/config");
-    std::filesystem::create_directories(h + "/data");
-    setenv("HOME", h.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (h + "/config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (h + "/data").c_str(), 1);
-    setenv("USERPROFILE", h.c_str(), 1);
-    setenv("ALLUSERSPROFILE", (h + "/data").c_str(), 1);
-    setenv("PUBLIC", (h + "/data").c_str(), 1);
-    setenv("ZRX_REGISTRY", (h + "/config/registry.sqlite").c_str(), 1);
+    zrxtest::usePrivateFolders(home.str());
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const char* dejavu = "/usr/share/fonts/truetype/dejavu";
     if (std::filesystem::exists(dejavu)) {
