@@ -81,8 +81,11 @@ TEST_F(AlvTest, ComparatorIsStrictWithShortRows) {
         TListItem* b = lv->Items()->Add();
         b->SubItems()->Add(t.b);
         int r = lv->lvCompare(a, b);
-        if (t.sign == 0) EXPECT_EQ(r, -lv->lvCompare(b, a)) << t.a;  // total, antisymmetric
-        else EXPECT_EQ(r > 0 ? 1 : -1, t.sign) << t.a << " " << t.b;
+        if (t.sign == 0) {
+            EXPECT_EQ(r, -lv->lvCompare(b, a)) << t.a;  // total, antisymmetric
+        } else {
+            EXPECT_EQ(r > 0 ? 1 : -1, t.sign) << t.a << " " << t.b;
+        }
     }
 }
 
