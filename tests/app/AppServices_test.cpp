@@ -296,7 +296,6 @@ TEST_F(AppServices, RegionListAndViewerColour) {
     {
         TRegistry reg;  // nothing of the list reaches the registry
         EXPECT_FALSE(reg.KeyExists("Software\\Zoren\\RegionForm"));
-        EXPECT_FALSE(reg.KeyExists("Software\\Zoren"));
     }
     auto* label = new TLabel(form);
     presetRegionHistory(label);  // left alone
