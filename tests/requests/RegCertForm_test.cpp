@@ -104,7 +104,9 @@ TEST_F(IssuingDialog, FlagsChooseGroupsAndButtons) {
         EXPECT_EQ(c.flagsAfter, flags.value());
         EXPECT_EQ("Выработка сертификата ключей владельца \"Петренко Иван\"", caption);
         EXPECT_EQ(c.text, phraseText);
-        if (c.flags & 0x40) EXPECT_EQ(3, rejectResult);
+        if (c.flags & 0x40) {
+            EXPECT_EQ(3, rejectResult);
+        }
     }
 }
 
