@@ -134,6 +134,28 @@ TEST_F(CheckControlTest, ValuesByType) {
     EXPECT_FALSE(req->Editor()->Enabled());
 }
 
+// A form that places a check control as a form resource would.
+struct CheckControlForm : TForm {
+    TCCheckControl* opt;
+    explicit CheckControlForm(TComponent* owner) : TForm(owner) {
+        opt = new TCCheckControl(this);
+        opt->SetName("opt");
+        opt->SetParent(this);
+    }
+};
+
+TEST_F(CheckControlTest, LoadedTextControlKeepsItsHistory) {
+    auto* f = CreateComponent<CheckControlForm>(Application);
+    TCompoundHistoryEdit* h = f->opt->asTextEdit();
+    ASSERT_NE(h, nullptr);
+    EXPECT_TRUE(h->SaveHistory());
+    EXPECT_EQ(h->RegInfo()->Key(), "software\\zoren\\X509Editors\\");
+    EXPECT_EQ(h->RegInfo()->ValueName(), "opt_ed");
+    EXPECT_FALSE(f->opt->GetChecked());
+    EXPECT_FALSE(h->Enabled());  // unchecked: the editor waits
+    f->Free();
+}
+
 struct TreeEditBoxTest : CheckControlTest {
     std::unique_ptr<TCXEditsEntry> root;
     TCTreeEditBox* tree = nullptr;
