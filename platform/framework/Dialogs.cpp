@@ -78,11 +78,13 @@ TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlg
     return f;
 }
 
-int ShowModalAndFree(TCustomForm* form, const std::function<void()>& prepare) {
+int ShowModalAndFree(TCustomForm* form, const std::function<void()>& prepare,
+                     const std::function<void(int)>& collect) {
     int r = mrCancel;
     try {
         if (prepare) prepare();
         r = form->ShowModal();
+        if (collect) collect(r);
     } catch (...) {
         form->Free();
         throw;
@@ -123,15 +125,24 @@ IMPLEMENT_CLASS(TSaveDialog, TOpenDialog) {}
 TOpenDialog::TOpenDialog(TComponent* AOwner) : TCommonDialog(AOwner), FFiles(new TStringList) {}
 TOpenDialog::~TOpenDialog() { delete FFiles; }
 
-// "Text (*.txt)|*.txt|All|*.*" -> Qt's "Text (*.txt) (*.txt);;All (*.*)" with masks split at ';'.
-static QStringList qtFilters(const String& filter) {
-    QStringList out;
+// "Text (*.txt)|*.txt|All|*.*" -> Qt's "Text (*.txt)", "All (*.*)": masks split
+// at ';' go in parentheses after the description, unless it shows them already.
+std::vector<String> QtFileFilters(const String& filter) {
+    std::vector<String> out;
     QStringList parts = toQ(filter).split('|');
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString masks = parts[i + 1];
+        QString masks = parts[i + 1].trimmed();
         masks.replace(';', ' ');
-        out << parts[i] + " (" + masks + ")";
+        QString desc = parts[i].trimmed();
+        if (desc.endsWith("(" + masks + ")")) out.push_back(fromQ(desc));
+        else out.push_back(fromQ(desc + " (" + masks + ")"));
     }
+    return out;
+}
+
+static QStringList qtFilters(const String& filter) {
+    QStringList out;
+    for (const String& f : QtFileFilters(filter)) out << toQ(f);
     return out;
 }
 

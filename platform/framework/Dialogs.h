@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "platform/framework/Forms.h"
 
@@ -21,9 +22,11 @@ constexpr TMsgDlgButtons mbYesNo = (1u << mbYes) | (1u << mbNo);
 TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons);
 int MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx = 0);
 void ShowMessage(const String& Msg);
-// Runs prepare (when given), shows the form modally and frees it, also when
-// preparing or showing throws; returns the modal result.
-int ShowModalAndFree(TCustomForm* form, const std::function<void()>& prepare = {});
+// Runs prepare (when given), shows the form modally, lets collect read the
+// form with the modal result, and frees it, also when any of them throws;
+// returns the modal result.
+int ShowModalAndFree(TCustomForm* form, const std::function<void()>& prepare = {},
+                     const std::function<void(int)>& collect = {});
 
 // File dialogs. Execute runs the modal hook when one is set (the hook fills
 // FileName / Files and returns mrOk or mrCancel); otherwise a real dialog.
@@ -35,6 +38,10 @@ enum TOpenOption { ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir,
 using TOpenOptions = uint32_t;
 extern const TEnumInfo OpenOptionInfo;
 constexpr TOpenOptions ofSet(TOpenOption o) { return 1u << o; }
+
+// A filter in the framework's form ("Text (*.txt)|*.txt|All|*.*") as Qt's
+// name filters, one per description and pattern pair.
+std::vector<String> QtFileFilters(const String& filter);
 
 class TCommonDialog : public TComponent {
     DECLARE_CLASS(TCommonDialog)
