@@ -73,6 +73,8 @@ bool askPassword(char* buffer, size_t size) {
     if (!buffer || size < 2 || !g_cb.password) return false;
     std::memset(buffer, 0, size);
     bool ok = g_cb.password(g_cb.passwordCtx, buffer, int(size));
+    // A password that filled the whole buffer may have been cut: refused.
+    if (buffer[size - 1] != '\0') ok = false;
     buffer[size - 1] = '\0';
     if (!ok) OPENSSL_cleanse(buffer, size);
     return ok && *buffer;
