@@ -23,3 +23,11 @@ inline constexpr int32_t ERROR_CANTREAD = 1012;
 inline constexpr int32_t ERROR_CANTWRITE = 1013;
 inline constexpr int32_t ERROR_REGISTRY_IO_FAILED = 1016;
 inline constexpr int32_t ERROR_KEY_DELETED = 1018;
+
+namespace zrx::win {
+// The calling thread's last error, as the platform keeps it for functions
+// that answer only success or failure (the private-profile writers).
+inline thread_local uint32_t lastError = 0;
+inline uint32_t GetLastError() { return lastError; }
+inline void SetLastError(uint32_t code) { lastError = code; }
+}  // namespace zrx::win

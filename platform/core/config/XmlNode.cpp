@@ -1,6 +1,7 @@
 #include "platform/core/config/XmlNode.h"
 
 #include <fcntl.h>
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <sys/stat.h>
@@ -15,6 +16,7 @@
 #include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
+#include "platform/runtime/FileUtils.h"
 
 const char* xmlErrorText(KResult code) {
     switch (code) {
@@ -304,27 +306,14 @@ KResult TCXMLBaseParser::fail(KResult code, const TCString& text) {
 KResult TCXMLBaseParser::load(const char* fileName) {
     const TCString name(fileName ? fileName : "");
     if (name.isEmpty()) return fail(XML_E_OPEN, TCString("Не задано имя файла XML"));
-    FILE* f = std::fopen(name.c_str(), "rb");
-    if (!f)
-        return fail(XML_E_OPEN, TCString::format("Файл XML '%s' не может быть прочитан: %s", name.c_str(),
-                                                 std::strerror(errno)));
+    // Regular files only, opened without blocking (a FIFO must not hang us).
     std::string data;
-    char buf[65536];
-    size_t n;
-    bool tooLarge = false;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-        data.append(buf, n);
-        if (data.size() > kMaxDocumentSize) {
-            tooLarge = true;
-            break;
-        }
-    }
-    const bool readError = std::ferror(f) != 0;
-    std::fclose(f);
-    if (tooLarge)
+    const int rc = readBuff(name.c_str(), data, kMaxDocumentSize);
+    if (rc == -EFBIG)
         return fail(XML_E_TOOLARGE, TCString::format("Файл XML '%s' превышает допустимый размер", name.c_str()));
-    if (readError)
-        return fail(XML_E_OPEN, TCString::format("Файл XML '%s' не может быть прочитан", name.c_str()));
+    if (rc != 0)
+        return fail(XML_E_OPEN, TCString::format("Файл XML '%s' не может быть прочитан: %s", name.c_str(),
+                                                 rc == -EINVAL ? "это не обычный файл" : std::strerror(-rc)));
     const KResult r = loadText(data.data(), data.size(), name.c_str());
     if (r == 0) fileName_ = name;
     return r;
@@ -334,7 +323,23 @@ namespace {
 
 struct ParseGuard {
     bool doctype = false;
+    size_t elements = 0;
+    bool tooMany = false;
 };
+
+// Counts elements as they are read and stops the parser past the limit,
+// before the tree grows without bound.
+void countElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri, int nbNs,
+                  const xmlChar** namespaces, int nbAttrs, int nbDefaulted, const xmlChar** attrs) {
+    auto* c = static_cast<xmlParserCtxtPtr>(ctx);
+    auto* guard = static_cast<ParseGuard*>(c->_private);
+    if (++guard->elements > TCXMLBaseParser::kMaxElements) {
+        guard->tooMany = true;
+        xmlStopParser(c);
+        return;
+    }
+    xmlSAX2StartElementNs(ctx, localname, prefix, uri, nbNs, namespaces, nbAttrs, nbDefaulted, attrs);
+}
 
 // Called at "<!DOCTYPE" before any declaration of it is read: stop there.
 void refuseDoctype(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
@@ -370,6 +375,7 @@ KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sour
     ctxt->sax->internalSubset = refuseDoctype;
     ctxt->sax->externalSubset = nullptr;
     ctxt->sax->resolveEntity = refuseEntity;
+    ctxt->sax->startElementNs = countElement;
     const int options = XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
     xmlDocPtr doc = xmlCtxtReadMemory(ctxt, text, static_cast<int>(len), nullptr, nullptr, options);
     if (guard.doctype) {
@@ -377,6 +383,12 @@ KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sour
         xmlFreeParserCtxt(ctxt);
         return fail(XML_E_DTD, TCString::format("Файл XML '%s': описания DOCTYPE и сущностей не допускаются",
                                                 src.c_str()));
+    }
+    if (guard.tooMany) {
+        if (doc) xmlFreeDoc(doc);
+        xmlFreeParserCtxt(ctxt);
+        return fail(XML_E_TOOLARGE, TCString::format("Файл XML '%s' содержит больше %zu элементов", src.c_str(),
+                                                     kMaxElements));
     }
     if (!doc || !ctxt->wellFormed || !xmlDocGetRootElement(doc)) {
         const xmlError* e = xmlCtxtGetLastError(ctxt);
@@ -520,27 +532,9 @@ KResult TCXMLBaseParser::save(const char* fileName, unsigned) {
         return fail(XML_E_WRITE, TCString::format("Файл XML '%s' не записан: недопустимое имя \"%s\"", target.c_str(),
                                                   bad->c_str()));
     const TCString text = toText();
-    const std::string tmp = target.str() + ".tmp" + std::to_string(::getpid());
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    bool ok = fd >= 0;
-    if (ok) {
-        const char* p = text.c_str();
-        size_t left = text.length();
-        while (ok && left) {
-            const ssize_t w = ::write(fd, p, left);
-            if (w < 0) {
-                if (errno == EINTR) continue;
-                ok = false;
-                break;
-            }
-            p += w;
-            left -= static_cast<size_t>(w);
-        }
-        if (ok && ::fsync(fd) != 0) ok = false;
-        if (::close(fd) != 0) ok = false;
-        if (ok && ::rename(tmp.c_str(), target.c_str()) != 0) ok = false;
-        if (!ok) ::unlink(tmp.c_str());
-    }
+    const int w = writeWholeFile(target.c_str(), text.c_str(), text.length());
+    const bool ok = w == 0;
+    errno = -w;
     if (!ok)
         return fail(XML_E_WRITE, TCString::format("Файл XML '%s' не может быть записан: %s", target.c_str(),
                                                   std::strerror(errno)));

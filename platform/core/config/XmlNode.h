@@ -152,6 +152,8 @@ public:
 
     // Documents larger than this are refused.
     static constexpr size_t kMaxDocumentSize = 32u * 1024u * 1024u;
+    // Elements a document may hold (each costs far more in memory than its text).
+    static constexpr size_t kMaxElements = 200000;
 
 protected:
     // Node factory of the parser.

@@ -3,6 +3,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/core/config/CfgMacros.h"
@@ -184,6 +185,34 @@ TEST(XmlNode, HostileDocumentsAreRefusedWithoutFetching) {
     pollfd pfd{lsock, POLLIN, 0};
     EXPECT_EQ(poll(&pfd, 1, 200), 0) << "a connection was attempted";
     close(lsock);
+}
+
+// Files that are not regular (a FIFO, a device) or too big, and documents
+// with too many elements, are refused with a clear code, without hanging or
+// growing without bound.
+TEST(XmlNode, NonRegularHugeAndTooManyElementFilesAreRefused) {
+    zrxtest::TempDir dir;
+    const std::string fifo = dir.file("fifo.xml"), many = dir.file("many.xml");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::string text = "<r>";
+    for (size_t i = 0; i <= TCXMLBaseParser::kMaxElements; ++i) text += "<a/>";
+    text += "</r>";
+    zrxtest::writeFile(many, text);
+    const struct {
+        std::string file;
+        KResult code;
+    } cases[] = {{fifo, XML_E_OPEN}, {"/dev/zero", XML_E_OPEN}, {many, XML_E_TOOLARGE}};
+    for (const auto& c : cases) {
+        TCXMLNodeParser p(true);
+        EXPECT_EQ(p.load(c.file.c_str()), c.code) << c.file;
+        EXPECT_EQ(p.getRoot(), nullptr);
+    }
+    // The root and its children at the limit still load.
+    std::string most = "<r>";
+    for (size_t i = 1; i < TCXMLBaseParser::kMaxElements; ++i) most += "<a/>";
+    most += "</r>";
+    TCXMLNodeParser p(true);
+    EXPECT_EQ(p.loadText(most.data(), most.size()), 0u);
 }
 
 TEST(XmlNode, ChildrenDuplicateAndDetach) {
