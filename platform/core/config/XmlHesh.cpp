@@ -23,7 +23,8 @@ TCXMLNode* heshNode(const TCXMLNode* root, const char* name) {
 TCString calcXMLHesh(const TCXMLNode* root, const char* name) {
     if (!root) return TCString();
     TCG3411Hash h;
-    if (!root->calcHesh(feedDigest, &h, name)) return TCString();
+    // Only the element the digest lives in is left out; others of its name count.
+    if (!root->calcHesh(feedDigest, &h, heshNode(root, name))) return TCString();
     h.end();
     uint8_t md[32];
     if (h.getHash(md, nullptr) != 32) return TCString();

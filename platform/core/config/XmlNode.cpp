@@ -26,6 +26,7 @@ const char* xmlErrorText(KResult code) {
         case XML_E_WRITE: return "Файл XML не может быть записан";
         case XML_E_TOOLARGE: return "Файл XML превышает допустимый размер";
         case XML_E_NOROOT: return "Нет данных или имени файла для сохранения XML";
+        case XML_E_ENCODING: return "Значение XML не в кодировке UTF-8";
         default: return nullptr;
     }
 }
@@ -176,14 +177,61 @@ bool TCXMLNode::getBoolAttr(const char* name, bool def) const {
     return v ? xmlTextToBool(v->c_str(), def) : def;
 }
 
-void TCXMLNode::setAttr(const char* name, const char* value) {
-    if (!name || !*name) return;
+namespace {
+
+// Well-formed UTF-8: no stray or overlong sequences, no surrogates.
+bool isUtf8(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        size_t n;
+        char32_t cp;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            n = 1;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            n = 2;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            n = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + n >= s.size()) return false;
+        for (size_t k = 1; k <= n; ++k) {
+            const auto b = static_cast<unsigned char>(s[i + k]);
+            if ((b & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        static const char32_t least[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < least[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += n + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+KResult TCXMLNode::setAttr(const char* name, const char* value) {
+    if (!name || !*name) return XML_E_WRITE;
+    if (value && !isUtf8(value)) return XML_E_ENCODING;
     for (auto& a : attrs_)
         if (a.name.compare(name) == 0) {
             a.value = value ? value : "";
-            return;
+            return 0;
         }
     attrs_.push_back({TCString(name), TCString(value ? value : "")});
+    return 0;
+}
+
+KResult TCXMLNode::setText(const char* text) {
+    if (text && !isUtf8(text)) return XML_E_ENCODING;
+    text_ = text ? text : "";
+    return 0;
 }
 
 void TCXMLNode::setIntAttr(const char* name, int64_t value) {
@@ -268,17 +316,22 @@ bool feedPiece(TCXMLNode::HeshFeed feed, void* ctx, const TCString& s) {
 
 }  // namespace
 
-bool TCXMLNode::calcHesh(HeshFeed feed, void* context, const char* skipChild) const {
+bool TCXMLNode::calcHesh(HeshFeed feed, void* context, const TCXMLNode* skip) const {
     if (!feed) return false;
     if (!feedPiece(feed, context, *this)) return false;
-    const uint8_t counts[2] = {uint8_t(attrs_.size() & 0xFF), uint8_t(children_.size() & 0xFF)};
-    if (!feed(context, counts, 2)) return false;
+    // Counts in full width: 256 more children must not look like none.
+    size_t kids = children_.size();
+    for (const TCXMLNode* c : children_) kids -= c == skip ? 1 : 0;
+    const uint32_t na = static_cast<uint32_t>(attrs_.size()), nc = static_cast<uint32_t>(kids);
+    const uint8_t counts[8] = {uint8_t(na), uint8_t(na >> 8), uint8_t(na >> 16), uint8_t(na >> 24),
+                               uint8_t(nc), uint8_t(nc >> 8), uint8_t(nc >> 16), uint8_t(nc >> 24)};
+    if (!feed(context, counts, sizeof counts)) return false;
     for (const auto& a : attrs_)
         if (!feedPiece(feed, context, a.name) || !feedPiece(feed, context, a.value)) return false;
     if (!feedPiece(feed, context, text_)) return false;
     for (const TCXMLNode* c : children_) {
-        if (skipChild && *skipChild && c->compareIC(skipChild) == 0) continue;
-        if (!c->calcHesh(feed, context, skipChild)) return false;
+        if (c == skip) continue;
+        if (!c->calcHesh(feed, context, skip)) return false;
     }
     static const uint8_t endMark = 0xFF;
     return feed(context, &endMark, 1);
@@ -403,16 +456,28 @@ KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sour
     xmlFreeParserCtxt(ctxt);
 
     // Build our tree iteratively (depth is bounded by libxml2's own limit).
-    auto makeNode = [this](xmlNodePtr x) {
+    // Names keep their namespace prefixes and the declarations stay as
+    // attributes, so that a saved tree reads back as it was.
+    auto qualified = [](xmlNsPtr ns, const xmlChar* name) {
+        TCString q;
+        if (ns && ns->prefix) q = TCString(reinterpret_cast<const char*>(ns->prefix)) + ":";
+        q += reinterpret_cast<const char*>(name);
+        return q;
+    };
+    auto makeNode = [this, &qualified](xmlNodePtr x) {
         TCXMLAttrs attrs;
+        for (xmlNsPtr ns = x->nsDef; ns; ns = ns->next)
+            attrs.push_back({ns->prefix ? TCString("xmlns:") + reinterpret_cast<const char*>(ns->prefix)
+                                        : TCString("xmlns"),
+                             TCString(ns->href ? reinterpret_cast<const char*>(ns->href) : "")});
         for (xmlAttrPtr a = x->properties; a; a = a->next) {
             xmlChar* v = xmlNodeListGetString(x->doc, a->children, 1);
             TCString value(v ? reinterpret_cast<const char*>(v) : "");
             if (v) xmlFree(v);
             if (macroMode_) substCFGMacroValues(value, CFGM_BUILTIN);
-            attrs.push_back({TCString(reinterpret_cast<const char*>(a->name)), value});
+            attrs.push_back({qualified(a->ns, a->name), value});
         }
-        TCXMLNode* n = createNode(reinterpret_cast<const char*>(x->name), attrs);
+        TCXMLNode* n = createNode(qualified(x->ns, x->name).c_str(), attrs);
         TCString t = nodeText(x);
         if (macroMode_) substCFGMacroValues(t, CFGM_BUILTIN);
         n->text_ = t;
@@ -513,10 +578,22 @@ TCString TCXMLBaseParser::toText() const {
 namespace {
 
 // The first element or attribute name that is not a valid XML name, or null.
+// A name that is not one, an attribute named twice, or a value that is not
+// UTF-8: what would make the saved file unreadable.
+// Names read from a file keep their namespace prefixes ("p:name").
+bool savableName(const TCString& name) {
+    return isValidXMLName(name.c_str()) || xmlValidateQName(reinterpret_cast<const xmlChar*>(name.c_str()), 0) == 0;
+}
+
 const TCString* badName(const TCXMLNode* n) {
-    if (!isValidXMLName(n->c_str())) return n;
-    for (const auto& a : n->attrs())
-        if (!isValidXMLName(a.name.c_str())) return &a.name;
+    if (!savableName(*n)) return n;
+    const TCXMLAttrs& attrs = n->attrs();
+    for (size_t i = 0; i < attrs.size(); ++i) {
+        if (!savableName(attrs[i].name) || !isUtf8(attrs[i].value.str())) return &attrs[i].name;
+        for (size_t j = 0; j < i; ++j)
+            if (attrs[j].name.compare(attrs[i].name.c_str()) == 0) return &attrs[i].name;
+    }
+    if (!isUtf8(n->text().str())) return n;
     for (int i = 0; i < n->nodesCount(); ++i)
         if (const TCString* b = badName(n->at(i))) return b;
     return nullptr;

@@ -25,6 +25,7 @@ constexpr KResult XML_E_DTD = 0xC08000A2u;       // DOCTYPE/entity declarations 
 constexpr KResult XML_E_WRITE = 0xC08000A3u;     // the file cannot be written
 constexpr KResult XML_E_TOOLARGE = 0xC08000A4u;  // the document exceeds the size limit
 constexpr KResult XML_E_NOROOT = 0xC08000A5u;    // nothing to save / no file name
+constexpr KResult XML_E_ENCODING = 0xC08000A6u;  // a value that is not UTF-8
 
 // Text of one of the codes above (null for other codes).
 const char* xmlErrorText(KResult code);
@@ -82,7 +83,9 @@ public:
     int32_t getIntAttr(const char* name, int base = 10, int32_t def = 0) const;
     int64_t getInt64Attr(const char* name, int base = 10, int64_t def = 0) const;
     bool getBoolAttr(const char* name, bool def = false) const;
-    void setAttr(const char* name, const char* value);
+    // Values must be UTF-8: other text is refused (XML_E_ENCODING) and the
+    // attribute or text is left as it was.
+    KResult setAttr(const char* name, const char* value);
     void setIntAttr(const char* name, int64_t value);
     // Writes "Yes" or "No".
     void setBoolAttr(const char* name, bool value);
@@ -91,7 +94,7 @@ public:
 
     // --- text content
     const TCString& text() const { return text_; }
-    void setText(const char* text) { text_ = text ? text : ""; }
+    KResult setText(const char* text);
 
     // --- values by path (see the header comment)
     bool hasValue(const char* path) const;
@@ -103,12 +106,12 @@ public:
     TCXMLNode* duplicate() const;
 
     // Feeds the tree to a digest piece by piece: each name, attribute and text
-    // preceded by its 4-byte length, in document order; elements below this
-    // one named skipChild (not empty; without regard to case, as findChild
-    // finds it) are left out with their subtrees. False when
-    // the callback refused a piece.
+    // preceded by its 4-byte length, the counts of attributes and children
+    // as 4-byte numbers, in document order; the one element skip (the
+    // element the digest is kept in; may be null) is left out with its
+    // subtree. False when the callback refused a piece.
     using HeshFeed = bool (*)(void* context, const void* data, size_t len);
-    bool calcHesh(HeshFeed feed, void* context, const char* skipChild) const;
+    bool calcHesh(HeshFeed feed, void* context, const TCXMLNode* skip) const;
 
 protected:
     // Child factory: the kind of node addChild and duplicate make.
