@@ -1,6 +1,8 @@
 // Start-up, callbacks and device functions of the programming-interface library.
 #include "platform/x509api/ZrX509Api.h"
 
+#include "platform/core/x509/ZrXErrors.h"
+
 #include <openssl/crypto.h>
 
 #include <cstring>
@@ -45,6 +47,7 @@ KResult ZrX_Initalize(const char*) {
         OPENSSL_init_crypto(OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS, nullptr);
     });
     zrx::registerTokenKeyStorage();
+    registerZrXMessages();
     return 0;
 }
 
