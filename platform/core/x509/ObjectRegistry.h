@@ -20,8 +20,11 @@ enum class ZrXObject : int {
     // extended key usages
     TempCertificate, // "tempCertificate": start-up (temporary) certificate
     GenKAKeys,       // "genKAKeys": key-agreement keys generated with the signature keys
-    TokenAuthor338,  // "iitThokenAuthor338": device-authored keys
+    TokenAuthor338,  // "tokenAuthor338": device-authored keys
     CmpRA,           // "zorenCMP": certificate-management service
+    OrdinaryCert,    // "issueOrdinaryCert": the default usage of the request-property frames
+    UAStamp,         // "UAExtKeyUsage_Stamp": electronic stamp
+    UARA,            // "UAExtKeyUsage_RA": registration authority
     // content types
     RevRequest,      // "zorenRevRequest": revocation request record
     // algorithms
