@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include "platform/x509api/ZrX509Api.h"
+
 #include <signal.h>
 #include <unistd.h>
 
@@ -151,7 +153,7 @@ TStartupSteps defaultStartupSteps() {
     };
     s.applyStyle = [] { applyStoredStyle("Light Sky Blue"); };
     s.initTranslations = [] {
-        zrnInitTranslation();
+        ZrX_IntTranslations(2, 0);
         prepareAbortText();
     };
     s.parseCommandLine = [] {

@@ -11,6 +11,7 @@
 
 #include "platform/core/container/KeyStorage.h"
 #include "platform/runtime/Log.h"
+#include "platform/runtime/Translation.h"
 #include "platform/p11/P11Storage.h"
 #include "platform/x509api/P11Support.h"
 #include "platform/x509api/TokenStorage.h"
@@ -47,6 +48,12 @@ KResult ZrX_Initalize(const char*) {
         OPENSSL_init_crypto(OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS, nullptr);
     });
     zrx::registerTokenKeyStorage();
+    registerZrXMessages();
+    return 0;
+}
+
+KResult ZrX_IntTranslations(int, int) {
+    zrnInitTranslation();
     registerZrXMessages();
     return 0;
 }

@@ -14,6 +14,7 @@
 #include "app/Startup.h"
 #include "platform/runtime/Abort.h"
 #include "platform/runtime/FileUtils.h"
+#include "platform/runtime/Messages.h"
 
 namespace {
 
@@ -75,6 +76,15 @@ TEST(Startup, OrderOfANormalRun) {
     for (int i = 0; i < Application->ComponentCount(); ++i)
         settings |= Application->Components(i)->ClassName() == "TZrXCViewerConfigForm";
     EXPECT_TRUE(settings);
+}
+
+// The translations step initialises the libraries' translations, which
+// brings the texts of their result codes to the runtime's message table.
+TEST(Startup, TranslationsStepRegistersTheLibrariesTexts) {
+    KRTL_RemoveFacilityMessages(0x080u);
+    ASSERT_EQ(KRTL_GetTextMessage(0xC0800087u).str(), "Код ошибки 0xC0800087");
+    defaultStartupSteps().initTranslations();
+    EXPECT_EQ(KRTL_GetTextMessage(0xC0800087u).str(), "Издатель не является центром сертификации");
 }
 
 TEST(Startup, HelpEndsBeforeAnyWindowAndWithoutTheRelease) {
