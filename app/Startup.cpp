@@ -209,6 +209,8 @@ int runProgram(const TStartupSteps& steps) {
 int programEntry(int argc, char** argv) {
     g_argc = argc;
     g_argv = argv;
+    // Before anything holds a key or a password.
+    disableCoreDumps();
     installAbortHandling();
     setCommandLineArgs(argc, argv);
     const int code = runProgram(defaultStartupSteps());

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -271,4 +273,21 @@ TEST(Abort, HooksRunLastFirst) {
     EXPECT_EQ(g_order, "BAA");
     setAbortring(0);
     EXPECT_FALSE(isAborting());
+}
+
+// A process that switched core dumps off writes no core file: no size left
+// for one, and not dumpable.
+TEST(Abort, CoreDumpsAreSwitchedOff) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (!disableCoreDumps()) ::_exit(1);
+        rlimit r{};
+        if (::getrlimit(RLIMIT_CORE, &r) != 0 || r.rlim_cur != 0 || r.rlim_max != 0) ::_exit(2);
+        ::_exit(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0) == 0 ? 0 : 3);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
