@@ -3,6 +3,7 @@
 #include "platform/x509api/ZrX509Api.h"
 
 #include "app/AppConfig.h"
+#include "app/ConfigBase.h"
 #include "app/DailyLog.h"
 #include "app/HSMTokens.h"
 #include "app/MessageView.h"
@@ -15,6 +16,7 @@
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/Translation.h"
+#include "update/UpdateRun.h"
 
 IMPLEMENT_CLASS(TZrXZerUvoridoForm, TForm) {}
 
@@ -80,13 +82,29 @@ void TZrXZerUvoridoForm::fillNewKeysMenu() {
 
 bool TZrXZerUvoridoForm::openContainer() { return true; }
 
+// The update check at start (its first step registers the path macros), then
+// the service files' update when the settings name their address. False when
+// an update asks the program to close.
+static bool runStartupUpdates() {
+    TCUpdationCtx ctx(updateMessageBox, 0, nullptr);
+    runUpdation(UPD_MODE_START, &ctx, nullptr, nullptr);
+    if (ctx.mustExit()) return false;
+    const TCString serviceFiles = getServiceFilesUrl(getViewerConfig());
+    if (!serviceFiles.isEmpty()) {
+        csLogFmtText(0, "%s", zrnTranslateString("Поиск обновлений служебных файлов...").c_str());
+        TCUpdationCtx quiet;
+        runUpdation(UPD_MODE_FORCED, &quiet, nullptr, serviceFiles.c_str());
+    }
+    return true;
+}
+
 bool TZrXZerUvoridoForm::init() {
     installMessageHook();
     enableDebugLog(getDBGLogDir().c_str());
     Show();
     Repaint();
     startupStep("update");
-    if (runStartupUpdateCheck()) return false;
+    if (!runStartupUpdates()) return false;
 
     startupStep("config");
     if (!loadAppConfig(getAppConfigPath().c_str(), 0)) {

@@ -1,6 +1,5 @@
 #include "app/StandIns.h"
 
-#include "app/PathMacros.h"
 #include "platform/framework/AppStyle.h"
 #include "platform/runtime/Translation.h"
 
@@ -16,12 +15,9 @@ TZrXCViewerConfigForm::TZrXCViewerConfigForm(TComponent* AOwner) : TForm(AOwner)
     SetVisible(false);
 }
 
-bool runStartupUpdateCheck() {
-    registerPathMacros();
-    return false;
-}
-
 int execStartupDialog(TMenuItem*, bool, TBasicAction*& chosen) {
     chosen = nullptr;
     return mrOk;
 }
+
+bool viewHtmlText(const char*, bool, const char*, const char*) { return false; }

@@ -1,5 +1,7 @@
 #include "platform/framework/Classes.h"
 
+#include <QCollator>
+
 #include <QFile>
 #include <QString>
 
@@ -12,6 +14,18 @@ static String u(const QString& s) { return s.toUtf8().toStdString(); }
 
 int CompareText(const String& a, const String& b) {
     return QString::compare(q(a), q(b), Qt::CaseInsensitive);
+}
+int AnsiCompareText(const String& a, const String& b) {
+    static thread_local QCollator collator = [] {
+        QCollator c;
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    int r = collator.compare(q(a), q(b));
+    // Texts the collation holds equal fall back to the plain comparison,
+    // so the order stays total and strict.
+    if (r == 0) r = QString::compare(q(a), q(b), Qt::CaseInsensitive);
+    return r < 0 ? -1 : r > 0 ? 1 : 0;
 }
 bool SameText(const String& a, const String& b) {
     if (a.size() == b.size() && a == b) return true;

@@ -95,8 +95,9 @@ TTimer::~TTimer() {
 }
 void TTimer::Fire() {
     if (!FEnabled) return;
-    dispatchGuarded(this, [this] { fire(OnTimer, this); });
+    dispatchGuarded(this, [this] { Timer(); });
 }
+void TTimer::Timer() { fire(OnTimer, this); }
 void TTimer::Apply() {
     if (FEnabled && FInterval > 0 && !IsDesigning()) FTimer->start(int(FInterval));
     else FTimer->stop();

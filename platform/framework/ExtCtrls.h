@@ -43,6 +43,9 @@ class TTimer : public TComponent {
     TNotifyEvent OnTimer;
     // For tests: runs OnTimer as if the interval had passed.
     void Fire();
+protected:
+    // One tick: raises OnTimer (derived timers add their own work).
+    virtual void Timer();
 private:
     void Apply();
     bool FEnabled = true;

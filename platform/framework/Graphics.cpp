@@ -364,6 +364,35 @@ void TCanvas::TextRect(const TRect& r, int X, int Y, const String& Text) {
     FPainter->drawText(X, Y + QFontMetrics(f).ascent(), toQ(Text));
     FPainter->restore();
 }
+int TCanvas::DrawText(const String& Text, TRect& r, unsigned flags) {
+    QFont f = toQFont(*FFont);
+    QPaintDevice* dev = FPainter ? FPainter->device() : nullptr;
+    QFontMetrics fm = dev ? QFontMetrics(f, dev) : QFontMetrics(f);
+    int align = (flags & DT_CENTER) ? Qt::AlignHCenter : (flags & DT_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
+    align |= (flags & DT_VCENTER) ? Qt::AlignVCenter : (flags & DT_BOTTOM) ? Qt::AlignBottom : Qt::AlignTop;
+    if (flags & DT_WORDBREAK) align |= Qt::TextWordWrap;
+    if (flags & DT_SINGLELINE) align |= Qt::TextSingleLine;
+    QString t = toQ(Text);
+    if (flags & DT_CALCRECT) {
+        int w = (flags & DT_WORDBREAK) ? std::max(r.Width(), 1) : 1 << 24;
+        QRect need = fm.boundingRect(QRect(r.Left, r.Top, w, 1 << 24), align, t);
+        int h = t.isEmpty() ? fm.height() : need.height();
+        if (!(flags & DT_WORDBREAK)) r.Right = r.Left + need.width();
+        r.Bottom = r.Top + h;
+        return h;
+    }
+    if (!FPainter) return 0;
+    FPainter->save();
+    QRect qr(r.Left, r.Top, r.Width(), r.Height());
+    if (!(flags & DT_NOCLIP)) FPainter->setClipRect(qr, Qt::IntersectClip);
+    FPainter->setFont(f);
+    FPainter->setPen(toQColor(FFont->Color()));
+    QRect used;
+    FPainter->drawText(qr, align, t, &used);
+    FPainter->restore();
+    return used.height();
+}
+
 int TCanvas::TextWidth(const String& Text) const { return TextExtent(Text).cx; }
 int TCanvas::TextHeight(const String& Text) const { return TextExtent(Text).cy; }
 TSize TCanvas::TextExtent(const String& Text) const {

@@ -195,6 +195,9 @@ private:
     String FFileName;
 };
 
+constexpr unsigned DT_LEFT = 0, DT_CENTER = 1, DT_RIGHT = 2, DT_VCENTER = 4, DT_BOTTOM = 8, DT_WORDBREAK = 0x10,
+                   DT_SINGLELINE = 0x20, DT_NOCLIP = 0x100, DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800;
+
 // Drawing surface over QPainter, active while a control paints (or while
 // platform code has given it a painter). Coordinates follow the framework:
 // rectangles exclude their right and bottom edges.
@@ -229,6 +232,13 @@ class TCanvas : public TPersistent {
     TColor Pixel(int X, int Y) const;
     void SetPixel(int X, int Y, TColor c);
     TRect ClipRect() const;
+    // Text in a rectangle, as the system's DrawText: DT_* flags; with
+    // DT_WORDBREAK lines break between words to fit the width, with
+    // DT_CALCRECT nothing is drawn and the rectangle's bottom (and, for one
+    // line, its right) is set to what the text needs. Measured on the
+    // device being painted (a printer page), or the screen. Answers the
+    // text's height.
+    int DrawText(const String& Text, TRect& r, unsigned flags);
     bool HandleAllocated() const { return FPainter != nullptr; }
     // Platform code: draw through this painter until EndPaint.
     void BeginPaint(QPainter* p);

@@ -373,3 +373,15 @@ TCString getConfigDir() {
     if (d.empty()) d = homeDir() + "/.config";
     return TCString(d);
 }
+
+bool isFileProtected(const char* path) {
+    struct stat st {};
+    if (!path || !*path || ::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (st.st_uid != ::geteuid() && st.st_uid != 0) return false;
+    return (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+int setFileOwnerOnly(const char* path) {
+    if (!path || !*path) return -EINVAL;
+    return ::chmod(path, S_IRUSR | S_IWUSR) == 0 ? 0 : -errno;
+}

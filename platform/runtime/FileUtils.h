@@ -23,6 +23,11 @@ int makeDirectory(const char* path);
 // 0 when the folder exists or (create != 0) was made; negative otherwise.
 int checkDir(const char* path, int create = 1, int flags = 0);
 int removeFile(const char* path);
+// True for an existing file owned by the current user or by root that no one
+// else (group or others) may write: what a trust anchor's file must be.
+bool isFileProtected(const char* path);
+// Makes the file readable and writable by its owner only: 0 or a negative error.
+int setFileOwnerOnly(const char* path);
 
 // Handles: openFile answers a handle >= 0 or a negative error number.
 constexpr int FO_READ = 0;          // read

@@ -50,6 +50,9 @@ const char* runtimeText(uint32_t code) {
         case KR_E_BADPARAM: return "Ошибка загрузки параметра";
         case KR_E_NOTSUPPORTED: return "Операция не поддерживается";
         case KR_E_FORMAT: return "Неверный формат данных";
+        case 0xC08000B0u: return "Недопустимая форма подписанного документа XML";
+        case 0xC08000B1u: return "Подпись документа XML не верна";
+        case 0xC08000B2u: return "Ошибка библиотеки проверки подписи XML";
         case KR_W_STARTKEYS: return "Стартовые ключи";
         case KR_W_ABSENT: return "Объект отсутствует";
         default: return nullptr;

@@ -63,6 +63,12 @@ TEST(PathMacros, RegistrationRules) {
     registerPathMacros("Updater");
     EXPECT_EQ(getCFGMacroValue("APPL").str(), "Updater");
     EXPECT_EQ(getCFGMacroValue("XCFG").str(), "/elsewhere/zoren/Updater/xcfg");
+    // DATA follows the application's folder, unless the settings named one.
+    EXPECT_EQ(getCFGMacroValue("DATA").str(), "/elsewhere/zoren/Updater");
+    registerCFGMacro("DATA", "/srv/ca");
+    registerAppDataMacros("Other");
+    EXPECT_EQ(getCFGMacroValue("DATA").str(), "/srv/ca");
+    registerCFGMacro("DATA", "");
 }
 
 TEST(PathMacros, ApplDataNameReplacesTheFolderOnly) {

@@ -1,7 +1,7 @@
 #include "platform/core/config/XmlNode.h"
 
 #include <fcntl.h>
-#include <libxml/SAX2.h>
+#include <libxml/c14n.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <sys/stat.h>
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/core/config/CfgMacros.h"
+#include "platform/core/config/XmlSafeRead.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/FileUtils.h"
@@ -77,6 +78,7 @@ TCXMLNode* TCXMLNode::insertNode(int index, TCXMLNode* child) {
     index = std::clamp(index, 0, nodesCount());
     children_.insert(children_.begin() + index, child);
     child->parent_ = this;
+    touch();
     return child;
 }
 
@@ -87,6 +89,7 @@ TCXMLNode* TCXMLNode::detachNode(TCXMLNode* child) {
     if (it == children_.end()) return nullptr;
     children_.erase(it);
     child->parent_ = nullptr;
+    touch();
     return child;
 }
 
@@ -101,6 +104,7 @@ void TCXMLNode::clearNodes() {
     // depth is bounded by the parser's own nesting limit.
     std::vector<TCXMLNode*> kids;
     kids.swap(children_);
+    if (!kids.empty()) touch();
     for (TCXMLNode* c : kids) {
         c->parent_ = nullptr;
         delete c;
@@ -219,6 +223,7 @@ bool isUtf8(std::string_view s) {
 KResult TCXMLNode::setAttr(const char* name, const char* value) {
     if (!name || !*name) return XML_E_WRITE;
     if (value && !isUtf8(value)) return XML_E_ENCODING;
+    touch();
     for (auto& a : attrs_)
         if (a.name.compare(name) == 0) {
             a.value = value ? value : "";
@@ -231,6 +236,7 @@ KResult TCXMLNode::setAttr(const char* name, const char* value) {
 KResult TCXMLNode::setText(const char* text) {
     if (text && !isUtf8(text)) return XML_E_ENCODING;
     text_ = text ? text : "";
+    touch();
     return 0;
 }
 
@@ -244,6 +250,7 @@ bool TCXMLNode::removeAttr(const char* name) {
     for (auto it = attrs_.begin(); it != attrs_.end(); ++it)
         if (it->name.compare(name) == 0) {
             attrs_.erase(it);
+            touch();
             return true;
         }
     return false;
@@ -306,35 +313,75 @@ TCXMLNode* TCXMLNode::duplicate() const {
     return copy;
 }
 
+void TCXMLNode::touch() {
+    TCXMLNode* t = top();
+    if (t->hasSourceForm_) {
+        t->hasSourceForm_ = false;
+        t->sourceForm_.clear();
+    }
+}
+
 namespace {
 
-bool feedPiece(TCXMLNode::HeshFeed feed, void* ctx, const TCString& s) {
-    const uint32_t n = static_cast<uint32_t>(s.length());
-    const uint8_t len[4] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
-    return feed(ctx, len, 4) && feed(ctx, s.c_str(), s.length());
+// Escapes of canonical XML: attribute values and texts.
+void canonicalEscape(std::string& out, const TCString& s, bool attr) {
+    for (char ch : s.str()) {
+        switch (ch) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>':
+                if (attr) out += ch;
+                else out += "&gt;";
+                break;
+            case '"':
+                if (attr) out += "&quot;";
+                else out += ch;
+                break;
+            case '\t':
+                if (attr) out += "&#x9;";
+                else out += ch;
+                break;
+            case '\n':
+                if (attr) out += "&#xA;";
+                else out += ch;
+                break;
+            case '\r': out += "&#xD;"; break;
+            default: out += ch;
+        }
+    }
 }
 
 }  // namespace
 
-bool TCXMLNode::calcHesh(HeshFeed feed, void* context, const TCXMLNode* skip) const {
-    if (!feed) return false;
-    if (!feedPiece(feed, context, *this)) return false;
-    // Counts in full width: 256 more children must not look like none.
-    size_t kids = children_.size();
-    for (const TCXMLNode* c : children_) kids -= c == skip ? 1 : 0;
-    const uint32_t na = static_cast<uint32_t>(attrs_.size()), nc = static_cast<uint32_t>(kids);
-    const uint8_t counts[8] = {uint8_t(na), uint8_t(na >> 8), uint8_t(na >> 16), uint8_t(na >> 24),
-                               uint8_t(nc), uint8_t(nc >> 8), uint8_t(nc >> 16), uint8_t(nc >> 24)};
-    if (!feed(context, counts, sizeof counts)) return false;
-    for (const auto& a : attrs_)
-        if (!feedPiece(feed, context, a.name) || !feedPiece(feed, context, a.value)) return false;
-    if (!feedPiece(feed, context, text_)) return false;
-    for (const TCXMLNode* c : children_) {
-        if (c == skip) continue;
-        if (!c->calcHesh(feed, context, skip)) return false;
+bool TCXMLNode::feedCanonical(HeshFeed feed, void* context, const char* skipChild) const {
+    std::string head = "<" + str();
+    std::vector<const TCXMLAttr*> sorted;
+    for (const auto& a : attrs_) sorted.push_back(&a);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const TCXMLAttr* x, const TCXMLAttr* y) { return x->name.str() < y->name.str(); });
+    for (const TCXMLAttr* a : sorted) {
+        head += ' ';
+        head += a->name.str();
+        head += "=\"";
+        canonicalEscape(head, a->value, true);
+        head += '"';
     }
-    static const uint8_t endMark = 0xFF;
-    return feed(context, &endMark, 1);
+    head += '>';
+    canonicalEscape(head, text_, false);
+    if (!feed(context, head.data(), head.size())) return false;
+    for (const TCXMLNode* c : children_) {
+        if (skipChild && *skipChild && c->compareIC(skipChild) == 0) continue;
+        if (!c->feedCanonical(feed, context, skipChild)) return false;
+    }
+    const std::string tail = "</" + str() + ">";
+    return feed(context, tail.data(), tail.size());
+}
+
+bool TCXMLNode::calcHesh(HeshFeed feed, void* context, const char* skipChild) const {
+    if (!feed) return false;
+    if (hasSourceForm_ && !parent_ && !(skipChild && *skipChild))
+        return feed(context, sourceForm_.c_str(), sourceForm_.length());
+    return feedCanonical(feed, context, skipChild);
 }
 
 // ---------------------------------------------------------------- parsers
@@ -374,35 +421,6 @@ KResult TCXMLBaseParser::load(const char* fileName) {
 
 namespace {
 
-struct ParseGuard {
-    bool doctype = false;
-    size_t elements = 0;
-    bool tooMany = false;
-};
-
-// Counts elements as they are read and stops the parser past the limit,
-// before the tree grows without bound.
-void countElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri, int nbNs,
-                  const xmlChar** namespaces, int nbAttrs, int nbDefaulted, const xmlChar** attrs) {
-    auto* c = static_cast<xmlParserCtxtPtr>(ctx);
-    auto* guard = static_cast<ParseGuard*>(c->_private);
-    if (++guard->elements > TCXMLBaseParser::kMaxElements) {
-        guard->tooMany = true;
-        xmlStopParser(c);
-        return;
-    }
-    xmlSAX2StartElementNs(ctx, localname, prefix, uri, nbNs, namespaces, nbAttrs, nbDefaulted, attrs);
-}
-
-// Called at "<!DOCTYPE" before any declaration of it is read: stop there.
-void refuseDoctype(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
-    auto* c = static_cast<xmlParserCtxtPtr>(ctx);
-    static_cast<ParseGuard*>(c->_private)->doctype = true;
-    xmlStopParser(c);
-}
-
-xmlParserInputPtr refuseEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
-
 TCString nodeText(xmlNodePtr n) {
     std::string t;
     for (xmlNodePtr c = n->children; c; c = c->next)
@@ -421,39 +439,33 @@ KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sour
         return fail(XML_E_TOOLARGE, TCString::format("Файл XML '%s' превышает допустимый размер", src.c_str()));
     if (!text || len == 0) return fail(XML_E_SYNTAX, TCString::format("Файл XML '%s' пуст", src.c_str()));
 
-    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
-    if (!ctxt) return fail(KR_E_NOMEMORY, TCString("Недостаточно памяти для разбора XML"));
-    ParseGuard guard;
-    ctxt->_private = &guard;
-    ctxt->sax->internalSubset = refuseDoctype;
-    ctxt->sax->externalSubset = nullptr;
-    ctxt->sax->resolveEntity = refuseEntity;
-    ctxt->sax->startElementNs = countElement;
-    const int options = XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    xmlDocPtr doc = xmlCtxtReadMemory(ctxt, text, static_cast<int>(len), nullptr, nullptr, options);
-    if (guard.doctype) {
-        if (doc) xmlFreeDoc(doc);
-        xmlFreeParserCtxt(ctxt);
+    xmlDocPtr doc = nullptr;
+    TCString why;
+    int line = 0;
+    const KResult rc = readXmlDocSafely(text, len, &doc, why, &line);
+    if (rc == XML_E_DTD)
         return fail(XML_E_DTD, TCString::format("Файл XML '%s': описания DOCTYPE и сущностей не допускаются",
                                                 src.c_str()));
-    }
-    if (guard.tooMany) {
-        if (doc) xmlFreeDoc(doc);
-        xmlFreeParserCtxt(ctxt);
+    if (rc == KR_E_NOMEMORY) return fail(KR_E_NOMEMORY, TCString("Недостаточно памяти для разбора XML"));
+    if (rc == XML_E_TOOLARGE)
         return fail(XML_E_TOOLARGE, TCString::format("Файл XML '%s' содержит больше %zu элементов", src.c_str(),
                                                      kMaxElements));
-    }
-    if (!doc || !ctxt->wellFormed || !xmlDocGetRootElement(doc)) {
-        const xmlError* e = xmlCtxtGetLastError(ctxt);
-        TCString why = e && e->message ? TCString(e->message) : TCString("нет корневого элемента");
-        why.trim();
-        const int line = e ? e->line : 0;
-        if (doc) xmlFreeDoc(doc);
-        xmlFreeParserCtxt(ctxt);
+    if (rc != 0)
         return fail(XML_E_SYNTAX, TCString::format("Нарушен формат XML в файле '%s', строка %d: %s", src.c_str(),
                                                    line, why.c_str()));
+    // Texts taken as written: the document's own canonical form is kept for
+    // calcHesh, so a module's digest is that of its text, not of our tree.
+    TCString sourceForm;
+    bool hasSourceForm = false;
+    if (!macroMode_) {
+        xmlChar* c14n = nullptr;
+        const int n = xmlC14NDocDumpMemory(doc, nullptr, XML_C14N_1_0, nullptr, 0, &c14n);
+        if (n >= 0 && c14n) {
+            sourceForm.assign(reinterpret_cast<const char*>(c14n), static_cast<size_t>(n));
+            hasSourceForm = true;
+        }
+        if (c14n) xmlFree(c14n);
     }
-    xmlFreeParserCtxt(ctxt);
 
     // Build our tree iteratively (depth is bounded by libxml2's own limit).
     // Names keep their namespace prefixes and the declarations stay as
@@ -504,6 +516,8 @@ KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sour
         for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back(*it);
     }
     xmlFreeDoc(doc);
+    newRoot->sourceForm_ = std::move(sourceForm);
+    newRoot->hasSourceForm_ = hasSourceForm;
 
     if (ownsTree_) delete root_;
     root_ = newRoot;

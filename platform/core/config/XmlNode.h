@@ -105,13 +105,18 @@ public:
     // An owned deep copy (made with the copy's own factories).
     TCXMLNode* duplicate() const;
 
-    // Feeds the tree to a digest piece by piece: each name, attribute and text
-    // preceded by its 4-byte length, the counts of attributes and children
-    // as 4-byte numbers, in document order; the one element skip (the
-    // element the digest is kept in; may be null) is left out with its
-    // subtree. False when the callback refused a piece.
+    // Feeds the node's canonical form (inclusive canonical XML 1.0 without
+    // comments) to a digest piece by piece. A root loaded with macro
+    // substitution off (setMacroMode(0)) and not changed since through the
+    // node operations feeds the canonical form of the loaded document itself
+    // (whitespace and mixed content as written); any other node feeds the
+    // canonical form of its own tree (attributes in name order, its text
+    // before its children). Elements below this one named skipChild (not
+    // empty; without regard to case, as findChild finds them) are left out,
+    // and the tree's form is used then. False when the callback refused a
+    // piece.
     using HeshFeed = bool (*)(void* context, const void* data, size_t len);
-    bool calcHesh(HeshFeed feed, void* context, const TCXMLNode* skip) const;
+    bool calcHesh(HeshFeed feed, void* context, const char* skipChild) const;
 
 protected:
     // Child factory: the kind of node addChild and duplicate make.
@@ -123,6 +128,13 @@ private:
     std::vector<TCXMLNode*> children_;
     TCXMLAttrs attrs_;
     TCString text_;
+    // The canonical form of the document this root was loaded from, while
+    // the tree is unchanged (see calcHesh).
+    TCString sourceForm_;
+    bool hasSourceForm_ = false;
+    // A change anywhere in the tree drops the loaded canonical form.
+    void touch();
+    bool feedCanonical(HeshFeed feed, void* context, const char* skipChild) const;
 };
 
 // Loads a file into a tree of nodes made by the node factory and saves it back.

@@ -444,6 +444,14 @@ TCPrivateEVPKey* TCBaseUserKeysContext::findPrivateKey(const char* keyIdHex) con
     return id.isEmpty() ? nullptr : findPrivateKey(id);
 }
 
+TCPrivateEVPKey* TCBaseUserKeysContext::findPrivateKeyOf(const TZrX509& cert) const {
+    EVP_PKEY* pub = cert.publicKey();
+    if (!pub) return nullptr;
+    const std::string id = crypto::keyIdOf(pub);
+    TCPrivateEVPKey* k = findPrivateKey(TCASN1OctetString(id.data(), id.size()));
+    return k && k->matches(pub) ? k : nullptr;
+}
+
 TCPrivateEVPKey* TCBaseUserKeysContext::activeKey(uint32_t purpose) const {
     return ctx_ActKeysList.enumeratePrivateKeys([&](TCPrivateEVPKey* k) { return k->purpose() == purpose; });
 }
@@ -722,7 +730,10 @@ KResult TCBaseUserKeysContext::checkPKeyDeletion(TCPrivateEVPKey* key) {
     return 0;
 }
 
-KResult TCBaseUserKeysContext::deleteCertificate(const TCASN1OctetString& keyId) {
+// The deletions work on a copy of the identifier: the caller's may belong to
+// an object that goes with the first removal.
+KResult TCBaseUserKeysContext::deleteCertificate(const TCASN1OctetString& keyIdRef) {
+    const TCASN1OctetString keyId = keyIdRef;
     int n = 0;
     for (int i = ctx_CertificatesList.count() - 1; i >= 0; --i)
         if (TCSBaseBuff* c = ctx_CertificatesList.at(i); c && c->keyID() == keyId) {
@@ -734,7 +745,8 @@ KResult TCBaseUserKeysContext::deleteCertificate(const TCASN1OctetString& keyId)
     return 0;
 }
 
-KResult TCBaseUserKeysContext::deleteRequest(const TCASN1OctetString& keyId, bool withKey) {
+KResult TCBaseUserKeysContext::deleteRequest(const TCASN1OctetString& keyIdRef, bool withKey) {
+    const TCASN1OctetString keyId = keyIdRef;
     int n = 0;
     while (TZrX509ReqCtx* r = findCertReq(keyId)) {
         ctx_RequestsList.remove(r);
@@ -751,7 +763,8 @@ KResult TCBaseUserKeysContext::deleteRequest(const TCASN1OctetString& keyId, boo
     return 0;
 }
 
-KResult TCBaseUserKeysContext::deleteAllKeyData(const TCASN1OctetString& keyId) {
+KResult TCBaseUserKeysContext::deleteAllKeyData(const TCASN1OctetString& keyIdRef) {
+    const TCASN1OctetString keyId = keyIdRef;
     KResult a = deleteRequest(keyId, true);
     KResult b = deleteCertificate(keyId);
     return (failed(a) && failed(b)) ? kErrNotFound : 0;

@@ -130,6 +130,8 @@ public:
     // ---- look-ups (identifiers are SHA-1 of the public key) ----
     TCPrivateEVPKey* findPrivateKey(const TCASN1OctetString& keyId) const;
     TCPrivateEVPKey* findPrivateKey(const char* keyIdHex) const;
+    // The key of a certificate's public key (what signs with the certificate).
+    TCPrivateEVPKey* findPrivateKeyOf(const TZrX509& cert) const;
     TCPrivateEVPKey* activeKey(uint32_t purpose) const;
     TCPrivateEVPKey* nextKey(uint32_t purpose) const;
     TZrX509* findCert(const TCASN1OctetString& keyId) const;

@@ -4,6 +4,9 @@
 #include <openssl/objects.h>
 #include <openssl/x509v3.h>
 
+#include <string>
+#include <string_view>
+
 #include "platform/core/x509/CertsChain.h"
 #include "platform/core/x509/Crl.h"
 #include "platform/core/x509/ExtList.h"
@@ -35,9 +38,57 @@ TCString zrxHtmlEscape(const char* text) {
 
 static TCString tr(const char* s) { return zrnTranslateString(s); }
 
+static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// Appends one run (no blanks in it) with break opportunities where it is too long.
+static void appendRun(std::string& out, std::string_view run) {
+    if (zrx_utf8::charCount(run) <= kZrxHtmlMaxRun) {
+        out += run;
+        return;
+    }
+    constexpr int kColonsPerGroup = 8;
+    constexpr size_t kChunk = 32;
+    auto appendPiece = [&out](std::string_view piece) {
+        while (zrx_utf8::charCount(piece) > kZrxHtmlMaxRun) {
+            const size_t n = zrx_utf8::bytesOfChars(piece, kChunk);
+            out += piece.substr(0, n);
+            out += ' ';
+            piece.remove_prefix(n);
+        }
+        out += piece;
+    };
+    int colons = 0;
+    size_t start = 0;
+    for (size_t i = 0; i < run.size(); ++i) {
+        if (run[i] != ':' || ++colons % kColonsPerGroup != 0 || i + 1 == run.size()) continue;
+        appendPiece(run.substr(start, i + 1 - start));
+        out += ' ';
+        start = i + 1;
+    }
+    appendPiece(run.substr(start));
+}
+
+TCString zrxBreakLongRuns(const TCString& text) {
+    const std::string& s = text.str();
+    std::string out;
+    out.reserve(s.size() + s.size() / 16);
+    size_t i = 0;
+    while (i < s.size()) {
+        size_t j = i;
+        while (j < s.size() && !isBlank(s[j])) ++j;
+        appendRun(out, std::string_view(s).substr(i, j - i));
+        while (j < s.size() && isBlank(s[j])) out += s[j++];
+        i = j;
+    }
+    return TCString(std::move(out));
+}
+
+// Escaped text that can break where it is too long for a line.
+static TCString escapeValue(const TCString& text) { return zrxHtmlEscape(zrxBreakLongRuns(text).c_str()); }
+
 // Escaped text with line breaks kept.
 static TCString escapeLines(const TCString& text) {
-    TCString e = zrxHtmlEscape(text.c_str());
+    TCString e = escapeValue(text);
     e.replaceAll("\r\n", "\n");
     e.replaceAll("\n", "<br>");
     return e;
@@ -59,12 +110,12 @@ void TZrXHtmlPage::closeTable() {
 void TZrXHtmlPage::title(const TCString& text, const TCString& sub) {
     closeTable();
     if (print()) {
-        out_.appendf("<h3 align=\"center\">%s</h3>\n", zrxHtmlEscape(text.c_str()).c_str());
-        if (!sub.isEmpty()) out_.appendf("<p align=\"center\"><b>%s</b></p>\n", zrxHtmlEscape(sub.c_str()).c_str());
+        out_.appendf("<h3 align=\"center\">%s</h3>\n", escapeValue(text).c_str());
+        if (!sub.isEmpty()) out_.appendf("<p align=\"center\"><b>%s</b></p>\n", escapeValue(sub).c_str());
     } else {
         out_.appendf("<p align=\"center\"><font size=\"+1\" color=\"navy\"><b>%s</b></font>",
-                     zrxHtmlEscape(text.c_str()).c_str());
-        if (!sub.isEmpty()) out_.appendf("<br><font color=\"navy\">%s</font>", zrxHtmlEscape(sub.c_str()).c_str());
+                     escapeValue(text).c_str());
+        if (!sub.isEmpty()) out_.appendf("<br><font color=\"navy\">%s</font>", escapeValue(sub).c_str());
         out_ += "</p>\n";
     }
 }
@@ -72,10 +123,10 @@ void TZrXHtmlPage::title(const TCString& text, const TCString& sub) {
 void TZrXHtmlPage::status(const TCString& text, bool good) {
     closeTable();
     if (print())
-        out_.appendf("<p align=\"center\"><b>%s</b></p>\n", zrxHtmlEscape(text.c_str()).c_str());
+        out_.appendf("<p align=\"center\"><b>%s</b></p>\n", escapeValue(text).c_str());
     else
         out_.appendf("<p align=\"center\"><font color=\"%s\"><b>%s</b></font></p>\n", good ? "green" : "maroon",
-                     zrxHtmlEscape(text.c_str()).c_str());
+                     escapeValue(text).c_str());
 }
 
 void TZrXHtmlPage::section(const char* caption) {
@@ -107,7 +158,7 @@ void TZrXHtmlPage::rowHtml(const TCString& labelHtml, const TCString& html) {
 void TZrXHtmlPage::row(const char* label, const TCString& value) { rowText(tr(label), value); }
 
 void TZrXHtmlPage::rowText(const TCString& label, const TCString& value) {
-    rowHtml(zrxHtmlEscape((label + ":").c_str()), escapeLines(value));
+    rowHtml(escapeValue(label + ":"), escapeLines(value));
 }
 
 void TZrXHtmlPage::nameRows(const TZrX509Name& name) {
@@ -218,7 +269,7 @@ void TZrXHtmlPage::extensionRows(const TX509v3ExtList& exts) {
         const ASN1_OBJECT* obj = X509_EXTENSION_get_object(e);
         int nid = OBJ_obj2nid(obj);
         TCString label = nid != NID_undef ? zrxObjectCaption(nid) : zrxObjText(obj, true);
-        TCString labelHtml = zrxHtmlEscape((label + ":").c_str());
+        TCString labelHtml = escapeValue(label + ":");
         if (X509_EXTENSION_get_critical(e))
             labelHtml.appendf("<br><i>%s</i>", zrxHtmlEscape(tr("(критическое)").c_str()).c_str());
         rowHtml(labelHtml, escapeLines(zrxExtensionValueText(e)));
@@ -518,7 +569,8 @@ void TZrXCrl::renderHtml(TCString& out, int mode, bool withEntries) const {
         for (int i = 0; i < n; ++i) {
             std::unique_ptr<TZrXRevokedCert> e(revokedAt(i));
             if (!e) continue;
-            out.appendf("<tr><td>%d</td><td>%s</td><td>%s</td><td>%s</td></tr>\n", i + 1, e->serialStr().c_str(),
+            out.appendf("<tr><td>%d</td><td>%s</td><td>%s</td><td>%s</td></tr>\n", i + 1,
+                        escapeValue(e->serialStr()).c_str(),
                         TCASN1Time(e->revocationTime).localText().c_str(),
                         zrxHtmlEscape(getRevokedReason(e->reason).c_str()).c_str());
         }

@@ -10,6 +10,16 @@ class TX509v3ExtList;
 // Escapes &, <, >, " and ' for HTML text and attribute values.
 TCString zrxHtmlEscape(const char* text);
 
+// The longest run of characters without a break opportunity in a view: a
+// longer run (a fingerprint, a key identifier, a dump) would push the table
+// past the window.
+inline constexpr size_t kZrxHtmlMaxRun = 48;
+// The text with blanks where runs longer than kZrxHtmlMaxRun may break:
+// after every 8th ':' (colon-separated hex goes in groups of 8 pairs), and
+// pieces still too long every 32 characters. Shorter runs stay as they are;
+// without the inserted blanks the text is unchanged.
+TCString zrxBreakLongRuns(const TCString& text);
+
 class TZrXHtmlPage {
 public:
     // Appends to out; full pages start with the encoding declaration.

@@ -27,6 +27,8 @@ public:
     void start() {
         port_ = svr.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { svr.listen_after_bind(); });
+        // A stop() before the loop runs would be lost and the join would hang.
+        while (port_ > 0 && !svr.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     ~HttpServer() {
         svr.stop();
@@ -44,12 +46,16 @@ private:
 
 class RawServer {
 public:
-    // CloseAfterRequest: closes each connection once a request head is read.
+    // CloseAfterRequest: closes each connection once a request is read.
     // Stall: keeps connections open and never answers.
+    // CannedReply: sends the given bytes as the reply, then closes.
     // KeepAliveThenClose: answers the first request of a connection (kept
     // alive), closes it after reading the next one.
     // Trickle: answers with a head, then one body byte every 300 ms.
-    enum Mode { CloseAfterRequest, Stall, KeepAliveThenClose, Trickle };
+    enum Mode { CloseAfterRequest, Stall, CannedReply, KeepAliveThenClose, Trickle };
+
+    // Sends the given bytes as the reply to every request, then closes.
+    explicit RawServer(std::string reply) : RawServer(CannedReply) { reply_ = std::move(reply); }
 
     explicit RawServer(Mode mode) : mode_(mode) {
         listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -95,9 +101,21 @@ private:
                 ::close(s);
                 continue;
             }
-            // Read the request head before acting on it.
+            // Read the request before acting on it.
             readRequest(s);
-            if (mode_ == CloseAfterRequest) {
+            if (mode_ == CannedReply) {
+                std::string r;
+                {
+                    std::lock_guard<std::mutex> g(replyLock_);
+                    r = reply_;
+                }
+                for (size_t at = 0; at < r.size();) {
+                    const ssize_t n = ::send(s, r.data() + at, r.size() - at, MSG_NOSIGNAL);
+                    if (n <= 0) break;
+                    at += size_t(n);
+                }
+                ::close(s);
+            } else if (mode_ == CloseAfterRequest) {
                 ::close(s);
             } else if (mode_ == Trickle) {
                 static const char head[] = "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n";
@@ -140,6 +158,8 @@ private:
     }
 
     Mode mode_;
+    std::string reply_;
+    std::mutex replyLock_;
     int listen_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};

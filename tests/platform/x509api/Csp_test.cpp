@@ -386,6 +386,14 @@ TEST(Csp, DeletionsAndLookups) {
     TCASN1OctetString id = ka->keyID();
     ASSERT_EQ(0u, ctx->deleteAllKeyData(id));
     EXPECT_EQ(kErrNotFound, ctx->deleteAllKeyData(id));
+    // The identifier may be the deleted object's own.
+    TZrX509Csp other;
+    ASSERT_EQ(0u, generate(other, dir.file("o.zrx"), writeTemplate(dir, "EC:P-256", "ECDH:P-256"), 0x30000, &profile));
+    ASSERT_EQ(0u, other.container()->deleteRequest(other.getReqAt(0)->keyID(), false));
+    TCPrivateEVPKey* key = other.container()->activeKey(kfKeyAgreement);
+    ASSERT_TRUE(key);
+    ASSERT_EQ(0u, other.container()->deleteAllKeyData(key->keyID()));
+    EXPECT_EQ(0, other.reqCount());
     ASSERT_EQ(0u, ctx->update());
     TZrX509Csp loaded;
     ASSERT_EQ(0u, loaded.load(path.c_str(), kPw));

@@ -5,6 +5,7 @@
 #include <openssl/err.h>
 #include <openssl/rand.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
@@ -15,11 +16,13 @@
 #include "platform/core/x509/Crl.h"
 #include "platform/core/x509/ExtList.h"
 #include "platform/core/x509/NameList.h"
+#include "platform/core/x509/ObjectHtml.h"
 #include "platform/core/x509/ObjectRegistry.h"
 #include "platform/core/x509/RevReq.h"
 #include "platform/core/x509/ZrX509.h"
 #include "platform/core/x509/ZrX509Req.h"
 #include "platform/core/x509/ZrXErrors.h"
+#include "platform/core/x509/Pkcs7.h"
 #include "platform/runtime/TCStringList.h"
 #include "platform/core/x509/X509Fixtures.h"
 #include "support/TempDir.h"
@@ -478,8 +481,8 @@ TEST(X509Objects, HtmlShowsKeyFactsAndEscapesHostileNames) {
         EXPECT_TRUE(contains(html, "Петренко Иван"));
         EXPECT_TRUE(contains(html, "1234"));  // serial
         EXPECT_TRUE(contains(html, "SHA-256"));
-        EXPECT_TRUE(contains(html, ee.fingerprint(EVP_sha256()).c_str()));
-        EXPECT_TRUE(contains(html, ee.keyID().toHex(true).c_str()));
+        EXPECT_TRUE(contains(html, zrxBreakLongRuns(ee.fingerprint(EVP_sha256())).c_str()));
+        EXPECT_TRUE(contains(html, zrxBreakLongRuns(ee.keyID().toHex(true)).c_str()));
         EXPECT_TRUE(contains(html, "Стартовый сертификат"));  // our own usage decoded
         EXPECT_TRUE(contains(html, "Использование ключа"));
         EXPECT_TRUE(contains(html, "Промежуточный ЦСК"));
@@ -777,4 +780,130 @@ TEST(ObjectRegistry, KeyUsageNamesOfTheRequestFramesAreKnown) {
     }
     EXPECT_STREQ(zrxShortName(ZrXObject::TokenAuthor338), "tokenAuthor338");
     EXPECT_EQ(OBJ_sn2nid("iitThokenAuthor338"), NID_undef);
+}
+
+namespace {
+
+// The longest run of visible characters between break opportunities of an
+// HTML text: blanks, and the tags that end a line or a table cell. An entity
+// counts as one character.
+size_t longestRun(const std::string& html, std::string* where) {
+    static const char* const breaking[] = {"br", "p", "td", "th", "tr", "table", "hr", "h1", "h2", "h3",
+                                           "h4", "h5", "h6", "div", "li", "meta"};
+    std::string text;
+    for (size_t i = 0; i < html.size(); ++i) {
+        if (html[i] == '<') {
+            size_t end = html.find('>', i);
+            if (end == std::string::npos) end = html.size();
+            std::string name;
+            for (size_t k = i + 1; k < end && html[k] != ' '; ++k)
+                if (html[k] != '/') name += char(std::tolower(static_cast<unsigned char>(html[k])));
+            if (std::find_if(std::begin(breaking), std::end(breaking), [&](const char* b) { return name == b; }) !=
+                std::end(breaking))
+                text += ' ';
+            i = end;
+        } else if (html[i] == '&' && html.find(';', i) != std::string::npos) {
+            text += '_';
+            i = html.find(';', i);
+        } else {
+            text += html[i];
+        }
+    }
+    size_t longest = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t j = text.find_first_of(" \t\r\n", i);
+        if (j == std::string::npos) j = text.size();
+        const size_t n = zrx_utf8::charCount(std::string_view(text).substr(i, j - i));
+        if (n > longest) {
+            longest = n;
+            if (where) *where = text.substr(i, j - i);
+        }
+        i = j + 1;
+    }
+    return longest;
+}
+
+std::string withoutBlanks(std::string s) {
+    s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
+    return s;
+}
+
+}  // namespace
+
+TEST(X509Objects, LongValuesBreakInGroups) {
+    const std::string fp = "12:3A:C7:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:01:02:03:04:05:06:07:08:09:0A:0B:E5:BC";
+    struct Case {
+        std::string text;
+        std::string expected;
+    } cases[] = {
+        {fp, "12:3A:C7:00:11:22:33:44: 55:66:77:88:99:AA:BB:CC: DD:EE:FF:01:02:03:04:05: 06:07:08:09:0A:0B:E5:BC"},
+        {"keyid:" + fp.substr(0, 59), "keyid:12:3A:C7:00:11:22:33: 44:55:66:77:88:99:AA:BB: CC:DD:EE:FF:01"},
+        {std::string(40, 'A'), std::string(40, 'A')},  // a 20-byte serial fits a line
+        {std::string(80, 'F'), std::string(32, 'F') + " " + std::string(48, 'F')},
+        {"один " + std::string(100, 'x') + "\nдва", "один " + std::string(32, 'x') + " " + std::string(32, 'x') + " " +
+                                                       std::string(36, 'x') + "\nдва"},
+    };
+    for (const Case& c : cases) {
+        const std::string got = zrxBreakLongRuns(TCString(c.text)).str();
+        EXPECT_EQ(c.expected, got);
+        EXPECT_EQ(withoutBlanks(c.text), withoutBlanks(got));  // only blanks are added
+    }
+    // Characters, not bytes: 60 Cyrillic letters are cut after 32 of them.
+    std::string cyr;
+    for (int i = 0; i < 60; ++i) cyr += "Ж";
+    const std::string got = zrxBreakLongRuns(TCString(cyr)).str();
+    EXPECT_EQ(cyr.substr(0, 64) + " " + cyr.substr(64), got);
+}
+
+TEST(X509Objects, ViewsHaveNoUnbreakableRunLongerThanALine) {
+    x509fx::Pki pki;
+    // Besides the test PKI: a certificate with long values of every kind.
+    const int longNid = OBJ_create("1.3.6.1.4.1.99999.1.2", "zrxLongTestExt", "Long test extension");
+    EVP_PKEY* k = x509fx::newKey();
+    x509fx::CertSpec spec;
+    spec.subject = {{"CN", std::string("Довге") + std::string(55, 'x')},
+                    {"emailAddress", std::string(50, 'a') + "@example.ua"}};
+    std::string dump = "DER:";
+    for (int i = 0; i < 48; ++i) dump += (i ? ":" : "") + std::string("A5");
+    spec.exts = {{NID_subject_alt_name, "URI:http://example.ua/" + std::string(70, 'p')}, {longNid, dump}};
+    spec.serial = 0x7FFFFFFF;
+    X509* lx = x509fx::makeCert(spec, k, pki.inter, pki.interKey);
+
+    TZrX509 ee = cert(pki.ee), longCert(lx), root = cert(pki.root), inter = cert(pki.inter);
+    ASSERT_EQ(std::string("Довге") + std::string(55, 'x'), longCert.ownerName().str());
+    TZrX509Req req;
+    ASSERT_EQ(req.fromExistX509(ee, "zorenUID", nullptr, pki.eeKey), 0u);
+    TZrX509Req longReq;
+    ASSERT_EQ(longReq.fromExistX509(longCert, "", nullptr, k), 0u);
+    TZrXCrl crl;
+    std::vector<uint8_t> crlDer = x509fx::der(pki.crl);
+    ASSERT_EQ(crl.decode(crlDer.data(), crlDer.size()), 0u);
+    TZrXPkcs7 set;
+    for (const TZrX509* c : {&ee, &inter, &root, &longCert}) set.addCert(*c);
+    TZrXSignedReq signedReq;
+    ASSERT_EQ(signedReq.sign(req, ee, pki.eeKey), 0u);
+    std::unique_ptr<TZrXRevokedCert> entry(longCert.makeRev(6, 0, 0, true));
+    TZrXRevReq revReq(*entry);
+    ASSERT_EQ(revReq.sign(longCert, k), 0u);
+
+    const std::pair<const char*, const TZrX509Base*> views[] = {
+        {"certificate", &ee},      {"long certificate", &longCert}, {"request", &req},
+        {"long request", &longReq}, {"revocation list", &crl},      {"certificate set", &set},
+        {"signed request", &signedReq}, {"revocation request", &revReq},
+    };
+    for (const auto& [name, object] : views)
+        for (int mode : {0, 1}) {
+            SCOPED_TRACE(std::string(name) + (mode ? " print" : " screen"));
+            TCString html;
+            object->htmlView(html, mode);
+            std::string run;
+            EXPECT_LE(longestRun(html.str(), &run), kZrxHtmlMaxRun) << run;
+        }
+    // The fingerprint still reads as itself once the blanks are gone.
+    TCString html;
+    ee.htmlView(html, 0);
+    EXPECT_NE(std::string::npos, withoutBlanks(html.str()).find(ee.fingerprint(EVP_sha256()).str()));
+    X509_free(lx);
+    EVP_PKEY_free(k);
 }

@@ -1,0 +1,91 @@
+// The printer: pages painted through a canvas, on the chosen system printer
+// or, when none is chosen (and in tests), into a PDF file. The print dialog.
+#pragma once
+
+#include "platform/framework/Dialogs.h"
+
+class QPaintDevice;
+class QPainter;
+
+enum TPrinterOrientation { poPortrait, poLandscape };
+
+class TPrinter : public TObject {
+public:
+    TPrinter();
+    ~TPrinter() override;
+    TPrinter(const TPrinter&) = delete;
+    TPrinter& operator=(const TPrinter&) = delete;
+
+    // Installed printers, then the PDF file printer (always present).
+    TStrings* Printers() const;
+    int PrinterIndex() const { return FIndex; }
+    void SetPrinterIndex(int i);  // out of range: the PDF file printer
+    bool IsPdf() const;
+    // The PDF file written when printing to a file ("<Title>.pdf" in the home folder when empty).
+    String OutputFileName() const { return FOutput; }
+    void SetOutputFileName(const String& v) { FOutput = v; }
+    String Title() const { return FTitle; }
+    void SetTitle(const String& v) { FTitle = v; }
+    TPrinterOrientation Orientation() const { return FOrientation; }
+    void SetOrientation(TPrinterOrientation v) { FOrientation = v; }
+
+    // Raise EPrinter when printing already (BeginDoc) or not printing (others).
+    virtual void BeginDoc();
+    virtual void EndDoc();
+    virtual void Abort();
+    virtual void NewPage();
+    bool Printing() const { return FPrinting; }
+    bool Aborted() const { return FAborted; }
+    int PageNumber() const { return FPage; }
+    TCanvas* Canvas() const { return FCanvas; }
+
+    // Device metrics: the printable area in device pixels (the canvas spans
+    // it), the paper in device pixels, pixels per inch, the printable area
+    // in millimetres.
+    virtual int PageWidth() const;
+    virtual int PageHeight() const;
+    virtual int PhysicalWidth() const;
+    virtual int PhysicalHeight() const;
+    virtual int PixelsPerInchX() const;
+    virtual int PixelsPerInchY() const;
+    int PrintableWidthMM() const;
+    int PrintableHeightMM() const;
+
+protected:
+    // The pages: a device for the first page at BeginDoc, the next page at
+    // NewPage (false: cannot), the end (aborted or not) at EndDoc/Abort.
+    // The default prints through Qt's printer.
+    virtual QPaintDevice* StartDevice();
+    virtual bool NextDevicePage(QPainter& painter);
+    virtual void FinishDevice(bool aborted);
+
+private:
+    class QPrinter* qprinter() const;
+    void closeCanvas();
+    TStringList* FPrinters;
+    int FIndex = 0;
+    String FOutput, FTitle;
+    TPrinterOrientation FOrientation = poPortrait;
+    bool FPrinting = false, FAborted = false;
+    int FPage = 0;
+    TCanvas* FCanvas;
+    QPainter* FPainter = nullptr;
+    QPaintDevice* FDevice = nullptr;
+    mutable class QPrinter* FQPrinter = nullptr;
+};
+
+class EPrinter : public Exception { using Exception::Exception; };
+
+// The global printer; SetPrinter puts another in its place (the old one is
+// returned, and freed by whoever holds it).
+TPrinter* Printer();
+TPrinter* SetPrinter(TPrinter* p);
+
+// Chooses the printer; through the modal hook when one is set.
+class TPrintDialog : public TCommonDialog {
+    DECLARE_CLASS(TPrintDialog)
+    explicit TPrintDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+    bool Execute() override;
+    int Copies = 1;
+    bool PrintToFile = false;
+};
