@@ -227,7 +227,7 @@ bool modifyProfile(const std::string& fileName, bool createFile, Change change) 
         } else {
             const std::string text = p.text();
             WholeFileWrite how;
-            if (auto hook = commitHook.load()) how.beforeRename = [&](const char* tmp) { hook(tmp, file); };
+            if (auto hook = commitHook.load()) how.beforeRename = [hook, &file](const char* tmp) { hook(tmp, file); };
             const int rc = writeWholeFile(file.c_str(), text.data(), text.size(), how);
             ok = rc == 0;
             if (rc == -EACCES || rc == -EPERM) SetLastError(ERROR_ACCESS_DENIED);
