@@ -71,6 +71,11 @@ IMPLEMENT_CLASS(TCompoundEdit, TMaskEdit) {
 
 TCompoundEdit::TCompoundEdit(TComponent* AOwner) : TMaskEdit(AOwner) {}
 
+TCompoundEdit::~TCompoundEdit() {
+    delete FCanvas;
+    FCanvas = nullptr;
+}
+
 bool TCompoundEdit::setUCTextValue(const String& text) {
     SetText(text);
     return true;
@@ -83,6 +88,17 @@ void TCompoundEdit::SetEditRect() {
         SetTextMargins(std::max(0, r.Left - before.Left), std::max(0, r.Top - before.Top),
                        std::max(0, before.Right - r.Right), std::max(0, before.Bottom - r.Bottom));
 }
+
+namespace {
+bool childFocused(const TWinControl* w) {
+    for (int i = 0; i < w->ControlCount(); ++i)
+        if (auto* c = dynamic_cast<const TWinControl*>(w->Controls(i)); c && (c->Focused() || childFocused(c)))
+            return true;
+    return false;
+}
+}  // namespace
+
+bool TCompoundEdit::editorFocused() const { return Focused() || childFocused(this); }
 
 bool TCompoundEdit::isFilled(bool showMessage, const char* fieldName) {
     return checkFilled(this, getTextValue(), showMessage, fieldName);

@@ -18,6 +18,7 @@ bool checkFilled(TControl* control, const String& text, bool showMessage, const 
 class TCompoundEdit : public TMaskEdit {
     DECLARE_CLASS(TCompoundEdit)
     explicit TCompoundEdit(TComponent* AOwner);
+    ~TCompoundEdit() override;
 
     TColor EditorColor() const { return getColor(); }
     void SetEditorColor(TColor c) { setColor(c); }
@@ -34,6 +35,8 @@ class TCompoundEdit : public TMaskEdit {
     virtual void enable(bool on) { SetEnabled(on); }
     virtual void hideDropped() {}
     virtual bool haseDropped() const { return false; }
+    // The edit or one of its inner parts has the focus.
+    virtual bool editorFocused() const;
 
     // Lets UpdateEditRect reserve room for embedded buttons; applied only
     // when it changed the rectangle.

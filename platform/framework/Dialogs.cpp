@@ -1,5 +1,7 @@
 #include "platform/framework/Dialogs.h"
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -133,6 +135,26 @@ static QStringList qtFilters(const String& filter) {
     return out;
 }
 
+// The checks the real dialog makes before it lets a name through, applied
+// to a name given by the modal hook: the default extension, a file that must
+// exist, and the question before an existing file is overwritten.
+bool TOpenDialog::HookAnswerAccepted() {
+    if (FFileName.empty()) return true;
+    std::filesystem::path p(FFileName);
+    if (!FDefaultExt.empty() && !p.has_extension()) {
+        String ext = FDefaultExt[0] == '.' ? FDefaultExt.substr(1) : FDefaultExt;
+        FFileName += "." + ext;
+        if (FFiles->Count() == 1) FFiles->Put(0, FFileName);
+        p = std::filesystem::path(FFileName);
+    }
+    std::error_code ec;
+    bool exists = std::filesystem::exists(p, ec);
+    if (!FSave && (FOptions & ofSet(ofFileMustExist)) && !exists) return false;
+    if (FSave && (FOptions & ofSet(ofOverwritePrompt)) && exists)
+        return MessageDlg(FFileName + " already exists.\nDo you want to replace it?", mtWarning, mbYesNo) == mrYes;
+    return true;
+}
+
 bool TOpenDialog::Execute() {
     EnsureApplication();
     fire(OnShow, this);
@@ -142,6 +164,7 @@ bool TOpenDialog::Execute() {
         RunModalHook(this, result);
         if (result == mrOk && FFiles->Count() == 0 && !FFileName.empty()) FFiles->Add(FFileName);
         if (result == mrOk && FFileName.empty() && FFiles->Count() > 0) FFileName = FFiles->Get(0);
+        if (result == mrOk && !HookAnswerAccepted()) result = mrCancel;
         fire(OnClose, this);
         return result == mrOk;
     }

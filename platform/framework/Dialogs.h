@@ -69,6 +69,8 @@ class TOpenDialog : public TCommonDialog {
 protected:
     bool FSave = false;
 private:
+    bool HookAnswerAccepted();
+private:
     String FFileName, FFilter, FInitialDir, FDefaultExt, FTitle;
     int FFilterIndex = 1;
     TOpenOptions FOptions = ofSet(ofHideReadOnly) | ofSet(ofEnableSizing);

@@ -178,7 +178,7 @@ TEST_F(CheckBoxesTest, BoolBoxWords) {
 
 TEST_F(CheckBoxesTest, BoolBoxCaptionsAreTranslated) {
     // The shipped tables of the work tree.
-    std::string lang = std::filesystem::path(zrxtest::fixturePath("../../app/data/lang")).lexically_normal().string();
+    std::string lang = std::string(ZRX_SOURCE_DIR) + "/app/data/lang";
     std::string oldDir = zrnGetTranslationDir().str();
     zrnSetTranslationDir(lang.c_str());
     ASSERT_TRUE(zrnSetLanguage(ZRN_LANG_UKRAINIAN));

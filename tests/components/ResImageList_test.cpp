@@ -106,7 +106,7 @@ TEST(InteractiveTimer, RemainingTimeTexts) {
     EXPECT_EQ(TCInteactiveTimer::remainText(3725), "1 ч.2 мин.5 cек.");
     EXPECT_EQ(TCInteactiveTimer::remainText(60), "1 мин.0 cек.");
     EXPECT_EQ(TCInteactiveTimer::remainText(7), "7 cек.");
-    std::string lang = std::filesystem::path(zrxtest::fixturePath("../../app/data/lang")).lexically_normal().string();
+    std::string lang = std::string(ZRX_SOURCE_DIR) + "/app/data/lang";
     std::string oldDir = zrnGetTranslationDir().str();
     zrnSetTranslationDir(lang.c_str());
     ASSERT_TRUE(zrnSetLanguage(ZRN_LANG_ENGLISH));

@@ -218,6 +218,23 @@ TEST_F(TablePrinterTest, RowCellsFollowTheColumns) {
     EXPECT_NE(zrxtest::readFile(dir.file("z.htm")).find("WIDTH=\"50%\""), std::string::npos);
 }
 
+TEST_F(TablePrinterTest, DefPrintAsksThePrintDialog) {
+    rows(3);
+    lv->PrinterSettings()->SetJobTitle("Журнал");
+    int asked = 0;
+    TModalHook prev = SetModalHook([&](TObject* w) {
+        asked += dynamic_cast<TPrintDialog*>(w) != nullptr;
+        return asked == 1 ? int(mrCancel) : int(mrOk);
+    });
+    lv->DefPrint();  // cancelled: nothing printed
+    EXPECT_TRUE(rec->pages.empty());
+    lv->DefPrint();
+    SetModalHook(prev);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(rec->pages.size(), 1u);
+    EXPECT_EQ(rec->Title(), "Журнал");
+}
+
 TEST(TablePrinterPdf, RealJobToPdf) {
     EnsureApplication();
     zrxtest::TempDir dir;
