@@ -88,8 +88,7 @@ void TZrxCaConfig::setDefaults() {
     autolockTime = 0;
     scanPeriod = 0;
     programFolder = cutText(getModulePath().c_str(), kPathMax - 1);
-    const char* all = std::getenv("ALLUSERSPROFILE");
-    TCString f = makePathName(all && *all ? all : programFolder.c_str(), "Zoren");
+    TCString f = makePathName(getCommonDataDir().c_str(), "Zoren");
     localData = makePathName(f.c_str(), changeFileExt(getModuleFileName().c_str(), "").c_str());
 }
 

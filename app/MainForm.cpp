@@ -1,5 +1,7 @@
 #include "app/MainForm.h"
 
+#include "platform/x509api/ZrX509Api.h"
+
 #include "app/AppConfig.h"
 #include "app/ConfigBase.h"
 #include "app/DailyLog.h"
@@ -124,6 +126,7 @@ bool TZrXZerUvoridoForm::init() {
                       zrnTranslateString("Ошибка").str(), MB_ICONERROR);
     }
     KV_HLogFmtText(0, zrnTranslateString("Запуск программы %s").c_str(), getModuleFileName().c_str());
+    ZrX_Initalize("");
 
     hsmTokens.load(makePathName(getCFGMacroValue("APPLDATA").c_str(), "caHSMTokens.ini").c_str(), true);
     fillNewKeysMenu();

@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include "platform/x509api/ZrX509Api.h"
+
 #include <signal.h>
 #include <unistd.h>
 
@@ -205,7 +207,7 @@ TStartupSteps defaultStartupSteps() {
     };
     s.applyStyle = [] { applyStoredStyle("Light Sky Blue"); };
     s.initTranslations = [] {
-        zrnInitTranslation();
+        ZrX_IntTranslations(2, 0);
         prepareAbortText();
     };
     s.parseCommandLine = [] {
@@ -262,6 +264,8 @@ int runProgram(const TStartupSteps& steps) {
 int programEntry(int argc, char** argv) {
     g_argc = argc;
     g_argv = argv;
+    // Before anything holds a key or a password.
+    disableCoreDumps();
     installAbortHandling();
     // The password policy is registered by static initialisers of its unit;
     // naming it keeps the unit in the program.

@@ -22,6 +22,7 @@
 #include "platform/runtime/Translation.h"
 #include "platform/core/config/CfgMacros.h"
 #include "app/DailyLog.h"
+#include "platform/runtime/Messages.h"
 
 namespace {
 
@@ -105,6 +106,15 @@ TEST_F(Startup, OrderOfANormalRun) {
     for (int i = 0; i < Application->ComponentCount(); ++i)
         settings |= Application->Components(i)->ClassName() == "TZrXCViewerConfigForm";
     EXPECT_TRUE(settings);
+}
+
+// The translations step initialises the libraries' translations, which
+// brings the texts of their result codes to the runtime's message table.
+TEST_F(Startup, TranslationsStepRegistersTheLibrariesTexts) {
+    KRTL_RemoveFacilityMessages(0x080u);
+    ASSERT_EQ(KRTL_GetTextMessage(0xC0800087u).str(), "Код ошибки 0xC0800087");
+    defaultStartupSteps().initTranslations();
+    EXPECT_EQ(KRTL_GetTextMessage(0xC0800087u).str(), "Издатель не является центром сертификации");
 }
 
 TEST_F(Startup, HelpEndsBeforeAnyWindowAndWithoutTheRelease) {
