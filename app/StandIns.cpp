@@ -15,9 +15,4 @@ TZrXCViewerConfigForm::TZrXCViewerConfigForm(TComponent* AOwner) : TForm(AOwner)
     SetVisible(false);
 }
 
-int execStartupDialog(TMenuItem*, bool, TBasicAction*& chosen) {
-    chosen = nullptr;
-    return mrOk;
-}
-
 bool viewHtmlText(const char*, bool, const char*, const char*) { return false; }

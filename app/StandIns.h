@@ -16,12 +16,6 @@ class TZrXCViewerConfigForm : public TForm {
     explicit TZrXCViewerConfigForm(TComponent* AOwner);
 };
 
-// Start-up dialog: the user's choice among the new-key items of `items`
-// (their actions), or opening an existing container (withOpenCheck).
-// Answers the modal result; `chosen` receives the chosen action or null.
-// Until the dialog exists the start is confirmed without a choice.
-int execStartupDialog(TMenuItem* items, bool withOpenCheck, TBasicAction*& chosen);
-
 // HTML text window (least body until the window exists): shows nothing and
 // answers false. The updater's information page goes through it.
 bool viewHtmlText(const char* html, bool withExecute, const char* caption, const char* fourth);
