@@ -7,12 +7,4 @@ void applyStoredStyle(const char* defaultStyle) {
     if (defaultStyle && *defaultStyle) ApplyAppStyle(defaultStyle);
 }
 
-IMPLEMENT_CLASS(TZrXCViewerConfigForm, TForm) {}
-
-TZrXCViewerConfigForm::TZrXCViewerConfigForm(TComponent* AOwner) : TForm(AOwner) {
-    SetName("ZrXCViewerConfigForm");
-    SetCaption(zrnTranslateString("Настройки").str());
-    SetVisible(false);
-}
-
 bool viewHtmlText(const char*, bool, const char*, const char*) { return false; }

@@ -10,12 +10,6 @@
 // Style chooser: applies the default style (the stored choice is not read yet).
 void applyStoredStyle(const char* defaultStyle);
 
-// Program settings dialog: created hidden at start and never shown.
-class TZrXCViewerConfigForm : public TForm {
-    DECLARE_CLASS(TZrXCViewerConfigForm)
-    explicit TZrXCViewerConfigForm(TComponent* AOwner);
-};
-
 // HTML text window (least body until the window exists): shows nothing and
 // answers false. The updater's information page goes through it.
 bool viewHtmlText(const char* html, bool withExecute, const char* caption, const char* fourth);

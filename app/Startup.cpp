@@ -14,6 +14,7 @@
 #include "app/ConfigBase.h"
 #include "app/MainForm.h"
 #include "app/MessageView.h"
+#include "app/ConfigForms.h"
 #include "app/StandIns.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/MsgCtrls.h"
