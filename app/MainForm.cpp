@@ -5,7 +5,6 @@
 #include "app/DailyLog.h"
 #include "app/HSMTokens.h"
 #include "app/MessageView.h"
-#include "app/StandIns.h"
 #include "app/StartupDialog.h"
 #include "app/Startup.h"
 #include "platform/core/config/CfgMacros.h"

@@ -1,10 +1,10 @@
 #include "app/StandIns.h"
 
-#include "platform/framework/AppStyle.h"
+#include "html/layout/HtmlViewer.h"
 #include "platform/runtime/Translation.h"
 
-void applyStoredStyle(const char* defaultStyle) {
-    if (defaultStyle && *defaultStyle) ApplyAppStyle(defaultStyle);
+void setHtmlViewerColor(THtmlViewer* viewer) {
+    if (viewer) viewer->SetDefBackground(TColor(0xFCFFFF));
 }
 
 bool viewHtmlText(const char*, bool, const char*, const char*) { return false; }

@@ -7,8 +7,11 @@
 #include "platform/framework/Forms.h"
 #include "platform/framework/Menus.h"
 
-// Style chooser: applies the default style (the stored choice is not read yet).
-void applyStoredStyle(const char* defaultStyle);
+class THtmlViewer;
+
+// The program's HTML colour helper (least body until the application
+// helpers exist): gives the viewer the program's HTML background 0xFCFFFF.
+void setHtmlViewerColor(THtmlViewer* viewer);
 
 // HTML text window (least body until the window exists): shows nothing and
 // answers false. The updater's information page goes through it.

@@ -15,7 +15,7 @@
 #include "app/MainForm.h"
 #include "app/MessageView.h"
 #include "app/ConfigForms.h"
-#include "app/StandIns.h"
+#include "app/StyleChooser.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/MsgCtrls.h"
 #include "platform/framework/SysMsgBox.h"
