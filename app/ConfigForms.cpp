@@ -128,14 +128,14 @@ TZrXCViewerConfigForm::TZrXCViewerConfigForm(TComponent* AOwner)
     grp2 = placeControl<TGroupBox>(this, ts1, "grp2", 8, 6, 398, 110);
     grp2->SetCaption("Служба jСMP");
     lbl30 = placeLabel(this, grp2, "lbl30", "Адрес jCMP-службы", 10, 22);
-    chedt1 = placeControl<TCompoundHistoryEdit>(this, grp2, "chedt1", 130, 19, 258, 21);
+    chedt1 = placeControl<TCompoundHistoryEdit>(this, grp2, "chedt1", 146, 19, 242, 21);
     chedt1->SetMaxLength(kJcmpUrlMax);
     chedt1->SetMaxHistCount(20);
     setHistory(chedt1->RegInfo(), "Software\\Zoren\\CRAConfigForm", "chedt1");
     chedt1->SetSaveHistory(true);
     chedt1->OnChange = [this](TObject* s) { chedt1Change(s); };
     lbl31 = placeLabel(this, grp2, "lbl31", "Тайм-аут, сек. ", 10, 50);
-    nedt4 = placeControl<TCNumberEdit>(this, grp2, "nedt4", 130, 47, 70, 21);
+    nedt4 = placeControl<TCNumberEdit>(this, grp2, "nedt4", 146, 47, 70, 21);
     nedt4->SetIsUnsigned(true);
     nedt4->SetMinValue(0);
     nedt4->SetMaxValue(0xFFFF);  // the settings keep it in 16 bits

@@ -9,7 +9,7 @@
 
 namespace {
 TCNumberEdit* wordEdit(TComponent* owner, TWinControl* parent, const char* name, int top, uint16_t initial) {
-    auto* e = placeControl<TCNumberEdit>(owner, parent, name, 170, top, 80, 21);
+    auto* e = placeControl<TCNumberEdit>(owner, parent, name, 190, top, 80, 21);
     e->SetIsUnsigned(true);
     // The record keeps both in 16 bits: larger numbers cannot be entered.
     e->SetMinValue(0);
@@ -29,7 +29,7 @@ TCSNTPCfgFrame::TCSNTPCfgFrame(TComponent* AOwner) : TFrame(AOwner) {
     chk1->SetCaption("Отключить контроль времени");
     chk1->OnClick = [this](TObject* s) { chk1Click(s); };
     lbl1 = placeLabel(this, this, "lbl1", "Адрес NTP-сервера", 12, 47);
-    hstrydt1 = placeControl<THistoryEdit>(this, this, "hstrydt1", 170, 44, 210, 21);
+    hstrydt1 = placeControl<THistoryEdit>(this, this, "hstrydt1", 190, 44, 200, 21);
     hstrydt1->SetMaxLength(int(sizeof(TSNTPParams::serverName)) - 1);
     hstrydt1->SetMaxHistCount(20);
     hstrydt1->RegInfo()->SetRootKey(hkCURRENT_USER);
@@ -40,7 +40,7 @@ TCSNTPCfgFrame::TCSNTPCfgFrame(TComponent* AOwner) : TFrame(AOwner) {
     nedt1 = wordEdit(this, this, "nedt1", 76, 123);
     lbl3 = placeLabel(this, this, "lbl3", "Допустимое расхождение", 12, 111);
     nedt2 = wordEdit(this, this, "nedt2", 108, 60);
-    lbl4 = placeLabel(this, this, "lbl4", "сек.", 258, 111);
+    lbl4 = placeLabel(this, this, "lbl4", "сек.", 278, 111);
     translateComponentProperties(this);
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/ConfigForms.h"
+#include "platform/framework/MsgCtrls.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/framework/SysMsgBox.h"
 #include "platform/runtime/FileUtils.h"
@@ -222,6 +223,18 @@ TEST_F(SettingsDialog, RequiredFieldCheck) {
     ca.ldapAddress = "10.0.0.1:831";
     f->loadServerAddress(ca);
     EXPECT_EQ(f->hedt1->GetText(), "10.0.0.1:831");
+    f->Free();
+}
+
+// PNGs of both pages, when ZRX_TEST_SNAPSHOTS names a folder.
+TEST_F(SettingsDialog, Snapshot) {
+    const char* dir = std::getenv("ZRX_TEST_SNAPSHOTS");
+    if (!dir) GTEST_SKIP() << "ZRX_TEST_SNAPSHOTS not set";
+    auto* f = make();
+    f->Show();
+    EXPECT_TRUE(SaveControlImage(f, std::string(dir) + "/settings.png"));
+    f->PageControl1->SetActivePage(f->ts2);
+    EXPECT_TRUE(SaveControlImage(f, std::string(dir) + "/settings-time.png"));
     f->Free();
 }
 
