@@ -150,7 +150,6 @@ TListItem* TCCheckListView::AddItem(const String& caption, uint64_t value, bool 
 void TCCheckListView::AssignItems(const TStrings* lines) {
     Items()->BeginUpdate();
     Items()->Clear();
-    int n = 0;
     for (int i = 0; i < lines->Count(); ++i) {
         TStringList fields;
         fields.SetCommaText(lines->Get(i));
@@ -158,11 +157,9 @@ void TCCheckListView::AssignItems(const TStrings* lines) {
         TListItem* it = Items()->Add();
         it->SetCaption(fields.Get(0));
         fbxSetSbItemValue(it, fields.Get(1), 0);
-        ++n;
     }
     Items()->EndUpdate();
     FRowsVisible = lines->Count();
-    (void)n;
 }
 
 void TCCheckListView::checkItem(TListItem* item, bool on) {
@@ -281,9 +278,6 @@ void TCCheckListView::SetupView() {
     SetHeight(CalcHeight());
     if (FBox) SetWidth(FBox->Width() - 1);
     SetValuesVisible(FValuesVisible);
-    // Without the values the captions take the whole width.
-    Columns()->Items(0)->SetAutoSize(FValuesVisible);
-    if (!FValuesVisible) Columns()->Items(0)->SetWidth(std::max(ClientWidth() - 2, 20));
 }
 
 void TCCheckListView::ShowList(TPoint screen) {

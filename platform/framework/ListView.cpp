@@ -97,7 +97,7 @@ public:
 // brush they leave become the row's font, text colour and background.
 class ListViewDelegate : public QStyledItemDelegate {
 public:
-    explicit ListViewDelegate(TListView* v) : FView(v) {}
+    ListViewDelegate(TListView* v, QObject* parent) : QStyledItemDelegate(parent), FView(v) {}
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         TListItem* item = FView->RowItem(index.row());
         if (!item) return;
@@ -481,7 +481,7 @@ TListView::TListView(TComponent* AOwner)
     auto* w = new ListViewWidget(this);
     FModel = new ListViewModel(this);
     w->setModel(FModel);
-    w->setItemDelegate(new ListViewDelegate(this));
+    w->setItemDelegate(new ListViewDelegate(this, w));
     SetTabStop(true);
     SetWidget(w);
     WatchChildWidget(w->viewport());
@@ -556,7 +556,8 @@ void TListView::columnsChanged() {
         TListColumn* c = FColumns->Items(i);
         // A column of width 0 takes no room at all.
         w->header()->setSectionHidden(i, !c->AutoSize() && c->Width() <= 0);
-        if (c->AutoSize()) w->header()->setSectionResizeMode(i, QHeaderView::ResizeToContents);
+        // Auto-sized columns share the width the others leave.
+        if (c->AutoSize()) w->header()->setSectionResizeMode(i, QHeaderView::Stretch);
         else {
             w->header()->setSectionResizeMode(i, QHeaderView::Interactive);
             w->header()->resizeSection(i, c->Width());
@@ -768,8 +769,6 @@ bool TListView::CustomDrawItem(TListItem* Item, TCustomDrawState State, TCustomD
 }
 
 void TListView::CheckBoxPressed(TListItem* Item) { Item->SetChecked(!Item->Checked()); }
-
-bool TListView::WidgetEvent(QEvent* e) { return TWinControl::WidgetEvent(e); }
 
 void TListView::Notification(TComponent* AComponent, TOperation Operation) {
     TWinControl::Notification(AComponent, Operation);

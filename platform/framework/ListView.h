@@ -44,6 +44,7 @@ class TListColumn : public TCollectionItem {
     // Picture in the header, from the list view's SmallImages; -1 none.
     int ImageIndex() const { return FImageIndex; }
     void SetImageIndex(int v);
+    // Auto-sized columns share the width the other columns leave.
     bool AutoSize() const { return FAutoSize; }
     void SetAutoSize(bool v);
     intptr_t Tag() const { return FTag; }
@@ -249,7 +250,6 @@ protected:
     virtual bool CustomDrawItem(TListItem* Item, TCustomDrawState State, TCustomDrawStage Stage);
     // A press on a row's check box; the default toggles the tick.
     virtual void CheckBoxPressed(TListItem* Item);
-    bool WidgetEvent(QEvent* e) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void ApplyColor() override;
     void ApplyFont() override;

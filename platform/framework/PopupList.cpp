@@ -1,7 +1,6 @@
 #include "platform/framework/PopupList.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QFontMetrics>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -9,89 +8,55 @@
 #include "platform/framework/QtBridge.h"
 #include "platform/framework/QtInternals.h"
 
-class PopupListFilter : public QObject {
+// Mouse movement and release over the shown list's rows.
+class PopupRowFilter : public QObject {
 public:
-    explicit PopupListFilter(TPopupListBox* l) : FList(l) {}
-    bool eventFilter(QObject* o, QEvent* e) override {
+    explicit PopupRowFilter(TPopupListBox* l) : FList(l) {}
+    bool eventFilter(QObject*, QEvent* e) override {
         auto* lw = static_cast<QListWidget*>(FList->Handle());
         if (!lw || !lw->isVisible()) return false;
-        switch (e->type()) {
-        case QEvent::MouseMove:
-        case QEvent::MouseButtonRelease: {
-            if (o != lw->viewport()) return false;
-            auto* me = static_cast<QMouseEvent*>(e);
-            if (e->type() == QEvent::MouseButtonRelease && me->button() != Qt::LeftButton) return false;
-            QPoint p = me->position().toPoint();
-            QListWidgetItem* it = lw->itemAt(p);
-            if (!it) return false;
-            int row = lw->row(it);
-            bool released = e->type() == QEvent::MouseButtonRelease;
-            dispatchGuarded(FList, [this, row, released] { FList->PopupMouseRow(row, released); });
-            return released;
-        }
-        case QEvent::MouseButtonPress: {
-            auto* w = qobject_cast<QWidget*>(o);
-            if (!w || w == lw || lw->isAncestorOf(w)) return false;
-            // A press elsewhere closes the list and then takes its normal course.
-            TControl* target = controlOfWidget(w);
-            dispatchGuarded(FList, [this, target] { FList->PopupPressOutside(target); });
-            return false;
-        }
-        case QEvent::WindowDeactivate:
-            if (o == lw) dispatchGuarded(FList, [this] { FList->PopupDeactivated(); });
-            return false;
-        default: return false;
-        }
+        if (e->type() != QEvent::MouseMove && e->type() != QEvent::MouseButtonRelease) return false;
+        auto* me = static_cast<QMouseEvent*>(e);
+        bool released = e->type() == QEvent::MouseButtonRelease;
+        if (released && me->button() != Qt::LeftButton) return false;
+        QListWidgetItem* it = lw->itemAt(me->position().toPoint());
+        if (!it) return false;
+        int row = lw->row(it);
+        dispatchGuarded(FList, [this, row, released] { FList->PopupMouseRow(row, released); });
+        return released;
     }
     TPopupListBox* FList;
 };
 
 IMPLEMENT_CLASS(TPopupListBox, TListBox) {}
 
-TPopupListBox::TPopupListBox(TComponent* AOwner) : TListBox(AOwner), FWatch(nullptr) {
+TPopupListBox::TPopupListBox(TComponent* AOwner) : TListBox(AOwner), FPopup(nullptr), FRows(nullptr) {
     auto* lw = static_cast<QListWidget*>(Handle());
-    FWatch = new PopupListFilter(this);
-    lw->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
-    lw->setAttribute(Qt::WA_ShowWithoutActivating);
-    lw->setFocusPolicy(Qt::NoFocus);
-    lw->setFrameShape(QFrame::Box);
-    lw->setLineWidth(1);
+    FPopup = new TPopupWindow(this);
+    FPopup->OnPressOutside = [this](TControl* target) { PopupPressOutside(target); };
+    FPopup->OnDeactivate = [this] { PopupDeactivated(); };
     lw->setSelectionMode(QAbstractItemView::SingleSelection);
     lw->setMouseTracking(true);
     lw->viewport()->setMouseTracking(true);
-    // FWatch sees the application's events while the list is shown.
+    FRows = new PopupRowFilter(this);
+    lw->viewport()->installEventFilter(FRows);
     SetTabStop(false);
-    FVisible = false;
-    lw->hide();
 }
 
 TPopupListBox::~TPopupListBox() {
-    if (QWidget* w = Handle()) w->hide();
-    if (qApp) qApp->removeEventFilter(FWatch);
-    delete FWatch;
+    if (QWidget* w = Handle()) {
+        w->hide();
+        static_cast<QListWidget*>(w)->viewport()->removeEventFilter(FRows);
+    }
+    delete FPopup;
+    delete FRows;
 }
 
-void TPopupListBox::PopupAt(TPoint screen) {
-    QWidget* w = Handle();
-    if (!w) return;
-    w->resize(FWidth, FHeight);
-    w->move(screen.X, screen.Y);
-    FVisible = true;
-    w->show();
-    if (QGuiApplication::platformName() != "offscreen") w->raise();
-    qApp->installEventFilter(FWatch);
-}
+void TPopupListBox::PopupAt(TPoint screen) { FPopup->Show(screen); }
 
-void TPopupListBox::ClosePopup() {
-    if (qApp) qApp->removeEventFilter(FWatch);
-    FVisible = false;
-    if (QWidget* w = Handle()) w->hide();
-}
+void TPopupListBox::ClosePopup() { FPopup->Hide(); }
 
-bool TPopupListBox::PopupShown() const {
-    QWidget* w = Handle();
-    return w && w->isVisible();
-}
+bool TPopupListBox::PopupShown() const { return FPopup->Shown(); }
 
 int TPopupListBox::ItemAtPos(TPoint client) const {
     auto* lw = static_cast<QListWidget*>(Handle());

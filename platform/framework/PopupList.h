@@ -3,9 +3,10 @@
 // opened it keeps the focus and passes keys on. It has no visual parent.
 #pragma once
 
+#include "platform/framework/PopupWindow.h"
 #include "platform/framework/StdCtrls.h"
 
-class PopupListFilter;
+class PopupRowFilter;
 
 class TPopupListBox : public TListBox {
     DECLARE_CLASS(TPopupListBox)
@@ -27,6 +28,7 @@ protected:
     virtual void PopupPressOutside(TControl* /*target*/) {}
     virtual void PopupDeactivated() {}
 private:
-    friend class PopupListFilter;
-    PopupListFilter* FWatch;
+    friend class PopupRowFilter;
+    TPopupWindow* FPopup;
+    PopupRowFilter* FRows;
 };

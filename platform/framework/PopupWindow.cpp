@@ -1,6 +1,7 @@
 #include "platform/framework/PopupWindow.h"
 
 #include <QApplication>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWidget>
@@ -34,7 +35,10 @@ public:
             return false;
         }
         case QEvent::WindowDeactivate:
-            if (o == pw && FPopup->OnDeactivate) dispatchGuarded(FPopup->FControl, [&] { FPopup->OnDeactivate(); });
+            // The pop-up itself is never active: the window it was opened
+            // from losing activation closes it.
+            if (w && w->isWindow() && FPopup->OnDeactivate)
+                dispatchGuarded(FPopup->FControl, [&] { FPopup->OnDeactivate(); });
             return false;
         default: return false;
         }
@@ -45,9 +49,17 @@ public:
 TPopupWindow::TPopupWindow(TControl* control) : FControl(control), FFilter(new PopupWindowFilter(this)) {
     if (QWidget* w = control->Handle()) {
         w->setParent(nullptr);
-        w->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+        // A tool-tip window: no window system activates it (a tool window may
+        // be activated on showing, which takes the focus from the control that
+        // opened it), and a modal dialog that opened it does not block it.
+        w->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
         w->setAttribute(Qt::WA_ShowWithoutActivating);
         w->setFocusPolicy(Qt::NoFocus);
+        // A thin border of its own, as a pop-up window has.
+        if (auto* f = qobject_cast<QFrame*>(w)) {
+            f->setFrameShape(QFrame::Box);
+            f->setLineWidth(1);
+        }
         w->hide();
     }
     control->SetVisible(false);

@@ -1,4 +1,4 @@
-// A control shown as a pop-up: a bordered top-level tool window that stays
+// A control shown as a pop-up: a bordered top-level window that stays
 // on top and never takes the keyboard focus (the control that opened it
 // keeps the focus and passes keys on). While it is shown, a mouse press
 // outside it is reported and then goes on to the control under the pointer,

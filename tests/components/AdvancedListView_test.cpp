@@ -203,32 +203,34 @@ TEST_F(AlvTest, SearchInColumnsAndAcrossJoints) {
     }
 }
 
+struct TProbeList : TCAdvancedListView {
+    explicit TProbeList(TComponent* o) : TCAdvancedListView(o) {}
+    using TCAdvancedListView::CustomDrawItem;
+};
+
 TEST_F(AlvTest, FoundRowHighlightUntilAnotherRowTakesFocus) {
-    row("one");
-    row("two");
-    row("three");
+    auto* probe = add<TProbeList>(form, form, "probe");
+    probe->SetBounds(0, 0, 480, 280);
+    lv->SetVisible(false);
+    probe->Columns()->Add()->SetCaption("Имя");
+    for (const char* c : {"one", "two", "three"}) probe->Items()->Add()->SetCaption(c);
     form->Show();
-    ASSERT_TRUE(lv->SearchText("two", true, true, false));
-    EXPECT_EQ(lv->FoundRow(), 1);
-    TListItem* two = lv->Items()->Item(1);
-    lv->Canvas()->Font()->SetStyle(0);
-    EXPECT_TRUE(lv->SearchText("two", true, true, false));
+    ASSERT_TRUE(probe->SearchText("two", true, true, false));
+    EXPECT_EQ(probe->FoundRow(), 1);
+    TListItem* two = probe->Items()->Item(1);
     // The highlight: info-tip background and underline on the found row only.
-    struct Probe : TCAdvancedListView {
-        using TCAdvancedListView::CustomDrawItem;
-    };
-    auto* probe = static_cast<Probe*>(lv);
-    lv->Canvas()->Brush()->SetColor(clWindow);
+    probe->Canvas()->Font()->SetStyle(0);
+    probe->Canvas()->Brush()->SetColor(clWindow);
     EXPECT_TRUE(probe->CustomDrawItem(two, 0, cdPrePaint));
-    EXPECT_EQ(lv->Canvas()->Brush()->Color(), clInfoBk);
-    EXPECT_TRUE(lv->Canvas()->Font()->Style() & fsSet(fsUnderline));
-    EXPECT_TRUE(probe->CustomDrawItem(lv->Items()->Item(0), 0, cdPrePaint));
-    EXPECT_FALSE(lv->Canvas()->Font()->Style() & fsSet(fsUnderline));
+    EXPECT_EQ(probe->Canvas()->Brush()->Color(), clInfoBk);
+    EXPECT_TRUE(probe->Canvas()->Font()->Style() & fsSet(fsUnderline));
+    EXPECT_TRUE(probe->CustomDrawItem(probe->Items()->Item(0), 0, cdPrePaint));
+    EXPECT_FALSE(probe->Canvas()->Font()->Style() & fsSet(fsUnderline));
     std::string png = testing::TempDir() + "/advanced-list-found.png";
     ASSERT_TRUE(form->Handle()->grab().save(QString::fromStdString(png)));
     // The user moves on: the highlight goes.
-    lv->SetItemIndex(2);
-    EXPECT_EQ(lv->FoundRow(), -1);
+    probe->SetItemIndex(2);
+    EXPECT_EQ(probe->FoundRow(), -1);
 }
 
 // ---- selection and clipboard
@@ -345,6 +347,22 @@ TEST_F(AlvTest, PlainSearchDialogStartsFromTheCallerState) {
     EXPECT_EQ(direction, 0);     // and forward, whatever was asked
     EXPECT_EQ(text, "keep");
     EXPECT_TRUE(fromStart);
+}
+
+TEST_F(AlvTest, PlainSearchThroughTheList) {
+    row("альфа");
+    row("бета");
+    lv->SetFindString("бе");
+    String shown;
+    HookGuard g([&](TObject* w) {
+        auto* f = dynamic_cast<TCFindForm*>(w);
+        shown = f->SearchEdit->GetText();
+        f->Button1->Click();
+        return 0;
+    });
+    EXPECT_TRUE(lv->SearchItemDialog(false, nullptr));
+    EXPECT_EQ(shown, "бе");  // starts from the stored text
+    EXPECT_EQ(lv->FoundRow(), 1);
 }
 
 TEST_F(AlvTest, ColumnSearchDialogMapsColumns) {
