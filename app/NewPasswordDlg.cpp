@@ -7,13 +7,9 @@
 #include "platform/runtime/Translation.h"
 
 namespace {
-// Process-wide like the policy it comes from.
-TCString g_testPassword;
 constexpr int kDefaultMaxLength = 31;
 constexpr int kQualityLevel = 6;
 }  // namespace
-
-const TCString& newPasswordTestPassword() { return g_testPassword; }
 
 IMPLEMENT_CLASS(TMakePasswordForm, TForm) {}
 
@@ -56,7 +52,7 @@ TMakePasswordForm::TMakePasswordForm(TComponent* AOwner, const char* caption) : 
 
     showKeyboardLayout(StaticText1);
     int maxLength = 0;
-    g_testPassword = getPassMinMax(&FMinLength, &maxLength);
+    getPassMinMax(&FMinLength, &maxLength);
     if (maxLength != 0)
         for (TEdit* e : {PasswordEdit, PasswordConfirm}) e->SetMaxLength(maxLength);
     Button1->SetEnabled(FMinLength == 0);
@@ -70,9 +66,9 @@ void TMakePasswordForm::PasswordChange(TObject* Sender) {
 }
 
 void TMakePasswordForm::FormCloseQuery(TObject*, bool& CanClose) {
-    const String password = PasswordEdit->GetText();
-    if (!g_testPassword.isEmpty() && password == g_testPassword.str()) return;
-    if (ModalResult() != mrOk || testPassword(password.c_str(), kQualityLevel)) return;
+    // Every password goes through the quality test, the policy's test
+    // password too: a weak password is weak whatever it is called.
+    if (ModalResult() != mrOk || testPassword(PasswordEdit->GetText().c_str(), kQualityLevel)) return;
     messageBox(nullptr, "Пароль имеет плохое качество!", "Ошибка", 0x2010);
     SetActiveControl(PasswordEdit);
     CanClose = false;

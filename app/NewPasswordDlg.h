@@ -34,9 +34,6 @@ private:
     int FMinLength = 0;
 };
 
-// The test password of the policy as the dialog last read it ("" when none).
-const TCString& newPasswordTestPassword();
-
 // Asks for a new password. 0 with the password in `password` when accepted,
 // 1 otherwise. A null owner means the active form, else the main form.
 int execNewPassword(TCString& password, const char* caption, TComponent* owner = nullptr);

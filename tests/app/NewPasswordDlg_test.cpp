@@ -111,14 +111,13 @@ TEST_F(NewPassword, QualityTestDecidesOnSave) {
     EXPECT_EQ(cancelled.password, "");
 }
 
-// The policy's test password is weak; it passes the quality test only
-// because it is the test password.
-TEST_F(NewPassword, TestPasswordIsAccepted) {
+// The policy's test password gets no pass: it is weak, so it is refused.
+TEST_F(NewPassword, TestPasswordIsRefusedAsWeak) {
     ASSERT_FALSE(testPassword("11111111", 6));
     Run r = run("11111111", mrOk);
-    EXPECT_TRUE(r.messages.empty());
-    EXPECT_EQ(r.result, 0);
-    EXPECT_EQ(r.password, "11111111");
+    EXPECT_EQ(r.messages, std::vector<std::string>{"Пароль имеет плохое качество!"});
+    EXPECT_TRUE(r.stayedOpen);
+    EXPECT_EQ(r.result, 1);
 }
 
 TEST_F(NewPassword, TesterShortcutsFillBothFields) {
