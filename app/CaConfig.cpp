@@ -10,6 +10,7 @@
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/Translation.h"
+#include "requests/RequestParamMaker.h"
 
 namespace {
 
@@ -326,6 +327,12 @@ TZrxCaConfig& getCaConfig() {
     static TZrxCaConfig config;
     return config;
 }
+
+namespace {
+// The request maker reads its folder and the owner's address from here.
+TCMakerCaValues caValuesForMaker() { return TCMakerCaValues{getCaConfig().programFolder, getCaConfig().userEmail}; }
+const bool gMakerCaValuesSet = (setMakerCaValues(caValuesForMaker), true);
+}  // namespace
 
 // ---------------------------------------------------------------- messages
 

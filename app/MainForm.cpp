@@ -14,6 +14,7 @@
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/Translation.h"
+#include "requests/UserExParsFrame.h"
 #include "update/UpdateRun.h"
 
 IMPLEMENT_CLASS(TZrXZerUvoridoForm, TForm) {}
@@ -97,6 +98,7 @@ static bool runStartupUpdates() {
 }
 
 bool TZrXZerUvoridoForm::init() {
+    registerCreatorUserExPars();
     installMessageHook();
     enableDebugLog(getDBGLogDir().c_str());
     Show();

@@ -7,10 +7,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 
 #include <algorithm>
+#include <map>
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/Menus.h"
@@ -93,7 +95,41 @@ TControl* controlOfWidget(const QWidget* w) {
     return nullptr;
 }
 
-QCursor qtCursor(TCursor c) { return QCursor(cursorShape(c)); }
+namespace {
+
+struct CustomCursor {
+    QImage image;  // ARGB, transparent where the mask was white
+    QPoint hotSpot;
+};
+
+std::map<TCursor, CustomCursor>& customCursors() {
+    static std::map<TCursor, CustomCursor> m;
+    return m;
+}
+
+}  // namespace
+
+void SetCustomCursor(TCursor Cursor, const TBitmap& Image, const TBitmap& Mask, TPoint HotSpot) {
+    if (Image.Empty()) {
+        customCursors().erase(Cursor);
+        return;
+    }
+    QImage img = Image.Image().convertToFormat(QImage::Format_ARGB32);
+    const QImage mask = Mask.Image().convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < std::min(img.height(), mask.height()); ++y)
+        for (int x = 0; x < std::min(img.width(), mask.width()); ++x)
+            if (qGray(mask.pixel(x, y)) >= 128) img.setPixel(x, y, 0);
+    customCursors()[Cursor] = CustomCursor{img, QPoint(HotSpot.X, HotSpot.Y)};
+}
+
+bool IsCustomCursor(TCursor Cursor) { return customCursors().count(Cursor) > 0; }
+
+QCursor qtCursor(TCursor c) {
+    auto it = customCursors().find(c);
+    if (it != customCursors().end())
+        return QCursor(QPixmap::fromImage(it->second.image), it->second.hotSpot.x(), it->second.hotSpot.y());
+    return QCursor(cursorShape(c));
+}
 
 void dispatchGuarded(TObject* sender, const std::function<void()>& fn) {
     ++gDispatchDepth;

@@ -1,6 +1,8 @@
 #include "platform/framework/Forms.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "platform/framework/DeviceContext.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Menus.h"
 #include "platform/framework/QtBridge.h"
@@ -616,6 +619,22 @@ TApplication::~TApplication() {
     DestroyComponents();
 }
 
+// ZRX_FONT_DIR names a folder whose fonts the program registers at start and
+// ZRX_DEFAULT_FONT the face it uses by default: tests pin both so that text
+// metrics do not depend on the machine's font configuration.
+static void registerFontsFromEnvironment() {
+    if (const char* dir = std::getenv("ZRX_FONT_DIR")) {
+        const QDir d(QString::fromUtf8(dir));
+        for (const QString& f : d.entryList({"*.ttf", "*.otf"}, QDir::Files, QDir::Name))
+            QFontDatabase::addApplicationFont(d.filePath(f));
+    }
+    if (const char* face = std::getenv("ZRX_DEFAULT_FONT"); face && *face) {
+        QFont f(QString::fromUtf8(face));
+        f.setPointSize(9);
+        QApplication::setFont(f);
+    }
+}
+
 void TApplication::Initialize(int argc, char** argv) {
     if (QCoreApplication::instance()) return;
     static int sArgc = 1;
@@ -631,6 +650,7 @@ void TApplication::Initialize(int argc, char** argv) {
     sArgc = int(sStore.size());
     auto* app = new QApplication(sArgc, sArgv.data());
     QApplication::setQuitOnLastWindowClosed(false);
+    registerFontsFromEnvironment();
     QObject::connect(app, &QApplication::focusChanged, app, [] {
         if (Screen) dispatchGuarded(Screen, [] { fire(Screen->OnActiveControlChange, Screen); });
     });
@@ -734,6 +754,7 @@ int TScreen::PixelsPerInch() const {
     QScreen* s = primary();
     return s ? int(s->logicalDotsPerInchY() + 0.5) : 96;
 }
+std::vector<String> TScreen::Fonts() const { return InstalledFontFamilies(); }
 int TScreen::MonitorCount() const {
     return QCoreApplication::instance() ? int(QGuiApplication::screens().size()) : 1;
 }

@@ -224,6 +224,8 @@ class TScreen : public TComponent {
     TRect WorkAreaRect() const;
     int PixelsPerInch() const;
     int MonitorCount() const;
+    // Installed font families, sorted without regard to case.
+    std::vector<String> Fonts() const;
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor c);
     TCustomForm* ActiveForm() const { return FActiveForm; }

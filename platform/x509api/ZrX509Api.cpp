@@ -148,6 +148,15 @@ const TZrXTMediaDescriptor* ZrX_GetTMediaDescriptor(const char* name) {
     return nullptr;
 }
 
+void ZrX_RegisterTMediaDescriptor(const TZrXTMediaDescriptor& descriptor) {
+    for (TZrXTMediaDescriptor& d : mediaDescriptors())
+        if (d.name.compareIC(descriptor.name) == 0) {
+            d = descriptor;
+            return;
+        }
+    mediaDescriptors().push_back(descriptor);
+}
+
 TCString ZrX_CheckDefPassword(const char* location, int) {
     if (!location || !isDeviceLocation(location)) return TCString();
     const char* def = location[0] == kTokenPrefix ? getCTXDef_p() : nullptr;

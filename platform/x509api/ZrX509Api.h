@@ -64,6 +64,9 @@ struct TZrXTMediaDescriptor {
 };
 // The descriptor of a medium by name, null when unknown.
 const TZrXTMediaDescriptor* ZrX_GetTMediaDescriptor(const char* name);
+// Adds a medium, or replaces the one of the same name (a device backend
+// registers its media).
+void ZrX_RegisterTMediaDescriptor(const TZrXTMediaDescriptor& descriptor);
 // The device's default (start-up) password, empty for files and unknown media.
 TCString ZrX_CheckDefPassword(const char* location, int flags);
 

@@ -14,6 +14,7 @@
 #include "app/Startup.h"
 #include "platform/runtime/Abort.h"
 #include "platform/runtime/FileUtils.h"
+#include "requests/UserExParsFrame.h"
 
 namespace {
 
@@ -186,4 +187,10 @@ TEST(Startup, MainWindowInitWithConfigurationRunsTheLoop) {
     EXPECT_GT(seen->NewKeyMI->Count(), 0);
     // The daily log was opened in APPLDATA/logs.
     EXPECT_TRUE(fs::is_directory(xcfg.parent_path() / "logs"));
+    // The generator's request page took the place of the general one.
+    const TFPropFrmConctructorRec* page = findReqPropsFrame("UserExPars");
+    ASSERT_NE(page, nullptr);
+    TCBaseReqPropsFrame* frame = page->constructor(nullptr);
+    EXPECT_NE(dynamic_cast<TCreatorUserExPars*>(frame), nullptr);
+    frame->Free();
 }
