@@ -7,7 +7,7 @@
 #include "app/DailyLog.h"
 #include "app/HSMTokens.h"
 #include "app/MessageView.h"
-#include "app/StandIns.h"
+#include "app/StartupDialog.h"
 #include "app/Startup.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/config/Profiles.h"
@@ -133,7 +133,7 @@ bool TZrXZerUvoridoForm::init() {
 
     startupStep("dialog");
     TBasicAction* chosen = nullptr;
-    if (execStartupDialog(NewKeyMI, true, chosen) != mrOk) return false;
+    if (!showStartupDialog(NewKeyMI, chosen, true)) return false;
     if (chosen) chosen->Execute();
     else openContainer();
     return true;

@@ -17,7 +17,9 @@
 #include "app/MainForm.h"
 #include "app/MessageView.h"
 #include "app/AppServices.h"
-#include "app/StandIns.h"
+#include "app/ConfigForms.h"
+#include "app/StartupDialog.h"
+#include "app/StyleChooser.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/MsgCtrls.h"
 #include "platform/framework/SysMsgBox.h"
@@ -152,6 +154,10 @@ void installTestHooks() {
             std::fprintf(stderr, "[box] %s: %s\n", s->Caption.c_str(), s->Text.c_str());
             return 0;
         }
+        // The start-up dialog has no choice made: take "open an existing
+        // container", the one choice that needs no key profile.
+        if (auto* d = dynamic_cast<TStatupCreatorDialog*>(w))
+            if (d->chk1->Visible()) d->chk1->SetChecked(true);
         if (auto* f = dynamic_cast<TCustomForm*>(w)) {
             std::fprintf(stderr, "[window] %s\n", f->Caption().c_str());
             snapshot(f, snapshotName(f));

@@ -6,6 +6,9 @@
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/QtBridge.h"
+#include "platform/framework/SysMsgBox.h"
+#include "platform/runtime/TCString.h"
+#include "platform/runtime/Translation.h"
 
 namespace {
 String g_current;
@@ -19,6 +22,7 @@ struct Scheme {
 const Scheme kSchemes[] = {
     {"Light Sky Blue", 0xE6F3FB, 0xFFFFFF, 0xF2F9FD, 0xCDE8F8, 0x0B2239, 0x87CEFA, 0x0B2239, 0xFFFFE1, 0x7FB2D6, 0xA8D8F8},
     {"Windows", 0xF0F0F0, 0xFFFFFF, 0xF7F7F7, 0xE1E1E1, 0x000000, 0x0078D7, 0xFFFFFF, 0xFFFFE1, 0xADADAD, 0xF8F8F8},
+    {"Carbon", 0x2B2D30, 0x1E1F22, 0x26282B, 0x3C3F41, 0xDFE1E5, 0x2F65CA, 0xFFFFFF, 0x3C3F41, 0x55585C, 0x313335},
 };
 
 const Scheme* findScheme(const String& name) {
@@ -68,3 +72,11 @@ bool ApplyAppStyle(const String& name) {
 }
 
 String CurrentAppStyle() { return g_current; }
+
+bool TStyleManager::TrySetStyle(const String& name, bool showError) {
+    if (ApplyAppStyle(name)) return true;
+    if (showError)
+        SysMessageBox(TCString::format(zrnTranslateString("Стиль \"%s\" не найден").c_str(), name.c_str()).str(),
+                      zrnTranslateString("Ошибка").str(), MB_ICONERROR);
+    return false;
+}

@@ -984,3 +984,10 @@ void SendText(TWinControl* target, const String& text) {
         QApplication::sendEvent(fw, &release);
     }
 }
+
+TPoint MouseCursorPos() {
+    const QPoint p = QCursor::pos();
+    return Point(p.x(), p.y());
+}
+
+void SetMouseCursorPos(TPoint p) { QCursor::setPos(p.X, p.Y); }

@@ -303,3 +303,6 @@ private:
 void SendKey(TWinControl* target, uint16_t Key, TShiftState Shift = 0);
 // Types text into the focused control.
 void SendText(TWinControl* target, const String& text);
+// The mouse pointer's position on the screen; moving it (tests, automation).
+TPoint MouseCursorPos();
+void SetMouseCursorPos(TPoint p);

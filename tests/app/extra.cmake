@@ -3,3 +3,12 @@ if(TARGET app_Program_test)
   target_compile_definitions(app_Program_test PRIVATE ZRX_PROGRAM="$<TARGET_FILE:ZrX509_ZERUvorido>")
   add_dependencies(app_Program_test ZrX509_ZERUvorido)
 endif()
+
+# The test build has the testers' password shortcuts built in.
+file(GLOB app_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/app/*_test.cpp)
+foreach(src IN LISTS app_test_sources)
+  get_filename_component(stem ${src} NAME_WE)
+  if(TARGET app_${stem})
+    target_link_libraries(app_${stem} PRIVATE zrx_tester_passwords)
+  endif()
+endforeach()

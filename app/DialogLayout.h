@@ -1,0 +1,28 @@
+#pragma once
+// Small helpers the program's dialogs use to place their controls by code.
+#include "platform/framework/Controls.h"
+#include "platform/framework/StdCtrls.h"
+
+template <class T>
+T* placeControl(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
+    auto* c = new T(owner);
+    c->SetName(name);
+    c->SetParent(parent);
+    c->SetBounds(left, top, width, height);
+    return c;
+}
+
+inline TLabel* placeLabel(TComponent* owner, TWinControl* parent, const char* name, const char* caption, int left,
+                          int top) {
+    auto* l = placeControl<TLabel>(owner, parent, name, left, top, 100, 16);
+    l->SetCaption(caption);
+    return l;
+}
+
+inline TButton* placeButton(TComponent* owner, TWinControl* parent, const char* name, const char* caption, int left,
+                            int top, int width, TModalResult result) {
+    auto* b = placeControl<TButton>(owner, parent, name, left, top, width, 25);
+    b->SetCaption(caption);
+    b->SetModalResult(result);
+    return b;
+}
