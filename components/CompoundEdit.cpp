@@ -84,6 +84,17 @@ void TCompoundEdit::SetEditRect() {
                        std::max(0, before.Right - r.Right), std::max(0, before.Bottom - r.Bottom));
 }
 
+namespace {
+bool childFocused(const TWinControl* w) {
+    for (int i = 0; i < w->ControlCount(); ++i)
+        if (auto* c = dynamic_cast<const TWinControl*>(w->Controls(i)); c && (c->Focused() || childFocused(c)))
+            return true;
+    return false;
+}
+}  // namespace
+
+bool TCompoundEdit::editorFocused() const { return Focused() || childFocused(this); }
+
 bool TCompoundEdit::isFilled(bool showMessage, const char* fieldName) {
     return checkFilled(this, getTextValue(), showMessage, fieldName);
 }

@@ -34,6 +34,8 @@ class TCompoundEdit : public TMaskEdit {
     virtual void enable(bool on) { SetEnabled(on); }
     virtual void hideDropped() {}
     virtual bool haseDropped() const { return false; }
+    // The edit or one of its inner parts has the focus.
+    virtual bool editorFocused() const;
 
     // Lets UpdateEditRect reserve room for embedded buttons; applied only
     // when it changed the rectangle.

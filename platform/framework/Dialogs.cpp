@@ -1,5 +1,7 @@
 #include "platform/framework/Dialogs.h"
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -121,16 +123,45 @@ IMPLEMENT_CLASS(TSaveDialog, TOpenDialog) {}
 TOpenDialog::TOpenDialog(TComponent* AOwner) : TCommonDialog(AOwner), FFiles(new TStringList) {}
 TOpenDialog::~TOpenDialog() { delete FFiles; }
 
-// "Text (*.txt)|*.txt|All|*.*" -> Qt's "Text (*.txt) (*.txt);;All (*.*)" with masks split at ';'.
-static QStringList qtFilters(const String& filter) {
-    QStringList out;
+// "Text (*.txt)|*.txt|All|*.*" -> Qt's "Text (*.txt)", "All (*.*)": masks split
+// at ';' go in parentheses after the description, unless it shows them already.
+std::vector<String> QtFileFilters(const String& filter) {
+    std::vector<String> out;
     QStringList parts = toQ(filter).split('|');
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString masks = parts[i + 1];
+        QString masks = parts[i + 1].trimmed();
         masks.replace(';', ' ');
-        out << parts[i] + " (" + masks + ")";
+        QString desc = parts[i].trimmed();
+        if (desc.endsWith("(" + masks + ")")) out.push_back(fromQ(desc));
+        else out.push_back(fromQ(desc + " (" + masks + ")"));
     }
     return out;
+}
+
+static QStringList qtFilters(const String& filter) {
+    QStringList out;
+    for (const String& f : QtFileFilters(filter)) out << toQ(f);
+    return out;
+}
+
+// The checks the real dialog makes before it lets a name through, applied
+// to a name given by the modal hook: the default extension, a file that must
+// exist, and the question before an existing file is overwritten.
+bool TOpenDialog::HookAnswerAccepted() {
+    if (FFileName.empty()) return true;
+    std::filesystem::path p(FFileName);
+    if (!FDefaultExt.empty() && !p.has_extension()) {
+        String ext = FDefaultExt[0] == '.' ? FDefaultExt.substr(1) : FDefaultExt;
+        FFileName += "." + ext;
+        if (FFiles->Count() == 1) FFiles->Put(0, FFileName);
+        p = std::filesystem::path(FFileName);
+    }
+    std::error_code ec;
+    bool exists = std::filesystem::exists(p, ec);
+    if (!FSave && (FOptions & ofSet(ofFileMustExist)) && !exists) return false;
+    if (FSave && (FOptions & ofSet(ofOverwritePrompt)) && exists)
+        return MessageDlg(FFileName + " already exists.\nDo you want to replace it?", mtWarning, mbYesNo) == mrYes;
+    return true;
 }
 
 bool TOpenDialog::Execute() {
@@ -142,6 +173,7 @@ bool TOpenDialog::Execute() {
         RunModalHook(this, result);
         if (result == mrOk && FFiles->Count() == 0 && !FFileName.empty()) FFiles->Add(FFileName);
         if (result == mrOk && FFileName.empty() && FFiles->Count() > 0) FFileName = FFiles->Get(0);
+        if (result == mrOk && !HookAnswerAccepted()) result = mrCancel;
         fire(OnClose, this);
         return result == mrOk;
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "platform/framework/Forms.h"
 
@@ -35,6 +36,10 @@ enum TOpenOption { ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir,
 using TOpenOptions = uint32_t;
 extern const TEnumInfo OpenOptionInfo;
 constexpr TOpenOptions ofSet(TOpenOption o) { return 1u << o; }
+
+// A filter in the framework's form ("Text (*.txt)|*.txt|All|*.*") as Qt's
+// name filters, one per description and pattern pair.
+std::vector<String> QtFileFilters(const String& filter);
 
 class TCommonDialog : public TComponent {
     DECLARE_CLASS(TCommonDialog)
@@ -68,6 +73,8 @@ class TOpenDialog : public TCommonDialog {
     bool IsSaveDialog() const { return FSave; }
 protected:
     bool FSave = false;
+private:
+    bool HookAnswerAccepted();
 private:
     String FFileName, FFilter, FInitialDir, FDefaultExt, FTitle;
     int FFilterIndex = 1;

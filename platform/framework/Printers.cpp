@@ -183,6 +183,16 @@ bool TPrintDialog::Execute() {
     QPrinter* qp = new QPrinter(QPrinter::HighResolution);
     std::unique_ptr<QPrinter> keep(qp);
     QPrintDialog dlg(qp);
+    if (Options & poSet(poPageNums)) {
+        dlg.setOption(QAbstractPrintDialog::PrintPageRange, true);
+        if (MaxPage >= MinPage && MaxPage > 0) dlg.setMinMax(MinPage, MaxPage);
+        if (PrintRange == prPageNums && FromPage > 0) {
+            dlg.setFromTo(FromPage, ToPage);
+            dlg.setPrintRange(QAbstractPrintDialog::PageRange);
+        }
+    } else {
+        dlg.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    }
     fire(OnShow, this);
     bool ok = dlg.exec() == QDialog::Accepted;
     fire(OnClose, this);
@@ -191,5 +201,12 @@ bool TPrintDialog::Execute() {
     Printer()->SetPrinterIndex(qp->outputFormat() == QPrinter::PdfFormat ? -1 : idx);
     if (qp->outputFormat() == QPrinter::PdfFormat) Printer()->SetOutputFileName(fromQ(qp->outputFileName()));
     Copies = qp->copyCount();
+    if (dlg.printRange() == QAbstractPrintDialog::PageRange && qp->fromPage() > 0) {
+        PrintRange = prPageNums;
+        FromPage = qp->fromPage();
+        ToPage = qp->toPage();
+    } else {
+        PrintRange = prAllPages;
+    }
     return true;
 }

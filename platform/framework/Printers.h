@@ -81,11 +81,21 @@ class EPrinter : public Exception { using Exception::Exception; };
 TPrinter* Printer();
 TPrinter* SetPrinter(TPrinter* p);
 
-// Chooses the printer; through the modal hook when one is set.
+enum TPrintRange { prAllPages, prSelection, prPageNums };
+enum TPrintDialogOption { poPrintToFile, poPageNums, poSelection, poWarning, poHelp, poDisablePrintToFile };
+using TPrintDialogOptions = uint32_t;
+constexpr TPrintDialogOptions poSet(TPrintDialogOption o) { return 1u << o; }
+
+// Chooses the printer and, with poPageNums, a page range; through the modal
+// hook when one is set (the hook may set PrintRange, FromPage and ToPage).
 class TPrintDialog : public TCommonDialog {
     DECLARE_CLASS(TPrintDialog)
     explicit TPrintDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
     bool Execute() override;
     int Copies = 1;
     bool PrintToFile = false;
+    TPrintDialogOptions Options = 0;
+    TPrintRange PrintRange = prAllPages;
+    int MinPage = 0, MaxPage = 0;
+    int FromPage = 0, ToPage = 0;
 };

@@ -321,3 +321,9 @@ int setFileOwnerOnly(const char* path) {
     if (!path || !*path) return -EINVAL;
     return ::chmod(path, S_IRUSR | S_IWUSR) == 0 ? 0 : -errno;
 }
+
+bool saveStr(const char* path, const char* text) {
+    if (!path || !*path) return false;
+    const std::string_view t(text ? text : "");
+    return writeBuff(path, t.data(), t.size()) == 0;
+}

@@ -42,6 +42,8 @@ int closeFile(int handle);
 // Whole files: 0 or a negative error; writeBuff replaces atomically.
 int writeBuff(const char* path, const void* data, size_t len);
 int readBuff(const char* path, std::string& out);
+// Writes the 8-bit text as the whole file (atomically); false on failure.
+bool saveStr(const char* path, const char* text);
 // Feeds the file to the callback in pieces; negative on failure, else 0 (or
 // the callback's first non-zero answer, which stops the feed).
 using TEnumFileDataFunc = int (*)(void* context, const void* data, size_t len);

@@ -76,6 +76,32 @@ int64_t fromGmTime(const TCDateTime& dt) {
     return static_cast<int64_t>(timegm(&tm));
 }
 
+SYSTEMTIME time_t2localtime(int64_t t) {
+    const TCDateTime dt = localTimeOf(t);
+    SYSTEMTIME st;
+    st.wYear = static_cast<uint16_t>(dt.year);
+    st.wMonth = static_cast<uint16_t>(dt.month);
+    st.wDayOfWeek = static_cast<uint16_t>(dt.wday);
+    st.wDay = static_cast<uint16_t>(dt.day);
+    st.wHour = static_cast<uint16_t>(dt.hour);
+    st.wMinute = static_cast<uint16_t>(dt.minute);
+    st.wSecond = static_cast<uint16_t>(dt.second);
+    return st;
+}
+
+SYSTEMTIME time_t2systemtime(int64_t t) { return time_t2localtime(t); }
+
+int64_t systemtime2time_t(const SYSTEMTIME& st) {
+    TCDateTime dt;
+    dt.year = st.wYear;
+    dt.month = st.wMonth;
+    dt.day = st.wDay;
+    dt.hour = st.wHour;
+    dt.minute = st.wMinute;
+    dt.second = st.wSecond;
+    return fromLocalTime(dt);
+}
+
 int64_t today(bool local) {
     const int64_t now = u_time();
     if (!local) return floorDiv(now, 86400) * 86400;

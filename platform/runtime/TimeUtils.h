@@ -27,6 +27,16 @@ TCDateTime gmTimeOf(int64_t t);
 // Back to seconds (fields are normalised); -1 fits nothing only for invalid years.
 int64_t fromLocalTime(const TCDateTime& dt);
 int64_t fromGmTime(const TCDateTime& dt);
+// The system-time record of the windowing code. The three conversions share
+// one convention: local calendar time both ways, so a record read from a
+// time converts back to the same time.
+struct SYSTEMTIME {
+    uint16_t wYear = 1970, wMonth = 1, wDayOfWeek = 4, wDay = 1;
+    uint16_t wHour = 0, wMinute = 0, wSecond = 0, wMilliseconds = 0;
+};
+SYSTEMTIME time_t2localtime(int64_t t);
+SYSTEMTIME time_t2systemtime(int64_t t);
+int64_t systemtime2time_t(const SYSTEMTIME& st);
 // Days between two times' days (local).
 int daysBetween(int64_t from, int64_t to);
 

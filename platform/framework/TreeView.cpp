@@ -1,0 +1,188 @@
+#include "platform/framework/TreeView.h"
+
+#include <QHeaderView>
+#include <QTreeWidget>
+
+#include <functional>
+
+#include "platform/framework/QtBridge.h"
+#include "platform/framework/QtInternals.h"
+
+namespace {
+constexpr int kNodeRole = Qt::UserRole + 1;
+QTreeWidget* treeOf(const TTreeView* t) { return static_cast<QTreeWidget*>(t->Handle()); }
+TTreeNode* nodeOf(const QTreeWidgetItem* item) {
+    return item ? reinterpret_cast<TTreeNode*>(item->data(0, kNodeRole).value<quintptr>()) : nullptr;
+}
+void walk(const std::vector<std::unique_ptr<TTreeNode>>& nodes, const std::function<bool(TTreeNode*)>& fn);
+}  // namespace
+
+// ---- TTreeNode
+
+void TTreeNode::SetText(const String& v) {
+    FText = v;
+    if (FItem) FItem->setText(0, toQ(v));
+}
+
+int TTreeNode::Index() const {
+    const auto& list = FParent ? FParent->FChildren : FTree->FItems->FRoots;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i].get() == this) return int(i);
+    return -1;
+}
+
+int TTreeNode::Level() const {
+    int n = 0;
+    for (TTreeNode* p = FParent; p; p = p->FParent) ++n;
+    return n;
+}
+
+bool TTreeNode::Selected() const { return FTree->Selected() == this; }
+
+void TTreeNode::SetSelected(bool v) {
+    if (v) FTree->SetSelected(this);
+    else if (Selected()) FTree->SetSelected(nullptr);
+}
+
+bool TTreeNode::Expanded() const { return FItem && FItem->isExpanded(); }
+
+void TTreeNode::Expand(bool recurse) {
+    if (FItem) FItem->setExpanded(true);
+    if (recurse)
+        for (auto& c : FChildren) c->Expand(true);
+}
+
+void TTreeNode::Collapse(bool recurse) {
+    if (FItem) FItem->setExpanded(false);
+    if (recurse)
+        for (auto& c : FChildren) c->Collapse(true);
+}
+
+// ---- TTreeNodes
+
+namespace {
+// Visits nodes in tree order until fn answers false; false when stopped.
+bool walkNode(TTreeNode* n, const std::function<bool(TTreeNode*)>& fn) {
+    if (!fn(n)) return false;
+    for (int i = 0; i < n->Count(); ++i)
+        if (!walkNode(n->Item(i), fn)) return false;
+    return true;
+}
+void walk(const std::vector<std::unique_ptr<TTreeNode>>& nodes, const std::function<bool(TTreeNode*)>& fn) {
+    for (auto& n : nodes)
+        if (!walkNode(n.get(), fn)) return;
+}
+}  // namespace
+
+int TTreeNodes::Count() const {
+    int n = 0;
+    walk(FRoots, [&](TTreeNode*) { ++n; return true; });
+    return n;
+}
+
+TTreeNode* TTreeNodes::Item(int i) const {
+    TTreeNode* found = nullptr;
+    int k = 0;
+    walk(FRoots, [&](TTreeNode* n) {
+        if (k++ == i) { found = n; return false; }
+        return true;
+    });
+    return found;
+}
+
+TTreeNode* TTreeNodes::AddObject(TTreeNode* sibling, const String& text, void* data) {
+    return AddChildObject(sibling ? sibling->Parent() : nullptr, text, data);
+}
+
+TTreeNode* TTreeNodes::AddChildObject(TTreeNode* parent, const String& text, void* data) {
+    auto node = std::unique_ptr<TTreeNode>(new TTreeNode(FTree, parent));
+    TTreeNode* n = node.get();
+    n->FText = text;
+    n->FData = data;
+    (parent ? parent->FChildren : FRoots).push_back(std::move(node));
+    FTree->attach(n);
+    return n;
+}
+
+void TTreeNodes::Clear() {
+    FTree->FClearing = true;
+    if (QTreeWidget* w = treeOf(FTree)) w->clear();
+    FRoots.clear();
+    FTree->FClearing = false;
+    if (FTree->FSelected) FTree->selectionChanged(nullptr);
+}
+
+void TTreeNodes::BeginUpdate() {
+    if (FUpdate++ == 0)
+        if (QTreeWidget* w = treeOf(FTree)) w->setUpdatesEnabled(false);
+}
+
+void TTreeNodes::EndUpdate() {
+    if (FUpdate > 0 && --FUpdate == 0)
+        if (QTreeWidget* w = treeOf(FTree)) w->setUpdatesEnabled(true);
+}
+
+// ---- TTreeView
+
+IMPLEMENT_CLASS(TTreeView, TWinControl) {
+    r.Enum("Align", AlignInfo, &TTreeView::Align, &TTreeView::SetAlign);
+    r.Boolean("HideSelection", &TTreeView::HideSelection, &TTreeView::SetHideSelection);
+    r.Boolean("ReadOnly", &TTreeView::ReadOnly, &TTreeView::SetReadOnly);
+}
+
+TTreeView::TTreeView(TComponent* AOwner) : TWinControl(AOwner), FItems(new TTreeNodes(this)) {
+    auto* w = new QTreeWidget;
+    w->setHeaderHidden(true);
+    w->setColumnCount(1);
+    w->setSelectionMode(QAbstractItemView::SingleSelection);
+    w->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    FWidth = 121;
+    FHeight = 97;
+    FClickOnRelease = false;
+    SetWidget(w);
+    SetTabStop(true);
+    QObject::connect(w, &QTreeWidget::currentItemChanged, w, [this](QTreeWidgetItem* cur, QTreeWidgetItem*) {
+        if (FClearing) return;
+        TTreeNode* n = nodeOf(cur);
+        dispatchGuarded(this, [this, n] { selectionChanged(n); });
+    });
+}
+
+TTreeView::~TTreeView() {
+    Destroying();
+    FClearing = true;
+    FItems->FRoots.clear();
+}
+
+void TTreeView::attach(TTreeNode* node) {
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, toQ(node->FText));
+    item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
+    node->FItem = item;
+    if (node->FParent && node->FParent->FItem) node->FParent->FItem->addChild(item);
+    else if (QTreeWidget* w = treeOf(this)) w->addTopLevelItem(item);
+}
+
+void TTreeView::selectionChanged(TTreeNode* node) {
+    if (node == FSelected) return;
+    FSelected = node;
+    if (OnChange) OnChange(this, node);
+}
+
+void TTreeView::SetSelected(TTreeNode* node) {
+    QTreeWidget* w = treeOf(this);
+    if (w) {
+        w->setCurrentItem(node ? node->FItem : nullptr);
+        if (node && node->FItem) node->FItem->setSelected(true);
+    }
+    // Offscreen or without a widget the signal may not come: keep the state.
+    selectionChanged(node);
+}
+
+void TTreeView::FullExpand() {
+    for (auto& n : FItems->FRoots) n->Expand(true);
+}
+
+void TTreeView::FullCollapse() {
+    for (auto& n : FItems->FRoots) n->Collapse(true);
+}

@@ -1,0 +1,103 @@
+// The tree view: nodes with a text and a data pointer, one selected node.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/framework/Controls.h"
+
+class TTreeView;
+class TTreeNodes;
+class QTreeWidgetItem;
+
+class TTreeNode {
+public:
+    const String& Text() const { return FText; }
+    void SetText(const String& v);
+    void* Data() const { return FData; }
+    void SetData(void* v) { FData = v; }
+    TTreeNode* Parent() const { return FParent; }
+    int Count() const { return int(FChildren.size()); }
+    TTreeNode* Item(int i) const { return i >= 0 && i < Count() ? FChildren[size_t(i)].get() : nullptr; }
+    bool HasChildren() const { return !FChildren.empty(); }
+    int Index() const;
+    int Level() const;
+    bool Selected() const;
+    void SetSelected(bool v);
+    bool Expanded() const;
+    void Expand(bool recurse);
+    void Collapse(bool recurse);
+    TTreeView* TreeView() const { return FTree; }
+
+private:
+    friend class TTreeNodes;
+    friend class TTreeView;
+    TTreeNode(TTreeView* tree, TTreeNode* parent) : FTree(tree), FParent(parent) {}
+    TTreeView* FTree;
+    TTreeNode* FParent;
+    QTreeWidgetItem* FItem = nullptr;
+    String FText;
+    void* FData = nullptr;
+    std::vector<std::unique_ptr<TTreeNode>> FChildren;
+};
+
+class TTreeNodes {
+public:
+    // Every node, in tree order.
+    int Count() const;
+    TTreeNode* Item(int i) const;
+    TTreeNode* GetFirstNode() const { return FRoots.empty() ? nullptr : FRoots.front().get(); }
+    // A node after the last sibling of `sibling` (a root node when null).
+    TTreeNode* Add(TTreeNode* sibling, const String& text) { return AddObject(sibling, text, nullptr); }
+    TTreeNode* AddObject(TTreeNode* sibling, const String& text, void* data);
+    TTreeNode* AddChild(TTreeNode* parent, const String& text) { return AddChildObject(parent, text, nullptr); }
+    TTreeNode* AddChildObject(TTreeNode* parent, const String& text, void* data);
+    void Clear();
+    void BeginUpdate();
+    void EndUpdate();
+
+private:
+    friend class TTreeView;
+    friend class TTreeNode;
+    explicit TTreeNodes(TTreeView* tree) : FTree(tree) {}
+    TTreeView* FTree;
+    std::vector<std::unique_ptr<TTreeNode>> FRoots;
+    int FUpdate = 0;
+};
+
+using TTVChangedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
+
+class TTreeView : public TWinControl {
+    DECLARE_CLASS(TTreeView)
+    explicit TTreeView(TComponent* AOwner);
+    ~TTreeView() override;
+
+    TTreeNodes* Items() const { return FItems.get(); }
+    TTreeNode* Selected() const { return FSelected; }
+    void SetSelected(TTreeNode* node);
+    void FullExpand();
+    void FullCollapse();
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool v) { FReadOnly = v; }
+    bool HideSelection() const { return FHideSelection; }
+    void SetHideSelection(bool v) { FHideSelection = v; }
+    int MinWidth() const { return FMinWidth; }
+    void SetMinWidth(int v) { FMinWidth = v; }
+    int MinHeight() const { return FMinHeight; }
+    void SetMinHeight(int v) { FMinHeight = v; }
+
+    // The selection moved to Node (null when the tree became empty).
+    TTVChangedEvent OnChange;
+
+private:
+    friend class TTreeNode;
+    friend class TTreeNodes;
+    void attach(TTreeNode* node);
+    void selectionChanged(TTreeNode* node);
+    std::unique_ptr<TTreeNodes> FItems;
+    TTreeNode* FSelected = nullptr;
+    bool FReadOnly = false;
+    bool FHideSelection = true;
+    bool FClearing = false;
+    int FMinWidth = 0, FMinHeight = 0;
+};
