@@ -20,4 +20,3 @@ int execStartupDialog(TMenuItem*, bool, TBasicAction*& chosen) {
     return mrOk;
 }
 
-bool viewHtmlText(const char*, bool, const char*, const char*) { return false; }

@@ -21,7 +21,3 @@ class TZrXCViewerConfigForm : public TForm {
 // Answers the modal result; `chosen` receives the chosen action or null.
 // Until the dialog exists the start is confirmed without a choice.
 int execStartupDialog(TMenuItem* items, bool withOpenCheck, TBasicAction*& chosen);
-
-// HTML text window (least body until the window exists): shows nothing and
-// answers false. The updater's information page goes through it.
-bool viewHtmlText(const char* html, bool withExecute, const char* caption, const char* fourth);

@@ -14,6 +14,7 @@
 #include "app/ConfigBase.h"
 #include "app/MainForm.h"
 #include "app/MessageView.h"
+#include "app/AppServices.h"
 #include "app/StandIns.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/MsgCtrls.h"
@@ -208,6 +209,9 @@ int programEntry(int argc, char** argv) {
     g_argc = argc;
     g_argv = argv;
     installAbortHandling();
+    // The password policy is registered by static initialisers of its unit;
+    // naming it keeps the unit in the program.
+    (void)passwordPolicyRegistered();
     setCommandLineArgs(argc, argv);
     const int code = runProgram(defaultStartupSteps());
     // The framework frees the windows it owns.

@@ -78,11 +78,13 @@ TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlg
     return f;
 }
 
-int ShowModalAndFree(TCustomForm* form, const std::function<void()>& prepare) {
+int ShowModalAndFree(TCustomForm* form, const std::function<void()>& prepare,
+                     const std::function<void(int)>& collect) {
     int r = mrCancel;
     try {
         if (prepare) prepare();
         r = form->ShowModal();
+        if (collect) collect(r);
     } catch (...) {
         form->Free();
         throw;

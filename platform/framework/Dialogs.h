@@ -22,9 +22,11 @@ constexpr TMsgDlgButtons mbYesNo = (1u << mbYes) | (1u << mbNo);
 TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons);
 int MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx = 0);
 void ShowMessage(const String& Msg);
-// Runs prepare (when given), shows the form modally and frees it, also when
-// preparing or showing throws; returns the modal result.
-int ShowModalAndFree(TCustomForm* form, const std::function<void()>& prepare = {});
+// Runs prepare (when given), shows the form modally, lets collect read the
+// form with the modal result, and frees it, also when any of them throws;
+// returns the modal result.
+int ShowModalAndFree(TCustomForm* form, const std::function<void()>& prepare = {},
+                     const std::function<void(int)>& collect = {});
 
 // File dialogs. Execute runs the modal hook when one is set (the hook fills
 // FileName / Files and returns mrOk or mrCancel); otherwise a real dialog.

@@ -87,6 +87,8 @@ public:
     int lastPos(char c) const;
 
     // In-place edits answering *this.
+    // Capacity hint; the text is unchanged.
+    void reserve(size_t n) { s_.reserve(n); }
     TCString& trim();
     TCString& trimLeft();
     TCString& trimRight();

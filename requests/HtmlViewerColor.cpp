@@ -1,0 +1,16 @@
+#include "requests/HtmlViewerColor.h"
+
+#include "html/layout/HtmlViewer.h"
+
+namespace {
+constexpr TColor kDefaultHtmlColor = 0xFCFFFF;
+}
+
+TColor htmlViewerColor() { return kDefaultHtmlColor; }
+
+bool setHtmlViewerColor(TControl* control) {
+    auto* viewer = dynamic_cast<THtmlViewer*>(control);
+    if (!viewer) return false;
+    viewer->SetDefBackground(htmlViewerColor());
+    return true;
+}
