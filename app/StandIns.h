@@ -21,3 +21,12 @@ class TZrXCViewerConfigForm : public TForm {
 // Answers the modal result; `chosen` receives the chosen action or null.
 // Until the dialog exists the start is confirmed without a choice.
 int execStartupDialog(TMenuItem* items, bool withOpenCheck, TBasicAction*& chosen);
+
+// About box: one row of its module table (a description and a file name).
+struct TAboutModule {
+    const char* description;
+    const char* fileName;
+};
+// LEAST BODY until the about box exists: an information message with the
+// program's name, the years from firstYear and the module table.
+void showAboutBox(int firstYear, const TAboutModule* modules, int count);
