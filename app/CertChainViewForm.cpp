@@ -20,7 +20,6 @@ constexpr TColor kSelectionBackground = 0xE8DACC;
 constexpr TColor kKeyAgreementBackground = 0xF8EADC;
 constexpr int kFirstPage = 1, kLastPage = 9999;
 constexpr int kIssuerSerialNid = 105;  // serialNumber of a name
-constexpr uint32_t kFileError = 0xC0800002;
 
 std::u16string utf16(const TCString& t) {
     std::u16string out;
@@ -574,8 +573,7 @@ void TChainViewForm::actSaveHTMLExecute(TObject*) {
         const String name = dlgSave1->FileName();
         if (FHistory.saveToFile(name.c_str()) == FHistory.count()) return;
         // A failed write is said, and the dialog is offered again.
-        kvdShowErrorMessage(this, kFileError, 1, zrnTranslateString("Ошибка записи в файл \"%s\"!").c_str(),
-                            name.c_str());
+        errorBox(TCFString(zrnTranslateString("Ошибка записи в файл \"%s\"!").c_str(), name.c_str()));
     }
 }
 
