@@ -182,9 +182,16 @@ protected:
         ASSERT_FALSE(emptyToken.empty());
         ASSERT_FALSE(certToken.empty());
         // A signature certificate made for the key profile "sign".
-        const std::string profile = "/2.25.229462738156130834534923636639552198472.1.2=sign";
         ASSERT_TRUE(certs.root("CA"));
-        ASSERT_TRUE(certs.issue("Owner", "CA", "keyUsage=digitalSignature", "/CN=Владелец" + profile));
+        // The openssl tool learns the profile attribute from a configuration file.
+        const std::string conf = certs.dir().file("oids.cnf");
+        zrxtest::writeFile(conf, "oid_section = oids\n[oids]\nzorenProfileID = "
+                                 "2.25.229462738156130834534923636639552198472.1.2\n[req]\n"
+                                 "distinguished_name = dn\n[dn]\n");
+        setenv("OPENSSL_CONF", conf.c_str(), 1);
+        const bool issued = certs.issue("Owner", "CA", "keyUsage=digitalSignature", "/CN=Владелец/zorenProfileID=sign");
+        unsetenv("OPENSSL_CONF");
+        ASSERT_TRUE(issued);
         storeCertificate();
     }
     void TearDown() override {
