@@ -10,6 +10,7 @@
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/Translation.h"
+#include "requests/RequestParamMaker.h"
 
 namespace {
 
@@ -87,8 +88,7 @@ void TZrxCaConfig::setDefaults() {
     autolockTime = 0;
     scanPeriod = 0;
     programFolder = cutText(getModulePath().c_str(), kPathMax - 1);
-    const char* all = std::getenv("ALLUSERSPROFILE");
-    TCString f = makePathName(all && *all ? all : programFolder.c_str(), "Zoren");
+    TCString f = makePathName(getCommonDataDir().c_str(), "Zoren");
     localData = makePathName(f.c_str(), changeFileExt(getModuleFileName().c_str(), "").c_str());
 }
 
@@ -326,6 +326,12 @@ TZrxCaConfig& getCaConfig() {
     static TZrxCaConfig config;
     return config;
 }
+
+namespace {
+// The request maker reads its folder and the owner's address from here.
+TCMakerCaValues caValuesForMaker() { return TCMakerCaValues{getCaConfig().programFolder, getCaConfig().userEmail}; }
+const bool gMakerCaValuesSet = (setMakerCaValues(caValuesForMaker), true);
+}  // namespace
 
 // ---------------------------------------------------------------- messages
 

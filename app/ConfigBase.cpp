@@ -90,8 +90,9 @@ bool TZrXCABaseConfig::isConfigured() { return true; }
 bool TZrXCABaseConfig::isUsable() { return isConfigured() && hasFlags40001(); }
 
 TCString TZrXCABaseConfig::dataFolder() {
-    const char* all = envValue("ALLUSERSPROFILE");
-    TCString f = makePathName(all ? all : programFolder.c_str(), "Zoren");
+    // ALLUSERSPROFILE, else the XDG data folder: never the program's own
+    // folder, which an installed program cannot write.
+    TCString f = makePathName(getCommonDataDir().c_str(), "Zoren");
     f = makePathName(f.c_str(), changeFileExt(getModuleFileName().c_str(), "").c_str());
     checkDir(f.c_str(), 1, 0);
     return f;
@@ -107,9 +108,9 @@ TCString TZrXCABaseConfig::fileName() { return changeFileExt(getModuleFileName()
 TCString TZrXCABaseConfig::serviceUrl() { return TCString(); }
 
 void TZrXCABaseConfig::prepareDataFolder() {
+    // PUBLIC, else ALLUSERSPROFILE, else the XDG data folder.
     const char* base = envValue("PUBLIC");
-    if (!base) base = envValue("ALLUSERSPROFILE");
-    dataFolder_ = cutText(base ? base : programFolder.c_str(), kPathMax - 1);
+    dataFolder_ = cutText(base ? base : getCommonDataDir().c_str(), kPathMax - 1);
     const TCString path = makePathName(dataFolder_.c_str(), fileName().c_str());
     if (!fileExists(path.c_str())) {
         const TCString beside = makePathName(programFolder.c_str(), fileName().c_str());

@@ -1,5 +1,7 @@
 #include "app/MainForm.h"
 
+#include "platform/x509api/ZrX509Api.h"
+
 #include "app/AppConfig.h"
 #include "app/ConfigBase.h"
 #include "app/DailyLog.h"
@@ -14,6 +16,7 @@
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/Translation.h"
+#include "requests/UserExParsFrame.h"
 #include "update/UpdateRun.h"
 
 IMPLEMENT_CLASS(TZrXZerUvoridoForm, TForm) {}
@@ -97,6 +100,7 @@ static bool runStartupUpdates() {
 }
 
 bool TZrXZerUvoridoForm::init() {
+    registerCreatorUserExPars();
     installMessageHook();
     enableDebugLog(getDBGLogDir().c_str());
     Show();
@@ -122,6 +126,7 @@ bool TZrXZerUvoridoForm::init() {
                       zrnTranslateString("Ошибка").str(), MB_ICONERROR);
     }
     KV_HLogFmtText(0, zrnTranslateString("Запуск программы %s").c_str(), getModuleFileName().c_str());
+    ZrX_Initalize("");
 
     hsmTokens.load(makePathName(getCFGMacroValue("APPLDATA").c_str(), "caHSMTokens.ini").c_str(), true);
     fillNewKeysMenu();

@@ -22,7 +22,7 @@ class TZrXZerUvoridoForm : public TForm {
     bool startupCheckCtx = true;
     bool copyToken = true;
 
-    // The start-up: message hook, debug log, update check, application
+    // The start-up: the generator's request page, message hook, debug log, update check, application
     // configuration, daily log, token list, new-key menu, start-up dialog.
     // False ends the program (startupFailed() tells a failure from a
     // cancelled start).

@@ -49,12 +49,16 @@ int maxDialogClientHeight() { return std::max(100, AvailableScreenArea().Height(
 
 TSize fitDialogToText(int width, int aspect, const std::function<int(int, int&)>& measure) {
     const int maxW = maxDialogClientWidth();
+    // The lowest the content gets within the screen: once it is that low,
+    // widening further only adds empty room (many short lines).
+    int ignored = 0;
+    const int lowest = measure(maxW, ignored);
     int cw = std::min(width, maxW), needed = 0;
     for (;;) {
         int overflow = 0;
         needed = measure(cw, overflow);
         if (overflow > 0) cw = std::min(maxW, cw + overflow + 2);
-        if (needed < cw / aspect || cw >= maxW) break;
+        if (needed < cw / aspect || cw >= maxW || needed <= lowest) break;
         cw = std::min(maxW, cw + 21);
     }
     return TSize{cw, needed};

@@ -81,7 +81,8 @@ int maxDialogClientWidth();
 int maxDialogClientHeight();
 // Widens a dialog's client width, starting from `width`, until the content
 // is lower than the width divided by `aspect`, in 21-pixel steps and never
-// beyond the screen's available area. measure(clientWidth, overflow) answers
+// beyond the screen's available area; it stops as soon as the content is as
+// low as it gets at the screen's width (widening would only add empty room). measure(clientWidth, overflow) answers
 // the client height the content needs at that width and sets overflow to how
 // much wider than its area the content is (0 or less when it fits).
 // Answers the width found and the height last measured.

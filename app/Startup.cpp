@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include "platform/x509api/ZrX509Api.h"
+
 #include <signal.h>
 #include <unistd.h>
 
@@ -74,12 +76,18 @@ void terminateHandler() {
     abortHandler();
 }
 
-// ---- test-only: ZRX_TEST_AUTOCLOSE answers every modal window with its
-// default button (printing what it showed to stderr) and closes the main
-// window once it runs; ZRX_TEST_SNAPSHOTS names a folder for PNGs of the
-// windows. Nothing of this runs without the variables.
+// ---- test-only switches, each working on its own; nothing of this runs
+// without the variables.
+// ZRX_TEST_AUTOCLOSE answers every modal window with its default button
+// (printing what it showed to stderr) and closes the main window once it runs.
+// ZRX_TEST_SNAPSHOTS names a folder (created when missing) for PNGs of the
+// windows, each taken once pending layout and paint have been processed:
+// with AUTOCLOSE, of each window it answers and of the main window; without,
+// of each window as it becomes active.
 String g_snapshotDir;
 int g_snapshotCount = 0;
+TNotifyEvent g_savedActiveFormChange;
+bool g_snapshotsOnActivation = false;
 
 bool testAutoClose() {
     const char* v = std::getenv("ZRX_TEST_AUTOCLOSE");
@@ -87,16 +95,55 @@ bool testAutoClose() {
 }
 
 void snapshot(TControl* c, const String& name) {
-    if (!g_snapshotDir.empty()) SaveControlImage(c, g_snapshotDir + "/" + name + ".png");
+    if (g_snapshotDir.empty() || !c) return;
+    Application->ProcessMessages();
+    SaveControlImage(c, g_snapshotDir + "/" + name + ".png");
+}
+
+String snapshotName(TCustomForm* f) {
+    if (f == Application->MainForm()) return "main";
+    const char* kind = dynamic_cast<TMessageViewForm*>(f) ? "message-" : "window-";
+    return kind + std::to_string(++g_snapshotCount);
+}
+
+// Without AUTOCLOSE the windows are real: each is taken the first time it
+// becomes active, once the events pending then are processed.
+void snapshotOnActivation() {
+    g_savedActiveFormChange = Screen->OnActiveFormChange;
+    g_snapshotsOnActivation = true;
+    Screen->OnActiveFormChange = [](TObject* sender) {
+        fire(g_savedActiveFormChange, sender);
+        // Once per window: the timer stays with it as the mark.
+        TCustomForm* f = Screen->ActiveForm();
+        if (!f || f->IsDestroying() || f->FindComponent("zrxSnapshotTimer")) return;
+        auto* t = new TTimer(f);
+        t->SetName("zrxSnapshotTimer");
+        t->SetInterval(1);
+        t->OnTimer = [t, f](TObject*) {
+            t->SetEnabled(false);
+            snapshot(f, snapshotName(f));
+        };
+        t->SetEnabled(true);
+    };
 }
 
 void installTestHooks() {
-    if (!testAutoClose()) return;
-    if (const char* d = std::getenv("ZRX_TEST_SNAPSHOTS")) g_snapshotDir = d;
+    g_snapshotDir.clear();
+    if (const char* d = std::getenv("ZRX_TEST_SNAPSHOTS"); d && *d) {
+        g_snapshotDir = d;
+        if (makeDirectory(d) != 0) {
+            std::fprintf(stderr, "cannot create the snapshot folder %s\n", d);
+            g_snapshotDir.clear();
+        }
+    }
+    if (!testAutoClose()) {
+        if (!g_snapshotDir.empty()) snapshotOnActivation();
+        return;
+    }
     SetModalHook([](TObject* w) -> int {
         if (auto* m = dynamic_cast<TMessageViewForm*>(w)) {
             std::fprintf(stderr, "[message] %s: %s\n", m->Caption().c_str(), m->message().c_str());
-            snapshot(m, "message-" + std::to_string(++g_snapshotCount));
+            snapshot(m, snapshotName(m));
             if (TButton* b = m->DefaultButton()) return b->ModalResult();
             if (TButton* b = m->CancelButton()) return b->ModalResult();
             return mrCancel;
@@ -107,11 +154,19 @@ void installTestHooks() {
         }
         if (auto* f = dynamic_cast<TCustomForm*>(w)) {
             std::fprintf(stderr, "[window] %s\n", f->Caption().c_str());
+            snapshot(f, snapshotName(f));
             if (TButton* b = f->DefaultButton()) return b->ModalResult();
         }
         return mrCancel;
     });
     std::fflush(stderr);
+}
+
+void removeTestHooks() {
+    if (!g_snapshotsOnActivation) return;
+    if (Screen) Screen->OnActiveFormChange = std::move(g_savedActiveFormChange);
+    g_savedActiveFormChange = nullptr;
+    g_snapshotsOnActivation = false;
 }
 
 void scheduleTestClose(TZrXZerUvoridoForm* main) {
@@ -152,7 +207,7 @@ TStartupSteps defaultStartupSteps() {
     };
     s.applyStyle = [] { applyStoredStyle("Light Sky Blue"); };
     s.initTranslations = [] {
-        zrnInitTranslation();
+        ZrX_IntTranslations(2, 0);
         prepareAbortText();
     };
     s.parseCommandLine = [] {
@@ -202,12 +257,15 @@ int runProgram(const TStartupSteps& steps) {
         else std::fprintf(stderr, "%s\n", e.what());
     }
     step("releaseP11", steps.releaseP11);
+    removeTestHooks();
     return startupFailed() ? EXIT_START_FAILED : EXIT_NORMAL;
 }
 
 int programEntry(int argc, char** argv) {
     g_argc = argc;
     g_argv = argv;
+    // Before anything holds a key or a password.
+    disableCoreDumps();
     installAbortHandling();
     // The password policy is registered by static initialisers of its unit;
     // naming it keeps the unit in the program.

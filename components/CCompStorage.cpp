@@ -54,6 +54,7 @@ TComponent* findDataModuleByName(const String& name) {
 }  // namespace
 
 void cstNoRestoreComponens() { gNoRestore = true; }
+void cstResetNoRestore() { gNoRestore = false; }
 bool cstRestoreDisabled() { return gNoRestore; }
 
 bool cstIsStorableKind(TTypeKind k) {

@@ -122,6 +122,8 @@ private:
 
 // Disables every later restore of the process (the "-norest" switch); stores go on.
 void cstNoRestoreComponens();
+// Back to restoring (the state before the switch; tests).
+void cstResetNoRestore();
 bool cstRestoreDisabled();
 
 // Writes and reads one simple property by kind in an open key (integers and

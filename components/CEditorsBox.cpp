@@ -8,6 +8,7 @@
 #include "components/CheckBoxes.h"
 #include "components/OidEdit.h"
 #include "components/UXDateTime.h"
+#include "platform/framework/MsgCtrls.h"
 #include "platform/runtime/Log.h"
 
 namespace {
@@ -232,6 +233,9 @@ TCompoundEdit* TCEditorsBox::addEditor(TCXEditsEntry* entry, int clientWidth) {
     label->SetFocusControl(editor);
     label->SetHint(caption);
     label->SetShowHint(true);
+    // A caption wrapped to more lines keeps them all visible; the editor
+    // then sits on the label's last line.
+    label->SetHeight(std::max(label->Height(), MeasureWrappedText(label->Caption(), label->Font(), label->Width()).cy));
     if (label->Height() > editor->Height())
         editor->SetTop(label->Top() + label->Height() - editor->Height() - 1);
     editor->SetHint(caption);

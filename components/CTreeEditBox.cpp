@@ -42,6 +42,13 @@ void TCTreeEditBox::SetVertical(bool v) {
 
 void TCTreeEditBox::SetAutoHideTree(bool v) {
     FAutoHideTree = v;
+    if (!v) {
+        // A tree hidden while it had one node comes back.
+        FTree->Show();
+        if (FSplitter) FSplitter->Show();
+        AlignControls();
+        FEditors->realignEditors();
+    }
     checkTreeVisible();
 }
 

@@ -4,13 +4,16 @@
 #include <cstring>
 #include <string>
 
-#include "platform/runtime/Messages.h"
+#include "platform/framework/SysMsgBox.h"
 #include "platform/runtime/TCString.h"
 #include "platform/win/PrivateProfile.h"
 
 namespace {
 
-void defaultErrorBox(const char* text, const char*) { kvdShowErrorMessage(nullptr, 0xFFFFFFFFu, 0, "%s", text); }
+// The system box without owner, with the caller's caption and the error icon.
+void defaultErrorBox(const char* text, const char* caption) {
+    SysMessageBox(text ? text : "", caption ? caption : "", MB_ICONERROR | MB_OK);
+}
 
 std::atomic<CfgErrorBoxFunc> errorBox{defaultErrorBox};
 

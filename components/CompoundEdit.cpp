@@ -71,6 +71,11 @@ IMPLEMENT_CLASS(TCompoundEdit, TMaskEdit) {
 
 TCompoundEdit::TCompoundEdit(TComponent* AOwner) : TMaskEdit(AOwner) {}
 
+TCompoundEdit::~TCompoundEdit() {
+    delete FCanvas;
+    FCanvas = nullptr;
+}
+
 bool TCompoundEdit::setUCTextValue(const String& text) {
     SetText(text);
     return true;

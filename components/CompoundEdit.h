@@ -18,6 +18,7 @@ bool checkFilled(TControl* control, const String& text, bool showMessage, const 
 class TCompoundEdit : public TMaskEdit {
     DECLARE_CLASS(TCompoundEdit)
     explicit TCompoundEdit(TComponent* AOwner);
+    ~TCompoundEdit() override;
 
     TColor EditorColor() const { return getColor(); }
     void SetEditorColor(TColor c) { setColor(c); }

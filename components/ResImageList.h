@@ -5,7 +5,7 @@
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/ImgList.h"
 
-enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+// TPixelFormat is the framework's (Graphics.h).
 extern const TEnumInfo PixelFormatInfo;
 
 // Design-time callbacks: the bitmap file of a resource name, and the pair

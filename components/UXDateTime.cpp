@@ -204,6 +204,7 @@ TUXDatetimeEditor::TUXDatetimeEditor(TComponent* AOwner) : TCompoundEdit(AOwner)
     FSplitter->SetWidth(2);
     FSplitter->SetBeveled(true);
     FSplitter->SetResizeStyle(rsPattern);
+    FSplitter->OnMoved = [this](TObject*) { FDateWidthSet = true; };
     FTime = new TDateTimePicker(this);
     FTime->SetKind(dtkTime);
     FTime->SetParent(this);
@@ -220,12 +221,15 @@ TUXDatetimeEditor::TUXDatetimeEditor(TComponent* AOwner) : TCompoundEdit(AOwner)
 }
 
 void TUXDatetimeEditor::SetDateEditWidth(int v) {
+    FDateWidthSet = true;
     if (FDate) FDate->SetWidth(v);
 }
 
 void TUXDatetimeEditor::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     TCompoundEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
-    if (FDate && FDate->Width() <= 7) FDate->SetWidth(AWidth / 2 + 5);
+    // Until a width is chosen (property or splitter) the date takes half the
+    // editor, also after the editor is resized from its first size.
+    if (FDate && (FDate->Width() <= 7 || !FDateWidthSet)) FDate->SetWidth(AWidth / 2 + 5);
 }
 
 void TUXDatetimeEditor::SetDateAndTime(int64_t t) {

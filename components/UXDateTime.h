@@ -86,4 +86,5 @@ private:
     TSplitter* FSplitter = nullptr;
     TDateTimePicker* FTime = nullptr;
     bool FUpdating = false;
+    bool FDateWidthSet = false;
 };

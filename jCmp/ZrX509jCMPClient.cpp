@@ -180,6 +180,9 @@ void TCjCMPClient::applyTimeouts() {
     sec = std::clamp<int64_t>(sec, JCMP_MIN_TIMEOUT_SEC, 24 * 3600);
     http_.ConnectTimeout = int(sec * 1000);
     http_.ReadTimeout = int(sec * 1000);
+    // The user waits no longer than the time-out for the whole exchange,
+    // however the reply trickles in.
+    http_.TotalTimeout = int(sec * 1000);
 }
 
 bool TCjCMPClient::send() {

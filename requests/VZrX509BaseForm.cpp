@@ -111,9 +111,9 @@ void TCViewZrX509BaseForm::setObject(TZrX509Base* object) {
     TCString caption;
     const TCString owner = object->ownerName();
     if (object->getClass() == zcCrl) {
-        caption = TCFString("%s, издатель: %s", object->caption().c_str(), owner.c_str());
+        caption = TCFString(zrnTranslateString("%s, издатель: %s").c_str(), object->caption().c_str(), owner.c_str());
     } else {
-        caption = TCFString("%s ключа%s", object->caption().c_str(), object->getKindDescirption(false).c_str());
+        caption = TCFString(zrnTranslateString("%s ключа%s").c_str(), object->caption().c_str(), object->getKindDescirption(false).c_str());
         if (!owner.isEmpty()) caption += zrnTranslateString(" владельца  \"") + owner + "\"";
     }
     ts1->SetCaption(caption.c_str());

@@ -109,13 +109,18 @@ TCustomActionList::~TCustomActionList() {
     for (TAction* a : FActions) a->FList = nullptr;
     FActions.clear();
 }
+bool TAction::Update() {
+    if (FList && FList->OnUpdate) {
+        bool handled = false;
+        FList->OnUpdate(this, handled);
+        if (handled) return true;
+    }
+    return TBasicAction::Update();
+}
+
 void TCustomActionList::UpdateActions() {
     auto actions = FActions;
-    for (TAction* a : actions) {
-        bool handled = false;
-        if (OnUpdate) OnUpdate(a, handled);
-        if (!handled) a->Update();
-    }
+    for (TAction* a : actions) a->Update();
 }
 
 int ShortCut(uint16_t Key, uint32_t Shift) {

@@ -66,6 +66,8 @@ class TAction : public TBasicAction {
     TCustomActionList* ActionList() const { return FList; }
     void SetActionList(TCustomActionList* l);
     bool Execute() override;
+    // The list's OnUpdate first; OnUpdate of the action when the list did not handle it.
+    bool Update() override;
 private:
     friend class TCustomActionList;
     String FCaption, FHint, FCategory;
@@ -80,7 +82,8 @@ class TCustomActionList : public TComponent {
     ~TCustomActionList() override;
     int ActionCount() const { return int(FActions.size()); }
     TAction* Actions(int i) const { return FActions.at(size_t(i)); }
-    // Runs OnUpdate of every action (the framework does this when idle).
+    // Runs OnUpdate of every action (the application does this when idle,
+    // for the lists and action clients of every shown form).
     void UpdateActions();
     std::function<void(TBasicAction* Action, bool& Handled)> OnExecute;
     std::function<void(TBasicAction* Action, bool& Handled)> OnUpdate;

@@ -33,6 +33,10 @@ bool SameText(const String& a, const String& b) {
 }
 String UpperCase(const String& s) { return u(q(s).toUpper()); }
 String LowerCase(const String& s) { return u(q(s).toLower()); }
+static QString qw(std::u16string_view s) { return QString(reinterpret_cast<const QChar*>(s.data()), qsizetype(s.size())); }
+static std::u16string uw(const QString& s) { return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())); }
+std::u16string WideUpperCase(std::u16string_view s) { return uw(qw(s).toUpper()); }
+std::u16string WideLowerCase(std::u16string_view s) { return uw(qw(s).toLower()); }
 String Trim(const String& s) {
     size_t b = 0, e = s.size();
     while (b < e && (unsigned char)s[b] <= ' ') ++b;

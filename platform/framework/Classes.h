@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/framework/TypInfo.h"
@@ -273,6 +275,9 @@ int AnsiCompareText(const String& a, const String& b);
 bool SameText(const String& a, const String& b);
 String UpperCase(const String& s);
 String LowerCase(const String& s);
+// Full Unicode case mapping of UTF-16 text (a result may differ in length).
+std::u16string WideUpperCase(std::u16string_view s);
+std::u16string WideLowerCase(std::u16string_view s);
 String Trim(const String& s);
 String TrimRight(const String& s);
 String IntToStr(int64_t v);

@@ -7,10 +7,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 
 #include <algorithm>
+#include <map>
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/Menus.h"
@@ -93,7 +95,41 @@ TControl* controlOfWidget(const QWidget* w) {
     return nullptr;
 }
 
-QCursor qtCursor(TCursor c) { return QCursor(cursorShape(c)); }
+namespace {
+
+struct CustomCursor {
+    QImage image;  // ARGB, transparent where the mask was white
+    QPoint hotSpot;
+};
+
+std::map<TCursor, CustomCursor>& customCursors() {
+    static std::map<TCursor, CustomCursor> m;
+    return m;
+}
+
+}  // namespace
+
+void SetCustomCursor(TCursor Cursor, const TBitmap& Image, const TBitmap& Mask, TPoint HotSpot) {
+    if (Image.Empty()) {
+        customCursors().erase(Cursor);
+        return;
+    }
+    QImage img = Image.Image().convertToFormat(QImage::Format_ARGB32);
+    const QImage mask = Mask.Image().convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < std::min(img.height(), mask.height()); ++y)
+        for (int x = 0; x < std::min(img.width(), mask.width()); ++x)
+            if (qGray(mask.pixel(x, y)) >= 128) img.setPixel(x, y, 0);
+    customCursors()[Cursor] = CustomCursor{img, QPoint(HotSpot.X, HotSpot.Y)};
+}
+
+bool IsCustomCursor(TCursor Cursor) { return customCursors().count(Cursor) > 0; }
+
+QCursor qtCursor(TCursor c) {
+    auto it = customCursors().find(c);
+    if (it != customCursors().end())
+        return QCursor(QPixmap::fromImage(it->second.image), it->second.hotSpot.x(), it->second.hotSpot.y());
+    return QCursor(cursorShape(c));
+}
 
 void dispatchGuarded(TObject* sender, const std::function<void()>& fn) {
     ++gDispatchDepth;
@@ -606,6 +642,7 @@ void TWinControl::InsertControl(TControl* c) {
 void TWinControl::RemoveControl(TControl* c) {
     auto it = std::find(FControls.begin(), FControls.end(), c);
     if (it == FControls.end()) return;
+    if (TCustomForm* f = ParentForm()) f->DefocusRemoved(c, this);
     FControls.erase(it);
     FTabOrder.erase(std::remove(FTabOrder.begin(), FTabOrder.end(), c), FTabOrder.end());
     c->FParent = nullptr;
@@ -682,7 +719,13 @@ bool TWinControl::CanFocus() const {
 void TWinControl::SetFocus() {
     QWidget* w = Handle();
     if (!w) return;
-    if (TCustomForm* f = ParentForm()) f->SetActiveControl(this);
+    TCustomForm* f = ParentForm();
+    if (f && f != this && f->ActiveControl() != this) {
+        // A shown form focuses its new active control itself; focusing once
+        // more would retry a move that an exit handler has just refused.
+        f->SetActiveControl(this);
+        if (f->Showing()) return;
+    }
     w->setFocus(Qt::OtherFocusReason);
 }
 
@@ -801,12 +844,31 @@ static QWidget* currentFocus(QWidget* w) {
     return fw ? fw : w->window();
 }
 
+namespace {
+// The key event a control hands to its own widget after OnKeyPress replaced
+// the character; the control's handlers have already seen it.
+const QKeyEvent* gReplayedKey = nullptr;
+
+void replayKey(QWidget* w, const QKeyEvent* original, char32_t ch) {
+    int key = Qt::Key_unknown;
+    if (ch == U'\r') key = Qt::Key_Return;
+    else if (ch == 27) key = Qt::Key_Escape;
+    else if (ch == U'\b') key = Qt::Key_Backspace;
+    QKeyEvent replay(QEvent::KeyPress, key, original->modifiers(), QString::fromUcs4(&ch, 1),
+                     original->isAutoRepeat());
+    const QKeyEvent* outer = gReplayedKey;
+    gReplayedKey = &replay;
+    QApplication::sendEvent(w, &replay);
+    gReplayedKey = outer;
+}
+}  // namespace
+
 bool TWinControl::WidgetEvent(QEvent* e) {
     switch (e->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
         QWidget* w = Handle();
-        if (!w) return false;
+        if (!w || e == gReplayedKey) return false;
         // The key belongs to the control that has the focus; its parents see it pass.
         if (controlOfWidget(currentFocus(w)) != this) return false;
         auto* ke = static_cast<QKeyEvent*>(e);
@@ -822,10 +884,16 @@ bool TWinControl::WidgetEvent(QEvent* e) {
             }
             QString t = ke->text();
             if (!t.isEmpty() && (t[0].isPrint() || t[0] == QChar('\r') || t[0] == QChar('\x1b') || t[0] == QChar('\b'))) {
-                char32_t ch = t.toUcs4().value(0);
+                const char32_t typed = t.toUcs4().value(0);
+                char32_t ch = typed;
                 if (preview) f->KeyPress(ch);
                 if (ch) KeyPress(ch);
                 if (!ch) return true;
+                if (ch != typed) {
+                    // A handler replaced the character: the widget gets the new one instead.
+                    replayKey(w, ke, ch);
+                    return true;
+                }
             }
             return false;
         }
@@ -836,12 +904,6 @@ bool TWinControl::WidgetEvent(QEvent* e) {
         }
         return false;
     }
-    case QEvent::FocusIn:
-        DoEnter();
-        return false;
-    case QEvent::FocusOut:
-        DoExit();
-        return false;
     default: return TControl::WidgetEvent(e);
     }
 }

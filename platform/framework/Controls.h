@@ -46,6 +46,12 @@ constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBea
                   crHourGlass = -11, crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15,
                   crMultiDrag = -16, crSQLWait = -17, crNo = -18, crAppStart = -19, crHelp = -20,
                   crHandPoint = -21, crSizeAll = -22;
+// The application's own cursors by number (a built-in number is replaced):
+// a picture and a mask of one size (white mask pixels are transparent) and
+// the hot spot; an empty picture removes the number's own cursor. Cursors
+// are made from them when a control shows one.
+void SetCustomCursor(TCursor Cursor, const TBitmap& Image, const TBitmap& Mask, TPoint HotSpot);
+bool IsCustomCursor(TCursor Cursor);
 
 using TShiftState = uint32_t;
 constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64;

@@ -105,7 +105,14 @@ TDateTimePicker::TDateTimePicker(TComponent* AOwner) : TWinControl(AOwner), FImp
     }
 }
 
-TDateTimePicker::~TDateTimePicker() { delete FImpl; }
+TDateTimePicker::~TDateTimePicker() {
+    // The widgets outlive this part of the object: they must not call back.
+    if (Handle()) {
+        FImpl->edit->blockSignals(true);
+        FImpl->check->blockSignals(true);
+    }
+    delete FImpl;
+}
 
 QWidget* TDateTimePicker::FieldWidget() const { return FImpl->edit; }
 

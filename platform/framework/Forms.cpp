@@ -1,9 +1,15 @@
 #include "platform/framework/Forms.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QInputMethod>
+#include <QLocale>
+#include <QThread>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPointer>
@@ -15,11 +21,13 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "platform/framework/DeviceContext.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Menus.h"
 #include "platform/framework/QtBridge.h"
 #include "platform/framework/QtInternals.h"
 #include "platform/framework/StdCtrls.h"
+#include "platform/runtime/Passwords.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // Fontconfig keeps its configuration cache for the life of the process; the
@@ -261,6 +269,43 @@ void TCustomForm::MenuChanged() {
     if (!IsDestroying()) ClientResized();
 }
 
+namespace {
+void collectMenuActions(TMenuItem* item, std::vector<TBasicAction*>& out) {
+    if (!item) return;
+    if (item->Action()) out.push_back(item->Action());
+    for (int i = 0; i < item->Count(); ++i) collectMenuActions(item->Items(i), out);
+}
+
+void collectActions(TComponent* owner, std::vector<TBasicAction*>& out) {
+    for (int i = 0; i < owner->ComponentCount(); ++i) {
+        TComponent* c = owner->Components(i);
+        if (c->IsDestroying()) continue;
+        if (auto* list = dynamic_cast<TCustomActionList*>(c)) {
+            for (int k = 0; k < list->ActionCount(); ++k) out.push_back(list->Actions(k));
+        } else if (auto* ctl = dynamic_cast<TControl*>(c)) {
+            if (ctl->Action() && ctl->Visible()) out.push_back(ctl->Action());
+        } else if (auto* menu = dynamic_cast<TMenu*>(c)) {
+            collectMenuActions(menu->Items(), out);
+        } else if (auto* mi = dynamic_cast<TMenuItem*>(c)) {
+            collectMenuActions(mi, out);
+        }
+        collectActions(c, out);
+    }
+}
+}  // namespace
+
+void TCustomForm::UpdateActions() {
+    if (IsDestroying() || !Showing()) return;
+    std::vector<TBasicAction*> actions;
+    collectActions(this, actions);
+    std::vector<TBasicAction*> done;
+    for (TBasicAction* a : actions) {
+        if (std::find(done.begin(), done.end(), a) != done.end()) continue;
+        done.push_back(a);
+        dispatchGuarded(a, [a] { a->Update(); });
+    }
+}
+
 static int menuBarHeight(QWidget* bar) { return bar ? bar->sizeHint().height() : 0; }
 
 void TCustomForm::LayoutClient() {
@@ -288,6 +333,57 @@ void TCustomForm::SetActiveControl(TWinControl* c) {
         if (QWidget* w = c->Handle())
             if (Handle() && Handle()->isVisible()) w->setFocus(Qt::OtherFocusReason);
     }
+}
+
+void TCustomForm::SetFocusedControl(TWinControl* c) {
+    // Every call counts, including one for the control already focused: a
+    // handler that puts the focus back stops the change that is under way.
+    const int count = ++FFocusCount;
+    if (!c || IsDestroying() || c->IsDestroying() || c->ParentForm() != this) return;
+    if (c != this && c != FActiveControl) {
+        if (FActiveControl) FActiveControl->RemoveFreeNotification(this);
+        FActiveControl = c;
+        c->FreeNotification(this);
+    }
+    if (c == FFocusedControl) return;
+    if (!FFocusedControl) FFocusedControl = this;
+    // Runs one enter or exit handler; false when the change must stop (an
+    // exception, or the handler moved the focus itself).
+    auto run = [&](TWinControl* target, void (TWinControl::*step)()) {
+        try {
+            (target->*step)();
+        } catch (const std::exception& e) {
+            if (Application) Application->HandleException(target, e);
+            return false;
+        }
+        return count == FFocusCount && !IsDestroying();
+    };
+    while (FFocusedControl && !FFocusedControl->ContainsControl(c)) {
+        TWinControl* leaving = FFocusedControl;
+        if (!run(leaving, &TWinControl::DoExit)) {
+            // A control that refuses to be left keeps the focus.
+            if (count == FFocusCount && FFocusedControl == leaving && leaving->CanFocus() && leaving->Handle())
+                leaving->Handle()->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        if (FFocusedControl != leaving) return;  // removed meanwhile
+        FFocusedControl = leaving->Parent();
+    }
+    if (!FFocusedControl) FFocusedControl = this;
+    while (FFocusedControl != c) {
+        TWinControl* entering = c;
+        while (entering->Parent() && entering->Parent() != FFocusedControl) entering = entering->Parent();
+        FFocusedControl = entering;
+        if (!run(entering, &TWinControl::DoEnter)) return;
+    }
+}
+
+void TCustomForm::DefocusRemoved(TControl* c, TWinControl* oldParent) {
+    for (TControl* p = FFocusedControl; p; p = p->Parent())
+        if (p == c) {
+            FFocusedControl = IsDestroying() ? nullptr : oldParent;
+            break;
+        }
 }
 
 void TCustomForm::PlaceOnShow() {
@@ -343,6 +439,9 @@ void TCustomForm::Hide() {
         for (int i = Screen->FormCount() - 1; i >= 0; --i)
             if (Screen->Forms(i) != this && Screen->Forms(i)->Showing()) { next = Screen->Forms(i); break; }
         Screen->SetActiveForm(next);
+        // The window below takes the activation back (and with it the focus
+        // of its focused control), as the window system does on Windows.
+        if (next && next->Handle()) next->Handle()->activateWindow();
     }
 }
 
@@ -616,6 +715,35 @@ TApplication::~TApplication() {
     DestroyComponents();
 }
 
+// ZRX_FONT_DIR names a folder whose fonts the program registers at start and
+// ZRX_DEFAULT_FONT the face it uses by default: tests pin both so that text
+// metrics do not depend on the machine's font configuration.
+static void registerFontsFromEnvironment() {
+    if (const char* dir = std::getenv("ZRX_FONT_DIR")) {
+        const QDir d(QString::fromUtf8(dir));
+        for (const QString& f : d.entryList({"*.ttf", "*.otf"}, QDir::Files, QDir::Name))
+            QFontDatabase::addApplicationFont(d.filePath(f));
+    }
+    if (const char* face = std::getenv("ZRX_DEFAULT_FONT"); face && *face) {
+        QFont f(QString::fromUtf8(face));
+        f.setPointSize(9);
+        QApplication::setFont(f);
+    }
+}
+
+namespace {
+// The keyboard layout's language for the runtime: the input method's current
+// locale; empty (the environment decides) off the user-interface thread or
+// when the input method names no language.
+TCString inputLocaleName() {
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!app || QThread::currentThread() != app->thread()) return TCString();
+    const QLocale l = QGuiApplication::inputMethod()->locale();
+    if (l.language() == QLocale::C || l.language() == QLocale::AnyLanguage) return TCString();
+    return TCString(fromQ(l.name()).c_str());
+}
+}  // namespace
+
 void TApplication::Initialize(int argc, char** argv) {
     if (QCoreApplication::instance()) return;
     static int sArgc = 1;
@@ -631,10 +759,26 @@ void TApplication::Initialize(int argc, char** argv) {
     sArgc = int(sStore.size());
     auto* app = new QApplication(sArgc, sArgv.data());
     QApplication::setQuitOnLastWindowClosed(false);
-    QObject::connect(app, &QApplication::focusChanged, app, [] {
+    registerFontsFromEnvironment();
+    setKBLayoutSource(inputLocaleName);
+    // The event loop is about to wait: the queue is drained, the application is idle.
+    if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance())
+        QObject::connect(d, &QAbstractEventDispatcher::aboutToBlock, app, [] {
+            if (Application) Application->Idle();
+        });
+    QObject::connect(app, &QApplication::focusChanged, app, [](QWidget*, QWidget* now) {
+        // Enter and exit follow each form's focused control, not Qt's focus:
+        // the focus leaving the window (another window or a message box
+        // opening, the form closing) exits nothing, and coming back to the
+        // same control enters nothing.
+        TControl* c = controlOfWidget(now);
+        while (c && !dynamic_cast<TWinControl*>(c)) c = c->Parent();
+        if (auto* wc = static_cast<TWinControl*>(c); wc && !wc->IsDestroying())
+            if (TCustomForm* f = wc->ParentForm(); f && f != wc) dispatchGuarded(f, [&] { f->SetFocusedControl(wc); });
         if (Screen) dispatchGuarded(Screen, [] { fire(Screen->OnActiveControlChange, Screen); });
     });
 }
+
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);
@@ -673,13 +817,36 @@ void TApplication::ProcessMessages() {
 
 void TApplication::HandleMessage() {
     if (!QCoreApplication::instance()) return;
+    // Waiting for events makes the loop idle first (Idle runs then).
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    fire(OnIdle, this);
+}
+
+void TApplication::Idle() {
+    if (FInIdle || IsDestroying() || !Screen) return;
+    FInIdle = true;
+    QWidget* modal = QCoreApplication::instance() ? QApplication::activeModalWidget() : nullptr;
+    std::vector<TCustomForm*> forms;
+    for (int i = 0; i < Screen->FormCount(); ++i) forms.push_back(Screen->Forms(i));
+    for (TCustomForm* f : forms) {
+        // A form may be freed by an earlier form's handlers.
+        bool alive = false;
+        for (int i = 0; i < Screen->FormCount() && !alive; ++i) alive = Screen->Forms(i) == f;
+        if (!alive || !f->Showing()) continue;
+        // Windows a modal window blocks are not updated, as they are disabled.
+        if (modal && f->Handle() != modal && !f->IsModal()) continue;
+        f->UpdateActions();
+    }
+    dispatchGuarded(this, [this] { fire(OnIdle, this); });
+    FInIdle = false;
 }
 
 void TApplication::Terminate() {
     FTerminated = true;
-    if (QCoreApplication::instance()) QCoreApplication::exit(0);
+    // Our own loops end (modal ones first see Terminated); Qt's exit is not
+    // used, as it would keep every later loop of the process from running.
+    if (Screen)
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (QEventLoop* l = Screen->Forms(i)->FLoop) l->quit();
     if (FRunLoop) FRunLoop->quit();
 }
 
@@ -734,6 +901,7 @@ int TScreen::PixelsPerInch() const {
     QScreen* s = primary();
     return s ? int(s->logicalDotsPerInchY() + 0.5) : 96;
 }
+std::vector<String> TScreen::Fonts() const { return InstalledFontFamilies(); }
 int TScreen::MonitorCount() const {
     return QCoreApplication::instance() ? int(QGuiApplication::screens().size()) : 1;
 }

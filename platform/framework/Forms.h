@@ -76,6 +76,17 @@ class TCustomForm : public TWinControl {
     void SetMenu(TMainMenu* m);
     TWinControl* ActiveControl() const { return FActiveControl; }
     void SetActiveControl(TWinControl* c);
+    // The control that last received the focus inside this form. The focus
+    // moving to another control of the form is what exits the old control and
+    // enters the new one (OnExit/OnEnter, from the innermost outward and back
+    // in); the window losing activation, another window opening over it or
+    // the form closing exits nothing.
+    TWinControl* FocusedControl() const { return FFocusedControl; }
+    // Called by a control of this form that received the keyboard focus.
+    void SetFocusedControl(TWinControl* c);
+    // A control (or one of its parents) leaves the form: it is neither exited
+    // nor kept as the focused control.
+    void DefocusRemoved(TControl* c, TWinControl* oldParent);
     int Constraints_MinWidth = 0, Constraints_MinHeight = 0;
     void SetMinSize(int w, int h);
     String GetText() const override;
@@ -90,6 +101,10 @@ class TCustomForm : public TWinControl {
     TButton* CancelButton() const;
     // Rebuilds the menu bar after the main menu's items changed.
     void MenuChanged();
+    // Runs OnUpdate of the actions this shown form holds: those of its action
+    // lists and those that its controls, menu items and tool buttons show.
+    // The application does this whenever it becomes idle.
+    void UpdateActions();
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -117,6 +132,7 @@ protected:
 
 private:
     friend class TScreen;
+    friend class TApplication;
     void ApplyWindowFlags();
     void RecordNormalBounds();
     TRect FNormalBounds;
@@ -137,6 +153,8 @@ private:
     TFormStyle FFormStyle = fsNormal;
     TMainMenu* FMenu = nullptr;
     TWinControl* FActiveControl = nullptr;
+    TWinControl* FFocusedControl = nullptr;
+    int FFocusCount = 0;
     QWidget* FClient = nullptr;
     QWidget* FMenuBar = nullptr;
     class QEventLoop* FLoop = nullptr;
@@ -185,8 +203,15 @@ class TApplication : public TComponent {
     void Run();
     void ProcessMessages();
     void HandleMessage();  // waits for and handles one batch of events
+    // What the application does once its event queue is drained: updates the
+    // actions of every shown form that is not blocked by a modal window, then
+    // OnIdle. Runs by itself in every event loop; tests may call it.
+    void Idle();
     void Terminate();
     bool Terminated() const { return FTerminated; }
+    // Forgets a Terminate, so that the loop can run again (tests that start
+    // the program's loop more than once in one process).
+    void ResetTerminated() { FTerminated = false; }
     TCustomForm* MainForm() const { return FMainForm; }
     void SetMainForm(TCustomForm* f) { FMainForm = f; }
     String Title() const { return FTitle; }
@@ -209,6 +234,7 @@ private:
     bool FTerminated = false;
     String FTitle;
     int FModalLevel = 0;
+    bool FInIdle = false;
     class QEventLoop* FRunLoop = nullptr;
 };
 
@@ -224,6 +250,8 @@ class TScreen : public TComponent {
     TRect WorkAreaRect() const;
     int PixelsPerInch() const;
     int MonitorCount() const;
+    // Installed font families, sorted without regard to case.
+    std::vector<String> Fonts() const;
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor c);
     TCustomForm* ActiveForm() const { return FActiveForm; }

@@ -87,6 +87,54 @@ int32_t ColorToRGB(TColor c) {
     return c;
 }
 
+namespace {
+int sat(long long v) { return int(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
+}  // namespace
+
+bool IsRectEmpty(const TRect& r) { return r.Width() <= 0 || r.Height() <= 0; }
+void InflateRect(TRect& r, int dx, int dy) {
+    r = TRect{sat((long long)r.Left - dx), sat((long long)r.Top - dy), sat((long long)r.Right + dx),
+              sat((long long)r.Bottom + dy)};
+}
+void OffsetRect(TRect& r, int dx, int dy) {
+    r = TRect{sat((long long)r.Left + dx), sat((long long)r.Top + dy), sat((long long)r.Right + dx),
+              sat((long long)r.Bottom + dy)};
+}
+bool PtInRect(const TRect& r, TPoint p) { return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom; }
+bool IntersectRect(TRect& out, const TRect& a, const TRect& b) {
+    const TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
+    if (IsRectEmpty(r)) {
+        out = TRect{};
+        return false;
+    }
+    out = r;
+    return true;
+}
+bool UnionRect(TRect& out, const TRect& a, const TRect& b) {
+    if (IsRectEmpty(a)) out = b;
+    else if (IsRectEmpty(b)) out = a;
+    else out = TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
+    if (IsRectEmpty(out)) {
+        out = TRect{};
+        return false;
+    }
+    return true;
+}
+int MulDiv(int number, int numerator, int denominator) {
+    if (denominator == 0) return -1;
+    const long long p = (long long)number * numerator;
+    long long q = p / denominator;
+    const long long r = p % denominator;
+    if (2 * std::llabs(r) >= std::llabs((long long)denominator)) q += ((p < 0) != (denominator < 0)) ? -1 : 1;
+    if (q > INT_MAX || q < INT_MIN) return -1;
+    return int(q);
+}
+
+int32_t UnstyledColorToRGB(TColor c) {
+    if ((uint32_t(c) & 0xFF000000u) == 0xFF000000u) return TColor(classicSystemRGB(int(c & 0xFF)));
+    return ColorToRGB(c);
+}
+
 QColor toQColor(TColor c) {
     int32_t v = ColorToRGB(c);
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
@@ -145,19 +193,27 @@ void TFont::Changed() {
 void TFont::SetName(const String& v) { if (v != FName) { FName = v; Changed(); } }
 void TFont::SetSize(int v) {
     if (v < 0) { SetHeight(v); return; }
-    if (v != FSize && v > 0) { FSize = v; Changed(); }
+    if (v > 0 && (v != FSize || FPixelHeight)) {
+        FSize = v;
+        FPixelHeight = 0;
+        Changed();
+    }
 }
 static int screenDpi() {
     if (qApp)
         if (QScreen* s = QGuiApplication::primaryScreen()) return int(s->logicalDotsPerInchY() + 0.5);
     return 96;
 }
-int TFont::Height() const { return -(FSize * screenDpi() + 36) / 72; }
+int TFont::Height() const { return FPixelHeight ? FPixelHeight : -(FSize * screenDpi() + 36) / 72; }
+// The pixel height is kept as given: sizes of HTML text fall between whole points.
 void TFont::SetHeight(int v) {
+    if (v == 0 || v == FPixelHeight) return;
     int px = v < 0 ? -v : v;
     int size = (px * 72 + screenDpi() / 2) / screenDpi();
     if (size < 1) size = 1;
-    if (size != FSize) { FSize = size; Changed(); }
+    FSize = size;
+    FPixelHeight = v;
+    Changed();
 }
 void TFont::SetColor(TColor v) { if (v != FColor) { FColor = v; Changed(); } }
 void TFont::SetStyle(TFontStyles v) { if (v != FStyle) { FStyle = v; Changed(); } }
@@ -170,6 +226,7 @@ void TFont::Assign(TPersistent* Source) {
         FStyle = f->FStyle;
         FPitch = f->FPitch;
         FCharset = f->FCharset;
+        FPixelHeight = f->FPixelHeight;
         Changed();
         return;
     }
@@ -178,7 +235,8 @@ void TFont::Assign(TPersistent* Source) {
 
 QFont toQFont(const TFont& f) {
     QFont q(toQ(f.Name()));
-    q.setPointSize(f.Size() > 0 ? f.Size() : 9);
+    if (f.PixelHeight() < 0) q.setPixelSize(std::min(-f.PixelHeight(), 10000));
+    else q.setPointSize(f.Size() > 0 ? f.Size() : 9);
     q.setBold(f.Style() & fsSet(fsBold));
     q.setItalic(f.Style() & fsSet(fsItalic));
     q.setUnderline(f.Style() & fsSet(fsUnderline));
@@ -238,265 +296,7 @@ void TBrush::Assign(TPersistent* Source) {
     TPersistent::Assign(Source);
 }
 
-IMPLEMENT_CLASS(TCanvas, TPersistent) {
-    r.Object<TBrush>("Brush", &TCanvas::Brush, nullptr);
-    r.Object<TFont>("Font", &TCanvas::Font, &TCanvas::SetFont);
-    r.Object<TPen>("Pen", &TCanvas::Pen, nullptr);
-}
-
-TCanvas::TCanvas() : FFont(new TFont), FPen(new TPen), FBrush(new TBrush) {}
-TCanvas::~TCanvas() {
-    delete FFont;
-    delete FPen;
-    delete FBrush;
-}
-
-void TCanvas::BeginPaint(QPainter* p) { FPainter = p; }
-void TCanvas::EndPaint() { FPainter = nullptr; }
-
-void TCanvas::applyPen() {
-    if (!FPainter) return;
-    if (FPen->Style() == psClear) {
-        FPainter->setPen(Qt::NoPen);
-        return;
-    }
-    static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
-                                          Qt::DashDotDotLine, Qt::NoPen, Qt::SolidLine};
-    QPen pen(toQColor(FPen->Color()));
-    pen.setWidth(FPen->Width());
-    pen.setStyle(styles[FPen->Style()]);
-    FPainter->setPen(pen);
-}
-
-void TCanvas::applyBrush() {
-    if (!FPainter) return;
-    static const Qt::BrushStyle styles[] = {Qt::SolidPattern, Qt::NoBrush, Qt::HorPattern, Qt::VerPattern,
-                                            Qt::FDiagPattern, Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
-    FPainter->setBrush(QBrush(toQColor(FBrush->Color()), styles[FBrush->Style()]));
-}
-
-void TCanvas::MoveTo(int X, int Y) { FPenPos = Point(X, Y); }
-void TCanvas::LineTo(int X, int Y) {
-    if (FPainter) {
-        applyPen();
-        FPainter->drawLine(FPenPos.X, FPenPos.Y, X, Y);
-    }
-    FPenPos = Point(X, Y);
-}
-void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
-    if (!FPainter) return;
-    applyPen();
-    applyBrush();
-    FPainter->drawRect(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
-}
-void TCanvas::FillRect(const TRect& r) {
-    if (!FPainter || FBrush->Style() == bsClear) return;
-    FPainter->fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), toQColor(FBrush->Color()));
-}
-void TCanvas::FrameRect(const TRect& r) {
-    if (!FPainter) return;
-    FPainter->save();
-    FPainter->setPen(toQColor(FBrush->Color()));
-    FPainter->setBrush(Qt::NoBrush);
-    FPainter->drawRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
-    FPainter->restore();
-}
-void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
-    if (!FPainter) return;
-    applyPen();
-    applyBrush();
-    FPainter->drawEllipse(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
-}
-void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
-    if (!FPainter) return;
-    applyPen();
-    applyBrush();
-    FPainter->drawRoundedRect(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1), X3 / 2.0, Y3 / 2.0);
-}
-static QPolygon toPolygon(const std::vector<TPoint>& pts) {
-    QPolygon poly;
-    for (const TPoint& p : pts) poly << QPoint(p.X, p.Y);
-    return poly;
-}
-void TCanvas::Polygon(const std::vector<TPoint>& points) {
-    if (!FPainter || points.empty()) return;
-    applyPen();
-    applyBrush();
-    FPainter->drawPolygon(toPolygon(points));
-}
-void TCanvas::Polyline(const std::vector<TPoint>& points) {
-    if (!FPainter || points.empty()) return;
-    applyPen();
-    FPainter->drawPolyline(toPolygon(points));
-    FPenPos = points.back();
-}
-void TCanvas::DrawFocusRect(const TRect& r) {
-    if (!FPainter) return;
-    FPainter->save();
-    QPen pen(Qt::black);
-    pen.setStyle(Qt::DotLine);
-    FPainter->setPen(pen);
-    FPainter->setBrush(Qt::NoBrush);
-    FPainter->drawRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
-    FPainter->restore();
-}
-void TCanvas::TextOut(int X, int Y, const String& Text) {
-    if (!FPainter) return;
-    QFont f = toQFont(*FFont);
-    QFontMetrics fm(f);
-    QString t = toQ(Text);
-    QRect r(X, Y, fm.horizontalAdvance(t), fm.height());
-    if (FBrush->Style() != bsClear) FPainter->fillRect(r, toQColor(FBrush->Color()));
-    FPainter->setFont(f);
-    FPainter->setPen(toQColor(FFont->Color()));
-    FPainter->drawText(X, Y + fm.ascent(), t);
-    FPenPos = Point(X + r.width(), Y);
-}
-void TCanvas::TextRect(const TRect& r, int X, int Y, const String& Text) {
-    if (!FPainter) return;
-    FPainter->save();
-    QRect qr(r.Left, r.Top, r.Width(), r.Height());
-    if (FBrush->Style() != bsClear) FPainter->fillRect(qr, toQColor(FBrush->Color()));
-    FPainter->setClipRect(qr, Qt::IntersectClip);
-    QFont f = toQFont(*FFont);
-    FPainter->setFont(f);
-    FPainter->setPen(toQColor(FFont->Color()));
-    FPainter->drawText(X, Y + QFontMetrics(f).ascent(), toQ(Text));
-    FPainter->restore();
-}
-int TCanvas::DrawText(const String& Text, TRect& r, unsigned flags) {
-    QFont f = toQFont(*FFont);
-    QPaintDevice* dev = FPainter ? FPainter->device() : nullptr;
-    QFontMetrics fm = dev ? QFontMetrics(f, dev) : QFontMetrics(f);
-    int align = (flags & DT_CENTER) ? Qt::AlignHCenter : (flags & DT_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
-    align |= (flags & DT_VCENTER) ? Qt::AlignVCenter : (flags & DT_BOTTOM) ? Qt::AlignBottom : Qt::AlignTop;
-    if (flags & DT_WORDBREAK) align |= Qt::TextWordWrap;
-    if (flags & DT_SINGLELINE) align |= Qt::TextSingleLine;
-    QString t = toQ(Text);
-    if (flags & DT_CALCRECT) {
-        int w = (flags & DT_WORDBREAK) ? std::max(r.Width(), 1) : 1 << 24;
-        QRect need = fm.boundingRect(QRect(r.Left, r.Top, w, 1 << 24), align, t);
-        int h = t.isEmpty() ? fm.height() : need.height();
-        if (!(flags & DT_WORDBREAK)) r.Right = r.Left + need.width();
-        r.Bottom = r.Top + h;
-        return h;
-    }
-    if (!FPainter) return 0;
-    FPainter->save();
-    QRect qr(r.Left, r.Top, r.Width(), r.Height());
-    if (!(flags & DT_NOCLIP)) FPainter->setClipRect(qr, Qt::IntersectClip);
-    FPainter->setFont(f);
-    FPainter->setPen(toQColor(FFont->Color()));
-    QRect used;
-    FPainter->drawText(qr, align, t, &used);
-    FPainter->restore();
-    return used.height();
-}
-
-int TCanvas::TextWidth(const String& Text) const { return TextExtent(Text).cx; }
-int TCanvas::TextHeight(const String& Text) const { return TextExtent(Text).cy; }
-TSize TCanvas::TextExtent(const String& Text) const {
-    QFontMetrics fm(toQFont(*FFont));
-    return TSize{fm.horizontalAdvance(toQ(Text)), fm.height()};
-}
-TColor TCanvas::Pixel(int X, int Y) const {
-    if (!FPainter || !FPainter->device()) return clNone;
-    if (auto* img = dynamic_cast<QImage*>(FPainter->device())) {
-        if (!img->rect().contains(X, Y)) return clNone;
-        return fromQColor(img->pixelColor(X, Y));
-    }
-    return clNone;
-}
-void TCanvas::SetPixel(int X, int Y, TColor c) {
-    if (!FPainter) return;
-    FPainter->save();
-    FPainter->setPen(toQColor(c));
-    FPainter->drawPoint(X, Y);
-    FPainter->restore();
-}
-TRect TCanvas::ClipRect() const {
-    if (!FPainter) return TRect{};
-    QRect r = FPainter->hasClipping() ? FPainter->clipBoundingRect().toAlignedRect()
-                                      : QRect(QPoint(0, 0), FPainter->device() ? QSize(FPainter->device()->width(), FPainter->device()->height()) : QSize());
-    return Rect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
-}
-
-// ---- graphics
-
-IMPLEMENT_CLASS(TGraphic, TPersistent) {}
-IMPLEMENT_CLASS(TBitmap, TGraphic) {}
-
-TBitmap::TBitmap() : FImage(new QImage) {}
-TBitmap::TBitmap(int w, int h) : FImage(new QImage) { SetSize(w, h); }
-TBitmap::~TBitmap() {
-    while (FPainter) ReleaseCanvas();
-    delete FCanvas;
-    delete FImage;
-}
-int TBitmap::Width() const { return FImage->width(); }
-int TBitmap::Height() const { return FImage->height(); }
-bool TBitmap::Empty() const { return FImage->isNull(); }
-void TBitmap::SetSize(int w, int h) {
-    if (FPainter) ReleaseCanvas();
-    w = std::max(w, 0);
-    h = std::max(h, 0);
-    if (w == Width() && h == Height()) return;
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::white);
-    if (!FImage->isNull()) {
-        QPainter p(&img);
-        p.drawImage(0, 0, *FImage);
-    }
-    *FImage = img;
-    fire(OnChange, this);
-}
-bool TBitmap::LoadFromFile(const String& path) {
-    QImage img;
-    if (!img.load(toQ(path))) return false;
-    SetImage(img);
-    return true;
-}
-bool TBitmap::SaveToFile(const String& path) const { return FImage->save(toQ(path)); }
-void TBitmap::Assign(TPersistent* Source) {
-    if (auto* b = dynamic_cast<TBitmap*>(Source)) {
-        SetImage(*b->FImage);
-        Transparent = b->Transparent;
-        return;
-    }
-    if (auto* p = dynamic_cast<TPicture*>(Source)) {
-        if (p->Graphic()) Assign(p->Graphic());
-        else SetImage(QImage());
-        return;
-    }
-    TGraphic::Assign(Source);
-}
-TCanvas* TBitmap::Canvas() {
-    if (!FCanvas) FCanvas = new TCanvas;
-    if (!FPainter && !FImage->isNull()) {
-        if (FImage->format() != QImage::Format_ARGB32_Premultiplied)
-            *FImage = FImage->convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        FPainter = new QPainter(FImage);
-        FCanvas->BeginPaint(FPainter);
-    }
-    return FCanvas;
-}
-void TBitmap::ReleaseCanvas() {
-    if (!FPainter) return;
-    FCanvas->EndPaint();
-    FPainter->end();
-    delete FPainter;
-    FPainter = nullptr;
-    fire(OnChange, this);
-}
-const QImage& TBitmap::Image() const {
-    if (FPainter) const_cast<TBitmap*>(this)->ReleaseCanvas();
-    return *FImage;
-}
-void TBitmap::SetImage(const QImage& img) {
-    if (FPainter) ReleaseCanvas();
-    *FImage = img;
-    fire(OnChange, this);
-}
+// The canvas lives in Canvas.cpp, bitmaps in Bitmap.cpp.
 
 IMPLEMENT_CLASS(TPicture, TPersistent) {}
 
@@ -547,16 +347,3 @@ void TPicture::Clear() {
     fire(OnChange, this);
 }
 
-void TCanvas::Draw(int X, int Y, const TGraphic* g) {
-    auto* b = dynamic_cast<const TBitmap*>(g);
-    if (!FPainter || !b || b->Empty()) return;
-    FPainter->drawImage(X, Y, b->Image());
-}
-void TCanvas::StretchDraw(const TRect& r, const TGraphic* g) {
-    auto* b = dynamic_cast<const TBitmap*>(g);
-    if (!FPainter || !b || b->Empty()) return;
-    FPainter->save();
-    FPainter->setRenderHint(QPainter::SmoothPixmapTransform);
-    FPainter->drawImage(QRect(r.Left, r.Top, r.Width(), r.Height()), b->Image());
-    FPainter->restore();
-}

@@ -185,8 +185,12 @@ void TMenuItem::Rebuild() {
             FQMenu = new QMenu;
             FQMenu->setTitle(toQ(FCaption));
             QObject::connect(FQMenu, &QMenu::aboutToShow, FQMenu, [this] {
-                // Opening a sub-menu counts as clicking its item, as in the framework.
-                dispatchGuarded(this, [this] { fire(OnClick, this); });
+                // Opening a sub-menu counts as clicking its item, as in the
+                // framework; its items' actions are brought up to date.
+                dispatchGuarded(this, [this] {
+                    fire(OnClick, this);
+                    UpdateItemActions();
+                });
             });
             FQAction->setMenu(FQMenu);
         }
@@ -238,7 +242,13 @@ void TMainMenu::FillMenuBar(QMenuBar* bar) {
 IMPLEMENT_CLASS(TPopupMenu, TMenu) {}
 TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
+void TMenuItem::UpdateItemActions() {
+    for (TMenuItem* i : FItems)
+        if (i->FAction) i->FAction->Update();
+}
+
 void TPopupMenu::Popup(int X, int Y) {
+    FItems->UpdateItemActions();
     fire(OnPopup, this);
     int r = 0;
     if (RunModalHook(this, r)) return;

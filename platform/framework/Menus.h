@@ -58,6 +58,8 @@ class TMenuItem : public TComponent, public TActionClient {
 
     virtual void Click();
     TNotifyEvent OnClick;
+    // Runs OnUpdate of the sub-items' actions (before the sub-menu shows).
+    void UpdateItemActions();
 
     void ActionChanged(TBasicAction* a) override;
     void ActionDestroyed(TBasicAction* a) override;

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTextCursor>
@@ -563,8 +564,31 @@ IMPLEMENT_CLASS(TMemo, TWinControl) {
     r.Boolean("WordWrap", &TMemo::WordWrap, &TMemo::SetWordWrap);
 }
 
-TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner), FLines(new TStringList) {
-    auto* e = new QPlainTextEdit;
+namespace {
+// The memo's editor, with a hook that draws over what the editor painted.
+class MemoEdit : public QPlainTextEdit {
+public:
+    std::function<void(QPainter&)> after;
+protected:
+    void paintEvent(QPaintEvent* ev) override {
+        QPlainTextEdit::paintEvent(ev);
+        if (!after) return;
+        QPainter p(viewport());
+        after(p);
+    }
+};
+}  // namespace
+
+TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner), FLines(new TStringList), FCanvas(new TCanvas) {
+    auto* e = new MemoEdit;
+    e->after = [this](QPainter& p) {
+        if (IsDestroying()) return;
+        FCanvas->Font()->Assign(Font());
+        FCanvas->Brush()->SetColor(Color());
+        FCanvas->BeginPaint(&p);
+        dispatchGuarded(this, [this] { PaintOver(FCanvas); });
+        FCanvas->EndPaint();
+    };
     e->setTabChangesFocus(true);
     FWidth = 185;
     FHeight = 89;
@@ -578,8 +602,10 @@ TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner), FLines(new TStringList) 
 }
 
 TMemo::~TMemo() {
+    if (auto* e = dynamic_cast<MemoEdit*>(Handle())) e->after = nullptr;
     FLines->OnChange = nullptr;
     delete FLines;
+    delete FCanvas;
 }
 
 void TMemo::linesChanged() {

@@ -199,13 +199,18 @@ class TMemo : public TWinControl {
     void SetModified(bool v) { FModified = v; }
     TNotifyEvent OnChange;
     bool WidgetEvent(QEvent* e) override;
+    // The canvas bound to the memo's text area while it paints.
+    TCanvas* Canvas() const { return FCanvas; }
 protected:
     void ApplyText() override;
     void ApplyColor() override;
+    // Draws over the memo after its own painting (text area coordinates).
+    virtual void PaintOver(TCanvas* Canvas) { (void)Canvas; }
 private:
     void linesChanged();
     void widgetChanged();
     TStringList* FLines;
+    TCanvas* FCanvas;
     bool FWordWrap = true;
     TScrollStyle FScrollBars = ssNone;
     int FMaxLength = 0;

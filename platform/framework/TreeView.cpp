@@ -218,6 +218,8 @@ TTreeView::TTreeView(TComponent* AOwner)
 
 TTreeView::~TTreeView() {
     Destroying();
+    // The widget outlives this part of the object: it must not call back.
+    if (QTreeWidget* w = treeOf(this)) w->blockSignals(true);
     FClearing = true;
     FItems->FRoots.clear();
 }

@@ -20,6 +20,10 @@ struct Exchange {
     Clock::time_point lastActivity = Clock::now();
     curl_off_t lastDown = 0, lastUp = 0;
     bool timedOut = false;
+    // Set once the request has gone out; a new connection after that would
+    // be libcurl sending it again (a kept-alive connection that died).
+    bool requestSent = false;
+    bool resendRefused = false;
     TIdHTTPRequest* request = nullptr;
     TIdHTTPResponse* response = nullptr;
 };
@@ -85,6 +89,7 @@ int onProgress(void* user, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t 
 int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
     if (type != CURLINFO_HEADER_OUT) return 0;
     auto* x = static_cast<Exchange*>(user);
+    x->requestSent = true;
     x->request->RawHeaders.clear();
     size_t pos = 0;
     bool first = true;
@@ -97,6 +102,15 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
         pos = end + 1;
     }
     return 0;
+}
+
+// Every new socket of an exchange passes here. A request whose reply was
+// not received is never sent again by the transport: the caller decides.
+int onNewSocket(void* user, curl_socket_t, curlsocktype) {
+    auto* x = static_cast<Exchange*>(user);
+    if (!x->requestSent) return CURL_SOCKOPT_OK;
+    x->resendRefused = true;
+    return CURL_SOCKOPT_ERROR;
 }
 
 // Characters a URL may not carry as they are.
@@ -200,6 +214,8 @@ void TIdHTTP::perform(const std::string& method, const std::string& url, const s
     curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, onDebug);
     curl_easy_setopt(c, CURLOPT_DEBUGDATA, &x);
     curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(c, CURLOPT_SOCKOPTFUNCTION, onNewSocket);
+    curl_easy_setopt(c, CURLOPT_SOCKOPTDATA, &x);
 
     const CURLcode rc = curl_easy_perform(c);
     long status = 0;
@@ -211,6 +227,12 @@ void TIdHTTP::perform(const std::string& method, const std::string& url, const s
     Response.ResponseCode = int(status);
 
     if (rc != CURLE_OK) {
+        // The connection closed or reset before any reply came back.
+        if (x.resendRefused) {
+            // The refused socket leaves the handle unusable for reuse.
+            curl_easy_reset(c);
+            raiseSocketError(10054);
+        }
         const int wsa = socketErrorFromErrno(int(osErrno));
         switch (rc) {
             case CURLE_COULDNT_RESOLVE_HOST:

@@ -1,5 +1,8 @@
 #include "platform/runtime/Abort.h"
 
+#include <sys/prctl.h>
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <atomic>
 #include <mutex>
@@ -42,4 +45,10 @@ void doOnAnbort(int* flags) {
         copy = hooks();
     }
     for (auto it = copy.rbegin(); it != copy.rend(); ++it) it->first(flags, it->second);
+}
+
+bool disableCoreDumps() {
+    const rlimit none{0, 0};
+    const bool noCore = ::setrlimit(RLIMIT_CORE, &none) == 0;
+    return ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0) == 0 && noCore;
 }

@@ -11,3 +11,7 @@ void addAbortHook(TAbortHook hook, void* context = nullptr);
 void removeAbortHook(TAbortHook hook, void* context = nullptr);
 // Runs the hooks, the last added first; each hook runs once per call.
 void doOnAnbort(int* flags);
+
+// Switches off core dumps of the process (no core file, not dumpable), so
+// that a crash never writes keys or passwords to disk. True when both held.
+bool disableCoreDumps();

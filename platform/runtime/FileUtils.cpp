@@ -1,5 +1,6 @@
 #include "platform/runtime/FileUtils.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <map>
 #include <mutex>
 #include <string>
@@ -185,37 +188,98 @@ int closeFile(int handle) {
     return r;
 }
 
-int writeBuff(const char* path, const void* data, size_t len) {
-    if (!path || !*path) return -EINVAL;
-    const std::string tmp = std::string(path) + ".tmp~";
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return -errno;
-    int64_t w = writeFile(fd, data, len);
-    int r = w < 0 ? static_cast<int>(w) : 0;
-    if (r == 0 && ::fsync(fd) != 0) r = -errno;
-    if (::close(fd) != 0 && r == 0) r = -errno;
-    if (r == 0 && std::rename(tmp.c_str(), path) != 0) r = -errno;
-    if (r != 0) ::unlink(tmp.c_str());
-    return r;
+namespace {
+
+constexpr char kTempMark[] = ".zrxtmp-";
+constexpr time_t kStaleTempSeconds = 5 * 60;
+
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-int readBuff(const char* path, std::string& out) {
-    const int fd = openFile(path, FO_READ);
-    if (fd < 0) return fd;
+// Temporaries of ours that a killed writer left in the folder.
+void removeStaleTemporaries(const std::string& folder) {
+    DIR* d = ::opendir(folder.c_str());
+    if (!d) return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* e = ::readdir(d)) {
+        const char* name = e->d_name;
+        if (name[0] != '.' || !std::strstr(name, kTempMark)) continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(d), name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (now - st.st_mtime > kStaleTempSeconds) ::unlinkat(::dirfd(d), name, 0);
+    }
+    ::closedir(d);
+}
+
+}  // namespace
+
+int writeWholeFile(const char* path, const void* data, size_t len, const WholeFileWrite& how) {
+    if (!path || !*path) return -EINVAL;
+    const std::string target(path);
+    if (target.back() == '/') return -EISDIR;
+    const std::string folder = folderOf(target);
+    mode_t mode = how.secret ? 0600 : static_cast<mode_t>(how.newFileMode & 07777);
+    struct stat old {};
+    if (::stat(path, &old) == 0) {
+        if (!S_ISREG(old.st_mode)) return S_ISDIR(old.st_mode) ? -EISDIR : -EINVAL;
+        // Root may write anything; the write bits still say read-only.
+        if ((old.st_mode & 0222) == 0 || ::access(path, W_OK) != 0) return -EACCES;
+        if (!how.secret) mode = old.st_mode & 07777;
+    }
+    removeStaleTemporaries(folder);
+    const size_t slash = target.rfind('/');
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string tmp = (folder == "." && slash == std::string::npos ? std::string() : folder + "/") + "." + name +
+                      kTempMark + "XXXXXX";
+    // mkostemp creates exclusively: a planted file or link at the name fails.
+    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+    if (fd < 0) return -errno;
+    int r = ::fchmod(fd, mode) == 0 ? 0 : -errno;
+    if (r == 0) {
+        const int64_t w = writeFile(fd, data, len);
+        if (w < 0) r = static_cast<int>(w);
+    }
+    if (r == 0 && ::fsync(fd) != 0) r = -errno;
+    if (::close(fd) != 0 && r == 0) r = -errno;
+    if (r == 0 && how.beforeRename) how.beforeRename(tmp.c_str());
+    if (r == 0 && ::rename(tmp.c_str(), path) != 0) r = -errno;
+    if (r != 0) {
+        ::unlink(tmp.c_str());
+        return r;
+    }
+    const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return 0;
+}
+
+int writeBuff(const char* path, const void* data, size_t len) { return writeWholeFile(path, data, len); }
+
+int readBuff(const char* path, std::string& out, size_t maxSize) {
+    if (!path || !*path) return -EINVAL;
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -errno;
+    struct stat st {};
+    int rc = ::fstat(fd, &st) != 0 ? -errno : !S_ISREG(st.st_mode) ? -EINVAL : 0;
+    if (rc == 0 && static_cast<uint64_t>(st.st_size) > maxSize) rc = -EFBIG;
     std::string r;
     char buf[65536];
-    for (;;) {
+    while (rc == 0) {
         const int64_t n = readFile(fd, buf, sizeof buf);
-        if (n < 0) {
-            closeFile(fd);
-            return static_cast<int>(n);
-        }
-        if (n == 0) break;
-        r.append(buf, static_cast<size_t>(n));
+        if (n < 0) rc = static_cast<int>(n);
+        if (n <= 0) break;
+        // The file may grow while it is read.
+        if (r.size() + static_cast<size_t>(n) > maxSize) rc = -EFBIG;
+        else r.append(buf, static_cast<size_t>(n));
     }
-    closeFile(fd);
-    out = std::move(r);
-    return 0;
+    ::close(fd);
+    if (rc == 0) out = std::move(r);
+    return rc;
 }
 
 int enumFileData(const char* path, TEnumFileDataFunc fn, void* context) {

@@ -1,6 +1,7 @@
 #pragma once
 // Files, folders and the program's own name and folder.
 #include <cstddef>
+#include <functional>
 #include <cstdint>
 
 #include "platform/runtime/TCString.h"
@@ -39,9 +40,29 @@ int openFile(const char* path, int mode);
 int64_t writeFile(int handle, const void* data, size_t len);  // bytes or negative
 int64_t readFile(int handle, void* data, size_t len);
 int closeFile(int handle);
+// The one writer of whole files (0 or a negative error number). The data
+// goes to a temporary file of its own in the same folder (".<name>.zrxtmp-*",
+// created exclusively, never through a link), takes the mode of the file it
+// replaces (a new file: newFileMode; secret: 0600 always), is synced,
+// renamed over the file, and the folder is synced: a reader sees the old
+// file or the new one. A file that may not be written (no write permission,
+// as a read-only attribute) is refused with -EACCES and left as it is.
+// Temporaries of this naming older than a few minutes, left by killed
+// writers, are removed from the folder.
+struct WholeFileWrite {
+    unsigned newFileMode = 0644;
+    bool secret = false;
+    // Test hook: called with the complete temporary file before the rename.
+    std::function<void(const char* tempPath)> beforeRename;
+};
+int writeWholeFile(const char* path, const void* data, size_t len, const WholeFileWrite& how = {});
 // Whole files: 0 or a negative error; writeBuff replaces atomically.
 int writeBuff(const char* path, const void* data, size_t len);
-int readBuff(const char* path, std::string& out);
+// readBuff reads regular files only, opened without blocking (a FIFO or a
+// device is refused with -EINVAL), and refuses a file over maxSize bytes
+// with -EFBIG.
+inline constexpr size_t kMaxReadBuffSize = 16u << 20;
+int readBuff(const char* path, std::string& out, size_t maxSize = kMaxReadBuffSize);
 // Writes the 8-bit text as the whole file (atomically); false on failure.
 bool saveStr(const char* path, const char* text);
 // Feeds the file to the callback in pieces; negative on failure, else 0 (or

@@ -115,7 +115,10 @@ TCString languageCodeSN3(const char* localeName) {
 }
 
 TCString getKBLayoutNameSN3() {
-    if (const KBLayoutSource fn = g_kbSource.load()) return languageCodeSN3(fn().c_str());
+    if (const KBLayoutSource fn = g_kbSource.load()) {
+        const TCString name = fn();
+        if (!name.isEmpty()) return languageCodeSN3(name.c_str());
+    }
     for (const char* v : {"ZRX_KB_LAYOUT", "LC_ALL", "LC_CTYPE", "LANG"}) {
         const char* e = std::getenv(v);
         if (e && *e) return languageCodeSN3(e);

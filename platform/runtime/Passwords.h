@@ -29,8 +29,9 @@ int passwordScore(const char* password);
 TCString getKBLayoutNameSN3();
 TCString getKBLayoutName();
 // The windowing layer installs the input-locale source (a 2- or 3-letter
-// language code or locale name such as "uk_UA"); without one the locale
-// environment ($ZRX_KB_LAYOUT, LC_ALL, LC_CTYPE, LANG) is used.
+// language code or locale name such as "uk_UA"); without one, or when it
+// answers an empty text, the locale environment ($ZRX_KB_LAYOUT, LC_ALL,
+// LC_CTYPE, LANG) is used.
 using KBLayoutSource = TCString (*)();
 KBLayoutSource setKBLayoutSource(KBLayoutSource fn);
 // ISO 639-2 code of a language or locale name ("en_US.UTF-8" -> "eng").

@@ -223,29 +223,39 @@ void TCString::setLength(size_t n) {
     s_.resize(n);
 }
 
-TCString& TCString::vprintf(const char* fmt, va_list args) {
-    s_.clear();
-    return vappendf(fmt, args);
-}
+namespace {
 
-TCString& TCString::vappendf(const char* fmt, va_list args) {
-    if (!fmt) return *this;
+// The arguments may point into the string being written: the text is made
+// apart and only then put in place.
+std::string formatted(const char* fmt, va_list args) {
     char small[512];
     va_list copy;
     va_copy(copy, args);
     const int n = std::vsnprintf(small, sizeof small, fmt, copy);
     va_end(copy);
-    if (n < 0) return *this;
-    if (static_cast<size_t>(n) < sizeof small) {
-        s_.append(small, static_cast<size_t>(n));
+    if (n < 0) return std::string();
+    if (static_cast<size_t>(n) < sizeof small) return std::string(small, static_cast<size_t>(n));
+    std::string out(static_cast<size_t>(n) + 1, '\0');
+    va_copy(copy, args);
+    std::vsnprintf(out.data(), out.size(), fmt, copy);
+    va_end(copy);
+    out.resize(static_cast<size_t>(n));
+    return out;
+}
+
+}  // namespace
+
+TCString& TCString::vprintf(const char* fmt, va_list args) {
+    if (!fmt) {
+        s_.clear();
         return *this;
     }
-    const size_t old = s_.size();
-    s_.resize(old + static_cast<size_t>(n) + 1);
-    va_copy(copy, args);
-    std::vsnprintf(s_.data() + old, static_cast<size_t>(n) + 1, fmt, copy);
-    va_end(copy);
-    s_.resize(old + static_cast<size_t>(n));
+    s_ = formatted(fmt, args);
+    return *this;
+}
+
+TCString& TCString::vappendf(const char* fmt, va_list args) {
+    if (fmt) s_ += formatted(fmt, args);
     return *this;
 }
 

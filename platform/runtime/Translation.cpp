@@ -152,6 +152,14 @@ void ensureInit() {
 
 }  // namespace
 
+void zrnResetTranslation() {
+    std::lock_guard<std::recursive_mutex> g(g_lock);
+    table().clear();
+    g_initDone = false;
+    g_active = -1;
+    g_dir.clear();
+}
+
 bool zrnSameConversions(const char* a, const char* b) {
     std::vector<std::string> ca, cb;
     if (!conversions(a, ca) || !conversions(b, cb)) return false;

@@ -59,6 +59,9 @@ TCString zrnGetTranslationDir();
 bool zrnSetLanguage(int id);
 // Loads the stored choice (or $ZRX_LANGUAGE, a code or an id); done on first use.
 void zrnInitTranslation();
+// Back to the state before first use: no table, no language chosen, the
+// default folder; the next use reads the stored choice again.
+void zrnResetTranslation();
 // Adds one entry to the current table (tests, generated texts); false when
 // its printf conversions differ from the source's.
 bool zrnAddTranslation(const char* source, const char* text);

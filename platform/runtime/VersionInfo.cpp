@@ -14,9 +14,10 @@ bool getFileVerInfo(const char* path, TCModuleVersionInfo& out) {
     static const char kMarker[] = "@(#)ZRX-FILE-VERSION ";
     if (!fileExists(path)) return false;
     const int64_t size = fileSize(path);
-    if (size < 0 || size > (int64_t(512) << 20)) return false;  // no modules that big
+    constexpr size_t kMaxModule = size_t(512) << 20;  // no modules that big
+    if (size < 0 || size > int64_t(kMaxModule)) return false;
     std::string data;
-    if (readBuff(path, data) != 0) return false;
+    if (readBuff(path, data, kMaxModule) != 0) return false;
     // The marker text itself is in every module that links this code:
     // only an occurrence followed by a version counts.
     for (size_t at = data.find(kMarker); at != std::string::npos; at = data.find(kMarker, at + 1)) {

@@ -12,15 +12,21 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/runtime/FileUtils.h"
 #include "platform/runtime/IniText.h"
+#include "platform/win/WinError.h"
 #include "platform/win/NameFold.h"
 
 namespace {
 
 using zrx::win::foldName;
+using zrx::win::SetLastError;
 namespace fs = std::filesystem;
 
 std::atomic<zrx::win::ProfileCommitHook> commitHook{nullptr};
+
+// Profiles are small: a bigger file is not one, and is not read whole.
+constexpr size_t kMaxProfileSize = 4u << 20;
 
 using zrx::ini::trim;
 using zrx::ini::unquote;
@@ -140,35 +146,19 @@ bool readAll(int fd, std::string& content) {
         if (n > 0) content.append(buf, static_cast<size_t>(n));
         else if (n == 0) return true;
         else if (errno != EINTR) return false;
+        if (content.size() > kMaxProfileSize) return false;
     }
 }
 
 bool readContent(const std::string& file, std::string& content) {
     content.clear();
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = readAll(fd, content);
-    ::close(fd);
-    return ok;
+    return readBuff(file.c_str(), content, kMaxProfileSize) == 0;
 }
 
 bool loadProfile(const std::string& file, Profile& p) {
     std::string content;
     if (!readContent(file, content)) return false;
     p.parse(content);
-    return true;
-}
-
-bool writeAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
     return true;
 }
 
@@ -201,8 +191,14 @@ bool modifyProfile(const std::string& fileName, bool createFile, Change change) 
     int lockFd = -1;
     struct stat st {};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        lockFd = ::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+        // Without blocking: a FIFO planted at the name must not hang the writer.
+        lockFd = ::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
         if (lockFd < 0) return false;
+        if (::fstat(lockFd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > kMaxProfileSize) {
+            ::close(lockFd);
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
         int rc;
         while ((rc = ::flock(lockFd, LOCK_EX)) < 0 && errno == EINTR) {
         }
@@ -223,39 +219,21 @@ bool modifyProfile(const std::string& fileName, bool createFile, Change change) 
     bool ok = false;
     Profile p;
     std::string content;
-    std::string tmp;
-    int tmpFd = -1;
-    do {
-        // Read through the locked descriptor: it is the file we replace.
-        if (!readAll(lockFd, content)) break;
+    // Read through the locked descriptor: it is the file we replace.
+    if (readAll(lockFd, content)) {
         p.parse(content);
         if (!change(p)) {
             ok = true;
-            break;
+        } else {
+            const std::string text = p.text();
+            WholeFileWrite how;
+            if (auto hook = commitHook.load()) how.beforeRename = [hook, &file](const char* tmp) { hook(tmp, file); };
+            const int rc = writeWholeFile(file.c_str(), text.data(), text.size(), how);
+            ok = rc == 0;
+            if (rc == -EACCES || rc == -EPERM) SetLastError(ERROR_ACCESS_DENIED);
+            else if (rc != 0) SetLastError(ERROR_WRITE_FAULT);
         }
-        const std::string dir = path.has_parent_path() ? path.parent_path().string() : std::string(".");
-        tmp = dir + "/." + path.filename().string() + ".XXXXXX";
-        tmpFd = ::mkstemp(tmp.data());
-        if (tmpFd < 0) {
-            tmp.clear();
-            break;
-        }
-        ::fchmod(tmpFd, st.st_mode & 07777);
-        if (!writeAll(tmpFd, p.text()) || ::fsync(tmpFd) != 0) break;
-        ::close(tmpFd);
-        tmpFd = -1;
-        if (auto hook = commitHook.load()) hook(tmp, file);
-        if (::rename(tmp.c_str(), file.c_str()) != 0) break;
-        tmp.clear();
-        const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dirFd >= 0) {
-            ::fsync(dirFd);
-            ::close(dirFd);
-        }
-        ok = true;
-    } while (false);
-    if (tmpFd >= 0) ::close(tmpFd);
-    if (!tmp.empty()) ::unlink(tmp.c_str());
+    }
     ::close(lockFd);
     return ok;
 }
@@ -288,7 +266,9 @@ uint32_t copyList(const std::vector<std::string>& items, char* buf, uint32_t siz
     for (const std::string& item : items) {
         if (pos + item.size() + 1 > size - 1) {
             const size_t room = pos < size - 2 ? size - 2 - pos : 0;
-            std::memcpy(buf + pos, item.data(), std::min(room, item.size()));
+            const size_t cut = zrx_utf8::cutBytes(item, room);  // never inside a character
+            std::memcpy(buf + pos, item.data(), cut);
+            std::memset(buf + pos + cut, 0, room - cut);
             buf[size - 2] = '\0';
             buf[size - 1] = '\0';
             return size - 2;
@@ -302,12 +282,10 @@ uint32_t copyList(const std::vector<std::string>& items, char* buf, uint32_t siz
     return static_cast<uint32_t>(pos);
 }
 
+// Cut only between characters, never inside one.
 uint32_t copyText(std::string_view text, char* buf, uint32_t size) {
     if (!buf || size == 0) return 0;
-    const size_t n = std::min<size_t>(text.size(), size - 1);
-    std::memcpy(buf, text.data(), n);
-    buf[n] = '\0';
-    return static_cast<uint32_t>(n);
+    return static_cast<uint32_t>(zrx_utf8::copyCut(text, buf, size));
 }
 
 std::vector<std::string> keyNames(const std::string& file, std::string_view section) {
@@ -540,6 +518,7 @@ uint32_t GetPrivateProfileSectionNamesA(char* buffer, uint32_t size, const char*
 }
 
 int WritePrivateProfileStringA(const char* section, const char* key, const char* value, const char* fileName) {
+    SetLastError(ERROR_SUCCESS);
     if (!section || !fileName) return 0;
     if (!key) return zrx::win::profileDeleteSection(fileName, section) ? 1 : 0;
     if (!value) return zrx::win::profileDeleteKey(fileName, section, key) ? 1 : 0;

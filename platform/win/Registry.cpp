@@ -12,6 +12,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/runtime/Log.h"
 #include "platform/runtime/TCString.h"
 #include "platform/win/NameFold.h"
 
@@ -22,6 +23,8 @@ using zrx::win::foldName;
 constexpr int kBusyTimeoutMs = 15000;
 constexpr int kSchemaVersion = 1;
 constexpr int64_t kNoKey = 0;
+// Deeper than any key path can be (a path holds at most 512 levels).
+constexpr int64_t kMaxTreeDepth = 1024;
 
 const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
                                   "HKEY_USERS", "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG",
@@ -68,6 +71,10 @@ private:
     int rc_ = SQLITE_ERROR;
 };
 
+// Set when a statement met a damaged database; the call that met it sets
+// the file aside once its statements are done (see Call).
+thread_local bool g_corruptionSeen = false;
+
 int32_t mapError(int rc) {
     switch (rc & 0xFF) {
         case SQLITE_OK:
@@ -78,9 +85,13 @@ int32_t mapError(int rc) {
         case SQLITE_PERM:
         case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
         case SQLITE_CORRUPT:
-        case SQLITE_NOTADB: return ERROR_BADDB;
+        case SQLITE_NOTADB:
+            g_corruptionSeen = true;
+            return ERROR_BADDB;
         case SQLITE_CANTOPEN: return ERROR_CANTOPEN;
-        case SQLITE_FULL:
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return ERROR_BUSY;
+        case SQLITE_FULL: return ERROR_DISK_FULL;
         case SQLITE_IOERR: return ERROR_REGISTRY_IO_FAILED;
         default: return ERROR_CANTWRITE;
     }
@@ -103,12 +114,7 @@ public:
         if (!db_) {
             int32_t err = open(path);
             if (err == ERROR_BADDB) {
-                // Not a database: keep the damaged file aside and start afresh
-                // rather than failing every settings read and write for good.
-                std::error_code ec;
-                std::filesystem::rename(path, path + ".bad", ec);
-                std::filesystem::remove(path + "-wal", ec);
-                std::filesystem::remove(path + "-shm", ec);
+                setAside(path);
                 err = open(path);
             }
             if (err != ERROR_SUCCESS) return err;
@@ -121,6 +127,17 @@ public:
     }
 
     uint64_t generation() const { return generation_; }
+
+    // After a corruption error at run time: when the store fails its check,
+    // it is set aside and the next call starts a fresh one. Call with mutex held.
+    void recoverFromCorruption() {
+        g_corruptionSeen = false;
+        if (!db_ || pid_ != getpid()) return;
+        if (checkIntegrity(db_) == SQLITE_OK) return;
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        setAside(path_);
+    }
 
     HKEY addHandle(int64_t id, uint32_t access) {
         HKEY h;
@@ -148,6 +165,32 @@ public:
     }
 
 private:
+    // A damaged store is kept aside as "<file>.bad" for inspection, rather
+    // than failing every settings read and write for good.
+    static void setAside(const std::string& path) {
+        std::error_code ec;
+        std::filesystem::rename(path, path + ".bad", ec);
+        std::filesystem::remove(path + "-wal", ec);
+        std::filesystem::remove(path + "-shm", ec);
+        KV_HLogFmtText(0xC0000000u | ERROR_BADDB,
+                       "Хранилище настроек '%s' повреждено: оно сохранено как '%s.bad', создано новое", path.c_str(),
+                       path.c_str());
+    }
+
+    // Pages readable and the tables of this version present.
+    static int checkIntegrity(sqlite3* db) {
+        {
+            Stmt st(db, "PRAGMA quick_check(1)");
+            const int rc = st.step();
+            if (rc != SQLITE_ROW) return rc;
+            if (st.str(0) != "ok") return SQLITE_CORRUPT;
+        }
+        Stmt st(db, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('regkey','regvalue')");
+        const int rc = st.step();
+        if (rc != SQLITE_ROW) return rc;
+        return st.i64(0) == 2 ? SQLITE_OK : SQLITE_CORRUPT;
+    }
+
     int32_t open(const std::string& path) {
         std::error_code ec;
         const auto parent = std::filesystem::path(path).parent_path();
@@ -174,9 +217,12 @@ private:
         // It spares a disk flush per value, which form closing notices.
         if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
         if (rc == SQLITE_OK) rc = createSchema(db);
+        if (rc == SQLITE_OK) rc = checkIntegrity(db);
         if (rc != SQLITE_OK) {
             sqlite3_close_v2(db);
-            return mapError(rc);
+            const int32_t err = mapError(rc);
+            g_corruptionSeen = false;  // handled by the caller of open
+            return err;
         }
         db_ = db;
         return ERROR_SUCCESS;
@@ -266,10 +312,14 @@ bool splitPath(const char* subKey, std::vector<std::string>& parts) {
     return true;
 }
 
-bool keyExists(sqlite3* db, int64_t id) {
+// ERROR_SUCCESS when the key is there, ERROR_KEY_DELETED when it is gone,
+// else the store's failure.
+int32_t keyState(sqlite3* db, int64_t id) {
     Stmt st(db, "SELECT 1 FROM regkey WHERE id=?");
     st.bind(1, id);
-    return st.step() == SQLITE_ROW;
+    const int rc = st.step();
+    if (rc == SQLITE_ROW) return ERROR_SUCCESS;
+    return rc == SQLITE_DONE ? ERROR_KEY_DELETED : mapError(rc);
 }
 
 // Walks the path from a key; kNoKey when an element is missing.
@@ -305,6 +355,7 @@ struct Call {
     int32_t err = ERROR_SUCCESS;
 
     explicit Call(HKEY key) : lock(registry().mutex) {
+        g_corruptionSeen = false;
         err = registry().db(&db);
         if (err != ERROR_SUCCESS) return;
         if (!registry().resolve(key, &id, &access)) err = ERROR_INVALID_HANDLE;
@@ -314,6 +365,12 @@ struct Call {
         if (err == ERROR_SUCCESS && !allowed(need)) err = ERROR_ACCESS_DENIED;
     }
     bool allowed(uint32_t need) const { return (access & need) == need; }
+    // Runs after the call's statements and transaction are gone.
+    ~Call() {
+        if (g_corruptionSeen) registry().recoverFromCorruption();
+    }
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
 };
 
 bool validValueName(std::string_view name) {
@@ -325,7 +382,10 @@ int32_t queryValue(sqlite3* db, int64_t key, std::string_view name, uint32_t* ty
     Stmt st(db, "SELECT type, data, name FROM regvalue WHERE key=? AND fold=?");
     st.bind(1, key).text(2, foldName(name));
     const int rc = st.step();
-    if (rc == SQLITE_DONE) return keyExists(db, key) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+    if (rc == SQLITE_DONE) {
+        const int32_t state = keyState(db, key);
+        return state == ERROR_SUCCESS ? ERROR_FILE_NOT_FOUND : state;
+    }
     if (rc != SQLITE_ROW) return mapError(rc);
     if (type) *type = static_cast<uint32_t>(st.i64(0));
     if (data) *data = st.str(1);
@@ -342,7 +402,7 @@ int32_t setValue(HKEY key, std::string_view name, uint32_t type, std::string_vie
     if (c.err != ERROR_SUCCESS) return c.err;
     Transaction tx(c.db, true);
     if (tx.begun() != ERROR_SUCCESS) return tx.begun();
-    if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
+    if (const int32_t gone = keyState(c.db, c.id)) return gone;
     const std::string fold = foldName(name);
     int rc;
     {
@@ -369,7 +429,7 @@ int32_t deleteValue(HKEY key, std::string_view name) {
     if (c.err != ERROR_SUCCESS) return c.err;
     Transaction tx(c.db, true);
     if (tx.begun() != ERROR_SUCCESS) return tx.begun();
-    if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
+    if (const int32_t gone = keyState(c.db, c.id)) return gone;
     Stmt st(c.db, "DELETE FROM regvalue WHERE key=? AND fold=?");
     st.bind(1, c.id).text(2, foldName(name));
     const int rc = st.step();
@@ -382,9 +442,17 @@ int32_t deleteValue(HKEY key, std::string_view name) {
 
 // Deletes the sub-keys of a key (all levels) and its values; with self, the key too.
 int32_t deleteSubtree(sqlite3* db, int64_t id, bool self) {
-    const std::string tree =
-        "WITH RECURSIVE t(id) AS (SELECT id FROM regkey WHERE parent=?1"
-        " UNION ALL SELECT r.id FROM regkey r JOIN t ON r.parent=t.id) ";
+    // The walk is bounded: a damaged parent link (a cycle) would never end.
+    const std::string tree = "WITH RECURSIVE t(id, depth) AS (SELECT id, 1 FROM regkey WHERE parent=?1"
+                             " UNION ALL SELECT r.id, t.depth + 1 FROM regkey r JOIN t ON r.parent=t.id"
+                             " WHERE t.depth < " + std::to_string(kMaxTreeDepth) + ") ";
+    {
+        Stmt check(db, (tree + "SELECT coalesce(max(depth), 0), coalesce(sum(id=?1), 0) FROM t").c_str());
+        check.bind(1, id);
+        const int rc = check.step();
+        if (rc != SQLITE_ROW) return mapError(rc);
+        if (check.i64(0) >= kMaxTreeDepth || check.i64(1) > 0) return mapError(SQLITE_CORRUPT);
+    }
     const std::string delValues = tree + "DELETE FROM regvalue WHERE key IN (SELECT id FROM t)";
     const std::string delKeys = tree + "DELETE FROM regkey WHERE id IN (SELECT id FROM t)";
     const char* const steps[] = {delValues.c_str(), delKeys.c_str(), "DELETE FROM regvalue WHERE key=?1",
@@ -405,7 +473,7 @@ int32_t deleteKey(HKEY key, const char* subKey, bool tree) {
     if (c.err != ERROR_SUCCESS) return c.err;
     Transaction tx(c.db, true);
     if (tx.begun() != ERROR_SUCCESS) return tx.begun();
-    if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
+    if (const int32_t gone = keyState(c.db, c.id)) return gone;
     int64_t target = kNoKey;
     int32_t err = findKey(c.db, c.id, parts, &target);
     if (err != ERROR_SUCCESS) return err;
@@ -470,7 +538,7 @@ int32_t childNames(HKEY key, std::vector<std::string>& names, bool keys) {
     Call c(key, keys ? KEY_ENUMERATE_SUB_KEYS : KEY_QUERY_VALUE);
     if (c.err != ERROR_SUCCESS) return c.err;
     Transaction tx(c.db, false);
-    if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
+    if (const int32_t gone = keyState(c.db, c.id)) return gone;
     Stmt st(c.db, keys ? "SELECT name FROM regkey WHERE parent=? ORDER BY fold"
                        : "SELECT name FROM regvalue WHERE key=? ORDER BY id");
     st.bind(1, c.id);
@@ -582,7 +650,7 @@ int32_t RegOpenKeyExA(HKEY key, const char* subKey, uint32_t, uint32_t access, H
     Call c(key);
     if (c.err != ERROR_SUCCESS) return c.err;
     Transaction tx(c.db, false);
-    if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
+    if (const int32_t gone = keyState(c.db, c.id)) return gone;
     int64_t id = kNoKey;
     const int32_t err = findKey(c.db, c.id, parts, &id);
     if (err != ERROR_SUCCESS) return err;
@@ -601,7 +669,7 @@ int32_t RegCreateKeyExA(HKEY key, const char* subKey, uint32_t, const char*, uin
     if (c.err != ERROR_SUCCESS) return c.err;
     Transaction tx(c.db, true);
     if (tx.begun() != ERROR_SUCCESS) return tx.begun();
-    if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
+    if (const int32_t gone = keyState(c.db, c.id)) return gone;
     int64_t cur = c.id;
     bool created = false;
     for (const auto& part : parts) {
@@ -666,7 +734,7 @@ int32_t RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint32_t* nameSize, 
     if (!nameSize) return ERROR_INVALID_PARAMETER;
     Call c(key, KEY_ENUMERATE_SUB_KEYS);
     if (c.err != ERROR_SUCCESS) return c.err;
-    if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
+    if (const int32_t gone = keyState(c.db, c.id)) return gone;
     Stmt st(c.db, "SELECT name, mtime FROM regkey WHERE parent=? ORDER BY fold LIMIT 1 OFFSET ?");
     st.bind(1, c.id).bind(2, index);
     const int rc = st.step();
@@ -683,7 +751,7 @@ int32_t RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* nameSize, 
     if (!nameSize || (data && !dataSize)) return ERROR_INVALID_PARAMETER;
     Call c(key, KEY_QUERY_VALUE);
     if (c.err != ERROR_SUCCESS) return c.err;
-    if (!keyExists(c.db, c.id)) return ERROR_KEY_DELETED;
+    if (const int32_t gone = keyState(c.db, c.id)) return gone;
     Stmt st(c.db, "SELECT name, type, data FROM regvalue WHERE key=? ORDER BY id LIMIT 1 OFFSET ?");
     st.bind(1, c.id).bind(2, index);
     const int rc = st.step();

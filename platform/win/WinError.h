@@ -11,6 +11,8 @@ inline constexpr int32_t ERROR_ACCESS_DENIED = 5;
 inline constexpr int32_t ERROR_INVALID_HANDLE = 6;
 inline constexpr int32_t ERROR_NOT_ENOUGH_MEMORY = 8;
 inline constexpr int32_t ERROR_WRITE_FAULT = 29;
+inline constexpr int32_t ERROR_DISK_FULL = 112;
+inline constexpr int32_t ERROR_BUSY = 170;
 inline constexpr int32_t ERROR_READ_FAULT = 30;
 inline constexpr int32_t ERROR_INVALID_PARAMETER = 87;
 inline constexpr int32_t ERROR_BAD_PATHNAME = 161;
@@ -23,3 +25,11 @@ inline constexpr int32_t ERROR_CANTREAD = 1012;
 inline constexpr int32_t ERROR_CANTWRITE = 1013;
 inline constexpr int32_t ERROR_REGISTRY_IO_FAILED = 1016;
 inline constexpr int32_t ERROR_KEY_DELETED = 1018;
+
+namespace zrx::win {
+// The calling thread's last error, as the platform keeps it for functions
+// that answer only success or failure (the private-profile writers).
+inline thread_local uint32_t lastError = 0;
+inline uint32_t GetLastError() { return lastError; }
+inline void SetLastError(uint32_t code) { lastError = code; }
+}  // namespace zrx::win

@@ -92,6 +92,9 @@ void TCBaseRequestParamMaker::setPattern(const TZrX509* pattern, bool copy) {
     if (!pattern_ || !copy) return;
     if (const TZrX509Name* subject = pattern_->getSubject()) names_.fromX509Name(*subject);
     editExts_.fromX509v3(pattern_->extensions());
+    // Key identifiers name the pattern's key and its issuer, not the new key's.
+    for (int nid : {NID_subject_key_identifier, NID_authority_key_identifier})
+        if (TCX509ExtEntry* e = editExts_.findByNid(nid)) editExts_.remove(e);
 }
 
 void TCBaseRequestParamMaker::assignChallengePassword(const char* text) {

@@ -80,7 +80,7 @@ public:
 
     // Pattern: a certificate whose owner and extensions the new request
     // repeats (key change). With copy, the name list and the edit extension
-    // list are filled from it.
+    // list are filled from it (without its key identifiers).
     void setPattern(const TZrX509* pattern, bool copy);
     const TZrX509* pattern() const { return pattern_.get(); }
 

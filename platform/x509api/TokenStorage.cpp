@@ -409,6 +409,23 @@ KResult importKey(TCP11Token& token, const KeyRecord& rec, std::vector<CK_OBJECT
     return 0;
 }
 
+// True when everything on the token (seen after a user login) is a key of
+// ours: no content, no certificates, nothing of anyone else.
+bool holdsOnlyUnsavedKeys(TCP11Token& token) {
+    std::vector<CK_OBJECT_HANDLE> objs;
+    if (isFailure(token.findObjects({}, objs))) return false;
+    for (CK_OBJECT_HANDLE h : objs) {
+        std::string cls, label;
+        if (isFailure(token.getAttribute(h, CKA_CLASS, cls)) || cls.size() != sizeof(CK_OBJECT_CLASS) ||
+            isFailure(token.getAttribute(h, CKA_LABEL, label)) || label != kOurLabel)
+            return false;
+        CK_OBJECT_CLASS c;
+        std::memcpy(&c, cls.data(), sizeof c);
+        if (c != CKO_PRIVATE_KEY && c != CKO_PUBLIC_KEY) return false;
+    }
+    return true;
+}
+
 std::string subjectOf(const std::string& certDer, std::string* keyId) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(certDer.data());
     X509* x = d2i_X509(nullptr, &p, static_cast<long>(certDer.size()));
@@ -431,7 +448,7 @@ TCTokenKeyStorage::TCTokenKeyStorage(std::string location) : location_(std::move
                                                                                               : std::string();
 }
 
-KResult TCTokenKeyStorage::open(TCP11Token& token, const char* pin, bool readWrite, bool firstWrite) const {
+KResult TCTokenKeyStorage::open(TCP11Token& token, const char* pin, bool readWrite, FreshToken fresh) const {
     if (tokenName_.empty()) return kErrInvalidArg;
     TCP11Slot* slot = nullptr;
     if (KResult rc = findTokenSlot(tokenName_.c_str(), &slot); isFailure(rc)) {
@@ -440,15 +457,11 @@ KResult TCTokenKeyStorage::open(TCP11Token& token, const char* pin, bool readWri
     }
     KResult rc = token.startSession(slot, readWrite);
     if (!isFailure(rc) && pin) rc = token.login(pin, false);
-    if (rc == p11Result(CKR_PIN_INCORRECT) && firstWrite && std::strcmp(pin, getCTXDef_p()) != 0) {
-        // A fresh token still has its starting PIN, and the first keys
-        // written to it replace that PIN with the container password. Fresh
-        // means: nothing on it is visible and the starting PIN logs in.
-        std::vector<CK_OBJECT_HANDLE> objs;
-        if (!isFailure(token.findObjects({}, objs)) && objs.empty() && !isFailure(token.login(getCTXDef_p(), false))) {
-            rc = token.changeUserPin(getCTXDef_p(), pin);
-            if (isFailure(rc)) token.closeSession();
-        }
+    if (rc == p11Result(CKR_PIN_INCORRECT) && fresh != FreshToken::refuse && std::strcmp(pin, getCTXDef_p()) != 0 &&
+        !isFailure(token.login(getCTXDef_p(), false)) && holdsOnlyUnsavedKeys(token)) {
+        // The PIN of a fresh token changes only with the first content saved.
+        rc = fresh == FreshToken::takePin ? token.changeUserPin(getCTXDef_p(), pin) : 0;
+        if (isFailure(rc)) token.closeSession();
     }
     if (isFailure(rc)) message_ = slot->message();
     return rc;
@@ -489,7 +502,7 @@ KResult TCTokenKeyStorage::load(const char* password, ContainerImage& out) {
 KResult TCTokenKeyStorage::save(const char* password, const ContainerImage& in) {
     if (!password) return kErrPassword;
     TCP11Token token;
-    if (KResult rc = open(token, password, true, true); isFailure(rc)) return rc;
+    if (KResult rc = open(token, password, true, FreshToken::takePin); isFailure(rc)) return rc;
     std::vector<ContentCopy> copies;
     if (KResult rc = findContent(token, copies, nullptr); isFailure(rc)) return rc;
     uint64_t gen = 0;
@@ -598,7 +611,7 @@ KResult TCTokenKeyStorage::generateKey(const crypto::KeyAlgorithm& alg, const ch
     }
     const bool sign = alg.canSign();
     TCP11Token token;
-    if (KResult rc = open(token, password, true, true); isFailure(rc)) return rc;
+    if (KResult rc = open(token, password, true, FreshToken::useStartingPin); isFailure(rc)) return rc;
 
     // A random identifier until the key identifier is known.
     unsigned char tmpId[20];
@@ -646,7 +659,7 @@ crypto::PkeyPtr TCTokenKeyStorage::signingKey(const KeyRecord& rec, const char* 
     if (!pub) return nullptr;
     auto ctx = std::make_unique<SignContext>();
     ctx->token = std::make_unique<TCP11Token>();
-    if (isFailure(open(*ctx->token, password, false))) return nullptr;
+    if (isFailure(open(*ctx->token, password, false, FreshToken::useStartingPin))) return nullptr;
     std::vector<CK_OBJECT_HANDLE> objs;
     if (isFailure(findOurObjects(*ctx->token, CKO_PRIVATE_KEY, rec.id, objs)) || objs.empty()) return nullptr;
     ctx->key = objs[0];
@@ -773,14 +786,23 @@ KResult TCTokenKeyStorage::removeKey(const KeyRecord& rec, const char* password)
     if (rec.handle.empty() || rec.id.empty()) return 0;
     if (!password) return kErrPassword;
     TCP11Token token;
-    if (KResult rc = open(token, password, true); isFailure(rc)) return rc;
+    if (KResult rc = open(token, password, true, FreshToken::useStartingPin); isFailure(rc)) return rc;
     return removeKeyObjects(token, rec.id);
 }
 
 KResult TCTokenKeyStorage::changeDevicePassword(const char* oldPassword, const char* newPassword) {
     if (!oldPassword || !pinLen(newPassword)) return kErrPassword;
     TCP11Token token;
-    if (KResult rc = open(token, oldPassword, true); isFailure(rc)) return rc;
+    if (KResult rc = open(token, oldPassword, true); isFailure(rc)) {
+        // A fresh token takes its PIN with the first content saved: nothing
+        // to change before that.
+        if (rc != p11Result(CKR_PIN_INCORRECT)) return rc;
+        TCP11Token fresh;
+        std::vector<CK_OBJECT_HANDLE> keys;
+        const bool unsavedKeys = !isFailure(open(fresh, oldPassword, false, FreshToken::useStartingPin)) &&
+                                 !isFailure(fresh.findObjects({}, keys)) && !keys.empty();
+        return unsavedKeys ? 0 : rc;
+    }
     const KResult rc = token.changeUserPin(oldPassword, newPassword);
     if (isFailure(rc)) message_ = token.slot()->message();
     return rc;

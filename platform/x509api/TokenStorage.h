@@ -21,9 +21,12 @@
 // interrupted save leaves the old content or the new one.
 //
 // The device password is the token's user PIN. A freshly initialised token
-// has the starting PIN (getCTXDef_p); the first keys or content written to
-// it under another password make that password the PIN. Signing keys are
-// OpenSSL keys whose signing operation runs C_Sign on the token (EC and RSA).
+// has the starting PIN (getCTXDef_p); keys generated on it under another
+// password are made under the starting PIN, and only the first content
+// saved makes that password the PIN, so a generation that is cancelled or
+// fails (its keys removed again) leaves the token as it was. Signing keys
+// are OpenSSL keys whose signing operation runs C_Sign on the token (EC and
+// RSA).
 #include <memory>
 #include <string>
 
@@ -57,10 +60,16 @@ public:
     const std::string& message() const { return message_; }
 
 private:
+    // How a PIN that does not log in is treated on a fresh token (one with
+    // the starting PIN and no content, at most key pairs of an unsaved
+    // generation).
+    enum class FreshToken {
+        refuse,           // the PIN must log in
+        useStartingPin,   // log in with the starting PIN, the PIN unchanged
+        takePin,          // the PIN given becomes the token's user PIN
+    };
     // Opens a session on the token, logged in as user when a PIN is given.
-    // firstWrite: writing keys or content may replace the starting PIN of a
-    // fresh token by the PIN given.
-    KResult open(TCP11Token& token, const char* pin, bool readWrite, bool firstWrite = false) const;
+    KResult open(TCP11Token& token, const char* pin, bool readWrite, FreshToken fresh = FreshToken::refuse) const;
     std::string location_;
     std::string tokenName_;
     mutable std::string message_;

@@ -1,6 +1,8 @@
 // Start-up, callbacks and device functions of the programming-interface library.
 #include "platform/x509api/ZrX509Api.h"
 
+#include "platform/core/x509/ZrXErrors.h"
+
 #include <openssl/crypto.h>
 
 #include <cstring>
@@ -9,6 +11,7 @@
 
 #include "platform/core/container/KeyStorage.h"
 #include "platform/runtime/Log.h"
+#include "platform/runtime/Translation.h"
 #include "platform/p11/P11Storage.h"
 #include "platform/x509api/P11Support.h"
 #include "platform/x509api/TokenStorage.h"
@@ -45,6 +48,13 @@ KResult ZrX_Initalize(const char*) {
         OPENSSL_init_crypto(OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS, nullptr);
     });
     zrx::registerTokenKeyStorage();
+    registerZrXMessages();
+    return 0;
+}
+
+KResult ZrX_IntTranslations(int, int) {
+    zrnInitTranslation();
+    registerZrXMessages();
     return 0;
 }
 
@@ -73,6 +83,8 @@ bool askPassword(char* buffer, size_t size) {
     if (!buffer || size < 2 || !g_cb.password) return false;
     std::memset(buffer, 0, size);
     bool ok = g_cb.password(g_cb.passwordCtx, buffer, int(size));
+    // A password that filled the whole buffer may have been cut: refused.
+    if (buffer[size - 1] != '\0') ok = false;
     buffer[size - 1] = '\0';
     if (!ok) OPENSSL_cleanse(buffer, size);
     return ok && *buffer;
@@ -146,6 +158,15 @@ const TZrXTMediaDescriptor* ZrX_GetTMediaDescriptor(const char* name) {
     for (const TZrXTMediaDescriptor& d : mediaDescriptors())
         if (d.name.compareIC(n) == 0) return &d;
     return nullptr;
+}
+
+void ZrX_RegisterTMediaDescriptor(const TZrXTMediaDescriptor& descriptor) {
+    for (TZrXTMediaDescriptor& d : mediaDescriptors())
+        if (d.name.compareIC(descriptor.name) == 0) {
+            d = descriptor;
+            return;
+        }
+    mediaDescriptors().push_back(descriptor);
 }
 
 TCString ZrX_CheckDefPassword(const char* location, int) {

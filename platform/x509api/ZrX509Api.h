@@ -14,6 +14,10 @@ class TZrX509Name;
 
 // Once at start-up (after the daily log is open). The text is reserved.
 KResult ZrX_Initalize(const char* parameters);
+// Once at start-up, before the command line: the libraries' translations
+// (the runtime's tables) and the texts of their result codes. The mode and
+// flags words are accepted as the callers give them (2, 0).
+KResult ZrX_IntTranslations(int mode, int flags);
 
 // ---- callbacks ----
 // Device progress: show (with a text) and hide around device work and long
@@ -64,6 +68,9 @@ struct TZrXTMediaDescriptor {
 };
 // The descriptor of a medium by name, null when unknown.
 const TZrXTMediaDescriptor* ZrX_GetTMediaDescriptor(const char* name);
+// Adds a medium, or replaces the one of the same name (a device backend
+// registers its media).
+void ZrX_RegisterTMediaDescriptor(const TZrXTMediaDescriptor& descriptor);
 // The device's default (start-up) password, empty for files and unknown media.
 TCString ZrX_CheckDefPassword(const char* location, int flags);
 

@@ -251,8 +251,7 @@ KResult TZrX509Csp::generateInUpdate(const TZrXGenJob& job) {
     if (KResult rc = ctx_.openStorage(&st)) return rc;
     if (!*ctx_.dp() && !st->isFile()) {
         char pw[kCtxPasswordSize] = {};
-        bool ok = api::askPassword(pw, sizeof pw);
-        if (ok) ctx_.setDp(pw);
+        bool ok = api::askPassword(pw, sizeof pw) && ctx_.setDp(pw);
         secureWipe(pw, sizeof pw);
         if (!ok) return 0x80800003;  // refused: the caller cancels the update
     }

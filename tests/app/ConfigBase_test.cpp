@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "app/CaConfig.h"
+
 #include <cstring>
 #include <memory>
 
@@ -50,14 +52,23 @@ TEST(ConfigBase, SettingsFileNamedAfterTheProgramInPublicFolder) {
     zrxtest::writeFile(env.ini(), "flags=0\njCmp=http://mine\n");
     ASSERT_TRUE(cfg.load());
     EXPECT_EQ(cfg.jcmpUrl.str(), "http://mine");
-    // PUBLIC unset: ALLUSERSPROFILE; both unset: the program folder.
+    // PUBLIC unset: ALLUSERSPROFILE; both unset: the XDG data folder, never
+    // the program's own folder.
     unsetenv("PUBLIC");
     setenv("ALLUSERSPROFILE", env.pub.file("all").c_str(), 1);
     cfg.prepareDataFolder();
     EXPECT_EQ(cfg.dataFolderText().str(), env.pub.file("all"));
     unsetenv("ALLUSERSPROFILE");
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    const std::string oldXdg = xdg ? xdg : "";
+    setenv("XDG_DATA_HOME", env.pub.file("xdg").c_str(), 1);
     cfg.prepareDataFolder();
-    EXPECT_EQ(cfg.dataFolderText().str(), env.program.str());
+    EXPECT_EQ(cfg.dataFolderText().str(), env.pub.file("xdg"));
+    EXPECT_EQ(cfg.dataFolder().str(), env.pub.file("xdg") + "/Zoren/ZrX509_ZERUvorido");
+    TZrxCaConfig ca;
+    EXPECT_EQ(ca.localDataFolder().str(), env.pub.file("xdg") + "/Zoren/ZrX509_ZERUvorido");
+    if (xdg) setenv("XDG_DATA_HOME", oldXdg.c_str(), 1);
+    else unsetenv("XDG_DATA_HOME");
 }
 
 TEST(ConfigBase, WriteReadRoundTripAndPublishedValues) {

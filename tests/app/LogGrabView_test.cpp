@@ -113,6 +113,13 @@ TEST(LogGrabView, LongLinesWidenTheWindowWithinTheScreen) {
     EXPECT_GT(g_seen.clientW, 480);
     EXPECT_LE(g_seen.clientW, maxDialogClientWidth());
 
+    // Short lines: the window keeps its width however many there are.
+    TCLogGrabber shortLines;
+    for (int i = 0; i < 60; ++i) KV_HLogFmtText(0, "Шаг %d", i);
+    record(mrCancel);
+    showLogGrabber(&shortLines, 16);
+    EXPECT_EQ(g_seen.clientW, 480);
+
     TCLogGrabber many;
     for (int i = 0; i < 400; ++i) KV_HLogFmtText(0, "Строка %d", i);
     record(mrCancel);

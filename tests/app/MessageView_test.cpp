@@ -151,6 +151,13 @@ TEST(MessageView, LongTextsFitTheScreenAndScroll) {
     EXPECT_LE(g_seen.clientH, maxDialogClientHeight());
     EXPECT_TRUE(g_seen.scrolling);
 
+    // Short lines do not get lower as the window widens: it keeps its width.
+    std::string shortLines;
+    for (int i = 0; i < 12; ++i) shortLines += "Строка " + std::to_string(i) + "\n";
+    answerWith(0);
+    messageDlg(shortLines, mtInformation, mbSet(mbOK));
+    EXPECT_EQ(g_seen.clientW, 439);
+
     // A few lines that fit get no scroll bar, even with a long indented line.
     answerWith(0);
     messageDlg("Командная строка:\n" + std::string(58, ' ') + "c контейнером  личных ключей;\n" +

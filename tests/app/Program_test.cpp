@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "support/TempDir.h"
@@ -17,8 +18,8 @@ struct Result {
 
 // The program answers its own windows (printing them to stderr) and closes
 // its main window once running; see ZRX_TEST_AUTOCLOSE.
-Result run(const std::string& args) {
-    const std::string cmd = std::string("ZRX_TEST_AUTOCLOSE=1 '") + ZRX_PROGRAM + "' " + args + " 2>&1";
+Result run(const std::string& args, const std::string& env = "") {
+    const std::string cmd = env + " ZRX_TEST_AUTOCLOSE=1 '" + ZRX_PROGRAM + "' " + args + " 2>&1";
     Result r{-1, {}};
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
@@ -42,9 +43,25 @@ void installConfig() {
     for (const auto& e : fs::directory_iterator(fs::path(ZRX_PROGRAM).parent_path() / "xcfg"))
         fs::copy_file(e.path(), to / e.path().filename(), fs::copy_options::overwrite_existing);
 }
+
+// Each run is a first start on a fresh machine: its own home, data folders
+// and registry; the process's own folders are back afterwards.
+struct Program : ::testing::Test {
+    std::string savedHome;
+    std::unique_ptr<zrxtest::TempDir> machine;
+    void SetUp() override {
+        savedHome = std::getenv("HOME");
+        machine = std::make_unique<zrxtest::TempDir>();
+        zrxtest::usePrivateFolders(machine->str());
+    }
+    void TearDown() override {
+        zrxtest::usePrivateFolders(savedHome);
+        unsetenv("ZRX_LANGUAGE");
+    }
+};
 }  // namespace
 
-TEST(Program, HelpPrintsUsageAndEnds) {
+TEST_F(Program, HelpPrintsUsageAndEnds) {
     const Result r = run("-?");
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.out.find("Командная строка:"), std::string::npos) << r.out;
@@ -53,7 +70,7 @@ TEST(Program, HelpPrintsUsageAndEnds) {
     EXPECT_FALSE(std::filesystem::exists(logFolder()));
 }
 
-TEST(Program, HelpIsTranslated) {
+TEST_F(Program, HelpIsTranslated) {
     setenv("ZRX_LANGUAGE", "en", 1);
     const Result r = run("/HELP");
     unsetenv("ZRX_LANGUAGE");
@@ -61,7 +78,7 @@ TEST(Program, HelpIsTranslated) {
     EXPECT_NE(r.out.find("Command line:"), std::string::npos) << r.out;
 }
 
-TEST(Program, NormalStartWritesTheLog) {
+TEST_F(Program, NormalStartWritesTheLog) {
     installConfig();
     const Result r = run("-dbg some.key");
     EXPECT_NE(r.out.find("[main] Модуль генерации запросов"), std::string::npos) << r.out;
@@ -81,7 +98,7 @@ TEST(Program, NormalStartWritesTheLog) {
     EXPECT_EQ(content.back(), '\n');
 }
 
-TEST(Program, ConfigurationThatCannotBeLoadedEndsWithOne) {
+TEST_F(Program, ConfigurationThatCannotBeLoadedEndsWithOne) {
     const Result r = run("");
     EXPECT_EQ(r.exitCode, 1) << r.out;
     // The runtime's last message with "!" in the message window, as an error.
@@ -92,11 +109,23 @@ TEST(Program, ConfigurationThatCannotBeLoadedEndsWithOne) {
     EXPECT_FALSE(std::filesystem::exists(logFolder()));
 }
 
-TEST(Program, TitleAndMessagesAreTranslated) {
+TEST_F(Program, TitleAndMessagesAreTranslated) {
     installConfig();
     setenv("ZRX_LANGUAGE", "en", 1);
     const Result r = run("");
     unsetenv("ZRX_LANGUAGE");
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_NE(r.out.find("[main] Request generation module"), std::string::npos) << r.out;
+}
+
+TEST_F(Program, SnapshotsGoToAFolderMadeForThem) {
+    const std::string shots = machine->file("shots/run");
+    // A message window (the configuration is missing), then the main window.
+    Result r = run("", "ZRX_TEST_SNAPSHOTS='" + shots + "'");
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(shots + "/message-1.png")) << r.out;
+    installConfig();
+    r = run("", "ZRX_TEST_SNAPSHOTS='" + shots + "'");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(shots + "/main.png")) << r.out;
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
+#include <QTimer>
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,10 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "support/TempDir.h"
 #include "app/MainForm.h"
 #include "app/Startup.h"
 #include "platform/runtime/Abort.h"
 #include "platform/runtime/FileUtils.h"
+#include "requests/UserExParsFrame.h"
+#include "platform/runtime/Translation.h"
+#include "platform/core/config/CfgMacros.h"
+#include "app/DailyLog.h"
+#include "platform/runtime/Messages.h"
 
 namespace {
 
@@ -41,6 +50,28 @@ StartRun runWith(const std::function<void(TStartupSteps&)>& change) {
     return r;
 }
 
+// Each case runs the start as a fresh process would, and leaves no window,
+// configuration, macro, log or language behind.
+struct Startup : ::testing::Test {
+    TCString savedModule;
+    void SetUp() override { savedModule = getModuleFileName(); }
+    void TearDown() override {
+        if (Application) {
+            Application->DestroyComponents();
+            Application->ResetTerminated();
+        }
+        SetModalHook(nullptr);
+        setStartupTrace(nullptr);
+        resetStartupState();
+        resetDailyLog();
+        zrnResetTranslation();
+        setModuleFileName(savedModule.c_str());
+        clearCFGMacros();
+        std::error_code ec;
+        std::filesystem::remove_all(std::filesystem::path(std::getenv("ALLUSERSPROFILE")) / "zoren", ec);
+    }
+};
+
 const std::vector<std::string> kUpToInit = {"application", "style", "translations", "commandLine", "title", "forms",
                                             "init"};
 
@@ -51,7 +82,7 @@ std::vector<std::string> with(std::vector<std::string> a, const std::vector<std:
 
 }  // namespace
 
-TEST(Startup, OrderOfANormalRun) {
+TEST_F(Startup, OrderOfANormalRun) {
     bool closed = false;
     const StartRun r = runWith([&](TStartupSteps& s) {
         s.initMainForm = [](TZrXZerUvoridoForm*) { return true; };
@@ -77,14 +108,23 @@ TEST(Startup, OrderOfANormalRun) {
     EXPECT_TRUE(settings);
 }
 
-TEST(Startup, HelpEndsBeforeAnyWindowAndWithoutTheRelease) {
+// The translations step initialises the libraries' translations, which
+// brings the texts of their result codes to the runtime's message table.
+TEST_F(Startup, TranslationsStepRegistersTheLibrariesTexts) {
+    KRTL_RemoveFacilityMessages(0x080u);
+    ASSERT_EQ(KRTL_GetTextMessage(0xC0800087u).str(), "Код ошибки 0xC0800087");
+    defaultStartupSteps().initTranslations();
+    EXPECT_EQ(KRTL_GetTextMessage(0xC0800087u).str(), "Издатель не является центром сертификации");
+}
+
+TEST_F(Startup, HelpEndsBeforeAnyWindowAndWithoutTheRelease) {
     const StartRun r = runWith([](TStartupSteps& s) { s.parseCommandLine = [] { return false; }; });
     EXPECT_EQ(r.code, EXIT_NORMAL);
     EXPECT_EQ(r.steps, (std::vector<std::string>{"application", "style", "translations", "commandLine"}));
     EXPECT_EQ(Application->MainForm(), nullptr);
 }
 
-TEST(Startup, CancelledAndFailedInitialisation) {
+TEST_F(Startup, CancelledAndFailedInitialisation) {
     // Cancelled (update asks to close, start-up dialog cancelled): no loop, exit 0.
     StartRun r = runWith([](TStartupSteps& s) { s.initMainForm = [](TZrXZerUvoridoForm*) { return false; }; });
     EXPECT_EQ(r.code, EXIT_NORMAL);
@@ -94,7 +134,7 @@ TEST(Startup, CancelledAndFailedInitialisation) {
     EXPECT_FALSE(Application->MainForm()->Visible());
 }
 
-TEST(Startup, FailedInitialisationEndsWithOne) {
+TEST_F(Startup, FailedInitialisationEndsWithOne) {
     const StartRun r = runWith([](TStartupSteps& s) {
         s.initMainForm = [](TZrXZerUvoridoForm*) {
             markStartupFailed();
@@ -105,7 +145,7 @@ TEST(Startup, FailedInitialisationEndsWithOne) {
     EXPECT_EQ(r.steps, with(kUpToInit, {"releaseP11"}));
 }
 
-TEST(Startup, ExceptionIsShownAndTheReleaseStillRuns) {
+TEST_F(Startup, ExceptionIsShownAndTheReleaseStillRuns) {
     bool released = false;
     const StartRun r = runWith([&](TStartupSteps& s) {
         s.createForms = []() -> TZrXZerUvoridoForm* { throw Exception("Окно не создано"); };
@@ -118,7 +158,7 @@ TEST(Startup, ExceptionIsShownAndTheReleaseStillRuns) {
     EXPECT_FALSE(r.shown.empty());  // the exception display showed a window
 }
 
-TEST(Startup, MainWindowInitWithoutConfigurationFails) {
+TEST_F(Startup, MainWindowInitWithoutConfigurationFails) {
     // The real init: no application configuration in the private data folder.
     const StartRun r = runWith([](TStartupSteps&) {});
     EXPECT_EQ(r.code, EXIT_START_FAILED);
@@ -165,7 +205,7 @@ TEST(StartupDeathTest, UncaughtExceptionShowsTheFatalErrorAndEndsWithThree) {
         testing::ExitedWithCode(EXIT_ABORTED), "сбой в потоке(.|\n)*Критическая ошибка!");
 }
 
-TEST(Startup, MainWindowInitWithConfigurationRunsTheLoop) {
+TEST_F(Startup, MainWindowInitWithConfigurationRunsTheLoop) {
     namespace fs = std::filesystem;
     const fs::path xcfg = fs::path(std::getenv("ALLUSERSPROFILE")) / "zoren/ZrX509_ZERUvorido/xcfg";
     fs::create_directories(xcfg);
@@ -186,4 +226,30 @@ TEST(Startup, MainWindowInitWithConfigurationRunsTheLoop) {
     EXPECT_GT(seen->NewKeyMI->Count(), 0);
     // The daily log was opened in APPLDATA/logs.
     EXPECT_TRUE(fs::is_directory(xcfg.parent_path() / "logs"));
+    // The generator's request page took the place of the general one.
+    const TFPropFrmConctructorRec* page = findReqPropsFrame("UserExPars");
+    ASSERT_NE(page, nullptr);
+    TCBaseReqPropsFrame* frame = page->constructor(nullptr);
+    EXPECT_NE(dynamic_cast<TCreatorUserExPars*>(frame), nullptr);
+    frame->Free();
+}
+
+TEST_F(Startup, SnapshotsWithoutAutoCloseAreTakenAsWindowsBecomeActive) {
+    zrxtest::TempDir dir;
+    const std::string shots = dir.file("new/shots");
+    setenv("ZRX_TEST_SNAPSHOTS", shots.c_str(), 1);
+    const StartRun r = runWith([](TStartupSteps& s) {
+        s.initMainForm = [](TZrXZerUvoridoForm*) { return true; };
+        s.runMessageLoop = [] {
+            Application->MainForm()->Show();
+            QEventLoop loop;
+            QTimer::singleShot(200, &loop, &QEventLoop::quit);
+            loop.exec();
+        };
+    });
+    unsetenv("ZRX_TEST_SNAPSHOTS");
+    EXPECT_EQ(r.code, EXIT_NORMAL);
+    EXPECT_TRUE(std::filesystem::exists(shots + "/main.png"));
+    // The hook is gone with the run.
+    EXPECT_FALSE(bool(Screen->OnActiveFormChange));
 }

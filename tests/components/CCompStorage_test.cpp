@@ -4,6 +4,7 @@
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/StdCtrls.h"
 #include "platform/framework/QtTestApp.h"
+#include "platform/win/Registry.h"
 
 namespace {
 
@@ -107,7 +108,17 @@ bool regInt(const char* path, const char* name, uint32_t& v) {
 }
 const char* kMain = "Software\\Zoren\\ZI509\\ChainViewForm";
 
-TEST(CompStorage, StoreOnCloseRestoreOnCreate) {
+// Each case starts with nothing stored and restoring on, and leaves it so.
+struct CompStorage : ::testing::Test {
+    static void clear() {
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Zoren");
+        cstResetNoRestore();
+    }
+    void SetUp() override { clear(); }
+    void TearDown() override { clear(); }
+};
+
+TEST_F(CompStorage, StoreOnCloseRestoreOnCreate) {
     ensureQtApp();
     for (bool handlersFirst : {true, false}) {
         auto* f = CreateComponent<TStoreForm>(Application, 3, handlersFirst);
@@ -156,7 +167,7 @@ TEST(CompStorage, StoreOnCloseRestoreOnCreate) {
     }
 }
 
-TEST(CompStorage, NoRestoreStopsRestoringNotStoring) {
+TEST_F(CompStorage, NoRestoreStopsRestoringNotStoring) {
     ensureQtApp();
     auto* f = CreateComponent<TStoreForm>(Application, 1, true);
     f->chk1->SetChecked(true);
@@ -178,7 +189,7 @@ TEST(CompStorage, NoRestoreStopsRestoringNotStoring) {
     EXPECT_EQ(v, 55u);
 }
 
-TEST(CompStorage, RestoredPositionIsKeptOnTheDesktop) {
+TEST_F(CompStorage, RestoredPositionIsKeptOnTheDesktop) {
     ensureQtApp();
     const int W = Screen->Width(), H = Screen->Height();
     struct Case { int l, t, w, h; int el, et, ew, eh; };
@@ -207,7 +218,7 @@ TEST(CompStorage, RestoredPositionIsKeptOnTheDesktop) {
     }
 }
 
-TEST(CompStorage, KeyNamesAndDamagedValues) {
+TEST_F(CompStorage, KeyNamesAndDamagedValues) {
     ensureQtApp();
     auto* f = CreateComponent<TStoreForm>(Application, 0, true);
     f->stor->SetValueName("SelDevForm");
@@ -272,7 +283,7 @@ TEST(CompStorage, KeyNamesAndDamagedValues) {
     f->Free();
 }
 
-TEST(CompStorage, ComponentReferenceAndManualMode) {
+TEST_F(CompStorage, ComponentReferenceAndManualMode) {
     ensureQtApp();
     auto* f = CreateComponent<TStoreForm>(Application, 0, true);
     f->stor->SetManual(true);

@@ -6,9 +6,9 @@
 #include "platform/framework/Forms.h"
 #include "platform/runtime/Translation.h"
 
-#include <filesystem>
 
 #include "CompoundFixture.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -20,7 +20,10 @@ struct Fixture : ::testing::Test {
         form->SetName("EditForm");
         form->SetBounds(100, 100, 400, 300);
     }
-    void TearDown() override { form->Free(); }
+    void TearDown() override {
+        form->Free();
+        zrnResetTranslation();  // a case may switch the language
+    }
 };
 
 using CheckFilled = Fixture;
@@ -119,6 +122,46 @@ TEST_F(CompoundEdit, MaskMismatchKeepsTheTextAndReportsTheField) {
     e->SetModified(true);
     e->ValidateEdit();
     EXPECT_EQ(msgs.texts.size(), 1u);
+}
+
+TEST_F(CompoundEdit, LeavingTheFormIsNoExitFromAnUnfinishedMask) {
+    auto* e = add<TCompoundEdit>(form, form, "sum");
+    e->SetEditMask("00.00;1;_");
+    e->SetTabStop(true);
+    auto* next = add<TCompoundEdit>(form, form, "next");
+    next->SetTop(40);
+    next->SetTabStop(true);
+    form->SetActiveControl(e);
+    std::vector<String> messages;
+    auto catchMessages = [&](TObject* w) {
+        if (w == form) {
+            for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+            SendText(e, "1");
+            SendKey(e, VK_ESCAPE);
+            return 0;
+        }
+        auto* m = dynamic_cast<TCustomForm*>(w)->FindComponent("Message");
+        messages.push_back(m ? static_cast<TControl*>(m)->Caption() : String("?"));
+        return int(mrOk);
+    };
+    TModalHook old = SetModalHook(catchMessages);
+    // Escape closes the form: Cancel, and no word about the mask.
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    EXPECT_EQ(messages, std::vector<String>{});
+
+    // A message over the shown form: still none. Moving on to the next field is
+    // the exit that checks the mask.
+    form->Show();
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    e->SetFocus();
+    EXPECT_EQ(MessageDlg("Другое", mtInformation, mbSet(mbOK)), mrOk);
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    EXPECT_EQ(messages, std::vector<String>{"Другое"});
+    next->SetFocus();
+    EXPECT_EQ(messages, (std::vector<String>{"Другое", "Значение поля не соответствует его шаблону!"}));
+    EXPECT_TRUE(e->Focused());
+    SetModalHook(old);
 }
 
 using HistoryEditC = Fixture;
@@ -281,6 +324,10 @@ TEST_F(HistoryEditC, ReadOnlyEditActsAsAChoiceList) {
     first->SetFocus();
     e->SetFocus();
     ASSERT_TRUE(e->GetDroppedDown());
+    // Showing the list is no exit from the edit: it stays open and focused.
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    ASSERT_TRUE(e->GetDroppedDown());
+    EXPECT_TRUE(e->Focused());
     SendText(e, "ки");
     EXPECT_EQ(e->GetText(), "ки");
     EXPECT_EQ(e->List()->ItemIndex(), 1);

@@ -163,9 +163,11 @@ TEST_F(UXDateTimeTest, LocalDaysUnderTimeZones) {
 TEST_F(UXDateTimeTest, DateAndTimeEditorText) {
     auto* ed = add<TUXDatetimeEditor>(form, form, "both");
     ed->SetBounds(0, 0, 300, 21);
-    // The date picker starts 1 pixel wide and takes half the editor's width and 5.
-    EXPECT_GT(ed->GetDateEditWidth(), 7);
-    EXPECT_LT(ed->GetDateEditWidth(), 300);
+    // The date takes half the editor's width and 5 until a width is chosen.
+    EXPECT_EQ(ed->GetDateEditWidth(), 155);
+    ed->SetDateEditWidth(100);
+    ed->SetWidth(400);
+    EXPECT_EQ(ed->GetDateEditWidth(), 100);
     EXPECT_TRUE(ed->setTextValue("20240306153000"));
     EXPECT_EQ(ed->getTextValue(), "20240306153000");
     EXPECT_EQ(ed->GetText(), "06.03.2024 15:30:00");

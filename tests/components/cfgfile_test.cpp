@@ -6,7 +6,10 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <vector>
 
+#include "platform/framework/Forms.h"
+#include "platform/framework/SysMsgBox.h"
 #include "platform/win/PrivateProfile.h"
 #include "support/TempDir.h"
 
@@ -260,6 +263,18 @@ TEST(CfgFile, RegistryStoreEdgeCases) {
     EXPECT_FALSE(reg.openKey(HKEY_CURRENT_USER, tooLong.c_str(), 0));  // a plain open fails silently
     EXPECT_EQ(lastBox, "");
     setCfgErrorBoxFunc(old);
+
+    // The default box is the system's, with the caption "Error" and the error icon.
+    EnsureApplication();
+    std::vector<std::string> boxes;
+    TModalHook oldHook = SetModalHook([&](TObject* w) {
+        if (auto* b = dynamic_cast<TSysMessageBox*>(w))
+            boxes.push_back(b->Caption + "|" + b->Text + "|" + std::to_string(b->Style));
+        return IDOK;
+    });
+    EXPECT_FALSE(reg.openKey(HKEY_CURRENT_USER, tooLong.c_str(), CFG_REG_CREATE));
+    SetModalHook(oldHook);
+    EXPECT_EQ(boxes, std::vector<std::string>{"Error|The parameter is incorrect.|16"});
 }
 
 TEST(CfgFile, DottedRegistryPaths) {

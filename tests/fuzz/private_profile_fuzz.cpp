@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,14 +15,23 @@ using namespace zrx::win;
 
 namespace {
 
+// One scratch folder per process, removed with everything in it (the file,
+// and whatever the atomic writer leaves beside it) when the process ends.
+struct ScratchFolder {
+    std::string dir;
+    ScratchFolder() {
+        dir = "/tmp/zrx-profile-fuzz-XXXXXX";
+        if (!mkdtemp(dir.data())) std::abort();
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+};
+
 const std::string& scratchFile() {
-    static const std::string path = [] {
-        std::string p = "/tmp/zrx-profile-fuzz-XXXXXX";
-        const int fd = mkstemp(p.data());
-        if (fd < 0) std::abort();
-        close(fd);
-        return p;
-    }();
+    static const ScratchFolder folder;
+    static const std::string path = folder.dir + "/fuzz.ini";
     return path;
 }
 

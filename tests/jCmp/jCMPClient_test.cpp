@@ -244,6 +244,34 @@ TEST(JcmpService, StalledReplyEndsByTheTimeout) {
     EXPECT_LT(took, std::chrono::seconds(JCMP_MIN_TIMEOUT_SEC + 3));
 }
 
+// A reply that trickles in, a byte now and then, ends by the time-out for
+// the whole exchange, not only for idle reading.
+TEST(JcmpService, TricklingReplyEndsByTheTimeout) {
+    zrxtest::RawServer server(zrxtest::RawServer::Trickle);
+    registerGlobalIntValue("HTTP_TIMEOUT", JCMP_MIN_TIMEOUT_SEC);
+    TCjCMPClient client("");
+    client.setBaseURL(server.url("/svc").c_str());
+    zrxtest::LogCapture log;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(client.registerData("x", 1, 3, nullptr), 0xC0C0274Cu);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(JCMP_MIN_TIMEOUT_SEC + 2));
+    registerGlobalIntValue("HTTP_TIMEOUT", 0);
+}
+
+// A request whose reply never came on a kept-alive connection is not sent
+// again by the transport: the service sees it once, the client a failure.
+TEST(JcmpService, RequestIsNeverSentTwice) {
+    zrxtest::RawServer server(zrxtest::RawServer::KeepAliveThenClose);
+    TCjCMPClient client("");
+    client.setBaseURL(server.url("/svc").c_str());
+    zrxtest::LogCapture log;
+    int status = 0;
+    client.getStatus(8, "AB", &status, nullptr);  // opens the kept-alive connection
+    EXPECT_EQ(client.registerData("x", 1, 3, nullptr), 0xC0C02746u);
+    EXPECT_EQ(server.requests(), 2);
+    EXPECT_EQ(server.connections(), 1);
+}
+
 TEST(JcmpService, LargeBase64Object) {
     Service svc;
     TCjCMPClient client(svc.base().c_str());

@@ -43,4 +43,16 @@ std::string fixturePath(const std::string& name) {
     return base + "/" + name;
 }
 
+void usePrivateFolders(const std::string& h) {
+    std::filesystem::create_directories(h + "/config");
+    std::filesystem::create_directories(h + "/data");
+    setenv("HOME", h.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (h + "/config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (h + "/data").c_str(), 1);
+    setenv("USERPROFILE", h.c_str(), 1);
+    setenv("ALLUSERSPROFILE", (h + "/data").c_str(), 1);
+    setenv("PUBLIC", (h + "/data").c_str(), 1);
+    setenv("ZRX_REGISTRY", (h + "/config/registry.sqlite").c_str(), 1);
+}
+
 }  // namespace zrxtest

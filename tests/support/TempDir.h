@@ -29,5 +29,9 @@ void writeFile(const std::string& path, const std::string& bytes);
 
 // A committed test fixture (tests/fixtures/<name>; ZRX_FIXTURES overrides the folder).
 std::string fixturePath(const std::string& name);
+// Points HOME, the XDG folders, the Windows-style profile folders and the
+// registry (ZRX_REGISTRY) at folders inside `home`, creating them.
+void usePrivateFolders(const std::string& home);
+
 
 }  // namespace zrxtest

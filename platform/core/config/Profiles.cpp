@@ -173,6 +173,10 @@ bool changeProfile(TCXProfileDescriptor* profile, const TCXMLNode* node) {
         profile->templateFile = t;
     }
     if (node->hasAttr("frames")) profile->setFrames(node->findAttr("frames")->c_str());
+    if (node->hasAttr("eku")) {
+        profile->ekuList = *node->findAttr("eku");
+        profile->ekuList.trim();
+    }
     bool extsSeen = false;
     for (int i = 0; i < node->nodesCount(); ++i) {
         const TCXMLNode* c = node->at(i);

@@ -31,6 +31,7 @@ public:
     TCString templateFile;  // crypto template file name
     TCStringList frames;    // request-property frame names
     TCStringList extFormats;  // extension formats of the profile's requests
+    TCString ekuList;       // extended key usages offered to the owner: "name[=1|y|t]", comma separated
 
     // Translated caption.
     TCString getCaption() const;

@@ -18,19 +18,24 @@ bool feedPiece(TCXMLNode::HeshFeed feed, void* ctx, const TCString& s) {
 }
 
 // The configuration digest's walk: each name, attribute and text preceded by
-// its 4-byte length, in document order, leaving out the children named
-// skipChild (as findChild finds them) with their subtrees.
-bool feedTree(const TCXMLNode* n, TCXMLNode::HeshFeed feed, void* ctx, const char* skipChild) {
+// its 4-byte length, the counts of attributes and children as 4-byte numbers
+// (256 more children must not look like none), in document order, leaving
+// out the one element skip (the one the digest lives in) with its subtree.
+bool feedTree(const TCXMLNode* n, TCXMLNode::HeshFeed feed, void* ctx, const TCXMLNode* skip) {
     if (!feedPiece(feed, ctx, *n)) return false;
-    const uint8_t counts[2] = {uint8_t(n->attrCount() & 0xFF), uint8_t(n->nodesCount() & 0xFF)};
-    if (!feed(ctx, counts, 2)) return false;
+    uint32_t kids = 0;
+    for (int i = 0; i < n->nodesCount(); ++i) kids += n->at(i) == skip ? 0 : 1;
+    const uint32_t na = static_cast<uint32_t>(n->attrCount());
+    const uint8_t counts[8] = {uint8_t(na),   uint8_t(na >> 8),   uint8_t(na >> 16),   uint8_t(na >> 24),
+                               uint8_t(kids), uint8_t(kids >> 8), uint8_t(kids >> 16), uint8_t(kids >> 24)};
+    if (!feed(ctx, counts, sizeof counts)) return false;
     for (const auto& a : n->attrs())
         if (!feedPiece(feed, ctx, a.name) || !feedPiece(feed, ctx, a.value)) return false;
     if (!feedPiece(feed, ctx, n->text())) return false;
     for (int i = 0; i < n->nodesCount(); ++i) {
         const TCXMLNode* c = n->at(i);
-        if (skipChild && *skipChild && c->compareIC(skipChild) == 0) continue;
-        if (!feedTree(c, feed, ctx, skipChild)) return false;
+        if (c == skip) continue;
+        if (!feedTree(c, feed, ctx, skip)) return false;
     }
     static const uint8_t endMark = 0xFF;
     return feed(ctx, &endMark, 1);
@@ -48,7 +53,8 @@ TCXMLNode* heshNode(const TCXMLNode* root, const char* name) {
 TCString calcXMLHesh(const TCXMLNode* root, const char* name) {
     if (!root) return TCString();
     TCG3411Hash h;
-    if (!feedTree(root, feedDigest, &h, name)) return TCString();
+    // Only the element the digest lives in is left out; others of its name count.
+    if (!feedTree(root, feedDigest, &h, heshNode(root, name))) return TCString();
     h.end();
     uint8_t md[32];
     if (h.getHash(md, nullptr) != 32) return TCString();

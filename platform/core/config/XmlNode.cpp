@@ -17,6 +17,7 @@
 #include "platform/core/config/XmlSafeRead.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
+#include "platform/runtime/FileUtils.h"
 
 const char* xmlErrorText(KResult code) {
     switch (code) {
@@ -26,6 +27,7 @@ const char* xmlErrorText(KResult code) {
         case XML_E_WRITE: return "Файл XML не может быть записан";
         case XML_E_TOOLARGE: return "Файл XML превышает допустимый размер";
         case XML_E_NOROOT: return "Нет данных или имени файла для сохранения XML";
+        case XML_E_ENCODING: return "Значение XML не в кодировке UTF-8";
         default: return nullptr;
     }
 }
@@ -179,15 +181,63 @@ bool TCXMLNode::getBoolAttr(const char* name, bool def) const {
     return v ? xmlTextToBool(v->c_str(), def) : def;
 }
 
-void TCXMLNode::setAttr(const char* name, const char* value) {
-    if (!name || !*name) return;
+namespace {
+
+// Well-formed UTF-8: no stray or overlong sequences, no surrogates.
+bool isUtf8(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        size_t n;
+        char32_t cp;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            n = 1;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            n = 2;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            n = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + n >= s.size()) return false;
+        for (size_t k = 1; k <= n; ++k) {
+            const auto b = static_cast<unsigned char>(s[i + k]);
+            if ((b & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        static const char32_t least[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < least[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += n + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+KResult TCXMLNode::setAttr(const char* name, const char* value) {
+    if (!name || !*name) return XML_E_WRITE;
+    if (value && !isUtf8(value)) return XML_E_ENCODING;
     touch();
     for (auto& a : attrs_)
         if (a.name.compare(name) == 0) {
             a.value = value ? value : "";
-            return;
+            return 0;
         }
     attrs_.push_back({TCString(name), TCString(value ? value : "")});
+    return 0;
+}
+
+KResult TCXMLNode::setText(const char* text) {
+    if (text && !isUtf8(text)) return XML_E_ENCODING;
+    text_ = text ? text : "";
+    touch();
+    return 0;
 }
 
 void TCXMLNode::setIntAttr(const char* name, int64_t value) {
@@ -356,27 +406,14 @@ KResult TCXMLBaseParser::fail(KResult code, const TCString& text) {
 KResult TCXMLBaseParser::load(const char* fileName) {
     const TCString name(fileName ? fileName : "");
     if (name.isEmpty()) return fail(XML_E_OPEN, TCString("Не задано имя файла XML"));
-    FILE* f = std::fopen(name.c_str(), "rb");
-    if (!f)
-        return fail(XML_E_OPEN, TCString::format("Файл XML '%s' не может быть прочитан: %s", name.c_str(),
-                                                 std::strerror(errno)));
+    // Regular files only, opened without blocking (a FIFO must not hang us).
     std::string data;
-    char buf[65536];
-    size_t n;
-    bool tooLarge = false;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-        data.append(buf, n);
-        if (data.size() > kMaxDocumentSize) {
-            tooLarge = true;
-            break;
-        }
-    }
-    const bool readError = std::ferror(f) != 0;
-    std::fclose(f);
-    if (tooLarge)
+    const int rc = readBuff(name.c_str(), data, kMaxDocumentSize);
+    if (rc == -EFBIG)
         return fail(XML_E_TOOLARGE, TCString::format("Файл XML '%s' превышает допустимый размер", name.c_str()));
-    if (readError)
-        return fail(XML_E_OPEN, TCString::format("Файл XML '%s' не может быть прочитан", name.c_str()));
+    if (rc != 0)
+        return fail(XML_E_OPEN, TCString::format("Файл XML '%s' не может быть прочитан: %s", name.c_str(),
+                                                 rc == -EINVAL ? "это не обычный файл" : std::strerror(-rc)));
     const KResult r = loadText(data.data(), data.size(), name.c_str());
     if (r == 0) fileName_ = name;
     return r;
@@ -410,6 +447,9 @@ KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sour
         return fail(XML_E_DTD, TCString::format("Файл XML '%s': описания DOCTYPE и сущностей не допускаются",
                                                 src.c_str()));
     if (rc == KR_E_NOMEMORY) return fail(KR_E_NOMEMORY, TCString("Недостаточно памяти для разбора XML"));
+    if (rc == XML_E_TOOLARGE)
+        return fail(XML_E_TOOLARGE, TCString::format("Файл XML '%s' содержит больше %zu элементов", src.c_str(),
+                                                     kMaxElements));
     if (rc != 0)
         return fail(XML_E_SYNTAX, TCString::format("Нарушен формат XML в файле '%s', строка %d: %s", src.c_str(),
                                                    line, why.c_str()));
@@ -428,16 +468,28 @@ KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sour
     }
 
     // Build our tree iteratively (depth is bounded by libxml2's own limit).
-    auto makeNode = [this](xmlNodePtr x) {
+    // Names keep their namespace prefixes and the declarations stay as
+    // attributes, so that a saved tree reads back as it was.
+    auto qualified = [](xmlNsPtr ns, const xmlChar* name) {
+        TCString q;
+        if (ns && ns->prefix) q = TCString(reinterpret_cast<const char*>(ns->prefix)) + ":";
+        q += reinterpret_cast<const char*>(name);
+        return q;
+    };
+    auto makeNode = [this, &qualified](xmlNodePtr x) {
         TCXMLAttrs attrs;
+        for (xmlNsPtr ns = x->nsDef; ns; ns = ns->next)
+            attrs.push_back({ns->prefix ? TCString("xmlns:") + reinterpret_cast<const char*>(ns->prefix)
+                                        : TCString("xmlns"),
+                             TCString(ns->href ? reinterpret_cast<const char*>(ns->href) : "")});
         for (xmlAttrPtr a = x->properties; a; a = a->next) {
             xmlChar* v = xmlNodeListGetString(x->doc, a->children, 1);
             TCString value(v ? reinterpret_cast<const char*>(v) : "");
             if (v) xmlFree(v);
             if (macroMode_) substCFGMacroValues(value, CFGM_BUILTIN);
-            attrs.push_back({TCString(reinterpret_cast<const char*>(a->name)), value});
+            attrs.push_back({qualified(a->ns, a->name), value});
         }
-        TCXMLNode* n = createNode(reinterpret_cast<const char*>(x->name), attrs);
+        TCXMLNode* n = createNode(qualified(x->ns, x->name).c_str(), attrs);
         TCString t = nodeText(x);
         if (macroMode_) substCFGMacroValues(t, CFGM_BUILTIN);
         n->text_ = t;
@@ -540,10 +592,22 @@ TCString TCXMLBaseParser::toText() const {
 namespace {
 
 // The first element or attribute name that is not a valid XML name, or null.
+// A name that is not one, an attribute named twice, or a value that is not
+// UTF-8: what would make the saved file unreadable.
+// Names read from a file keep their namespace prefixes ("p:name").
+bool savableName(const TCString& name) {
+    return isValidXMLName(name.c_str()) || xmlValidateQName(reinterpret_cast<const xmlChar*>(name.c_str()), 0) == 0;
+}
+
 const TCString* badName(const TCXMLNode* n) {
-    if (!isValidXMLName(n->c_str())) return n;
-    for (const auto& a : n->attrs())
-        if (!isValidXMLName(a.name.c_str())) return &a.name;
+    if (!savableName(*n)) return n;
+    const TCXMLAttrs& attrs = n->attrs();
+    for (size_t i = 0; i < attrs.size(); ++i) {
+        if (!savableName(attrs[i].name) || !isUtf8(attrs[i].value.str())) return &attrs[i].name;
+        for (size_t j = 0; j < i; ++j)
+            if (attrs[j].name.compare(attrs[i].name.c_str()) == 0) return &attrs[i].name;
+    }
+    if (!isUtf8(n->text().str())) return n;
     for (int i = 0; i < n->nodesCount(); ++i)
         if (const TCString* b = badName(n->at(i))) return b;
     return nullptr;
@@ -559,27 +623,9 @@ KResult TCXMLBaseParser::save(const char* fileName, unsigned) {
         return fail(XML_E_WRITE, TCString::format("Файл XML '%s' не записан: недопустимое имя \"%s\"", target.c_str(),
                                                   bad->c_str()));
     const TCString text = toText();
-    const std::string tmp = target.str() + ".tmp" + std::to_string(::getpid());
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    bool ok = fd >= 0;
-    if (ok) {
-        const char* p = text.c_str();
-        size_t left = text.length();
-        while (ok && left) {
-            const ssize_t w = ::write(fd, p, left);
-            if (w < 0) {
-                if (errno == EINTR) continue;
-                ok = false;
-                break;
-            }
-            p += w;
-            left -= static_cast<size_t>(w);
-        }
-        if (ok && ::fsync(fd) != 0) ok = false;
-        if (::close(fd) != 0) ok = false;
-        if (ok && ::rename(tmp.c_str(), target.c_str()) != 0) ok = false;
-        if (!ok) ::unlink(tmp.c_str());
-    }
+    const int w = writeWholeFile(target.c_str(), text.c_str(), text.length());
+    const bool ok = w == 0;
+    errno = -w;
     if (!ok)
         return fail(XML_E_WRITE, TCString::format("Файл XML '%s' не может быть записан: %s", target.c_str(),
                                                   std::strerror(errno)));

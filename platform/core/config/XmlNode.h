@@ -25,6 +25,7 @@ constexpr KResult XML_E_DTD = 0xC08000A2u;       // DOCTYPE/entity declarations 
 constexpr KResult XML_E_WRITE = 0xC08000A3u;     // the file cannot be written
 constexpr KResult XML_E_TOOLARGE = 0xC08000A4u;  // the document exceeds the size limit
 constexpr KResult XML_E_NOROOT = 0xC08000A5u;    // nothing to save / no file name
+constexpr KResult XML_E_ENCODING = 0xC08000A6u;  // a value that is not UTF-8
 
 // Text of one of the codes above (null for other codes).
 const char* xmlErrorText(KResult code);
@@ -82,7 +83,9 @@ public:
     int32_t getIntAttr(const char* name, int base = 10, int32_t def = 0) const;
     int64_t getInt64Attr(const char* name, int base = 10, int64_t def = 0) const;
     bool getBoolAttr(const char* name, bool def = false) const;
-    void setAttr(const char* name, const char* value);
+    // Values must be UTF-8: other text is refused (XML_E_ENCODING) and the
+    // attribute or text is left as it was.
+    KResult setAttr(const char* name, const char* value);
     void setIntAttr(const char* name, int64_t value);
     // Writes "Yes" or "No".
     void setBoolAttr(const char* name, bool value);
@@ -91,10 +94,7 @@ public:
 
     // --- text content
     const TCString& text() const { return text_; }
-    void setText(const char* text) {
-        text_ = text ? text : "";
-        touch();
-    }
+    KResult setText(const char* text);
 
     // --- values by path (see the header comment)
     bool hasValue(const char* path) const;
@@ -167,6 +167,8 @@ public:
 
     // Documents larger than this are refused.
     static constexpr size_t kMaxDocumentSize = 32u * 1024u * 1024u;
+    // Elements a document may hold (each costs far more in memory than its text).
+    static constexpr size_t kMaxElements = 200000;
 
 protected:
     // Node factory of the parser.

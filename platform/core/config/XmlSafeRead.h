@@ -11,6 +11,7 @@
 #include "platform/runtime/TCString.h"
 
 // 0 and the document in *doc (the caller frees it with xmlFreeDoc), or a code
-// of the XML layer (XML_E_DTD, XML_E_SYNTAX, KR_E_NOMEMORY) with the reason
+// of the XML layer (XML_E_DTD, XML_E_SYNTAX, XML_E_TOOLARGE: too big or more
+// than kMaxElements elements, KR_E_NOMEMORY) with the reason
 // in `why` (the line number in *line when known).
 KResult readXmlDocSafely(const char* text, size_t len, xmlDocPtr* doc, TCString& why, int* line);

@@ -1,5 +1,6 @@
 // Key container file format (see docs/container-format.md).
 #include "platform/core/container/ContainerFile.h"
+#include "platform/runtime/FileUtils.h"
 
 #include <fcntl.h>
 #include <openssl/crypto.h>
@@ -529,39 +530,10 @@ void setBeforeRenameHook(void (*hook)(const char*)) { g_beforeRename = hook; }
 
 KResult writeFileAtomic(const std::string& path, const std::string& bytes) {
     if (path.empty()) return kErrInvalidArg;
-    std::string dir = ".";
-    size_t slash = path.rfind('/');
-    if (slash != std::string::npos) dir = slash == 0 ? "/" : path.substr(0, slash);
-    std::string tmp = path + ".tmp" + std::to_string(getpid());
-    // A fresh file only: a left-over temporary (or a planted link) is removed, never followed.
-    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-    int fd = ::open(tmp.c_str(), flags, 0600);
-    if (fd < 0 && errno == EEXIST && ::unlink(tmp.c_str()) == 0) fd = ::open(tmp.c_str(), flags, 0600);
-    if (fd < 0) return kErrIo;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) break;
-        done += size_t(w);
-    }
-    bool ok = done == bytes.size() && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        return kErrIo;
-    }
-    if (auto hook = g_beforeRename.load()) hook(tmp.c_str());
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        return kErrIo;
-    }
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-    return 0;
+    WholeFileWrite how;
+    how.secret = true;
+    if (auto hook = g_beforeRename.load()) how.beforeRename = hook;
+    return writeWholeFile(path.c_str(), bytes.data(), bytes.size(), how) == 0 ? 0 : kErrIo;
 }
 
 KResult readWholeFile(const std::string& path, std::string& out) {

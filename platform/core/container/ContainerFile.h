@@ -24,9 +24,9 @@ enum class KdfId : uint8_t { Scrypt = 1, Pbkdf2Sha256 = 2 };
 struct KdfParams {
     KdfId id = KdfId::Scrypt;
     // scrypt: log2(N), r, p. PBKDF2: iterations, 0, 0.
-    uint32_t p1 = 15, p2 = 8, p3 = 1;
+    uint32_t p1 = 17, p2 = 8, p3 = 1;
 
-    static KdfParams scrypt(uint32_t log2N = 15, uint32_t r = 8, uint32_t p = 1) {
+    static KdfParams scrypt(uint32_t log2N = 17, uint32_t r = 8, uint32_t p = 1) {
         return {KdfId::Scrypt, log2N, r, p};
     }
     static KdfParams pbkdf2(uint32_t iterations = 600000) { return {KdfId::Pbkdf2Sha256, iterations, 0, 0}; }
@@ -35,7 +35,7 @@ struct KdfParams {
     bool withinBounds() const;
 };
 
-// The parameters new files get (scrypt N=2^15, r=8, p=1). Tests and
+// The parameters new files get (scrypt N=2^17, r=8, p=1: 128 MiB). Tests and
 // benchmarks may lower them for speed; files record what they used.
 KdfParams defaultKdf();
 void setDefaultKdf(const KdfParams& p);

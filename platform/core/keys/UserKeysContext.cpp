@@ -84,9 +84,13 @@ void TCBaseUserKeysContext::startNew(const char* location) {
     touch();
 }
 
-void TCBaseUserKeysContext::setDp(const char* password) {
+bool TCBaseUserKeysContext::setDp(const char* password) {
     secureWipe(password_, sizeof password_);
-    if (password) std::strncpy(password_, password, sizeof password_ - 1);
+    if (!password) return true;
+    const size_t n = std::strlen(password);
+    if (n >= sizeof password_) return false;
+    std::memcpy(password_, password, n);
+    return true;
 }
 
 bool TCBaseUserKeysContext::isActiveMode() const { return isFile() == 0; }
@@ -384,8 +388,25 @@ void TCBaseUserKeysContext::commitUpdate() {
     pinAfter_.wipe();
 }
 
+void TCBaseUserKeysContext::dropUnsavedDeviceKeys() {
+    const ContainerImage now = toImage();
+    auto saved = [&](const KeyRecord& k) {
+        return std::any_of(snapshot_->keys.begin(), snapshot_->keys.end(),
+                           [&](const KeyRecord& s) { return s.id == k.id; });
+    };
+    TCKeyStorage* st = nullptr;
+    for (const KeyRecord& k : now.keys) {
+        if (k.handle.empty() || saved(k)) continue;
+        if (!st && failed(openStorage(&st))) return;
+        if (KResult rc = st->removeKey(k, password_); failed(rc))
+            KV_HLogFmtText(rc, "Ключ %s не удалён с носителя '%s'", crypto::hexOf(k.id).c_str(), location_.c_str());
+    }
+}
+
 void TCBaseUserKeysContext::cancelUpdate() {
     if (snapshot_) {
+        // Keys made on a device in this update go with it.
+        dropUnsavedDeviceKeys();
         // The device gets back the password the restored content has.
         if (!pinLocation_.empty()) {
             std::unique_ptr<TCKeyStorage> st;

@@ -38,8 +38,9 @@ struct TZrNDefKeysChkInfo {
     uint32_t status = 0;  // 0x80800001 when the container holds start-up keys
 };
 
-// Password buffer size of a content (dp()).
-inline constexpr size_t kCtxPasswordSize = 64;
+// Password buffer size of a content (dp()): room for the longest password
+// the policy can allow (64 characters of up to four bytes each) and its end.
+inline constexpr size_t kCtxPasswordSize = 64 * 4 + 1;
 
 class TCBaseUserKeysContext {
 public:
@@ -66,7 +67,9 @@ public:
     // The password buffer (kCtxPasswordSize bytes, zero-terminated).
     char* dp() { return password_; }
     const char* dp() const { return password_; }
-    void setDp(const char* password);
+    // Keeps the password whole; one too long for the buffer is refused
+    // (false, the buffer left empty), never cut.
+    bool setDp(const char* password);
     bool isActiveMode() const;
     // The device's name text for device containers (the location after its
     // media prefix), empty for files.
@@ -190,6 +193,8 @@ public:
 
     // Plain image of the whole content.
     zrx::container::ContainerImage toImage() const;
+    // Removes from the device the keys generated since beginUpdate.
+    void dropUnsavedDeviceKeys();
     void fromImage(const zrx::container::ContainerImage& img);
     void clearContent();
 

@@ -34,8 +34,11 @@ const ObjDef kTable[] = {
     {ZRX_ARC ".2.4", "zorenUserInfo", "Zoren owner information"},
     {ZRX_ARC ".3.1", "tempCertificate", "Temporary start-up certificate"},
     {ZRX_ARC ".3.2", "genKAKeys", "Key agreement keys generated together"},
-    {ZRX_ARC ".3.3", "iitThokenAuthor338", "Device-authored keys"},
+    {ZRX_ARC ".3.3", "tokenAuthor338", "Device-authored keys"},
     {ZRX_ARC ".3.4", "zorenCMP", "Certificate management service"},
+    {ZRX_ARC ".3.5", "issueOrdinaryCert", "Ordinary certificate"},
+    {ZRX_ARC ".3.6", "UAExtKeyUsage_Stamp", "Electronic stamp"},
+    {ZRX_ARC ".3.7", "UAExtKeyUsage_RA", "Registration authority operator"},
     {ZRX_ARC ".4.1", "zorenRevRequest", "Zoren revocation request"},
     {ZRX_ARC ".5.1", "zorenKAAlgorithm", "Key agreement algorithm"},
 };
@@ -114,6 +117,8 @@ int zrxNidOf(const char* nameOrOid) {
     return nid;
 }
 
+bool isKDSTU4145_nid(int nid) { return nid != NID_undef && (nid == NID_dstu4145le || nid == NID_dstu4145be); }
+
 TCString zrxObjectCaption(int nid) {
     zrxRegisterObjects();
     static const Caption std[] = {
@@ -155,7 +160,8 @@ TCString zrxObjectCaption(int nid) {
         "Номер документа, удостоверяющего личность", "Регистрационный номер учётной карточки налогоплательщика",
         "Уникальный номер записи в реестре", "Имя носителя ключей", "Параметры ключей связи",
         "Профиль ключей", "Информация о владельце", "Стартовый сертификат", "Генерация ключей связи",
-        "Ключи, созданные носителем", "Служба управления сертификатами", "Запрос на отмену сертификата",
+        "Ключи, созданные носителем", "Служба управления сертификатами", "Обычный сертификат",
+        "Электронная печать", "Оператор регистрационного центра", "Запрос на отмену сертификата",
         "Алгоритм ключей связи",
     };
     static_assert(sizeof(own) / sizeof(own[0]) == static_cast<size_t>(ZrXObject::Count_));

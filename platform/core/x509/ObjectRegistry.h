@@ -20,8 +20,11 @@ enum class ZrXObject : int {
     // extended key usages
     TempCertificate, // "tempCertificate": start-up (temporary) certificate
     GenKAKeys,       // "genKAKeys": key-agreement keys generated with the signature keys
-    TokenAuthor338,  // "iitThokenAuthor338": device-authored keys
+    TokenAuthor338,  // "tokenAuthor338": device-authored keys
     CmpRA,           // "zorenCMP": certificate-management service
+    IssueOrdinaryCert, // "issueOrdinaryCert": an ordinary certificate is to be issued
+    UAStamp,         // "UAExtKeyUsage_Stamp": electronic stamp
+    UARA,            // "UAExtKeyUsage_RA": registration-authority operator
     // content types
     RevRequest,      // "zorenRevRequest": revocation request record
     // algorithms
@@ -43,3 +46,6 @@ bool zrxIsOwnObject(int nid);
 TCString zrxObjectCaption(int nid);
 // NID of a short name, long name or dotted identifier, 0 (NID_undef) when unknown.
 int zrxNidOf(const char* nameOrOid);
+// True for the NID of a DSTU 4145 public-key algorithm (OpenSSL's little- and
+// big-endian identifiers).
+bool isKDSTU4145_nid(int nid);

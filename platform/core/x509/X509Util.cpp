@@ -1,4 +1,5 @@
 #include "platform/core/x509/X509Util.h"
+#include "platform/runtime/FileUtils.h"
 
 #include <fcntl.h>
 #include <openssl/bio.h>
@@ -42,32 +43,7 @@ KResult zrxReadFile(const char* fileName, std::string& bytes) {
 
 KResult zrxWriteFile(const char* fileName, const void* data, size_t len) {
     if (!fileName || !*fileName) return kErrInvalidArg;
-    std::string tmp = std::string(fileName) + ".tmpXXXXXX";
-    int fd = mkstemp(tmp.data());
-    if (fd < 0) return kErrFileWrite;
-    const auto* p = static_cast<const char*>(data);
-    size_t left = len;
-    while (left > 0) {
-        ssize_t w = ::write(fd, p, left);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            return kErrFileWrite;
-        }
-        p += w;
-        left -= static_cast<size_t>(w);
-    }
-    fchmod(fd, 0644);
-    if (fsync(fd) != 0 || ::close(fd) != 0) {
-        ::unlink(tmp.c_str());
-        return kErrFileWrite;
-    }
-    if (rename(tmp.c_str(), fileName) != 0) {
-        ::unlink(tmp.c_str());
-        return kErrFileWrite;
-    }
-    return 0;
+    return writeWholeFile(fileName, data, len) == 0 ? 0 : kErrFileWrite;
 }
 
 bool zrxLooksLikePem(const void* data, size_t len) {

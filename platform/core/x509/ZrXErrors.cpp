@@ -1,5 +1,6 @@
 #include "platform/core/x509/ZrXErrors.h"
 
+#include "platform/core/config/XmlNode.h"
 #include "platform/core/x509/Asn1Base.h"
 #include "platform/core/container/ContainerCodes.h"
 #include "platform/runtime/Messages.h"
@@ -7,7 +8,10 @@
 
 using namespace zrx::x509;
 
-TCString ZrXGetErrorText(KResult code) {
+namespace {
+
+// The untranslated text of a code of the facility, or null.
+const char* zrxCodeText(KResult code) {
     struct Text {
         KResult code;
         const char* text;
@@ -39,11 +43,26 @@ TCString ZrXGetErrorText(KResult code) {
         {kErrCrypto, "Ошибка криптографической операции"},
     };
     for (const Text& t : texts)
-        if (t.code == code) return zrnTranslateString(t.text);
-    // Key containers share the facility and keep their texts beside their codes.
-    if (const char* text = zrx::container::containerCodeText(code)) return zrnTranslateString(text);
+        if (t.code == code) return t.text;
+    // Key containers and the XML layer share the facility and keep their
+    // texts beside their codes.
+    if (const char* text = zrx::container::containerCodeText(code)) return text;
+    return xmlErrorText(code);
+}
+
+TCString facilityText(uint32_t code) {
+    if (const char* text = zrxCodeText(code)) return zrnTranslateString(text);
+    return TCString::format(zrnTranslateString("Код ошибки 0x%08X").c_str(), code);
+}
+
+}  // namespace
+
+TCString ZrXGetErrorText(KResult code) {
+    if (const char* text = zrxCodeText(code)) return zrnTranslateString(text);
     return KRTL_GetTextMessage(code);
 }
+
+void registerZrXMessages() { KRTL_AddFacilityMessages(0x080u, facilityText, "ZrX", "ZrX509"); }
 
 TCString getZrXCaption(int objClass, bool lowerCase) {
     const char* text;

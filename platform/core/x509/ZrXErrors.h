@@ -43,6 +43,9 @@ inline bool failed(KResult r) { return r >= 0xC0000000u; }
 // Text of a result code (translated). Codes of this layer have their own
 // texts; others come from the runtime library's message table.
 TCString ZrXGetErrorText(KResult code);
+// Registers the texts of the facility (object layer, containers, XML) with
+// the runtime's message table, so that logs and boxes show them. Idempotent.
+void registerZrXMessages();
 
 // Captions of object classes (TCASN1Base::getClass numbers): nominative
 // ("Сертификат", lower-case when lowerCase) and genitive ("сертификата").

@@ -13,9 +13,11 @@ namespace {
 struct TRecordingList : TPopupListBox {
     std::vector<std::pair<int, bool>> rows;
     std::vector<TControl*> outside;
+    int deactivated = 0;
     explicit TRecordingList(TComponent* o) : TPopupListBox(o) {}
     void PopupMouseRow(int row, bool released) override { rows.emplace_back(row, released); }
     void PopupPressOutside(TControl* target) override { outside.push_back(target); }
+    void PopupDeactivated() override { ++deactivated; }
 };
 
 void mouse(QWidget* w, QEvent::Type t, QPoint p) {
@@ -44,8 +46,10 @@ TEST(PopupListBox, ShowsWithoutTakingTheFocusAndReportsTheMouse) {
     EXPECT_FALSE(list->PopupShown());
 
     list->PopupAt(edit->ClientToScreen(Point(0, edit->Height())));
-    Application->ProcessMessages();
+    // What the window system does with the new window has happened by now.
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
     ASSERT_TRUE(list->PopupShown());
+    EXPECT_EQ(QApplication::focusWidget(), edit->Handle());
     EXPECT_EQ(list->Height(), 3 * list->RowHeight());
     EXPECT_TRUE(edit->Focused());
 
@@ -59,6 +63,14 @@ TEST(PopupListBox, ShowsWithoutTakingTheFocusAndReportsTheMouse) {
     mouse(btn->Handle(), QEvent::MouseButtonPress, QPoint(3, 3));
     ASSERT_EQ(list->outside.size(), 1u);
     EXPECT_EQ(list->outside[0], btn);
+
+    // Another window taking the activation from the edit's form.
+    EXPECT_EQ(list->deactivated, 0);
+    auto* other = CreateComponent<TForm>(Application);
+    other->Show();
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    EXPECT_GE(list->deactivated, 1);
+    other->Free();
 
     list->ClosePopup();
     EXPECT_FALSE(list->PopupShown());

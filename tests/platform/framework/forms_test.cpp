@@ -330,6 +330,10 @@ TEST(Application, RunEndsWhenTheMainFormCloses) {
     EXPECT_TRUE(shown);
     EXPECT_TRUE(Application->Terminated());
     EXPECT_FALSE(main->Showing());
+    // The next case finds an application that has not ended.
+    main->Free();
+    EXPECT_EQ(Application->MainForm(), nullptr);
+    Application->ResetTerminated();
 }
 
 TEST(Form, SavedAsPngShowsItsControls) {

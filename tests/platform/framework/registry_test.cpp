@@ -1,4 +1,5 @@
 #include "platform/framework/TRegistry.h"
+#include "platform/win/Registry.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +18,16 @@ struct Lines {
     }
 };
 
+// Each case starts from an empty store of its own keys and leaves none.
+struct TRegistryTest : ::testing::Test {
+    static void clear() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Zoren"); }
+    void SetUp() override { clear(); }
+    void TearDown() override { clear(); }
+};
+
 }  // namespace
 
-TEST(TRegistry, OpensKeysByAbsoluteAndRelativePaths) {
+TEST_F(TRegistryTest, OpensKeysByAbsoluteAndRelativePaths) {
     TRegistry reg;
     EXPECT_EQ(reg.RootKey(), HKEY_CURRENT_USER);
     EXPECT_FALSE(reg.OpenKey("Software\\Zoren\\App", false));
@@ -48,7 +56,7 @@ TEST(TRegistry, OpensKeysByAbsoluteAndRelativePaths) {
     EXPECT_NO_THROW(ro.WriteString("x", "y"));
 }
 
-TEST(TRegistry, TypedReadsAndWrites) {
+TEST_F(TRegistryTest, TypedReadsAndWrites) {
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey("Software\\Zoren\\Types", true));
     reg.WriteString("s", "текст");
@@ -97,7 +105,7 @@ TEST(TRegistry, TypedReadsAndWrites) {
     EXPECT_GT(info.FileTime, 0);
 }
 
-TEST(TRegistry, DeletesKeysWithTheirSubKeys) {
+TEST_F(TRegistryTest, DeletesKeysWithTheirSubKeys) {
     TRegistry reg;
     ASSERT_TRUE(reg.CreateKey("Software\\Zoren\\Del\\A\\B"));
     ASSERT_TRUE(reg.OpenKey("Software\\Zoren", false));

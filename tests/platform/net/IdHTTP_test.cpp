@@ -131,6 +131,35 @@ TEST(IdHTTP, TransportFailuresRaiseSocketErrors) {
     }
 }
 
+// When a kept-alive connection closes after the request went out, the
+// request is not sent again on a new connection (GET or POST): the failure
+// is reported with its socket code, and the client stays usable.
+TEST(IdHTTP, RequestWithoutReplyIsNotResent) {
+    for (const char* method : {"GET", "POST"}) {
+        SCOPED_TRACE(method);
+        zrxtest::RawServer server(zrxtest::RawServer::KeepAliveThenClose);
+        TIdHTTP http;
+        TStringStream out;
+        http.Get(server.url("/first"), out);
+        EXPECT_EQ(out.DataString(), "ok");
+        try {
+            TStringStream req("{\"register\":1}");
+            if (std::string(method) == "GET")
+                http.Get(server.url("/second"), out);
+            else
+                http.Post(server.url("/second"), req, out);
+            FAIL() << "no exception";
+        } catch (const EIdSocketError& e) {
+            EXPECT_EQ(e.LastError(), 10054);
+        }
+        EXPECT_EQ(server.requests(), 2);
+        EXPECT_EQ(server.connections(), 1);
+        TStringStream again;
+        http.Get(server.url("/third"), again);
+        EXPECT_EQ(again.DataString(), "ok");
+    }
+}
+
 TEST(IdHTTP, ReadTimeoutEndsAStalledReply) {
     zrxtest::RawServer stalled(zrxtest::RawServer::Stall);
     TIdHTTP http;

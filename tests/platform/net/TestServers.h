@@ -46,7 +46,13 @@ private:
 
 class RawServer {
 public:
-    enum Mode { CloseAfterRequest, Stall, CannedReply };
+    // CloseAfterRequest: closes each connection once a request is read.
+    // Stall: keeps connections open and never answers.
+    // CannedReply: sends the given bytes as the reply, then closes.
+    // KeepAliveThenClose: answers the first request of a connection (kept
+    // alive), closes it after reading the next one.
+    // Trickle: answers with a head, then one body byte every 300 ms.
+    enum Mode { CloseAfterRequest, Stall, CannedReply, KeepAliveThenClose, Trickle };
 
     // Sends the given bytes as the reply to every request, then closes.
     explicit RawServer(std::string reply) : RawServer(CannedReply) { reply_ = std::move(reply); }
@@ -76,6 +82,7 @@ public:
         return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
     int connections() const { return connections_; }
+    int requests() const { return requests_; }
 
 private:
     void run() {
@@ -85,16 +92,17 @@ private:
             int s = ::accept(listen_, nullptr, nullptr);
             if (s < 0) continue;
             ++connections_;
-            // Read the request head before acting on it.
-            std::string got;
-            char buf[4096];
-            while (got.find("\r\n\r\n") == std::string::npos && !stop_) {
-                pollfd q{s, POLLIN, 0};
-                if (poll(&q, 1, 50) <= 0) continue;
-                ssize_t n = ::recv(s, buf, sizeof buf, 0);
-                if (n <= 0) break;
-                got.append(buf, size_t(n));
+            if (mode_ == KeepAliveThenClose) {
+                if (readRequest(s)) {
+                    static const char reply[] = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
+                    ::send(s, reply, sizeof reply - 1, MSG_NOSIGNAL);
+                    readRequest(s);
+                }
+                ::close(s);
+                continue;
             }
+            // Read the request before acting on it.
+            readRequest(s);
             if (mode_ == CannedReply) {
                 std::string r;
                 {
@@ -107,11 +115,46 @@ private:
                     at += size_t(n);
                 }
                 ::close(s);
-            } else if (mode_ == CloseAfterRequest)
+            } else if (mode_ == CloseAfterRequest) {
                 ::close(s);
-            else
+            } else if (mode_ == Trickle) {
+                static const char head[] = "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n";
+                ::send(s, head, sizeof head - 1, MSG_NOSIGNAL);
+                for (int i = 0; i < 1000 && !stop_; ++i) {
+                    if (::send(s, "x", 1, MSG_NOSIGNAL) != 1) break;
+                    for (int w = 0; w < 6 && !stop_; ++w) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                }
+                ::close(s);
+            } else {
                 held_.push_back(s);
+            }
         }
+    }
+
+    // Reads one request (head and a Content-Length body); false when the
+    // connection ends first.
+    bool readRequest(int s) {
+        std::string got;
+        char buf[4096];
+        size_t need = std::string::npos;
+        while (!stop_) {
+            const size_t head = got.find("\r\n\r\n");
+            if (head != std::string::npos && need == std::string::npos) {
+                need = head + 4;
+                const size_t cl = got.find("Content-Length:");
+                if (cl != std::string::npos && cl < head) need += std::stoul(got.substr(cl + 15));
+            }
+            if (need != std::string::npos && got.size() >= need) {
+                ++requests_;
+                return true;
+            }
+            pollfd q{s, POLLIN, 0};
+            if (poll(&q, 1, 50) <= 0) continue;
+            ssize_t n = ::recv(s, buf, sizeof buf, 0);
+            if (n <= 0) return false;
+            got.append(buf, size_t(n));
+        }
+        return false;
     }
 
     Mode mode_;
@@ -121,6 +164,7 @@ private:
     int port_ = 0;
     std::atomic<bool> stop_{false};
     std::atomic<int> connections_{0};
+    std::atomic<int> requests_{0};
     std::vector<int> held_;
     std::thread thread_;
 };

@@ -1,5 +1,14 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
+
+#include <csignal>
 #include <cstdlib>
 #include <string>
 
@@ -82,6 +91,92 @@ TEST(Files, HandlesAndWholeFiles) {
     EXPECT_EQ(fileSize(makePathName(sub.c_str(), "data.bin").c_str()), static_cast<int64_t>(big.size()));
     EXPECT_LT(copyFileTo(f.c_str(), dir.file("absent").c_str()), 0);
     EXPECT_LT(copyFile(f.c_str(), makePathName(sub.c_str(), "data.bin").c_str(), true), 0);
+}
+
+// The one whole-file writer: links planted at a temporary name are never
+// followed, the replaced file's mode stays, read-only files are refused and
+// left alone, and temporaries left by killed writers go.
+TEST(WholeFile, SafeAgainstPlantedLinksModesAndLeftovers) {
+    zrxtest::TempDir dir;
+    const std::string victim = dir.file("victim"), f = dir.file("list.txt");
+    zrxtest::writeFile(victim, "keep me");
+    ASSERT_EQ(0, ::symlink(victim.c_str(), (f + ".tmp~").c_str()));
+    ASSERT_EQ(writeBuff(f.c_str(), "one", 3), 0);
+    EXPECT_EQ(zrxtest::readFile(victim), "keep me");
+    EXPECT_EQ(zrxtest::readFile(f), "one");
+
+    struct stat st {};
+    ASSERT_EQ(::chmod(f.c_str(), 0640), 0);
+    ASSERT_EQ(writeBuff(f.c_str(), "two", 3), 0);
+    ASSERT_EQ(::stat(f.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    WholeFileWrite secret;
+    secret.secret = true;
+    ASSERT_EQ(writeWholeFile(f.c_str(), "key", 3, secret), 0);
+    ASSERT_EQ(::stat(f.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+    ASSERT_EQ(::chmod(f.c_str(), 0444), 0);
+    EXPECT_EQ(writeBuff(f.c_str(), "three", 5), -EACCES);
+    EXPECT_EQ(zrxtest::readFile(f), "key");
+    ASSERT_EQ(::chmod(f.c_str(), 0644), 0);
+
+    // A writer killed before its rename leaves a temporary; an old one goes
+    // with the next write to the folder, a recent one (maybe a live writer's)
+    // stays.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        WholeFileWrite killed;
+        killed.beforeRename = [](const char*) { ::raise(SIGKILL); };
+        writeWholeFile(f.c_str(), "lost", 4, killed);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(zrxtest::readFile(f), "key");
+    auto temporaries = [&] {
+        std::vector<std::string> out;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            if (e.path().filename().string().find(".zrxtmp-") != std::string::npos)
+                out.push_back(e.path().string());
+        return out;
+    };
+    const std::vector<std::string> left = temporaries();
+    ASSERT_EQ(left.size(), 1u);
+    const std::string recent = dir.file(".other.zrxtmp-recent");
+    zrxtest::writeFile(recent, "x");
+    const timespec old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, left[0].c_str(), old, 0), 0);
+    ASSERT_EQ(writeBuff(f.c_str(), "four", 4), 0);
+    EXPECT_EQ(temporaries(), std::vector<std::string>{recent});
+}
+
+// Two writers at once: a reader sees one whole file or the other, never a
+// partial or empty one.
+TEST(WholeFile, ConcurrentWritersNeverShowAPartialFile) {
+    zrxtest::TempDir dir;
+    const std::string f = dir.file("tokens.lst");
+    const std::string a(100000, 'a'), b(150000, 'b');
+    ASSERT_EQ(writeBuff(f.c_str(), a.data(), a.size()), 0);
+    std::vector<pid_t> writers;
+    for (const std::string* text : {&a, &b}) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            for (int i = 0; i < 150; ++i) writeBuff(f.c_str(), text->data(), text->size());
+            ::_exit(0);
+        }
+        writers.push_back(pid);
+    }
+    int bad = 0;
+    for (int i = 0; i < 400; ++i) {
+        std::string now;
+        if (readBuff(f.c_str(), now) != 0 || (now != a && now != b)) ++bad;
+    }
+    for (pid_t pid : writers) ::waitpid(pid, nullptr, 0);
+    EXPECT_EQ(bad, 0);
 }
 
 TEST(Files, DirectoryTree) {
@@ -178,4 +273,21 @@ TEST(Abort, HooksRunLastFirst) {
     EXPECT_EQ(g_order, "BAA");
     setAbortring(0);
     EXPECT_FALSE(isAborting());
+}
+
+// A process that switched core dumps off writes no core file: no size left
+// for one, and not dumpable.
+TEST(Abort, CoreDumpsAreSwitchedOff) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (!disableCoreDumps()) ::_exit(1);
+        rlimit r{};
+        if (::getrlimit(RLIMIT_CORE, &r) != 0 || r.rlim_cur != 0 || r.rlim_max != 0) ::_exit(2);
+        ::_exit(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0) == 0 ? 0 : 3);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }

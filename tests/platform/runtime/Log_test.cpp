@@ -26,9 +26,27 @@ std::vector<std::pair<int32_t, std::string>> g_events;
 void eventOut(int32_t c, const char* t) { g_events.emplace_back(c, t); }
 std::vector<std::string> g_dbg;
 void display(const char* t) { g_dbg.emplace_back(t); }
+
+// The log outputs are process-wide: every case starts and ends without any.
+struct Log : ::testing::Test {
+    static void clear() {
+        csSetKV_HLogOutFunc(nullptr);
+        csSetLogOutFunc(nullptr);
+        csSetDisplayFunc(nullptr);
+        csSetDbgOutMask(0);
+        disableDebugLog();
+        g_prev = nullptr;
+        for (auto* v : {&g_first, &g_second}) v->clear();
+        g_grabbed.clear();
+        g_events.clear();
+        g_dbg.clear();
+    }
+    void SetUp() override { clear(); }
+    void TearDown() override { clear(); }
+};
 }  // namespace
 
-TEST(Log, OutputChain) {
+TEST_F(Log, OutputChain) {
     EXPECT_EQ(KV_HLogFmtText(1, "dropped %d", 1), 0);  // no output yet
     EXPECT_EQ(csSetKV_HLogOutFunc(&first), nullptr);
     EXPECT_EQ(KV_HLogFmtText(0xC0800005u, "Ошибка %s: %d", "файла", 7), 1);
@@ -54,7 +72,7 @@ TEST(Log, OutputChain) {
     csSetKV_HLogOutFunc(nullptr);
 }
 
-TEST(Log, EventLogIsSeparate) {
+TEST_F(Log, EventLogIsSeparate) {
     csSetKV_HLogOutFunc(&first);
     EXPECT_EQ(csSetLogOutFunc(&eventOut), nullptr);
     csLogFmtText(-1, "событие %d", 5);
@@ -68,7 +86,7 @@ TEST(Log, EventLogIsSeparate) {
     EXPECT_EQ(g_events.size(), 1u);
 }
 
-TEST(Log, DebugMaskDisplayAndFile) {
+TEST_F(Log, DebugMaskDisplayAndFile) {
     zrxtest::TempDir dir;
     csSetDisplayFunc(&display);
     csSetDbgOutMask(0);

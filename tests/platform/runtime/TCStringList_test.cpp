@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include "platform/runtime/FileUtils.h"
 #include "platform/runtime/TCStringList.h"
 #include "support/TempDir.h"
 
@@ -129,4 +131,21 @@ TEST(TCStringList, RefListValues) {
     EXPECT_EQ(r.count(), 2);
     EXPECT_FALSE(r.getBool("flag", true));
     EXPECT_EQ(r.getInt("n", 9), 9);
+}
+
+// Lists are read from regular files only: a FIFO does not hang the reader,
+// /dev/zero and oversized files are refused instead of exhausting memory.
+TEST(TCStringList, ReadsOnlyRegularFilesOfBoundedSize) {
+    zrxtest::TempDir dir;
+    const std::string fifo = dir.file("fifo.lst"), big = dir.file("big.lst");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    zrxtest::writeFile(big, std::string(kMaxReadBuffSize + 1, 'x'));
+    for (const std::string& f : {fifo, std::string("/dev/zero"), big}) {
+        TCStringList l;
+        l.add("kept");
+        EXPECT_FALSE(l.loadFromFile(f.c_str())) << f;
+        EXPECT_EQ(l.count(), 1) << f;
+        TCSIniFile ini(f.c_str());
+        EXPECT_EQ(ini.count(), 0) << f;
+    }
 }

@@ -54,6 +54,23 @@ TEST(TCString, FormattingHasNoLengthLimit) {
     EXPECT_NE(e.c_str(), nullptr);
 }
 
+// Arguments that point into the string being written give the right text,
+// short or long (the long one once read freed memory).
+TEST(TCString, FormattingWithItsOwnTextAsArgument) {
+    for (size_t len : {3u, 600u, 5000u}) {
+        const std::string base(len, 'a');
+        TCString t(base.c_str());
+        t.printf("x%s", t.c_str());
+        EXPECT_EQ(t.str(), "x" + base) << len;
+        TCString u(base.c_str());
+        u.appendf("-%s-", u.c_str());
+        EXPECT_EQ(u.str(), base + "-" + base + "-") << len;
+        TCString v(base.c_str());
+        v.cat_printf("%s%s", v.c_str(), v.c_str());
+        EXPECT_EQ(v.str(), base + base + base) << len;
+    }
+}
+
 TEST(TCString, PartsAndTrim) {
     EXPECT_EQ(TCString("  \t имя = значение \r\n").trim(), "имя = значение");
     EXPECT_EQ(TCString(" key = a=b ").name(), "key");

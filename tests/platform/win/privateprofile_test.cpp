@@ -1,6 +1,8 @@
 #include "platform/win/PrivateProfile.h"
+#include "platform/win/WinError.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -274,4 +276,59 @@ TEST(PrivateProfile, ConcurrentWritersKeepEveryKey) {
     }
     EXPECT_EQ(profileSectionValues(f, "S0").size(), 2u * kKeys);
     EXPECT_EQ(profileSectionValues(f, "S1").size(), 1u * kKeys);
+}
+
+// A file the user may not write is refused with the access-denied code and
+// left as it was, as the read-only attribute is.
+TEST(PrivateProfile, ReadOnlyFileIsRefusedAndKept) {
+    zrxtest::TempDir dir;
+    const std::string f = dir.file("locked.ini");
+    zrxtest::writeFile(f, "[S]\nk=old\n");
+    ASSERT_EQ(::chmod(f.c_str(), 0444), 0);
+    EXPECT_EQ(WritePrivateProfileStringA("S", "k", "new", f.c_str()), 0);
+    EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(WritePrivateProfileStringA("S", nullptr, nullptr, f.c_str()), 0);
+    EXPECT_EQ(zrxtest::readFile(f), "[S]\nk=old\n");
+    ASSERT_EQ(::chmod(f.c_str(), 0644), 0);
+    EXPECT_EQ(WritePrivateProfileStringA("S", "k", "new", f.c_str()), 1);
+    EXPECT_EQ(GetLastError(), 0u);
+}
+
+// Readers and writers of profiles take regular files only: a FIFO does not
+// hang them, /dev/zero and oversized files do not exhaust memory.
+TEST(PrivateProfile, NonRegularAndOversizedFilesAreRefusedWithoutHanging) {
+    zrxtest::TempDir dir;
+    const std::string fifo = dir.file("fifo.ini"), big = dir.file("big.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    zrxtest::writeFile(big, "[S]\nk=v\n" + std::string(5u << 20, ';'));
+    for (const std::string& f : {fifo, std::string("/dev/zero"), big}) {
+        SCOPED_TRACE(f);
+        char buf[16] = "x";
+        EXPECT_EQ(GetPrivateProfileStringA("S", "k", "def", buf, sizeof buf, f.c_str()), 3u);
+        EXPECT_STREQ(buf, "def");
+        EXPECT_TRUE(profileSectionNames(f).empty());
+    }
+    EXPECT_EQ(WritePrivateProfileStringA("S", "k", "v", fifo.c_str()), 0);
+}
+
+// A small buffer cuts a value between characters, never inside one.
+TEST(PrivateProfile, SmallBuffersCutAtCharacterBoundaries) {
+    zrxtest::TempDir dir;
+    const std::string f = dir.file("utf8.ini");
+    zrxtest::writeFile(f, "[S]\nk=жжжж\nжжж=1\n");
+    const struct {
+        uint32_t size;
+        uint32_t copied;
+        const char* text;
+    } cases[] = {{4, 2, "ж"}, {5, 4, "жж"}, {6, 4, "жж"}, {2, 0, ""}, {9, 8, "жжжж"}};
+    for (const auto& c : cases) {
+        char buf[16];
+        std::memset(buf, 'x', sizeof buf);
+        EXPECT_EQ(GetPrivateProfileStringA("S", "k", "", buf, c.size, f.c_str()), c.copied) << c.size;
+        EXPECT_STREQ(buf, c.text) << c.size;
+    }
+    char names[8];
+    std::memset(names, 'x', sizeof names);
+    EXPECT_EQ(GetPrivateProfileStringA("S", nullptr, "", names, 6, f.c_str()), 4u);
+    EXPECT_EQ(std::string(names, 6), std::string("k\0ж\0\0", 6));
 }

@@ -1,6 +1,7 @@
 #include "platform/win/Registry.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -289,4 +290,107 @@ TEST(Registry, TwoProcessesWritingAtOnceLoseNothing) {
         RegCloseKey(k);
     }
     RegCloseKey(shared);
+}
+
+namespace {
+
+// Runs SQL on the store through a connection of its own.
+bool sql(const std::string& path, const std::string& text) {
+    sqlite3* db = nullptr;
+    bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+              sqlite3_exec(db, text.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close_v2(db);
+    return ok;
+}
+
+// Fills a store with enough values to span many pages, then lets it go
+// (a call on another store closes its connection).
+void fillStore(const std::string& path) {
+    {
+        RegistryFile use(path);
+        HKEY k = createKey("Software\\Zoren\\Many");
+        for (int i = 0; i < 400; ++i)
+            ASSERT_EQ(regSetValue(k, "value" + std::to_string(i), REG_SZ, std::string(200, char('a' + i % 26))),
+                      ERROR_SUCCESS);
+        RegCloseKey(k);
+    }
+    RegistryFile other(path + ".other");
+    RegCloseKey(createKey("Software\\Other"));
+}
+
+// Overwrites the pages after the first two with garbage.
+void damagePages(const std::string& path) {
+    ASSERT_TRUE(sql(path, "PRAGMA wal_checkpoint(TRUNCATE)"));
+    std::string bytes = zrxtest::readFile(path);
+    ASSERT_GT(bytes.size(), 4u * 4096);
+    for (size_t i = 2 * 4096; i < bytes.size(); i += 7) bytes[i] = char(0xA5);
+    zrxtest::writeFile(path, bytes);
+}
+
+}  // namespace
+
+// A store damaged in its pages, or of the right version without its tables,
+// is set aside as "<file>.bad" when opened; a fresh one serves from then on.
+TEST(Registry, DamagedPagesOrMissingTablesAreSetAsideAtOpen) {
+    const struct {
+        const char* what;
+        void (*damage)(const std::string& path);
+    } cases[] = {
+        {"pages", damagePages},
+        {"tables", [](const std::string& path) { ASSERT_TRUE(sql(path, "DROP TABLE regvalue")); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        zrxtest::TempDir dir;
+        const std::string path = dir.file("reg.sqlite");
+        fillStore(path);
+        c.damage(path);
+        RegistryFile use(path);
+        HKEY k = createKey("Software\\Zoren\\Fresh");
+        EXPECT_EQ(regSetValue(k, "v", REG_SZ, "ok"), ERROR_SUCCESS);
+        std::string v;
+        EXPECT_EQ(regQueryValue(k, "v", nullptr, &v), ERROR_SUCCESS);
+        EXPECT_EQ(v, "ok");
+        RegCloseKey(k);
+        struct stat st {};
+        EXPECT_EQ(stat((path + ".bad").c_str(), &st), 0);
+    }
+}
+
+// Damage met while the store is in use is reported as corruption (not as a
+// deleted key) and the store is set aside: the next calls work again.
+TEST(Registry, DamageFoundAtRunTimeIsReportedAndSetAside) {
+    zrxtest::TempDir dir;
+    const std::string path = dir.file("reg.sqlite");
+    fillStore(path);
+    RegistryFile use(path);
+    HKEY k = 0;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Zoren\\Many", 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+    damagePages(path);
+    // Another writer's commit makes this connection read the pages again.
+    ASSERT_TRUE(sql(path, "PRAGMA user_version=1"));
+    std::string v;
+    int32_t err = ERROR_SUCCESS;
+    for (int i = 0; i < 400 && err == ERROR_SUCCESS; ++i) err = regQueryValue(k, "value" + std::to_string(i), nullptr, &v);
+    EXPECT_EQ(err, ERROR_BADDB);
+    RegCloseKey(k);
+    HKEY fresh = createKey("Software\\Zoren\\After");
+    EXPECT_EQ(regSetValue(fresh, "v", REG_SZ, "ok"), ERROR_SUCCESS);
+    RegCloseKey(fresh);
+    struct stat st {};
+    EXPECT_EQ(stat((path + ".bad").c_str(), &st), 0);
+}
+
+// A parent link that loops back is reported as corruption; the tree delete
+// ends instead of looping for ever.
+TEST(Registry, ParentCycleEndsTreeDeletion) {
+    zrxtest::TempDir dir;
+    const std::string path = dir.file("reg.sqlite");
+    RegistryFile use(path);
+    RegCloseKey(createKey("Software\\Loop\\B\\C"));
+    HKEY loop = 0;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Loop", 0, KEY_ALL_ACCESS, &loop), ERROR_SUCCESS);
+    ASSERT_TRUE(sql(path, "UPDATE regkey SET parent=(SELECT id FROM regkey WHERE fold='c') WHERE fold='loop'"));
+    EXPECT_EQ(RegDeleteTreeA(loop, nullptr), ERROR_BADDB);
+    RegCloseKey(loop);
 }

@@ -446,22 +446,62 @@ TEST(Devices, FileAndTokenLocations) {
     EXPECT_EQ(nullptr, ZrX_GetTMediaDescriptor("no such medium"));
 }
 
-TEST(Callbacks, PasswordCallbackFillsBoundedBuffer) {
+TEST(Callbacks, PasswordCallbackTooLongForBufferIsRefusedNotCut) {
     static int calls = 0;
+    static size_t length = 0;
     registerPCBK(nullptr, 0,
                  [](void*, char* buf, int size) {
                      ++calls;
-                     std::string pw(100, 'p');
+                     std::string pw(length, 'p');
                      std::strncpy(buf, pw.c_str(), size_t(size));
                      return true;
                  },
                  nullptr);
     char buf[16];
+    length = 100;
+    EXPECT_FALSE(api::askPassword(buf, sizeof buf));
+    EXPECT_EQ(0u, strlen(buf));
+    length = 15;
     EXPECT_TRUE(api::askPassword(buf, sizeof buf));
     EXPECT_EQ(15u, strlen(buf));
     registerPCBK(nullptr, 0, nullptr, nullptr);
     EXPECT_FALSE(api::askPassword(buf, sizeof buf));
-    EXPECT_EQ(1, calls);
+    EXPECT_EQ(2, calls);
+}
+
+// The longest passwords the policy allows, in characters of two and four
+// bytes, are kept whole: the container they made opens under them.
+TEST(Csp, LongestPolicyPasswordsAreKeptWhole) {
+    std::string cyrillic, fourByte;
+    for (int i = 0; i < 32; ++i) cyrillic += "ж", fourByte += "\U0001F511";
+    zrxtest::TempDir dir;
+    TCXProfileDescriptor profile = makeProfile();
+    const std::string tmpl = writeTemplate(dir, "EC:P-256", "X25519");
+    for (const std::string& pw : {cyrillic, fourByte}) {
+        SCOPED_TRACE(pw.size());
+        std::string path = dir.file("c" + std::to_string(pw.size()) + ".zrx");
+        TZrX509Csp csp;
+        ASSERT_EQ(0u, generate(csp, path, tmpl, 0x30000, &profile));
+        TCBaseUserKeysContext* ctx = csp.container();
+        ASSERT_EQ(0u, ctx->setPassword(pw.c_str(), 0));
+        EXPECT_EQ(pw, std::string(ctx->dp()));
+        ASSERT_EQ(0u, ctx->save(path.c_str(), ctx->dp()));
+        TZrX509Csp loaded;
+        ASSERT_EQ(0u, loaded.load(path.c_str(), pw.c_str()));
+        EXPECT_EQ(kErrBadPasswordOrDamaged, loaded.load(path.c_str(), pw.substr(0, 63).c_str()));
+        // Set before generation, as a new container's password is.
+        TZrX509Csp fresh;
+        fresh.prepareUpdate();
+        fresh.beginUpdate();
+        fresh.setContainerName(dir.file("f.zrx").c_str());
+        ASSERT_TRUE(fresh.container()->setDp(pw.c_str()));
+        EXPECT_EQ(pw, std::string(fresh.container()->dp()));
+        fresh.container()->cancelUpdate();
+    }
+    const std::string tooLong(kCtxPasswordSize, 'p');
+    TZrX509Csp csp;
+    EXPECT_FALSE(csp.container()->setDp(tooLong.c_str()));
+    EXPECT_EQ('\0', csp.container()->dp()[0]);
 }
 
 TEST(Csp, NewContainerOverOpenOneAndCancelRestoresIt) {

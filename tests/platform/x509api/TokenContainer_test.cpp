@@ -155,6 +155,51 @@ TEST_F(TokenContainerTest, FirstGenerationSetsTheContainerPasswordAsPin) {
     EXPECT_EQ(ZrX_FileExistsEx(location.c_str(), "another-password", nullptr), 0u);
 }
 
+// A generation that does not end in a saved container leaves a fresh token
+// as it was: no keys, the starting PIN, and a next attempt under another
+// password succeeds.
+TEST_F(TokenContainerTest, UnsavedGenerationLeavesTheTokenAsItWas) {
+    struct Case {
+        const char* what;
+        const char* kaAlg;  // X25519: the token cannot generate it
+        bool cancel;
+    } cases[] = {
+        {"failed", "X25519", false},
+        {"cancelled", "ECDH:P-256", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            TZrX509Csp csp;
+            csp.prepareUpdate();
+            csp.setContainerName(location.c_str());
+            csp.container()->setDp("Владелец-2026");
+            csp.beginUpdate();
+            TZrXGenJob job;
+            job.signAlg = KeyAlgorithm::parse("EC:P-256");
+            job.kaAlg = KeyAlgorithm::parse(c.kaAlg);
+            KResult rc = csp.generate(job);
+            if (c.cancel) {
+                ASSERT_EQ(rc, 0u);
+                ASSERT_EQ(csp.container()->ctx_NewKeysList.count() + csp.container()->ctx_ActKeysList.count(), 2);
+            } else {
+                EXPECT_TRUE(failed(rc));
+            }
+            csp.container()->cancelUpdate();
+        }
+        EXPECT_TRUE(pinLogsIn(getCTXDef_p()));
+        EXPECT_FALSE(pinLogsIn("Владелец-2026"));
+        EXPECT_EQ(isTokenEmpty(tokenName.c_str()), 0u);
+        EXPECT_TRUE(privateKeys(getCTXDef_p()).empty());
+    }
+    TZrX509Csp csp;
+    ASSERT_EQ(generate(csp, "Другой-2027"), 0u);
+    TZrX509Csp back;
+    ASSERT_EQ(back.load(location.c_str(), "Другой-2027"), 0u);
+    EXPECT_TRUE(requestVerifies(back, kObjSignRequest));
+    EXPECT_FALSE(pinLogsIn(getCTXDef_p()));
+}
+
 TEST_F(TokenContainerTest, CleanStorageRemovesOurObjectsOnly) {
     TZrX509Csp csp;
     ASSERT_EQ(generate(csp), 0u);

@@ -104,7 +104,9 @@ TEST_F(TokenStorageTest, KeysAreGeneratedOnTheTokenAndSignRequests) {
     // Ed25519 keys could not sign through the token here: refused up front.
     KeyRecord ed;
     EXPECT_EQ(store->generateKey(crypto::KeyAlgorithm::parse("Ed25519"), getCTXDef_p(), ed), kErrAlgorithm);
-    // A wrong PIN is a clear failure, and nothing is generated.
+    // Once a content is saved, a wrong PIN is a clear failure, and nothing
+    // is generated.
+    ASSERT_EQ(store->save(getCTXDef_p(), ContainerImage{}), 0u) << store->message();
     KeyRecord bad;
     EXPECT_EQ(store->generateKey(crypto::KeyAlgorithm::parse("EC:P-256"), "11111111", bad),
               0xC0810000u | CKR_PIN_INCORRECT);
@@ -222,17 +224,24 @@ TEST_F(TokenStorageTest, CleanRemovesOnlyOurObjects) {
     EXPECT_EQ(label, "other");
 }
 
-TEST_F(TokenStorageTest, FirstWriteReplacesTheStartingPin) {
+TEST_F(TokenStorageTest, FirstSavedContentReplacesTheStartingPin) {
     ContainerImage image;
     // Reading never changes a PIN.
     EXPECT_EQ(store->load("Пароль-1", image), 0xC0810000u | CKR_PIN_INCORRECT);
+    // Keys generated and used before anything is saved leave the PIN alone.
     KeyRecord rec;
     ASSERT_EQ(store->generateKey(crypto::KeyAlgorithm::parse("EC:P-256"), "Пароль-1", rec), 0u) << store->message();
-    TCP11Token token;
-    ASSERT_EQ(token.startSession(slot, false), 0u);
-    EXPECT_TRUE(failed(token.login(getCTXDef_p(), false)));
-    EXPECT_EQ(token.login("Пароль-1", false), 0u);
-    token.closeSession();
+    EXPECT_TRUE(requestVerifies(rec, nullptr, "Пароль-1"));
+    auto logsIn = [&](const char* pin) {
+        TCP11Token token;
+        return token.startSession(slot, false) == 0u && token.login(pin, false) == 0u;
+    };
+    EXPECT_TRUE(logsIn(getCTXDef_p()));
+    EXPECT_FALSE(logsIn("Пароль-1"));
+    image.keys.push_back(rec);
+    ASSERT_EQ(store->save("Пароль-1", image), 0u) << store->message();
+    EXPECT_FALSE(logsIn(getCTXDef_p()));
+    EXPECT_TRUE(logsIn("Пароль-1"));
     // The token is no longer fresh: another password is simply wrong.
     KeyRecord other;
     EXPECT_EQ(store->generateKey(crypto::KeyAlgorithm::parse("EC:P-256"), "Пароль-2", other),

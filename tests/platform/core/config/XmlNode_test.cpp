@@ -3,7 +3,10 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/config/XmlHesh.h"
@@ -186,6 +189,83 @@ TEST(XmlNode, HostileDocumentsAreRefusedWithoutFetching) {
     close(lsock);
 }
 
+// Files that are not regular (a FIFO, a device) or too big, and documents
+// with too many elements, are refused with a clear code, without hanging or
+// growing without bound.
+TEST(XmlNode, NonRegularHugeAndTooManyElementFilesAreRefused) {
+    zrxtest::TempDir dir;
+    const std::string fifo = dir.file("fifo.xml"), many = dir.file("many.xml");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::string text = "<r>";
+    for (size_t i = 0; i <= TCXMLBaseParser::kMaxElements; ++i) text += "<a/>";
+    text += "</r>";
+    zrxtest::writeFile(many, text);
+    const struct {
+        std::string file;
+        KResult code;
+    } cases[] = {{fifo, XML_E_OPEN}, {"/dev/zero", XML_E_OPEN}, {many, XML_E_TOOLARGE}};
+    for (const auto& c : cases) {
+        TCXMLNodeParser p(true);
+        EXPECT_EQ(p.load(c.file.c_str()), c.code) << c.file;
+        EXPECT_EQ(p.getRoot(), nullptr);
+    }
+    // The root and its children at the limit still load.
+    std::string most = "<r>";
+    for (size_t i = 1; i < TCXMLBaseParser::kMaxElements; ++i) most += "<a/>";
+    most += "</r>";
+    TCXMLNodeParser p(true);
+    EXPECT_EQ(p.loadText(most.data(), most.size()), 0u);
+}
+
+// What a save writes, the loader reads back as it was: namespace prefixes
+// and their declarations are kept.
+TEST(XmlNode, SavedFileAlwaysLoadsBack) {
+    zrxtest::TempDir dir;
+    const char* const docs[] = {
+        "<r xmlns:a=\"urn:a\" xmlns:b=\"urn:b\" a:note=\"1\" b:note=\"2\"/>",
+        "<a:r xmlns:a=\"urn:a\"><a:c a:k=\"v\"/></a:r>",
+        "<r xmlns=\"urn:d\"><c/></r>",
+    };
+    for (const char* doc : docs) {
+        TCXMLNodeParser p(true);
+        ASSERT_EQ(p.loadText(doc, strlen(doc)), 0u) << doc;
+        const std::string file = dir.file("saved.xml");
+        ASSERT_EQ(p.save(file.c_str()), 0u) << doc;
+        TCXMLNodeParser q(true);
+        ASSERT_EQ(q.load(file.c_str()), 0u) << zrxtest::readFile(file);
+        EXPECT_EQ(q.toText(), p.toText());
+    }
+    TCXMLNodeParser p(true);
+    ASSERT_EQ(p.loadText(docs[0], strlen(docs[0])), 0u);
+    EXPECT_EQ(p.getRoot()->getStringAttr("a:note").str(), "1");
+    EXPECT_EQ(p.getRoot()->getStringAttr("b:note").str(), "2");
+}
+
+// Text that is not UTF-8 is refused when set; a tree that holds it anyway
+// (or an attribute twice) is not saved, and nothing is written.
+TEST(XmlNode, NonUtf8ValuesAreRefused) {
+    const char* const bad[] = {"\xff", "ok\xd0", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80"};
+    TCXMLNode n("n");
+    ASSERT_EQ(n.setAttr("k", "кept"), 0u);
+    ASSERT_EQ(n.setText("текст"), 0u);
+    for (const char* b : bad) {
+        EXPECT_EQ(n.setAttr("k", b), XML_E_ENCODING) << b;
+        EXPECT_EQ(n.setText(b), XML_E_ENCODING) << b;
+    }
+    EXPECT_EQ(n.getStringAttr("k").str(), "кept");
+    EXPECT_EQ(n.text().str(), "текст");
+    zrxtest::TempDir dir;
+    const TCXMLAttrs twice = {{TCString("note"), TCString("1")}, {TCString("note"), TCString("2")}};
+    const TCXMLAttrs notUtf8 = {{TCString("note"), TCString("\xff")}};
+    for (const TCXMLAttrs* attrs : {&twice, &notUtf8}) {
+        TCXMLNodeParser p(true);
+        p.setRoot(new TCXMLNode("r", attrs));
+        const std::string file = dir.file("never.xml");
+        EXPECT_EQ(p.save(file.c_str()), XML_E_WRITE);
+        EXPECT_FALSE(std::filesystem::exists(file));
+    }
+}
+
 TEST(XmlNode, ChildrenDuplicateAndDetach) {
     TCXMLNode root("r");
     TCXMLNode* a = root.addChild("a");
@@ -226,6 +306,37 @@ TEST(XmlHesh, DetectsAnyChangeOfTheTree) {
     EXPECT_TRUE(verifyHesh(q.getRoot(), "cpkix", 0));
     q.getRoot()->addChild("extra");
     EXPECT_FALSE(verifyHesh(q.getRoot(), "cpkix", 0));
+}
+
+// Only the element holding the digest is left out: elements of its name
+// elsewhere, and any number of added children or attributes, break it.
+TEST(XmlHesh, OnlyTheDigestElementIsLeftOut) {
+    const struct {
+        const char* what;
+        void (*change)(TCXMLNode* root);
+    } cases[] = {
+        {"deep cpkix", [](TCXMLNode* r) { r->findNode("core\\defs")->addChild("cpkix")->setAttr("val", "x"); }},
+        {"256 cpkix children",
+         [](TCXMLNode* r) {
+             for (int i = 0; i < 256; ++i) r->findNode("core")->addChild("cpkix");
+         }},
+        {"256 children",
+         [](TCXMLNode* r) {
+             for (int i = 0; i < 256; ++i) r->findNode("core\\defs")->addChild("x");
+         }},
+        {"256 attributes",
+         [](TCXMLNode* r) {
+             for (int i = 0; i < 256; ++i)
+                 r->findNode("core\\defs")->setAttr(("a" + std::to_string(i)).c_str(), "");
+         }},
+    };
+    for (const auto& c : cases) {
+        TCXMLNodeParser p(true);
+        ASSERT_EQ(p.loadText(kConfig, strlen(kConfig)), 0u);
+        ASSERT_TRUE(setHesh(p.getRoot(), "cpkix"));
+        c.change(p.getRoot());
+        EXPECT_FALSE(verifyHesh(p.getRoot(), "cpkix", 0)) << c.what;
+    }
 }
 
 TEST(XmlHesh, DigestElementFoundWithoutRegardToCase) {

@@ -118,6 +118,20 @@ TEST(ContainerFile, EveryTruncationAndTrailingGarbageFail) {
     EXPECT_EQ(kErrFormat, decode(bytes + "x"));
 }
 
+// New files get scrypt N=2^17, r=8, p=1; files written under the earlier
+// default (N=2^15) still open.
+TEST(ContainerFile, DefaultKdfIsRaisedAndOldFilesStillOpen) {
+    const KdfParams def = KdfParams::scrypt();
+    EXPECT_EQ(def.id, KdfId::Scrypt);
+    EXPECT_EQ(def.p1, 17u);
+    EXPECT_EQ(def.p2, 8u);
+    EXPECT_EQ(def.p3, 1u);
+    EXPECT_TRUE(def.withinBounds());
+    std::string old;
+    ASSERT_EQ(0u, encodeFile(sampleImage(), kPw, sizeof kPw - 1, KdfParams::scrypt(15, 8, 1), old));
+    EXPECT_EQ(0u, decode(old));
+}
+
 TEST(ContainerFile, NewerVersionAndForgedKdfAreRefusedBeforeWork) {
     std::string bytes = encoded();
     std::string newer = bytes;

@@ -768,6 +768,20 @@ TEST(X509Objects, ErrorTextsAndCaptions) {
     EXPECT_FALSE(zrxIsOwnObject(NID_undef));
 }
 
+// Every extended-key-usage name the request-property frames and the device
+// key usage look up by name is registered, with a long name for its caption.
+TEST(ObjectRegistry, KeyUsageNamesOfTheRequestFramesAreKnown) {
+    zrxRegisterObjects();
+    for (const char* name : {"issueOrdinaryCert", "UAExtKeyUsage_Stamp", "UAExtKeyUsage_RA", "tokenAuthor338",
+                             "zorenCMP", "tempCertificate", "genKAKeys"}) {
+        EXPECT_NE(OBJ_sn2nid(name), NID_undef) << name;
+        EXPECT_NE(OBJ_nid2ln(OBJ_sn2nid(name)), nullptr) << name;
+        EXPECT_TRUE(zrxIsOwnObject(zrxNidOf(name))) << name;
+    }
+    EXPECT_STREQ(zrxShortName(ZrXObject::TokenAuthor338), "tokenAuthor338");
+    EXPECT_EQ(OBJ_sn2nid("iitThokenAuthor338"), NID_undef);
+}
+
 namespace {
 
 // The longest run of visible characters between break opportunities of an

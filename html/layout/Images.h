@@ -1,0 +1,171 @@
+// Every picture the viewer shows: its kinds (bitmap, animated GIF, picture
+// library image, metafile), the image cache, recognising a format by its
+// first bytes, the loading pipeline, and the shared pending and broken pictures.
+#pragma once
+
+#include <memory>
+
+#include "html/layout/GifImage.h"
+#include "html/layout/GpImage.h"
+#include "html/layout/ObjectCache.h"
+#include "platform/framework/Graphics.h"
+#include "platform/framework/Streams.h"
+
+enum TTransparency { NotTransp, LLCorner, TrGif, TrPng };
+enum ThtImageFormat { ifUnknown, ifBmp, ifIco, ifCur, ifGif, ifPng, ifJpeg, ifTiff };
+
+class ThtImage : public ThtCachable {
+public:
+    explicit ThtImage(TTransparency Tr) : Transp(Tr) {}
+    // The object that holds the picture.
+    virtual TObject* GetImageObject() = 0;
+    virtual TBitmap* GetBitmap() = 0;
+    virtual int GetHeight() = 0;
+    virtual int GetWidth() = 0;
+    // Monochrome, white = transparent; none without one.
+    virtual TBitmap* GetMask() = 0;
+    virtual void Draw(TCanvas* Canvas, int X, int Y, int W, int H) = 0;
+    virtual void Print(TCanvas* Canvas, int X, int Y, int W, int H, TColor BgColor);
+    // Row by row from the start while below the end; nothing for tiles of no size.
+    virtual void DrawTiled(TCanvas* Canvas, int XStart, int YStart, int XEnd, int YEnd, int W, int H);
+    virtual void PrintTiled(TCanvas* Canvas, int XStart, int YStart, int XEnd, int YEnd, int W, int H,
+                            TColor BgColor);
+    TBitmap* Bitmap() { return GetBitmap(); }
+    TBitmap* Mask() { return GetMask(); }
+    int Width() { return GetWidth(); }
+    int Height() { return GetHeight(); }
+
+    TTransparency Transp;
+};
+using ThtImagePtr = std::shared_ptr<ThtImage>;
+
+class ThtBitmapImage : public ThtImage {
+public:
+    // EInvalidImage "ThtBitmapImage requires an image" without AImage.
+    ThtBitmapImage(TBitmap* AImage, TBitmap* AMask, TTransparency Tr, bool AOwnsBitmap = true,
+                   bool AOwnsMask = true);
+    // The mask is made by the lower-left pixel (LLCorner) or by Color (TrGif).
+    ThtBitmapImage(TBitmap* AImage, TTransparency Tr, TColor Color, bool AOwnsBitmap = true);
+    ~ThtBitmapImage() override;
+    ThtBitmapImage(const ThtBitmapImage&) = delete;
+    ThtBitmapImage& operator=(const ThtBitmapImage&) = delete;
+    TObject* GetImageObject() override { return Bitmap_; }
+    TBitmap* GetBitmap() override { return Bitmap_; }
+    TBitmap* GetMask() override { return Mask_; }
+    int GetWidth() override { return Bitmap_ ? Bitmap_->Width() : 0; }
+    int GetHeight() override { return Bitmap_ ? Bitmap_->Height() : 0; }
+    void Draw(TCanvas* Canvas, int X, int Y, int W, int H) override;
+
+private:
+    TBitmap* Bitmap_ = nullptr;
+    TBitmap* Mask_ = nullptr;
+    bool OwnsBitmap = false, OwnsMask = false;
+};
+
+class ThtGifImage : public ThtImage {
+public:
+    explicit ThtGifImage(std::unique_ptr<TGIFImage> AImage);
+    // A new image over a copy of the GIF: same strip, its own frame and animation.
+    std::shared_ptr<ThtGifImage> Clone() const;
+    TGIFImage& Gif() const { return *FGif; }
+    TObject* GetImageObject() override { return FGif.get(); }
+    TBitmap* GetBitmap() override { return FGif->MaskedBitmap(); }
+    TBitmap* GetMask() override { return FGif->Mask(); }
+    int GetWidth() override { return FGif->Width(); }
+    int GetHeight() override { return FGif->Height(); }
+    void Draw(TCanvas* Canvas, int X, int Y, int W, int H) override;
+
+private:
+    std::unique_ptr<TGIFImage> FGif;
+};
+
+class ThtGdipImage : public ThtImage {
+public:
+    explicit ThtGdipImage(std::unique_ptr<ThtGpImage> AImage);
+    TObject* GetImageObject() override { return Gpi.get(); }
+    ThtGpImage& GpImage() const { return *Gpi; }
+    TBitmap* GetBitmap() override { return Gpi->GetBitmap(); }
+    TBitmap* GetMask() override { return nullptr; }
+    int GetWidth() override { return int(Gpi->Width()); }
+    int GetHeight() override { return int(Gpi->Height()); }
+    void Draw(TCanvas* Canvas, int X, int Y, int W, int H) override;
+    void Print(TCanvas* Canvas, int X, int Y, int W, int H, TColor BgColor) override;
+    void DrawTiled(TCanvas* Canvas, int XStart, int YStart, int XEnd, int YEnd, int W, int H) override;
+
+private:
+    std::unique_ptr<ThtGpImage> Gpi;
+};
+
+// Windows metafiles have no player on this platform: a metafile never
+// loads, and this kind stays empty. It is kept so that callers can name it.
+class ThtMetaFile : public TObject {
+public:
+    // Always raises EInvalidGraphic: the format cannot be played here.
+    void LoadFromStream(TStream& Stream);
+    int Width() const { return 0; }
+    int Height() const { return 0; }
+    TBitmap* Bitmap() { return nullptr; }
+    TBitmap* Mask() { return nullptr; }
+    TBitmap* WhiteBGBitmap() { return nullptr; }
+};
+
+class ThtMetafileImage : public ThtImage {
+public:
+    explicit ThtMetafileImage(std::unique_ptr<ThtMetaFile> AImage);
+    TObject* GetImageObject() override { return MetaFile.get(); }
+    TBitmap* GetBitmap() override { return MetaFile->Bitmap(); }
+    TBitmap* GetMask() override { return MetaFile->Mask(); }
+    int GetWidth() override { return MetaFile->Width(); }
+    int GetHeight() override { return MetaFile->Height(); }
+    void Draw(TCanvas*, int, int, int, int) override {}
+    void Print(TCanvas*, int, int, int, int, TColor) override {}
+
+private:
+    std::unique_ptr<ThtMetaFile> MetaFile;
+};
+
+// Images by name. While any image cache exists, the picture library loads
+// the formats the viewer does not decode itself.
+class ThtImageCache : public ThtCache {
+public:
+    ThtImageCache();
+    ~ThtImageCache() override;
+    int AddObject(const String& S, ThtImagePtr AObject) { return ThtCache::AddObject(S, std::move(AObject)); }
+    // A cache hit: resets the age and counts a user.
+    ThtImagePtr GetImage(int I) { return std::static_pointer_cast<ThtImage>(UseObject(I)); }
+    // At that index, without sorting and without counting a user.
+    void InsertImage(int Index, const String& S, ThtImagePtr AObject) { InsertObject(Index, S, std::move(AObject)); }
+};
+
+// A bitmap the host inserts as a picture.
+struct ThtBitmapToInsert {
+    ThtBitmapToInsert(TBitmap* AImage, TTransparency ATransp, TColor AColor, bool AOwnsBitmap)
+        : Bitmap(AImage), Color(AColor), Transp(ATransp), OwnsBitmap(AOwnsBitmap) {}
+    TBitmap* Bitmap;
+    TColor Color;
+    TTransparency Transp;
+    bool OwnsBitmap;
+};
+
+// By the first four bytes; the stream's position is kept.
+ThtImageFormat DetectImageFormat(TStream& Stream);
+// A new image, or none when the data are not a picture that loads (the
+// caller shows the broken picture).
+ThtImagePtr LoadImageByContent(TStream* Stream, TTransparency Transparent);
+// None when the file does not exist; a file that cannot be opened raises.
+ThtImagePtr LoadImageFile(const String& FileName, TTransparency Transparent);
+// White where the pixel has the colour (AColor, or the lower-left pixel's
+// without ColorValid), black elsewhere; none on failure.
+std::unique_ptr<TBitmap> MakeTransparencyMask(TBitmap* Image, bool ColorValid, TColor AColor);
+// The bitmap as the screen shows it best (consumes the argument).
+std::unique_ptr<TBitmap> AdaptBitmapToScreen(std::unique_ptr<TBitmap> Bitmap);
+
+// Shown until a picture has loaded, and when it failed; never cached.
+ThtImage& PendingImage();
+ThtImage& BrokenImage();
+
+// The viewer's cursors: the hand over links is the framework's own pointing
+// hand; the three sizing cursors are installed under these numbers when the
+// module starts.
+constexpr int crUpDownCursor = 10103, crUpOnlyCursor = 10104, crDownOnlyCursor = 10105;
+void InstallImageCursors();

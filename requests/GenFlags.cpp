@@ -1,0 +1,3 @@
+#include "requests/GenFlags.h"
+
+TCFlags<unsigned int> genFlags;
