@@ -1,11 +1,11 @@
 #include "app/StyleChooser.h"
 
 #include "app/DialogLayout.h"
-#include "app/StandIns.h"
 #include "components/CfgFile.h"
 #include "html/layout/HtmlViewer.h"
 #include "platform/framework/AppStyle.h"
 #include "platform/runtime/FileUtils.h"
+#include "requests/HtmlViewerColor.h"
 
 namespace {
 TSelectVSFForm* g_chooser = nullptr;

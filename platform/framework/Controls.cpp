@@ -465,6 +465,13 @@ void TControl::SetParentShowHint(bool v) {
     FParentShowHint = v;
     ApplyHint();
 }
+String GetShortHint(const String& hint) { return hint.substr(0, hint.find('|')); }
+
+String GetLongHint(const String& hint) {
+    const size_t bar = hint.find('|');
+    return bar == String::npos ? hint : hint.substr(bar + 1);
+}
+
 void TControl::ApplyHint() {
     QWidget* w = Handle();
     if (!w) return;
@@ -476,8 +483,9 @@ void TControl::ApplyHint() {
                 break;
             }
     // Only the part before '|' is the tooltip (the rest is the long hint).
-    String shortHint = FHint.substr(0, FHint.find('|'));
-    w->setToolTip(show ? toQ(shortHint) : QString());
+    w->setToolTip(show ? toQ(GetShortHint(FHint)) : QString());
+    // The long part goes to the window's status bar while the mouse is over the control.
+    w->setStatusTip(toQ(GetLongHint(FHint)));
 }
 
 void TControl::SetText(const String& v) {

@@ -73,7 +73,7 @@ void TMenuItem::Changed() {
     FQAction->setSeparator(IsLine());
     FQAction->setEnabled(FEnabled);
     FQAction->setVisible(FVisible);
-    FQAction->setStatusTip(toQ(FHint));
+    FQAction->setStatusTip(toQ(GetLongHint(FHint)));
     QFont f = FQAction->font();
     f.setBold(FDefault);
     FQAction->setFont(f);

@@ -1,7 +1,14 @@
 #include "platform/framework/TreeView.h"
 
 #include <QHeaderView>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
+
+#include "platform/framework/Graphics.h"
+#include "platform/framework/ImgList.h"
 
 #include <functional>
 
@@ -15,9 +22,65 @@ TTreeNode* nodeOf(const QTreeWidgetItem* item) {
     return item ? reinterpret_cast<TTreeNode*>(item->data(0, kNodeRole).value<quintptr>()) : nullptr;
 }
 void walk(const std::vector<std::unique_ptr<TTreeNode>>& nodes, const std::function<bool(TTreeNode*)>& fn);
+
+// Paints a node as the drawing handler decides: the canvas brush and font it
+// leaves become the node's background and text colour.
+class TreeViewDelegate : public QStyledItemDelegate {
+public:
+    TreeViewDelegate(TTreeView* v, QObject* parent) : QStyledItemDelegate(parent), FView(v) {}
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        TTreeNode* node = reinterpret_cast<TTreeNode*>(index.data(kNodeRole).value<quintptr>());
+        if (!node || !FView->OnAdvancedCustomDrawItem) {
+            QStyledItemDelegate::paint(p, option, index);
+            return;
+        }
+        TCanvas* c = FView->Canvas();
+        c->Font()->Assign(FView->Font());
+        c->Brush()->SetColor(FView->Color());
+        c->Brush()->SetStyle(bsSolid);
+        const TColor defaultBrush = c->Brush()->Color();
+        TCustomDrawState st = 0;
+        if (option.state & QStyle::State_Selected) st |= cdsSelected;
+        if (option.state & QStyle::State_HasFocus) st |= cdsFocused;
+        bool draw = true, images = true;
+        dispatchGuarded(FView, [&] { draw = FView->CustomDrawItem(node, st, cdPrePaint, images); });
+        if (!draw) return;
+        QStyleOptionViewItem o(option);
+        o.font = toQFont(*c->Font());
+        o.palette.setColor(QPalette::Text, toQColor(c->Font()->Color()));
+        if (!images) o.features &= ~QStyleOptionViewItem::HasDecoration;
+        if (c->Brush()->Color() != defaultBrush) {
+            const QBrush brush(toQColor(c->Brush()->Color()));
+            p->fillRect(option.rect, brush);
+            // The handler's colour stands for the selection too.
+            o.state &= ~QStyle::State_Selected;
+            o.backgroundBrush = brush;
+        }
+        QStyledItemDelegate::paint(p, o, index);
+    }
+    TTreeView* FView;
+};
 }  // namespace
 
 // ---- TTreeNode
+
+void TTreeNode::SetImageIndex(int v) {
+    FImageIndex = v;
+    ApplyImage();
+}
+
+void TTreeNode::SetSelectedIndex(int v) {
+    FSelectedIndex = v;
+    ApplyImage();
+}
+
+void TTreeNode::ApplyImage() {
+    if (!FItem) return;
+    const TCustomImageList* images = FTree->Images();
+    const int index = Selected() && FSelectedIndex >= 0 ? FSelectedIndex : FImageIndex;
+    const QImage* img = images && index >= 0 ? images->Image(index) : nullptr;
+    FItem->setIcon(0, img ? QIcon(QPixmap::fromImage(*img)) : QIcon());
+}
 
 void TTreeNode::SetText(const String& v) {
     FText = v;
@@ -105,11 +168,14 @@ TTreeNode* TTreeNodes::AddChildObject(TTreeNode* parent, const String& text, voi
 }
 
 void TTreeNodes::Clear() {
+    // The selected node goes with the others: forget it before it is freed.
+    const bool hadSelection = FTree->FSelected != nullptr;
+    FTree->FSelected = nullptr;
     FTree->FClearing = true;
     if (QTreeWidget* w = treeOf(FTree)) w->clear();
     FRoots.clear();
     FTree->FClearing = false;
-    if (FTree->FSelected) FTree->selectionChanged(nullptr);
+    if (hadSelection && FTree->OnChange) FTree->OnChange(FTree, nullptr);
 }
 
 void TTreeNodes::BeginUpdate() {
@@ -130,8 +196,10 @@ IMPLEMENT_CLASS(TTreeView, TWinControl) {
     r.Boolean("ReadOnly", &TTreeView::ReadOnly, &TTreeView::SetReadOnly);
 }
 
-TTreeView::TTreeView(TComponent* AOwner) : TWinControl(AOwner), FItems(new TTreeNodes(this)) {
+TTreeView::TTreeView(TComponent* AOwner)
+    : TWinControl(AOwner), FItems(new TTreeNodes(this)), FCanvas(new TCanvas) {
     auto* w = new QTreeWidget;
+    w->setItemDelegate(new TreeViewDelegate(this, w));
     w->setHeaderHidden(true);
     w->setColumnCount(1);
     w->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -156,6 +224,32 @@ TTreeView::~TTreeView() {
     FItems->FRoots.clear();
 }
 
+void TTreeView::SetImages(TCustomImageList* v) {
+    if (v == FImages) return;
+    if (FImages) FImages->RemoveFreeNotification(this);
+    FImages = v;
+    if (FImages) FImages->FreeNotification(this);
+    imagesChanged();
+}
+
+void TTreeView::imagesChanged() {
+    walk(FItems->FRoots, [](TTreeNode* n) { n->ApplyImage(); return true; });
+}
+
+void TTreeView::Notification(TComponent* AComponent, TOperation Operation) {
+    TWinControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FImages) {
+        FImages = nullptr;
+        imagesChanged();
+    }
+}
+
+bool TTreeView::CustomDrawItem(TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage, bool& PaintImages) {
+    bool draw = true;
+    if (OnAdvancedCustomDrawItem) OnAdvancedCustomDrawItem(this, Node, State, Stage, PaintImages, draw);
+    return draw;
+}
+
 void TTreeView::attach(TTreeNode* node) {
     auto* item = new QTreeWidgetItem;
     item->setText(0, toQ(node->FText));
@@ -167,7 +261,11 @@ void TTreeView::attach(TTreeNode* node) {
 
 void TTreeView::selectionChanged(TTreeNode* node) {
     if (node == FSelected) return;
+    TTreeNode* old = FSelected;
     FSelected = node;
+    // The selected picture follows the selection.
+    if (old) old->ApplyImage();
+    if (node) node->ApplyImage();
     if (OnChange) OnChange(this, node);
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/framework/Controls.h"
+#include "platform/framework/ListView.h"
 
 class TTreeView;
 class TTreeNodes;
@@ -28,6 +29,11 @@ public:
     void Expand(bool recurse);
     void Collapse(bool recurse);
     TTreeView* TreeView() const { return FTree; }
+    // Pictures from the tree's Images (-1: none); the selected one while selected.
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int v);
+    int SelectedIndex() const { return FSelectedIndex; }
+    void SetSelectedIndex(int v);
 
 private:
     friend class TTreeNodes;
@@ -36,8 +42,10 @@ private:
     TTreeView* FTree;
     TTreeNode* FParent;
     QTreeWidgetItem* FItem = nullptr;
+    void ApplyImage();
     String FText;
     void* FData = nullptr;
+    int FImageIndex = -1, FSelectedIndex = -1;
     std::vector<std::unique_ptr<TTreeNode>> FChildren;
 };
 
@@ -66,6 +74,11 @@ private:
 };
 
 using TTVChangedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
+// Before a node is painted (Stage cdPrePaint): the canvas's brush and font
+// that the handler leaves become the node's background and text colour.
+using TTVAdvancedCustomDrawItemEvent = std::function<void(TObject* Sender, TTreeNode* Node, TCustomDrawState State,
+                                                          TCustomDrawStage Stage, bool& PaintImages,
+                                                          bool& DefaultDraw)>;
 
 class TTreeView : public TWinControl {
     DECLARE_CLASS(TTreeView)
@@ -86,15 +99,29 @@ class TTreeView : public TWinControl {
     int MinHeight() const { return FMinHeight; }
     void SetMinHeight(int v) { FMinHeight = v; }
 
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* v);
+    TCanvas* Canvas() const { return FCanvas.get(); }
+
     // The selection moved to Node (null when the tree became empty).
     TTVChangedEvent OnChange;
+    TTVAdvancedCustomDrawItemEvent OnAdvancedCustomDrawItem;
+
+    // Runs the drawing handler for a node; false when it painted the node itself.
+    bool CustomDrawItem(TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage, bool& PaintImages);
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     friend class TTreeNode;
     friend class TTreeNodes;
     void attach(TTreeNode* node);
     void selectionChanged(TTreeNode* node);
+    void imagesChanged();
     std::unique_ptr<TTreeNodes> FItems;
+    std::unique_ptr<TCanvas> FCanvas;
+    TCustomImageList* FImages = nullptr;
     TTreeNode* FSelected = nullptr;
     bool FReadOnly = false;
     bool FHideSelection = true;

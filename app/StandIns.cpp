@@ -1,8 +1,0 @@
-#include "app/StandIns.h"
-
-#include "html/layout/HtmlViewer.h"
-
-void setHtmlViewerColor(THtmlViewer* viewer) {
-    if (viewer) viewer->SetDefBackground(TColor(0xFCFFFF));
-}
-
