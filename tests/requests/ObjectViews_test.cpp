@@ -79,7 +79,9 @@ TEST_F(ObjectViews, SetModeButtonSets) {
             EXPECT_EQ(c.shown[i].first, buttons[i]->Caption());
             EXPECT_EQ(c.shown[i].second, buttons[i]->ModalResult());
             EXPECT_EQ(int(i) == c.defaultIndex, buttons[i]->Default());
-            if (i > 0) EXPECT_LT(buttons[i]->Left(), buttons[i - 1]->Left());
+            if (i > 0) {
+                EXPECT_LT(buttons[i]->Left(), buttons[i - 1]->Left());
+            }
         }
         EXPECT_TRUE(form->Button1->Cancel());
         EXPECT_TRUE(form->Button5->Visible());
