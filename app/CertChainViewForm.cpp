@@ -10,6 +10,7 @@
 #include "components/FormsTranslation.h"
 #include "components/ResImageList.h"
 #include "platform/runtime/Messages.h"
+#include "platform/runtime/Utf16.h"
 #include "platform/runtime/TimeUtils.h"
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/Translation.h"
@@ -22,19 +23,7 @@ constexpr int kFirstPage = 1, kLastPage = 9999;
 constexpr int kIssuerSerialNid = 105;  // serialNumber of a name
 
 std::u16string utf16(const TCString& t) {
-    std::u16string out;
-    const std::string_view v(t.c_str());
-    for (size_t i = 0; i < v.size();) {
-        char32_t cp = zrx_utf8::decode(v, i);
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(char16_t(0xD800 + (cp >> 10)));
-            out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(char16_t(cp));
-        }
-    }
-    return out;
+    return zrx_utf8::toUtf16(t.c_str());
 }
 
 void setupViewer(THtmlViewer* v) {

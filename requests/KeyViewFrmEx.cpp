@@ -7,6 +7,7 @@
 #include "components/FormsTranslation.h"
 #include "requests/HtmlViewerColor.h"
 #include "platform/runtime/FileUtils.h"
+#include "platform/runtime/Utf16.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/Translation.h"
@@ -28,19 +29,7 @@ TButton* makeButton(TForm* form, TWinControl* parent, const char* name, const ch
 
 std::u16string utf16(const char* text) {
     const TCString t(text ? text : "");
-    std::u16string out;
-    const std::string_view v(t.c_str());
-    for (size_t i = 0; i < v.size();) {
-        char32_t cp = zrx_utf8::decode(v, i);
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(char16_t(0xD800 + (cp >> 10)));
-            out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(char16_t(cp));
-        }
-    }
-    return out;
+    return zrx_utf8::toUtf16(t.c_str());
 }
 
 void setupViewer(THtmlViewer* v, const char* preFont) {

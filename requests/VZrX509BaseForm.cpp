@@ -5,6 +5,7 @@
 #include "platform/core/x509/RevReq.h"
 #include "platform/core/x509/ZrX509.h"
 #include "platform/runtime/Translation.h"
+#include "platform/runtime/Utf16.h"
 #include "requests/HtmlViewerColor.h"
 
 namespace {
@@ -13,19 +14,7 @@ constexpr int kMaxCrlEntriesShown = 1000;
 constexpr size_t kObjectHtmlReserve = 32768, kPageHtmlReserve = 16384;
 
 std::u16string toUtf16(const TCString& text) {
-    std::u16string out;
-    const std::string_view v(text.c_str());
-    for (size_t i = 0; i < v.size();) {
-        char32_t cp = zrx_utf8::decode(v, i);
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(char16_t(0xD800 + (cp >> 10)));
-            out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(char16_t(cp));
-        }
-    }
-    return out;
+    return zrx_utf8::toUtf16(text.c_str());
 }
 
 TZrX509Base* tagObject(TComponent* c) { return reinterpret_cast<TZrX509Base*>(c->Tag()); }
