@@ -6,6 +6,7 @@
 #include "platform/core/config/XmlNode.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/TCStringList.h"
+#include "platform/runtime/Translation.h"
 
 bool TZrXP12Params::servesProfile(int id) const {
     if (profiles.empty() || id == 0) return true;
@@ -188,4 +189,20 @@ KResult loadP12Template(const char* fileName, TZrXP12Template* tmpl) {
     const KResult r = parser.load(fileName);
     if (isFailure(r)) return r;
     return tmpl->assign(parser.getRoot(), fileName);
+}
+
+TCString getCryptoParsCaption(const TZrXP12Params* params) {
+    if (!params) return TCString();
+    if (!params->caption.isEmpty()) return zrnTranslateString(params->caption.c_str());
+    switch (params->kind) {
+        case TZrXP12Params::EC:
+        case TZrXP12Params::ECDH: {
+            const char* curve = params->curveNid == NID_secp384r1 ? "P-384" : "P-256";
+            return TCString(params->kind == TZrXP12Params::EC ? "EC " : "ECDH ") + curve;
+        }
+        case TZrXP12Params::RSA: return TCFString("RSA %d", params->bits);
+        case TZrXP12Params::Ed25519: return "Ed25519";
+        case TZrXP12Params::X25519: return "X25519";
+        default: return params->alg;
+    }
 }

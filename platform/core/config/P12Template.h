@@ -59,6 +59,11 @@ private:
     TCString fileName_;
 };
 
+// The caption the algorithm pickers show for a parameter set: its caption,
+// translated, else a name made from its algorithm ("EC P-256", "RSA 3072").
+// Empty for null.
+TCString getCryptoParsCaption(const TZrXP12Params* params);
+
 // Loads a template file; 0, an XML failure code, or KR_E_FORMAT when it holds
 // no valid parameter set or an invalid one.
 KResult loadP12Template(const char* fileName, TZrXP12Template* tmpl);

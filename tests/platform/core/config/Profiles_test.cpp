@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <openssl/objects.h>
 
+#include <tuple>
+
 #include "platform/core/config/FlagDescriptors.h"
 #include "platform/core/config/P12Template.h"
 #include "platform/core/config/Profiles.h"
@@ -115,6 +117,16 @@ TEST(P12Template, LoadsAlgorithmsAndAnswersIdentifiers) {
     EXPECT_EQ(t.defaultParams(1, false)->name.str(), "ecP384");
     EXPECT_EQ(t.findParams("ed")->caption.str(), "Ed25519");
     EXPECT_EQ(t.findParams("rsa")->bits, 3072);
+    // Pickers show the set's caption, else a name made from the algorithm.
+    EXPECT_EQ(getCryptoParsCaption(t.findParams("ecP256")).str(), "ECDSA P-256");
+    EXPECT_EQ(getCryptoParsCaption(nullptr).str(), "");
+    for (const auto& [alg, ka, caption] : {std::tuple{"EC:P-384", false, "EC P-384"}, {"RSA:4096", false, "RSA 4096"},
+                                           {"ECDH:P-256", true, "ECDH P-256"}, {"X25519", true, "X25519"}}) {
+        TZrXP12Params p;
+        ASSERT_TRUE(parseP12Algorithm(alg, ka, p)) << alg;
+        p.alg = alg;
+        EXPECT_EQ(getCryptoParsCaption(&p).str(), caption) << alg;
+    }
 
     const X509_ALGOR* sign = t.getCryptoParamters(1, false);
     ASSERT_NE(sign, nullptr);
