@@ -1,6 +1,7 @@
 #include "platform/framework/TreeView.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -21,6 +22,9 @@ QTreeWidget* treeOf(const TTreeView* t) { return static_cast<QTreeWidget*>(t->Ha
 TTreeNode* nodeOf(const QTreeWidgetItem* item) {
     return item ? reinterpret_cast<TTreeNode*>(item->data(0, kNodeRole).value<quintptr>()) : nullptr;
 }
+TTreeNode* nodeOf(const QModelIndex& index) {
+    return index.isValid() ? reinterpret_cast<TTreeNode*>(index.data(kNodeRole).value<quintptr>()) : nullptr;
+}
 void walk(const std::vector<std::unique_ptr<TTreeNode>>& nodes, const std::function<bool(TTreeNode*)>& fn);
 
 // Paints a node as the drawing handler decides: the canvas brush and font it
@@ -29,7 +33,7 @@ class TreeViewDelegate : public QStyledItemDelegate {
 public:
     TreeViewDelegate(TTreeView* v, QObject* parent) : QStyledItemDelegate(parent), FView(v) {}
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        TTreeNode* node = reinterpret_cast<TTreeNode*>(index.data(kNodeRole).value<quintptr>());
+        TTreeNode* node = nodeOf(index);
         if (!node || !FView->OnAdvancedCustomDrawItem) {
             QStyledItemDelegate::paint(p, option, index);
             return;
@@ -61,6 +65,49 @@ public:
     TTreeView* FView;
 };
 }  // namespace
+
+// Asks the tree before the user moves the current node (keys, mouse,
+// keyboard search); a refused move leaves node and selection alone. Moves by
+// code ask in TTreeView::SetSelected.
+class TreeWidget : public QTreeWidget {
+public:
+    explicit TreeWidget(TTreeView* v) : FView(v) {}
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+        const QModelIndex to = QTreeWidget::moveCursor(action, modifiers);
+        return allowed(to) ? to : currentIndex();
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        const QModelIndex at = indexAt(e->position().toPoint());
+        if (at.isValid() && !allowed(at)) return;
+        QTreeWidget::mousePressEvent(e);
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        // Dragging over the rows would move the current node unasked.
+        if (e->buttons() != Qt::NoButton) return;
+        QTreeWidget::mouseMoveEvent(e);
+    }
+    void keyboardSearch(const QString& search) override {
+        // Find the row quietly, then move there as a key would.
+        const QModelIndex before = currentIndex();
+        const bool blocked = blockSignals(true);
+        QTreeWidget::keyboardSearch(search);
+        const QModelIndex found = currentIndex();
+        if (found != before) setCurrentIndex(before);
+        blockSignals(blocked);
+        if (found != before && allowed(found)) setCurrentIndex(found);
+    }
+
+private:
+    bool allowed(const QModelIndex& to) {
+        if (!to.isValid() || to == currentIndex() || nodeOf(to) == FView->Selected()) return true;
+        bool ok = true;
+        dispatchGuarded(FView, [&] { ok = FView->CanChange(nodeOf(to)); });
+        return ok;
+    }
+    TTreeView* FView;
+};
 
 // ---- TTreeNode
 
@@ -198,7 +245,7 @@ IMPLEMENT_CLASS(TTreeView, TWinControl) {
 
 TTreeView::TTreeView(TComponent* AOwner)
     : TWinControl(AOwner), FItems(new TTreeNodes(this)), FCanvas(new TCanvas) {
-    auto* w = new QTreeWidget;
+    auto* w = new TreeWidget(this);
     w->setItemDelegate(new TreeViewDelegate(this, w));
     w->setHeaderHidden(true);
     w->setColumnCount(1);
@@ -250,6 +297,12 @@ bool TTreeView::CustomDrawItem(TTreeNode* Node, TCustomDrawState State, TCustomD
     return draw;
 }
 
+bool TTreeView::CanChange(TTreeNode* Node) {
+    bool allow = true;
+    if (OnChanging) OnChanging(this, Node, allow);
+    return allow;
+}
+
 void TTreeView::attach(TTreeNode* node) {
     auto* item = new QTreeWidgetItem;
     item->setText(0, toQ(node->FText));
@@ -270,6 +323,7 @@ void TTreeView::selectionChanged(TTreeNode* node) {
 }
 
 void TTreeView::SetSelected(TTreeNode* node) {
+    if (node != FSelected && !CanChange(node)) return;
     QTreeWidget* w = treeOf(this);
     if (w) {
         w->setCurrentItem(node ? node->FItem : nullptr);

@@ -74,6 +74,9 @@ private:
 };
 
 using TTVChangedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
+// Before the selection moves to Node (by the user or by code); clearing
+// AllowChange keeps the selected node.
+using TTVChangingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowChange)>;
 // Before a node is painted (Stage cdPrePaint): the canvas's brush and font
 // that the handler leaves become the node's background and text colour.
 using TTVAdvancedCustomDrawItemEvent = std::function<void(TObject* Sender, TTreeNode* Node, TCustomDrawState State,
@@ -103,12 +106,16 @@ class TTreeView : public TWinControl {
     void SetImages(TCustomImageList* v);
     TCanvas* Canvas() const { return FCanvas.get(); }
 
+    // Asked before the selection moves to another node; may refuse.
+    TTVChangingEvent OnChanging;
     // The selection moved to Node (null when the tree became empty).
     TTVChangedEvent OnChange;
     TTVAdvancedCustomDrawItemEvent OnAdvancedCustomDrawItem;
 
     // Runs the drawing handler for a node; false when it painted the node itself.
     bool CustomDrawItem(TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage, bool& PaintImages);
+    // Runs OnChanging for a move of the selection to Node; true when allowed.
+    bool CanChange(TTreeNode* Node);
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;

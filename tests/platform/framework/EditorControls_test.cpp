@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTreeWidget>
+
 #include "platform/framework/DateTimePicker.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
@@ -92,6 +97,52 @@ TEST_F(EditorControlsTest, TreeNodesAndSelection) {
     ASSERT_EQ(changes.size(), 2u);
     EXPECT_EQ(changes[0], aa);
     EXPECT_EQ(changes[1], nullptr);
+}
+
+// OnChanging is asked before the selection moves, by code, keys or mouse,
+// and a refusal keeps the node selected.
+TEST_F(EditorControlsTest, TreeChangingCanRefuse) {
+    auto* t = new TTreeView(form);
+    t->SetParent(form);
+    t->SetBounds(0, 0, 200, 200);
+    form->Show();
+    TTreeNode* a = t->Items()->AddChild(nullptr, "a");
+    TTreeNode* b = t->Items()->AddChild(nullptr, "b");
+    t->SetSelected(a);
+    bool allow = false;
+    std::vector<TTreeNode*> asked, changed;
+    t->OnChanging = [&](TObject*, TTreeNode* n, bool& ok) {
+        asked.push_back(n);
+        ok = allow;
+    };
+    t->OnChange = [&](TObject*, TTreeNode* n) { changed.push_back(n); };
+    auto* w = static_cast<QTreeWidget*>(t->Handle());
+
+    t->SetSelected(b);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(w, &down);
+    const QPoint at = w->visualItemRect(w->topLevelItem(1)).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, w->viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(w->viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w->viewport()->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w->viewport(), &release);
+    QKeyEvent letter(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, "b");
+    QApplication::sendEvent(w, &letter);
+    EXPECT_EQ(asked, (std::vector<TTreeNode*>{b, b, b, b}));
+    EXPECT_TRUE(changed.empty());
+    EXPECT_EQ(t->Selected(), a);
+    EXPECT_EQ(w->currentItem(), w->topLevelItem(0));
+    EXPECT_FALSE(w->topLevelItem(1)->isSelected());
+
+    allow = true;
+    QKeyEvent downAgain(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(w, &downAgain);
+    EXPECT_EQ(asked.size(), 5u);
+    EXPECT_EQ(t->Selected(), b);
+    EXPECT_TRUE(w->topLevelItem(1)->isSelected());
+    EXPECT_EQ(changed, (std::vector<TTreeNode*>{b}));
 }
 
 TEST_F(EditorControlsTest, SplitterResizesItsNeighbour) {
