@@ -17,3 +17,10 @@ void setTesterPasswordSource(TTesterPasswordSource source);
 // The password the shortcut Ctrl+Alt+key gives, or null when the shortcuts
 // are not built in or the keys are not a shortcut.
 const char* testerPasswordFor(uint16_t key, TShiftState shift);
+// The owner-parameter dialog's own shortcuts (Ctrl+Alt+1, Ctrl+Alt+3), from
+// a second source the same unit installs; null when not built in.
+void setTesterOwnerPasswordSource(TTesterPasswordSource source);
+const char* testerOwnerPasswordFor(uint16_t key, TShiftState shift);
+// True when the testers' shortcuts are built in (the owner dialog's test
+// owner, Ctrl+Alt+N, exists only then).
+bool testerShortcutsBuiltIn();

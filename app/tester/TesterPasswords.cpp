@@ -13,7 +13,19 @@ const char* testerPassword(uint16_t key) {
     }
 }
 
+// The owner-parameter dialog: the policy's test password, and its own one.
+const char* ownerTesterPassword(uint16_t key) {
+    switch (key) {
+    case '1': return getPassMinMax(nullptr, nullptr);
+    case '3': return "5061mzvk";
+    default: return nullptr;
+    }
+}
+
 struct Install {
-    Install() { setTesterPasswordSource(testerPassword); }
+    Install() {
+        setTesterPasswordSource(testerPassword);
+        setTesterOwnerPasswordSource(ownerTesterPassword);
+    }
 } install;
 }  // namespace
