@@ -681,6 +681,14 @@ TFrame::TFrame(TComponent* AOwner) : TWinControl(AOwner) {
     SetWidget(new QWidget);
 }
 
+void TFrame::SetParent(TWinControl* p) {
+    TWinControl::SetParent(p);
+    TCustomForm* form = p ? p->ParentForm() : nullptr;
+    if (form == FKnownForm) return;
+    FKnownForm = form;
+    if (form) FormAssigned(form);
+}
+
 // ---- TDataModule
 
 IMPLEMENT_CLASS(TDataModule, TComponent) {}

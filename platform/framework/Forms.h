@@ -170,8 +170,15 @@ class TForm : public TCustomForm {
 class TFrame : public TWinControl {
     DECLARE_CLASS(TFrame)
     explicit TFrame(TComponent* AOwner);
+    // After the framework's own work, a frame that now sits on another form
+    // hears of it through FormAssigned.
+    void SetParent(TWinControl* p) override;
 protected:
     bool IsRootComponent() const override { return true; }
+    // The form the frame sits on after a change of parent (never null).
+    virtual void FormAssigned(TCustomForm* form) { (void)form; }
+private:
+    TCustomForm* FKnownForm = nullptr;
 };
 
 // A non-visual container of components (found by TScreen like a form).

@@ -253,6 +253,41 @@ void TEdit::ApplyText() {
 
 void TEdit::Change() { fire(OnChange, this); }
 
+// ---- TPasswordEdit
+
+IMPLEMENT_CLASS(TPasswordEdit, TEdit) {
+    r.Boolean("OEMConvert", &TPasswordEdit::OEMConvert, &TPasswordEdit::SetOEMConvert);
+}
+
+TPasswordEdit::TPasswordEdit(TComponent* AOwner) : TEdit(AOwner) { SetPasswordChar(U'*'); }
+
+TPasswordEdit::~TPasswordEdit() {
+    if (auto* e = static_cast<QLineEdit*>(Handle())) {
+        e->blockSignals(true);
+        e->setText(QString(e->text().size(), QChar('*')));
+        e->clear();
+    }
+    secretWipe(FText.data(), FText.size());
+}
+
+TCSecretString TPasswordEdit::Secret() const {
+    String typed = GetText();
+    TCSecretString secret(typed.c_str());
+    secretWipe(typed.data(), typed.size());
+    return secret;
+}
+
+void TPasswordEdit::WipeText() {
+    if (auto* e = static_cast<QLineEdit*>(Handle())) {
+        // The old characters are overwritten in place before the edit empties.
+        e->blockSignals(true);
+        e->setText(QString(e->text().size(), QChar('*')));
+        e->blockSignals(false);
+    }
+    secretWipe(FText.data(), FText.size());
+    SetText(String());
+}
+
 void TEdit::ApplyColor() { applyFieldColor(this); }
 
 void TEdit::SetMaxLength(int v) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/framework/Controls.h"
+#include "platform/runtime/SecretString.h"
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 extern const TEnumInfo TextLayoutInfo;
@@ -94,6 +95,23 @@ private:
     bool FAutoSelect = true;
     bool FModified = false;
     bool FSetting = false;
+};
+
+// An edit for passwords: echoes '*' and hands its text over as a secret;
+// the typed text is overwritten when the edit goes.
+class TPasswordEdit : public TEdit {
+    DECLARE_CLASS(TPasswordEdit)
+    explicit TPasswordEdit(TComponent* AOwner);
+    ~TPasswordEdit() override;
+    // Kept for the forms that set it; 8-bit text needs no conversion here.
+    bool OEMConvert() const { return FOEMConvert; }
+    void SetOEMConvert(bool v) { FOEMConvert = v; }
+    // The typed text, exactly as typed (never trimmed).
+    TCSecretString Secret() const;
+    // Overwrites the typed text and empties the edit (OnChange fires).
+    void WipeText();
+private:
+    bool FOEMConvert = false;
 };
 
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };

@@ -109,14 +109,19 @@ int ZrX_GetDevicesList(const char* prefix, TCStringList& list, int) {
     if (!prefix) return 0;
     // "$", "$:" or a whole token location: the tokens, each with its slot
     // attached for the device choice (never the media code).
-    if (prefix[0] == kTokenPrefix) return listTokenDevices(list);
+    if (prefix[0] == kTokenPrefix) {
+        // A module that cannot be used is a failure, not "no tokens".
+        if (KResult rc = TCP11Lib::forMedia(P11_MEDIA_HSM)->open(); isFailure(rc)) return int(rc);
+        return listTokenDevices(list);
+    }
     if (!isDeviceLocation(prefix)) return 0;
     for (const MediaInfo& m : registeredMedia()) {
         if (m.prefix != prefix[0] || !m.listDevices) continue;
         std::vector<std::string> found;
         int n = m.listDevices(found);
+        if (n < 0) return int(isFailure(KResult(n)) ? KResult(n) : kErrNoDevice);
         for (const std::string& loc : found) list.add(loc.c_str(), uintptr_t(m.mediaType));
-        return n < 0 ? 0 : int(found.size());
+        return int(found.size());
     }
     return 0;
 }

@@ -47,7 +47,8 @@ inline constexpr uint32_t kMediaHsmToken = 36;
 // withFile false the file media is left out.
 int ZrX_GetSupportedDevices(TCStringList& list, bool withFile);
 // Devices of a media prefix ("$:"); answers their number (0 without a
-// backend). HSM tokens come by token name with their slot attached.
+// backend), or a failure code (a KResult, negative as int) when the devices
+// cannot be listed. HSM tokens come by token name with their slot attached.
 int ZrX_GetDevicesList(const char* prefix, TCStringList& list, int flags);
 // 1 when the location names a file container.
 int ZrX_IsFileContainer(const char* location);

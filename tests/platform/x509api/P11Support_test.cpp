@@ -66,6 +66,9 @@ TEST(P11Support, MissingModuleLeavesNoDevices) {
     TCStringList list;
     EXPECT_EQ(listTokenDevices(list), 0);
     EXPECT_EQ(list.count(), 0);
+    // The device list says why, instead of "no devices".
+    EXPECT_EQ(ZrX_GetDevicesList("$:", list, 0), int(P11_E_MODULE));
+    EXPECT_EQ(list.count(), 0);
     TCP11Lib::setModulePath("");
     doneP11Lib();
 }
