@@ -145,13 +145,14 @@ TEditUserParmsForm::TEditUserParmsForm(TComponent* AOwner) : TForm(AOwner), root
     grpPassw = placeOn<TGroupBox>(this, Panel1, "grpPassw", kRightColumn, kTop + 64 + kGap, 563, 62);
     grpPassw->SetCaption("Ввод пароля");
     lbl1 = placeLabelOn(this, grpPassw, "lbl1", "&Пароль ", 10, 16);
-    PasswordEdit = placeOn<TEdit>(this, grpPassw, "PasswordEdit", 10, 32, 170, 21);
+    PasswordEdit = placeOn<TPasswordEdit>(this, grpPassw, "PasswordEdit", 10, 32, 170, 21);
     lbl2 = placeLabelOn(this, grpPassw, "lbl2", "По&дтверждение", 190, 16);
-    PasswordConfirm = placeOn<TEdit>(this, grpPassw, "PasswordConfirm", 190, 32, 170, 21);
+    PasswordConfirm = placeOn<TPasswordEdit>(this, grpPassw, "PasswordConfirm", 190, 32, 170, 21);
     lbl1->SetFocusControl(PasswordEdit);
     lbl2->SetFocusControl(PasswordConfirm);
-    for (TEdit* e : {PasswordEdit, PasswordConfirm}) {
+    for (TPasswordEdit* e : {PasswordEdit, PasswordConfirm}) {
         e->SetPasswordChar(U'*');
+        e->SetOEMConvert(true);
         e->SetMaxLength(31);
         e->Font()->SetStyle(fsSet(fsBold));
     }
@@ -252,7 +253,7 @@ TEditUserParmsForm::TEditUserParmsForm(TComponent* AOwner) : TForm(AOwner), root
     // Password policy.
     testPassword_ = getPassMinMax(&minPassword_, &maxPassword_);
     if (maxPassword_ != 0)
-        for (TEdit* e : {PasswordEdit, PasswordConfirm}) e->SetMaxLength(maxPassword_);
+        for (TPasswordEdit* e : {PasswordEdit, PasswordConfirm}) e->SetMaxLength(maxPassword_);
 
     setExtensionEditMode(false);
     checks_ = {{checkRequired, this}, {checkLength, this}, {checkEmail, this}};
@@ -497,8 +498,8 @@ bool checkRequired(TEditUserParmsForm* form, TCXEditsEntry* entry) {
         TCStringList names;
         names.assignText(entry->getAltList(), ',');
         std::vector<std::string> captions;
-        for (const TCString* n : names) {
-            const TCString name = TCString(*n).trim();
+        for (int i = 0; i < names.count(); ++i) {
+            const TCString name = TCString(names[i]).trim();
             TCXEditsEntry* alt = maker ? maker->editExtensions().findByName(name.c_str(), true) : nullptr;
             if (alt && !alt->getValue().isEmpty()) return true;
             captions.push_back(alt ? alt->caption().str() : name.str());
@@ -976,8 +977,11 @@ bool execEditUserParmsFormEx(TCRequestParamMaker* maker, char* password, size_t 
         if (form->initFromMaker(maker)) {
             accepted = form->ShowModal() == mrOk;
             if (accepted && form->grpPassw->Visible() && password && passwordSize > 0) {
-                const std::string typed = Trim(form->PasswordEdit->GetText());
-                zrx_utf8::copyCut(typed, password, passwordSize);
+                const TCSecretString typed = form->PasswordEdit->Secret();
+                std::string_view text(typed.c_str(), typed.length());
+                while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
+                while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
+                zrx_utf8::copyCut(text, password, passwordSize);
             }
         }
     } catch (...) {

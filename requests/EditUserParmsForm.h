@@ -57,9 +57,9 @@ class TEditUserParmsForm : public TForm {
     TGroupBox* grpDest;    // "Записать в "
     TGroupBox* grpPassw;   // "Ввод пароля"
     TLabel* lbl1;
-    TEdit* PasswordEdit;
+    TPasswordEdit* PasswordEdit;
     TLabel* lbl2;
-    TEdit* PasswordConfirm;
+    TPasswordEdit* PasswordConfirm;
     TLabel* lbl3;          // "Раскладка"
     TStaticText* pnl4;     // the keyboard layout
     TButton* Button1;      // act1 "Принять"

@@ -14,6 +14,7 @@
 #include "platform/runtime/Translation.h"
 #include "platform/x509api/ZrX509Api.h"
 #include "platform/x509api/ZrX509Csp.h"
+#include "requests/EditUserParmsForm.h"
 
 using zrx::container::failed;
 using zrx::container::kErrCancelled;
@@ -33,9 +34,11 @@ void copyPassword(char* to, const char* from) {
     to[n] = '\0';
 }
 
-bool acceptWithoutPassword(TCRequestParamMaker*, const char*, char* password) { return password == nullptr; }
+bool ownerParametersDialog(TCRequestParamMaker* maker, const char* description, char* password) {
+    return execEditUserParmsFormEx(maker, password, kReqPasswordSize, description);
+}
 
-TExecEditUserParmsFormFunc gDialog = acceptWithoutPassword;
+TExecEditUserParmsFormFunc gDialog = ownerParametersDialog;
 
 TCMakerCaValues moduleValues() { return TCMakerCaValues{getModulePath(), TCString()}; }
 
@@ -49,7 +52,7 @@ bool execEditUserParmsForm(TCRequestParamMaker* maker, const char* description, 
 
 TExecEditUserParmsFormFunc setExecEditUserParmsForm(TExecEditUserParmsFormFunc func) {
     TExecEditUserParmsFormFunc old = gDialog;
-    gDialog = func ? func : acceptWithoutPassword;
+    gDialog = func ? func : ownerParametersDialog;
     return old;
 }
 

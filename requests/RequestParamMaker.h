@@ -74,12 +74,11 @@ X509_ALGOR* makeKAExtParams(const X509_ALGOR* params);
 
 // The owner-parameter dialog: edits the maker's names, extensions, choices
 // and flags; with a password buffer (kReqPasswordSize bytes) it asks for the
-// new container password. False when the user cancelled. Replaceable, so the
-// dialog's code and tests can put their own in; the stand-in accepts the
-// parameters as they stand and refuses when a password is asked.
+// new container password. False when the user cancelled. Replaceable, so
+// tests can script it.
 using TExecEditUserParmsFormFunc = bool (*)(TCRequestParamMaker* maker, const char* description, char* password);
 bool execEditUserParmsForm(TCRequestParamMaker* maker, const char* description, char* password);
-// Installs a dialog function (null restores the stand-in); answers the previous one.
+// Installs a dialog function (null restores the dialog); answers the previous one.
 TExecEditUserParmsFormFunc setExecEditUserParmsForm(TExecEditUserParmsFormFunc func);
 
 // The certification authority's configuration values the maker reads: the

@@ -22,6 +22,7 @@
 #include "platform/x509api/ZrX509Api.h"
 #include "platform/x509api/ZrX509Csp.h"
 #include "requests/RequestParamMaker.h"
+#include "requests/DefaultProfiles.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -59,28 +60,7 @@ int captureLog(uint32_t, const char* text) {
     return 0;
 }
 
-// The default configuration's base profiles by id.
-class DefaultProfiles {
-public:
-    DefaultProfiles() {
-        TCXMLNodeParser parser;
-        const std::string file = std::string(ZRX_SOURCE_DIR) + "/app/data/xcfg/ZrX509_ZERUvorido.xcfg";
-        EXPECT_EQ(0u, parser.load(file.c_str()));
-        const TCXMLNode* list = parser.getRoot() ? parser.getRoot()->findNode("core\\profiles") : nullptr;
-        for (int i = 0; list && i < list->nodesCount(); ++i) {
-            auto p = std::make_unique<TCXProfileDescriptor>();
-            if (initProfile(p.get(), list->at(i)) == 1) profiles_.push_back(std::move(p));
-        }
-    }
-    TCXProfileDescriptor* byId(int id) {
-        for (auto& p : profiles_)
-            if (p->id == id) return p.get();
-        return nullptr;
-    }
-
-private:
-    std::vector<std::unique_ptr<TCXProfileDescriptor>> profiles_;
-};
+using zrxtest::DefaultProfiles;
 
 class MakerTest : public ::testing::Test {
 protected:
