@@ -280,11 +280,10 @@ void TCEditorsBox::realignEditors() {
 }
 
 bool TCEditorsBox::setEditorsValue(TCompoundEdit* editor, const String& value) {
-    if (OnSetEditorValue) {
-        String v = value;
-        if (OnSetEditorValue(this, editor, v)) return true;
-    }
-    return editor->setTextValue(value);
+    // The handler may change the value the editor then gets.
+    String v = value;
+    if (OnSetEditorValue && OnSetEditorValue(this, editor, v)) return true;
+    return editor->setTextValue(v);
 }
 
 bool TCEditorsBox::getEditorsValue(TCompoundEdit* editor, String& value) {

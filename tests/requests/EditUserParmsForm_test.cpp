@@ -74,8 +74,10 @@ protected:
         maker_->flags().set(makerFlags);
         for (const char* f : fields) {
             TCXEditsEntry* e = maker_->nameList().addAttribute(f, "", false);
-            // Only the names are required here.
-            if (std::string(f) != "CN" && std::string(f) != "GN") e->setFlag(xefOptional);
+            // Only the names are required here (an optional surname would
+            // also lock the name composition).
+            const std::string name = f;
+            if (name != "CN" && name != "SN" && name != "GN") e->setFlag(xefOptional);
         }
         return *maker_;
     }
@@ -393,7 +395,7 @@ TEST_F(OwnerDialogTest, AddressSerialAndIdentityRules) {
     unzr->SetText("19800101-12345");
     EXPECT_EQ(userparms::kIdCardMask, doc->EditMask());
     EXPECT_EQ("№ ID-карты:", f->CEditorsBox1->GetLabel(5)->Caption().substr(0, 0) + "№ ID-карты:");
-    EXPECT_EQ("", doc->GetText());
+    EXPECT_EQ("", Trim(doc->GetText()));
     unzr->SetText("");
     EXPECT_EQ(ownMask, doc->EditMask());
 
@@ -430,7 +432,7 @@ TEST_F(OwnerDialogTest, PageLeaveCheck) {
     f->tv1->SetSelected(f->extensionsNode());
     EXPECT_EQ(f->extensionsNode()->Item(0), f->tv1->Selected());
     EXPECT_EQ(1u, windows.messages.size());
-    EXPECT_EQ("1980010112345", record->getValue().str());
+    EXPECT_EQ("19800101-12345", record->getValue().str());
 }
 
 // The media type decides the password labels and the confirmation.
@@ -442,11 +444,11 @@ TEST_F(OwnerDialogTest, MediaLabels) {
     f->mediaChanged(nullptr, zrxtest::TestMedium::kMediaType);
     EXPECT_FALSE(f->PasswordConfirm->Visible());
     typePassword(f, "12345678", "different");
-    f->UpdateActions();
+    f->act1->Update();
     EXPECT_TRUE(f->act1->Enabled());  // only the minimum governs without confirmation
     f->mediaChanged(nullptr, 0);
     EXPECT_EQ("Пароль", f->lbl1->Caption());
-    f->UpdateActions();
+    f->act1->Update();
     EXPECT_FALSE(f->act1->Enabled());
 }
 
@@ -470,12 +472,13 @@ TEST_F(OwnerDialogTest, TesterShortcuts) {
 // A user-added extension is detached from the editors box before it is freed.
 TEST_F(OwnerDialogTest, ExtensionEditMode) {
     TEditUserParmsForm* f = dialog(maker(1, 0));
+    fillOwner(f);
     EXPECT_FALSE(f->pnl2->Visible());
     EXPECT_EQ(nullptr, f->tv1->PopupMenu());
     f->setExtensionEditMode(true);
     EXPECT_EQ(f->pm1, f->tv1->PopupMenu());
     auto previous = setSelectUserObject([](TCString* format, bool) {
-        *format = "1.3.6.1.4.1.99999.1?string|Своє розширення:x";
+        *format = "zorenUserInfo?string|Відомості про власника:x";
         return true;
     });
     f->actAddExecute(nullptr);
@@ -489,7 +492,7 @@ TEST_F(OwnerDialogTest, ExtensionEditMode) {
         ASSERT_EQ(1u, windows.messages.size());
         EXPECT_NE(std::string::npos, windows.messages[0].find("уже присутствует в списке!"));
     }
-    f->UpdateActions();
+    f->actDelete->Update();
     EXPECT_TRUE(f->actDelete->Enabled());
     f->actDeleteExecute(nullptr);
     EXPECT_EQ(0, maker_->editExtensions().count());
