@@ -46,7 +46,7 @@ enum : uint32_t {
 // Item indexes of the mode boxes.
 enum { kModeStartCert = 0, kModeSign = 1, kModeKA = 2 };
 
-constexpr int kTop = 2, kGap = 2, kLeftColumn = 8, kRightColumn = 204;
+constexpr int kTop = 2, kGap = 2, kLeftColumn = 8, kLeftWidth = 230, kRightColumn = kLeftColumn + kLeftWidth + 6;
 
 // While a dialog exists the library's password questions get the start-up
 // password (the token set-up asks for it).
@@ -97,7 +97,7 @@ TAction* makeAction(TActionList* list, const char* name, const char* caption, co
 }
 
 TCFlagsBox* makeParamsBox(TComponent* owner, TWinControl* parent, const char* name, int left, int top) {
-    auto* b = placeOn<TCFlagsBox>(owner, parent, name, left, top, 100, 21);
+    auto* b = placeOn<TCFlagsBox>(owner, parent, name, left, top, kLeftWidth - left - 8, 21);
     b->SetListType(clsSingleSelection);
     b->SetReadOnly(true);
     b->SetRowsVisible(4);
@@ -125,24 +125,24 @@ TEditUserParmsForm::TEditUserParmsForm(TComponent* AOwner) : TForm(AOwner), root
     Panel1->SetBevelOuter(bvNone);
     Panel1->SetCaption("");
 
-    chckbxs1 = placeOn<TCheckBoxes>(this, Panel1, "chckbxs1", kLeftColumn, kTop, 190, 80);
+    chckbxs1 = placeOn<TCheckBoxes>(this, Panel1, "chckbxs1", kLeftColumn, kTop, kLeftWidth, 80);
     chckbxs1->SetCaption("Формировать");
     chckbxs1->Items()->Add("Стартовый сертификат");
     chckbxs1->Items()->Add("Ключи ЭП");
     chckbxs1->Items()->Add("Ключи связи");
     chckbxs1->OnChekBoxClick = [this](TCheckBox* box, unsigned) { chckbxs1ChekBoxClick(box); };
 
-    grpAlg = placeOn<TGroupBox>(this, Panel1, "grpAlg", kLeftColumn, kTop + 80 + kGap, 190, 76);
+    grpAlg = placeOn<TGroupBox>(this, Panel1, "grpAlg", kLeftColumn, kTop + 80 + kGap, kLeftWidth, 76);
     grpAlg->SetCaption("Алгоритмы ключей");
     lbl4 = placeLabelOn(this, grpAlg, "lbl4", "Эл. подписи", 8, 22);
-    flbx1 = makeParamsBox(this, grpAlg, "flbx1", 82, 18);
+    flbx1 = makeParamsBox(this, grpAlg, "flbx1", 90, 18);
     lbl5 = placeLabelOn(this, grpAlg, "lbl5", "Связи", 8, 48);
-    flbx2 = makeParamsBox(this, grpAlg, "flbx2", 82, 44);
+    flbx2 = makeParamsBox(this, grpAlg, "flbx2", 90, 44);
 
-    grpDest = placeOn<TGroupBox>(this, Panel1, "grpDest", kRightColumn, kTop, 563, 64);
+    grpDest = placeOn<TGroupBox>(this, Panel1, "grpDest", kRightColumn, kTop, 775 - kRightColumn - kLeftColumn, 64);
     grpDest->SetCaption("Записать в ");
 
-    grpPassw = placeOn<TGroupBox>(this, Panel1, "grpPassw", kRightColumn, kTop + 64 + kGap, 563, 62);
+    grpPassw = placeOn<TGroupBox>(this, Panel1, "grpPassw", kRightColumn, kTop + 64 + kGap, 775 - kRightColumn - kLeftColumn, 62);
     grpPassw->SetCaption("Ввод пароля");
     lbl1 = placeLabelOn(this, grpPassw, "lbl1", "&Пароль ", 10, 16);
     PasswordEdit = placeOn<TPasswordEdit>(this, grpPassw, "PasswordEdit", 10, 32, 170, 21);

@@ -77,7 +77,10 @@ protected:
             // Only the names are required here (an optional surname would
             // also lock the name composition).
             const std::string name = f;
-            if (name != "CN" && name != "SN" && name != "GN") e->setFlag(xefOptional);
+            if (name != "CN" && name != "SN" && name != "GN") {
+                e->setFlag(xefOptional);
+                e->setCanEmpty(true);
+            }
         }
         return *maker_;
     }
