@@ -7,7 +7,7 @@ namespace {
 TTesterPasswordSource g_testerSource = nullptr;
 }
 
-void showKeyboardLayout(TStaticText* indicator) {
+void showKeyboardLayout(TControl* indicator) {
     if (!indicator) return;
     const TCString name = getKBLayoutNameSN3();
     indicator->SetCaption(name.str());
@@ -16,8 +16,9 @@ void showKeyboardLayout(TStaticText* indicator) {
 
 void setTesterPasswordSource(TTesterPasswordSource source) { g_testerSource = source; }
 
-const char* testerPasswordFor(uint16_t key, TShiftState shift) {
-    if (!g_testerSource) return nullptr;
-    if ((shift & (ssCtrl | ssAlt)) != (ssCtrl | ssAlt)) return nullptr;
-    return g_testerSource(key);
+bool testerShortcutsBuilt() { return g_testerSource != nullptr; }
+
+const char* testerPasswordFor(TTesterDialog dialog, uint16_t key, TShiftState shift) {
+    if (!g_testerSource || !ctrlAltHeld(shift)) return nullptr;
+    return g_testerSource(dialog, key);
 }
