@@ -128,7 +128,7 @@ void TNctxLoadPaswordPrompt::Timer1Timer(TObject*) {
 }
 
 void TNctxLoadPaswordPrompt::FormKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
-    if (!testerShortcutsBuilt() || !ctrlAltHeld(Shift)) return;
+    if (!testerShortcutsBuilt() || !CtrlAltHeld(Shift)) return;
     if (Key == '2') {
         // Between the last two paths of the history.
         THistoryEdit* h = locationFrame->hstEditFN;

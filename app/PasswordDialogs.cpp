@@ -19,6 +19,6 @@ void setTesterPasswordSource(TTesterPasswordSource source) { g_testerSource = so
 bool testerShortcutsBuilt() { return g_testerSource != nullptr; }
 
 const char* testerPasswordFor(TTesterDialog dialog, uint16_t key, TShiftState shift) {
-    if (!g_testerSource || !ctrlAltHeld(shift)) return nullptr;
+    if (!g_testerSource || !CtrlAltHeld(shift)) return nullptr;
     return g_testerSource(dialog, key);
 }

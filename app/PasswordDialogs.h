@@ -26,5 +26,3 @@ const char* testerPasswordFor(TTesterDialog dialog, uint16_t key, TShiftState sh
 inline const char* testerPasswordFor(uint16_t key, TShiftState shift) {
     return testerPasswordFor(tdNewPassword, key, shift);
 }
-// Ctrl and Alt held together (other modifiers are not looked at).
-inline bool ctrlAltHeld(TShiftState shift) { return (shift & (ssCtrl | ssAlt)) == (ssCtrl | ssAlt); }

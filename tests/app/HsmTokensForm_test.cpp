@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "LocationTestSupport.h"
+#include "app/CtxPromptFrame.h"
 #include "app/DeviceListUnit.h"
+#include "requests/KeyViewFrmEx.h"
 #include "app/HsmTokensForm.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/Log.h"
@@ -114,6 +116,42 @@ TEST_F(TokenDialogs, ChooserForReadingAsksNothing) {
     windows.windows = 0;
     EXPECT_FALSE(chooseHsmToken(location, true, ""));
     EXPECT_EQ(windows.windows, 0);
+}
+
+TEST_F(TokenDialogs, LocationFrameBrowsesTheTokenList) {
+    const std::string label = unique("Из рамки");
+    TCHSMTokenDescriptor* d = listedToken(label, false);
+    ASSERT_NE(d, nullptr);
+    const std::string token = d->tokenName;
+    form->Free();
+    form = nullptr;
+    setViewFlags(56);
+    std::string defaultLabel;
+    bool management = false;
+    ScriptedWindows windows([&](TObject* w) -> int {
+        auto* f = dynamic_cast<THSMTokensForm*>(w);
+        if (!f) return mrNo;  // no initialisation before the choice
+        defaultLabel = f->defaultLabel.str();
+        management = f->pnl3->Visible();
+        f->alv1->SetSelected(f->itemOf(d));
+        f->actOkExecute(f);
+        return 0;
+    });
+    auto* host = CreateComponent<TForm>(Application);
+    auto* frame = CreateComponent<TCtxPtromptFrame>(host);
+    frame->SetParent(host);
+    frame->setFlags(kLocationForWriting);
+    frame->fillMediaTypes();
+    frame->init("HsmBrowse");
+    frame->setDefaultFileName("Мои_ключи.pfx");
+    frame->setLocation("$:");
+    frame->Button3Click(frame->btn1);
+    EXPECT_EQ(frame->getPathText().str(), "$:" + token);
+    EXPECT_EQ(defaultLabel, "Мои ключи");
+    EXPECT_TRUE(management);
+    host->Free();
+    setViewFlags(0);
+    zrxtest::forgetStoredState({"ZI509", "OpenNCTX"});
 }
 
 TEST_F(TokenDialogs, AddFromAFreeSlotAndInitialise) {
