@@ -18,6 +18,15 @@ namespace {
 constexpr int kDefaultMaxLength = 31;
 constexpr int kRowGap = 10;
 TCProgressForm* gDeviceProgress = nullptr;
+
+// The progress window forgets itself when it goes, also with its owner.
+class TDeviceProgressForm : public TCProgressForm {
+public:
+    using TCProgressForm::TCProgressForm;
+    ~TDeviceProgressForm() override {
+        if (gDeviceProgress == this) gDeviceProgress = nullptr;
+    }
+};
 }  // namespace
 
 IMPLEMENT_CLASS(TNctxLoadPaswordPrompt, TForm) {}
@@ -216,15 +225,12 @@ KResult loadContainer(const char* name, TZrX509Csp& csp, TCSecretString* passwor
 }
 
 void showDeviceProgress(void*, const char* text) {
-    if (!gDeviceProgress) gDeviceProgress = CreateComponent<TCProgressForm>(Application);
+    if (!gDeviceProgress) gDeviceProgress = CreateComponent<TDeviceProgressForm>(Application);
     gDeviceProgress->showText((TCString("\n") + (text ? text : "")).c_str());
 }
 
 void hideDeviceProgress(void*) {
-    if (!gDeviceProgress) return;
-    TCProgressForm* form = gDeviceProgress;
-    gDeviceProgress = nullptr;
-    form->Free();
+    if (gDeviceProgress) gDeviceProgress->Free();
 }
 
 TCProgressForm* deviceProgressForm() { return gDeviceProgress; }
