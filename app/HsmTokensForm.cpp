@@ -24,7 +24,7 @@ namespace {
 constexpr TColor kSelectionBackground = 0xE8DACC;
 constexpr KResult kCancelled = 0xC0800024;
 constexpr CK_FLAGS kUserPinLocked = CKF_USER_PIN_LOCKED;
-constexpr int kButtonWidth = 120, kButtonHeight = 25, kGap = 8;
+constexpr int kButtonWidth = 132, kButtonHeight = 25, kGap = 8;
 
 TCString tr(const char* text) { return zrnTranslateString(text); }
 
@@ -47,9 +47,9 @@ TAction* makeAction(TComponent* owner, TActionList* list, const char* name, cons
 }
 
 TPasswordEdit* passwordRow(TForm* form, const char* name, TLabel*& label, const char* caption, int top) {
-    label = placeLabel(form, form, (std::string("lbl_") + name).c_str(), caption, 60, top + 3);
-    label->SetWidth(150);
-    auto* e = placeControl<TPasswordEdit>(form, form, name, 214, top, 170, 21);
+    label = placeLabel(form, form, (std::string("lbl_") + name).c_str(), caption, 52, top + 3);
+    label->SetWidth(166);
+    auto* e = placeControl<TPasswordEdit>(form, form, name, 220, top, 164, 21);
     label->SetFocusControl(e);
     return e;
 }
@@ -92,18 +92,18 @@ THsmTokenPropsDlg::THsmTokenPropsDlg(TComponent* AOwner) : TForm(AOwner) {
     SetClientHeight(176);
     img1 = placeControl<TIconImage>(this, this, "img1", 10, 12, 32, 32);
     img1->SetKind(ikQuestion);
-    lblName = placeLabel(this, this, "lblName", "Название слота", 60, 15);
-    lblName->SetWidth(150);
-    chedt1 = placeControl<TCompoundHistoryEdit>(this, this, "chedt1", 214, 12, 220, 21);
+    lblName = placeLabel(this, this, "lblName", "Название слота", 52, 15);
+    lblName->SetWidth(166);
+    chedt1 = placeControl<TCompoundHistoryEdit>(this, this, "chedt1", 220, 12, 214, 21);
     chedt1->RegInfo()->SetRootKey(hkCURRENT_USER);
     chedt1->RegInfo()->SetKey("Software\\Zoren\\HsmTokenPropsDlg");
     chedt1->RegInfo()->SetValueName("chedt1");
     chedt1->SetMaxHistCount(20);
     chedt1->SetRowsVisible(3);
     chedt1->SetSaveHistory(true);
-    lblToken = placeLabel(this, this, "lblToken", "Имя носителя", 60, 43);
-    lblToken->SetWidth(150);
-    edt3 = placeControl<TEdit>(this, this, "edt3", 214, 40, 220, 21);
+    lblToken = placeLabel(this, this, "lblToken", "Имя носителя", 52, 43);
+    lblToken->SetWidth(166);
+    edt3 = placeControl<TEdit>(this, this, "edt3", 220, 40, 214, 21);
     edt3->SetReadOnly(true);
     edt3->SetColor(clBtnFace);
     edt1 = passwordRow(this, "edt1", lblPassword, "Пароль администратора", 68);
@@ -179,7 +179,7 @@ THsmTokenUnlockDlg::THsmTokenUnlockDlg(TComponent* AOwner) : TForm(AOwner) {
     SetClientHeight(176);
     img1 = placeControl<TIconImage>(this, this, "img1", 10, 12, 32, 32);
     img1->SetKind(ikQuestion);
-    txt1 = placeControl<TStaticText>(this, this, "txt1", 60, 10, 374, 21);
+    txt1 = placeControl<TStaticText>(this, this, "txt1", 52, 10, 382, 21);
     txt1->SetAlignment(taCenter);
     edt3 = passwordRow(this, "edt3", lblAdmin, "Пароль администратора", 40);
     edt1 = passwordRow(this, "edt1", lblNew, "Новый пароль владельца", 68);
