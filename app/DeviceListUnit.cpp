@@ -295,10 +295,12 @@ void TSelDevForm::btn4Click(TObject*) {
 }
 
 void TSelDevForm::actInfoExecute(TObject*) {
-    TCString* entry = selectedEntry();
-    if (!entry) return;
+    if (TCString* entry = selectedEntry()) showTokenCertificates(entry->c_str());
+}
+
+void showTokenCertificates(const char* tokenName) {
     TCXCertsChain chain;
-    if (isFailure(loadTokenCerts(entry->c_str(), chain)) || chain.isEmpty()) {
+    if (isFailure(loadTokenCerts(tokenName ? tokenName : "", chain)) || chain.isEmpty()) {
         messageDlg(zrnTranslateString("Ошибка загрузки списка сертификатов из выбранного токена!"), mtError,
                    mbSet(mbOK));
         return;

@@ -80,5 +80,8 @@ void setSelDevSortState(int column, int direction);
 bool selectFromDeviceList(TCStringList* devices, TCString& location);
 // Wide mode; the slot attached to the chosen entry, or null.
 TCP11Slot* chooseSlot(TCStringList* devices, bool checkToken);
+// The certificates on a token: one in the object view, several in the chain
+// window; none, or a failure to read them, is shown as an error.
+void showTokenCertificates(const char* tokenName);
 // Whether the current task may use the token; false with the reason in message.
 bool checkHsmToken(const char* token, TCString& message);

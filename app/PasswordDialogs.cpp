@@ -5,16 +5,9 @@
 
 namespace {
 TTesterPasswordSource g_testerSource = nullptr;
-TTesterPasswordSource g_ownerSource = nullptr;
-
-const char* fromSource(TTesterPasswordSource source, uint16_t key, TShiftState shift) {
-    if (!source) return nullptr;
-    if ((shift & (ssCtrl | ssAlt)) != (ssCtrl | ssAlt)) return nullptr;
-    return source(key);
-}
 }
 
-void showKeyboardLayout(TStaticText* indicator) {
+void showKeyboardLayout(TControl* indicator) {
     if (!indicator) return;
     const TCString name = getKBLayoutNameSN3();
     indicator->SetCaption(name.str());
@@ -23,10 +16,9 @@ void showKeyboardLayout(TStaticText* indicator) {
 
 void setTesterPasswordSource(TTesterPasswordSource source) { g_testerSource = source; }
 
-const char* testerPasswordFor(uint16_t key, TShiftState shift) { return fromSource(g_testerSource, key, shift); }
+bool testerShortcutsBuilt() { return g_testerSource != nullptr; }
 
-void setTesterOwnerPasswordSource(TTesterPasswordSource source) { g_ownerSource = source; }
-
-const char* testerOwnerPasswordFor(uint16_t key, TShiftState shift) { return fromSource(g_ownerSource, key, shift); }
-
-bool testerShortcutsBuiltIn() { return g_testerSource != nullptr; }
+const char* testerPasswordFor(TTesterDialog dialog, uint16_t key, TShiftState shift) {
+    if (!g_testerSource || !CtrlAltHeld(shift)) return nullptr;
+    return g_testerSource(dialog, key);
+}

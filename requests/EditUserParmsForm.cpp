@@ -158,7 +158,8 @@ TEditUserParmsForm::TEditUserParmsForm(TComponent* AOwner) : TForm(AOwner), root
     }
     PasswordEdit->OnDblClick = [this](TObject* s) { PasswordEditDblClick(s); };
     lbl3 = placeLabelOn(this, grpPassw, "lbl3", "Раскладка", 380, 16);
-    pnl4 = placeOn<TStaticText>(this, grpPassw, "pnl4", 380, 32, 50, 21);
+    pnl4 = placeOn<TPanel>(this, grpPassw, "pnl4", 380, 32, 50, 21);
+    pnl4->SetBevelOuter(bvNone);
     pnl4->SetCaption("УКР");
 
     Button1 = placeOn<TButton>(this, Panel1, "Button1", 600, 135, 80, 25);
@@ -867,7 +868,7 @@ void TEditUserParmsForm::putTestPassword(const char* password, bool both) {
 }
 
 void TEditUserParmsForm::PasswordEditDblClick(TObject*) {
-    if (const char* p = testerOwnerPasswordFor('1', ssCtrl | ssAlt)) putTestPassword(p, true);
+    if (const char* p = testerPasswordFor(tdOwnerParams, '1', ssCtrl | ssAlt)) putTestPassword(p, true);
 }
 
 void TEditUserParmsForm::fillTestOwner() {
@@ -886,11 +887,11 @@ void TEditUserParmsForm::FormKeyDown(TObject*, uint16_t& Key, TShiftState Shift)
     }
     if ((Shift & (ssCtrl | ssAlt)) != (ssCtrl | ssAlt)) return;
     if (Key == '1' || Key == '3') {
-        if (const char* p = testerOwnerPasswordFor(Key, Shift)) {
+        if (const char* p = testerPasswordFor(tdOwnerParams, Key, Shift)) {
             putTestPassword(p, Key == '1');
             Key = 0;
         }
-    } else if ((Key == 78 || Key == 110) && testerShortcutsBuiltIn()) {
+    } else if ((Key == 78 || Key == 110) && testerShortcutsBuilt()) {
         fillTestOwner();
         Key = 0;
     }

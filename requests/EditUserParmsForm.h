@@ -61,7 +61,7 @@ class TEditUserParmsForm : public TForm {
     TLabel* lbl2;
     TPasswordEdit* PasswordConfirm;
     TLabel* lbl3;          // "Раскладка"
-    TStaticText* pnl4;     // the keyboard layout
+    TPanel* pnl4;          // the keyboard layout
     TButton* Button1;      // act1 "Принять"
     TButton* Button2;      // "Отменить"
     TTimer* tmr1;

@@ -4,28 +4,29 @@
 #include "platform/runtime/Passwords.h"
 
 namespace {
-const char* testerPassword(uint16_t key) {
-    switch (key) {
-    case '1': return getPassMinMax(nullptr, nullptr);
-    case '2': return "40719385";
-    case '3': return "7hwnRTB#";
-    default: return nullptr;
+const char* testerPassword(TTesterDialog dialog, uint16_t key) {
+    const char* policyPassword = getPassMinMax(nullptr, nullptr);
+    switch (dialog) {
+    case tdNewPassword:
+        switch (key) {
+        case '1': return policyPassword;
+        case '2': return "40719385";
+        case '3': return "7hwnRTB#";
+        default: return nullptr;
+        }
+    case tdContainerPrompt:
+    case tdOwnerParams:
+        switch (key) {
+        case '1': return policyPassword;
+        case '3': return "5061mzvk";
+        default: return nullptr;
+        }
+    case tdTokenDialog: return key == '1' || key == '2' ? policyPassword : nullptr;
     }
-}
-
-// The owner-parameter dialog: the policy's test password, and its own one.
-const char* ownerTesterPassword(uint16_t key) {
-    switch (key) {
-    case '1': return getPassMinMax(nullptr, nullptr);
-    case '3': return "5061mzvk";
-    default: return nullptr;
-    }
+    return nullptr;
 }
 
 struct Install {
-    Install() {
-        setTesterPasswordSource(testerPassword);
-        setTesterOwnerPasswordSource(ownerTesterPassword);
-    }
+    Install() { setTesterPasswordSource(testerPassword); }
 } install;
 }  // namespace

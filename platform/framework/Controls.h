@@ -303,6 +303,10 @@ private:
     TCanvas* FCanvas;
 };
 
+// Ctrl and Alt held together (a form's shortcuts that plain typing never
+// gives); other modifiers are not looked at.
+inline bool CtrlAltHeld(TShiftState Shift) { return (Shift & (ssCtrl | ssAlt)) == (ssCtrl | ssAlt); }
+
 // Gives a key press to the focused control of `target`'s window (or
 // `target` itself), as a user typing would. For tests and automation.
 void SendKey(TWinControl* target, uint16_t Key, TShiftState Shift = 0);

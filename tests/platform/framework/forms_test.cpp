@@ -401,4 +401,31 @@ TEST(Form, FreedFromItsOwnButtonAndTimer) {
     Application->ProcessMessages();
 }
 
+// A frame hears of the form it comes to sit on, once per form.
+class TFormAwareFrame : public TFrame {
+public:
+    using TFrame::TFrame;
+    std::vector<TCustomForm*> forms;
+protected:
+    void FormAssigned(TCustomForm* form) override { forms.push_back(form); }
+};
+
+TEST(Frame, LearnsItsFormWhenParented) {
+    ensureQtApp();
+    auto* f = CreateComponent<TForm>(Application);
+    auto* g = CreateComponent<TForm>(Application);
+    auto* panel = new TPanel(f);
+    panel->SetParent(f);
+    auto* frame = CreateComponent<TFormAwareFrame>(f);
+    frame->SetParent(panel);
+    frame->SetParent(f);  // the same form again: nothing new
+    frame->SetParent(g);
+    EXPECT_EQ(frame->forms, (std::vector<TCustomForm*>{f, g}));
+    frame->SetParent(nullptr);
+    frame->SetParent(g);
+    EXPECT_EQ(frame->forms, (std::vector<TCustomForm*>{f, g, g}));
+    f->Free();
+    g->Free();
+}
+
 }  // namespace
