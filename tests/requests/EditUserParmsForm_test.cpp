@@ -23,8 +23,10 @@
 #include "platform/x509api/ZrX509Csp.h"
 #include "requests/DefaultProfiles.h"
 #include "requests/EditUserParmsForm.h"
+#include "requests/GenFlags.h"
 #include "requests/RequestParamMaker.h"
 #include "requests/SelectUserObject.h"
+#include "requests/UserExParsFrame.h"
 #include "requests/UserParmsRules.h"
 #include "support/TempDir.h"
 
@@ -49,6 +51,11 @@ protected:
         ensureQtApp();
         registerCFGMacro("APPLDATA", (std::string(ZRX_SOURCE_DIR) + "/app/data").c_str());
         forget();
+        // The generator's page, as the program's main window registers it.
+        const TFPropFrmConctructorRec* rec = findReqPropsFrame("UserExPars");
+        savedPage_ = rec ? rec->constructor : nullptr;
+        savedGenFlags_ = genFlags.value();
+        registerCreatorUserExPars();
         // No window of a case may wait for a user.
         guard_ = std::make_unique<ScriptedWindows>();
     }
@@ -57,6 +64,8 @@ protected:
         setExecEditUserParmsForm(nullptr);
         form_.reset();
         guard_.reset();
+        if (savedPage_) registerReqPropsFrame("UserExPars", savedPage_);
+        genFlags = savedGenFlags_;
         forget();
     }
     static void forget() { zrxtest::forgetStoredState({"ZrXForms", "ZI509", "ZrXCreator", "X509Editors"}); }
@@ -117,6 +126,8 @@ protected:
     }
 
     std::unique_ptr<ScriptedWindows> guard_;
+    TReqPropsFrameConstructor savedPage_ = nullptr;
+    unsigned savedGenFlags_ = 0;
     zrxtest::TempDir dir_;
     zrxtest::DefaultProfiles profiles_;
     TZrX509Csp csp_;
@@ -184,7 +195,8 @@ TEST_F(OwnerDialogTest, SetUpFromMaker) {
     f->chckbxs1->SetIsChecked(2, false);
     f->chckbxs1ChekBoxClick(nullptr);
     EXPECT_FALSE(f->flbx2->Enabled());
-    EXPECT_EQ(1u, f->pages().size());  // "UserExPars"
+    ASSERT_EQ(1u, f->pages().size());  // "UserExPars"
+    EXPECT_NE(nullptr, dynamic_cast<TCreatorUserExPars*>(f->pages()[0]));
     EXPECT_EQ(2, f->pgc1->PageCount());
 
     // Choosing the extension node shows the extension.
