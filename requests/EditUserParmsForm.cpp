@@ -328,7 +328,9 @@ bool TEditUserParmsForm::initFromMaker(TCRequestParamMaker* maker) {
     createPages();
     buildTree();
     tv1->SetSelected(ownerNode_);
-    CEditorsBox1->setEntry(&rootEntry_);
+    // Selecting the node showed the entry already; showing it again would
+    // put the entries' values over the editors' proposals.
+    if (CEditorsBox1->getEntry() != &rootEntry_) CEditorsBox1->setEntry(&rootEntry_);
 
     // Generation modes.
     TCXExtList& full = maker->fullExtensions();

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AppServices.h"
 #include "app/LocationTestSupport.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/container/ContainerFile.h"
@@ -391,6 +392,11 @@ TEST_F(OwnerDialogTest, AddressSerialAndIdentityRules) {
     EXPECT_FALSE(st->Enabled());
     EXPECT_EQ("", st->getTextValue());
     EXPECT_TRUE(f->CEditorsBox1->entryOfEditor(st)->hasFlag(xefNotRequired));
+    // The region is a read-only pick list of the regions.
+    auto* regions = dynamic_cast<TCompoundHistoryEdit*>(st);
+    ASSERT_NE(nullptr, regions);
+    EXPECT_TRUE(regions->ReadOnly());
+    EXPECT_EQ(regionNameCount(), regions->Items()->Count());
     l->SetText("Бровари");
     EXPECT_TRUE(st->Enabled());
     EXPECT_FALSE(f->CEditorsBox1->entryOfEditor(st)->hasFlag(xefNotRequired));
@@ -420,6 +426,17 @@ TEST_F(OwnerDialogTest, AddressSerialAndIdentityRules) {
     doc->setTextValue("що123");
     doc->OnExit(doc);
     EXPECT_EQ("SHCHO123", f->CEditorsBox1->editorByName("DRFOU_Code")->getTextValue());
+}
+
+// Profile 1 proposes the authority's mail domain in an empty address.
+TEST_F(OwnerDialogTest, EmailProposesTheAuthoritysDomain) {
+    registerCFGMacro("CA_DOMAIN", "ca.example.ua");
+    TEditUserParmsForm* f = dialog(maker(1, 0));
+    EXPECT_EQ("@ca.example.ua", f->CEditorsBox1->editorByName("email")->getTextValue());
+    form_.reset();
+    maker_.reset();
+    f = dialog(maker(2, 0));
+    EXPECT_EQ("", f->CEditorsBox1->editorByName("email")->getTextValue());
 }
 
 // Leaving the owner node capitalises "o", "ou" and "title", checks the
