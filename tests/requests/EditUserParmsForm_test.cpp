@@ -484,6 +484,27 @@ TEST_F(OwnerDialogTest, MediaLabels) {
     EXPECT_FALSE(f->act1->Enabled());
 }
 
+// A device destination: the PIN label, no confirmation, and the container
+// named by the device the frame resolved, with the typed PIN.
+TEST_F(OwnerDialogTest, DeviceDestination) {
+    using zrxtest::TestMedium;
+    TestMedium::install();
+    TestMedium::reset();
+    TestMedium::devices = {"dev1"};
+    TEditUserParmsForm* f = dialog(maker(1, kDest | kRpmAskPassword));
+    fillOwner(f);
+    f->locationFrame()->setLocation("#:");
+    typePassword(f, "  12345678  ", "");
+    EXPECT_FALSE(f->validate());  // a bare media prefix names no medium
+    f->locationFrame()->setLocation("#:dev1");
+    EXPECT_EQ("PIN-код носителя", f->lbl1->Caption());
+    EXPECT_FALSE(f->PasswordConfirm->Visible());
+    ASSERT_TRUE(f->validate());
+    EXPECT_EQ("#:dev1", csp_.container()->fileName().str());
+    EXPECT_STREQ("12345678", csp_.container()->dp());
+    TestMedium::reset();
+}
+
 // The testers' shortcuts (built into the tests).
 TEST_F(OwnerDialogTest, TesterShortcuts) {
     setTestPassword("40719385");
