@@ -220,11 +220,21 @@ TEST_F(ContainerView, CommandRulesInTabsAndTreeMode) {
     EXPECT_TRUE(frame->actToReq->Enabled());
     EXPECT_TRUE(frame->actSave->Enabled());
     EXPECT_TRUE(frame->actAddCert->Enabled());
+    EXPECT_TRUE(frame->actChagePassword1->Enabled());
     frame->pgc1->SetActivePage(frame->ts3);  // the next request
     update();
     EXPECT_EQ(frame->actExportX509->Caption(), "Сохранить запрос");
     EXPECT_EQ(frame->actExportX509->Hint(), "Сохранить запрос в файл");
     EXPECT_FALSE(frame->actToReq->Enabled());
+
+    TZrX509Csp empty;
+    frame->showContainer(&empty, false);
+    update();
+    for (TAction* a : {frame->actSave, frame->actAddCert, frame->actImportSelfCertificate, frame->actExportX509})
+        EXPECT_FALSE(a->Enabled()) << a->Name();
+    EXPECT_FALSE(frame->actChagePassword1->Enabled());
+    frame->showContainer(&csp, false);
+    frame->pgc1->SetActivePage(frame->ts3);
 
     // Tree mode: the tree's selection is current.
     lists->treePageActive = 1;
