@@ -172,9 +172,9 @@ TEST(CaConfig, SecretsAreEncryptedAndComeBackWhole) {
 
 namespace {
 
-std::string repeat(const std::string& piece, size_t n) {
+std::string repeat(const std::string& unit, size_t n) {
     std::string out;
-    for (size_t i = 0; i < n; ++i) out += piece;
+    for (size_t i = 0; i < n; ++i) out += unit;
     return out;
 }
 

@@ -13,9 +13,9 @@
 
 namespace {
 
-std::string repeatText(const std::string& piece, int n) {
+std::string repeatText(const std::string& unit, int n) {
     std::string out;
-    for (int i = 0; i < n; ++i) out += piece;
+    for (int i = 0; i < n; ++i) out += unit;
     return out;
 }
 

@@ -12,9 +12,9 @@ namespace {
 
 std::string text(const TCSecretString& s) { return std::string(s.c_str(), s.length()); }
 
-std::string repeat(const std::string& piece, int n) {
+std::string repeat(const std::string& unit, int n) {
     std::string out;
-    for (int i = 0; i < n; ++i) out += piece;
+    for (int i = 0; i < n; ++i) out += unit;
     return out;
 }
 
