@@ -16,13 +16,16 @@ namespace {
 
 bool g_loadedOnce = false;
 
-// A text value: true when present and not empty; missing gives the default.
-bool readText(TCBaseCFGFile& s, const char* key, size_t maxBytes, const char* def, TCString& out) {
+// A text value of at most maxChars characters: true when present and not
+// empty; missing gives the default.
+bool readText(TCBaseCFGFile& s, const char* key, size_t maxChars, const char* def, TCString& out) {
     TCString t;
     s.readString(key, t, def);
-    out = cutText(t.c_str(), maxBytes);
+    out = cutChars(t.c_str(), maxChars);
     return !out.isEmpty();
 }
+
+bool fitsChars(const TCString& text, size_t maxChars) { return zrx_utf8::charCount(text.view()) <= maxChars; }
 
 bool readNum(TCBaseCFGFile& s, const char* key, uint32_t def, uint32_t& out) { return s.readInt(key, out, def); }
 
@@ -30,11 +33,19 @@ bool readNum(TCBaseCFGFile& s, const char* key, uint32_t def, uint32_t& out) { r
 
 static_assert(kProtectedBlockSize == zrx::crypto::kSealedSecretSize);
 
-bool protectConfigValue(const char* secretFile, const char* keyName, TCString& value, std::string& block,
+static_assert(kProtectedLongBlockSize == zrx::crypto::kSealedLongSecretSize);
+// 32 characters of up to four bytes each fit in the longer block.
+static_assert(TZrxCaConfig::kSecretMax * 4 <= zrx::crypto::kSealedLongSecretMax);
+
+bool protectConfigValue(const char* secretFile, const char* keyName, TCSecretString& value, std::string& block,
                         bool encrypt) {
     if (!keyName) return false;
-    if (encrypt) return zrx::crypto::sealSecret(secretFile, keyName, value.str(), block);
-    return zrx::crypto::openSecret(secretFile, keyName, block, value.str());
+    if (encrypt) {
+        const std::string_view text(value.c_str(), value.length());
+        if (zrx_utf8::charCount(text) > TZrxCaConfig::kSecretMax) return false;
+        return zrx::crypto::sealSecret(secretFile, keyName, text, block);
+    }
+    return zrx::crypto::openSecret(secretFile, keyName, block, value);
 }
 
 // ---------------------------------------------------------------- the object
@@ -48,7 +59,7 @@ void TZrxCaConfig::resetDbRecord() {
     dbServerAddress.clear();
     dbFolder.clear();
     dbUser.clear();
-    dbPassword.clear();
+    dbPassword.wipe();
 }
 
 void TZrxCaConfig::setDefaults() {
@@ -57,16 +68,16 @@ void TZrxCaConfig::setDefaults() {
     ldapAddress = "127.0.0.1";
     ldapPort = 389;
     ldapLogin.clear();
-    ldapPassword.clear();
+    ldapPassword.wipe();
     ldapKeyFile.clear();
-    ldapSecret2.clear();
+    ldapSecret2.wipe();
     ldapServerFile.clear();
     ldapBaseDN.clear();
     inputDir.clear();
     outputDir.clear();
     userEmail.clear();
     userID.clear();
-    mailPassword.clear();
+    mailPassword.wipe();
     mailSubjPrefix.clear();
     resetDbRecord();
     smtpHost = "127.0.0.1";
@@ -149,14 +160,15 @@ bool TZrxCaConfig::readConfig(TCBaseCFGFile& s) {
     result = readNum(s, "LdapPort", 389, ldapPort) && result;
     readText(s, "LdapLogin", 255, "", ldapLogin);
 
-    auto readSecret = [&](const char* name, TCString& field) {
-        uint8_t buf[kProtectedBlockSize];
-        if (!s.readBinary(name, buf, sizeof buf)) return false;
-        std::string block(reinterpret_cast<const char*>(buf), sizeof buf);
-        TCString value;
-        if (!protectConfigValue(key.c_str(), name, value, block, false)) return false;
-        field = value;
-        return true;
+    // A block of either size; only ciphertext passes through these buffers.
+    auto readSecret = [&](const char* name, TCSecretString& field) {
+        for (const size_t size : {kProtectedBlockSize, kProtectedLongBlockSize}) {
+            uint8_t buf[kProtectedLongBlockSize];
+            if (!s.readBinary(name, buf, size)) continue;
+            std::string block(reinterpret_cast<const char*>(buf), size);
+            return protectConfigValue(key.c_str(), name, field, block, false);
+        }
+        return false;
     };
     readSecret("caIniData1", ldapPassword);
     readSecret("caIniData2", ldapSecret2);
@@ -198,7 +210,7 @@ bool TZrxCaConfig::readConfig(TCBaseCFGFile& s) {
     if (!dbServerAddress.isEmpty()) db = readText(s, dbRecordKey(nullptr, "dbDir").c_str(), 259, "", dbFolder) && db;
     db = readText(s, dbRecordKey(nullptr, "DbServerUser").c_str(), 63, "sysdba", dbUser) && db;
     // No built-in password: an unreadable block leaves the password empty.
-    if (!readSecret(dbRecordKey(nullptr, "caIniData4").c_str(), dbPassword)) dbPassword.clear();
+    if (!readSecret(dbRecordKey(nullptr, "caIniData4").c_str(), dbPassword)) dbPassword.wipe();
     result = result && db;
 
     readNum(s, "ServerPort", 831, serverPort);
@@ -213,7 +225,7 @@ bool TZrxCaConfig::readConfig(TCBaseCFGFile& s) {
     crlPreupdateTime = static_cast<uint16_t>(v);
 
     TSNTPParams& sntp = getSNTPParams();
-    readText(s, "sntpServer", sizeof sntp.serverName - 1, "", t);
+    readText(s, "sntpServer", TSNTPParams::kServerNameChars, "", t);
     std::memcpy(sntp.serverName, t.c_str(), t.length() + 1);
     readNum(s, "sntpsntpPort", 123, v);
     sntp.port = static_cast<uint16_t>(v);
@@ -238,10 +250,9 @@ bool TZrxCaConfig::readConfig(TCBaseCFGFile& s) {
 bool TZrxCaConfig::writeConfig(TCBaseCFGFile& s) {
     flags.set(CAF_NO_TIME_CHECK, getSNTPParams().disabled != 0);
     const TCString key = secretFile();
-    auto writeSecret = [&](const char* name, const TCString& field) {
-        TCString value = field;
+    auto writeSecret = [&](const char* name, TCSecretString& field) {
         std::string block;
-        return protectConfigValue(key.c_str(), name, value, block, true) &&
+        return protectConfigValue(key.c_str(), name, field, block, true) &&
                s.writeBinary(name, block.data(), block.size());
     };
     bool r = true;
@@ -309,12 +320,67 @@ bool TZrxCaConfig::load() {
     return true;
 }
 
+TCString TZrxCaConfig::invalidValue() {
+    const struct {
+        const char* key;
+        const TCString& text;
+        size_t maxChars;
+    } texts[] = {
+        {"LdapAddress", ldapAddress, 127},
+        {"LdapLogin", ldapLogin, 255},
+        {"LdapServerFile", ldapServerFile, 259},
+        {"LdapKeyFile", ldapKeyFile, 259},
+        {"LdapBaseDN", ldapBaseDN, 259},
+        {"InputDir", inputDir, 259},
+        {"OutputDir", outputDir, 259},
+        {"rbMQAddress", rbMQAddress, 129},
+        {"UserEmail", userEmail, 64},
+        {"UserID", userID, 64},
+        {"SmtpHost", smtpHost, 259},
+        {"Pop3Host", pop3Host, 259},
+        {"MailSubjPrefix", mailSubjPrefix, 64},
+        {"localDataDir", localData, 259},
+        {"DbServerAddress", dbServerAddress, 259},
+        {"dbDir", dbFolder, 259},
+        {"DbServerUser", dbUser, 63},
+        {"extCrlRepository", extCrlRepository, 64},
+        {"HSM_addr", hsmAddress, 111},
+        {"jCMP_addr", jcmpAddress, 99},
+        {"rbMQ_in_queieName", rbMQInQueue, 259},
+        {"rbMQ_out_queieName", rbMQOutQueue, 259},
+    };
+    for (const auto& t : texts)
+        if (!fitsChars(t.text, t.maxChars) || t.text.view().find_first_of("\r\n") != std::string_view::npos)
+            return TCString(t.key);
+    if (!fitsChars(TCString(getSNTPParams().serverName), TSNTPParams::kServerNameChars)) return TCString("sntpServer");
+    const struct {
+        const char* key;
+        const TCSecretString& secret;
+    } secrets[] = {
+        {"caIniData1", ldapPassword},
+        {"caIniData2", ldapSecret2},
+        {"caIniData3", mailPassword},
+        {"caIniData4", dbPassword},
+    };
+    for (const auto& t : secrets)
+        if (zrx_utf8::charCount(std::string_view(t.secret.c_str(), t.secret.length())) > kSecretMax)
+            return TCString(t.key);
+    return TCString();
+}
+
 bool TZrxCaConfig::save() {
     prepareDataFolder();
     const TCString path = filePath();
     registerCFGMacro("CONFIG", path.c_str());
+    // Everything is checked, then gathered and written in one replacement
+    // of the file: a failure leaves the old file whole.
+    const TCString invalid = invalidValue();
     TCIniFile ini(path.c_str(), "Config");
-    if (!writeConfig(ini)) {
+    ini.beginUpdate();
+    const bool written = invalid.isEmpty() && writeConfig(ini) && ini.commitUpdate();
+    if (!written) {
+        ini.cancelUpdate();
+        if (!invalid.isEmpty()) csLogFmtText(static_cast<int32_t>(KR_E_INVALIDARG), "%s", invalid.c_str());
         KV_HLogFmtText(KR_E_IO, "Ошибка сохранения настроек программы в файле '%s'", path.c_str());
         return false;
     }

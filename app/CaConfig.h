@@ -12,10 +12,11 @@
 
 #include "app/ConfigBase.h"
 #include "platform/runtime/ResultCodes.h"
+#include "platform/runtime/SecretString.h"
 
 class TZrxCaConfig : public TZrXCABaseConfig {
 public:
-    static constexpr size_t kSecretMax = 32;  // characters of a stored secret (bytes)
+    static constexpr size_t kSecretMax = 32;  // characters of a stored secret
 
     TZrxCaConfig();
 
@@ -26,6 +27,8 @@ public:
     bool checkFolders(bool withKeys) override;
     bool isConfigured() override;
     TCString dataFolder() override;
+    // Saving validates every value first and writes the file once, whole:
+    // a save that fails leaves the file as it was.
     TCString logFolder() override;
     TCString fileName() override;
     TCString serviceUrl() override;
@@ -52,13 +55,15 @@ public:
     static TCString dbRecordKey(const char* prefix, const char* name);
     void resetDbRecord();
 
+    // Text limits (in the comments) are characters; the passwords live in
+    // memory that is wiped when they change or are released.
     // Directory server.
     TCString ldapAddress;    // 127
     uint32_t ldapPort = 389;
     TCString ldapLogin;      // 255
-    TCString ldapPassword;   // secret "caIniData1"
+    TCSecretString ldapPassword;   // secret "caIniData1"
     TCString ldapKeyFile;    // 259
-    TCString ldapSecret2;    // secret "caIniData2"
+    TCSecretString ldapSecret2;    // secret "caIniData2"
     TCString ldapServerFile; // 259
     TCString ldapBaseDN;     // 259
     // Folders.
@@ -68,7 +73,7 @@ public:
     // Mail.
     TCString userEmail;      // 64
     TCString userID;         // 64
-    TCString mailPassword;   // secret "caIniData3"
+    TCSecretString mailPassword;   // secret "caIniData3"
     TCString smtpHost;       // 259
     TCString pop3Host;       // 259
     TCString mailSubjPrefix; // 64
@@ -79,7 +84,7 @@ public:
     TCString dbServerAddress;  // 259
     TCString dbFolder;         // 259
     TCString dbUser;           // 63
-    TCString dbPassword;       // secret "caIniData4"
+    TCSecretString dbPassword;       // secret "caIniData4"
     uint32_t serverPort = 831;
     uint32_t clientCheckTimeout = 0;
     TCString extCrlRepository;  // 64
@@ -91,6 +96,10 @@ public:
     TCString rbMQAddress;  // 129
     TCString rbMQInQueue;  // 259
     TCString rbMQOutQueue; // 259
+
+    // The name of the first value that is longer than its limit or cannot
+    // be stored; empty when every value can be saved.
+    TCString invalidValue();
 };
 
 // Configuration flags.
@@ -101,13 +110,15 @@ constexpr uint32_t CAF_MAIL_NOT_COUNTED = 0x20000000;
 
 TZrxCaConfig& getCaConfig();
 
-// Encrypts a secret (at most 32 bytes) into a stored block bound to the key
-// name, or decrypts one; false when the installation secret is unavailable,
-// the secret is too long, or the block is damaged or belongs to another key.
-bool protectConfigValue(const char* secretFile, const char* keyName, TCString& value, std::string& block,
+// Encrypts a secret (at most 32 characters) into a stored block bound to the
+// key name, or decrypts one; false when the installation secret is
+// unavailable, the secret is too long, or the block is damaged or belongs to
+// another key.
+bool protectConfigValue(const char* secretFile, const char* keyName, TCSecretString& value, std::string& block,
                         bool encrypt);
-// Size of a stored block.
+// Sizes of a stored block: a secret of at most 32 bytes, and a longer one.
 constexpr size_t kProtectedBlockSize = 1 + 12 + 1 + 32 + 16;
+constexpr size_t kProtectedLongBlockSize = 1 + 12 + 1 + 128 + 16;
 
 // Registers the texts of the facility "CA" with the runtime library (also
 // under 0x890, the facility bits of the codes 0xC890001D and 0xC890001E).

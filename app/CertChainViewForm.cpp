@@ -355,7 +355,7 @@ void TChainViewForm::fillCertList() {
             cert->setStatus(cert->computeStatus());
             const uint32_t flags = cert->keyFlags();
             TListItem* item = lv1->Items()->Add();
-            item->SetCaption(cert->ownerName().c_str());
+            item->SetCaption(zrxVisibleText(cert->ownerName().view()).c_str());
             const TZrX509Name* issuer = cert->getIssuer();
             item->SubItems()->Add(issuer ? issuer->getEntryByNid(kIssuerSerialNid).c_str() : "");
             item->SubItems()->Add(cert->getSerialStr().c_str());
@@ -409,13 +409,13 @@ void TChainViewForm::fillChainTree(TZrX509* cert) {
     tv1->Items()->BeginUpdate();
     tv1->Items()->Clear();
     if (cert && FChain) {
-        lbl1->SetCaption(("  " + zrnTranslateString("Цепочка сертификатов ключей владельца \"") + cert->ownerName() +
+        lbl1->SetCaption(("  " + zrnTranslateString("Цепочка сертификатов ключей владельца \"") + zrxVisibleText(cert->ownerName().view()) +
                           "\"")
                              .c_str());
         TTreeNode* parent = nullptr;
         TTreeNode* first = nullptr;
         for (TZrX509* c : chainSignerPath(*FChain, cert)) {
-            const TCString text = parent ? c->shortText() : c->ownerName();
+            const TCString text = parent ? c->shortText() : zrxVisibleText(c->ownerName().view());
             TTreeNode* node = tv1->Items()->AddChildObject(parent, text.c_str(), c);
             const int image = certificateImageIndex(c->keyFlags());
             node->SetImageIndex(image);

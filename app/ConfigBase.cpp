@@ -20,7 +20,8 @@ const char* envValue(const char* name) {
 }
 
 void copyServer(TSNTPParams& p, const char* text) {
-    zrx_utf8::copyCut(text ? text : "", p.serverName, sizeof p.serverName);
+    const TCString name = cutChars(text, TSNTPParams::kServerNameChars);
+    zrx_utf8::copyCut(name.view(), p.serverName, sizeof p.serverName);
 }
 
 TCString joinUrl(TZrXCABaseConfig* settings, const char* path, const char* def) {
@@ -38,6 +39,11 @@ TCString joinUrl(TZrXCABaseConfig* settings, const char* path, const char* def) 
 TCString cutText(const char* text, size_t maxBytes) {
     const std::string_view s(text ? text : "");
     return TCString(s.substr(0, zrx_utf8::cutBytes(s, maxBytes)));
+}
+
+TCString cutChars(const char* text, size_t maxChars) {
+    const std::string_view s(text ? text : "");
+    return TCString(s.substr(0, zrx_utf8::bytesOfChars(s, maxChars)));
 }
 
 TSNTPParams& getSNTPParams() {

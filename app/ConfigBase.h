@@ -2,6 +2,7 @@
 // The configuration base (TZrXCABaseConfig), the program settings
 // (TCCtxViewerConfig, an INI file named after the program) and the
 // process-wide time-server record.
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/runtime/TCFlags.h"
@@ -16,7 +17,9 @@ constexpr uint32_t VCF_UPDATE_SERVICE_FILES = 0x100000;
 constexpr uint32_t VCF_RADIO_CHOICE = 0x400000;
 
 struct TSNTPParams {
-    char serverName[86] = {};  // 85 characters and the terminating zero
+    static constexpr size_t kServerNameChars = 85;
+    // 85 characters of up to four bytes each and the terminating zero.
+    char serverName[kServerNameChars * 4 + 1] = {};
     uint16_t port = 123;
     uint16_t allowedDiff = 120;  // seconds
     uint8_t disabled = 0;        // time check switched off
@@ -94,3 +97,5 @@ TCString getServiceFilesUrl(TZrXCABaseConfig* settings);
 
 // A text cut to at most maxBytes bytes at a character boundary.
 TCString cutText(const char* text, size_t maxBytes);
+// A text cut to at most maxChars characters (the limits of user texts count characters).
+TCString cutChars(const char* text, size_t maxChars);

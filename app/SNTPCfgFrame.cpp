@@ -30,7 +30,7 @@ TCSNTPCfgFrame::TCSNTPCfgFrame(TComponent* AOwner) : TFrame(AOwner) {
     chk1->OnClick = [this](TObject* s) { chk1Click(s); };
     lbl1 = placeLabel(this, this, "lbl1", "Адрес NTP-сервера", 12, 47);
     hstrydt1 = placeControl<THistoryEdit>(this, this, "hstrydt1", 190, 44, 200, 21);
-    hstrydt1->SetMaxLength(int(sizeof(TSNTPParams::serverName)) - 1);
+    hstrydt1->SetMaxLength(int(TSNTPParams::kServerNameChars));
     hstrydt1->SetMaxHistCount(20);
     hstrydt1->RegInfo()->SetRootKey(hkCURRENT_USER);
     hstrydt1->RegInfo()->SetKey("Software\\Zoren\\SNTPConfig");
@@ -57,14 +57,14 @@ void TCSNTPCfgFrame::chk1Click(TObject*) {
 void TCSNTPCfgFrame::loadParams(const TSNTPParams& params) {
     chk1->SetChecked(params.disabled != 0);
     chk1Click(chk1);  // also when the state did not change
-    hstrydt1->SetText(cutText(params.serverName, sizeof params.serverName - 1).str());
+    hstrydt1->SetText(cutChars(params.serverName, TSNTPParams::kServerNameChars).str());
     nedt1->SetValue(params.port);
     nedt2->SetValue(params.allowedDiff);
 }
 
 void TCSNTPCfgFrame::storeParams(TSNTPParams& params) {
     params.disabled = chk1->Checked() ? 1 : 0;
-    const TCString server = cutText(TCString(hstrydt1->GetText()).trim().c_str(), sizeof params.serverName - 1);
+    const TCString server = cutChars(TCString(hstrydt1->GetText()).trim().c_str(), TSNTPParams::kServerNameChars);
     std::memset(params.serverName, 0, sizeof params.serverName);
     std::memcpy(params.serverName, server.c_str(), server.length());
     params.port = uint16_t(nedt1->GetValue() & 0xFFFF);
@@ -73,9 +73,8 @@ void TCSNTPCfgFrame::storeParams(TSNTPParams& params) {
 
 bool TCSNTPCfgFrame::checkParams(TTabSheet* page) {
     const TCString server = TCString(hstrydt1->GetText()).trim();
-    // The record holds the name in 85 bytes: a longer one (letters outside
-    // Latin take more than a byte) is refused rather than cut.
-    const bool tooLong = server.length() > sizeof(TSNTPParams::serverName) - 1;
+    // The record holds 85 characters: a longer name is refused rather than cut.
+    const bool tooLong = zrx_utf8::charCount(server.view()) > TSNTPParams::kServerNameChars;
     if (!tooLong && (chk1->Checked() || !server.isEmpty())) return true;
     if (page && page->PageControl()) page->PageControl()->SetActivePage(page);
     SysMessageBox(zrnTranslateString(tooLong ? "Слишком длинное имя сервера!"

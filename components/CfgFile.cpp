@@ -99,7 +99,34 @@ bool TCIniFile::readText(const char* key, TCString& text) {
 bool TCIniFile::removeValue(const char* key) {
     TCString unused;
     if (!readText(key, unused)) return false;
-    return zrx::win::profileDeleteKey(fileName_.str(), section_.str(), key);
+    return change(key, std::nullopt);
+}
+
+bool TCIniFile::change(const char* key, std::optional<std::string> value) {
+    if (gathering_) {
+        pending_.emplace_back(key, std::move(value));
+        return true;
+    }
+    if (!value) return zrx::win::profileDeleteKey(fileName_.str(), section_.str(), key);
+    return zrx::win::profileWrite(fileName_.str(), section_.str(), key, *value);
+}
+
+void TCIniFile::beginUpdate() {
+    pending_.clear();
+    gathering_ = true;
+}
+
+bool TCIniFile::commitUpdate() {
+    gathering_ = false;
+    std::vector<zrx::win::ProfileKeyChange> changes;
+    changes.swap(pending_);
+    if (changes.empty()) return true;
+    return !fileName_.isEmpty() && zrx::win::profileWriteKeys(fileName_.str(), section_.str(), changes);
+}
+
+void TCIniFile::cancelUpdate() {
+    gathering_ = false;
+    pending_.clear();
 }
 
 bool TCIniFile::writeInt(const char* key, uint32_t value) {
@@ -125,8 +152,8 @@ bool TCIniFile::readBinary(const char* key, void* buffer, size_t size) {
 }
 
 bool TCIniFile::writeBinary(const char* key, const void* data, size_t size) {
-    if (fileName_.isEmpty() || !key) return false;
-    return zrx::win::profileWriteStruct(fileName_.str(), section_.str(), key, data, size);
+    if (fileName_.isEmpty() || !key || (!data && size)) return false;
+    return change(key, zrx::win::encodeProfileStruct(data, size));
 }
 
 bool TCIniFile::readString(const char* key, char* buffer, size_t size, const char* def) {
@@ -144,8 +171,7 @@ bool TCIniFile::readString(const char* key, char* buffer, size_t size, const cha
 
 bool TCIniFile::writeString(const char* key, const char* text) {
     if (fileName_.isEmpty() || !key) return false;
-    if (!text) return zrx::win::profileDeleteKey(fileName_.str(), section_.str(), key);
-    return zrx::win::profileWrite(fileName_.str(), section_.str(), key, text);
+    return change(key, text ? std::optional<std::string>(text) : std::nullopt);
 }
 
 bool TCIniFile::exists() {

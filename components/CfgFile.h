@@ -6,9 +6,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/runtime/TCString.h"
 #include "platform/runtime/TCStringList.h"
+#include "platform/win/PrivateProfile.h"
 #include "platform/win/Registry.h"
 
 // Open flags of TCRegKey and openRegKey.
@@ -73,13 +77,25 @@ public:
 
     const TCString& fileName() const { return fileName_; }
 
+    // Gathered writes: between beginUpdate and commitUpdate the writes (and
+    // removals) are only collected, and commitUpdate puts them all in the
+    // file in one atomic replacement, or none of them. Reads see the file
+    // as it is. cancelUpdate drops what was gathered.
+    void beginUpdate();
+    bool commitUpdate();
+    void cancelUpdate();
+
 protected:
     bool readText(const char* key, TCString& text) override;
     bool removeValue(const char* key) override;
 
 private:
+    bool change(const char* key, std::optional<std::string> value);
+
     TCString fileName_;
     TCString section_;
+    bool gathering_ = false;
+    std::vector<zrx::win::ProfileKeyChange> pending_;
 };
 
 // One registry key under a root.

@@ -823,8 +823,11 @@ bool TEditUserParmsForm::checkDestination() {
         case PathRefusal::None: break;
     }
     const bool startupDevice = maker_->flags().isSet(kRpmStartupPassword) && PasswordConfirm->Visible();
-    const TCString password =
-        startupDevice ? ZrX_CheckDefPassword(path.c_str(), 0) : TCString(PasswordEdit->GetText()).trim();
+    // The one copy kept is wiped when it goes; the passing copies are wiped here.
+    TCString typed = startupDevice ? ZrX_CheckDefPassword(path.c_str(), 0) : TCString(PasswordEdit->Secret().c_str());
+    if (!startupDevice) typed.trim();
+    const TCSecretString password(typed.c_str());
+    secretWipe(typed.data(), typed.length());
     const TCString container = ctxFrame_->containerPath();
     if (isAdminContainer(container.c_str(), getCFGMacroValue("adminCtxName").c_str())) {
         refuseAt(ctxFrame_->pathEditor(),

@@ -98,7 +98,7 @@ void TCViewZrX509BaseForm::setObject(TZrX509Base* object) {
     setHtml(FObjectHtml.c_str(), nullptr);
 
     TCString caption;
-    const TCString owner = object->ownerName();
+    const TCString owner = zrxVisibleText(object->ownerName().view());
     if (object->getClass() == zcCrl) {
         caption = TCFString(zrnTranslateString("%s, издатель: %s").c_str(), object->caption().c_str(), owner.c_str());
     } else {
@@ -123,7 +123,7 @@ void TCViewZrX509BaseForm::addSignerPages(const TZrX509Base* object) {
 
 THtmlViewer* TCViewZrX509BaseForm::addObjectPage(const TZrX509Base* object, const char* captionPrefix,
                                                   int pageIndex) {
-    const TCString caption = TCString(captionPrefix ? captionPrefix : "") + object->ownerName() + "\"";
+    const TCString caption = TCString(captionPrefix ? captionPrefix : "") + zrxVisibleText(object->ownerName().view()) + "\"";
     THtmlViewer* viewer = addViewerPage(caption.c_str(), pageIndex, const_cast<TZrX509Base*>(object));
     TCString text;
     text.reserve(kPageHtmlReserve);

@@ -81,7 +81,7 @@ bool TEditUpdateParsFrm::load() {
     chedt1->setTextValue(config.href.str());
     chedt2->setTextValue(config.proxy.str());
     edt2->SetText(config.proxyUser.str());
-    edt3->SetText(config.proxyPassword.str());
+    edt3->SetText(std::string(config.proxyPassword.c_str(), config.proxyPassword.length()));
     return true;
 }
 
@@ -104,7 +104,9 @@ void TEditUpdateParsFrm::save() {
     config.href = trimmed(chedt1->GetText());
     config.proxy = trimmed(chedt2->GetText());
     config.proxyUser = trimmed(edt2->GetText());
-    config.proxyPassword = trimmed(edt3->GetText());
+    TCString typed = trimmed(edt3->GetText());
+    config.proxyPassword.assign(typed.c_str(), typed.length());
+    secretWipe(typed.data(), typed.length());
     config.write();
 }
 

@@ -40,7 +40,7 @@ TCString versionsFileName() {
 
 TCUpdationConfig::TCUpdationConfig() { reset(); }
 
-TCUpdationConfig::~TCUpdationConfig() { proxyPassword.clear(); }
+TCUpdationConfig::~TCUpdationConfig() = default;
 
 void TCUpdationConfig::reset() {
     fileName.clear();
@@ -49,7 +49,7 @@ void TCUpdationConfig::reset() {
     href.clear();
     proxy.clear();
     proxyUser.clear();
-    proxyPassword.clear();
+    proxyPassword.wipe();
     updationMode = UPD_CHECK_BY_COMMAND;
     extCert.clear();
 }
@@ -77,13 +77,18 @@ bool TCUpdationConfig::read() {
     extCert = profileString(sec, "extCert", file);
     proxy = profileString(sec, "proxy", file);
     proxyUser.clear();
-    proxyPassword.clear();
+    proxyPassword.wipe();
     if (!proxy.isEmpty()) {
         const TCString id = profileString(sec, "proxy_id", file);
         if (!id.isEmpty()) {
             enlp(proxyUser, proxy.c_str(), id.c_str(), 0);
             const TCString bp = profileString(sec, "proxy_bp", file);
-            if (!bp.isEmpty()) enlp(proxyPassword, proxyUser.c_str(), bp.c_str(), 0);
+            if (!bp.isEmpty()) {
+                TCString plain;
+                enlp(plain, proxyUser.c_str(), bp.c_str(), 0);
+                proxyPassword.assign(plain.c_str(), plain.length());
+                secretWipe(plain.data(), plain.length());
+            }
         }
     }
     return true;

@@ -7,6 +7,7 @@
 // file stands in while that file or section is missing.
 #include <cstdint>
 
+#include "platform/runtime/SecretString.h"
 #include "platform/runtime/TCString.h"
 
 // Check-mode bits of updationMode.
@@ -24,7 +25,7 @@ public:
     TCString href;          // address of the signed update list
     TCString proxy;         // proxy server; empty: no proxy
     TCString proxyUser;     // in clear while in memory
-    TCString proxyPassword;
+    TCSecretString proxyPassword;  // wiped when it changes or is released
     uint32_t updationMode;  // UPD_CHECK_* bits
     TCString extCert;       // file name of the extra signer certificate
 

@@ -288,6 +288,47 @@ uint32_t copyText(std::string_view text, char* buf, uint32_t size) {
     return static_cast<uint32_t>(zrx_utf8::copyCut(text, buf, size));
 }
 
+// Sets a key of a section in the parsed lines (the lines' index is stale
+// afterwards); false when the line is already as it would be written.
+bool setKey(Profile& p, const std::string& sectionName, std::string_view keyName, std::string_view stored) {
+    // Readers trim and unquote values; a value that would lose blanks or
+    // quotes that way is written in quotes, so it reads back as it was.
+    std::string value(stored);
+    if (!value.empty() && (trim(stored).size() != stored.size() || unquote(stored).size() != stored.size()))
+        value = "\"" + value + "\"";
+    const Section* sec = p.find(sectionName);
+    if (sec) {
+        if (const auto line = p.findKey(*sec, keyName)) {
+            std::string text = p.info[*line].name + "=" + value;
+            if (p.lines[*line] == text) return false;
+            p.lines[*line] = std::move(text);
+        } else {
+            p.lines.insert(p.lines.begin() + static_cast<std::ptrdiff_t>(insertionPoint(*sec)),
+                           std::string(keyName) + "=" + value);
+        }
+    } else {
+        if (!p.lines.empty() && !trim(p.lines.back()).empty()) p.lines.emplace_back();
+        p.lines.push_back("[" + sectionName + "]");
+        p.lines.push_back(std::string(keyName) + "=" + value);
+    }
+    return true;
+}
+
+// Removes every line of the key in the section; false when there was none.
+bool removeKey(Profile& p, std::string_view section, std::string_view key) {
+    const Section* sec = p.find(section);
+    if (!sec) return false;
+    const std::string f = foldName(trim(key));
+    bool changed = false;
+    for (auto it = sec->keys.rbegin(); it != sec->keys.rend(); ++it) {
+        if (foldName(p.info[*it].name) == f) {
+            p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(*it));
+            changed = true;
+        }
+    }
+    return changed;
+}
+
 std::vector<std::string> keyNames(const std::string& file, std::string_view section) {
     std::vector<std::string> names;
     for (auto& kv : zrx::win::profileSectionValues(file, section)) names.push_back(kv.first);
@@ -312,51 +353,27 @@ bool profileRead(const std::string& file, std::string_view section, std::string_
 }
 
 bool profileWrite(const std::string& file, std::string_view section, std::string_view key, std::string_view stored) {
-    if (!validSection(section) || !validKey(key) || hasLineBreak(stored)) return false;
+    return profileWriteKeys(file, section, {{std::string(key), std::string(stored)}});
+}
+
+bool profileWriteKeys(const std::string& file, std::string_view section, const std::vector<ProfileKeyChange>& changes) {
+    if (!validSection(section)) return false;
+    for (const ProfileKeyChange& c : changes)
+        if (!validKey(c.first) || (c.second && hasLineBreak(*c.second))) return false;
     const std::string sectionName(trim(section));
-    const std::string keyName(trim(key));
-    // Readers trim and unquote values; a value that would lose blanks or
-    // quotes that way is written in quotes, so it reads back as it was.
-    std::string quoted;
-    std::string_view value = stored;
-    if (!value.empty() && (trim(value).size() != value.size() || unquote(value).size() != value.size())) {
-        quoted = "\"" + std::string(value) + "\"";
-        value = quoted;
-    }
     return modifyProfile(file, true, [&](Profile& p) {
-        const Section* sec = p.find(sectionName);
-        if (sec) {
-            if (const auto line = p.findKey(*sec, keyName)) {
-                std::string text = p.info[*line].name + "=" + std::string(value);
-                if (p.lines[*line] == text) return false;
-                p.lines[*line] = std::move(text);
-            } else {
-                p.lines.insert(p.lines.begin() + static_cast<std::ptrdiff_t>(insertionPoint(*sec)),
-                               keyName + "=" + std::string(value));
-            }
-        } else {
-            if (!p.lines.empty() && !trim(p.lines.back()).empty()) p.lines.emplace_back();
-            p.lines.push_back("[" + sectionName + "]");
-            p.lines.push_back(keyName + "=" + std::string(value));
+        bool changed = false;
+        for (const ProfileKeyChange& c : changes) {
+            changed = (c.second ? setKey(p, sectionName, trim(c.first), *c.second) : removeKey(p, sectionName, c.first)) ||
+                      changed;
+            p.index();
         }
-        return true;
+        return changed;
     });
 }
 
 bool profileDeleteKey(const std::string& file, std::string_view section, std::string_view key) {
-    return modifyProfile(file, false, [&](Profile& p) {
-        const Section* sec = p.find(section);
-        if (!sec) return false;
-        const std::string f = foldName(trim(key));
-        bool changed = false;
-        for (auto it = sec->keys.rbegin(); it != sec->keys.rend(); ++it) {
-            if (foldName(p.info[*it].name) == f) {
-                p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(*it));
-                changed = true;
-            }
-        }
-        return changed;
-    });
+    return modifyProfile(file, false, [&](Profile& p) { return removeKey(p, section, key); });
 }
 
 bool profileDeleteSection(const std::string& file, std::string_view section) {

@@ -11,6 +11,7 @@
 // Lines are read by the one INI reader of the system (platform/runtime/IniText.h).
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,6 +40,12 @@ bool profileRead(const std::string& file, std::string_view section, std::string_
 // value that cannot be stored in a line (line breaks, '=' in a key, ']' in a
 // section name, a key that would read as a comment or a section header).
 bool profileWrite(const std::string& file, std::string_view section, std::string_view key, std::string_view value);
+// One change of a key: a value to write, or none to remove the key.
+using ProfileKeyChange = std::pair<std::string, std::optional<std::string>>;
+// Several keys of a section in one atomic replacement of the file: every
+// change or none. False, with the file unchanged, when any name or value
+// cannot be stored (as for profileWrite) or the file cannot be written.
+bool profileWriteKeys(const std::string& file, std::string_view section, const std::vector<ProfileKeyChange>& changes);
 bool profileDeleteKey(const std::string& file, std::string_view section, std::string_view key);
 bool profileDeleteSection(const std::string& file, std::string_view section);
 // The struct form: two upper-case hexadecimal digits per byte and a

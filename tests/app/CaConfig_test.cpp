@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/CaConfig.h"
 #include "components/CfgFile.h"
@@ -27,6 +28,8 @@ struct Env {
     void write(const std::string& body) const { zrxtest::writeFile(ini(), "[Config]\n" + body); }
 };
 
+std::string secretText(const TCSecretString& s) { return std::string(s.c_str(), s.length()); }
+
 // The keys that make a load succeed.
 const char* kComplete =
     "LdapAddress=ldap.example\nLdapPort=636\nlocalDataDir=/srv/ca\nDbServerAddress=db\ndbDir=/db\n"
@@ -48,7 +51,7 @@ TEST(CaConfig, Defaults) {
     EXPECT_EQ(c.serverPort, 831u);
     EXPECT_EQ(c.clientCheckTimeout, 0u);
     EXPECT_EQ(c.jcmpTimeout, 0);
-    EXPECT_TRUE(c.dbPassword.isEmpty());
+    EXPECT_TRUE(c.dbPassword.empty());
     EXPECT_TRUE(c.userEmail.isEmpty());
     EXPECT_EQ(c.programFolder.str(), env.dir.file("bin"));
     EXPECT_EQ(c.localDataFolder().str(), env.dir.file("all") + "/Zoren/ZrX509_ZERUvorido");
@@ -120,10 +123,10 @@ TEST(CaConfig, SecretsAreEncryptedAndComeBackWhole) {
     Env env;
     TZrxCaConfig c;
     c.ldapLogin = "admin";
-    c.ldapPassword = "12345678901234567890123456789012";  // 32 characters
-    c.ldapSecret2 = "второй";
-    c.mailPassword = "mail-pass";
-    c.dbPassword = "db-secret";
+    c.ldapPassword.assign("12345678901234567890123456789012");  // 32 characters
+    c.ldapSecret2.assign("второй");
+    c.mailPassword.assign("mail-pass");
+    c.dbPassword.assign("db-secret");
     c.userEmail = "a@b.ua";
     c.userID = "u";
     c.localData = "/srv/ca";
@@ -139,10 +142,10 @@ TEST(CaConfig, SecretsAreEncryptedAndComeBackWhole) {
 
     TZrxCaConfig r;
     ASSERT_TRUE(r.load());
-    EXPECT_EQ(r.ldapPassword.str(), "12345678901234567890123456789012");
-    EXPECT_EQ(r.ldapSecret2.str(), "второй");
-    EXPECT_EQ(r.mailPassword.str(), "mail-pass");
-    EXPECT_EQ(r.dbPassword.str(), "db-secret");
+    EXPECT_EQ(secretText(r.ldapPassword), "12345678901234567890123456789012");
+    EXPECT_EQ(secretText(r.ldapSecret2), "второй");
+    EXPECT_EQ(secretText(r.mailPassword), "mail-pass");
+    EXPECT_EQ(secretText(r.dbPassword), "db-secret");
 
     // A block moved to another key, a damaged block, or another installation's
     // secret gives nothing; there is no built-in database password.
@@ -154,17 +157,181 @@ TEST(CaConfig, SecretsAreEncryptedAndComeBackWhole) {
     ASSERT_TRUE(ini.writeBinary("caIniData1", block, sizeof block));
     TZrxCaConfig t;
     t.load();
-    EXPECT_TRUE(t.dbPassword.isEmpty());
-    EXPECT_TRUE(t.ldapPassword.isEmpty());
-    EXPECT_EQ(t.mailPassword.str(), "mail-pass");
+    EXPECT_TRUE(t.dbPassword.empty());
+    EXPECT_TRUE(t.ldapPassword.empty());
+    EXPECT_EQ(secretText(t.mailPassword), "mail-pass");
     removeFile(c.secretFile().c_str());
     TZrxCaConfig u;
     u.load();
-    EXPECT_TRUE(u.mailPassword.isEmpty());
+    EXPECT_TRUE(u.mailPassword.empty());
 
-    TCString tooLong("123456789012345678901234567890123");
+    TCSecretString tooLong("123456789012345678901234567890123");
     std::string out;
     EXPECT_FALSE(protectConfigValue(c.secretFile().c_str(), "caIniData1", tooLong, out, true));
+}
+
+namespace {
+
+std::string repeat(const std::string& unit, size_t n) {
+    std::string out;
+    for (size_t i = 0; i < n; ++i) out += unit;
+    return out;
+}
+
+// A configuration that loads, with its time-server record restored after.
+struct Saved {
+    Env env;
+    TSNTPParams sntp = getSNTPParams();
+    ~Saved() { getSNTPParams() = sntp; }
+    static void complete(TZrxCaConfig& c) {
+        c.userEmail = "a@b.ua";
+        c.userID = "u";
+        c.localData = "/srv/ca";
+        c.dbServerAddress = "db";
+        c.dbFolder = "/db";
+        c.dbUser = "ca";
+    }
+};
+
+void setSntpServer(const std::string& name) {
+    TSNTPParams& p = getSNTPParams();
+    ASSERT_LT(name.size(), sizeof p.serverName);
+    std::memset(p.serverName, 0, sizeof p.serverName);
+    std::memcpy(p.serverName, name.data(), name.size());
+}
+
+// One value of the configuration, set and read back by its key.
+struct Field {
+    const char* key;
+    void (*set)(TZrxCaConfig&, const std::string&);
+    std::string (*get)(TZrxCaConfig&);
+};
+
+const Field kLdapPassword{"caIniData1", [](TZrxCaConfig& c, const std::string& v) { c.ldapPassword.assign(v.c_str()); },
+                          [](TZrxCaConfig& c) { return secretText(c.ldapPassword); }};
+const Field kMailPassword{"caIniData3", [](TZrxCaConfig& c, const std::string& v) { c.mailPassword.assign(v.c_str()); },
+                          [](TZrxCaConfig& c) { return secretText(c.mailPassword); }};
+const Field kDbPassword{"caIniData4", [](TZrxCaConfig& c, const std::string& v) { c.dbPassword.assign(v.c_str()); },
+                        [](TZrxCaConfig& c) { return secretText(c.dbPassword); }};
+const Field kLdapLogin{"LdapLogin", [](TZrxCaConfig& c, const std::string& v) { c.ldapLogin = v; },
+                       [](TZrxCaConfig& c) { return c.ldapLogin.str(); }};
+const Field kLdapAddress{"LdapAddress", [](TZrxCaConfig& c, const std::string& v) { c.ldapAddress = v; },
+                         [](TZrxCaConfig& c) { return c.ldapAddress.str(); }};
+const Field kDbUser{"DbServerUser", [](TZrxCaConfig& c, const std::string& v) { c.dbUser = v; },
+                    [](TZrxCaConfig& c) { return c.dbUser.str(); }};
+const Field kPop3Host{"Pop3Host", [](TZrxCaConfig& c, const std::string& v) { c.pop3Host = v; },
+                      [](TZrxCaConfig& c) { return c.pop3Host.str(); }};
+const Field kSntpServer{"sntpServer", [](TZrxCaConfig&, const std::string& v) { setSntpServer(v); },
+                        [](TZrxCaConfig&) { return std::string(getSNTPParams().serverName); }};
+
+}  // namespace
+
+// Limits count characters: a value at its limit in Cyrillic or four-byte
+// characters is saved and comes back whole.
+TEST(CaConfig, LimitsCountCharacters) {
+    const struct {
+        Field field;
+        std::string value;
+    } cases[] = {
+        {kLdapPassword, repeat("п", 21)},
+        {kLdapPassword, repeat("п", 32)},
+        {kMailPassword, repeat("\xF0\x9F\x94\x91", 32)},
+        {kDbPassword, repeat("ї", 31) + "x"},
+        {kLdapLogin, repeat("л", 200)},
+        {kLdapLogin, repeat("л", 255)},
+        {kLdapAddress, repeat("а", 127)},
+        {kDbUser, repeat("к", 63)},
+        {kSntpServer, repeat("ч", 60)},
+        {kSntpServer, repeat("ч", 85)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.field.key) + " of " + std::to_string(zrx_utf8::charCount(c.value)) + " characters");
+        Saved saved;
+        TZrxCaConfig w;
+        Saved::complete(w);
+        c.field.set(w, c.value);
+        ASSERT_TRUE(w.save());
+        setSntpServer("");
+        TZrxCaConfig r;
+        ASSERT_TRUE(r.load());
+        EXPECT_EQ(c.field.get(r), c.value);
+    }
+}
+
+// A save that fails writes nothing: never the new address with the old
+// password.
+TEST(CaConfig, AFailedSaveLeavesTheWholeOldFile) {
+    const struct {
+        Field field;
+        std::string value;
+    } cases[] = {
+        {kLdapPassword, repeat("п", 33)},
+        {kLdapPassword, repeat("p", 33)},
+        {kMailPassword, repeat("\xF0\x9F\x94\x91", 33)},
+        {kDbPassword, repeat("ї", 40)},
+        {kLdapLogin, repeat("л", 256)},
+        {kDbUser, repeat("k", 64)},
+        {kSntpServer, repeat("ч", 86)},
+        {kPop3Host, "pop\nLdapAddress=evil"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field.key);
+        Saved saved;
+        TZrxCaConfig old;
+        Saved::complete(old);
+        old.ldapAddress = "old.example";
+        old.ldapPassword.assign("old-pass");
+        old.mailPassword.assign("old-mail");
+        ASSERT_TRUE(old.save());
+        const std::string before = zrxtest::readFile(saved.env.ini());
+
+        TZrxCaConfig changed;
+        ASSERT_TRUE(changed.load());
+        changed.ldapAddress = "new.example";
+        changed.ldapPassword.assign("new-pass");
+        c.field.set(changed, c.value);
+        EXPECT_FALSE(changed.save());
+        EXPECT_EQ(zrxtest::readFile(saved.env.ini()), before);
+
+        TZrxCaConfig r;
+        ASSERT_TRUE(r.load());
+        EXPECT_EQ(r.ldapAddress.str(), "old.example");
+        EXPECT_EQ(secretText(r.ldapPassword), "old-pass");
+        EXPECT_EQ(secretText(r.mailPassword), "old-mail");
+    }
+}
+
+// The stored passwords' memory holds nothing of them once they are cleared
+// or replaced by a shorter one.
+TEST(CaConfig, PasswordsAreWipedWhenClearedOrReplaced) {
+    Saved saved;
+    TZrxCaConfig c;
+    Saved::complete(c);
+    TCSecretString* fields[] = {&c.ldapPassword, &c.ldapSecret2, &c.mailPassword, &c.dbPassword};
+    const std::string secret = "secret-password-31-bytes-long!!";
+    auto wiped = [&](const char* p, size_t from) {
+        for (size_t i = from; i < secret.size(); ++i)
+            if (p[i] != 0) return false;
+        return true;
+    };
+    for (TCSecretString* f : fields) f->assign(secret.c_str());
+    std::vector<const char*> buffers;
+    for (TCSecretString* f : fields) buffers.push_back(f->c_str());
+    c.setDefaults();
+    for (const char* p : buffers) EXPECT_TRUE(wiped(p, 0));
+
+    // Loaded over a longer value: the old tail is gone.
+    Saved::complete(c);
+    c.ldapPassword.assign("short");
+    c.mailPassword.assign("short");
+    c.dbPassword.assign("short");
+    ASSERT_TRUE(c.save());
+    for (TCSecretString* f : fields) f->assign(secret.c_str());
+    ASSERT_TRUE(c.load());
+    for (int i : {0, 2, 3}) {
+        EXPECT_EQ(secretText(*fields[i]), "short");
+        EXPECT_TRUE(wiped(buffers[i], 6)) << i;
+    }
 }
 
 TEST(CaConfig, FoldersAreCreated) {

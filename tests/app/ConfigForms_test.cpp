@@ -13,6 +13,12 @@
 
 namespace {
 
+std::string repeatText(const std::string& unit, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += unit;
+    return out;
+}
+
 // Settings in a temporary public folder; the time-server record restored.
 class SettingsDialog : public ::testing::Test {
 protected:
@@ -173,17 +179,21 @@ TEST_F(SettingsDialog, TimeFrame) {
     EXPECT_TRUE(t->nedt1->Enabled());
     EXPECT_EQ(t->nedt2->Color(), clWindow);
 
-    // The edit bounds the name by the record's size; a longer text in bytes is refused.
+    // The name holds 85 characters, whatever their size in bytes: kept whole.
     EXPECT_EQ(t->hstrydt1->MaxLength(), 85);
     SetModalHook([&](TObject* w) -> int {
         if (auto* box = dynamic_cast<TSysMessageBox*>(w)) boxes.push_back(box->Text);
         return 1;
     });
-    t->hstrydt1->SetText(std::string(50, 'a') + "ж");
-    EXPECT_TRUE(t->checkParams(f->ts2));
-    t->hstrydt1->SetText(std::string(80, 'a') + "жжж");
-    EXPECT_FALSE(t->checkParams(f->ts2));
-    EXPECT_EQ(boxes, std::vector<std::string>{"Слишком длинное имя сервера!"});
+    for (const std::string& name : {std::string(50, 'a') + "ж", std::string(80, 'a') + "жжж", repeatText("ж", 85),
+                                    repeatText("ж", 84) + "€"}) {
+        t->hstrydt1->SetText(name);
+        EXPECT_TRUE(t->checkParams(f->ts2)) << name;
+        TSNTPParams stored;
+        t->storeParams(stored);
+        EXPECT_EQ(std::string(stored.serverName), name);
+    }
+    EXPECT_TRUE(boxes.empty());
     f->Free();
 }
 

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "support/TempDir.h"
@@ -68,6 +72,47 @@ TEST_F(Program, HelpPrintsUsageAndEnds) {
     EXPECT_NE(r.out.find("-norest"), std::string::npos);
     // No log was started.
     EXPECT_FALSE(std::filesystem::exists(logFolder()));
+}
+
+// Core dumps are switched off before anything holds a key or a password:
+// started with no limit on core files, the program has none left when it
+// ends (read while it waits to be reaped).
+TEST_F(Program, StartsWithCoreDumpsSwitchedOff) {
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 2);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    const std::string script = "ulimit -c unlimited && ZRX_TEST_AUTOCLOSE=1 exec \"$0\" -?";
+    const std::string program = ZRX_PROGRAM;
+    char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(script.c_str()),
+                    const_cast<char*>(program.c_str()), nullptr};
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, "/bin/sh", &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ASSERT_EQ(rc, 0);
+    std::string text;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;) text.append(buf, size_t(n));
+    ::close(out[0]);
+    std::string coreLimit;
+    std::ifstream limits("/proc/" + std::to_string(pid) + "/limits");
+    for (std::string line; std::getline(limits, line);)
+        if (line.rfind("Max core file size", 0) == 0) coreLimit = line;
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << text;
+    ASSERT_EQ(WEXITSTATUS(status), 0) << text;
+    EXPECT_NE(text.find("-norest"), std::string::npos) << text;  // the program itself ran
+    ASSERT_FALSE(coreLimit.empty());
+    std::istringstream fields(coreLimit.substr(sizeof "Max core file size" - 1));
+    std::string soft, hard;
+    fields >> soft >> hard;
+    EXPECT_EQ(soft, "0") << coreLimit;
+    EXPECT_EQ(hard, "0") << coreLimit;
 }
 
 TEST_F(Program, HelpIsTranslated) {

@@ -233,6 +233,31 @@ TEST_F(ObjectViews, ObjectWithoutSignersHasNoTabs) {
     EXPECT_NE(std::string::npos, tabCaption.find("Корневой ЦСК"));
 }
 
+// An owner name with an embedded NUL is shown whole in the tab and the view.
+TEST_F(ObjectViews, AnOwnerNameIsShownWholePastAnEmbeddedNul) {
+    const std::string cn("www.bank.ua\0.evil.example", 25);
+    EVP_PKEY* key = x509fx::newKey();
+    X509* x = x509fx::makeCert(x509fx::CertSpec{}, key, nullptr, nullptr);
+    for (X509_NAME* n : {X509_get_subject_name(x), X509_get_issuer_name(x)})
+        X509_NAME_add_entry_by_txt(n, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>(cn.data()),
+                                   int(cn.size()), -1, 0);
+    X509_sign(x, key, EVP_sha256());
+    TZrX509 cert(x);
+    std::string shown, tabCaption;
+    HookScope hook([&](TObject* w) {
+        auto* f = dynamic_cast<TCViewZrX509BaseForm*>(w);
+        if (!f) return int(mrCancel);
+        shown = utf8(f->htmlView1->LoadedText());
+        tabCaption = f->ts1->Caption();
+        return int(mrOk);
+    });
+    EXPECT_EQ(mrOk, viewX509Object(&cert, 0, "Сертификат", ""));
+    EXPECT_NE(std::string::npos, tabCaption.find("\"www.bank.ua\\00.evil.example\"")) << tabCaption;
+    EXPECT_NE(std::string::npos, shown.find("www.bank.ua\\00.evil.example"));
+    X509_free(x);
+    EVP_PKEY_free(key);
+}
+
 TEST_F(ObjectViews, RevocationListsUpToAThousandEntriesAreShownWhole) {
     x509fx::Pki pki;
     for (int n : {1000, 1001}) {

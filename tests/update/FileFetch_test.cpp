@@ -197,12 +197,12 @@ TEST_F(FileFetchTest, ProxyAuthentication) {
     TCUpdationConfig settings;
     settings.proxy = ("127.0.0.1:" + std::to_string(proxy.port())).c_str();
     settings.proxyUser = "user";
-    settings.proxyPassword = "wrong";
+    settings.proxyPassword.assign("wrong");
     EXPECT_EQ(httpDownload("http://updates.invalid/p.bin", dir_.str().c_str(), &settings), neg(12015));
     EXPECT_EQ(asked, 3);  // refused three times: two answers, then the end
     EXPECT_TRUE(folderEmpty());
 
-    settings.proxyPassword = "pass";
+    settings.proxyPassword.assign("pass");
     EXPECT_EQ(httpDownload("http://updates.invalid/p.bin", dir_.str().c_str(), &settings), 0u);
     EXPECT_EQ(zrxtest::readFile(dir_.file("p.bin")), "through the proxy");
 

@@ -152,7 +152,7 @@ TEST_F(UpdationConfigTest, ProxyAccountIsScrambledOwnerOnlyAndClearedKeysGo) {
     s.href = "http://u/l.sxml";
     s.proxy = "proxy.local:3128";
     s.proxyUser = "Іван Петренко";
-    s.proxyPassword = "пароль 1";
+    s.proxyPassword.assign("пароль 1");
     s.extCert = "ext.crt";
     s.write();
     struct stat st {};

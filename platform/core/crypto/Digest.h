@@ -36,13 +36,14 @@ public:
     size_t hashSize() const override { return 32; }
 
 private:
-    void step(uint8_t h[32], const uint8_t m[32]);
-    void encryptQuarter(const uint8_t u[32], const uint8_t v[32], const uint8_t* in, uint8_t* out);
+    // The state and the blocks are eight little-endian 32-bit words.
+    void step(uint32_t h[8], const uint32_t m[8]);
     void processBlock(const uint8_t m[32]);
 
     TGost28147 cipher_;  // the substitution tables are built once per digest
-    uint8_t h_[32];
-    uint8_t sum_[32];
+    uint32_t h_[8];
+    uint32_t sum_[8];
+    uint8_t digest_[32];
     uint64_t bits_ = 0;
     uint8_t buf_[32];
     size_t bufLen_ = 0;

@@ -76,7 +76,10 @@ TGost28147::TGost28147(const TGost28147SBox* sbox) {
         for (int v = 0; v < 256; ++v) {
             const uint32_t lo = sbox->k[2 * b][v & 0x0F];
             const uint32_t hi = sbox->k[2 * b + 1][v >> 4];
-            t_[b][v] = ((hi << 4) | lo) << (8 * b);
+            const uint32_t x = ((hi << 4) | lo) << (8 * b);
+            // The round's rotation by 11 is a permutation of bits: it is
+            // applied to each byte's entry here, not to every round value.
+            t_[b][v] = (x << 11) | (x >> 21);
         }
 }
 
@@ -87,8 +90,7 @@ TGost28147::~TGost28147() {
 }
 
 uint32_t TGost28147::f(uint32_t x) const {
-    x = t_[0][x & 0xFF] | t_[1][(x >> 8) & 0xFF] | t_[2][(x >> 16) & 0xFF] | t_[3][x >> 24];
-    return (x << 11) | (x >> 21);
+    return t_[0][x & 0xFF] | t_[1][(x >> 8) & 0xFF] | t_[2][(x >> 16) & 0xFF] | t_[3][x >> 24];
 }
 
 void TGost28147::encryptBlock(const uint8_t in[8], uint8_t out[8]) const {
@@ -104,6 +106,33 @@ void TGost28147::encryptBlock(const uint8_t in[8], uint8_t out[8]) const {
     }
     store32(out, n2);
     store32(out + 4, n1);
+}
+
+void TGost28147::encryptWords4(const uint32_t keys[4][8], const uint32_t in[8], uint32_t out[8]) const {
+    uint32_t a1 = in[0], a2 = in[1], b1 = in[2], b2 = in[3], c1 = in[4], c2 = in[5], d1 = in[6], d2 = in[7];
+    const uint32_t *ka = keys[0], *kb = keys[1], *kc = keys[2], *kd = keys[3];
+    // Two rounds: N2 ^= f(N1 + K[i]), then N1 ^= f(N2 + K[j]), in every block.
+    auto rounds = [&](int i, int j) {
+        a2 ^= f(a1 + ka[i]);
+        b2 ^= f(b1 + kb[i]);
+        c2 ^= f(c1 + kc[i]);
+        d2 ^= f(d1 + kd[i]);
+        a1 ^= f(a2 + ka[j]);
+        b1 ^= f(b2 + kb[j]);
+        c1 ^= f(c2 + kc[j]);
+        d1 ^= f(d2 + kd[j]);
+    };
+    for (int r = 0; r < 3; ++r)
+        for (int i = 0; i < 8; i += 2) rounds(i, i + 1);
+    for (int i = 7; i > 0; i -= 2) rounds(i, i - 1);
+    out[0] = a2;
+    out[1] = a1;
+    out[2] = b2;
+    out[3] = b1;
+    out[4] = c2;
+    out[5] = c1;
+    out[6] = d2;
+    out[7] = d1;
 }
 
 void TGost28147::decryptBlock(const uint8_t in[8], uint8_t out[8]) const {

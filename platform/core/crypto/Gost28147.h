@@ -33,11 +33,17 @@ public:
     // One 8-byte block (the low half N1 is the first four bytes, little-endian).
     void encryptBlock(const uint8_t in[8], uint8_t out[8]) const;
     void decryptBlock(const uint8_t in[8], uint8_t out[8]) const;
+    // Four blocks given as words (block i is N1 = in[2i], N2 = in[2i+1])
+    // under round keys the caller holds (the object's own key is neither used
+    // nor changed), out in the same order; the blocks' rounds are
+    // interleaved so that the processor runs them side by side. For the
+    // digest, whose keys change with every block.
+    void encryptWords4(const uint32_t keys[4][8], const uint32_t in[8], uint32_t out[8]) const;
 
 private:
     uint32_t f(uint32_t x) const;
     uint32_t key_[8] = {};
-    uint32_t t_[4][256];  // merged substitution tables per byte
+    uint32_t t_[4][256];  // merged substitution tables per byte, rotated by 11
 };
 
 // ECB over whole 8-byte blocks in place. A null key stands for the library's

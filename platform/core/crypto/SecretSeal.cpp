@@ -17,11 +17,14 @@ namespace zrx::crypto {
 
 namespace {
 
-constexpr uint8_t kBlockVersion = 1;
+constexpr uint8_t kShortVersion = 1;
+constexpr uint8_t kLongVersion = 2;
 constexpr size_t kNonceLen = 12;
 constexpr size_t kTagLen = 16;
-constexpr size_t kPlainLen = 1 + kSealedSecretMax;
-static_assert(kSealedSecretSize == 1 + kNonceLen + kPlainLen + kTagLen);
+constexpr size_t kPlainMax = 1 + kSealedLongSecretMax;
+static_assert(kSealedSecretSize == 1 + kNonceLen + 1 + kSealedSecretMax + kTagLen);
+static_assert(kSealedLongSecretSize == 1 + kNonceLen + kPlainMax + kTagLen);
+static_assert(kSealedLongSecretMax <= 255, "the length is one byte");
 
 bool loadInstallSecret(const char* file, uint8_t secret[32]) {
     if (!file || !*file) return false;
@@ -98,36 +101,43 @@ bool gcm(bool encrypt, const uint8_t key[32], const uint8_t nonce[kNonceLen], st
 }  // namespace
 
 bool sealSecret(const char* secretFile, std::string_view label, std::string_view secret, std::string& sealed) {
+    if (secret.size() > kSealedLongSecretMax) return false;
     uint8_t key[32];
     if (!installKey(secretFile, key)) return false;
-    bool ok = false;
-    uint8_t plain[kPlainLen] = {};
-    if (secret.size() <= kSealedSecretMax) {
-        plain[0] = static_cast<uint8_t>(secret.size());
-        if (!secret.empty()) std::memcpy(plain + 1, secret.data(), secret.size());
-        uint8_t out[kSealedSecretSize];
-        out[0] = kBlockVersion;
-        ok = RAND_bytes(out + 1, kNonceLen) == 1 &&
-             gcm(true, key, out + 1, label, plain, sizeof plain, out + 1 + kNonceLen, out + 1 + kNonceLen + sizeof plain);
-        if (ok) sealed.assign(reinterpret_cast<const char*>(out), sizeof out);
-    }
+    const bool isShort = secret.size() <= kSealedSecretMax;
+    const size_t plainLen = 1 + (isShort ? kSealedSecretMax : kSealedLongSecretMax);
+    uint8_t plain[kPlainMax] = {};
+    plain[0] = static_cast<uint8_t>(secret.size());
+    if (!secret.empty()) std::memcpy(plain + 1, secret.data(), secret.size());
+    uint8_t out[kSealedLongSecretSize];
+    const size_t outLen = 1 + kNonceLen + plainLen + kTagLen;
+    out[0] = isShort ? kShortVersion : kLongVersion;
+    const bool ok = RAND_bytes(out + 1, kNonceLen) == 1 &&
+                    gcm(true, key, out + 1, label, plain, plainLen, out + 1 + kNonceLen, out + 1 + kNonceLen + plainLen);
+    if (ok) sealed.assign(reinterpret_cast<const char*>(out), outLen);
     OPENSSL_cleanse(plain, sizeof plain);
     OPENSSL_cleanse(key, sizeof key);
     return ok;
 }
 
-bool openSecret(const char* secretFile, std::string_view label, std::string_view sealed, std::string& secret) {
+bool openSecret(const char* secretFile, std::string_view label, std::string_view sealed, TCSecretString& secret) {
+    size_t secretMax = 0;
+    if (sealed.size() == kSealedSecretSize && static_cast<uint8_t>(sealed[0]) == kShortVersion)
+        secretMax = kSealedSecretMax;
+    else if (sealed.size() == kSealedLongSecretSize && static_cast<uint8_t>(sealed[0]) == kLongVersion)
+        secretMax = kSealedLongSecretMax;
+    else
+        return false;
     uint8_t key[32];
     if (!installKey(secretFile, key)) return false;
-    bool ok = false;
-    uint8_t plain[kPlainLen] = {};
-    if (sealed.size() == kSealedSecretSize && static_cast<uint8_t>(sealed[0]) == kBlockVersion) {
-        const auto* b = reinterpret_cast<const uint8_t*>(sealed.data());
-        uint8_t tag[kTagLen];
-        std::memcpy(tag, b + 1 + kNonceLen + sizeof plain, kTagLen);
-        ok = gcm(false, key, b + 1, label, b + 1 + kNonceLen, sizeof plain, plain, tag) && plain[0] <= kSealedSecretMax;
-        if (ok) secret.assign(reinterpret_cast<const char*>(plain + 1), plain[0]);
-    }
+    const size_t plainLen = 1 + secretMax;
+    uint8_t plain[kPlainMax] = {};
+    const auto* b = reinterpret_cast<const uint8_t*>(sealed.data());
+    uint8_t tag[kTagLen];
+    std::memcpy(tag, b + 1 + kNonceLen + plainLen, kTagLen);
+    const bool ok =
+        gcm(false, key, b + 1, label, b + 1 + kNonceLen, plainLen, plain, tag) && plain[0] <= secretMax;
+    if (ok) secret.assign(reinterpret_cast<const char*>(plain + 1), plain[0]);
     OPENSSL_cleanse(plain, sizeof plain);
     OPENSSL_cleanse(key, sizeof key);
     return ok;

@@ -20,17 +20,18 @@
 
 using namespace zrx::x509;
 
-TCString zrxHtmlEscape(const char* text) {
+TCString zrxHtmlEscape(std::string_view text) {
     std::string out;
-    if (!text) return TCString();
-    for (const char* p = text; *p; ++p) {
-        switch (*p) {
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
         case '\'': out += "&#39;"; break;
-        default: out += *p; break;
+        case '\0': out += "\\00"; break;
+        default: out += c; break;
         }
     }
     return TCString(std::move(out));
@@ -84,7 +85,7 @@ TCString zrxBreakLongRuns(const TCString& text) {
 }
 
 // Escaped text that can break where it is too long for a line.
-static TCString escapeValue(const TCString& text) { return zrxHtmlEscape(zrxBreakLongRuns(text).c_str()); }
+static TCString escapeValue(const TCString& text) { return zrxHtmlEscape(zrxBreakLongRuns(text).view()); }
 
 // Escaped text with line breaks kept.
 static TCString escapeLines(const TCString& text) {

@@ -2,13 +2,17 @@
 // HTML building blocks of the object renderings (screen mode 0, print mode 1).
 #include <openssl/x509.h>
 
+#include <string_view>
+
 #include "platform/runtime/TCString.h"
 
 class TZrX509Name;
 class TX509v3ExtList;
 
-// Escapes &, <, >, " and ' for HTML text and attribute values.
-TCString zrxHtmlEscape(const char* text);
+// Escapes &, <, >, " and ' for HTML text and attribute values; the whole
+// text, a NUL in it shown as "\00" (zrxVisibleText).
+TCString zrxHtmlEscape(std::string_view text);
+inline TCString zrxHtmlEscape(const char* text) { return zrxHtmlEscape(std::string_view(text ? text : "")); }
 
 // The longest run of characters without a break opportunity in a view: a
 // longer run (a fingerprint, a key identifier, a dump) would push the table

@@ -218,7 +218,7 @@ TCASN1OctetString TZrX509::getAuthKeyID() const {
 
 TCString TZrX509::shortText() const {
     if (!x_) return TCString();
-    return TCString::format("%s (SN %s)", ownerName().c_str(), getSerialStr().c_str());
+    return TCString::format("%s (SN %s)", zrxVisibleText(ownerName().view()).c_str(), getSerialStr().c_str());
 }
 
 EVP_PKEY* TZrX509::publicKey() const { return x_ ? X509_get0_pubkey(x_) : nullptr; }

@@ -93,3 +93,13 @@ bool operator==(const TZrX509Name& a, const TZrX509Name& b) {
     if (!a.name_ || !b.name_) return a.name_ == b.name_;
     return X509_NAME_cmp(a.name_, b.name_) == 0;
 }
+
+TCString zrxVisibleText(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (const char c : value) {
+        if (c == '\0') out += "\\00";
+        else out += c;
+    }
+    return TCString(std::move(out));
+}

@@ -2,6 +2,8 @@
 // A distinguished name (issuer or subject) with look-ups by object.
 #include <openssl/x509.h>
 
+#include <string_view>
+
 #include "platform/core/x509/ZrXErrors.h"
 #include "platform/runtime/TCString.h"
 
@@ -39,3 +41,8 @@ public:
 private:
     X509_NAME* name_;
 };
+
+// A value as text to show: every NUL in it as "\00", as the name's text()
+// shows control characters. A value cut at an embedded NUL would read as
+// another name ("www.bank.ua\0.evil.example" is not "www.bank.ua").
+TCString zrxVisibleText(std::string_view value);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/TempDir.h"
 
@@ -152,6 +153,40 @@ TEST(PrivateProfile, RefusesNamesAndValuesThatWouldBreakTheFile) {
     std::string v;
     ASSERT_TRUE(profileRead(f, "s", "BIG", v));
     EXPECT_EQ(v, big);
+}
+
+// Several keys go in with one replacement of the file, all or none: one
+// change that cannot be stored leaves the whole file as it was.
+TEST(PrivateProfile, SeveralKeysAreWrittenTogetherOrNotAtAll) {
+    zrxtest::TempDir dir;
+    const std::string f = dir.file("batch.ini");
+    ASSERT_TRUE(profileWrite(f, "Config", "Address", "old"));
+    ASSERT_TRUE(profileWrite(f, "Config", "Gone", "x"));
+    const std::string before = zrxtest::readFile(f);
+    const std::vector<ProfileKeyChange> refused[] = {
+        {{"Address", "new"}, {"Password", std::string("p\nAddress=evil")}},
+        {{"Address", "new"}, {"a=b", std::string("v")}},
+        {{"Address", "new"}, {"", std::string("v")}},
+        {{"Address", "new"}, {"[Other]", std::nullopt}},
+    };
+    for (const auto& changes : refused) {
+        EXPECT_FALSE(profileWriteKeys(f, "Config", changes));
+        EXPECT_EQ(zrxtest::readFile(f), before);
+    }
+    EXPECT_FALSE(profileWriteKeys(f, "Con]fig", {{"Address", "new"}}));
+    EXPECT_EQ(zrxtest::readFile(f), before);
+
+    ASSERT_TRUE(profileWriteKeys(f, "config",
+                                 {{"ADDRESS", "new"}, {"Password", " spaced "}, {"Gone", std::nullopt}, {"Last", ""}}));
+    const auto values = profileSectionValues(f, "Config");
+    ASSERT_EQ(values.size(), 3u);
+    EXPECT_EQ(values[0], (std::pair<std::string, std::string>{"Address", "new"}));
+    EXPECT_EQ(values[1], (std::pair<std::string, std::string>{"Password", " spaced "}));
+    EXPECT_EQ(values[2], (std::pair<std::string, std::string>{"Last", ""}));
+    // Into a section that is not there yet: one header, every key under it.
+    ASSERT_TRUE(profileWriteKeys(f, "Новая", {{"a", "1"}, {"b", "2"}}));
+    EXPECT_EQ(profileSectionValues(f, "Новая").size(), 2u);
+    EXPECT_EQ(profileSectionNames(f), (std::vector<std::string>{"Config", "Новая"}));
 }
 
 TEST(PrivateProfile, StructBlocksNeedTheirSizeAndChecksum) {

@@ -472,6 +472,67 @@ TEST(X509Objects, SignedRequestCarriesSignerAndConfirmation) {
     EVP_PKEY_free(newKey);
 }
 
+// A value with an embedded NUL is shown whole, the NUL visibly, in the
+// subject, the alternative names and the title of every object's view.
+TEST(X509Objects, HtmlShowsNamesWholePastAnEmbeddedNul) {
+    const std::string cn("www.bank.ua\0.evil.example", 25);
+    const std::string org("\0Bank", 5);
+    const std::string dns("pay.bank.ua\0.evil.example", 25);
+    const std::string mail("a@bank.ua\0@evil.example", 23);
+    EVP_PKEY* k = x509fx::newKey();
+    x509fx::CertSpec spec;
+    spec.subject = {{"C", "UA"}};
+    X509* x = x509fx::makeCert(spec, k, nullptr, nullptr);
+    for (X509_NAME* n : {X509_get_subject_name(x), X509_get_issuer_name(x)}) {
+        X509_NAME_add_entry_by_txt(n, "O", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>(org.data()),
+                                   int(org.size()), -1, 0);
+        X509_NAME_add_entry_by_txt(n, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>(cn.data()),
+                                   int(cn.size()), -1, 0);
+    }
+    GENERAL_NAMES* names = sk_GENERAL_NAME_new_null();
+    for (const auto& [type, value] : {std::pair{GEN_DNS, dns}, std::pair{GEN_EMAIL, mail}}) {
+        ASN1_IA5STRING* ia5 = ASN1_IA5STRING_new();
+        ASN1_STRING_set(ia5, value.data(), int(value.size()));
+        GENERAL_NAME* gn = GENERAL_NAME_new();
+        GENERAL_NAME_set0_value(gn, type, ia5);
+        sk_GENERAL_NAME_push(names, gn);
+    }
+    X509_add1_ext_i2d(x, NID_subject_alt_name, names, 0, X509V3_ADD_DEFAULT);
+    GENERAL_NAMES_free(names);
+    X509_sign(x, k, EVP_sha256());
+    TZrX509 c(x);
+    EXPECT_EQ(c.ownerName().str(), cn);
+
+    TZrX509Req req;
+    ASSERT_EQ(req.make(*c.getSubject(), k, nullptr), 0u);
+    TZrXPkcs7 set;
+    set.addCert(c);
+    std::unique_ptr<TZrXRevokedCert> entry(c.makeRev(1, 0, 0, true));
+    TZrXRevReq rr(*entry);
+    ASSERT_EQ(rr.sign(c, k), 0u);
+    const struct {
+        const TZrX509Base* object;
+        std::vector<const char*> shown;
+    } cases[] = {
+        {&c, {"www.bank.ua\\00.evil.example", "\\00Bank", "pay.bank.ua\\00.evil.example", "a@bank.ua\\00@evil.example"}},
+        {&req, {"www.bank.ua\\00.evil.example", "\\00Bank"}},
+        {&set, {"www.bank.ua\\00.evil.example"}},
+        {&rr, {"www.bank.ua\\00.evil.example"}},
+    };
+    for (const auto& t : cases) {
+        for (int mode : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << "class " << t.object->getClass() << ", mode " << mode);
+            TCString html;
+            t.object->htmlView(html, mode);
+            EXPECT_EQ(html.str().find('\0'), std::string::npos);
+            for (const char* value : t.shown) EXPECT_TRUE(contains(html, value)) << value;
+        }
+    }
+    EXPECT_EQ(zrxVisibleText(cn).str(), "www.bank.ua\\00.evil.example");
+    X509_free(x);
+    EVP_PKEY_free(k);
+}
+
 TEST(X509Objects, HtmlShowsKeyFactsAndEscapesHostileNames) {
     x509fx::Pki pki;
     TZrX509 ee = cert(pki.ee);
