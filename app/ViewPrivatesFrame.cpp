@@ -134,7 +134,7 @@ TViewPrivatesFrame::TViewPrivatesFrame(TComponent* AOwner) : TFrame(AOwner) {
     tlb1->SetParent(this);
     tlb1->SetAlign(alTop);
     tlb1->SetShowCaptions(true);
-    tlb1->SetButtonWidth(110);
+    tlb1->SetButtonWidth(150);
     btnClose = addToolButton("btnClose", actClose);
     btn1 = addToolButton("btn1", nullptr, true);
     btnCreate = addToolButton("btnCreate", actCreate);
