@@ -530,7 +530,7 @@ KResult TViewPrivatesFrameEx::checkPlannedKeyChange(bool interactive) {
     if (!container) return 0;
     TCLogGrabber grabber;
     TZrNDefKeysChkInfo analysis;
-    const KResult rc = container->ZrX_NeedChangeDefaultKeys(kKeyChangeAnalysisDays, &analysis);
+    const KResult rc = analyseKeyChange(&analysis);
     grabber.stop(false);
     if (isFailure(rc)) return rc;
     if (!keyChangeDue(analysis)) {
@@ -550,6 +550,10 @@ KResult TViewPrivatesFrameEx::checkPlannedKeyChange(bool interactive) {
         answer = ask(question, caption.c_str(), kMbYesNo | kMbIconQuestion);
     if (answer != kAnswerYes) return 0;
     return runPlannedKeyChange(analysis);
+}
+
+KResult TViewPrivatesFrameEx::analyseKeyChange(TZrNDefKeysChkInfo* analysis) {
+    return container->ZrX_NeedChangeDefaultKeys(kKeyChangeAnalysisDays, analysis);
 }
 
 KResult TViewPrivatesFrameEx::runPlannedKeyChange(const TZrNDefKeysChkInfo& analysis) {
