@@ -4,22 +4,26 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "KeyContainerFixture.h"
 #include "LocationTestSupport.h"
+#include "app/CaConfig.h"
 #include "app/ConfigBase.h"
 #include "app/CtxKeyViewExFrame.h"
 #include "app/CtxListsViewFrame.h"
 #include "app/LogGrabView.h"
 #include "app/MessageView.h"
 #include "jCmp/ZrXCspJCMPClient.h"
+#include "platform/core/config/CfgMacros.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/x509api/ZrX509Api.h"
 #include "requests/RequestParamMaker.h"
 #include "support/TempDir.h"
+#include "update/UpdationConfig.h"
 
 using zrxtest::kContainerPassword;
 using zrxtest::kDay;
@@ -456,4 +460,79 @@ TEST_F(KeyViewEx, SweepRemovesExpiredKeysOrSaysThereIsNothing) {
     EXPECT_FALSE(windows.shown("В контейнере нет данных"));
     EXPECT_TRUE(results.empty());
     EXPECT_EQ(csp().container()->ctx_ActKeysList.count(), before);
+}
+
+TEST_F(KeyViewEx, UpdateNowFollowsTheStoredModeWhateverTheDialogAnswered) {
+    zrxtest::TempDir dir;
+    const char* macros[] = {"APPL", "APPLDATA", "UPDATES"};
+    std::vector<TCString> saved;
+    for (const char* m : macros) saved.push_back(getCFGMacroValue(m));
+    registerCFGMacro("APPL", "ViewApp");
+    registerCFGMacro("APPLDATA", dir.file("appdata").c_str());
+    registerCFGMacro("UPDATES", dir.file("updates").c_str());
+    const std::string ini = updatesIniFileName().str();
+    std::filesystem::create_directories(std::filesystem::path(ini).parent_path());
+
+    // The dialog is cancelled each time (1001): only the stored mode counts.
+    ScriptedWindows windows([](TObject*) { return int(mrCancel); });
+    for (const char* mode : {"0", "2", "0", "3"}) {
+        zrxtest::writeFile(ini, std::string("[ViewApp]\nupdationMode=") + mode + "\n");
+        frame->actUpdateNow->SetVisible(!frame->actUpdateNow->Visible());
+        frame->actEditUpdatePars->Execute();
+        EXPECT_EQ(frame->actUpdateNow->Visible(), std::string(mode) != "0") << mode;
+    }
+    for (size_t i = 0; i < saved.size(); ++i) registerCFGMacro(macros[i], saved[i].c_str());
+}
+
+TEST_F(KeyViewEx, TheServiceClientFollowsTheSettingsAndTheShownContainer) {
+    EXPECT_EQ(frame->serviceClient(), nullptr);
+    serviceOn("http://127.0.0.1:9/base");
+    ASSERT_NE(frame->serviceClient(), nullptr);
+    EXPECT_EQ(frame->serviceClient()->csp(), frame->containerObject());
+    EXPECT_EQ(frame->serviceClient()->baseURL().str(), "http://127.0.0.1:9/base/JCMP/");
+    // Another container shown: the client acts on it, never on the old one.
+    TZrX509Csp* own = frame->containerObject();
+    TZrX509Csp other;
+    frame->showContainer(&other, false);
+    ASSERT_NE(frame->serviceClient(), nullptr);
+    EXPECT_EQ(frame->serviceClient()->csp(), &other);
+    frame->showContainer(own, false);
+    EXPECT_EQ(frame->serviceClient()->csp(), own);
+    serviceOff();
+    EXPECT_EQ(frame->serviceClient(), nullptr);
+}
+
+TEST_F(KeyViewEx, KeyAgreementKeysAreAddedOnlyWithTheTemplateAndOnce) {
+    const int64_t now = nowSeconds();
+    certified(path("sign.zrx"), 0x20000, now - kDay, now + 100 * kDay);
+    show(path("sign.zrx"));
+    std::vector<uint32_t> hooked;
+    frame->OnNewRequests = [&](TViewPrivatesFrame*, uint32_t kinds) {
+        hooked.push_back(kinds);
+        return 1;
+    };
+    ScriptedWindows windows([](TObject*) { return int(mrOk); });
+    // The program folder holds no template.
+    EXPECT_TRUE(isFailure(frame->addEncodeKeys()));
+    EXPECT_TRUE(windows.shown("Загрузка шаблона криптопараметров системы из файла"));
+    EXPECT_FALSE(windows.shown("Добавление ключей связи в контейнер"));
+    EXPECT_FALSE(csp().container()->alreadyGenerated(0x10000, false));
+    EXPECT_TRUE(hooked.empty());
+
+    // With the template in the program folder the keys come, and their request goes on.
+    zrxtest::TempDir program;
+    std::filesystem::create_directories(program.file("xcfg"));
+    std::filesystem::copy_file(profile.templateFile.str(), program.file("xcfg/defTemplate.xcfg"));
+    const TCString savedFolder = getCaConfig().programFolder;
+    getCaConfig().programFolder = program.str().c_str();
+    windows.messages.clear();
+    const KResult rc = frame->addEncodeKeys();
+    getCaConfig().programFolder = savedFolder;
+    EXPECT_FALSE(isFailure(rc)) << std::hex << rc;
+    EXPECT_TRUE(windows.messages.empty());
+    EXPECT_TRUE(csp().container()->alreadyGenerated(0x10000, false));
+    EXPECT_EQ(hooked, std::vector<uint32_t>{0x10000});
+    // Once there, they are not added again.
+    EXPECT_EQ(frame->addEncodeKeys(), 0u);
+    EXPECT_TRUE(windows.shown("В текужем контенере уже присутсвтуют ключи связи!"));
 }

@@ -102,14 +102,15 @@ struct Received {
 // registers or issues, answers statuses, chains and issuing restrictions.
 class CaService {
 public:
-    explicit CaService(TestCa& ca) : ca_(ca) {
-        server_.svr.Post("/ca/register", [this](const httplib::Request& q, httplib::Response& r) {
+    // Its operations live under prefix ("/ca/register" ...).
+    explicit CaService(TestCa& ca, const std::string& prefix = "/ca") : ca_(ca), prefix_(prefix) {
+        server_.svr.Post(prefix + "/register", [this](const httplib::Request& q, httplib::Response& r) {
             r.set_content(take("register", q.body, false), "application/json");
         });
-        server_.svr.Post("/ca/issue", [this](const httplib::Request& q, httplib::Response& r) {
+        server_.svr.Post(prefix + "/issue", [this](const httplib::Request& q, httplib::Response& r) {
             r.set_content(take("issue", q.body, true), "application/json");
         });
-        server_.svr.Get(R"(/ca/status/8/(\w+))", [this](const httplib::Request& q, httplib::Response& r) {
+        server_.svr.Get(prefix + R"(/status/8/(\w+))", [this](const httplib::Request& q, httplib::Response& r) {
             std::lock_guard<std::mutex> g(lock_);
             const std::string id = q.matches[1];
             if (statusHttp_ != 200) {
@@ -123,7 +124,7 @@ public:
                               "\"}}}",
                           "application/json");
         });
-        server_.svr.Get(R"(/ca/load/20/(\w+))", [this](const httplib::Request& q, httplib::Response& r) {
+        server_.svr.Get(prefix + R"(/load/20/(\w+))", [this](const httplib::Request& q, httplib::Response& r) {
             std::lock_guard<std::mutex> g(lock_);
             auto it = issued_.find(q.matches[1]);
             if (it == issued_.end()) {
@@ -135,14 +136,16 @@ public:
                               b64(ca_.chain(it->second, leafInChain_)) + "\"}}",
                           "application/json");
         });
-        server_.svr.Get("/ca/issuingRestrictions", [this](const httplib::Request&, httplib::Response& r) {
+        server_.svr.Get(prefix + "/issuingRestrictions", [this](const httplib::Request&, httplib::Response& r) {
             std::lock_guard<std::mutex> g(lock_);
             ++restrictionCalls_;
             r.set_content(restrictions_, "application/json");
         });
         server_.start();
     }
-    std::string base() const { return server_.url("/ca"); }
+    std::string base() const { return server_.url(prefix_); }
+    // The server's own address, with its closing "/".
+    std::string root() const { return server_.url("/"); }
 
     void setRestrictions(bool enabled, bool start, bool self, bool preterm) {
         auto b = [](bool v) { return v ? "\"true\"" : "\"false\""; };
@@ -195,6 +198,7 @@ private:
     }
 
     TestCa& ca_;
+    std::string prefix_;
     zrxtest::HttpServer server_;
     std::mutex lock_;
     std::string restrictions_ = "{\"enabled\":\"false\"}";
