@@ -447,7 +447,10 @@ bool TViewPrivatesFrame::saveContainerAs() {
 void TViewPrivatesFrame::actSaveExecute(TObject*) { saveContainerAs(); }
 
 void TViewPrivatesFrame::actChagePasswordUpdate(TObject*) {
-    actChagePassword1->SetEnabled(container && !container->container()->isEmpty());
+    // The item follows its action, so both carry the state.
+    const bool enabled = container && !container->container()->isEmpty();
+    actChagePassword->SetEnabled(enabled);
+    actChagePassword1->SetEnabled(enabled);
 }
 
 bool TViewPrivatesFrame::changePassword() {

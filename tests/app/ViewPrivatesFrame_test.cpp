@@ -58,6 +58,7 @@ protected:
         EnsureApplication();
         initP11Lib();
         cmdLineCtxName.clear();
+        title = Application->Title();
         form = CreateComponent<TForm>(Application);
         form->SetBounds(0, 0, 1000, 600);
         frame = new TViewPrivatesFrame(form);
@@ -65,6 +66,7 @@ protected:
     }
     void TearDown() override {
         form->Free();
+        Application->SetTitle(title);  // the frame names the container's owner there
         zrxtest::forgetStoredState({"ZI509", "OpenNCTX"});
     }
     // The tabs on show, by page name, and the active one.
@@ -101,6 +103,7 @@ protected:
     KeyContainers keys;
     TForm* form = nullptr;
     TViewPrivatesFrame* frame = nullptr;
+    String title;
 };
 
 }  // namespace
@@ -217,11 +220,21 @@ TEST_F(ContainerView, CommandRulesInTabsAndTreeMode) {
     EXPECT_TRUE(frame->actToReq->Enabled());
     EXPECT_TRUE(frame->actSave->Enabled());
     EXPECT_TRUE(frame->actAddCert->Enabled());
+    EXPECT_TRUE(frame->actChagePassword1->Enabled());
     frame->pgc1->SetActivePage(frame->ts3);  // the next request
     update();
     EXPECT_EQ(frame->actExportX509->Caption(), "Сохранить запрос");
     EXPECT_EQ(frame->actExportX509->Hint(), "Сохранить запрос в файл");
     EXPECT_FALSE(frame->actToReq->Enabled());
+
+    TZrX509Csp empty;
+    frame->showContainer(&empty, false);
+    update();
+    for (TAction* a : {frame->actSave, frame->actAddCert, frame->actImportSelfCertificate, frame->actExportX509})
+        EXPECT_FALSE(a->Enabled()) << a->Name();
+    EXPECT_FALSE(frame->actChagePassword1->Enabled());
+    frame->showContainer(&csp, false);
+    frame->pgc1->SetActivePage(frame->ts3);
 
     // Tree mode: the tree's selection is current.
     lists->treePageActive = 1;
@@ -480,4 +493,43 @@ TEST_F(ContainerView, SaveHtmlReportsAFileThatCannotBeWrittenAndPrintTakesAllPag
     EXPECT_EQ(frame->htmlv33->LastPrintFrom(), kPrintFirstPage);
     EXPECT_EQ(frame->htmlv33->LastPrintTo(), kPrintLastPage);
     EXPECT_TRUE(contains(frame->htmlv33->LastPrintedText(), "Петренко Петро"));
+}
+
+TEST_F(ContainerView, CertificateBecomesASignedRequestForReRegistration) {
+    const int64_t now = nowSeconds();
+    TZrX509Csp csp;
+    ASSERT_TRUE(keys.generate(csp, keys.dir().file("toreq.zrx"), 0x20000));
+    ASSERT_TRUE(KeyContainers::certifyAll(csp, now - kDay, now + 30 * kDay));
+    frame->showContainer(&csp, false);
+    const std::string out = keys.dir().file("again.p10");
+    ScriptedWindows windows([&](TObject* w) {
+        if (auto* d = dynamic_cast<TSaveDialog*>(w)) d->SetFileName(out);
+        return int(mrOk);
+    });
+    EXPECT_TRUE(frame->certificateToRequest());
+    EXPECT_TRUE(windows.shown("На основе действующего сертификата ключей владельца \"Петренко Петро\""));
+    TZrX509Req req;
+    ASSERT_TRUE(req.loadFromFile(out.c_str()));
+    EXPECT_EQ(req.ownerName().str(), "Петренко Петро");
+    // Signed with the certificate's own key, which the container holds.
+    EXPECT_EQ(req.verifySelf(), 0u);
+    EXPECT_EQ(req.getKeyIDStr().str(), csp.getSelfCrt()->getKeyIDStr().str());
+}
+
+TEST_F(ContainerView, ACertificateOfNoOwnKeyIsRefused) {
+    TZrX509Csp csp;
+    const std::string path = keys.dir().file("foreign.zrx");
+    ASSERT_TRUE(keys.generate(csp, path, 0x20000));
+    ASSERT_TRUE(keys.certs.root("Root"));
+    ASSERT_TRUE(keys.certs.issue("Stranger", "Root", "keyUsage=digitalSignature"));
+    frame->showContainer(&csp, false);
+    const std::string before = readAll(path);
+    ScriptedWindows windows([&](TObject* w) {
+        if (auto* d = dynamic_cast<TOpenDialog*>(w)) d->SetFileName(keys.certs.crt("Stranger"));
+        return int(mrOk);
+    });
+    EXPECT_FALSE(frame->receiveCertificate());
+    EXPECT_TRUE(windows.shown("Загруженный сертификат не соответствует ни одному личному ключу, хранящемуся в контейнере!"));
+    EXPECT_EQ(csp.getSelfCrt(), nullptr);
+    EXPECT_EQ(readAll(path), before);
 }
