@@ -45,6 +45,8 @@ constexpr int kAnswerYes = 6;
 constexpr uint32_t kEarlyChangeRecord = 0x40900006;
 constexpr int kExportImage = 15;
 constexpr uint32_t kObjectMissing = 0xC0800007;
+// Loading issued certificates back: each request's status is asked first.
+constexpr unsigned kLoadCertificatesFlags = 3;
 
 const char* const kImportCertHint =
     "Получить сертификат|Зарегистрировать сертификат, соответствующий запросу, хранящемуся в контейнере.";
@@ -414,8 +416,6 @@ void TViewPrivatesFrameEx::setSaveRequestMenu(TMenuItem* item, bool plain) {
 
 void TViewPrivatesFrameEx::updateReceiveCertificateMenu() {
     const bool hasRequests = container && container->container()->ctx_RequestsList.count() > 0;
-    btnImportCert->SetVisible(hasRequests);
-    N17->SetVisible(hasRequests);
     if (FServiceClient) {
         if (N17->Count() == 0) {
             N17->AddActionItem(actImportCertHTTP);
@@ -425,7 +425,6 @@ void TViewPrivatesFrameEx::updateReceiveCertificateMenu() {
             actImportSelfCertificate->SetCaption(tr("Из файла...").c_str());
             N17->AddActionItem(actImportSelfCertificate);
         }
-        btnImportCert->SetVisible(hasRequests);
         actSendSelReq->SetVisible(hasRequests);
         actCheckStatus->SetVisible(hasRequests);
     } else if (!N17->Action()) {
@@ -436,8 +435,9 @@ void TViewPrivatesFrameEx::updateReceiveCertificateMenu() {
         actCheckStatus->SetVisible(false);
         actImportSelfCertificate->SetCaption(tr("Получить сертификат").c_str());
     }
-    N17->SetVisible(hasRequests);
+    // Last: switching the button or the item brings their own visibility.
     btnImportCert->SetVisible(hasRequests);
+    N17->SetVisible(hasRequests);
 }
 
 // ---- requests and the service
@@ -458,7 +458,7 @@ void TViewPrivatesFrameEx::actImportCertHTTPUpdate(TObject*) {
 KResult TViewPrivatesFrameEx::loadCertificatesByService() {
     if (!FServiceClient) return 0;
     TCLogGrabber grabber;
-    const KResult rc = FServiceClient->loadCertificates(nullptr, JCMP_LOAD_ASK_STATUS | 2);
+    const KResult rc = FServiceClient->loadCertificates(nullptr, kLoadCertificatesFlags);
     refresh();
     grabber.stop(false);
     showLogGrabber(&grabber, kResultInfo);

@@ -40,12 +40,16 @@ struct SettingsScope {
     TCCtxViewerConfig settings;
     TCCtxViewerConfig* saved = getViewerConfig();
     int savedMode = getMDMapMode();
+    const char* savedPublicEnv = std::getenv("PUBLIC");
+    std::string savedPublic = savedPublicEnv ? savedPublicEnv : "";
     SettingsScope() {
         setenv("PUBLIC", pub.str().c_str(), 1);
         settings.flags = 0;
         setViewerConfig(&settings);
     }
     ~SettingsScope() {
+        if (savedPublicEnv) setenv("PUBLIC", savedPublic.c_str(), 1);
+        else unsetenv("PUBLIC");
         setViewerConfig(saved);
         setMDMapMode(savedMode);
         resetSNTPParams(getSNTPParams());
@@ -68,6 +72,7 @@ class KeyViewEx : public ::testing::Test {
 protected:
     void SetUp() override {
         EnsureApplication();
+        title = Application->Title();
         profile.name = "t";
         profile.id = 5;
         profile.flags = PF_SIGN_KEYS | PF_KA_KEYS;
@@ -84,6 +89,7 @@ protected:
     void TearDown() override {
         form->Free();
         zrxtest::forgetStoredState({"ZI509"});
+        Application->SetTitle(title);  // the view names the container's owner there
     }
 
     // A container file made by the case, loaded into the view.
@@ -133,6 +139,7 @@ protected:
     SettingsScope settings;
     KeyContainers keys;
     TCXProfileDescriptor profile;
+    String title;
     TForm* form = nullptr;
     TViewPrivatesFrameEx* frame = nullptr;
     TCtxListsViewFrame* lists = nullptr;

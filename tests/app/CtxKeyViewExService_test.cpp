@@ -4,6 +4,7 @@
 // each with what the user reads in the result window or message box.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(ca.ok);
         EnsureApplication();
+        title = Application->Title();
+        if (const char* p = std::getenv("PUBLIC")) hadPublic = true, savedPublic = p;
         setenv("PUBLIC", pub.str().c_str(), 1);
         savedSettings = getViewerConfig();
         savedMode = getMDMapMode();
@@ -63,7 +66,10 @@ protected:
         if (form) form->Free();
         setViewerConfig(savedSettings);
         setMDMapMode(savedMode);
+        if (hadPublic) setenv("PUBLIC", savedPublic.c_str(), 1);
+        else unsetenv("PUBLIC");
         zrxtest::forgetStoredState({"ZI509"});
+        Application->SetTitle(title);  // the view names the container's owner there
     }
     TZrX509Csp& csp() { return *frame->containerObject(); }
     // Answers every window; keeps the result windows' lines and the messages.
@@ -86,6 +92,9 @@ protected:
     TCCtxViewerConfig settings;
     TCCtxViewerConfig* savedSettings = nullptr;
     int savedMode = 1;
+    bool hadPublic = false;
+    std::string savedPublic;
+    String title;
     TForm* form = nullptr;
     TViewPrivatesFrameEx* frame = nullptr;
     TCtxListsViewFrame* lists = nullptr;
