@@ -315,7 +315,19 @@ void TViewPrivatesFrameEx::showContainer(TZrX509Csp* csp, bool onlyIfChanged) {
 
 bool TViewPrivatesFrameEx::execViewerSettings() {
     TCCtxViewerConfig* settings = getViewerConfig();
-    if (!settings || !::execViewerSettings(*settings)) return false;
+    if (!settings) return false;
+    TComponent* owner = Application && Application->MainForm() ? static_cast<TComponent*>(Application->MainForm())
+                                                                : dialogOwner();
+    auto* dlg = new TZrXCViewerConfigForm(owner);
+    bool stored = false;
+    dlg->OnClose = [dlg, settings, &stored](TObject*, TCloseAction&) {
+        if (dlg->ModalResult() != mrOk) return;
+        dlg->storeTo(*settings);
+        stored = true;
+    };
+    // The dialog is freed whatever the answer.
+    showProgramDialog(dlg, [dlg, settings] { dlg->loadFrom(*settings); });
+    if (!stored) return false;
     saveViewerSettings();
     updateServiceClient();
     return true;

@@ -12,6 +12,8 @@
 #include "LocationTestSupport.h"
 #include "app/CaConfig.h"
 #include "app/ConfigBase.h"
+#include "app/ConfigForms.h"
+#include "app/SNTPCfgFrame.h"
 #include "app/CtxKeyViewExFrame.h"
 #include "app/CtxListsViewFrame.h"
 #include "app/LogGrabView.h"
@@ -542,4 +544,42 @@ TEST_F(KeyViewEx, KeyAgreementKeysAreAddedOnlyWithTheTemplateAndOnce) {
     // Once there, they are not added again.
     EXPECT_EQ(frame->addEncodeKeys(), 0u);
     EXPECT_TRUE(windows.shown("В текужем контенере уже присутсвтуют ключи связи!"));
+}
+
+TEST_F(KeyViewEx, TheSettingsDialogSwitchesTheServiceAndTheDigestMapping) {
+    int rounds = 0;
+    auto fill = [&](bool service, bool dstu, bool save) {
+        rounds = 0;
+        return [&rounds, service, dstu, save](TObject* w) -> int {
+            auto* f = dynamic_cast<TZrXCViewerConfigForm*>(w);
+            if (!f) return int(mrOk);
+            if (++rounds > 1) return int(mrCancel);
+            f->chedt1->setTextValue("http://127.0.0.1:9/");
+            f->chk1->SetChecked(service);
+            f->rg1->SetItemIndex(dstu ? 1 : 0);
+            f->sntpFrame->chk1->SetChecked(true);
+            (save ? f->btnOk : f->btnCancel)->Click();
+            return 0;
+        };
+    };
+    ScriptedWindows windows;
+    windows.setScript(fill(true, true, true));
+    EXPECT_TRUE(frame->execViewerSettings());
+    ASSERT_NE(frame->serviceClient(), nullptr);
+    EXPECT_EQ(frame->serviceClient()->baseURL().str(), "http://127.0.0.1:9/JCMP/");
+    EXPECT_EQ(getMDMapMode(), 2);
+    TCCtxViewerConfig stored;
+    ASSERT_TRUE(stored.load());
+    EXPECT_TRUE(stored.flags.isSet(kSettingsUseService));
+
+    // Cancelled: nothing changes.
+    windows.setScript(fill(false, false, false));
+    EXPECT_FALSE(frame->execViewerSettings());
+    EXPECT_NE(frame->serviceClient(), nullptr);
+    EXPECT_EQ(getMDMapMode(), 2);
+
+    windows.setScript(fill(false, false, true));
+    EXPECT_TRUE(frame->execViewerSettings());
+    EXPECT_EQ(frame->serviceClient(), nullptr);
+    EXPECT_EQ(getMDMapMode(), 1);
 }
