@@ -397,6 +397,23 @@ TEST_F(KeyViewEx, AValidCertificateIsChangedEarlyOnlyAfterYes) {
     EXPECT_EQ(MakerDialog::calls, 1);
     EXPECT_TRUE(csp().container()->alreadyGenerated(0x10000, true));
     EXPECT_FALSE(csp().container()->alreadyGenerated(0x20000, true));
+
+    // In tree mode the chosen active key is changed; other nodes change nothing.
+    lists->treePageActive = 1;
+    lists->tv1->SetSelected(lists->certificatesNode);
+    EXPECT_EQ(frame->earlyKeyChange(), 0u);
+    EXPECT_EQ(MakerDialog::calls, 1);
+    TTreeNode* signKey = nullptr;
+    for (int i = 0; i < lists->activeKeysNode->Count(); ++i) {
+        auto* o = static_cast<TZrX509Base*>(lists->activeKeysNode->Item(i)->Data());
+        if (o && o->isForSign()) signKey = lists->activeKeysNode->Item(i);
+    }
+    ASSERT_NE(signKey, nullptr);
+    lists->tv1->SetSelected(signKey);
+    EXPECT_FALSE(isFailure(frame->earlyKeyChange()));
+    EXPECT_EQ(MakerDialog::calls, 2);
+    EXPECT_TRUE(csp().container()->alreadyGenerated(0x20000, true));
+    lists->treePageActive = 0;
 }
 
 namespace {
@@ -582,4 +599,40 @@ TEST_F(KeyViewEx, TheSettingsDialogSwitchesTheServiceAndTheDigestMapping) {
     EXPECT_TRUE(frame->execViewerSettings());
     EXPECT_EQ(frame->serviceClient(), nullptr);
     EXPECT_EQ(getMDMapMode(), 1);
+}
+
+namespace {
+bool refuseDialog(TCRequestParamMaker*, const char*, char*) { return false; }
+}  // namespace
+
+TEST_F(KeyViewEx, AFailedChangeIsShownExceptACancelAndNothingIsDelivered) {
+    const int64_t now = nowSeconds();
+    certified(path("valid.zrx"), 0x30000, now - kDay, now + 100 * kDay);
+    show(path("valid.zrx"));
+    TZrX509* own = csp().getSelfCrt();
+    ASSERT_NE(own, nullptr);
+    std::vector<uint32_t> hooked;
+    frame->OnNewRequests = [&](TViewPrivatesFrame*, uint32_t kinds) {
+        hooked.push_back(kinds);
+        return 1;
+    };
+    ScriptedWindows windows([](TObject*) { return int(mrOk); });
+
+    EXPECT_EQ(frame->changeKey(nullptr, 0x20000), kNoCertificateToChange);
+
+    // No profile named and none chosen.
+    frame->OnSelectProfile = nullptr;
+    EXPECT_EQ(frame->changeKeyReported(own, 0x20000, "ключа ЭП"), kNoProfileForChange);
+    EXPECT_TRUE(windows.shown("Смена ключа ЭП"));
+
+    // The dialog cancelled: no word, no keys, the password still to be given.
+    frame->OnSelectProfile = [this](TViewPrivatesFrame*, TZrX509*) { return &profile; };
+    const TExecEditUserParmsFormFunc previous = setExecEditUserParmsForm(refuseDialog);
+    windows.messages.clear();
+    EXPECT_EQ(frame->changeKeyReported(own, 0x20000, "ключа ЭП"), kChangeCancelled);
+    setExecEditUserParmsForm(previous);
+    EXPECT_TRUE(windows.messages.empty());
+    EXPECT_FALSE(frame->isPasswordGiven());
+    EXPECT_FALSE(csp().container()->alreadyGenerated(0x20000, true));
+    EXPECT_TRUE(hooked.empty());
 }
