@@ -182,6 +182,10 @@ KResult createKeys(TCXProfileDescriptor* item, TZrX509Csp* csp, const std::funct
         }
         if (rollsBack(rc)) {
             rollback.run();
+            // The result window says what became of the container, also
+            // when the library logged nothing (a cancelled dialog).
+            KV_HLogFmtText(rc, tr("Ключи \"%s\" не созданы, контейнер оставлен без изменений.").c_str(),
+                           item ? item->getCaption().c_str() : "");
         } else {
             rc = csp->endUpdate(false);
             // A commit that failed leaves the keys nowhere: the content goes
