@@ -272,8 +272,18 @@ struct TPageControl::Impl {
     bool updating = false;
 };
 
+const TEnumInfo TabPositionInfo{"TTabPosition", {"tpTop", "tpBottom"}};
+
 IMPLEMENT_CLASS(TPageControl, TWinControl) {
     r.Object<TTabSheet>("ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage);
+    r.Enum("TabPosition", TabPositionInfo, &TPageControl::TabPosition, &TPageControl::SetTabPosition);
+}
+
+void TPageControl::SetTabPosition(TTabPosition v) {
+    if (v == FTabPosition) return;
+    FTabPosition = v;
+    if (FImpl) FImpl->tabs->setShape(v == tpBottom ? QTabBar::RoundedSouth : QTabBar::RoundedNorth);
+    LayoutPages();
 }
 
 TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner), FImpl(new Impl) {
@@ -450,9 +460,11 @@ void TPageControl::LayoutPages() {
     if (!FImpl) return;
     QTabBar* bar = FImpl->tabs;
     int tabH = bar->count() ? bar->sizeHint().height() : 0;
-    bar->setGeometry(0, 0, std::max(FWidth, 0), tabH);
+    const int paneH = std::max(FHeight - tabH, 0);
+    const bool below = FTabPosition == tpBottom;
+    bar->setGeometry(0, below ? paneH : 0, std::max(FWidth, 0), tabH);
     bar->setVisible(bar->count() > 0);
-    FImpl->pane->setGeometry(0, tabH, std::max(FWidth, 0), std::max(FHeight - tabH, 0));
+    FImpl->pane->setGeometry(0, below ? 0 : tabH, std::max(FWidth, 0), paneH);
     QStyleOptionTabWidgetFrame opt;
     opt.initFrom(FImpl->pane);
     int m = FImpl->pane->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, FImpl->pane);

@@ -75,6 +75,8 @@ private:
 };
 
 class TPageControl;
+enum TTabPosition { tpTop, tpBottom };
+extern const TEnumInfo TabPositionInfo;
 using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
 
 // One page of a page control: its Caption shows on the tab. Placing a sheet
@@ -118,6 +120,9 @@ class TPageControl : public TWinControl {
     void SelectNextPage(bool forward, bool checkTabVisible = true);
     // As a click on the tab: OnChanging may refuse, OnChange follows.
     bool ChooseTab(TTabSheet* page);
+    // Where the tabs lie: above the pages (the default) or below them.
+    TTabPosition TabPosition() const { return FTabPosition; }
+    void SetTabPosition(TTabPosition v);
 
     TTabChangingEvent OnChanging;
     TNotifyEvent OnChange;
@@ -135,6 +140,7 @@ private:
     void LayoutPages();
     std::vector<TTabSheet*> FPages;
     TTabSheet* FActivePage = nullptr;
+    TTabPosition FTabPosition = tpTop;
     Impl* FImpl;
 };
 

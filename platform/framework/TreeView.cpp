@@ -1,5 +1,7 @@
 #include "platform/framework/TreeView.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QIcon>
@@ -80,6 +82,7 @@ protected:
     }
     void mousePressEvent(QMouseEvent* e) override {
         const QModelIndex at = indexAt(e->position().toPoint());
+        if (e->button() == Qt::RightButton && !FView->RightClickSelect()) return;
         if (at.isValid() && !allowed(at)) return;
         QTreeWidget::mousePressEvent(e);
     }
@@ -146,6 +149,8 @@ int TTreeNode::Level() const {
     for (TTreeNode* p = FParent; p; p = p->FParent) ++n;
     return n;
 }
+
+void TTreeNode::Delete() { FTree->Items()->Delete(this); }
 
 bool TTreeNode::Selected() const { return FTree->Selected() == this; }
 
@@ -225,6 +230,35 @@ void TTreeNodes::Clear() {
     if (hadSelection && FTree->OnChange) FTree->OnChange(FTree, nullptr);
 }
 
+void TTreeNodes::Delete(TTreeNode* node) {
+    if (!node || node->FTree != FTree) return;
+    bool selectionGoes = false;
+    walkNode(node, [&](TTreeNode* n) {
+        if (n == FTree->FSelected) selectionGoes = true;
+        return !selectionGoes;
+    });
+    auto& siblings = node->FParent ? node->FParent->FChildren : FRoots;
+    auto it = std::find_if(siblings.begin(), siblings.end(), [node](const auto& p) { return p.get() == node; });
+    if (it == siblings.end()) return;
+    // Taken out first, so that nothing reaches the node while its item goes.
+    std::unique_ptr<TTreeNode> owned = std::move(*it);
+    siblings.erase(it);
+    if (selectionGoes) FTree->FSelected = nullptr;
+    FTree->FClearing = true;
+    delete node->FItem;  // the item takes its children's items along
+    FTree->FClearing = false;
+    walkNode(node, [](TTreeNode* n) { n->FItem = nullptr; return true; });
+    owned.reset();
+    if (selectionGoes) {
+        if (QTreeWidget* w = treeOf(FTree)) {
+            const bool blocked = w->blockSignals(true);
+            w->setCurrentItem(nullptr);
+            w->blockSignals(blocked);
+        }
+        if (FTree->OnChange) FTree->OnChange(FTree, nullptr);
+    }
+}
+
 void TTreeNodes::BeginUpdate() {
     if (FUpdate++ == 0)
         if (QTreeWidget* w = treeOf(FTree)) w->setUpdatesEnabled(false);
@@ -241,6 +275,7 @@ IMPLEMENT_CLASS(TTreeView, TWinControl) {
     r.Enum("Align", AlignInfo, &TTreeView::Align, &TTreeView::SetAlign);
     r.Boolean("HideSelection", &TTreeView::HideSelection, &TTreeView::SetHideSelection);
     r.Boolean("ReadOnly", &TTreeView::ReadOnly, &TTreeView::SetReadOnly);
+    r.Boolean("RightClickSelect", &TTreeView::RightClickSelect, &TTreeView::SetRightClickSelect);
 }
 
 TTreeView::TTreeView(TComponent* AOwner)

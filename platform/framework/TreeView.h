@@ -34,6 +34,9 @@ public:
     void SetImageIndex(int v);
     int SelectedIndex() const { return FSelectedIndex; }
     void SetSelectedIndex(int v);
+    // Removes the node and its children from the tree and frees them; the
+    // selection, when it was among them, becomes empty (OnChange with null).
+    void Delete();
 
 private:
     friend class TTreeNodes;
@@ -61,6 +64,8 @@ public:
     TTreeNode* AddChild(TTreeNode* parent, const String& text) { return AddChildObject(parent, text, nullptr); }
     TTreeNode* AddChildObject(TTreeNode* parent, const String& text, void* data);
     void Clear();
+    // As node->Delete().
+    void Delete(TTreeNode* node);
     void BeginUpdate();
     void EndUpdate();
 
@@ -101,6 +106,10 @@ class TTreeView : public TWinControl {
     void SetMinWidth(int v) { FMinWidth = v; }
     int MinHeight() const { return FMinHeight; }
     void SetMinHeight(int v) { FMinHeight = v; }
+    // A right click on a node selects it (as a left click would) before the
+    // pop-up menu shows; without, a right click leaves the selection alone.
+    bool RightClickSelect() const { return FRightClickSelect; }
+    void SetRightClickSelect(bool v) { FRightClickSelect = v; }
 
     TCustomImageList* Images() const { return FImages; }
     void SetImages(TCustomImageList* v);
@@ -133,5 +142,6 @@ private:
     bool FReadOnly = false;
     bool FHideSelection = true;
     bool FClearing = false;
+    bool FRightClickSelect = false;
     int FMinWidth = 0, FMinHeight = 0;
 };

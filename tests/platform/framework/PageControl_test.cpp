@@ -215,3 +215,19 @@ TEST_F(PageControl, ControlsOnTheActivePageShowAndTakeTheFocus) {
 }
 
 }  // namespace
+
+TEST_F(PageControl, TabsBelowThePagesAndBackOnTop) {
+    TTabSheet* a = sheet(form, pc, "tsA", "Первая");
+    sheet(form, pc, "tsB", "Вторая");
+    EXPECT_EQ(pc->TabPosition(), tpTop);
+    EXPECT_EQ(tabBar(pc)->geometry().top(), 0);
+    pc->SetTabPosition(tpBottom);
+    const QRect bar = tabBar(pc)->geometry();
+    EXPECT_EQ(bar.bottom() + 1, pc->Height());
+    EXPECT_EQ(tabBar(pc)->shape(), QTabBar::RoundedSouth);
+    // The pages lie above the tabs.
+    EXPECT_LE(a->Handle()->mapTo(pc->Handle(), QPoint(0, a->Height())).y(), bar.top());
+    pc->SetTabPosition(tpTop);
+    EXPECT_EQ(tabBar(pc)->geometry().top(), 0);
+    EXPECT_EQ(tabBar(pc)->shape(), QTabBar::RoundedNorth);
+}
