@@ -14,6 +14,7 @@
 #include "app/CaConfig.h"
 #include "app/CommandLine.h"
 #include "app/ConfigBase.h"
+#include "app/ConfigGlobals.h"
 #include "app/MainForm.h"
 #include "app/MessageView.h"
 #include "app/AppServices.h"
@@ -28,15 +29,11 @@
 #include "platform/runtime/Translation.h"
 #include "platform/x509api/P11Support.h"
 
-// Process-wide objects of the program that exist before the entry runs, in
-// this order (one translation unit keeps it): the certification authority's
-// configuration, then the program settings, which register themselves as the
-// current settings. The other objects of the start live with their code and
-// are built on first use; none of them reads a file or a path macro.
-namespace {
-const bool g_caConfigBuilt = (getCaConfig(), true);
-}  // namespace
-TCCtxViewerConfig viewerConfig;
+// The configuration objects are built at static initialisation by
+// ConfigGlobals (the certification authority's configuration, then the
+// program settings); the entry names it, which keeps that unit in the
+// program. The other objects of the start live with their code and are
+// built on first use; none of them reads a file or a path macro.
 
 namespace {
 bool g_failed = false;
@@ -276,6 +273,7 @@ int programEntry(int argc, char** argv) {
     // The password policy is registered by static initialisers of its unit;
     // naming it keeps the unit in the program.
     (void)passwordPolicyRegistered();
+    initConfigGlobals();
     setCommandLineArgs(argc, argv);
     const int code = runProgram(defaultStartupSteps());
     // The framework frees the windows it owns.

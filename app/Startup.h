@@ -4,10 +4,6 @@
 #include <functional>
 
 class TZrXZerUvoridoForm;
-class TCCtxViewerConfig;
-
-// The program settings, the current settings from static initialisation on.
-extern TCCtxViewerConfig viewerConfig;
 
 // Exit codes of the program.
 constexpr int EXIT_NORMAL = 0;        // normal end, help, cancelled start

@@ -597,6 +597,24 @@ bool TToolButton::CheckMenuDropdown() {
     return true;
 }
 
+void TToolButton::SwitchToMenu(TPopupMenu* menu, TNotifyEvent onClick) {
+    SetAction(nullptr);
+    OnClick = std::move(onClick);
+    SetDropdownMenu(menu);
+    SetStyle(menu ? tbsDropDown : tbsButton);
+    SetEnabled(true);
+    SetVisible(true);
+}
+
+void TToolButton::SwitchToAction(TBasicAction* action) {
+    OnClick = nullptr;
+    SetDropdownMenu(nullptr);
+    SetStyle(tbsButton);
+    SetAction(action);
+    // Linking the same action again reports nothing: take its state now.
+    if (action) ActionChanged(action);
+}
+
 void TToolButton::Click() {
     if (IsSeparator()) return;
     if (FStyle == tbsCheck)

@@ -171,6 +171,12 @@ class TToolButton : public TControl {
     void SetImageIndex(int v) { FImageIndex = v; }
     // Shows DropdownMenu under the button, as its arrow does; false without one.
     bool CheckMenuDropdown();
+    // Switches the button at run time to a drop-down button: it drops its
+    // action, its arrow shows menu and its own click runs onClick. It stays
+    // enabled and shown whatever state the dropped action left on it.
+    void SwitchToMenu(TPopupMenu* menu, TNotifyEvent onClick);
+    // Switches back to a plain button that follows action: no menu, no OnClick.
+    void SwitchToAction(TBasicAction* action);
     void Click() override;
     void ActionChanged(TBasicAction* a) override;
 protected:

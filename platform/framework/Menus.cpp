@@ -159,6 +159,14 @@ void TMenuItem::Clear() {
     while (!FItems.empty()) FItems.back()->Free();
 }
 
+TMenuItem* TMenuItem::AddActionItem(TBasicAction* action, int imageIndex) {
+    auto* item = new TMenuItem(Owner());
+    item->SetAction(action);
+    item->SetImageIndex(imageIndex);
+    Add(item);
+    return item;
+}
+
 TMenuItem* TMenuItem::Find(const String& caption) const {
     String want = StripHotkey(caption);
     for (TMenuItem* i : FItems)

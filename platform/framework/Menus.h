@@ -52,6 +52,9 @@ class TMenuItem : public TComponent, public TActionClient {
     void Remove(TMenuItem* item);
     void Delete(int index);  // removes and frees
     void Clear();            // frees every sub-item
+    // Creates a sub-item at run time, bound to an action, at the end; it
+    // belongs to this item's owner and goes with Clear or Delete.
+    TMenuItem* AddActionItem(TBasicAction* action, int imageIndex = -1);
     int IndexOf(const TMenuItem* item) const;
     TMenuItem* Find(const String& caption) const;  // without '&', case-insensitive
     TMenu* GetParentMenu() const;

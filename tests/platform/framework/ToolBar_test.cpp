@@ -166,3 +166,106 @@ TEST(ToolBar, DropDownButtonShowsItsMenu) {
     b->SetStyle(tbsButton);
     EXPECT_EQ(qtButton(b)->menu(), nullptr);
 }
+
+TEST(ToolBar, ButtonSwitchesBetweenItsActionAndADropDownMenuAtRunTime) {
+    Bar t;
+    auto* list = new TActionList(t.form);
+    auto* save = new TAction(list);
+    save->SetActionList(list);
+    save->SetCaption("Сохранить запрос");
+    int saved = 0, sent = 0;
+    save->OnExecute = [&](TObject*) { ++saved; };
+    auto* pm = new TPopupMenu(t.form);
+    pm->Items()->AddActionItem(save);
+
+    TToolButton* b = addButton(t.bar, "");
+    b->SetAction(save);
+    // The action was disabled when the button left it: the drop-down button
+    // must still answer.
+    save->SetEnabled(false);
+    b->SwitchToMenu(pm, [&](TObject* s) {
+        EXPECT_EQ(s, b);
+        ++sent;
+    });
+    EXPECT_EQ(b->Action(), nullptr);
+    EXPECT_EQ(b->Style(), tbsDropDown);
+    EXPECT_EQ(b->DropdownMenu(), pm);
+    EXPECT_TRUE(b->Enabled());
+    ASSERT_NE(qtButton(b)->menu(), nullptr);
+    qtButton(b)->click();
+    EXPECT_EQ(sent, 1);
+    EXPECT_EQ(saved, 0);
+    // The dropped action no longer drives the button.
+    save->SetVisible(false);
+    EXPECT_TRUE(b->Visible());
+    save->SetVisible(true);
+    save->SetEnabled(true);
+
+    b->SwitchToAction(save);
+    EXPECT_EQ(b->Action(), save);
+    EXPECT_EQ(b->Style(), tbsButton);
+    EXPECT_EQ(b->DropdownMenu(), nullptr);
+    EXPECT_EQ(qtButton(b)->menu(), nullptr);
+    EXPECT_EQ(b->Caption(), "Сохранить запрос");
+    qtButton(b)->click();
+    EXPECT_EQ(saved, 1);
+    EXPECT_EQ(sent, 1);
+    // Switching twice either way changes nothing more.
+    b->SwitchToAction(save);
+    EXPECT_EQ(b->Action(), save);
+    b->SwitchToMenu(pm, nullptr);
+    b->SwitchToMenu(pm, nullptr);
+    EXPECT_EQ(b->Style(), tbsDropDown);
+    qtButton(b)->click();
+    EXPECT_EQ(saved + sent, 2);
+}
+
+TEST(ToolBar, MenuItemTradesItsActionForSubItemsAndBack) {
+    Bar t;
+    auto* list = new TActionList(t.form);
+    auto makeAction = [&](const char* caption, int& counter) {
+        auto* a = new TAction(list);
+        a->SetActionList(list);
+        a->SetCaption(caption);
+        a->OnExecute = [&counter](TObject*) { ++counter; };
+        return a;
+    };
+    int saved = 0, sent = 0;
+    TAction* save = makeAction("Сохранить запрос", saved);
+    TAction* send = makeAction("Отправить на регистрацию", sent);
+    auto* mm = new TMainMenu(t.form);
+    auto* top = new TMenuItem(t.form);
+    top->SetCaption("Контейнер");
+    mm->Items()->Add(top);
+    auto* item = new TMenuItem(t.form);
+    item->SetAction(save);
+    top->Add(item);
+    const int owned = t.form->ComponentCount();
+
+    item->SetAction(nullptr);
+    TMenuItem* first = item->AddActionItem(send);
+    TMenuItem* second = item->AddActionItem(save);
+    ASSERT_EQ(item->Count(), 2);
+    EXPECT_EQ(first->Caption(), "Отправить на регистрацию");
+    EXPECT_EQ(second->ImageIndex(), -1);
+    EXPECT_EQ(first->Owner(), t.form);
+    ASSERT_NE(item->QtMenu(), nullptr);
+    EXPECT_EQ(item->QtAction()->menu(), item->QtMenu());
+    ASSERT_EQ(item->QtMenu()->actions().size(), 2);
+    item->QtMenu()->actions()[0]->trigger();
+    EXPECT_EQ(sent, 1);
+    send->SetEnabled(false);
+    EXPECT_FALSE(first->Enabled());
+
+    // Back to a plain item: the sub-items are freed and the action clicks.
+    item->Clear();
+    item->SetAction(save);
+    EXPECT_EQ(item->Count(), 0);
+    EXPECT_EQ(item->QtAction()->menu(), nullptr);
+    EXPECT_EQ(t.form->ComponentCount(), owned);
+    item->QtAction()->trigger();
+    EXPECT_EQ(saved, 1);
+    // Actions freed before the items leave nothing dangling.
+    send->Free();
+    EXPECT_EQ(item->AddActionItem(nullptr)->Action(), nullptr);
+}
