@@ -12,6 +12,7 @@
 
 #include "app/AppConfig.h"
 #include "app/KeyGeneration.h"
+#include "app/GenerationWindows.h"
 #include "app/LocationTestSupport.h"
 #include "app/LogGrabView.h"
 #include "platform/core/config/CfgMacros.h"
@@ -43,8 +44,8 @@ struct FastKdf {
     FastKdf() { zrx::container::setDefaultKdf(zrx::container::KdfParams::scrypt(10, 1, 1)); }
 } fastKdf;
 
-const char kPassword[] = "Пароль-1234";
-const char kOwner[] = "Петренко Іван";
+const char* const kPassword = zrxtest::kGenPassword;
+const char* const kOwner = zrxtest::kGenOwner;
 
 bool sh(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
@@ -167,76 +168,16 @@ protected:
     }
     static void forget() { zrxtest::forgetStoredState({"ZrXForms", "ZI509", "ZrXCreator", "X509Editors"}); }
 
-    // How the dialogs of one generation are answered.
-    struct Answers {
-        std::string location;             // the new container
-        const char* password = kPassword;
-        bool cancelOwner = false;
-        bool selfIssued = false;
-        bool excludeNonStandard = false;
-        int kaParams = -1;                // the key-agreement set, when chosen
-        std::string saveAs;               // extension replacing the proposed one (".PEM")
-        int cancelSaveAt = -1;            // the save dialog (0, 1...) that is cancelled
-    };
-    // What the generation showed.
-    struct Seen {
-        std::vector<std::string> saveTitles, savedFiles, proposed, results, issuing;
-        std::vector<int64_t> issuingDays;
-        std::string onlyEmptyTokens;      // the macro while the owner dialog was open
-    };
+    using Answers = zrxtest::GenerationAnswers;
 
-    void answer(const Answers& a) {
-        seen_ = Seen();
+    void answer(Answers a) {
+        seen_ = zrxtest::GenerationSeen();
+        a.saveFolder = dir_.str();
         // The hooks nest: the old one goes first, so the new one stays.
         windows_.reset();
         windows_ = std::make_unique<ScriptedWindows>([this, a](TObject* w) -> int {
-            if (auto* f = dynamic_cast<TEditUserParmsForm*>(w)) {
-                seen_.onlyEmptyTokens = getCFGMacroValue("onlyEmptyTokens").str();
-                if (a.cancelOwner) return mrCancel;
-                f->CEditorsBox1->setValue("SN", "Петренко");
-                f->CEditorsBox1->setValue("GN", "Іван");
-                f->CEditorsBox1->setValue("CN", kOwner);
-                f->locationFrame()->setLocation(a.location.c_str());
-                f->PasswordEdit->SetText(a.password);
-                f->PasswordConfirm->SetText(f->PasswordConfirm->Visible() ? a.password : "");
-                if (a.kaParams >= 0) f->flbx2->SetChecked(uint64_t(a.kaParams));
-                for (TCBaseReqPropsFrame* page : f->pages())
-                    if (auto* c = dynamic_cast<TCreatorUserExPars*>(page)) {
-                        // As a user's click: the box changes, then its handler runs.
-                        c->chk1->SetChecked(a.excludeNonStandard);
-                        c->chk1Click(c->chk1);
-                        c->chk2->SetChecked(a.selfIssued);
-                        c->chk2Click(c->chk2);
-                    }
-                f->UpdateActions();
-                EXPECT_TRUE(f->act1->Enabled());
-                f->Button1->Click();
-                // A refusal would leave the dialog waiting for a user.
-                const bool accepted = f->ModalResult() == mrOk;
-                EXPECT_TRUE(accepted) << (windows_->messages.empty() ? "" : windows_->messages.back());
-                return accepted ? 0 : int(mrCancel);
-            }
-            if (auto* d = dynamic_cast<TSaveDialog*>(w)) {
-                const int index = int(seen_.saveTitles.size());
-                seen_.saveTitles.push_back(d->Title());
-                seen_.proposed.push_back(d->InitialDir() + "/" + d->FileName());
-                if (index == a.cancelSaveAt) return mrCancel;
-                std::string name = d->FileName();
-                if (!a.saveAs.empty()) name = changeFileExt(name.c_str(), a.saveAs.c_str()).str();
-                d->SetFileName(dir_.file(name));
-                seen_.savedFiles.push_back(d->FileName());
-                return mrOk;
-            }
-            if (auto* r = dynamic_cast<TKeyRegFormEx*>(w)) {
-                seen_.issuing.push_back(r->Caption());
-                seen_.issuingDays.push_back((r->uxdtmpckr2->GetUXDateTime() - r->uxdtmpckr1->GetUXDateTime()) / 86400);
-                return mrOk;
-            }
-            if (auto* g = dynamic_cast<TLogGrabViewForm*>(w)) {
-                seen_.results.push_back(g->joinedText().str());
-                return mrOk;
-            }
-            return mrOk;
+            const int r = zrxtest::answerGenerationWindow(w, a, seen_);
+            return r < 0 ? int(mrOk) : r;
         });
     }
 
@@ -258,7 +199,7 @@ protected:
     zrxtest::TempDir dir_;
     std::unique_ptr<ScriptedWindows> windows_;
     std::unique_ptr<TZrX509Csp> csp_;
-    Seen seen_;
+    zrxtest::GenerationSeen seen_;
     int refreshed_ = 0;
     TReqPropsFrameConstructor savedPage_ = nullptr;
 };
