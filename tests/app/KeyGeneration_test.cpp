@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "app/GenerationWindows.h"
 #include "app/LocationTestSupport.h"
 #include "app/LogGrabView.h"
+#include "app/LogGrabber.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/config/FlagDescriptors.h"
 #include "platform/core/config/Profiles.h"
@@ -387,6 +389,49 @@ TEST_F(KeyGenerationTest, SelectKeyProfile) {
     EXPECT_EQ(chosen, selectKeyProfile(&stamp, choose));
     EXPECT_EQ(1, asked);
     EXPECT_EQ(nullptr, selectKeyProfile(&stamp, nullptr));
+}
+
+// An exception out of a generation still gives the macro, the log output
+// and the container back.
+TEST_F(KeyGenerationTest, ExceptionLeavesNothingBehind) {
+    Answers a;
+    a.location = dir_.file("thrown.pfx");
+    answer(a);
+    csp_ = std::make_unique<TZrX509Csp>();
+    EXPECT_THROW(createKeys(_getDefPFList().findProfile("sign"), csp_.get(),
+                            [] { throw std::runtime_error("сбой окна"); }),
+                 std::runtime_error);
+    EXPECT_EQ("no", getCFGMacroValue("onlyEmptyTokens").str());
+    EXPECT_EQ(nullptr, currentLogGrabber());
+    EXPECT_FALSE(csp_->container()->inUpdate());
+    EXPECT_EQ(0u, genFlags.value());
+}
+
+// A device whose keys the user agreed to replace is cleaned only when the
+// generation commits, right before the container is written; a cancelled
+// generation leaves it alone.
+TEST_F(KeyGenerationTest, DeviceCleanedOnlyAtCommit) {
+    using zrxtest::TestMedium;
+    TestMedium::install();
+    TestMedium::reset();
+    TestMedium::devices = {"dev1"};
+    TestMedium::findResult = 0;  // keys of the same purpose are there
+    Answers a;
+    a.location = "#:dev1";
+    a.password = "12345678";
+    a.cancelOwner = true;
+    EXPECT_EQ(KR_E_CANCELLED, generate("sign", a));
+    EXPECT_TRUE(TestMedium::cleaned.empty());
+
+    a.cancelOwner = false;
+    const KResult rc = generate("sign", a);
+    EXPECT_TRUE(windows_->shown("обнаружены ключи аналогичного назначения"));
+    EXPECT_EQ(std::vector<std::string>{"#:dev1"}, TestMedium::cleaned);
+    // The test medium refuses the write: the commit fails and is undone.
+    EXPECT_TRUE(isFailure(rc)) << std::hex << rc;
+    EXPECT_FALSE(csp_->container()->inUpdate());
+    EXPECT_EQ(0, csp_->reqCount());
+    TestMedium::reset();
 }
 
 // The same generation onto a SoftHSM2 token: the device location names the
