@@ -149,6 +149,17 @@ TCtxListsViewFrame::TCtxListsViewFrame(TComponent* AOwner, TZrX509Csp* csp) : TF
     setHtmlViewerColor(htmlvwr1);
 }
 
+TCtxListsViewFrame::~TCtxListsViewFrame() {
+    // The frame is no form: its storage hears of no closing, so it stores here.
+    if (FStateRestored) cmpstrg1->store();
+}
+
+void TCtxListsViewFrame::FormAssigned(TCustomForm*) {
+    if (FStateRestored) return;
+    FStateRestored = true;
+    cmpstrg1->restore();
+}
+
 // ---- texts
 
 std::u16string TCtxListsViewFrame::noObjectText() {

@@ -34,6 +34,8 @@ class TCtxListsViewFrame : public TFrame {
 public:
     TCtxListsViewFrame(TComponent* AOwner, TZrX509Csp* csp);
     explicit TCtxListsViewFrame(TComponent* AOwner) : TCtxListsViewFrame(AOwner, nullptr) {}
+    // Keeps the tree's width for the next run.
+    ~TCtxListsViewFrame() override;
 
     // ---- components
     TResImageList* rsmglstPage;
@@ -92,4 +94,9 @@ public:
 
 protected:
     void addListItems(TTreeNode* parent, const TCSBaseKeysList& list, int image);
+    // The stored width comes back once the frame sits on its window.
+    void FormAssigned(TCustomForm* form) override;
+
+private:
+    bool FStateRestored = false;
 };

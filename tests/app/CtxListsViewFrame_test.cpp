@@ -271,3 +271,13 @@ TEST_F(ContentTree, ChangeKeyActionOnlyForActiveKeys) {
     EXPECT_EQ(f->findPrivateKey(next->getKeyIDStr().c_str(), csp.container()->ctx_NewKeysList, true), nullptr);
     EXPECT_EQ(f->findPrivateKey("not hex", csp.container()->ctx_NewKeysList, false), nullptr);
 }
+
+TEST_F(ContentTree, TreeWidthIsKeptForTheNextRun) {
+    TCtxListsViewFrame* f = makeTree();
+    EXPECT_EQ(f->tv1->Width(), 295);
+    f->tv1->SetWidth(333);
+    form->Free();
+    form = CreateComponent<TForm>(Application);
+    form->SetBounds(0, 0, 900, 500);
+    EXPECT_EQ(makeTree()->tv1->Width(), 333);
+}
