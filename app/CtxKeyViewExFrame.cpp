@@ -45,6 +45,8 @@ constexpr int kAnswerYes = 6;
 constexpr uint32_t kEarlyChangeRecord = 0x40900006;
 constexpr int kExportImage = 15;
 constexpr uint32_t kObjectMissing = 0xC0800007;
+// Loading issued certificates back: each request's status is asked first.
+constexpr unsigned kLoadCertificatesFlags = 3;
 
 const char* const kImportCertHint =
     "Получить сертификат|Зарегистрировать сертификат, соответствующий запросу, хранящемуся в контейнере.";
@@ -313,7 +315,19 @@ void TViewPrivatesFrameEx::showContainer(TZrX509Csp* csp, bool onlyIfChanged) {
 
 bool TViewPrivatesFrameEx::execViewerSettings() {
     TCCtxViewerConfig* settings = getViewerConfig();
-    if (!settings || !::execViewerSettings(*settings)) return false;
+    if (!settings) return false;
+    TComponent* owner = Application && Application->MainForm() ? static_cast<TComponent*>(Application->MainForm())
+                                                                : dialogOwner();
+    auto* dlg = new TZrXCViewerConfigForm(owner);
+    bool stored = false;
+    dlg->OnClose = [dlg, settings, &stored](TObject*, TCloseAction&) {
+        if (dlg->ModalResult() != mrOk) return;
+        dlg->storeTo(*settings);
+        stored = true;
+    };
+    // The dialog is freed whatever the answer.
+    showProgramDialog(dlg, [dlg, settings] { dlg->loadFrom(*settings); });
+    if (!stored) return false;
     saveViewerSettings();
     updateServiceClient();
     return true;
@@ -414,8 +428,6 @@ void TViewPrivatesFrameEx::setSaveRequestMenu(TMenuItem* item, bool plain) {
 
 void TViewPrivatesFrameEx::updateReceiveCertificateMenu() {
     const bool hasRequests = container && container->container()->ctx_RequestsList.count() > 0;
-    btnImportCert->SetVisible(hasRequests);
-    N17->SetVisible(hasRequests);
     if (FServiceClient) {
         if (N17->Count() == 0) {
             N17->AddActionItem(actImportCertHTTP);
@@ -425,7 +437,6 @@ void TViewPrivatesFrameEx::updateReceiveCertificateMenu() {
             actImportSelfCertificate->SetCaption(tr("Из файла...").c_str());
             N17->AddActionItem(actImportSelfCertificate);
         }
-        btnImportCert->SetVisible(hasRequests);
         actSendSelReq->SetVisible(hasRequests);
         actCheckStatus->SetVisible(hasRequests);
     } else if (!N17->Action()) {
@@ -436,8 +447,9 @@ void TViewPrivatesFrameEx::updateReceiveCertificateMenu() {
         actCheckStatus->SetVisible(false);
         actImportSelfCertificate->SetCaption(tr("Получить сертификат").c_str());
     }
-    N17->SetVisible(hasRequests);
+    // Last: switching the button or the item brings their own visibility.
     btnImportCert->SetVisible(hasRequests);
+    N17->SetVisible(hasRequests);
 }
 
 // ---- requests and the service
@@ -458,7 +470,7 @@ void TViewPrivatesFrameEx::actImportCertHTTPUpdate(TObject*) {
 KResult TViewPrivatesFrameEx::loadCertificatesByService() {
     if (!FServiceClient) return 0;
     TCLogGrabber grabber;
-    const KResult rc = FServiceClient->loadCertificates(nullptr, JCMP_LOAD_ASK_STATUS | 2);
+    const KResult rc = FServiceClient->loadCertificates(nullptr, kLoadCertificatesFlags);
     refresh();
     grabber.stop(false);
     showLogGrabber(&grabber, kResultInfo);
@@ -530,7 +542,7 @@ KResult TViewPrivatesFrameEx::checkPlannedKeyChange(bool interactive) {
     if (!container) return 0;
     TCLogGrabber grabber;
     TZrNDefKeysChkInfo analysis;
-    const KResult rc = container->ZrX_NeedChangeDefaultKeys(kKeyChangeAnalysisDays, &analysis);
+    const KResult rc = analyseKeyChange(&analysis);
     grabber.stop(false);
     if (isFailure(rc)) return rc;
     if (!keyChangeDue(analysis)) {
@@ -550,6 +562,10 @@ KResult TViewPrivatesFrameEx::checkPlannedKeyChange(bool interactive) {
         answer = ask(question, caption.c_str(), kMbYesNo | kMbIconQuestion);
     if (answer != kAnswerYes) return 0;
     return runPlannedKeyChange(analysis);
+}
+
+KResult TViewPrivatesFrameEx::analyseKeyChange(TZrNDefKeysChkInfo* analysis) {
+    return container->ZrX_NeedChangeDefaultKeys(kKeyChangeAnalysisDays, analysis);
 }
 
 KResult TViewPrivatesFrameEx::runPlannedKeyChange(const TZrNDefKeysChkInfo& analysis) {

@@ -194,6 +194,11 @@ public:
     void actAboutExecute(TObject* Sender);
     void N31Click(TObject* Sender);
 
+protected:
+    // The key-change analysis of the shown container (its records go to the
+    // log); tests may stand another analysis in.
+    virtual KResult analyseKeyChange(TZrNDefKeysChkInfo* analysis);
+
 private:
     // The current object when it is a request with a stored context.
     TZrX509Base* currentRequest() const;
