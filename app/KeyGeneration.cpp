@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/AppServices.h"
+#include "app/CtxKeyViewExFrame.h"
 #include "app/CtxPromptFrame.h"
 #include "app/LogGrabView.h"
 #include "app/LogGrabber.h"
@@ -78,17 +79,6 @@ void removeNonStandardExtensions(TCBaseRequestParamMaker& maker) {
     if (TCXEditsEntry* e = maker.fullExtensions().findByName(zrxShortName(ZrXObject::ProfileID)))
         maker.fullExtensions().remove(e);
     if (maker.profile() && maker.profile()->kind == 1) exts.remove(NID_ext_key_usage);
-}
-
-TCString keyFileBaseName(const TZrX509Csp& csp) {
-    const TCBaseUserKeysContext* ctx = csp.container();
-    const TCString& location = ctx->fileName();
-    if (ctx->isFile() == 1) {
-        // Only the file name's extension goes: a dot in a folder name stays.
-        const TCString ext = getExt(location.c_str());
-        return location.sub(0, location.length() - ext.length());
-    }
-    return location.length() > 2 ? location.sub(2) : TCString();
 }
 
 TCString requestFileName(const TCString& base, const TZrX509Base& request) {
@@ -226,7 +216,7 @@ int saveRequests(TZrX509Csp* csp, unsigned int mode) {
 int saveRequest(TZrX509Csp* csp, TZrX509Req* request) {
     if (!csp || !request) return 0;
     const TCString kind = kindWord(request->isForSign());
-    TCString name = requestFileName(keyFileBaseName(*csp), *request);
+    TCString name = requestFileName(requestFileBaseName(csp), *request);
     const TCString title = tr("Запись запроса на сертификат ключей ") + kind;
     if (!saveFileDialog(name, title.c_str(), tr(kRequestFilter).c_str(), "p10")) return 0;
     const TCString owner = request->ownerName();
@@ -264,7 +254,7 @@ int saveSelfIssued(TZrX509Req* request, TZrX509Csp* csp) {
     KV_HLogFmtText(0, tr("Успешно сформирован и записан в контйенер сертификат ключей владельца '%s'.").c_str(),
                    owner.c_str());
 
-    TCString name = certificateFileName(keyFileBaseName(*csp), cert);
+    TCString name = certificateFileName(requestFileBaseName(csp), cert);
     if (!saveFileDialog(name, tr("Запись сертификата").c_str(), tr(kCertFilter).c_str(), "crt")) return 0;
     if (!cert.saveToFile(name.c_str(), isPemFileName(name.c_str()))) {
         KV_HLogFmtText(KR_E_SAVE, tr("Ошибка записи сертификата ключей владельца '%s' в файл '%s'!").c_str(),

@@ -41,10 +41,8 @@ unsigned int keyKindsOfMakerFlags(unsigned int makerFlags);
 // "zorenProfileID" entry, and for a profile of kind 1 the extended key usage.
 void removeNonStandardExtensions(TCBaseRequestParamMaker& maker);
 
-// The base of the file names proposed for a container's requests and
-// certificates: a file container's path without its extension, else the
-// device location without its two-character media prefix.
-TCString keyFileBaseName(const TZrX509Csp& csp);
+// File names proposed for a container's requests and certificates, from
+// the container's base name (requestFileBaseName of the container view).
 // base + ".p10" for a signature request, else base + "_ka.p10".
 TCString requestFileName(const TCString& base, const TZrX509Base& request);
 // base + "_ka.crt" for a key-agreement certificate, else base + ".crt".

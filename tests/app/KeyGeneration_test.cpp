@@ -81,32 +81,6 @@ TEST(KeyGenerationRules, ProfileKindByTheFirstKeyFlag) {
     for (const Case& c : cases) EXPECT_EQ(c.kind, profileKindOfKeyFlags(c.flags)) << std::hex << c.flags;
 }
 
-// A container that names its location without opening anything.
-struct NamedContainer {
-    explicit NamedContainer(const char* location) {
-        csp.prepareUpdate();
-        csp.setContainerName(location);
-    }
-    TZrX509Csp csp;
-};
-
-TEST(KeyGenerationRules, FileNameProposals) {
-    struct Case {
-        const char* location;
-        const char* base;
-    } cases[] = {
-        {"/data/keys/Petrenko.pfx", "/data/keys/Petrenko"},
-        {"/data/v1.2/keys", "/data/v1.2/keys"},  // a dot in a folder stays
-        {"/data/a.b.pfx", "/data/a.b"},
-        {"$:Ключі Петренка", "Ключі Петренка"},
-        {"#:dev1", "dev1"},
-    };
-    for (const Case& c : cases) {
-        NamedContainer n(c.location);
-        EXPECT_EQ(c.base, keyFileBaseName(n.csp).str()) << c.location;
-    }
-}
-
 // Requests and certificates of both key kinds, made by OpenSSL.
 class KeyObjects : public ::testing::Test {
 protected:
