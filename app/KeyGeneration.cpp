@@ -17,7 +17,6 @@
 #include "platform/core/x509/ZrX509.h"
 #include "platform/core/x509/ZrX509Req.h"
 #include "platform/framework/Controls.h"
-#include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/TimeUtils.h"

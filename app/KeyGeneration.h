@@ -31,7 +31,8 @@ constexpr KResult kGenRefused = 0x80800003;
 // ---- the rules of a generation, each on its own
 
 // The maker's flag bits a generation adds to what it had: the caller's
-// copied bits, the destination and mode groups (0x80800) and 0x3000.
+// copied bits, the destination and mode groups (0x80800), and the
+// start-certificate box unchecked and disabled (0x3000).
 unsigned int generationMakerFlags(unsigned int requestFlags);
 // genFlags' key kinds from the maker's flags: 0x100 signature keys gives
 // 0x20000, 0x200 key-agreement keys gives 0x10000.
