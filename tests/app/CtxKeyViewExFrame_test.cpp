@@ -387,6 +387,8 @@ TEST_F(KeyViewEx, AValidCertificateIsChangedEarlyOnlyAfterYes) {
     show(path("valid.zrx"));
     frame->pgc1->SetActivePage(frame->ts2);
     MakerDialog dialog;
+    int delivered = 0;
+    frame->OnNewRequests = [&](TViewPrivatesFrame*, uint32_t) { return ++delivered; };
     int answer = mrNo;
     ScriptedWindows windows([&](TObject* w) -> int { return dynamic_cast<TMessageViewForm*>(w) ? answer : int(mrOk); });
     EXPECT_EQ(frame->earlyKeyChange(), 0u);
@@ -413,6 +415,7 @@ TEST_F(KeyViewEx, AValidCertificateIsChangedEarlyOnlyAfterYes) {
     EXPECT_FALSE(isFailure(frame->earlyKeyChange()));
     EXPECT_EQ(MakerDialog::calls, 2);
     EXPECT_TRUE(csp().container()->alreadyGenerated(0x20000, true));
+    EXPECT_EQ(delivered, 2);
     lists->treePageActive = 0;
 }
 
