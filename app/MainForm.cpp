@@ -1,12 +1,9 @@
 #include "app/MainForm.h"
 
-#include "platform/x509api/ZrX509Api.h"
-
-#include "app/AppConfig.h"
-#include "app/ConfigBase.h"
+#include "app/AppConfigActions.h"
 #include "app/DailyLog.h"
 #include "app/HSMTokens.h"
-#include "app/MessageView.h"
+#include "app/KeyGeneration.h"
 #include "app/StartupDialog.h"
 #include "app/Startup.h"
 #include "platform/core/config/CfgMacros.h"
@@ -14,127 +11,128 @@
 #include "platform/framework/SysMsgBox.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
-#include "platform/runtime/Messages.h"
 #include "platform/runtime/Translation.h"
+#include "platform/x509api/ZrX509Api.h"
+#include "requests/GenFlags.h"
+#include "requests/KeyViewFrmEx.h"
 #include "requests/UserExParsFrame.h"
-#include "update/UpdateRun.h"
 
-IMPLEMENT_CLASS(TZrXZerUvoridoForm, TForm) {}
+IMPLEMENT_CLASS(TZrXZerUvoridoForm, TZrXViewCtxForm) {}
 
-TZrXZerUvoridoForm::TZrXZerUvoridoForm(TComponent* AOwner) : TForm(AOwner) {
+namespace {
+// View flags of the HTML object views in the key generator.
+constexpr uint32_t kGeneratorHtmlFlags = 56;
+// The request-property page every profile of the generator uses.
+const char kGeneratorPage[] = "UserExPars";
+}  // namespace
+
+TZrXZerUvoridoForm::TZrXZerUvoridoForm(TComponent* AOwner) : TZrXViewCtxForm(AOwner) {
     SetName("ZrXZerUvoridoForm");
-    SetCaption(zrnTranslateString("Модуль генерации запросов").str());
-    SetPosition(poScreenCenter);
-    SetClientWidth(1072);
-    SetClientHeight(598);
+    SetCaption("Модуль генерации запросов");
+    cmpstrg1->SetRegKey("Software\\Zoren\\ZrXCreator");
+    frameEx = ctxFrame;
+    NewKeyMI = frameEx->NewKeyMI;
+    NewKeyMI_dvd = frameEx->NewKeyMI_dvd;
 
-    actionList = new TActionList(this);
-    actionList->SetName("actionList");
-    actClose = new TAction(this);
-    actClose->SetName("actClose");
-    actClose->SetCaption(zrnTranslateString("Выход").str());
-    actClose->SetHint(zrnTranslateString("Закрыть окно").str());
-    actClose->OnExecute = [this](TObject*) { Close(); };
-
-    mm1 = new TMainMenu(this);
-    mm1->SetName("mm1");
-    ContainerMI = new TMenuItem(this);
-    ContainerMI->SetName("ContainerMI");
-    ContainerMI->SetCaption(zrnTranslateString("Контейнер").str());
-    mm1->Items()->Add(ContainerMI);
-    NewKeyMI = new TMenuItem(this);
-    NewKeyMI->SetName("NewKeyMI");
-    NewKeyMI->SetCaption(zrnTranslateString("Создать ключи").str());
-    NewKeyMI->SetVisible(false);
-    ContainerMI->Add(NewKeyMI);
-    NewKeyMI_dvd = new TMenuItem(this);
-    NewKeyMI_dvd->SetName("NewKeyMI_dvd");
-    NewKeyMI_dvd->SetCaption("-");
-    NewKeyMI_dvd->SetVisible(false);
-    ContainerMI->Add(NewKeyMI_dvd);
-    auto* exitMI = new TMenuItem(this);
-    exitMI->SetName("actClose1");
-    exitMI->SetAction(actClose);
-    ContainerMI->Add(exitMI);
-    SetMenu(mm1);
+    pgc1->SetVisible(false);
+    frameEx->btnCreate->SetVisible(true);
+    frameEx->actCreate->SetVisible(true);
+    frameEx->actCreate->OnExecute = [this](TObject* s) { createKeysClick(s); };
+    frameEx->OnNewRequests = [this](TViewPrivatesFrame*, uint32_t keyKinds) { return saveNewRequests(keyKinds); };
+    frameEx->OnSelectProfile = [this](TViewPrivatesFrame*, TZrX509* cert) { return selectKeyProfile(cert); };
+    for (TAction* a : {frameEx->actEditUpdatePars, frameEx->actUpdateNow, frameEx->actEditContfig})
+        a->SetVisible(false);
+    setViewFlags(kGeneratorHtmlFlags);
+    frameEx->setCaptionFormat("Генератор ключей, текущий владелец - \"%s\"");
 }
 
-void TZrXZerUvoridoForm::fillNewKeysMenu() {
-    NewKeyMI->Clear();
-    TCXProfilesList& items = _newKeysItemList();
-    for (int i = 0; i < items.count(); ++i) {
-        TCXProfileDescriptor* p = items.at(i);
-        if (!p) continue;
-        auto* mi = new TMenuItem(this);
-        mi->SetCaption(p->getCaption().str());
-        mi->SetHint(TCString::format(zrnTranslateString("Создать стартовый контекст для нового %s").c_str(),
-                                     p->getCaption().c_str())
-                        .str());
-        mi->SetTag(intptr_t(p));
-        // Key generation comes with its own code; until then the entries
-        // are listed but cannot be run.
-        mi->SetEnabled(false);
-        NewKeyMI->Add(mi);
-    }
-    NewKeyMI->SetVisible(NewKeyMI->Count() > 0);
-    NewKeyMI_dvd->SetVisible(NewKeyMI->Count() > 0);
-    MenuChanged();
-}
-
-bool TZrXZerUvoridoForm::openContainer() { return true; }
-
-// The update check at start (its first step registers the path macros), then
-// the service files' update when the settings name their address. False when
-// an update asks the program to close.
-static bool runStartupUpdates() {
-    TCUpdationCtx ctx(updateMessageBox, 0, nullptr);
-    runUpdation(UPD_MODE_START, &ctx, nullptr, nullptr);
-    if (ctx.mustExit()) return false;
-    const TCString serviceFiles = getServiceFilesUrl(getViewerConfig());
-    if (!serviceFiles.isEmpty()) {
-        csLogFmtText(0, "%s", zrnTranslateString("Поиск обновлений служебных файлов...").c_str());
-        TCUpdationCtx quiet;
-        runUpdation(UPD_MODE_FORCED, &quiet, nullptr, serviceFiles.c_str());
-    }
-    return true;
-}
-
-bool TZrXZerUvoridoForm::init() {
+bool TZrXZerUvoridoForm::init(bool) {
     registerCreatorUserExPars();
-    installMessageHook();
-    enableDebugLog(getDBGLogDir().c_str());
-    Show();
-    Repaint();
-    startupStep("update");
-    if (!runStartupUpdates()) return false;
-
-    startupStep("config");
-    if (!loadAppConfig(getAppConfigPath().c_str(), 0)) {
-        const TCString text = KRTL_lastMesage() + "!";
-        messageDlg(text.c_str(), mtError, mbSet(mbOK));
-        markStartupFailed();
-        return false;
-    }
-    startupCheckCtx = getAppConfigBool("app\\flags.startupCheckCtx", true);
-    copyToken = getAppConfigBool("app\\flags.cpytkn", true);
+    if (!TZrXViewCtxForm::init(false)) return false;
 
     startupStep("log");
     logDir = makePathName(getCFGMacroValue("APPLDATA").c_str(), "logs");
     makeDirectory(logDir.c_str());
     if (openLogFile() != 0) {
-        SysMessageBox(TCString::format("Ошибка открытия файла протокола в папке '%s'!", logDir.c_str()).str(),
+        SysMessageBox(TCString::format(zrnTranslateString("Ошибка открытия файла протокола в папке '%s'!").c_str(),
+                                       logDir.c_str())
+                          .str(),
                       zrnTranslateString("Ошибка").str(), MB_ICONERROR);
     }
     KV_HLogFmtText(0, zrnTranslateString("Запуск программы %s").c_str(), getModuleFileName().c_str());
     ZrX_Initalize("");
-
+    for (int i = 0; TCXProfileDescriptor* p = _getXProfileAt(i); ++i) p->setFrames(kGeneratorPage);
     hsmTokens.load(makePathName(getCFGMacroValue("APPLDATA").c_str(), "caHSMTokens.ini").c_str(), true);
-    fillNewKeysMenu();
+
+    NewKeyMI->SetVisible(true);
+    NewKeyMI_dvd->SetVisible(true);
+    newKeysActions = makeNewKeysActions([this](TObject* s) { runNewKeysAction(s); }, [](TObject*) {});
+    attachNewKeysActions(newKeysActions, NewKeyMI, nullptr);
+    // Without items nothing stands under the separator either.
+    NewKeyMI_dvd->SetVisible(NewKeyMI->Visible());
+    MenuChanged();
 
     startupStep("dialog");
     TBasicAction* chosen = nullptr;
     if (!showStartupDialog(NewKeyMI, chosen, true)) return false;
-    if (chosen) chosen->Execute();
+    if (chosen) runNewKeysAction(chosen);
     else openContainer();
     return true;
+}
+
+bool TZrXZerUvoridoForm::openContainer() {
+    KResult rc;
+    do rc = frameEx->openContainer();
+    while (rc == kOpenRetry);
+    if (!isFailure(rc)) {
+        refreshViews();
+    } else if (rc == kOpenTreeOnly) {
+        pgc1->SetVisible(true);
+        pgc1->SetActivePage(ts2);
+        ts1->SetTabVisible(false);
+        ts1->SetVisible(false);
+    } else {
+        pgc1->SetVisible(false);
+    }
+    return true;
+}
+
+void TZrXZerUvoridoForm::refreshViews() {
+    TZrX509Csp* csp = frameEx->containerObject();
+    if (csp && csp->empty() != 1) {
+        frameEx->refresh();
+        listsFrame->setContent(csp->container());
+        pgc1->SetVisible(true);
+    } else {
+        pgc1->SetVisible(false);
+        listsFrame->setContent(nullptr);
+        frameEx->refresh();
+    }
+}
+
+KResult TZrXZerUvoridoForm::createKeys(TCXProfileDescriptor* item) {
+    return ::createKeys(item, frameEx->containerObject(), [this] { refreshViews(); });
+}
+
+void TZrXZerUvoridoForm::runNewKeysAction(TObject* Sender) {
+    if (TCXProfileDescriptor* item = newKeysItemOf(Sender)) createKeys(item);
+}
+
+void TZrXZerUvoridoForm::createKeysClick(TObject*) {
+    TBasicAction* chosen = nullptr;
+    if (showStartupDialog(NewKeyMI, chosen, false) && chosen) runNewKeysAction(chosen);
+}
+
+TCXProfileDescriptor* TZrXZerUvoridoForm::selectKeyProfile(TZrX509* cert) {
+    return ::selectKeyProfile(cert, [this]() -> TCXProfileDescriptor* {
+        TBasicAction* chosen = nullptr;
+        const TCString caption = zrnTranslateString("Выберите профиль ключей");
+        if (!showStartupDialog(NewKeyMI, chosen, false, caption.c_str()) || !chosen) return nullptr;
+        return newKeysItemOf(chosen);
+    });
+}
+
+int TZrXZerUvoridoForm::saveNewRequests(uint32_t keyKinds) {
+    // A key change brings its key kinds only: its requests go to files.
+    return saveRequests(frameEx->containerObject(), keyKinds & ~kGenSelfIssuedCert);
 }

@@ -1,34 +1,45 @@
 #pragma once
-// The program's main window, the key generator. For now it carries what the
-// start-up needs: the title, the "Контейнер" menu with the new-key items and
-// "Выход", and the start-up operation init; the container view, key
-// generation and the other commands come with their own code.
+// The program's main window, the key generator: the container window with
+// "Создать ключи", one command per new-key item of the application
+// configuration. Each command generates keys into the open container by its
+// key profile and saves what was made (requests as files, or self-issued
+// certificates); the start-up dialog offers the same commands and opening an
+// existing container.
+#include "app/ViewCtxForm.h"
 #include "platform/framework/ActnList.h"
-#include "platform/framework/Forms.h"
-#include "platform/framework/Menus.h"
 
-class TZrXZerUvoridoForm : public TForm {
+class TCXProfileDescriptor;
+class TZrX509;
+
+class TZrXZerUvoridoForm : public TZrXViewCtxForm {
     DECLARE_CLASS(TZrXZerUvoridoForm)
+public:
     explicit TZrXZerUvoridoForm(TComponent* AOwner);
 
-    TMainMenu* mm1;
-    TMenuItem* ContainerMI;  // "Контейнер"
-    TMenuItem* NewKeyMI;     // "Создать ключи": one entry per new-key item
-    TMenuItem* NewKeyMI_dvd;
-    TActionList* actionList;
-    TAction* actClose;       // "Выход"
+    // The container frame in its derived type (the same object as ctxFrame).
+    TViewPrivatesFrameEx* frameEx;
+    TMenuItem* NewKeyMI;      // "Создать ключи" (the frame's)
+    TMenuItem* NewKeyMI_dvd;  // its separator
+    // One action per new-key item, made by init.
+    TActionList* newKeysActions = nullptr;
 
-    // The configuration switches the container view reads.
-    bool startupCheckCtx = true;
-    bool copyToken = true;
-
-    // The start-up: the generator's request page, message hook, debug log, update check, application
-    // configuration, daily log, token list, new-key menu, start-up dialog.
-    // False ends the program (startupFailed() tells a failure from a
+    bool openContainer() override;
+    // The main window's start-up: the base start-up, the daily log, the
+    // certificate library, the token list, the new-key menu and the start-up
+    // dialog. False ends the program (startupFailed() tells a failure from a
     // cancelled start).
-    virtual bool init();
-    virtual bool openContainer();
+    bool init(bool openAtStart = false) override;
 
-private:
-    void fillNewKeysMenu();
+    // One generation with a new-key item into the frame's container.
+    KResult createKeys(TCXProfileDescriptor* item);
+    // Shows the container's content (or none).
+    void refreshViews();
+    // Handlers of the new-key actions and of the frame's create command.
+    void runNewKeysAction(TObject* Sender);
+    void createKeysClick(TObject* Sender);
+    // The profile for a certificate that names none: by its key's kind, else
+    // chosen in the start-up dialog.
+    TCXProfileDescriptor* selectKeyProfile(TZrX509* cert);
+    // The frame's requests after a key change: saved as files.
+    int saveNewRequests(uint32_t keyKinds);
 };

@@ -126,6 +126,8 @@ public:
     void setExportCaption(TZrX509Base* object);
     // The parent form's caption for an owner.
     TCString captionFor(const TCString& owner) const;
+    // The caption's format ("%s" the owner; a source text, translated when used).
+    void setCaptionFormat(const char* format) { captionFormat = format; }
 
     bool saveContainerAs();
     bool changePassword();

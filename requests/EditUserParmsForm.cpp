@@ -835,6 +835,7 @@ bool TEditUserParmsForm::checkDestination() {
         return false;
     }
     if (ctxFrame_->selectDevice(1, password.c_str()) != 1) return false;
+    maker_->cleanOnCommit() = ctxFrame_->cleanOnCommit();
     if (TZrX509Csp* csp = maker_->getCsp()) {
         csp->setContainerName(ctxFrame_->resolvedLocation.c_str());
         csp->container()->setDp(password.c_str());

@@ -46,6 +46,10 @@ public:
 
     // The device medium's storage name; the dialog's location frame may fill it.
     TCString& storageName() { return storageName_; }
+    // The device whose keys of the same purpose the user agreed to remove
+    // (the dialog's location frame fills it); the caller removes them right
+    // before it commits the new keys. Empty when nothing is to be removed.
+    TCString& cleanOnCommit() { return cleanOnCommit_; }
 
     // The template of the profile (the maker's own when null).
     KResult loadCryptoTemplate(TCXProfileDescriptor* profile);
@@ -62,6 +66,7 @@ private:
     KResult putKAParams();
 
     TCString storageName_;
+    TCString cleanOnCommit_;
 };
 
 // Loads a profile's crypto template from the templates folder (APPLDATA, else

@@ -87,8 +87,29 @@ bool TCBaseRequestParamMaker::selectKAPars(int index) {
     return true;
 }
 
+namespace {
+
+// The subject entries a new owner fills in, in the order they are shown:
+// the common name is required; surname and given names follow it, so that
+// the name typed is split into them; the rest may stay empty.
+void addNewOwnerEntries(TCX509NameList& names) {
+    struct Entry {
+        const char* name;
+        int maxLength;
+    };
+    static const Entry kOptional[] = {{"title", 64}, {"O", 64},   {"OU", 64},    {"L", 128},
+                                      {"ST", 128},   {"C", 2},    {"email", 128}};
+    names.addAttribute("CN", "", false, 64);
+    for (const char* n : {"SN", "GN"}) names.addAttribute(n, "", true, 64)->setFlag(xefNotRequired);
+    for (const Entry& e : kOptional) names.addAttribute(e.name, "", true, e.maxLength)->setFlag(xefOptional);
+}
+
+}  // namespace
+
 void TCBaseRequestParamMaker::setPattern(const TZrX509* pattern, bool copy) {
     pattern_.reset(pattern ? new TZrX509(*pattern) : nullptr);
+    // Without a pattern the request is for a new owner.
+    if (!pattern_ && names_.count() == 0) addNewOwnerEntries(names_);
     if (!pattern_ || !copy) return;
     if (const TZrX509Name* subject = pattern_->getSubject()) names_.fromX509Name(*subject);
     editExts_.fromX509v3(pattern_->extensions());

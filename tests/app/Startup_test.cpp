@@ -94,7 +94,7 @@ TEST_F(Startup, OrderOfANormalRun) {
             EXPECT_EQ(Application->Title(), "Модуль генерации запросов");
             auto* form = dynamic_cast<TZrXZerUvoridoForm*>(main);
             ASSERT_NE(form, nullptr);
-            EXPECT_TRUE(form->actClose->Execute());  // "Выход" closes it cleanly
+            EXPECT_TRUE(form->ctxFrame->actClose->Execute());  // "Выход" closes it cleanly
             closed = Application->Terminated();
         };
     });
