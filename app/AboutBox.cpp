@@ -158,3 +158,14 @@ void showAboutBox(int firstYear, const TAboutModule* modules, void*) {
         form->showEmblem(today.tm_mon + 1, today.tm_mday);
     });
 }
+
+void showProgramAboutBox() {
+    static const TAboutModule modules[] = {
+        {"Базовая библиотека X.509", "libzrx_core_x509"},
+        {"Библиотека программного интерфейса X.509", "libzrx_x509api"},
+        {"Модуль криптографических алгоритмов OpenSSL", "libcrypto"},
+        {"Библиотека времени выполнения", "libzrx_runtime"},
+        {"", nullptr},
+    };
+    showAboutBox(2020, modules);
+}

@@ -59,3 +59,6 @@ private:
 
 // Shows the about box modally (the third argument is not used).
 void showAboutBox(int firstYear, const TAboutModule* modules, void* unused = nullptr);
+
+// The about box of the key generator's windows: the program's libraries since 2020.
+void showProgramAboutBox();

@@ -590,14 +590,7 @@ void TChainViewForm::tv1AdvancedCustomDrawItem(TObject*, TTreeNode*, TCustomDraw
 }
 
 void TChainViewForm::mniN32Click(TObject*) {
-    static const TAboutModule modules[] = {
-        {"Базовая библиотека X.509", "libzrx_core_x509"},
-        {"Библиотека программного интерфейса X.509", "libzrx_x509api"},
-        {"Модуль криптографических алгоритмов OpenSSL", "libcrypto"},
-        {"Библиотека времени выполнения", "libzrx_runtime"},
-        {"", nullptr},
-    };
-    showAboutBox(2020, modules);
+    showProgramAboutBox();
 }
 
 void TChainViewForm::setMode(bool readOnly, bool confirm) {

@@ -798,14 +798,7 @@ void TViewPrivatesFrameEx::actUpdateNowExecute(TObject*) {
 }
 
 void TViewPrivatesFrameEx::actAboutExecute(TObject*) {
-    static const TAboutModule modules[] = {
-        {"Базовая библиотека X.509", "libzrx_core_x509"},
-        {"Библиотека программного интерфейса X.509", "libzrx_x509api"},
-        {"Модуль криптографических алгоритмов OpenSSL", "libcrypto"},
-        {"Библиотека времени выполнения", "libzrx_runtime"},
-        {"", nullptr},
-    };
-    showAboutBox(2020, modules);
+    showProgramAboutBox();
 }
 
 void TViewPrivatesFrameEx::N31Click(TObject*) { showStyleChooser(); }
