@@ -87,6 +87,14 @@ void arrows(TCanvas* c, int x, TColor ink) {
     c->Polygon({{x + 8, 1}, {x + 14, 7}, {x + 2, 7}});
     c->Polygon({{x + 8, 15}, {x + 14, 9}, {x + 2, 9}});
 }
+void none(TCanvas*, int, TColor) {}
+// The mark of a critical object: a red exclamation mark.
+void critical(TCanvas* c, int x, TColor ink) {
+    c->Pen()->SetColor(ink == clGray ? clGray : clRed);
+    c->Brush()->SetColor(ink == clGray ? clGray : clRed);
+    c->Rectangle(x + 7, 2, x + 10, 10);
+    c->Rectangle(x + 7, 12, x + 10, 15);
+}
 
 // One strip: the glyphs side by side, grayed in the disabled variant.
 TBitmapResourceMaker strip(std::vector<Glyph> glyphs, bool disabled) {
@@ -110,7 +118,9 @@ void registerProgramBitmapStrips() {
     done = true;
     const std::vector<Glyph> mainBar{page, folder, disk, printer, lens, key_, cert, cross, arrows};
     const std::vector<Glyph> pages{key_, cert, page, folder};
-    const std::vector<Glyph> objBar{plus, page, cross, disk, lens, arrows};
+    // The object list's rows take the critical mark from image 15.
+    const std::vector<Glyph> objBar{plus, page, cross, disk, lens, arrows, none, none,
+                                    none, none, none, none, none, none, none, critical};
     RegisterBitmapResource("BMP_RootCaMainToolBar", strip(mainBar, false));
     RegisterBitmapResource("BMP_RootCaMainToolBar_bl", strip(mainBar, true));
     RegisterBitmapResource("BMP_RootCaMainPageControl", strip(pages, false));

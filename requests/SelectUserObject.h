@@ -1,11 +1,9 @@
 #pragma once
-// Choosing one object of the user object-identifier list: the list window's
-// select mode. Answers true when an object was chosen; its extension format
-// goes into extensionFormat (when given). Replaceable: until the list window
-// is built the stand-in chooses nothing.
+// Choosing one object of the user object list: opens the list window on the
+// program's list, in select mode when extensionFormat is given and in edit
+// mode when editable. True when the window was closed with "Выбрать" (and,
+// in select mode, an object was chosen: its extension format is then in
+// extensionFormat).
 #include "platform/runtime/TCString.h"
 
-using TSelectUserObjectFunc = bool (*)(TCString* extensionFormat, bool editable);
 bool selectUserObject(TCString* extensionFormat, bool editable);
-// Installs a chooser (null restores the stand-in); answers the previous one.
-TSelectUserObjectFunc setSelectUserObject(TSelectUserObjectFunc func);
