@@ -172,3 +172,9 @@ TZrXOIDsList& userOIDsList() {
     static TZrXOIDsList list;
     return list;
 }
+
+void resetUserOIDsList() {
+    TZrXOIDsList& list = userOIDsList();
+    list.setRoot(new TZrXOIDNode("objects"));
+    list.setFileName(nullptr);
+}

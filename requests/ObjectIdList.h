@@ -88,3 +88,5 @@ protected:
 bool registerUserObjects(const char* folder);
 // The list the object dialogs edit, created empty on first use.
 TZrXOIDsList& userOIDsList();
+// Empties that list and forgets its file, as at program start (tests).
+void resetUserOIDsList();

@@ -25,6 +25,8 @@
 #include "requests/DefaultProfiles.h"
 #include "requests/EditUserParmsForm.h"
 #include "requests/GenFlags.h"
+#include "requests/ObjectIdList.h"
+#include "requests/ObjectListForm.h"
 #include "requests/RequestParamMaker.h"
 #include "requests/SelectUserObject.h"
 #include "requests/UserExParsFrame.h"
@@ -63,6 +65,7 @@ protected:
     void TearDown() override {
         for (const char* m : {"APPLDATA", "adminCtxName", "CA_DOMAIN"}) registerCFGMacro(m, "");
         setExecEditUserParmsForm(nullptr);
+        resetUserOIDsList();
         form_.reset();
         guard_.reset();
         if (savedPage_) registerReqPropsFrame("UserExPars", savedPage_);
@@ -530,17 +533,33 @@ TEST_F(OwnerDialogTest, ExtensionEditMode) {
     EXPECT_EQ(nullptr, f->tv1->PopupMenu());
     f->setExtensionEditMode(true);
     EXPECT_EQ(f->pm1, f->tv1->PopupMenu());
-    auto previous = setSelectUserObject([](TCString* format, bool) {
-        *format = "zorenUserInfo?string|Відомості про власника:x";
-        return true;
-    });
+    // The object comes from the program's object list, chosen in its window.
+    zrxtest::TempDir dir;
+    const std::string list = dir.file("ZrX509_objects.xcfg");
+    zrxtest::writeFile(list, "<objects oid=\"1.3.6.1.4.1.99996.1\">"
+                             "<ownerTestInfo ln=\"Відомості про власника\" oid=\"1.3.6.1.4.1.99996.1.1\" valtype=\"string\"/>"
+                             "</objects>");
+    userOIDsList().setFileName(list.c_str());
+    int listWindows = 0;
+    auto choose = [&](TObject* w) {
+        auto* chooser = dynamic_cast<TEditObjListForm*>(w);
+        if (!chooser) return int(mrOk);
+        ++listWindows;
+        EXPECT_TRUE(chooser->actCreate->Visible());  // the owner dialog asks for the editable list
+        chooser->CAlv1->SetSelected(chooser->CAlv1->Items()->Item(0));
+        chooser->actOKExecute(nullptr);
+        return chooser->ModalResult();
+    };
+    guard_->setScript(choose);
     f->actAddExecute(nullptr);
     ASSERT_NE(nullptr, f->extensionsNode());
     TCXEditsEntry* added = f->CEditorsBox1->getEntry();
     ASSERT_NE(nullptr, added);
     EXPECT_TRUE(added->hasFlag(xefUserAdded));
+    EXPECT_EQ("ownerTestInfo", added->getName().str());
+    EXPECT_EQ("Відомості про власника", added->caption().str());
     {
-        ScriptedWindows windows;
+        ScriptedWindows windows(choose);
         f->actAddExecute(nullptr);  // the same object again
         ASSERT_EQ(1u, windows.messages.size());
         EXPECT_NE(std::string::npos, windows.messages[0].find("уже присутствует в списке!"));
@@ -551,7 +570,7 @@ TEST_F(OwnerDialogTest, ExtensionEditMode) {
     EXPECT_EQ(0, maker_->editExtensions().count());
     EXPECT_NE(added, f->CEditorsBox1->getEntry());
     f->CEditorsBox1->getValues();  // reads no freed entry
-    setSelectUserObject(previous);
+    EXPECT_EQ(2, listWindows);
 }
 
 // The whole road: the dialog filled through the hook and accepted, keys
