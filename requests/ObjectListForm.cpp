@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "app/AppServices.h"
 #include "platform/core/config/XmlNode.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Messages.h"
@@ -116,7 +115,7 @@ TEditObjListForm::TEditObjListForm(TComponent* AOwner) : TForm(AOwner), list_(&u
     rsmglst2 = new TResImageList(this);
     rsmglst2->SetName("rsmglst2");
     rsmglst2->SetPixelFormat(pf8bit);
-    rsmglst2->LoadFromResource(useAltToolbarImages() ? "BMP_ObjListEditorToolBar_bl" : "BMP_ObjListEditorToolBar");
+    rsmglst2->LoadFromResource("BMP_ObjListEditorToolBar_bl");
 
     tlb1 = new TToolBar(this);
     tlb1->SetName("tlb1");
