@@ -58,7 +58,7 @@ TEditObjListForm::TEditObjListForm(TComponent* AOwner) : TForm(AOwner), list_(&u
     SetName("EditObjListForm");
     SetCaption("Список нестандартных расширений");
     SetPosition(poMainFormCenter);
-    SetClientWidth(680);
+    SetClientWidth(720);
     SetClientHeight(400);
 
     actlst1 = new TActionList(this);
@@ -122,7 +122,7 @@ TEditObjListForm::TEditObjListForm(TComponent* AOwner) : TForm(AOwner), list_(&u
     tlb1->SetParent(this);
     tlb1->SetAlign(alTop);
     tlb1->SetShowCaptions(true);
-    tlb1->SetButtonWidth(90);
+    tlb1->SetButtonWidth(80);
     btnOK = addToolButton("btnOK", actOK);
     btnCancel = addToolButton("btnCancel", actCancel);
     btn6 = addToolButton("btn6", nullptr);
