@@ -58,7 +58,7 @@ TEditObjListForm::TEditObjListForm(TComponent* AOwner) : TForm(AOwner), list_(&u
     SetName("EditObjListForm");
     SetCaption("Список нестандартных расширений");
     SetPosition(poMainFormCenter);
-    SetClientWidth(720);
+    SetClientWidth(760);
     SetClientHeight(400);
 
     actlst1 = new TActionList(this);
