@@ -71,6 +71,7 @@ std::u16string TBuffConverter::AsString() {
     }
     // Read through a copy, so neither the position nor any decoding state moves.
     auto reader = CreateCopy(FClass, *this);
+    out.reserve(size_t(n));
     while (out.size() < size_t(n) && reader->FPos < reader->FEnd) {
         const char16_t c = reader->NextChar();
         if (c == 0) break;

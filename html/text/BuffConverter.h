@@ -1,7 +1,8 @@
 #pragma once
-// The converter base: decodes a buffer's bytes into UTF-16 units. It serves
-// every code page whose own converter class is not built yet, handing out the
-// stored units unchanged.
+// The converter base: decodes a buffer's bytes into UTF-16 units. It hands
+// out the stored units unchanged, which serves UTF-16 (1200, 1201) and
+// ISO 8859-1 (28591), and every code page whose own converter class is not
+// built yet (for now the multi-byte ones).
 #include <cstdint>
 #include <memory>
 #include <string>

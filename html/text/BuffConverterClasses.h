@@ -1,7 +1,9 @@
 #pragma once
-// The converter classes the code-page table names. Every class whose decoder
-// is not written yet makes a plain TBuffConverter (stored units unchanged);
-// a decoder joins by giving its record a Make of its own.
+// The converter classes the code-page table names. UTF-8, UTF-7 and the
+// single-byte family make converters of their own; the multi-byte classes
+// (Shift-JIS, GBK, Big5, EUC, GB18030, ISO-2022) still make a plain
+// TBuffConverter (stored units unchanged) until their decoders are written,
+// each joining by giving its record a Make of its own.
 #include "html/text/BuffConverter.h"
 
 extern const TBuffConverterClassRec BuffConverterClass;
