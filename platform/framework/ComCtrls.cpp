@@ -588,7 +588,14 @@ void TToolButton::ApplyImage() {
     if (!b || IsDestroying()) return;
     TToolBar* bar = ToolBar();
     const QImage* img = bar && !IsSeparator() && bar->Images() ? bar->Images()->Image(FImageIndex) : nullptr;
-    if (!img) {
+    if (!img && bar && !IsSeparator() && bar->Images() && bar->ShowCaptions()) {
+        // An empty picture keeps the caption in line with its neighbours'.
+        QPixmap blank(bar->Images()->Width(), bar->Images()->Height());
+        blank.fill(Qt::transparent);
+        b->setIcon(QIcon(blank));
+        b->setIconSize(blank.size());
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    } else if (!img) {
         b->setIcon(QIcon());
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
     } else {
@@ -795,9 +802,9 @@ void TToolBar::SetFlat(bool v) {
         if (auto* q = static_cast<QToolButton*>(b->Handle())) q->setAutoRaise(v);
 }
 
-// The buttons share one size: ButtonWidth x ButtonHeight, grown to what the
-// shown buttons need (picture, caption under it). A button without a picture
-// on a bar that hides captions is as wide as its own caption needs.
+// The buttons are ButtonWidth x ButtonHeight, grown to hold the pictures; a
+// button with a caption shown is as wide as the caption needs, and all share
+// the height the tallest one needs.
 void TToolBar::LayoutButtons() {
     if (IsDestroying()) return;
     int w = FButtonWidth, h = FButtonHeight;
@@ -805,23 +812,18 @@ void TToolBar::LayoutButtons() {
         w = std::max(w, FImages->Width() + 7);
         h = std::max(h, FImages->Height() + 6);
     }
-    for (int i = 0; TToolButton* b = Buttons(i); ++i) {
-        if (b->IsDestroying() || b->IsSeparator() || !b->Visible()) continue;
+    auto captionShown = [](TToolButton* b) {
         auto* q = static_cast<QToolButton*>(b->Handle());
-        if (q && FShowCaptions) {
-            const QSize need = q->sizeHint();
-            w = std::max(w, need.width());
-            h = std::max(h, need.height());
-        }
-    }
+        return q && !b->IsSeparator() && q->toolButtonStyle() != Qt::ToolButtonIconOnly ? q : nullptr;
+    };
+    for (int i = 0; TToolButton* b = Buttons(i); ++i)
+        if (!b->IsDestroying() && b->Visible())
+            if (QToolButton* q = captionShown(b)) h = std::max(h, q->sizeHint().height());
     int x = 0;
     for (int i = 0; TToolButton* b = Buttons(i); ++i) {
         if (b->IsDestroying() || !b->Visible()) continue;
-        int bw = w;
-        if (b->IsSeparator()) bw = b->Width();
-        else if (!FShowCaptions)
-            if (auto* q = static_cast<QToolButton*>(b->Handle()); q && q->icon().isNull())
-                bw = std::max(FButtonWidth, q->sizeHint().width());
+        int bw = b->IsSeparator() ? b->Width() : w;
+        if (QToolButton* q = captionShown(b)) bw = std::max(bw, q->sizeHint().width());
         b->SetBounds(x, 0, bw, h);
         x += bw;
     }

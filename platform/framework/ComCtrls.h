@@ -202,8 +202,8 @@ private:
 
 // Tool buttons side by side in one row, in the order they were placed on the
 // bar; hidden buttons take no room. Aligned to the top by default. The
-// buttons are ButtonWidth x ButtonHeight, grown to hold the pictures and,
-// with ShowCaptions, the widest caption under them; the bar grows with them.
+// buttons are ButtonWidth x ButtonHeight, grown to hold their pictures and
+// shown captions; the bar grows with them.
 // Disabled buttons show DisabledImages, or their picture greyed without it.
 class TToolBar : public TWinControl {
     DECLARE_CLASS(TToolBar)
