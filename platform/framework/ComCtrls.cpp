@@ -711,6 +711,7 @@ IMPLEMENT_CLASS(TToolBar, TWinControl) {
     r.Boolean("Flat", &TToolBar::Flat, &TToolBar::SetFlat);
     r.Boolean("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions);
     r.Object<TCustomImageList>("Images", &TToolBar::Images, &TToolBar::SetImages);
+    r.Boolean("Wrapable", &TToolBar::Wrapable, &TToolBar::SetWrapable);
     r.Object<TCustomImageList>("DisabledImages", &TToolBar::DisabledImages, &TToolBar::SetDisabledImages);
 }
 
@@ -802,11 +803,23 @@ void TToolBar::SetFlat(bool v) {
         if (auto* q = static_cast<QToolButton*>(b->Handle())) q->setAutoRaise(v);
 }
 
+void TToolBar::SetWrapable(bool v) {
+    if (v == FWrapable) return;
+    FWrapable = v;
+    LayoutButtons();
+}
+
+void TToolBar::Resize() {
+    TWinControl::Resize();
+    LayoutButtons();
+}
+
 // The buttons are ButtonWidth x ButtonHeight, grown to hold the pictures; a
 // button with a caption shown is as wide as the caption needs, and all share
 // the height the tallest one needs.
 void TToolBar::LayoutButtons() {
-    if (IsDestroying()) return;
+    if (IsDestroying() || FLayingOut) return;
+    FLayingOut = true;
     int w = FButtonWidth, h = FButtonHeight;
     if (FImages) {
         w = std::max(w, FImages->Width() + 7);
@@ -819,14 +832,30 @@ void TToolBar::LayoutButtons() {
     for (int i = 0; TToolButton* b = Buttons(i); ++i)
         if (!b->IsDestroying() && b->Visible())
             if (QToolButton* q = captionShown(b)) h = std::max(h, q->sizeHint().height());
-    int x = 0;
+    int x = 0, y = 0;
     for (int i = 0; TToolButton* b = Buttons(i); ++i) {
         if (b->IsDestroying() || !b->Visible()) continue;
         int bw = b->IsSeparator() ? b->Width() : w;
         if (QToolButton* q = captionShown(b)) bw = std::max(bw, q->sizeHint().width());
-        b->SetBounds(x, 0, bw, h);
+        if (FWrapable && x > 0 && x + bw > ClientWidth()) {
+            x = 0;
+            y += h;
+        }
+        b->SetBounds(x, y, bw, h);
         x += bw;
     }
-    // Room for the buttons and the bar's edge.
-    if ((Align() == alTop || Align() == alBottom) && FHeight < h + 4) SetHeight(h + 4);
+    // Room for the rows and the bar's edge; back to the own height unwrapped.
+    if (Align() == alTop || Align() == alBottom) {
+        const int need = y + h + 4;
+        if (y > 0) {
+            if (FHeightBeforeWrap < 0) FHeightBeforeWrap = FHeight;
+            SetHeight(need);
+        } else if (FHeightBeforeWrap >= 0) {
+            SetHeight(std::max(FHeightBeforeWrap, need));
+            FHeightBeforeWrap = -1;
+        } else if (FHeight < need) {
+            SetHeight(need);
+        }
+    }
+    FLayingOut = false;
 }

@@ -203,7 +203,8 @@ private:
 // Tool buttons side by side in one row, in the order they were placed on the
 // bar; hidden buttons take no room. Aligned to the top by default. The
 // buttons are ButtonWidth x ButtonHeight, grown to hold their pictures and
-// shown captions; the bar grows with them.
+// shown captions; the bar grows with them. A Wrapable bar starts another row
+// where the next button would stick out, and is as high as its rows.
 // Disabled buttons show DisabledImages, or their picture greyed without it.
 class TToolBar : public TWinControl {
     DECLARE_CLASS(TToolBar)
@@ -223,16 +224,21 @@ class TToolBar : public TWinControl {
     void SetShowCaptions(bool v);
     bool Flat() const { return FFlat; }
     void SetFlat(bool v);
+    bool Wrapable() const { return FWrapable; }
+    void SetWrapable(bool v);
     // Places the buttons again (after a button was shown, hidden, added or removed).
     void LayoutButtons();
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Resize() override;
 private:
     void SetImageList(TCustomImageList*& field, TChangeLink& link, TCustomImageList* v);
     void ImagesChanged();
     TCustomImageList* FImages = nullptr;
     TCustomImageList* FDisabledImages = nullptr;
     TChangeLink FImagesLink, FDisabledImagesLink;
+    bool FWrapable = true, FLayingOut = false;
+    int FHeightBeforeWrap = -1;  // the one-row height while wrapped, else -1
     int FButtonWidth = 23, FButtonHeight = 22;
     bool FShowCaptions = false, FFlat = true;
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <QIcon>
 #include <QImage>
 #include <QMenu>
@@ -425,4 +427,27 @@ TEST(ToolBar, ImageListFreedReplacedOrChangedIsNoticed) {
     t.bar->Free();
     kept->Clear();
     kept->Free();
+}
+
+TEST(ToolBar, ButtonsWrapIntoRowsWhereTheBarEnds) {
+    Bar t;
+    std::vector<TToolButton*> b;
+    for (int i = 0; i < 5; ++i) b.push_back(addButton(t.bar, "Сохранить"));
+    const int oneRow = t.bar->Height();
+    b.push_back(addButton(t.bar, "Сохранить"));
+    ASSERT_EQ(t.bar->Width(), t.form->ClientWidth());
+    EXPECT_EQ(b[4]->Left(), 480);
+    EXPECT_EQ(b[5]->Left(), 0);
+    EXPECT_EQ(b[5]->Top(), 36);
+    EXPECT_GE(t.bar->Height(), 72);
+
+    t.form->SetBounds(0, 0, 800, 200);
+    EXPECT_EQ(b[5]->Left(), 600);
+    EXPECT_EQ(b[5]->Top(), 0);
+    EXPECT_EQ(t.bar->Height(), oneRow);
+
+    t.form->SetBounds(0, 0, 600, 200);
+    t.bar->SetWrapable(false);
+    EXPECT_EQ(b[5]->Left(), 600);
+    EXPECT_EQ(t.bar->Height(), oneRow);
 }
