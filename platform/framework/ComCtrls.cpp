@@ -708,11 +708,11 @@ void TToolButton::ActionChanged(TBasicAction* a) {
 IMPLEMENT_CLASS(TToolBar, TWinControl) {
     r.Integer("ButtonHeight", &TToolBar::ButtonHeight, &TToolBar::SetButtonHeight);
     r.Integer("ButtonWidth", &TToolBar::ButtonWidth, &TToolBar::SetButtonWidth);
-    r.Boolean("Flat", &TToolBar::Flat, &TToolBar::SetFlat);
-    r.Boolean("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions);
-    r.Object<TCustomImageList>("Images", &TToolBar::Images, &TToolBar::SetImages);
-    r.Boolean("Wrapable", &TToolBar::Wrapable, &TToolBar::SetWrapable);
     r.Object<TCustomImageList>("DisabledImages", &TToolBar::DisabledImages, &TToolBar::SetDisabledImages);
+    r.Boolean("Flat", &TToolBar::Flat, &TToolBar::SetFlat);
+    r.Object<TCustomImageList>("Images", &TToolBar::Images, &TToolBar::SetImages);
+    r.Boolean("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions);
+    r.Boolean("Wrapable", &TToolBar::Wrapable, &TToolBar::SetWrapable);
 }
 
 TToolBar::TToolBar(TComponent* AOwner) : TWinControl(AOwner) {
