@@ -9,6 +9,7 @@
 #include "components/CCompStorage.h"
 #include "components/FormsTranslation.h"
 #include "components/ResImageList.h"
+#include "components/ResImageStrips.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/Utf16.h"
 #include "platform/runtime/TimeUtils.h"
@@ -200,6 +201,13 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
     tlb1->SetAlign(alTop);
     tlb1->SetShowCaptions(true);
     tlb1->SetButtonWidth(120);
+    tlb1->SetImages(ilToolBar);
+    // The commands' pictures in the main tool-bar strip.
+    actLoad->SetImageIndex(kBarOpenImage);
+    actSave->SetImageIndex(kBarSaveImage);
+    actSaveCrt->SetImageIndex(kBarExportCertificateImage);
+    actPrint->SetImageIndex(kBarPrintImage);
+    actVerify->SetImageIndex(kBarCheckImage);
     for (TAction* a : {actOk, actCancel, static_cast<TAction*>(nullptr), actLoad, actSave, actSaveCrt,
                        static_cast<TAction*>(nullptr), actPrint, static_cast<TAction*>(nullptr), actVerify})
         addToolButton(a);

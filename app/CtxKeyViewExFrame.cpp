@@ -15,6 +15,7 @@
 #include "app/LogGrabber.h"
 #include "app/MessageView.h"
 #include "app/StyleChooser.h"
+#include "components/ResImageStrips.h"
 #include "jCmp/ZrXCspJCMPClient.h"
 #include "platform/core/config/P12Template.h"
 #include "platform/core/container/ContainerCodes.h"
@@ -198,6 +199,10 @@ TViewPrivatesFrameEx::TViewPrivatesFrameEx(TComponent* AOwner) : TViewPrivatesFr
 
     // Inherited actions as this view shows them.
     actExportX509->SetImageIndex(kExportImage);
+    // The key commands' pictures in the main tool-bar strip.
+    actCheckStatus->SetImageIndex(kBarCheckImage);
+    actChgKeys->SetImageIndex(kBarKeyImage);
+    actCheckAndChangeKeys->SetImageIndex(kBarKeyImage);
     actImportSelfCertificate->SetCaption("Получить сертификат");
     actImportSelfCertificate->SetHint(kImportCertHint);
     actAddCert->SetHint(
@@ -224,6 +229,7 @@ TViewPrivatesFrameEx::TViewPrivatesFrameEx(TComponent* AOwner) : TViewPrivatesFr
     btnImportCert->SetCaption("Получить сертификат");
     btnImportCert->SetHint(kImportCertHint);
     btnImportCert->OnClick = bind(&F::actImportSelfCertificateExecute);
+    btnImportCert->SetImageIndex(kBarCertificateImage);
     btnImportCert->SetVisible(false);
     btnChgKeys = addToolButton("btnChgKeys", actChgKeys);
     btn6 = addToolButton("btn6", nullptr, true);

@@ -13,6 +13,7 @@
 #include "app/MessageView.h"
 #include "app/NewPasswordDlg.h"
 #include "components/ResImageList.h"
+#include "components/ResImageStrips.h"
 #include "platform/core/container/ContainerCodes.h"
 #include "platform/core/x509/CertsChain.h"
 #include "platform/runtime/FileUtils.h"
@@ -23,6 +24,9 @@
 #include "platform/runtime/Translation.h"
 #include "platform/runtime/Utf16.h"
 #include "requests/HtmlViewerColor.h"
+
+static_assert(kExportCertificateImage == kBarExportCertificateImage && kExportRequestImage == kBarExportRequestImage,
+              "the export pictures are where the main tool-bar strip draws them");
 
 namespace {
 constexpr int kRussianCharset = 204;
@@ -119,6 +123,14 @@ TViewPrivatesFrame::TViewPrivatesFrame(TComponent* AOwner) : TFrame(AOwner) {
                                 bind(&F::SaveHTMLActionUpdate));
     PrintAction = makeAction("PrintAction", "Печатать", nullptr, bind(&F::PrintActionExecute),
                              bind(&F::PrintActionUpdate));
+    // The commands' pictures in the main tool-bar strip.
+    actLoad->SetImageIndex(kBarOpenImage);
+    actSave->SetImageIndex(kBarSaveImage);
+    actExportX509->SetImageIndex(kExportRequestImage);
+    actImportSelfCertificate->SetImageIndex(kBarCertificateImage);
+    actAddCert->SetImageIndex(kBarCertificateImage);
+    actDelete->SetImageIndex(kBarDeleteImage);
+    PrintAction->SetImageIndex(kBarPrintImage);
 
     rsmglst1 = new TResImageList(this);
     rsmglst1->SetName("rsmglst1");
@@ -135,6 +147,8 @@ TViewPrivatesFrame::TViewPrivatesFrame(TComponent* AOwner) : TFrame(AOwner) {
     tlb1->SetAlign(alTop);
     tlb1->SetShowCaptions(true);
     tlb1->SetButtonWidth(150);
+    tlb1->SetImages(rsmglst1);
+    tlb1->SetDisabledImages(rsmglst2);
     btnClose = addToolButton("btnClose", actClose);
     btn1 = addToolButton("btn1", nullptr, true);
     btnCreate = addToolButton("btnCreate", actCreate);

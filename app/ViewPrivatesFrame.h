@@ -47,8 +47,8 @@ public:
     ~TViewPrivatesFrame() override;
 
     // ---- components
-    TResImageList* rsmglst1;  // hot images
-    TResImageList* rsmglst2;  // images
+    TResImageList* rsmglst1;  // the tool bar's pictures
+    TResImageList* rsmglst2;  // the same, greyed, for disabled buttons
     TToolBar* tlb1;
     TToolButton* btnClose;
     TToolButton* btn1;

@@ -87,7 +87,6 @@ void arrows(TCanvas* c, int x, TColor ink) {
     c->Polygon({{x + 8, 1}, {x + 14, 7}, {x + 2, 7}});
     c->Polygon({{x + 8, 15}, {x + 14, 9}, {x + 2, 9}});
 }
-void none(TCanvas*, int, TColor) {}
 // The mark of a critical object: a red exclamation mark.
 void critical(TCanvas* c, int x, TColor ink) {
     c->Pen()->SetColor(ink == clGray ? clGray : clRed);
@@ -95,15 +94,31 @@ void critical(TCanvas* c, int x, TColor ink) {
     c->Rectangle(x + 7, 2, x + 10, 10);
     c->Rectangle(x + 7, 12, x + 10, 15);
 }
+// An arrow out to the right, over the lower right corner.
+void sendArrow(TCanvas* c, int x, TColor ink) {
+    c->Pen()->SetColor(ink);
+    c->Brush()->SetColor(ink == clGray ? clSilver : clGreen);
+    c->Polygon({{x + 9, 8}, {x + 15, 11}, {x + 9, 14}});
+}
+void exportCert(TCanvas* c, int x, TColor ink) {
+    cert(c, x - 2, ink);
+    sendArrow(c, x, ink);
+}
+void exportRequest(TCanvas* c, int x, TColor ink) {
+    page(c, x - 2, ink);
+    sendArrow(c, x, ink);
+}
 
-// One strip: the glyphs side by side, grayed in the disabled variant.
+// One strip: the glyphs side by side, grayed in the disabled variant; a null
+// glyph leaves its cell empty.
 TBitmapResourceMaker strip(std::vector<Glyph> glyphs, bool disabled) {
     return [glyphs = std::move(glyphs), disabled](TBitmap& b) {
         b.SetSize(int(glyphs.size()) * cell, cell);
         TCanvas* c = b.Canvas();
         c->Brush()->SetColor(key);
         c->FillRect(Rect(0, 0, b.Width(), b.Height()));
-        for (size_t i = 0; i < glyphs.size(); ++i) glyphs[i](c, int(i) * cell, disabled ? clGray : clBlack);
+        for (size_t i = 0; i < glyphs.size(); ++i)
+            if (glyphs[i]) glyphs[i](c, int(i) * cell, disabled ? clGray : clBlack);
         // The bottom-left pixel names the transparent colour.
         c->SetPixel(0, cell - 1, key);
         b.ReleaseCanvas();
@@ -116,11 +131,22 @@ void registerProgramBitmapStrips() {
     static bool done = false;
     if (done) return;
     done = true;
-    const std::vector<Glyph> mainBar{page, folder, disk, printer, lens, key_, cert, cross, arrows};
+    std::vector<Glyph> mainBar(kMainBarImageCount, nullptr);
+    mainBar[kBarPageImage] = page;
+    mainBar[kBarOpenImage] = folder;
+    mainBar[kBarSaveImage] = disk;
+    mainBar[kBarPrintImage] = printer;
+    mainBar[kBarCheckImage] = lens;
+    mainBar[kBarKeyImage] = key_;
+    mainBar[kBarCertificateImage] = cert;
+    mainBar[kBarDeleteImage] = cross;
+    mainBar[kBarExchangeImage] = arrows;
+    mainBar[kBarExportCertificateImage] = exportCert;
+    mainBar[kBarExportRequestImage] = exportRequest;
     const std::vector<Glyph> pages{key_, cert, page, folder};
     // The object list's rows take the critical mark from image 15.
-    const std::vector<Glyph> objBar{plus, page, cross, disk, lens, arrows, none, none,
-                                    none, none, none, none, none, none, none, critical};
+    const std::vector<Glyph> objBar{plus,    page,    cross,   disk,    lens,    arrows,  nullptr, nullptr,
+                                    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, critical};
     RegisterBitmapResource("BMP_RootCaMainToolBar", strip(mainBar, false));
     RegisterBitmapResource("BMP_RootCaMainToolBar_bl", strip(mainBar, true));
     RegisterBitmapResource("BMP_RootCaMainPageControl", strip(pages, false));

@@ -3,5 +3,12 @@
 // named bitmap resources the windows' image lists load.
 #pragma once
 
+// Pictures of the main tool-bar strip ("BMP_RootCaMainToolBar" and its
+// greyed "_bl" twin) by position; the cells between are empty.
+constexpr int kBarPageImage = 0, kBarOpenImage = 1, kBarSaveImage = 2, kBarPrintImage = 3, kBarCheckImage = 4,
+              kBarKeyImage = 5, kBarCertificateImage = 6, kBarDeleteImage = 7, kBarExchangeImage = 8,
+              kBarExportCertificateImage = 15, kBarExportRequestImage = 34;
+constexpr int kMainBarImageCount = 35;
+
 // Registers the strips once; later calls do nothing.
 void registerProgramBitmapStrips();

@@ -123,6 +123,16 @@ TEditObjListForm::TEditObjListForm(TComponent* AOwner) : TForm(AOwner), list_(&u
     tlb1->SetAlign(alTop);
     tlb1->SetShowCaptions(true);
     tlb1->SetButtonWidth(80);
+    // The colour strip on the buttons, its grey twin on disabled ones (the
+    // framework's bar has no hot pictures to show the colour only under the mouse).
+    tlb1->SetImages(rsmglst1);
+    tlb1->SetDisabledImages(rsmglst2);
+    actCreate->SetImageIndex(0);
+    actEdit->SetImageIndex(1);
+    actDelete->SetImageIndex(2);
+    actOK->SetImageIndex(3);
+    actFind->SetImageIndex(4);
+    actSetPfx->SetImageIndex(5);
     btnOK = addToolButton("btnOK", actOK);
     btnCancel = addToolButton("btnCancel", actCancel);
     btn6 = addToolButton("btn6", nullptr);

@@ -1,9 +1,11 @@
 #include "platform/framework/ComCtrls.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QStyle>
 #include <QStyleOptionTabWidgetFrame>
@@ -515,6 +517,7 @@ TToolBar* TToolButton::ToolBar() const { return dynamic_cast<TToolBar*>(Parent()
 void TToolButton::SetParent(TWinControl* p) {
     TToolBar* old = ToolBar();
     TControl::SetParent(p);
+    ApplyImage();
     if (old && old != p && !old->IsDestroying()) old->LayoutButtons();
     if (TToolBar* bar = ToolBar()) bar->LayoutButtons();
 }
@@ -552,6 +555,70 @@ void TToolButton::Notification(TComponent* AComponent, TOperation Operation) {
     }
 }
 
+void TToolButton::SetImageIndex(int v) {
+    if (v == FImageIndex) return;
+    FImageIndex = v;
+    ApplyImage();
+    if (TToolBar* bar = ToolBar()) bar->LayoutButtons();
+}
+
+namespace {
+// The picture of a disabled button when the bar has no disabled list:
+// grey, lighter and half transparent.
+QImage greyed(const QImage& src) {
+    QImage img = src.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            const int g = 128 + qGray(line[x]) / 2;
+            line[x] = qRgba(g, g, g, qAlpha(line[x]) / 2);
+        }
+    }
+    return img;
+}
+}  // namespace
+
+bool TToolButton::ShowsPictureOnly() const {
+    auto* b = static_cast<QToolButton*>(Handle());
+    return b && b->toolButtonStyle() == Qt::ToolButtonIconOnly;
+}
+
+void TToolButton::ApplyImage() {
+    auto* b = static_cast<QToolButton*>(Handle());
+    if (!b || IsDestroying()) return;
+    TToolBar* bar = ToolBar();
+    const QImage* img = bar && !IsSeparator() && bar->Images() ? bar->Images()->Image(FImageIndex) : nullptr;
+    if (!img && bar && !IsSeparator() && bar->Images() && bar->ShowCaptions()) {
+        // An empty picture keeps the caption in line with its neighbours'.
+        QPixmap blank(bar->Images()->Width(), bar->Images()->Height());
+        blank.fill(Qt::transparent);
+        b->setIcon(QIcon(blank));
+        b->setIconSize(blank.size());
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    } else if (!img) {
+        b->setIcon(QIcon());
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    } else {
+        QIcon icon;
+        icon.addPixmap(QPixmap::fromImage(*img), QIcon::Normal);
+        const QImage* off = bar->DisabledImages() ? bar->DisabledImages()->Image(FImageIndex) : nullptr;
+        icon.addPixmap(QPixmap::fromImage(off ? *off : greyed(*img)), QIcon::Disabled);
+        b->setIcon(icon);
+        b->setIconSize(img->size());
+        b->setToolButtonStyle(bar->ShowCaptions() ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    }
+    ApplyHint();
+}
+
+// A button that shows only its picture names itself in its tool tip.
+void TToolButton::ApplyHint() {
+    TControl::ApplyHint();
+    if (!ShowsPictureOnly()) return;
+    String tip = GetShortHint(Hint());
+    if (tip.empty()) tip = FText;
+    Handle()->setToolTip(toQ(tip));
+}
+
 void TToolButton::SetDown(bool v) {
     FDown = v;
     if (auto* b = static_cast<QToolButton*>(Handle())) b->setChecked(v);
@@ -570,10 +637,16 @@ void TToolButton::ApplyStyle() {
     b->setPopupMode(FStyle == tbsDropDown ? QToolButton::MenuButtonPopup : QToolButton::DelayedPopup);
     b->setAttribute(Qt::WA_TransparentForMouseEvents, sep);
     b->setText(sep ? QString() : toQ(FText));
+    ApplyImage();
 }
 
 void TToolButton::ApplyText() {
-    if (auto* b = static_cast<QToolButton*>(Handle())) b->setText(IsSeparator() ? QString() : toQ(FText));
+    auto* b = static_cast<QToolButton*>(Handle());
+    if (!b) return;
+    b->setText(IsSeparator() ? QString() : toQ(FText));
+    ApplyHint();
+    // A longer caption may need wider buttons.
+    if (TToolBar* bar = ToolBar(); bar && bar->ShowCaptions()) bar->LayoutButtons();
 }
 
 void TToolButton::FillMenu() {
@@ -625,7 +698,7 @@ void TToolButton::Click() {
 void TToolButton::ActionChanged(TBasicAction* a) {
     TControl::ActionChanged(a);
     if (auto* act = dynamic_cast<TAction*>(a)) {
-        FImageIndex = act->ImageIndex();
+        SetImageIndex(act->ImageIndex());
         if (FStyle == tbsCheck) SetDown(act->Checked());
     }
 }
@@ -635,8 +708,11 @@ void TToolButton::ActionChanged(TBasicAction* a) {
 IMPLEMENT_CLASS(TToolBar, TWinControl) {
     r.Integer("ButtonHeight", &TToolBar::ButtonHeight, &TToolBar::SetButtonHeight);
     r.Integer("ButtonWidth", &TToolBar::ButtonWidth, &TToolBar::SetButtonWidth);
+    r.Object<TCustomImageList>("DisabledImages", &TToolBar::DisabledImages, &TToolBar::SetDisabledImages);
     r.Boolean("Flat", &TToolBar::Flat, &TToolBar::SetFlat);
+    r.Object<TCustomImageList>("Images", &TToolBar::Images, &TToolBar::SetImages);
     r.Boolean("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions);
+    r.Boolean("Wrapable", &TToolBar::Wrapable, &TToolBar::SetWrapable);
 }
 
 TToolBar::TToolBar(TComponent* AOwner) : TWinControl(AOwner) {
@@ -644,6 +720,52 @@ TToolBar::TToolBar(TComponent* AOwner) : TWinControl(AOwner) {
     FHeight = 29;
     SetWidget(new QWidget);
     SetAlign(alTop);
+    FImagesLink.OnChange = [this] { ImagesChanged(); };
+    FDisabledImagesLink.OnChange = [this] { ImagesChanged(); };
+}
+
+TToolBar::~TToolBar() {
+    if (FImages) FImages->RemoveFreeNotification(this);
+    if (FDisabledImages) FDisabledImages->RemoveFreeNotification(this);
+}
+
+void TToolBar::SetImageList(TCustomImageList*& field, TChangeLink& link, TCustomImageList* v) {
+    if (v == field) return;
+    if (field) {
+        field->UnRegisterChanges(&link);
+        // The other list field may still hold the same list.
+        if (FImages != FDisabledImages) field->RemoveFreeNotification(this);
+    }
+    field = v;
+    if (v) {
+        v->RegisterChanges(&link);
+        v->FreeNotification(this);
+    }
+    ImagesChanged();
+}
+
+void TToolBar::SetImages(TCustomImageList* v) { SetImageList(FImages, FImagesLink, v); }
+void TToolBar::SetDisabledImages(TCustomImageList* v) { SetImageList(FDisabledImages, FDisabledImagesLink, v); }
+
+void TToolBar::Notification(TComponent* AComponent, TOperation Operation) {
+    TWinControl::Notification(AComponent, Operation);
+    if (Operation != opRemove || !AComponent) return;
+    bool changed = false;
+    if (AComponent == FImages) {
+        FImages = nullptr;
+        changed = true;
+    }
+    if (AComponent == FDisabledImages) {
+        FDisabledImages = nullptr;
+        changed = true;
+    }
+    if (changed) ImagesChanged();
+}
+
+void TToolBar::ImagesChanged() {
+    if (IsDestroying()) return;
+    for (int i = 0; TToolButton* b = Buttons(i); ++i) b->ApplyImage();
+    LayoutButtons();
 }
 
 int TToolBar::ButtonCount() const {
@@ -669,23 +791,71 @@ void TToolBar::SetButtonHeight(int v) {
     FButtonHeight = std::max(v, 0);
     LayoutButtons();
 }
-// Without images the captions are all a button can show, so they stay visible.
-void TToolBar::SetShowCaptions(bool v) { FShowCaptions = v; }
+// Without a picture the caption is all a button can show, so it stays visible.
+void TToolBar::SetShowCaptions(bool v) {
+    if (v == FShowCaptions) return;
+    FShowCaptions = v;
+    ImagesChanged();
+}
 void TToolBar::SetFlat(bool v) {
     FFlat = v;
     for (int i = 0; TToolButton* b = Buttons(i); ++i)
         if (auto* q = static_cast<QToolButton*>(b->Handle())) q->setAutoRaise(v);
 }
 
+void TToolBar::SetWrapable(bool v) {
+    if (v == FWrapable) return;
+    FWrapable = v;
+    LayoutButtons();
+}
+
+void TToolBar::Resize() {
+    TWinControl::Resize();
+    LayoutButtons();
+}
+
+// The buttons are ButtonWidth x ButtonHeight, grown to hold the pictures; a
+// button with a caption shown is as wide as the caption needs, and all share
+// the height the tallest one needs.
 void TToolBar::LayoutButtons() {
-    if (IsDestroying()) return;
-    int x = 0;
+    if (IsDestroying() || FLayingOut) return;
+    FLayingOut = true;
+    int w = FButtonWidth, h = FButtonHeight;
+    if (FImages) {
+        w = std::max(w, FImages->Width() + 7);
+        h = std::max(h, FImages->Height() + 6);
+    }
+    auto captionShown = [](TToolButton* b) {
+        auto* q = static_cast<QToolButton*>(b->Handle());
+        return q && !b->IsSeparator() && q->toolButtonStyle() != Qt::ToolButtonIconOnly ? q : nullptr;
+    };
+    for (int i = 0; TToolButton* b = Buttons(i); ++i)
+        if (!b->IsDestroying() && b->Visible())
+            if (QToolButton* q = captionShown(b)) h = std::max(h, q->sizeHint().height());
+    int x = 0, y = 0;
     for (int i = 0; TToolButton* b = Buttons(i); ++i) {
-        if (b->IsDestroying()) continue;
-        int w = b->IsSeparator() ? b->Width() : FButtonWidth;
-        if (b->Visible()) {
-            b->SetBounds(x, 0, w, FButtonHeight);
-            x += w;
+        if (b->IsDestroying() || !b->Visible()) continue;
+        int bw = b->IsSeparator() ? b->Width() : w;
+        if (QToolButton* q = captionShown(b)) bw = std::max(bw, q->sizeHint().width());
+        if (FWrapable && x > 0 && x + bw > ClientWidth()) {
+            x = 0;
+            y += h;
+        }
+        b->SetBounds(x, y, bw, h);
+        x += bw;
+    }
+    // Room for the rows and the bar's edge; back to the own height unwrapped.
+    if (Align() == alTop || Align() == alBottom) {
+        const int need = y + h + 4;
+        if (y > 0) {
+            if (FHeightBeforeWrap < 0) FHeightBeforeWrap = FHeight;
+            SetHeight(need);
+        } else if (FHeightBeforeWrap >= 0) {
+            SetHeight(std::max(FHeightBeforeWrap, need));
+            FHeightBeforeWrap = -1;
+        } else if (FHeight < need) {
+            SetHeight(need);
         }
     }
+    FLayingOut = false;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/framework/Controls.h"
+#include "platform/framework/ImgList.h"
 
 enum TProgressBarOrientation { pbHorizontal, pbVertical };
 extern const TEnumInfo ProgressBarOrientationInfo;
@@ -150,9 +151,12 @@ class TPopupMenu;
 enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
 extern const TEnumInfo ToolButtonStyleInfo;
 
-// A button of a tool bar: Caption, Hint, Enabled and Visible follow its
-// Action. A drop-down button shows DropdownMenu from its arrow; the main part
-// clicks (OnClick or the action). Separators are gaps between the groups.
+// A button of a tool bar: Caption, Hint, Enabled, Visible and ImageIndex
+// follow its Action. It shows picture ImageIndex of the bar's Images (none
+// out of range), under its caption when the bar shows captions, alone with
+// the caption as its tool tip when not. A drop-down button shows
+// DropdownMenu from its arrow; the main part clicks (OnClick or the action).
+// Separators are gaps between the groups.
 class TToolButton : public TControl {
     DECLARE_CLASS(TToolButton)
     explicit TToolButton(TComponent* AOwner);
@@ -168,7 +172,9 @@ class TToolButton : public TControl {
     bool Down() const { return FDown; }
     void SetDown(bool v);
     int ImageIndex() const { return FImageIndex; }
-    void SetImageIndex(int v) { FImageIndex = v; }
+    void SetImageIndex(int v);
+    // True when the button shows its picture and no caption.
+    bool ShowsPictureOnly() const;
     // Shows DropdownMenu under the button, as its arrow does; false without one.
     bool CheckMenuDropdown();
     // Switches the button at run time to a drop-down button: it drops its
@@ -181,10 +187,12 @@ class TToolButton : public TControl {
     void ActionChanged(TBasicAction* a) override;
 protected:
     void ApplyText() override;
+    void ApplyHint() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 private:
     friend class TToolBar;
     void ApplyStyle();
+    void ApplyImage();
     void FillMenu();
     TToolButtonStyle FStyle = tbsButton;
     TPopupMenu* FDropdownMenu = nullptr;
@@ -193,10 +201,19 @@ private:
 };
 
 // Tool buttons side by side in one row, in the order they were placed on the
-// bar; hidden buttons take no room. Aligned to the top by default.
+// bar; hidden buttons take no room. Aligned to the top by default. The
+// buttons are ButtonWidth x ButtonHeight, grown to hold their pictures and
+// shown captions; the bar grows with them. A Wrapable bar starts another row
+// where the next button would stick out, and is as high as its rows.
+// Disabled buttons show DisabledImages, or their picture greyed without it.
 class TToolBar : public TWinControl {
     DECLARE_CLASS(TToolBar)
     explicit TToolBar(TComponent* AOwner);
+    ~TToolBar() override;
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* v);
+    TCustomImageList* DisabledImages() const { return FDisabledImages; }
+    void SetDisabledImages(TCustomImageList* v);
     int ButtonCount() const;
     TToolButton* Buttons(int i) const;  // null out of range
     int ButtonWidth() const { return FButtonWidth; }
@@ -207,9 +224,21 @@ class TToolBar : public TWinControl {
     void SetShowCaptions(bool v);
     bool Flat() const { return FFlat; }
     void SetFlat(bool v);
+    bool Wrapable() const { return FWrapable; }
+    void SetWrapable(bool v);
     // Places the buttons again (after a button was shown, hidden, added or removed).
     void LayoutButtons();
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Resize() override;
 private:
+    void SetImageList(TCustomImageList*& field, TChangeLink& link, TCustomImageList* v);
+    void ImagesChanged();
+    TCustomImageList* FImages = nullptr;
+    TCustomImageList* FDisabledImages = nullptr;
+    TChangeLink FImagesLink, FDisabledImagesLink;
+    bool FWrapable = true, FLayingOut = false;
+    int FHeightBeforeWrap = -1;  // the one-row height while wrapped, else -1
     int FButtonWidth = 23, FButtonHeight = 22;
     bool FShowCaptions = false, FFlat = true;
 };

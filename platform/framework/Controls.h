@@ -188,6 +188,8 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // Bounds moved by the widget itself (user resizing a window).
     void UpdateBoundsFromWidget();
+    // Shows the short hint as the tool tip and the long one in the status bar.
+    virtual void ApplyHint();
     bool FClickOnRelease = true;  // controls without a Qt click signal click on mouse release
 
     String FText;
@@ -197,7 +199,6 @@ protected:
 private:
     friend class TWinControl;
     friend class ControlEventFilter;
-    void ApplyHint();
     void ApplyBounds();
     TWinControl* FParent = nullptr;
     struct WidgetRef;

@@ -18,10 +18,35 @@ IMPLEMENT_CLASS(TImageList, TCustomImageList) {}
 TCustomImageList::TCustomImageList(TComponent* AOwner) : TComponent(AOwner) {}
 
 TCustomImageList::~TCustomImageList() {
+    for (auto* link : FLinks) link->FSender = nullptr;
     for (auto* i : FImages) delete i;
+    FImages.clear();
 }
 
-void TCustomImageList::Changed() { fire(OnChange, this); }
+TChangeLink::~TChangeLink() {
+    if (FSender) FSender->UnRegisterChanges(this);
+}
+
+void TCustomImageList::RegisterChanges(TChangeLink* link) {
+    if (!link || link->FSender == this) return;
+    if (link->FSender) link->FSender->UnRegisterChanges(link);
+    link->FSender = this;
+    FLinks.push_back(link);
+}
+
+void TCustomImageList::UnRegisterChanges(TChangeLink* link) {
+    if (!link || link->FSender != this) return;
+    std::erase(FLinks, link);
+    link->FSender = nullptr;
+}
+
+void TCustomImageList::Changed() {
+    fire(OnChange, this);
+    // A handler may unregister links: walk a copy.
+    const std::vector<TChangeLink*> links = FLinks;
+    for (auto* link : links)
+        if (link->FSender == this && link->OnChange) link->OnChange();
+}
 
 // A new size empties the list, as the images no longer fit it.
 void TCustomImageList::SetWidth(int v) {

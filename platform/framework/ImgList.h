@@ -8,6 +8,22 @@
 #include "platform/framework/Graphics.h"
 
 class QImage;
+class TCustomImageList;
+
+// Watches an image list for its owner: OnChange runs whenever the list's
+// pictures change. A link unregisters itself when it goes.
+class TChangeLink {
+public:
+    TChangeLink() = default;
+    TChangeLink(const TChangeLink&) = delete;
+    TChangeLink& operator=(const TChangeLink&) = delete;
+    ~TChangeLink();
+    TCustomImageList* Sender() const { return FSender; }
+    std::function<void()> OnChange;
+private:
+    friend class TCustomImageList;
+    TCustomImageList* FSender = nullptr;
+};
 
 class TCustomImageList : public TComponent {
     DECLARE_CLASS(TCustomImageList)
@@ -33,8 +49,12 @@ class TCustomImageList : public TComponent {
     void Draw(TCanvas* canvas, int X, int Y, int i) const;
     const QImage* Image(int i) const;  // platform code
     TNotifyEvent OnChange;
+    // Links are told of every change after OnChange; a link watches one list.
+    void RegisterChanges(TChangeLink* link);
+    void UnRegisterChanges(TChangeLink* link);
 private:
     void Changed();
+    std::vector<TChangeLink*> FLinks;
     int FWidth = 16, FHeight = 16;
     bool FMasked = true;
     std::vector<QImage*> FImages;

@@ -19,6 +19,8 @@
 #include "app/MainForm.h"
 #include "app/PathMacros.h"
 #include "app/StartupDialog.h"
+#include "components/ResImageList.h"
+#include "components/ResImageStrips.h"
 #include "app/Startup.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/config/FlagDescriptors.h"
@@ -235,6 +237,15 @@ TEST_F(WindowTest, ContainerWindowLayout) {
     EXPECT_EQ(static_cast<TWinControl*>(f->ts1), f->ctxFrame->Parent());
     EXPECT_EQ(static_cast<TWinControl*>(f->ts2), f->listsFrame->Parent());
     EXPECT_EQ(f->listsFrame, f->ctxFrame->attachedListsFrame());
+    // The bar shows the strip's pictures; every picture a button names is in it.
+    TToolBar* bar = f->ctxFrame->tlb1;
+    EXPECT_EQ(bar->Images(), f->ctxFrame->rsmglst1);
+    EXPECT_EQ(bar->DisabledImages(), f->ctxFrame->rsmglst2);
+    EXPECT_EQ(f->ctxFrame->btnLoad->ImageIndex(), kBarOpenImage);
+    for (int i = 0; TToolButton* b = bar->Buttons(i); ++i)
+        if (b->ImageIndex() >= 0) {
+            EXPECT_NE(bar->Images()->Image(b->ImageIndex()), nullptr) << b->Name();
+        }
     EXPECT_TRUE(f->ctxFrame->NLang->Visible());
     EXPECT_GT(f->ctxFrame->NLang->Count(), 0);
     EXPECT_TRUE(testViewFlags(24));

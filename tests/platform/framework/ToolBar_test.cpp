@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include <QIcon>
+#include <QImage>
 #include <QMenu>
+#include <QPixmap>
 #include <QToolButton>
 
 #include "platform/framework/ComCtrls.h"
 #include "platform/framework/Forms.h"
+#include "platform/framework/ImgList.h"
 #include "platform/framework/Menus.h"
 #include "platform/framework/QtTestApp.h"
 
@@ -35,6 +41,30 @@ struct Bar {
     }
     ~Bar() { form->Free(); }
 };
+
+// A list of 16 x 16 pictures, each filled with one of the colours.
+TImageList* solidList(TComponent* owner, std::initializer_list<TColor> colours) {
+    auto* list = new TImageList(owner);
+    TBitmap strip;
+    strip.SetSize(16 * int(colours.size()), 16);
+    int x = 0;
+    for (TColor c : colours) {
+        strip.Canvas()->Brush()->SetColor(c);
+        strip.Canvas()->FillRect(Rect(x, 0, x + 16, 16));
+        x += 16;
+    }
+    strip.ReleaseCanvas();
+    list->Add(&strip);
+    return list;
+}
+
+// The colour in the middle of the picture the button shows in that mode;
+// transparent when it shows none.
+QColor shownColour(TToolButton* b, QIcon::Mode mode = QIcon::Normal) {
+    const QIcon icon = qtButton(b)->icon();
+    if (icon.isNull()) return QColor(Qt::transparent);
+    return icon.pixmap(QSize(16, 16), mode).toImage().pixelColor(8, 8);
+}
 
 }  // namespace
 
@@ -268,4 +298,156 @@ TEST(ToolBar, MenuItemTradesItsActionForSubItemsAndBack) {
     // Actions freed before the items leave nothing dangling.
     send->Free();
     EXPECT_EQ(item->AddActionItem(nullptr)->Action(), nullptr);
+}
+
+// What the Qt button shows for each combination of the bar's captions, the
+// button's picture (none, or an index outside the list) and its state.
+TEST(ToolBar, ButtonShowsPictureCaptionAndToolTipByTheBarsCaptionsAndItsState) {
+    ensureQtApp();
+    struct Case {
+        bool captions;
+        int image;
+        bool enabled;
+        bool picture, text, captionTip;
+    };
+    const Case cases[] = {
+        {true, 0, true, true, true, false},    {true, 0, false, true, true, false},
+        {true, -1, true, false, true, false},  {true, 7, false, false, true, false},
+        {false, 0, true, true, false, true},   {false, 0, false, true, false, true},
+        {false, -1, true, false, true, false}, {false, 7, false, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "captions " << c.captions << ", image " << c.image << ", enabled "
+                                        << c.enabled);
+        Bar t;
+        t.bar->SetButtonWidth(30);
+        t.bar->SetButtonHeight(28);
+        t.bar->SetShowCaptions(c.captions);
+        t.bar->SetImages(solidList(t.form, {clRed}));
+        TToolButton* b = addButton(t.bar, "Получить сертификат");
+        b->SetImageIndex(c.image);
+        b->SetEnabled(c.enabled);
+        QToolButton* q = qtButton(b);
+
+        EXPECT_EQ(shownColour(b) == QColor(Qt::red), c.picture);
+        const bool textShown = q->toolButtonStyle() != Qt::ToolButtonIconOnly && q->text() == "Получить сертификат";
+        EXPECT_EQ(textShown, c.text);
+        EXPECT_EQ(q->toolTip() == "Получить сертификат", c.captionTip);
+        EXPECT_EQ(q->isEnabled(), c.enabled);
+        if (c.picture && !c.enabled) {
+            // Greyed: no longer red, still drawn.
+            const QColor off = shownColour(b, QIcon::Disabled);
+            EXPECT_EQ(off.red(), off.green());
+            EXPECT_GT(off.alpha(), 0);
+        }
+        // A shown caption is never cut; a picture alone keeps the bar's size.
+        if (c.text) {
+            EXPECT_GE(q->width(), q->sizeHint().width());
+            EXPECT_GE(q->height(), q->sizeHint().height());
+            EXPECT_GE(t.bar->Height(), q->height());
+        } else {
+            EXPECT_EQ(b->Width(), 30);
+            EXPECT_EQ(b->Height(), 28);
+        }
+    }
+}
+
+TEST(ToolBar, DisabledImagesAndTheButtonSizeFromThePictures) {
+    Bar t;
+    t.bar->SetShowCaptions(false);
+    t.bar->SetButtonWidth(10);
+    t.bar->SetButtonHeight(10);
+    TImageList* big = new TImageList(t.form);
+    big->SetWidth(32);
+    big->SetHeight(32);
+    TBitmap strip;
+    strip.SetSize(32, 32);
+    big->Add(&strip);
+    t.bar->SetImages(big);
+    TToolButton* b = addButton(t.bar, "Печатать");
+    b->SetImageIndex(0);
+    EXPECT_GE(b->Width(), 32);
+    EXPECT_GE(b->Height(), 32);
+
+    t.bar->SetImages(solidList(t.form, {clRed}));
+    t.bar->SetDisabledImages(solidList(t.form, {clBlue}));
+    b->SetEnabled(false);
+    EXPECT_EQ(shownColour(b, QIcon::Disabled), QColor(Qt::blue));
+    EXPECT_EQ(shownColour(b), QColor(Qt::red));
+    // A hint names the button in place of its caption.
+    b->SetHint("Печатать|Печатать текущий объект");
+    EXPECT_EQ(qtButton(b)->toolTip().toStdString(), "Печатать");
+}
+
+TEST(ToolBar, ButtonFollowsItsActionsPicture) {
+    Bar t;
+    t.bar->SetImages(solidList(t.form, {clRed, clBlue}));
+    auto* act = new TAction(t.form);
+    act->SetCaption("Сохранить");
+    act->SetImageIndex(0);
+    TToolButton* b = addButton(t.bar, "");
+    b->SetAction(act);
+    EXPECT_EQ(b->ImageIndex(), 0);
+    EXPECT_EQ(shownColour(b), QColor(Qt::red));
+    act->SetImageIndex(1);
+    EXPECT_EQ(b->ImageIndex(), 1);
+    EXPECT_EQ(shownColour(b), QColor(Qt::blue));
+    act->SetImageIndex(-1);
+    EXPECT_EQ(shownColour(b), QColor(Qt::transparent));
+    EXPECT_EQ(qtButton(b)->text().toStdString(), "Сохранить");
+}
+
+// The bar lets go of a list that is freed, replaced or emptied; a list that
+// outlives the bar forgets it.
+TEST(ToolBar, ImageListFreedReplacedOrChangedIsNoticed) {
+    Bar t;
+    TImageList* red = solidList(t.form, {clRed});
+    TImageList* blue = solidList(t.form, {clBlue});
+    t.bar->SetImages(red);
+    t.bar->SetDisabledImages(red);
+    TToolButton* b = addButton(t.bar, "Открыть");
+    b->SetImageIndex(0);
+    t.bar->SetImages(blue);
+    EXPECT_EQ(shownColour(b), QColor(Qt::blue));
+    red->Free();
+    EXPECT_EQ(t.bar->DisabledImages(), nullptr);
+    EXPECT_EQ(t.bar->Images(), blue);
+    blue->Clear();
+    EXPECT_EQ(shownColour(b), QColor(Qt::transparent));
+    TImageList* again = solidList(t.form, {clGreen});
+    t.bar->SetImages(again);
+    EXPECT_EQ(shownColour(b), QColor(0, 128, 0));
+    again->Free();
+    EXPECT_EQ(t.bar->Images(), nullptr);
+    EXPECT_EQ(shownColour(b), QColor(Qt::transparent));
+    EXPECT_EQ(qtButton(b)->text().toStdString(), "Открыть");
+
+    TImageList* kept = solidList(nullptr, {clRed});
+    t.bar->SetImages(kept);
+    t.bar->Free();
+    kept->Clear();
+    kept->Free();
+}
+
+TEST(ToolBar, ButtonsWrapIntoRowsWhereTheBarEnds) {
+    Bar t;
+    std::vector<TToolButton*> b;
+    for (int i = 0; i < 5; ++i) b.push_back(addButton(t.bar, "Сохранить"));
+    const int oneRow = t.bar->Height();
+    b.push_back(addButton(t.bar, "Сохранить"));
+    ASSERT_EQ(t.bar->Width(), t.form->ClientWidth());
+    EXPECT_EQ(b[4]->Left(), 480);
+    EXPECT_EQ(b[5]->Left(), 0);
+    EXPECT_EQ(b[5]->Top(), 36);
+    EXPECT_GE(t.bar->Height(), 72);
+
+    t.form->SetBounds(0, 0, 800, 200);
+    EXPECT_EQ(b[5]->Left(), 600);
+    EXPECT_EQ(b[5]->Top(), 0);
+    EXPECT_EQ(t.bar->Height(), oneRow);
+
+    t.form->SetBounds(0, 0, 600, 200);
+    t.bar->SetWrapable(false);
+    EXPECT_EQ(b[5]->Left(), 600);
+    EXPECT_EQ(t.bar->Height(), oneRow);
 }
