@@ -2,6 +2,7 @@
 
 #include "components/FormsTranslation.h"
 #include "platform/runtime/Log.h"
+#include "platform/runtime/Translation.h"
 
 namespace {
 template <class T> T* place(TForm* form, const char* name, int l, int t, int w, int h) {
@@ -43,8 +44,9 @@ TEvDiagDialog::TEvDiagDialog(TComponent* AOwner) : TForm(AOwner) {
     btn1->SetCaption("Сброс");
     btn1->OnClick = [this](TObject* s) { btn1Click(s); };
     translateComponentProperties(this);
-    // The categories are the runtime's own names: added after translation.
-    for (const TCDbgMaskDescriptor& d : getDbgMaskDesctiptors()) cflgsbx1->AddItem(d.text, uint64_t(d.mask), true);
+    // The categories are the runtime's names, each translated on its own.
+    for (const TCDbgMaskDescriptor& d : getDbgMaskDesctiptors())
+        cflgsbx1->AddItem(zrnTranslateString(d.text).c_str(), uint64_t(d.mask), true);
 }
 
 void TEvDiagDialog::btn1Click(TObject*) {

@@ -514,6 +514,8 @@ void TEventView::KeyDown(uint16_t& Key, TShiftState Shift) {
         }
         Key = 0;
     }
+    // The underlying list would select every row on Ctrl+A by itself.
+    if ((Shift & ssCtrl) && (Key == 0x41 || Key == 0x61)) Key = 0;
     TListView::KeyDown(Key, Shift);
 }
 
