@@ -1,6 +1,7 @@
 #include "components/EventView.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 
 #include "components/EvDiagDialog.h"
@@ -24,11 +25,51 @@ constexpr size_t kMaxPending = 10000;
 constexpr long kHookWaitMs = 10000;
 constexpr long kRowWaitMs = 3000;
 
-// Serialises hooking and unhooking of every view.
+// Serialises hooking and unhooking of every view, and the passing of a
+// record along a chain.
 TCMutex& hookMutex() {
     static TCMutex m;
     return m;
 }
+// Threads waiting to hook or unhook: records let them in first, so that a
+// thread logging without pause cannot keep a view from unhooking.
+std::atomic<int> g_hookWaiters{0};
+
+// Hooking and unhooking take the mutex; one not released in time does not
+// stop the change.
+class HookGuard {
+public:
+    HookGuard() {
+        ++g_hookWaiters;
+        locked_ = hookMutex().lock(kHookWaitMs);
+        --g_hookWaiters;
+    }
+    ~HookGuard() {
+        if (locked_) hookMutex().unlock();
+    }
+    HookGuard(const HookGuard&) = delete;
+    HookGuard& operator=(const HookGuard&) = delete;
+private:
+    bool locked_;
+};
+
+// A record passes along a chain with the mutex held, so that no view is
+// unhooked and freed under it; it waits for those hooking first.
+class DeliveryGuard {
+public:
+    DeliveryGuard() {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHookWaitMs);
+        while (g_hookWaiters.load() > 0 && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+        locked_ = hookMutex().lock(kHookWaitMs);
+    }
+    ~DeliveryGuard() {
+        if (locked_) hookMutex().unlock();
+    }
+    DeliveryGuard(const DeliveryGuard&) = delete;
+    DeliveryGuard& operator=(const DeliveryGuard&) = delete;
+private:
+    bool locked_;
+};
 
 std::mutex g_defNameLock;
 TCString g_defName;
@@ -72,9 +113,11 @@ struct EventViewChains {
     };
 
     static void ownLog(int32_t code, const char* text) {
+        DeliveryGuard guard;
         if (TEventView* v = log().head.load()) v->showLogEvent(code, text);
     }
     static void ownDisplay(const char* text) {
+        DeliveryGuard guard;
         if (TEventView* v = dbg().head.load()) v->showDbgEvent(text);
     }
     static Channel<TCSLogOutFunc>& log() {
@@ -92,8 +135,7 @@ struct EventViewChains {
     template <class Fn> static void hook(TEventView* v, Channel<Fn>& ch, bool on) {
         if (v->*ch.flag == on) return;
         v->*ch.flag = on;
-        // A mutex not released in time does not stop the change.
-        TCMutexLock guard(hookMutex(), kHookWaitMs);
+        HookGuard guard;
         if (on) {
             TEventView* head = ch.head.load();
             if (head && head != v) v->*ch.prev = head;
@@ -203,20 +245,41 @@ void TEventView::addTimedTextEvent(int64_t time, int32_t code, const char* text)
         return;
     }
     processPendingEvents();
-    addNow(time, code, t);
+    addNow(time, code, t, true);
 }
 
 void TEventView::processPendingEvents() {
-    if (!onUiThread()) return;
+    // Not again from inside its own refresh.
+    if (!onUiThread() || FDraining) return;
     std::deque<Pending> batch;
     {
         std::lock_guard<std::mutex> g(FPendingLock);
         batch.swap(FPending);
     }
-    for (const Pending& p : batch) addNow(p.time, p.code, p.text);
+    if (batch.empty()) return;
+    FDraining = true;
+    try {
+        // One refresh for the whole batch: a thread may hand in thousands.
+        for (const Pending& p : batch) addNow(p.time, p.code, p.text, false);
+    } catch (...) {
+        FDraining = false;
+        throw;
+    }
+    FDraining = false;
+    refresh();
 }
 
-void TEventView::addNow(int64_t time, int32_t code, const TCString& text) {
+void TEventView::refresh() {
+    switch (FRefreshMode) {
+    case evRepaint: Repaint(); break;
+    case evProcessMessages:
+        if (Application) Application->ProcessMessages();
+        break;
+    case evNone: break;
+    }
+}
+
+void TEventView::addNow(int64_t time, int32_t code, const TCString& text, bool refreshNow) {
     const int kind = evImageIndexOf(code);
     if ((kind == evImgError && !FShowErrors) || (kind == evImgEvent && !FShowEvents) ||
         (kind == evImgMessage && !FShowMesages))
@@ -251,13 +314,7 @@ void TEventView::addNow(int64_t time, int32_t code, const TCString& text) {
         std::fprintf(FDbgFile, "%s | %08X |%s\n", caption.c_str(), uint32_t(code), text.c_str());
         std::fflush(FDbgFile);
     }
-    switch (FRefreshMode) {
-    case evRepaint: Repaint(); break;
-    case evProcessMessages:
-        if (Application) Application->ProcessMessages();
-        break;
-    case evNone: break;
-    }
+    if (refreshNow) refresh();
 }
 
 void TEventView::addText(const char* text, int32_t code) { addTimedTextEvent(std::time(nullptr), code, text); }

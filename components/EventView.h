@@ -136,7 +136,8 @@ private:
         TCString text;
     };
     friend struct EventViewChains;
-    void addNow(int64_t time, int32_t code, const TCString& text);
+    void addNow(int64_t time, int32_t code, const TCString& text, bool refreshNow);
+    void refresh();
     bool onUiThread() const { return std::this_thread::get_id() == FUiThread; }
     void removeOldest();
 
@@ -156,6 +157,7 @@ private:
     std::mutex FPendingLock;
     std::deque<Pending> FPending;
     TTimer* FPendingTimer = nullptr;
+    bool FDraining = false;
     std::thread::id FUiThread;
     FILE* FDbgFile = nullptr;
     // Per channel: the view hooked before this one and the function the

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <optional>
 #include <thread>
@@ -592,4 +593,33 @@ TEST_F(EventViewTest, RecordsFromOtherThreadsAreShownOnTheViewsThread) {
     view->SetMultyTreaded(false);
 }
 
+}  // namespace
+
+namespace {
+std::atomic<int> g_counted{0};
+void countLog(int32_t, const char*) { ++g_counted; }
+
+TEST_F(EventViewTest, ViewsComeAndGoWhileAnotherThreadLogs) {
+    g_counted = 0;
+    csSetLogOutFunc(&countLog);
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        while (!stop) csLogFmtText(1, "из потока");
+    });
+    for (int round = 0; round < 30; ++round) {
+        TEventView* v = makeView(("v" + std::to_string(round)).c_str());
+        v->SetrtlLoggin(true);
+        view->SetrtlLoggin(round % 2 == 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        Application->ProcessMessages();
+        v->Free();
+    }
+    stop = true;
+    writer.join();
+    view->SetrtlLoggin(false);
+    EXPECT_EQ(csGetLogOutFunc(), &countLog);
+    EXPECT_GT(g_counted.load(), 0);
+    view->processPendingEvents();
+    EXPECT_GT(view->Items()->Count(), 0);
+}
 }  // namespace
