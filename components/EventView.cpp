@@ -202,15 +202,15 @@ IMPLEMENT_CLASS(TEventView, TCAdvancedListView) {
 }
 
 TEventView::TEventView(TComponent* AOwner) : TCAdvancedListView(AOwner), FUiThread(std::this_thread::get_id()) {
-    auto addColumn = [this](const char* caption, int width, bool autoSize) {
+    auto addColumn = [this](const char* caption, int width) {
         TListColumn* c = Columns()->Add();
         c->SetCaption(zrnTranslateString(caption).str());
         c->SetWidth(width);
-        c->SetAutoSize(autoSize);
+        c->SetAutoSize(false);
     };
-    addColumn("Время", 100, false);
-    addColumn("Событие", 600, true);
-    addColumn("Код", 70, false);
+    addColumn("Время", 100);
+    addColumn("Событие", 600);
+    addColumn("Код", 70);
     SetViewColumns(evAllVColumns);
     SetHideSelection(true);
     SetShowColumnHeaders(true);
