@@ -116,17 +116,22 @@ TEST_F(EventViewTest, RecordKindsPicturesCodesAndFilters) {
         int image;
         const char* codeText;
         bool setsError, setsEvent;
-        void (TEventView::*show)(bool);
+        char kind;  // 'm' messages, 'v' events, 'e' errors: the switch that shows it
     } cases[] = {
-        {0, 0, "-", false, false, &TEventView::SetShowMesages},
-        {1, 2, "00000001", false, true, &TEventView::SetShowEvents},
-        {0x7FFFFFFF, 2, "7FFFFFFF", false, true, &TEventView::SetShowEvents},
+        {0, 0, "-", false, false, 'm'},
+        {1, 2, "00000001", false, true, 'v'},
+        {0x7FFFFFFF, 2, "7FFFFFFF", false, true, 'v'},
         // A warning is an event, yet its text is the last error text.
-        {0x80800003, 2, "80800003", true, false, &TEventView::SetShowEvents},
-        {0xBFFFFFFF, 2, "BFFFFFFF", true, false, &TEventView::SetShowEvents},
-        {0xC0000000, 1, "C0000000", true, false, &TEventView::SetShowErrors},
-        {0xC0800024, 1, "C0800024", true, false, &TEventView::SetShowErrors},
-        {0xFFFFFFFF, 1, "FFFFFFFF", true, false, &TEventView::SetShowErrors},
+        {0x80800003, 2, "80800003", true, false, 'v'},
+        {0xBFFFFFFF, 2, "BFFFFFFF", true, false, 'v'},
+        {0xC0000000, 1, "C0000000", true, false, 'e'},
+        {0xC0800024, 1, "C0800024", true, false, 'e'},
+        {0xFFFFFFFF, 1, "FFFFFFFF", true, false, 'e'},
+    };
+    auto show = [this](char kind, bool on) {
+        if (kind == 'm') view->SetShowMesages(on);
+        else if (kind == 'v') view->SetShowEvents(on);
+        else view->SetShowErrors(on);
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.codeText);
@@ -145,10 +150,10 @@ TEST_F(EventViewTest, RecordKindsPicturesCodesAndFilters) {
         EXPECT_EQ(view->getLastErrorText().str(), c.setsError ? TCString::format("Ошибка № %X.\n%s", c.code, text.c_str()).str()
                                                              : TCString::format("Ошибка № %X.\n", uint32_t(-3)).str());
         // With its kind switched off the record is dropped.
-        (view->*c.show)(false);
+        show(c.kind, false);
         view->addText("скрыта", int32_t(c.code));
         EXPECT_EQ(view->Items()->Count(), 3);
-        (view->*c.show)(true);
+        show(c.kind, true);
     }
 }
 
