@@ -1,16 +1,6 @@
 #pragma once
 // Small helpers the program's dialogs use to place their controls by code.
-#include "platform/framework/Controls.h"
-#include "platform/framework/StdCtrls.h"
-
-template <class T>
-T* placeControl(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
-    auto* c = new T(owner);
-    c->SetName(name);
-    c->SetParent(parent);
-    c->SetBounds(left, top, width, height);
-    return c;
-}
+#include "platform/framework/Placement.h"
 
 inline TLabel* placeLabel(TComponent* owner, TWinControl* parent, const char* name, const char* caption, int left,
                           int top) {

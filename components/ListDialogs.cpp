@@ -2,19 +2,12 @@
 
 #include "components/CAdvancedListView.h"
 #include "components/FormsTranslation.h"
+#include "platform/framework/Placement.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/runtime/TCString.h"
 #include "platform/runtime/Translation.h"
 
 namespace {
-template <class T> T* place(TForm* form, const char* name, int l, int t, int w, int h) {
-    T* c = new T(form);
-    c->SetName(name);
-    c->SetParent(form);
-    c->SetBounds(l, t, w, h);
-    return c;
-}
-
 void fillItems(TStrings* s, std::initializer_list<const char*> items) {
     s->Clear();
     for (const char* i : items) s->Add(i);
@@ -52,29 +45,29 @@ TCFindForm::TCFindForm(TComponent* AOwner, bool fromStart, bool forward, const c
     SetPosition(poOwnerFormCenter);
     SetClientWidth(440);
     SetClientHeight(170);
-    Label1 = place<TLabel>(this, "Label1", 8, 10, 200, 16);
+    Label1 = placeControl<TLabel>(this, this, "Label1", 8, 10, 200, 16);
     Label1->SetCaption("&Строка для поиска");
-    SearchEdit = place<THistoryEdit>(this, "SearchEdit", 8, 28, 328, 24);
+    SearchEdit = placeControl<THistoryEdit>(this, this, "SearchEdit", 8, 28, 328, 24);
     SearchEdit->SetMaxHistCount(20);
     SearchEdit->RegInfo()->SetRootKey(hkCURRENT_USER);
     SearchEdit->RegInfo()->SetKey("Software\\Zoren\\Search");
     SearchEdit->RegInfo()->SetValueName("SearchEdit");
     Label1->SetFocusControl(SearchEdit);
-    RadioGroup1 = place<TRadioGroup>(this, "RadioGroup1", 8, 60, 180, 64);
+    RadioGroup1 = placeControl<TRadioGroup>(this, this, "RadioGroup1", 8, 60, 180, 64);
     RadioGroup1->SetCaption("&Искать");
     fillItems(RadioGroup1->Items(), {"С начала", "От текущей позиции"});
-    RadioGroup2 = place<TRadioGroup>(this, "RadioGroup2", 194, 60, 142, 64);
+    RadioGroup2 = placeControl<TRadioGroup>(this, this, "RadioGroup2", 194, 60, 142, 64);
     RadioGroup2->SetCaption("&Направление поиска");
     fillItems(RadioGroup2->Items(), {"Вперед", "Назад"});
-    Button1 = place<TButton>(this, "Button1", 350, 28, 82, 25);
+    Button1 = placeControl<TButton>(this, this, "Button1", 350, 28, 82, 25);
     Button1->SetCaption("&Искать");
     Button1->SetDefault(true);
     Button1->SetModalResult(mrOk);
-    Button2 = place<TButton>(this, "Button2", 350, 60, 82, 25);
+    Button2 = placeControl<TButton>(this, this, "Button2", 350, 60, 82, 25);
     Button2->SetCaption("&Отменить");
     Button2->SetCancel(true);
     Button2->SetModalResult(mrCancel);
-    Button3 = place<TButton>(this, "Button3", 350, 92, 82, 25);
+    Button3 = placeControl<TButton>(this, this, "Button3", 350, 92, 82, 25);
     Button3->SetCaption("&Справка");
     Button3->SetVisible(false);
     FBottom = 132;
@@ -125,12 +118,12 @@ TCFindInListForm::TCFindInListForm(TComponent* AOwner, TCAdvancedListView* list,
     Button1->SetCaption("&Найти");
     RadioGroup2->SetCaption("Н&аправление поиска");
     SetClientHeight(FBottom + 60);
-    Label2 = place<TLabel>(this, "Label2", 8, FBottom + 4, 86, 16);
+    Label2 = placeControl<TLabel>(this, this, "Label2", 8, FBottom + 4, 86, 16);
     Label2->SetCaption("&В колонке ");
-    ComboBox1 = place<TComboBox>(this, "ComboBox1", 96, FBottom, 240, 24);
+    ComboBox1 = placeControl<TComboBox>(this, this, "ComboBox1", 96, FBottom, 240, 24);
     ComboBox1->SetStyle(csDropDownList);
     Label2->SetFocusControl(ComboBox1);
-    CheckBoxNoIgnoreCase = place<TCheckBox>(this, "CheckBoxNoIgnoreCase", 8, FBottom + 32, 250, 20);
+    CheckBoxNoIgnoreCase = placeControl<TCheckBox>(this, this, "CheckBoxNoIgnoreCase", 8, FBottom + 32, 250, 20);
     CheckBoxNoIgnoreCase->SetCaption("Учитывать &регистр");
     translateComponentProperties(this);
     // Column captions are the list's own texts: filled after translation.
@@ -172,23 +165,23 @@ TSortListParsForm::TSortListParsForm(TComponent* AOwner, TListView* list) : TFor
     SetPosition(poOwnerFormCenter);
     SetClientWidth(330);
     SetClientHeight(140);
-    Label1 = place<TLabel>(this, "Label1", 8, 10, 200, 16);
+    Label1 = placeControl<TLabel>(this, this, "Label1", 8, 10, 200, 16);
     Label1->SetCaption("&Сортировать по колонке");
-    ComboBox1 = place<TComboBox>(this, "ComboBox1", 8, 28, 220, 24);
+    ComboBox1 = placeControl<TComboBox>(this, this, "ComboBox1", 8, 28, 220, 24);
     ComboBox1->SetStyle(csDropDownList);
     Label1->SetFocusControl(ComboBox1);
-    RadioGroup1 = place<TRadioGroup>(this, "RadioGroup1", 8, 60, 220, 70);
+    RadioGroup1 = placeControl<TRadioGroup>(this, this, "RadioGroup1", 8, 60, 220, 70);
     RadioGroup1->SetCaption("Направление");
     fillItems(RadioGroup1->Items(), {"По &убыванию", "По &возрастанию"});
-    Button1 = place<TButton>(this, "Button1", 240, 28, 82, 25);
+    Button1 = placeControl<TButton>(this, this, "Button1", 240, 28, 82, 25);
     Button1->SetCaption("&Применить");
     Button1->SetDefault(true);
     Button1->SetModalResult(mrOk);
-    Button2 = place<TButton>(this, "Button2", 240, 60, 82, 25);
+    Button2 = placeControl<TButton>(this, this, "Button2", 240, 60, 82, 25);
     Button2->SetCaption("&Отменить");
     Button2->SetCancel(true);
     Button2->SetModalResult(mrCancel);
-    Button3 = place<TButton>(this, "Button3", 240, 92, 82, 25);
+    Button3 = placeControl<TButton>(this, this, "Button3", 240, 92, 82, 25);
     Button3->SetCaption("&Справка");
     Button3->SetVisible(false);
     translateComponentProperties(this);

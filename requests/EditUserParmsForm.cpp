@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/AppServices.h"
+#include "platform/framework/Placement.h"
 #include "app/MessageView.h"
 #include "app/PasswordDialogs.h"
 #include "components/CompoundEdit.h"
@@ -67,26 +68,6 @@ TCXEditsEntry* entryOfNode(const TTreeNode* node) {
     return node ? static_cast<TCXEditsEntry*>(node->Data()) : nullptr;
 }
 
-TLabel* placeLabelOn(TComponent* owner, TWinControl* parent, const char* name, const char* caption, int left,
-                     int top) {
-    auto* l = new TLabel(owner);
-    l->SetName(name);
-    l->SetParent(parent);
-    l->SetCaption(caption);
-    l->SetLeft(left);
-    l->SetTop(top);
-    return l;
-}
-
-template <class T>
-T* placeOn(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
-    auto* c = new T(owner);
-    c->SetName(name);
-    c->SetParent(parent);
-    c->SetBounds(left, top, width, height);
-    return c;
-}
-
 TAction* makeAction(TActionList* list, const char* name, const char* caption, const char* hint) {
     auto* a = new TAction(list->Owner());
     a->SetName(name);
@@ -97,7 +78,7 @@ TAction* makeAction(TActionList* list, const char* name, const char* caption, co
 }
 
 TCFlagsBox* makeParamsBox(TComponent* owner, TWinControl* parent, const char* name, int left, int top) {
-    auto* b = placeOn<TCFlagsBox>(owner, parent, name, left, top, kLeftWidth - left - 8, 21);
+    auto* b = placeControl<TCFlagsBox>(owner, parent, name, left, top, kLeftWidth - left - 8, 21);
     b->SetListType(clsSingleSelection);
     b->SetReadOnly(true);
     b->SetRowsVisible(4);
@@ -120,34 +101,34 @@ TEditUserParmsForm::TEditUserParmsForm(TComponent* AOwner) : TForm(AOwner), root
     SetMinSize(775, 595);
 
     // Bottom: modes, algorithms, destination, password, buttons.
-    Panel1 = placeOn<TPanel>(this, this, "Panel1", 0, 427, 775, 168);
+    Panel1 = placeControl<TPanel>(this, this, "Panel1", 0, 427, 775, 168);
     Panel1->SetAlign(alBottom);
     Panel1->SetBevelOuter(bvNone);
     Panel1->SetCaption("");
 
-    chckbxs1 = placeOn<TCheckBoxes>(this, Panel1, "chckbxs1", kLeftColumn, kTop, kLeftWidth, 80);
+    chckbxs1 = placeControl<TCheckBoxes>(this, Panel1, "chckbxs1", kLeftColumn, kTop, kLeftWidth, 80);
     chckbxs1->SetCaption("Формировать");
     chckbxs1->Items()->Add("Стартовый сертификат");
     chckbxs1->Items()->Add("Ключи ЭП");
     chckbxs1->Items()->Add("Ключи связи");
     chckbxs1->OnChekBoxClick = [this](TCheckBox* box, unsigned) { chckbxs1ChekBoxClick(box); };
 
-    grpAlg = placeOn<TGroupBox>(this, Panel1, "grpAlg", kLeftColumn, kTop + 80 + kGap, kLeftWidth, 76);
+    grpAlg = placeControl<TGroupBox>(this, Panel1, "grpAlg", kLeftColumn, kTop + 80 + kGap, kLeftWidth, 76);
     grpAlg->SetCaption("Алгоритмы ключей");
-    lbl4 = placeLabelOn(this, grpAlg, "lbl4", "Эл. подписи", 8, 22);
+    lbl4 = placeLabelAt(this, grpAlg, "lbl4", "Эл. подписи", 8, 22);
     flbx1 = makeParamsBox(this, grpAlg, "flbx1", 90, 18);
-    lbl5 = placeLabelOn(this, grpAlg, "lbl5", "Связи", 8, 48);
+    lbl5 = placeLabelAt(this, grpAlg, "lbl5", "Связи", 8, 48);
     flbx2 = makeParamsBox(this, grpAlg, "flbx2", 90, 44);
 
-    grpDest = placeOn<TGroupBox>(this, Panel1, "grpDest", kRightColumn, kTop, 775 - kRightColumn - kLeftColumn, 64);
+    grpDest = placeControl<TGroupBox>(this, Panel1, "grpDest", kRightColumn, kTop, 775 - kRightColumn - kLeftColumn, 64);
     grpDest->SetCaption("Записать в ");
 
-    grpPassw = placeOn<TGroupBox>(this, Panel1, "grpPassw", kRightColumn, kTop + 64 + kGap, 775 - kRightColumn - kLeftColumn, 62);
+    grpPassw = placeControl<TGroupBox>(this, Panel1, "grpPassw", kRightColumn, kTop + 64 + kGap, 775 - kRightColumn - kLeftColumn, 62);
     grpPassw->SetCaption("Ввод пароля");
-    lbl1 = placeLabelOn(this, grpPassw, "lbl1", "&Пароль ", 10, 16);
-    PasswordEdit = placeOn<TPasswordEdit>(this, grpPassw, "PasswordEdit", 10, 32, 170, 21);
-    lbl2 = placeLabelOn(this, grpPassw, "lbl2", "По&дтверждение", 190, 16);
-    PasswordConfirm = placeOn<TPasswordEdit>(this, grpPassw, "PasswordConfirm", 190, 32, 170, 21);
+    lbl1 = placeLabelAt(this, grpPassw, "lbl1", "&Пароль ", 10, 16);
+    PasswordEdit = placeControl<TPasswordEdit>(this, grpPassw, "PasswordEdit", 10, 32, 170, 21);
+    lbl2 = placeLabelAt(this, grpPassw, "lbl2", "По&дтверждение", 190, 16);
+    PasswordConfirm = placeControl<TPasswordEdit>(this, grpPassw, "PasswordConfirm", 190, 32, 170, 21);
     lbl1->SetFocusControl(PasswordEdit);
     lbl2->SetFocusControl(PasswordConfirm);
     for (TPasswordEdit* e : {PasswordEdit, PasswordConfirm}) {
@@ -157,14 +138,14 @@ TEditUserParmsForm::TEditUserParmsForm(TComponent* AOwner) : TForm(AOwner), root
         e->Font()->SetStyle(fsSet(fsBold));
     }
     PasswordEdit->OnDblClick = [this](TObject* s) { PasswordEditDblClick(s); };
-    lbl3 = placeLabelOn(this, grpPassw, "lbl3", "Раскладка", 380, 16);
-    pnl4 = placeOn<TPanel>(this, grpPassw, "pnl4", 380, 32, 50, 21);
+    lbl3 = placeLabelAt(this, grpPassw, "lbl3", "Раскладка", 380, 16);
+    pnl4 = placeControl<TPanel>(this, grpPassw, "pnl4", 380, 32, 50, 21);
     pnl4->SetBevelOuter(bvNone);
     pnl4->SetCaption("УКР");
 
-    Button1 = placeOn<TButton>(this, Panel1, "Button1", 600, 135, 80, 25);
+    Button1 = placeControl<TButton>(this, Panel1, "Button1", 600, 135, 80, 25);
     Button1->SetDefault(true);
-    Button2 = placeOn<TButton>(this, Panel1, "Button2", 687, 135, 80, 25);
+    Button2 = placeControl<TButton>(this, Panel1, "Button2", 687, 135, 80, 25);
     Button2->SetCaption("Отменить");
     Button2->SetCancel(true);
     Button2->SetModalResult(mrCancel);
@@ -172,32 +153,32 @@ TEditUserParmsForm::TEditUserParmsForm(TComponent* AOwner) : TForm(AOwner), root
     Button2->SetAnchors(akSet(akRight) | akSet(akTop));
 
     // The owner-parameter page.
-    pgc1 = placeOn<TPageControl>(this, this, "pgc1", 0, 0, 775, 427);
+    pgc1 = placeControl<TPageControl>(this, this, "pgc1", 0, 0, 775, 427);
     pgc1->SetAlign(alClient);
     ts1 = new TTabSheet(this);
     ts1->SetName("ts1");
     ts1->SetCaption("Параметры владельца");
     ts1->SetPageControl(pgc1);
-    pnl1 = placeOn<TPanel>(this, ts1, "pnl1", 0, 0, 180, 400);
+    pnl1 = placeControl<TPanel>(this, ts1, "pnl1", 0, 0, 180, 400);
     pnl1->SetAlign(alLeft);
     pnl1->SetBevelOuter(bvNone);
     pnl1->SetCaption("");
-    pnl2 = placeOn<TPanel>(this, pnl1, "pnl2", 0, 367, 180, 33);
+    pnl2 = placeControl<TPanel>(this, pnl1, "pnl2", 0, 367, 180, 33);
     pnl2->SetAlign(alBottom);
     pnl2->SetBevelOuter(bvNone);
     pnl2->SetCaption("");
-    btnAdd1 = placeOn<TButton>(this, pnl2, "btnAdd1", 4, 4, 80, 25);
-    btnAdd = placeOn<TButton>(this, pnl2, "btnAdd", 92, 4, 80, 25);
-    tv1 = placeOn<TTreeView>(this, pnl1, "tv1", 0, 0, 180, 367);
+    btnAdd1 = placeControl<TButton>(this, pnl2, "btnAdd1", 4, 4, 80, 25);
+    btnAdd = placeControl<TButton>(this, pnl2, "btnAdd", 92, 4, 80, 25);
+    tv1 = placeControl<TTreeView>(this, pnl1, "tv1", 0, 0, 180, 367);
     tv1->SetAlign(alClient);
     tv1->SetReadOnly(true);
     tv1->SetHideSelection(false);
     tv1->OnChange = [this](TObject* s, TTreeNode* n) { tv1Change(s, n); };
     tv1->OnChanging = [this](TObject* s, TTreeNode* n, bool& allow) { tv1Changing(s, n, allow); };
-    spl1 = placeOn<TSplitter>(this, ts1, "spl1", 180, 0, 4, 400);
+    spl1 = placeControl<TSplitter>(this, ts1, "spl1", 180, 0, 4, 400);
     spl1->SetAlign(alLeft);
     spl1->SetMinSize(139);
-    CEditorsBox1 = placeOn<TCEditorsBox>(this, ts1, "CEditorsBox1", 184, 0, 580, 400);
+    CEditorsBox1 = placeControl<TCEditorsBox>(this, ts1, "CEditorsBox1", 184, 0, 580, 400);
     CEditorsBox1->SetAlign(alClient);
     CEditorsBox1->SetMarkRequiredFields(true);
     CEditorsBox1->OnCreateEditor = [this](TObject* s, TCompoundEdit* e, TCEditsEntryType t, String n, String& c,

@@ -3,6 +3,7 @@
 #include "components/FormsTranslation.h"
 #include "platform/core/config/XmlNode.h"
 #include "platform/framework/Dialogs.h"
+#include "platform/framework/Placement.h"
 #include "platform/runtime/Translation.h"
 #include "requests/ObjectIdList.h"
 
@@ -12,34 +13,15 @@ constexpr int kHistoryCount = 20;
 
 std::string tr(const char* text) { return zrnTranslateString(text).str(); }
 
-TLabel* makeLabel(TComponent* owner, TWinControl* parent, const char* name, const char* caption, int left, int top) {
-    auto* l = new TLabel(owner);
-    l->SetName(name);
-    l->SetParent(parent);
-    l->SetCaption(caption);
-    l->SetLeft(left);
-    l->SetTop(top);
-    return l;
-}
-
-template <class T>
-T* makeControl(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
-    auto* c = new T(owner);
-    c->SetName(name);
-    c->SetParent(parent);
-    c->SetBounds(left, top, width, height);
-    return c;
-}
-
 TCOIDEdit* makeOidEdit(TForm* form, int left, int top, int width) {
-    auto* e = makeControl<TCOIDEdit>(form, form, "oidedt1", left, top, width, 21);
+    auto* e = placeControl<TCOIDEdit>(form, form, "oidedt1", left, top, width, 21);
     e->SetMaxHistCount(kHistoryCount);
     e->setRegParams(kHistoryKey, "oidedt1", true);
     return e;
 }
 
 THistoryEdit* makeHistoryEdit(TForm* form, const char* name, int left, int top, int width) {
-    auto* e = makeControl<THistoryEdit>(form, form, name, left, top, width, 21);
+    auto* e = placeControl<THistoryEdit>(form, form, name, left, top, width, 21);
     e->RegInfo()->SetRootKey(hkCURRENT_USER);
     e->RegInfo()->SetKey(kHistoryKey);
     e->RegInfo()->SetValueName(name);
@@ -50,11 +32,11 @@ THistoryEdit* makeHistoryEdit(TForm* form, const char* name, int left, int top, 
 }
 
 void placeAnswerButtons(TForm* form, TButton*& ok, TButton*& cancel, int right, int top) {
-    ok = makeControl<TButton>(form, form, "Button1", right - 168, top, 80, 25);
+    ok = placeControl<TButton>(form, form, "Button1", right - 168, top, 80, 25);
     ok->SetCaption("OK");
     ok->SetDefault(true);
     ok->SetModalResult(mrOk);
-    cancel = makeControl<TButton>(form, form, "Button2", right - 80, top, 80, 25);
+    cancel = placeControl<TButton>(form, form, "Button2", right - 80, top, 80, 25);
     cancel->SetCaption("Отменить");
     cancel->SetCancel(true);
     cancel->SetModalResult(mrCancel);
@@ -91,20 +73,20 @@ TEditObjectForm::TEditObjectForm(TComponent* AOwner) : TForm(AOwner) {
     SetClientHeight(262);
 
     constexpr int kEditLeft = 112, kEditWidth = 300;
-    lbl1 = makeLabel(this, this, "lbl1", "Объектный\nидентификатор", 8, 8);
+    lbl1 = placeLabelAt(this, this, "lbl1", "Объектный\nидентификатор", 8, 8);
     oidedt1 = makeOidEdit(this, kEditLeft, 10, kEditWidth);
     lbl1->SetFocusControl(oidedt1);
-    lbl2 = makeLabel(this, this, "lbl2", "Короткое имя", 8, 44);
+    lbl2 = placeLabelAt(this, this, "lbl2", "Короткое имя", 8, 44);
     hedt2 = makeHistoryEdit(this, "hedt2", kEditLeft, 41, kEditWidth);
     lbl2->SetFocusControl(hedt2);
     hedt2->OnKeyPress = [this](TObject* s, char32_t& k) { hedt2KeyPress(s, k); };
-    lbl3 = makeLabel(this, this, "lbl3", "Длинное имя", 8, 72);
+    lbl3 = placeLabelAt(this, this, "lbl3", "Длинное имя", 8, 72);
     hedt3 = makeHistoryEdit(this, "hedt3", kEditLeft, 69, kEditWidth);
     lbl3->SetFocusControl(hedt3);
-    chk1 = makeControl<TCheckBox>(this, this, "chk1", kEditLeft, 98, kEditWidth, 17);
+    chk1 = placeControl<TCheckBox>(this, this, "chk1", kEditLeft, 98, kEditWidth, 17);
     chk1->SetCaption("Критичное расширение");
 
-    rgp1 = makeControl<TRadioGroup>(this, this, "rgp1", 8, 122, 404, 96);
+    rgp1 = placeControl<TRadioGroup>(this, this, "rgp1", 8, 122, 404, 96);
     rgp1->SetCaption("Тип значения");
     rgp1->SetColumns(2);
     for (const char* item : {"Отсутствует", "Строка", "Логическое", "Целое", "Дата", "Дата и время", "Бинарные данные"})
@@ -205,7 +187,7 @@ TEditBaseOIDForm::TEditBaseOIDForm(TComponent* AOwner) : TForm(AOwner) {
     SetPosition(poScreenCenter);
     SetClientWidth(420);
     SetClientHeight(82);
-    lbl1 = makeLabel(this, this, "lbl1", "Объектный\nидентификатор", 8, 8);
+    lbl1 = placeLabelAt(this, this, "lbl1", "Объектный\nидентификатор", 8, 8);
     oidedt1 = makeOidEdit(this, 112, 10, 300);
     lbl1->SetFocusControl(oidedt1);
     placeAnswerButtons(this, Button1, Button2, 412, 48);

@@ -7,18 +7,10 @@
 #include "platform/framework/SysMsgBox.h"
 #include "platform/runtime/Translation.h"
 #include "requests/GenFlags.h"
+#include "platform/framework/Placement.h"
 #include "requests/RequestParamMaker.h"
 
 namespace {
-
-template <class T>
-T* place(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
-    T* c = new T(owner);
-    c->SetName(name);
-    c->SetParent(parent);
-    c->SetBounds(left, top, width, height);
-    return c;
-}
 
 TCBaseReqPropsFrame* newUserExPars(TComponent* owner) { return new TUserExPars(owner); }
 TCBaseReqPropsFrame* newCreatorUserExPars(TComponent* owner) { return new TCreatorUserExPars(owner); }
@@ -49,12 +41,12 @@ TUserExPars::TUserExPars(TComponent* AOwner) : TCBaseReqPropsFrame(AOwner) {
     (void)gUserExParsRegistered;
     SetName("UserExPars");
     caption_ = zrnTranslateString("Дополнительные свойства");
-    Label1 = place<TLabel>(this, this, "Label1", 10, 8, 418, 17);
+    Label1 = placeControl<TLabel>(this, this, "Label1", 10, 8, 418, 17);
     Label1->SetCaption("Фраза для блокирования сертификата");
-    Edit1 = place<TEdit>(this, this, "Edit1", 10, 27, 418, 21);
-    lbl1 = place<TLabel>(this, this, "lbl1", 10, 56, 418, 17);
+    Edit1 = placeControl<TEdit>(this, this, "Edit1", 10, 27, 418, 21);
+    lbl1 = placeControl<TLabel>(this, this, "lbl1", 10, 56, 418, 17);
     lbl1->SetCaption("Уточняющий вопрос");
-    chedt1 = place<TCompoundHistoryEdit>(this, this, "chedt1", 10, 75, 418, 21);
+    chedt1 = placeControl<TCompoundHistoryEdit>(this, this, "chedt1", 10, 75, 418, 21);
     chedt1->RegInfo()->SetRootKey(hkCURRENT_USER);
     chedt1->RegInfo()->SetKey("Software\\Zoren\\ZI509\\WinControlForm_1");
     chedt1->RegInfo()->SetValueName("chedt1");
@@ -108,10 +100,10 @@ TCreatorUserExPars::TCreatorUserExPars(TComponent* AOwner) : TUserExPars(AOwner)
     Label1->SetTop(59);
     Edit1->SetTop(78);
     chckbxsEKU->SetBounds(3, 105, 432, 112);
-    chk1 = place<TCheckBox>(this, this, "chk1", 10, 8, 418, 19);
+    chk1 = placeControl<TCheckBox>(this, this, "chk1", 10, 8, 418, 19);
     chk1->SetCaption("Исключить нестандартные расширения");
     chk1->OnClick = [this](TObject* Sender) { chk1Click(Sender); };
-    chk2 = place<TCheckBox>(this, this, "chk2", 10, 31, 418, 19);
+    chk2 = placeControl<TCheckBox>(this, this, "chk2", 10, 31, 418, 19);
     chk2->SetCaption("Сформировать самоизаднный сертификат");
     chk2->OnClick = [this](TObject* Sender) { chk2Click(Sender); };
     cmpstrg1 = new TCCompStorage(this);
