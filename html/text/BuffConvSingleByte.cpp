@@ -72,7 +72,9 @@ char16_t TBuffConvSingleByte::DecodeIso8859_6(uint8_t b) const {
     return Replacement;
 }
 
-char16_t TBuffConvSingleByte::DecodeIso8859_7(uint8_t b) const {
+char16_t TBuffConvSingleByte::DecodeIso8859_7(uint8_t b) const { return DecodeIso8859_7Byte(b); }
+
+char16_t DecodeIso8859_7Byte(uint8_t b) {
     if (b < 0xA1) return b;
     switch (b) {
     case 0xA1: return 0x2018;

@@ -10,6 +10,9 @@
 #include "html/text/BuffBaseConverter.h"
 
 class TBuffConvSingleByte;
+
+// The ISO 8859-7 decoder, shared with the ISO-2022-JP converter.
+char16_t DecodeIso8859_7Byte(uint8_t Byte);
 using TBuffSingleByteDecoder = char16_t (TBuffConvSingleByte::*)(uint8_t Byte) const;
 
 class TBuffConvSingleByte : public TBuffBaseConverter {

@@ -1,8 +1,7 @@
 #pragma once
 // The converter base: decodes a buffer's bytes into UTF-16 units. It hands
 // out the stored units unchanged, which serves UTF-16 (1200, 1201) and
-// ISO 8859-1 (28591), and every code page whose own converter class is not
-// built yet (for now the multi-byte ones).
+// ISO 8859-1 (28591); every other code page has a converter class of its own.
 #include <cstdint>
 #include <memory>
 #include <string>

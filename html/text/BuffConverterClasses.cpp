@@ -1,6 +1,7 @@
 #include "html/text/BuffConverterClasses.h"
 
 #include "html/text/BuffConvMaps.h"
+#include "html/text/BuffConvMultiByte.h"
 #include "html/text/BuffConvSingleByte.h"
 #include "html/text/BuffConvUTF7.h"
 #include "html/text/BuffConvUTF8.h"
@@ -19,14 +20,14 @@ const TBuffConverterClassRec BuffConvUTF8Class{"TBuffConvUTF8", make<TBuffConvUT
 const TBuffConverterClassRec BuffConvSingleByteMapClass{"TBuffConvSingleByteMap", make<TBuffConvSingleByteMap>};
 const TBuffConverterClassRec BuffConvHighMapClass{"TBuffConvHighMap", make<TBuffConvHighMap>};
 const TBuffConverterClassRec BuffConvIsoMapClass{"TBuffConvIsoMap", make<TBuffConvIsoMap>};
-const TBuffConverterClassRec BuffConvShiftJis932Class{"TBuffConvShiftJis932", makeBase};
-const TBuffConverterClassRec BuffConvBig5CP950Class{"TBuffConvBig5CP950", makeBase};
+const TBuffConverterClassRec BuffConvShiftJis932Class{"TBuffConvShiftJis932", make<TBuffConvShiftJis932>};
+const TBuffConverterClassRec BuffConvBig5CP950Class{"TBuffConvBig5CP950", make<TBuffConvBig5CP950>};
 const TBuffConverterClassRec BuffConvSingleByteClass{"TBuffConvSingleByte", make<TBuffConvSingleByte>};
-const TBuffConverterClassRec BuffConvDoubleByteClass{"TBuffConvDoubleByte", makeBase};
-const TBuffConverterClassRec BuffConvIBM936Class{"TBuffConvIBM936", makeBase};
-const TBuffConverterClassRec BuffConvHangeul949Class{"TBuffConvHangeul949", makeBase};
-const TBuffConverterClassRec BuffConvGB18030Class{"TBuffConvGB18030", makeBase};
-const TBuffConverterClassRec BuffConvEUC_JPClass{"TBuffConvEUC_JP", makeBase};
-const TBuffConverterClassRec BuffConvISO2022CNClass{"TBuffConvISO2022CN", makeBase};
-const TBuffConverterClassRec BuffConvISO2022JPClass{"TBuffConvISO2022JP", makeBase};
-const TBuffConverterClassRec BuffConvISO2022KRClass{"TBuffConvISO2022KR", makeBase};
+const TBuffConverterClassRec BuffConvDoubleByteClass{"TBuffConvDoubleByte", make<TBuffConvDoubleByte>};
+const TBuffConverterClassRec BuffConvIBM936Class{"TBuffConvIBM936", make<TBuffConvIBM936>};
+const TBuffConverterClassRec BuffConvHangeul949Class{"TBuffConvHangeul949", make<TBuffConvHangeul949>};
+const TBuffConverterClassRec BuffConvGB18030Class{"TBuffConvGB18030", make<TBuffConvGB18030>};
+const TBuffConverterClassRec BuffConvEUC_JPClass{"TBuffConvEUC_JP", make<TBuffConvEUC_JP>};
+const TBuffConverterClassRec BuffConvISO2022CNClass{"TBuffConvISO2022CN", make<TBuffConvISO2022CN>};
+const TBuffConverterClassRec BuffConvISO2022JPClass{"TBuffConvISO2022JP", make<TBuffConvISO2022JP>};
+const TBuffConverterClassRec BuffConvISO2022KRClass{"TBuffConvISO2022KR", make<TBuffConvISO2022KR>};

@@ -1,9 +1,7 @@
 #pragma once
-// The converter classes the code-page table names. UTF-8, UTF-7 and the
-// single-byte family make converters of their own; the multi-byte classes
-// (Shift-JIS, GBK, Big5, EUC, GB18030, ISO-2022) still make a plain
-// TBuffConverter (stored units unchanged) until their decoders are written,
-// each joining by giving its record a Make of its own.
+// The converter classes the code-page table names. Each record makes a
+// converter of its own class; only TBuffConverter itself (UTF-16 and
+// ISO 8859-1) hands out the stored units unchanged.
 #include "html/text/BuffConverter.h"
 
 extern const TBuffConverterClassRec BuffConverterClass;
