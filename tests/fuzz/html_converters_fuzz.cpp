@@ -1,6 +1,7 @@
-// Any bytes decoded as UTF-8 or UTF-7, over byte and 16-bit storage: every
-// read moves forward or ends, never past the content, and a copy taken in
-// the middle reads exactly what the original reads next.
+// Any bytes decoded as UTF-8, UTF-7 or one of the East Asian multi-byte code
+// pages, over byte and 16-bit storage: every read moves forward or ends, never
+// past the content, and a copy taken in the middle reads exactly what the
+// original reads next.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -33,7 +34,7 @@ void check(TBuffer& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    for (int cp : {65001, 65000, 0}) {
+    for (int cp : {65001, 65000, 0, 932, 936, 949, 950, 51932, 51936, 51949, 54936, 50220, 50225, 50227}) {
         TBuffer bytes(data, size, cp, u"");
         check(bytes);
         TBuffer units(data, size, cp, 1200, u"");
