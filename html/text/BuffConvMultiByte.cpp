@@ -196,11 +196,12 @@ char16_t TBuffConvEUC_JP::NextChar() {
 // ---- GB18030 ---------------------------------------------------------------
 
 char16_t TBuffConvGB18030::NextChar() {
-    const TBuffPointer start = FPos;
     const int b = NextUnit();
     if (b < 0x80) return decodeASCII(b);
     const TBuffPointer second = FPos;
     const int d1 = NextUnit();
+    // Four-byte forms are recognised after any lead, so one outside the Basic
+    // Multilingual Plane is skipped whole instead of leaving bytes behind.
     if (in(b, 0x81, 0xFE) && in(d1, 0x30, 0x39)) {
         const int c = NextUnit();
         const int d2 = NextUnit();
@@ -218,7 +219,6 @@ char16_t TBuffConvGB18030::NextChar() {
         --r;
         return index <= r->Last ? char16_t(r->Code + (index - r->First)) : Replacement;
     }
-    (void)start;
     const char16_t v = decodeGBK(b, d1);
     if (v != Replacement) return v;
     const int code = (b << 8) | d1;
