@@ -109,6 +109,7 @@ TCtxListsViewFrame::TCtxListsViewFrame(TComponent* AOwner, TZrX509Csp* csp) : TF
     tv1->SetWidth(295);
     tv1->SetImages(rsmglstPage);
     tv1->SetReadOnly(true);
+    tv1->SetIndent(19);
     tv1->SetRightClickSelect(true);
     tv1->SetHideSelection(false);
     tv1->SetPopupMenu(pm1);

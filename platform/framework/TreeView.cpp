@@ -271,10 +271,15 @@ void TTreeNodes::EndUpdate() {
 
 // ---- TTreeView
 
+int TTreeView::Indent() const { return treeOf(this)->indentation(); }
+
+void TTreeView::SetIndent(int v) { treeOf(this)->setIndentation(v < 0 ? 0 : v); }
+
 IMPLEMENT_CLASS(TTreeView, TWinControl) {
     r.Enum("Align", AlignInfo, &TTreeView::Align, &TTreeView::SetAlign);
     r.Boolean("HideSelection", &TTreeView::HideSelection, &TTreeView::SetHideSelection);
     r.Boolean("ReadOnly", &TTreeView::ReadOnly, &TTreeView::SetReadOnly);
+    r.Integer("Indent", &TTreeView::Indent, &TTreeView::SetIndent);
     r.Boolean("RightClickSelect", &TTreeView::RightClickSelect, &TTreeView::SetRightClickSelect);
 }
 

@@ -108,6 +108,9 @@ class TTreeView : public TWinControl {
     void SetMinHeight(int v) { FMinHeight = v; }
     // A right click on a node selects it (as a left click would) before the
     // pop-up menu shows; without, a right click leaves the selection alone.
+    // Pixels each level of nodes is moved right of its parent.
+    int Indent() const;
+    void SetIndent(int v);
     bool RightClickSelect() const { return FRightClickSelect; }
     void SetRightClickSelect(bool v) { FRightClickSelect = v; }
 

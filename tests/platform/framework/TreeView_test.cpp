@@ -1,4 +1,4 @@
-// Tree nodes deleted one by one, and the right click's selection.
+// Tree nodes deleted one by one, the right click's selection, and the indent.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -82,4 +82,25 @@ TEST_F(TreeView, RightClickSelectsOnlyWhenAsked) {
     EXPECT_EQ(tv->Selected(), b);
     press(a, Qt::LeftButton);
     EXPECT_EQ(tv->Selected(), a);
+}
+
+TEST_F(TreeView, IndentMovesEachLevelRight) {
+    TTreeNode* root = tv->Items()->Add(nullptr, "Корень");
+    TTreeNode* child = tv->Items()->AddChild(root, "Лист");
+    form->Show();
+    auto* w = static_cast<QTreeWidget*>(tv->Handle());
+    w->expandAll();
+    auto left = [w](const char* text) {
+        for (QTreeWidgetItemIterator it(w); *it; ++it)
+            if ((*it)->text(0).toStdString() == text) return w->visualItemRect(*it).left();
+        return -1;
+    };
+    for (int indent : {19, 40}) {
+        tv->SetIndent(indent);
+        EXPECT_EQ(tv->Indent(), indent);
+        EXPECT_EQ(left(child->Text().c_str()) - left(root->Text().c_str()), indent);
+    }
+    // A negative indent is no indent.
+    tv->SetIndent(-5);
+    EXPECT_EQ(tv->Indent(), 0);
 }
