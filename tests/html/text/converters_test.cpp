@@ -9,50 +9,15 @@
 #include "html/text/BuffConverterClasses.h"
 #include "html/text/Buffer.h"
 #include "html/text/CodePages.h"
+#include "html/text/DecodeCases.h"
 
 namespace {
 
-std::string bytes(std::initializer_list<int> b) {
-    std::string s;
-    for (int c : b) s.push_back(char(c));
-    return s;
-}
-
-// Every unit NextChar gives until the bytes are used up, zeros included.
-std::u16string decodeAll(const std::string& data, int codePage) {
-    TBuffer b(data.data(), data.size(), codePage, u"");
-    std::u16string out;
-    for (int guard = 0; guard <= b.Size() + 1; ++guard) {
-        const char16_t c = b.NextChar();
-        if (c == 0 && b.Position() >= b.Size()) break;
-        out.push_back(c);
-    }
-    return out;
-}
-
-std::string hex(const std::u16string& s) {
-    std::string out;
-    char buf[8];
-    for (char16_t c : s) {
-        snprintf(buf, sizeof buf, "%04X ", unsigned(c));
-        out += buf;
-    }
-    return out;
-}
-
-struct DecodeCase {
-    const char* label;
-    std::string data;
-    std::u16string text;
-};
-
-void expectDecodes(int codePage, const std::vector<DecodeCase>& cases) {
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        const std::u16string got = decodeAll(c.data, codePage);
-        EXPECT_EQ(hex(got), hex(c.text));
-    }
-}
+using decodecases::bytes;
+using decodecases::decodeAll;
+using decodecases::DecodeCase;
+using decodecases::expectDecodes;
+using decodecases::hex;
 
 TEST(Utf8ConverterTest, DecodesLenientlyOneUnitPerCharacter) {
     expectDecodes(65001, {
