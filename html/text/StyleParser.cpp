@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "html/layout/UrlUtils.h"
+#include "html/text/UrlUtils.h"
 #include "html/text/HtmlColors.h"
 #include "html/text/HtmlText.h"
 #include "html/text/Properties.h"

@@ -1,4 +1,4 @@
-#include "html/layout/UrlUtils.h"
+#include "html/text/UrlUtils.h"
 
 #include <cstdint>
 #include <optional>

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "html/layout/UrlUtils.h"
+#include "html/text/UrlUtils.h"
 #include "html/text/HtmlText.h"
 
 namespace {
