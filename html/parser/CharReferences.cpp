@@ -44,7 +44,8 @@ std::u16string CharCodeToText(int64_t Code, bool Numeric, int CodePage) {
     if (Numeric && Code >= 127 && Code <= 159) {
         const uint8_t byte = uint8_t(Code);
         const std::u16string s = TBuffer::Convert(&byte, 1, CodePage);
-        if (s.size() == 1 && s[0] != Replacement && s[0] != 0) return s;
+        // Converters answer U+FFFD, U+FFFF or nothing for a byte they cannot decode alone.
+        if (s.size() == 1 && s[0] != Replacement && s[0] != 0xFFFF) return s;
         return std::u16string(1, char16_t(Code));
     }
     if (Code > 0xFFFF || (Code >= 0xD800 && Code <= 0xDFFF)) return std::u16string(1, Replacement);
