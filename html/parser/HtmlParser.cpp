@@ -13,3 +13,13 @@ void THtmlParser::SetNoBreak(bool Value) {
     FNoBreak = Value;
     if (FPropStack && FPropStack->Document) FPropStack->Document->ParserSetNoBreak(Value);
 }
+
+TProperties* THtmlParser::PushNewProp(TElemSymb Sym, std::u16string_view AClass, std::u16string_view AnID,
+                                      std::u16string_view APseudo, std::u16string_view ATitle,
+                                      TProperties* AProps) {
+    return FPropStack->PushNewProp(Sym, AClass, AnID, APseudo, ATitle, AProps);
+}
+
+void THtmlParser::PopProp() { FPropStack->PopProp(); }
+
+void THtmlParser::PopAProp(TElemSymb Sym) { FPropStack->PopAProp(Sym); }

@@ -22,6 +22,7 @@
 
 class TBuffer;
 class THtmlPropStack;
+class TProperties;
 class TBodyBlock;
 class TSection;
 class TCellBasic;
@@ -66,6 +67,12 @@ public:
     void SetNoBreak(bool Value);
     bool IsXHTML() const { return FIsXHTML; }
     void SetIsXHTML(bool Value) { FIsXHTML = Value; }
+
+    // The element handlers push and pop through the current stack.
+    TProperties* PushNewProp(TElemSymb Sym, std::u16string_view AClass, std::u16string_view AnID,
+                             std::u16string_view APseudo, std::u16string_view ATitle, TProperties* AProps);
+    void PopProp();
+    void PopAProp(TElemSymb Sym);
 
     // The tokenizer, used by the element handlers. Every reader needs
     // FPropStack, which keeps the source position of the character read last.
