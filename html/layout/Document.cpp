@@ -43,8 +43,16 @@ std::unique_ptr<ThtDocument> ThtDocument::CreateCopy(ThtDocument& T) {
 }
 
 ThtDocument::~ThtDocument() {
-    // The sections first, while the lists they leave on their way out still exist.
+    // The lists that only name objects are emptied first, so that the objects
+    // leaving them on their way out find nothing to search; then the sections,
+    // while every list still exists, then the forms with their controls.
     IDNameList.reset();
+    if (LinkList) LinkList->Clear();
+    if (PositionList) PositionList->Clear();
+    if (TabOrderList) TabOrderList->Clear();
+    if (FormControlList) FormControlList->Clear();
+    PanelList.clear();
+    MissingImages.clear();
     FCurrentForm = nullptr;
     ActiveLink = nullptr;
     ActiveImage = nullptr;

@@ -114,6 +114,12 @@ TSectionBase::TSectionBase(TCellBasic* Parent, const TSectionBase& Source)
     : THtmlNode(Parent, Source), FDisplay(Source.FDisplay), ZIndex(Source.ZIndex),
       SectionHeight(Source.SectionHeight) {}
 
+TSectionBase::~TSectionBase() {
+    // The document's list of sections by position never keeps one that is gone.
+    if (FDocument && FDocument->PositionList && !FDocument->PositionList->Empty())
+        FDocument->PositionList->Remove(this);
+}
+
 ThtDisplayStyle TSectionBase::GetOuterDisplay() const {
     return FDisplay == pdInlineBlock || FDisplay == pdInlineTable ? pdInline : FDisplay;
 }

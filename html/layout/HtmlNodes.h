@@ -103,6 +103,7 @@ public:
     TSectionBase(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Prop);
     TSectionBase(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Prop, std::u16string_view TheId,
                  std::u16string_view TheClass);
+    ~TSectionBase() override;
 
     int32_t GetYPosition() const override { return ContentTop; }
     // A copy of the section, made by its own class, for the cell Parent of a
