@@ -195,7 +195,9 @@ TSize TCanvas::TextExtent(const String& Text) const { return TextExtentW(utf16(T
 void TCanvas::TextOutW(int X, int Y, std::u16string_view Text) {
     auto* dc = drawing(false, true, true);
     if (!dc) return;
-    // Measured before output: output moves a justified line's spread on.
+    // Measured before output, from where it goes: output moves a justified
+    // line's spread on, and only text that continues the line continues it.
+    if (!dc->InPath()) dc->MoveTo(X, Y);
     const int w = dc->GetTextExtentPoint(Text).cx;
     dc->ExtTextOut(X, Y, TextFlags, nullptr, Text);
     dc->MoveTo(X + w, Y);

@@ -31,7 +31,7 @@ struct FontCacheEntry {
     QFontMetrics fm{QFont()};
     QRawFont raw;
     bool rawLoaded = false;
-    std::unordered_map<char16_t, int> advances;
+    std::unordered_map<char32_t, int> advances;  // by character (a pair is one)
     TTextMetric tm;
 };
 
@@ -106,6 +106,16 @@ protected:
             const char16_t c = text[i];
             if (c < 0x20) {
                 out[i] = 0;
+                continue;
+            }
+            if (IsSurrogatePairAt(text, i)) {
+                // A character beyond the Basic Multilingual Plane: measured whole.
+                const char32_t cp = SurrogatePairValue(text, i);
+                auto it = f.advances.find(cp);
+                if (it == f.advances.end())
+                    it = f.advances.emplace(cp, std::max(0, f.fm.horizontalAdvance(QString::fromUtf16(&text[i], 2)))).first;
+                out[i] = it->second;
+                out[++i] = 0;
                 continue;
             }
             auto it = f.advances.find(c);
@@ -376,15 +386,21 @@ protected:
         for (size_t i = 0; i < text.size(); ++i) {
             const char16_t c = text[i];
             if (c < 0x20 || c == u' ') continue;
-            if (f.raw.isValid() && f.raw.supportsCharacter(QChar(c))) {
-                const QList<quint32> g = f.raw.glyphIndexesForString(QString(QChar(c)));
+            // A surrogate pair is one character at the position of its first unit.
+            const bool pair = IsSurrogatePairAt(text, i);
+            const QString ch = pair ? QString::fromUtf16(&text[i], 2) : QString(QChar(c));
+            const uint code = pair ? uint(SurrogatePairValue(text, i)) : uint(c);
+            const int x = xs[i];
+            if (pair) ++i;
+            if (f.raw.isValid() && f.raw.supportsCharacter(code)) {
+                const QList<quint32> g = f.raw.glyphIndexesForString(ch);
                 if (!g.isEmpty()) {
                     glyphs.push_back(g.front());
-                    positions.push_back(QPointF(xs[i], baseline));
+                    positions.push_back(QPointF(x, baseline));
                     continue;
                 }
             }
-            p->drawText(QPoint(xs[i], baseline), QString(QChar(c)));
+            p->drawText(QPoint(x, baseline), ch);
         }
         if (!glyphs.isEmpty()) {
             QGlyphRun run;
