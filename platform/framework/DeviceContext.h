@@ -269,6 +269,9 @@ public:
     bool IsMonochrome() const { return FCaps.BitsPixel * FCaps.Planes == 1 || (FCaps.NumColors > 0 && FCaps.NumColors < 3); }
     // The device's size in device pixels.
     virtual TSize SurfaceSize() const = 0;
+    // A context without pixels that answers this device's facts and measures
+    // text exactly as it does (a recorded page measures through one).
+    virtual std::unique_ptr<TDeviceContext> NewMeasuringContext() const = 0;
     // The surface changed its size or depth (a bitmap being drawn on).
     virtual void SurfaceChanged() {}
 

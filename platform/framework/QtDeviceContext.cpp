@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/framework/Forms.h"
@@ -55,9 +56,14 @@ public:
             FHasBaseClip = true;
         }
     }
-    explicit TQtDC(TBitmap* bmp, std::unique_ptr<TBitmap> owned = nullptr) : FBitmap(bmp), FOwned(std::move(owned)) {
+    explicit TQtDC(TBitmap* bmp, std::unique_ptr<TBitmap> owned = nullptr,
+                   std::optional<TDeviceCaps> device = std::nullopt)
+        : FBitmap(bmp), FOwned(std::move(owned)), FDeviceCaps(std::move(device)) {
         FCaps = bitmapCaps();
     }
+    // An information context: a device's facts and its measuring, no pixels.
+    explicit TQtDC(const TDeviceCaps& caps) : FInfo(true) { FCaps = caps; }
+
     // A bitmap's depth and size may change while its canvas lives.
     void SurfaceChanged() override {
         if (FBitmap) FCaps = bitmapCaps();
@@ -65,8 +71,17 @@ public:
 
     TSize SurfaceSize() const override {
         if (FBitmap) return TSize{FBitmap->Width(), FBitmap->Height()};
+        if (FInfo) return TSize{std::max(FCaps.HorzRes, 0), std::max(FCaps.VertRes, 0)};
         QPaintDevice* d = FFixed->device();
         return d ? TSize{d->width(), d->height()} : TSize{};
+    }
+
+    std::unique_ptr<TDeviceContext> NewMeasuringContext() const override {
+        TDeviceCaps c = FCaps;
+        const TSize sz = SurfaceSize();
+        c.HorzRes = sz.cx;
+        c.VertRes = sz.cy;
+        return std::make_unique<TQtDC>(c);
     }
 
 protected:
@@ -130,7 +145,7 @@ protected:
         QPainter* p = painter();
         return p && p->paintEngine() && p->paintEngine()->type() == QPaintEngine::Raster;
     }
-    QPainter* painter() { return FBitmap ? FBitmap->BeginPainter() : FFixed; }
+    QPainter* painter() { return FBitmap ? FBitmap->BeginPainter() : FFixed; }  // none for an information context
     QTransform mapping() const {
         const double sx = double(S.ViewportExt.cx) / S.WindowExt.cx, sy = double(S.ViewportExt.cy) / S.WindowExt.cy;
         return QTransform(sx, 0, 0, sy, S.ViewportOrg.X - S.WindowOrg.X * sx, S.ViewportOrg.Y - S.WindowOrg.Y * sy);
@@ -333,7 +348,7 @@ protected:
         if (S.HasClip && !S.Clip.PtIn(d.X, d.Y)) return clNone;
         const QImage* img = nullptr;
         if (FBitmap) img = &FBitmap->Image();
-        else if (FFixed->device() && FFixed->device()->devType() == QInternal::Image)
+        else if (FFixed && FFixed->device() && FFixed->device()->devType() == QInternal::Image)
             img = static_cast<const QImage*>(FFixed->device());
         if (!img) return clNone;
         const QPoint q = FBaseTransform.map(QPoint(d.X, d.Y));
@@ -500,6 +515,14 @@ private:
             c.LogPixelsX = int(std::lround(s->logicalDotsPerInchX()));
             c.LogPixelsY = int(std::lround(s->logicalDotsPerInchY()));
         }
+        // A bitmap standing in for another device (a band of a printer page)
+        // reports that device's facts at the bitmap's size.
+        if (FDeviceCaps) {
+            c = *FDeviceCaps;
+            c.HorzRes = FBitmap->Width();
+            c.VertRes = FBitmap->Height();
+            return c;
+        }
         // The screen's measuring context reports the screen's depth.
         if (FOwned) {
             if (QScreen* s = QGuiApplication::primaryScreen()) c.BitsPixel = std::max(s->depth(), 1);
@@ -519,6 +542,8 @@ private:
     QPainter* FFixed = nullptr;
     TBitmap* FBitmap = nullptr;
     std::unique_ptr<TBitmap> FOwned;
+    std::optional<TDeviceCaps> FDeviceCaps;
+    bool FInfo = false;
     QTransform FBaseTransform;
     QRegion FBaseClip;
     bool FHasBaseClip = false;
@@ -572,6 +597,10 @@ std::unique_ptr<TDeviceContext> NewQtDeviceContext(QPainter* painter, const TDev
     return std::make_unique<TQtDC>(painter, caps);
 }
 std::unique_ptr<TDeviceContext> NewBitmapDeviceContext(TBitmap* bmp) { return std::make_unique<TQtDC>(bmp); }
+std::unique_ptr<TDeviceContext> NewBitmapDeviceContext(TBitmap* bmp, const TDeviceCaps& device) {
+    return std::make_unique<TQtDC>(bmp, nullptr, device);
+}
+std::unique_ptr<TDeviceContext> NewInfoDeviceContext(const TDeviceCaps& caps) { return std::make_unique<TQtDC>(caps); }
 
 // ---- the screen and its fonts
 

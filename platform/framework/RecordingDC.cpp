@@ -23,6 +23,12 @@ TRecordingDC::TRecordingDC(int width, int height, const TDeviceCaps& caps)
     FTrace = true;
 }
 
+std::unique_ptr<TDeviceContext> TRecordingDC::NewMeasuringContext() const {
+    auto dc = std::make_unique<TRecordingDC>(FWidth, FHeight, FCaps);
+    dc->FTrace = false;
+    return dc;
+}
+
 std::vector<std::string> TRecordingDC::Calls(const std::string& op) const {
     std::vector<std::string> out;
     for (const std::string& l : FLog)

@@ -42,6 +42,8 @@ public:
     static TTextMetric Metrics(const TLogFont& f);
 
     TSize SurfaceSize() const override { return TSize{FWidth, FHeight}; }
+    // The same metrics and facts, logging nothing.
+    std::unique_ptr<TDeviceContext> NewMeasuringContext() const override;
 
 protected:
     void CharAdvances(std::u16string_view text, std::vector<int>& out) override;
