@@ -10,8 +10,7 @@ int DrawInBands(TDeviceContext* target, const TRect& area,
     const TRect logical{std::min(area.Left, area.Right), std::min(area.Top, area.Bottom),
                         std::max(area.Left, area.Right), std::max(area.Top, area.Bottom)};
     // Only the part of the area that can show on the device is made.
-    const TSize surface = target->SurfaceSize();
-    TRegion visible = TRegion::Rect(0, 0, surface.cx, surface.cy);
+    TRegion visible = target->SurfaceRegion();
     TRegion clip;
     if (target->GetClipRgn(clip) == 1) visible.Combine(visible, clip, RGN_AND);
     TRect dev;

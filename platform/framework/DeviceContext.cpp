@@ -536,11 +536,15 @@ int TDeviceContext::SelectClipRgn(const TRegion* rgn) {
     return S.Clip.Kind();
 }
 
+TRegion TDeviceContext::SurfaceRegion() const {
+    const TSize sz = SurfaceSize();
+    return TRegion::Rect(0, 0, sz.cx, sz.cy);
+}
+
 int TDeviceContext::ExtSelectClipRgn(const TRegion* rgn, int mode) {
     trace("ExtSelectClipRgn", {rgn ? 1 : 0, mode});
     if (mode == RGN_COPY || !rgn) return SelectClipRgn(mode == RGN_COPY ? rgn : nullptr);
-    const TSize sz = SurfaceSize();
-    const TRegion current = S.HasClip ? S.Clip : TRegion::Rect(0, 0, sz.cx, sz.cy);
+    const TRegion current = S.HasClip ? S.Clip : SurfaceRegion();
     TRegion result;
     if (result.Combine(current, *rgn, mode) == RGN_ERROR) return RGN_ERROR;
     S.HasClip = true;
@@ -562,16 +566,14 @@ int TDeviceContext::IntersectClipRect(int l, int t, int r, int b) {
 }
 
 TRect TDeviceContext::GetClipBox() const {
-    const TSize sz = SurfaceSize();
-    TRegion area = TRegion::Rect(0, 0, sz.cx, sz.cy);
+    TRegion area = SurfaceRegion();
     if (S.HasClip) area.Combine(area, S.Clip, RGN_AND);
     return DPtoLP(area.Box());
 }
 
 bool TDeviceContext::RectVisible(const TRect& r) const {
     const TRect d = LPtoDP(normalized(r.Left, r.Top, r.Right, r.Bottom));
-    const TSize sz = SurfaceSize();
-    TRegion area = TRegion::Rect(0, 0, sz.cx, sz.cy);
+    TRegion area = SurfaceRegion();
     if (S.HasClip) area.Combine(area, S.Clip, RGN_AND);
     return area.RectIn(d);
 }

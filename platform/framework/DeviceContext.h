@@ -225,13 +225,15 @@ public:
     int DrawText(std::u16string_view text, TRect& r, uint32_t format);
 
     // Clipping (device units). GetClipRgn: 1 with a copy of the clip, 0 when
-    // nothing clips. SelectClipRgn(nullptr) removes clipping.
+    // nothing clips. SelectClipRgn(nullptr) removes clipping; the part of a
+    // window being painted stays the limit (SurfaceRegion).
     int GetClipRgn(TRegion& out) const;
     int SelectClipRgn(const TRegion* rgn);
     int ExtSelectClipRgn(const TRegion* rgn, int mode);
     int ExcludeClipRect(int l, int t, int r, int b);  // logical units
     int IntersectClipRect(int l, int t, int r, int b);
-    // The clip's bounds in logical units (the whole surface without a clip).
+    // The clip's bounds in logical units (the whole surface, or the part of a
+    // window being painted, without a clip).
     TRect GetClipBox() const;
     // Whether any pixel of the logical rectangle can be drawn.
     bool RectVisible(const TRect& r) const;
@@ -269,6 +271,9 @@ public:
     bool IsMonochrome() const { return FCaps.BitsPixel * FCaps.Planes == 1 || (FCaps.NumColors > 0 && FCaps.NumColors < 3); }
     // The device's size in device pixels.
     virtual TSize SurfaceSize() const = 0;
+    // The pixels drawing can reach at all, whatever clip is selected (device
+    // units): the surface, or the part of a window being painted.
+    virtual TRegion SurfaceRegion() const;
     // A context without pixels that answers this device's facts and measures
     // text exactly as it does (a recorded page measures through one).
     virtual std::unique_ptr<TDeviceContext> NewMeasuringContext() const = 0;

@@ -292,8 +292,7 @@ public:
         FX = Axis{pw, dw, dest.Left, t.WindowOrg.X, t.ViewportOrg.X, t.WindowExt.cx, t.ViewportExt.cx};
         FY = Axis{ph, dh, dest.Top, t.WindowOrg.Y, t.ViewportOrg.Y, t.WindowExt.cy, t.ViewportExt.cy};
         // What may show: the destination within the target's own clip.
-        const TSize surface = dc->SurfaceSize();
-        FBase = sized ? TRegion::Rect(dc->LPtoDP(dest)) : TRegion::Rect(0, 0, surface.cx, surface.cy);
+        FBase = sized ? TRegion::Rect(dc->LPtoDP(dest)) : dc->SurfaceRegion();
         TRegion clip;
         if (dc->GetClipRgn(clip) == 1) FBase.Combine(FBase, clip, RGN_AND);
         dc->SetTextAlign(TA_BASELINE | TA_LEFT);

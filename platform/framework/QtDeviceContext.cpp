@@ -54,6 +54,8 @@ public:
         if (p->hasClipping()) {
             FBaseClip = p->clipRegion() * p->transform();
             FHasBaseClip = true;
+            // The part of a window being painted limits every clip.
+            FSurfaceClip.impl().r = p->clipRegion();
         }
     }
     explicit TQtDC(TBitmap* bmp, std::unique_ptr<TBitmap> owned = nullptr,
@@ -74,6 +76,12 @@ public:
         if (FInfo) return TSize{std::max(FCaps.HorzRes, 0), std::max(FCaps.VertRes, 0)};
         QPaintDevice* d = FFixed->device();
         return d ? TSize{d->width(), d->height()} : TSize{};
+    }
+
+    TRegion SurfaceRegion() const override {
+        TRegion area = TDeviceContext::SurfaceRegion();
+        if (FHasBaseClip) area.Combine(area, FSurfaceClip, RGN_AND);
+        return area;
     }
 
     std::unique_ptr<TDeviceContext> NewMeasuringContext() const override {
@@ -546,6 +554,7 @@ private:
     bool FInfo = false;
     QTransform FBaseTransform;
     QRegion FBaseClip;
+    TRegion FSurfaceClip;  // the painter's clip in device units
     bool FHasBaseClip = false;
     std::vector<std::unique_ptr<FontCacheEntry>> FFonts;
     FontCacheEntry* FFont = nullptr;
