@@ -8,7 +8,7 @@
 # Usage: scripts/fuzz.sh [options] [target...]      (targets: all by default)
 #   --time SECONDS   per target (default 600)
 #   --fork N         N fuzzing processes per target (default 1)
-#   --max-len BYTES  longest input tried (default 65536)
+#   --max-len BYTES  longest input tried (default 16384)
 #   --jobs N         parallel compile jobs (default: all processors)
 #   --build-only     build, run nothing
 #   --seeds-only     run each target once over its seeds, no fuzzing
@@ -18,7 +18,7 @@ cd "$(dirname "$0")/.."
 
 time_per_target=600
 fork=1
-max_len=65536
+max_len=16384
 mode=fuzz
 jobs=$(nproc)
 targets=()
