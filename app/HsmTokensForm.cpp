@@ -68,12 +68,12 @@ void drawCriticalMark(TImageList* list) {
     mark.SetSize(16, 16);
     TCanvas* c = mark.Canvas();
     c->Brush()->SetColor(clWhite);
-    c->FillRect(TRect(0, 0, 16, 16));
+    c->FillRect(TRect{0, 0, 16, 16});
     c->Brush()->SetColor(clRed);
     c->Pen()->SetColor(clMaroon);
     c->Ellipse(1, 1, 15, 15);
     c->Brush()->SetColor(clWhite);
-    c->FillRect(TRect(4, 7, 12, 9));
+    c->FillRect(TRect{4, 7, 12, 9});
     list->AddMasked(&mark, clWhite);
 }
 }  // namespace

@@ -458,6 +458,9 @@ KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sour
     TCString sourceForm;
     bool hasSourceForm = false;
     if (!macroMode_) {
+        // A document that cannot be canonicalised (a relative namespace)
+        // still loads, without its own form; libxml2 may not print why.
+        TXmlMessageCapture quiet;
         xmlChar* c14n = nullptr;
         const int n = xmlC14NDocDumpMemory(doc, nullptr, XML_C14N_1_0, nullptr, 0, &c14n);
         if (n >= 0 && c14n) {

@@ -350,3 +350,30 @@ TEST(XmlHesh, DigestElementFoundWithoutRegardToCase) {
     p.getRoot()->findNode("core\\a")->setAttr("v", "2");
     EXPECT_FALSE(verifyHesh(p.getRoot(), "cpkix", 0));
 }
+
+// libxml2's own messages (encodings, canonicalisation) never reach standard
+// error: a failure names its reason in the loader's result.
+TEST(XmlNode, LibraryMessagesGoIntoTheResultNotStandardError) {
+    const struct {
+        std::string text;
+        KResult code;
+        const char* reason;  // in lastError() when set
+    } cases[] = {
+        {"<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?><a>\x1b$B\xff\xff</a>", XML_E_SYNTAX, "conversion"},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>\xff\xfe</a>", XML_E_SYNTAX, "UTF-8"},
+        // Loads, without its own canonical form (a relative namespace has none).
+        {"<a xmlns=\"rel/x\"><b/></a>", 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        TCXMLNodeParser p(true);
+        p.setMacroMode(0);
+        testing::internal::CaptureStderr();
+        const KResult r = p.loadText(c.text.data(), c.text.size(), "case.xml");
+        const std::string printed = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(r, c.code) << c.text;
+        EXPECT_EQ(printed, "") << c.text;
+        if (c.reason) {
+            EXPECT_NE(p.lastError().pos(c.reason), -1) << p.lastError().c_str();
+        }
+    }
+}
