@@ -4,6 +4,7 @@
 // dialogs pointed at a test folder, the issuing dialog accepted, and what
 // the result window listed.
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -31,12 +32,14 @@ struct GenerationAnswers {
     std::string saveAs;     // an extension replacing the proposed one (".PEM")
     int cancelSaveAt = -1;  // the save dialog (0, 1...) that is cancelled
     std::string saveFolder; // where the save dialogs put the files
+    std::string goneAtSave; // a folder removed when the first save dialog shows (the medium going away)
 };
 
 // What the generation showed.
 struct GenerationSeen {
     std::vector<std::string> saveTitles, savedFiles, proposed, results, issuing;
     std::vector<int64_t> issuingDays;
+    std::vector<bool> resultErrors;  // the result window showed the error icon
     std::string onlyEmptyTokens;  // the macro while the owner dialog was open
     std::string refusal;          // why the owner dialog did not accept
 };
@@ -73,6 +76,10 @@ inline int answerGenerationWindow(TObject* w, const GenerationAnswers& a, Genera
         seen.saveTitles.push_back(d->Title());
         seen.proposed.push_back(d->InitialDir() + "/" + d->FileName());
         if (index == a.cancelSaveAt) return mrCancel;
+        if (index == 0 && !a.goneAtSave.empty()) {
+            std::error_code ec;
+            std::filesystem::remove_all(a.goneAtSave, ec);
+        }
         std::string name = d->FileName();
         if (!a.saveAs.empty()) name = changeFileExt(name.c_str(), a.saveAs.c_str()).str();
         d->SetFileName(a.saveFolder + "/" + name);
@@ -86,6 +93,7 @@ inline int answerGenerationWindow(TObject* w, const GenerationAnswers& a, Genera
     }
     if (auto* g = dynamic_cast<TLogGrabViewForm*>(w)) {
         seen.results.push_back(g->joinedText().str());
+        seen.resultErrors.push_back(g->img3->Visible());
         return mrOk;
     }
     return -1;

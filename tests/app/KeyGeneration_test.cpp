@@ -17,6 +17,7 @@
 #include "app/LocationTestSupport.h"
 #include "app/LogGrabView.h"
 #include "app/LogGrabber.h"
+#include "platform/p11/P11FaultLayer.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/config/FlagDescriptors.h"
 #include "platform/core/config/Profiles.h"
@@ -406,6 +407,72 @@ TEST_F(KeyGenerationTest, DeviceCleanedOnlyAtCommit) {
     EXPECT_FALSE(csp_->container()->inUpdate());
     EXPECT_EQ(0, csp_->reqCount());
     TestMedium::reset();
+}
+
+// A commit that fails (the container's folder gone, a medium refusing the
+// write, a token full part-way) leaves no request or certificate file for
+// keys that are stored nowhere; the result window says so with the error
+// icon, and a fresh token stays empty at its starting PIN.
+TEST_F(KeyGenerationTest, FailedCommitWritesNoFile) {
+    using zrxtest::TestMedium;
+    TestMedium::install();
+    TestMedium::reset();
+    TestMedium::devices = {"dev1"};
+    zrxtest::SoftHsm hsm;
+    ASSERT_TRUE(hsm.initToken("Повний", "12345678", getCTXDef_p()));
+    zrxtest::P11FaultLayer faults;
+    ASSERT_EQ(0u, initP11Lib());
+    TCStringList tokens;
+    ASSERT_EQ(1, listTokenDevices(tokens));
+    const std::string token = "$:" + tokens[0].str();
+    const std::string gone = dir_.file("gone");
+
+    struct Case {
+        const char* name;
+        const char* profile;
+        std::string location;
+        bool selfIssued = false;
+        bool goneAtSave = false;
+        bool tokenFull = false;
+        const char* password = kPassword;
+    } cases[] = {
+        {"folder gone", "signKa", gone + "/keys.pfx", false, true},
+        {"folder gone, self-issued", "signKa", gone + "/self.pfx", true, true},
+        {"medium refusing the write", "sign", "#:dev1", false, false, false, "12345678"},
+        {"token full", "signKa", token, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::create_directories(gone);
+        csp_.reset();
+        Answers a;
+        a.location = c.location;
+        a.password = c.password;
+        a.selfIssued = c.selfIssued;
+        if (c.goneAtSave) a.goneAtSave = gone;
+        if (c.tokenFull) faults.failAfter(zrxFaultCreateObject, 0, CKR_DEVICE_MEMORY);
+        const KResult rc = generate(c.profile, a);
+        faults.reset();
+        EXPECT_TRUE(isFailure(rc)) << std::hex << rc;
+        ASSERT_FALSE(seen_.savedFiles.empty());
+        for (const std::string& f : seen_.savedFiles) EXPECT_FALSE(std::filesystem::exists(f)) << f;
+        ASSERT_EQ(1u, seen_.results.size());
+        EXPECT_TRUE(seen_.resultErrors[0]);
+        EXPECT_NE(std::string::npos, seen_.results[0].find("не созданы")) << seen_.results[0];
+        EXPECT_FALSE(csp_->container()->inUpdate());
+        EXPECT_EQ(0, csp_->reqCount());
+        if (c.tokenFull) {
+            EXPECT_EQ(0u, isTokenEmpty(tokens[0].c_str()));
+            TCP11Lib::forMedia(P11_MEDIA_HSM)->close();
+            TCP11Slot* slot = nullptr;
+            ASSERT_EQ(0u, findTokenSlot(tokens[0].c_str(), &slot));
+            TCP11Token t;
+            ASSERT_EQ(0u, t.startSession(slot, false));
+            EXPECT_EQ(0u, t.login(getCTXDef_p(), false));
+        }
+    }
+    TestMedium::reset();
+    doneP11Lib();
 }
 
 // The same generation onto a SoftHSM2 token: the device location names the
