@@ -833,6 +833,15 @@ bool TEditUserParmsForm::selectParams() {
     };
     if (flbx1->Enabled() && !maker_->selectSignPars(int(flbx1->GetChecked()))) return refuse(flbx1);
     if (flbx2->Enabled() && !maker_->selectKAPars(int(flbx2->GetChecked()))) return refuse(flbx2);
+    // A key-agreement key that cannot sign its own request needs signature
+    // keys made with it: said here, while what was typed is still there.
+    if (flbx2->Enabled() && !maker_->kaRequestSignable(maker_->kaParamsIndex(), maker_->flags().isAny(kRpmSignKeys))) {
+        const TZrX509GenParams* p = maker_->kaParams();
+        refuseAt(flbx2, format1("Ключи связи с алгоритмом \"%s\" не могут подписать собственный запрос. Выберите "
+                                "другой алгоритм или создавайте их вместе с ключами ЭП.",
+                                p ? p->caption().str() : std::string()));
+        return false;
+    }
     return true;
 }
 

@@ -29,6 +29,7 @@ struct GenerationAnswers {
     bool selfIssued = false;
     bool excludeNonStandard = false;
     int kaParams = -1;      // the key-agreement set, when chosen
+    bool kaOnly = false;    // "Ключи связи" alone ticked (the profile lets the owner choose)
     std::string saveAs;     // an extension replacing the proposed one (".PEM")
     int cancelSaveAt = -1;  // the save dialog (0, 1...) that is cancelled
     std::string saveFolder; // where the save dialogs put the files
@@ -55,6 +56,11 @@ inline int answerGenerationWindow(TObject* w, const GenerationAnswers& a, Genera
         f->locationFrame()->setLocation(a.location.c_str());
         f->PasswordEdit->SetText(a.password);
         f->PasswordConfirm->SetText(f->PasswordConfirm->Visible() ? a.password : "");
+        if (a.kaOnly) {
+            f->chckbxs1->SetIsChecked(1, false);
+            f->chckbxs1->SetIsChecked(2, true);
+            f->chckbxs1ChekBoxClick(f->chckbxs1);
+        }
         if (a.kaParams >= 0) f->flbx2->SetChecked(uint64_t(a.kaParams));
         for (TCBaseReqPropsFrame* page : f->pages())
             if (auto* c = dynamic_cast<TCreatorUserExPars*>(page)) {
