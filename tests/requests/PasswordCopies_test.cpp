@@ -35,19 +35,24 @@ void noteFreed(void* p) {
 
 }  // namespace
 
-// Plain malloc and free underneath, so that the sanitizers pair them too.
+// Plain malloc and free underneath every form, so that the sanitizers pair
+// them too.
 void* operator new(size_t n) {
     if (void* p = std::malloc(n ? n : 1)) return p;
     throw std::bad_alloc();
 }
+void* operator new[](size_t n) { return operator new(n); }
+void* operator new(size_t n, const std::nothrow_t&) noexcept { return std::malloc(n ? n : 1); }
+void* operator new[](size_t n, const std::nothrow_t&) noexcept { return std::malloc(n ? n : 1); }
 void operator delete(void* p) noexcept {
     noteFreed(p);
     std::free(p);
 }
-void operator delete(void* p, size_t) noexcept {
-    noteFreed(p);
-    std::free(p);
-}
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
+void operator delete[](void* p, size_t) noexcept { operator delete(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { operator delete(p); }
 
 namespace {
 
