@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "platform/core/container/ContainerFile.h"
 #include "platform/core/x509/CertsChain.h"
 #include "platform/p11/P11FaultLayer.h"
 #include "platform/p11/SoftHsmFixture.h"
@@ -30,6 +31,11 @@ constexpr const char* kSoPin = "12345678";
 constexpr const char* kPassword = "Пароль-токена-1";
 
 bool failed(KResult rc) { return rc >= 0xC0000000u; }
+
+// The file container saved onto tokens is read many times: a cheap KDF.
+struct FastKdf {
+    FastKdf() { setDefaultKdf(KdfParams::scrypt(10, 1, 1)); }
+} fastKdf;
 
 // SoftHSM2 reads its configuration when it first starts: one token folder
 // for the whole process, a token of its own for each case.
