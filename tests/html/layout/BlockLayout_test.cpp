@@ -14,23 +14,7 @@ using namespace modeltest;
 
 class BlockLayoutTest : public RecordingScreenTest {};
 
-// A document with a body whose cell receives the blocks of a test.
-struct Page : TDocFixture {
-    Page() {
-        auto bodyProps = props(BodySy, u"body");
-        body = addBlock<TBodyBlock>(doc.get(), *bodyProps);
-    }
-    TCellBasic* cell() const { return body->MyCell.get(); }
-    // A block of the element with the given values, holding one fake section.
-    TBlock* block(TPropValues Values, int32_t Height = 50,
-                  TCellBasic* In = nullptr, int32_t Width = 0) {
-        auto p = boxProps(DivSy, u"div", Values);
-        TBlock* b = addBlock(In ? In : cell(), *p);
-        addFake(b->MyCell.get(), "in", Height, Width);
-        return b;
-    }
-    TBodyBlock* body = nullptr;
-};
+using Page = TBodyFixture;
 
 TEST_F(BlockLayoutTest, CombineMarginsFollowsTheCollapsingRule) {
     const struct {

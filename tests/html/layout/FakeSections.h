@@ -17,6 +17,7 @@
 #include "html/layout/Document.h"
 #include "html/layout/DocumentServices.h"
 #include "html/layout/FloatManager.h"
+#include "html/layout/SpecialBlocks.h"
 #include "html/text/Properties.h"
 #include "platform/framework/RecordingDC.h"
 
@@ -59,6 +60,9 @@ public:
     }
     int32_t Draw1(TCanvas*, const TRect&, TIndentManager*, int32_t X, int32_t, int32_t) override {
         DrawnX = X;
+        // Like text, a drawn section is something on the printed page.
+        if (FDocument) FDocument->FirstPageItem = false;
+        if (OnDraw) OnDraw();
         if (Log) Log->push_back("draw " + Name);
         return YDraw + SectionHeight;
     }
@@ -93,6 +97,7 @@ public:
     // Runs first in every layout (may add floats or raise).
     std::function<void(TIndentManager* IMgr, int32_t X, int32_t Y)> OnLayout;
     std::function<ThtguResultType(std::unique_ptr<TUrlTarget>&, std::u16string*)> OnGetURL;
+    std::function<void()> OnDraw;
     int32_t LaidX = -1, LaidWidth = -1, DrawnX = -1;
     int Layouts = 0;
 };
@@ -177,6 +182,24 @@ struct TDocFixture {
     std::unique_ptr<ThtDocument> doc = std::make_unique<ThtDocument>(nullptr, nullptr);
     TRecordingDC dc;
     TCanvas canvas;
+};
+
+// A document with a body whose cell receives the blocks of a test.
+struct TBodyFixture : TDocFixture {
+    explicit TBodyFixture(int W = 800, int H = 600, const TPropValues& BodyValues = {}) : TDocFixture(W, H) {
+        auto bodyProps = boxProps(BodySy, u"body", BodyValues);
+        body = addBlock<TBodyBlock>(doc.get(), *bodyProps);
+    }
+    TCellBasic* cell() const { return body->MyCell.get(); }
+    // A DIV with the given values holding one fake section.
+    TBlock* block(const TPropValues& Values, int32_t Height = 50, TCellBasic* In = nullptr, int32_t Width = 0,
+                  std::vector<std::string>* Log = nullptr, const char* Name = "in") {
+        auto p = boxProps(DivSy, u"div", Values);
+        TBlock* b = addBlock(In ? In : cell(), *p);
+        addFake(b->MyCell.get(), Name, Height, Width, 0, Log);
+        return b;
+    }
+    TBodyBlock* body = nullptr;
 };
 
 }  // namespace modeltest
