@@ -85,8 +85,10 @@ public:
         if (OnGetURL) return OnGetURL(UrlTarg, ATitle);
         return TSectionBase::GetURL(Canvas, X, Y, UrlTarg, FormControl, ATitle);
     }
+    // Its name is its text.
     void CopyToClipboard() override {
         if (Log) Log->push_back("copy " + Name);
+        if (FDocument && FDocument->CB) FDocument->CB->AddText(std::u16string(Name.begin(), Name.end()));
     }
 
     std::string Name;
