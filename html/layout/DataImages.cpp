@@ -45,6 +45,8 @@ bool DecodeBase64Strict(std::u16string_view Text, std::vector<uint8_t>& Bytes) {
             if (v < 0 || pad > 0) return false;
             group = (group << 6) | uint32_t(v);
         }
+        // The bits past the last byte are zero in the one true form.
+        if ((pad == 1 && (group & 0xFF)) || (pad == 2 && (group & 0xFFFF))) return false;
         Bytes.push_back(uint8_t(group >> 16));
         if (pad < 2) Bytes.push_back(uint8_t(group >> 8));
         if (pad < 1) Bytes.push_back(uint8_t(group));

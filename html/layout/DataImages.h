@@ -1,7 +1,8 @@
 #pragma once
 // Pictures written into the page itself: "data:image/<type>;base64,<data>"
 // addresses. Only Base64 in its strict form is accepted (the alphabet of
-// RFC 4648, padding only at the end, whole groups of four); line feeds,
+// RFC 4648, padding only at the end, whole groups of four, no stray bits
+// under the padding); line feeds,
 // which pages write as "%0A", may stand anywhere in it.
 #include <cstdint>
 #include <string_view>

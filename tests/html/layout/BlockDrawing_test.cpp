@@ -5,6 +5,8 @@
 
 #include "FakeSections.h"
 #include "html/layout/Borders.h"
+#include "html/layout/SizeableObjs.h"
+#include "html/text/ScreenColors.h"
 #include "platform/framework/DeviceContext.h"
 
 // The Qt application (Forms.h cannot be included beside the style types).
@@ -212,6 +214,129 @@ TEST_F(BlockDrawingTest, AFieldsetKeepsItsLegendFreeAndGivesTheClipBack) {
     EXPECT_FALSE(seen.PtIn(lx, 5));  // in the legend's box
     EXPECT_TRUE(seen.PtIn(lx, 100));
     EXPECT_EQ(afterClip, 0);
+}
+
+TEST_F(BlockDrawingTest, TiledBackgroundsFillThePaddingBox) {
+    const struct {
+        const char* what;
+        const char16_t* repeat;
+        TColor colour;      // background colour, or clNone
+        TColor atTile, far;  // at (1, 1) and at (60, 30) of the page
+    } cases[] = {
+        {"repeated", u"repeat", clNone, clBlue, clBlue},
+        {"once over a colour", u"no-repeat", clYellow, clBlue, clYellow},
+        {"once, nothing behind", u"no-repeat", clNone, clBlue, clWhite},
+    };
+    for (const auto& c : cases) {
+        TBodyFixture fx(100, 100);
+        TBlock* b = fx.block({{BackgroundImage, std::u16string(u"url(tile.png)")},
+                              {BackgroundRepeat, std::u16string(c.repeat)}},
+                             40);
+        if (c.colour != clNone) b->MargArrayO[BackgroundColor] = int64_t(c.colour);
+        ASSERT_NE(b->BGImage, nullptr);
+        auto* tile = new TBitmap(4, 4);
+        tile->Canvas()->Brush()->SetColor(clBlue);
+        tile->Canvas()->FillRect(Rect(0, 0, 4, 4));
+        b->BGImage->FImage = std::make_shared<ThtBitmapImage>(tile, NotTransp, true);
+        fx.layout(100, 100);
+        EXPECT_TRUE(b->NeedDoImageStuff) << c.what;
+        auto page = surface(100, 100, clWhite);
+        fx.doc->Draw(page->Canvas(), Rect(0, 0, 100, 100), 100, 0, 0, 0, 0);
+        EXPECT_FALSE(b->NeedDoImageStuff) << c.what;
+        EXPECT_EQ(page->Canvas()->Pixel(1, 1), c.atTile) << c.what;
+        EXPECT_EQ(page->Canvas()->Pixel(60, 30), c.far) << c.what;
+        EXPECT_EQ(page->Canvas()->Pixel(60, 60), clWhite) << c.what;  // below the block
+    }
+}
+
+TEST_F(BlockDrawingTest, RectanglesScaleWithTiesToEven) {
+    TRect r;
+    ScaleRectBy(Rect(1, 3, 5, 7), r, 0.5, 0.5);
+    EXPECT_EQ(r.Left, 0);    // 0.5
+    EXPECT_EQ(r.Top, 2);     // 1.5
+    EXPECT_EQ(r.Right, 2);   // 2.5
+    EXPECT_EQ(r.Bottom, 4);  // 3.5
+
+    // Logical to device: the window origin, and when printing the extents' ratio.
+    TRecordingDC dc(400, 400);
+    TCanvas canvas;
+    canvas.SetDevice(&dc);
+    dc.SetMapMode(MM_ANISOTROPIC);
+    dc.SetWindowExt(100, 100);
+    dc.SetViewportExt(300, 200);
+    dc.SetWindowOrg(10, 20);
+    TRect device;
+    LogicalToDeviceRect(&canvas, Rect(10, 20, 20, 30), true, device);
+    EXPECT_EQ(device.Left, 0);
+    EXPECT_EQ(device.Right, 30);
+    EXPECT_EQ(device.Bottom, 20);
+    LogicalToDeviceRect(&canvas, Rect(10, 20, 20, 30), false, device);
+    EXPECT_EQ(device.Right, 10);
+
+    // A clip region for a rectangle meets the clip already in force.
+    dc.SetMapMode(MM_TEXT);
+    dc.SetWindowOrg(0, 0);
+    TRegion old = TRegion::Rect(0, 0, 50, 50);
+    dc.SelectClipRgn(&old);
+    TRegion saved, made;
+    bool hadOld = false;
+    MakeClipRegion(&canvas, Rect(40, 40, 100, 100), false, saved, hadOld, made);
+    EXPECT_TRUE(hadOld);
+    EXPECT_TRUE(made.PtIn(45, 45));
+    EXPECT_FALSE(made.PtIn(60, 60));
+    canvas.SetDevice(nullptr);
+}
+
+TEST_F(BlockDrawingTest, AnInlineBoxHasNoSideBorderWhereItGoesOnAcrossALine) {
+    const struct {
+        bool openStart, openEnd;
+        size_t quads;
+    } cases[] = {{false, false, 4}, {true, false, 3}, {true, true, 2}};
+    for (const auto& c : cases) {
+        TRecordingDC dc(200, 200);
+        TCanvas canvas;
+        canvas.SetDevice(&dc);
+        ThtBorderRec box;
+        box.BRect = Rect(20, 20, 60, 40);
+        box.OpenStart = c.openStart;
+        box.OpenEnd = c.openEnd;
+        for (int i = BorderTopWidth; i <= BorderLeftWidth; ++i) box.MargArray[i] = 2;
+        for (int i = BorderTopStyle; i <= BorderLeftStyle; ++i) box.MargArray[i] = bssSolid;
+        for (int i = BorderTopColor; i <= BorderLeftColor; ++i) box.MargArray[i] = clRed;
+        box.MargArray[BackgroundColor] = clYellow;
+        box.DrawTheBorder(&canvas, 5, 10, 0);
+        EXPECT_EQ(dc.Calls("FillRgn").size(), c.quads);
+        const auto fills = dc.Calls("FillRect");
+        ASSERT_EQ(fills.size(), 1u);
+        EXPECT_EQ(fills[0].rfind("FillRect 25 10 65 30", 0), 0u) << fills[0];
+        EXPECT_EQ(box.MargArray[BorderLeftStyle], c.openStart ? bssNone : bssSolid);
+        canvas.SetDevice(nullptr);
+    }
+}
+
+TEST_F(BlockDrawingTest, RaisedColoursFollowThePrinterAndThePage) {
+    TDocFixture fx;
+    TColor light = 1, dark = 1;
+    fx.doc->BackGround = clWhite;
+    GetRaisedColors(fx.doc.get(), &fx.canvas, light, dark);
+    EXPECT_EQ(light, RGB(192, 192, 192));
+    EXPECT_EQ(dark, ThemedColor(clBtnShadow, true));
+    fx.doc->BackGround = clBlack;
+    GetRaisedColors(fx.doc.get(), &fx.canvas, light, dark);
+    EXPECT_EQ(light, ThemedColor(clBtnHighlight, true));
+
+    TDeviceCaps mono;
+    mono.BitsPixel = 1;
+    TRecordingDC printer(100, 100, mono);
+    TCanvas canvas;
+    canvas.SetDevice(&printer);
+    fx.doc->Printing = true;
+    fx.doc->PrintMonoBlack = true;
+    GetRaisedColors(fx.doc.get(), &canvas, light, dark);
+    EXPECT_EQ(light, clBlack);
+    EXPECT_EQ(dark, clBlack);
+    EXPECT_EQ(GetRaisedColorArray(fx.doc.get(), &canvas, true), htColors(clBlack, clBlack, clBlack, clBlack));
+    canvas.SetDevice(nullptr);
 }
 
 }  // namespace

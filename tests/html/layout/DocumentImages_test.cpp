@@ -191,6 +191,7 @@ TEST_F(DocumentImagesTest, Base64IsDecodedStrictly) {
         {u"TW\nFu\r\n", true, "Man"}, {u"", true, ""},         {u"TQ=", false, ""},
         {u"T===", false, ""},        {u"TW=u", false, ""},     {u"TQ==TWFu", false, ""},
         {u"TWF", false, ""},         {u"TW u", false, ""},     {u"TW-u", false, ""},
+        {u"TR==", false, ""},        {u"TWF=", false, ""},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> bytes;
