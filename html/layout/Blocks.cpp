@@ -525,7 +525,7 @@ bool TBlock::EndsPageHere(const TRect& ARect) {
 int32_t TBlock::Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMgr, int32_t X, int32_t XRef,
                       int32_t YRef) {
     const int32_t result = YDraw + SectionHeight;
-    if (GetInnerDisplay() == pdNone || Visibility == viHidden || !FDocument) return result;
+    if (GetInnerDisplay() == pdNone || Visibility == viHidden || !FDocument || !Canvas) return result;
     if (FDocument->SkipDraw) {
         FDocument->SkipDraw = false;
         return result;
