@@ -68,7 +68,7 @@ public:
     void SetHover(ThtHover Value);
     // A picture that was pending arrived (or failed with Error); false when
     // the object was not waiting. Reformat: the size was not known yet.
-    bool InsertImage(std::u16string_view UName, bool Error, bool& Reformat);
+    virtual bool InsertImage(std::u16string_view UName, bool Error, bool& Reformat);
     void ReplaceImage(TStream& NewImage);
     // The framework bitmap of the picture, or null.
     TBitmap* Bitmap() const;

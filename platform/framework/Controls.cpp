@@ -1077,3 +1077,8 @@ TPoint MouseCursorPos() {
 }
 
 void SetMouseCursorPos(TPoint p) { QCursor::setPos(p.X, p.Y); }
+
+bool IsMouseButtonDown(TMouseButton Button) {
+    const Qt::MouseButton b = Button == mbLeft ? Qt::LeftButton : Button == mbRight ? Qt::RightButton : Qt::MiddleButton;
+    return (QGuiApplication::mouseButtons() & b) != 0;
+}
