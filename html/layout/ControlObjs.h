@@ -3,6 +3,7 @@
 // bars and meters, and the inline frame shown by a nested viewer.
 #include <cstdint>
 #include <memory>
+#include <cstddef>
 #include <string>
 
 #include "html/layout/SizeableObjs.h"
@@ -43,6 +44,9 @@ public:
     void DrawInline(TCanvas* Canvas, int32_t X, int32_t Y, int32_t YBaseline, TFontObj* FO) override;
     TColor GetBackgroundColor() override;
     TWinControl* GetControl() override;
+
+    // Frames inside frames load this many levels deep at most.
+    static constexpr size_t MaxFrameNesting = 4;
 
     std::unique_ptr<ThtFrameViewer> FViewer;
     std::u16string FSource;  // the SRC value
