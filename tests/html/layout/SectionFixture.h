@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "ModelFixture.h"
+#include "html/layout/DocumentOwner.h"
 #include "html/layout/Sections.h"
 #include "html/layout/TokenBuffers.h"
 #include "html/text/Properties.h"
@@ -69,6 +71,31 @@ private:
         return 0;
     }
     KV_HLogOutFunc previous_ = nullptr;
+};
+
+// The viewer as the model sees it, with what the tests look at.
+class FakeOwner : public ThtDocumentOwner {
+public:
+    TObject* SenderObject() override { return nullptr; }
+    std::u16string HtmlExpandFilename(std::u16string_view Filename) override { return prefix + std::u16string(Filename); }
+    bool ShowFocusRect() override { return focusRects; }
+    void ControlMouseMove(TObject*, TShiftState, int, int) override {}
+    void htProgress(int32_t Percent) override { progress.push_back(Percent); }
+    void FollowLinkByKey(const TUrlTarget&) override {}
+    void ViewerKeyDown(uint16_t&, TShiftState) override {}
+    std::unique_ptr<ThtFrameViewer> CreateIFrameControl() override {
+        ++framesMade;
+        return makeViewer ? makeViewer() : nullptr;
+    }
+    TStyleElements StyleElements() override { return AllStyleElements; }
+    bool UseQuirksMode() override { return quirks; }
+
+    std::u16string prefix;
+    bool focusRects = true;
+    bool quirks = false;
+    std::vector<int32_t> progress;
+    int framesMade = 0;
+    std::function<std::unique_ptr<ThtFrameViewer>()> makeViewer;
 };
 
 }  // namespace sectiontest
