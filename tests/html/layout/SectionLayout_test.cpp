@@ -373,6 +373,34 @@ TEST_F(SectionLayoutTest, LetterSpacingCountsInTheWorstCase) {
     EXPECT_EQ(lines(*s), std::vector<std::string>({"m ", "m "}));
 }
 
+TEST_F(SectionLayoutTest, MeasuringWithOverhangAndFloats) {
+    auto italic = textProps();
+    italic->Props[FontStyle] = std::u16string(u"italic");
+    auto s = std::make_unique<TSection>(doc.get(), nullptr, italic.get(), nullptr, false);
+    addText(*s, u"aaaa", 0);
+    addImage(*s, 30, 40, {{AlignSy, u"left", 0}});  // a float takes no room in the text
+    addImage(*s, 10, 25);                          // an inline picture does
+    s->ProcessText(1000);
+    for (int i = 0; i < s->Images.Count(); ++i) s->Images.Items(i)->DrawLogicInline(&canvas, nullptr, 100, 100);
+    ASSERT_EQ(s->Fonts.GetFont(0)->Overhang, 2);    // a tenth of the 20-pixel font
+    TSize size;
+    s->FindTextSize(&canvas, 0, 6, false, size);
+    EXPECT_EQ(size.cx, 32 + 2 + 10);
+    EXPECT_EQ(size.cy, 25);
+    EXPECT_EQ(s->FindTextWidthA(&canvas, 0, 6), 32 - 2 + 10);
+    s->FindTextSize(&canvas, 0, s->Len, true, size);  // without the closing space
+    EXPECT_EQ(size.cx, 44);
+}
+
+TEST_F(SectionLayoutTest, LinesKnowWhenTheDocumentHasInlineBoxes) {
+    auto s = section(u"aaaa");
+    layout(*s, 100);
+    EXPECT_FALSE(s->Lines.Items(0)->FirstDraw);
+    doc->InlineList->Add(new ThtInThtLineRec);
+    layout(*s, 100);
+    EXPECT_TRUE(s->Lines.Items(0)->FirstDraw);
+}
+
 // An object whose sizing fails.
 class FailingObj : public TSizeableObj {
 public:

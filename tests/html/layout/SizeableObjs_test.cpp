@@ -11,6 +11,7 @@
 #include "SectionFixture.h"
 #include "html/layout/AttributeList.h"
 #include "html/layout/Document.h"
+#include "html/layout/ImageSentinels.h"
 #include "html/layout/SizeableObjs.h"
 #include "html/text/Fonts.h"
 #include "platform/framework/RecordingDC.h"
@@ -306,6 +307,14 @@ TEST_F(ImageDrawingTest, BorderAndFocusMark) {
     owner.focusRects = false;
     draw(*img);
     EXPECT_FALSE(logged("DrawFocusRect"));
+    // Hits count inside the border, in document coordinates.
+    int32_t ix = -1, iy = -1;
+    EXPECT_TRUE(img->PtInDrawRect(7, 172, ix, iy));
+    EXPECT_EQ(std::make_pair(ix, iy), std::make_pair(0, 0));
+    EXPECT_TRUE(img->PtInDrawRect(22, 177, ix, iy));
+    EXPECT_FALSE(img->PtInDrawRect(23, 172, ix, iy));
+    EXPECT_FALSE(img->PtInDrawRect(7, 178, ix, iy));
+    EXPECT_FALSE(img->PtInDrawRect(6, 172, ix, iy));
 
     // A print copy reports where the link was drawn instead.
     ThtDocument copyDoc(nullptr, nullptr);
@@ -380,6 +389,28 @@ TEST_F(SizeableObjsTest, PictureLookUpThroughTheDocument) {
     third->DrawLogicInline(nullptr, nullptr, 100, 100);
     EXPECT_EQ(third->Source(), u"x/b.png");
     doc->TheOwner = nullptr;
+}
+
+// A picture whose drawing fails.
+class FailingPicture : public ThtImage {
+public:
+    FailingPicture() : ThtImage(NotTransp) {}
+    TObject* GetImageObject() override { return nullptr; }
+    TBitmap* GetBitmap() override { return nullptr; }
+    int GetHeight() override { return 5; }
+    int GetWidth() override { return 5; }
+    TBitmap* GetMask() override { return nullptr; }
+    void Draw(TCanvas*, int, int, int, int) override { throw Exception("cannot draw"); }
+};
+
+TEST_F(ImageDrawingTest, DrawingFailuresAreKeptNotRaised) {
+    auto img = image({});
+    auto failing = std::make_shared<FailingPicture>();
+    img->FImage = failing;
+    draw(*img);
+    EXPECT_EQ(LastDrawError().Message, "cannot draw");
+    EXPECT_EQ(LastDrawError().Image, failing.get());
+    LastDrawError() = ThtDrawError{};
 }
 
 std::shared_ptr<ThtGifImage> gifOf(int frames) {
