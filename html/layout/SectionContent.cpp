@@ -455,7 +455,10 @@ void TSection::KeepOnly(const std::vector<char>& Keep) {
     // newPos[p]: the characters kept before p, the new position of what stood at p.
     std::vector<int32_t> newPos(n + 1, 0);
     for (size_t i = 0; i < n; ++i) newPos[i + 1] = newPos[i] + (Keep[i] ? 1 : 0);
-    auto moved = [&](int32_t p) { return p <= 0 ? 0 : p >= int32_t(n) ? newPos[n] + (p - int32_t(n)) : newPos[size_t(p)]; };
+    auto moved = [&](int32_t p) {
+        if (p <= 0) return 0;
+        return p >= int32_t(n) ? newPos[n] + (p - int32_t(n)) : newPos[size_t(p)];
+    };
 
     size_t k = 0;
     for (size_t i = 0; i < n; ++i)

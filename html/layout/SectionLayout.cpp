@@ -149,8 +149,8 @@ int32_t TSection::FindCountThatFits(TCanvas* Canvas, int32_t Width, int32_t Star
         while (j < stop && !isObjectChar(BuffS[size_t(j)])) ++j;
         TSize ext;
         const int32_t n = j - i;
-        const int32_t fit =
-            TextExtentFits(fontOn(Canvas, fo), std::u16string_view(BuffS).substr(size_t(i), size_t(n)), ext, Width - used);
+        const std::u16string_view text = std::u16string_view(BuffS).substr(size_t(i), size_t(n));
+        const int32_t fit = TextExtentFits(fontOn(Canvas, fo), text, ext, Width - used);
         if (count + fit >= Max) {
             count = Max;
             break;

@@ -475,7 +475,8 @@ void TImageObj::DrawInline(TCanvas* Canvas, int32_t X, int32_t Y, int32_t YBasel
         if (dc) dc->SetTextColor(clBlack);
         Canvas->Brush()->SetColor(clWhite);
         if (IsCopy()) {
-            if (linkDrawn) doc->LinkDrawnEvent(doc->Sender(), doc->LinkPage, FO->URL(), FO->UrlTarget->Target, clientRect);
+            if (linkDrawn)
+                doc->LinkDrawnEvent(doc->Sender(), doc->LinkPage, FO->URL(), FO->UrlTarget->Target, clientRect);
         } else if (doc && doc->TheOwner && doc->TheOwner->ShowFocusRect()) {
             Canvas->DrawFocusRect(clientRect);
         }

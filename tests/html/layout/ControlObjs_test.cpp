@@ -43,6 +43,7 @@ class FakeFrameViewer : public ThtFrameViewer {
 public:
     explicit FakeFrameViewer(Site& S) : site(S) {}
     ~FakeFrameViewer() override {
+        frame.reset();  // before the page it belongs to
         page.reset();
         if (panel) panel->Free();
     }
@@ -50,6 +51,7 @@ public:
     void Load(const std::u16string& Url) override {
         site.loads.push_back(Url);
         if (site.onLoad) site.onLoad(Url);
+        frame.reset();
         page = std::make_unique<ThtDocument>(&site.owner, nullptr);
         auto it = site.frameOf.find(Url);
         if (it == site.frameOf.end()) return;

@@ -11,6 +11,7 @@
 #include "html/layout/Document.h"
 #include "html/layout/ObjectFactory.h"
 #include "html/layout/Sections.h"
+#include "html/text/HtmlText.h"
 #include "html/text/StyleTypes.h"
 
 namespace {
@@ -55,7 +56,7 @@ TEST_F(SectionContentTest, WhiteSpaceByStyle) {
         {wsPre, false, u"", u" ", "ny", {99}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(std::string(c.in.begin(), c.in.begin() + std::min<size_t>(c.in.size(), 12))));
+        SCOPED_TRACE(htmltext::toUtf8(c.in.substr(0, 12)));
         doc->SetNoBreak(c.noBreak);
         TSection s(doc.get(), nullptr, prop.get(), nullptr, false);
         s.WhiteSpaceStyle = c.ws;

@@ -77,7 +77,9 @@ private:
 class FakeOwner : public ThtDocumentOwner {
 public:
     TObject* SenderObject() override { return nullptr; }
-    std::u16string HtmlExpandFilename(std::u16string_view Filename) override { return prefix + std::u16string(Filename); }
+    std::u16string HtmlExpandFilename(std::u16string_view Filename) override {
+        return prefix + std::u16string(Filename);
+    }
     bool ShowFocusRect() override { return focusRects; }
     void ControlMouseMove(TObject*, TShiftState, int, int) override {}
     void htProgress(int32_t Percent) override { progress.push_back(Percent); }

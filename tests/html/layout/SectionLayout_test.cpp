@@ -77,8 +77,10 @@ protected:
                 continue;
             }
             std::string text;
-            for (char16_t c : S.BuffS.substr(size_t(l->Start), size_t(l->Ln)))
-                text += c == FmCtl ? "#2" : c == ImgPan ? "#4" : c == BrkCh ? "#8" : htmltext::toUtf8(std::u16string(1, c));
+            for (char16_t c : S.BuffS.substr(size_t(l->Start), size_t(l->Ln))) {
+                if (c == FmCtl || c == ImgPan || c == BrkCh) text += "#" + std::to_string(int(c));
+                else text += htmltext::toUtf8(std::u16string(1, c));
+            }
             out.push_back(text);
         }
         return out;

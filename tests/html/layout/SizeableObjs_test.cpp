@@ -425,7 +425,8 @@ std::shared_ptr<ThtGifImage> gifOf(int frames) {
     }
     b.trailer();
     bool nonAnimated = false;
-    auto gif = TGIFImage::LoadGifFromBytes(nonAnimated, reinterpret_cast<const uint8_t*>(b.bytes.data()), b.bytes.size());
+    const auto* data = reinterpret_cast<const uint8_t*>(b.bytes.data());
+    auto gif = TGIFImage::LoadGifFromBytes(nonAnimated, data, b.bytes.size());
     return std::make_shared<ThtGifImage>(std::move(gif));
 }
 
