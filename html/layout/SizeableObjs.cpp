@@ -99,7 +99,7 @@ TSizeableObj::TSizeableObj(TCellBasic* Parent, int32_t Position, TAttributeList*
             break;
         }
         case HSpaceSy:
-            HSpaceL = std::min(std::abs(a->Value), 40);
+            HSpaceL = int32_t(std::min<int64_t>(std::llabs(int64_t(a->Value)), 40));
             hspace = true;
             break;
         case VSpaceSy:

@@ -267,6 +267,10 @@ TEST_F(ControlObjsTest, PrintCopiesShowAPlaceholderOrTheFramesPicture) {
     pf->DrawInline(&canvas, 5, 6, 0, nullptr);
     EXPECT_EQ(site.pictures, 1);
     EXPECT_TRUE(dc.Calls("Rectangle").empty());
+    // A picture too large to make: the placeholder is printed instead.
+    pf->SetClientWidth(70000);
+    pf->DrawInline(&canvas, 5, 6, 0, nullptr);
+    EXPECT_EQ(dc.Calls("Rectangle"), std::vector<std::string>({"Rectangle 5 6 70005 36"}));
     canvas.SetDevice(nullptr);
 }
 
