@@ -1,9 +1,9 @@
 #pragma once
 // Inline objects that show a window control: the base of panels, progress
 // bars and meters, and the inline frame shown by a nested viewer.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <cstddef>
 #include <string>
 
 #include "html/layout/SizeableObjs.h"
