@@ -231,6 +231,9 @@ public:
     bool FNoBreak = false;
     TFontStyles FCurrentStyle = 0;
     ThtmlFormBase* FCurrentForm = nullptr;
+    // A form control tag found no maker (no object factory installed); it
+    // is logged once per document.
+    bool MissingControlsLogged = false;
 
 private:
     struct CopyTag {};
