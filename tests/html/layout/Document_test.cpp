@@ -254,6 +254,7 @@ TEST_F(DocumentTest, HoveringMovesBetweenLinksAndImages) {
     fx.doc->LinkList->Add(link1);
     fx.doc->LinkList->Add(link2);
     TImageObj image(fx.doc.get(), u"pic.png");
+    image.FHoverImage = true;  // as an ACTIVE image: only those react to hovering
 
     // The point's X says what lies under it: 1 and 2 the links, 3 the image.
     TFakeSection* page = addFake(fx.doc.get(), "page", 100, 100);
