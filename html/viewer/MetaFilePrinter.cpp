@@ -35,8 +35,14 @@ TCanvas* TMetaFilePrinter::GetCanvas() {
 void TMetaFilePrinter::BeginDoc() {
     FPrinting = true;
     FreeMetafiles();
-    ReadPrinterMetrics(*Printer());
-    NewPage();
+    try {
+        ReadPrinterMetrics(*Printer());
+        NewPage();
+    } catch (...) {
+        // No page to draw on: not recording.
+        FPrinting = false;
+        throw;
+    }
 }
 
 void TMetaFilePrinter::NewPage() {
