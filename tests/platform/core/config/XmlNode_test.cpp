@@ -108,6 +108,37 @@ TEST(XmlNode, SaveAndReloadRoundTrip) {
     EXPECT_EQ(r.getRoot()->getValue("added.q").str(), "2");
 }
 
+// Comments of a file stay where they stood when it is saved: before the
+// root, before an element, inside an element after its children (also an
+// element with nothing else in it) and after the root.
+TEST(XmlNode, CommentsStayWhereTheyStood) {
+    const char text[] =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- перед коренем -->\n<list a=\"1\">\n"
+        "  <!-- перед першим -->\n  <first/>\n  <second>\n    <inner/>\n    <!-- наприкінці -->\n  </second>\n"
+        "  <empty><!-- лише коментар --></empty>\n  <!-- після останнього -->\n</list>\n<!-- після кореня -->\n";
+    zrxtest::TempDir dir;
+    const std::string file = dir.file("c.xml");
+    zrxtest::writeFile(file, text);
+    TCXMLNodeParser p(true);
+    ASSERT_EQ(0u, p.load(file.c_str()));
+    p.getRoot()->addChild("added");
+    ASSERT_EQ(0u, p.save());
+    const std::string saved = zrxtest::readFile(file);
+    const char* order[] = {"<!-- перед коренем -->", "<list", "<!-- перед першим -->", "<first/>", "<second>",
+                           "<inner/>", "<!-- наприкінці -->", "</second>", "<empty>", "<!-- лише коментар -->",
+                           "</empty>", "<added/>", "<!-- після останнього -->", "</list>", "<!-- після кореня -->"};
+    size_t at = 0;
+    for (const char* piece : order) {
+        const size_t found = saved.find(piece, at);
+        ASSERT_NE(std::string::npos, found) << piece << " in\n" << saved;
+        at = found + 1;
+    }
+    // Read back, the same text again.
+    TCXMLNodeParser q(true);
+    ASSERT_EQ(0u, q.load(file.c_str()));
+    EXPECT_EQ(p.toText().str(), q.toText().str());
+}
+
 TEST(XmlNode, MacroModeExpandsOnLoadOnlyWhenOn) {
     clearCFGMacros();
     registerCFGMacro("XCFG", "/x/cfg");
