@@ -226,6 +226,41 @@ TEST_F(SectionDrawingTest, SoftHyphenIsDrawnAtTheBreakOnly) {
     EXPECT_EQ(texts(draw(*unbroken)), std::vector<std::string>({"aa bbcc@0"}));
 }
 
+TEST_F(SectionDrawingTest, ScriptShiftsAndPreformattedClip) {
+    auto s = std::make_unique<TSection>(doc.get(), nullptr, prop.get(), nullptr, false);
+    addText(*s, u"aa", 0);
+    auto other = textProps();
+    s->ChangeFont(other.get());
+    addText(*s, u"bb", 2);
+    s->ChangeFont(prop.get());
+    addText(*s, u"cc", 4);
+    s->ProcessText(1000);
+    ASSERT_EQ(s->Fonts.Count(), 3);
+    struct Case {
+        ThtAlignmentStyle script;
+        int baseline;  // of "bb"; the others stay at 16
+    } cases[] = {{aNone, 16}, {aSuper, 10}, {aSub, 19}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.script));
+        s->Fonts.GetFont(1)->SScript = c.script;
+        layout(*s, 200);
+        const std::vector<Output> out = draw(*s);
+        ASSERT_EQ(texts(out), std::vector<std::string>({"aa@0", "bb@16", "cc@32"}));
+        EXPECT_EQ(out[0].baseline, 16);
+        EXPECT_EQ(out[1].baseline, c.baseline);
+        EXPECT_EQ(out[2].baseline, 16);
+        for (const Output& o : out) EXPECT_FALSE(o.clipped);
+    }
+    // Preformatted text is clipped to the block's room, from the line's top
+    // to just below its text.
+    auto pre = section(u"aaaa bbbb");
+    pre->WhiteSpaceStyle = wsPre;
+    layout(*pre, 60);
+    draw(*pre);
+    ASSERT_EQ(dc->Calls("=text").size(), 1u);
+    EXPECT_EQ(dc->Calls("=text")[0], "=text 0 16 clip 0 0 60 21 \"aaaa bbbb\"");
+}
+
 TEST_F(SectionDrawingTest, PrintedLinesWaitForTheNextPage) {
     auto s = section(u"aaaa bbbb cccc");
     layout(*s, 40);  // three lines at 0, 20 and 40
