@@ -316,8 +316,8 @@ void TSection::DrawLineContent(LinePaint& P, ThtLineRec& Line, int32_t Y, bool M
             }
         return b;
     };
-    // The measuring pass: what an item at Pos from x Left to Right, Top to
-    // Bottom (document Y) makes of the boxes.
+    // The measuring pass: what an item at Pos, starting at x Left and
+    // reaching from Top to Bottom (document Y), makes of the boxes.
     auto measureItem = [&](int32_t Pos, int32_t Left, int32_t Top, int32_t Bottom, bool IsObject, int32_t ObjWidth) {
         if (!Measure || !boxes) return;
         for (int k = 0; k < boxes->Count(); ++k) {
