@@ -154,6 +154,25 @@ private:
     int32_t DashWidth(TCanvas* Canvas, int32_t Pos);
     // The object of a placeholder at Pos (an image for #4, a control for #2).
     TFloatingObj* ObjectAt(int32_t Pos) const;
+
+    // Drawing (SectionDrawing.cpp).
+    struct LinePaint;
+    // Whether the line's spaces take its justification extra when drawn.
+    bool LineJustified(const ThtLineRec& Line) const;
+    // The advance of every character of the line as drawn: text in its run's
+    // font, objects in the flow by their total width, the line's extra spread
+    // over its spaces when it is justified. Drawing, hit tests and caret
+    // placement all go by these, so they agree to the pixel.
+    void LineAdvances(TCanvas* Canvas, const ThtLineRec& Line, std::vector<int32_t>& Adv);
+    // The border records of the document's inline boxes that overlap the line.
+    void BuildBorderList(ThtLineRec& Line);
+    // One line's content; with Measure nothing is output and only the
+    // border records' rectangles are worked out.
+    void DrawLineContent(LinePaint& P, ThtLineRec& Line, int32_t Y, bool Measure);
+    // The top and bottom (document Y) of an object in the flow of a line
+    // whose text bottom is Y.
+    void ObjectBox(const TFloatingObj* Obj, const ThtLineRec& Line, const TFontObj* FO, int32_t Y, int32_t& Top,
+                   int32_t& Bottom) const;
     // The run takes the link fonts of Prop and joins the document's link
     // list; with TabStop it gets the link's tab stop.
     void MakeLinkRun(TFontObj* Run, TProperties* Prop, bool TabStop, int32_t TabIndex);
@@ -185,6 +204,16 @@ protected:
 // characters fit into MaxExtent (with the size of those).
 void TextExtent(TDeviceContext* DC, std::u16string_view Text, TSize& Size);
 int32_t TextExtentFits(TDeviceContext* DC, std::u16string_view Text, TSize& Size, int32_t MaxExtent);
+// Text routines over lengths (no terminators are read): the offset of the
+// first occurrence of Sub (npos when Sub is empty or absent); of the first
+// or last Ch (Text.size() for a 0 character, npos when absent); the 1-based
+// index of Sub in Text, or 0; and whether two texts are equal.
+size_t FindSubText(std::u16string_view Text, std::u16string_view Sub);
+size_t CharPos(std::u16string_view Text, char16_t Ch);
+size_t LastCharPos(std::u16string_view Text, char16_t Ch);
+size_t SubTextPos(std::u16string_view Sub, std::u16string_view Text);
+bool TextsEqual(std::u16string_view A, std::u16string_view B);
+
 // #2, #4, #8, space, "-", "/", "?" and every character from U+3000 up.
 bool CanBreakAt(char16_t Ch);
 bool IsHyphenLike(char16_t Ch);  // "-", "/", "?"
