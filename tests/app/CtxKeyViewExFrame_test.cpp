@@ -3,6 +3,8 @@
 // files, the planned and the early key change, and sweeping.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -602,6 +604,15 @@ TEST_F(KeyViewEx, TheSettingsDialogSwitchesTheServiceAndTheDigestMapping) {
     EXPECT_TRUE(frame->execViewerSettings());
     EXPECT_EQ(frame->serviceClient(), nullptr);
     EXPECT_EQ(getMDMapMode(), 1);
+
+    // A settings file that cannot be written: shown, and not reported saved.
+    { std::ofstream(settings.pub.file("blocker")) << "a file where the folder would be"; }
+    setenv("PUBLIC", settings.pub.file("blocker/sub").c_str(), 1);
+    windows.messages.clear();
+    windows.setScript(fill(true, false, true));
+    EXPECT_FALSE(frame->execViewerSettings());
+    EXPECT_TRUE(windows.shown("Не удалось сохранить настройки в файле"));
+    setenv("PUBLIC", settings.pub.str().c_str(), 1);
 }
 
 namespace {
