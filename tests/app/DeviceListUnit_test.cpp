@@ -115,12 +115,19 @@ TEST(SelDevForm, SortStateCarriesOverToTheNextWindow) {
     auto* g = CreateComponent<TSelDevForm>(Application, &list, false, false);
     EXPECT_EQ(selDevSortColumn(), 0);
     EXPECT_EQ(selDevSortDirection(), -1);
+    // It opens sorted as the run left it.
+    EXPECT_EQ(captions(g), (std::vector<std::string>{"C", "b", "a"}));
     g->lv1ColumnClick(g->lv1, g->lv1->Columns()->Items(0));
     EXPECT_EQ(captions(g), (std::vector<std::string>{"a", "b", "C"}));
     g->lv1ColumnClick(g->lv1, g->lv1->Columns()->Items(2));
     EXPECT_EQ(selDevSortColumn(), 2);
     EXPECT_EQ(selDevSortDirection(), 1);
     g->Free();
+
+    // A plain list has no such column: it keeps the devices' own order.
+    auto* h = CreateComponent<TSelDevForm>(Application, &list, false, true);
+    EXPECT_EQ(captions(h), (std::vector<std::string>{"b", "C", "a"}));
+    h->Free();
 }
 
 TEST(SelDevForm, SelectedRowKeepsItsColourWithoutFocus) {
