@@ -204,6 +204,7 @@ TViewPrivatesFrameEx::TViewPrivatesFrameEx(TComponent* AOwner) : TViewPrivatesFr
     actChgKeys->SetImageIndex(kBarKeyImage);
     actCheckAndChangeKeys->SetImageIndex(kBarKeyImage);
     actSweep->SetImageIndex(kBarSweepImage);
+    actLockCert->SetImageIndex(kBarLockImage);
     actImportSelfCertificate->SetCaption("Получить сертификат");
     actImportSelfCertificate->SetHint(kImportCertHint);
     actAddCert->SetHint(

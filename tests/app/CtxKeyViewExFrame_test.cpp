@@ -3,10 +3,9 @@
 // files, the planned and the early key change, and sweeping.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -28,6 +27,9 @@
 #include "requests/RequestParamMaker.h"
 #include "support/TempDir.h"
 #include "update/UpdationConfig.h"
+
+// Qt last (pictures).
+#include "support/ToolBarPictures.h"
 
 using zrxtest::kContainerPassword;
 using zrxtest::kDay;
@@ -150,6 +152,12 @@ protected:
 };
 
 }  // namespace
+
+// Whichever of its commands the bar shows, each button has its picture.
+TEST_F(KeyViewEx, EveryToolButtonHasAPicture) {
+    for (int i = 0; i < frame->tlb1->ButtonCount(); ++i) frame->tlb1->Buttons(i)->SetVisible(true);
+    zrxtest::expectEveryButtonPictured(frame->tlb1);
+}
 
 TEST_F(KeyViewEx, CommandsAndMenusFollowTheServiceTheObjectAndThePage) {
     const int64_t now = nowSeconds();
