@@ -300,6 +300,7 @@ uint32_t TCheckBoxes::GetEnabledFlag() const {
 
 void TCheckBoxes::ShowButtons(bool v) {
     for (TCheckBox* b : FBoxes) b->SetVisible(v);
+    if (FScrolling) FScroll->SetVisible(v);
 }
 
 void TCheckBoxes::checkBoxClickEvent(TCheckBox* box) {
