@@ -286,13 +286,21 @@ TEST_F(TokenRule, ARefusedTokenIsShownAndTheDialogStaysOpen) {
         return mrOk;
     });
     auto* f = CreateComponent<TSelDevForm>(Application, &list, true, false);
-    EXPECT_EQ(f->lv1->Items()->Item(1)->SubItems()->Strings(0), certLabel);
-    f->lv1->SetSelected(f->lv1->Items()->Item(1));
+    // The list opens sorted: the rows are found by their names.
+    auto row = [f](const std::string& name) -> TListItem* {
+        for (int i = 0; i < f->lv1->Items()->Count(); ++i)
+            if (f->lv1->Items()->Item(i)->Caption() == name) return f->lv1->Items()->Item(i);
+        return nullptr;
+    };
+    ASSERT_NE(row(certToken), nullptr);
+    ASSERT_NE(row(emptyToken), nullptr);
+    EXPECT_EQ(row(certToken)->SubItems()->Strings(0), certLabel);
+    f->lv1->SetSelected(row(certToken));
     f->act1Execute(f->act1);
     EXPECT_EQ(f->ModalResult(), mrNone);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_NE(shown[0].find("уже содержит ключи"), std::string::npos);
-    f->lv1->SetSelected(f->lv1->Items()->Item(0));
+    f->lv1->SetSelected(row(emptyToken));
     f->act1Execute(f->act1);
     EXPECT_EQ(f->ModalResult(), mrOk);
     SetModalHook(nullptr);
