@@ -134,7 +134,9 @@ TEST_F(Styles, ChooserButtonsFitTheirCaptionsInEveryLanguage) {
             right = b->Left() + b->Width();
         }
         EXPECT_LE(right, f->ClientWidth());
-        if (language == ZRN_LANG_UKRAINIAN) EXPECT_EQ(f->Button1->Caption(), "Застосувати");
+        if (language == ZRN_LANG_UKRAINIAN) {
+            EXPECT_EQ(f->Button1->Caption(), "Застосувати");
+        }
         f->Free();
     }
 }

@@ -244,7 +244,7 @@ TEST_F(TablePrinterTest, ShutColumnsTakeNoRoomOnThePage) {
         lv->Print("shut");
         ASSERT_EQ(rec->pages.size(), 1u);
         const QImage& page = *rec->pages[0];
-        const int left = mm(25), right = page.width() - mm(20), top = mm(20), bottom = page.height() - mm(20);
+        const int left = mm(25), right = page.width() - mm(20), top = mm(20);
         // Nothing beyond the right margin but the last frame's own edge.
         EXPECT_FALSE(inked(page, right + mm(1) + 2, 0, page.width(), page.height()));
         // Each open column's text within its share; all shut: equal shares.
@@ -253,7 +253,9 @@ TEST_F(TablePrinterTest, ShutColumnsTakeNoRoomOnThePage) {
         int x = left;
         for (size_t i = 0; i < c.widths.size(); ++i) {
             const int share = total ? (right - left) * c.widths[i] / total : (right - left) / 3;
-            if (share > 0) EXPECT_TRUE(inked(page, x + 4, top + 2, x + share - 4, top + mm(15))) << "column " << i;
+            if (share > 0) {
+                EXPECT_TRUE(inked(page, x + 4, top + 2, x + share - 4, top + mm(15))) << "column " << i;
+            }
             x += share;
         }
     }

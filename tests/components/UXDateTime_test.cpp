@@ -218,17 +218,17 @@ TEST_F(UXDateTimeTest, DateAndTimeAcrossSummerTimeChanges) {
         time->setTime(QTime(c.h, c.mi));
         auto shownMatchesRead = [&](const char* how) {
             const SYSTEMTIME back = time_t2systemtime(ed->GetDateAndTime());
-            char read[16];
+            char read[40];
             std::snprintf(read, sizeof read, "%04d%02d%02d%02d%02d%02d", back.wYear, back.wMonth, back.wDay,
                           back.wHour, back.wMinute, back.wSecond);
             EXPECT_EQ(ed->getTextValue(), read) << how;
             // The skipped time itself is not what is shown.
-            char skipped[8];
+            char skipped[16];
             std::snprintf(skipped, sizeof skipped, "%02d%02d", c.h, c.mi);
             EXPECT_NE(ed->getTextValue().substr(8, 4), skipped) << how;
         };
         shownMatchesRead("typed");
-        char text[16];
+        char text[40];
         std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d00", c.y, c.mo, c.d, c.h, c.mi);
         EXPECT_TRUE(ed->setTextValue(text));
         shownMatchesRead("as text");

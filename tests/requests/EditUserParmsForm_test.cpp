@@ -235,7 +235,9 @@ TEST_F(OwnerDialogTest, BottomGroupsShowTheirTextsWholeInEveryLanguage) {
                     box->SetChecked(uint64_t(i));  // the values are the set indexes
                     EXPECT_EQ(0, box->SelStart()) << text;
                 }
-                if (box->Items()->Count() == 0) EXPECT_EQ("", box->GetText());
+                if (box->Items()->Count() == 0) {
+                    EXPECT_EQ("", box->GetText());
+                }
             }
             form_.reset();
             maker_.reset();

@@ -36,7 +36,9 @@ inline void expectBoxesWhole(TCheckBoxes* group) {
             EXPECT_GE(b->Top(), 0);
             // Only a caption wider than the whole area may take the area's
             // horizontal bar.
-            if (b->Left() + b->Width() > scroll->ClientWidth()) EXPECT_TRUE(scroll->HorzScrollBarVisible());
+            if (b->Left() + b->Width() > scroll->ClientWidth()) {
+                EXPECT_TRUE(scroll->HorzScrollBarVisible());
+            }
         } else {
             EXPECT_EQ(static_cast<TWinControl*>(group), b->Parent());
             EXPECT_GE(b->Left(), area.Left);

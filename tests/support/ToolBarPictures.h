@@ -26,8 +26,9 @@ inline void expectEveryButtonPictured(TToolBar* bar) {
         if (!b->Visible() || b->IsSeparator()) continue;
         SCOPED_TRACE(b->Caption());
         EXPECT_TRUE(pictureDrawn(bar->Images(), b->ImageIndex())) << "picture " << b->ImageIndex();
-        if (bar->DisabledImages())
+        if (bar->DisabledImages()) {
             EXPECT_TRUE(pictureDrawn(bar->DisabledImages(), b->ImageIndex())) << "greyed picture " << b->ImageIndex();
+        }
     }
 }
 
