@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -99,9 +100,10 @@ protected:
 // cell too narrow for its text shows it whole in a tool tip.
 TEST_F(TokenDialogs, WindowsShowTheirTextsWholeInEveryLanguage) {
     TCHSMTokenDescriptor* d = getHSMTokens()->addNew();
-    std::strcpy(d->nick, "Ключи центра сертификации, отдел безопасности, токен №12");
-    std::strcpy(d->tokenName, "SoftHSM v2#5a3c9e2100000000");
-    std::strcpy(d->serial, "5a3c9e2100000000");
+    ASSERT_NE(nullptr, d);
+    std::snprintf(d->nick, sizeof d->nick, "%s", "Ключи центра сертификации, отдел безопасности, токен №12");
+    std::snprintf(d->tokenName, sizeof d->tokenName, "%s", "SoftHSM v2#5a3c9e2100000000");
+    std::snprintf(d->serial, sizeof d->serial, "%s", "5a3c9e2100000000");
     d->slot = 0x5a3c9e21;
     d->modifyDate = 1700000000;
     for (int language : zrxtest::kProgramLanguages) {
