@@ -203,6 +203,8 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
     tlb1->SetButtonWidth(120);
     tlb1->SetImages(ilToolBar);
     // The commands' pictures in the main tool-bar strip.
+    actOk->SetImageIndex(kBarOkImage);
+    actCancel->SetImageIndex(kBarExitImage);
     actLoad->SetImageIndex(kBarOpenImage);
     actSave->SetImageIndex(kBarSaveImage);
     actSaveCrt->SetImageIndex(kBarExportCertificateImage);
@@ -238,6 +240,7 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
     lbl1->SetParent(pnl2);
     lbl1->SetAlign(alTop);
     lbl1->SetCaption("Цепочка сертификатов ключа владельца");
+    lbl1->SetShowAccelChar(false);  // it comes to carry an owner's name
 
     lv1 = new TCAdvancedListView(this);
     lv1->SetName("lv1");
@@ -280,6 +283,7 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
     spl1->SetName("spl1");
     spl1->SetParent(pnl2);
     spl1->SetAlign(alTop);
+    spl1->SetHeight(3);  // a bar between the list and the tree, which takes the rest
 
     tv1 = new TTreeView(this);
     tv1->SetName("tv1");

@@ -228,6 +228,16 @@ bool execViewerSettings(TCCtxViewerConfig& settings) {
         saved = true;
     };
     showProgramDialog(dlg, [&] { dlg->loadFrom(settings); });
-    if (saved) settings.save();
-    return saved;
+    if (!saved) return false;
+    if (!settings.save()) {
+        showSettingsNotSaved(settings.filePath().c_str());
+        return false;
+    }
+    return true;
+}
+
+void showSettingsNotSaved(const char* file) {
+    messageDlg(TCFString(zrnTranslateString("Не удалось сохранить настройки в файле \"%s\"!").c_str(), file ? file : "")
+                   .str(),
+               mtError, mbSet(mbOK));
 }

@@ -85,5 +85,7 @@ class TZrXCViewerConfigForm : public TZrXBaseConfigForm {
 };
 
 // Edits the program settings: on "Сохранить" they are taken from the dialog
-// and saved; true then.
+// and saved; true when they were written, a failure is shown.
 bool execViewerSettings(TCCtxViewerConfig& settings);
+// Tells the user that the settings file could not be written.
+void showSettingsNotSaved(const char* file);

@@ -203,6 +203,8 @@ TViewPrivatesFrameEx::TViewPrivatesFrameEx(TComponent* AOwner) : TViewPrivatesFr
     actCheckStatus->SetImageIndex(kBarCheckImage);
     actChgKeys->SetImageIndex(kBarKeyImage);
     actCheckAndChangeKeys->SetImageIndex(kBarKeyImage);
+    actSweep->SetImageIndex(kBarSweepImage);
+    actLockCert->SetImageIndex(kBarLockImage);
     actImportSelfCertificate->SetCaption("Получить сертификат");
     actImportSelfCertificate->SetHint(kImportCertHint);
     actAddCert->SetHint(
@@ -334,9 +336,10 @@ bool TViewPrivatesFrameEx::execViewerSettings() {
     // The dialog is freed whatever the answer.
     showProgramDialog(dlg, [dlg, settings] { dlg->loadFrom(*settings); });
     if (!stored) return false;
-    saveViewerSettings();
+    const bool saved = saveViewerSettings();
+    if (!saved) showSettingsNotSaved(settings->filePath().c_str());
     updateServiceClient();
-    return true;
+    return saved;
 }
 
 // ---- overrides

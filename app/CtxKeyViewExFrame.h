@@ -143,7 +143,8 @@ public:
     TZrXCspJCMPClient* serviceClient() const { return FServiceClient.get(); }
     // Creates, rebinds or deletes the client as the settings say; then the tool bar.
     void updateServiceClient();
-    // The settings dialog; on "Сохранить" the settings are saved and the client follows.
+    // The settings dialog; on "Сохранить" the settings are saved and the
+    // client follows. True when they were written (a failure is shown).
     bool execViewerSettings();
 
     // ---- requests

@@ -212,6 +212,8 @@ void TSelDevForm::fillDevices() {
         }
     }
     lv1->Items()->EndUpdate();
+    // The list opens in the order the user last chose in this run.
+    sortDevices();
     pnl1->SetVisible(!plainMode && n >= kSearchPanelMinEntries);
 }
 
@@ -245,6 +247,10 @@ void TSelDevForm::lv1ColumnClick(TObject*, TListColumn* Column) {
     const int index = Column ? Column->Index() : 0;
     if (index == gSortColumn) gSortDirection = -gSortDirection;
     else setSelDevSortState(index, 1);
+    sortDevices();
+}
+
+void TSelDevForm::sortDevices() {
     lv1->CustomSort([this](TListItem* a, TListItem* b) {
         int r = 0;
         lv1Compare(lv1, a, b, 0, r);

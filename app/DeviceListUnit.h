@@ -33,6 +33,8 @@ class TSelDevForm : public TForm {
     void act1Execute(TObject* Sender);
     void act1Update(TObject* Sender);
     void lv1ColumnClick(TObject* Sender, TListColumn* Column);
+    // Sorts the rows by the run's sort column and direction.
+    void sortDevices();
     void lv1Compare(TObject* Sender, TListItem* Item1, TListItem* Item2, int Data, int& Compare);
     void hst1Change(TObject* Sender);
     void btn3Click(TObject* Sender);

@@ -1,5 +1,6 @@
 #include "app/HsmTokensForm.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -215,6 +216,18 @@ THsmTokenUnlockDlg::THsmTokenUnlockDlg(TComponent* AOwner) : TForm(AOwner) {
     tmr1Timer(tmr1);
 }
 
+void THsmTokenUnlockDlg::fitTitle() {
+    constexpr int kRightMargin = 8;
+    const int area = ClientWidth() - txt1->Left() - kRightMargin;
+    if (txt1->Width() > area) {
+        const int grow = txt1->Width() - area;
+        SetClientWidth(ClientWidth() + grow);
+        for (TButton* b : {OKBtn, CancelBtn}) b->SetLeft(b->Left() + grow);
+    }
+    // Centred over the fields, as the title stands.
+    txt1->SetLeft(txt1->Left() + std::max(0, ClientWidth() - txt1->Left() - kRightMargin - txt1->Width()) / 2);
+}
+
 void THsmTokenUnlockDlg::OKBtnClick(TObject*) {
     if (ModalResult() != mrOk) return;
     const TCSecretString admin = edt3->Secret(), fresh = edt1->Secret(), confirm = edt2->Secret();
@@ -256,6 +269,7 @@ bool askUnlock(TCHSMTokenDescriptor* d, TCSecretString& adminPassword, TCSecretS
     dlg->txt1->SetCaption(
         TCFString(tr("Разблокирование пароля HSM-токена '%s',id:%X").c_str(), d->nick, unsigned(d->slot)).str());
     translateComponentProperties(dlg);
+    dlg->fitTitle();
     bool ok = false;
     ShowModalAndFree(dlg, [dlg] { placeDialogOnScreen(dlg); }, [&](int result) {
         if (result != mrOk) return;
@@ -434,6 +448,21 @@ void THSMTokensForm::setList(TCHSMTokens* list) {
     for (int i = 0; list && i < list->count(); ++i) fillItem(alv1->Items()->Add(), list->at(i));
     alv1->Items()->EndUpdate();
     actDeleteUpdate(this);
+}
+
+void THSMTokensForm::fitColumnCaptions() {
+    constexpr int kHeaderPadding = 16;
+    TCanvas canvas;
+    canvas.Font()->Assign(alv1->Font());
+    int grown = 0;
+    for (int i = 0; i < alv1->Columns()->Count(); ++i) {
+        TListColumn* c = alv1->Columns()->Items(i);
+        const int width = std::max(c->Width(), canvas.TextWidth(c->Caption()) + kHeaderPadding);
+        grown += width - c->Width();
+        c->SetWidth(width);
+    }
+    // The window grows with its columns.
+    SetClientWidth(ClientWidth() + grown);
 }
 
 void THSMTokensForm::setManagementVisible(bool visible) {
@@ -708,7 +737,10 @@ bool chooseHsmToken(TCString& location, bool writingKeys, const char* defaultLab
     form->defaultLabel = defaultLabel ? defaultLabel : "";
     translateComponentProperties(form);
     TCString chosen;
-    ShowModalAndFree(form, [form] { placeDialogOnScreen(form); }, [&](int result) {
+    ShowModalAndFree(form, [form] {
+        form->fitColumnCaptions();
+        placeDialogOnScreen(form);
+    }, [&](int result) {
         if (result != mrOk) return;
         if (TCHSMTokenDescriptor* d = form->selectedDescriptor()) chosen = TCString::format("$:%s", d->tokenName);
     });

@@ -76,6 +76,8 @@ class THsmTokenUnlockDlg : public TForm {
     void edt1Change(TObject* Sender);
     void FormKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
     void tmr1Timer(TObject* Sender);
+    // The window widens until the title (with the token's name) fits.
+    void fitTitle();
 
 private:
     int FMinLength = 0, FMaxLength = 0;
@@ -120,6 +122,9 @@ class THSMTokensForm : public TForm {
 
     void setList(TCHSMTokens* list);
     void setManagementVisible(bool visible);
+    // Every column at least as wide as its (translated) caption; the window
+    // widens as much as they did.
+    void fitColumnCaptions();
     bool managementVisible() const { return actAdd->Visible(); }
     void fillItem(TListItem* item, TCHSMTokenDescriptor* d);
     TCHSMTokenDescriptor* selectedDescriptor() const;

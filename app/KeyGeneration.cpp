@@ -303,7 +303,7 @@ int saveSelfIssued(TZrX509Req* request, TZrX509Csp* csp, TGenerationFiles* files
     params.startDate = today(true);
     params.endDate = incDays(params.startDate, selfIssuedDays(requestProfile(*csp, *request)));
     TCFlags<unsigned int> dialogFlags(krfDatesGroup);
-    const TCString cn = request->ownerName();
+    const TCString cn = zrxVisibleText(request->ownerName().view());
     if (execKeyRegForm(screen.c_str(), cn.c_str(), params, dialogFlags, print.c_str()) != mrOk) return 0;
 
     if (isFailure(csp->mkSelfIssued(cert, params.startDate, params.endDate))) return 0;

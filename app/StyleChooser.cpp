@@ -1,7 +1,10 @@
 #include "app/StyleChooser.h"
 
+#include <algorithm>
+
 #include "app/DialogLayout.h"
 #include "components/CfgFile.h"
+#include "components/FormsTranslation.h"
 #include "html/layout/HtmlViewer.h"
 #include "platform/framework/AppStyle.h"
 #include "platform/runtime/FileUtils.h"
@@ -83,6 +86,8 @@ TSelectVSFForm::TSelectVSFForm(TComponent* AOwner) : TForm(AOwner) {
         action = caFree;
     };
 
+    translateComponentProperties(this);
+    fitButtons();
     // Top right corner of the screen.
     SetLeft(Screen ? Screen->Width() - Width() : 0);
     SetTop(0);
@@ -90,6 +95,16 @@ TSelectVSFForm::TSelectVSFForm(TComponent* AOwner) : TForm(AOwner) {
     for (const String& name : TStyleManager::StyleNames()) ListView1->Items()->Add()->SetCaption(name);
     ListView1->SetSortType(stText);
     selectItem(FAtOpen);
+}
+
+void TSelectVSFForm::fitButtons() {
+    constexpr int kMargin = 4, kGap = 2, kMinWidth = 72;
+    int left = kMargin;
+    for (TButton* b : {Button1, Button2, Button3}) {
+        b->SetBounds(left, b->Top(), std::max(kMinWidth, b->FitWidth()), b->Height());
+        left += b->Width() + kGap;
+    }
+    if (left - kGap + kMargin > ClientWidth()) SetClientWidth(left - kGap + kMargin);
 }
 
 TSelectVSFForm::~TSelectVSFForm() {

@@ -38,6 +38,8 @@ class TSelectVSFForm : public TForm {
     void Button3Click(TObject* Sender);
 
 private:
+    // Each button as wide as its (translated) caption; the window follows.
+    void fitButtons();
     TListItem* itemOf(const String& name) const;
     void selectItem(const String& name);
     String FChosen;

@@ -16,6 +16,7 @@
 #include "components/ResImageStrips.h"
 #include "platform/core/container/ContainerCodes.h"
 #include "platform/core/x509/CertsChain.h"
+#include "platform/core/x509/ZrX509Name.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
@@ -124,6 +125,8 @@ TViewPrivatesFrame::TViewPrivatesFrame(TComponent* AOwner) : TFrame(AOwner) {
     PrintAction = makeAction("PrintAction", "Печатать", nullptr, bind(&F::PrintActionExecute),
                              bind(&F::PrintActionUpdate));
     // The commands' pictures in the main tool-bar strip.
+    actClose->SetImageIndex(kBarExitImage);
+    actCreate->SetImageIndex(kBarCreateImage);
     actLoad->SetImageIndex(kBarOpenImage);
     actSave->SetImageIndex(kBarSaveImage);
     actExportX509->SetImageIndex(kExportRequestImage);
@@ -267,7 +270,8 @@ TZrX509Base* TViewPrivatesFrame::currentObject() const {
 bool TViewPrivatesFrame::isTabsMode() const { return !(listsFrame && listsFrame->treePageActive); }
 
 TCString TViewPrivatesFrame::captionFor(const TCString& owner) const {
-    return TCFString(tr(captionFormat).c_str(), owner.c_str());
+    // The whole name, as the pages show it.
+    return TCFString(tr(captionFormat).c_str(), zrxVisibleText(owner.view()).c_str());
 }
 
 void TViewPrivatesFrame::showObjectPage(TZrX509Base* object, THtmlViewer* viewer, TTabSheet* page, bool next) {

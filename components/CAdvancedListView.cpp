@@ -451,6 +451,18 @@ void TCAdvancedListView::DefPrint() {
 
 // Export
 
+namespace {
+// The caller's text with every line ending as the rest of the file's: CR LF.
+String crlfLines(const char* text) {
+    String out;
+    for (const char* p = text; *p; ++p) {
+        if (*p == '\n' && (p == text || p[-1] != '\r')) out += '\r';
+        out += *p;
+    }
+    return out;
+}
+}  // namespace
+
 int TCAdvancedListView::SaveToHTML_Ex(const String& fileName, const char* prefix, const char* suffix) {
     std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
     if (!out) return -1;
@@ -465,7 +477,7 @@ int TCAdvancedListView::SaveToHTML_Ex(const String& fileName, const char* prefix
     if (!title.empty())
         line("<FONT FACE=\"" + htmlText(es->TitleFont()->Name()) + "\" COLOR=" + htmlColor(es->TitleFont()->Color()) +
              " SIZE=4><P ALIGN = \"CENTER\"><B>" + htmlText(title) + "</B></P></FONT>");
-    if (prefix) out << prefix;
+    if (prefix) out << crlfLines(prefix);
     line("<table BORDERCOLOR=" + htmlColor(es->BorderColor()) + " border=\"1\" cellspacing=\"0\" width=\"100%\">");
     int ncol = Columns()->Count();
     int total = CalcRowWidth();
@@ -499,7 +511,7 @@ int TCAdvancedListView::SaveToHTML_Ex(const String& fileName, const char* prefix
         line("</tr>");
     }
     line("</table><p>");
-    if (suffix) out << suffix;
+    if (suffix) out << crlfLines(suffix);
     line("</HTML>");
     out.close();
     return out.fail() ? -1 : 0;
@@ -522,12 +534,8 @@ void TCAdvancedListView::SaveToHTML(const char* prefix, const char* suffix) {
         throw;
     }
     dlg->Free();
+    // The name chosen, as the dialog's overwrite question asked about it.
     if (!ok || fileName.empty()) return;
-    // The extension becomes the default one.
-    size_t slash = fileName.find_last_of('/');
-    size_t dot = fileName.find_last_of('.');
-    if (dot != String::npos && (slash == String::npos || dot > slash)) fileName.erase(dot);
-    fileName += ".Htm";
     if (SaveToHTML_Ex(fileName, prefix, suffix) != 0)
         MessageDlg(TCString::format(tr("Не удалось записать файл \"%s\"!").c_str(), fileName.c_str()).str(), mtError,
                    mbSet(mbOK));

@@ -549,11 +549,13 @@ String TCFlagsBox::GetCheckedText() const {
 }
 
 void TCFlagsBox::UpdateText() {
-    String t = GetCheckedText();
+    // "[]" of a list that has nothing to tick would be a bare literal.
+    String t = Items()->Count() == 0 ? String() : GetCheckedText();
     if (t == GetText()) return;
     FSelfChange = true;
     SetText(t);
     FSelfChange = false;
+    if (ReadOnly()) SetSelStart(0);
 }
 
 void TCFlagsBox::Change() {

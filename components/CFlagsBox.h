@@ -147,6 +147,8 @@ class TCFlagsBox : public TCompoundEdit {
     bool FocusedBox() const;
 
     String GetCheckedText() const;
+    // Shows the ticked captions; a box without items shows nothing, and a
+    // read-only box shows its text from the start.
     void UpdateText();
     void BtnClick();
     void DoDblClick();

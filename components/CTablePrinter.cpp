@@ -135,14 +135,25 @@ int TCTablePrinter::CalcCellHeight(TCPrintedCell* cell) {
 int TCTablePrinter::CalcRowHeight() {
     int n = FCells.Count();
     if (n == 0) return 0;
-    int h = 0;
+    // Equal shares only when no cell has one; a cell without a share among
+    // others is a column shut to nothing and takes no room.
+    int shared = 0;
+    for (int i = 0; i < n; ++i)
+        if (FCells.At(i)->WidthShare > 0) ++shared;
+    int h = 0, used = 0;
     for (int i = 0; i < n; ++i) {
         TCPrintedCell* cell = FCells.At(i);
-        if (cell->WidthShare != 0)
-            cell->PixelWidth = int(std::trunc(cell->WidthShare * float(FRowWidth - n * 2 * FHSpace))) + 2 * FHSpace;
-        else
+        if (shared == 0)
             cell->PixelWidth = FRowWidth / n;
-        h = std::max(h, CalcCellHeight(cell));
+        else if (cell->WidthShare > 0)
+            cell->PixelWidth =
+                int(std::trunc(cell->WidthShare * float(FRowWidth - shared * 2 * FHSpace))) + 2 * FHSpace;
+        else
+            cell->PixelWidth = 0;
+        // Shares that add up to more than the whole never push past the margin.
+        cell->PixelWidth = std::clamp(cell->PixelWidth, 0, std::max(FRowWidth - used, 0));
+        used += cell->PixelWidth;
+        if (cell->PixelWidth > 0) h = std::max(h, CalcCellHeight(cell));
     }
     return h + 2 * FVSpace;
 }
@@ -187,6 +198,7 @@ bool TCTablePrinter::PrintRow(TCCellTypes type) {
     FX = FLeft;
     for (int i = 0; i < FCells.Count(); ++i) {
         TCPrintedCell* cell = FCells.At(i);
+        if (cell->PixelWidth <= 0) continue;  // a shut column prints nothing
         if ((type == ctTableHeader || type == ctDataRow) && cell->FrameColor == clNone) cell->FrameColor = FFrameColor;
         PrintCell(cell, h);
         FX += cell->PixelWidth;

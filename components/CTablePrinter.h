@@ -22,7 +22,7 @@ public:
     TColor FrameColor = clNone;
     uint8_t PenStyle = 0;
     int PenWidth = 1;
-    float WidthShare;  // share of the row's width; 0 is an equal share
+    float WidthShare;  // share of the row's width; all 0 are equal shares, one 0 among others no room
     int PixelWidth = -1;
 
 private:

@@ -1,5 +1,8 @@
 #include "components/CheckBoxes.h"
 
+#include <algorithm>
+
+#include "platform/framework/ScrollBox.h"
 #include "platform/runtime/TCString.h"
 #include "platform/runtime/Translation.h"
 
@@ -96,12 +99,18 @@ void TCheckBoxes::createCheckBoxes() {
 }
 
 void TCheckBoxes::OnStringsChange() {
+    bool recaptioned = false;
     for (int i = 0; i < FItems->Count() && i < int(FBoxes.size()); ++i) {
         BoxLine l = parseLine(FItems->Get(i));
         TCheckBox* b = FBoxes[size_t(i)];
-        if (b->Caption() != l.caption) b->SetCaption(l.caption);
+        if (b->Caption() != l.caption) {
+            b->SetCaption(l.caption);
+            recaptioned = true;
+        }
         if (l.flag) b->SetTag(intptr_t(l.flag));
     }
+    // A translated caption may need another width.
+    if (recaptioned) ArrangeButtons();
 }
 
 void TCheckBoxes::Resize() {
@@ -112,51 +121,97 @@ void TCheckBoxes::Resize() {
     Invalidate();
 }
 
+namespace {
+constexpr int kRowGap = 2, kColumnGap = 6, kInset = 2;  // the inset at the sides
+
+// The columns' widths when the boxes go top to bottom, rows to a column:
+// each column is as wide as its widest box.
+std::vector<int> columnWidths(const std::vector<int>& need, size_t rows) {
+    std::vector<int> widths((need.size() + rows - 1) / rows, 0);
+    for (size_t i = 0; i < need.size(); ++i) widths[i / rows] = std::max(widths[i / rows], need[i]);
+    return widths;
+}
+
+int totalWidth(const std::vector<int>& widths) {
+    int w = 0;
+    for (int c : widths) w += c;
+    return w + kColumnGap * int(widths.size() > 0 ? widths.size() - 1 : 0);
+}
+}  // namespace
+
 void TCheckBoxes::ArrangeButtons() {
     if (FBoxes.empty()) return;
-    TCanvas c;
-    c.Font()->Assign(Font());
-    int h = c.TextHeight("Q");
-    int y = h, x = 4;
+    const bool wasBuilding = FBuilding;
     FBuilding = true;
-    for (size_t i = 0; i < FBoxes.size(); ++i) {
-        TCheckBox* b = FBoxes[i];
-        if (y + b->Height() >= Height()) {
-            y = h;
-            int colWidth = (Width() - 4) / 2;
-            x += colWidth;
-            for (size_t j = 0; j < i; ++j) FBoxes[j]->SetWidth(colWidth);
-        }
-        b->SetBounds(x, y, Width() - x - 2, b->Height());
-        y += b->Height() + 2;
+    // Below the caption and inside the frame, never on them.
+    TRect area = ContentRect();
+    area.Left += kInset;
+    area.Right -= kInset;
+    const size_t n = FBoxes.size();
+    int boxHeight = 0;
+    std::vector<int> need(n);
+    for (size_t i = 0; i < n; ++i) {
+        need[i] = FBoxes[i]->FitWidth();
+        boxHeight = std::max(boxHeight, FBoxes[i]->Height());
     }
-    FBuilding = false;
+    const int rowHeight = boxHeight + kRowGap;
+    size_t rows = size_t(std::max(1, (area.Height() + kRowGap) / rowHeight));
+    std::vector<int> widths = columnWidths(need, rows);
+    int available = area.Width();
+    TWinControl* host = this;
+    int left = area.Left, top = area.Top;
+    FScrolling = totalWidth(widths) > available;
+    if (FScrolling) {
+        if (!FScroll) {
+            FScroll = new TScrollBox(this);
+            FScroll->SetBorderSingle(false);
+            FScroll->SetParent(this);
+        }
+        FScroll->SetBounds(area.Left, area.Top, area.Width(), area.Height());
+        FScroll->SetVisible(true);
+        // Room for the vertical bar; as many columns as the rest holds.
+        available = std::max(1, area.Width() - FScroll->ScrollBarExtent());
+        size_t columns = 1;
+        for (size_t c = n; c > 1; --c)
+            if (totalWidth(columnWidths(need, (n + c - 1) / c)) <= available) {
+                columns = c;
+                break;
+            }
+        rows = (n + columns - 1) / columns;
+        widths = columnWidths(need, rows);
+        host = FScroll;
+        left = top = 0;
+    } else if (FScroll) {
+        FScroll->SetVisible(false);
+    }
+    // Spare width goes to the columns alike.
+    const int spare = std::max(0, available - totalWidth(widths)) / int(widths.size());
+    int x = left;
+    for (size_t c = 0; c < widths.size(); ++c) {
+        widths[c] += spare;
+        for (size_t i = c * rows; i < std::min(n, (c + 1) * rows); ++i) {
+            TCheckBox* b = FBoxes[i];
+            if (b->Parent() != host) b->SetParent(host);
+            b->SetBounds(x, top + int(i - c * rows) * rowHeight, widths[c], boxHeight);
+        }
+        x += widths[c] + kColumnGap;
+    }
+    if (FScrolling) FScroll->UpdateScrollRange();
+    FBuilding = wasBuilding;
     AjustSize();
 }
 
 void TCheckBoxes::AjustSize() {
-    if (IsDesigning() || !FAjustHeight || FBoxes.empty()) return;
-    int height = 0;
-    if (FBoxes.size() == 1) {
-        height = FBoxes[0]->Top() + FBoxes[0]->Height() + 4;
-    } else {
-        for (size_t i = 0; i + 1 < FBoxes.size(); ++i) {
-            TCheckBox* a = FBoxes[i];
-            TCheckBox* b = FBoxes[i + 1];
-            if (a->Left() != b->Left()) {
-                FBuilding = true;
-                SetHeight(a->Top() + a->Height() + 2);
-                FBuilding = false;
-                height = 0;
-                break;
-            }
-            height = b->Top() + b->Height() + 2;
-        }
-    }
-    if (height != 0 && height < Height()) {
+    if (IsDesigning() || !FAjustHeight || FBoxes.empty() || FScrolling) return;
+    // The group shrinks to its lowest box; it never grows here.
+    int bottom = 0;
+    for (TCheckBox* b : FBoxes) bottom = std::max(bottom, b->Top() + b->Height());
+    const int height = bottom + (Height() - ContentRect().Bottom);
+    if (height < Height()) {
+        const bool wasBuilding = FBuilding;
         FBuilding = true;
         SetHeight(height);
-        FBuilding = false;
+        FBuilding = wasBuilding;
     }
 }
 
@@ -245,6 +300,7 @@ uint32_t TCheckBoxes::GetEnabledFlag() const {
 
 void TCheckBoxes::ShowButtons(bool v) {
     for (TCheckBox* b : FBoxes) b->SetVisible(v);
+    if (FScrolling) FScroll->SetVisible(v);
 }
 
 void TCheckBoxes::checkBoxClickEvent(TCheckBox* box) {

@@ -7,6 +7,8 @@
 #include "components/CFlagsBox.h"
 #include "platform/framework/StdCtrls.h"
 
+class TScrollBox;
+
 using TCheckBoxesClickEvent = std::function<void(TCheckBox* Sender, unsigned Flag)>;
 
 // A group box with one check box per line of Items ("caption" or
@@ -48,8 +50,13 @@ class TCheckBoxes : public TGroupBox {
     static bool GetBoolValue(uint32_t value, unsigned i) { return (value >> (i % 32)) & 1u; }
     static uint32_t GetIntValue(bool v, unsigned i) { return uint32_t(v ? 1 : 0) << (i % 32); }
     void ShowButtons(bool v);
+    // Places every box whole: in as many columns as the group's width holds,
+    // top to bottom; when they still do not fit, the boxes go on an area
+    // inside the group that scrolls.
     void ArrangeButtons();
     void AjustSize();
+    // The scrolling area while the boxes do not fit the group, else null.
+    TScrollBox* ScrollArea() const { return FScrolling ? FScroll : nullptr; }
 
     // OnClick (inherited) is raised for a click on any box, with the box as Sender.
     TCheckBoxesClickEvent OnChekBoxClick;
@@ -66,6 +73,8 @@ private:
     TStringList* FItems;
     TStringList* FHints;
     std::vector<TCheckBox*> FBoxes;
+    TScrollBox* FScroll = nullptr;
+    bool FScrolling = false;
     uint32_t FBitsOffset = 0;
     bool FAjustHeight = false;
     bool FBuilding = false;

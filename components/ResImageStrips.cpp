@@ -109,6 +109,78 @@ void exportRequest(TCanvas* c, int x, TColor ink) {
     sendArrow(c, x, ink);
 }
 
+// A door with an arrow going out of it.
+void exitDoor(TCanvas* c, int x, TColor ink) {
+    c->Pen()->SetColor(ink);
+    c->Brush()->SetColor(ink == clGray ? clSilver : clMaroon);
+    c->Rectangle(x + 2, 1, x + 9, 15);
+    c->Brush()->SetColor(ink == clGray ? clSilver : clGreen);
+    c->Polygon({{x + 9, 5}, {x + 15, 8}, {x + 9, 11}});
+}
+// A new page: a page with a plus at its corner.
+void newPage(TCanvas* c, int x, TColor ink) {
+    page(c, x - 2, ink);
+    c->Pen()->SetColor(ink == clGray ? clGray : clGreen);
+    c->Pen()->SetWidth(2);
+    c->MoveTo(x + 12, 8);
+    c->LineTo(x + 12, 15);
+    c->MoveTo(x + 9, 11);
+    c->LineTo(x + 16, 11);
+    c->Pen()->SetWidth(1);
+}
+// A broom: a handle and its bristles.
+void broom(TCanvas* c, int x, TColor ink) {
+    c->Pen()->SetColor(ink == clGray ? clGray : clMaroon);
+    c->Pen()->SetWidth(2);
+    c->MoveTo(x + 13, 1);
+    c->LineTo(x + 7, 9);
+    c->Pen()->SetWidth(1);
+    c->Pen()->SetColor(ink);
+    c->Brush()->SetColor(ink == clGray ? clSilver : clOlive);
+    c->Polygon({{x + 5, 8}, {x + 10, 11}, {x + 6, 15}, {x + 1, 14}});
+}
+// A tick.
+void tick(TCanvas* c, int x, TColor ink) {
+    c->Pen()->SetColor(ink == clGray ? clGray : clGreen);
+    c->Pen()->SetWidth(3);
+    c->MoveTo(x + 2, 8);
+    c->LineTo(x + 6, 12);
+    c->LineTo(x + 14, 3);
+    c->Pen()->SetWidth(1);
+}
+// A padlock: its shackle over its body.
+void padlock(TCanvas* c, int x, TColor ink) {
+    c->Pen()->SetColor(ink);
+    c->Pen()->SetWidth(2);
+    c->Brush()->SetStyle(bsClear);
+    c->Ellipse(x + 4, 1, x + 12, 11);
+    c->Brush()->SetStyle(bsSolid);
+    c->Pen()->SetWidth(1);
+    c->Brush()->SetColor(ink == clGray ? clSilver : clOlive);
+    c->Rectangle(x + 2, 7, x + 14, 15);
+}
+// No entry: a ring with a bar across.
+void noEntry(TCanvas* c, int x, TColor ink) {
+    c->Pen()->SetColor(ink == clGray ? clGray : clRed);
+    c->Pen()->SetWidth(2);
+    c->Brush()->SetStyle(bsClear);
+    c->Ellipse(x + 2, 2, x + 14, 14);
+    c->MoveTo(x + 4, 4);
+    c->LineTo(x + 12, 12);
+    c->Brush()->SetStyle(bsSolid);
+    c->Pen()->SetWidth(1);
+}
+void arrowLeft(TCanvas* c, int x, TColor ink) {
+    c->Pen()->SetColor(ink);
+    c->Brush()->SetColor(ink == clGray ? clSilver : clTeal);
+    c->Polygon({{x + 1, 8}, {x + 8, 2}, {x + 8, 5}, {x + 15, 5}, {x + 15, 11}, {x + 8, 11}, {x + 8, 14}});
+}
+void arrowRight(TCanvas* c, int x, TColor ink) {
+    c->Pen()->SetColor(ink);
+    c->Brush()->SetColor(ink == clGray ? clSilver : clTeal);
+    c->Polygon({{x + 15, 8}, {x + 8, 2}, {x + 8, 5}, {x + 1, 5}, {x + 1, 11}, {x + 8, 11}, {x + 8, 14}});
+}
+
 // One strip: the glyphs side by side, grayed in the disabled variant; a null
 // glyph leaves its cell empty.
 TBitmapResourceMaker strip(std::vector<Glyph> glyphs, bool disabled) {
@@ -141,12 +213,26 @@ void registerProgramBitmapStrips() {
     mainBar[kBarCertificateImage] = cert;
     mainBar[kBarDeleteImage] = cross;
     mainBar[kBarExchangeImage] = arrows;
+    mainBar[kBarExitImage] = exitDoor;
+    mainBar[kBarCreateImage] = newPage;
+    mainBar[kBarSweepImage] = broom;
+    mainBar[kBarLockImage] = padlock;
+    mainBar[kBarOkImage] = tick;
     mainBar[kBarExportCertificateImage] = exportCert;
     mainBar[kBarExportRequestImage] = exportRequest;
     const std::vector<Glyph> pages{key_, cert, page, folder};
-    // The object list's rows take the critical mark from image 15.
-    const std::vector<Glyph> objBar{plus,    page,    cross,   disk,    lens,    arrows,  nullptr, nullptr,
-                                    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, critical};
+    std::vector<Glyph> objBar(kObjCriticalImage + 1, nullptr);
+    objBar[kObjCreateImage] = plus;
+    objBar[kObjEditImage] = page;
+    objBar[kObjDeleteImage] = cross;
+    objBar[kObjChooseImage] = disk;
+    objBar[kObjFindImage] = lens;
+    objBar[kObjPrefixImage] = arrows;
+    objBar[kObjCancelImage] = noEntry;
+    objBar[kObjFindPrevImage] = arrowLeft;
+    objBar[kObjFindNextImage] = arrowRight;
+    // The object list's rows take the critical mark.
+    objBar[kObjCriticalImage] = critical;
     RegisterBitmapResource("BMP_RootCaMainToolBar", strip(mainBar, false));
     RegisterBitmapResource("BMP_RootCaMainToolBar_bl", strip(mainBar, true));
     RegisterBitmapResource("BMP_RootCaMainPageControl", strip(pages, false));

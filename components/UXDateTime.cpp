@@ -2,9 +2,13 @@
 
 #include <cstdio>
 
-#include "platform/runtime/TimeUtils.h"
-
 namespace {
+// The same calendar day and time of day, to the second.
+bool sameLocalTime(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
+           a.wMinute == b.wMinute && a.wSecond == b.wSecond;
+}
+
 // The text is exactly digits of the given field widths; the fields read.
 bool readDigitFields(const String& text, std::initializer_list<int> widths, int* out) {
     size_t need = 0;
@@ -94,6 +98,8 @@ void TUXDateTimePicker::enableEditor(bool v) {
     if (FPicker->ShowCheckbox()) FPicker->SetChecked(v);
     else FPicker->SetEnabled(v);
     FPicker->SetColor(v ? clWindow : clBtnFace);
+    // No value shows no date or time.
+    FPicker->SetBlank(!v);
 }
 
 void TUXDateTimePicker::SetUXDateTime(int64_t t) {
@@ -238,11 +244,12 @@ void TUXDatetimeEditor::SetDateAndTime(int64_t t) {
     try {
         FDate->SetDate(EncodeDate(st.wYear, st.wMonth, st.wDay));
         FTime->SetTime(EncodeTime(st.wHour, st.wMinute, st.wSecond, 0));
+        FInstant = t;
     } catch (const EConvertError&) {
     }
 }
 
-int64_t TUXDatetimeEditor::GetDateAndTime() const {
+SYSTEMTIME TUXDatetimeEditor::shownFields() const {
     int y, mo, d, h, mi, s, ms;
     DecodeDate(FDate->Date(), y, mo, d);
     DecodeTime(FTime->Time(), h, mi, s, ms);
@@ -254,7 +261,27 @@ int64_t TUXDatetimeEditor::GetDateAndTime() const {
     st.wMinute = uint16_t(mi);
     st.wSecond = uint16_t(s);
     st.wMilliseconds = uint16_t(ms);
+    return st;
+}
+
+int64_t TUXDatetimeEditor::GetDateAndTime() const {
+    const SYSTEMTIME st = shownFields();
+    if (FInstant != 0 && sameLocalTime(time_t2systemtime(FInstant), st)) return FInstant;
     return systemtime2time_t(st);
+}
+
+void TUXDatetimeEditor::showExistingTime() {
+    const SYSTEMTIME st = shownFields();
+    const SYSTEMTIME back = time_t2systemtime(systemtime2time_t(st));
+    if (sameLocalTime(back, st)) return;
+    const bool was = FUpdating;
+    FUpdating = true;
+    try {
+        FDate->SetDate(EncodeDate(back.wYear, back.wMonth, back.wDay));
+        FTime->SetTime(EncodeTime(back.wHour, back.wMinute, back.wSecond, 0));
+    } catch (const EConvertError&) {
+    }
+    FUpdating = was;
 }
 
 bool TUXDatetimeEditor::setTextValue(const String& text) {
@@ -311,6 +338,7 @@ void TUXDatetimeEditor::DoEnter() {
 // The edit's hidden text mirrors the pickers: "DD.MM.YYYY HH:MM:SS".
 void TUXDatetimeEditor::DateTimeChange() {
     if (FUpdating || !FDate || !FTime) return;
+    showExistingTime();
     int y, mo, d, h, mi, s, ms;
     DecodeDate(FDate->Date(), y, mo, d);
     DecodeTime(FTime->Time(), h, mi, s, ms);

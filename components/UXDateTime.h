@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "components/CompoundEdit.h"
+#include "platform/runtime/TimeUtils.h"
 #include "platform/framework/DateTimePicker.h"
 #include "platform/framework/Splitter.h"
 
@@ -64,7 +65,10 @@ class TUXDatetimeEditor : public TCompoundEdit {
     int GetDateEditWidth() const { return FDate ? FDate->Width() : 0; }
     void SetDateEditWidth(int v);
 
-    // 0 changes nothing.
+    // 0 changes nothing. What is read back is the instant shown: the one set
+    // while the fields still show it (the hour that repeats when summer time
+    // ends names two), and a time typed into the hour that summer time skips
+    // is shown as the instant it stands for.
     void SetDateAndTime(int64_t t);
     int64_t GetDateAndTime() const;
     // The empty text changes nothing; otherwise all fourteen digits must be read.
@@ -82,9 +86,12 @@ protected:
 
 private:
     void DateTimeChange();
+    SYSTEMTIME shownFields() const;
+    void showExistingTime();
     TDateTimePicker* FDate = nullptr;
     TSplitter* FSplitter = nullptr;
     TDateTimePicker* FTime = nullptr;
     bool FUpdating = false;
     bool FDateWidthSet = false;
+    int64_t FInstant = 0;  // set last by SetDateAndTime; 0 when none
 };

@@ -47,7 +47,8 @@ enum : uint32_t {
 // Item indexes of the mode boxes.
 enum { kModeStartCert = 0, kModeSign = 1, kModeKA = 2 };
 
-constexpr int kTop = 2, kGap = 2, kLeftColumn = 8, kLeftWidth = 230, kRightColumn = kLeftColumn + kLeftWidth + 6;
+// The left column is wide enough for an algorithm's whole caption beside its label.
+constexpr int kTop = 2, kGap = 2, kLeftColumn = 8, kLeftWidth = 304, kRightColumn = kLeftColumn + kLeftWidth + 6;
 
 // While a dialog exists the library's password questions get the start-up
 // password (the token set-up asks for it).
@@ -346,6 +347,9 @@ void TEditUserParmsForm::layoutGroups() {
         row = g->Top() + g->Height() + kGap;
     }
     if (ctxFrame_) ctxFrame_->SetWidth(grpDest->ClientWidth() - 6);
+    // The algorithm boxes start after the wider (translated) label.
+    const int boxLeft = 8 + std::max(lbl4->Width(), lbl5->Width()) + 6;
+    for (TCFlagsBox* box : {flbx1, flbx2}) box->SetBounds(boxLeft, box->Top(), grpAlg->Width() - boxLeft - 8, box->Height());
     if (boxes) row = std::max(row, grpAlg->Top() + grpAlg->Height() + kGap);
     // The buttons under the lowest group; with no group the panel is the button row.
     const int buttonsTop = (boxes || dest || pass) ? row + 4 : 8;

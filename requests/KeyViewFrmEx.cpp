@@ -117,6 +117,7 @@ TKeyViewFormEx::TKeyViewFormEx(TComponent* AOwner) : TForm(AOwner) {
     lbl1->SetAlign(alTop);
     lbl1->SetAlignment(taCenter);
     lbl1->SetWordWrap(true);
+    lbl1->SetShowAccelChar(false);  // the caption carries an owner's name
     lbl1->Font()->SetName("Tahoma");
     lbl1->Font()->SetColor(clNavy);
     lbl1->Font()->SetStyle(fsSet(fsBold));

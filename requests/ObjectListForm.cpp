@@ -1,5 +1,7 @@
 #include "requests/ObjectListForm.h"
 
+#include "components/ResImageStrips.h"
+
 #include <utility>
 
 #include "platform/core/config/XmlNode.h"
@@ -11,7 +13,7 @@
 
 namespace {
 // The mark of a critical object in the tool bar's strip.
-constexpr int kCriticalImage = 15;
+constexpr int kCriticalImage = kObjCriticalImage;
 
 std::string tr(const char* text) { return zrnTranslateString(text).str(); }
 
@@ -127,12 +129,15 @@ TEditObjListForm::TEditObjListForm(TComponent* AOwner) : TForm(AOwner), list_(&u
     // framework's bar has no hot pictures to show the colour only under the mouse).
     tlb1->SetImages(rsmglst1);
     tlb1->SetDisabledImages(rsmglst2);
-    actCreate->SetImageIndex(0);
-    actEdit->SetImageIndex(1);
-    actDelete->SetImageIndex(2);
-    actOK->SetImageIndex(3);
-    actFind->SetImageIndex(4);
-    actSetPfx->SetImageIndex(5);
+    actCreate->SetImageIndex(kObjCreateImage);
+    actEdit->SetImageIndex(kObjEditImage);
+    actDelete->SetImageIndex(kObjDeleteImage);
+    actOK->SetImageIndex(kObjChooseImage);
+    actFind->SetImageIndex(kObjFindImage);
+    actSetPfx->SetImageIndex(kObjPrefixImage);
+    actCancel->SetImageIndex(kObjCancelImage);
+    actFindPrev->SetImageIndex(kObjFindPrevImage);
+    actFindNext->SetImageIndex(kObjFindNextImage);
     btnOK = addToolButton("btnOK", actOK);
     btnCancel = addToolButton("btnCancel", actCancel);
     btn6 = addToolButton("btn6", nullptr);

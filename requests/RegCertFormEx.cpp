@@ -1,5 +1,7 @@
 #include "requests/RegCertFormEx.h"
 
+#include <algorithm>
+
 #include "platform/framework/Dialogs.h"
 #include "platform/runtime/TimeUtils.h"
 #include "platform/runtime/Translation.h"
@@ -87,6 +89,28 @@ TKeyRegFormEx::TKeyRegFormEx(TComponent* AOwner) : TCViewZrX509BaseForm(AOwner) 
         b->OnClick = [this](TObject* s) { Button2Click(s); };
 }
 
+void TKeyRegFormEx::arrangeGroups() {
+    constexpr int kLeft = 8, kGap = 8, kInner = 10, kLabelGap = 6, kMinEdit = 150;
+    auto fieldsLeft = [](TLabel* a, TLabel* b) { return kInner + std::max(a->Width(), b->Width()) + kLabelGap; };
+    int left = kLeft;
+    if (grpBx2->Visible()) {
+        const int x = fieldsLeft(lbl3, lbl4);
+        for (TUXDateTimePicker* p : {uxdtmpckr1, uxdtmpckr2}) p->SetLeft(x);
+        grpBx2->SetBounds(left, grpBx2->Top(), x + uxdtmpckr1->Width() + kInner, grpBx2->Height());
+        left = grpBx2->Left() + grpBx2->Width() + kGap;
+    }
+    const int x = fieldsLeft(lbl2, lbl5);
+    const int width = std::max(Panel2->Width() - left - kLeft, x + kMinEdit + kInner);
+    grpBx1->SetBounds(left, grpBx1->Top(), width, grpBx1->Height());
+    grpBx1->SetAnchors(akSet(akLeft) | akSet(akTop) | akSet(akRight));
+    for (TWinControl* e : std::initializer_list<TWinControl*>{edit2, chedt1}) {
+        e->SetBounds(x, e->Top(), width - x - kInner, e->Height());
+        e->SetAnchors(akSet(akLeft) | akSet(akTop) | akSet(akRight));
+    }
+    // A window too narrow for the row grows to hold it.
+    if (grpBx1->Visible() && left + width + kLeft > ClientWidth()) SetClientWidth(left + width + kLeft);
+}
+
 void TKeyRegFormEx::Button2Click(TObject* Sender) {
     auto* button = dynamic_cast<TButton*>(Sender);
     if (!button || button->ModalResult() != mrOk || !grpBx2->Visible()) return;
@@ -128,7 +152,7 @@ int execKeyRegForm(const char* html, const char* ownerName, TCRegFormParams& par
         const bool dates = flags.isSet(krfDatesGroup);
         form->grpBx2->SetVisible(dates);
         form->grpBx1->SetVisible(flags.isSet(krfPhraseGroup));
-        if (!dates) form->grpBx1->SetLeft(form->grpBx2->Left());
+        form->arrangeGroups();
         form->setMode(flags.isSet(krfSeriesButtons) ? 5 : 0);
         if (flags.isSet(krfRejectButton)) {
             form->Button3->SetCaption(zrnTranslateString("Отклонить").c_str());

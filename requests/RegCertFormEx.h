@@ -47,6 +47,9 @@ class TKeyRegFormEx : public TCViewZrX509BaseForm {
     void Button2Click(TObject* Sender);
     void PrintActionExecute(TObject* Sender) override;
     void SaveHTMLActionExecute(TObject* Sender) override;
+    // Places the shown groups side by side, each field right of its group's
+    // widest (translated) label; the phrase group takes the rest of the row.
+    void arrangeGroups();
 
     TCValidityRange range;
     TPanel* Panel2;

@@ -128,6 +128,7 @@ void loadEkuBoxes(TCBaseReqPropsFrame* frame, TCheckBoxes* boxes, TCRequestParam
 
     zrxRegisterObjects();
     uint32_t checked = 0;
+    std::vector<int> nids;  // of the boxes, in order
     for (const TCString& entry : entries) {
         TCString name = entry.pos('=') >= 0 ? entry.beforeFirst('=') : entry;
         name.trim();
@@ -139,9 +140,18 @@ void loadEkuBoxes(TCBaseReqPropsFrame* frame, TCheckBoxes* boxes, TCRequestParam
         // A name the core library does not know gets no box.
         if (!longName) continue;
         const bool on = value.startsWith("1") || value.startsWith("y") || value.startsWith("t");
-        if (on) checked |= 1u << frame->ekuItems_.size();
-        frame->ekuItems_.push_back({name, on});
-        boxes->Items()->Add(longName);
+        // A usage named again is the same box: two would set and clear one usage.
+        size_t at = 0;
+        while (at < nids.size() && nids[at] != nid) ++at;
+        if (at == nids.size()) {
+            nids.push_back(nid);
+            frame->ekuItems_.push_back({name, false});
+            boxes->Items()->Add(longName);
+        }
+        if (on) {
+            checked |= 1u << at;
+            frame->ekuItems_[at].checked = true;
+        }
     }
     boxes->SetChecked(checked);
     boxes->SetAutoArrange(true);

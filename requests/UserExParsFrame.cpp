@@ -53,8 +53,14 @@ TUserExPars::TUserExPars(TComponent* AOwner) : TCBaseReqPropsFrame(AOwner) {
     chedt1->SetMaxHistCount(20);
     chedt1->SetRowsVisible(8);
     chedt1->SetSaveHistory(true);
-    chckbxsEKU->SetBounds(3, 105, 432, 112);
+    placeEkuBoxes(105);
     chckbxsEKU->SetVisible(true);
+}
+
+void TUserExPars::placeEkuBoxes(int top) {
+    constexpr int kBottomMargin = 8;
+    chckbxsEKU->SetAnchors(akSet(akLeft) | akSet(akTop) | akSet(akRight) | akSet(akBottom));
+    chckbxsEKU->SetBounds(3, top, 432, std::max(112, Height() - top - kBottomMargin));
 }
 
 bool TUserExPars::loadPars(TCRequestParamMaker* maker, TCustomForm*) {
@@ -85,7 +91,7 @@ bool TUserExPars::storePars(TCRequestParamMaker* maker) {
 void TUserExPars::setCompact(bool c) {
     TCBaseReqPropsFrame::setCompact(c);
     for (TControl* control : std::initializer_list<TControl*>{Label1, Edit1, lbl1, chedt1}) control->SetVisible(!c);
-    if (c) chckbxsEKU->SetTop(Label1->Top());
+    if (c) placeEkuBoxes(Label1->Top());
 }
 
 // ------------------------------------------------------- TCreatorUserExPars
@@ -99,7 +105,7 @@ TCreatorUserExPars::TCreatorUserExPars(TComponent* AOwner) : TUserExPars(AOwner)
     Label1->SetLeft(10);
     Label1->SetTop(59);
     Edit1->SetTop(78);
-    chckbxsEKU->SetBounds(3, 105, 432, 112);
+    placeEkuBoxes(105);
     chk1 = placeControl<TCheckBox>(this, this, "chk1", 10, 8, 418, 19);
     chk1->SetCaption("Исключить нестандартные расширения");
     chk1->OnClick = [this](TObject* Sender) { chk1Click(Sender); };
@@ -137,7 +143,7 @@ void TCreatorUserExPars::setCompact(bool c) {
     TCBaseReqPropsFrame::setCompact(c);
     Label1->SetVisible(!c);
     Edit1->SetVisible(!c);
-    if (c) chckbxsEKU->SetTop(Label1->Top());
+    if (c) placeEkuBoxes(Label1->Top());
 }
 
 void TCreatorUserExPars::chk1Click(TObject*) {

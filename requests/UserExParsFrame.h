@@ -23,6 +23,11 @@ class TUserExPars : public TCBaseReqPropsFrame {
     // password is "phrase" or "phrase|question".
     bool storePars(TCRequestParamMaker* maker) override;
     void setCompact(bool c) override;
+
+protected:
+    // The usage boxes from the top down to the page's bottom, following it
+    // (a long list of usages is shown whole where the page has room).
+    void placeEkuBoxes(int top);
 };
 
 class TCreatorUserExPars : public TUserExPars {

@@ -26,6 +26,13 @@ TCString crlFullHtml(const TZrXCrl* crl) {
     crl->htmlView(text, false);
     return text;
 }
+
+// A tab shows '&' as an accelerator mark: an owner's "AT&T" keeps its '&'.
+TCString tabText(const TCString& text) {
+    TCString t = text;
+    t.replaceAll("&", "&&");
+    return t;
+}
 }  // namespace
 
 IMPLEMENT_CLASS(TCViewZrX509BaseForm, TKeyViewFormEx) {}
@@ -105,7 +112,7 @@ void TCViewZrX509BaseForm::setObject(TZrX509Base* object) {
         caption = TCFString(zrnTranslateString("%s ключа%s").c_str(), object->caption().c_str(), object->getKindDescirption(false).c_str());
         if (!owner.isEmpty()) caption += zrnTranslateString(" владельца  \"") + owner + "\"";
     }
-    ts1->SetCaption(caption.c_str());
+    ts1->SetCaption(tabText(caption).c_str());
     addSignerPages(object);
 }
 
@@ -124,7 +131,7 @@ void TCViewZrX509BaseForm::addSignerPages(const TZrX509Base* object) {
 THtmlViewer* TCViewZrX509BaseForm::addObjectPage(const TZrX509Base* object, const char* captionPrefix,
                                                   int pageIndex) {
     const TCString caption = TCString(captionPrefix ? captionPrefix : "") + zrxVisibleText(object->ownerName().view()) + "\"";
-    THtmlViewer* viewer = addViewerPage(caption.c_str(), pageIndex, const_cast<TZrX509Base*>(object));
+    THtmlViewer* viewer = addViewerPage(tabText(caption).c_str(), pageIndex, const_cast<TZrX509Base*>(object));
     TCString text;
     text.reserve(kPageHtmlReserve);
     object->htmlView(text, int(zhScreen));

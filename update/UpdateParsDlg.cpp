@@ -98,7 +98,7 @@ void TEditUpdateParsFrm::chckbxs1ChekBoxClick(TCheckBox*, unsigned) {
     for (TEdit* e : {edt1, edt2, edt3}) e->SetColor(color);
 }
 
-void TEditUpdateParsFrm::save() {
+bool TEditUpdateParsFrm::save() {
     config.updationMode = chckbxs1->GetChecked();
     config.checkPeriod = ud1->Position();
     config.href = trimmed(chedt1->GetText());
@@ -107,7 +107,7 @@ void TEditUpdateParsFrm::save() {
     TCString typed = trimmed(edt3->GetText());
     config.proxyPassword.assign(typed.c_str(), typed.length());
     secretWipe(typed.data(), typed.length());
-    config.write();
+    return config.write();
 }
 
 bool TEditUpdateParsFrm::validateAndSave() {
@@ -118,7 +118,13 @@ bool TEditUpdateParsFrm::validateAndSave() {
         messageDlg(zrnTranslateString("Данное поле необходимо заполнить!"), mtError, mbSet(mbOK));
         return false;
     }
-    save();
+    if (!save()) {
+        messageDlg(TCFString(zrnTranslateString("Не удалось сохранить настройки в файле \"%s\"!").c_str(),
+                             updatesIniFileName().c_str())
+                       .str(),
+                   mtError, mbSet(mbOK));
+        return false;
+    }
     return true;
 }
 

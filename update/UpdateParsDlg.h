@@ -34,9 +34,10 @@ class TEditUpdateParsFrm : public TFrame {
     TCUpdationConfig config;
 
     bool load();
-    void save();
+    // False when the settings file could not be written.
+    bool save();
     // False (the address field focused, the operator told) when a check is
-    // chosen and the address is blank.
+    // chosen and the address is blank, or when saving failed (shown).
     bool validateAndSave();
     // Keeps "on command" with "at start" and greys what no check uses.
     void chckbxs1ChekBoxClick(TCheckBox* Sender, unsigned Flag);

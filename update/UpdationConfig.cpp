@@ -94,30 +94,33 @@ bool TCUpdationConfig::read() {
     return true;
 }
 
-void TCUpdationConfig::write() {
+bool TCUpdationConfig::write() {
     const TCString file = updatesIniFileName();
     const TCString section = applName();
     const char* f = file.c_str();
     const char* s = section.c_str();
-    WritePrivateProfileStringA(s, "updationMode", TCString(int64_t(updationMode), 16).c_str(), f);
-    WritePrivateProfileStringA(s, "checkPeriod", TCString(int64_t(checkPeriod), 10).c_str(), f);
-    WritePrivateProfileStringA(s, "lastCheck", TCString(lastCheck, 10).c_str(), f);
-    WritePrivateProfileStringA(s, "href", href.c_str(), f);
+    bool ok = true;
+    auto put = [&](const char* key, const char* value) { ok = WritePrivateProfileStringA(s, key, value, f) && ok; };
+    put("updationMode", TCString(int64_t(updationMode), 16).c_str());
+    put("checkPeriod", TCString(int64_t(checkPeriod), 10).c_str());
+    put("lastCheck", TCString(lastCheck, 10).c_str());
+    put("href", href.c_str());
     // A cleared text removes its key, so the next read gives what was saved.
-    WritePrivateProfileStringA(s, "extCert", extCert.isEmpty() ? nullptr : extCert.c_str(), f);
-    WritePrivateProfileStringA(s, "proxy", proxy.isEmpty() ? nullptr : proxy.c_str(), f);
+    put("extCert", extCert.isEmpty() ? nullptr : extCert.c_str());
+    put("proxy", proxy.isEmpty() ? nullptr : proxy.c_str());
     if (!proxy.isEmpty() && !proxyUser.isEmpty()) {
         // Owner-only before the account goes in (later writes keep the mode).
         setFileOwnerOnly(f);
         TCString id, bp;
         enlp(id, proxy.c_str(), proxyUser.c_str(), 1);
         enlp(bp, proxyUser.c_str(), proxyPassword.c_str(), 1);
-        WritePrivateProfileStringA(s, "proxy_id", id.c_str(), f);
-        WritePrivateProfileStringA(s, "proxy_bp", bp.c_str(), f);
+        put("proxy_id", id.c_str());
+        put("proxy_bp", bp.c_str());
     } else {
-        WritePrivateProfileStringA(s, "proxy_id", nullptr, f);
-        WritePrivateProfileStringA(s, "proxy_bp", nullptr, f);
+        put("proxy_id", nullptr);
+        put("proxy_bp", nullptr);
     }
+    return ok;
 }
 
 void TCUpdationConfig::writeLastCheck() {

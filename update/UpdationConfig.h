@@ -33,8 +33,9 @@ public:
     bool read();
     // Writes every setting into the settings file, section APPL. Cleared
     // texts remove their keys (the proxy's with its account); a file that
-    // holds an account is made readable by its owner only.
-    void write();
+    // holds an account is made readable by its owner only. False when a
+    // value could not be written.
+    bool write();
     void writeLastCheck();
     // lastCheck = today(), then writeLastCheck.
     void touchLastCheck();

@@ -1,6 +1,7 @@
 #include "platform/framework/Classes.h"
 
 #include <QCollator>
+#include <QLocale>
 
 #include <QFile>
 #include <QLocale>
@@ -18,7 +19,11 @@ int CompareText(const String& a, const String& b) {
 }
 int AnsiCompareText(const String& a, const String& b) {
     static thread_local QCollator collator = [] {
-        QCollator c;
+        // Without a locale the comparison would be by code points, putting
+        // Є, І, Ї and Ґ after Я: the Ukrainian order holds the Russian one too.
+        QLocale locale;
+        if (locale.language() == QLocale::C) locale = QLocale(QLocale::Ukrainian, QLocale::Ukraine);
+        QCollator c(locale);
         c.setCaseSensitivity(Qt::CaseInsensitive);
         return c;
     }();

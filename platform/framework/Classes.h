@@ -269,8 +269,9 @@ private:
 
 // Helpers over UTF-8 text used throughout the framework.
 int CompareText(const String& a, const String& b);  // case-insensitive, Cyrillic aware
-// Case-insensitive, in the collation order of the user's locale; equal
-// texts (and only they, up to case) compare 0.
+// Case-insensitive, in the collation order of the user's locale (the
+// Ukrainian and Russian alphabets when the process has none); equal texts
+// (and only they, up to case) compare 0.
 int AnsiCompareText(const String& a, const String& b);
 bool SameText(const String& a, const String& b);
 String UpperCase(const String& s);

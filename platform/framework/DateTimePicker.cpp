@@ -135,8 +135,21 @@ void TDateTimePicker::SetKind(TDateTimeKind v) {
 
 void TDateTimePicker::showValue() {
     FSetting = true;
-    FImpl->edit->setDateTime(toQDateTime(FDateTime));
+    if (FBlank) {
+        // The field's text for its lowest value stands in for any value.
+        FImpl->edit->setSpecialValueText(" ");
+        FImpl->edit->setDateTime(FImpl->edit->minimumDateTime());
+    } else {
+        FImpl->edit->setSpecialValueText(QString());
+        FImpl->edit->setDateTime(toQDateTime(FDateTime));
+    }
     FSetting = false;
+}
+
+void TDateTimePicker::SetBlank(bool v) {
+    if (v == FBlank) return;
+    FBlank = v;
+    showValue();
 }
 
 void TDateTimePicker::applyRange() {

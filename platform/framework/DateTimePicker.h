@@ -33,6 +33,9 @@ class TDateTimePicker : public TWinControl {
     void SetShowCheckbox(bool v);
     bool Checked() const { return FChecked; }
     void SetChecked(bool v);
+    // The field shows nothing (a "no value" state); the value is kept.
+    bool Blank() const { return FBlank; }
+    void SetBlank(bool v);
     TDTCalAlignment CalAlignment() const { return FCalAlignment; }
     void SetCalAlignment(TDTCalAlignment v) { FCalAlignment = v; }
     // The calendar is open.
@@ -59,6 +62,7 @@ private:
     TDateTime FMinDate = 0, FMaxDate = 0;
     bool FShowCheckbox = false;
     bool FChecked = true;
+    bool FBlank = false;
     bool FSetting = false;
     TDTCalAlignment FCalAlignment = dtaLeft;
 };

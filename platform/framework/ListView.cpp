@@ -20,6 +20,9 @@ const TEnumInfo SortTypeInfo{"TSortType", {"stNone", "stData", "stText", "stBoth
 
 // ---- Qt side: the rows as a table model, the view and its row painter
 
+// Room a cell keeps beside its text, and the room of a row's tick.
+constexpr int kCellPadding = 8, kCheckRoom = 20;
+
 class ListViewModel : public QAbstractTableModel {
 public:
     explicit ListViewModel(TListView* v) : FView(v) {}
@@ -43,6 +46,16 @@ public:
         case Qt::CheckStateRole:
             if (col == 0 && FView->Checkboxes()) return item->Checked() ? Qt::Checked : Qt::Unchecked;
             return {};
+        case Qt::ToolTipRole: {
+            // A cell too narrow for its text shows it whole in a tool tip.
+            const QString text = data(index, Qt::DisplayRole).toString();
+            TListColumn* c = FView->Column(col);
+            if (text.isEmpty() || !c) return {};
+            int room = c->Width() - kCellPadding;
+            if (col == 0 && FView->SmallImages()) room -= FView->SmallImages()->Width() + kCellPadding / 2;
+            if (col == 0 && FView->Checkboxes()) room -= kCheckRoom;
+            return QFontMetrics(toQFont(*FView->Font())).horizontalAdvance(text) > room ? QVariant(text) : QVariant();
+        }
         case Qt::TextAlignmentRole: {
             TListColumn* c = FView->Column(col);
             int a = Qt::AlignVCenter;

@@ -2,12 +2,15 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "platform/framework/Printers.h"
 #include "platform/framework/QtBridge.h"
@@ -33,6 +36,49 @@ public:
 protected:
     QVariant loadResource(int, const QUrl&) override { return QVariant(); }
 };
+
+// Qt's rich text knows no <wbr>: each becomes a zero-width space in an
+// anchor of its own name, where a line may break and which no copy keeps.
+const QString kBreakAnchor = QStringLiteral("zrx-wbr");
+
+QString markBreaks(const QString& html) {
+    static const QRegularExpression wbr(QStringLiteral("<wbr\\s*/?\\s*>"), QRegularExpression::CaseInsensitiveOption);
+    QString out = html;
+    out.replace(wbr, QStringLiteral("<a name=\"zrx-wbr\">&#8203;</a>"));
+    return out;
+}
+
+bool isBreakMark(const QTextCharFormat& f) { return f.isAnchor() && f.anchorNames().contains(kBreakAnchor); }
+
+// The document positions of the break marks in [from, to).
+std::vector<int> breakMarks(const QTextDocument* doc, int from, int to) {
+    std::vector<int> marks;
+    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (!f.isValid() || !isBreakMark(f.charFormat())) continue;
+            for (int i = 0; i < f.length(); ++i)
+                if (const int at = f.position() + i; at >= from && at < to) marks.push_back(at);
+        }
+    return marks;
+}
+
+// The text of positions [from, from + text.size()) without the break marks.
+QString withoutMarks(const QTextDocument* doc, int from, const QString& text) {
+    const std::vector<int> marks = breakMarks(doc, from, from + int(text.size()));
+    if (marks.empty()) return text;
+    QString out;
+    out.reserve(text.size());
+    size_t m = 0;
+    for (int i = 0; i < int(text.size()); ++i) {
+        if (m < marks.size() && marks[m] == from + i) {
+            ++m;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
 }  // namespace
 
 struct TRichTextView::Impl {
@@ -55,11 +101,14 @@ TRichTextView::TRichTextView(TComponent* AOwner) : TWinControl(AOwner), FImpl(ne
 TRichTextView::~TRichTextView() { delete FImpl; }
 
 void TRichTextView::SetHtml(const String& html) {
-    FImpl->html = toQ(html);
+    FImpl->html = markBreaks(toQ(html));
     FImpl->browser->setHtml(FImpl->html);
 }
 
-String TRichTextView::PlainText() const { return fromQ(FImpl->browser->toPlainText()); }
+String TRichTextView::PlainText() const {
+    const QTextDocument* doc = FImpl->browser->document();
+    return fromQ(withoutMarks(doc, 0, doc->toPlainText()));
+}
 
 void TRichTextView::SetBackground(TColor c) {
     QPalette pal = FImpl->browser->palette();
@@ -100,13 +149,26 @@ void TRichTextView::SetVerticalScrollBar(bool always) {
 bool TRichTextView::HasSelection() const { return FImpl->browser->textCursor().hasSelection(); }
 
 String TRichTextView::SelectedText() const {
-    QString s = FImpl->browser->textCursor().selectedText();
+    const QTextCursor cursor = FImpl->browser->textCursor();
+    QString s = withoutMarks(FImpl->browser->document(), cursor.selectionStart(), cursor.selectedText());
     s.replace(QChar::ParagraphSeparator, '\n');
     s.replace(QChar::LineSeparator, '\n');
     return fromQ(s);
 }
 
-String TRichTextView::SelectedHtml() const { return fromQ(FImpl->browser->textCursor().selection().toHtml()); }
+String TRichTextView::SelectedHtml() const {
+    TSealedDocument copy;
+    QTextCursor(&copy).insertFragment(FImpl->browser->textCursor().selection());
+    // Back to front, so the positions ahead stay valid.
+    const std::vector<int> marks = breakMarks(&copy, 0, copy.characterCount());
+    for (auto it = marks.rbegin(); it != marks.rend(); ++it) {
+        QTextCursor c(&copy);
+        c.setPosition(*it);
+        c.setPosition(*it + 1, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+    }
+    return fromQ(copy.toHtml());
+}
 
 void TRichTextView::SelectAll() { FImpl->browser->selectAll(); }
 

@@ -13,7 +13,8 @@ class TRichTextView : public TWinControl {
     explicit TRichTextView(TComponent* AOwner);
     ~TRichTextView() override;
 
-    // Replaces the document by the HTML text (UTF-8).
+    // Replaces the document by the HTML text (UTF-8). A <wbr> is where a line
+    // may break: it adds nothing to the text that is shown or copied.
     void SetHtml(const String& html);
     String PlainText() const;
     // Background and default font of the document.

@@ -25,6 +25,8 @@ class TScrollBox : public TWinControl {
     int VertScrollRange() const;
     int HorzScrollRange() const;
     bool VertScrollBarVisible() const;
+    // The thickness of a scroll bar.
+    int ScrollBarExtent() const { return barExtent(); }
     bool HorzScrollBarVisible() const;
     int VertScrollPosition() const;
     void SetVertScrollPosition(int v);

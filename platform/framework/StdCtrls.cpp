@@ -17,6 +17,8 @@
 #include <QRadioButton>
 #include <QTextCursor>
 
+#include <algorithm>
+
 #include "platform/framework/Forms.h"
 #include "platform/framework/QtBridge.h"
 #include "platform/framework/QtInternals.h"
@@ -71,6 +73,7 @@ IMPLEMENT_CLASS(TLabel, TControl) {
     r.Str("Caption", &TLabel::GetText, &TLabel::SetText);
     r.Object<TWinControl>("FocusControl", &TLabel::FocusControl, &TLabel::SetFocusControl);
     r.Enum("Layout", TextLayoutInfo, &TLabel::Layout, &TLabel::SetLayout);
+    r.Boolean("ShowAccelChar", &TLabel::ShowAccelChar, &TLabel::SetShowAccelChar);
     r.Boolean("Transparent", &TLabel::Transparent, &TLabel::SetTransparent);
     r.Boolean("WordWrap", &TLabel::WordWrap, &TLabel::SetWordWrap);
 }
@@ -91,7 +94,7 @@ void TLabel::ApplyText() {
         QString t = toQ(FText);
         QString shown;
         for (qsizetype i = 0; i < t.size(); ++i) {
-            if (t[i] == '&' && i + 1 < t.size()) {
+            if (FShowAccelChar && t[i] == '&' && i + 1 < t.size()) {
                 ++i;
                 shown += t[i];
                 continue;
@@ -101,6 +104,11 @@ void TLabel::ApplyText() {
         l->setText(shown);
     }
     Fit();
+}
+
+void TLabel::SetShowAccelChar(bool v) {
+    FShowAccelChar = v;
+    ApplyText();
 }
 
 void TLabel::ApplyFont() {
@@ -164,6 +172,13 @@ IMPLEMENT_CLASS(TButton, TWinControl) {
     r.Str("Caption", &TButton::GetText, &TButton::SetText);
     r.Boolean("Default", &TButton::Default, &TButton::SetDefault);
     r.Integer("ModalResult", &TButton::ModalResult, &TButton::SetModalResult);
+}
+
+int TButton::FitWidth() const {
+    auto* b = static_cast<QPushButton*>(Handle());
+    if (!b) return FWidth;
+    b->ensurePolished();
+    return b->sizeHint().width();
 }
 
 TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
@@ -396,6 +411,13 @@ void TCheckBox::SetState(TCheckBoxState v) {
     }
     if (!IsLoading()) dispatchGuarded(this, [this] { Click(); });
 }
+int TCheckBox::FitWidth() const {
+    auto* c = static_cast<QCheckBox*>(Handle());
+    if (!c) return FWidth;
+    c->ensurePolished();
+    return c->sizeHint().width();
+}
+
 void TCheckBox::SetAllowGrayed(bool v) {
     FAllowGrayed = v;
     if (auto* c = static_cast<QCheckBox*>(Handle())) c->setTristate(v);
@@ -601,6 +623,15 @@ TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
     FWidth = 185;
     FHeight = 105;
     SetWidget(new QGroupBox);
+}
+
+TRect TGroupBox::ContentRect() const {
+    auto* g = static_cast<QGroupBox*>(Handle());
+    if (!g) return ClientRect();
+    // The style sets the group's margins from its frame and title.
+    g->ensurePolished();
+    const QMargins m = g->contentsMargins();
+    return Rect(m.left(), m.top(), std::max(m.left(), Width() - m.right()), std::max(m.top(), Height() - m.bottom()));
 }
 
 void TGroupBox::ApplyText() {

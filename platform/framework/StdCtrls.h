@@ -22,6 +22,9 @@ class TLabel : public TControl {
     void SetTransparent(bool v) { FTransparent = v; ApplyColor(); }
     TWinControl* FocusControl() const { return FFocusControl; }
     void SetFocusControl(TWinControl* c);
+    // Off: '&' is shown as itself (a label showing a value from outside).
+    bool ShowAccelChar() const { return FShowAccelChar; }
+    void SetShowAccelChar(bool v);
 protected:
     void ApplyText() override;
     void ApplyFont() override;
@@ -29,6 +32,7 @@ protected:
 private:
     void Fit();
     void ApplyAlignment();
+    bool FShowAccelChar = true;
     bool FAutoSize = true;
     bool FWordWrap = false;
     bool FTransparent = false;
@@ -48,6 +52,8 @@ class TButton : public TWinControl {
     bool Default() const { return FDefault; }
     void SetDefault(bool v);
     bool Cancel() const { return FCancel; }
+    // The width that shows the whole caption in the button's font.
+    int FitWidth() const;
     void SetCancel(bool v) { FCancel = v; }
 protected:
     void ApplyText() override;
@@ -129,6 +135,8 @@ class TCheckBox : public TWinControl {
     void SetAllowGrayed(bool v);
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment v);
+    // The width that shows the mark and the whole caption in the box's font.
+    int FitWidth() const;
 protected:
     void ApplyText() override;
 private:
@@ -183,6 +191,9 @@ private:
 class TGroupBox : public TWinControl {
     DECLARE_CLASS(TGroupBox)
     explicit TGroupBox(TComponent* AOwner);
+    // The area inside the frame and below the caption, in the group's
+    // coordinates: what its children may use without covering either.
+    TRect ContentRect() const;
 protected:
     void ApplyText() override;
 };

@@ -22,6 +22,9 @@
 #include "requests/VZrX509BaseForm.h"
 #include "support/TempDir.h"
 
+// Qt last: what a label shows.
+#include <QLabel>
+
 namespace {
 
 class HookScope {
@@ -223,6 +226,40 @@ TEST_F(AppServices, LoadRetriesUntilAReadableConfirmedCertificate) {
     dialogs = 0;
     EXPECT_FALSE(loadCertificateFile(nullptr, none, false));
     EXPECT_TRUE(none.isEmpty());
+}
+
+// The view's caption and label name the owner whole: past an embedded NUL
+// (shown as in the view) and with its '&'.
+TEST_F(AppServices, ViewCaptionNamesTheWholeOwner) {
+    struct Case {
+        std::string cn, shown;
+    } cases[] = {
+        {std::string("www.bank.ua\0.evil.example", 25), "www.bank.ua\\00.evil.example"},
+        {"AT&T Services", "AT&T Services"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        EVP_PKEY* key = x509fx::newKey();
+        X509* x = x509fx::makeCert(x509fx::CertSpec{}, key, nullptr, nullptr);
+        X509_NAME_add_entry_by_txt(X509_get_subject_name(x), "CN", MBSTRING_UTF8,
+                                   reinterpret_cast<const unsigned char*>(c.cn.data()), int(c.cn.size()), -1, 0);
+        X509_sign(x, key, EVP_sha256());
+        TZrX509 cert(x);
+        std::string caption, label;
+        HookScope hook([&](TObject* w) {
+            auto* v = dynamic_cast<TCViewZrX509BaseForm*>(w);
+            if (!v) return int(mrCancel);
+            caption = v->Caption();
+            label = qobject_cast<QLabel*>(v->lbl1->Handle())->text().toStdString();
+            return int(mrOk);
+        });
+        EXPECT_EQ(mrOk, viewObjectWithOwner(&cert, true, "Просмотр"));
+        const std::string owner = ", владелец - \"" + c.shown + "\"";
+        EXPECT_NE(std::string::npos, caption.find(owner)) << caption;
+        EXPECT_NE(std::string::npos, label.find(owner)) << label;
+        X509_free(x);
+        EVP_PKEY_free(key);
+    }
 }
 
 TEST_F(AppServices, PasswordPolicy) {

@@ -14,6 +14,9 @@
 #include "platform/runtime/TCStringList.h"
 #include "requests/VZrX509BaseForm.h"
 
+// Qt last (pictures).
+#include "support/ToolBarPictures.h"
+
 namespace {
 
 using zrxtest::CertMaker;
@@ -193,6 +196,43 @@ TEST_F(ChainWindow, ReadOnlyOnAnEmptyChainOffersCloseAndDisabledPrintAndVerify) 
     };
     a.install();
     EXPECT_EQ(viewCertsChain(&empty), mrCancel);
+}
+
+// Every button the bar shows has its picture, in each way the window opens.
+TEST_F(ChainWindow, EveryShownToolButtonHasAPicture) {
+    TCXCertsChain chain = threeLevelChain();
+    Answers a;
+    int opened = 0;
+    a.onChain = [&](TChainViewForm* f) {
+        ++opened;
+        zrxtest::expectEveryButtonPictured(f->tlb1);
+        return mrCancel;
+    };
+    a.install();
+    viewCertsChain(&chain);
+    execCertsChainDialog(&chain, true);
+    execCertsChainDialog(&chain, false);
+    EXPECT_EQ(3, opened);
+}
+
+// Below the list: a thin bar, then the issuer tree over the whole rest of the
+// panel.
+TEST_F(ChainWindow, IssuerTreeTakesTheRestOfThePanel) {
+    TCXCertsChain chain = threeLevelChain();
+    Answers a;
+    a.onChain = [&](TChainViewForm* f) {
+        f->SetBounds(0, 0, 1000, 600);
+        f->Show();
+        Application->ProcessMessages();
+        EXPECT_LE(f->spl1->Height(), 5);
+        EXPECT_EQ(f->spl1->Top(), f->lv1->Top() + f->lv1->Height());
+        EXPECT_EQ(f->tv1->Top(), f->spl1->Top() + f->spl1->Height());
+        EXPECT_EQ(f->tv1->Top() + f->tv1->Height(), f->pnl2->ClientHeight());
+        EXPECT_GT(f->tv1->Height(), 150);
+        return mrCancel;
+    };
+    a.install();
+    EXPECT_EQ(viewCertsChain(&chain), mrCancel);
 }
 
 TEST_F(ChainWindow, EditingLoadsAndSavesAChainAndShowsItsIssuerTree) {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/ConfigForms.h"
+#include "app/MessageView.h"
 #include "platform/framework/MsgCtrls.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/framework/SysMsgBox.h"
@@ -51,6 +53,10 @@ protected:
         SetModalHook([&](TObject* w) -> int {
             if (auto* box = dynamic_cast<TSysMessageBox*>(w)) {
                 boxes.push_back(box->Text);
+                return 1;
+            }
+            if (auto* m = dynamic_cast<TMessageViewForm*>(w)) {
+                boxes.push_back(m->message());
                 return 1;
             }
             auto* f = dynamic_cast<TZrXCViewerConfigForm*>(w);
@@ -153,6 +159,20 @@ TEST_F(SettingsDialog, SavedThroughTheDialogOrRefused) {
         f->btnCancel->Click();
     }));
     EXPECT_EQ(settings.jcmpUrl, "http://b/");
+
+    // A settings file that cannot be written: the failure is shown, not "saved".
+    boxes.clear();
+    { std::ofstream(pub.file("blocker")) << "a file where the folder would be"; }
+    setenv("PUBLIC", pub.file("blocker/sub").c_str(), 1);
+    EXPECT_FALSE(run(settings, [](TZrXCViewerConfigForm* f) {
+        f->chedt1->setTextValue("http://e");
+        f->sntpFrame->chk1->SetChecked(true);
+        f->btnOk->Click();
+    }));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("Не удалось сохранить настройки в файле"), std::string::npos) << boxes[0];
+    EXPECT_NE(boxes[0].find("blocker/sub"), std::string::npos) << boxes[0];
+    setenv("PUBLIC", pub.str().c_str(), 1);
 }
 
 TEST_F(SettingsDialog, TimeFrame) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@
 #include "requests/RequestParamMaker.h"
 #include "support/TempDir.h"
 #include "update/UpdationConfig.h"
+
+// Qt last (pictures).
+#include "support/ToolBarPictures.h"
 
 using zrxtest::kContainerPassword;
 using zrxtest::kDay;
@@ -150,6 +154,12 @@ protected:
 };
 
 }  // namespace
+
+// Whichever of its commands the bar shows, each button has its picture.
+TEST_F(KeyViewEx, EveryToolButtonHasAPicture) {
+    for (int i = 0; i < frame->tlb1->ButtonCount(); ++i) frame->tlb1->Buttons(i)->SetVisible(true);
+    zrxtest::expectEveryButtonPictured(frame->tlb1);
+}
 
 TEST_F(KeyViewEx, CommandsAndMenusFollowTheServiceTheObjectAndThePage) {
     const int64_t now = nowSeconds();
@@ -604,6 +614,15 @@ TEST_F(KeyViewEx, TheSettingsDialogSwitchesTheServiceAndTheDigestMapping) {
     EXPECT_TRUE(frame->execViewerSettings());
     EXPECT_EQ(frame->serviceClient(), nullptr);
     EXPECT_EQ(getMDMapMode(), 1);
+
+    // A settings file that cannot be written: shown, and not reported saved.
+    { std::ofstream(settings.pub.file("blocker")) << "a file where the folder would be"; }
+    setenv("PUBLIC", settings.pub.file("blocker/sub").c_str(), 1);
+    windows.messages.clear();
+    windows.setScript(fill(true, false, true));
+    EXPECT_FALSE(frame->execViewerSettings());
+    EXPECT_TRUE(windows.shown("Не удалось сохранить настройки в файле"));
+    setenv("PUBLIC", settings.pub.str().c_str(), 1);
 }
 
 namespace {

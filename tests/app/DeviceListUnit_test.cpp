@@ -115,12 +115,19 @@ TEST(SelDevForm, SortStateCarriesOverToTheNextWindow) {
     auto* g = CreateComponent<TSelDevForm>(Application, &list, false, false);
     EXPECT_EQ(selDevSortColumn(), 0);
     EXPECT_EQ(selDevSortDirection(), -1);
+    // It opens sorted as the run left it.
+    EXPECT_EQ(captions(g), (std::vector<std::string>{"C", "b", "a"}));
     g->lv1ColumnClick(g->lv1, g->lv1->Columns()->Items(0));
     EXPECT_EQ(captions(g), (std::vector<std::string>{"a", "b", "C"}));
     g->lv1ColumnClick(g->lv1, g->lv1->Columns()->Items(2));
     EXPECT_EQ(selDevSortColumn(), 2);
     EXPECT_EQ(selDevSortDirection(), 1);
     g->Free();
+
+    // A plain list has no such column: it keeps the devices' own order.
+    auto* h = CreateComponent<TSelDevForm>(Application, &list, false, true);
+    EXPECT_EQ(captions(h), (std::vector<std::string>{"b", "C", "a"}));
+    h->Free();
 }
 
 TEST(SelDevForm, SelectedRowKeepsItsColourWithoutFocus) {
@@ -279,13 +286,21 @@ TEST_F(TokenRule, ARefusedTokenIsShownAndTheDialogStaysOpen) {
         return mrOk;
     });
     auto* f = CreateComponent<TSelDevForm>(Application, &list, true, false);
-    EXPECT_EQ(f->lv1->Items()->Item(1)->SubItems()->Strings(0), certLabel);
-    f->lv1->SetSelected(f->lv1->Items()->Item(1));
+    // The list opens sorted: the rows are found by their names.
+    auto row = [f](const std::string& name) -> TListItem* {
+        for (int i = 0; i < f->lv1->Items()->Count(); ++i)
+            if (f->lv1->Items()->Item(i)->Caption() == name) return f->lv1->Items()->Item(i);
+        return nullptr;
+    };
+    ASSERT_NE(row(certToken), nullptr);
+    ASSERT_NE(row(emptyToken), nullptr);
+    EXPECT_EQ(row(certToken)->SubItems()->Strings(0), certLabel);
+    f->lv1->SetSelected(row(certToken));
     f->act1Execute(f->act1);
     EXPECT_EQ(f->ModalResult(), mrNone);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_NE(shown[0].find("уже содержит ключи"), std::string::npos);
-    f->lv1->SetSelected(f->lv1->Items()->Item(0));
+    f->lv1->SetSelected(row(emptyToken));
     f->act1Execute(f->act1);
     EXPECT_EQ(f->ModalResult(), mrOk);
     SetModalHook(nullptr);

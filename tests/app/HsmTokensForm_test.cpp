@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,7 +14,11 @@
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Passwords.h"
 #include "platform/x509api/P11Support.h"
+#include "support/ProgramLanguage.h"
 #include "support/TempDir.h"
+
+// Qt last: what a list's cell offers as its tool tip.
+#include <QAbstractItemView>
 
 using zrxtest::HsmEnvironment;
 using zrxtest::ScriptedWindows;
@@ -88,6 +94,52 @@ protected:
     std::string listFile;
     THSMTokensForm* form = nullptr;
 };
+
+// In each of the program's languages: the unlock title with a long token
+// name fits its window; the list's column captions fit their columns, and a
+// cell too narrow for its text shows it whole in a tool tip.
+TEST_F(TokenDialogs, WindowsShowTheirTextsWholeInEveryLanguage) {
+    TCHSMTokenDescriptor* d = getHSMTokens()->addNew();
+    ASSERT_NE(nullptr, d);
+    std::snprintf(d->nick, sizeof d->nick, "%s", "Ключи центра сертификации, отдел безопасности, токен №12");
+    std::snprintf(d->tokenName, sizeof d->tokenName, "%s", "SoftHSM v2#5a3c9e2100000000");
+    std::snprintf(d->serial, sizeof d->serial, "%s", "5a3c9e2100000000");
+    d->slot = 0x5a3c9e21;
+    d->modifyDate = 1700000000;
+    for (int language : zrxtest::kProgramLanguages) {
+        zrxtest::ProgramLanguage inLanguage(language);
+        SCOPED_TRACE(language);
+        int seen = 0;
+        ScriptedWindows windows([&](TObject* w) -> int {
+            if (auto* u = dynamic_cast<THsmTokenUnlockDlg*>(w)) {
+                ++seen;
+                EXPECT_GE(u->txt1->Left(), u->img1->Left() + u->img1->Width());
+                EXPECT_LE(u->txt1->Left() + u->txt1->Width(), u->ClientWidth());
+                EXPECT_NE(std::string::npos, u->txt1->Caption().find(std::string(d->nick) + "',id:5A3C9E21"));
+                for (TButton* b : {u->OKBtn, u->CancelBtn}) EXPECT_LE(b->Left() + b->Width(), u->ClientWidth());
+                return mrCancel;
+            }
+            if (auto* f = dynamic_cast<THSMTokensForm*>(w)) {
+                ++seen;
+                TCanvas canvas;
+                canvas.Font()->Assign(f->alv1->Font());
+                for (int i = 0; i < f->alv1->Columns()->Count(); ++i) {
+                    TListColumn* c = f->alv1->Columns()->Items(i);
+                    EXPECT_GE(c->Width(), canvas.TextWidth(c->Caption()) + 12) << c->Caption();
+                }
+                auto* view = qobject_cast<QAbstractItemView*>(f->alv1->Handle());
+                EXPECT_EQ(d->tokenName, view->model()->data(view->model()->index(0, 0), Qt::ToolTipRole).toString().toStdString());
+                return mrCancel;
+            }
+            return mrCancel;
+        });
+        TCSecretString admin, fresh;
+        EXPECT_FALSE(askUnlock(d, admin, fresh));
+        TCString location;
+        EXPECT_FALSE(chooseHsmToken(location, true, ""));
+        EXPECT_EQ(2, seen);
+    }
+}
 
 TEST_F(TokenDialogs, ChooserForReadingAsksNothing) {
     const std::string label = unique("Чтение");

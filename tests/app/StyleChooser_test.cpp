@@ -10,6 +10,7 @@
 #include "platform/framework/QtTestApp.h"
 #include "platform/framework/SysMsgBox.h"
 #include "platform/runtime/FileUtils.h"
+#include "support/ProgramLanguage.h"
 
 namespace {
 
@@ -113,6 +114,31 @@ TEST_F(Styles, ChooserListsEveryStyleAndApplies) {
     Application->ProcessMessages();
     EXPECT_EQ(styleChooser(), nullptr);
     EXPECT_EQ(stored(), "Light Sky Blue");
+}
+
+// Each button shows its whole caption in each of the program's languages
+// ("Застосувати" is wider than the others), the window holding them all.
+TEST_F(Styles, ChooserButtonsFitTheirCaptionsInEveryLanguage) {
+    for (int language : zrxtest::kProgramLanguages) {
+        zrxtest::ProgramLanguage inLanguage(language);
+        SCOPED_TRACE(language);
+        showStyleChooser();
+        TSelectVSFForm* f = styleChooser();
+        ASSERT_NE(f, nullptr);
+        TCanvas canvas;
+        int right = 0;
+        for (TButton* b : {f->Button1, f->Button2, f->Button3}) {
+            canvas.Font()->Assign(b->Font());
+            EXPECT_GE(b->Width(), canvas.TextWidth(b->Caption()) + 8) << b->Caption();
+            EXPECT_GE(b->Left(), right) << b->Caption();
+            right = b->Left() + b->Width();
+        }
+        EXPECT_LE(right, f->ClientWidth());
+        if (language == ZRN_LANG_UKRAINIAN) {
+            EXPECT_EQ(f->Button1->Caption(), "Застосувати");
+        }
+        f->Free();
+    }
 }
 
 }  // namespace

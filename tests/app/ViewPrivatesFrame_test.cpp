@@ -22,6 +22,7 @@
 #include "platform/runtime/Passwords.h"
 #include "platform/runtime/Utf16.h"
 #include "platform/x509api/P11Support.h"
+#include "support/ToolBarPictures.h"
 
 // Qt last: its keyword macros must not reach the headers above.
 #include <QImage>
@@ -194,6 +195,23 @@ TEST_F(ContainerView, PagesFollowTheObjectsOfTheContainer) {
         delete frame;
         frame = view;
     }
+}
+
+// Every button the container's tool bar shows has its picture ("Выход" and,
+// as the key generator shows it, "Создать" among them).
+TEST_F(ContainerView, EveryShownToolButtonHasAPicture) {
+    frame->btnCreate->SetVisible(true);
+    frame->actCreate->SetVisible(true);
+    zrxtest::expectEveryButtonPictured(frame->tlb1);
+    EXPECT_TRUE(frame->btnClose->Visible());
+}
+
+// The window's caption names the owner whole: past an embedded NUL, as the
+// pages show it, and with its '&'.
+TEST_F(ContainerView, CaptionNamesTheWholeOwner) {
+    EXPECT_EQ(frame->captionFor(TCString(std::string_view("www.bank.ua\0.evil.example", 25))).str(),
+              "Работа с ключевым контейнером  владельца \"www.bank.ua\\00.evil.example\"");
+    EXPECT_EQ(frame->captionFor("AT&T").str(), "Работа с ключевым контейнером  владельца \"AT&T\"");
 }
 
 TEST_F(ContainerView, CommandRulesInTabsAndTreeMode) {

@@ -127,6 +127,20 @@ TEST_F(AlvTest, ColumnClicksToggleOrderAndMovePictures) {
     EXPECT_EQ(captions(), (std::vector<String>{"c", "b", "a"}));
 }
 
+// Without a locale in the process (as here) names sort by the Ukrainian and
+// Russian alphabets, letter case aside: Ґ, Є, І and Ї where they belong, not
+// after Я.
+TEST_F(AlvTest, CyrillicNamesSortInAlphabetOrder) {
+    const std::vector<String> sorted = {"Аврам", "Гай",    "ґава",  "Ґудзь",    "Дмитренко", "Елец", "ЄВА",
+                                        "євген", "Жук",    "Ильин", "іван",     "Ігор",      "Їжак", "Йосип",
+                                        "Шевченко", "Щука", "Ъер",  "Ыхтиандр", "Ьо",        "Эрик", "Юрій", "Ярош"};
+    for (size_t i = 0; i < sorted.size(); ++i) row(sorted[(i * 7) % sorted.size()]);  // 7 and 22 share no factor
+    lv->SetSortColumn(0);
+    EXPECT_EQ(captions(), sorted);
+    lv->SetSortColumn(0);
+    EXPECT_EQ(captions(), std::vector<String>(sorted.rbegin(), sorted.rend()));
+}
+
 // ---- searching
 
 TEST_F(AlvTest, SearchStartRulesAndNotFound) {
@@ -525,23 +539,39 @@ TEST_F(AlvTest, HtmlExportThroughTheSaveDialog) {
     zrxtest::TempDir dir;
     row("a");
     lv->SetTitle("T");
-    String title;
-    std::string chosen = dir.file("out.html");
-    {
-        HookGuard g([&](TObject* w) {
-            auto* d = dynamic_cast<TSaveDialog*>(w);
-            if (!d) return int(mrCancel);
-            title = d->Title();
-            d->SetFileName(chosen);
-            return int(mrOk);
-        });
-        lv->SaveToHTML(nullptr, nullptr);
+    // Another export of the same list lies beside the chosen name.
+    std::ofstream(dir.file("out.Htm")) << "kept";
+    struct Case {
+        std::string chosen, written;
+    } cases[] = {
+        {"out.html", "out.html"},  // saved under the name chosen
+        {"report", "report.Htm"},   // no extension: the dialog's default one
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        String title;
+        {
+            HookGuard g([&](TObject* w) {
+                auto* d = dynamic_cast<TSaveDialog*>(w);
+                if (!d) return int(mrCancel);
+                title = d->Title();
+                d->SetFileName(dir.file(c.chosen));
+                return int(mrOk);
+            });
+            lv->SaveToHTML("<P>prefix\nsecond line</P>\n", "<P>suffix\r\n</P>\n");
+        }
+        EXPECT_EQ(title, "Экспорт в HTML\"T\"");
+        const std::string html = readAll(dir.file(c.written));
+        ASSERT_FALSE(html.empty());
+        EXPECT_NE(html.find("<P>prefix\r\nsecond line</P>\r\n"), std::string::npos);
+        EXPECT_NE(html.find("<P>suffix\r\n</P>\r\n</HTML>"), std::string::npos);
+        // CR LF throughout: no line feed alone.
+        for (size_t at = html.find('\n'); at != std::string::npos; at = html.find('\n', at + 1))
+            EXPECT_EQ('\r', html[at - 1]) << at;
     }
-    EXPECT_EQ(title, "Экспорт в HTML\"T\"");
-    EXPECT_FALSE(readAll(dir.file("out.Htm")).empty());
+    EXPECT_EQ("kept", readAll(dir.file("out.Htm")));
     // A file that cannot be written is reported.
     MessageCatcher msgs;
-    std::vector<int> seen;
     TModalHook inner = SetModalHook(nullptr);
     SetModalHook([&](TObject* w) {
         if (auto* d = dynamic_cast<TSaveDialog*>(w)) {
@@ -553,7 +583,7 @@ TEST_F(AlvTest, HtmlExportThroughTheSaveDialog) {
     lv->SaveToHTML(nullptr, nullptr);
     SetModalHook(inner);
     ASSERT_EQ(msgs.texts.size(), 1u);
-    EXPECT_NE(msgs.texts[0].find("missing/x.Htm"), String::npos);
+    EXPECT_NE(msgs.texts[0].find("missing/x.htm"), String::npos);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/runtime/Translation.h"
 
 #include "CompoundFixture.h"
+#include "support/CheckBoxesLayout.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -138,20 +139,68 @@ TEST(CheckBoxesLoading, ValueSetWhileLoadingBuildsOneSet) {
 TEST_F(CheckBoxesTest, BoxesFlowIntoColumnsAndHeightFits) {
     setLines({"1", "2", "3", "4", "5", "6"});
     int rowH = group->GetButtons(0)->Height();
-    group->SetHeight(20 + 3 * (rowH + 2));
+    group->SetHeight(group->ContentRect().Top + 3 * (rowH + 2) + 6);
     // Room for fewer than all in one column: a second column starts.
     TCheckBox* last = group->GetButtons(5);
     EXPECT_GT(last->Left(), group->GetButtons(0)->Left());
-    EXPECT_EQ(group->GetButtons(0)->Width(), (group->Width() - 4) / 2);
+    zrxtest::expectBoxesWhole(group);
     // Tall again: one column, and AjustHeight shrinks the group to fit.
     group->SetHeight(400);
     EXPECT_EQ(last->Left(), group->GetButtons(0)->Left());
     group->SetAutoArrange(true);
-    EXPECT_EQ(group->Height(), last->Top() + last->Height() + 2);
+    EXPECT_LT(group->Height(), 400);
+    zrxtest::expectBoxesWhole(group);
+    EXPECT_LE(group->ContentRect().Bottom - (last->Top() + last->Height()), 2);
     std::filesystem::path png = std::filesystem::path(testing::TempDir()) / "checkboxes.png";
     form->Show();
     group->GetButtons(1)->SetChecked(true);
     ASSERT_TRUE(form->Handle()->grab().save(QString::fromStdString(png.string())));
+}
+
+// Long lists with long captions: as many columns as the width holds, then a
+// scrolling area; never a box cut, hidden or on the caption.
+TEST_F(CheckBoxesTest, EveryBoxIsWholeInAnyGroup) {
+    struct Case {
+        int width, height, count;
+        const char* caption;
+        bool scrolls;
+    } cases[] = {
+        {380, 200, 12, "Time Stamping", false},
+        {380, 200, 12, "Microsoft Individual Code Signing", true},
+        {380, 200, 32, "Microsoft Individual Code Signing", true},
+        {380, 200, 32, "Box", false},
+        {432, 112, 12, "TLS Web Client Authentication", true},
+        {432, 112, 32, "TLS Web Client Authentication", true},
+        {120, 80, 3, "A caption wider than the whole group", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + ", " + std::to_string(c.count));
+        group->SetCaption("Уточненное назначение ключа");
+        group->SetBounds(10, 10, c.width, c.height);
+        TStringList l;
+        for (int i = 0; i < c.count; ++i) l.Add(String(c.caption) + " " + std::to_string(i));
+        group->SetStrings(&l);
+        EXPECT_EQ(c.scrolls, group->ScrollArea() != nullptr);
+        zrxtest::expectBoxesWhole(group);
+        // Checking through the word reaches boxes on the scrolling area too.
+        group->SetChecked(1u << (c.count - 1));
+        EXPECT_TRUE(group->GetIsChecked(c.count - 1));
+    }
+    // Room again: the boxes come back onto the group itself.
+    group->SetBounds(10, 10, 380, 200);
+    TStringList few{"one", "two"};
+    group->SetStrings(&few);
+    EXPECT_EQ(nullptr, group->ScrollArea());
+    zrxtest::expectBoxesWhole(group);
+}
+
+// A translated caption of another width is placed again.
+TEST_F(CheckBoxesTest, ChangedCaptionsAreArrangedAgain) {
+    group->SetBounds(10, 10, 380, 80);
+    setLines({"Ключи ЭП", "Ключи связи"});
+    group->Items()->Put(1, "Key-agreement keys of a far longer caption than before, and longer still");
+    EXPECT_EQ(group->GetButtons(1)->Caption(), "Key-agreement keys of a far longer caption than before, and longer still");
+    zrxtest::expectBoxesWhole(group);
 }
 
 TEST_F(CheckBoxesTest, BoolBoxWords) {

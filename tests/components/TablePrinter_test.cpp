@@ -218,6 +218,49 @@ TEST_F(TablePrinterTest, RowCellsFollowTheColumns) {
     EXPECT_NE(zrxtest::readFile(dir.file("z.htm")).find("WIDTH=\"50%\""), std::string::npos);
 }
 
+// Whether a page has ink (anything not white) in the box.
+bool inked(const QImage& page, int left, int top, int right, int bottom) {
+    for (int y = std::max(top, 0); y < std::min(bottom, page.height()); ++y)
+        for (int x = std::max(left, 0); x < std::min(right, page.width()); ++x)
+            if (page.pixel(x, y) != qRgb(255, 255, 255)) return true;
+    return false;
+}
+
+// A column dragged shut, or several: the row stays between the margins and
+// every open column's text is printed, each in its own share of the row.
+TEST_F(TablePrinterTest, ShutColumnsTakeNoRoomOnThePage) {
+    struct Case {
+        std::vector<int> widths;
+    } cases[] = {{{100, 0, 300}}, {{0, 200, 200}}, {{200, 200, 0}}, {{0, 0, 400}}, {{0, 0, 0}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.widths[0] << "," << c.widths[1] << "," << c.widths[2]);
+        lv->Columns()->Clear();
+        lv->Items()->Clear();
+        for (int w : c.widths) lv->Columns()->Add()->SetWidth(w);
+        TListItem* it = lv->Items()->Add();
+        it->SetCaption("WWWWWWWWWWWWWWWW");
+        it->SubItems()->Add("WWWWWWWWWWWWWWWW");
+        it->SubItems()->Add("WWWWWWWWWWWWWWWW");
+        lv->Print("shut");
+        ASSERT_EQ(rec->pages.size(), 1u);
+        const QImage& page = *rec->pages[0];
+        const int left = mm(25), right = page.width() - mm(20), top = mm(20);
+        // Nothing beyond the right margin but the last frame's own edge.
+        EXPECT_FALSE(inked(page, right + mm(1) + 2, 0, page.width(), page.height()));
+        // Each open column's text within its share; all shut: equal shares.
+        int total = 0;
+        for (int w : c.widths) total += w;
+        int x = left;
+        for (size_t i = 0; i < c.widths.size(); ++i) {
+            const int share = total ? (right - left) * c.widths[i] / total : (right - left) / 3;
+            if (share > 0) {
+                EXPECT_TRUE(inked(page, x + 4, top + 2, x + share - 4, top + mm(15))) << "column " << i;
+            }
+            x += share;
+        }
+    }
+}
+
 TEST_F(TablePrinterTest, DefPrintAsksThePrintDialog) {
     rows(3);
     lv->PrinterSettings()->SetJobTitle("Журнал");

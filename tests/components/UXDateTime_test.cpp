@@ -9,6 +9,9 @@
 
 #include "CompoundFixture.h"
 
+// Qt last: the fields as the user types into them.
+#include <QDateTimeEdit>
+
 namespace {
 
 // Runs the case under a time zone and puts the old one back.
@@ -157,6 +160,79 @@ TEST_F(UXDateTimeTest, LocalDaysUnderTimeZones) {
         }
         ed->Free();
         d->Free();
+    }
+}
+
+// An empty (grayed) field shows no date or time, whatever value it keeps.
+TEST_F(UXDateTimeTest, GrayedFieldShowsNothing) {
+    for (TDateTimeKind kind : {dtkDate, dtkTime}) {
+        for (bool checkbox : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "kind " << kind << ", check box " << checkbox);
+            auto* p = picker(kind, true);
+            p->DTPicker()->SetShowCheckbox(checkbox);
+            auto* field = qobject_cast<QDateTimeEdit*>(p->DTPicker()->FieldWidget());
+            ASSERT_NE(nullptr, field);
+            p->setTextValue("");  // as the editors box starts its fields
+            EXPECT_TRUE(p->Grayed());
+            EXPECT_EQ("", field->text().trimmed().toStdString());
+            p->setTextValue(kind == dtkDate ? "20240306" : "093000");
+            EXPECT_EQ(kind == dtkDate ? "06.03.2024" : "09:30:00", field->text().toStdString());
+            p->SetUXDateTime(0);
+            EXPECT_EQ("", field->text().trimmed().toStdString());
+            p->dblClick();  // un-grayed: the value kept meanwhile comes back
+            EXPECT_EQ(kind == dtkDate ? "06.03.2024" : "09:30:00", field->text().toStdString());
+            p->Free();
+        }
+    }
+}
+
+// When summer time ends an hour repeats: each of its instants reads back as
+// itself. A time typed into the hour skipped when summer time starts is
+// shown as the instant it is read back as.
+TEST_F(UXDateTimeTest, DateAndTimeAcrossSummerTimeChanges) {
+    struct Case {
+        const char* zone;
+        int64_t firstRepeated, secondRepeated;  // one wall-clock time, twice
+        int y, mo, d, h, mi;                    // a time that does not exist
+    } cases[] = {
+        {"America/New_York", 1730611800, 1730615400, 2024, 3, 10, 2, 30},  // 01:30 EDT, 01:30 EST
+        {"Europe/Kyiv", 1729989000, 1729992600, 2024, 3, 31, 3, 30},       // 03:30 EEST, 03:30 EET
+    };
+    for (const Case& c : cases) {
+        ZoneGuard zone(c.zone);
+        SCOPED_TRACE(c.zone);
+        auto* ed = add<TUXDatetimeEditor>(form, form, "both");
+        ed->SetBounds(0, 0, 300, 21);
+        for (int64_t t : {c.firstRepeated, c.secondRepeated}) {
+            ed->SetDateAndTime(t);
+            EXPECT_EQ(t, ed->GetDateAndTime());
+        }
+        EXPECT_EQ(ed->getTextValue().substr(8), time_t2systemtime(c.firstRepeated).wHour == 1 ? "013000" : "033000");
+
+        // Typed into the pickers, as the user does.
+        auto* date = qobject_cast<QDateTimeEdit*>(ed->DatePicker()->FieldWidget());
+        auto* time = qobject_cast<QDateTimeEdit*>(ed->TimePicker()->FieldWidget());
+        ASSERT_NE(nullptr, date);
+        ASSERT_NE(nullptr, time);
+        date->setDate(QDate(c.y, c.mo, c.d));
+        time->setTime(QTime(c.h, c.mi));
+        auto shownMatchesRead = [&](const char* how) {
+            const SYSTEMTIME back = time_t2systemtime(ed->GetDateAndTime());
+            char read[40];
+            std::snprintf(read, sizeof read, "%04d%02d%02d%02d%02d%02d", back.wYear, back.wMonth, back.wDay,
+                          back.wHour, back.wMinute, back.wSecond);
+            EXPECT_EQ(ed->getTextValue(), read) << how;
+            // The skipped time itself is not what is shown.
+            char skipped[16];
+            std::snprintf(skipped, sizeof skipped, "%02d%02d", c.h, c.mi);
+            EXPECT_NE(ed->getTextValue().substr(8, 4), skipped) << how;
+        };
+        shownMatchesRead("typed");
+        char text[40];
+        std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d00", c.y, c.mo, c.d, c.h, c.mi);
+        EXPECT_TRUE(ed->setTextValue(text));
+        shownMatchesRead("as text");
+        ed->Free();
     }
 }
 

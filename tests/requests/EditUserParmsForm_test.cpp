@@ -31,6 +31,8 @@
 #include "requests/SelectUserObject.h"
 #include "requests/UserExParsFrame.h"
 #include "requests/UserParmsRules.h"
+#include "support/CheckBoxesLayout.h"
+#include "support/ProgramLanguage.h"
 #include "support/TempDir.h"
 
 // Qt last: its "slots" keyword would clash with the names above.
@@ -208,6 +210,39 @@ TEST_F(OwnerDialogTest, SetUpFromMaker) {
     f->tv1->SetSelected(f->extensionsNode());
     EXPECT_EQ(f->extensionsNode()->Item(0), f->tv1->Selected());
     EXPECT_EQ(m.editExtensions().at(0), f->CEditorsBox1->getEntry());
+}
+
+// The bottom groups in each of the program's languages: the mode boxes whole
+// and off the group's caption, each algorithm box beside its label and wide
+// enough for every choice, shown from its start, and nothing shown where
+// there is nothing to choose.
+TEST_F(OwnerDialogTest, BottomGroupsShowTheirTextsWholeInEveryLanguage) {
+    for (int language : zrxtest::kProgramLanguages) {
+        zrxtest::ProgramLanguage inLanguage(language);
+        for (int id : {1, 3}) {  // without and with key-agreement sets
+            SCOPED_TRACE(testing::Message() << "language " << language << ", profile " << id);
+            TEditUserParmsForm* f = dialog(maker(id, kModes | kDest | kRpmAskPassword));
+            zrxtest::expectBoxesWhole(f->chckbxs1);
+            TCanvas canvas;
+            for (auto [label, box] : {std::pair{f->lbl4, f->flbx1}, std::pair{f->lbl5, f->flbx2}}) {
+                SCOPED_TRACE(label->Caption());
+                EXPECT_LE(label->Left() + label->Width(), box->Left());
+                EXPECT_LE(box->Left() + box->Width(), f->grpAlg->ContentRect().Right);
+                canvas.Font()->Assign(box->Font());
+                for (int i = 0; i < box->Items()->Count(); ++i) {
+                    const String text = "[" + box->Items()->Item(i)->Caption() + "]";
+                    EXPECT_LE(canvas.TextWidth(text) + box->Button()->Width() + 8, box->Width()) << text;
+                    box->SetChecked(uint64_t(i));  // the values are the set indexes
+                    EXPECT_EQ(0, box->SelStart()) << text;
+                }
+                if (box->Items()->Count() == 0) {
+                    EXPECT_EQ("", box->GetText());
+                }
+            }
+            form_.reset();
+            maker_.reset();
+        }
+    }
 }
 
 // Refusals keep the dialog open and focus the offending control.

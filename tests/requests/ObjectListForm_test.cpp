@@ -19,6 +19,9 @@
 #include "requests/SelectUserObject.h"
 #include "support/TempDir.h"
 
+// Qt last (pictures).
+#include "support/ToolBarPictures.h"
+
 namespace {
 
 // Each case numbers its objects under its own arc: objects registered with
@@ -186,6 +189,9 @@ TEST_F(ObjectListTest, ModesShowTheirCommands) {
         EXPECT_EQ(c.edit, f->btn2->Visible());
         EXPECT_TRUE(f->actFind->Visible());
         EXPECT_EQ(1, f->CAlv1->Items()->Count());
+        // Every command the bar shows has its picture ("Отменить",
+        // "Предыдущий" and "Следующий" too).
+        zrxtest::expectEveryButtonPictured(f->tlb1);
     }
 }
 

@@ -14,6 +14,9 @@
 #include "requests/ViewFixtures.h"
 #include "requests/VZrX509BaseForm.h"
 
+// Qt last: what a label shows.
+#include <QLabel>
+
 namespace {
 
 std::string utf8(const std::u16string& s) { return wc2ch(s.c_str(), int(s.size())).c_str(); }
@@ -233,29 +236,55 @@ TEST_F(ObjectViews, ObjectWithoutSignersHasNoTabs) {
     EXPECT_NE(std::string::npos, tabCaption.find("Корневой ЦСК"));
 }
 
-// An owner name with an embedded NUL is shown whole in the tab and the view.
-TEST_F(ObjectViews, AnOwnerNameIsShownWholePastAnEmbeddedNul) {
-    const std::string cn("www.bank.ua\0.evil.example", 25);
-    EVP_PKEY* key = x509fx::newKey();
-    X509* x = x509fx::makeCert(x509fx::CertSpec{}, key, nullptr, nullptr);
-    for (X509_NAME* n : {X509_get_subject_name(x), X509_get_issuer_name(x)})
-        X509_NAME_add_entry_by_txt(n, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>(cn.data()),
-                                   int(cn.size()), -1, 0);
-    X509_sign(x, key, EVP_sha256());
-    TZrX509 cert(x);
-    std::string shown, tabCaption;
-    HookScope hook([&](TObject* w) {
-        auto* f = dynamic_cast<TCViewZrX509BaseForm*>(w);
-        if (!f) return int(mrCancel);
-        shown = utf8(f->htmlView1->LoadedText());
-        tabCaption = f->ts1->Caption();
-        return int(mrOk);
-    });
-    EXPECT_EQ(mrOk, viewX509Object(&cert, 0, "Сертификат", ""));
-    EXPECT_NE(std::string::npos, tabCaption.find("\"www.bank.ua\\00.evil.example\"")) << tabCaption;
-    EXPECT_NE(std::string::npos, shown.find("www.bank.ua\\00.evil.example"));
-    X509_free(x);
-    EVP_PKEY_free(key);
+// What a tab or a label shows of a caption that marks accelerators: "&x"
+// shows x, "&&" shows '&'.
+std::string shownOfMarked(const std::string& caption) {
+    std::string out;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+        out += caption[i];
+    }
+    return out;
+}
+
+// An owner name is shown whole in the tabs, the label and the view: past an
+// embedded NUL, and with its '&'.
+TEST_F(ObjectViews, AnOwnerNameIsShownWhole) {
+    struct Case {
+        std::string cn, shown;
+    } cases[] = {
+        {std::string("www.bank.ua\0.evil.example", 25), "www.bank.ua\\00.evil.example"},
+        {"AT&T Services", "AT&T Services"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        EVP_PKEY* key = x509fx::newKey();
+        X509* x = x509fx::makeCert(x509fx::CertSpec{}, key, nullptr, nullptr);
+        for (X509_NAME* n : {X509_get_subject_name(x), X509_get_issuer_name(x)})
+            X509_NAME_add_entry_by_txt(n, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>(c.cn.data()),
+                                       int(c.cn.size()), -1, 0);
+        X509_sign(x, key, EVP_sha256());
+        TZrX509 cert(x);
+        ASSERT_FALSE(zrx::x509::failed(cert.attachSigner(cert)));
+        std::string shown, tabs, label;
+        HookScope hook([&](TObject* w) {
+            auto* f = dynamic_cast<TCViewZrX509BaseForm*>(w);
+            if (!f) return int(mrCancel);
+            shown = utf8(f->htmlView1->LoadedText());
+            for (int i = 0; i < f->pgc1->PageCount(); ++i) tabs += shownOfMarked(f->pgc1->Pages(i)->Caption()) + "|";
+            label = qobject_cast<QLabel*>(f->lbl1->Handle())->text().toStdString();
+            return int(mrOk);
+        });
+        const std::string caption = "Сертификат, владелец - \"" + c.shown + "\"";
+        EXPECT_EQ(mrOk, viewX509Object(&cert, 0, caption.c_str(), ""));
+        // The object's own tab and its issuer's.
+        EXPECT_NE(std::string::npos, tabs.find("\"" + c.shown + "\"|")) << tabs;
+        EXPECT_NE(std::string::npos, tabs.find("Издатель: \"" + c.shown + "\"")) << tabs;
+        EXPECT_NE(std::string::npos, label.find(caption)) << label;
+        EXPECT_NE(std::string::npos, shown.find(c.cn[0] == 'w' ? c.shown : "AT&amp;T Services"));
+        X509_free(x);
+        EVP_PKEY_free(key);
+    }
 }
 
 TEST_F(ObjectViews, RevocationListsUpToAThousandEntriesAreShownWhole) {
@@ -355,6 +384,41 @@ TEST_F(ObjectViews, CtrlInsertCopiesTheSelection) {
     EXPECT_NE(std::string::npos, Clipboard()->AsHtml().find("текста"));
     Clipboard()->Clear();
     form->Free();
+}
+
+// Long values break where the view marks it, yet the text copied out of the
+// view carries each value exactly as it is: nothing inserted into it.
+TEST_F(ObjectViews, CopiedTextCarriesTheValuesAsTheyAre) {
+    x509fx::Pki pki;
+    TZrX509 cert(pki.ee);
+    const std::string values[] = {cert.fingerprint(EVP_sha256()).str(), cert.fingerprint(EVP_sha1()).str(),
+                                  cert.keyID().toHex(true).str()};
+    std::string text, html, plain;
+    HookScope hook([&](TObject* w) {
+        auto* f = dynamic_cast<TCViewZrX509BaseForm*>(w);
+        if (!f) return int(mrCancel);
+        Clipboard()->Clear();
+        f->htmlView1->SelectAll();
+        f->htmlView1->CopyToClipboard();
+        text = Clipboard()->AsText();
+        html = Clipboard()->AsHtml();
+        plain = f->htmlView1->PlainText();
+        Clipboard()->Clear();
+        return int(mrOk);
+    });
+    EXPECT_EQ(mrOk, viewX509Object(&cert, 3, "Сертификат", ""));
+    // The view marks where the long values may break.
+    EXPECT_NE(std::string::npos, render(cert, zhScreen).find("<wbr>"));
+    for (const std::string& v : values) {
+        SCOPED_TRACE(v);
+        EXPECT_NE(std::string::npos, text.find(v));
+        EXPECT_NE(std::string::npos, plain.find(v));
+        EXPECT_NE(std::string::npos, html.find(v));
+    }
+    for (const std::string& copy : {text, html, plain}) {
+        EXPECT_EQ(std::string::npos, copy.find("\u200B"));
+        EXPECT_EQ(std::string::npos, copy.find("zrx-wbr"));
+    }
 }
 
 TEST_F(ObjectViews, CertificateViewSnapshot) {

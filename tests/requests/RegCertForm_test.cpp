@@ -4,6 +4,7 @@
 #include "platform/framework/QtTestApp.h"
 #include "platform/runtime/TimeUtils.h"
 #include "requests/RegCertFormEx.h"
+#include "support/ProgramLanguage.h"
 
 namespace {
 
@@ -106,6 +107,41 @@ TEST_F(IssuingDialog, FlagsChooseGroupsAndButtons) {
         EXPECT_EQ(c.text, phraseText);
         if (c.flags & 0x40) {
             EXPECT_EQ(3, rejectResult);
+        }
+    }
+}
+
+// In each of the program's languages every label ends before its field, the
+// fields stay inside their groups, and the groups side by side in the window.
+TEST_F(IssuingDialog, GroupsFitTheirTextsInEveryLanguage) {
+    for (int language : zrxtest::kProgramLanguages) {
+        zrxtest::ProgramLanguage inLanguage(language);
+        for (uint32_t groups : {0x28u, 0x08u}) {
+            SCOPED_TRACE(testing::Message() << "language " << language << ", flags " << groups);
+            int checked = 0;
+            HookScope hook([&](TObject* w) {
+                auto* f = dynamic_cast<TKeyRegFormEx*>(w);
+                if (!f) return int(mrCancel);
+                auto fits = [](TGroupBox* g, TLabel* label, TWinControl* field) {
+                    SCOPED_TRACE(label->Caption());
+                    EXPECT_LE(label->Left() + label->Width(), field->Left());
+                    EXPECT_LE(field->Left() + field->Width(), g->ContentRect().Right);
+                };
+                if (f->grpBx2->Visible()) {
+                    fits(f->grpBx2, f->lbl3, f->uxdtmpckr1);
+                    fits(f->grpBx2, f->lbl4, f->uxdtmpckr2);
+                    EXPECT_LE(f->grpBx2->Left() + f->grpBx2->Width(), f->grpBx1->Left());
+                }
+                fits(f->grpBx1, f->lbl2, f->edit2);
+                fits(f->grpBx1, f->lbl5, f->chedt1);
+                EXPECT_LE(f->grpBx1->Left() + f->grpBx1->Width(), f->ClientWidth());
+                ++checked;
+                return int(mrCancel);
+            });
+            TCRegFormParams p = params();
+            TCFlags<unsigned int> flags(groups);
+            execKeyRegForm("<p>запрос</p>", "Петренко Иван", p, flags, nullptr);
+            EXPECT_EQ(1, checked);
         }
     }
 }

@@ -14,6 +14,7 @@
 #include "requests/GenFlags.h"
 #include "requests/RequestParamMaker.h"
 #include "requests/UserExParsFrame.h"
+#include "support/CheckBoxesLayout.h"
 
 namespace {
 
@@ -131,6 +132,9 @@ TEST_F(FramesTest, EkuListFillsTheBoxes) {
         {"", 0, true, true, {"issueOrdinaryCert"}, {false}},
         {"", kPfNoDefaultEku, true, false, {}, {}},
         {"", 0, false, false, {}, {}},
+        // A usage named again is one box, checked when any mention says so.
+        {"serverAuth,clientAuth,serverAuth=1", 0, true, true, {"serverAuth", "clientAuth"}, {true, false}},
+        {"codeSigning=1,codeSigning=0", 0, true, true, {"codeSigning"}, {true}},
     };
     // The full extension list already has emailProtection.
     profile_.extFormats.add("extendedKeyUsage:emailProtection");
@@ -182,6 +186,42 @@ TEST_F(FramesTest, StoredUsagesFollowTheirOwnBoxes) {
     const TCXEditsEntry* eku = maker.fullExtensions().findByNid(NID_ext_key_usage);
     ASSERT_NE(nullptr, eku);
     EXPECT_EQ("serverAuth,codeSigning", eku->getValue().str());
+}
+
+TEST_F(FramesTest, RepeatedUsageIsStoredAsItsOneBoxSays) {
+    profile_.ekuList = "serverAuth=1,clientAuth,serverAuth";
+    TCRequestParamMaker maker(&profile_, nullptr);
+    TUserExPars* f = page<TUserExPars>(maker);
+    ASSERT_EQ(2, f->chckbxsEKU->GetButtonCount());
+    EXPECT_TRUE(f->chckbxsEKU->GetIsChecked(0));
+    f->Edit1->SetText("фраза");
+    ASSERT_TRUE(f->storePars(&maker));
+    const TCXEditsEntry* eku = maker.fullExtensions().findByNid(NID_ext_key_usage);
+    ASSERT_NE(nullptr, eku);
+    EXPECT_EQ("serverAuth", eku->getValue().str());
+}
+
+// Profiles with many usages: every box of the page's group whole, on both pages.
+TEST_F(FramesTest, EveryUsageBoxIsWholeOnThePage) {
+    const std::string twelve =
+        "serverAuth,clientAuth,codeSigning,emailProtection,timeStamping,OCSPSigning,nsSGC=1,msSGC,msCodeInd,"
+        "msCodeCom,msCTLSign,msEFS";
+    const std::string more = ",ipsecIKE,ipsecEndSystem,ipsecTunnel,ipsecUser,DVCS,secureShellClient,secureShellServer,"
+                             "sendRouter,sendProxiedRouter,sendOwner,sendProxiedOwner,cmcCA,cmcRA,cmcArchive,"
+                             "msSmartcardLogin,pkInitClientAuth,pkInitKDC,anyExtendedKeyUsage,msUPN,cmKGA";
+    for (const std::string& list : {twelve, twelve + more}) {
+        for (bool generator : {false, true}) {
+            SCOPED_TRACE((generator ? "generator's page, " : "general page, ") + list);
+            profile_.ekuList = list.c_str();
+            TCRequestParamMaker maker(&profile_, nullptr);
+            TUserExPars* f = generator ? page<TCreatorUserExPars>(maker) : page<TUserExPars>(maker);
+            ASSERT_EQ(list == twelve ? 12 : 32, f->chckbxsEKU->GetButtonCount());
+            zrxtest::expectBoxesWhole(f->chckbxsEKU);
+            // The group stays on the page.
+            EXPECT_LE(f->chckbxsEKU->Top() + f->chckbxsEKU->Height(), f->Height());
+            f->Free();
+        }
+    }
 }
 
 TEST_F(FramesTest, PhraseRequiredUnderProfileFlag) {

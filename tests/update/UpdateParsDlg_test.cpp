@@ -3,10 +3,12 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/core/config/CfgMacros.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/win/PrivateProfile.h"
+#include "app/MessageView.h"
 #include "support/TempDir.h"
 #include "update/UpdateParsDlg.h"
 
@@ -100,6 +102,31 @@ TEST_F(UpdateParsDlgTest, BlankAddressKeepsTheDialogOpenThenSaveAnswersTheBits) 
     back.read();
     EXPECT_EQ(back.proxyUser, "Іван");
     EXPECT_EQ(back.proxyPassword, "secret");
+}
+
+// A settings file that cannot be written keeps the dialog open and says so.
+TEST_F(UpdateParsDlgTest, AFailedSaveIsShownAndKeepsTheDialogOpen) {
+    fs::create_directory(ini_);  // a folder where the file would be
+    std::vector<std::string> messages;
+    int rounds = 0;
+    SetModalHook([&](TObject* w) -> int {
+        auto* dlg = dynamic_cast<TCUpdateParsDlg*>(w);
+        if (!dlg) {
+            if (auto* m = dynamic_cast<TMessageViewForm*>(w)) messages.push_back(m->message());
+            return mrOk;
+        }
+        if (rounds++ > 0) return mrCancel;
+        check(dlg->frame, 0, true);
+        dlg->frame->chedt1->setTextValue("http://upd/list.sxml");
+        dlg->btn1->Click();
+        EXPECT_EQ(dlg->ModalResult(), mrNone);
+        return mrNone;
+    });
+    EXPECT_EQ(execUpdateParsDialog(true), 1001u);
+    EXPECT_EQ(rounds, 2);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("Не удалось сохранить настройки в файле"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find("ZrX509Updates.ini"), std::string::npos) << messages[0];
 }
 
 TEST_F(UpdateParsDlgTest, CancelWritesNothing) {

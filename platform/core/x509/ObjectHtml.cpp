@@ -41,10 +41,11 @@ static TCString tr(const char* s) { return zrnTranslateString(s); }
 
 static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-// Appends one run (no blanks in it) with break opportunities where it is too long.
+// Appends one run (no blanks in it), escaped, with break opportunities
+// (<wbr>) where it is too long; the run's characters stay as they are.
 static void appendRun(std::string& out, std::string_view run) {
     if (zrx_utf8::charCount(run) <= kZrxHtmlMaxRun) {
-        out += run;
+        out += zrxHtmlEscape(run).str();
         return;
     }
     constexpr int kColonsPerGroup = 8;
@@ -52,27 +53,27 @@ static void appendRun(std::string& out, std::string_view run) {
     auto appendPiece = [&out](std::string_view piece) {
         while (zrx_utf8::charCount(piece) > kZrxHtmlMaxRun) {
             const size_t n = zrx_utf8::bytesOfChars(piece, kChunk);
-            out += piece.substr(0, n);
-            out += ' ';
+            out += zrxHtmlEscape(piece.substr(0, n)).str();
+            out += "<wbr>";
             piece.remove_prefix(n);
         }
-        out += piece;
+        out += zrxHtmlEscape(piece).str();
     };
     int colons = 0;
     size_t start = 0;
     for (size_t i = 0; i < run.size(); ++i) {
         if (run[i] != ':' || ++colons % kColonsPerGroup != 0 || i + 1 == run.size()) continue;
         appendPiece(run.substr(start, i + 1 - start));
-        out += ' ';
+        out += "<wbr>";
         start = i + 1;
     }
     appendPiece(run.substr(start));
 }
 
-TCString zrxBreakLongRuns(const TCString& text) {
+TCString zrxHtmlBreakable(const TCString& text) {
     const std::string& s = text.str();
     std::string out;
-    out.reserve(s.size() + s.size() / 16);
+    out.reserve(s.size() + s.size() / 8);
     size_t i = 0;
     while (i < s.size()) {
         size_t j = i;
@@ -84,12 +85,10 @@ TCString zrxBreakLongRuns(const TCString& text) {
     return TCString(std::move(out));
 }
 
-// Escaped text that can break where it is too long for a line.
-static TCString escapeValue(const TCString& text) { return zrxHtmlEscape(zrxBreakLongRuns(text).view()); }
 
 // Escaped text with line breaks kept.
 static TCString escapeLines(const TCString& text) {
-    TCString e = escapeValue(text);
+    TCString e = zrxHtmlBreakable(text);
     e.replaceAll("\r\n", "\n");
     e.replaceAll("\n", "<br>");
     return e;
@@ -111,12 +110,12 @@ void TZrXHtmlPage::closeTable() {
 void TZrXHtmlPage::title(const TCString& text, const TCString& sub) {
     closeTable();
     if (print()) {
-        out_.appendf("<h3 align=\"center\">%s</h3>\n", escapeValue(text).c_str());
-        if (!sub.isEmpty()) out_.appendf("<p align=\"center\"><b>%s</b></p>\n", escapeValue(sub).c_str());
+        out_.appendf("<h3 align=\"center\">%s</h3>\n", zrxHtmlBreakable(text).c_str());
+        if (!sub.isEmpty()) out_.appendf("<p align=\"center\"><b>%s</b></p>\n", zrxHtmlBreakable(sub).c_str());
     } else {
         out_.appendf("<p align=\"center\"><font size=\"+1\" color=\"navy\"><b>%s</b></font>",
-                     escapeValue(text).c_str());
-        if (!sub.isEmpty()) out_.appendf("<br><font color=\"navy\">%s</font>", escapeValue(sub).c_str());
+                     zrxHtmlBreakable(text).c_str());
+        if (!sub.isEmpty()) out_.appendf("<br><font color=\"navy\">%s</font>", zrxHtmlBreakable(sub).c_str());
         out_ += "</p>\n";
     }
 }
@@ -124,10 +123,10 @@ void TZrXHtmlPage::title(const TCString& text, const TCString& sub) {
 void TZrXHtmlPage::status(const TCString& text, bool good) {
     closeTable();
     if (print())
-        out_.appendf("<p align=\"center\"><b>%s</b></p>\n", escapeValue(text).c_str());
+        out_.appendf("<p align=\"center\"><b>%s</b></p>\n", zrxHtmlBreakable(text).c_str());
     else
         out_.appendf("<p align=\"center\"><font color=\"%s\"><b>%s</b></font></p>\n", good ? "green" : "maroon",
-                     escapeValue(text).c_str());
+                     zrxHtmlBreakable(text).c_str());
 }
 
 void TZrXHtmlPage::section(const char* caption) {
@@ -159,7 +158,7 @@ void TZrXHtmlPage::rowHtml(const TCString& labelHtml, const TCString& html) {
 void TZrXHtmlPage::row(const char* label, const TCString& value) { rowText(tr(label), value); }
 
 void TZrXHtmlPage::rowText(const TCString& label, const TCString& value) {
-    rowHtml(escapeValue(label + ":"), escapeLines(value));
+    rowHtml(zrxHtmlBreakable(label + ":"), escapeLines(value));
 }
 
 void TZrXHtmlPage::nameRows(const TZrX509Name& name) {
@@ -270,7 +269,7 @@ void TZrXHtmlPage::extensionRows(const TX509v3ExtList& exts) {
         const ASN1_OBJECT* obj = X509_EXTENSION_get_object(e);
         int nid = OBJ_obj2nid(obj);
         TCString label = nid != NID_undef ? zrxObjectCaption(nid) : zrxObjText(obj, true);
-        TCString labelHtml = escapeValue(label + ":");
+        TCString labelHtml = zrxHtmlBreakable(label + ":");
         if (X509_EXTENSION_get_critical(e))
             labelHtml.appendf("<br><i>%s</i>", zrxHtmlEscape(tr("(критическое)").c_str()).c_str());
         rowHtml(labelHtml, escapeLines(zrxExtensionValueText(e)));
@@ -571,7 +570,7 @@ void TZrXCrl::renderHtml(TCString& out, int mode, bool withEntries) const {
             std::unique_ptr<TZrXRevokedCert> e(revokedAt(i));
             if (!e) continue;
             out.appendf("<tr><td>%d</td><td>%s</td><td>%s</td><td>%s</td></tr>\n", i + 1,
-                        escapeValue(e->serialStr()).c_str(),
+                        zrxHtmlBreakable(e->serialStr()).c_str(),
                         TCASN1Time(e->revocationTime).localText().c_str(),
                         zrxHtmlEscape(getRevokedReason(e->reason).c_str()).c_str());
         }

@@ -18,11 +18,11 @@ inline TCString zrxHtmlEscape(const char* text) { return zrxHtmlEscape(std::stri
 // longer run (a fingerprint, a key identifier, a dump) would push the table
 // past the window.
 inline constexpr size_t kZrxHtmlMaxRun = 48;
-// The text with blanks where runs longer than kZrxHtmlMaxRun may break:
-// after every 8th ':' (colon-separated hex goes in groups of 8 pairs), and
-// pieces still too long every 32 characters. Shorter runs stay as they are;
-// without the inserted blanks the text is unchanged.
-TCString zrxBreakLongRuns(const TCString& text);
+// The text escaped as zrxHtmlEscape does, with break opportunities (<wbr>,
+// which adds no character to the value) where runs longer than
+// kZrxHtmlMaxRun may break: after every 8th ':' (colon-separated hex goes in
+// groups of 8 pairs), and pieces still too long every 32 characters.
+TCString zrxHtmlBreakable(const TCString& text);
 
 class TZrXHtmlPage {
 public:

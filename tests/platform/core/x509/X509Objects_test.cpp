@@ -542,8 +542,8 @@ TEST(X509Objects, HtmlShowsKeyFactsAndEscapesHostileNames) {
         EXPECT_TRUE(contains(html, "Петренко Иван"));
         EXPECT_TRUE(contains(html, "1234"));  // serial
         EXPECT_TRUE(contains(html, "SHA-256"));
-        EXPECT_TRUE(contains(html, zrxBreakLongRuns(ee.fingerprint(EVP_sha256())).c_str()));
-        EXPECT_TRUE(contains(html, zrxBreakLongRuns(ee.keyID().toHex(true)).c_str()));
+        EXPECT_TRUE(contains(html, zrxHtmlBreakable(ee.fingerprint(EVP_sha256())).c_str()));
+        EXPECT_TRUE(contains(html, zrxHtmlBreakable(ee.keyID().toHex(true)).c_str()));
         EXPECT_TRUE(contains(html, "Стартовый сертификат"));  // our own usage decoded
         EXPECT_TRUE(contains(html, "Использование ключа"));
         EXPECT_TRUE(contains(html, "Промежуточный ЦСК"));
@@ -846,11 +846,11 @@ TEST(ObjectRegistry, KeyUsageNamesOfTheRequestFramesAreKnown) {
 namespace {
 
 // The longest run of visible characters between break opportunities of an
-// HTML text: blanks, and the tags that end a line or a table cell. An entity
-// counts as one character.
+// HTML text: blanks, <wbr>, and the tags that end a line or a table cell. An
+// entity counts as one character.
 size_t longestRun(const std::string& html, std::string* where) {
     static const char* const breaking[] = {"br", "p", "td", "th", "tr", "table", "hr", "h1", "h2", "h3",
-                                           "h4", "h5", "h6", "div", "li", "meta"};
+                                           "h4", "h5", "h6", "div", "li", "meta", "wbr"};
     std::string text;
     for (size_t i = 0; i < html.size(); ++i) {
         if (html[i] == '<') {
@@ -885,8 +885,8 @@ size_t longestRun(const std::string& html, std::string* where) {
     return longest;
 }
 
-std::string withoutBlanks(std::string s) {
-    s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
+std::string withoutBreaks(std::string s) {
+    for (size_t at; (at = s.find("<wbr>")) != std::string::npos;) s.erase(at, 5);
     return s;
 }
 
@@ -894,27 +894,34 @@ std::string withoutBlanks(std::string s) {
 
 TEST(X509Objects, LongValuesBreakInGroups) {
     const std::string fp = "12:3A:C7:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:01:02:03:04:05:06:07:08:09:0A:0B:E5:BC";
+    const std::string w = "<wbr>";
     struct Case {
         std::string text;
         std::string expected;
     } cases[] = {
-        {fp, "12:3A:C7:00:11:22:33:44: 55:66:77:88:99:AA:BB:CC: DD:EE:FF:01:02:03:04:05: 06:07:08:09:0A:0B:E5:BC"},
-        {"keyid:" + fp.substr(0, 59), "keyid:12:3A:C7:00:11:22:33: 44:55:66:77:88:99:AA:BB: CC:DD:EE:FF:01"},
+        {fp, "12:3A:C7:00:11:22:33:44:" + w + "55:66:77:88:99:AA:BB:CC:" + w + "DD:EE:FF:01:02:03:04:05:" + w +
+                 "06:07:08:09:0A:0B:E5:BC"},
+        {"keyid:" + fp.substr(0, 59), "keyid:12:3A:C7:00:11:22:33:" + w + "44:55:66:77:88:99:AA:BB:" + w + "CC:DD:EE:FF:01"},
         {std::string(40, 'A'), std::string(40, 'A')},  // a 20-byte serial fits a line
-        {std::string(80, 'F'), std::string(32, 'F') + " " + std::string(48, 'F')},
-        {"один " + std::string(100, 'x') + "\nдва", "один " + std::string(32, 'x') + " " + std::string(32, 'x') + " " +
-                                                       std::string(36, 'x') + "\nдва"},
+        {std::string(80, 'F'), std::string(32, 'F') + w + std::string(48, 'F')},
+        {"один " + std::string(100, 'x') + "\nдва",
+         "один " + std::string(32, 'x') + w + std::string(32, 'x') + w + std::string(36, 'x') + "\nдва"},
+        // Escaped piece by piece: a mark never lands inside an entity.
+        {std::string(40, 'a') + "<&>" + std::string(40, 'b'),
+         std::string(32, 'a') + w + std::string(8, 'a') + "&lt;&amp;&gt;" + std::string(21, 'b') + w +
+             std::string(19, 'b')},
     };
     for (const Case& c : cases) {
-        const std::string got = zrxBreakLongRuns(TCString(c.text)).str();
+        const std::string got = zrxHtmlBreakable(TCString(c.text)).str();
         EXPECT_EQ(c.expected, got);
-        EXPECT_EQ(withoutBlanks(c.text), withoutBlanks(got));  // only blanks are added
+        // The value itself is untouched: only break marks come in.
+        EXPECT_EQ(zrxHtmlEscape(c.text.c_str()).str(), withoutBreaks(got));
     }
     // Characters, not bytes: 60 Cyrillic letters are cut after 32 of them.
     std::string cyr;
     for (int i = 0; i < 60; ++i) cyr += "Ж";
-    const std::string got = zrxBreakLongRuns(TCString(cyr)).str();
-    EXPECT_EQ(cyr.substr(0, 64) + " " + cyr.substr(64), got);
+    const std::string got = zrxHtmlBreakable(TCString(cyr)).str();
+    EXPECT_EQ(cyr.substr(0, 64) + w + cyr.substr(64), got);
 }
 
 TEST(X509Objects, ViewsHaveNoUnbreakableRunLongerThanALine) {
@@ -961,10 +968,10 @@ TEST(X509Objects, ViewsHaveNoUnbreakableRunLongerThanALine) {
             std::string run;
             EXPECT_LE(longestRun(html.str(), &run), kZrxHtmlMaxRun) << run;
         }
-    // The fingerprint still reads as itself once the blanks are gone.
+    // The fingerprint reads as itself between its break marks.
     TCString html;
     ee.htmlView(html, 0);
-    EXPECT_NE(std::string::npos, withoutBlanks(html.str()).find(ee.fingerprint(EVP_sha256()).str()));
+    EXPECT_NE(std::string::npos, withoutBreaks(html.str()).find(ee.fingerprint(EVP_sha256()).str()));
     X509_free(lx);
     EVP_PKEY_free(k);
 }
