@@ -10,6 +10,15 @@
 #include "html/layout/Blocks.h"
 
 class THtmlTable;
+class TProperties;
+
+// The property set a table block is made from: a copy of the table
+// element's set with the table's defaults where the element sets nothing
+// (border colours from BORDERCOLOR, else grey with a BORDER attribute;
+// border spacing from the cell spacing; border widths from BORDER; border
+// styles from FRAME, or from BORDER without one).
+std::unique_ptr<TProperties> MakeTableBlockProperties(const TProperties& Prop, const THtmlTable& Table,
+                                                      TAttributeList* Attr);
 
 class TTableBlock : public TBlock {
 public:
@@ -30,6 +39,8 @@ public:
                   int32_t YRef) override;
     // The table, not the cell's sections.
     void AddSectionsToList() override;
+    // The block answers for the id (its caption wrapper gave it up).
+    void TakeID(const std::u16string& ID) { RegisterName(ID); }
 
     THtmlTable* Table = nullptr;  // lives in the block's cell
     int32_t WidthAttr = 0;  // tenths of a percent when AsPercent, else pixels
