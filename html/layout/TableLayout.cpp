@@ -189,6 +189,7 @@ void THtmlTable::FindRowHeights(TCanvas* Canvas, int32_t AHeight) {
     const int64_t h = boundedHeight(int64_t(AHeight) - CellSpacingVert);
     const int32_t cellRoom = sat32(std::max<int64_t>(0, h - int64_t(n) * CellSpacingVert));
     Heights.assign(size_t(n), 0);
+    FHeightsWidths = Widths;
     std::vector<int64_t> minH(size_t(n), 0), desH(size_t(n), 0);
     std::vector<int> specMark(size_t(n) + 1, 0);  // rows marked specified, as a difference array
 
@@ -314,7 +315,8 @@ int32_t THtmlTable::LayOutRows(TCanvas* Canvas, int32_t Y, int32_t AHeight, int3
     ThtDocument* doc = Document();
     const int32_t level = doc ? doc->TableNestLevel : 1;
     const int n = Rows.Count();
-    if (Heights.empty() || int(Heights.size()) != n || (doc && doc->InLogic2 && level <= 5))
+    if (Heights.empty() || int(Heights.size()) != n || FHeightsWidths != Widths ||
+        (doc && doc->InLogic2 && level <= 5))
         FindRowHeights(Canvas, AHeight);
     int64_t height = 0;
     HeaderHeight = HeaderRowCount = FootHeight = 0;

@@ -110,34 +110,37 @@ void scaleWidthsOfType(const TColumns& K, TWidthType T, TIntArray& A, int I, int
 void distributeByDifference(const TColumns& K, TWidthType T, TIntArray& A, const TIntArray& D, int I, int J,
                             int64_t Divisor, int64_t Amount) {
     const int n = K.count(T, I, J);
+    if (n == 0) return;
     int seen = 0;
-    int64_t runningD = 0, assigned = 0;
-    for (int c = J; c >= I && n > 0; --c) {
-        if (K.Kind[size_t(c)] != T) continue;
-        if (++seen < n) {
-            runningD += D[size_t(c)];
-            const int64_t v = Divisor != 0 ? mulDiv(Amount, runningD, Divisor) - assigned : Amount / n;
-            A[size_t(c)] = sat32(int64_t(A[size_t(c)]) + v);
-            assigned += v;
-            continue;
-        }
-        if (T == wtNone) {
-            // What the differences cannot hold goes to the none columns by their widths.
-            const int64_t excess = Amount - assigned - Divisor;
-            if (excess > 0) {
-                int64_t s = 0;
-                for (int x = I; x <= J; ++x)
-                    if (K.Kind[size_t(x)] == wtNone) s += int64_t(A[size_t(x)]) + D[size_t(x)];
-                for (int x = I + 1; x <= J && s > 0; ++x)
-                    if (K.Kind[size_t(x)] == wtNone) {
-                        const int64_t add = (int64_t(A[size_t(x)]) + D[size_t(x)]) * excess / s;
-                        A[size_t(x)] = sat32(int64_t(A[size_t(x)]) + add);
-                        assigned += add;
-                    }
+    int64_t assigned = 0;
+    if (T == wtNone) {
+        const int64_t held = K.sumOf(wtNone, D, I, J);
+        if (held >= 0 && Amount > held) {
+            // More than the differences hold: every column grows to its
+            // maximum, and what is left goes by the maxima, so that equal
+            // columns stay equal.
+            int64_t s = 0;
+            for (int x = I; x <= J; ++x)
+                if (K.Kind[size_t(x)] == wtNone) s += int64_t(A[size_t(x)]) + D[size_t(x)];
+            const int64_t excess = Amount - held;
+            for (int c = J; c >= I; --c) {
+                if (K.Kind[size_t(c)] != wtNone) continue;
+                const int64_t max = int64_t(A[size_t(c)]) + D[size_t(c)];
+                const int64_t v = ++seen == n ? Amount - assigned : D[size_t(c)] + (s > 0 ? mulDiv(excess, max, s) : excess / n);
+                A[size_t(c)] = sat32(int64_t(A[size_t(c)]) + v);
+                assigned += v;
             }
+            return;
         }
-        A[size_t(c)] = sat32(int64_t(A[size_t(c)]) + Amount - assigned);
-        break;
+    }
+    int64_t runningD = 0;
+    for (int c = J; c >= I; --c) {
+        if (K.Kind[size_t(c)] != T) continue;
+        runningD += D[size_t(c)];
+        int64_t v = Amount - assigned;
+        if (++seen < n) v = Divisor != 0 ? mulDiv(Amount, runningD, Divisor) - assigned : Amount / n;
+        A[size_t(c)] = sat32(int64_t(A[size_t(c)]) + v);
+        assigned += v;
     }
 }
 

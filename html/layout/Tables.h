@@ -244,6 +244,8 @@ private:
     // The layout cycle of the document whose column widths were gathered
     // (they depend on the content alone, so one gathering serves a pass).
     int32_t FGatheredCycle = -1;
+    // The column widths Heights were found for.
+    TIntArray FHeightsWidths;
     // The rows drawn plainly from row First to row Last, the first at Y.
     int32_t DrawRows(TCanvas* Canvas, const TRect& ARect, int First, int Last, int32_t X, int32_t Y);
     // The header and footer repeated on printed pages; see Draw1.
