@@ -58,7 +58,7 @@ public:
     int32_t DoLogic(TCanvas*, int32_t Y, int32_t Width, int32_t AHeight, int32_t, int32_t& ScrollWidth,
                     int32_t& Curs) override {
         Layouts.push_back({Y, Width, AHeight});
-        if (ThrowOnLayout) throw std::runtime_error("layout fails");
+        if (ThrowOnLayout || (ThrowOnPlacement && Y != 0)) throw std::runtime_error("layout fails");
         ScrollWidth = Width;
         StartCurs = Curs;
         Curs += Positions;
@@ -79,7 +79,7 @@ public:
 
     int32_t Min, Max, Height;
     int32_t Positions = 0;
-    bool ThrowOnLayout = false, ThrowOnDraw = false;
+    bool ThrowOnLayout = false, ThrowOnPlacement = false, ThrowOnDraw = false;
     int MinMaxCalls = 0;
     std::vector<TLayout> Layouts;
     std::vector<TDraw> Draws;
