@@ -125,19 +125,7 @@ TTableBlock::TTableBlock(TCellBasic* Parent, TAttributeList* Attr, TProperties* 
         default: break;
         }
     }
-    const int32_t borderWidth = Table && Table->BorderWidth > 0 ? Table->BorderWidth : 3;
-    ConvertMargins(MargArrayO, 100, 0, EmSize, ExSize, borderWidth, MargArray);
-    if (const int32_t cssWidth = MargArray[piWidth]; cssWidth > 0) {
-        if (VarStr(MargArrayO[piWidth]).find(u'%') != std::u16string::npos) {
-            AsPercent = true;
-            WidthAttr = std::min(1000, cssWidth * 10);
-        } else {
-            WidthAttr = std::min(cssWidth, MaxSpecExtent);
-            MargArray[piWidth] = WidthAttr - sidesOf(MargArray);
-            MargArrayO[piWidth] = int64_t(MargArray[piWidth]);
-            AsPercent = false;
-        }
-    }
+    ApplyStyleWidth();
     CollapseMargins();
     if (Table) {
         Table->HSpace = HSpace;
@@ -146,6 +134,22 @@ TTableBlock::TTableBlock(TCellBasic* Parent, TAttributeList* Attr, TProperties* 
     if (Floating != aNone) {
         if (Table) Table->Float = true;
         if (ZIndex == 0) ZIndex = 1;
+    }
+}
+
+void TTableBlock::ApplyStyleWidth() {
+    const int32_t borderWidth = Table && Table->BorderWidth > 0 ? Table->BorderWidth : 3;
+    ConvertMargins(MargArrayO, 100, 0, EmSize, ExSize, borderWidth, MargArray);
+    const int32_t cssWidth = MargArray[piWidth];
+    if (cssWidth <= 0) return;
+    if (VarStr(MargArrayO[piWidth]).find(u'%') != std::u16string::npos) {
+        AsPercent = true;
+        WidthAttr = int32_t(std::min<int64_t>(1000, int64_t(cssWidth) * 10));
+    } else {
+        WidthAttr = std::min(cssWidth, MaxSpecExtent);
+        MargArray[piWidth] = WidthAttr - sidesOf(MargArray);
+        MargArrayO[piWidth] = int64_t(MargArray[piWidth]);
+        AsPercent = false;
     }
 }
 

@@ -30,6 +30,9 @@ public:
     int32_t GetBorderWidth() override;
     void MinMaxWidth(TCanvas* Canvas, int32_t& Min, int32_t& Max) override;
     int32_t FindWidth(TCanvas* Canvas, int32_t AWidth, int32_t AHeight, int32_t AutoCount) override;
+    // Converts the margin array; a style sheet's width above 0 then
+    // replaces the WIDTH attribute (done while the block is made).
+    void ApplyStyleWidth();
     // The caption wrapper's form: answers the width with borders and paddings.
     int32_t FindWidth1(TCanvas* Canvas, int32_t AWidth, int32_t ExtMarg);
     int32_t DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,

@@ -16,6 +16,7 @@
 #include "html/layout/Document.h"
 #include "html/layout/FloatManager.h"
 #include "html/layout/Tables.h"
+#include "platform/framework/DeviceContext.h"
 #include "platform/framework/Graphics.h"
 #include "platform/framework/RecordingDC.h"
 
@@ -44,6 +45,7 @@ public:
     struct TDraw {
         int32_t X, Y;
         TRect MyRect, ARect;
+        TRect Clip;  // the clip box while the content drew
     };
 
     TStubCell(TBlock* Parent, int32_t AMin, int32_t AMax, int32_t AHeight)
@@ -65,10 +67,16 @@ public:
         Len = Positions;
         return Height;
     }
-    int32_t Draw(TCanvas*, const TRect& ARect, int32_t, int32_t X, int32_t Y, int32_t, int32_t) override {
-        Draws.push_back({X, Y, MyRect, ARect});
+    int32_t Draw(TCanvas* Canvas, const TRect& ARect, int32_t, int32_t X, int32_t Y, int32_t, int32_t) override {
+        Draws.push_back({X, Y, MyRect, ARect, Canvas->Handle()->GetClipBox()});
         if (ThrowOnDraw) throw std::runtime_error("drawing fails");
         return Y + Height;
+    }
+    // A link over the whole cell when Link is set.
+    ThtguResultType GetURL(TCanvas*, int32_t, int32_t, std::unique_ptr<TUrlTarget>&, TFormControlObjBase*&,
+                           std::u16string*) override {
+        ++UrlCalls;
+        return Link ? guUrl : 0;
     }
     // Layouts at y 0 measure; the others place.
     int Measures() const {
@@ -80,7 +88,8 @@ public:
     int32_t Min, Max, Height;
     int32_t Positions = 0;
     bool ThrowOnLayout = false, ThrowOnPlacement = false, ThrowOnDraw = false;
-    int MinMaxCalls = 0;
+    bool Link = false;
+    int MinMaxCalls = 0, UrlCalls = 0;
     std::vector<TLayout> Layouts;
     std::vector<TDraw> Draws;
 };
