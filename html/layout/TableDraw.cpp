@@ -162,8 +162,9 @@ void TCellObj::DrawCell(TCanvas* Canvas, const TRect& ARect, int32_t X, int32_t 
                         dc->StretchDrawMasked(Rect(inner.Left, inner.Top, inner.Left + tileW, inner.Top + tileH),
                                               Tiled.Bitmap.get(), Tiled.Mask.get());
                 } else if (!hasColor && masked) {
-                    PrintMaskedBitmap(Canvas, band.Left, band.Top, w, h, Tiled.Bitmap.get(), Tiled.Mask.get(), off,
-                                      h);
+                    // The whole width of the tile, cut by the band's clip.
+                    PrintMaskedBitmap(Canvas, band.Left, band.Top, tileW, h, Tiled.Bitmap.get(), Tiled.Mask.get(),
+                                      off, h);
                 } else if (!hasColor && Tiled.GpBitmap) {
                     DrawGpImageScaled(Canvas, *Tiled.GpBitmap, inner.Left, inner.Top, doc->ScaleX, doc->ScaleY);
                 } else {
