@@ -60,6 +60,7 @@ TEST_F(TableWidthsTest, WidthsForTheRoom) {
          false, {50, 50}},
         {"1* : 3*", {{cell(10, 10, u"1*"), cell(10, 10, u"3*")}}, 400, true, {100, 300}},
         {"all 0* share like plain columns", {{cell(10, 30, u"0*"), cell(10, 30, u"0*")}}, 400, true, {200, 200}},
+        {"plain columns grow past their maxima alike", {{cell(10, 30), cell(10, 30)}}, 400, true, {200, 200}},
         {"absolute column grows last", {{cell(10, 10, u"40"), cell(10, 60)}}, 300, true, {40, 260}},
     };
     for (const Case& c : cases) {
@@ -97,6 +98,16 @@ TEST_F(TableWidthsTest, SpecifiedColumnKeepsTheWiderCellsMinimum) {
     EXPECT_EQ(Table->MinWidths[0], 80);
     EXPECT_GE(w[0], 80);
     EXPECT_EQ(Table->ColumnSpecs[0], wtAbsolute);
+}
+
+TEST_F(TableWidthsTest, SpanOverRelativeColumnsKeepsEveryColumnsWidth) {
+    // The widest relative column sets the unit; the columns grow to it
+    // rather than the others giving up width they need.
+    Build({{cell(310, 310, nullptr, 3)}, {cell(300, 300, u"1*"), cell(0, 0, u"1*"), cell(0, 0, u"1*")}});
+    int32_t total = 0;
+    const std::vector<int32_t> w = Widths(100, false, total);
+    EXPECT_EQ(Table->MinWidths, (std::vector<int32_t>{300, 300, 300}));
+    EXPECT_EQ(w, Table->MinWidths);  // the room is too small: the minimums
 }
 
 TEST_F(TableWidthsTest, HugeSpecifiedWidthsNeverOverflow) {
