@@ -426,15 +426,23 @@ int32_t THtmlTable::Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager*, 
 
 // ---- hit tests and queries
 
+namespace {
+
+// The cell's box (from its column's x, as last drawn) holds the point (document Y).
+bool holds(const TCellObj* Cell, int64_t X0, int32_t X, int32_t Y) {
+    return Cell && Cell->FCell && Cell->FColSpan > 0 && X >= X0 && X < X0 + Cell->FWd && Y >= Cell->FCell->DrawYY &&
+           int64_t(Y) < int64_t(Cell->FCell->DrawYY) + Cell->FHt;
+}
+
+}  // namespace
+
 TCellObj* THtmlTable::CellAt(int32_t X, int32_t Y) const {
     for (int r = 0; r < Rows.Count(); ++r) {
         const TCellList* row = Rows.Items(r);
         int64_t x = DrawX;
         for (int i = 0; row && i < row->Count(); ++i) {
             auto* cell = dynamic_cast<TCellObj*>(row->Items(i));
-            if (cell && cell->FCell && cell->FColSpan > 0 && X >= x && X < x + cell->FWd &&
-                Y >= cell->FCell->DrawYY && int64_t(Y) < int64_t(cell->FCell->DrawYY) + cell->FHt)
-                return cell;
+            if (holds(cell, x, X, Y)) return cell;
             if (i < int(Widths.size())) x += Widths[size_t(i)];
         }
     }
@@ -469,20 +477,18 @@ int32_t THtmlTable::FindCursor(TCanvas* Canvas, int32_t X, int32_t Y, int32_t& X
                                bool& Intext) {
     Intext = false;
     if (!inTable(*this, X, Y)) return -1;
-    int32_t found = -1;
-    int64_t x = 0;
-    for (int r = 0; r < Rows.Count() && found < 0; ++r) {
+    // The first cell holding the point that finds a position.
+    for (int r = 0; r < Rows.Count(); ++r) {
         const TCellList* row = Rows.Items(r);
-        x = DrawX;
-        for (int i = 0; row && i < row->Count() && found < 0; ++i) {
+        int64_t x = DrawX;
+        for (int i = 0; row && i < row->Count(); ++i) {
             auto* cell = dynamic_cast<TCellObj*>(row->Items(i));
-            if (cell && cell->FCell && cell->FColSpan > 0 && X >= x && X < x + cell->FWd &&
-                Y >= cell->FCell->DrawYY && int64_t(Y) < int64_t(cell->FCell->DrawYY) + cell->FHt)
-                found = cell->FCell->FindCursor(Canvas, X, Y, XR, YR, CaretHt, Intext);
+            if (holds(cell, x, X, Y))
+                if (const int32_t p = cell->FCell->FindCursor(Canvas, X, Y, XR, YR, CaretHt, Intext); p >= 0) return p;
             if (i < int(Widths.size())) x += Widths[size_t(i)];
         }
     }
-    return found;
+    return -1;
 }
 
 bool THtmlTable::CursorToXY(TCanvas* Canvas, int32_t Cursor, int32_t& X, int32_t& Y) {
