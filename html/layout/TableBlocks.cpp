@@ -82,7 +82,8 @@ std::unique_ptr<TProperties> MakeTableBlockProperties(const TProperties& Prop, c
 // ---- table blocks
 
 TTableBlock::TTableBlock(TCellBasic* Parent, TAttributeList* Attr, TProperties* Prop, THtmlTable* ATable, int32_t)
-    : TBlock(Parent, Attr, Prop && ATable ? MakeTableBlockProperties(*Prop, *ATable, Attr).get() : Prop),
+    : TBlock(Parent, Attr, Prop && ATable ? MakeTableBlockProperties(*Prop, *ATable, Attr).get() : Prop,
+             TBlockRole::Table),
       Table(ATable) {
     if (Prop) FProperties = ownCopy(*Prop);
     if (Table) Table->SetOwnerBlock(this);
@@ -287,7 +288,7 @@ void TTableBlock::AddSectionsToList() {
 
 TTableAndCaptionBlock::TTableAndCaptionBlock(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Prop,
                                              TTableBlock* ATableBlock)
-    : TBlock(Parent, Attributes, Prop), TableBlock(ATableBlock) {
+    : TBlock(Parent, Attributes, Prop, TBlockRole::TableAndCaption), TableBlock(ATableBlock) {
     TagClass = u"TableAndCaption.";
     if (TableBlock) Justify = TableBlock->Justify;
     TAttribute* T = nullptr;
