@@ -3,8 +3,10 @@
 // the depth), beside QTextDocument laying out the same nesting of tables;
 // and the column widths of a wide table with spanning cells.
 //
-// Our cells stand for laid-out content of fixed widths and height, so the
-// numbers measure the table code alone; Qt's cells hold a short text. Qt's
+// In the first nest our cells stand for laid-out content of fixed widths and
+// height, so the numbers measure the table code alone; in the second every
+// table sits in its table block inside a cell, beside a cell of text, laid
+// out through the document as a page is. Qt's cells hold a short text. Qt's
 // time grows exponentially with the depth (20 levels take many seconds), so
 // it runs only to 12.
 #include <benchmark/benchmark.h>
@@ -17,7 +19,12 @@
 #include "html/layout/Blocks.h"
 #include "html/layout/Document.h"
 #include "html/layout/FloatManager.h"
+#include "html/layout/Sections.h"
+#include "html/layout/TableBlocks.h"
 #include "html/layout/Tables.h"
+#include "html/layout/TokenBuffers.h"
+#include "html/text/Properties.h"
+#include "platform/framework/DeviceContext.h"
 #include "platform/framework/Graphics.h"
 
 namespace {
@@ -97,6 +104,66 @@ void BM_NestedTables(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(nest.LayOut());
 }
 BENCHMARK(BM_NestedTables)->Arg(5)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMicrosecond);
+
+// Tables in table blocks nested in cells, each beside a cell of text, as the
+// parser builds them; laid out through the document on the screen's metrics.
+struct TBlockNest {
+    std::unique_ptr<ThtDocument> Doc = std::make_unique<ThtDocument>(nullptr, nullptr);
+    std::unique_ptr<TProperties> TableProp = std::make_unique<TProperties>();
+    std::unique_ptr<TProperties> TextProp = std::make_unique<TProperties>();
+    std::unique_ptr<TDeviceContext> Screen = GetScreenDC();
+    TCanvas Canvas;
+
+    explicit TBlockNest(int Depth) {
+        TableProp->PropSym = TableSy;
+        TableProp->PropTag = u"table";
+        TextProp->PropSym = PSy;
+        TextProp->PropTag = u"p";
+        Canvas.SetDevice(Screen.get());
+        TCellBasic* cell = Doc.get();
+        for (int level = 1; level <= Depth; ++level) {
+            auto table = std::make_unique<THtmlTable>(cell, nullptr, TableProp.get());
+            auto block = std::make_unique<TTableBlock>(cell, nullptr, TableProp.get(), table.get(), level);
+            THtmlTable* t = table.get();
+            TTableBlock* b = block.get();
+            block->MyCell->Add(std::move(table), 0);
+            cell->Add(std::move(block), 0);
+            auto* row = new TCellList(nullptr, nullptr);
+            t->Rows.Add(row);
+            TCellObjCell* next = nullptr;
+            if (level < Depth) {
+                auto* nested = new TCellObj(b, aTop, nullptr, nullptr);
+                row->Add(nested);
+                next = nested->FCell.get();
+            }
+            auto* own = new TCellObj(b, aTop, nullptr, nullptr);
+            std::unique_ptr<TSection> text =
+                std::make_unique<TSection>(own->FCell.get(), nullptr, TextProp.get(), nullptr, false);
+            TTokenObj token;
+            const std::u16string words = u"cell text";
+            for (size_t i = 0; i < words.size(); ++i) token.AddUnicodeChar(words[i], int32_t(i));
+            text->AddTokenObj(token);
+            own->FCell->AddSection(text, 0);
+            row->Add(own);
+            cell = next;
+        }
+    }
+    ~TBlockNest() { Canvas.SetDevice(nullptr); }
+    int32_t LayOut(int32_t Width) {
+        int32_t scroll = 0, curs = 0;
+        return Doc->DoLogic(&Canvas, 0, Width, 600, 0, scroll, curs);
+    }
+};
+
+void BM_NestedTablesInBlocks(benchmark::State& state) {
+    TBlockNest nest(int(state.range(0)));
+    int32_t width = 800;
+    for (auto _ : state) {
+        width = width == 800 ? 801 : 800;
+        benchmark::DoNotOptimize(nest.LayOut(width));
+    }
+}
+BENCHMARK(BM_NestedTablesInBlocks)->Arg(5)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMicrosecond);
 
 void BM_QtNestedTables(benchmark::State& state) {
     QString html;
