@@ -195,4 +195,36 @@ TEST_F(TableRealCellsTest, NestedTablesInBlocksCostTheSameAtAnyDepth) {
     }
 }
 
+TEST_F(TableRealCellsTest, PrintCopyOfTheDocumentLaysOutTheSameTables) {
+    Nest(6);
+    const int32_t height = LayOutDocument(500);
+    std::unique_ptr<ThtDocument> copy = ThtDocument::CreateCopy(*Doc);
+    ASSERT_NE(copy, nullptr);
+    // The copy's nest: every level a table block holding its table, whose
+    // cells hold copies of the content.
+    std::vector<THtmlTable*> copies;
+    TCellBasic* cell = copy.get();
+    while (cell) {
+        TTableBlock* block = nullptr;
+        for (int i = 0; i < cell->Count() && !block; ++i) block = dynamic_cast<TTableBlock*>(cell->GetItem(i));
+        if (!block) break;
+        ASSERT_NE(block->Table, nullptr);
+        EXPECT_EQ(block->MyCell->GetItem(0), block->Table);
+        copies.push_back(block->Table);
+        const TCellList* row = block->Table->Rows.GetItem(0);
+        ASSERT_NE(row, nullptr);
+        const auto* first = dynamic_cast<const TCellObj*>(row->GetCellObj(0));
+        cell = row->Count() == 2 && first ? first->FCell.get() : nullptr;
+    }
+    ASSERT_EQ(copies.size(), Tables.size());
+    int32_t scroll = 0, curs = 0;
+    EXPECT_EQ(copy->DoLogic(&Canvas, 0, 500, 600, 0, scroll, curs), height);
+    for (size_t i = 0; i < copies.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(copies[i]->TableWidth, Tables[i]->TableWidth);
+        EXPECT_EQ(copies[i]->Widths, Tables[i]->Widths);
+        EXPECT_EQ(copies[i]->TableHeight(), Tables[i]->TableHeight());
+    }
+}
+
 }  // namespace
