@@ -10,6 +10,15 @@
 #include "html/layout/Blocks.h"
 
 class THtmlTable;
+class TProperties;
+
+// The property set a table block is made from: a copy of the table
+// element's set with the table's defaults where the element sets nothing
+// (border colours from BORDERCOLOR, else grey with a BORDER attribute;
+// border spacing from the cell spacing; border widths from BORDER; border
+// styles from FRAME, or from BORDER without one).
+std::unique_ptr<TProperties> MakeTableBlockProperties(const TProperties& Prop, const THtmlTable& Table,
+                                                      TAttributeList* Attr);
 
 class TTableBlock : public TBlock {
 public:
@@ -21,6 +30,9 @@ public:
     int32_t GetBorderWidth() override;
     void MinMaxWidth(TCanvas* Canvas, int32_t& Min, int32_t& Max) override;
     int32_t FindWidth(TCanvas* Canvas, int32_t AWidth, int32_t AHeight, int32_t AutoCount) override;
+    // Converts the margin array; a style sheet's width above 0 then
+    // replaces the WIDTH attribute (done while the block is made).
+    void ApplyStyleWidth();
     // The caption wrapper's form: answers the width with borders and paddings.
     int32_t FindWidth1(TCanvas* Canvas, int32_t AWidth, int32_t ExtMarg);
     int32_t DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,
@@ -30,6 +42,8 @@ public:
                   int32_t YRef) override;
     // The table, not the cell's sections.
     void AddSectionsToList() override;
+    // The block answers for the id (its caption wrapper gave it up).
+    void TakeID(const std::u16string& ID) { RegisterName(ID); }
 
     THtmlTable* Table = nullptr;  // lives in the block's cell
     int32_t WidthAttr = 0;  // tenths of a percent when AsPercent, else pixels

@@ -28,6 +28,16 @@ struct TTablePartRec {
 };
 
 enum class TRowType { THead, TBody, TFoot };
+
+// Bounds that keep hostile tables finite: spans beyond these ask for more
+// grid places than any page holds; specified widths, heights and
+// multipliers beyond 10^6 pixels are taken as 10^6, so that sums of them
+// stay far from overflowing; layout and drawing refuse tables nested deeper
+// than the parser builds them.
+constexpr int32_t MaxColSpan = 1000;
+constexpr int32_t MaxRowSpan = 65534;
+constexpr int32_t MaxSpecExtent = 1000000;
+constexpr int32_t MaxTableNestLevel = 51;
 enum TTableFrame { tfVoid, tfAbove, tfBelow, tfHSides, tfLhs, tfRhs, tfVSides, tfBox, tfBorder };
 enum TTableRules { trNone, trGroups, trRows, trCols, trAll };
 
@@ -108,9 +118,18 @@ public:
     ThtVMarginArray MargArrayO;
     bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
 
+    // Lays the content out at y 0 to learn its height (VSize): once per
+    // layout pass of the document for a given width and available height;
+    // a second request with the same ones answers the height found then.
+    int32_t MeasureContent(TCanvas* Canvas, int32_t Width, int32_t AHeight);
+
 protected:
     // The content cell copied for Parent (the rest through AssignTo).
     TCellObj(TBlock* Parent, const TCellObj& T);
+
+private:
+    // The last measuring layout: the document's layout cycle and the room given.
+    int32_t FMeasuredCycle = -1, FMeasuredWidth = 0, FMeasuredHeight = 0;
 };
 
 // One row: its cell slots (owned).
@@ -220,6 +239,22 @@ public:
 
 protected:
     THtmlTable(TCellBasic* Parent, const THtmlTable& Source);
+
+private:
+    // The layout cycle of the document whose column widths were gathered
+    // (they depend on the content alone, so one gathering serves a pass).
+    int32_t FGatheredCycle = -1;
+    // The column widths Heights were found for.
+    TIntArray FHeightsWidths;
+    // The rows drawn plainly from row First to row Last, the first at Y.
+    int32_t DrawRows(TCanvas* Canvas, const TRect& ARect, int First, int Last, int32_t X, int32_t Y);
+    // The header and footer repeated on printed pages; see Draw1.
+    void DrawPrintedParts(TCanvas* Canvas, const TRect& ARect, int32_t X, int32_t Y);
+    // The header and footer can repeat on pages of ARect's height and leave
+    // room for the body rows.
+    bool PartsFitPage(const TRect& ARect) const;
+    // The slot's cell whose box holds the point (document Y), or null.
+    TCellObj* CellAt(int32_t X, int32_t Y) const;
 };
 
 // Paddings, borders and spaces of a cell, and the row's background image
