@@ -20,8 +20,6 @@ constexpr const char* kMakerMail = "info@zoren.ua";
 constexpr int kExpandedClientHeight = 362;
 constexpr int kPanelHeight = 170;
 
-TCString tr(const char* text) { return zrnTranslateString(text); }
-
 String aboutPicture(const char* name) {
     return makePathName(makePathName(getModulePath().c_str(), "about").c_str(), name).str();
 }

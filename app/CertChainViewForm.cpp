@@ -16,25 +16,12 @@
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/Translation.h"
 #include "requests/HtmlViewerColor.h"
+#include "requests/HtmlViewSetup.h"
 
 namespace {
 constexpr TColor kSelectionBackground = 0xE8DACC;
 constexpr TColor kKeyAgreementBackground = 0xF8EADC;
-constexpr int kFirstPage = 1, kLastPage = 9999;
 constexpr int kIssuerSerialNid = 105;  // serialNumber of a name
-
-std::u16string utf16(const TCString& t) {
-    return zrx_utf8::toUtf16(t.c_str());
-}
-
-void setupViewer(THtmlViewer* v) {
-    v->SetBorderStyle(htSingle);
-    v->SetCharSet(204);  // RUSSIAN_CHARSET
-    v->SetDefBackground(clInfoBk);
-    v->SetDefFontName("Tahoma");
-    v->SetDefFontSize(8);
-    v->SetDefPreFontName("Courier New");
-}
 
 void errorBox(const TCString& text) { messageDlg(text, mtError, mbSet(mbOK)); }
 
@@ -58,9 +45,9 @@ const char* certificateTypeText(uint32_t f) {
 int certificateImageIndex(uint32_t f) {
     if (f & zfStart) return 10;
     if (f & zfCA) return 7;
-    if (f & 0x2002) return 0;
+    if (f & (zfEmail | zfTlsClient)) return 0;
     if (f & zfKeyAgreement) return 8;
-    if (f & 0x600020) return -1;
+    if (f & (zfOCSP | zfCMP | zfTimeStamping)) return -1;
     if (f & zfSignature) return 9;
     return -1;
 }
@@ -111,50 +98,38 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
 
     actlst1 = new TActionList(this);
     actlst1->SetName("actlst1");
-    auto makeAction = [this](const char* name, const char* caption, const char* hint, int shortCut,
-                             void (TChainViewForm::*execute)(TObject*), void (TChainViewForm::*update)(TObject*)) {
-        auto* a = new TAction(this);
-        a->SetName(name);
-        a->SetCaption(caption);
-        a->SetHint(hint);
+    auto addAction = [this](const char* name, const char* caption, const char* hint, int shortCut,
+                            void (TChainViewForm::*execute)(TObject*), void (TChainViewForm::*update)(TObject*)) {
+        TNotifyEvent onUpdate;
+        if (update) onUpdate = [this, update](TObject* s) { (this->*update)(s); };
+        TAction* a = makeAction(actlst1, name, caption, hint, [this, execute](TObject* s) { (this->*execute)(s); },
+                                std::move(onUpdate));
         if (shortCut) a->SetShortCut(shortCut);
-        a->SetActionList(actlst1);
-        a->OnExecute = [this, execute](TObject* s) { (this->*execute)(s); };
-        if (update) a->OnUpdate = [this, update](TObject* s) { (this->*update)(s); };
         return a;
     };
     using F = TChainViewForm;
-    actOk = makeAction("actOk", "Продолжить", "Продолжить|Продолжить текущую операцию", VK_RETURN, &F::actOkExecute,
+    actOk = addAction("actOk", "Продолжить", "Продолжить|Продолжить текущую операцию", VK_RETURN, &F::actOkExecute,
                        &F::actOkUpdate);
-    actCancel = makeAction("actCancel", "Отменить", "Отменить текущую операцию|Отменить текущую операцию", VK_ESCAPE,
+    actCancel = addAction("actCancel", "Отменить", "Отменить текущую операцию|Отменить текущую операцию", VK_ESCAPE,
                            &F::actCancelExecute, nullptr);
-    actLoad = makeAction("actLoad", "Загрузить цепочку", "Загрузить цепочку|Загрузить цепочку сертификатов",
+    actLoad = addAction("actLoad", "Загрузить цепочку", "Загрузить цепочку|Загрузить цепочку сертификатов",
                          ShortCut('O', ssCtrl), &F::actLoadExecute, nullptr);
-    actAdd = makeAction("actAdd", "Добавить посертификатно",
+    actAdd = addAction("actAdd", "Добавить посертификатно",
                         "Добавить посертификатно|Добавить в цепочку сертификаты по очереди", VK_INSERT,
                         &F::actAddExecute, &F::actAddUpdate);
-    actSave = makeAction("actSave", "Сохранить цепочку", "Сохранить цепочку|Сохранить цепочку в файл",
+    actSave = addAction("actSave", "Сохранить цепочку", "Сохранить цепочку|Сохранить цепочку в файл",
                          ShortCut('S', ssCtrl), &F::actSaveExecute, &F::actSaveUpdate);
-    actSaveCrt = makeAction("actSaveCrt", "Сохранить сертификат",
+    actSaveCrt = addAction("actSaveCrt", "Сохранить сертификат",
                             "Сохранить сертификат|Сохранить текущий сертификат в файл", 0, &F::actSaveCrtExecute,
                             &F::actSaveCrtUpdate);
-    actPrint = makeAction("actPrint", "Печатать", "Печатать|Печатать информацию о текущем сертификате", 0,
+    actPrint = addAction("actPrint", "Печатать", "Печатать|Печатать информацию о текущем сертификате", 0,
                           &F::actPrintExecute, &F::actPrintUpdate);
-    actSaveHTML = makeAction("actSaveHTML", "Сохранить в HTML",
+    actSaveHTML = addAction("actSaveHTML", "Сохранить в HTML",
                              "Сохранить в HTML|Сохранить информацию о текущем сертификате в HTML-файл", 0,
                              &F::actSaveHTMLExecute, &F::actSaveHTMLUpdate);
-    actVerify = makeAction("actVerify", "Проверить", "Проверить|Проверить цепочку сертификатов", 0,
+    actVerify = addAction("actVerify", "Проверить", "Проверить|Проверить цепочку сертификатов", 0,
                            &F::actVerifyExecute, &F::actVerifyUpdate);
 
-    // Menus: an action, a separator (null) or a caption with a handler.
-    auto fill = [this](TMenuItem* parent, std::initializer_list<TAction*> actions) {
-        for (TAction* a : actions) {
-            auto* mi = new TMenuItem(this);
-            if (a) mi->SetAction(a);
-            else mi->SetCaption("-");
-            parent->Add(mi);
-        }
-    };
     mm1 = new TMainMenu(this);
     mm1->SetName("mm1");
     auto submenu = [this](const char* name, const char* caption) {
@@ -164,9 +139,9 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
         mm1->Items()->Add(mi);
         return mi;
     };
-    fill(submenu("mniActions", "Действия"),
+    addActionItems(this, submenu("mniActions", "Действия"),
          {actLoad, actSave, nullptr, actAdd, nullptr, actSaveCrt, nullptr, actVerify, nullptr, actOk, actCancel});
-    fill(submenu("mniView", "Просмотр"), {actSaveHTML, nullptr, actPrint});
+    addActionItems(this, submenu("mniView", "Просмотр"), {actSaveHTML, nullptr, actPrint});
     TMenuItem* help = submenu("mniHelp", "Справка");
     auto* about = new TMenuItem(this);
     about->SetName("mniN32");
@@ -177,13 +152,13 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
 
     pm1 = new TPopupMenu(this);
     pm1->SetName("pm1");
-    fill(pm1->Items(), {actSaveCrt, nullptr, actVerify});
+    addActionItems(this, pm1->Items(), {actSaveCrt, nullptr, actVerify});
     pm2 = new TPopupMenu(this);
     pm2->SetName("pm2");
-    fill(pm2->Items(), {actSaveCrt, actSaveHTML, actPrint});
+    addActionItems(this, pm2->Items(), {actSaveCrt, actSaveHTML, actPrint});
     pm3 = new TPopupMenu(this);
     pm3->SetName("pm3");
-    fill(pm3->Items(), {actLoad, nullptr, actSave, nullptr, actAdd});
+    addActionItems(this, pm3->Items(), {actLoad, nullptr, actSave, nullptr, actAdd});
 
     ilToolBar = new TResImageList(this);
     ilToolBar->SetName("ilToolBar");
@@ -305,24 +280,16 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
     htmlvwrLite1->SetName("htmlvwrLite1");
     htmlvwrLite1->SetParent(pnl1);
     htmlvwrLite1->SetAlign(alClient);
-    setupViewer(htmlvwrLite1);
+    setupHtmlViewer(htmlvwrLite1);
     htmlvwrLite1->SetPopupMenu(pm2);
     htmlv33 = new THtmlViewer(this);
     htmlv33->SetName("htmlv33");
     htmlv33->SetParent(pnl1);
-    setupViewer(htmlv33);
+    setupHtmlViewer(htmlv33);
     htmlv33->SetVisible(false);
 
-    dlgPrint1 = new TPrintDialog(this);
-    dlgPrint1->SetName("dlgPrint1");
-    dlgPrint1->MinPage = kFirstPage;
-    dlgPrint1->MaxPage = kLastPage;
-    dlgPrint1->Options = poSet(poPageNums);
-    dlgSave1 = new TSaveDialog(this);
-    dlgSave1->SetName("dlgSave1");
-    dlgSave1->SetDefaultExt("Html");
-    dlgSave1->SetFilter("HTML-файлы(*.html)|*.html");
-    dlgSave1->SetOptions(ofSet(ofHideReadOnly) | ofSet(ofOverwritePrompt) | ofSet(ofEnableSizing));
+    dlgPrint1 = makePagePrintDialog(this, "dlgPrint1");
+    dlgSave1 = makeHtmlSaveDialog(this, "dlgSave1");
 
     cmpstrg1 = new TCCompStorage(this);
     cmpstrg1->SetName("cmpstrg1");
@@ -444,12 +411,12 @@ void TChainViewForm::showCertificate(TZrX509* cert) {
     if (!cert) return;
     TCString html;
     cert->htmlView(html, 0);
-    htmlvwrLite1->LoadFromString(utf16(html), u"", HTMLType);
+    htmlvwrLite1->LoadFromString(html.toUtf16(), u"", HTMLType);
     FHistory.add(html);
     // The print copy is rendered into an emptied text, so it holds the print form alone.
     html.clear();
     cert->htmlView(html, 1);
-    htmlv33->LoadFromString(utf16(html), u"", HTMLType);
+    htmlv33->LoadFromString(html.toUtf16(), u"", HTMLType);
 }
 
 void TChainViewForm::setChainFileName(const char* name) {
@@ -563,7 +530,7 @@ void TChainViewForm::actPrintExecute(TObject*) {
     dlgPrint1->PrintRange = prAllPages;
     if (!dlgPrint1->Execute()) return;
     if (dlgPrint1->PrintRange == prPageNums) htmlv33->Print(dlgPrint1->FromPage, dlgPrint1->ToPage, nullptr);
-    else htmlv33->Print(kFirstPage, kLastPage, nullptr);
+    else htmlv33->Print(kPrintFirstPage, kPrintLastPage, nullptr);
 }
 
 void TChainViewForm::actPrintUpdate(TObject*) { actPrint->SetEnabled(lv1->Selected() != nullptr); }

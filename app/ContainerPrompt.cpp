@@ -10,7 +10,7 @@
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/Passwords.h"
 #include "platform/runtime/Translation.h"
-#include "platform/x509api/P11Support.h"
+#include "platform/p11/P11Support.h"
 #include "platform/x509api/ZrX509Api.h"
 #include "platform/x509api/ZrX509Csp.h"
 

@@ -35,8 +35,6 @@
 
 namespace {
 
-TCString tr(const char* source) { return zrnTranslateString(source); }
-
 constexpr uint32_t kMbOk = 0;
 constexpr uint32_t kMbYesNo = 4;
 constexpr uint32_t kMbIconError = 16;
@@ -175,27 +173,27 @@ TViewPrivatesFrameEx::TViewPrivatesFrameEx(TComponent* AOwner) : TViewPrivatesFr
         if (!m) return nullptr;
         return [this, m](TObject* s) { (this->*m)(s); };
     };
-    actImportCertHTTP = makeAction("actImportCertHTTP", "C использованием службы регистрации", nullptr,
+    actImportCertHTTP = makeAction(ActionList1, "actImportCertHTTP", "C использованием службы регистрации", nullptr,
                                    bind(&F::actImportCertHTTPExecute), bind(&F::actImportCertHTTPUpdate));
-    actSendSelReq = makeAction("actSendSelReq", "Отправить на регистрацию", nullptr, bind(&F::actSendSelReqExecute),
+    actSendSelReq = makeAction(ActionList1, "actSendSelReq", "Отправить на регистрацию", nullptr, bind(&F::actSendSelReqExecute),
                                bind(&F::actCheckStatusUpdate));
-    actCheckStatus = makeAction("actCheckStatus", "Статус запроса", nullptr, bind(&F::actCheckStatusExecute),
+    actCheckStatus = makeAction(ActionList1, "actCheckStatus", "Статус запроса", nullptr, bind(&F::actCheckStatusExecute),
                                 bind(&F::actCheckStatusUpdate));
-    actChgKeys = makeAction("actChgKeys", "Сменить досрочно",
+    actChgKeys = makeAction(ActionList1, "actChgKeys", "Сменить досрочно",
                             "Сменить досрочно|Выполнить досрочную смену одного или нескольких действующих личных ключей",
                             bind(&F::actChgKeysExecute));
-    actAddEncodeKey = makeAction("actAddEncodeKey", "Добавить ключи связи", nullptr, bind(&F::actAddEncodeKeyExecute),
+    actAddEncodeKey = makeAction(ActionList1, "actAddEncodeKey", "Добавить ключи связи", nullptr, bind(&F::actAddEncodeKeyExecute),
                                  bind(&F::actAddEncodeKeyUpdate));
-    actLockCert = makeAction("actLockCert", "Блокировать", nullptr, bind(&F::actLockCertExecute));
-    actCheckAndChangeKeys = makeAction("actCheckAndChangeKeys", "Плановая смена ключей",
+    actLockCert = makeAction(ActionList1, "actLockCert", "Блокировать", nullptr, bind(&F::actLockCertExecute));
+    actCheckAndChangeKeys = makeAction(ActionList1, "actCheckAndChangeKeys", "Плановая смена ключей",
                                        "Проверить необходимость смены ключей", bind(&F::actCheckAndChangeKeysExecute),
                                        bind(&F::actCheckAndChangeKeysUpdate));
-    actSweep = makeAction("actSweep", "Очистить", nullptr, bind(&F::actSweepExecute), bind(&F::actSweepUpdate));
-    actEditContfig = makeAction("actEditContfig", "Настройки", nullptr, bind(&F::actEditContfigExecute));
-    actEditUpdatePars = makeAction("actEditUpdatePars", "Параметры обновления программы", nullptr,
+    actSweep = makeAction(ActionList1, "actSweep", "Очистить", nullptr, bind(&F::actSweepExecute), bind(&F::actSweepUpdate));
+    actEditContfig = makeAction(ActionList1, "actEditContfig", "Настройки", nullptr, bind(&F::actEditContfigExecute));
+    actEditUpdatePars = makeAction(ActionList1, "actEditUpdatePars", "Параметры обновления программы", nullptr,
                                    bind(&F::actEditUpdateParsExecute));
-    actUpdateNow = makeAction("actUpdateNow", "Обновить  сейчас", nullptr, bind(&F::actUpdateNowExecute));
-    actAbout = makeAction("actAbout", "О программе", nullptr, bind(&F::actAboutExecute));
+    actUpdateNow = makeAction(ActionList1, "actUpdateNow", "Обновить  сейчас", nullptr, bind(&F::actUpdateNowExecute));
+    actAbout = makeAction(ActionList1, "actAbout", "О программе", nullptr, bind(&F::actAboutExecute));
 
     // Inherited actions as this view shows them.
     actExportX509->SetImageIndex(kExportImage);
@@ -255,12 +253,7 @@ TViewPrivatesFrameEx::TViewPrivatesFrameEx(TComponent* AOwner) : TViewPrivatesFr
     NewKeyMI_dvd->SetVisible(false);
     ContainerMI->Insert(1, NewKeyMI_dvd);
     int at = ContainerMI->Count() - 2;  // before the separator of "Выход"
-    for (TAction* a : {static_cast<TAction*>(nullptr), actCheckAndChangeKeys, actChgKeys, actAddEncodeKey}) {
-        auto* mi = new TMenuItem(this);
-        if (a) mi->SetAction(a);
-        else mi->SetCaption("-");
-        ContainerMI->Insert(at++, mi);
-    }
+    addActionItems(this, ContainerMI, {nullptr, actCheckAndChangeKeys, actChgKeys, actAddEncodeKey}, at);
 
     NOpt = addMenuItem(mm1->Items(), "NOpt", nullptr, "Сервис");
     addMenuItem(NOpt, "", actEditContfig);

@@ -8,34 +8,18 @@
 #include "platform/core/keys/PrivateEVPKey.h"
 #include "platform/core/keys/UserKeysContext.h"
 #include "platform/core/x509/ZrXErrors.h"
+#include "platform/runtime/MarkupEscape.h"
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/Translation.h"
 #include "platform/runtime/Utf16.h"
 #include "platform/x509api/ZrX509Csp.h"
+#include "requests/HtmlViewSetup.h"
 #include "requests/HtmlViewerColor.h"
 
 namespace {
-constexpr int kRussianCharset = 204;
 constexpr int kItemLevel = 2;
 
-TCString tr(const char* source) { return zrnTranslateString(source); }
 std::u16string trW(const char* source) { return zrnTranslateStringW(zrx_utf8::toUtf16(source)); }
-std::u16string utf16(const TCString& t) { return zrx_utf8::toUtf16(t.c_str()); }
-
-// HTML text of an outside value: markup characters become entities.
-std::string htmlEscaped(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
 
 // The text a key is shown with: its identifier (hex), "@" first for a start-up key.
 TCString keyNodeText(const TCSBaseBuff* key) {
@@ -133,12 +117,7 @@ TCtxListsViewFrame::TCtxListsViewFrame(TComponent* AOwner, TZrX509Csp* csp) : TF
     htmlvwr1->SetName("htmlvwr1");
     htmlvwr1->SetParent(pnl1);
     htmlvwr1->SetAlign(alClient);
-    htmlvwr1->SetBorderStyle(htSingle);
-    htmlvwr1->SetCharSet(kRussianCharset);
-    htmlvwr1->SetDefBackground(clInfoBk);
-    htmlvwr1->SetDefFontName("Tahoma");
-    htmlvwr1->SetDefFontSize(8);
-    htmlvwr1->SetDefPreFontName("Courier New");
+    setupHtmlViewer(htmlvwr1);
 
     cmpstrg1 = new TCCompStorage(this);
     cmpstrg1->SetName("cmpstrg1");
@@ -175,7 +154,7 @@ std::u16string TCtxListsViewFrame::storageKeyText(const TCString& id, size_t len
     const TCString format = tr(
         "<br><table width=25%%><tr><td><b>ID ключа:</b></td><td><font color=navy>%s</font></td></tr><tr><td><b>Длина:"
         "</b></td><td><font color=navy>%d бит</font></td></tr></table>");
-    return utf16(TCFString(format.c_str(), htmlEscaped(id.str()).c_str(), int(lengthBytes * 8)));
+    return TCFString(format.c_str(), escapeMarkup(id.str()).c_str(), int(lengthBytes * 8)).toUtf16();
 }
 
 // ---- the tree
@@ -289,7 +268,7 @@ void TCtxListsViewFrame::tv1Change(TObject*, TTreeNode* Node) {
             selectedObject = static_cast<TZrX509Base*>(Node->Data());
             TCString html;
             selectedObject->htmlView(html, zhScreen);
-            htmlvwr1->LoadFromString(utf16(html), u"", HTMLType);
+            htmlvwr1->LoadFromString(html.toUtf16(), u"", HTMLType);
         } else {
             htmlvwr1->LoadFromString(noObjectText(), u"", HTMLType);
         }

@@ -93,12 +93,7 @@ TSelDevForm::TSelDevForm(TComponent* AOwner, TCStringList* devices, bool check, 
 
     pm1 = new TPopupMenu(this);
     pm1->SetName("pm1");
-    for (const char* item : {"actInfo", "-", "act1"}) {
-        auto* mi = new TMenuItem(this);
-        if (std::string(item) == "-") mi->SetCaption("-");
-        else mi->SetAction(std::string(item) == "act1" ? act1 : actInfo);
-        pm1->Items()->Add(mi);
-    }
+    addActionItems(this, pm1->Items(), {actInfo, nullptr, act1});
 
     pnl1 = new TPanel(this);
     pnl1->SetName("pnl1");

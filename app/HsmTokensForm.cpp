@@ -27,8 +27,6 @@ constexpr KResult kCancelled = 0xC0800024;
 constexpr CK_FLAGS kUserPinLocked = CKF_USER_PIN_LOCKED;
 constexpr int kButtonWidth = 132, kButtonHeight = 25, kGap = 8;
 
-TCString tr(const char* text) { return zrnTranslateString(text); }
-
 // A token's label holds 32 bytes: a name is kept to the characters that fit,
 // so the name shown is the one the token shows, and two names differ on it.
 constexpr size_t kLabelBytes = 32;
@@ -40,16 +38,6 @@ TButton* actionButton(TComponent* owner, TWinControl* parent, const char* name, 
     auto* b = placeControl<TButton>(owner, parent, name, kGap, top, kButtonWidth, kButtonHeight);
     b->SetAction(action);
     return b;
-}
-
-TAction* makeAction(TComponent* owner, TActionList* list, const char* name, const char* caption,
-                    std::function<void(TObject*)> execute) {
-    auto* a = new TAction(owner);
-    a->SetName(name);
-    a->SetCaption(caption);
-    a->SetActionList(list);
-    a->OnExecute = std::move(execute);
-    return a;
 }
 
 TPasswordEdit* passwordRow(TForm* form, const char* name, TLabel*& label, const char* caption, int top) {
@@ -349,32 +337,26 @@ THSMTokensForm::THSMTokensForm(TComponent* AOwner) : TForm(AOwner) {
 
     actlst1 = new TActionList(this);
     actlst1->SetName("actlst1");
-    actOk = makeAction(this, actlst1, "actOk", "Выбрать", [this](TObject* s) { actOkExecute(s); });
-    actCancel = makeAction(this, actlst1, "actCancel", "Отменить", [this](TObject* s) { actCancelExecute(s); });
-    actAdd = makeAction(this, actlst1, "actAdd", "Добавить", [this](TObject* s) { actAddExecute(s); });
-    actDelete = makeAction(this, actlst1, "actDelete", "Удалить", [this](TObject* s) { actDeleteExecute(s); });
-    actList = makeAction(this, actlst1, "actList", "Список", nullptr);
+    actOk = makeAction(actlst1, "actOk", "Выбрать", nullptr, [this](TObject* s) { actOkExecute(s); });
+    actCancel = makeAction(actlst1, "actCancel", "Отменить", nullptr, [this](TObject* s) { actCancelExecute(s); });
+    actAdd = makeAction(actlst1, "actAdd", "Добавить", nullptr, [this](TObject* s) { actAddExecute(s); });
+    actDelete = makeAction(actlst1, "actDelete", "Удалить", nullptr, [this](TObject* s) { actDeleteExecute(s); });
+    actList = makeAction(actlst1, "actList", "Список", nullptr, nullptr);
     actList->SetVisible(false);
     actInitialize =
-        makeAction(this, actlst1, "actInitialize", "Инициализировать", [this](TObject* s) { actInitializeExecute(s); });
-    actNew = makeAction(this, actlst1, "actNew", "Создать", nullptr);
+        makeAction(actlst1, "actInitialize", "Инициализировать", nullptr, [this](TObject* s) { actInitializeExecute(s); });
+    actNew = makeAction(actlst1, "actNew", "Создать", nullptr, nullptr);
     actNew->SetVisible(false);
-    actView = makeAction(this, actlst1, "actView", "Просмотреть", [this](TObject* s) { actViewExecute(s); });
+    actView = makeAction(actlst1, "actView", "Просмотреть", nullptr, [this](TObject* s) { actViewExecute(s); });
     actResetPin =
-        makeAction(this, actlst1, "actResetPin", "Разблокировать", [this](TObject* s) { actResetPinExecute(s); });
+        makeAction(actlst1, "actResetPin", "Разблокировать", nullptr, [this](TObject* s) { actResetPinExecute(s); });
     actExport =
-        makeAction(this, actlst1, "actExport", "Сформировать реестр", [this](TObject* s) { actExportExecute(s); });
+        makeAction(actlst1, "actExport", "Сформировать реестр", nullptr, [this](TObject* s) { actExportExecute(s); });
     actDelete->OnUpdate = [this](TObject* s) { actDeleteUpdate(s); };
 
     pm1 = new TPopupMenu(this);
     pm1->SetName("pm1");
-    for (TAction* a : {actOk, static_cast<TAction*>(nullptr), actAdd, actView, actInitialize, actDelete,
-                       static_cast<TAction*>(nullptr), actExport}) {
-        auto* mi = new TMenuItem(this);
-        if (a) mi->SetAction(a);
-        else mi->SetCaption("-");
-        pm1->Items()->Add(mi);
-    }
+    addActionItems(this, pm1->Items(), {actOk, nullptr, actAdd, actView, actInitialize, actDelete, nullptr, actExport});
 
     pnl1 = makeDialogPanel(this, "pnl1", alRight, kButtonWidth + 2 * kGap);
     spl1 = new TSplitter(this);

@@ -44,8 +44,6 @@ private:
     std::function<void()> fn_;
 };
 
-TCString tr(const char* text) { return zrnTranslateString(text); }
-
 bool rollsBack(KResult rc) { return isFailure(rc) || rc == kGenRefused; }
 
 // Our own extensions a request carries that other authorities do not know.
@@ -62,13 +60,13 @@ TCString kindWord(bool forSign) { return TCString(" ") + tr(forSign ? "ЭП" : "
 // ---- rules
 
 unsigned int generationMakerFlags(unsigned int requestFlags) {
-    return (requestFlags & kPrqCopied) | 0x80800 | 0x3000;
+    return (requestFlags & kPrqCopied) | kRpmDestination | kRpmModeBoxes | kRpmStartCertOff | kRpmStartCertFixed;
 }
 
 unsigned int keyKindsOfMakerFlags(unsigned int makerFlags) {
     unsigned int kinds = 0;
-    if (makerFlags & kRpmSignKeys) kinds |= 0x20000;
-    if (makerFlags & kRpmKAKeys) kinds |= 0x10000;
+    if (makerFlags & kRpmSignKeys) kinds |= kKeyKindSign;
+    if (makerFlags & kRpmKAKeys) kinds |= kKeyKindKA;
     return kinds;
 }
 
@@ -105,8 +103,8 @@ const TCXProfileDescriptor* requestProfile(const TZrX509Csp& csp, const TZrX509R
 int selfIssuedDays(const TCXProfileDescriptor* profile) { return profile ? profile->days() : 366; }
 
 int profileKindOfKeyFlags(uint32_t keyFlags) {
-    static const std::pair<uint32_t, int> kOrder[] = {{0x1, 1},       {0x20, 20},     {0x200000, 21},
-                                                      {0x400000, 22}, {0x800000, 56}, {0x8000000, 55}};
+    static const std::pair<uint32_t, int> kOrder[] = {{zfCA, 1},   {zfTimeStamping, 20}, {zfOCSP, 21},
+                                                      {zfCMP, 22}, {zfVpnClient, 56},   {zfVpnServer, 55}};
     for (const auto& [bit, kind] : kOrder)
         if (keyFlags & bit) return kind;
     return 0;

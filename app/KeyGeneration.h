@@ -15,6 +15,7 @@
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/TCFlags.h"
 #include "platform/runtime/TCString.h"
+#include "requests/MakerFlags.h"
 
 class TCBaseRequestParamMaker;
 class TCXProfileDescriptor;
@@ -23,9 +24,9 @@ class TZrX509Csp;
 class TZrX509;
 class TZrX509Req;
 
-// Request flags a generation starts with: ask for the container password
-// (0x8), the new password replaces the start-up one (0x10), signature keys (0x100).
-constexpr unsigned int kGenStartRequestFlags = 0x118;
+// Request flags a generation starts with: ask for the container password,
+// the new password replaces the start-up one, signature keys.
+constexpr unsigned int kGenStartRequestFlags = kPrqAskPassword | kPrqStartupPassword | kRpmSignKeys;
 // genFlags: the non-standard extensions were taken out of the request.
 constexpr unsigned int kGenNonStandardRemoved = 0x20;
 // Generation results that roll the container back besides failures.
@@ -34,11 +35,11 @@ constexpr KResult kGenRefused = 0x80800003;
 // ---- the rules of a generation, each on its own
 
 // The maker's flag bits a generation adds to what it had: the caller's
-// copied bits, the destination and mode groups (0x80800), and the
-// start-certificate box unchecked and disabled (0x3000).
+// copied bits, the destination and mode groups, and the start-certificate
+// box unchecked and disabled.
 unsigned int generationMakerFlags(unsigned int requestFlags);
-// genFlags' key kinds from the maker's flags: 0x100 signature keys gives
-// 0x20000, 0x200 key-agreement keys gives 0x10000.
+// genFlags' key kinds from the maker's flags: kRpmSignKeys gives
+// kKeyKindSign, kRpmKAKeys gives kKeyKindKA.
 unsigned int keyKindsOfMakerFlags(unsigned int makerFlags);
 // Takes the non-standard extensions out of the maker's request: our own
 // storage-name, key-agreement-parameter and profile extensions, the

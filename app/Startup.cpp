@@ -27,7 +27,7 @@
 #include "platform/runtime/Abort.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Translation.h"
-#include "platform/x509api/P11Support.h"
+#include "platform/p11/P11Support.h"
 
 // The configuration objects are built at static initialisation by
 // ConfigGlobals (the certification authority's configuration, then the

@@ -24,27 +24,14 @@
 #include "platform/runtime/TCFlags.h"
 #include "platform/runtime/Translation.h"
 #include "platform/runtime/Utf16.h"
+#include "requests/HtmlViewSetup.h"
 #include "requests/HtmlViewerColor.h"
 
 static_assert(kExportCertificateImage == kBarExportCertificateImage && kExportRequestImage == kBarExportRequestImage,
               "the export pictures are where the main tool-bar strip draws them");
 
 namespace {
-constexpr int kRussianCharset = 204;
 constexpr uint32_t kLogGrabInformation = 17;
-
-TCString tr(const char* source) { return zrnTranslateString(source); }
-
-std::u16string utf16(const TCString& t) { return zrx_utf8::toUtf16(t.c_str()); }
-
-void setupViewer(THtmlViewer* v) {
-    v->SetBorderStyle(htSingle);
-    v->SetCharSet(kRussianCharset);
-    v->SetDefBackground(clInfoBk);
-    v->SetDefFontName("Tahoma");
-    v->SetDefFontSize(8);
-    v->SetDefPreFontName("Courier New");
-}
 
 // The extension of a file name, lower-cased, with its dot ("" without one).
 std::string lowerExtension(const char* fileName) {
@@ -64,18 +51,6 @@ void wipe(TCString& secret) {
 }  // namespace
 
 IMPLEMENT_CLASS(TViewPrivatesFrame, TFrame) {}
-
-TAction* TViewPrivatesFrame::makeAction(const char* name, const char* caption, const char* hint,
-                                        std::function<void(TObject*)> execute, std::function<void(TObject*)> update) {
-    auto* a = new TAction(this);
-    a->SetName(name);
-    a->SetCaption(caption);
-    if (hint) a->SetHint(hint);
-    a->SetActionList(ActionList1);
-    if (execute) a->OnExecute = std::move(execute);
-    if (update) a->OnUpdate = std::move(update);
-    return a;
-}
 
 TToolButton* TViewPrivatesFrame::addToolButton(const char* name, TAction* action, bool separator) {
     auto* b = new TToolButton(this);
@@ -104,25 +79,25 @@ TViewPrivatesFrame::TViewPrivatesFrame(TComponent* AOwner) : TFrame(AOwner) {
         if (!m) return nullptr;
         return [this, m](TObject* s) { (this->*m)(s); };
     };
-    actClose = makeAction("actClose", "Выход", "Закрыть окно", bind(&F::actCloseExecute));
-    actCreate = makeAction("actCreate", "Создать", nullptr, nullptr);
-    actLoad = makeAction("actLoad", "Открыть", "Открыть новый контейнер", bind(&F::actLoadExecute));
-    actSave = makeAction("actSave", "Сохранить как", nullptr, bind(&F::actSaveExecute), bind(&F::actSaveUpdate));
-    actChagePassword = makeAction("actChagePassword", "Сменить пароль", nullptr, bind(&F::actChagePasswordExecute),
+    actClose = makeAction(ActionList1, "actClose", "Выход", "Закрыть окно", bind(&F::actCloseExecute));
+    actCreate = makeAction(ActionList1, "actCreate", "Создать", nullptr, nullptr);
+    actLoad = makeAction(ActionList1, "actLoad", "Открыть", "Открыть новый контейнер", bind(&F::actLoadExecute));
+    actSave = makeAction(ActionList1, "actSave", "Сохранить как", nullptr, bind(&F::actSaveExecute), bind(&F::actSaveUpdate));
+    actChagePassword = makeAction(ActionList1, "actChagePassword", "Сменить пароль", nullptr, bind(&F::actChagePasswordExecute),
                                   bind(&F::actChagePasswordUpdate));
-    actExportX509 = makeAction("actExportX509", "Сохранить запрос", nullptr, bind(&F::actExportX509Execute),
+    actExportX509 = makeAction(ActionList1, "actExportX509", "Сохранить запрос", nullptr, bind(&F::actExportX509Execute),
                                bind(&F::actExportX509Update));
-    actToReq = makeAction("actToReq", "Преобразовать сертификат в запрос", nullptr, bind(&F::actToReqExecute),
+    actToReq = makeAction(ActionList1, "actToReq", "Преобразовать сертификат в запрос", nullptr, bind(&F::actToReqExecute),
                           bind(&F::actToReqUpdate));
     actImportSelfCertificate =
-        makeAction("actImportSelfCertificate", "Зарегистрировать свой сертификат", nullptr,
+        makeAction(ActionList1, "actImportSelfCertificate", "Зарегистрировать свой сертификат", nullptr,
                    bind(&F::actImportSelfCertificateExecute), bind(&F::actImportSelfCertificateUpdate));
-    actAddCert = makeAction("actAddCert", "Зарегистрировать сертификат", nullptr, bind(&F::actAddCertExecute),
+    actAddCert = makeAction(ActionList1, "actAddCert", "Зарегистрировать сертификат", nullptr, bind(&F::actAddCertExecute),
                             bind(&F::actAddCertUpdate));
-    actDelete = makeAction("actDelete", "Удалить", nullptr, bind(&F::actDeleteExecute), bind(&F::actDeleteUpdate));
-    SaveHTMLAction = makeAction("SaveHTMLAction", "Сохранить в HTML", nullptr, bind(&F::SaveHTMLActionExecute),
+    actDelete = makeAction(ActionList1, "actDelete", "Удалить", nullptr, bind(&F::actDeleteExecute), bind(&F::actDeleteUpdate));
+    SaveHTMLAction = makeAction(ActionList1, "SaveHTMLAction", "Сохранить в HTML", nullptr, bind(&F::SaveHTMLActionExecute),
                                 bind(&F::SaveHTMLActionUpdate));
-    PrintAction = makeAction("PrintAction", "Печатать", nullptr, bind(&F::PrintActionExecute),
+    PrintAction = makeAction(ActionList1, "PrintAction", "Печатать", nullptr, bind(&F::PrintActionExecute),
                              bind(&F::PrintActionUpdate));
     // The commands' pictures in the main tool-bar strip.
     actClose->SetImageIndex(kBarExitImage);
@@ -217,27 +192,18 @@ TViewPrivatesFrame::TViewPrivatesFrame(TComponent* AOwner) : TFrame(AOwner) {
         v->SetName(("htmlvwr" + n).c_str());
         v->SetParent(ts);
         v->SetAlign(alClient);
-        setupViewer(v);
+        setupHtmlViewer(v);
         v->SetPopupMenu(PopupMenu1);
         setHtmlViewerColor(v);
     }
     htmlv33 = new THtmlViewer(this);
     htmlv33->SetName("htmlv33");
     htmlv33->SetParent(ts2);
-    setupViewer(htmlv33);
+    setupHtmlViewer(htmlv33);
     htmlv33->SetVisible(false);
 
-    dlgSave1 = new TSaveDialog(this);
-    dlgSave1->SetName("dlgSave1");
-    dlgSave1->SetDefaultExt("Html");
-    dlgSave1->SetFilter("HTML-файлы(*.html)|*.html");
-    dlgSave1->SetOptions(ofSet(ofOverwritePrompt) | ofSet(ofHideReadOnly) | ofSet(ofNoChangeDir) |
-                         ofSet(ofEnableSizing));
-    PrintDialog = new TPrintDialog(this);
-    PrintDialog->SetName("PrintDialog");
-    PrintDialog->MinPage = kPrintFirstPage;
-    PrintDialog->MaxPage = kPrintLastPage;
-    PrintDialog->Options = poSet(poPageNums);
+    dlgSave1 = makeHtmlSaveDialog(this, "dlgSave1");
+    PrintDialog = makePagePrintDialog(this, "PrintDialog");
 
     SetAlign(alClient);
     container = &ownContainer;
@@ -296,7 +262,7 @@ void TViewPrivatesFrame::showObjectPage(TZrX509Base* object, THtmlViewer* viewer
     TCString html;
     html.str().reserve(0x8000);
     object->htmlView(html, zhScreen);
-    viewer->LoadFromString(utf16(html), u"", HTMLType);
+    viewer->LoadFromString(html.toUtf16(), u"", HTMLType);
     viewer->SetTag(reinterpret_cast<intptr_t>(object));
     pgc1->SetActivePage(page);
 }
@@ -749,7 +715,7 @@ bool TViewPrivatesFrame::print() {
     if (!object) return false;
     TCString html;
     object->htmlView(html, zhPrint);
-    htmlv33->LoadFromString(utf16(html), u"", HTMLType);
+    htmlv33->LoadFromString(html.toUtf16(), u"", HTMLType);
     PrintDialog->PrintRange = prAllPages;
     if (!PrintDialog->Execute()) return false;
     if (PrintDialog->PrintRange == prPageNums) htmlv33->Print(PrintDialog->FromPage, PrintDialog->ToPage, nullptr);

@@ -20,6 +20,7 @@
 #include "platform/runtime/TCString.h"
 #include "platform/runtime/TCStringList.h"
 #include "platform/x509api/ZrX509Csp.h"
+#include "requests/HtmlViewSetup.h"
 
 class TCtxListsViewFrame;
 class TCXCertsChain;
@@ -31,8 +32,6 @@ class TZrX509Base;
 // Export-caption pictures (tool-bar strip).
 constexpr int kExportCertificateImage = 15;
 constexpr int kExportRequestImage = 34;
-// Printing without a chosen range.
-constexpr int kPrintFirstPage = 1, kPrintLastPage = 9999;
 // Nothing new was registered from a file.
 constexpr KResult kNothingRegistered = 0xC080002A;
 // The loader's cancel code.
@@ -186,8 +185,6 @@ public:
 
 protected:
     // Builders the derived frames use for their own commands.
-    TAction* makeAction(const char* name, const char* caption, const char* hint,
-                        std::function<void(TObject*)> execute, std::function<void(TObject*)> update = nullptr);
     TToolButton* addToolButton(const char* name, TAction* action, bool separator = false);
     TMenuItem* addMenuItem(TMenuItem* parent, const char* name, TAction* action, const char* caption = nullptr);
 

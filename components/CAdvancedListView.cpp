@@ -7,27 +7,11 @@
 #include "platform/framework/Clipbrd.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Forms.h"
+#include "platform/runtime/MarkupEscape.h"
 #include "platform/runtime/TCString.h"
 #include "platform/runtime/Translation.h"
 
 namespace {
-String tr(const char* s) { return zrnTranslateString(s).str(); }
-
-// Text that is not caller markup, made safe inside HTML.
-String htmlText(const String& s) {
-    String out;
-    out.reserve(s.size());
-    for (char c : s) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
 
 String htmlColor(TColor c) {
     int32_t rgb = ColorToRGB(c);
@@ -472,11 +456,11 @@ int TCAdvancedListView::SaveToHTML_Ex(const String& fileName, const char* prefix
     line("<HTML>");
     line("<HEAD>");
     line("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">");
-    if (!title.empty()) line("<TITLE>" + htmlText(title) + "</TITLE>");
+    if (!title.empty()) line("<TITLE>" + escapeMarkup(title) + "</TITLE>");
     line("</HEAD>");
     if (!title.empty())
-        line("<FONT FACE=\"" + htmlText(es->TitleFont()->Name()) + "\" COLOR=" + htmlColor(es->TitleFont()->Color()) +
-             " SIZE=4><P ALIGN = \"CENTER\"><B>" + htmlText(title) + "</B></P></FONT>");
+        line("<FONT FACE=\"" + escapeMarkup(es->TitleFont()->Name()) + "\" COLOR=" + htmlColor(es->TitleFont()->Color()) +
+             " SIZE=4><P ALIGN = \"CENTER\"><B>" + escapeMarkup(title) + "</B></P></FONT>");
     if (prefix) out << crlfLines(prefix);
     line("<table BORDERCOLOR=" + htmlColor(es->BorderColor()) + " border=\"1\" cellspacing=\"0\" width=\"100%\">");
     int ncol = Columns()->Count();
@@ -487,24 +471,24 @@ int TCAdvancedListView::SaveToHTML_Ex(const String& fileName, const char* prefix
             TListColumn* c = Columns()->Items(i);
             int pct = total > 0 ? std::max(c->Width(), 0) * 100 / total : 100 / ncol;
             line("<td ALIGN=CENTER VALIGN=MIDDLE WIDTH=\"" + std::to_string(pct) + "%\" nowrap BGCOLOR=" +
-                 htmlColor(es->HeaderColor()) + "><FONT FACE=\"" + htmlText(es->HeaderFont()->Name()) +
-                 "\" COLOR=" + htmlColor(es->HeaderFont()->Color()) + " SIZE=1><B>" + htmlText(c->Caption()) +
+                 htmlColor(es->HeaderColor()) + "><FONT FACE=\"" + escapeMarkup(es->HeaderFont()->Name()) +
+                 "\" COLOR=" + htmlColor(es->HeaderFont()->Color()) + " SIZE=1><B>" + escapeMarkup(c->Caption()) +
                  "</B></FONT></td>");
         }
         line("</tr>");
     }
     const String body = htmlColor(es->BodyColor());
-    const String font = "<FONT FACE=\"" + htmlText(es->BodyFont()->Name()) + "\" COLOR=" +
+    const String font = "<FONT FACE=\"" + escapeMarkup(es->BodyFont()->Name()) + "\" COLOR=" +
                         htmlColor(es->BodyFont()->Color()) + " SIZE=1>";
     for (int r = 0; r < Items()->Count(); ++r) {
         TListItem* it = Items()->Item(r);
         line("<tr>");
-        line("<td ALIGN=CENTER VALIGN=MIDDLE BGCOLOR=" + body + ">" + font + htmlText(it->Caption()) + "</FONT></td>");
+        line("<td ALIGN=CENTER VALIGN=MIDDLE BGCOLOR=" + body + ">" + font + escapeMarkup(it->Caption()) + "</FONT></td>");
         for (int k = 1; k < ncol; ++k) {
             const char* align = alignWord(Columns()->Items(k)->Alignment());
             if (k - 1 < it->SubItems()->Count())
                 line(String("<td ALIGN=") + align + " VALIGN=MIDDLE BGCOLOR=" + body + ">" + font +
-                     htmlText(it->SubItems()->Get(k - 1)) + "</FONT></td>");
+                     escapeMarkup(it->SubItems()->Get(k - 1)) + "</FONT></td>");
             else
                 line(String("<td ALIGN=") + align + " VALIGN=MIDDLE BGCOLOR=" + body + "></td>");
         }
@@ -522,9 +506,9 @@ void TCAdvancedListView::SaveToHTML(const char* prefix, const char* suffix) {
     String fileName;
     bool ok = false;
     try {
-        dlg->SetFilter(tr("HTML - файлы|*.Htm"));
+        dlg->SetFilter(tr("HTML - файлы|*.Htm").str());
         dlg->SetDefaultExt("Htm");
-        String caption = tr("Экспорт в HTML");
+        String caption = tr("Экспорт в HTML").str();
         if (!GetTitle().empty()) caption += "\"" + GetTitle() + "\"";
         dlg->SetTitle(caption);
         ok = dlg->Execute();

@@ -8,7 +8,6 @@
 #include "platform/runtime/Translation.h"
 
 namespace {
-String tr(const char* s) { return zrnTranslateString(s).str(); }
 
 String upperAscii(String s) {
     for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
@@ -141,7 +140,7 @@ bool TCNumberEdit::validate(bool showMessage) {
             }
         }
         // The bounds are shown as the edit shows values.
-        String msg = tr("Значение поля должно лежать между %Ld и %Ld!");
+        String msg = tr("Значение поля должно лежать между %Ld и %Ld!").str();
         String bounds[] = {Val2Text(FMinValue), Val2Text(FMaxValue)};
         size_t pos = 0;
         for (const String& b : bounds) {
@@ -217,7 +216,7 @@ void TCNumberEdit::SetAllowConversion(bool v) {
 void TCNumberEdit::UpdateButton() {
     if (!FButton) return;
     FButton->SetCaption(FAllowHex ? "&h" : "&d");
-    FButton->SetHint(tr(FAllowHex ? "Шестнадцатиричный" : "Десятичный"));
+    FButton->SetHint(tr(FAllowHex ? "Шестнадцатиричный" : "Десятичный").str());
 }
 
 void TCNumberEdit::SetupButtonWidth() {

@@ -7,7 +7,6 @@
 #include "platform/runtime/Translation.h"
 
 namespace {
-String tr(const char* s) { return zrnTranslateString(s).str(); }
 
 bool isTabSheet(const TControl* c) {
     for (const TClassInfo* ci = &c->ClassType(); ci; ci = ci->ClassParent())
@@ -50,8 +49,8 @@ bool checkFilled(TControl* control, const String& text, bool showMessage, const 
         }
     }
     String msg = fieldName && *fieldName ? TCString::format(tr("Поле \"%s\"").c_str(), fieldName).str()
-                                         : tr("Данное поле");
-    msg += tr(" необходимо заполнить!");
+                                         : tr("Данное поле").str();
+    msg += tr(" необходимо заполнить!").str();
     MessageDlg(msg, mtError, mbSet(mbOK));
     if (auto* wc = dynamic_cast<TWinControl*>(control)) {
         try {
@@ -114,7 +113,7 @@ TCanvas* TCompoundEdit::GetFCanvas() {
 }
 
 void TCompoundEdit::ValidateError(int Pos) {
-    MessageDlg(tr("Значение поля не соответствует его шаблону!"), mtError, mbSet(mbOK));
+    MessageDlg(tr("Значение поля не соответствует его шаблону!").str(), mtError, mbSet(mbOK));
     if (CanFocus()) SetFocus();
     SetSelStart(Pos);
     SetSelLength(1);

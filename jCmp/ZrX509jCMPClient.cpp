@@ -20,8 +20,6 @@ const char* const TCjCMPClient::kDumpFolder = "";
 
 namespace {
 
-TCString tr(const char* source) { return zrnTranslateString(source); }
-
 KResult transportCode(uint32_t number) { return (number & 0xFFFFFu) | JCMP_E_BASE; }
 
 // The framework's messages end their first line with "\r\n": the last

@@ -16,8 +16,6 @@
 
 namespace {
 
-TCString tr(const char* source) { return zrnTranslateString(source); }
-
 constexpr KResult kNoRequest = KR_E_NOTFOUND;  // no container content, or the request is missing
 constexpr KResult kNoOwnCertificate = KR_E_NOKEYS;
 constexpr KResult kNothingIssued = KR_E_EMPTY;  // empty issued object, or the chain lacks the certificate

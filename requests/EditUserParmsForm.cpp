@@ -30,13 +30,6 @@ namespace {
 
 TEditUserParmsForm* gOpenDialog = nullptr;
 
-// Maker flag bits the dialog reads besides those of the maker's header.
-enum : unsigned {
-    kMkStartCertFixed = 0x1000,   // the start-certificate box is disabled
-    kMkStartCertOff = 0x2000,     // the start-certificate box starts unchecked
-    kMkModeBoxes = 0x800,         // mode boxes and algorithm choice shown
-    kMkDestination = 0x80000,     // destination group shown
-};
 // Profile flag bits the dialog reads.
 enum : uint32_t {
     kPfStartCertOnly = 0x8,   // a start certificate is always made
@@ -59,23 +52,12 @@ bool dialogPasswordCallback(void*, char* buffer, int size) {
     return true;
 }
 
-std::string tr(const char* text) { return zrnTranslateString(text).str(); }
-
 std::string format1(const char* source, const std::string& arg) {
     return TCFString(zrnTranslateString(source).c_str(), arg.c_str()).str();
 }
 
 TCXEditsEntry* entryOfNode(const TTreeNode* node) {
     return node ? static_cast<TCXEditsEntry*>(node->Data()) : nullptr;
-}
-
-TAction* makeAction(TActionList* list, const char* name, const char* caption, const char* hint) {
-    auto* a = new TAction(list->Owner());
-    a->SetName(name);
-    a->SetCaption(caption);
-    a->SetHint(hint);
-    a->SetActionList(list);
-    return a;
 }
 
 TCFlagsBox* makeParamsBox(TComponent* owner, TWinControl* parent, const char* name, int left, int top) {
@@ -211,12 +193,7 @@ TEditUserParmsForm::TEditUserParmsForm(TComponent* AOwner) : TForm(AOwner), root
 
     pm1 = new TPopupMenu(this);
     pm1->SetName("pm1");
-    for (TAction* a : {actAdd, static_cast<TAction*>(nullptr), actDelete}) {
-        auto* item = new TMenuItem(this);
-        if (a) item->SetAction(a);
-        else item->SetCaption("-");
-        pm1->Items()->Add(item);
-    }
+    addActionItems(this, pm1->Items(), {actAdd, nullptr, actDelete});
 
     cmpstrg1 = new TCCompStorage(this);
     cmpstrg1->SetName("cmpstrg1");
@@ -279,15 +256,15 @@ bool TEditUserParmsForm::initFromMaker(TCRequestParamMaker* maker) {
     maker_ = maker;
     const TCXProfileDescriptor* profile = maker->profile();
     const uint32_t pflags = profile ? profile->flags : 0;
-    if (pflags & kPfStartCertOnly) maker->flags().set(kMkStartCertFixed);
+    if (pflags & kPfStartCertOnly) maker->flags().set(kRpmStartCertFixed);
     const unsigned mflags = maker->flagsValue();
 
-    chckbxs1->SetVisible(mflags & kMkModeBoxes);
-    grpAlg->SetVisible(mflags & kMkModeBoxes);
-    grpDest->SetVisible(mflags & kMkDestination);
+    chckbxs1->SetVisible(mflags & kRpmModeBoxes);
+    grpAlg->SetVisible(mflags & kRpmModeBoxes);
+    grpDest->SetVisible(mflags & kRpmDestination);
     grpPassw->SetVisible(mflags & kRpmAskPassword);
     layoutGroups();
-    if (mflags & kRpmChangeCaption) grpPassw->SetCaption(tr("Смена пароля"));
+    if (mflags & kRpmChangeCaption) grpPassw->SetCaption(tr("Смена пароля").str());
 
     // Algorithms: one item per candidate set, the set's index as its value.
     auto fillParams = [maker](TCFlagsBox* box, int count, bool ka, int chosen) {
@@ -328,8 +305,8 @@ bool TEditUserParmsForm::initFromMaker(TCRequestParamMaker* maker) {
 
     localityRule();
     pgc1->SetActivePage(ts1);
-    if (maker->flags().isSet(kMkStartCertFixed)) chckbxs1->SetIsEnabled(kModeStartCert, false);
-    if (maker->flags().isSet(kMkStartCertOff)) chckbxs1->SetIsChecked(kModeStartCert, false);
+    if (maker->flags().isSet(kRpmStartCertFixed)) chckbxs1->SetIsEnabled(kModeStartCert, false);
+    if (maker->flags().isSet(kRpmStartCertOff)) chckbxs1->SetIsChecked(kModeStartCert, false);
 
     maker->storageName() = "";
     ctxFrame_->setFileExistsContext(&maker->storageName());
@@ -380,11 +357,11 @@ void TEditUserParmsForm::buildTree() {
     TTreeNodes* items = tv1->Items();
     items->BeginUpdate();
     items->Clear();
-    ownerNode_ = items->AddChildObject(nullptr, tr("Параметры владельца"), &rootEntry_);
+    ownerNode_ = items->AddChildObject(nullptr, tr("Параметры владельца").str(), &rootEntry_);
     extNode_ = nullptr;
     TCXExtList& exts = maker_->editExtensions();
     if (exts.count() > 0) {
-        extNode_ = items->AddChildObject(nullptr, tr("Дополнения X.509"), nullptr);
+        extNode_ = items->AddChildObject(nullptr, tr("Дополнения X.509").str(), nullptr);
         for (int i = 0; i < exts.count(); ++i)
             items->AddChildObject(extNode_, exts.at(i)->caption().str(), exts.at(i));
     }
@@ -737,7 +714,7 @@ void TEditUserParmsForm::chckbxs1ChekBoxClick(TObject*) {
 }
 
 void TEditUserParmsForm::mediaChanged(TObject*, uint32_t mediaType) {
-    lbl1->SetCaption(tr(passwordLabelFor(mediaType)));
+    lbl1->SetCaption(tr(passwordLabelFor(mediaType)).str());
     const bool confirm = confirmShownFor(mediaType);
     lbl2->SetVisible(confirm);
     PasswordConfirm->SetVisible(confirm);
@@ -765,7 +742,7 @@ bool TEditUserParmsForm::validate() {
     if (grpPassw->Visible() && passwordCapacity_ > 0) {
         const TCSecretString typed = PasswordEdit->Secret();
         if (trimmedPassword({typed.c_str(), typed.length()}).size() >= passwordCapacity_) {
-            refuseAt(PasswordEdit, tr("Пароль слишком длинный!"));
+            refuseAt(PasswordEdit, tr("Пароль слишком длинный!").str());
             return false;
         }
     }
@@ -805,10 +782,10 @@ bool TEditUserParmsForm::checkDestination() {
     const TCString path = ctxFrame_->getPathText();
     switch (checkPathText(path.c_str(), ZrX_IsFileContainer(path.c_str()) == 1)) {
         case PathRefusal::Empty:
-            refuseAt(ctxFrame_->pathEditor(), tr("Необходимо задать путь для сохранения личных ключей!"));
+            refuseAt(ctxFrame_->pathEditor(), tr("Необходимо задать путь для сохранения личных ключей!").str());
             return false;
         case PathRefusal::NoMedium:
-            refuseAt(ctxFrame_->pathEditor(), tr("Необходимо явно указать имя носителя для сохранения личных ключей!"));
+            refuseAt(ctxFrame_->pathEditor(), tr("Необходимо явно указать имя носителя для сохранения личных ключей!").str());
             return false;
         case PathRefusal::None: break;
     }
@@ -916,7 +893,7 @@ void TEditUserParmsForm::FormCloseQuery(TObject*, bool& CanClose) {
         CanClose = false;
         return;
     }
-    if (messageDlg(tr("Отменить генерацию ключей?"), mtInformation, mbSet(mbYes, mbNo)) != mrYes) {
+    if (messageDlg(tr("Отменить генерацию ключей?").str(), mtInformation, mbSet(mbYes, mbNo)) != mrYes) {
         SetModalResult(mrNone);
         CanClose = false;
     }
@@ -948,7 +925,7 @@ void TEditUserParmsForm::actAddExecute(TObject*) {
     }
     TCX509ExtEntry* added = entry.release();
     exts.add(added);
-    if (!extNode_) extNode_ = tv1->Items()->AddChildObject(nullptr, tr("Дополнения X.509"), nullptr);
+    if (!extNode_) extNode_ = tv1->Items()->AddChildObject(nullptr, tr("Дополнения X.509").str(), nullptr);
     TTreeNode* node = tv1->Items()->AddChildObject(extNode_, added->caption().str(), added);
     tv1->FullExpand();
     tv1->SetSelected(node);

@@ -11,10 +11,10 @@
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/Translation.h"
+#include "requests/HtmlViewSetup.h"
 
 namespace {
 constexpr int kButtonWidth = 90, kButtonHeight = 25, kGap = 8, kPanelHeight = 41;
-constexpr int kFirstPage = 1, kLastPage = 9999;
 std::atomic<uint32_t> gViewFlags{0};
 
 TButton* makeButton(TForm* form, TWinControl* parent, const char* name, const char* caption, TModalResult mr) {
@@ -27,19 +27,7 @@ TButton* makeButton(TForm* form, TWinControl* parent, const char* name, const ch
     return b;
 }
 
-std::u16string utf16(const char* text) {
-    const TCString t(text ? text : "");
-    return zrx_utf8::toUtf16(t.c_str());
-}
 
-void setupViewer(THtmlViewer* v, const char* preFont) {
-    v->SetBorderStyle(htSingle);
-    v->SetCharSet(204);  // RUSSIAN_CHARSET
-    v->SetDefBackground(clInfoBk);
-    v->SetDefFontName("Tahoma");
-    v->SetDefFontSize(8);
-    v->SetDefPreFontName(preFont);
-}
 }  // namespace
 
 IMPLEMENT_CLASS(TKeyViewFormEx, TForm) {}
@@ -127,27 +115,18 @@ TKeyViewFormEx::TKeyViewFormEx(TComponent* AOwner) : TForm(AOwner) {
     htmlView1->SetName("htmlView1");
     htmlView1->SetParent(pnl1);
     htmlView1->SetAlign(alClient);
-    setupViewer(htmlView1, "Courier New");
+    setupHtmlViewer(htmlView1, "Courier New");
     htmlView1->SetPopupMenu(PopupMenu1);
     htmlView1->OnKeyDown = [this](TObject* s, uint16_t& k, TShiftState sh) { htmlView1KeyDown(s, k, sh); };
 
     htmlv33 = new THtmlViewer(this);
     htmlv33->SetName("htmlv33");
     htmlv33->SetParent(pnl1);
-    setupViewer(htmlv33, "Verdana");
+    setupHtmlViewer(htmlv33, "Verdana");
     htmlv33->SetVisible(false);
 
-    PrintDialog = new TPrintDialog(this);
-    PrintDialog->SetName("PrintDialog");
-    PrintDialog->MinPage = kFirstPage;
-    PrintDialog->MaxPage = kLastPage;
-    PrintDialog->Options = poSet(poPageNums);
-    SaveDialog1 = new TSaveDialog(this);
-    SaveDialog1->SetName("SaveDialog1");
-    SaveDialog1->SetDefaultExt("Html");
-    SaveDialog1->SetFilter("HTML-файлы(*.html)|*.html");
-    SaveDialog1->SetOptions(ofSet(ofHideReadOnly) | ofSet(ofOverwritePrompt) | ofSet(ofNoChangeDir) |
-                            ofSet(ofEnableSizing));
+    PrintDialog = makePagePrintDialog(this, "PrintDialog");
+    SaveDialog1 = makeHtmlSaveDialog(this, "SaveDialog1");
 
     CompStorage = new TCCompStorage(this);
     CompStorage->SetName("CompStorage");
@@ -163,7 +142,7 @@ TKeyViewFormEx::TKeyViewFormEx(TComponent* AOwner) : TForm(AOwner) {
 }
 
 void TKeyViewFormEx::setHtml(const char* html, const char* printCopy) {
-    htmlView1->LoadFromString(utf16(html), u"", HTMLType);
+    htmlView1->LoadFromString(TCString(html).toUtf16(), u"", HTMLType);
     FPrintCopy = printCopy ? printCopy : (html ? html : "");
 }
 
@@ -231,11 +210,11 @@ bool TKeyViewFormEx::printHtml(const TCString& html, bool askDialog, int copies)
     PrintDialog->PrintRange = prAllPages;
     if (askDialog && !PrintDialog->Execute()) return false;
     TCursorSetter hourglass;
-    htmlv33->LoadFromString(utf16(html.c_str()), u"", HTMLType);
+    htmlv33->LoadFromString(html.toUtf16(), u"", HTMLType);
     if (PrintDialog->PrintRange == prPageNums)
         htmlv33->Print(PrintDialog->FromPage, PrintDialog->ToPage, nullptr);
     else
-        htmlv33->Print(kFirstPage, kLastPage, nullptr);
+        htmlv33->Print(kPrintFirstPage, kPrintLastPage, nullptr);
     return true;
 }
 

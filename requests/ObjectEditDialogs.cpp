@@ -11,8 +11,6 @@ namespace {
 const char* const kHistoryKey = "Software\\Zoren\\EditObjectForm";
 constexpr int kHistoryCount = 20;
 
-std::string tr(const char* text) { return zrnTranslateString(text).str(); }
-
 TCOIDEdit* makeOidEdit(TForm* form, int left, int top, int width) {
     auto* e = placeControl<TCOIDEdit>(form, form, "oidedt1", left, top, width, 21);
     e->SetMaxHistCount(kHistoryCount);
@@ -125,16 +123,16 @@ void TEditObjectForm::refuse(TWinControl* field, const String& message) {
 void TEditObjectForm::Button1Click(TObject*) {
     SetModalResult(mrNone);
     if (!node_) return;
-    if (!oidedt1->validate()) return refuse(oidedt1, tr("Поле заполнено некорректно!"));
+    if (!oidedt1->validate()) return refuse(oidedt1, tr("Поле заполнено некорректно!").str());
     const TCString oid = TCString(oidedt1->getTextValue()).trim();
     const TCString shortName = TCString(hedt2->GetText()).trim();
-    if (shortName.isEmpty()) return refuse(hedt2, tr("Поле необходимо заполнить!"));
-    if (!startsWithLetter(shortName)) return refuse(hedt2, tr("Значение поля должно начинаться с буквы!"));
+    if (shortName.isEmpty()) return refuse(hedt2, tr("Поле необходимо заполнить!").str());
+    if (!startsWithLetter(shortName)) return refuse(hedt2, tr("Значение поля должно начинаться с буквы!").str());
     // The short name is the element's name in the list file: a name XML
     // cannot hold would leave the object unsaved.
-    if (!isValidXMLName(shortName.c_str())) return refuse(hedt2, tr("Поле заполнено некорректно!"));
+    if (!isValidXMLName(shortName.c_str())) return refuse(hedt2, tr("Поле заполнено некорректно!").str());
     const TCString longName = TCString(hedt3->GetText()).trim();
-    if (longName.isEmpty()) return refuse(hedt3, tr("Поле необходимо заполнить!"));
+    if (longName.isEmpty()) return refuse(hedt3, tr("Поле необходимо заполнить!").str());
     if (list_) {
         const TZrXOIDNode* other = list_->findByOID(oid.c_str());
         if (other && other != node_)
@@ -200,7 +198,7 @@ void TEditBaseOIDForm::Button1Click(TObject*) {
         return;
     }
     SetModalResult(mrNone);
-    MessageDlg(tr("Поле заполнено некорректно!"), mtError, mbSet(mbOK));
+    MessageDlg(tr("Поле заполнено некорректно!").str(), mtError, mbSet(mbOK));
     focusField(this, oidedt1);
 }
 

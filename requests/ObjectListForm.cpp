@@ -15,9 +15,7 @@ namespace {
 // The mark of a critical object in the tool bar's strip.
 constexpr int kCriticalImage = kObjCriticalImage;
 
-std::string tr(const char* text) { return zrnTranslateString(text).str(); }
-
-void reportNotSaved() { MessageDlg(tr("Изменения списка описателей объектов не сохранены!"), mtError, mbSet(mbOK)); }
+void reportNotSaved() { MessageDlg(tr("Изменения списка описателей объектов не сохранены!").str(), mtError, mbSet(mbOK)); }
 
 // The attributes of a node, to put back when a change could not be saved.
 struct NodeSnapshot {
@@ -33,17 +31,15 @@ struct NodeSnapshot {
 
 IMPLEMENT_CLASS(TEditObjListForm, TForm) {}
 
-TAction* TEditObjListForm::makeAction(const char* name, const char* category, const char* caption, const char* hint,
-                                      void (TEditObjListForm::*execute)(TObject*),
-                                      void (TEditObjListForm::*update)(TObject*)) {
-    auto* a = new TAction(this);
-    a->SetName(name);
+TAction* TEditObjListForm::addAction(const char* name, const char* category, const char* caption, const char* hint,
+                                     void (TEditObjListForm::*execute)(TObject*),
+                                     void (TEditObjListForm::*update)(TObject*)) {
+    auto bind = [this](void (TEditObjListForm::*m)(TObject*)) -> TNotifyEvent {
+        if (!m) return nullptr;
+        return [this, m](TObject* s) { (this->*m)(s); };
+    };
+    TAction* a = makeAction(actlst1, name, caption, hint, bind(execute), bind(update));
     a->SetCategory(category);
-    a->SetCaption(caption);
-    a->SetHint(hint);
-    a->SetActionList(actlst1);
-    a->OnExecute = [this, execute](TObject* s) { (this->*execute)(s); };
-    if (update) a->OnUpdate = [this, update](TObject* s) { (this->*update)(s); };
     return a;
 }
 
@@ -66,30 +62,22 @@ TEditObjListForm::TEditObjListForm(TComponent* AOwner) : TForm(AOwner), list_(&u
     actlst1 = new TActionList(this);
     actlst1->SetName("actlst1");
     using F = TEditObjListForm;
-    actOK = makeAction("actOK", "Выбор", "Выбрать", "Выбрать|Выбрать отмеченный объект", &F::actOKExecute,
+    actOK = addAction("actOK", "Выбор", "Выбрать", "Выбрать|Выбрать отмеченный объект", &F::actOKExecute,
                        &F::actOKUpdate);
-    actCancel = makeAction("actCancel", "Выбор", "Отменить", "Отменить", &F::actCancelExecute, nullptr);
-    actCreate = makeAction("actCreate", "Редактирование", "Создать", "Создать|Создать новый объект",
+    actCancel = addAction("actCancel", "Выбор", "Отменить", "Отменить", &F::actCancelExecute, nullptr);
+    actCreate = addAction("actCreate", "Редактирование", "Создать", "Создать|Создать новый объект",
                            &F::actCreateExecute, nullptr);
-    actEdit = makeAction("actEdit", "Редактирование", "Изменить", "Изменить|Изменить параметры существующего объекта",
+    actEdit = addAction("actEdit", "Редактирование", "Изменить", "Изменить|Изменить параметры существующего объекта",
                          &F::actEditExecute, nullptr);
-    actDelete = makeAction("actDelete", "Редактирование", "Удалить", "Удалить| Удалить объект", &F::actDeleteExecute,
+    actDelete = addAction("actDelete", "Редактирование", "Удалить", "Удалить| Удалить объект", &F::actDeleteExecute,
                            &F::actDeleteUpdate);
-    actFind = makeAction("actFind", "Поиск", "Найти...", "Найти...|Найти объект по имени", &F::actFindExecute,
+    actFind = addAction("actFind", "Поиск", "Найти...", "Найти...|Найти объект по имени", &F::actFindExecute,
                          &F::actFindUpdate);
-    actFindNext = makeAction("actFindNext", "Поиск", "Следующий", "Найти следующий", &F::actFindNextExecute, nullptr);
-    actFindPrev = makeAction("actFindPrev", "Поиск", "Предыдущий", "Найти предыдущий", &F::actFindPrevExecute, nullptr);
-    actSetPfx = makeAction("actSetPfx", "Редактирование", "Объектный префикс",
+    actFindNext = addAction("actFindNext", "Поиск", "Следующий", "Найти следующий", &F::actFindNextExecute, nullptr);
+    actFindPrev = addAction("actFindPrev", "Поиск", "Предыдущий", "Найти предыдущий", &F::actFindPrevExecute, nullptr);
+    actSetPfx = addAction("actSetPfx", "Редактирование", "Объектный префикс",
                            "Задать/изменить префикс объектных идентификаторов", &F::actSetPfxExecute, nullptr);
 
-    auto fill = [this](TMenuItem* parent, std::initializer_list<TAction*> actions) {
-        for (TAction* a : actions) {
-            auto* mi = new TMenuItem(this);
-            if (a) mi->SetAction(a);
-            else mi->SetCaption("-");
-            parent->Add(mi);
-        }
-    };
     mm1 = new TMainMenu(this);
     mm1->SetName("mm1");
     auto submenu = [this](const char* name, const char* caption) {
@@ -100,14 +88,14 @@ TEditObjListForm::TEditObjListForm(TComponent* AOwner) : TForm(AOwner), list_(&u
         return mi;
     };
     N3 = submenu("N3", "Выбор");
-    fill(N3, {actOK, actCancel});
-    fill(submenu("N4", "Объекты"), {actCreate, actEdit, nullptr, actDelete, nullptr, actSetPfx});
-    fill(submenu("N5", "Поиск"), {actFind, nullptr, actFindNext, actFindPrev});
+    addActionItems(this, N3, {actOK, actCancel});
+    addActionItems(this, submenu("N4", "Объекты"), {actCreate, actEdit, nullptr, actDelete, nullptr, actSetPfx});
+    addActionItems(this, submenu("N5", "Поиск"), {actFind, nullptr, actFindNext, actFindPrev});
     SetMenu(mm1);
 
     pm1 = new TPopupMenu(this);
     pm1->SetName("pm1");
-    fill(pm1->Items(), {actOK, nullptr, actCreate, actEdit, nullptr, actDelete, nullptr, actFind, actFindNext,
+    addActionItems(this, pm1->Items(), {actOK, nullptr, actCreate, actEdit, nullptr, actDelete, nullptr, actFind, actFindNext,
                         actFindPrev});
 
     rsmglst1 = new TResImageList(this);
@@ -214,8 +202,8 @@ bool TEditObjListForm::setup(bool selectMode, bool editMode) {
 
 bool TEditObjListForm::loadList() {
     if (list_->fileName().isEmpty()) {
-        dlgOpen1->SetFilter(tr("Файлы объектов|*.oids|Все файлы|*.*"));
-        dlgOpen1->SetTitle(tr("Укажите расположение списка описателей"));
+        dlgOpen1->SetFilter(tr("Файлы объектов|*.oids|Все файлы|*.*").str());
+        dlgOpen1->SetTitle(tr("Укажите расположение списка описателей").str());
         if (!dlgOpen1->Execute()) return false;
         list_->setFileName(dlgOpen1->FileName().c_str());
     }
@@ -226,7 +214,7 @@ bool TEditObjListForm::loadList() {
         // Said now, so that nothing is changed or left unconfirmable unseen.
         const std::vector<TCString> problems = list_->problems();
         if (!problems.empty()) {
-            std::string text = tr("Значения списка описателей объектов, которые не могут быть показаны как есть:");
+            std::string text = tr("Значения списка описателей объектов, которые не могут быть показаны как есть:").str();
             for (const TCString& p : problems) text += "\n" + p.str();
             MessageDlg(text, mtWarning, mbSet(mbOK));
         }

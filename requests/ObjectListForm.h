@@ -58,8 +58,9 @@ class TEditObjListForm : public TForm {
 
 private:
     TToolButton* addToolButton(const char* name, TAction* action);
-    TAction* makeAction(const char* name, const char* category, const char* caption, const char* hint,
-                        void (TEditObjListForm::*execute)(TObject*), void (TEditObjListForm::*update)(TObject*));
+    // An action of the form's list in a category, run by the form's own handlers.
+    TAction* addAction(const char* name, const char* category, const char* caption, const char* hint,
+                       void (TEditObjListForm::*execute)(TObject*), void (TEditObjListForm::*update)(TObject*));
     bool loadList();
     void fillRows();
     void fillRow(TListItem* item, TZrXOIDNode* node);

@@ -1,12 +1,10 @@
 #include "requests/RequestParamMaker.h"
 
-#include <openssl/crypto.h>
-#include <openssl/objects.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include "platform/core/config/CfgMacros.h"
+#include "platform/core/container/SecureBytes.h"
 #include "platform/core/x509/ObjectRegistry.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
@@ -25,7 +23,7 @@ namespace {
 // Zeroes a password buffer when it goes out of scope.
 struct PasswordBuffer {
     char text[kReqPasswordSize] = {};
-    ~PasswordBuffer() { OPENSSL_cleanse(text, sizeof text); }
+    ~PasswordBuffer() { zrx::secureWipe(text, sizeof text); }
 };
 
 void copyPassword(char* to, const char* from) {
@@ -76,22 +74,6 @@ KResult loadCryptoTemplateFile(TZrXP12Template* tmpl, TCXProfileDescriptor* prof
     return rc;
 }
 
-X509_ALGOR* makeKAExtParams(const X509_ALGOR* params) {
-    if (!params) return nullptr;
-    X509_ALGOR* copy = X509_ALGOR_dup(params);
-    if (!copy) return nullptr;
-    if (isKDSTU4145_nid(OBJ_obj2nid(copy->algorithm))) {
-        ASN1_OBJECT* own = OBJ_dup(OBJ_nid2obj(zrxNid(ZrXObject::KAAlgorithm)));
-        if (!own) {
-            X509_ALGOR_free(copy);
-            return nullptr;
-        }
-        ASN1_OBJECT_free(copy->algorithm);
-        copy->algorithm = own;
-    }
-    return copy;
-}
-
 TCRequestParamMaker::TCRequestParamMaker(TCXProfileDescriptor* profile, TZrX509Csp* container)
     : TCBaseRequestParamMaker(profile, container) {}
 
@@ -117,7 +99,7 @@ KResult TCRequestParamMaker::initCryptoPars(TCXProfileDescriptor* p) {
 
 KResult TCRequestParamMaker::putKAParams() {
     const int profileId = profile() ? profile()->id : 0;
-    const X509_ALGOR* params = kaParams() ? kaParams()->params() : cryptoTemplate().getCryptoParamters(profileId, true);
+    const auto* params = kaParams() ? kaParams()->params() : cryptoTemplate().getCryptoParamters(profileId, true);
     if (!params) {
         KV_HLogFmtText(kErrNoCryptoParams,
                        zrnTranslateString("Инициализация криптопараметров для ключей связи профиля \"%s\". %s!").c_str(),
@@ -125,12 +107,8 @@ KResult TCRequestParamMaker::putKAParams() {
                        KRTL_GetTextMessage(kErrNoCryptoParams).c_str());
         return kErrNoCryptoParams;
     }
-    // Our own copy: the parameters belong to the chosen set or the template.
-    X509_ALGOR* copy = makeKAExtParams(params);
-    if (!copy) return KR_E_NOMEMORY;
-    const KResult rc = x509Extensions().setKAExtPars(copy);
-    X509_ALGOR_free(copy);
-    return rc;
+    // The extension gets its own copy: the parameters belong to the chosen set or the template.
+    return x509Extensions().setRequestKAExtPars(params);
 }
 
 KResult TCRequestParamMaker::prepareRequest(TCFlags<unsigned int>* callerFlags, char* password,

@@ -8,33 +8,11 @@
 //
 // Callers: construct, setPattern, optional maker flags, initCryptoPars (or
 // loadCryptoTemplate(nullptr)), prepareRequest, generateKeys, destroy.
-#include <openssl/x509.h>
-
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/TCFlags.h"
 #include "platform/runtime/TCString.h"
 #include "platform/x509api/BaseRequestParamMaker.h"
-
-// Maker flag bits the program uses (the library may use others).
-enum : unsigned int {
-    kRpmAskPassword = 0x8,       // the dialog asks for a container password
-    kRpmStartupPassword = 0x10,  // the new password replaces the start-up password
-    kRpmChangeCaption = 0x80,    // the password group is titled "Смена пароля"
-    kRpmSignKeys = 0x100,        // generate signature keys
-    kRpmKAKeys = 0x200,          // generate key-agreement keys
-    kRpmStartCert = 0x400,       // make a start certificate
-    kRpmKAParams = kRpmSignKeys | kRpmKAKeys | kRpmStartCert,  // all three: key-agreement parameters go in
-};
-
-// Caller flag bits of prepareRequest.
-enum : unsigned int {
-    kPrqSanEmail = 0x02,       // the owner's e-mail address into the subject alternative name
-    kPrqAskPassword = 0x08,    // ask for a container password
-    kPrqStartupPassword = 0x10,
-    kPrqNoDialog = 0x20,       // no dialog, unless kPrqStartupPassword is also set
-    kPrqChangeCaption = 0x80,
-    kPrqCopied = 0x800FF,      // copied into the maker flags
-};
+#include "requests/MakerFlags.h"
 
 // Size of the password buffers of prepareRequest and of the dialog: the
 // policy's 32 characters of up to four bytes each, and the end.
@@ -73,10 +51,6 @@ private:
 // Loads a profile's crypto template from the templates folder (APPLDATA, else
 // the program folder); a failure is logged. Answers the loader's code.
 KResult loadCryptoTemplateFile(TZrXP12Template* tmpl, TCXProfileDescriptor* profile);
-
-// A copy of key-agreement parameters for the request's extension (caller
-// frees): a DSTU 4145 algorithm is named by the key-agreement algorithm object.
-X509_ALGOR* makeKAExtParams(const X509_ALGOR* params);
 
 // The owner-parameter dialog: edits the maker's names, extensions, choices
 // and flags; with a password buffer (kReqPasswordSize bytes) it asks for the

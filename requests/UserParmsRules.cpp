@@ -4,6 +4,7 @@
 #include "platform/runtime/Translation.h"
 #include "platform/runtime/Translit.h"
 #include "platform/x509api/ZrX509Api.h"
+#include "requests/MakerFlags.h"
 
 namespace userparms {
 
@@ -42,13 +43,13 @@ ModeFlags applyModes(unsigned makerFlags, bool boxesShown, bool startCert, bool 
     unsigned f = makerFlags;
     auto put = [&f](unsigned bit, bool on) { f = on ? (f | bit) : (f & ~bit); };
     if (boxesShown) {
-        put(0x400, startCert);
-        put(0x100, signKeys);
-        put(0x200, kaKeys);
+        put(kRpmStartCert, startCert);
+        put(kRpmSignKeys, signKeys);
+        put(kRpmKAKeys, kaKeys);
     } else {
-        put(0x100, true);
+        put(kRpmSignKeys, true);
     }
-    return ModeFlags{f, (f & 0x300) != 0};
+    return ModeFlags{f, (f & (kRpmSignKeys | kRpmKAKeys)) != 0};
 }
 
 PathRefusal checkPathText(const char* pathText, bool isFileContainer) {

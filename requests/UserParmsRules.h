@@ -21,9 +21,8 @@ bool acceptEnabled(bool passwordShown, std::string_view password, bool confirmSh
 // view into the text given, so no copy of the password is made.
 std::string_view trimmedPassword(std::string_view password);
 
-// The generation modes into the maker flags (0x400 start certificate, 0x100
-// signature keys, 0x200 key-agreement keys); hidden boxes mean signature
-// keys only. keysChosen is false when neither key kind is left.
+// The generation modes into the maker flags (kRpmStartCert, kRpmSignKeys,
+// kRpmKAKeys); hidden boxes mean signature keys only. keysChosen is false when neither key kind is left.
 struct ModeFlags {
     unsigned flags;
     bool keysChosen;

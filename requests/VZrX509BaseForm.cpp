@@ -13,10 +13,6 @@ namespace {
 constexpr int kMaxCrlEntriesShown = 1000;
 constexpr size_t kObjectHtmlReserve = 32768, kPageHtmlReserve = 16384;
 
-std::u16string toUtf16(const TCString& text) {
-    return zrx_utf8::toUtf16(text.c_str());
-}
-
 TZrX509Base* tagObject(TComponent* c) { return reinterpret_cast<TZrX509Base*>(c->Tag()); }
 
 // The full list of a revocation list's entries.
@@ -135,7 +131,7 @@ THtmlViewer* TCViewZrX509BaseForm::addObjectPage(const TZrX509Base* object, cons
     TCString text;
     text.reserve(kPageHtmlReserve);
     object->htmlView(text, int(zhScreen));
-    viewer->LoadFromString(toUtf16(text), u"", HTMLType);
+    viewer->LoadFromString(text.toUtf16(), u"", HTMLType);
     return viewer;
 }
 

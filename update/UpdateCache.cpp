@@ -5,6 +5,7 @@
 #include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
+#include "platform/runtime/MarkupEscape.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/TCDirectoryNode.h"
 #include "platform/runtime/TimeUtils.h"
@@ -19,22 +20,6 @@ constexpr uint32_t kSectionBuffer = 32768;
 
 bool skipUpdateLog(const char* path, bool, void*) {
     return TCString(extractFileName(path)).posIC("updateLog.txt") < 0;
-}
-
-// Texts from the versions file are shown as text, never as markup.
-TCString htmlEscaped(const TCString& s) {
-    std::string out;
-    for (char c : s.str()) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default: out += c;
-        }
-    }
-    return TCString(std::move(out));
 }
 
 }  // namespace
@@ -78,7 +63,7 @@ void updateInfoHtml(TCString& out) {
         "последнего обновления</b>:<font color=navy> %s</font><p><table width = 80%><tr><td width=60% ><b>Имя "
         "файла</td><td width=40%>    <b>Редакция</b></td></tr>");
     const int at = heading.pos("%s");
-    if (at >= 0) heading.str().replace(size_t(at), 2, htmlEscaped(dateTimeStr(t, false)).str());
+    if (at >= 0) heading.str().replace(size_t(at), 2, escapeMarkup(dateTimeStr(t, false).view()));
     out = heading;
     for (size_t pos = 0; pos < got;) {
         const char* line = section.data() + pos;
@@ -100,7 +85,7 @@ void updateInfoHtml(TCString& out) {
                     shown = gm_dateStr(value, false);
             }
         }
-        out.cat_printf("<tr><td>%s</td><td>%s</td></tr>", htmlEscaped(name).c_str(), htmlEscaped(shown).c_str());
+        out.cat_printf("<tr><td>%s</td><td>%s</td></tr>", escapeMarkup(name.view()).c_str(), escapeMarkup(shown.view()).c_str());
     }
     out += "</table></p>";
 }

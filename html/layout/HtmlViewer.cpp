@@ -4,23 +4,8 @@
 
 #include "platform/framework/Clipbrd.h"
 #include "platform/framework/Printers.h"
+#include "platform/runtime/MarkupEscape.h"
 #include "platform/runtime/TCString.h"
-
-namespace {
-String escapeText(const String& text) {
-    String out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-}  // namespace
 
 const TEnumInfo HTMLBorderStyleInfo{"THTMLBorderStyle", {"htFocused", "htNone", "htSingle"}};
 
@@ -62,7 +47,7 @@ void THtmlViewer::LoadFromString(const std::u16string& text, const std::u16strin
         SetHtml(utf8.c_str());
     } else {
         // Anything else is shown as plain text.
-        SetHtml(String("<pre>") + escapeText(utf8.c_str()) + "</pre>");
+        SetHtml(String("<pre>") + escapeMarkup(utf8.c_str()) + "</pre>");
     }
 }
 

@@ -59,6 +59,18 @@ IMPLEMENT_CLASS(TAction, TBasicAction) {
     r.Boolean("Visible", &TAction::Visible, &TAction::SetVisible);
 }
 
+TAction* makeAction(TCustomActionList* list, const char* name, const char* caption, const char* hint,
+                    TNotifyEvent execute, TNotifyEvent update) {
+    auto* a = new TAction(list->Owner());
+    a->SetName(name);
+    a->SetCaption(caption);
+    if (hint) a->SetHint(hint);
+    a->SetActionList(list);
+    if (execute) a->OnExecute = std::move(execute);
+    if (update) a->OnUpdate = std::move(update);
+    return a;
+}
+
 TAction::TAction(TComponent* AOwner) : TBasicAction(AOwner) {
     if (auto* l = dynamic_cast<TCustomActionList*>(AOwner)) SetActionList(l);
 }

@@ -97,6 +97,12 @@ class TActionList : public TCustomActionList {
     using TCustomActionList::TCustomActionList;
 };
 
+// A new action in list, owned by the list's owner: its name, caption, hint
+// (none when null) and handlers (those given). How the program's windows
+// make their actions.
+TAction* makeAction(TCustomActionList* list, const char* name, const char* caption, const char* hint = nullptr,
+                    TNotifyEvent execute = nullptr, TNotifyEvent update = nullptr);
+
 // Shortcut as the framework encodes it: virtual key | scShift | scCtrl | scAlt.
 constexpr int scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
 int ShortCut(uint16_t Key, uint32_t Shift);  // Shift: ssShift/ssAlt/ssCtrl bits

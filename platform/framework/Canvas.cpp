@@ -7,9 +7,10 @@
 #include "platform/framework/Metafile.h"
 #include "platform/framework/QtDeviceContext.h"
 #include "platform/runtime/TCString.h"
+#include "platform/runtime/Utf16.h"
 
 namespace {
-std::u16string utf16(const String& s) { return TCString(s).toUtf16(); }
+std::u16string utf16(const String& s) { return zrx_utf8::toUtf16(s); }
 
 // Sizes in points become pixels of the device drawn on (a printer's are many
 // more than the screen's); heights set in pixels stay as they are.

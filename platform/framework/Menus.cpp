@@ -167,6 +167,16 @@ TMenuItem* TMenuItem::AddActionItem(TBasicAction* action, int imageIndex) {
     return item;
 }
 
+void addActionItems(TComponent* owner, TMenuItem* menu, std::initializer_list<TAction*> actions, int at) {
+    for (TAction* a : actions) {
+        auto* mi = new TMenuItem(owner);
+        if (a) mi->SetAction(a);
+        else mi->SetCaption("-");
+        if (at < 0) menu->Add(mi);
+        else menu->Insert(at++, mi);
+    }
+}
+
 TMenuItem* TMenuItem::Find(const String& caption) const {
     String want = StripHotkey(caption);
     for (TMenuItem* i : FItems)

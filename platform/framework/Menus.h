@@ -1,6 +1,7 @@
 // Main and pop-up menus over QMenuBar / QMenu.
 #pragma once
 
+#include <initializer_list>
 #include <vector>
 
 #include "platform/framework/ActnList.h"
@@ -85,6 +86,10 @@ private:
     QAction* FQAction;
     QMenu* FQMenu = nullptr;
 };
+
+// Fills menu with one item per action, each owned by owner; a null action
+// gives a separator. Appended, or inserted from index at on.
+void addActionItems(TComponent* owner, TMenuItem* menu, std::initializer_list<TAction*> actions, int at = -1);
 
 class TMenu : public TComponent {
     DECLARE_CLASS(TMenu)

@@ -1,22 +1,17 @@
 #include "platform/net/HttpFileGet.h"
 
-#include <curl/curl.h>
-
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "platform/net/CurlSetup.h"
+
 namespace {
 
 constexpr long kMaxRedirects = 5;
 constexpr long kDefaultStallSeconds = 60;
-
-void ensureCurl() {
-    static const bool done = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    (void)done;
-}
 
 std::string lowerCase(std::string s) {
     for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -47,28 +42,22 @@ unsigned long curlAuth(uint32_t scheme) {
 // "unsupported protocol" means a redirect it refused (after a 3xx answer) or
 // a status line it could not read.
 int32_t winHttpError(CURLcode c, int status) {
-    switch (c) {
-        case CURLE_UNSUPPORTED_PROTOCOL:
+    switch (curlFailureKind(c)) {
+        case TCurlFailure::RefusedProtocol:
             return status >= 300 && status < 400 ? ERROR_WINHTTP_REDIRECT_FAILED
                                                  : ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
-        case CURLE_OPERATION_TIMEDOUT: return ERROR_WINHTTP_TIMEOUT;
-        case CURLE_URL_MALFORMAT: return ERROR_WINHTTP_INVALID_URL;
-        case CURLE_COULDNT_RESOLVE_HOST:
-        case CURLE_COULDNT_RESOLVE_PROXY: return ERROR_WINHTTP_NAME_NOT_RESOLVED;
-        case CURLE_COULDNT_CONNECT: return ERROR_WINHTTP_CANNOT_CONNECT;
-        case CURLE_LOGIN_DENIED: return ERROR_WINHTTP_LOGIN_FAILURE;
-        case CURLE_TOO_MANY_REDIRECTS: return ERROR_WINHTTP_REDIRECT_FAILED;
-        case CURLE_WEIRD_SERVER_REPLY: return ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
-        case CURLE_SSL_CONNECT_ERROR:
-        case CURLE_PEER_FAILED_VERIFICATION:
-        case CURLE_SSL_CERTPROBLEM:
-        case CURLE_SSL_CIPHER:
-        case CURLE_SSL_CACERT_BADFILE: return ERROR_WINHTTP_SECURE_FAILURE;
-        case CURLE_SEND_ERROR:
-        case CURLE_RECV_ERROR:
-        case CURLE_PARTIAL_FILE:
-        case CURLE_GOT_NOTHING: return ERROR_WINHTTP_CONNECTION_ERROR;
-        case CURLE_OUT_OF_MEMORY: return 8;  // ERROR_NOT_ENOUGH_MEMORY
+        case TCurlFailure::TimedOut: return ERROR_WINHTTP_TIMEOUT;
+        case TCurlFailure::BadUrl: return ERROR_WINHTTP_INVALID_URL;
+        case TCurlFailure::NameNotResolved: return ERROR_WINHTTP_NAME_NOT_RESOLVED;
+        case TCurlFailure::CannotConnect: return ERROR_WINHTTP_CANNOT_CONNECT;
+        case TCurlFailure::LoginDenied: return ERROR_WINHTTP_LOGIN_FAILURE;
+        case TCurlFailure::TooManyRedirects: return ERROR_WINHTTP_REDIRECT_FAILED;
+        case TCurlFailure::BadReply: return ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
+        case TCurlFailure::Tls: return ERROR_WINHTTP_SECURE_FAILURE;
+        case TCurlFailure::SendFailed:
+        case TCurlFailure::ReceiveFailed:
+        case TCurlFailure::ConnectionLost: return ERROR_WINHTTP_CONNECTION_ERROR;
+        case TCurlFailure::OutOfMemory: return 8;  // ERROR_NOT_ENOUGH_MEMORY
         default: return ERROR_WINHTTP_INTERNAL_ERROR;
     }
 }
@@ -160,7 +149,7 @@ size_t onBody(char* data, size_t size, size_t n, void* ctx) {
 }  // namespace
 
 bool crackHttpUrl(const std::string& url, THttpUrl& out) {
-    ensureCurl();
+    curlGlobalInit();
     out = THttpUrl();
     for (unsigned char c : url)
         if (c < 0x21 || c == 0x7F) return false;
@@ -185,7 +174,7 @@ bool crackHttpUrl(const std::string& url, THttpUrl& out) {
 }
 
 uint32_t httpSupportedSchemes() {
-    ensureCurl();
+    curlGlobalInit();
     const curl_version_info_data* v = curl_version_info(CURLVERSION_NOW);
     uint32_t s = HTTP_AUTH_BASIC | HTTP_AUTH_DIGEST;
     if (v && (v->features & CURL_VERSION_NTLM)) s |= HTTP_AUTH_NTLM;
@@ -195,7 +184,7 @@ uint32_t httpSupportedSchemes() {
 
 bool httpGetToSink(const std::string& url, const THttpGetOptions& options, THttpBodySink& sink,
                    THttpGetReply& reply) {
-    ensureCurl();
+    curlGlobalInit();
     reply = THttpGetReply();
     THttpUrl parts;
     if (!crackHttpUrl(url, parts)) {
@@ -211,18 +200,12 @@ bool httpGetToSink(const std::string& url, const THttpGetOptions& options, THttp
     }
     char errbuf[CURL_ERROR_SIZE] = {};
     Transfer t{&options, &sink, &reply};
-    curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    curlApplyCommonOptions(c, url, options.proxy, errbuf);
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, parts.secure ? "https" : "http,https");
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errbuf);
     curl_easy_setopt(c, CURLOPT_USERAGENT, options.userAgent.c_str());
     curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(c, CURLOPT_PROXY, options.proxy.c_str());  // "" also ignores the environment
     if (!options.proxy.empty() && options.proxyAuth.scheme) {
         curl_easy_setopt(c, CURLOPT_PROXYAUTH, curlAuth(options.proxyAuth.scheme));
         curl_easy_setopt(c, CURLOPT_PROXYUSERNAME, options.proxyAuth.user.c_str());
@@ -250,7 +233,7 @@ bool httpGetToSink(const std::string& url, const THttpGetOptions& options, THttp
     if (reply.tooLarge || reply.overrun || reply.sinkRefused) return false;
     if (reply.status == 407 && connectCode == 407) return true;
     reply.error = winHttpError(rc, reply.status);
-    reply.errorText = *errbuf ? errbuf : curl_easy_strerror(rc);
+    reply.errorText = curlFailureText(rc, errbuf);
     reply.inBody = t.headersDone && reply.status == 200;
     return false;
 }

@@ -1,11 +1,10 @@
 #include "platform/net/IdHTTP.h"
 
-#include <curl/curl.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <mutex>
+
+#include "platform/net/CurlSetup.h"
 
 namespace {
 
@@ -137,8 +136,7 @@ std::string encodeUrl(const std::string& url) {
 }  // namespace
 
 TIdHTTP::TIdHTTP() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    curlGlobalInit();
     curl_ = curl_easy_init();
 }
 
@@ -170,20 +168,10 @@ void TIdHTTP::perform(const std::string& method, const std::string& url, const s
     char errbuf[CURL_ERROR_SIZE] = {0};
     const std::string target = (HTTPOptions & hoForceEncodeParams) ? encodeUrl(url) : url;
 
-    curl_easy_setopt(c, CURLOPT_URL, target.c_str());
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    curlApplyCommonOptions(c, target, ProxyServer, errbuf);
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_HTTP_VERSION, ProtocolVersion == pv1_0 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errbuf);
-    if (ProxyServer.empty()) {
-        curl_easy_setopt(c, CURLOPT_PROXY, "");  // also ignores proxy variables of the environment
-    } else {
-        curl_easy_setopt(c, CURLOPT_PROXY, ProxyServer.c_str());
-        if (ProxyPort > 0) curl_easy_setopt(c, CURLOPT_PROXYPORT, long(ProxyPort));
-    }
+    if (!ProxyServer.empty() && ProxyPort > 0) curl_easy_setopt(c, CURLOPT_PROXYPORT, long(ProxyPort));
     if (ConnectTimeout > 0) curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(ConnectTimeout));
     if (ReadTimeout > 0) {
         x.readTimeout = std::chrono::milliseconds(ReadTimeout);
@@ -234,33 +222,28 @@ void TIdHTTP::perform(const std::string& method, const std::string& url, const s
             raiseSocketError(10054);
         }
         const int wsa = socketErrorFromErrno(int(osErrno));
-        switch (rc) {
-            case CURLE_COULDNT_RESOLVE_HOST:
-            case CURLE_COULDNT_RESOLVE_PROXY:
+        switch (curlFailureKind(rc)) {
+            case TCurlFailure::NameNotResolved:
                 raiseSocketError(11001);
-            case CURLE_COULDNT_CONNECT:
+            case TCurlFailure::CannotConnect:
                 raiseSocketError(wsa ? wsa : 10061);
-            case CURLE_OPERATION_TIMEDOUT:
+            case TCurlFailure::TimedOut:
                 raiseSocketError(10060);
-            case CURLE_ABORTED_BY_CALLBACK:
+            case TCurlFailure::Aborted:
                 if (x.timedOut) raiseSocketError(10060);
                 throw EIdException("Transfer aborted");
-            case CURLE_GOT_NOTHING:
-            case CURLE_PARTIAL_FILE:
+            case TCurlFailure::ConnectionLost:
                 raiseSocketError(10054);
-            case CURLE_RECV_ERROR:
+            case TCurlFailure::ReceiveFailed:
                 raiseSocketError(wsa ? wsa : 10054);
-            case CURLE_SEND_ERROR:
+            case TCurlFailure::SendFailed:
                 raiseSocketError(wsa ? wsa : 10053);
-            case CURLE_WRITE_ERROR:
+            case TCurlFailure::WriteRefused:
                 if (x.tooLarge)
                     throw EIdException("Response body exceeds " + std::to_string(MaxResponseSize) + " bytes");
                 [[fallthrough]];
-            default: {
-                std::string text = errbuf[0] ? std::string(errbuf) : std::string(curl_easy_strerror(rc));
-                while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-                throw EIdException(text);
-            }
+            default:
+                throw EIdException(curlFailureText(rc, errbuf));
         }
     }
 

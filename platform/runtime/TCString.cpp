@@ -8,6 +8,8 @@
 #include <ostream>
 #include <algorithm>
 
+#include "platform/runtime/Utf16.h"
+
 namespace zrx_utf8 {
 
 char32_t decode(std::string_view s, size_t& i) {
@@ -588,20 +590,7 @@ bool TCString::fromBase64(void* buf, size_t* size) const {
     return true;
 }
 
-std::u16string TCString::toUtf16() const {
-    std::u16string w;
-    w.reserve(s_.size());
-    for (size_t i = 0; i < s_.size();) {
-        const char32_t cp = zrx_utf8::decode(s_, i);
-        if (cp >= 0x10000) {
-            w += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            w += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            w += static_cast<char16_t>(cp);
-        }
-    }
-    return w;
-}
+std::u16string TCString::toUtf16() const { return zrx_utf8::toUtf16(s_); }
 
 TCString TCString::fromUtf16(std::u16string_view w) {
     std::string r;

@@ -34,6 +34,8 @@ private:
 
 // The current language's text, or the source itself when there is none.
 TCString zrnTranslateString(const char* source);
+// The shorthand the code translates its own texts with.
+inline TCString tr(const char* source) { return zrnTranslateString(source); }
 // The entry of the current table, null when the text has no translation.
 TCTranslationEntry* zrnFindTranslation(const char* source);
 

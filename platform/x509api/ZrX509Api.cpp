@@ -13,8 +13,8 @@
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Translation.h"
 #include "platform/p11/P11Storage.h"
-#include "platform/x509api/P11Support.h"
-#include "platform/x509api/TokenStorage.h"
+#include "platform/p11/P11Support.h"
+#include "platform/p11/TokenStorage.h"
 
 using namespace zrx;
 using namespace zrx::container;

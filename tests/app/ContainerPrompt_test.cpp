@@ -10,7 +10,7 @@
 #include "platform/core/container/ContainerFile.h"
 #include "platform/runtime/Passwords.h"
 #include "platform/x509api/BaseRequestParamMaker.h"
-#include "platform/x509api/P11Support.h"
+#include "platform/p11/P11Support.h"
 #include "platform/x509api/ZrX509Api.h"
 #include "platform/x509api/ZrX509Csp.h"
 #include "requests/KeyViewFrmEx.h"

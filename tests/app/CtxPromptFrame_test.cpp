@@ -11,7 +11,7 @@
 #include "app/CtxPromptFrame.h"
 #include "app/DeviceListUnit.h"
 #include "platform/runtime/FileUtils.h"
-#include "platform/x509api/P11Support.h"
+#include "platform/p11/P11Support.h"
 #include "platform/x509api/ZrX509Api.h"
 #include "requests/KeyViewFrmEx.h"
 #include "support/TempDir.h"

@@ -13,7 +13,7 @@
 #include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Passwords.h"
-#include "platform/x509api/P11Support.h"
+#include "platform/p11/P11Support.h"
 #include "support/ProgramLanguage.h"
 #include "support/TempDir.h"
 

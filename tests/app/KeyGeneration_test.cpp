@@ -29,7 +29,7 @@
 #include "platform/framework/QtTestApp.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/TimeUtils.h"
-#include "platform/x509api/P11Support.h"
+#include "platform/p11/P11Support.h"
 #include "platform/x509api/ZrX509Api.h"
 #include "platform/x509api/ZrX509Csp.h"
 #include "requests/EditUserParmsForm.h"

@@ -21,7 +21,7 @@
 #include "platform/framework/Dialogs.h"
 #include "platform/runtime/Passwords.h"
 #include "platform/runtime/Utf16.h"
-#include "platform/x509api/P11Support.h"
+#include "platform/p11/P11Support.h"
 #include "support/ToolBarPictures.h"
 
 // Qt last: its keyword macros must not reach the headers above.

@@ -18,6 +18,7 @@
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/FileUtils.h"
+#include "platform/runtime/MarkupEscape.h"
 
 const char* xmlErrorText(KResult code) {
     switch (code) {
@@ -548,31 +549,25 @@ KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sour
 
 namespace {
 
+// Markup characters through the one escaper; white space that attribute
+// normalisation would fold is written as references.
 void escapeInto(std::string& out, const TCString& s, bool attr) {
-    for (char ch : s.str()) {
-        switch (ch) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"':
-                if (attr) out += "&quot;";
-                else out += ch;
-                break;
-            case '\n':
-                if (attr) out += "&#10;";
-                else out += ch;
-                break;
-            case '\r': out += "&#13;"; break;
-            case '\t':
-                if (attr) out += "&#9;";
-                else out += ch;
-                break;
-            default:
-                // Control characters are not allowed in XML 1.0.
-                if (static_cast<unsigned char>(ch) < 0x20) break;
-                out += ch;
-        }
+    const std::string_view text = s.view();
+    size_t run = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char ch = static_cast<unsigned char>(text[i]);
+        const char* ref = nullptr;
+        bool drop = false;
+        if (ch == '\r') ref = "&#13;";
+        else if (ch == '\n') ref = attr ? "&#10;" : nullptr;
+        else if (ch == '\t') ref = attr ? "&#9;" : nullptr;
+        else if (ch != 0 && ch < 0x20) drop = true;  // control characters are not allowed in XML 1.0
+        if (!ref && !drop) continue;
+        appendEscapedMarkup(out, text.substr(run, i - run));
+        if (ref) out += ref;
+        run = i + 1;
     }
+    appendEscapedMarkup(out, text.substr(run));
 }
 
 void writeComments(std::string& out, const std::vector<TCString>& comments, int depth) {

@@ -7,6 +7,7 @@
 
 #include "platform/core/x509/Asn1Types.h"
 #include "platform/core/x509/X509Util.h"
+#include "platform/runtime/ResultCodes.h"
 
 using namespace zrx::x509;
 
@@ -688,4 +689,29 @@ KResult TX509v3ExtList::setKAExtPars(const X509_ALGOR* params) {
     KResult rc = add(ext);
     X509_EXTENSION_free(ext);
     return rc;
+}
+
+KResult TX509v3ExtList::setRequestKAExtPars(const X509_ALGOR* params) {
+    if (!params) return kErrInvalidArg;
+    X509_ALGOR* copy = makeKAExtParams(params);
+    if (!copy) return KR_E_NOMEMORY;
+    const KResult rc = setKAExtPars(copy);
+    X509_ALGOR_free(copy);
+    return rc;
+}
+
+X509_ALGOR* makeKAExtParams(const X509_ALGOR* params) {
+    if (!params) return nullptr;
+    X509_ALGOR* copy = X509_ALGOR_dup(params);
+    if (!copy) return nullptr;
+    if (isKDSTU4145_nid(OBJ_obj2nid(copy->algorithm))) {
+        ASN1_OBJECT* own = OBJ_dup(OBJ_nid2obj(zrxNid(ZrXObject::KAAlgorithm)));
+        if (!own) {
+            X509_ALGOR_free(copy);
+            return nullptr;
+        }
+        ASN1_OBJECT_free(copy->algorithm);
+        copy->algorithm = own;
+    }
+    return copy;
 }

@@ -94,7 +94,14 @@ public:
     // Puts the key-agreement parameters (an algorithm identifier) into the
     // key-agreement parameter extension.
     KResult setKAExtPars(const X509_ALGOR* params);
+    // The same with the parameters a request carries: a copy named as
+    // makeKAExtParams names it.
+    KResult setRequestKAExtPars(const X509_ALGOR* params);
 
 private:
     STACK_OF(X509_EXTENSION) * exts_;
 };
+
+// A copy of key-agreement parameters for the request's extension (caller
+// frees): a DSTU 4145 algorithm is named by the key-agreement algorithm object.
+X509_ALGOR* makeKAExtParams(const X509_ALGOR* params);

@@ -16,28 +16,12 @@
 #include "platform/core/x509/X509Util.h"
 #include "platform/core/x509/ZrX509.h"
 #include "platform/core/x509/ZrX509Req.h"
+#include "platform/runtime/MarkupEscape.h"
 #include "platform/runtime/Translation.h"
 
 using namespace zrx::x509;
 
-TCString zrxHtmlEscape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        case '\0': out += "\\00"; break;
-        default: out += c; break;
-        }
-    }
-    return TCString(std::move(out));
-}
-
-static TCString tr(const char* s) { return zrnTranslateString(s); }
+TCString zrxHtmlEscape(std::string_view text) { return TCString(escapeMarkup(text)); }
 
 static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 

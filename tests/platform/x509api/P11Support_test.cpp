@@ -1,4 +1,4 @@
-#include "platform/x509api/P11Support.h"
+#include "platform/p11/P11Support.h"
 
 #include <gtest/gtest.h>
 

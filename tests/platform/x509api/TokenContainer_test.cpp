@@ -8,7 +8,7 @@
 
 #include "platform/p11/P11Storage.h"
 #include "platform/p11/SoftHsmFixture.h"
-#include "platform/x509api/P11Support.h"
+#include "platform/p11/P11Support.h"
 #include "platform/x509api/ZrX509Api.h"
 #include "platform/x509api/ZrX509Csp.h"
 

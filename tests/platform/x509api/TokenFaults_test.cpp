@@ -16,8 +16,8 @@
 #include "platform/p11/P11FaultLayer.h"
 #include "platform/p11/SoftHsmFixture.h"
 #include "platform/x509api/BaseRequestParamMaker.h"
-#include "platform/x509api/P11Support.h"
-#include "platform/x509api/TokenStorage.h"
+#include "platform/p11/P11Support.h"
+#include "platform/p11/TokenStorage.h"
 #include "platform/x509api/ZrX509Api.h"
 #include "platform/x509api/ZrX509Csp.h"
 

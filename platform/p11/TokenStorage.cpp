@@ -4,7 +4,7 @@
 // marked deprecated, so the marks are switched off for this file.
 #define OPENSSL_SUPPRESS_DEPRECATED 1
 
-#include "platform/x509api/TokenStorage.h"
+#include "platform/p11/TokenStorage.h"
 
 #include <openssl/bn.h>
 #include <openssl/core_names.h>

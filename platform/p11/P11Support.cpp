@@ -1,8 +1,8 @@
 // Life of the PKCS#11 module and the token list for device choices.
-#include "platform/x509api/P11Support.h"
+#include "platform/p11/P11Support.h"
 
 #include "platform/p11/P11Storage.h"
-#include "platform/x509api/TokenStorage.h"
+#include "platform/p11/TokenStorage.h"
 
 KResult initP11Lib() {
     zrx::registerTokenKeyStorage();

@@ -1,5 +1,5 @@
 #pragma once
-// PKCS#11 support of the programming-interface library: the life of the
+// PKCS#11 support the programming-interface library relies on: the life of the
 // PKCS#11 module and the list of HSM tokens for device choices.
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/TCStringList.h"

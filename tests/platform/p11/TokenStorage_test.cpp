@@ -1,4 +1,4 @@
-#include "platform/x509api/TokenStorage.h"
+#include "platform/p11/TokenStorage.h"
 
 #include <gtest/gtest.h>
 #include <openssl/x509.h>
