@@ -27,7 +27,7 @@ std::u16string utf16(const TCString& t) {
     return zrx_utf8::toUtf16(t.c_str());
 }
 
-void setupViewer(THtmlViewer* v) {
+void setupViewer(TWindowHtmlViewer* v) {
     v->SetBorderStyle(htSingle);
     v->SetCharSet(204);  // RUSSIAN_CHARSET
     v->SetDefBackground(clInfoBk);
@@ -297,13 +297,13 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
     spl2->SetParent(pnl1);
     spl2->SetAlign(alLeft);
 
-    htmlvwrLite1 = new THtmlViewer(this);
+    htmlvwrLite1 = new TWindowHtmlViewer(this);
     htmlvwrLite1->SetName("htmlvwrLite1");
     htmlvwrLite1->SetParent(pnl1);
     htmlvwrLite1->SetAlign(alClient);
     setupViewer(htmlvwrLite1);
     htmlvwrLite1->SetPopupMenu(pm2);
-    htmlv33 = new THtmlViewer(this);
+    htmlv33 = new TWindowHtmlViewer(this);
     htmlv33->SetName("htmlv33");
     htmlv33->SetParent(pnl1);
     setupViewer(htmlv33);

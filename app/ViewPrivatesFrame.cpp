@@ -36,7 +36,7 @@ TCString tr(const char* source) { return zrnTranslateString(source); }
 
 std::u16string utf16(const TCString& t) { return zrx_utf8::toUtf16(t.c_str()); }
 
-void setupViewer(THtmlViewer* v) {
+void setupViewer(TWindowHtmlViewer* v) {
     v->SetBorderStyle(htSingle);
     v->SetCharSet(kRussianCharset);
     v->SetDefBackground(clInfoBk);
@@ -204,13 +204,13 @@ TViewPrivatesFrame::TViewPrivatesFrame(TComponent* AOwner) : TFrame(AOwner) {
     pgc1->SetTabPosition(tpBottom);
     pgc1->OnChange = [this](TObject* s) { pgc1Change(s); };
     TTabSheet** sheets[] = {&ts1, &ts2, &ts3, &ts4};
-    THtmlViewer** viewers[] = {&htmlvwr1, &htmlvwr2, &htmlvwr3, &htmlvwr4};
+    TWindowHtmlViewer** viewers[] = {&htmlvwr1, &htmlvwr2, &htmlvwr3, &htmlvwr4};
     for (int i = 0; i < 4; ++i) {
         const std::string n = std::to_string(i + 1);
         TTabSheet* ts = *sheets[i] = new TTabSheet(this);
         ts->SetName(("ts" + n).c_str());
         ts->SetPageControl(pgc1);
-        THtmlViewer* v = *viewers[i] = new THtmlViewer(this);
+        TWindowHtmlViewer* v = *viewers[i] = new TWindowHtmlViewer(this);
         v->SetName(("htmlvwr" + n).c_str());
         v->SetParent(ts);
         v->SetAlign(alClient);
@@ -218,7 +218,7 @@ TViewPrivatesFrame::TViewPrivatesFrame(TComponent* AOwner) : TFrame(AOwner) {
         v->SetPopupMenu(PopupMenu1);
         setHtmlViewerColor(v);
     }
-    htmlv33 = new THtmlViewer(this);
+    htmlv33 = new TWindowHtmlViewer(this);
     htmlv33->SetName("htmlv33");
     htmlv33->SetParent(ts2);
     setupViewer(htmlv33);
@@ -254,7 +254,7 @@ TViewPrivatesFrame::~TViewPrivatesFrame() {
 
 TZrX509Base* TViewPrivatesFrame::pageObject(TTabSheet* page) const {
     if (!page || !page->TabVisible()) return nullptr;
-    auto* viewer = reinterpret_cast<THtmlViewer*>(page->Tag());
+    auto* viewer = reinterpret_cast<TWindowHtmlViewer*>(page->Tag());
     return viewer ? reinterpret_cast<TZrX509Base*>(viewer->Tag()) : nullptr;
 }
 
@@ -270,7 +270,7 @@ TCString TViewPrivatesFrame::captionFor(const TCString& owner) const {
     return TCFString(tr(captionFormat).c_str(), owner.c_str());
 }
 
-void TViewPrivatesFrame::showObjectPage(TZrX509Base* object, THtmlViewer* viewer, TTabSheet* page, bool next) {
+void TViewPrivatesFrame::showObjectPage(TZrX509Base* object, TWindowHtmlViewer* viewer, TTabSheet* page, bool next) {
     page->SetTag(reinterpret_cast<intptr_t>(viewer));
     if (!object) {
         // The viewer must not keep an object that may be gone after this refresh.
@@ -301,7 +301,7 @@ void TViewPrivatesFrame::refresh() {
     TCBaseUserKeysContext* ctx = container ? container->container() : nullptr;
     activeCertificate = nextCertificate = keyAgreementObject = nextKeyAgreementObject = nullptr;
     if (!ctx || ctx->isEmpty()) {
-        for (THtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
+        for (TWindowHtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
         pgc1->SetVisible(false);
         return;
     }
@@ -320,7 +320,7 @@ void TViewPrivatesFrame::refresh() {
     if (!activeCertificate && !nextCertificate && !keyAgreementObject && !nextKeyAgreementObject) {
         activeCertificate = container->getPrevX509Object();
         if (!activeCertificate) {
-            for (THtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
+            for (TWindowHtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
             pgc1->SetVisible(false);
             return;
         }
@@ -360,7 +360,7 @@ KResult TViewPrivatesFrame::openContainer() {
     if (listsFrame) listsFrame->setContent(nullptr);
     if (isFailure(rc)) {
         activeCertificate = nextCertificate = keyAgreementObject = nextKeyAgreementObject = nullptr;
-        for (THtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
+        for (TWindowHtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
         pgc1->SetVisible(false);
         return rc;
     }
@@ -424,7 +424,7 @@ void TViewPrivatesFrame::pgc1Change(TObject*) { updateToolbar(); }
 
 void TViewPrivatesFrame::htmlvwr2KeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift) {
     if (!(Shift & ssCtrl) || (Key != 'C' && Key != VK_INSERT)) return;
-    if (auto* v = dynamic_cast<THtmlViewer*>(Sender)) v->CopyToClipboard();
+    if (auto* v = dynamic_cast<TWindowHtmlViewer*>(Sender)) v->CopyToClipboard();
 }
 
 // ---- saving and passwords
