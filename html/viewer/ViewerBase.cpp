@@ -168,10 +168,6 @@ IMPLEMENT_CLASS(THtmlViewerBase, TViewerBase) {}
 
 THtmlViewerBase::THtmlViewerBase(TComponent* AOwner) : TViewerBase(AOwner) {}
 
-IMPLEMENT_CLASS(TFrameViewerBase, TViewerBase) {}
-
-TFrameViewerBase::TFrameViewerBase(TComponent* AOwner) : TViewerBase(AOwner) {}
-
 IMPLEMENT_CLASS(THtmlFrameBase, ThtControlBase) {}
 
 THtmlFrameBase::THtmlFrameBase(TComponent* AOwner) : ThtControlBase(AOwner) {}

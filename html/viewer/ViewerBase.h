@@ -4,10 +4,10 @@
 // and that the parser and the document read while a page is built, each
 // written through its own virtual accessor (the application copies a
 // template viewer's settings to new viewers that way); THtmlViewerBase is
-// what the document model asks of its viewer. TFrameViewerBase and
-// THtmlFrameBase are the frame set's viewer and the owner a viewer made by a
-// frame object has: only their operations exist, nothing in the program
-// derives from them, and frame sets are not shown.
+// what the document model asks of its viewer. THtmlFrameBase is the owner a
+// viewer made by a frame object has; nothing in the program derives from it.
+// (The frame viewer's three operations belong to the parser's walk of frame
+// documents, which needs them below the viewer.)
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,7 +19,6 @@
 #include "html/parser/ParserEvents.h"
 #include "platform/framework/Controls.h"
 
-class TAttributeList;
 class TBuffer;
 class TImageObj;
 class TPanel;
@@ -245,16 +244,6 @@ class THtmlViewerBase : public TViewerBase, public ThtDocumentOwner {
     TObject* SenderObject() override { return this; }
     using TViewerBase::UseQuirksMode;
     bool UseQuirksMode() override { return FUseQuirksMode; }
-};
-
-// The viewer of a frame set.
-class TFrameViewerBase : public TViewerBase {
-    DECLARE_CLASS(TFrameViewerBase)
-    explicit TFrameViewerBase(TComponent* AOwner);
-    // The frame set nested in FrameSet.
-    virtual TObject* CreateSubFrameSet(TObject* FrameSet) = 0;
-    virtual void AddFrame(TObject* FrameSet, TAttributeList* Attr, const std::u16string& FName) = 0;
-    virtual void DoAttributes(TObject* FrameSet, TAttributeList* Attr) = 0;
 };
 
 // The owner of a viewer that a frame object makes.
