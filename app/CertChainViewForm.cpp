@@ -276,13 +276,13 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
     spl2->SetParent(pnl1);
     spl2->SetAlign(alLeft);
 
-    htmlvwrLite1 = new THtmlViewer(this);
+    htmlvwrLite1 = new TWindowHtmlViewer(this);
     htmlvwrLite1->SetName("htmlvwrLite1");
     htmlvwrLite1->SetParent(pnl1);
     htmlvwrLite1->SetAlign(alClient);
     setupHtmlViewer(htmlvwrLite1);
     htmlvwrLite1->SetPopupMenu(pm2);
-    htmlv33 = new THtmlViewer(this);
+    htmlv33 = new TWindowHtmlViewer(this);
     htmlv33->SetName("htmlv33");
     htmlv33->SetParent(pnl1);
     setupHtmlViewer(htmlv33);

@@ -4,7 +4,7 @@
 // HTML; read-only, as a confirmation, or as a small chain editor.
 #include <vector>
 
-#include "html/layout/HtmlViewer.h"
+#include "html/viewer/WindowViewer.h"
 #include "platform/core/x509/CertsChain.h"
 #include "platform/framework/ActnList.h"
 #include "platform/framework/ComCtrls.h"
@@ -105,8 +105,8 @@ class TChainViewForm : public TForm {
     TSplitter* spl1;
     TTreeView* tv1;
     TSplitter* spl2;
-    THtmlViewer* htmlvwrLite1;
-    THtmlViewer* htmlv33;
+    TWindowHtmlViewer* htmlvwrLite1;
+    TWindowHtmlViewer* htmlv33;
     TActionList* actlst1;
     TAction *actOk, *actCancel, *actLoad, *actAdd, *actSave, *actSaveCrt, *actPrint, *actSaveHTML, *actVerify;
     TPopupMenu* pm1;  // tree

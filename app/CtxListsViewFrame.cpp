@@ -113,7 +113,7 @@ TCtxListsViewFrame::TCtxListsViewFrame(TComponent* AOwner, TZrX509Csp* csp) : TF
     pnl1->SetBevelOuter(bvNone);
     pnl1->SetCaption("");
 
-    htmlvwr1 = new THtmlViewer(this);
+    htmlvwr1 = new TWindowHtmlViewer(this);
     htmlvwr1->SetName("htmlvwr1");
     htmlvwr1->SetParent(pnl1);
     htmlvwr1->SetAlign(alClient);

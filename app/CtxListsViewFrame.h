@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "html/layout/HtmlViewer.h"
+#include "html/viewer/WindowViewer.h"
 #include "platform/framework/ActnList.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
@@ -42,7 +42,7 @@ public:
     TTreeView* tv1;
     TSplitter* spl1;
     TPanel* pnl1;
-    THtmlViewer* htmlvwr1;
+    TWindowHtmlViewer* htmlvwr1;
     TPopupMenu* pm1;
     TMenuItem* saveMI;
     TMenuItem* statusMI;

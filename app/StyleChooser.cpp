@@ -5,7 +5,7 @@
 #include "app/DialogLayout.h"
 #include "components/CfgFile.h"
 #include "components/FormsTranslation.h"
-#include "html/layout/HtmlViewer.h"
+#include "html/viewer/WindowViewer.h"
 #include "platform/framework/AppStyle.h"
 #include "platform/runtime/FileUtils.h"
 #include "requests/HtmlViewerColor.h"
@@ -17,7 +17,7 @@ constexpr size_t kStyleNameMax = 256;
 void recolourViewers(TWinControl* parent) {
     for (int i = 0; i < parent->ControlCount(); ++i) {
         TControl* c = parent->Controls(i);
-        if (auto* viewer = dynamic_cast<THtmlViewer*>(c))
+        if (auto* viewer = dynamic_cast<TWindowHtmlViewer*>(c))
             setHtmlViewerColor(viewer);
         else if (auto* w = dynamic_cast<TWinControl*>(c))
             recolourViewers(w);

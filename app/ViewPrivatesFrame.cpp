@@ -182,13 +182,13 @@ TViewPrivatesFrame::TViewPrivatesFrame(TComponent* AOwner) : TFrame(AOwner) {
     pgc1->SetTabPosition(tpBottom);
     pgc1->OnChange = [this](TObject* s) { pgc1Change(s); };
     TTabSheet** sheets[] = {&ts1, &ts2, &ts3, &ts4};
-    THtmlViewer** viewers[] = {&htmlvwr1, &htmlvwr2, &htmlvwr3, &htmlvwr4};
+    TWindowHtmlViewer** viewers[] = {&htmlvwr1, &htmlvwr2, &htmlvwr3, &htmlvwr4};
     for (int i = 0; i < 4; ++i) {
         const std::string n = std::to_string(i + 1);
         TTabSheet* ts = *sheets[i] = new TTabSheet(this);
         ts->SetName(("ts" + n).c_str());
         ts->SetPageControl(pgc1);
-        THtmlViewer* v = *viewers[i] = new THtmlViewer(this);
+        TWindowHtmlViewer* v = *viewers[i] = new TWindowHtmlViewer(this);
         v->SetName(("htmlvwr" + n).c_str());
         v->SetParent(ts);
         v->SetAlign(alClient);
@@ -196,7 +196,7 @@ TViewPrivatesFrame::TViewPrivatesFrame(TComponent* AOwner) : TFrame(AOwner) {
         v->SetPopupMenu(PopupMenu1);
         setHtmlViewerColor(v);
     }
-    htmlv33 = new THtmlViewer(this);
+    htmlv33 = new TWindowHtmlViewer(this);
     htmlv33->SetName("htmlv33");
     htmlv33->SetParent(ts2);
     setupHtmlViewer(htmlv33);
@@ -223,7 +223,7 @@ TViewPrivatesFrame::~TViewPrivatesFrame() {
 
 TZrX509Base* TViewPrivatesFrame::pageObject(TTabSheet* page) const {
     if (!page || !page->TabVisible()) return nullptr;
-    auto* viewer = reinterpret_cast<THtmlViewer*>(page->Tag());
+    auto* viewer = reinterpret_cast<TWindowHtmlViewer*>(page->Tag());
     return viewer ? reinterpret_cast<TZrX509Base*>(viewer->Tag()) : nullptr;
 }
 
@@ -240,7 +240,7 @@ TCString TViewPrivatesFrame::captionFor(const TCString& owner) const {
     return TCFString(tr(captionFormat).c_str(), zrxVisibleText(owner.view()).c_str());
 }
 
-void TViewPrivatesFrame::showObjectPage(TZrX509Base* object, THtmlViewer* viewer, TTabSheet* page, bool next) {
+void TViewPrivatesFrame::showObjectPage(TZrX509Base* object, TWindowHtmlViewer* viewer, TTabSheet* page, bool next) {
     page->SetTag(reinterpret_cast<intptr_t>(viewer));
     if (!object) {
         // The viewer must not keep an object that may be gone after this refresh.
@@ -271,7 +271,7 @@ void TViewPrivatesFrame::refresh() {
     TCBaseUserKeysContext* ctx = container ? container->container() : nullptr;
     activeCertificate = nextCertificate = keyAgreementObject = nextKeyAgreementObject = nullptr;
     if (!ctx || ctx->isEmpty()) {
-        for (THtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
+        for (TWindowHtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
         pgc1->SetVisible(false);
         return;
     }
@@ -290,7 +290,7 @@ void TViewPrivatesFrame::refresh() {
     if (!activeCertificate && !nextCertificate && !keyAgreementObject && !nextKeyAgreementObject) {
         activeCertificate = container->getPrevX509Object();
         if (!activeCertificate) {
-            for (THtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
+            for (TWindowHtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
             pgc1->SetVisible(false);
             return;
         }
@@ -330,7 +330,7 @@ KResult TViewPrivatesFrame::openContainer() {
     if (listsFrame) listsFrame->setContent(nullptr);
     if (isFailure(rc)) {
         activeCertificate = nextCertificate = keyAgreementObject = nextKeyAgreementObject = nullptr;
-        for (THtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
+        for (TWindowHtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
         pgc1->SetVisible(false);
         return rc;
     }
@@ -394,7 +394,7 @@ void TViewPrivatesFrame::pgc1Change(TObject*) { updateToolbar(); }
 
 void TViewPrivatesFrame::htmlvwr2KeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift) {
     if (!(Shift & ssCtrl) || (Key != 'C' && Key != VK_INSERT)) return;
-    if (auto* v = dynamic_cast<THtmlViewer*>(Sender)) v->CopyToClipboard();
+    if (auto* v = dynamic_cast<TWindowHtmlViewer*>(Sender)) v->CopyToClipboard();
 }
 
 // ---- saving and passwords

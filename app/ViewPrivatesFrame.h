@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "html/layout/HtmlViewer.h"
+#include "html/viewer/WindowViewer.h"
 #include "platform/framework/ActnList.h"
 #include "platform/framework/ComCtrls.h"
 #include "platform/framework/Dialogs.h"
@@ -64,11 +64,11 @@ public:
     TTabSheet* ts2;
     TTabSheet* ts3;
     TTabSheet* ts4;
-    THtmlViewer* htmlvwr1;
-    THtmlViewer* htmlvwr2;
-    THtmlViewer* htmlvwr3;
-    THtmlViewer* htmlvwr4;
-    THtmlViewer* htmlv33;  // hidden, for printing
+    TWindowHtmlViewer* htmlvwr1;
+    TWindowHtmlViewer* htmlvwr2;
+    TWindowHtmlViewer* htmlvwr3;
+    TWindowHtmlViewer* htmlvwr4;
+    TWindowHtmlViewer* htmlv33;  // hidden, for printing
     TPopupMenu* PopupMenu1;
     TMainMenu* mm1;
     TMenuItem* ContainerMI;        // "Контейнер"
@@ -119,7 +119,7 @@ public:
     // ---- operations
     void updateToolbar();
     void refresh();
-    void showObjectPage(TZrX509Base* object, THtmlViewer* viewer, TTabSheet* page, bool next);
+    void showObjectPage(TZrX509Base* object, TWindowHtmlViewer* viewer, TTabSheet* page, bool next);
     bool reopen();
     void refreshLists();
     void setExportCaption(TZrX509Base* object);

@@ -1,6 +1,5 @@
 #include "requests/HtmlViewSetup.h"
 
-#include "html/layout/HtmlViewer.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Printers.h"
 
@@ -8,7 +7,7 @@ namespace {
 constexpr int kRussianCharset = 204;
 }  // namespace
 
-void setupHtmlViewer(THtmlViewer* v, const char* preFont) {
+void setupHtmlViewer(TWindowHtmlViewer* v, const char* preFont) {
     v->SetBorderStyle(htSingle);
     v->SetCharSet(kRussianCharset);
     v->SetDefBackground(clInfoBk);

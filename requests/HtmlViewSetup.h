@@ -1,8 +1,9 @@
 #pragma once
 // What the program's HTML views share: the viewers' defaults and the dialogs
 // that save a view as HTML and print its pages.
+#include "html/viewer/WindowViewer.h"
+
 class TComponent;
-class THtmlViewer;
 class TPrintDialog;
 class TSaveDialog;
 
@@ -11,7 +12,7 @@ constexpr int kPrintFirstPage = 1, kPrintLastPage = 9999;
 
 // Single border, Cyrillic character set, the information background, 8-point
 // Tahoma, preFont for preformatted text.
-void setupHtmlViewer(THtmlViewer* viewer, const char* preFont = "Courier New");
+void setupHtmlViewer(TWindowHtmlViewer* viewer, const char* preFont = "Courier New");
 // The save dialog of a view: ".html" files, asking before it overwrites one,
 // leaving the current folder as it was.
 TSaveDialog* makeHtmlSaveDialog(TComponent* owner, const char* name);

@@ -1,6 +1,6 @@
 #include "requests/HtmlViewerColor.h"
 
-#include "html/layout/HtmlViewer.h"
+#include "html/viewer/WindowViewer.h"
 
 namespace {
 constexpr TColor kDefaultHtmlColor = 0xFCFFFF;
@@ -9,7 +9,7 @@ constexpr TColor kDefaultHtmlColor = 0xFCFFFF;
 TColor htmlViewerColor() { return kDefaultHtmlColor; }
 
 bool setHtmlViewerColor(TControl* control) {
-    auto* viewer = dynamic_cast<THtmlViewer*>(control);
+    auto* viewer = dynamic_cast<TWindowHtmlViewer*>(control);
     if (!viewer) return false;
     viewer->SetDefBackground(htmlViewerColor());
     return true;

@@ -111,7 +111,7 @@ TKeyViewFormEx::TKeyViewFormEx(TComponent* AOwner) : TForm(AOwner) {
     lbl1->Font()->SetStyle(fsSet(fsBold));
     lbl1->SetVisible(false);
 
-    htmlView1 = new THtmlViewer(this);
+    htmlView1 = new TWindowHtmlViewer(this);
     htmlView1->SetName("htmlView1");
     htmlView1->SetParent(pnl1);
     htmlView1->SetAlign(alClient);
@@ -119,7 +119,7 @@ TKeyViewFormEx::TKeyViewFormEx(TComponent* AOwner) : TForm(AOwner) {
     htmlView1->SetPopupMenu(PopupMenu1);
     htmlView1->OnKeyDown = [this](TObject* s, uint16_t& k, TShiftState sh) { htmlView1KeyDown(s, k, sh); };
 
-    htmlv33 = new THtmlViewer(this);
+    htmlv33 = new TWindowHtmlViewer(this);
     htmlv33->SetName("htmlv33");
     htmlv33->SetParent(pnl1);
     setupHtmlViewer(htmlv33, "Verdana");
@@ -235,7 +235,7 @@ void TKeyViewFormEx::Button5Click(TObject*) { saveHtml(FPrintCopy); }
 
 void TKeyViewFormEx::htmlView1KeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift) {
     if (Key == VK_INSERT && (Shift & ssCtrl))
-        if (auto* v = dynamic_cast<THtmlViewer*>(Sender)) v->CopyToClipboard();
+        if (auto* v = dynamic_cast<TWindowHtmlViewer*>(Sender)) v->CopyToClipboard();
 }
 
 int execKeyViewForm(const char* html, int mode, const char* text, const char* prefix, const char* printCopy) {

@@ -1,7 +1,7 @@
 #pragma once
 // The window that shows one HTML text with a set of answer buttons, and can
 // print or save the text's print copy; the program's view-flags word.
-#include "html/layout/HtmlViewer.h"
+#include "html/viewer/WindowViewer.h"
 #include "platform/framework/ActnList.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/ExtCtrls.h"
@@ -37,8 +37,8 @@ class TKeyViewFormEx : public TForm {
     TButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6;
     TPanel* pnl1;
     TLabel* lbl1;
-    THtmlViewer* htmlView1;
-    THtmlViewer* htmlv33;
+    TWindowHtmlViewer* htmlView1;
+    TWindowHtmlViewer* htmlv33;
     TPrintDialog* PrintDialog;
     TSaveDialog* SaveDialog1;
     TActionList* ActionList1;

@@ -36,7 +36,7 @@ IMPLEMENT_CLASS(TCViewZrX509BaseForm, TKeyViewFormEx) {}
 TCViewZrX509BaseForm::TCViewZrX509BaseForm(TComponent* AOwner) : TKeyViewFormEx(AOwner) {
     SetName("CViewZrX509BaseForm");
     SetClientWidth(680);
-    htmlView1->SetVerticalScrollBar(true);
+    htmlView1->SetHtOptions(htmlView1->HtOptions() | htoSet(htShowVScroll));
 
     pgc1 = new TPageControl(this);
     pgc1->SetName("pgc1");
@@ -124,10 +124,10 @@ void TCViewZrX509BaseForm::addSignerPages(const TZrX509Base* object) {
     }
 }
 
-THtmlViewer* TCViewZrX509BaseForm::addObjectPage(const TZrX509Base* object, const char* captionPrefix,
+TWindowHtmlViewer* TCViewZrX509BaseForm::addObjectPage(const TZrX509Base* object, const char* captionPrefix,
                                                   int pageIndex) {
     const TCString caption = TCString(captionPrefix ? captionPrefix : "") + zrxVisibleText(object->ownerName().view()) + "\"";
-    THtmlViewer* viewer = addViewerPage(tabText(caption).c_str(), pageIndex, const_cast<TZrX509Base*>(object));
+    TWindowHtmlViewer* viewer = addViewerPage(tabText(caption).c_str(), pageIndex, const_cast<TZrX509Base*>(object));
     TCString text;
     text.reserve(kPageHtmlReserve);
     object->htmlView(text, int(zhScreen));
@@ -135,7 +135,7 @@ THtmlViewer* TCViewZrX509BaseForm::addObjectPage(const TZrX509Base* object, cons
     return viewer;
 }
 
-THtmlViewer* TCViewZrX509BaseForm::addViewerPage(const char* caption, int pageIndex, TZrX509Base* tag) {
+TWindowHtmlViewer* TCViewZrX509BaseForm::addViewerPage(const char* caption, int pageIndex, TZrX509Base* tag) {
     if (!pgc1->Visible()) {
         // The first extra page: the object's viewer moves onto the first tab.
         htmlView1->SetParent(ts1);
@@ -147,7 +147,7 @@ THtmlViewer* TCViewZrX509BaseForm::addViewerPage(const char* caption, int pageIn
     auto* sheet = new TTabSheet(pgc1);
     sheet->SetCaption(caption ? caption : "");
     sheet->SetPageControl(pgc1);
-    auto* viewer = new THtmlViewer(sheet);
+    auto* viewer = new TWindowHtmlViewer(sheet);
     viewer->SetParent(sheet);
     viewer->SetAlign(alClient);
     viewer->SetDefBackground(htmlView1->DefBackground());

@@ -12,8 +12,8 @@ class TCViewZrX509BaseForm : public TKeyViewFormEx {
     // Shows the object (not owned: it must outlive the window).
     void setObject(TZrX509Base* object);
     // A tab sheet with its own viewer, set up like htmlView1.
-    THtmlViewer* addViewerPage(const char* caption, int pageIndex, TZrX509Base* tag);
-    THtmlViewer* addObjectPage(const TZrX509Base* object, const char* captionPrefix, int pageIndex);
+    TWindowHtmlViewer* addViewerPage(const char* caption, int pageIndex, TZrX509Base* tag);
+    TWindowHtmlViewer* addObjectPage(const TZrX509Base* object, const char* captionPrefix, int pageIndex);
     void addSignerPages(const TZrX509Base* object);
     // The object of the active tab, else the shown object.
     TZrX509Base* currentObject() const;

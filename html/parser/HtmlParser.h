@@ -27,6 +27,7 @@ class TBodyBlock;
 class TSection;
 class TCellBasic;
 class TUrlTarget;
+class ThtDocument;
 
 // The text ended inside a comment.
 class EParseError : public Exception {
@@ -57,6 +58,19 @@ public:
     ~THtmlParser();
     THtmlParser(const THtmlParser&) = delete;
     THtmlParser& operator=(const THtmlParser&) = delete;
+
+    // ---- entry points (ParserEntry.cpp)
+
+    // Standards mode (false) for a standards doctype before the first html,
+    // head or body tag, else quirks mode (true). The buffer position is kept.
+    bool ShouldUseQuirksMode();
+    // Builds the document from the buffer's HTML text.
+    void ParseHtml(ThtDocument* ASectionList, TIncludeType AIncludeEvent, TSoundType ASoundEvent,
+                   TMetaType AMetaEvent, TLinkType ALinkEvent);
+    // Plain text: one preformatted section per line.
+    void ParseText(ThtDocument* ASectionList);
+    // The title's text with its references decoded; empty without one.
+    std::u16string Title();
 
     const std::u16string& Base() const { return FBase; }
     const std::u16string& BaseTarget() const { return FBaseTarget; }

@@ -24,6 +24,7 @@
 const TEnumInfo AlignInfo{"TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"}};
 const TEnumInfo AnchorsInfo{"TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"}};
 const TEnumInfo AlignmentInfo{"TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"}};
+const TEnumInfo BorderStyleInfo{"TBorderStyle", {"bsNone", "bsSingle"}};
 
 struct TControl::WidgetRef {
     QPointer<QWidget> w;
@@ -835,7 +836,8 @@ void TWinControl::EnableAlign() {
 void TWinControl::AlignControls() {
     if (FAlignLock > 0 || IsDestroying()) return;
     ++FAlignLock;
-    int left = 0, top = 0, right = ClientWidth(), bottom = ClientHeight();
+    const TRect area = AlignArea();
+    int left = area.Left, top = area.Top, right = area.Right, bottom = area.Bottom;
     auto pick = [&](TAlign a) {
         std::vector<TControl*> v;
         for (TControl* c : FControls)

@@ -39,6 +39,12 @@ constexpr TAnchors akDefaultAnchors = akSet(akLeft) | akSet(akTop);
 extern const TEnumInfo AnchorsInfo;
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 extern const TEnumInfo AlignmentInfo;
+// A window's frame; controls with a border of their own (panels) take the
+// first two: none, or a single sunken edge.
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+extern const TEnumInfo FormBorderStyleInfo;
+using TBorderStyle = TFormBorderStyle;
+extern const TEnumInfo BorderStyleInfo;
 
 using TCursor = int;
 constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSize = -22,
@@ -301,6 +307,9 @@ class TWinControl : public TControl {
     virtual void DoExit();
 
 protected:
+    // Where aligned child controls are placed: the client area, inside any
+    // border the control draws itself.
+    virtual TRect AlignArea() const { return ClientRect(); }
     void Resize() override;
     void ApplyTabOrder();
     void ClientResized();

@@ -24,6 +24,22 @@ public:
     void paintEvent(QPaintEvent*) override {
         QPainter pt(this);
         QRect r = rect();
+        if (FPanel->FBorderStyle == bsSingle) {
+            // The sunken client edge: two lines, dark outside, darker inside.
+            const QColor edges[2][2] = {{palette().color(QPalette::Mid), palette().color(QPalette::Light)},
+                                        {palette().color(QPalette::Dark), palette().color(QPalette::Midlight)}};
+            for (int i = 0; i < TPanel::BorderEdge; ++i) {
+                const QColor& lo = edges[std::min(i, 1)][0];
+                const QColor& hi = edges[std::min(i, 1)][1];
+                pt.setPen(lo);
+                pt.drawLine(r.left(), r.top(), r.right(), r.top());
+                pt.drawLine(r.left(), r.top(), r.left(), r.bottom());
+                pt.setPen(hi);
+                pt.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+                pt.drawLine(r.right(), r.top(), r.right(), r.bottom());
+                r.adjust(1, 1, -1, -1);
+            }
+        }
         auto bevel = [&](TBevelCut cut) {
             if (cut == bvNone) return;
             if (cut != bvSpace) {
@@ -63,6 +79,7 @@ IMPLEMENT_CLASS(TPanel, TWinControl) {
     r.Integer("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth);
     r.Str("Caption", &TPanel::GetText, &TPanel::SetText);
     r.Boolean("ParentBackground", &TPanel::ParentBackground, &TPanel::SetParentBackground);
+    r.Enum("BorderStyle", BorderStyleInfo, &TPanel::BorderStyle, &TPanel::SetBorderStyle);
 }
 
 TPanel::TPanel(TComponent* AOwner) : TWinControl(AOwner) {
@@ -75,6 +92,19 @@ void TPanel::SetBevelOuter(TBevelCut v) { FBevelOuter = v; Invalidate(); }
 void TPanel::SetBevelInner(TBevelCut v) { FBevelInner = v; Invalidate(); }
 void TPanel::SetBevelWidth(int v) { FBevelWidth = v < 1 ? 1 : v; Invalidate(); }
 void TPanel::SetAlignment(TAlignment v) { FAlignment = v; Invalidate(); }
+void TPanel::SetBorderStyle(TBorderStyle v) {
+    if (v != bsSingle) v = bsNone;
+    if (v == FBorderStyle) return;
+    FBorderStyle = v;
+    Invalidate();
+    ClientResized();
+}
+int TPanel::ClientWidth() const { return std::max(0, TWinControl::ClientWidth() - 2 * BorderWidth()); }
+int TPanel::ClientHeight() const { return std::max(0, TWinControl::ClientHeight() - 2 * BorderWidth()); }
+TRect TPanel::AlignArea() const {
+    const int b = BorderWidth();
+    return Rect(b, b, b + ClientWidth(), b + ClientHeight());
+}
 
 // ---- TTimer
 

@@ -21,10 +21,20 @@ class TPanel : public TWinControl {
     void SetAlignment(TAlignment v);
     bool ParentBackground() const { return FParentBackground; }
     void SetParentBackground(bool v) { FParentBackground = v; }
+    // bsSingle draws a sunken edge of BorderEdge pixels inside the bounds;
+    // the client area (and what aligns in it) lies within the edge.
+    static constexpr int BorderEdge = 2;
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle v);
+    int ClientWidth() const override;
+    int ClientHeight() const override;
 protected:
+    TRect AlignArea() const override;
     void ApplyText() override;
 private:
     friend class PanelWidget;
+    int BorderWidth() const { return FBorderStyle == bsSingle ? BorderEdge : 0; }
+    TBorderStyle FBorderStyle = bsNone;
     TBevelCut FBevelOuter = bvRaised;
     TBevelCut FBevelInner = bvNone;
     int FBevelWidth = 1;

@@ -9,8 +9,6 @@
 class TMainMenu;
 class TButton;
 
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
-extern const TEnumInfo FormBorderStyleInfo;
 // Scoped: the HTML component's white-space styles use the same short names.
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized, wsFullScreen };
 extern const TEnumInfo WindowStateInfo;

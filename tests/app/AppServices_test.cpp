@@ -8,7 +8,7 @@
 
 #include "app/AppServices.h"
 #include "components/CompoundEdit.h"
-#include "html/layout/HtmlViewer.h"
+#include "html/viewer/WindowViewer.h"
 #include "platform/core/x509/X509Fixtures.h"
 #include "platform/core/x509/ZrX509.h"
 #include "platform/framework/Dialogs.h"
@@ -337,7 +337,7 @@ TEST_F(AppServices, RegionListAndViewerColour) {
     auto* label = new TLabel(form);
     presetRegionHistory(label);  // left alone
     EXPECT_FALSE(setHtmlViewerColor(label));
-    auto* viewer = new THtmlViewer(form);
+    auto* viewer = new TWindowHtmlViewer(form);
     EXPECT_TRUE(setHtmlViewerColor(viewer));
     EXPECT_EQ(TColor(0xFCFFFF), viewer->DefBackground());
     form->Free();

@@ -5,7 +5,7 @@
 
 #include "app/StyleChooser.h"
 #include "components/CfgFile.h"
-#include "html/layout/HtmlViewer.h"
+#include "html/viewer/WindowViewer.h"
 #include "platform/framework/AppStyle.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/framework/SysMsgBox.h"
@@ -67,7 +67,7 @@ TEST_F(Styles, ViewersRecolouredOnEveryForm) {
     auto* form = new TForm(Application);
     auto* panel = new TPanel(form);
     panel->SetParent(form);
-    auto* viewer = new THtmlViewer(form);
+    auto* viewer = new TWindowHtmlViewer(form);
     viewer->SetParent(panel);
     viewer->SetDefBackground(clWhite);
     setStyle("Windows", false);

@@ -184,7 +184,7 @@ TEST_F(ContainerView, PagesFollowTheObjectsOfTheContainer) {
             for (const auto& [page, title] : c.titles)
                 EXPECT_EQ((frame->*page)->GetText().rfind(title, 0), 0u) << (frame->*page)->GetText();
             // The viewer of the active page shows its object, and that is the current object.
-            auto* viewer = reinterpret_cast<THtmlViewer*>(frame->pgc1->ActivePage()->Tag());
+            auto* viewer = reinterpret_cast<TWindowHtmlViewer*>(frame->pgc1->ActivePage()->Tag());
             ASSERT_NE(viewer, nullptr);
             EXPECT_TRUE(contains(viewer->LoadedText(), csp.commonName().c_str()));
             EXPECT_EQ(frame->currentObject(), reinterpret_cast<TZrX509Base*>(viewer->Tag()));

@@ -183,7 +183,7 @@ TEST_F(ObjectViews, TwoSignersGiveThreeTabsAndTheActiveTabIsPrintedAndSaved) {
         EXPECT_EQ(f->ts1, dynamic_cast<TTabSheet*>(f->htmlView1->Parent()));
         for (int i = 0; i < f->pgc1->PageCount(); ++i) captions.push_back(f->pgc1->Pages(i)->Caption());
         for (int i = 1; i < f->pgc1->PageCount(); ++i) {
-            auto* v = dynamic_cast<THtmlViewer*>(f->pgc1->Pages(i)->Controls(0));
+            auto* v = dynamic_cast<TWindowHtmlViewer*>(f->pgc1->Pages(i)->Controls(0));
             settingsCopied = settingsCopied && v && v->DefFontName() == "Tahoma" && v->DefFontSize() == 8 &&
                              v->DefPreFontName() == "Courier New" && v->DefBackground() == 0xFCFFFF &&
                              v->BorderStyle() == htSingle && v->CharSet() == 204;

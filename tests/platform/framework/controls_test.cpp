@@ -175,6 +175,38 @@ TEST(Controls, PaintBoxDrawsOnItsCanvas) {
     f->Free();
 }
 
+TEST(Controls, PanelBorderNarrowsTheClientAreaAndItsAlignedChildren) {
+    ensureQtApp();
+    auto bounds = [](TControl* c) {
+        const TRect r = c->BoundsRect();
+        return std::vector<int>{r.Left, r.Top, r.Right, r.Bottom};
+    };
+    auto* f = CreateComponent<TForm>(Application);
+    f->SetBounds(0, 0, 240, 160);
+    auto* p = new TPanel(f);
+    p->SetParent(f);
+    p->SetBounds(10, 10, 120, 80);
+    p->SetBevelOuter(bvNone);
+    auto* inner = new TPanel(f);
+    inner->SetParent(p);
+    inner->SetAlign(alClient);
+    EXPECT_EQ(p->ClientWidth(), 120);
+    EXPECT_EQ(bounds(inner), std::vector<int>({0, 0, 120, 80}));
+
+    p->SetBorderStyle(bsSingle);
+    EXPECT_EQ(p->Width() - p->ClientWidth(), 2 * TPanel::BorderEdge);
+    EXPECT_EQ(p->Height() - p->ClientHeight(), 2 * TPanel::BorderEdge);
+    const int e = TPanel::BorderEdge;
+    EXPECT_EQ(bounds(inner), std::vector<int>({e, e, 120 - e, 80 - e}));
+    EXPECT_EQ(GetPropValue(p, "BorderStyle"), "bsSingle");
+
+    // Only none and single are panel borders.
+    p->SetBorderStyle(bsSizeable);
+    EXPECT_EQ(p->BorderStyle(), bsNone);
+    EXPECT_EQ(bounds(inner), std::vector<int>({0, 0, 120, 80}));
+    f->Free();
+}
+
 TEST(Controls, BitmapPictureAndImage) {
     ensureQtApp();
     zrxtest::TempDir dir;

@@ -1,27 +1,23 @@
 #pragma once
-// The HTML viewer control as the application's windows use it.
+// The HTML viewer the program's windows use until they switch over to the
+// HTML component's own (html/viewer; html/viewer/WindowViewer.h chooses).
 //
 // PROVISIONAL: this body shows the document through the framework's rich-text
 // view (links and external resources refused), prints through the framework's
 // printer and records what it was given, so that tests can check what the
-// windows hand over. The HTML component's own viewer replaces it behind the
-// same interface; no window may depend on anything beyond it.
+// windows hand over. It offers what the windows use of the real viewer; no
+// window may depend on anything beyond it.
 #include <cstdint>
 #include <string>
 
+#include "html/layout/HtmlViewerTypes.h"
 #include "platform/framework/RichTextView.h"
 
 class TPrinter;
 
-enum THTMLBorderStyle { htFocused, htNone, htSingle };
-extern const TEnumInfo HTMLBorderStyleInfo;
-enum THtmlFileType { HTMLType, TextType, ImgType, OtherType };
-
-using THtmlPrintingEvent = std::function<void(TObject* Sender, bool& Cancel)>;
-
-class THtmlViewer : public TRichTextView {
-    DECLARE_CLASS(THtmlViewer)
-    explicit THtmlViewer(TComponent* AOwner);
+class TProvisionalHtmlViewer : public TRichTextView {
+    DECLARE_CLASS(TProvisionalHtmlViewer)
+    explicit TProvisionalHtmlViewer(TComponent* AOwner);
 
     // Replaces the shown document.
     void LoadFromString(const std::u16string& text, const std::u16string& refName = u"",
@@ -61,6 +57,9 @@ class THtmlViewer : public TRichTextView {
     void SetMarginHeight(int v);
     int MarginWidth() const { return FMarginWidth; }
     void SetMarginWidth(int v);
+    // Of the options only htShowVScroll acts here (the vertical bar always shown).
+    THtmlViewerOptions HtOptions() const { return FOptions; }
+    void SetHtOptions(THtmlViewerOptions v);
 
     // Pages the loaded document takes on the printer (the framework's when null).
     int PrintPageCount(TPrinter* printer = nullptr) const;
@@ -87,5 +86,6 @@ private:
     int FDefFontSize = 12;
     double FMargins[4] = {2.0, 2.0, 2.0, 2.0};
     int FCharSet = 1, FMarginHeight = 5, FMarginWidth = 10;
+    THtmlViewerOptions FOptions = DefaultHtmlViewerOptions;
     int FLoadCount = 0, FPrintCount = 0, FLastFrom = 0, FLastTo = 0, FPagesPrinted = 0;
 };

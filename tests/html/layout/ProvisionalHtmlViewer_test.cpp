@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "html/layout/HtmlViewer.h"
+#include "html/layout/ProvisionalHtmlViewer.h"
 #include "platform/framework/Clipbrd.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/QtTestApp.h"
@@ -21,7 +21,7 @@ std::u16string u16(const std::string& s) {
 
 // A value far longer than the viewer is wide, with a break mark every 16
 // characters in each of the forms a document may write it.
-TEST(HtmlViewer, BreakMarksWrapLongRunsAndStayOutOfCopies) {
+TEST(ProvisionalHtmlViewer, BreakMarksWrapLongRunsAndStayOutOfCopies) {
     ensureQtApp();
     std::string value;
     for (int i = 0; i < 12; ++i) value += "0123456789ABCDEF";
@@ -29,7 +29,7 @@ TEST(HtmlViewer, BreakMarksWrapLongRunsAndStayOutOfCopies) {
         SCOPED_TRACE(mark);
         auto* form = CreateComponent<TForm>(Application);
         form->SetBounds(0, 0, 300, 200);
-        auto* viewer = new THtmlViewer(form);
+        auto* viewer = new TProvisionalHtmlViewer(form);
         viewer->SetParent(form);
         viewer->SetBounds(0, 0, 300, 200);
         std::string html = "<p>";

@@ -1,0 +1,282 @@
+#pragma once
+// The HTML viewer control: a composite of the framework's controls (a border
+// panel, the paint panel the document is painted on, two scroll bars, two
+// timers) around one document, which it keeps for its whole life and fills
+// anew at every load. Every way of loading ends in LoadDocument: the source
+// buffer is parsed into the document, which is then laid out for the window
+// by the layout driver (ViewerLayout.h).
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "html/layout/Document.h"
+#include "html/layout/HtmlViewerTypes.h"
+#include "html/viewer/ViewerBase.h"
+#include "html/viewer/ViewerErrors.h"
+#include "html/viewer/ViewerHistory.h"
+#include "html/viewer/ViewerLayout.h"
+#include "html/viewer/ViewerPosition.h"
+#include "platform/framework/ExtCtrls.h"
+#include "platform/framework/ScrollBar.h"
+#include "platform/framework/StdCtrls.h"
+
+class TBuffer;
+class TPaintPanel;
+class TPrinter;
+class TStream;
+class TStrings;
+
+enum THtmlViewerStateBit {
+    vsBGFixed,          // the background image is fixed to the window
+    vsDontDraw,         // painting is suppressed
+    vsCreating,         // inside the constructor
+    vsProcessing,       // a load or layout is running
+    vsLocalImageCache,  // the image cache belongs to this viewer
+    vsHotSpotAction,    // a link was just followed by a click
+    vsMouseScrolling,   // the auto-scroll loop runs
+    vsLeftButtonDown,
+    vsMiddleScrollOn,  // middle-button scrolling
+    vsHiliting,        // a drag selection is running
+};
+using THtmlViewerState = uint32_t;
+constexpr THtmlViewerState vsSet(THtmlViewerStateBit b) { return THtmlViewerState(1u << b); }
+
+class THtmlViewer;
+// Makes the document of a viewer (its paint panel exists by then).
+using ThvDocumentMaker = std::unique_ptr<ThtDocument> (*)(THtmlViewer& Viewer);
+
+class THtmlViewer : public THtmlViewerBase {
+    DECLARE_CLASS(THtmlViewer)
+    explicit THtmlViewer(TComponent* AOwner);
+    // A viewer with Source's settings and events (CreateCopy).
+    THtmlViewer(TComponent* AOwner, TViewerBase* Source);
+    ~THtmlViewer() override;
+
+    // ---- loading (each does nothing while a load or layout runs)
+
+    // Reference names the document (CurrentFile); a "#name" at its end is
+    // the place to show.
+    void LoadFromString(const std::u16string& S, const std::u16string& Reference = u"",
+                        THtmlFileType DocType = HTMLType);
+    void LoadFromBuffer(const char16_t* Buffer, int32_t BufLenTChars, const std::u16string& Reference = u"");
+    void LoadTextFromString(const std::u16string& S);
+    void LoadStrings(const TStrings& Strings, const std::u16string& Reference = u"");
+    void LoadTextStrings(const TStrings& Strings);
+    // From the start of the stream, which stays the caller's. Pictures
+    // (ImgType, OtherType) show as a page of one image.
+    void LoadFromStream(TStream* AStream, const std::u16string& Reference = u"", THtmlFileType DocType = HTMLType);
+    // The viewer takes the buffer over on every path.
+    void LoadFromDocument(std::unique_ptr<TBuffer> Document, const std::u16string& Reference,
+                          THtmlFileType DocType = HTMLType);
+    // A file that cannot be opened raises EhtLoadError and leaves the page
+    // and CurrentFile as they were.
+    void LoadFromFile(const std::u16string& FileName, THtmlFileType DocType = HTMLType);
+    void Load(const std::u16string& Url) override;
+    void LoadTextFile(const std::u16string& FileName);
+    void LoadImageFile(const std::u16string& FileName);
+    // The current file again, at the same place.
+    void Reload();
+    virtual void Clear();
+    // Every load ends here. Raises EhtException for ImgType or no buffer.
+    void LoadDocument(std::unique_ptr<TBuffer> Document, const std::u16string& Reference, THtmlFileType DocType);
+
+    // ---- layout and position
+
+    // Lays the document out again and refreshes the window.
+    void Reformat();
+    // Scrolls to the element named Dest ("#" before it allowed); false when none.
+    bool PositionTo(std::u16string Dest);
+    ThvPosition Position() const;
+    void SetPosition(const ThvPosition& Value);
+    int32_t VScrollBarPosition() const { return FVScrollBar->Position(); }
+    int32_t HScrollBarPosition() const { return FHScrollBar->Position(); }
+    int32_t VScrollBarRange() const;
+    int32_t HScrollBarRange() const;
+    // The height of the laid-out document.
+    int32_t MaxVertical() const { return FMaxVertical; }
+
+    // ---- what is shown
+
+    const std::u16string& CurrentFile() const { return FCurrentFile; }
+    THtmlFileType CurrentFileType() const { return FCurrentFileType; }
+    const std::u16string& DocumentTitle() const { return FTitle; }
+    // The whole source text; empty without one.
+    std::u16string DocumentSource() const;
+    int DocumentCodePage() const;
+    ThtDocument* SectionList() const { return FSectionList.get(); }
+    TIDObjectList* NameList() const { return FSectionList->IDNameList.get(); }
+    TLinkList* LinkList() const { return FSectionList->LinkList.get(); }
+    TFormControlObjList* FormControlList() const { return FSectionList->FormControlList.get(); }
+    THtmlViewerState ViewerState() const { return FViewerState; }
+    const std::u16string& Base() const { return FBase; }
+    void SetBase(const std::u16string& Value);
+    const std::u16string& BaseTarget() const { return FBaseTarget; }
+    ThvHistory* History() const { return FHistory.get(); }
+    // Visited link addresses, the newest first.
+    const std::vector<std::u16string>& Visited() const { return FVisited; }
+
+    // ---- the viewer's own settings
+
+    THTMLBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(THTMLBorderStyle Value);
+    THtmlViewerOptions HtOptions() const { return FOptions; }
+    void SetHtOptions(THtmlViewerOptions Value);
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle Value);
+    bool ViewImages() const { return FSectionList->ShowImages; }
+    void SetViewImages(bool Value);
+    TStyleElements StyleElements() override { return FStyleElements; }
+    void SetStyleElements(TStyleElements Value);
+
+    // ---- the settings' effects on the page (TViewerBase)
+
+    void SetDefBackground(TColor Value) override;
+    void SetDefHotSpotColor(TColor Value) override;
+    void SetDefOverLinkColor(TColor Value) override;
+    void SetDefVisitedLinkColor(TColor Value) override;
+    void SetDefPreFontName(const String& Value) override;
+    void SetHistoryMaxCount(int Value) override;
+    void SetImageCacheCount(int Value) override;
+    void SetNoSelect(bool Value) override;
+    void SetVisitedMaxCount(int Value) override;
+    void SetOnBitmapRequest(TGetBitmapEvent Value) override;
+    void SetOnBitmapRequested(TGetBitmapEvent Value) override;
+    void SetOnImageRequest(TGetImageEvent Value) override;
+    void SetOnImageRequested(TGetImageEvent Value) override;
+    void SetOnObjectBlur(ThtObjectEvent Value) override;
+    void SetOnObjectChange(ThtObjectEvent Value) override;
+    void SetOnObjectClick(TObjectClickEvent Value) override;
+    void SetOnObjectFocus(ThtObjectEvent Value) override;
+    void SetOnPanelCreate(TPanelCreateEvent Value) override;
+    void SetOnPanelDestroy(TPanelDestroyEvent Value) override;
+    void SetOnPanelPrint(TPanelPrintEvent Value) override;
+    void SetOnScript(TScriptEvent Value) override;
+
+    // ---- the viewer's own events
+
+    const TFormSubmitEvent& OnFormSubmit() const { return FOnFormSubmit; }
+    void SetOnFormSubmit(TFormSubmitEvent Value);
+    // Read and written on the document.
+    const TFileBrowseEvent& OnFileBrowse() const { return FSectionList->FileBrowse; }
+    void SetOnFileBrowse(TFileBrowseEvent Value) { FSectionList->FileBrowse = std::move(Value); }
+    const TExpandNameEvent& OnExpandName() const { return FSectionList->ExpandName; }
+    void SetOnExpandName(TExpandNameEvent Value) { FSectionList->ExpandName = std::move(Value); }
+    TCreateIFrameControlEvent OnCreateIFrameControl;
+    TFilenameExpanded OnFilenameExpanded;
+    THotSpotClickEvent OnHotSpotClick;
+    THotSpotEvent OnHotSpotCovered;
+    TGetStreamEvent OnhtStreamRequest;
+    TLinkDrawnEvent OnLinkDrawn;
+    TMetaRefreshType OnMetaRefresh;
+    TPageEvent OnPageEvent;
+    TPrintHtmlEvent OnPrintHTMLHeader;
+    TPrintHtmlEvent OnPrintHTMLFooter;
+    TRightClickEvent OnRightClick;
+    TLoadHistoryItem OnLoadHistoryItem;
+    TSectionClickEvent OnSectionClick;
+    TSectionOverEvent OnSectionOver;
+
+    // ---- what the rest of the viewer relies on
+
+    bool IsProcessing() const { return FViewerState & vsSet(vsProcessing); }
+    void SetProcessing(bool On);
+    // The layout driver: the document laid out for the window, then the
+    // scroll bars set up.
+    void DoLayout();
+    // DoLayout at the same place, unless a load or layout runs.
+    void Relayout();
+    // Y kept within the document.
+    void ScrollTo(int32_t Y);
+    void UpdateBorder();
+    void htProgressInit();
+    void htProgress(int32_t Percent) override;
+    void htProgressEnd();
+    // The handler of the parser's META elements: OnMeta, and a refresh
+    // request raised as OnMetaRefresh when the load ends.
+    virtual void HtmlMeta(TObject* Sender, const std::u16string& HttpEq, const std::u16string& Name,
+                          const std::u16string& Content);
+    // Draws the background and the document into Canvas for ARect of the paint panel.
+    void PaintDocument(TCanvas* Canvas, const TRect& ARect);
+    TPaintPanel* PaintPanel() const { return FPaintPanel; }
+    TPanel* BorderPanel() const { return FBorderPanel; }
+    TScrollBar* HScrollBar() const { return FHScrollBar; }
+    TScrollBar* VScrollBar() const { return FVScrollBar; }
+    TTimer* HoverTimer() const { return FHTMLTimer; }
+    TTimer* ImageInsertionTimer() const { return FImagesInserted; }
+    int32_t ScrollBarWidth() const { return sbWidth; }
+    // The paint panel's place and the bars for content of this size.
+    ThvGeometry Geometry(int32_t ContentWidth, int32_t ContentHeight) const;
+
+    // ---- printing and the clipboard
+
+    void Print(int FromPage, int ToPage, TPrinter* Prn = nullptr);
+    void CopyToClipboard();
+
+    // ---- the document's questions (ThtDocumentOwner)
+
+    std::u16string HtmlExpandFilename(std::u16string_view Filename) override;
+    bool ShowFocusRect() override { return !htoHas(FOptions, htNoFocusRect); }
+    void ControlMouseMove(TObject* Sender, TShiftState Shift, int X, int Y) override;
+    void FollowLinkByKey(const TUrlTarget& Link) override;
+    void ViewerKeyDown(uint16_t& Key, TShiftState Shift) override;
+    std::unique_ptr<ThtFrameViewer> CreateIFrameControl() override;
+
+protected:
+    // For a derived viewer that shows another kind of document (tests).
+    THtmlViewer(TComponent* AOwner, ThvDocumentMaker MakeDocument);
+    void Resize() override;
+    // Load's preparation: the image cache, the document emptied and given
+    // the viewer's fonts and colours.
+    virtual void InitLoad();
+    // The file load: FileName made absolute, opened and loaded as a stream.
+    virtual void LoadFile(const std::u16string& FileName, THtmlFileType DocType);
+
+private:
+    void Construct(ThvDocumentMaker MakeDocument);
+    void CopyViewer(const THtmlViewer& Source);
+    void SetFontsOfDocument();
+    void SetupScrollBars();
+    ThvGeometryInput GeometryInput() const;
+    void ApplyBackground();
+    void ImageRequest(TObject* Sender, const std::u16string& SRC, TStream*& Stream);
+    // The load of a stream; the one-image page for pictures.
+    void LoadStream(TStream* AStream, const std::u16string& Reference, THtmlFileType DocType);
+    void AddVisitedLink(const std::u16string& S);
+    void CheckVisitedLinks();
+    void BumpHistory(const std::u16string& OldFileName, const std::u16string& OldTitle, const ThvPosition& OldPos,
+                     std::unique_ptr<ThvFormData> OldFormData, THtmlFileType OldDocType);
+
+    TPanel* FBorderPanel = nullptr;
+    TPaintPanel* FPaintPanel = nullptr;
+    TTimer* FHTMLTimer = nullptr;  // the 200 ms hover timer
+    TScrollBar* FHScrollBar = nullptr;
+    TScrollBar* FVScrollBar = nullptr;
+    int32_t sbWidth = 0;
+    THtmlFrameBase* FFrameOwner = nullptr;
+    std::vector<std::u16string> FVisited;
+    std::u16string FBase, FBaseEx, FBaseTarget;
+    THTMLBorderStyle FBorderStyle = htFocused;
+    TScrollStyle FScrollBars = ssBoth;
+    THtmlViewerOptions FOptions = 0;
+    TFormSubmitEvent FOnFormSubmit;
+    THtmlViewerState FViewerState = 0;
+    std::unique_ptr<ThvHistory> FHistory;
+    std::unique_ptr<ThtDocument> FSectionList;
+    std::u16string FCurrentFile;
+    THtmlFileType FCurrentFileType = HTMLType;
+    std::unique_ptr<TBuffer> FDocument;
+    int32_t FRefreshDelay = 0;
+    std::u16string FRefreshURL;
+    std::u16string FTitle;
+    int32_t FCaretPos = 0;
+    std::unique_ptr<TStringList> FLinkAttributes;
+    int32_t FMaxVertical = 0;
+    int32_t FScrollWidth = 0;
+    TTimer* FImagesInserted = nullptr;  // the 100 ms image-insertion timer
+    int32_t Sel1 = -1;
+    TStream* FImageStream = nullptr;  // the picture of a one-image page
+    TStyleElements FStyleElements = AllStyleElements;
+    // DefBackground written during a load, applied when it ends.
+    bool FBackgroundPending = false;
+};
