@@ -1,6 +1,8 @@
 #include "html/parser/HtmlParser.h"
 
 #include "html/layout/ParserDocument.h"
+#include "html/layout/Sections.h"
+#include "html/layout/Selection.h"
 #include "html/parser/HtmlPropStack.h"
 #include "html/text/Buffer.h"
 
