@@ -110,6 +110,8 @@ public:
                     TMetaType AMetaEvent);
     // The title's text with its references decoded; empty without one.
     std::u16string Title();
+    // A section with no characters, objects, controls or anchor.
+    static bool IsEmptySection(const TSection& S);
 
     const std::u16string& Base() const { return FBase; }
     const std::u16string& BaseTarget() const { return FBaseTarget; }
@@ -251,8 +253,6 @@ private:
     void NewPreSection(bool FirstItem);
     // The open section, made when there is none.
     TSection* EnsureSection();
-    // No characters, objects, controls or anchor.
-    static bool IsEmptySection(const TSection& S);
     // The current tag's class, id, title and style with the current symbol.
     void PushElement();
     void PushElement(TElemSymb Sym);
