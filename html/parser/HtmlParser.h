@@ -157,6 +157,10 @@ public:
     void DoScript(const TScriptHandler& Handler);
     // After TextAreaSy: the contents up to "</textarea", line by line into Control.
     void DoTextArea(TTextAreaReceiver& Control);
+    // After SelectSy: the options up to the end of the list (or a tag that
+    // ends it: a paragraph, a table's structure, an input) into Control;
+    // the symbol that ended them is current.
+    void DoSelect(TOptionsReceiver& Control);
 
     // The parser's state, in its order.
     int32_t TitleStart = 0;  // buffer positions around the title's text
@@ -318,7 +322,6 @@ private:
     void RestoreReaderState(const TReaderState& State);
     void DoObjects(TReaderState& State);
     void DoMap(bool ReadNext = true);
-    void DoSelect(TOptionsReceiver& Control);
 
     // The included buffers, parallel to DocStack: FIncluded[i] was read
     // above DocStack[i].
