@@ -93,6 +93,10 @@ void THtmlParser::FixBottomMargin(TBlock* B) {
 
 void THtmlParser::DoP(const TElemSymbSet& TermSet) {
     if (TermSet.Contains(PSy)) return;
+    if (!SectionList) {
+        Next();
+        return;
+    }
     Flush();
     SkipWhiteSpace();
     // Runs of empty paragraphs collapse into one, described by the last tag.
@@ -106,7 +110,6 @@ void THtmlParser::DoP(const TElemSymbSet& TermSet) {
     const std::u16string align = alignOf(*tag);
     PushNewProp(PSy, tag->TheClass(), tag->TheID(), u"", tag->TheTitle(), tag->TheStyle());
     if (!align.empty()) TopProp()->Props[TextAlign] = align;
-    if (!SectionList) return;
     auto made = std::make_unique<TBlock>(SectionList, tag.get(), TopProp());
     TBlock* block = made.get();
     AddBlock(std::move(made));
@@ -155,6 +158,11 @@ void THtmlParser::DoBr(const TElemSymbSet& TermSet) {
 // ---- headings
 
 void THtmlParser::DoHeading() {
+    if (AtBlockLimit() || !SectionList) {
+        Next();
+        return;
+    }
+    BlockLevelScope level(BlockLevel);
     const TElemSymb start = Sy;
     const TElemSymb end = ElementEndSymbol(start);
     Flush();
@@ -166,10 +174,6 @@ void THtmlParser::DoHeading() {
     if (Sy == CenterSy) {
         TopProp()->Props[TextAlign] = std::u16string(u"center");
         Next();
-    }
-    if (!SectionList) {
-        PopElement(start);
-        return;
     }
     auto made = std::make_unique<TBlock>(SectionList, tag.get(), TopProp());
     TBlock* block = made.get();
@@ -263,7 +267,7 @@ void THtmlParser::DoDivEtc(TElemSymb Sym, const TElemSymbSet& TermSet) {
                 if (FDocument) FDocument->FCurrentForm = nullptr;
                 Next();
             }
-        } while (Sy == FormSy && !TermSet.Contains(FormSy) && SectionList);
+        } while (Sy == FormSy);
         break;
     case FieldsetSy: {
         Flush();
@@ -420,7 +424,7 @@ void THtmlParser::DoListItem(TElemSymb ListKind, TElemSymb Sym, const TElemSymbS
     }
 
     // An empty item gets a non-breaking space, so that its marker has a line.
-    if (Section && FSectionSerial == first && Section->Len == 0) Section->AddChar(0xA0, TagIndex);
+    if (Section && FSectionSerial == first && Section->BuffS.empty()) Section->AddChar(0xA0, TagIndex);
     Flush();
     item->MyCell->CheckLastBottomMargin();
     item->CollapseBottomMargins();

@@ -197,6 +197,10 @@ void THtmlParser::DoBody(const TElemSymbSet& TermSet) {
 
 void THtmlParser::DoCommonSy() {
     if (InlineStarts.Contains(Sy)) {
+        if (!InlineRoomLeft()) {
+            Next();
+            return;
+        }
         PushElement();
         OpenInlineBox();
         ChangeFont();
@@ -285,7 +289,7 @@ void THtmlParser::DoCommonSy() {
         if (Attributes->Find(WrapSy, wrap)) {
             // Wrapped preformatted text is ordinary flow until its end tag pops the set.
             Flush();
-            PushElement();
+            if (InlineRoomLeft()) PushElement();
             Next();
         } else {
             DoPre();
@@ -391,10 +395,12 @@ void THtmlParser::DoA() {
         if (Attributes->Find(TabIndexSy, tabIndex)) CurrentURLTarget->TabIndex = tabIndex->Value;
         pseudo = u"link";
     }
-    PushNewProp(ASy, Attributes->TheClass(), Attributes->TheID(), pseudo, Attributes->TheTitle(),
-                Attributes->TheStyle());
-    TopProp()->SetFontBG();
-    OpenInlineBox();
+    if (InlineRoomLeft()) {
+        PushNewProp(ASy, Attributes->TheClass(), Attributes->TheID(), pseudo, Attributes->TheTitle(),
+                    Attributes->TheStyle());
+        TopProp()->SetFontBG();
+        OpenInlineBox();
+    }
     if (Section) ChangeFont();
     else NewSection(nullptr);
 
@@ -464,6 +470,8 @@ void THtmlParser::DoFont(bool Pre) {
         }
     }
 
+    // Too deep a stack leaves the set around the tag as it is.
+    if (!InlineRoomLeft()) return;
     PushElement();
     TProperties* top = TopProp();
     top->SetFontBG();

@@ -22,6 +22,8 @@ TProperties* THtmlParser::PushNewProp(TElemSymb Sym, std::u16string_view AClass,
     return FPropStack->PushNewProp(Sym, AClass, AnID, APseudo, ATitle, AProps);
 }
 
+bool THtmlParser::InlineRoomLeft() const { return FPropStack->Count() < MaxPropDepth; }
+
 void THtmlParser::PopProp() { FPropStack->PopProp(); }
 
 void THtmlParser::PopAProp(TElemSymb Sym) { FPropStack->PopAProp(Sym); }

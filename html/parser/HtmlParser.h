@@ -82,6 +82,11 @@ public:
     // their tags are skipped and their contents flow on, so that no input
     // nests the parser (or the layout after it) deeper than the stack holds.
     static constexpr int MaxBlockLevel = 50;
+    // Inline elements (and basefont) opened on a stack this deep push no
+    // property set of their own and take the set around them, so that
+    // hostile nesting keeps the stack, and the cost of each push and pop,
+    // bounded. Blocks still push theirs: their nesting is capped above.
+    static constexpr int MaxPropDepth = 500;
 
     // Reads Doc, which stays the caller's.
     explicit THtmlParser(TBuffer* ADoc);
@@ -261,6 +266,8 @@ private:
     void PushElement();
     void PushElement(TElemSymb Sym);
     void PopElement(TElemSymb StartSym) { PopAProp(StartSym); }
+    // Whether an inline element may still push a set of its own.
+    bool InlineRoomLeft() const;
     void OpenInlineBox();
     void ChangeFont();
     // Adds a block to SectionList and moves the insertion point into it.

@@ -89,10 +89,12 @@ void THtmlParser::DoPre() {
         Next();
         const TElemSymb sym = Sy;
         if (InlineStarts.Contains(sym)) {
-            handOver();
-            PushElement();
-            OpenInlineBox();
-            ChangeFont();
+            if (InlineRoomLeft()) {
+                handOver();
+                PushElement();
+                OpenInlineBox();
+                ChangeFont();
+            }
         } else if (sym == FontEndSy) {
             // Only a font opened inside this "pre" is closed here.
             if (FPropStack->Count() - 1 > mark) {
