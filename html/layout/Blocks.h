@@ -92,11 +92,27 @@ public:
     TIndentManager* RefIMgr = nullptr;       // the float manager of the flow around it
 
 protected:
+    // What a block stands for, where its making differs: the body hands its
+    // background to the document; a table block collapses its top margin
+    // itself once its width attributes are read, and takes silver as its
+    // default border colour in quirks mode; the caption wrapper of a table
+    // never collapses and has no background image of its own.
+    enum class TBlockRole { Plain, Body, Table, TableAndCaption };
+    TBlock(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Prop, TBlockRole Role);
     // Copies MargArray and the fields after it up to Justify, the cell (by
     // copy), MargArrayO and BlockTitle; the background image only when the
     // document prints backgrounds.
     TBlock(TCellBasic* Parent, const TBlock& Source);
+
+private:
+    // The background colour and tiled image of the padding box's visible band.
+    void DrawBackground(TCanvas* Canvas, const TRect& PBox, int32_t VisTop, int32_t VisHeight, int32_t ImgOffset);
+    // While printing: whether the block ends the page instead of being drawn.
+    bool EndsPageHere(const TRect& ARect);
 };
+
+// The pixel value of an auto width or side margin (and of an unset offset).
+inline bool IsAutoPixels(int32_t V) { return V == NoValueSentinel || V == AutoSentinel; }
 
 // Two adjoining margins: both negative, the more negative; both not, the
 // larger; one of each, their sum.

@@ -1,6 +1,7 @@
 #pragma once
 // Inline objects that show a window control: the base of panels, progress
 // bars and meters, and the inline frame shown by a nested viewer.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,6 +44,9 @@ public:
     void DrawInline(TCanvas* Canvas, int32_t X, int32_t Y, int32_t YBaseline, TFontObj* FO) override;
     TColor GetBackgroundColor() override;
     TWinControl* GetControl() override;
+
+    // Frames inside frames load this many levels deep at most.
+    static constexpr size_t MaxFrameNesting = 4;
 
     std::unique_ptr<ThtFrameViewer> FViewer;
     std::u16string FSource;  // the SRC value

@@ -14,6 +14,7 @@
 
 #include "html/layout/Cells.h"
 #include "html/layout/DocumentOwner.h"
+#include "html/layout/DocumentServices.h"
 #include "html/layout/FontRuns.h"
 #include "html/layout/FormBase.h"
 #include "html/layout/IDObjectList.h"
@@ -32,8 +33,12 @@ class THtmlTable;
 class TStream;
 class TStringList;
 
+// The handler answers a bitmap (or WaitBitmap / ErrorBitmap) and may name a
+// transparent colour (-1: none). The bitmap stays the handler's: the
+// document copies it; the matching Gotten event lets the handler free it.
 using TGetBitmapEvent =
     std::function<void(TObject* Sender, const std::u16string& SRC, TBitmap*& Bitmap, TColor& Color)>;
+// The same with a stream (or WaitStream / ErrorStream); the stream stays the handler's.
 using TGetImageEvent = std::function<void(TObject* Sender, const std::u16string& SRC, TStream*& Stream)>;
 using TExpandNameEvent =
     std::function<void(TObject* Sender, const std::u16string& SRC, std::u16string& Result)>;
@@ -114,7 +119,10 @@ public:
     // a file. Delay: the picture comes later.
     ThtImagePtr GetTheImage(std::u16string_view BMName, TTransparency& Transparent, bool& FromCache,
                             bool& Delay);
-    // Supplies an image the document waits for; Reformat: a new layout is needed.
+    // Supplies an image the document waits for; Reformat: a new layout is
+    // needed. The stream stays the caller's. With OwnsBitmap the bitmap is
+    // the document's from the call on (freed when nobody waits for it);
+    // without, the caller keeps it alive as long as the picture is shown.
     void InsertImage(std::u16string_view Src, TStream* Stream, bool& Reformat);
     void InsertImage(std::u16string_view Src, TBitmap* Bitmap, TColor Color, TTransparency Transparent,
                      bool OwnsBitmap, bool& Reformat);
@@ -146,6 +154,10 @@ public:
     void SetObjectFactory(std::shared_ptr<ThtObjectFactory> Value) { FObjectFactory = std::move(Value); }
     // The owner as Sender of the document's events (null without one).
     TObject* Sender() const { return TheOwner ? TheOwner->SenderObject() : nullptr; }
+    // The timer, mouse state and repainting the document uses (the
+    // framework's unless others were put in place; never null).
+    ThtDocumentServices& Services() const { return *FServices; }
+    void SetServices(std::shared_ptr<ThtDocumentServices> Value);
 
     bool UseQuirksMode() const { return FUseQuirksMode; }
     ThtModelPropStack* PropStack() const { return FPropStack.get(); }
@@ -195,7 +207,7 @@ public:
     int32_t PageBottom = 0;
     bool PageShortened = false;
     std::vector<std::unique_ptr<TMapItem>> MapList;
-    std::unique_ptr<TTimer> Timer;  // the animation timer
+    std::unique_ptr<ThtDocTimer> Timer;  // the animation timer, made by the first layout
     std::unique_ptr<TFormControlObjList> FormControlList;  // not owning; none in a copy
     std::vector<TControlObj*> PanelList;  // panel objects of the page
     std::vector<ThtMissingImage> MissingImages;
@@ -230,10 +242,28 @@ public:
     bool FNoBreak = false;
     TFontStyles FCurrentStyle = 0;
     ThtmlFormBase* FCurrentForm = nullptr;
+    // A form control tag found no maker (no object factory installed); it
+    // is logged once per document.
+    bool MissingControlsLogged = false;
 
 private:
     struct CopyTag {};
     ThtDocument(CopyTag, ThtDocument& T);
     int32_t CollectSelectedText(TSelTextCount& Collector);
+    ThtImagePtr ImageFromBitmapEvent(std::u16string_view BMName, TTransparency& Transparent, bool& Delay);
+    ThtImagePtr ImageFromImageEvent(std::u16string_view BMName, TTransparency& Transparent, bool& Delay);
+    ThtImagePtr ImageFromFile(std::u16string_view BMName, TTransparency Transparent);
+    // Serves every object waiting for Key (taken out of the list first).
+    void ResolveMissingImage(const std::u16string& Key, bool Error, bool& Reformat);
+    // The background's name as the handlers or the file system know it,
+    // worked out once per background name.
+    const std::u16string& ExpandedBitmapName();
+    void InvalidatePanel();
     std::shared_ptr<ThtObjectFactory> FObjectFactory;
+    std::shared_ptr<ThtDocumentServices> FServices;
+    std::u16string FBitmapExpanded;
+    bool FBitmapExpandedKnown = false;
 };
+
+// The image cache's key of a picture name: trimmed and in upper case.
+std::u16string ImageKey(std::u16string_view Name);

@@ -11,8 +11,15 @@ void TInlineList::Clear() {
 }
 
 void TInlineList::ConvertPositions() {
-    // Still to come: source indices turned into document positions through the owner.
     NeedsConverting = false;
+    if (!Owner) return;
+    for (int i = 0; i < Count(); ++i) {
+        ThtInThtLineRec* box = Items(i);
+        box->StartB = Owner->FindDocPos(box->StartBDoc, false);
+        box->EndB = Owner->FindDocPos(box->EndBDoc, false);
+        // A box without characters still covers the one before its place.
+        if (box->StartB == box->EndB) --box->StartB;
+    }
 }
 
 int32_t TInlineList::GetStartB(int I) {
@@ -30,5 +37,9 @@ void TDrawList::AddImage(TImageObj* Obj, TCanvas* Canvas, int32_t X, int32_t Y, 
 }
 
 void TDrawList::DrawImages() {
-    // Still to come: every image drawn in place (those present when the walk starts).
+    const int n = Count();
+    for (int i = 0; i < n && i < Count(); ++i) {
+        const TImageRec* rec = Items(i);
+        if (rec->AObj) rec->AObj->DrawInline(rec->ACanvas, rec->AX, rec->AY, rec->AYBaseline, rec->AFO);
+    }
 }

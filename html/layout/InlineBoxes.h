@@ -21,7 +21,9 @@ struct ThtInThtLineRec {
     int32_t EndB = NoPosition;   // document position of its end (after conversion)
     int32_t IDB = 0;             // identity of the property set that opened it
     int32_t StartBDoc = 0;       // source index of the start
-    int32_t EndBDoc = 0;         // source index of the end (0 until closed)
+    // Source index of the end; NoPosition until the end tag is read, so that
+    // a box that is never closed ends at the end of the document.
+    int32_t EndBDoc = NoPosition;
     ThtMarginArray MargArray{};  // margins, paddings, borders, colours and styles in pixels
 };
 
@@ -29,14 +31,16 @@ class TInlineList : public TFreeList<ThtInThtLineRec> {
 public:
     explicit TInlineList(ThtDocument* AnOwner);
     void Clear() override;
-    // Source positions to document positions (through the owner).
+    // Source positions to document positions (through the owner). Without an
+    // owner (it was cleared or went away while a print copy shares the list)
+    // the positions stay as they were last converted.
     void ConvertPositions();
     // NoPosition for an index outside the list.
     int32_t GetStartB(int I);
     int32_t GetEndB(int I);
 
     bool NeedsConverting = true;
-    ThtDocument* Owner;
+    ThtDocument* Owner;  // the document whose positions these are, or null
 };
 
 // One image whose drawing is deferred.
@@ -51,6 +55,7 @@ class TDrawList : public TFreeList<TImageRec> {
 public:
     TDrawList() : TFreeList<TImageRec>(true) {}
     void AddImage(TImageObj* Obj, TCanvas* Canvas, int32_t X, int32_t Y, int32_t YBaseline, TFontObj* FO);
-    // Draws the images in the order they were added.
+    // Draws the images in the order they were added; images added while they
+    // are drawn wait for the next walk.
     void DrawImages();
 };

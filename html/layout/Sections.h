@@ -93,6 +93,9 @@ public:
     int32_t FindCountThatFits(TCanvas* Canvas, int32_t Width, int32_t Start, int32_t Max);
     void FindTextSize(TCanvas* Canvas, int32_t Start, int32_t N, bool RemoveSpaces, TSize& Size);
     int32_t FindTextWidthA(TCanvas* Canvas, int32_t Start, int32_t N);
+    // The break class of character I; the entry after the text (and any
+    // position beyond it) reads twYes.
+    ThtTextWrap BrkAt(int32_t I) const { return I >= 0 && size_t(I) < Brk.size() ? Brk[size_t(I)] : twYes; }
 
     const char16_t* Buff() const { return BuffS.c_str(); }
 
@@ -120,6 +123,51 @@ public:
 
 protected:
     TSection(TCellBasic* Parent, const TSection& Source);
+    // The CSS white-space value of Prop, when it names one, replaces the style.
+    void TakeWhiteSpaceStyle(TProperties* Prop);
+
+private:
+    struct LinePass;
+    // The break class a character appended now gets.
+    ThtTextWrap NewCharBreak() const;
+    // Appends a placeholder (#2, #4, #8) as it stands: never hidden, changed
+    // in case or given a small-caps font.
+    void AppendPlaceholder(char16_t Ch, int32_t Index);
+    // Keeps the characters marked in Keep and moves every run, image and
+    // control to its new position.
+    void KeepOnly(const std::vector<char>& Keep);
+    // The line pass of DrawLogic1.
+    int32_t LayoutLines(TCanvas* Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, int32_t BlHt,
+                        TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs);
+    // How many characters of the line fit beside the floats, placing the
+    // floats met on the way.
+    int32_t FitLine(LinePass& P, int32_t Remaining);
+    void PlaceFloat(LinePass& P, TFloatingObj* Obj, int32_t Pos, int32_t Used);
+    // The characters of a line that does not hold all the rest; 0 when a
+    // spacer line was added instead and the line is to be tried again.
+    int32_t ChooseBreak(LinePass& P, int32_t NN);
+    void CompleteLine(LinePass& P, int32_t NN);
+    void AddSpacer(LinePass& P, int32_t Height);
+    // Past the spaces from Pos on.
+    int32_t SkipSpaces(int32_t Pos) const;
+    // The width of "-" in the font of the character at Pos.
+    int32_t DashWidth(TCanvas* Canvas, int32_t Pos);
+    // The object of a placeholder at Pos (an image for #4, a control for #2).
+    TFloatingObj* ObjectAt(int32_t Pos) const;
+    // The run takes the link fonts of Prop and joins the document's link
+    // list; with TabStop it gets the link's tab stop.
+    void MakeLinkRun(TFontObj* Run, TProperties* Prop, bool TabStop, int32_t TabIndex);
+    // The run that continues the text at Len in the font of Prop.
+    TFontObj* RunForNewFont(TProperties* Prop);
+
+    // One answer of FindCountThatFits, valid until the next layout.
+    struct FitCacheEntry {
+        bool Valid = false;
+        int32_t Start = 0, Width = 0, Max = 0, Result = 0;
+    } FFitCache;
+    // The document's layout cycle StoredMin and StoredMax were measured in
+    // (fonts and the scale may change between cycles).
+    int32_t FStoredCycle = -1;
 };
 
 // A section that always keeps its white space.

@@ -68,7 +68,7 @@ public:
     void SetHover(ThtHover Value);
     // A picture that was pending arrived (or failed with Error); false when
     // the object was not waiting. Reformat: the size was not known yet.
-    bool InsertImage(std::u16string_view UName, bool Error, bool& Reformat);
+    virtual bool InsertImage(std::u16string_view UName, bool Error, bool& Reformat);
     void ReplaceImage(TStream& NewImage);
     // The framework bitmap of the picture, or null.
     TBitmap* Bitmap() const;
@@ -92,7 +92,20 @@ public:
 
 protected:
     TImageObj(TCellBasic* Parent, const TImageObj& Source);
+
+private:
+    // A picture the document delivered becomes the one shown and the one
+    // loaded; a GIF from the cache is copied, and animated unless it reacts
+    // to hovering.
+    void TakeLoadedImage(ThtImagePtr Image, bool FromCache);
 };
+
+// The canvas font of alternative texts: "Arial" (its installed stand-in) 8
+// points, not bold.
+void AssignAltTextFont(TCanvas* Canvas);
+// A colour of the document's drawing through the visual style (when the
+// document's style elements hold Element) and the palette flag.
+TColor DocumentThemedColor(const ThtDocument* Doc, TColor Color, TStyleElement Element);
 
 // The images and other sizeable objects of a section (owned).
 class TSizeableObjList : public TFloatingObjList {

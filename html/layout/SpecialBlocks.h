@@ -5,10 +5,16 @@
 // behaviour.
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "html/layout/Blocks.h"
 
 class ThtFont;
+
+// The text of a numbered list marker, without its period: decimal; letters
+// a..z, aa, ab, ...; roman numerals from 1 to 3999. Numbers the style cannot
+// show (below 1, and roman above 3999) are written in decimal.
+std::u16string ListMarkerText(ThtBulletStyle Style, int32_t Number);
 
 // OL, UL, DIR, MENU and DL.
 class TListBlock : public TBlock {

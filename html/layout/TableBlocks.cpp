@@ -62,7 +62,7 @@ void TTableBlock::AddSectionsToList() {
 
 TTableAndCaptionBlock::TTableAndCaptionBlock(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Prop,
                                              TTableBlock* ATableBlock)
-    : TBlock(Parent, Attributes, Prop), TableBlock(ATableBlock) {
+    : TBlock(Parent, Attributes, Prop, TBlockRole::TableAndCaption), TableBlock(ATableBlock) {
     TagClass = u"TableAndCaption.";
     // Still to come: ALIGN, the id kept for the table and the margins taken from the table block.
 }

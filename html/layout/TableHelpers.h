@@ -35,7 +35,7 @@ using TIntArray = std::vector<int32_t>;
 using TWidthTypeArray = std::vector<TWidthType>;
 using TIntegerPerWidthType = std::array<int32_t, 4>;  // indexed by TWidthType
 
-// Sum of A[From..To], 0 when To < From.
+// Sum of A[From..To], 0 when To < From; indices outside A count for nothing.
 int32_t SumOfRange(const TIntArray& A, int From, int To);
 int32_t SumOf(const TIntArray& A);
 // C = A less B where both have the index.

@@ -1057,10 +1057,16 @@ void SendKey(TWinControl* target, uint16_t Key, TShiftState Shift) {
 void SendText(TWinControl* target, const String& text) {
     if (!target || !target->Handle()) return;
     QWidget* fw = currentFocus(target->Handle());
-    for (QChar c : toQ(text)) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    const QString all = toQ(text);
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        // One key per character: a character beyond the BMP comes as its
+        // surrogate pair, as a keyboard delivers it.
+        const qsizetype n = all.at(i).isHighSurrogate() && i + 1 < all.size() && all.at(i + 1).isLowSurrogate() ? 2 : 1;
+        const QString c = all.mid(i, n);
+        i += n - 1;
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, c);
         QApplication::sendEvent(fw, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, c);
         QApplication::sendEvent(fw, &release);
     }
 }
@@ -1071,3 +1077,8 @@ TPoint MouseCursorPos() {
 }
 
 void SetMouseCursorPos(TPoint p) { QCursor::setPos(p.X, p.Y); }
+
+bool IsMouseButtonDown(TMouseButton Button) {
+    const Qt::MouseButton b = Button == mbLeft ? Qt::LeftButton : Button == mbRight ? Qt::RightButton : Qt::MiddleButton;
+    return (QGuiApplication::mouseButtons() & b) != 0;
+}

@@ -353,3 +353,5 @@ void SendText(TWinControl* target, const String& text);
 // The mouse pointer's position on the screen; moving it (tests, automation).
 TPoint MouseCursorPos();
 void SetMouseCursorPos(TPoint p);
+// Whether the mouse button is held down now.
+bool IsMouseButtonDown(TMouseButton Button);

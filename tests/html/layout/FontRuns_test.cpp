@@ -164,9 +164,10 @@ protected:
         auto p = props(PSy, u"p");
         auto s = std::make_unique<TSection>(doc.get(), nullptr, p.get(), nullptr, true);
         section = s.get();
-        doc->Add(std::move(s), 0);
+        // A section with text: the cell keeps it (an empty one would be dropped).
         section->BuffS = u"abc";
         section->Len = 3;
+        doc->Add(std::move(s), 0);
     }
     void TearDown() override {
         doc.reset();

@@ -210,7 +210,9 @@ TEST_F(HtmlNodesTest, FindDocPosOrderAndAnchors) {
     EXPECT_EQ(doc.TSectionBaseList::FindDocPos(9, false), 44);
     EXPECT_EQ(doc.TSectionBaseList::FindDocPos(7, true), -1);
 
-    // A stand-alone anchor lies where the caret of its position is drawn.
+    // A stand-alone anchor lies where the caret of its position is drawn
+    // (in a laid-out document: the caret needs the document's extent).
+    doc.Len = 60;
     last->caretAt = 44;
     last->caretY = 250;
     const int i = doc.AddChPosObjectToIDNameList(u"NAMED", 9);
