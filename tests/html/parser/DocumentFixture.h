@@ -126,6 +126,9 @@ public:
         }
         if (!pre)
             while (!out.empty() && out.back() == ' ') out.pop_back();
+        // A finished preformatted section ends in one blank of its own.
+        else if (!out.empty() && out.back() == ' ')
+            out.pop_back();
         return out;
     }
 

@@ -38,7 +38,10 @@ TEST_F(ConstructionTest, TextFlow) {
         {u"<html>\n<head>\n<title>t</title>\n</head>\n<body>\nx\n</body>\n</html>\n", "body['x']"},
         // Section tags build nothing: their contents join the enclosing block.
         {u"<div>x<section>y</section>z</div>", "body[div['xyz']]"},
-        {u"a<br>b", "body['a\\n' 'b']"},
+        // A break ends its section (the section drops a final break of its
+        // own); a line of nothing but a break keeps it.
+        {u"a<br>b", "body['a' 'b']"},
+        {u"a<br><br>b", "body['a' '\\n' 'b']"},
         {u"a<hr>b", "body['a' hr 'b']"},
         {u"a<page>b", "body['a' page 'b']"},
         {u"<center>c</center>d", "body['c' 'd']"},
