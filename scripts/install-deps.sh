@@ -15,6 +15,8 @@ PACKAGES=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2 openssl ccache
+  # pdfinfo and pdftotext: the printing tests read the PDF files they print
+  poppler-utils
 )
 
 if [ "${1:-}" = "--fuzz" ]; then
