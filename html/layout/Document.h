@@ -22,6 +22,7 @@
 #include "html/layout/InlineBoxes.h"
 #include "html/layout/ModelPropStack.h"
 #include "html/layout/ObjectFactory.h"
+#include "html/layout/ParserDocument.h"
 #include "html/layout/Selection.h"
 #include "html/layout/TabOrder.h"
 #include "html/text/StyleList.h"
@@ -73,7 +74,7 @@ struct ThtMissingImage {
     TImageObj* Image = nullptr;
 };
 
-class ThtDocument : public TCell {
+class ThtDocument : public TCell, public ThtParserDocument {
 public:
     // Owner and APaintPanel may be null (a document built by hand).
     ThtDocument(ThtDocumentOwner* Owner, TWinControl* APaintPanel);
@@ -94,6 +95,16 @@ public:
                            TFormControlObjBase*& FormControl, std::u16string* ATitle) override;
     // Gives every form control's window the style elements.
     virtual void ApplyStyleElements();
+
+    // What the parser asks of the document it builds.
+    bool ParserUseQuirksMode() const override { return FUseQuirksMode; }
+    TStyleList& ParserStyles() override;
+    void ParserSetLinksActive(bool Value) override { LinksActive = Value; }
+    void ParserProcessInlines(int32_t SIndex, TProperties& Prop, bool Start) override;
+    void ParserAddIDName(const std::u16string& Name, int32_t Pos) override;
+    int32_t ParserProgressStart() const override { return ProgressStart; }
+    void ParserProgress(int32_t Percent) override;
+    void ParserSetNoBreak(bool Value) override { FNoBreak = Value; }
 
     void ClearLists();
     TStyleElements StyleElements() const { return FStyleElements; }

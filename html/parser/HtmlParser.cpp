@@ -1,6 +1,8 @@
 #include "html/parser/HtmlParser.h"
 
 #include "html/layout/ParserDocument.h"
+#include "html/layout/Sections.h"
+#include "html/layout/Selection.h"
 #include "html/parser/HtmlPropStack.h"
 #include "html/text/Buffer.h"
 
@@ -19,6 +21,8 @@ TProperties* THtmlParser::PushNewProp(TElemSymb Sym, std::u16string_view AClass,
                                       TProperties* AProps) {
     return FPropStack->PushNewProp(Sym, AClass, AnID, APseudo, ATitle, AProps);
 }
+
+bool THtmlParser::InlineRoomLeft() const { return FPropStack->Count() < MaxPropDepth; }
 
 void THtmlParser::PopProp() { FPropStack->PopProp(); }
 

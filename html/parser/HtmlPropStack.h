@@ -6,27 +6,28 @@
 #include <cstdint>
 #include <string_view>
 
+#include "html/layout/ModelPropStack.h"
 #include "html/text/HtmlSymbols.h"
 #include "html/text/StyleList.h"
 
 class ThtParserDocument;
 
-class THtmlPropStack : public TPropStack {
+// The document owns its stack as the model's ThtModelPropStack (whose SIndex
+// is the source position of the character the parser read last).
+class THtmlPropStack : public ThtModelPropStack {
 public:
     // The new set of an element on top, combined with the document's style
     // list (without a document it only inherits). AProps is the element's
     // style attribute, or null.
     TProperties* PushNewProp(TElemSymb Sym, std::u16string_view AClass, std::u16string_view AnID,
-                             std::u16string_view APseudo, std::u16string_view ATitle, TProperties* AProps);
+                             std::u16string_view APseudo, std::u16string_view ATitle, TProperties* AProps) override;
     // Removes the top set; the base set stays.
     void PopProp();
     // Removes the innermost set of Sym, even below sets of elements still
     // open, and re-derives those from their new parents.
-    void PopAProp(TElemSymb Sym);
+    void PopAProp(TElemSymb Sym) override;
 
     // The document whose style list and inline boxes are used; null for the
     // parser's private scans.
     ThtParserDocument* Document = nullptr;
-    // The source position of the character the parser read last; -1 before a parse.
-    int32_t SIndex = -1;
 };

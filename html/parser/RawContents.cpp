@@ -54,15 +54,14 @@ void THtmlParser::DoScript(const TScriptHandler& Handler) {
             GetCh();
         }
         const bool end = lowerAscii(tag) == u"</script";
-        for (int n = 0; n < ScriptEndSlack && LCh != u'>' && LCh != 0; ++n) {
-            tag += LCh == CR ? u' ' : LCh;
-            GetCh();
+        if (!end) {
+            // Only the end tag gets its slack: script text such as "x<y</script>"
+            // must not lose the end tag to the slack of "<y".
+            Text += tag;
+            return false;
         }
-        if (LCh == u'>') {
-            tag += u'>';
-            GetCh();
-        }
-        if (!end) Text += tag;
+        for (int n = 0; n < ScriptEndSlack && LCh != u'>' && LCh != 0; ++n) GetCh();
+        if (LCh == u'>') GetCh();
         return end;
     };
 

@@ -1,5 +1,8 @@
 #include "platform/framework/Graphics.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -199,6 +202,10 @@ void TFont::SetSize(int v) {
         Changed();
     }
 }
+// Larger point sizes are kept at this one, so that the pixel height made
+// from a size fits an int at any resolution.
+constexpr int64_t kMaxPointSize = 100000;
+
 static int screenDpi() {
     if (qApp)
         if (QScreen* s = QGuiApplication::primaryScreen()) return int(s->logicalDotsPerInchY() + 0.5);
@@ -208,10 +215,10 @@ int TFont::Height() const { return FPixelHeight ? FPixelHeight : -(FSize * scree
 // The pixel height is kept as given: sizes of HTML text fall between whole points.
 void TFont::SetHeight(int v) {
     if (v == 0 || v == FPixelHeight) return;
-    int px = v < 0 ? -v : v;
-    int size = (px * 72 + screenDpi() / 2) / screenDpi();
-    if (size < 1) size = 1;
-    FSize = size;
+    // In 64 bits: a page's nested relative sizes can ask for any height.
+    const int64_t px = v < 0 ? -int64_t(v) : int64_t(v);
+    const int64_t size = (px * 72 + screenDpi() / 2) / screenDpi();
+    FSize = int(std::clamp<int64_t>(size, 1, kMaxPointSize));
     FPixelHeight = v;
     Changed();
 }

@@ -61,6 +61,9 @@ TEST(ScriptReader, EndTags) {
         {u"<script>a</scripts>b</script>", u"a</scripts>b", "$"},
         {u"<script>a</b>c</script>", u"a</b>c", "$"},
         {u"<script>a < b</script>", u"a < b", "$"},
+        // A name right before the end tag takes none of the end tag's slack.
+        {u"<script>x<y</script>z", u"x<y", "\"z\" $"},
+        {u"<script>if(i<n)</script>z", u"if(i<n)", "\"z\" $"},
         // The text ends first: the handler still gets what was read.
         {u"<script>a<", u"a<", "$"},
         {u"<script>a</scr", u"a</scr", "$"},

@@ -412,4 +412,20 @@ TEST(QtCanvas, CanvasObjectsAreSelectedAgainAfterARestore) {
     EXPECT_GT(c->TextWidth("abc"), 0);
 }
 
+// Nested relative sizes on a page can ask for any pixel height; the point
+// size made from it stays within range.
+TEST(FontHeights, HugePixelHeightsKeepThemselvesAndABoundedPointSize) {
+    for (int height : {-33554432, -2147483647, 2147483647}) {
+        TFont f;
+        f.SetHeight(height);
+        EXPECT_EQ(f.Height(), height);
+        EXPECT_GE(f.Size(), 1);
+        EXPECT_LE(f.Size(), 100000);
+    }
+    TFont small;
+    small.SetHeight(-16);
+    EXPECT_EQ(small.Height(), -16);
+    EXPECT_GE(small.Size(), 1);
+}
+
 }  // namespace
