@@ -103,6 +103,12 @@ bool TNctxLoadPaswordPrompt::okAllowed() const {
     return longEnough;
 }
 
+void TNctxLoadPaswordPrompt::focusFirstFieldToType() {
+    if (TCString(locationFrame->getPathText()).trim().isEmpty()) SetActiveControl(locationFrame->pathEditor());
+    else if (passwordVisible() && PasswordEdit->GetText().empty()) SetActiveControl(PasswordEdit);
+    else SetActiveControl(Button1);
+}
+
 void TNctxLoadPaswordPrompt::initLocationFrame() {
     locationFrame->setFlags(promptFlags);
     locationFrame->fillMediaTypes();
@@ -193,6 +199,7 @@ bool promptContainer(const char* caption, TCString& location, TCSecretString* pa
         cmdLineCtxName.clear();
     }
     prompt->PasswordEditChange(prompt);
+    prompt->focusFirstFieldToType();
     bool confirmed = false;
     ShowModalAndFree(prompt, [prompt] { placeDialogOnScreen(prompt); }, [&](int result) {
         confirmed = result == mrOk;
