@@ -348,8 +348,10 @@ KResult TViewPrivatesFrameEx::openContainer() {
     const KResult rc = TViewPrivatesFrame::openContainer();
     if (isFailure(rc)) return rc;
     passwordGiven = 0;
-    if (startupCheckCtx) return checkPlannedKeyChange(false);
-    return 0;
+    // The change offered at open reports its own outcome; the container is
+    // open whatever it came to.
+    if (startupCheckCtx) checkPlannedKeyChange(false);
+    return rc;
 }
 
 void TViewPrivatesFrameEx::setListsFrame(TCtxListsViewFrame* frame) {

@@ -84,15 +84,15 @@ bool TZrXZerUvoridoForm::openContainer() {
     KResult rc;
     do rc = frameEx->openContainer();
     while (rc == kOpenRetry);
-    if (!isFailure(rc)) {
-        refreshViews();
-    } else if (rc == kOpenTreeOnly) {
+    if (rc == kOpenTreeOnly) {
         pgc1->SetVisible(true);
         pgc1->SetActivePage(ts2);
         ts1->SetTabVisible(false);
         ts1->SetVisible(false);
     } else {
-        pgc1->SetVisible(false);
+        // Opened, cancelled or failed: the window shows the container that
+        // is loaded now (a failed or cancelled open leaves the one before).
+        refreshViews();
     }
     return true;
 }
