@@ -93,7 +93,10 @@ X509_ALGOR* makeKAExtParams(const X509_ALGOR* params) {
 }
 
 TCRequestParamMaker::TCRequestParamMaker(TCXProfileDescriptor* profile, TZrX509Csp* container)
-    : TCBaseRequestParamMaker(profile, container) {}
+    : TCBaseRequestParamMaker(profile, container) {
+    // The request is named after what it makes: the key profile.
+    if (profile) setTitle(profile->getCaption().c_str());
+}
 
 TCRequestParamMaker::~TCRequestParamMaker() = default;
 
@@ -161,7 +164,7 @@ KResult TCRequestParamMaker::prepareRequest(TCFlags<unsigned int>* callerFlags, 
     if (withDialog) {
         PasswordBuffer entered;
         const bool asked = caller.isAny(kPrqAskPassword);
-        if (!execEditUserParmsForm(this, text.c_str(), asked ? entered.text : nullptr)) return kErrCancelled;
+        if (!execEditUserParmsForm(this, text.isEmpty() ? nullptr : text.c_str(), asked ? entered.text : nullptr)) return kErrCancelled;
         entered.text[kReqPasswordSize - 1] = '\0';
         TCBaseUserKeysContext* ctx = getCsp() ? getCsp()->container() : nullptr;
         // No password entered leaves the container's password as it is.
