@@ -164,7 +164,8 @@ KResult TCRequestParamMaker::prepareRequest(TCFlags<unsigned int>* callerFlags, 
     if (withDialog) {
         PasswordBuffer entered;
         const bool asked = caller.isAny(kPrqAskPassword);
-        if (!execEditUserParmsForm(this, text.isEmpty() ? nullptr : text.c_str(), asked ? entered.text : nullptr)) return kErrCancelled;
+        const char* caption = text.isEmpty() ? nullptr : text.c_str();  // none: the dialog's own
+        if (!execEditUserParmsForm(this, caption, asked ? entered.text : nullptr)) return kErrCancelled;
         entered.text[kReqPasswordSize - 1] = '\0';
         TCBaseUserKeysContext* ctx = getCsp() ? getCsp()->container() : nullptr;
         // No password entered leaves the container's password as it is.
