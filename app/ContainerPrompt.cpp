@@ -233,7 +233,8 @@ KResult loadContainer(const char* name, TZrX509Csp& csp, TCSecretString* passwor
 
 void showDeviceProgress(void*, const char* text) {
     if (!gDeviceProgress) gDeviceProgress = CreateComponent<TDeviceProgressForm>(Application);
-    gDeviceProgress->showText((TCString("\n") + (text ? text : "")).c_str());
+    // The libraries name their step in the source language.
+    gDeviceProgress->showText((TCString("\n") + zrnTranslateString(text ? text : "")).c_str());
 }
 
 void hideDeviceProgress(void*) {

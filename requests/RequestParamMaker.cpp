@@ -69,6 +69,13 @@ KResult loadCryptoTemplateFile(TZrXP12Template* tmpl, TCXProfileDescriptor* prof
     if (folder.isEmpty()) folder = makerCaValues().programFolder;
     TCString fileName;
     TCXProfileDescriptor::getTemplateFileName(fileName, profile, folder.c_str());
+    // A template not installed with the user's configuration is the one
+    // shipped in the program's own folder.
+    TCString shipped;
+    if (!fileExists(fileName.c_str()) &&
+        TCXProfileDescriptor::getTemplateFileName(shipped, profile, makerCaValues().programFolder.c_str()) &&
+        fileExists(shipped.c_str()))
+        fileName = shipped;
     const KResult rc = loadP12Template(fileName.c_str(), tmpl);
     if (failed(rc))
         KV_HLogFmtText(rc, zrnTranslateString("Загрузка шаблона криптопараметров системы из файла \"%s\". %s!").c_str(),

@@ -233,6 +233,18 @@ TEST_F(MakerTest, FailedTemplateLoadIsLoggedWithTheFileName) {
     EXPECT_EQ(rc, maker.initCryptoPars(nullptr));
 }
 
+// A template not installed with the user's configuration is read from the
+// program's own folder, where it ships.
+TEST_F(MakerTest, TemplateNotInstalledIsTheShippedOne) {
+    registerCFGMacro("APPLDATA", dir_.str().c_str());
+    auto previous = setMakerCaValues([] { return TCMakerCaValues{ZRX_SOURCE_DIR "/app/data", ""}; });
+    TCRequestParamMaker maker(profiles_.byId(1), &csp_);
+    const KResult rc = maker.loadCryptoTemplate(nullptr);
+    setMakerCaValues(previous);
+    EXPECT_EQ(0u, rc);
+    EXPECT_TRUE(gLog.empty()) << gLog.back();
+}
+
 TEST_F(MakerTest, OwnerEmailGoesIntoTheSubjectAlternativeName) {
     newContainer(kOldPw);
     auto previous = setMakerCaValues([] { return TCMakerCaValues{getModulePath(), "owner@example.ua"}; });

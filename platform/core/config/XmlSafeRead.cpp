@@ -4,6 +4,7 @@
 #include <libxml/parser.h>
 
 #include "platform/core/config/XmlNode.h"
+#include "platform/runtime/Translation.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ KResult readXmlDocSafely(const char* text, size_t len, xmlDocPtr* doc, TCString&
     }
     if (!d || !ctxt->wellFormed || !xmlDocGetRootElement(d)) {
         const xmlError* e = xmlCtxtGetLastError(ctxt);
-        why = e && e->message ? TCString(e->message) : TCString("нет корневого элемента");
+        why = e && e->message ? TCString(e->message) : zrnTranslateString("нет корневого элемента");
         why.trim();
         if (line) *line = e ? e->line : 0;
         if (d) xmlFreeDoc(d);

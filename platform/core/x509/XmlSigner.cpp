@@ -16,6 +16,7 @@
 #include <string>
 
 #include "platform/core/config/XmlSafeRead.h"
+#include "platform/runtime/Translation.h"
 
 namespace {
 
@@ -162,7 +163,7 @@ TZrXMLSigner::TZrXMLSigner(TZrXMLSignerLookup lookup, void* context) : lookup_(l
 TZrXMLSigner::~TZrXMLSigner() = default;
 
 KResult TZrXMLSigner::fail(KResult code, const TCString& why) {
-    lastError_ = why;
+    lastError_ = zrnTranslateString(why.c_str());
     return code;
 }
 
@@ -172,7 +173,9 @@ KResult TZrXMLSigner::verifyXMLFile(const char* path) {
     const TCString name(path ? path : "");
     std::string data;
     FILE* f = name.isEmpty() ? nullptr : std::fopen(name.c_str(), "rb");
-    if (!f) return fail(XML_E_OPEN, TCString::format("файл '%s' не может быть прочитан", name.c_str()));
+    if (!f)
+        return fail(XML_E_OPEN,
+                    TCString::format(zrnTranslateString("файл '%s' не может быть прочитан").c_str(), name.c_str()));
     char buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
@@ -181,7 +184,9 @@ KResult TZrXMLSigner::verifyXMLFile(const char* path) {
     }
     const bool readError = std::ferror(f) != 0;
     std::fclose(f);
-    if (readError) return fail(XML_E_OPEN, TCString::format("файл '%s' не может быть прочитан", name.c_str()));
+    if (readError)
+        return fail(XML_E_OPEN,
+                    TCString::format(zrnTranslateString("файл '%s' не может быть прочитан").c_str(), name.c_str()));
     return verifyXMLText(data.data(), data.size(), name.c_str());
 }
 
@@ -199,7 +204,7 @@ KResult TZrXMLSigner::verifyXMLText(const char* text, size_t len, const char* so
     int line = 0;
     const KResult rc = readXmlDocSafely(text, len, &doc, why, &line);
     if (rc == XML_E_DTD) return fail(rc, "описания DOCTYPE и сущностей не допускаются");
-    if (rc) return fail(rc, TCString::format("строка %d: %s", line, why.c_str()));
+    if (rc) return fail(rc, TCString::format(zrnTranslateString("строка %d: %s").c_str(), line, why.c_str()));
     std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> docGuard(doc, xmlFreeDoc);
 
     Shape shape;
@@ -218,7 +223,7 @@ KResult TZrXMLSigner::verifyXMLText(const char* text, size_t len, const char* so
     const KResult found = lookup_(cert, context_, shape.keyId);
     if (found != 0 || cert.isEmpty())
         return fail(found && isFailure(found) ? found : KR_E_EMPTY,
-                    TCString::format("сертификат подписчика с идентификатором ключа %s не найден",
+                    TCString::format(zrnTranslateString("сертификат подписчика с идентификатором ключа %s не найден").c_str(),
                                      shape.keyId.toHex().c_str()));
 
     xmlSecDSigCtxPtr ctx = xmlSecDSigCtxCreate(nullptr);
