@@ -1,12 +1,12 @@
 #include "platform/net/HttpFileGet.h"
 
-#include <curl/curl.h>
-
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+
+#include "platform/net/CurlApi.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "platform/net/IdHTTP.h"
 
-#include <curl/curl.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <mutex>
+
+#include "platform/net/CurlApi.h"
 
 namespace {
 

@@ -161,6 +161,17 @@ TEST_F(Program, FreshInstallationStartsWithTheShippedConfiguration) {
                                          "/zoren/ZrX509_ZERUvorido/xcfg/ZrX509_ZERUvorido.xcfg"));
 }
 
+// A start maps only what it uses: libcurl and xmlsec (with the libraries each
+// brings along) are loaded by the first transfer and the first signature
+// check, not by every start.
+TEST_F(Program, StartLeavesTheNetworkAndSignatureLibrariesOut) {
+    const Result r = run("", "LD_DEBUG=files");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    ASSERT_NE(r.out.find("libQt6Widgets.so"), std::string::npos) << "the loader lists what it loads";
+    EXPECT_EQ(r.out.find("libcurl.so"), std::string::npos);
+    EXPECT_EQ(r.out.find("libxmlsec1"), std::string::npos);
+}
+
 // An installed configuration that cannot be read: said in the interface
 // language, and the program ends.
 void installBrokenConfig() {
