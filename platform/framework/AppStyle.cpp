@@ -1,7 +1,10 @@
 #include "platform/framework/AppStyle.h"
 
 #include <QApplication>
+#include <QIconEngine>
+#include <QPainter>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QStyleFactory>
 
 #include "platform/framework/Controls.h"
@@ -26,6 +29,54 @@ const Scheme kSchemes[] = {
     {"Carbon", 0x2B2D30, 0x1E1F22, 0x26282B, 0x3C3F41, 0xDFE1E5, 0x2F65CA, 0xFFFFFF, 0x3C3F41, 0x55585C, 0x313335},
 };
 
+// The extension arrows of menu bars and tool bars, read from the base
+// style's picture files the first time one is drawn. Reading a picture file
+// loads every picture-format plug-in, and every main window makes a menu
+// bar whose arrow is seldom shown: the start does not wait for them.
+class TDeferredIconEngine : public QIconEngine {
+public:
+    explicit TDeferredIconEngine(QStyle::StandardPixmap sp) : FPixmap(sp) {}
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    QIconEngine* clone() const override { return new TDeferredIconEngine(FPixmap); }
+    QString key() const override { return QStringLiteral("zrx-deferred"); }
+
+private:
+    const QIcon& icon() {
+        if (!FLoaded) {
+            FLoaded = true;
+            // The style in force when it is drawn: the one that made it may be gone.
+            QStyle* s = QApplication::style();
+            if (auto* proxy = qobject_cast<QProxyStyle*>(s); proxy && proxy->baseStyle()) s = proxy->baseStyle();
+            if (s) FIcon = s->standardIcon(FPixmap);
+        }
+        return FIcon;
+    }
+    QStyle::StandardPixmap FPixmap;
+    bool FLoaded = false;
+    QIcon FIcon;
+};
+
+class TAppProxyStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    QIcon standardIcon(StandardPixmap sp, const QStyleOption* option, const QWidget* widget) const override {
+        if (sp == SP_ToolBarHorizontalExtensionButton || sp == SP_ToolBarVerticalExtensionButton)
+            return QIcon(new TDeferredIconEngine(sp));
+        return QProxyStyle::standardIcon(sp, option, widget);
+    }
+};
+
 const Scheme* findScheme(const String& name) {
     const QString n = toQ(name).trimmed();
     for (const Scheme& s : kSchemes)
@@ -46,7 +97,7 @@ bool ApplyAppStyle(const String& name) {
     EnsureApplication();
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app) return false;
-    if (QStyle* fusion = QStyleFactory::create("Fusion")) app->setStyle(fusion);
+    if (QStyle* fusion = QStyleFactory::create("Fusion")) app->setStyle(new TAppProxyStyle(fusion));
     QPalette p;
     p.setColor(QPalette::Window, QColor(s->window));
     p.setColor(QPalette::WindowText, QColor(s->text));

@@ -38,6 +38,7 @@ class TRichTextView : public TWinControl {
               int marginBottom) const;
 
 private:
+    void reload();
     struct Impl;
     Impl* FImpl;
 };

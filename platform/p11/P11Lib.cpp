@@ -193,6 +193,15 @@ KResult TCP11Lib::open() {
     return 0;
 }
 
+KResult TCP11Lib::prepare() {
+    if (fn_) return 0;
+    registerP11Messages();
+    path_ = modulePath();
+    if (access(path_.c_str(), R_OK) == 0) return 0;
+    message_ = zrnTranslateString("Модуль PKCS#11 не загружен: ").str() + path_;
+    return P11_E_MODULE;
+}
+
 void TCP11Lib::close() {
     // Slot objects stay (pointers to them remain valid); what they cached
     // is stale once the module is gone.
