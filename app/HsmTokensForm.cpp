@@ -28,6 +28,11 @@ constexpr int kButtonWidth = 132, kButtonHeight = 25, kGap = 8;
 
 TCString tr(const char* text) { return zrnTranslateString(text); }
 
+// A token's label holds 32 bytes: a name is kept to the characters that fit,
+// so the name shown is the one the token shows, and two names differ on it.
+constexpr size_t kLabelBytes = 32;
+TCString tokenLabelPart(const std::string& name) { return TCString(name.substr(0, zrx_utf8::cutBytes(name, kLabelBytes))); }
+
 void showError(const TCString& text) { messageDlg(text, mtError, mbSet(mbOK)); }
 
 TButton* actionButton(TComponent* owner, TWinControl* parent, const char* name, TAction* action, int top) {
@@ -68,12 +73,12 @@ void drawCriticalMark(TImageList* list) {
     mark.SetSize(16, 16);
     TCanvas* c = mark.Canvas();
     c->Brush()->SetColor(clWhite);
-    c->FillRect(TRect(0, 0, 16, 16));
+    c->FillRect(TRect{0, 0, 16, 16});
     c->Brush()->SetColor(clRed);
     c->Pen()->SetColor(clMaroon);
     c->Ellipse(1, 1, 15, 15);
     c->Brush()->SetColor(clWhite);
-    c->FillRect(TRect(4, 7, 12, 9));
+    c->FillRect(TRect{4, 7, 12, 9});
     list->AddMasked(&mark, clWhite);
 }
 }  // namespace
@@ -119,6 +124,12 @@ THsmTokenPropsDlg::THsmTokenPropsDlg(TComponent* AOwner) : TForm(AOwner) {
     tmr1->SetInterval(200);
 
     OKBtn->OnClick = [this](TObject* s) { OKBtnClick(s); };
+    // Cut as it is typed (or put there): never more than the label holds.
+    chedt1->OnChange = [this](TObject*) {
+        const String typed = chedt1->GetText();
+        const TCString kept = tokenLabelPart(typed);
+        if (kept.length() < typed.size()) chedt1->SetText(kept.str());
+    };
     edt1->OnChange = [this](TObject* s) { edt1Change(s); };
     edt2->OnChange = [this](TObject* s) { edt1Change(s); };
     tmr1->OnTimer = [this](TObject* s) { tmr1Timer(s); };
@@ -496,7 +507,7 @@ void THSMTokensForm::actAddExecute(TObject*) {
     }
     fresh.ownerList = tokens;
     const size_t labelChars = defaultLabel.charCount();
-    if (labelChars >= 1 && labelChars <= 62) fresh.setNick(defaultLabel.c_str());
+    if (labelChars >= 1 && labelChars <= 62) fresh.setNick(tokenLabelPart(defaultLabel.str()).c_str());
     if (checkTokenKeys(&fresh) != 0 || !initialise(&fresh, slot)) return;
     lastInitialisedName = fresh.tokenName;
     defaultLabel.clear();
@@ -516,7 +527,7 @@ void THSMTokensForm::actInitializeExecute(TObject*) {
 bool THSMTokensForm::initialiseEntry(TCHSMTokenDescriptor* d) {
     if (checkTokenKeys(d) != 0) return false;
     const TCString savedNick = d->nick;
-    if (!defaultLabel.isEmpty()) d->setNick(defaultLabel.c_str());
+    if (!defaultLabel.isEmpty()) d->setNick(tokenLabelPart(defaultLabel.str()).c_str());
     TCP11Slot slot;
     const KResult opened = slot.initSlot(d->mediaType, d->slot);
     if (isFailure(opened) || !initialise(d, &slot)) {
@@ -582,7 +593,7 @@ bool THSMTokensForm::tokenPropsDialog(TComponent* owner, TCHSMTokenDescriptor* d
         TCString name;
         const int result = ShowModalAndFree(dlg, [dlg] { placeDialogOnScreen(dlg); }, [&](int r) {
             if (r != mrOk) return;
-            name = TCString(dlg->chedt1->GetText()).trim();
+            name = tokenLabelPart(TCString(dlg->chedt1->GetText()).trim().str()).trim();
             adminPassword = dlg->edt2->Secret();
         });
         if (result != mrOk) return false;

@@ -112,10 +112,55 @@ int profileKindOfKeyFlags(uint32_t keyFlags) {
     return 0;
 }
 
+// ---- files of a generation
+
+struct TGenerationFiles::Item {
+    std::unique_ptr<TZrX509Base> object;
+    TCString fileName;
+    TCString kindWord;  // requests only
+};
+
+TGenerationFiles::TGenerationFiles() = default;
+TGenerationFiles::~TGenerationFiles() = default;
+
+void TGenerationFiles::addRequest(const TZrX509Req& request, const TCString& fileName, const TCString& kindWord) {
+    items_.push_back(std::make_unique<Item>(Item{std::make_unique<TZrX509Req>(request), fileName, kindWord}));
+}
+
+void TGenerationFiles::addCertificate(const TZrX509& certificate, const TCString& fileName) {
+    items_.push_back(std::make_unique<Item>(Item{std::make_unique<TZrX509>(certificate), fileName, TCString()}));
+}
+
+int TGenerationFiles::writeAll() {
+    int written = 0;
+    for (const auto& item : items_) {
+        const TZrX509Base& object = *item->object;
+        const TCString owner = object.ownerName();
+        const char* name = item->fileName.c_str();
+        const bool saved = object.saveToFile(name, isPemFileName(name));
+        if (object.getClass() == zcRequest) {
+            if (saved)
+                KV_HLogFmtText(0, tr("Запрос на сертификат ключа%s, владелец - \"%s\", сохранен в файл \"%s\"").c_str(),
+                               item->kindWord.c_str(), owner.c_str(), name);
+            else
+                kvdShowErrorLibMessage(nullptr, KR_E_SAVE, 0,
+                                       tr("Сохранение запроса на сертификат ключа%s, владелец - \"%s\", в файл \"%s\"")
+                                           .c_str(),
+                                       item->kindWord.c_str(), owner.c_str(), name);
+        } else if (!saved) {
+            KV_HLogFmtText(KR_E_SAVE, tr("Ошибка записи сертификата ключей владельца '%s' в файл '%s'!").c_str(),
+                           owner.c_str(), name);
+        }
+        if (saved) ++written;
+    }
+    items_.clear();
+    return written;
+}
+
 // ---- the generation
 
 KResult generateKeys(TCXProfileDescriptor* item, TCFlags<unsigned int>& requestFlags, TZrX509Csp* csp,
-                     TCString* cleanOnCommit) {
+                     TCString* cleanOnCommit, TGenerationFiles* files) {
     genFlags = 0;
     if (!item || !csp) return KR_E_INVALIDARG;
     TCRequestParamMaker maker(item, csp);
@@ -136,7 +181,8 @@ KResult generateKeys(TCXProfileDescriptor* item, TCFlags<unsigned int>& requestF
     if (cleanOnCommit) *cleanOnCommit = maker.cleanOnCommit();
 
     rc = maker.generateKeys(csp, mode, nullptr);
-    if (!isFailure(rc)) saveRequests(csp, mode);
+    // A generation that is rolled back asks for no file.
+    if (!rollsBack(rc)) saveRequests(csp, mode, files);
     return rc;
 }
 
@@ -161,7 +207,8 @@ KResult createKeys(TCXProfileDescriptor* item, TZrX509Csp* csp, const std::funct
             if (csp->container()->inUpdate()) csp->container()->cancelUpdate();
         });
         TCString clean;
-        rc = generateKeys(item, requestFlags, csp, &clean);
+        TGenerationFiles files;
+        rc = generateKeys(item, requestFlags, csp, &clean, &files);
         if (!rollsBack(rc) && !clean.isEmpty()) {
             const KResult c = cleanStorageAtCommit(clean.c_str(), csp->container()->dp());
             if (isFailure(c)) {
@@ -176,10 +223,19 @@ KResult createKeys(TCXProfileDescriptor* item, TZrX509Csp* csp, const std::funct
             KV_HLogFmtText(rc, tr("Ключи \"%s\" не созданы, контейнер оставлен без изменений.").c_str(),
                            item ? item->getCaption().c_str() : "");
         } else {
+            const TCString location = csp->container()->fileName();
             rc = csp->endUpdate(false);
             // A commit that failed leaves the keys nowhere: the content goes
-            // back to what the medium holds.
+            // back to what the medium holds, and no file names those keys.
             rollback.run();
+            if (isFailure(rc)) {
+                KV_HLogFmtText(rc, tr("Ошибка записи контейнера \"%s\": %s!").c_str(), location.c_str(),
+                               KRTL_GetTextMessage(rc).c_str());
+                KV_HLogFmtText(rc, tr("Ключи \"%s\" не созданы, контейнер оставлен без изменений.").c_str(),
+                               item ? item->getCaption().c_str() : "");
+            } else {
+                files.writeAll();
+            }
             if (refreshViews) refreshViews();
         }
     }
@@ -188,7 +244,7 @@ KResult createKeys(TCXProfileDescriptor* item, TZrX509Csp* csp, const std::funct
     return rc;
 }
 
-int saveRequests(TZrX509Csp* csp, unsigned int mode) {
+int saveRequests(TZrX509Csp* csp, unsigned int mode, TGenerationFiles* files) {
     if (!csp) return 0;
     int result = 0;
     if (mode & kGenSelfIssuedCert) {
@@ -198,26 +254,30 @@ int saveRequests(TZrX509Csp* csp, unsigned int mode) {
             const int before = csp->reqCount();
             TZrX509Req* request = csp->getReqAt(0);
             if (!request) return 0;
-            result = saveSelfIssued(request, csp);
+            result = saveSelfIssued(request, csp, files);
             if (!result || csp->reqCount() >= before) break;
         }
     } else {
         for (int i = 0; i < csp->reqCount(); ++i) {
             TZrX509Req* request = csp->getReqAt(i);
             if (!request) return 0;
-            result = saveRequest(csp, request);
+            result = saveRequest(csp, request, files);
             if (!result) break;
         }
     }
     return result;
 }
 
-int saveRequest(TZrX509Csp* csp, TZrX509Req* request) {
+int saveRequest(TZrX509Csp* csp, TZrX509Req* request, TGenerationFiles* files) {
     if (!csp || !request) return 0;
     const TCString kind = kindWord(request->isForSign());
     TCString name = requestFileName(requestFileBaseName(csp), *request);
     const TCString title = tr("Запись запроса на сертификат ключей ") + kind;
     if (!saveFileDialog(name, title.c_str(), tr(kRequestFilter).c_str(), "p10")) return 0;
+    if (files) {
+        files->addRequest(*request, name, kind);
+        return 1;
+    }
     const TCString owner = request->ownerName();
     if (request->saveToFile(name.c_str(), isPemFileName(name.c_str()))) {
         KV_HLogFmtText(0, tr("Запрос на сертификат ключа%s, владелец - \"%s\", сохранен в файл \"%s\"").c_str(),
@@ -230,7 +290,7 @@ int saveRequest(TZrX509Csp* csp, TZrX509Req* request) {
     return 0;
 }
 
-int saveSelfIssued(TZrX509Req* request, TZrX509Csp* csp) {
+int saveSelfIssued(TZrX509Req* request, TZrX509Csp* csp, TGenerationFiles* files) {
     if (!request || !csp) return 0;
     TZrX509 cert;
     if (isFailure(cert.fromRequest(*request))) return 0;
@@ -255,6 +315,10 @@ int saveSelfIssued(TZrX509Req* request, TZrX509Csp* csp) {
 
     TCString name = certificateFileName(requestFileBaseName(csp), cert);
     if (!saveFileDialog(name, tr("Запись сертификата").c_str(), tr(kCertFilter).c_str(), "crt")) return 0;
+    if (files) {
+        files->addCertificate(cert, name);
+        return 1;
+    }
     if (!cert.saveToFile(name.c_str(), isPemFileName(name.c_str()))) {
         KV_HLogFmtText(KR_E_SAVE, tr("Ошибка записи сертификата ключей владельца '%s' в файл '%s'!").c_str(),
                        owner.c_str(), name.c_str());

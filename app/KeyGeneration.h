@@ -9,6 +9,8 @@
 // key change.
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/TCFlags.h"
@@ -18,6 +20,7 @@ class TCBaseRequestParamMaker;
 class TCXProfileDescriptor;
 class TZrX509Base;
 class TZrX509Csp;
+class TZrX509;
 class TZrX509Req;
 
 // Request flags a generation starts with: ask for the container password
@@ -56,30 +59,63 @@ int selfIssuedDays(const TCXProfileDescriptor* profile);
 // time-stamping, OCSP, certificate management, VPN client, VPN server; 0 for none.
 int profileKindOfKeyFlags(uint32_t keyFlags);
 
+// ---- files of a generation
+
+// The request and certificate files chosen while a generation runs. They
+// are written only once the container holding their keys is committed: a
+// request for a key that exists nowhere must never reach an authority, and
+// a generation rolled back saves nothing.
+class TGenerationFiles {
+public:
+    TGenerationFiles();
+    ~TGenerationFiles();
+    TGenerationFiles(const TGenerationFiles&) = delete;
+    TGenerationFiles& operator=(const TGenerationFiles&) = delete;
+
+    // Keeps a copy of the request (kind word " ЭП" or " связи") for the file.
+    void addRequest(const TZrX509Req& request, const TCString& fileName, const TCString& kindWord);
+    void addCertificate(const TZrX509& certificate, const TCString& fileName);
+    size_t count() const { return items_.size(); }
+    // Writes the files in the order they were chosen (PEM when the name ends
+    // in ".pem"), logging each as the immediate saves do; answers how many
+    // were written.
+    int writeAll();
+
+private:
+    struct Item;
+    std::vector<std::unique_ptr<Item>> items_;
+};
+
 // ---- the generation
 
 // One generation with a new-key item into the container, in an update:
 // macro "onlyEmptyTokens" is "yes" while it runs, its log records are
 // grabbed and shown in the result window at the end. A failure or the
 // refusal 0x80800003 cancels the update; otherwise it is committed and the
-// views refreshed. Answers the generation's result.
+// views refreshed. The request and certificate files are written only after
+// a commit that succeeded; a failed commit is logged, so the result window
+// shows it. Answers the generation's result.
 KResult createKeys(TCXProfileDescriptor* item, TZrX509Csp* csp, const std::function<void()>& refreshViews);
 
 // The request maker's part: parameters, the owner-parameter dialog, keys and
 // the saving of what was made. cleanOnCommit (may be null) receives the
 // device whose old keys the user agreed to remove when the keys are committed.
+// With files given, the files chosen wait there for the commit.
 KResult generateKeys(TCXProfileDescriptor* item, TCFlags<unsigned int>& requestFlags, TZrX509Csp* csp,
-                     TCString* cleanOnCommit = nullptr);
+                     TCString* cleanOnCommit = nullptr, TGenerationFiles* files = nullptr);
 
 // Saves every request of the container as a file, or with mode bit
 // 0x100000 makes self-issued certificates of them; stops at the first one
-// declined or failed. Answers the last result (1 saved, 0 not).
-int saveRequests(TZrX509Csp* csp, unsigned int mode);
-// One request into a file the user chooses: 1 saved, 0 cancelled or failed.
-int saveRequest(TZrX509Csp* csp, TZrX509Req* request);
+// declined or failed. Answers the last result (1 saved, 0 not). With files
+// given, the files chosen are kept there to be written later.
+int saveRequests(TZrX509Csp* csp, unsigned int mode, TGenerationFiles* files = nullptr);
+// One request into a file the user chooses: 1 saved (or kept in files),
+// 0 cancelled or failed.
+int saveRequest(TZrX509Csp* csp, TZrX509Req* request, TGenerationFiles* files = nullptr);
 // A self-issued certificate of the request through the issuing dialog,
-// stored in the container and saved as a file: 1 done, 0 not.
-int saveSelfIssued(TZrX509Req* request, TZrX509Csp* csp);
+// stored in the container and saved as a file (or kept in files): 1 done,
+// 0 not.
+int saveSelfIssued(TZrX509Req* request, TZrX509Csp* csp, TGenerationFiles* files = nullptr);
 
 // The profile for a key whose certificate names none: by the key's kind
 // when the configuration has a profile of it, else what choose answers.

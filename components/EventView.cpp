@@ -244,11 +244,13 @@ void TEventView::addTimedTextEvent(int64_t time, int32_t code, const char* text)
         FPending.push_back({time, code, t});
         return;
     }
-    processPendingEvents();
+    // Queued records first, without a refresh of their own: the one after
+    // this record's row is the last step that touches the view.
+    drainPending(false);
     addNow(time, code, t, true);
 }
 
-void TEventView::processPendingEvents() {
+void TEventView::drainPending(bool refreshAfter) {
     // Not again from inside its own refresh.
     if (!onUiThread() || FDraining) return;
     std::deque<Pending> batch;
@@ -266,7 +268,7 @@ void TEventView::processPendingEvents() {
         throw;
     }
     FDraining = false;
-    refresh();
+    if (refreshAfter) refresh();
 }
 
 void TEventView::refresh() {
@@ -329,18 +331,27 @@ void TEventView::addDynEvent(const TCDynTextEventInfo* info) {
 
 void TEventView::showLogEvent(int32_t code, const char* text) {
     // A hidden or closing view shows nothing but still hands the record on:
-    // the views and the function behind it must not lose it.
+    // the views and the function behind it must not lose it. Showing it may
+    // process messages that free this view (its form released) or the one
+    // before it, so where the record goes next is read first, and nothing
+    // freed meanwhile is touched.
+    TEventView* const prev = FPrevLogView;
+    const std::weak_ptr<const bool> prevAlive = prev ? prev->FAlive : std::shared_ptr<const bool>();
+    const TCSLogOutFunc foreign = FForeignLog;
     const bool shows = !IsDestroying() && (!onUiThread() || Showing());
     if (shows) addText(text, code);
-    if (FPrevLogView) FPrevLogView->showLogEvent(code, text);
-    if (FForeignLog) FForeignLog(code, text);
+    if (prev && !prevAlive.expired()) prev->showLogEvent(code, text);
+    if (foreign) foreign(code, text);
 }
 
 void TEventView::showDbgEvent(const char* text) {
+    TEventView* const prev = FPrevDbgView;
+    const std::weak_ptr<const bool> prevAlive = prev ? prev->FAlive : std::shared_ptr<const bool>();
+    const TCSDisplayFunc foreign = FForeignDisplay;
     const bool shows = !IsDestroying() && (!onUiThread() || Showing());
     if (shows) addText(text, 0);
-    if (FPrevDbgView) FPrevDbgView->showDbgEvent(text);
-    if (FForeignDisplay) FForeignDisplay(text);
+    if (prev && !prevAlive.expired()) prev->showDbgEvent(text);
+    if (foreign) foreign(text);
 }
 
 TCString TEventView::getLastErrorText() const {

@@ -89,7 +89,7 @@ class TEventView : public TCAdvancedListView {
     int flushCurrentEvents();
     // Adds the records that other threads handed in (done by a timer in
     // multi-threaded mode and before every record added here).
-    void processPendingEvents();
+    void processPendingEvents() { drainPending(true); }
 
     bool ShowErrors() const { return FShowErrors; }
     void SetShowErrors(bool v) { FShowErrors = v; }
@@ -158,10 +158,15 @@ private:
     std::deque<Pending> FPending;
     TTimer* FPendingTimer = nullptr;
     bool FDraining = false;
+    // Adds the queued records; with refresh the view refreshes once after.
+    void drainPending(bool refresh);
     std::thread::id FUiThread;
     FILE* FDbgFile = nullptr;
     // Per channel: the view hooked before this one and the function the
     // runtime had installed when this view hooked in (when not ours).
+    // Lives as long as the view: a step that may free the view (a refresh
+    // processing messages) tells by it whether the view is still there.
+    std::shared_ptr<const bool> FAlive = std::make_shared<const bool>(true);
     TEventView* FPrevLogView = nullptr;
     TEventView* FPrevDbgView = nullptr;
     TCSLogOutFunc FForeignLog = nullptr;

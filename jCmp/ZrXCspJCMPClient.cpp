@@ -6,6 +6,7 @@
 #include "platform/core/x509/CertsChain.h"
 #include "platform/core/x509/Pkcs7.h"
 #include "platform/core/x509/RevReq.h"
+#include "platform/core/x509/ZrX509Req.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/TCStringList.h"
@@ -159,6 +160,11 @@ bool TZrXCspJCMPClient::canIssueAtOnce(const void* data, size_t length) {
 }
 
 KResult TZrXCspJCMPClient::issueAndStore(const void* data, size_t length, const char* text) {
+    // The request's own key: the reply must certify it to be stored.
+    TZrXSignedReq signedRequest;
+    const TZrX509Req* request =
+        data && !zrx::x509::failed(signedRequest.decode(data, length)) ? signedRequest.request() : nullptr;
+
     TZrXMKCertPars pars;
     pars.flags = 1;  // full chain
     pars.start = 0;
@@ -170,16 +176,34 @@ KResult TZrXCspJCMPClient::issueAndStore(const void* data, size_t length, const 
     if (isFailure(rc)) return rc;
     if (issuedLength == 0) return report(kNothingIssued, nullptr);
 
-    // Stored first: the user is told it was granted only once it is in the container.
+    // Only a reply that holds the certificate of this request's key goes
+    // into the container: CA certificates alone, or a certificate of
+    // another key, would sit there as if this request had been granted.
+    const TCString owner = csp_->commonName();
+    TZrX509 single;
+    TCXCertsChain chain;
+    bool certified = false;
     KResult stored;
     if (replyType == JCMP_TYPE_CERTIFICATE) {
-        stored = csp_->putStorageCertificate(issued.data(), issuedLength);
+        stored = single.decode(issued.data(), issuedLength);
+        certified = !isFailure(stored) && request && single.certifiesKeyOf(*request);
     } else {
-        TCXCertsChain chain;
         stored = chain.fromBin(issued.data(), issuedLength);
-        if (!isFailure(stored)) stored = csp_->saveCrtChain(&chain, false);
+        for (int i = 0; !isFailure(stored) && request && i < chain.count() && !certified; ++i)
+            certified = chain.at(i) && chain.at(i)->certifiesKeyOf(*request);
     }
-    const TCString owner = csp_->commonName();
+    if (!isFailure(stored) && !certified) {
+        KV_HLogFmtText(kNothingIssued,
+                       tr("Ответ службы сертификатов на запрос на сертификат ключей %s, владелец \"%s\", не содержит "
+                          "сертификата этих ключей. Ничего не сохранено, запрос оставлен в контейнере.")
+                           .c_str(),
+                       text ? text : "", owner.c_str());
+        return kNothingIssued;
+    }
+    // Stored first: the user is told it was granted only once it is in the container.
+    if (!isFailure(stored))
+        stored = replyType == JCMP_TYPE_CERTIFICATE ? csp_->putStorageCertificate(issued.data(), issuedLength)
+                                                    : csp_->saveCrtChain(&chain, false);
     if (isFailure(stored)) {
         KV_HLogFmtText(stored, tr("Сохранение в контейнере сертификата ключей %s, владелец \"%s\". %s!").c_str(),
                        text ? text : "", owner.c_str(), kvdMessageByCode(stored).c_str());

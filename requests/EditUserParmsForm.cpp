@@ -744,8 +744,11 @@ void TEditUserParmsForm::tmr1Timer(TObject*) { showKeyboardLayout(pnl4); }
 // ---- accept
 
 void TEditUserParmsForm::act1Update(TObject*) {
-    act1->SetEnabled(acceptEnabled(grpPassw->Visible(), PasswordEdit->GetText(), PasswordConfirm->Visible(),
-                                   PasswordConfirm->GetText(), minPassword_));
+    // Runs on every idle tick: the texts are looked at in wiped memory only.
+    const TCSecretString password = PasswordEdit->Secret();
+    const TCSecretString confirm = PasswordConfirm->Secret();
+    act1->SetEnabled(acceptEnabled(grpPassw->Visible(), {password.c_str(), password.length()},
+                                   PasswordConfirm->Visible(), {confirm.c_str(), confirm.length()}, minPassword_));
 }
 
 void TEditUserParmsForm::act1Execute(TObject*) { SetModalResult(validate() ? mrOk : mrNone); }
@@ -755,10 +758,12 @@ void TEditUserParmsForm::Button1Click(TObject* Sender) { act1Execute(Sender); }
 bool TEditUserParmsForm::validate() {
     if (!maker_) return false;
     // The password must reach the caller whole: never cut to its buffer.
-    if (grpPassw->Visible() && passwordCapacity_ > 0 &&
-        Trim(PasswordEdit->GetText()).size() >= passwordCapacity_) {
-        refuseAt(PasswordEdit, tr("Пароль слишком длинный!"));
-        return false;
+    if (grpPassw->Visible() && passwordCapacity_ > 0) {
+        const TCSecretString typed = PasswordEdit->Secret();
+        if (trimmedPassword({typed.c_str(), typed.length()}).size() >= passwordCapacity_) {
+            refuseAt(PasswordEdit, tr("Пароль слишком длинный!"));
+            return false;
+        }
     }
     // 1. Fields.
     if (!checkEntries(&rootEntry_)) return false;
@@ -804,11 +809,15 @@ bool TEditUserParmsForm::checkDestination() {
         case PathRefusal::None: break;
     }
     const bool startupDevice = maker_->flags().isSet(kRpmStartupPassword) && PasswordConfirm->Visible();
-    // The one copy kept is wiped when it goes; the passing copies are wiped here.
-    TCString typed = startupDevice ? ZrX_CheckDefPassword(path.c_str(), 0) : TCString(PasswordEdit->Secret().c_str());
-    if (!startupDevice) typed.trim();
-    const TCSecretString password(typed.c_str());
-    secretWipe(typed.data(), typed.length());
+    // Only wiped memory holds the password.
+    TCSecretString password;
+    if (startupDevice) {
+        password.assign(ZrX_CheckDefPassword(path.c_str(), 0).c_str());
+    } else {
+        const TCSecretString typed = PasswordEdit->Secret();
+        const std::string_view trimmed = trimmedPassword({typed.c_str(), typed.length()});
+        password.assign(trimmed.data(), trimmed.size());
+    }
     const TCString container = ctxFrame_->containerPath();
     if (isAdminContainer(container.c_str(), getCFGMacroValue("adminCtxName").c_str())) {
         refuseAt(ctxFrame_->pathEditor(),
@@ -833,6 +842,15 @@ bool TEditUserParmsForm::selectParams() {
     };
     if (flbx1->Enabled() && !maker_->selectSignPars(int(flbx1->GetChecked()))) return refuse(flbx1);
     if (flbx2->Enabled() && !maker_->selectKAPars(int(flbx2->GetChecked()))) return refuse(flbx2);
+    // A key-agreement key that cannot sign its own request needs signature
+    // keys made with it: said here, while what was typed is still there.
+    if (flbx2->Enabled() && !maker_->kaRequestSignable(maker_->kaParamsIndex(), maker_->flags().isAny(kRpmSignKeys))) {
+        const TZrX509GenParams* p = maker_->kaParams();
+        refuseAt(flbx2, format1("Ключи связи с алгоритмом \"%s\" не могут подписать собственный запрос. Выберите "
+                                "другой алгоритм или создавайте их вместе с ключами ЭП.",
+                                p ? p->caption().str() : std::string()));
+        return false;
+    }
     return true;
 }
 
@@ -982,10 +1000,7 @@ bool execEditUserParmsFormEx(TCRequestParamMaker* maker, char* password, size_t 
             accepted = form->ShowModal() == mrOk;
             if (accepted && form->grpPassw->Visible() && password && passwordSize > 0) {
                 const TCSecretString typed = form->PasswordEdit->Secret();
-                std::string_view text(typed.c_str(), typed.length());
-                while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
-                while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
-                zrx_utf8::copyCut(text, password, passwordSize);
+                zrx_utf8::copyCut(trimmedPassword({typed.c_str(), typed.length()}), password, passwordSize);
             }
         }
     } catch (...) {

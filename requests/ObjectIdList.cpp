@@ -3,11 +3,15 @@
 #include <string>
 #include <unordered_set>
 
+#include "components/OidEdit.h"
 #include "platform/core/x509/XObjects.h"
 #include "platform/runtime/FileUtils.h"
+#include "platform/runtime/Messages.h"
+#include "platform/runtime/Translation.h"
 
 namespace {
 constexpr int kMaxCandidates = 10000;
+constexpr char kRootName[] = "objects";
 }
 
 TZrXOIDNode::TZrXOIDNode(const char* name, const TCXMLAttrs* attrs) : TCXMLNode(name, attrs) {}
@@ -74,21 +78,87 @@ TCString TZrXOIDNode::valueTypeText() const { return getStringAttr("valtype"); }
 
 // ---------------------------------------------------------------- list
 
-TZrXOIDsList::TZrXOIDsList() : TCXMLNodeParser(true) { setRoot(new TZrXOIDNode("objects")); }
+TZrXOIDsList::TZrXOIDsList() : TCXMLNodeParser(true) { setRoot(new TZrXOIDNode(kRootName)); }
 
 TCXMLNode* TZrXOIDsList::createNode(const char* name, const TCXMLAttrs& attrs) {
     return new TZrXOIDNode(name, &attrs);
 }
 
 int TZrXOIDsList::load(const char* fileName, bool registerIt) {
+    // Read beside the list first: a file that is no object list leaves the
+    // list (and the file it would be saved to) as they were.
+    TZrXOIDsList read;
     // The list's values are written back as they are: no macro expansion.
+    read.setMacroMode(0);
+    const KResult r = read.TCXMLBaseParser::load(fileName);
+    if (r != 0) {
+        KRTL_SetLastMessage(read.lastError().c_str());
+        return static_cast<int>(r);
+    }
+    if (!read.getRoot() || read.getRoot()->compare(kRootName) != 0) {
+        KRTL_SetLastMessage(TCFString(zrnTranslateString("Файл \"%s\" не является списком описателей объектов: "
+                                                         "его корневой элемент \"%s\", а не \"%s\"")
+                                          .c_str(),
+                                      fileName, read.getRoot() ? read.getRoot()->c_str() : "", kRootName)
+                                .c_str());
+        return static_cast<int>(KR_E_FORMAT);
+    }
     setMacroMode(0);
-    const KResult r = TCXMLBaseParser::load(fileName);
-    if (r != 0) return static_cast<int>(r);
+    setRoot(read.detachRoot());
+    setFileName(fileName);
     for (int i = 0; i < count(); ++i)
         if (TZrXOIDNode* n = at(i)) n->cacheFromAttributes();
     if (registerIt) registerAll(true);
     return 0;
+}
+
+namespace {
+
+// The value types the object dialog offers: "none" to "binary".
+bool offeredValueType(TCEditsEntryType type) { return type >= xvtNone && type <= xvtBinary; }
+
+// The older "ekuValue": a hexadecimal number the dialog offers, or null.
+bool offeredEkuValue(const TCString& text) {
+    TCString t(text);
+    t.trim();
+    if (t.isEmpty() || t.length() > 8) return false;
+    unsigned value = 0;
+    for (char c : t.str()) {
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (digit < 0) return false;
+        value = value * 16 + unsigned(digit);
+    }
+    return offeredValueType(static_cast<TCEditsEntryType>(value));
+}
+
+TCString line(const char* source, const char* a, const char* b = "") {
+    return TCFString(zrnTranslateString(source).c_str(), a, b);
+}
+
+}  // namespace
+
+std::vector<TCString> TZrXOIDsList::problems() const {
+    std::vector<TCString> out;
+    if (const TCString* base = baseOID(); base && !isValidOidText(base->str()))
+        out.push_back(line("Базовый идентификатор \"%s\" не является объектным идентификатором", base->c_str()));
+    for (int i = 0; i < count(); ++i) {
+        const TZrXOIDNode* node = at(i);
+        if (!node) continue;
+        if (const TCString* oid = node->findAttr("oid"); oid && !isValidOidText(oid->str()))
+            out.push_back(line("Объект \"%s\": \"%s\" не является объектным идентификатором", node->c_str(),
+                               oid->c_str()));
+        if (const TCString* type = node->findAttr("valtype")) {
+            TCString name(*type);
+            name.trim();
+            const TCEditsEntryType t = xvtByName(name.c_str());
+            const bool known = t != xvtNone || name.equalsIC("none") || name.equalsIC("xvtNone");
+            if (!known || !offeredValueType(t))
+                out.push_back(line("Объект \"%s\": неизвестный тип значения \"%s\"", node->c_str(), type->c_str()));
+        } else if (const TCString* eku = node->findAttr("ekuValue"); eku && !offeredEkuValue(*eku)) {
+            out.push_back(line("Объект \"%s\": неизвестный тип значения \"%s\"", node->c_str(), eku->c_str()));
+        }
+    }
+    return out;
 }
 
 int TZrXOIDsList::registerAll(bool withFormat) {

@@ -7,6 +7,8 @@
 #include "platform/core/config/XmlNode.h"
 #include "platform/runtime/TCString.h"
 
+#include <vector>
+
 class TZrXOIDNode : public TCXMLNode {
 public:
     TZrXOIDNode() = default;
@@ -55,8 +57,15 @@ public:
     TZrXOIDsList();
 
     // 0 on success (a load failure's code otherwise); with registerAll the
-    // valid objects are registered with their extension formats.
+    // valid objects are registered with their extension formats. A file
+    // whose root is not "objects" is no object list: refused (0xC0800049,
+    // the last message says why) and the list stays as it was.
     int load(const char* fileName, bool registerAll);
+    // What the file holds that the object dialogs cannot show as it is: an
+    // identifier that is not dotted decimal, a value type they do not offer
+    // ("valtype" or the older "ekuValue"), a base identifier that is not
+    // valid. One translated line each, in file order.
+    std::vector<TCString> problems() const;
     // Registers every valid object; answers how many are registered.
     int registerAll(bool withFormat);
     // Adds a node (taking ownership only on success) and saves the file.

@@ -217,7 +217,16 @@ bool TEditObjListForm::loadList() {
     // The list's own file: the one just chosen, or the one named before.
     const TCString file = list_->fileName();
     if (!fileExists(file.c_str())) return true;
-    if (list_->load(file.c_str(), true) == 0) return true;
+    if (list_->load(file.c_str(), true) == 0) {
+        // Said now, so that nothing is changed or left unconfirmable unseen.
+        const std::vector<TCString> problems = list_->problems();
+        if (!problems.empty()) {
+            std::string text = tr("Значения списка описателей объектов, которые не могут быть показаны как есть:");
+            for (const TCString& p : problems) text += "\n" + p.str();
+            MessageDlg(text, mtWarning, mbSet(mbOK));
+        }
+        return true;
+    }
     MessageDlg(TCFString(tr("Загрузка списка описателей объектов. %s!").c_str(), KRTL_lastMesage().c_str()).str(),
                mtError, mbSet(mbOK));
     return false;

@@ -114,7 +114,15 @@ KResult TCRequestParamMaker::loadCryptoTemplate(TCXProfileDescriptor* p) {
 KResult TCRequestParamMaker::initCryptoPars(TCXProfileDescriptor* p) {
     if (signCandidateCount() > 0 || kaCandidateCount() > 0 || signParams() || kaParams()) return 0;
     if (KResult rc = loadCryptoTemplate(p); failed(rc)) return rc;
-    return initCtxCryptoPars(profile() ? profile()->id : 0, 0, 0);
+    const KResult rc = initCtxCryptoPars(profile() ? profile()->id : 0, 0, 0);
+    // Refused before the owner's dialog: the reason goes to the result window.
+    if (rc == zrx::container::kErrNoSigningKey)
+        KV_HLogFmtText(rc,
+                       zrnTranslateString("Ключи профиля \"%s\" не могут быть созданы: ключи связи его алгоритмов не "
+                                          "подписывают собственный запрос, а ключи ЭП профиль не создает.")
+                           .c_str(),
+                       (profile() ? profile()->getCaption() : getProfileCaptionInt(0)).c_str());
+    return rc;
 }
 
 KResult TCRequestParamMaker::putKAParams() {

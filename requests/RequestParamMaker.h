@@ -36,8 +36,9 @@ enum : unsigned int {
     kPrqCopied = 0x800FF,      // copied into the maker flags
 };
 
-// Size of the password buffers of prepareRequest and of the dialog.
-inline constexpr size_t kReqPasswordSize = 33;
+// Size of the password buffers of prepareRequest and of the dialog: the
+// policy's 32 characters of up to four bytes each, and the end.
+inline constexpr size_t kReqPasswordSize = 32 * 4 + 1;
 
 class TCRequestParamMaker : public TCBaseRequestParamMaker {
 public:

@@ -25,10 +25,16 @@ std::string trimmed(const std::string& s) { return TCString(s).trim().str(); }
 
 }  // namespace
 
-bool acceptEnabled(bool passwordShown, const std::string& password, bool confirmShown, const std::string& confirm,
+std::string_view trimmedPassword(std::string_view password) {
+    while (!password.empty() && static_cast<unsigned char>(password.front()) <= ' ') password.remove_prefix(1);
+    while (!password.empty() && static_cast<unsigned char>(password.back()) <= ' ') password.remove_suffix(1);
+    return password;
+}
+
+bool acceptEnabled(bool passwordShown, std::string_view password, bool confirmShown, std::string_view confirm,
                    int minLength) {
     if (!passwordShown) return true;
-    if (int(zrx_utf8::charCount(trimmed(password))) < minLength) return false;
+    if (int(zrx_utf8::charCount(trimmedPassword(password))) < minLength) return false;
     return !confirmShown || password == confirm;
 }
 

@@ -5,6 +5,7 @@
 // and the identity-card field decide. The dialog applies them to its editors.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/runtime/TCString.h"
@@ -13,9 +14,12 @@ namespace userparms {
 
 // "Принять": always without the password group; with it, the trimmed
 // password has at least minLength characters and, when the confirmation is
-// shown, both texts are equal as typed.
-bool acceptEnabled(bool passwordShown, const std::string& password, bool confirmShown, const std::string& confirm,
+// shown, both texts are equal as typed. The texts are only looked at.
+bool acceptEnabled(bool passwordShown, std::string_view password, bool confirmShown, std::string_view confirm,
                    int minLength);
+// The password without the blanks around it, as the dialog hands it on: a
+// view into the text given, so no copy of the password is made.
+std::string_view trimmedPassword(std::string_view password);
 
 // The generation modes into the maker flags (0x400 start certificate, 0x100
 // signature keys, 0x200 key-agreement keys); hidden boxes mean signature

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests and the program need.
 # Safe to run again: apt-get skips what is already installed.
+# Usage: scripts/install-deps.sh [--fuzz]
+#   --fuzz   also Clang 14 with libFuzzer and the sanitizer runtimes, and
+#            llvm-symbolizer for readable reports (scripts/fuzz.sh)
 set -euo pipefail
 
 PACKAGES=(
@@ -13,6 +16,10 @@ PACKAGES=(
   libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2 openssl ccache
 )
+
+if [ "${1:-}" = "--fuzz" ]; then
+  PACKAGES+=(clang-14 libclang-rt-14-dev llvm-14)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

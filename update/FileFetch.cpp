@@ -1,5 +1,6 @@
 #include "update/FileFetch.h"
 
+#include <cerrno>
 #include <cstring>
 #include <exception>
 
@@ -15,10 +16,17 @@ namespace {
 constexpr KResult kFetchFailed = 0xC0800026u;
 }
 
-KResult copyUpdateFile(const char* link, const char* folder) {
+KResult copyUpdateFile(const char* link, const char* folder, uint64_t maxSize) {
     // Windows separators in a link stand for ours.
     TCString path(link ? link : "");
     path.substChar('\\', '/');
+    const int64_t size = maxSize ? fileSize(path.c_str()) : -1;
+    if (size >= 0 && static_cast<uint64_t>(size) > maxSize) {
+        const KResult code = systemResult(-EFBIG);
+        KV_HLogFmtText(code, zrnTranslateString("Размер файла '%s' превышает допустимый (%d байт)!").c_str(),
+                       link ? link : "", static_cast<int>(maxSize));
+        return code;
+    }
     const int r = copyFileTo(path.c_str(), folder);
     if (r == 0) return 0;
     const KResult code = systemResult(r);
@@ -27,9 +35,14 @@ KResult copyUpdateFile(const char* link, const char* folder) {
     return code;
 }
 
-KResult httpDownload(const char* link, const char* folder, const TCUpdationConfig* settings) {
+KResult httpDownload(const char* link, const char* folder, const TCUpdationConfig* settings,
+                     const TFetchLimits* limits) {
     TCWinHTTP http;
     http.setTimeout(static_cast<int>(getGlobalIntValue("HTTP_TIMEOUT")));
+    if (limits) {
+        http.setMaxSize(limits->maxSize);
+        http.setObserver(limits->observer);
+    }
     if (settings) {
         if (!settings->proxy.isEmpty()) http.proxyCredentials().setProxyName(settings->proxy.c_str());
         if (!settings->proxyUser.isEmpty())
@@ -43,10 +56,12 @@ KResult httpDownload(const char* link, const char* folder, const TCUpdationConfi
     return code;
 }
 
-KResult fetchFile(const char* link, const char* folder, const TCUpdationConfig* settings) {
+KResult fetchFile(const char* link, const char* folder, const TCUpdationConfig* settings,
+                  const TFetchLimits* limits) {
     try {
-        if (link && std::strncmp(link, "http", 4) == 0) return httpDownload(link, folder, settings);
-        return copyUpdateFile(link, folder);
+        if (link && std::strncmp(link, "http", 4) == 0) return httpDownload(link, folder, settings, limits);
+        const uint64_t cap = limits && limits->maxSize ? limits->maxSize : updateFileCap();
+        return copyUpdateFile(link, folder, cap < kMaxUpdateDownload ? cap : kMaxUpdateDownload);
     } catch (const std::exception&) {
         KV_HLogFmtText(kFetchFailed,
                        zrnTranslateString("Получение файла по ссылке '%s'. Ошибка выполнения операции!").c_str(),

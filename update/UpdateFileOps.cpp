@@ -1,5 +1,9 @@
 // The entries' digests, download, copy and display text, and the versions file.
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include "platform/core/crypto/Digest.h"
 #include "platform/runtime/FileUtils.h"
@@ -11,6 +15,7 @@
 #include "platform/win/PrivateProfile.h"
 #include "update/FileFetch.h"
 #include "update/UpdateList.h"
+#include "update/WinHttpClient.h"
 
 namespace {
 
@@ -30,11 +35,59 @@ int feedFileDigest(void* digest, const void* data, size_t len) {
     return static_cast<int>(static_cast<TZrXDigest*>(digest)->update(data, len));
 }
 
+// Update digests use the CryptoPro parameter set (docs/update-list.md).
+const TGost28147SBox* updateDigestSBox() { return getGostR3411CryptoProSBlock(); }
+
+// The digest of a plain file taken while it is received, so a wrong file
+// needs no second reading to be refused.
+class TReceivedDigest : public TDownloadObserver {
+public:
+    TReceivedDigest() : digest_(updateDigestSBox()) {}
+    void restart() override {
+        digest_.begin();
+        began_ = true;
+    }
+    void data(const void* bytes, size_t len) override {
+        if (len) digest_.update(bytes, len);
+    }
+    bool began() const { return began_; }
+    void finish(uint8_t out[32]) {
+        digest_.end();
+        digest_.getHash(out, nullptr);
+    }
+
+private:
+    TCG3411Hash digest_;
+    bool began_ = false;
+};
+
+// Makes the folder and the missing ones above it, each with the mode of the
+// folder it is made in: 0 or a negative error number.
+int makeFoldersLikeParent(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path path = fs::path(folder).lexically_normal();
+    if (path.has_relative_path() && path.filename().empty()) path = path.parent_path();
+    std::vector<fs::path> missing;
+    for (fs::path at = path; !at.empty() && !fs::exists(at, ec); at = at.parent_path()) {
+        missing.push_back(at);
+        if (at == at.parent_path()) break;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        const fs::perms mode = fs::status(it->parent_path(), ec).permissions();
+        if (ec) return -ec.value();
+        fs::create_directory(*it, ec);
+        if (ec) return -ec.value();
+        fs::permissions(*it, mode & fs::perms::mask, ec);
+        if (ec) return -ec.value();
+    }
+    return 0;
+}
+
 }  // namespace
 
 KResult TCUPFileInfo::computeHash(const char* folder, uint8_t out[32]) const {
-    // Update digests use the CryptoPro parameter set (docs/update-list.md).
-    TCG3411Hash digest(getGostR3411CryptoProSBlock());
+    TCG3411Hash digest(updateDigestSBox());
     digest.begin();
     const TCString path = makePathName(folder, c_str());
     if (kind == UPF_KIND_XML) {
@@ -65,11 +118,20 @@ KResult TCUPFileInfo::checkHash(const char* folder, bool quiet) const {
     uint8_t actual[32];
     const KResult r = computeHash(folder, actual);
     if (r != 0) return r;
+    return matchHash(actual, quiet);
+}
+
+KResult TCUPFileInfo::matchHash(const uint8_t actual[32], bool quiet) const {
     if (std::memcmp(actual, hash, sizeof hash) == 0) return 0;
     if (!quiet)
         KV_HLogFmtText(kDigestDiffers, zrnTranslateString("Контроль хеш-функции модуля '%s'.%s!").c_str(), c_str(),
                        KRTL_GetTextMessage(kDigestDiffers).c_str());
     return kDigestDiffers;
+}
+
+uint64_t TCUPFileInfo::downloadLimit() const {
+    if (size == 0) return updateFileCap();
+    return size < kMaxUpdateDownload ? size : kMaxUpdateDownload;
 }
 
 bool TCUPFileInfo::isCached(const char* folder) const {
@@ -83,8 +145,19 @@ KResult TCUPFileInfo::download(const char* folder, const TCUpdationConfig& setti
     if (!isCached(folder)) {
         const TCString path = makePathName(folder, c_str());
         removeFile(path.c_str());  // a stale file of that name is never used
-        KResult r = fetchFile(TCString::format("%s/%s", link.c_str(), c_str()).c_str(), folder, &settings);
-        if (r == 0) r = checkHash(folder, false);
+        // Bounded by what the list says; a plain file is hashed as it arrives.
+        TReceivedDigest received;
+        TFetchLimits limits;
+        limits.maxSize = downloadLimit();
+        if (kind == UPF_KIND_FILE) limits.observer = &received;
+        KResult r = fetchFile(TCString::format("%s/%s", link.c_str(), c_str()).c_str(), folder, &settings, &limits);
+        if (r == 0 && received.began()) {
+            uint8_t actual[32];
+            received.finish(actual);
+            r = matchHash(actual, false);
+        } else if (r == 0) {
+            r = checkHash(folder, false);
+        }
         if (r != 0) {
             // Nothing unverified stays in the updates folder.
             removeFile(path.c_str());
@@ -102,6 +175,16 @@ KResult TCUPFileInfo::copyToDest(const char* folder) {
         KV_HLogFmtText(kMissing, zrnTranslateString("Не задана папка для записи обновленного файла '%s'!").c_str(),
                        c_str());
         return kMissing;
+    }
+    // On a new installation the destination does not exist yet.
+    if (!dirExists(dest.c_str())) {
+        const int made = makeFoldersLikeParent(dest.str());
+        if (made != 0) {
+            const KResult code = systemResult(made);
+            KV_HLogFmtText(code, zrnTranslateString("Создание папки '%s' для обновленного файла '%s'. %s!").c_str(),
+                           dest.c_str(), c_str(), KRTL_GetTextMessage(code).c_str());
+            return code;
+        }
     }
     const KResult r = copyUpdateFile(makePathName(folder, c_str()).c_str(), dest.c_str());
     if (r != 0) return r;
@@ -135,7 +218,7 @@ void TCUpdateFilesList::saveRevisions() {
     if (versionsFile.isEmpty()) versionsFile = versionsFileName();
     for (int i = 0; i < count(); ++i) {
         const TCUPFileInfo* e = at(i);
-        if (!e->copied) continue;  // what was not copied is offered again
+        if (!e->copied && !e->started) continue;  // what was not applied is offered again
         WritePrivateProfileStringA("modules", e->c_str(), TCString(int64_t(e->revision), 16).c_str(),
                                    versionsFile.c_str());
     }

@@ -4,6 +4,7 @@
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/x509/XmlSigner.h"
 #include "platform/runtime/Log.h"
+#include "platform/runtime/Messages.h"
 #include "platform/runtime/Translation.h"
 #include "update/UpdateLog.h"
 
@@ -21,9 +22,11 @@ TZrX509& extCertObject() {
     return cert;
 }
 
-// A destination must be a full path once its macros are substituted.
+// A destination must be a full path once its macros are substituted. Lists
+// written for Windows separate folders with '\', which stands for ours.
 bool substituteDest(TCString& dest) {
     const TCString written = dest;
+    dest.substChar('\\', '/');
     if (!substCFGMacroValues(dest, CFGM_BUILTIN)) {
         KV_HLogFmtText(kFormat, zrnTranslateString("Ошибка замены макроподстановок в строке  '%s'!").c_str(),
                        written.c_str());
@@ -114,6 +117,7 @@ KResult builtInSigner(TZrX509& out, void*, const TCASN1OctetString& keyId) {
 
 KResult signerLookup(TZrX509& out, void* context, const TCASN1OctetString& keyId) {
     auto* list = static_cast<TCUpdateFilesList*>(context);
+    if (list) list->signerKeyId_ = keyId;
     if (list && list->extCert_ && list->extCert_->getKeyID() == keyId) {
         out = *list->extCert_;
         return 0;
@@ -123,9 +127,24 @@ KResult signerLookup(TZrX509& out, void* context, const TCASN1OctetString& keyId
 
 KResult verifyAndRead(TCUpdateFilesList& list, const char* path) {
     TZrXMLSigner signer(signerLookup, &list);
+    list.signerKeyId_.clear();
     const KResult r = signer.verifyXMLFile(path);
     if (r != 0) {
-        KV_HLogLibFmtText(r, zrnTranslateString("Загрузка и проверка реестра обновлений \"%s\"").c_str(), path);
+        // The code's text, and the verifier's reason beside it. No signer
+        // found has a text of its own: the code's generic one would say
+        // nothing about the signature.
+        TCString text = TCString::format(zrnTranslateString("Загрузка и проверка реестра обновлений \"%s\"").c_str(),
+                                         path);
+        if (r == kNoSigner)
+            text.cat_printf(". %s", TCString::format(zrnTranslateString("Нет доверенного сертификата подписчика с "
+                                                                       "идентификатором ключа %s").c_str(),
+                                                    list.signerKeyId_.toHex().c_str())
+                                        .c_str());
+        else {
+            text.cat_printf(". %s", KRTL_GetTextMessage(r).c_str());
+            if (!signer.lastError().isEmpty()) text.cat_printf(": %s", signer.lastError().c_str());
+        }
+        KV_HLogText(r, text.c_str());
         return r;
     }
     // Only the signed element is read.
@@ -206,6 +225,7 @@ KResult TCUpdateFilesList::readList(const char* path) {
             e->version = file->getStringAttr("version");
             file->getStringAttr("hesh", "0").asBuffer(e->hash, sizeof e->hash);
             e->revision = file->getStringAttr("revision", "0").asUInt(16, 0);
+            e->size = file->getStringAttr("size").trim().asUInt64(10, 0);
             if (e->fileFlags.isSet(UPF_EXCLUSIVE)) atInsertItem(0, e);
             else addItem(e);
         }

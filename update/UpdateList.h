@@ -45,17 +45,25 @@ public:
     TCFlags<unsigned int> fileFlags;
     TCString version;
     uint32_t revision = 0;  // offered
+    uint64_t size = 0;      // bytes, as the list states them; 0: not stated
     uint8_t hash[32] = {};  // expected digest
     uint32_t installed = 0;
     const TCXMLNode* node = nullptr;  // the file's element in the list (not owned)
     // This run fetched (or found) the file and checked its digest.
     bool verified = false;
-    // This run copied the file into place.
+    // This run copied the file into place, or started it: either way its
+    // revision is recorded, so no revision is applied twice.
     bool copied = false;
+    bool started = false;
 
     // Module digests, the download and the copy (the updates folder is "folder").
     KResult computeHash(const char* folder, uint8_t out[32]) const;
     KResult checkHash(const char* folder, bool quiet) const;
+    // 0 when the digest is the expected one, else 0xC080000E (logged unless quiet).
+    KResult matchHash(const uint8_t actual[32], bool quiet) const;
+    // The most bytes a download of the file may take: the stated size, else
+    // the cap for files without one.
+    uint64_t downloadLimit() const;
     bool isCached(const char* folder) const;
     KResult download(const char* folder, const TCUpdationConfig& settings);
     KResult copyToDest(const char* folder);
@@ -90,7 +98,7 @@ public:
     KResult runFile(TCUPFileInfo& entry, TCUpdationCtx* ctx);
 
     // The versions file (section "modules"): the installed revisions, and
-    // the offered revision of every entry copied in this run.
+    // the offered revision of every entry copied or started in this run.
     void loadInstalledRevisions();
     void saveRevisions();
 
@@ -99,6 +107,9 @@ private:
     bool readApplicationFiles(const char* file, TCStringList& filter);
     std::unique_ptr<TCXMLNode> root_;
     const TZrX509* extCert_ = nullptr;
+    // The key identifier the list's signature names (set by the lookup).
+    TCASN1OctetString signerKeyId_;
+    friend KResult verifyAndRead(TCUpdateFilesList& list, const char* path);
 };
 
 // Verifies the downloaded list and reads it into the list: 0 or a failure code.

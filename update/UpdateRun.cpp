@@ -1,5 +1,7 @@
 #include "update/UpdateRun.h"
 
+#include <memory>
+
 #include "app/MessageView.h"
 #include "app/PathMacros.h"
 #include "platform/core/config/CfgMacros.h"
@@ -11,6 +13,7 @@
 #include "update/FileFetch.h"
 #include "update/UpdateList.h"
 #include "update/UpdateLog.h"
+#include "update/UpdateOutcome.h"
 #include "update/WinHttpClient.h"
 
 namespace {
@@ -23,12 +26,20 @@ constexpr KResult kAvailable = 0x40800022u;
 constexpr KResult kSkipped = 0x80800003u;
 constexpr uint32_t kYesNoQuestion = 36;
 constexpr uint32_t kErrorIcon = 16;
+constexpr uint32_t kInformationIcon = 64;
 constexpr int kYes = 6;
 
 // This platform is always new enough for the updater.
 bool isWindows7OrLater() { return true; }
 
 TCUpdationCtx* orDefault(TCUpdationCtx* ctx) { return ctx ? ctx : &defaultUpdationCtx(); }
+
+// The command's message callback: the program's message window, counting
+// in the user value the errors it showed, so that the outcome repeats none.
+int commandMessageBox(TCUpdationCtx* ctx, const char* text, uint32_t flags) {
+    if ((flags & 0xF0u) == kErrorIcon) ++ctx->userValue;
+    return updateMessageBox(ctx, text, flags);
+}
 
 }  // namespace
 
@@ -60,7 +71,14 @@ KResult TCUpdateFilesList::prepare(int mode, const char* listHref) {
 }
 
 KResult TCUpdateFilesList::collect(TCUpdationCtx*) {
-    const KResult fetched = fetchFile(settings.href.c_str(), updatesFolder.c_str(), &settings);
+    if (TCString(settings.href).trim().isEmpty()) {
+        KV_HLogFmtText(kMissing, "%s", zrnTranslateString("Не задан адрес реестра обновлений!").c_str());
+        return kMissing;
+    }
+    // The list is no larger than a document the verifier reads.
+    TFetchLimits listLimits;
+    listLimits.maxSize = TCXMLBaseParser::kMaxDocumentSize;
+    const KResult fetched = fetchFile(settings.href.c_str(), updatesFolder.c_str(), &settings, &listLimits);
     if (isFailure(fetched)) return fetched;
     const TCString listPath = makePathName(updatesFolder.c_str(), urlFileName(settings.href.c_str()).c_str());
     const KResult verified = verifyAndRead(*this, listPath.c_str());
@@ -83,7 +101,10 @@ KResult TCUpdateFilesList::runFile(TCUPFileInfo& entry, TCUpdationCtx* ctx) {
     const TCString path = makePathName(updatesFolder.c_str(), entry.c_str());
     TCString systemText;
     if (startDetachedProcess(path.c_str(), systemText) == 0) {
-        KV_HLogFmtText(0, zrnTranslateString("Запущено обновление '%s'.").c_str(), entry.displayText().c_str());
+        const TCString started =
+            TCString::format(zrnTranslateString("Запущено обновление '%s'.").c_str(), entry.displayText().c_str());
+        KV_HLogText(0, started.c_str());
+        addOutcomeLine(ctx->text, started.c_str());
         return 0;
     }
     const TCString text = TCString::format(zrnTranslateString("Запуск обновления '%s'. %s!").c_str(), path.c_str(),
@@ -99,9 +120,13 @@ KResult TCUpdateFilesList::apply(int mode, TCUpdationCtx* ctx) {
     if (isFailure(n)) return n;
     if (mode != UPD_MODE_FORCED) settings.touchLastCheck();
     if (n == 0) {
-        csLogFmtText(0, "%s", zrnTranslateString("Обновления отсутствуют.").c_str());
+        const TCString none = zrnTranslateString("Обновления отсутствуют.");
+        csLogFmtText(0, "%s", none.c_str());
+        addOutcomeLine(ctx->text, none.c_str());
         return 0;
     }
+    // A copy that failed fails the run, after the other entries had their turn.
+    KResult copyFailure = 0;
     for (int i = 0; i < count(); ++i) {
         TCUPFileInfo* e = at(i);
         if (e->isInstalled()) continue;
@@ -122,13 +147,17 @@ KResult TCUpdateFilesList::apply(int mode, TCUpdationCtx* ctx) {
             }
         }
         switch (e->action) {
-            case UPF_ACTION_COPY:
-                if (e->copyToDest(updatesFolder.c_str()) == 0) {
+            case UPF_ACTION_COPY: {
+                const KResult r = e->copyToDest(updatesFolder.c_str());
+                if (r == 0) {
                     saveRevisions();
                     if (e->fileFlags.isSet(UPF_EXIT) && mode == UPD_MODE_COMMAND)
                         ctx->flags.set(UPD_MUST_EXIT | UPD_FILES_REPLACED);
+                } else if (!copyFailure) {
+                    copyFailure = r;
                 }
                 break;
+            }
             case UPF_ACTION_RUN: {
                 const bool exits = e->fileFlags.isSet(UPF_EXIT);
                 if (exits) {
@@ -149,10 +178,18 @@ KResult TCUpdateFilesList::apply(int mode, TCUpdationCtx* ctx) {
                     }
                 }
                 const KResult r = runFile(*e, ctx);
-                if (isFailure(r)) return r;
+                if (isFailure(r)) {
+                    // Nothing was started: nothing to close the program for.
+                    ctx->flags.clear(UPD_MUST_EXIT);
+                    return r;
+                }
+                // Started once per revision: the next run neither asks nor starts it again.
+                e->installed = e->revision;
+                e->started = true;
+                saveRevisions();
                 if (exits) {
                     if (ctx->afterRun) ctx->afterRun(ctx);
-                    if (e->fileFlags.isSet(UPF_EXCLUSIVE)) return 0;
+                    if (e->fileFlags.isSet(UPF_EXCLUSIVE)) return copyFailure;
                 }
                 break;
             }
@@ -166,30 +203,43 @@ KResult TCUpdateFilesList::apply(int mode, TCUpdationCtx* ctx) {
                                e->c_str());
         }
     }
-    return 0;
+    return copyFailure;
 }
 
 KResult runUpdation(int mode, TCUpdationCtx* ctx, const char* appName, const char* listHref) {
     registerPathMacros(appName);
     if (!isWindows7OrLater()) return 0;
+    ctx = orDefault(ctx);
+    ctx->text.clear();
     openUpdateLog();
+    // Released in this order: the outcome's output, the list, the update log
+    // (the list's release closes it).
+    struct CloseLog {
+        ~CloseLog() { closeUpdateLog(); }
+    } closeLog;
+    std::unique_ptr<TCUpdateFilesList> list;
+    TUpdateOutcome outcome(ctx->text);
     const TCString appl = getCFGMacroValue("APPL");
     if (appl.isEmpty()) {
         KV_HLogFmtText(kMissing, "%s", zrnTranslateString("Не задано имя обновления  текущего приложения!").c_str());
-        closeUpdateLog();
         return kMissing;
     }
-    ctx = orDefault(ctx);
-    TCUpdateFilesList list(appl.c_str());
-    const KResult r = list.prepare(mode, listHref);
+    list = std::make_unique<TCUpdateFilesList>(appl.c_str());
+    const KResult r = list->prepare(mode, listHref);
     if (r != 0) return r;
     ctx->flags.clear();
-    return list.apply(mode, ctx);
+    return list->apply(mode, ctx);
 }
 
 void checkUpdatesNow(TForm* mainForm) {
-    TCUpdationCtx ctx(updateMessageBox, 0, nullptr);
-    runUpdation(UPD_MODE_COMMAND, &ctx, nullptr, nullptr);
+    TCUpdationCtx ctx(commandMessageBox, 0, nullptr);
+    const KResult r = runUpdation(UPD_MODE_COMMAND, &ctx, nullptr, nullptr);
+    // The outcome, unless the operator has just declined an installer, was
+    // shown an error already, or an installer now closes the program.
+    const bool answered = r == kRefused || ctx.userValue != 0;
+    const bool closing = ctx.mustExit() && !ctx.flags.isSet(UPD_FILES_REPLACED);
+    if (!answered && !closing && !ctx.text.isEmpty())
+        ctx.message(&ctx, ctx.text.c_str(), isFailure(r) ? kErrorIcon : kInformationIcon);
     if (ctx.flags.isSet(UPD_FILES_REPLACED)) {
         const TCString question = zrnTranslateString(
             "Для того, чтобы загруженные обновления вступили в силу необходимо перезагрузить программу. Закрыть "

@@ -34,6 +34,8 @@ public:
     uint32_t userValue = 0;
     TUpdateMessageFunc message = nullptr;  // null: the run asks nothing
     TUpdateAfterRunFunc afterRun = nullptr;
+    // The run's outcome, one line each: what it copied, started or offered,
+    // every failure logged meanwhile, or that nothing was due.
     TCString text;
 
     bool mustExit() const { return flags.isSet(UPD_MUST_EXIT); }
@@ -45,7 +47,8 @@ TCUpdationCtx& defaultUpdationCtx();
 // 0, 0x40800028 when no check is due, or a failure code. Null texts: the
 // program's own name and the settings' list address.
 KResult runUpdation(int mode, TCUpdationCtx* ctx, const char* appName, const char* listHref);
-// The operator's command; closes the main form when an update asks for it.
+// The operator's command: shows the run's outcome, and closes the main form
+// when an update asks for it.
 void checkUpdatesNow(TForm* mainForm);
 // The message callback of the program: its message window, caption "Внимание!".
 int updateMessageBox(TCUpdationCtx* ctx, const char* text, uint32_t flags);

@@ -152,6 +152,14 @@ TCString extCertFileName(TCUpdationConfig& settings) {
     }
     TCString path = TCString::format("$ALLUSERS$/zoren/%s", name.c_str());
     substCFGMacroValues(path, CFGM_BUILTIN);
+    // A file that is not there cannot be read; it is refused so, before the
+    // rule for files others may write is asked.
+    if (!fileExists(path.c_str())) {
+        KV_HLogFmtText(kExtCertRefused,
+                       zrnTranslateString("Ошибка чтения сертификата для проверки обновлений из файла '%s'!").c_str(),
+                       path.c_str());
+        return TCString();
+    }
     if (!isFileProtected(path.c_str()) || !isFileProtected(source.c_str())) {
         KV_HLogFmtText(kExtCertRefused,
                        zrnTranslateString("Сертификат для проверки обновлений '%s' отклонен: он или файл параметров "

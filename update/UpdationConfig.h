@@ -55,5 +55,6 @@ TCString versionsFileName();
 // the versions file is stored into the settings. The certificate is a trust
 // anchor: unless its file and the file that names it belong to the user (or
 // root) and no one else may write them, it is refused with a record and the
-// result is empty.
+// result is empty; a named file that is missing is recorded as unreadable
+// and the result is empty as well.
 TCString extCertFileName(TCUpdationConfig& settings);

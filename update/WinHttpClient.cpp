@@ -18,10 +18,12 @@ constexpr int32_t kNotWritten = -238;
 KResult negated(int32_t number) { return static_cast<KResult>(-number); }
 KResult runtimeCode(int32_t negErr) { return static_cast<KResult>(negErr); }
 
+uint64_t g_fileCap = 0;  // 0: the default
+
 // The body of the 200 answer, streamed into the file as it arrives.
 class FileSink : public THttpBodySink {
 public:
-    explicit FileSink(const char* path) : path_(path) {}
+    FileSink(const char* path, TDownloadObserver* observer) : path_(path), observer_(observer) {}
     ~FileSink() override { closeIt(); }
     bool begin(int64_t) override {
         closeIt();
@@ -31,6 +33,7 @@ public:
             return false;
         }
         opened_ = true;
+        if (observer_) observer_->restart();
         return true;
     }
     bool write(const void* data, size_t len) override {
@@ -38,6 +41,7 @@ public:
             writeFailed_ = true;
             return false;
         }
+        if (observer_) observer_->data(data, len);
         return true;
     }
     void closeIt() {
@@ -54,6 +58,7 @@ public:
 
 private:
     TCString path_;
+    TDownloadObserver* observer_;
     int handle_ = -1;
     int openError_ = 0;
     bool opened_ = false;
@@ -68,6 +73,9 @@ bool isPlainName(const TCString& name) {
 }
 
 }  // namespace
+
+uint64_t updateFileCap() { return g_fileCap ? g_fileCap : kDefaultUpdateFileCap; }
+void setUpdateFileCap(uint64_t bytes) { g_fileCap = bytes; }
 
 TCString urlFileName(const char* link) {
     const TCString l(link ? link : "");
@@ -141,6 +149,11 @@ void TCWinHTTP::close(bool withSession) {
     if (withSession) options_ = THttpGetOptions();
 }
 
+uint64_t TCWinHTTP::maxSize() const {
+    const uint64_t cap = maxSize_ ? maxSize_ : updateFileCap();
+    return cap < kMaxUpdateDownload ? cap : kMaxUpdateDownload;
+}
+
 bool TCWinHTTP::connect(const char* url, int port) {
     url_ = url ? url : "";
     if (!crackHttpUrl(url_.str(), parts_)) return fail("WinHttpCrackUrl", ERROR_WINHTTP_INVALID_URL);
@@ -148,7 +161,7 @@ bool TCWinHTTP::connect(const char* url, int port) {
     if (!port_ && parts_.secure) port_ = 443;
     options_ = THttpGetOptions();
     options_.timeoutSeconds = timeout_;
-    options_.maxBodySize = kMaxUpdateDownload;
+    options_.maxBodySize = maxSize();
     if (!proxy_.proxyName.isEmpty()) options_.proxy = proxy_.proxyName.str();
     secure_ = parts_.secure;
     return true;
@@ -198,7 +211,7 @@ bool TCWinHTTP::sendRequest(THttpBodySink& sink) {
 }
 
 bool TCWinHTTP::receiveToFile(const char* path) {
-    FileSink sink(path);
+    FileSink sink(path, observer_);
     const bool sent = sendRequest(sink);
     const THttpGetReply& r = reply_;
     auto refuse = [&](KResult code) {
@@ -218,14 +231,20 @@ bool TCWinHTTP::receiveToFile(const char* path) {
     }
     if (r.tooLarge) {
         KV_HLogFmtText(runtimeCode(-EFBIG), zrnTranslateString("Размер файла '%s' превышает допустимый (%d байт)!").c_str(),
-                       path, static_cast<int>(kMaxUpdateDownload));
+                       path, static_cast<int>(options_.maxBodySize));
         return refuse(runtimeCode(-EFBIG));
+    }
+    // A 200 answer without a byte is no file: said so, not as a size mismatch.
+    if (sent && r.received == 0) {
+        KV_HLogFmtText(runtimeCode(kSizeMismatch),
+                       zrnTranslateString("Сервер вернул пустой ответ на запрос файла '%s'!").c_str(), url_.c_str());
+        return refuse(runtimeCode(kSizeMismatch));
     }
     // A body cut short by the peer is a size mismatch, like one that ran over.
     const bool cut = !sent && r.status == 200 && r.error == ERROR_WINHTTP_CONNECTION_ERROR && r.contentLength >= 0 &&
                      r.received < static_cast<uint64_t>(r.contentLength);
-    if (r.overrun || cut || (sent && (r.received == 0 || (r.contentLength >= 0 &&
-                                                           r.received != static_cast<uint64_t>(r.contentLength))))) {
+    if (r.overrun || cut ||
+        (sent && r.contentLength >= 0 && r.received != static_cast<uint64_t>(r.contentLength))) {
         KV_HLogFmtText(runtimeCode(kSizeMismatch),
                        zrnTranslateString("Размер полученных данных (%d) отличается от исходного размера файла (%d)!")
                            .c_str(),

@@ -4,6 +4,7 @@
 // The name is kept for its callers; the transport is libcurl behind
 // platform/net/HttpFileGet.h. The file exists only after a complete,
 // correct download; every failure after it was opened deletes it.
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/net/HttpFileGet.h"
@@ -12,8 +13,23 @@
 
 class TCWinHTTP;
 
-// The largest file the client takes (announced or sent).
+// The largest file the client takes at all, whatever size a list states.
 constexpr uint64_t kMaxUpdateDownload = 1ull << 30;
+// The cap of a file whose list states no size (docs/update-list.md).
+constexpr uint64_t kDefaultUpdateFileCap = 128ull << 20;
+// The cap in force for downloads given no size of their own; tests set a
+// small one (0 restores the default).
+uint64_t updateFileCap();
+void setUpdateFileCap(uint64_t bytes);
+
+// Sees a download's bytes as they are written: restart() when a body begins
+// (it may begin again after a proxy's answer), data() for each piece.
+class TDownloadObserver {
+public:
+    virtual ~TDownloadObserver() = default;
+    virtual void restart() = 0;
+    virtual void data(const void* bytes, size_t len) = 0;
+};
 
 // An account for the proxy (a record with a proxy name) or the server.
 class THttpCredentials {
@@ -43,6 +59,11 @@ public:
     TCWinHTTP& operator=(const TCWinHTTP&) = delete;
 
     void setTimeout(int seconds) { timeout_ = seconds < 0 ? 0 : seconds; }
+    // The most bytes this download may take (0: updateFileCap()); it stops
+    // as soon as more arrive.
+    void setMaxSize(uint64_t bytes) { maxSize_ = bytes; }
+    uint64_t maxSize() const;
+    void setObserver(TDownloadObserver* observer) { observer_ = observer; }
     THttpCredentials& proxyCredentials() { return proxy_; }
     // Downloads the URL into the folder under the URL's last part; true on success.
     bool download(const char* url, const char* folder);
@@ -73,6 +94,8 @@ private:
     THttpCredentials proxy_, server_;
     int lastStatus_ = 0;
     int timeout_ = 0;
+    uint64_t maxSize_ = 0;
+    TDownloadObserver* observer_ = nullptr;
 };
 
 // The plain file name a link ends in (after its last '/', else its last '\',

@@ -140,6 +140,8 @@ void TGif::LoadFromStream(const uint8_t* data, size_t size) {
     sd.rBackgroundIndex = in.byte();
     sd.rAspectRatio = in.byte();
     sd.rGlobalColorTable = sd.rGlobalColorValid ? readColorTable(in, sd.rGlobalColorSize) : -1;
+    // Every frame is the screen's size once composed: refused before any image is read.
+    if (FPixelLimit > 0 && int64_t(sd.rWidth) * sd.rHeight > FPixelLimit) raise(geTooLarge);
 
     for (;;) {
         // A failure after a whole image has been read keeps what was read.
@@ -220,7 +222,8 @@ void TGif::readImage(Reader& in) {
 
     id.rPixelCount = int64_t(id.rWidth) * int64_t(id.rHeight);
     if (id.rPixelCount == 0) raise(geZeroSize);
-    if (id.rPixelCount > MaxImagePixels || fTotalPixels + id.rPixelCount > MaxTotalPixels) raise(geTooLarge);
+    const int64_t totalLimit = FPixelLimit > 0 ? std::min(FPixelLimit, MaxTotalPixels) : MaxTotalPixels;
+    if (id.rPixelCount > MaxImagePixels || fTotalPixels + id.rPixelCount > totalLimit) raise(geTooLarge);
     try {
         id.rPixelList.assign(size_t(id.rPixelCount), 0);
     } catch (const std::bad_alloc&) {
@@ -353,8 +356,14 @@ void TGif::decodeImage(TGifImageDescriptor& id) {
     };
     static constexpr int32_t passStart[5] = {0, 0, 4, 2, 1};
     static constexpr int32_t passStep[5] = {0, 8, 8, 4, 2};
+    // Every pixel of the image is written exactly once; the decoding stops
+    // when the last one is, so no counter ever runs past the image.
+    const int64_t pixelCount = id.rPixelCount;
+    auto complete = [&] { return z.rCount >= pixelCount; };
     auto output = [&](int32_t value) {
-        if (z.rCurY < height && z.rCurX < width) pixels[int64_t(z.rCurY) * width + z.rCurX] = uint8_t(value);
+        if (complete()) return;
+        if (z.rCurY >= 0 && z.rCurY < height && z.rCurX < width)
+            pixels[int64_t(z.rCurY) * width + z.rCurX] = uint8_t(value);
         ++z.rCount;
         if (++z.rCurX < width) return;
         z.rCurX = 0;
@@ -379,7 +388,7 @@ void TGif::decodeImage(TGifImageDescriptor& id) {
     // table: its first literal adds no entry, just as after a Clear.
     if (code <= z.rHighCode) {
         output(code);
-        code = dataLeft() ? nextCode() : z.rEndCode;
+        code = dataLeft() && !complete() ? nextCode() : z.rEndCode;
     }
     while (code != z.rEndCode) {
         if (code == z.rClearCode) {
@@ -411,7 +420,8 @@ void TGif::decodeImage(TGifImageDescriptor& id) {
             raise(geLzwData);
         }
         while (z.rSP > 0) output(z.rCodeStack[size_t(--z.rSP)]);
-        if (!dataLeft()) break;
+        // Data after the image's last pixel are not read.
+        if (complete() || !dataLeft()) break;
         code = nextCode();
     }
     fZipData.reset();
@@ -501,6 +511,7 @@ TPixelBuffer TGif::GetStripBitmap(TPixelBuffer& Mask) {
     const int64_t stride = (3 * W * N + 3) / 4 * 4;
     const int64_t limit = transparent ? 100'000'000 : 200'000'000;
     if (stride * H + 54 > limit) raise(geTooLarge);
+    if (FPixelLimit > 0 && W * N * H > FPixelLimit) raise(geTooLarge);
 
     TPixelBuffer strip = TPixelBuffer::Make(int(W * N), int(H), 24);
     TPixelBuffer mask;

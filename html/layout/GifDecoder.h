@@ -118,6 +118,12 @@ public:
 
     TGif();
     ~TGif();
+    // The most pixels this picture may cost, set before loading: its logical
+    // screen, its images together and its frame strip each stay within it
+    // (error 25 otherwise), checked before they are decoded. 0: only the
+    // fixed limits above apply.
+    void SetPixelLimit(int64_t Pixels) { FPixelLimit = Pixels; }
+    int64_t PixelLimit() const { return FPixelLimit; }
     TGif(const TGif&) = delete;
     TGif& operator=(const TGif&) = delete;
 
@@ -176,5 +182,6 @@ private:
     std::vector<TGifColorTable> fColorTableList;
     std::unique_ptr<TGifZip> fZipData;
     int64_t fTotalPixels = 0;
+    int64_t FPixelLimit = 0;
     int FLoopCount = -1;
 };

@@ -60,16 +60,18 @@ void ThtBitmap::DrawPart(TCanvas* Canvas, const TRect& DestRect, const TRect& Sr
 TGIFImage::TGIFImage() = default;
 TGIFImage::~TGIFImage() = default;
 
-std::unique_ptr<TGIFImage> TGIFImage::LoadGifFromStream(bool& NonAnimated, TStream& Stream) {
+std::unique_ptr<TGIFImage> TGIFImage::LoadGifFromStream(bool& NonAnimated, TStream& Stream, int64_t MaxPixels) {
     NonAnimated = true;
     Stream.SetPosition(0);
     const std::vector<uint8_t> bytes = Stream.ReadRest();
-    return LoadGifFromBytes(NonAnimated, bytes.data(), bytes.size());
+    return LoadGifFromBytes(NonAnimated, bytes.data(), bytes.size(), MaxPixels);
 }
 
-std::unique_ptr<TGIFImage> TGIFImage::LoadGifFromBytes(bool& NonAnimated, const uint8_t* data, size_t size) {
+std::unique_ptr<TGIFImage> TGIFImage::LoadGifFromBytes(bool& NonAnimated, const uint8_t* data, size_t size,
+                                                       int64_t MaxPixels) {
     NonAnimated = true;
     TGif gif;
+    gif.SetPixelLimit(MaxPixels);
     gif.LoadFromStream(data, size);
     auto r = std::make_unique<TGIFImage>();
     const int count = gif.ImageCount();

@@ -53,9 +53,12 @@ TGifClock SetGifClock(TGifClock Clock);
 class TGIFImage : public TObject {
 public:
     // A new picture from the whole stream (from its start); a GIF that does
-    // not load raises. NonAnimated is true for fewer than two frames and on failure.
-    static std::unique_ptr<TGIFImage> LoadGifFromStream(bool& NonAnimated, TStream& Stream);
-    static std::unique_ptr<TGIFImage> LoadGifFromBytes(bool& NonAnimated, const uint8_t* data, size_t size);
+    // not load raises. NonAnimated is true for fewer than two frames and on
+    // failure. MaxPixels (0: no limit but the decoder's own) bounds what the
+    // picture may cost: its screen, its images and its frame strip.
+    static std::unique_ptr<TGIFImage> LoadGifFromStream(bool& NonAnimated, TStream& Stream, int64_t MaxPixels = 0);
+    static std::unique_ptr<TGIFImage> LoadGifFromBytes(bool& NonAnimated, const uint8_t* data, size_t size,
+                                                       int64_t MaxPixels = 0);
 
     TGIFImage();
     // A second animation over the same strip (shared ownership: the strip

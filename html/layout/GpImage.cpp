@@ -55,13 +55,14 @@ ThtGpImage::ThtGpImage(const String& Filename, bool TmpFile) {
     if (TmpFile) fFilename = Filename;
 }
 
-ThtGpImage::ThtGpImage(TStream& Stream) { loadStream(Stream, GpLoadImageFromMemory, "Can't load image stream."); }
+ThtGpImage::ThtGpImage(TStream& Stream, int64_t MaxPixels) {
+    loadStream(Stream, "Can't load image stream.", MaxPixels);
+}
 
-void ThtGpImage::loadStream(TStream& Stream, TGpStatus (*load)(const void*, size_t, TGpImage**),
-                            const String& Context) {
+void ThtGpImage::loadStream(TStream& Stream, const String& Context, int64_t MaxPixels) {
     // The library gets the bytes from the stream's position on.
     const std::vector<uint8_t> bytes = Stream.ReadRest();
-    CheckGdipStatus(Context, load(bytes.data(), bytes.size(), &fHandle));
+    CheckGdipStatus(Context, GpLoadImageFromMemory(bytes.data(), bytes.size(), &fHandle, MaxPixels));
 }
 
 ThtGpImage::~ThtGpImage() {
@@ -91,9 +92,7 @@ ThtGpBitmap::ThtGpBitmap(int W, int H, ThtGpGraphics&) {
                     GpCreateBitmap(W, H, &fHandle));
 }
 
-ThtGpBitmap::ThtGpBitmap(TStream& Stream) {
-    loadStream(Stream, GpLoadImageFromMemory, "Can't create bitmap from stream.");
-}
+ThtGpBitmap::ThtGpBitmap(TStream& Stream) { loadStream(Stream, "Can't create bitmap from stream.", GpMaxPicturePixels); }
 
 uint32_t ThtGpBitmap::GetPixel(int X, int Y) {
     uint32_t c = 0;

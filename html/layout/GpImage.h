@@ -25,8 +25,9 @@ class ThtGpImage : public TObject {
 public:
     // From a file; with TmpFile the file is deleted with the image.
     ThtGpImage(const String& Filename, bool TmpFile);
-    // From the bytes of Stream from its current position on.
-    explicit ThtGpImage(TStream& Stream);
+    // From the bytes of Stream from its current position on; a picture of
+    // more than MaxPixels is refused before it is decoded.
+    explicit ThtGpImage(TStream& Stream, int64_t MaxPixels = GpMaxPicturePixels);
     ~ThtGpImage() override;
     ThtGpImage(const ThtGpImage&) = delete;
     ThtGpImage& operator=(const ThtGpImage&) = delete;
@@ -39,7 +40,7 @@ public:
 
 protected:
     ThtGpImage() = default;
-    void loadStream(TStream& Stream, TGpStatus (*load)(const void*, size_t, TGpImage**), const String& Context);
+    void loadStream(TStream& Stream, const String& Context, int64_t MaxPixels);
 
     TGpImage* fHandle = nullptr;
     uint32_t fWidth = 0, fHeight = 0;

@@ -41,6 +41,11 @@ int TIDObjectList::AddObject(std::u16string S, TIDObject* AObject) {
     return i;
 }
 
+void TIDObjectList::RemoveObject(const TIDObject* AObject) {
+    if (!AObject) return;
+    std::erase_if(FItems, [AObject](const auto& e) { return e.second == AObject; });
+}
+
 void TIDObjectList::Clear() {
     std::vector<std::pair<std::u16string, TIDObject*>> items;
     items.swap(FItems);

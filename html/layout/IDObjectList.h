@@ -22,6 +22,9 @@ public:
     TIDObject* GetObject(int Index) const { return FItems.at(size_t(Index)).second; }
     // The index of an id, or -1.
     int IndexOf(std::u16string_view S) const;
+    // Forgets every entry of the object without freeing it (an object that
+    // goes away by other means takes its ids with it).
+    void RemoveObject(const TIDObject* AObject);
     void Clear();
 
 private:

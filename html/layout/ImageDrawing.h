@@ -1,6 +1,6 @@
 // Putting pictures on screen and printer canvases: masked stretching,
-// printing through a copy, picture library images, tiled backgrounds and
-// the viewer's background. Every masked draw goes through the device
+// printing through a copy, picture library images. Backgrounds, which need
+// the component's pictures, are in Backgrounds.h. Every masked draw goes through the device
 // context's one masked-draw primitive, so it works on the screen, on
 // bitmaps, on printers and on recorded pages alike.
 #pragma once
@@ -9,12 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "html/text/StyleTypes.h"
 #include "platform/framework/DeviceContext.h"
 #include "platform/framework/Graphics.h"
 #include "platform/framework/Region.h"
 
-class ThtImage;
 class ThtGpImage;
 class ThtGpBitmap;
 
@@ -24,23 +22,9 @@ void StretchDrawMasked(TDeviceContext* DC, const TBitmap* Bitmap, const TBitmap*
 // The pixels that differ from TransColor (alpha ignored), mapped through
 // XForm; empty when every pixel has that colour.
 TRegion RegionFromBitmap(const TBitmap& Bitmap, const TXForm* XForm, TColor TransColor);
-void PaintBackground(TCanvas* Canvas, const TRect& Rect, TColor Color, ThtImage* Image, int XStart, int YStart,
-                     int XEnd, int YEnd, int W, int H);
-
-// A block's reusable tiled background: TiledImage is a framework bitmap, or
-// a picture library bitmap for picture library images; TiledMask is made
-// unless the image has no mask and repeats both ways (NoMask).
-struct ThtTiledBackground {
-    std::unique_ptr<TBitmap> Bitmap;
-    std::unique_ptr<ThtGpBitmap> GpBitmap;
-    std::unique_ptr<TBitmap> Mask;
-    bool NoMask = false;
-};
-void BuildTiledBackground(TCanvas* Canvas, int IW, int IH, ThtImage& Image, const PtPositionRec& PRec,
-                          ThtTiledBackground& Tiled);
 // A 1-pixel-wide or -high picture stretched to up to 100 pixels of that
-// axis (W or H), so that tiling it takes fewer draws.
-std::unique_ptr<TBitmap> WidenThinImage(ThtImage& Source, int W, int H);
+// axis (W or H), so that tiling it takes fewer draws (Backgrounds.h has the
+// one for the component's pictures).
 std::unique_ptr<TBitmap> WidenThinImage(ThtGpImage& Source, int W, int H);
 std::unique_ptr<TBitmap> WidenThinImage(const TBitmap& Source, int W, int H);
 

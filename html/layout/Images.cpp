@@ -1,5 +1,6 @@
 #include "html/layout/Images.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "html/layout/ColorReduction.h"
@@ -11,6 +12,19 @@
 #include "platform/framework/GraphicsErrors.h"
 
 // ---- ThtImage
+
+int64_t ThtImage::PixelCount() {
+    if (FPixelCount >= 0) return FPixelCount;
+    try {
+        if (auto* gif = dynamic_cast<ThtGifImage*>(this))
+            FPixelCount = int64_t(gif->Gif().Width()) * gif->Gif().Height() * std::max(1, gif->Gif().NumFrames());
+        else
+            FPixelCount = int64_t(std::max(0, GetWidth())) * std::max(0, GetHeight());
+    } catch (...) {
+        FPixelCount = 0;
+    }
+    return FPixelCount;
+}
 
 void ThtImage::Print(TCanvas* Canvas, int X, int Y, int W, int H, TColor) {
     TBitmap* bmp = GetBitmap();
@@ -122,11 +136,56 @@ ThtMetafileImage::ThtMetafileImage(std::unique_ptr<ThtMetaFile> AImage)
 
 // ---- the cache
 
-ThtImageCache::ThtImageCache() { RetainGdiPlus(); }
+ThtImageCache::ThtImageCache(int64_t PixelLimit) : FBudget(PixelLimit) { RetainGdiPlus(); }
 
 ThtImageCache::~ThtImageCache() {
     Clear();
     ReleaseGdiPlus();
+}
+
+int ThtImageCache::AddObject(const String& S, ThtImagePtr AObject) {
+    const ThtCachable* added = AObject.get();
+    const int index = ThtCache::AddObject(S, std::move(AObject));
+    return TrimToBudget(added) ? IndexOf(S) : index;
+}
+
+void ThtImageCache::InsertImage(int Index, const String& S, ThtImagePtr AObject) {
+    const ThtCachable* added = AObject.get();
+    InsertObject(Index, S, std::move(AObject));
+    TrimToBudget(added);
+}
+
+void ThtImageCache::ObjectAdded(ThtCachable& Object) {
+    if (auto* img = dynamic_cast<ThtImage*>(&Object)) FBudget.Take(img->PixelCount());
+}
+
+void ThtImageCache::ObjectRemoved(ThtCachable& Object) {
+    if (auto* img = dynamic_cast<ThtImage*>(&Object)) FBudget.Give(img->PixelCount());
+}
+
+int64_t ThtImageCache::PixelsLeft() const {
+    int64_t inUse = 0;
+    for (int i = 0; i < Count(); ++i) {
+        const auto o = std::dynamic_pointer_cast<ThtImage>(ObjectAt(i));
+        if (o && o->UsageCount > 0) inUse += o->PixelCount();
+    }
+    return std::max<int64_t>(0, FBudget.Limit() - inUse);
+}
+
+bool ThtImageCache::TrimToBudget(const ThtCachable* Keep) {
+    bool removed = false;
+    while (FBudget.Used() > FBudget.Limit()) {
+        int stalest = -1;
+        for (int i = 0; i < Count(); ++i) {
+            const auto o = ObjectAt(i);
+            if (!o || o.get() == Keep || o->UsageCount > 0) continue;
+            if (stalest < 0 || o->AccessCount > ObjectAt(stalest)->AccessCount) stalest = i;
+        }
+        if (stalest < 0) break;
+        Delete(stalest);
+        removed = true;
+    }
+    return removed;
 }
 
 // ---- recognising and loading
@@ -172,13 +231,13 @@ std::unique_ptr<TBitmap> AdaptBitmapToScreen(std::unique_ptr<TBitmap> Bitmap) {
 
 namespace {
 
-std::unique_ptr<TBitmap> decodeBitmap(const std::vector<uint8_t>& bytes, const char* format) {
+std::unique_ptr<TBitmap> decodeBitmap(const std::vector<uint8_t>& bytes, const char* format, int64_t MaxPixels) {
     auto b = std::make_unique<TBitmap>();
-    if (GpDecodeBitmap(bytes.data(), bytes.size(), format, *b) != gpOk || b->Empty()) return nullptr;
+    if (GpDecodeBitmap(bytes.data(), bytes.size(), format, *b, MaxPixels) != gpOk || b->Empty()) return nullptr;
     return b;
 }
 
-ThtImagePtr loadByContent(TStream& Stream, TTransparency Transparent) {
+ThtImagePtr loadByContent(TStream& Stream, TTransparency Transparent, int64_t MaxPixels) {
     Stream.SetPosition(0);
     std::unique_ptr<TBitmap> bitmap, mask;
     ThtImagePtr result;
@@ -186,7 +245,7 @@ ThtImagePtr loadByContent(TStream& Stream, TTransparency Transparent) {
     if (format != ifGif && format != ifBmp && GdiPlusEnabled()) {
         try {
             Stream.SetPosition(0);
-            result = std::make_shared<ThtGdipImage>(std::make_unique<ThtGpImage>(Stream));
+            result = std::make_shared<ThtGdipImage>(std::make_unique<ThtGpImage>(Stream, MaxPixels));
         } catch (...) {
             result.reset();
         }
@@ -196,16 +255,16 @@ ThtImagePtr loadByContent(TStream& Stream, TTransparency Transparent) {
     const std::vector<uint8_t> bytes = Stream.ReadRest();
     switch (format) {
     case ifBmp:
-        bitmap = decodeBitmap(bytes, "bmp");
+        bitmap = decodeBitmap(bytes, "bmp", MaxPixels);
         break;
     case ifIco:
     case ifCur:
-        bitmap = decodeBitmap(bytes, format == ifIco ? "ico" : "cur");
+        bitmap = decodeBitmap(bytes, format == ifIco ? "ico" : "cur", MaxPixels);
         Transparent = LLCorner;
         break;
     case ifGif: {
         bool nonAnimated = true;
-        auto gif = TGIFImage::LoadGifFromBytes(nonAnimated, bytes.data(), bytes.size());
+        auto gif = TGIFImage::LoadGifFromBytes(nonAnimated, bytes.data(), bytes.size(), MaxPixels);
         if (!nonAnimated) return std::make_shared<ThtGifImage>(std::move(gif));
         TBitmap* first = gif->MaskedBitmap();
         if (!first) return nullptr;
@@ -221,7 +280,7 @@ ThtImagePtr loadByContent(TStream& Stream, TTransparency Transparent) {
         break;
     }
     case ifJpeg:
-        bitmap = decodeBitmap(bytes, "jpg");
+        bitmap = decodeBitmap(bytes, "jpg", MaxPixels);
         Transparent = NotTransp;
         break;
     default:
@@ -239,10 +298,13 @@ ThtImagePtr loadByContent(TStream& Stream, TTransparency Transparent) {
 
 }  // namespace
 
-ThtImagePtr LoadImageByContent(TStream* Stream, TTransparency Transparent) {
+ThtImagePtr LoadImageByContent(TStream* Stream, TTransparency Transparent, int64_t MaxPixels) {
     if (!Stream || Stream->Size() < 20) return nullptr;
+    // Nothing left: no picture is decoded at all (0 would mean "no limit" below).
+    if (MaxPixels <= 0) return nullptr;
     try {
-        if (ThtImagePtr r = loadByContent(*Stream, Transparent)) return r;
+        if (ThtImagePtr r = loadByContent(*Stream, Transparent, MaxPixels))
+            return r->PixelCount() <= MaxPixels ? r : nullptr;
     } catch (...) {
     }
     // Metafiles would be tried last; they cannot be played here.
@@ -255,10 +317,10 @@ ThtImagePtr LoadImageByContent(TStream* Stream, TTransparency Transparent) {
     }
 }
 
-ThtImagePtr LoadImageFile(const String& FileName, TTransparency Transparent) {
+ThtImagePtr LoadImageFile(const String& FileName, TTransparency Transparent, int64_t MaxPixels) {
     if (!FileExists(FileName)) return nullptr;
     TFileStream f(FileName, fmOpenRead | fmShareDenyWrite);
-    return LoadImageByContent(&f, Transparent);
+    return LoadImageByContent(&f, Transparent, MaxPixels);
 }
 
 // ---- the shared pictures

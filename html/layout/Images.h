@@ -8,6 +8,7 @@
 #include "html/layout/GifImage.h"
 #include "html/layout/GpImage.h"
 #include "html/layout/ObjectCache.h"
+#include "html/layout/PixelBudget.h"
 #include "platform/framework/Graphics.h"
 #include "platform/framework/Streams.h"
 
@@ -34,8 +35,14 @@ public:
     TBitmap* Mask() { return GetMask(); }
     int Width() { return GetWidth(); }
     int Height() { return GetHeight(); }
+    // The pixels the picture holds decoded (every frame of an animation),
+    // counted once: what it costs a pixel budget.
+    int64_t PixelCount();
 
     TTransparency Transp;
+
+private:
+    int64_t FPixelCount = -1;
 };
 using ThtImagePtr = std::shared_ptr<ThtImage>;
 
@@ -125,16 +132,33 @@ private:
 };
 
 // Images by name. While any image cache exists, the picture library loads
-// the formats the viewer does not decode itself.
+// the formats the viewer does not decode itself. The pictures it holds share
+// one pixel budget: a picture that comes in beyond it makes the pictures
+// nobody uses give way, stalest first.
 class ThtImageCache : public ThtCache {
 public:
-    ThtImageCache();
+    explicit ThtImageCache(int64_t PixelLimit = ThtPixelBudget::DefaultPixels);
     ~ThtImageCache() override;
-    int AddObject(const String& S, ThtImagePtr AObject) { return ThtCache::AddObject(S, std::move(AObject)); }
+    int AddObject(const String& S, ThtImagePtr AObject);
     // A cache hit: resets the age and counts a user.
     ThtImagePtr GetImage(int I) { return std::static_pointer_cast<ThtImage>(UseObject(I)); }
     // At that index, without sorting and without counting a user.
-    void InsertImage(int Index, const String& S, ThtImagePtr AObject) { InsertObject(Index, S, std::move(AObject)); }
+    void InsertImage(int Index, const String& S, ThtImagePtr AObject);
+    // The pixels of the pictures held.
+    const ThtPixelBudget& Budget() const { return FBudget; }
+    // What a new picture may take: the budget less the pictures in use
+    // (the unused ones give way when it comes in).
+    int64_t PixelsLeft() const;
+
+protected:
+    void ObjectAdded(ThtCachable& Object) override;
+    void ObjectRemoved(ThtCachable& Object) override;
+
+private:
+    // Unused pictures other than Keep leave, stalest first, until the
+    // budget holds; true when any left.
+    bool TrimToBudget(const ThtCachable* Keep);
+    ThtPixelBudget FBudget;
 };
 
 // A bitmap the host inserts as a picture.
@@ -150,10 +174,14 @@ struct ThtBitmapToInsert {
 // By the first four bytes; the stream's position is kept.
 ThtImageFormat DetectImageFormat(TStream& Stream);
 // A new image, or none when the data are not a picture that loads (the
-// caller shows the broken picture).
-ThtImagePtr LoadImageByContent(TStream* Stream, TTransparency Transparent);
+// caller shows the broken picture). A picture of more than MaxPixels (what
+// the caller's budgets have left) is refused by its declared size before it
+// is decoded.
+ThtImagePtr LoadImageByContent(TStream* Stream, TTransparency Transparent,
+                               int64_t MaxPixels = ThtPixelBudget::DefaultPixels);
 // None when the file does not exist; a file that cannot be opened raises.
-ThtImagePtr LoadImageFile(const String& FileName, TTransparency Transparent);
+ThtImagePtr LoadImageFile(const String& FileName, TTransparency Transparent,
+                          int64_t MaxPixels = ThtPixelBudget::DefaultPixels);
 // White where the pixel has the colour (AColor, or the lower-left pixel's
 // without ColorValid), black elsewhere; none on failure.
 std::unique_ptr<TBitmap> MakeTransparencyMask(TBitmap* Image, bool ColorValid, TColor AColor);

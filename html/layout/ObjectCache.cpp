@@ -31,14 +31,19 @@ int ThtCache::IndexOf(const String& S) const {
 
 int ThtCache::AddObject(const String& S, std::shared_ptr<ThtCachable> AObject) {
     int index;
-    if (!Find(S, index)) FItems.insert(FItems.begin() + index, Entry{S, AObject});
+    if (!Find(S, index)) {
+        FItems.insert(FItems.begin() + index, Entry{S, AObject});
+        if (AObject) ObjectAdded(*AObject);
+    }
     if (AObject) AObject->BeginUse();
     return index;
 }
 
 void ThtCache::InsertObject(int Index, const String& S, std::shared_ptr<ThtCachable> AObject) {
     Index = std::clamp(Index, 0, Count());
+    ThtCachable* o = AObject.get();
     FItems.insert(FItems.begin() + Index, Entry{S, std::move(AObject)});
+    if (o) ObjectAdded(*o);
 }
 
 std::shared_ptr<ThtCachable> ThtCache::UseObject(int I) {
@@ -83,8 +88,14 @@ void ThtCache::PurgeCache() {
     removeWhere([](ThtCachable& o) { return o.UsageCount <= 0; });
 }
 
-void ThtCache::Clear() { FItems.clear(); }
+void ThtCache::Clear() {
+    for (Entry& e : FItems)
+        if (e.Object) ObjectRemoved(*e.Object);
+    FItems.clear();
+}
 
 void ThtCache::Delete(int I) {
-    if (I >= 0 && I < Count()) FItems.erase(FItems.begin() + I);
+    if (I < 0 || I >= Count()) return;
+    if (ThtCachable* o = FItems[size_t(I)].Object.get()) ObjectRemoved(*o);
+    FItems.erase(FItems.begin() + I);
 }

@@ -52,6 +52,10 @@ public:
 protected:
     // Inserts at Index without sorting and without counting a user.
     void InsertObject(int Index, const String& S, std::shared_ptr<ThtCachable> AObject);
+    // An entry's object came in, or is about to leave (Delete, Clear and the
+    // agings all pass here; destruction does not).
+    virtual void ObjectAdded(ThtCachable&) {}
+    virtual void ObjectRemoved(ThtCachable&) {}
 
 private:
     struct Entry {

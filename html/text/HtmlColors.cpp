@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "html/layout/HtmlScreen.h"
+#include "html/text/ScreenColors.h"
 #include "html/text/HtmlText.h"
 
 using namespace htmltext;

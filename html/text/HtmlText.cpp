@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "html/layout/HtmlStrings.h"
+#include "html/text/HtmlStrings.h"
 #include "platform/runtime/TCString.h"
 
 namespace htmltext {

@@ -1,5 +1,6 @@
 #include "html/text/Lengths.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -73,18 +74,23 @@ int32_t LengthToPixels(std::u16string_view Str, bool Relative, int32_t Base, int
         px = v * ExSize;
     else
         return Default;
-    // Truncation toward zero, saturated: no value leaves the 32-bit range.
+    // Truncation toward zero, saturated.
     const long double t = truncl(px);
     if (t != t) return Default;
-    if (t >= 2147483647.0L) return INT32_MAX;
-    if (t <= -2147483648.0L) return INT32_MIN;
+    if (t >= MaxLengthPixels) return MaxLengthPixels;
+    if (t <= -MaxLengthPixels) return -MaxLengthPixels;
     return int32_t(t);
+}
+
+int32_t ClampLength(int64_t Value) {
+    if (Value == AutoSentinel || Value == NoValueSentinel || Value == DefaultParagraphSpace) return int32_t(Value);
+    return int32_t(std::clamp<int64_t>(Value, -MaxLengthPixels, MaxLengthPixels));
 }
 
 int32_t LengthFromVariant(const ThtVariant& Value, bool Relative, int32_t Base, int32_t EmSize, int32_t ExSize,
                           int32_t Default) {
     if (VarIsStr(Value)) return LengthToPixels(VarStr(Value), Relative, Base, EmSize, ExSize, Default);
-    if (VarIsOrdinal(Value) && VarInt(Value) != AutoSentinel) return int32_t(VarInt(Value));
+    if (VarIsOrdinal(Value) && VarInt(Value) != AutoSentinel) return ClampLength(VarInt(Value));
     return Default;
 }
 

@@ -9,11 +9,19 @@
 // Splits "12.5pt" into 12.5 and "pt"; an "e" always starts the unit, so "2em"
 // is two em, never an exponent. False when the text does not start with a number.
 bool SplitNumberAndUnit(std::u16string_view Str, double& Number, std::u16string& UnitText);
-// The length in pixels, truncated toward zero and kept within 32 bits;
+// Lengths are kept within this many pixels either way: layout adds several
+// of them (a size less its paddings and borders) without overflow, and no
+// length reads as one of the sentinels (around -12 345 678).
+constexpr int32_t MaxLengthPixels = 10'000'000;
+// An integer length within MaxLengthPixels; the sentinels pass unchanged.
+int32_t ClampLength(int64_t Value);
+
+// The length in pixels, truncated toward zero and kept within MaxLengthPixels;
 // Default when the text is no length or its unit unknown.
 int32_t LengthToPixels(std::u16string_view Str, bool Relative, int32_t Base, int32_t EmSize, int32_t ExSize,
                        int32_t Default);
-// Text through LengthToPixels; an integer other than AutoSentinel as it is; else Default.
+// Text through LengthToPixels; an integer other than AutoSentinel through
+// ClampLength; else Default.
 int32_t LengthFromVariant(const ThtVariant& Value, bool Relative, int32_t Base, int32_t EmSize, int32_t ExSize,
                           int32_t Default);
 bool VarIsAuto(const ThtVariant& Value);

@@ -1,5 +1,7 @@
 #include "html/text/Margins.h"
 
+#include <algorithm>
+
 #include "html/text/HtmlColors.h"
 #include "html/text/Lengths.h"
 #include "html/text/Properties.h"
@@ -7,7 +9,15 @@
 
 namespace {
 
-int32_t asInt32(const ThtVariant& v) { return int32_t(VarInt(v)); }
+// An integer value of a length index, within the length range.
+int32_t asLength(const ThtVariant& v) { return ClampLength(VarInt(v)); }
+
+// A size less its paddings and borders, summed wide and kept within the
+// length range whatever the array held.
+int32_t sizeLess(int32_t size, int32_t a, int32_t b, int32_t c, int32_t d) {
+    const int64_t v = int64_t(size) - a - b - c - d;
+    return int32_t(std::clamp<int64_t>(v, -MaxLengthPixels, MaxLengthPixels));
+}
 
 // "thin", "medium", "thick"; 0 for other words.
 int32_t borderKeywordWidth(const std::u16string& s) {
@@ -84,7 +94,7 @@ void ConvertMarginProperty(ThtPropertyIndex I, const ThtVMarginArray& VM, Length
         return LengthToPixels(VarStr(V), false, base, Rec.EmSize, Rec.ExSize, def);
     };
     // The integer rule shared by most indices: AutoSentinel gives autoValue.
-    auto integer = [&](int32_t autoValue) { return VarIsAuto(V) ? autoValue : asInt32(V); };
+    auto integer = [&](int32_t autoValue) { return VarIsAuto(V) ? autoValue : asLength(V); };
     switch (I) {
     case BackgroundColor: case BorderTopColor: case BorderRightColor: case BorderBottomColor: case BorderLeftColor:
         M[I] = (VarIsEmpty(V) || VarIsNull(V)) ? clNone : TColor(VarToInt(V, clNone));
@@ -103,7 +113,7 @@ void ConvertMarginProperty(ThtPropertyIndex I, const ThtVMarginArray& VM, Length
         if (VarIsStr(V)) {
             M[I] = text(PercentBase(I, Rec), 0);
             if (VarStr(V).find(u'%') != std::u16string::npos)
-                M[I] -= M[PaddingTop] + M[PaddingBottom] + M[BorderTopWidth] + M[BorderBottomWidth];
+                M[I] = sizeLess(M[I], M[PaddingTop], M[PaddingBottom], M[BorderTopWidth], M[BorderBottomWidth]);
         } else {
             M[I] = VarIsOrdinal(V) ? integer(0) : 0;
         }
@@ -178,7 +188,7 @@ void ConvertCellPaddings(const ThtVMarginArray& VM, int32_t EmSize, int32_t ExSi
         if (VarIsStr(V))
             M[i] = LengthToPixels(VarStr(V), false, -100, EmSize, ExSize, 0);
         else if (VarIsOrdinal(V) && !VarIsAuto(V))
-            M[i] = asInt32(V);
+            M[i] = asLength(V);
         else
             M[i] = -1;
     }
@@ -191,7 +201,7 @@ void ConvertObjectMargins(const ThtVMarginArray& VM, int32_t Base, int32_t EmSiz
     for (int i = LowMarginIndex; i <= HighMarginIndex; ++i) {
         const ThtVariant& V = VM[i];
         if ((i >= piMinHeight && i <= piMaxWidth) || (i >= MarginTop && i <= MarginLeft)) {
-            M[i] = VarIsStr(V) ? length(V, 0) : (VarIsOrdinal(V) && !VarIsAuto(V)) ? asInt32(V) : AutoSentinel;
+            M[i] = VarIsStr(V) ? length(V, 0) : (VarIsOrdinal(V) && !VarIsAuto(V)) ? asLength(V) : AutoSentinel;
         } else if (i >= BorderTopWidth && i <= BorderLeftWidth) {
             if (styleIsNone(VM, i)) {
                 M[i] = 0;
@@ -199,20 +209,20 @@ void ConvertObjectMargins(const ThtVMarginArray& VM, int32_t Base, int32_t EmSiz
                 const int32_t k = borderKeywordWidth(VarStr(V));
                 M[i] = k ? k : length(V, 4);
             } else if (VarIsOrdinal(V)) {
-                M[i] = VarIsAuto(V) ? 4 : asInt32(V);
+                M[i] = VarIsAuto(V) ? 4 : asLength(V);
             }
         } else if (i == piWidth || i == piHeight) {
             M[i] = VarIsStr(V) ? length(V, NoValueSentinel)
-                               : (VarIsOrdinal(V) && !VarIsAuto(V)) ? asInt32(V) : AutoSentinel;
+                               : (VarIsOrdinal(V) && !VarIsAuto(V)) ? asLength(V) : AutoSentinel;
         }
     }
 }
 
 void SubtractPaddingAndBorder(ThtMarginArray& M) {
     if (M[piWidth] >= 0)
-        M[piWidth] -= M[BorderLeftWidth] + M[PaddingLeft] + M[PaddingRight] + M[BorderRightWidth];
+        M[piWidth] = sizeLess(M[piWidth], M[BorderLeftWidth], M[PaddingLeft], M[PaddingRight], M[BorderRightWidth]);
     if (M[piHeight] >= 0)
-        M[piHeight] -= M[BorderTopWidth] + M[PaddingTop] + M[PaddingBottom] + M[BorderBottomWidth];
+        M[piHeight] = sizeLess(M[piHeight], M[BorderTopWidth], M[PaddingTop], M[PaddingBottom], M[BorderBottomWidth]);
 }
 
 void ApplyMinMaxAndBoxSizing(ThtMarginArray& M, bool AlwaysSubtract) {

@@ -31,20 +31,14 @@ bool isText(const ThtVariant& v, std::u16string_view t) { return VarIsText(v, t)
 
 }  // namespace
 
-TProperties::TProperties() {
-    ID = ++gNextID;
-    InitValues();
-}
+// A fresh set's values (AutoSentinel for the box values, a z-index of 0)
+// are those of a fresh property array.
+TProperties::TProperties() { ID = ++gNextID; }
 
 TProperties::TProperties(bool AUseQuirksMode) : TProperties() { FUseQuirksMode = AUseQuirksMode; }
 
 TProperties::TProperties(TPropStack* APropStack, bool AUseQuirksMode) : TProperties(AUseQuirksMode) {
     PropStack = APropStack;
-}
-
-void TProperties::InitValues() {
-    for (int i = MarginTop; i <= BorderSpacingVert; ++i) Props[size_t(i)] = int64_t(AutoSentinel);
-    Props[ZIndex] = int64_t(0);
 }
 
 TProperties::TProperties(CopyTag, const TProperties& s)
@@ -150,7 +144,8 @@ void TProperties::AddPropertyByName(std::u16string_view PropName, std::u16string
 bool TProperties::SetDeclaration(ThtPropertyIndex Index, std::u16string_view Value) {
     if (Index < 0 || Index >= StoredPropCount) return false;
     const std::u16string value(Value);
-    ThtVariant& v = Props[Index];
+    // Only a value the index takes is stored: a rule keeps room for nothing else.
+    ThtVariant v;
     TColor c;
     switch (Index) {
     case Color:
@@ -158,10 +153,10 @@ bool TProperties::SetDeclaration(ThtPropertyIndex Index, std::u16string_view Val
         // declaration: the colour stays what it was.
         if (!TryTextToColor(value, false, c)) return false;
         v = int64_t(c);
-        return true;
+        break;
     case BackgroundColor:
         v = int64_t(TryTextToColor(value, false, c) ? c : clNone);
-        return true;
+        break;
     case BorderTopColor: case BorderRightColor: case BorderBottomColor: case BorderLeftColor:
         if (TryTextToColor(value, false, c))
             v = int64_t(c);
@@ -169,32 +164,34 @@ bool TProperties::SetDeclaration(ThtPropertyIndex Index, std::u16string_view Val
             v = std::u16string(u"currentColor");
         else
             return false;
-        return true;
+        break;
     case Visibility:
         if (value == u"visible") v = int64_t(viVisible);
         else if (value == u"hidden") v = int64_t(viHidden);
         else return false;
-        return true;
+        break;
     case TextTransform:
         v = int64_t(value == u"uppercase" ? txUpper : value == u"lowercase" ? txLower : txNone);
-        return true;
+        break;
     case WordWrap:
         v = value == u"break-word" ? value : std::u16string(u"normal");
-        return true;
+        break;
     case FontVariant:
         if (value != u"small-caps" && value != u"normal") return false;
         v = value;
-        return true;
+        break;
     case piWhiteSpace: {
         ThtWhiteSpaceStyle ws;
         if (!ParseWhiteSpaceKeyword(value, ws)) return false;
         v = value;
-        return true;
+        break;
     }
     default:
         v = value;
-        return true;
+        break;
     }
+    Props[Index] = std::move(v);
+    return true;
 }
 
 void TProperties::SetPropertyDefault(ThtPropertyIndex Index, const ThtVariant& Value) {

@@ -1,7 +1,8 @@
 #pragma once
-// The style values of one element or one style rule: 67 stored values by
-// property index, inheritance from the parent element, one declaration at a
-// time from a style attribute, and the typed getters layout reads.
+// The style values of one element or one style rule: 67 values by property
+// index (a rule keeps only those it sets), inheritance from the parent
+// element, one declaration at a time from a style attribute, and the typed
+// getters layout reads.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -12,14 +13,13 @@
 #include "html/text/HtmlSymbols.h"
 #include "html/text/HtmlVariant.h"
 #include "html/text/Margins.h"
+#include "html/text/PropertyArray.h"
 #include "html/text/PropertyIndex.h"
 #include "html/text/StyleTypes.h"
 
 class TPropStack;
 class TStyleList;
 class ThtFont;
-
-using ThtPropertyArray = std::array<ThtVariant, StoredPropCount>;
 
 class TProperties {
 public:
@@ -144,7 +144,6 @@ public:
 private:
     struct CopyTag {};
     TProperties(CopyTag, const TProperties& ASource);
-    void InitValues();
     // Forgets the font made for the current values.
     void DropFont();
     int32_t SpacingPixels(ThtPropertyIndex Index) const;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "html/layout/HtmlScreen.h"
+#include "html/text/ScreenColors.h"
 #include "html/text/HtmlColors.h"
 #include "html/text/HtmlText.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "html/layout/UrlUtils.h"
+#include "html/text/UrlUtils.h"
 #include "html/text/HtmlColors.h"
 #include "html/text/HtmlText.h"
 #include "html/text/Properties.h"
@@ -74,9 +74,12 @@ std::u16string StripQuotes(std::u16string_view S) {
 }
 
 std::vector<std::u16string> SplitValueWords(std::u16string_view Text, int MaxIndex) {
-    std::u16string t = trim(Text);
-    for (size_t p; (p = t.find(u"  ")) != std::u16string::npos;) t.erase(p, 1);
-    for (size_t p; (p = t.find(u", ")) != std::u16string::npos;) t.erase(p + 1, 1);
+    // Runs of blanks become one blank and ", " becomes ",", in one pass.
+    std::u16string t;
+    for (char16_t c : trim(Text)) {
+        if (c == u' ' && !t.empty() && (t.back() == u' ' || t.back() == u',')) continue;
+        t += c;
+    }
     std::vector<std::u16string> words;
     while (!t.empty() && int(words.size()) <= MaxIndex) {
         size_t i = 0;
@@ -461,10 +464,15 @@ void THtmlStyleTagParser::ReadAtRule() {
         const MediaKindSet media = ReadMediaList();
         if (LCh == u';') {
             ReadNextChar();
-        } else if (LCh != u'{' || !(media & AcceptedMedia)) {
+        } else if (LCh != u'{' || !(media & AcceptedMedia) || AtRuleDepth >= MaxAtRuleDepth) {
             SkipBlock();
         } else {
             ReadNextChar();
+            struct Nesting {
+                int& depth;
+                explicit Nesting(int& d) : depth(++d) {}
+                ~Nesting() { --depth; }
+            } nesting(AtRuleDepth);
             for (;;) {
                 SkipSpaces();
                 if (LCh == u'}') {

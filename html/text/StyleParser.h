@@ -47,6 +47,9 @@ private:
 class THtmlStyleTagParser : public THtmlStyleParser {
 public:
     using THtmlStyleParser::THtmlStyleParser;
+    // At-rule blocks are read this many deep; a block nested deeper is
+    // skipped whole, so that no sheet can exhaust the stack.
+    static constexpr int MaxAtRuleDepth = 32;
     // Reads the sheet; C is where the HTML parser resumes: 0 at the end of
     // the buffer, '<' at a STYLE element's end tag (the buffer just after it).
     void DoStyle(TStyleList& AStyles, char16_t& C, TBuffer& ADoc, const std::u16string& APath, bool FromLink);
@@ -66,6 +69,7 @@ private:
 
     std::vector<std::u16string> Selectors;
     TStyleList* Styles = nullptr;
+    int AtRuleDepth = 0;  // at-rule blocks being read around the current rule
 };
 
 class THtmlStyleAttrParser : public THtmlStyleParser {

@@ -4,6 +4,7 @@
 
 #include "platform/framework/DeviceContext.h"
 #include "platform/framework/Graphics.h"
+#include "platform/framework/Metafile.h"
 #include "platform/framework/QtDeviceContext.h"
 #include "platform/runtime/TCString.h"
 
@@ -55,6 +56,11 @@ void TCanvas::BeginPaint(QPainter* p) {
     FPainter = p;
     FOwnedDevice = p ? NewQtDeviceContext(p) : nullptr;
     SetDevice(FOwnedDevice.get());
+}
+void TCanvas::BeginPaint(QPainter* p, TDeviceContext* dc) {
+    FPainter = p;
+    FOwnedDevice.reset();
+    SetDevice(dc);
 }
 void TCanvas::EndPaint() {
     SetDevice(nullptr);
@@ -173,6 +179,11 @@ void TCanvas::Draw(int X, int Y, const TGraphic* g) {
     if (g) StretchDraw(Rect(X, Y, X + g->Width(), Y + g->Height()), g);
 }
 void TCanvas::StretchDraw(const TRect& r, const TGraphic* g) {
+    if (auto* m = dynamic_cast<const TMetafile*>(g)) {
+        if (auto* dc = drawing(false, false, false)) m->Play(dc, r);
+        Changed();
+        return;
+    }
     auto* b = dynamic_cast<const TBitmap*>(g);
     auto* dc = drawing(false, false, false);
     if (!dc || !b || b->Empty()) return;
@@ -195,7 +206,9 @@ TSize TCanvas::TextExtent(const String& Text) const { return TextExtentW(utf16(T
 void TCanvas::TextOutW(int X, int Y, std::u16string_view Text) {
     auto* dc = drawing(false, true, true);
     if (!dc) return;
-    // Measured before output: output moves a justified line's spread on.
+    // Measured before output, from where it goes: output moves a justified
+    // line's spread on, and only text that continues the line continues it.
+    if (!dc->InPath()) dc->MoveTo(X, Y);
     const int w = dc->GetTextExtentPoint(Text).cx;
     dc->ExtTextOut(X, Y, TextFlags, nullptr, Text);
     dc->MoveTo(X + w, Y);

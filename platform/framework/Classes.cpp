@@ -3,6 +3,7 @@
 #include <QCollator>
 
 #include <QFile>
+#include <QLocale>
 #include <QString>
 
 #include <algorithm>
@@ -37,6 +38,19 @@ static QString qw(std::u16string_view s) { return QString(reinterpret_cast<const
 static std::u16string uw(const QString& s) { return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())); }
 std::u16string WideUpperCase(std::u16string_view s) { return uw(qw(s).toUpper()); }
 std::u16string WideLowerCase(std::u16string_view s) { return uw(qw(s).toLower()); }
+int WideCompareTextInLocale(std::u16string_view a, std::u16string_view b) {
+    // One collator per thread, made again when the default locale changes.
+    static thread_local QString localeName;
+    static thread_local QCollator collator;
+    const QLocale locale;
+    if (localeName.isEmpty() || locale.name() != localeName) {
+        localeName = locale.name();
+        collator = QCollator(locale);
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+    }
+    const int r = collator.compare(qw(a), qw(b));
+    return r < 0 ? -1 : r > 0 ? 1 : 0;
+}
 String Trim(const String& s) {
     size_t b = 0, e = s.size();
     while (b < e && (unsigned char)s[b] <= ' ') ++b;

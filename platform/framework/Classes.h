@@ -278,6 +278,10 @@ String LowerCase(const String& s);
 // Full Unicode case mapping of UTF-16 text (a result may differ in length).
 std::u16string WideUpperCase(std::u16string_view s);
 std::u16string WideLowerCase(std::u16string_view s);
+// UTF-16 texts without regard to case, in the collation order of the current
+// default locale: negative, 0 or positive; texts that differ only in case
+// compare 0.
+int WideCompareTextInLocale(std::u16string_view a, std::u16string_view b);
 String Trim(const String& s);
 String TrimRight(const String& s);
 String IntToStr(int64_t v);

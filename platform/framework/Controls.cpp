@@ -8,7 +8,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPaintEvent>
 #include <QPointer>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <algorithm>
@@ -43,6 +45,12 @@ struct EventStamp {
     QPointF global;
 };
 EventStamp gLastMouse;
+struct WheelStamp {
+    quint64 ts = 0;
+    QPointF global;
+    const TControl* control = nullptr;
+};
+WheelStamp gLastWheel;
 
 TShiftState shiftOf(Qt::KeyboardModifiers m, Qt::MouseButtons b = Qt::NoButton) {
     TShiftState s = 0;
@@ -210,7 +218,7 @@ public:
             // An inner widget: only what the user does with the mouse.
             switch (e->type()) {
             case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
-            case QEvent::MouseMove: case QEvent::ContextMenu: break;
+            case QEvent::MouseMove: case QEvent::ContextMenu: case QEvent::Wheel: break;
             default: return false;
             }
         }
@@ -294,6 +302,7 @@ void TControl::SetWidget(QWidget* w) {
     ApplyColor();
     ApplyHint();
     w->setEnabled(FEnabled);
+    if (FOpaque) w->setAttribute(Qt::WA_OpaquePaintEvent, true);
 }
 
 void TControl::WatchChildWidget(QWidget* w) {
@@ -542,8 +551,52 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
 void TControl::BringToFront() { if (QWidget* w = Handle()) w->raise(); }
 void TControl::SendToBack() { if (QWidget* w = Handle()) w->lower(); }
 void TControl::Invalidate() { if (QWidget* w = Handle()) w->update(); }
+void TControl::InvalidateRect(const TRect& r) {
+    if (QWidget* w = Handle())
+        if (r.Width() > 0 && r.Height() > 0) w->update(QRect(r.Left, r.Top, r.Width(), r.Height()));
+}
 void TControl::Repaint() { if (QWidget* w = Handle()) w->repaint(); }
-void TControl::Update() { if (QWidget* w = Handle()) w->repaint(); }
+void TControl::Update() {
+    QWidget* w = Handle();
+    if (!w || !w->isVisible()) return;
+    // The window's pending paint goes out now: what is marked, nothing more.
+    QCoreApplication::sendPostedEvents(w->window(), QEvent::UpdateRequest);
+}
+void TControl::ScrollWindow(int dx, int dy) {
+    if (QWidget* w = Handle())
+        if (dx != 0 || dy != 0) w->scroll(dx, dy);
+}
+void TControl::SetOpaque(bool v) {
+    FOpaque = v;
+    if (QWidget* w = Handle()) w->setAttribute(Qt::WA_OpaquePaintEvent, v);
+}
+void TControl::PaintTo(TCanvas* Canvas, int X, int Y) {
+    QWidget* w = Handle();
+    if (!Canvas || !w || w->width() <= 0 || w->height() <= 0) return;
+    w->ensurePolished();
+    // Rendered on the control's own background, whether or not it shows.
+    QImage img(w->size(), QImage::Format_ARGB32_Premultiplied);
+    img.fill(w->palette().color(w->backgroundRole()));
+    w->render(&img, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    TBitmap picture;
+    picture.SetImage(img.convertToFormat(QImage::Format_RGB32));
+    Canvas->Draw(X, Y, &picture);
+}
+
+bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+    bool handled = false;
+    if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+    return handled;
+}
+
+int WheelScrollLines() {
+    EnsureApplication();
+    return QApplication::wheelScrollLines();
+}
+void SetWheelScrollLines(int lines) {
+    EnsureApplication();
+    QApplication::setWheelScrollLines(lines);
+}
 
 void TControl::Click() {
     // An action's execution stands in for OnClick when the handlers differ.
@@ -591,6 +644,23 @@ bool TControl::WidgetEvent(QEvent* e) {
         QPoint p = me->position().toPoint();
         MouseMove(shiftOf(me->modifiers(), me->buttons()), p.x(), p.y());
         return false;
+    }
+    case QEvent::Wheel: {
+        auto* we = static_cast<QWheelEvent*>(e);
+        // An event an inner widget let go reaches its control again: once is enough.
+        if (gLastWheel.ts != 0 && gLastWheel.ts == we->timestamp() && gLastWheel.control == this &&
+            gLastWheel.global == we->globalPosition())
+            return false;
+        gLastWheel = {we->timestamp(), we->globalPosition(), this};
+        const int delta = we->angleDelta().y();  // eighths of a degree: 120 a notch, as the system counts
+        if (delta == 0) return false;
+        const QPoint g = we->globalPosition().toPoint();
+        if (!DoMouseWheel(shiftOf(we->modifiers(), we->buttons()), delta, Point(g.x(), g.y()))) {
+            we->ignore();  // on to the parent
+            return false;
+        }
+        we->accept();
+        return true;
     }
     case QEvent::ContextMenu:
         if (FPopupMenu) {
@@ -925,8 +995,10 @@ namespace {
 class PaintWidget : public QWidget {
 public:
     explicit PaintWidget(std::function<void(QPainter&)> f) : FPaint(std::move(f)) {}
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* e) override {
         QPainter p(this);
+        // The part to be painted clips the canvas, which reports it as its ClipRect.
+        p.setClipRegion(e->region());
         if (FPaint) FPaint(p);
     }
     std::function<void(QPainter&)> FPaint;
@@ -996,10 +1068,16 @@ void SendKey(TWinControl* target, uint16_t Key, TShiftState Shift) {
 void SendText(TWinControl* target, const String& text) {
     if (!target || !target->Handle()) return;
     QWidget* fw = currentFocus(target->Handle());
-    for (QChar c : toQ(text)) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    const QString all = toQ(text);
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        // One key per character: a character beyond the BMP comes as its
+        // surrogate pair, as a keyboard delivers it.
+        const qsizetype n = all.at(i).isHighSurrogate() && i + 1 < all.size() && all.at(i + 1).isLowSurrogate() ? 2 : 1;
+        const QString c = all.mid(i, n);
+        i += n - 1;
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, c);
         QApplication::sendEvent(fw, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, c);
         QApplication::sendEvent(fw, &release);
     }
 }
@@ -1010,3 +1088,8 @@ TPoint MouseCursorPos() {
 }
 
 void SetMouseCursorPos(TPoint p) { QCursor::setPos(p.X, p.Y); }
+
+bool IsMouseButtonDown(TMouseButton Button) {
+    const Qt::MouseButton b = Button == mbLeft ? Qt::LeftButton : Button == mbRight ? Qt::RightButton : Qt::MiddleButton;
+    return (QGuiApplication::mouseButtons() & b) != 0;
+}

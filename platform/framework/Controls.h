@@ -76,10 +76,25 @@ constexpr uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, VK_CO
 String GetShortHint(const String& hint);
 String GetLongHint(const String& hint);
 
+// A request the control's state does not allow (a scroll bar's range that
+// cannot hold its page).
+class EInvalidOperation : public Exception { using Exception::Exception; };
+
+// One notch of a mouse wheel, in the units wheel deltas count.
+constexpr int WHEEL_DELTA = 120;
+// Lines one notch of the wheel scrolls, as the system is set (0 or less:
+// a page); SetWheelScrollLines changes the setting for this program (tests).
+int WheelScrollLines();
+void SetWheelScrollLines(int lines);
+
 using TKeyEvent = std::function<void(TObject* Sender, uint16_t& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char32_t& Key)>;
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+// WheelDelta in 1/120 of a notch, positive away from the user; MousePos on
+// the screen. Handled (false on entry) keeps the wheel from the parent.
+using TMouseWheelEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
 
 class TControl : public TComponent, public TActionClient {
     DECLARE_CLASS(TControl)
@@ -152,10 +167,25 @@ class TControl : public TComponent, public TActionClient {
 
     void BringToFront();
     void SendToBack();
+    // Painting: Invalidate marks the whole control, InvalidateRect a part of
+    // it (client coordinates), for painting when the program is idle; Update
+    // paints what is marked at once; Repaint paints everything at once.
     void Invalidate();
+    void InvalidateRect(const TRect& r);
     void Repaint();
     void Refresh() { Repaint(); }
     void Update();
+    // Moves the control's pixels, and its child controls, by (dx, dy) and
+    // marks the strip that is uncovered for painting (pixels move only for
+    // an Opaque control; any other is marked whole).
+    void ScrollWindow(int dx, int dy);
+    // A control that paints every pixel of its area: nothing is erased or
+    // filled before its paint.
+    bool Opaque() const { return FOpaque; }
+    void SetOpaque(bool v);
+    // A picture of the control as it shows (its children with it), drawn
+    // with its top left corner at (X, Y) of the canvas: form controls print so.
+    void PaintTo(TCanvas* Canvas, int X, int Y);
 
     virtual void Click();
     virtual void DblClick();
@@ -165,6 +195,8 @@ class TControl : public TComponent, public TActionClient {
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
+    // The wheel over the control; what no control handles goes to its parent.
+    TMouseWheelEvent OnMouseWheel;
 
     // Qt event dispatch (internal): true when the event is consumed.
     virtual bool WidgetEvent(QEvent* e);
@@ -179,6 +211,8 @@ protected:
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseMove(TShiftState Shift, int X, int Y);
+    // The wheel: OnMouseWheel; true when handled.
+    virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
     virtual void Resize();
     virtual void ApplyColor();
     virtual void ApplyFont();
@@ -220,6 +254,7 @@ private:
     TBasicAction* FAction = nullptr;
     bool FPressed = false;
     bool FSettingBounds = false;
+    bool FOpaque = false;
 };
 
 class TWinControl : public TControl {
@@ -282,6 +317,8 @@ private:
 };
 
 // A windowed control that draws itself: override Paint and draw on Canvas.
+// While it paints, the canvas is clipped to the part to be painted, which
+// Canvas->ClipRect() answers.
 class TCustomControl : public TWinControl {
     DECLARE_CLASS(TCustomControl)
     explicit TCustomControl(TComponent* AOwner);
@@ -321,3 +358,5 @@ void SendText(TWinControl* target, const String& text);
 // The mouse pointer's position on the screen; moving it (tests, automation).
 TPoint MouseCursorPos();
 void SetMouseCursorPos(TPoint p);
+// Whether the mouse button is held down now.
+bool IsMouseButtonDown(TMouseButton Button);

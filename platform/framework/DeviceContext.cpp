@@ -142,18 +142,42 @@ void TDeviceContext::SetTextJustification(int extra, int breakCount) {
     breakCount = std::min(breakCount, kMaxJustification);
     if (breakCount <= 0 || extra == 0) {
         S.JustExtra = S.JustBreaks = S.JustLeftExtra = S.JustLeftBreaks = 0;
+        S.JustStarted = false;
         return;
     }
-    // The same line drawn in further chunks keeps what is left of its spread.
+    // The same line drawn in further chunks keeps what is left of its spread;
+    // whether the next output is that line, only its position tells.
     if (extra == S.JustExtra && breakCount == S.JustBreaks && S.JustLeftBreaks > 0) return;
     S.JustExtra = S.JustLeftExtra = extra;
     S.JustBreaks = S.JustLeftBreaks = breakCount;
+    S.JustStarted = false;
 }
 
-void TDeviceContext::ApplySpacing(std::u16string_view text, std::vector<int>& adv, bool consume) {
-    int leftExtra = S.JustLeftExtra, leftBreaks = S.JustLeftBreaks;
+int TDeviceContext::baselineAt(int y, const TTextMetric& tm) const {
+    switch (S.TextAlign & TA_VMASK) {
+    case TA_BASELINE: return y;
+    case TA_BOTTOM: return clampInt((long long)y - tm.Descent);
+    default: return clampInt((long long)y + tm.Ascent);
+    }
+}
+
+bool TDeviceContext::continuesLine(int x, int baseline) const {
+    return x >= S.JustEndX && baseline >= S.JustTop && baseline <= S.JustBottom;
+}
+
+void TDeviceContext::ApplyCharExtra(std::u16string_view text, std::vector<int>& adv) const {
+    for (size_t i = 0; i < adv.size(); ++i) {
+        // The second unit of a pair is part of the character before it.
+        const bool second = i > 0 && i <= text.size() && IsSurrogatePairAt(text, i - 1);
+        adv[i] = std::max(adv[i] + (second ? 0 : S.CharExtra), 0);
+    }
+}
+
+void TDeviceContext::ApplySpacing(std::u16string_view text, std::vector<int>& adv, int& leftExtra,
+                                  int& leftBreaks) const {
     for (size_t i = 0; i < adv.size() && i < text.size(); ++i) {
-        int a = adv[i] + S.CharExtra;
+        const bool second = i > 0 && IsSurrogatePairAt(text, i - 1);
+        int a = adv[i] + (second ? 0 : S.CharExtra);
         if (leftBreaks > 0 && isBreakChar(text[i])) {
             // The share of this space, rounded away from zero, so the last
             // space of the line takes what remains.
@@ -164,10 +188,6 @@ void TDeviceContext::ApplySpacing(std::u16string_view text, std::vector<int>& ad
             --leftBreaks;
         }
         adv[i] = std::max(a, 0);  // widths never shrink along the text
-    }
-    if (consume) {
-        S.JustLeftExtra = leftExtra;
-        S.JustLeftBreaks = leftBreaks;
     }
 }
 
@@ -308,29 +328,39 @@ bool TDeviceContext::ExtTextOut(int x, int y, uint32_t options, const TRect* rec
         const TRect r = rect ? *rect : TRect{};
         trace("ExtTextOut", {x, y, options, r.Left, r.Top, r.Right, r.Bottom}, &text);
     }
-    std::vector<int> adv;
-    if (dx) {
-        adv.assign(dx, dx + text.size());
-    } else {
-        CharAdvances(text, adv);
-        ApplySpacing(text, adv, true);
-    }
-    long long total = 0;
-    for (int a : adv) total += a;
     const TTextMetric tm = FontMetrics();
     if (S.TextAlign & TA_UPDATECP) {
         x = S.Pos.X;
         y = S.Pos.Y;
     }
+    const int baseline = baselineAt(y, tm);
+    std::vector<int> adv;
+    const bool justified = !dx && S.JustBreaks > 0;
+    if (dx) {
+        adv.assign(dx, dx + text.size());
+    } else {
+        CharAdvances(text, adv);
+        // Output that does not continue the spread's last one is a new line.
+        if (S.JustStarted && !continuesLine(x, baseline)) {
+            S.JustLeftExtra = S.JustExtra;
+            S.JustLeftBreaks = S.JustBreaks;
+        }
+        ApplySpacing(text, adv, S.JustLeftExtra, S.JustLeftBreaks);
+    }
+    long long total = 0;
+    for (int a : adv) total += a;
     int x0 = x;
     switch (S.TextAlign & TA_HMASK) {
     case TA_RIGHT: x0 = clampInt(x - total); break;
     case TA_CENTER: x0 = clampInt(x - total / 2); break;
     default: break;
     }
-    int baseline = clampInt((long long)y + tm.Ascent);
-    if ((S.TextAlign & TA_VMASK) == TA_BASELINE) baseline = y;
-    else if ((S.TextAlign & TA_VMASK) == TA_BOTTOM) baseline = clampInt((long long)y - tm.Descent);
+    if (justified) {
+        S.JustStarted = true;
+        S.JustEndX = clampInt(x0 + total);
+        S.JustTop = clampInt((long long)baseline - tm.Ascent);
+        S.JustBottom = clampInt((long long)baseline + tm.Descent);
+    }
     std::vector<int> xs(adv.size());
     long long pos = x0;
     for (size_t i = 0; i < adv.size(); ++i) {
@@ -362,7 +392,14 @@ bool TDeviceContext::GetTextExtentExPoint(std::u16string_view text, int maxExten
                                           std::vector<int>* partial, TSize& size) {
     std::vector<int> adv;
     CharAdvances(text, adv);
-    ApplySpacing(text, adv, false);
+    // Measuring uses nothing up: it sees the line's spread as the next output
+    // from the current position would.
+    int leftExtra = S.JustLeftExtra, leftBreaks = S.JustLeftBreaks;
+    if (S.JustStarted && !continuesLine(S.Pos.X, baselineAt(S.Pos.Y, FontMetrics()))) {
+        leftExtra = S.JustExtra;
+        leftBreaks = S.JustBreaks;
+    }
+    ApplySpacing(text, adv, leftExtra, leftBreaks);
     if (partial) partial->resize(adv.size());
     long long sum = 0;
     int n = 0;
@@ -386,8 +423,9 @@ int TDeviceContext::DrawText(std::u16string_view text, TRect& r, uint32_t format
     auto widthOf = [&](std::u16string_view t) {
         std::vector<int> adv;
         CharAdvances(t, adv);
+        ApplyCharExtra(t, adv);
         long long w = 0;
-        for (int a : adv) w += std::max(a + S.CharExtra, 0);
+        for (int a : adv) w += a;
         return int(std::min<long long>(w, INT_MAX));
     };
     // Lines: hard breaks, then (with DT_WORDBREAK) words that fit the width.
@@ -454,11 +492,9 @@ int TDeviceContext::DrawText(std::u16string_view text, TRect& r, uint32_t format
     for (const auto& l : lines) {
         std::vector<int> adv;
         CharAdvances(l, adv);
+        ApplyCharExtra(l, adv);
         long long w = 0;
-        for (int& a : adv) {
-            a = std::max(a + S.CharExtra, 0);
-            w += a;
-        }
+        for (int a : adv) w += a;
         long long x = r.Left;
         if (format & DT_CENTER) x = r.Left + (room - w) / 2;
         else if (format & DT_RIGHT) x = r.Right - w;
@@ -500,11 +536,15 @@ int TDeviceContext::SelectClipRgn(const TRegion* rgn) {
     return S.Clip.Kind();
 }
 
+TRegion TDeviceContext::SurfaceRegion() const {
+    const TSize sz = SurfaceSize();
+    return TRegion::Rect(0, 0, sz.cx, sz.cy);
+}
+
 int TDeviceContext::ExtSelectClipRgn(const TRegion* rgn, int mode) {
     trace("ExtSelectClipRgn", {rgn ? 1 : 0, mode});
     if (mode == RGN_COPY || !rgn) return SelectClipRgn(mode == RGN_COPY ? rgn : nullptr);
-    const TSize sz = SurfaceSize();
-    const TRegion current = S.HasClip ? S.Clip : TRegion::Rect(0, 0, sz.cx, sz.cy);
+    const TRegion current = S.HasClip ? S.Clip : SurfaceRegion();
     TRegion result;
     if (result.Combine(current, *rgn, mode) == RGN_ERROR) return RGN_ERROR;
     S.HasClip = true;
@@ -526,16 +566,14 @@ int TDeviceContext::IntersectClipRect(int l, int t, int r, int b) {
 }
 
 TRect TDeviceContext::GetClipBox() const {
-    const TSize sz = SurfaceSize();
-    TRegion area = TRegion::Rect(0, 0, sz.cx, sz.cy);
+    TRegion area = SurfaceRegion();
     if (S.HasClip) area.Combine(area, S.Clip, RGN_AND);
     return DPtoLP(area.Box());
 }
 
 bool TDeviceContext::RectVisible(const TRect& r) const {
     const TRect d = LPtoDP(normalized(r.Left, r.Top, r.Right, r.Bottom));
-    const TSize sz = SurfaceSize();
-    TRegion area = TRegion::Rect(0, 0, sz.cx, sz.cy);
+    TRegion area = SurfaceRegion();
     if (S.HasClip) area.Combine(area, S.Clip, RGN_AND);
     return area.RectIn(d);
 }

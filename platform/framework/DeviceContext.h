@@ -114,6 +114,15 @@ struct TDeviceCaps {
     int PhysicalWidth = 0, PhysicalHeight = 0, PhysicalOffsetX = 0, PhysicalOffsetY = 0;
 };
 
+// Whether the units at i and i + 1 form a surrogate pair (one character).
+inline bool IsSurrogatePairAt(std::u16string_view t, size_t i) {
+    return i + 1 < t.size() && t[i] >= 0xD800 && t[i] <= 0xDBFF && t[i + 1] >= 0xDC00 && t[i + 1] <= 0xDFFF;
+}
+// The code point of the pair at i (IsSurrogatePairAt holds).
+inline char32_t SurrogatePairValue(std::u16string_view t, size_t i) {
+    return 0x10000 + ((char32_t(t[i]) - 0xD800) << 10) + (char32_t(t[i + 1]) - 0xDC00);
+}
+
 // The RGB that reaches the device: the palette-relative bit 0x02000000 is
 // masked and system colours resolve through the application palette.
 int32_t DeviceRGB(TColor c);
@@ -152,9 +161,14 @@ public:
     int GetTextCharacterExtra() const { return S.CharExtra; }
     // Spreads `extra` pixels over the next `breakCount` spaces (U+0020 and
     // U+00A0) that are measured and drawn. Output consumes the spread, so a
-    // line drawn in several chunks gets exactly `extra` in total; setting the
-    // same values again while spaces remain continues the same line. Measure
-    // a chunk before drawing it: measuring sees the spread still to come.
+    // line drawn in several chunks gets exactly `extra` in total: setting the
+    // same values again while spaces remain continues the line when the next
+    // output starts where the last one ended (at or right of its end, with a
+    // baseline inside its text); output anywhere else is a new line, which
+    // starts its own spread. Measure a chunk before drawing it: measuring sees
+    // the spread still to come, continued when the current position (where
+    // TA_UPDATECP output and the canvas's text output leave it, or MoveTo
+    // puts it) continues the line, else the new line's whole spread.
     // (0, 0) or a non-positive count switches justification off.
     void SetTextJustification(int extra, int breakCount);
     int SetPolyFillMode(int mode);
@@ -188,7 +202,10 @@ public:
     bool StrokeAndFillPath();
     bool InPath() const { return FPathOpen; }
 
-    // Text (UTF-16, one unit per character). Widths are whole pixels.
+    // Text (UTF-16). A surrogate pair is one character: it is measured,
+    // fitted and drawn whole, its advance on its first unit and 0 on its
+    // second (a fit count never ends between the two); a lone surrogate is a
+    // character of its own. Widths are whole pixels.
     // ExtTextOut: `rect` is the clip and/or opaque rectangle by `options`;
     // `dx` gives each character's advance instead of the font's.
     bool ExtTextOut(int x, int y, uint32_t options, const TRect* rect, std::u16string_view text,
@@ -208,13 +225,15 @@ public:
     int DrawText(std::u16string_view text, TRect& r, uint32_t format);
 
     // Clipping (device units). GetClipRgn: 1 with a copy of the clip, 0 when
-    // nothing clips. SelectClipRgn(nullptr) removes clipping.
+    // nothing clips. SelectClipRgn(nullptr) removes clipping; the part of a
+    // window being painted stays the limit (SurfaceRegion).
     int GetClipRgn(TRegion& out) const;
     int SelectClipRgn(const TRegion* rgn);
     int ExtSelectClipRgn(const TRegion* rgn, int mode);
     int ExcludeClipRect(int l, int t, int r, int b);  // logical units
     int IntersectClipRect(int l, int t, int r, int b);
-    // The clip's bounds in logical units (the whole surface without a clip).
+    // The clip's bounds in logical units (the whole surface, or the part of a
+    // window being painted, without a clip).
     TRect GetClipBox() const;
     // Whether any pixel of the logical rectangle can be drawn.
     bool RectVisible(const TRect& r) const;
@@ -252,6 +271,12 @@ public:
     bool IsMonochrome() const { return FCaps.BitsPixel * FCaps.Planes == 1 || (FCaps.NumColors > 0 && FCaps.NumColors < 3); }
     // The device's size in device pixels.
     virtual TSize SurfaceSize() const = 0;
+    // The pixels drawing can reach at all, whatever clip is selected (device
+    // units): the surface, or the part of a window being painted.
+    virtual TRegion SurfaceRegion() const;
+    // A context without pixels that answers this device's facts and measures
+    // text exactly as it does (a recorded page measures through one).
+    virtual std::unique_ptr<TDeviceContext> NewMeasuringContext() const = 0;
     // The surface changed its size or depth (a bitmap being drawn on).
     virtual void SurfaceChanged() {}
 
@@ -271,6 +296,11 @@ public:
         int CharExtra = 0;
         int JustExtra = 0, JustBreaks = 0;      // as set
         int JustLeftExtra = 0, JustLeftBreaks = 0;  // what output has not used yet
+        // Where the spread's last output ended: its right end and the top and
+        // bottom of its text (logical units); a next output continues the line
+        // only from there.
+        bool JustStarted = false;
+        int JustEndX = 0, JustTop = 0, JustBottom = 0;
         int PolyFillMode = ALTERNATE;
         int StretchMode = COLORONCOLOR;
         bool HasClip = false;
@@ -291,7 +321,8 @@ public:
 protected:
     // ---- what a backend provides
     // Advance of each UTF-16 unit of the text in the selected font, in whole
-    // pixels, without justification or character extra.
+    // pixels, without justification or character extra; a surrogate pair's
+    // advance goes on its first unit, its second unit advances 0.
     virtual void CharAdvances(std::u16string_view text, std::vector<int>& out) = 0;
     virtual TTextMetric FontMetrics() = 0;
     // Drawing, in logical units, with the state in force (clip, mapping).
@@ -322,12 +353,19 @@ protected:
     TDeviceCaps FCaps;
     State S;
 
-    // Justification and character extra applied to advances; `consume`
-    // uses up the spread (output), measuring does not.
-    void ApplySpacing(std::u16string_view text, std::vector<int>& adv, bool consume);
+    // Justification and character extra applied to advances, the spread
+    // taken from (and what it leaves written back to) the two counters.
+    void ApplySpacing(std::u16string_view text, std::vector<int>& adv, int& leftExtra, int& leftBreaks) const;
+    // Character extra alone (formatted text), once per character.
+    void ApplyCharExtra(std::u16string_view text, std::vector<int>& adv) const;
 
 private:
     void trace(const char* op, std::initializer_list<long long> args, const std::u16string_view* text = nullptr);
+    // The baseline of text put at y by the text alignment.
+    int baselineAt(int y, const TTextMetric& tm) const;
+    // Whether text anchored at x on this baseline continues the justified
+    // line whose last output ended at JustEndX.
+    bool continuesLine(int x, int baseline) const;
     std::vector<State> FSaved;
     std::vector<Figure> FPath;
     bool FPathOpen = false;

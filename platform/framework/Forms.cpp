@@ -218,10 +218,10 @@ TWindowState TCustomForm::WindowState() const {
     QWidget* w = Handle();
     if (w && w->isVisible()) {
         Qt::WindowStates s = w->windowState();
-        if (s & Qt::WindowMinimized) return wsMinimized;
-        if (s & Qt::WindowFullScreen) return wsFullScreen;
-        if (s & Qt::WindowMaximized) return wsMaximized;
-        return wsNormal;
+        if (s & Qt::WindowMinimized) return TWindowState::wsMinimized;
+        if (s & Qt::WindowFullScreen) return TWindowState::wsFullScreen;
+        if (s & Qt::WindowMaximized) return TWindowState::wsMaximized;
+        return TWindowState::wsNormal;
     }
     return FWindowState;
 }
@@ -239,9 +239,9 @@ void TCustomForm::SetWindowState(TWindowState v) {
     QWidget* w = Handle();
     if (!w || !w->isVisible()) return;
     switch (v) {
-    case wsMinimized: w->setWindowState(Qt::WindowMinimized); break;
-    case wsMaximized: w->setWindowState(Qt::WindowMaximized); break;
-    case wsFullScreen: w->setWindowState(Qt::WindowFullScreen); break;
+    case TWindowState::wsMinimized: w->setWindowState(Qt::WindowMinimized); break;
+    case TWindowState::wsMaximized: w->setWindowState(Qt::WindowMaximized); break;
+    case TWindowState::wsFullScreen: w->setWindowState(Qt::WindowFullScreen); break;
     default: w->setWindowState(Qt::WindowNoState); break;
     }
 }
@@ -414,9 +414,9 @@ void TCustomForm::Show() {
     PlaceOnShow();
     if (!was) DoShow();
     switch (FWindowState) {
-    case wsMaximized: w->showMaximized(); break;
-    case wsMinimized: w->showMinimized(); break;
-    case wsFullScreen: w->showFullScreen(); break;
+    case TWindowState::wsMaximized: w->showMaximized(); break;
+    case TWindowState::wsMinimized: w->showMinimized(); break;
+    case TWindowState::wsFullScreen: w->showFullScreen(); break;
     default: w->show(); break;
     }
     if (QGuiApplication::platformName() != "offscreen") w->raise();  // offscreen only warns
@@ -430,8 +430,8 @@ void TCustomForm::Hide() {
     QWidget* w = Handle();
     FVisible = false;
     if (!w || !w->isVisible()) return;
-    if (!w->isMinimized() && !w->isMaximized()) FWindowState = wsNormal;
-    else FWindowState = w->isMaximized() ? wsMaximized : wsMinimized;
+    if (!w->isMinimized() && !w->isMaximized()) FWindowState = TWindowState::wsNormal;
+    else FWindowState = w->isMaximized() ? TWindowState::wsMaximized : TWindowState::wsMinimized;
     DoHide();
     w->hide();
     if (Screen->ActiveForm() == this) {
@@ -494,7 +494,7 @@ void TCustomForm::Close() {
     } else if (action == caHide) {
         Hide();
     } else if (action == caMinimize) {
-        SetWindowState(wsMinimized);
+        SetWindowState(TWindowState::wsMinimized);
     } else {
         Hide();
         Release();

@@ -11,7 +11,8 @@ class TButton;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 extern const TEnumInfo FormBorderStyleInfo;
-enum TWindowState { wsNormal, wsMinimized, wsMaximized, wsFullScreen };
+// Scoped: the HTML component's white-space styles use the same short names.
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized, wsFullScreen };
 extern const TEnumInfo WindowStateInfo;
 enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
                  poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
@@ -149,7 +150,7 @@ private:
     TPosition FPosition = poDesigned;
     TFormBorderStyle FBorderStyle = bsSizeable;
     TBorderIcons FBorderIcons = 7;
-    TWindowState FWindowState = wsNormal;
+    TWindowState FWindowState = TWindowState::wsNormal;
     TFormStyle FFormStyle = fsNormal;
     TMainMenu* FMenu = nullptr;
     TWinControl* FActiveControl = nullptr;

@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/framework/DeviceContext.h"
@@ -25,18 +26,19 @@ struct TGpGraphics {
 
 namespace {
 
-TGpStatus readQImage(QIODevice& dev, const char* format, QImage& img) {
+TGpStatus readQImage(QIODevice& dev, const char* format, QImage& img, int64_t maxPixels) {
+    const int64_t cap = std::clamp<int64_t>(maxPixels, 0, GpMaxPicturePixels);
     QImageReader reader(&dev, format ? QByteArray(format) : QByteArray());
     reader.setDecideFormatFromContent(format == nullptr);
-    // The allocation limit (megabytes) backs the size check for readers
-    // that only learn the size while decoding.
-    reader.setAllocationLimit(int(GpMaxPicturePixels * 4 / (1024 * 1024)));
+    // The allocation limit (megabytes, at least one: 0 would mean none)
+    // backs the size check for readers that only learn the size while decoding.
+    reader.setAllocationLimit(int(std::max<int64_t>(1, cap * 4 / (1024 * 1024))));
     if (!reader.canRead()) return gpUnknownImageFormat;
     const QSize size = reader.size();
-    if (size.isValid() && int64_t(size.width()) * size.height() > GpMaxPicturePixels) return gpImageTooLarge;
+    if (size.isValid() && int64_t(size.width()) * size.height() > cap) return gpImageTooLarge;
     if (!reader.read(&img) || img.isNull())
         return reader.error() == QImageReader::UnknownError ? gpImageTooLarge : gpUnknownImageFormat;
-    if (int64_t(img.width()) * img.height() > GpMaxPicturePixels) return gpImageTooLarge;
+    if (int64_t(img.width()) * img.height() > cap) return gpImageTooLarge;
     return gpOk;
 }
 
@@ -77,11 +79,11 @@ void drawOnDC(TGpGraphics* g, const QImage& src, const QRectF& srcRect, const QR
     g->dc->StretchDrawMasked(TRect{dest.left(), dest.top(), dest.right() + 1, dest.bottom() + 1}, &bmp, &mask);
 }
 
-TGpStatus readImage(QIODevice& dev, TGpImage** image) {
+TGpStatus readImage(QIODevice& dev, TGpImage** image, int64_t maxPixels) {
     if (!image) return gpInvalidParameter;
     *image = nullptr;
     QImage img;
-    const TGpStatus s = readQImage(dev, nullptr, img);
+    const TGpStatus s = readQImage(dev, nullptr, img, maxPixels);
     if (s != gpOk) return s;
     auto out = std::make_unique<TGpImage>();
     out->image = img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -100,19 +102,19 @@ const char* GpStatusName(int status) {
     return status >= 0 && status < int(sizeof names / sizeof names[0]) ? names[status] : "<UnKnown>";
 }
 
-TGpStatus GpLoadImageFromFile(const String& fileName, TGpImage** image) {
+TGpStatus GpLoadImageFromFile(const String& fileName, TGpImage** image, int64_t maxPixels) {
     QFile f(QString::fromUtf8(fileName.data(), qsizetype(fileName.size())));
     if (!f.exists()) return gpFileNotFound;
     if (!f.open(QIODevice::ReadOnly)) return gpGenericError;
-    return readImage(f, image);
+    return readImage(f, image, maxPixels);
 }
 
-TGpStatus GpLoadImageFromMemory(const void* data, size_t size, TGpImage** image) {
+TGpStatus GpLoadImageFromMemory(const void* data, size_t size, TGpImage** image, int64_t maxPixels) {
     if (!data && size) return gpInvalidParameter;
     QByteArray bytes = QByteArray::fromRawData(static_cast<const char*>(data), qsizetype(size));
     QBuffer buf(&bytes);
     buf.open(QIODevice::ReadOnly);
-    return readImage(buf, image);
+    return readImage(buf, image, maxPixels);
 }
 
 TGpStatus GpCreateBitmap(int width, int height, TGpImage** image) {
@@ -252,13 +254,13 @@ TGpStatus GpScaleWorldTransform(TGpGraphics* g, float sx, float sy) {
     return gpOk;
 }
 
-TGpStatus GpDecodeBitmap(const void* data, size_t size, const char* format, TBitmap& out) {
+TGpStatus GpDecodeBitmap(const void* data, size_t size, const char* format, TBitmap& out, int64_t maxPixels) {
     if (!data && size) return gpInvalidParameter;
     QByteArray bytes = QByteArray::fromRawData(static_cast<const char*>(data), qsizetype(size));
     QBuffer buf(&bytes);
     buf.open(QIODevice::ReadOnly);
     QImage img;
-    const TGpStatus s = readQImage(buf, format, img);
+    const TGpStatus s = readQImage(buf, format, img, maxPixels);
     if (s != gpOk) return s;
     if (img.hasAlphaChannel()) {
         QImage flat(img.size(), QImage::Format_RGB32);

@@ -31,8 +31,11 @@ const char* GpStatusName(int status);
 // decoded, whatever their file says.
 constexpr int64_t GpMaxPicturePixels = int64_t(1) << 26;
 
-TGpStatus GpLoadImageFromFile(const String& fileName, TGpImage** image);
-TGpStatus GpLoadImageFromMemory(const void* data, size_t size, TGpImage** image);
+// maxPixels lowers the cap for one picture (a caller's budget): a picture
+// declaring more is refused with gpImageTooLarge before it is decoded.
+TGpStatus GpLoadImageFromFile(const String& fileName, TGpImage** image, int64_t maxPixels = GpMaxPicturePixels);
+TGpStatus GpLoadImageFromMemory(const void* data, size_t size, TGpImage** image,
+                                int64_t maxPixels = GpMaxPicturePixels);
 // A 32-bit ARGB bitmap, transparent black.
 TGpStatus GpCreateBitmap(int width, int height, TGpImage** image);
 TGpStatus GpDisposeImage(TGpImage* image);
@@ -58,5 +61,6 @@ TGpStatus GpScaleWorldTransform(TGpGraphics* g, float sx, float sy);
 
 // The framework's readers of BMP, ICO, CUR and JPEG data (format "bmp",
 // "ico", "cur", "jpg"; nullptr: by content) into a bitmap, under the same
-// pixel cap. Icons are flattened onto white.
-TGpStatus GpDecodeBitmap(const void* data, size_t size, const char* format, TBitmap& out);
+// pixel cap (or maxPixels, when lower). Icons are flattened onto white.
+TGpStatus GpDecodeBitmap(const void* data, size_t size, const char* format, TBitmap& out,
+                         int64_t maxPixels = GpMaxPicturePixels);

@@ -333,8 +333,10 @@ class TCanvas : public TPersistent {
     // Draw through a device context (not owned) until it is detached with nullptr.
     void SetDevice(TDeviceContext* dc);
     TDeviceContext* Device() const { return FDevice; }
-    // Platform code: draw through this painter until EndPaint.
+    // Platform code: draw through this painter until EndPaint; or through a
+    // context of the caller's (not owned) whose painter it is.
     void BeginPaint(QPainter* p);
+    void BeginPaint(QPainter* p, TDeviceContext* dc);
     void EndPaint();
     QPainter* Painter() const { return FPainter; }
     TNotifyEvent OnChange;

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/framework/QtBridge.h"
+#include "platform/framework/QtDeviceContext.h"
 
 namespace {
 constexpr int fallbackDpi = 300;
@@ -36,8 +37,9 @@ TPrinter::~TPrinter() {
         } catch (const std::exception&) {
         }
     }
-    delete FQPrinter;
     delete FCanvas;
+    FInfo.reset();
+    delete FQPrinter;
     delete FPrinters;
 }
 
@@ -46,9 +48,57 @@ TStrings* TPrinter::Printers() const { return FPrinters; }
 void TPrinter::SetPrinterIndex(int i) {
     if (FPrinting) throw EPrinter("Printing in progress");
     FIndex = i >= 0 && i < FPrinters->Count() ? i : FPrinters->Count() - 1;
+    dropInfo();
     delete FQPrinter;
     FQPrinter = nullptr;
 }
+
+void TPrinter::SetOrientation(TPrinterOrientation v) {
+    if (v == FOrientation) return;
+    FOrientation = v;
+    if (!FPrinting) dropInfo();  // the page turns round: other extents
+}
+
+void TPrinter::dropInfo() {
+    if (FCanvas->Device() == FInfo.get()) FCanvas->SetDevice(nullptr);
+    FInfo.reset();
+}
+
+TDeviceContext* TPrinter::info() const {
+    if (!FInfo) FInfo = CreateInfoContext();
+    if (!FPrinting && FCanvas->Device() != FInfo.get()) FCanvas->SetDevice(FInfo.get());
+    return FInfo.get();
+}
+
+TCanvas* TPrinter::Canvas() const {
+    if (!FPrinting) info();
+    return FCanvas;
+}
+
+TDeviceContext* TPrinter::Handle() const { return FPrinting && FJob ? FJob.get() : info(); }
+
+TDeviceCaps TPrinter::PrinterCaps() const {
+    QPrinter* p = qprinter();
+    int dpi = p->resolution();
+    if (dpi <= 0) dpi = fallbackDpi;
+    const QPageLayout layout = p->pageLayout();
+    const QRect paint = layout.paintRectPixels(dpi), full = layout.fullRectPixels(dpi);
+    TDeviceCaps c;
+    c.LogPixelsX = c.LogPixelsY = dpi;
+    c.BitsPixel = 24;
+    c.NumColors = -1;
+    c.HorzRes = paint.width();
+    c.VertRes = paint.height();
+    c.PhysicalWidth = full.width();
+    c.PhysicalHeight = full.height();
+    c.PhysicalOffsetX = paint.left() - full.left();
+    c.PhysicalOffsetY = paint.top() - full.top();
+    return c;
+}
+
+std::unique_ptr<TDeviceContext> TPrinter::CreateInfoContext() const { return NewInfoDeviceContext(PrinterCaps()); }
+
+std::unique_ptr<TDeviceContext> TPrinter::CreateJobContext(QPainter* painter) { return NewQtDeviceContext(painter); }
 
 bool TPrinter::IsPdf() const { return FIndex == FPrinters->Count() - 1; }
 
@@ -88,13 +138,15 @@ void TPrinter::BeginDoc() {
         throw EPrinter("The printer cannot start the document");
     }
     FPainter = painter.release();
+    FJob = CreateJobContext(FPainter);
     FPrinting = true;
     FPage = 1;
-    FCanvas->BeginPaint(FPainter);
+    FCanvas->BeginPaint(FPainter, FJob.get());
 }
 
 void TPrinter::closeCanvas() {
     FCanvas->EndPaint();
+    FJob.reset();  // it draws through the painter
     if (FPainter) {
         if (FPainter->isActive()) FPainter->end();
         delete FPainter;
@@ -125,33 +177,22 @@ void TPrinter::NewPage() {
     if (!FPrinting) throw EPrinter("Printer is not printing");
     if (!NextDevicePage(*FPainter)) throw EPrinter("The printer cannot start a new page");
     ++FPage;
-    FCanvas->BeginPaint(FPainter);
+    // The same context goes on: only the canvas selects its objects again.
+    FCanvas->Refresh();
 }
 
-int TPrinter::PageWidth() const {
-    if (FDevice && !dynamic_cast<QPrinter*>(FDevice)) return FDevice->width();
-    return qprinter()->pageLayout().paintRectPixels(qprinter()->resolution()).width();
-}
-int TPrinter::PageHeight() const {
-    if (FDevice && !dynamic_cast<QPrinter*>(FDevice)) return FDevice->height();
-    return qprinter()->pageLayout().paintRectPixels(qprinter()->resolution()).height();
-}
-int TPrinter::PhysicalWidth() const {
-    if (FDevice && !dynamic_cast<QPrinter*>(FDevice)) return FDevice->width();
-    return qprinter()->pageLayout().fullRectPixels(qprinter()->resolution()).width();
-}
-int TPrinter::PhysicalHeight() const {
-    if (FDevice && !dynamic_cast<QPrinter*>(FDevice)) return FDevice->height();
-    return qprinter()->pageLayout().fullRectPixels(qprinter()->resolution()).height();
-}
+int TPrinter::PageWidth() const { return Handle()->Caps().HorzRes; }
+int TPrinter::PageHeight() const { return Handle()->Caps().VertRes; }
+int TPrinter::PhysicalWidth() const { return Handle()->Caps().PhysicalWidth; }
+int TPrinter::PhysicalHeight() const { return Handle()->Caps().PhysicalHeight; }
+int TPrinter::PhysicalOffsetX() const { return Handle()->Caps().PhysicalOffsetX; }
+int TPrinter::PhysicalOffsetY() const { return Handle()->Caps().PhysicalOffsetY; }
 int TPrinter::PixelsPerInchX() const {
-    if (FDevice && !dynamic_cast<QPrinter*>(FDevice)) return FDevice->logicalDpiX();
-    int r = qprinter()->resolution();
+    const int r = Handle()->Caps().LogPixelsX;
     return r > 0 ? r : fallbackDpi;
 }
 int TPrinter::PixelsPerInchY() const {
-    if (FDevice && !dynamic_cast<QPrinter*>(FDevice)) return FDevice->logicalDpiY();
-    int r = qprinter()->resolution();
+    const int r = Handle()->Caps().LogPixelsY;
     return r > 0 ? r : fallbackDpi;
 }
 int TPrinter::PrintableWidthMM() const { return int(PageWidth() * 25.4 / PixelsPerInchX()); }

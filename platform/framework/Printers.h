@@ -2,6 +2,9 @@
 // or, when none is chosen (and in tests), into a PDF file. The print dialog.
 #pragma once
 
+#include <memory>
+
+#include "platform/framework/DeviceContext.h"
 #include "platform/framework/Dialogs.h"
 
 class QPaintDevice;
@@ -27,7 +30,7 @@ public:
     String Title() const { return FTitle; }
     void SetTitle(const String& v) { FTitle = v; }
     TPrinterOrientation Orientation() const { return FOrientation; }
-    void SetOrientation(TPrinterOrientation v) { FOrientation = v; }
+    void SetOrientation(TPrinterOrientation v);
 
     // Raise EPrinter when printing already (BeginDoc) or not printing (others).
     virtual void BeginDoc();
@@ -37,15 +40,26 @@ public:
     bool Printing() const { return FPrinting; }
     bool Aborted() const { return FAborted; }
     int PageNumber() const { return FPage; }
-    TCanvas* Canvas() const { return FCanvas; }
+    // The page's canvas during a job. Before one it measures as the printer
+    // does (its resolution and fonts) and draws nothing.
+    TCanvas* Canvas() const;
+    // The device context: the job's while printing, kept from BeginDoc to
+    // the end of the job, so the mapping and objects set on it carry over
+    // NewPage; before a job the printer's information context, which
+    // answers the printer's facts (GetDeviceCaps) and measures text.
+    TDeviceContext* Handle() const;
 
-    // Device metrics: the printable area in device pixels (the canvas spans
-    // it), the paper in device pixels, pixels per inch, the printable area
-    // in millimetres.
+    // Device metrics, the same before and during a job: the printable area
+    // in device pixels (the canvas spans it, its origin at the printable
+    // area's corner), the paper in device pixels, the printable area's
+    // offset from the paper's edges, pixels per inch, the printable area in
+    // millimetres.
     virtual int PageWidth() const;
     virtual int PageHeight() const;
     virtual int PhysicalWidth() const;
     virtual int PhysicalHeight() const;
+    int PhysicalOffsetX() const;
+    int PhysicalOffsetY() const;
     virtual int PixelsPerInchX() const;
     virtual int PixelsPerInchY() const;
     int PrintableWidthMM() const;
@@ -58,10 +72,22 @@ protected:
     virtual QPaintDevice* StartDevice();
     virtual bool NextDevicePage(QPainter& painter);
     virtual void FinishDevice(bool aborted);
+    // The chosen printer's facts while no job runs; the default asks Qt's
+    // printer (its resolution, paper and printable area).
+    virtual TDeviceCaps PrinterCaps() const;
+    // The information context; the default measures with Qt at PrinterCaps.
+    virtual std::unique_ptr<TDeviceContext> CreateInfoContext() const;
+    // The job's context, made once at BeginDoc on the job's painter; the
+    // default draws with Qt through the painter.
+    virtual std::unique_ptr<TDeviceContext> CreateJobContext(QPainter* painter);
 
 private:
     class QPrinter* qprinter() const;
     void closeCanvas();
+    // The information context, made when first needed and again when the
+    // printer or the orientation changes; the canvas measures through it.
+    TDeviceContext* info() const;
+    void dropInfo();
     TStringList* FPrinters;
     int FIndex = 0;
     String FOutput, FTitle;
@@ -71,6 +97,8 @@ private:
     TCanvas* FCanvas;
     QPainter* FPainter = nullptr;
     QPaintDevice* FDevice = nullptr;
+    std::unique_ptr<TDeviceContext> FJob;
+    mutable std::unique_ptr<TDeviceContext> FInfo;
     mutable class QPrinter* FQPrinter = nullptr;
 };
 

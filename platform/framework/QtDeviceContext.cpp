@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/framework/Forms.h"
@@ -31,7 +32,7 @@ struct FontCacheEntry {
     QFontMetrics fm{QFont()};
     QRawFont raw;
     bool rawLoaded = false;
-    std::unordered_map<char16_t, int> advances;
+    std::unordered_map<char32_t, int> advances;  // by character (a pair is one)
     TTextMetric tm;
 };
 
@@ -53,11 +54,18 @@ public:
         if (p->hasClipping()) {
             FBaseClip = p->clipRegion() * p->transform();
             FHasBaseClip = true;
+            // The part of a window being painted limits every clip.
+            FSurfaceClip.impl().r = p->clipRegion();
         }
     }
-    explicit TQtDC(TBitmap* bmp, std::unique_ptr<TBitmap> owned = nullptr) : FBitmap(bmp), FOwned(std::move(owned)) {
+    explicit TQtDC(TBitmap* bmp, std::unique_ptr<TBitmap> owned = nullptr,
+                   std::optional<TDeviceCaps> device = std::nullopt)
+        : FBitmap(bmp), FOwned(std::move(owned)), FDeviceCaps(std::move(device)) {
         FCaps = bitmapCaps();
     }
+    // An information context: a device's facts and its measuring, no pixels.
+    explicit TQtDC(const TDeviceCaps& caps) : FInfo(true) { FCaps = caps; }
+
     // A bitmap's depth and size may change while its canvas lives.
     void SurfaceChanged() override {
         if (FBitmap) FCaps = bitmapCaps();
@@ -65,8 +73,23 @@ public:
 
     TSize SurfaceSize() const override {
         if (FBitmap) return TSize{FBitmap->Width(), FBitmap->Height()};
+        if (FInfo) return TSize{std::max(FCaps.HorzRes, 0), std::max(FCaps.VertRes, 0)};
         QPaintDevice* d = FFixed->device();
         return d ? TSize{d->width(), d->height()} : TSize{};
+    }
+
+    TRegion SurfaceRegion() const override {
+        TRegion area = TDeviceContext::SurfaceRegion();
+        if (FHasBaseClip) area.Combine(area, FSurfaceClip, RGN_AND);
+        return area;
+    }
+
+    std::unique_ptr<TDeviceContext> NewMeasuringContext() const override {
+        TDeviceCaps c = FCaps;
+        const TSize sz = SurfaceSize();
+        c.HorzRes = sz.cx;
+        c.VertRes = sz.cy;
+        return std::make_unique<TQtDC>(c);
     }
 
 protected:
@@ -108,6 +131,16 @@ protected:
                 out[i] = 0;
                 continue;
             }
+            if (IsSurrogatePairAt(text, i)) {
+                // A character beyond the Basic Multilingual Plane: measured whole.
+                const char32_t cp = SurrogatePairValue(text, i);
+                auto it = f.advances.find(cp);
+                if (it == f.advances.end())
+                    it = f.advances.emplace(cp, std::max(0, f.fm.horizontalAdvance(QString::fromUtf16(&text[i], 2)))).first;
+                out[i] = it->second;
+                out[++i] = 0;
+                continue;
+            }
             auto it = f.advances.find(c);
             if (it == f.advances.end()) it = f.advances.emplace(c, std::max(0, f.fm.horizontalAdvance(QChar(c)))).first;
             out[i] = it->second;
@@ -120,7 +153,7 @@ protected:
         QPainter* p = painter();
         return p && p->paintEngine() && p->paintEngine()->type() == QPaintEngine::Raster;
     }
-    QPainter* painter() { return FBitmap ? FBitmap->BeginPainter() : FFixed; }
+    QPainter* painter() { return FBitmap ? FBitmap->BeginPainter() : FFixed; }  // none for an information context
     QTransform mapping() const {
         const double sx = double(S.ViewportExt.cx) / S.WindowExt.cx, sy = double(S.ViewportExt.cy) / S.WindowExt.cy;
         return QTransform(sx, 0, 0, sy, S.ViewportOrg.X - S.WindowOrg.X * sx, S.ViewportOrg.Y - S.WindowOrg.Y * sy);
@@ -323,7 +356,7 @@ protected:
         if (S.HasClip && !S.Clip.PtIn(d.X, d.Y)) return clNone;
         const QImage* img = nullptr;
         if (FBitmap) img = &FBitmap->Image();
-        else if (FFixed->device() && FFixed->device()->devType() == QInternal::Image)
+        else if (FFixed && FFixed->device() && FFixed->device()->devType() == QInternal::Image)
             img = static_cast<const QImage*>(FFixed->device());
         if (!img) return clNone;
         const QPoint q = FBaseTransform.map(QPoint(d.X, d.Y));
@@ -376,15 +409,21 @@ protected:
         for (size_t i = 0; i < text.size(); ++i) {
             const char16_t c = text[i];
             if (c < 0x20 || c == u' ') continue;
-            if (f.raw.isValid() && f.raw.supportsCharacter(QChar(c))) {
-                const QList<quint32> g = f.raw.glyphIndexesForString(QString(QChar(c)));
+            // A surrogate pair is one character at the position of its first unit.
+            const bool pair = IsSurrogatePairAt(text, i);
+            const QString ch = pair ? QString::fromUtf16(&text[i], 2) : QString(QChar(c));
+            const uint code = pair ? uint(SurrogatePairValue(text, i)) : uint(c);
+            const int x = xs[i];
+            if (pair) ++i;
+            if (f.raw.isValid() && f.raw.supportsCharacter(code)) {
+                const QList<quint32> g = f.raw.glyphIndexesForString(ch);
                 if (!g.isEmpty()) {
                     glyphs.push_back(g.front());
-                    positions.push_back(QPointF(xs[i], baseline));
+                    positions.push_back(QPointF(x, baseline));
                     continue;
                 }
             }
-            p->drawText(QPoint(xs[i], baseline), QString(QChar(c)));
+            p->drawText(QPoint(x, baseline), ch);
         }
         if (!glyphs.isEmpty()) {
             QGlyphRun run;
@@ -484,6 +523,14 @@ private:
             c.LogPixelsX = int(std::lround(s->logicalDotsPerInchX()));
             c.LogPixelsY = int(std::lround(s->logicalDotsPerInchY()));
         }
+        // A bitmap standing in for another device (a band of a printer page)
+        // reports that device's facts at the bitmap's size.
+        if (FDeviceCaps) {
+            c = *FDeviceCaps;
+            c.HorzRes = FBitmap->Width();
+            c.VertRes = FBitmap->Height();
+            return c;
+        }
         // The screen's measuring context reports the screen's depth.
         if (FOwned) {
             if (QScreen* s = QGuiApplication::primaryScreen()) c.BitsPixel = std::max(s->depth(), 1);
@@ -503,8 +550,11 @@ private:
     QPainter* FFixed = nullptr;
     TBitmap* FBitmap = nullptr;
     std::unique_ptr<TBitmap> FOwned;
+    std::optional<TDeviceCaps> FDeviceCaps;
+    bool FInfo = false;
     QTransform FBaseTransform;
     QRegion FBaseClip;
+    TRegion FSurfaceClip;  // the painter's clip in device units
     bool FHasBaseClip = false;
     std::vector<std::unique_ptr<FontCacheEntry>> FFonts;
     FontCacheEntry* FFont = nullptr;
@@ -556,6 +606,10 @@ std::unique_ptr<TDeviceContext> NewQtDeviceContext(QPainter* painter, const TDev
     return std::make_unique<TQtDC>(painter, caps);
 }
 std::unique_ptr<TDeviceContext> NewBitmapDeviceContext(TBitmap* bmp) { return std::make_unique<TQtDC>(bmp); }
+std::unique_ptr<TDeviceContext> NewBitmapDeviceContext(TBitmap* bmp, const TDeviceCaps& device) {
+    return std::make_unique<TQtDC>(bmp, nullptr, device);
+}
+std::unique_ptr<TDeviceContext> NewInfoDeviceContext(const TDeviceCaps& caps) { return std::make_unique<TQtDC>(caps); }
 
 // ---- the screen and its fonts
 

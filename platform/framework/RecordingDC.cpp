@@ -9,10 +9,10 @@ std::string rectText(const TRect& r) {
     return std::to_string(r.Left) + " " + std::to_string(r.Top) + " " + std::to_string(r.Right) + " " +
            std::to_string(r.Bottom);
 }
-bool isNarrow(char16_t c) {
-    return c == u' ' || c == 0x00A0 || std::u16string_view(u"iljtfrI!|.,:;'`").find(c) != std::u16string_view::npos;
+bool isNarrow(char32_t c) {
+    return c == U' ' || c == 0x00A0 || std::u32string_view(U"iljtfrI!|.,:;'`").find(c) != std::u32string_view::npos;
 }
-bool isWide(char16_t c) { return c == u'm' || c == u'w' || c == u'M' || c == u'W' || c >= 0x3000; }
+bool isWide(char32_t c) { return c == U'm' || c == U'w' || c == U'M' || c == U'W' || c >= 0x3000; }
 }  // namespace
 
 TRecordingDC::TRecordingDC(int width, int height, const TDeviceCaps& caps)
@@ -21,6 +21,12 @@ TRecordingDC::TRecordingDC(int width, int height, const TDeviceCaps& caps)
     if (FCaps.HorzRes == 0) FCaps.HorzRes = FWidth;
     if (FCaps.VertRes == 0) FCaps.VertRes = FHeight;
     FTrace = true;
+}
+
+std::unique_ptr<TDeviceContext> TRecordingDC::NewMeasuringContext() const {
+    auto dc = std::make_unique<TRecordingDC>(FWidth, FHeight, FCaps);
+    dc->FTrace = false;
+    return dc;
 }
 
 std::vector<std::string> TRecordingDC::Calls(const std::string& op) const {
@@ -36,7 +42,7 @@ int TRecordingDC::EmHeight(const TLogFont& f) {
     return std::max(1, std::min(f.Height, 10000) * 4 / 5);
 }
 
-int TRecordingDC::Advance(const TLogFont& f, char16_t ch) {
+int TRecordingDC::Advance(const TLogFont& f, char32_t ch) {
     if (ch < 0x20) return 0;
     const int s = EmHeight(f);
     int a = isWide(ch) ? s : isNarrow(ch) ? s / 4 : s / 2;
@@ -62,7 +68,14 @@ TTextMetric TRecordingDC::Metrics(const TLogFont& f) {
 
 void TRecordingDC::CharAdvances(std::u16string_view text, std::vector<int>& out) {
     out.resize(text.size());
-    for (size_t i = 0; i < text.size(); ++i) out[i] = Advance(S.Font, text[i]);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (IsSurrogatePairAt(text, i)) {
+            out[i] = Advance(S.Font, SurrogatePairValue(text, i));
+            out[++i] = 0;
+        } else {
+            out[i] = Advance(S.Font, text[i]);
+        }
+    }
 }
 
 TTextMetric TRecordingDC::FontMetrics() { return Metrics(S.Font); }

@@ -5,8 +5,11 @@
 // Metrics for a font of em height s (|Height|; a positive cell height h gives
 // s = h × 4 / 5; 0 gives 16), plus 1 per character for bold:
 //   space, U+00A0 and narrow characters (i l j t f r I ! | . , : ; ' `) advance s / 4,
-//   wide characters (m w M W, and every character from U+3000 up) advance s,
+//   wide characters (m w M W, and every character from U+3000 up, those
+//   beyond the Basic Multilingual Plane included) advance s,
 //   characters below U+0020 advance 0, all others advance s / 2;
+//   a surrogate pair is one character (its second unit advances 0), a lone
+//   surrogate an ordinary one;
 //   ascent s, descent s / 4, internal leading s / 4, no external leading,
 //   average width s / 2, maximum width s (each at least 1).
 // Faces whose names contain "Symbol" or "Wingdings" report SYMBOL_CHARSET;
@@ -35,10 +38,12 @@ public:
 
     // The fixed metrics, for tests that compute expectations.
     static int EmHeight(const TLogFont& f);
-    static int Advance(const TLogFont& f, char16_t ch);
+    static int Advance(const TLogFont& f, char32_t ch);
     static TTextMetric Metrics(const TLogFont& f);
 
     TSize SurfaceSize() const override { return TSize{FWidth, FHeight}; }
+    // The same metrics and facts, logging nothing.
+    std::unique_ptr<TDeviceContext> NewMeasuringContext() const override;
 
 protected:
     void CharAdvances(std::u16string_view text, std::vector<int>& out) override;

@@ -1,5 +1,7 @@
 #include "platform/framework/StdCtrls.h"
 
+#include <algorithm>
+
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -210,6 +212,23 @@ TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
     SetColor(clWindow);
     QObject::connect(e, &QLineEdit::textChanged, e, guarded(this, [this] {
         if (FSetting) return;
+        if (FMaxLength > 0) {
+            // Typed text past MaxLength characters is cut (Qt's own limit
+            // counts UTF-16 units, two for a character beyond the BMP).
+            auto* le = static_cast<QLineEdit*>(Handle());
+            const QString t = le->text();
+            qsizetype units = 0;
+            for (int chars = 0; units < t.size() && chars < FMaxLength; ++chars)
+                units += t.at(units).isHighSurrogate() && units + 1 < t.size() && t.at(units + 1).isLowSurrogate() ? 2
+                                                                                                                    : 1;
+            if (units < t.size()) {
+                const int pos = le->cursorPosition();
+                FSetting = true;
+                le->setText(t.left(units));
+                le->setCursorPosition(std::min<int>(pos, int(units)));
+                FSetting = false;
+            }
+        }
         if (FCharCase != ecNormal) {
             auto* le = static_cast<QLineEdit*>(Handle());
             QString t = le->text();
@@ -292,7 +311,10 @@ void TEdit::ApplyColor() { applyFieldColor(this); }
 
 void TEdit::SetMaxLength(int v) {
     FMaxLength = v < 0 ? 0 : v;
-    if (auto* e = static_cast<QLineEdit*>(Handle())) e->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
+    // MaxLength counts characters: Qt's limit, in UTF-16 units, leaves room
+    // for every one of them beyond the BMP; the text change cuts the rest.
+    if (auto* e = static_cast<QLineEdit*>(Handle()))
+        e->setMaxLength(FMaxLength > 0 ? std::min(2 * FMaxLength, 32767) : 32767);
 }
 bool TEdit::ReadOnly() const {
     auto* e = static_cast<QLineEdit*>(Handle());

@@ -43,11 +43,16 @@ unsigned long curlAuth(uint32_t scheme) {
     }
 }
 
-int32_t winHttpError(CURLcode c) {
+// The URL's own scheme is checked before the transfer, so curl's
+// "unsupported protocol" means a redirect it refused (after a 3xx answer) or
+// a status line it could not read.
+int32_t winHttpError(CURLcode c, int status) {
     switch (c) {
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return status >= 300 && status < 400 ? ERROR_WINHTTP_REDIRECT_FAILED
+                                                 : ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
         case CURLE_OPERATION_TIMEDOUT: return ERROR_WINHTTP_TIMEOUT;
         case CURLE_URL_MALFORMAT: return ERROR_WINHTTP_INVALID_URL;
-        case CURLE_UNSUPPORTED_PROTOCOL: return ERROR_WINHTTP_UNRECOGNIZED_SCHEME;
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY: return ERROR_WINHTTP_NAME_NOT_RESOLVED;
         case CURLE_COULDNT_CONNECT: return ERROR_WINHTTP_CANNOT_CONNECT;
@@ -244,7 +249,7 @@ bool httpGetToSink(const std::string& url, const THttpGetOptions& options, THttp
     if (rc == CURLE_OK) return true;
     if (reply.tooLarge || reply.overrun || reply.sinkRefused) return false;
     if (reply.status == 407 && connectCode == 407) return true;
-    reply.error = winHttpError(rc);
+    reply.error = winHttpError(rc, reply.status);
     reply.errorText = *errbuf ? errbuf : curl_easy_strerror(rc);
     reply.inBody = t.headersDone && reply.status == 200;
     return false;

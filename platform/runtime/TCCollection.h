@@ -62,6 +62,9 @@ public:
 
     T* at(int i) const { return static_cast<T*>(TCNSCollection::at(i)); }
     T* operator[](int i) const { return at(i); }
+    // The untyped forms stay in view (a typed item always picks the typed one).
+    using TCNSCollection::add;
+    using TCNSCollection::indexOf;
     int add(T* item) { return insert(item); }
     using TCNSCollection::insert;
     int indexOf(const T* item) const { return TCNSCollection::indexOf(item); }

@@ -85,6 +85,7 @@ public:
     using TCStringList::add;
     T* at(int i) { return static_cast<T*>(TCStringList::at(i)); }
     const T* at(int i) const { return static_cast<const T*>(TCStringList::at(i)); }
+    using TCStringList::addItem;  // in view beside the typed form, which a typed item picks
     int addItem(T* item) { return TCStringList::addItem(item); }
     int add(const TCString& text, uintptr_t object = 0) override {
         auto* t = new T();

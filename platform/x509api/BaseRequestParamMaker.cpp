@@ -44,18 +44,46 @@ void TCBaseRequestParamMaker::clearCandidates() {
     signIndex_ = kaIndex_ = -1;
 }
 
+namespace {
+
+// An X25519 key cannot sign: its request is signed by a signature key.
+bool signsOwnRequest(const crypto::KeyAlgorithm& alg) { return alg.kind != crypto::KeyAlgorithm::X25519; }
+
+}  // namespace
+
+bool TCBaseRequestParamMaker::containerSignatureKey() const {
+    // A container about to start anew keeps nothing for the new keys.
+    if (!csp_ || csp_->startsNew()) return false;
+    const TCBaseUserKeysContext* ctx = csp_->container();
+    return ctx->activeKey(kfSignature) || ctx->nextKey(kfSignature);
+}
+
+bool TCBaseRequestParamMaker::kaRequestSignable(int kaIndex, bool withSignKeys) const {
+    const TZrX509GenParams* p = kaCandidate(kaIndex);
+    if (!p || withSignKeys || signsOwnRequest(crypto::KeyAlgorithm::parse(p->algorithm().str()))) return true;
+    return containerSignatureKey();
+}
+
 KResult TCBaseRequestParamMaker::initCtxCryptoPars(int profileId, int, int) {
     clearCandidates();
     signStack_ = sk_X509_ALGOR_new_null();
     kaStack_ = sk_X509_ALGOR_new_null();
     bool wantSign = !profile_ || profile_->hasSignKeys();
     bool wantKA = !profile_ || profile_->hasKAKeys();
+    // Sets whose requests no key could sign are never offered.
+    const bool kaNeedsOwnSignature = wantKA && !wantSign && !containerSignatureKey();
+    int unsignable = 0;
     for (bool ka : {false, true}) {
         auto& list = ka ? kaCandidates_ : signCandidates_;
         STACK_OF(X509_ALGOR)* stack = ka ? kaStack_ : signStack_;
         const TZrXP12Params* def = template_.defaultParams(profileId, ka);
         for (const TZrXP12Params* p : template_.paramsFor(profileId, ka)) {
-            if (!crypto::KeyAlgorithm::parse(p->alg.str()).valid()) continue;
+            const crypto::KeyAlgorithm alg = crypto::KeyAlgorithm::parse(p->alg.str());
+            if (!alg.valid()) continue;
+            if (ka && kaNeedsOwnSignature && !signsOwnRequest(alg)) {
+                ++unsignable;
+                continue;
+            }
             if (p == def) (ka ? kaIndex_ : signIndex_) = int(list.size());
             list.push_back(std::make_unique<TZrX509GenParams>(*p));
             if (p->algor) sk_X509_ALGOR_push(stack, X509_ALGOR_dup(p->algor));
@@ -63,6 +91,7 @@ KResult TCBaseRequestParamMaker::initCtxCryptoPars(int profileId, int, int) {
         int& idx = ka ? kaIndex_ : signIndex_;
         if (idx < 0 && !list.empty()) idx = 0;
     }
+    if (wantKA && kaCandidates_.empty() && unsignable > 0) return kErrNoSigningKey;
     if ((wantSign && signCandidates_.empty()) || (wantKA && kaCandidates_.empty())) return kErrNoCryptoParams;
     return 0;
 }

@@ -61,8 +61,15 @@ public:
     TZrXP12Template& cryptoTemplate() { return template_; }
     // Candidate parameter sets of the profile from the template and the
     // default choices. 0xC0800005 when the template offers nothing for
-    // the profile's key kinds.
+    // the profile's key kinds. A key-agreement set whose key cannot sign its
+    // own request (X25519) is left out when the profile makes no signature
+    // key and the container keeps none to vouch for it; when that leaves
+    // none, 0xC080006D.
     KResult initCtxCryptoPars(int profileId, int reserved1, int reserved2);
+    // True when requests of key-agreement keys of the set at kaIndex can be
+    // signed: by the key itself, or (X25519) by a signature key made in the
+    // same generation (withSignKeys) or kept by the container.
+    bool kaRequestSignable(int kaIndex, bool withSignKeys) const;
     int signCandidateCount() const { return int(signCandidates_.size()); }
     int kaCandidateCount() const { return int(kaCandidates_.size()); }
     const TZrX509GenParams* signCandidate(int i) const;
@@ -109,6 +116,8 @@ public:
 
 private:
     void clearCandidates();
+    // A signature key the container keeps for the keys this maker makes.
+    bool containerSignatureKey() const;
 
     TCXProfileDescriptor* profile_;
     TZrX509Csp* csp_;

@@ -448,7 +448,9 @@ TCTokenKeyStorage::TCTokenKeyStorage(std::string location) : location_(std::move
                                                                                               : std::string();
 }
 
-KResult TCTokenKeyStorage::open(TCP11Token& token, const char* pin, bool readWrite, FreshToken fresh) const {
+KResult TCTokenKeyStorage::open(TCP11Token& token, const char* pin, bool readWrite, FreshToken fresh,
+                                bool* onStartingPin) const {
+    if (onStartingPin) *onStartingPin = false;
     if (tokenName_.empty()) return kErrInvalidArg;
     TCP11Slot* slot = nullptr;
     if (KResult rc = findTokenSlot(tokenName_.c_str(), &slot); isFailure(rc)) {
@@ -456,14 +458,37 @@ KResult TCTokenKeyStorage::open(TCP11Token& token, const char* pin, bool readWri
         return deviceResult(rc);
     }
     KResult rc = token.startSession(slot, readWrite);
-    if (!isFailure(rc) && pin) rc = token.login(pin, false);
-    if (rc == p11Result(CKR_PIN_INCORRECT) && fresh != FreshToken::refuse && std::strcmp(pin, getCTXDef_p()) != 0 &&
-        !isFailure(token.login(getCTXDef_p(), false)) && holdsOnlyUnsavedKeys(token)) {
-        // The PIN of a fresh token changes only with the first content saved.
-        rc = fresh == FreshToken::takePin ? token.changeUserPin(getCTXDef_p(), pin) : 0;
-        if (isFailure(rc)) token.closeSession();
+    if (isFailure(rc) || !pin) {
+        if (isFailure(rc)) message_ = slot->message();
+        return rc;
     }
-    if (isFailure(rc)) message_ = slot->message();
+    const char* startingPin = getCTXDef_p();
+    // The marker is public: a token showing it holds a saved container, and
+    // its PIN is that container's password, never the starting PIN.
+    std::vector<CK_OBJECT_HANDLE> markers;
+    const bool saved = !isFailure(findOurData(token, kMarkerLabel, markers)) && !markers.empty();
+    if (saved || std::strcmp(pin, startingPin) == 0) {
+        rc = token.login(pin, false);
+    } else {
+        // No container saved yet: most likely the starting PIN. Once it logs
+        // in, the PIN given is known not to be the token's and is not tried.
+        rc = token.login(startingPin, false);
+        if (!isFailure(rc)) {
+            if (fresh == FreshToken::useStartingPin && holdsOnlyUnsavedKeys(token)) {
+                if (onStartingPin) *onStartingPin = true;
+                return 0;
+            }
+            token.closeSession();
+            rc = slot->fail(p11Result(CKR_PIN_INCORRECT), "Вход на токен");
+        } else if (rc == p11Result(CKR_PIN_INCORRECT)) {
+            // A token set up elsewhere with a PIN of its own.
+            rc = token.login(pin, false);
+        }
+    }
+    if (isFailure(rc)) {
+        message_ = slot->message();
+        token.closeSession();
+    }
     return rc;
 }
 
@@ -502,9 +527,15 @@ KResult TCTokenKeyStorage::load(const char* password, ContainerImage& out) {
 KResult TCTokenKeyStorage::save(const char* password, const ContainerImage& in) {
     if (!password) return kErrPassword;
     TCP11Token token;
-    if (KResult rc = open(token, password, true, FreshToken::takePin); isFailure(rc)) return rc;
+    bool onStartingPin = false;
+    if (KResult rc = open(token, password, true, FreshToken::useStartingPin, &onStartingPin); isFailure(rc))
+        return rc;
+    // What the token holds now: it stays until the new content stands.
     std::vector<ContentCopy> copies;
     if (KResult rc = findContent(token, copies, nullptr); isFailure(rc)) return rc;
+    std::vector<CK_OBJECT_HANDLE> oldMarkers, oldCerts;
+    if (KResult rc = findOurData(token, kMarkerLabel, oldMarkers); isFailure(rc)) return rc;
+    if (KResult rc = findOurObjects(token, CKO_CERTIFICATE, {}, oldCerts); isFailure(rc)) return rc;
     uint64_t gen = 0;
     for (const ContentCopy& c : copies) gen = std::max(gen, c.generation);
     ++gen;
@@ -512,24 +543,72 @@ KResult TCTokenKeyStorage::save(const char* password, const ContainerImage& in) 
     ContainerImage image = in;
     image.meta.mediaType = kTokenMediaType;
     image.meta.location = location_;
+    // Everything this save creates; a failure takes it away again, newest first.
+    std::vector<CK_OBJECT_HANDLE> made;
+    auto undo = [&](KResult rc, const char* text = nullptr) {
+        message_ = text ? text : token.slot()->message();
+        for (auto it = made.rbegin(); it != made.rend(); ++it) token.destroyObject(*it);
+        return rc;
+    };
     // Private keys held in software (a file container saved onto the token)
     // go onto the token as keys; the content never carries them. A key that
     // cannot be imported refuses the whole save.
-    std::vector<CK_OBJECT_HANDLE> imported;
-    auto dropImported = [&] {
-        for (CK_OBJECT_HANDLE h : imported) token.destroyObject(h);
-    };
     for (KeyRecord& k : image.keys) {
         if (k.role == kRoleStorage || k.pkcs8.empty()) continue;
-        if (KResult rc = importKey(token, k, imported); isFailure(rc)) {
-            const char* text = containerCodeText(rc);
-            message_ = text ? text : token.slot()->message();
-            dropImported();
-            return rc;
-        }
+        if (KResult rc = importKey(token, k, made); isFailure(rc)) return undo(rc, containerCodeText(rc));
         k.pkcs8.wipe();
         k.handle = crypto::hexOf(k.id);
     }
+
+    // Certificate objects mirror the content's certificates; one already on
+    // the token stays as it is.
+    std::vector<bool> certKept(oldCerts.size(), false);
+    CK_OBJECT_CLASS certClass = CKO_CERTIFICATE;
+    CK_CERTIFICATE_TYPE certType = CKC_X_509;
+    for (const CertRecord& c : image.certs) {
+        std::string id;
+        const std::string subject = subjectOf(c.der, &id);
+        if (subject.empty()) continue;
+        bool present = false;
+        for (size_t i = 0; i < oldCerts.size() && !present; ++i) {
+            std::string value;
+            if (!certKept[i] && !isFailure(token.getAttribute(oldCerts[i], CKA_VALUE, value)) && value == c.der)
+                present = certKept[i] = true;
+        }
+        if (present) continue;
+        std::vector<CK_ATTRIBUTE> t = {attr(CKA_CLASS, &certClass, sizeof certClass),
+                                       attr(CKA_CERTIFICATE_TYPE, &certType, sizeof certType),
+                                       attrBool(CKA_TOKEN, true),
+                                       attrBool(CKA_PRIVATE, false),
+                                       attrText(CKA_LABEL, kOurLabel),
+                                       attr(CKA_SUBJECT, subject.data(), subject.size()),
+                                       attr(CKA_ID, id.data(), id.size()),
+                                       attr(CKA_VALUE, c.der.data(), c.der.size())};
+        CK_OBJECT_HANDLE h = CK_INVALID_HANDLE;
+        if (KResult rc = token.createObject(t, h); isFailure(rc)) return undo(rc);
+        made.push_back(h);
+    }
+
+    // The public marker names the container; one with the same name stays.
+    CK_OBJECT_CLASS dataClass = CKO_DATA;
+    const std::string& name = image.meta.name;
+    std::vector<bool> markerKept(oldMarkers.size(), false);
+    bool markerPresent = false;
+    for (size_t i = 0; i < oldMarkers.size() && !markerPresent; ++i) {
+        std::string value;
+        if (!isFailure(token.getAttribute(oldMarkers[i], CKA_VALUE, value)) && value == name)
+            markerPresent = markerKept[i] = true;
+    }
+    if (!markerPresent) {
+        std::vector<CK_ATTRIBUTE> marker = {attr(CKA_CLASS, &dataClass, sizeof dataClass), attrBool(CKA_TOKEN, true),
+                                            attrBool(CKA_PRIVATE, false), attrText(CKA_APPLICATION, kOurApp),
+                                            attrText(CKA_LABEL, kMarkerLabel), attr(CKA_VALUE, name.data(), name.size())};
+        CK_OBJECT_HANDLE h = CK_INVALID_HANDLE;
+        if (KResult rc = token.createObject(marker, h); isFailure(rc)) return undo(rc);
+        made.push_back(h);
+    }
+
+    // The content last: once it stands, loading reads it.
     SecureBytes body;
     serializeContentTo(image, body);
     SecureBytes value;
@@ -537,51 +616,27 @@ KResult TCTokenKeyStorage::save(const char* password, const ContainerImage& in) 
     value.push_back(kContentVersion);
     for (int i = 7; i >= 0; --i) value.push_back(static_cast<uint8_t>(gen >> (8 * i)));
     value.insert(value.end(), body.begin(), body.end());
-
-    CK_OBJECT_CLASS dataClass = CKO_DATA;
     std::vector<CK_ATTRIBUTE> content = {attr(CKA_CLASS, &dataClass, sizeof dataClass), attrBool(CKA_TOKEN, true),
                                          attrBool(CKA_PRIVATE, true), attrBool(CKA_MODIFIABLE, true),
                                          attrText(CKA_APPLICATION, kOurApp), attrText(CKA_LABEL, kContentLabel),
                                          attr(CKA_VALUE, value.data(), value.size())};
     CK_OBJECT_HANDLE created = CK_INVALID_HANDLE;
-    if (KResult rc = token.createObject(content, created); isFailure(rc)) {
-        message_ = token.slot()->message();
-        dropImported();
-        return rc;
-    }
-    // The new copy stands; the old ones can go.
+    if (KResult rc = token.createObject(content, created); isFailure(rc)) return undo(rc);
+    made.push_back(created);
+
+    // A fresh token takes the container password as its PIN only now that
+    // everything else is written; refused, the save is undone whole.
+    if (onStartingPin)
+        if (KResult rc = token.changeUserPin(getCTXDef_p(), password); isFailure(rc)) return undo(rc);
+
+    // The old objects go. One that stays behind (the token failing now) is
+    // harmless: an older content copy is never read, and the next save
+    // clears what is left.
     for (const ContentCopy& c : copies) token.destroyObject(c.handle);
-
-    std::vector<CK_OBJECT_HANDLE> markers;
-    findOurData(token, kMarkerLabel, markers);
-    for (CK_OBJECT_HANDLE h : markers) token.destroyObject(h);
-    const std::string& name = image.meta.name;
-    std::vector<CK_ATTRIBUTE> marker = {attr(CKA_CLASS, &dataClass, sizeof dataClass), attrBool(CKA_TOKEN, true),
-                                        attrBool(CKA_PRIVATE, false), attrText(CKA_APPLICATION, kOurApp),
-                                        attrText(CKA_LABEL, kMarkerLabel), attr(CKA_VALUE, name.data(), name.size())};
-    CK_OBJECT_HANDLE h;
-    if (KResult rc = token.createObject(marker, h); isFailure(rc)) return rc;
-
-    // Certificate objects mirror the content's certificates.
-    std::vector<CK_OBJECT_HANDLE> certs;
-    if (KResult rc = findOurObjects(token, CKO_CERTIFICATE, {}, certs); isFailure(rc)) return rc;
-    for (CK_OBJECT_HANDLE c : certs) token.destroyObject(c);
-    for (const CertRecord& c : image.certs) {
-        std::string id;
-        const std::string subject = subjectOf(c.der, &id);
-        if (subject.empty()) continue;
-        CK_OBJECT_CLASS certClass = CKO_CERTIFICATE;
-        CK_CERTIFICATE_TYPE type = CKC_X_509;
-        std::vector<CK_ATTRIBUTE> t = {attr(CKA_CLASS, &certClass, sizeof certClass),
-                                       attr(CKA_CERTIFICATE_TYPE, &type, sizeof type),
-                                       attrBool(CKA_TOKEN, true),
-                                       attrBool(CKA_PRIVATE, false),
-                                       attrText(CKA_LABEL, kOurLabel),
-                                       attr(CKA_SUBJECT, subject.data(), subject.size()),
-                                       attr(CKA_ID, id.data(), id.size()),
-                                       attr(CKA_VALUE, c.der.data(), c.der.size())};
-        if (KResult rc = token.createObject(t, h); isFailure(rc)) return rc;
-    }
+    for (size_t i = 0; i < oldMarkers.size(); ++i)
+        if (!markerKept[i]) token.destroyObject(oldMarkers[i]);
+    for (size_t i = 0; i < oldCerts.size(); ++i)
+        if (!certKept[i]) token.destroyObject(oldCerts[i]);
     return 0;
 }
 
@@ -698,25 +753,17 @@ crypto::PkeyPtr TCTokenKeyStorage::signingKey(const KeyRecord& rec, const char* 
     }
 }
 
-KResult TCTokenKeyStorage::findKeys(const char* password, uint32_t purposeMask, std::string* storageName) {
+KResult TCTokenKeyStorage::findKeys(const char*, uint32_t purposeMask, std::string* storageName) {
     if (storageName) storageName->clear();
     TCP11Token token;
-    // Without a PIN only public keys show; with it the private keys do. The
-    // password asked for new keys is not the PIN yet on a fresh token (the
-    // first write makes it so): then the public keys answer.
-    bool withPin = pinLen(password) > 0;
-    KResult rc = open(token, withPin ? password : nullptr, false);
-    if (withPin && rc == p11Result(CKR_PIN_INCORRECT)) {
-        withPin = false;
-        rc = open(token, nullptr, false);
-    }
-    if (isFailure(rc)) return rc;
+    // Without a login: public key objects show every key pair, and a login
+    // with the password typed for new keys would count toward the lock-out.
+    if (KResult rc = open(token, nullptr, false); isFailure(rc)) return rc;
     if (storageName) *storageName = tokenName_;
-    const CK_OBJECT_CLASS cls = withPin ? CKO_PRIVATE_KEY : CKO_PUBLIC_KEY;
+    const CK_OBJECT_CLASS cls = CKO_PUBLIC_KEY;
     for (uint32_t purpose : {crypto::kPurposeSign, crypto::kPurposeKA}) {
         if (!(purposeMask & purpose)) continue;
-        const CK_ATTRIBUTE_TYPE use =
-            purpose == crypto::kPurposeSign ? (cls == CKO_PRIVATE_KEY ? CKA_SIGN : CKA_VERIFY) : CKA_DERIVE;
+        const CK_ATTRIBUTE_TYPE use = purpose == crypto::kPurposeSign ? CKA_VERIFY : CKA_DERIVE;
         std::vector<CK_OBJECT_HANDLE> objs;
         if (KResult rc = token.findObjects({attr(CKA_CLASS, &cls, sizeof cls), attrBool(use, true)}, objs);
             isFailure(rc))
@@ -745,39 +792,45 @@ KResult TCTokenKeyStorage::clean(const char* password, uint32_t purposeMask) {
         const bool match = ((purposeMask & crypto::kPurposeSign) && canSign) ||
                            ((purposeMask & crypto::kPurposeKA) && canDerive);
         std::string id;
-        if (!match || isFailure(token.getAttribute(h, CKA_ID, id))) continue;
-        if (KResult rc = removeKeyObjects(token, id); isFailure(rc)) return rc;
-        gone.push_back(id);
+        if (match && !isFailure(token.getAttribute(h, CKA_ID, id))) gone.push_back(id);
     }
     auto isGone = [&](const std::string& id) {
         for (const std::string& g : gone)
             if (g == id) return true;
         return false;
     };
+    // The content that no longer names them is written first: a failure
+    // here leaves the keys and the content as they were.
+    if (!isFailure(loaded)) {
+        std::erase_if(image.keys, [&](const KeyRecord& k) { return (k.purpose & purposeMask) || isGone(k.id); });
+        std::erase_if(image.requests,
+                      [&](const RequestRecord& r) { return (r.purpose & purposeMask) || isGone(r.keyId); });
+        std::erase_if(image.certs, [&](const CertRecord& c) {
+            std::string id;
+            subjectOf(c.der, &id);
+            return isGone(id);
+        });
+        if (!image.keys.empty() || !image.certs.empty() || !image.requests.empty()) {
+            token.closeSession();
+            if (KResult rc = save(password, image); isFailure(rc)) return rc;
+            if (KResult rc = open(token, password, true); isFailure(rc)) return rc;
+        } else {
+            // Nothing of the container is left: its data objects go too.
+            for (const char* label : {kContentLabel, kMarkerLabel}) {
+                std::vector<CK_OBJECT_HANDLE> objs;
+                findOurData(token, label, objs);
+                for (CK_OBJECT_HANDLE h : objs)
+                    if (KResult rc = token.destroyObject(h); isFailure(rc)) return rc;
+            }
+        }
+    }
+    for (const std::string& id : gone)
+        if (KResult rc = removeKeyObjects(token, id); isFailure(rc)) return rc;
     std::vector<CK_OBJECT_HANDLE> certs;
     if (KResult rc = findOurObjects(token, CKO_CERTIFICATE, {}, certs); isFailure(rc)) return rc;
     for (CK_OBJECT_HANDLE h : certs) {
         std::string id;
         if (!isFailure(token.getAttribute(h, CKA_ID, id)) && isGone(id)) token.destroyObject(h);
-    }
-    if (isFailure(loaded)) return 0;
-
-    std::erase_if(image.keys, [&](const KeyRecord& k) { return (k.purpose & purposeMask) || isGone(k.id); });
-    std::erase_if(image.requests, [&](const RequestRecord& r) { return (r.purpose & purposeMask) || isGone(r.keyId); });
-    std::erase_if(image.certs, [&](const CertRecord& c) {
-        std::string id;
-        subjectOf(c.der, &id);
-        return isGone(id);
-    });
-    token.closeSession();
-    if (!image.keys.empty() || !image.certs.empty() || !image.requests.empty()) return save(password, image);
-    // Nothing of the container is left: its data objects go too.
-    if (KResult rc = open(token, password, true); isFailure(rc)) return rc;
-    for (const char* label : {kContentLabel, kMarkerLabel}) {
-        std::vector<CK_OBJECT_HANDLE> objs;
-        findOurData(token, label, objs);
-        for (CK_OBJECT_HANDLE h : objs)
-            if (KResult rc = token.destroyObject(h); isFailure(rc)) return rc;
     }
     return 0;
 }
@@ -793,15 +846,14 @@ KResult TCTokenKeyStorage::removeKey(const KeyRecord& rec, const char* password)
 KResult TCTokenKeyStorage::changeDevicePassword(const char* oldPassword, const char* newPassword) {
     if (!oldPassword || !pinLen(newPassword)) return kErrPassword;
     TCP11Token token;
-    if (KResult rc = open(token, oldPassword, true); isFailure(rc)) {
+    bool onStartingPin = false;
+    if (KResult rc = open(token, oldPassword, true, FreshToken::useStartingPin, &onStartingPin); isFailure(rc))
+        return rc;
+    if (onStartingPin) {
         // A fresh token takes its PIN with the first content saved: nothing
-        // to change before that.
-        if (rc != p11Result(CKR_PIN_INCORRECT)) return rc;
-        TCP11Token fresh;
+        // to change before that, when it holds keys of that generation.
         std::vector<CK_OBJECT_HANDLE> keys;
-        const bool unsavedKeys = !isFailure(open(fresh, oldPassword, false, FreshToken::useStartingPin)) &&
-                                 !isFailure(fresh.findObjects({}, keys)) && !keys.empty();
-        return unsavedKeys ? 0 : rc;
+        return !isFailure(token.findObjects({}, keys)) && !keys.empty() ? 0 : p11Result(CKR_PIN_INCORRECT);
     }
     const KResult rc = token.changeUserPin(oldPassword, newPassword);
     if (isFailure(rc)) message_ = token.slot()->message();

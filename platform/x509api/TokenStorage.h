@@ -16,17 +16,23 @@
 //    token references, never private keys), requests and certificates;
 //  - a public data object (label "ZrX509 container") with the container
 //    name, so that a used token is seen without login.
-// The content object is written before the old one is removed, each copy
-// carrying a generation number; loading takes the newest copy, so an
-// interrupted save leaves the old content or the new one.
+// A save writes every new object first (imported keys, certificates, the
+// name marker), then the new content copy, which carries a higher
+// generation number: loading takes the newest copy, so that object is the
+// switch. Only then do the old copies and objects go. A save that fails
+// before the switch takes away what it made, so the token holds what it held
+// before: an update cancelled after a failed save matches the medium.
 //
 // The device password is the token's user PIN. A freshly initialised token
 // has the starting PIN (getCTXDef_p); keys generated on it under another
 // password are made under the starting PIN, and only the first content
-// saved makes that password the PIN, so a generation that is cancelled or
-// fails (its keys removed again) leaves the token as it was. Signing keys
-// are OpenSSL keys whose signing operation runs C_Sign on the token (EC and
-// RSA).
+// saved makes that password the PIN, as the last step of the save, so a
+// generation that is cancelled or fails (its keys removed again) leaves the
+// token as it was. Every login counts toward the token's PIN lock-out, so no
+// PIN known not to be the token's is tried: a token that shows the marker
+// holds a saved container and its PIN is that container's password; one
+// without it is tried with the starting PIN first. Signing keys are OpenSSL
+// keys whose signing operation runs C_Sign on the token (EC and RSA).
 #include <memory>
 #include <string>
 
@@ -60,16 +66,18 @@ public:
     const std::string& message() const { return message_; }
 
 private:
-    // How a PIN that does not log in is treated on a fresh token (one with
-    // the starting PIN and no content, at most key pairs of an unsaved
+    // How a PIN that is not yet the token's is treated on a fresh token (one
+    // with the starting PIN and no content, at most key pairs of an unsaved
     // generation).
     enum class FreshToken {
-        refuse,           // the PIN must log in
-        useStartingPin,   // log in with the starting PIN, the PIN unchanged
-        takePin,          // the PIN given becomes the token's user PIN
+        refuse,          // the PIN must be the token's
+        useStartingPin,  // the session logs in with the starting PIN
     };
     // Opens a session on the token, logged in as user when a PIN is given.
-    KResult open(TCP11Token& token, const char* pin, bool readWrite, FreshToken fresh = FreshToken::refuse) const;
+    // onStartingPin (may be null) tells whether the session logged in with
+    // the starting PIN of a fresh token in place of the PIN given.
+    KResult open(TCP11Token& token, const char* pin, bool readWrite, FreshToken fresh = FreshToken::refuse,
+                 bool* onStartingPin = nullptr) const;
     std::string location_;
     std::string tokenName_;
     mutable std::string message_;

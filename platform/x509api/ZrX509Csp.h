@@ -59,6 +59,9 @@ public:
     // Precedes every update that may create a new container: the next
     // setContainerName starts a fresh content.
     void prepareUpdate();
+    // True between prepareUpdate and the update's new content: the keys held
+    // now are not the ones the update will have.
+    bool startsNew() const { return prepared_; }
     void beginUpdate();
     bool inUpdate() const { return inUpdate_; }
     // Ends the update; writes the container when it changed (or always with

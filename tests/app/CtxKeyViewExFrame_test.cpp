@@ -3,6 +3,7 @@
 // files, the planned and the early key change, and sweeping.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -18,6 +19,7 @@
 #include "app/CtxListsViewFrame.h"
 #include "app/LogGrabView.h"
 #include "app/MessageView.h"
+#include "app/NewPasswordDlg.h"
 #include "jCmp/ZrXCspJCMPClient.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/framework/Dialogs.h"
@@ -606,6 +608,78 @@ TEST_F(KeyViewEx, TheSettingsDialogSwitchesTheServiceAndTheDigestMapping) {
 
 namespace {
 bool refuseDialog(TCRequestParamMaker*, const char*, char*) { return false; }
+
+// The owner-parameter dialog of a key change giving a new container password.
+struct NewPasswordDialog {
+    static inline std::string next;
+    TExecEditUserParmsFormFunc previous;
+    explicit NewPasswordDialog(const std::string& password) : previous(setExecEditUserParmsForm(answer)) {
+        next = password;
+    }
+    ~NewPasswordDialog() { setExecEditUserParmsForm(previous); }
+    static bool answer(TCRequestParamMaker*, const char*, char* password) {
+        if (password) std::snprintf(password, kReqPasswordSize, "%s", next.c_str());
+        return true;
+    }
+};
+
+// The policy's longest passwords, 32 Cyrillic and 32 four-byte characters:
+// set as the container's (the Cyrillic one typed into the new-password
+// dialog; one of symbols alone fails its quality test, so it is set through
+// the content), the container reloads with it, and a key change hands it
+// whole to the preparation, which then takes the other one as the new
+// password.
+class LongPasswords : public KeyViewEx {
+protected:
+    static std::string longest(const char* odd, const char* even) {
+        std::string s;
+        for (int i = 0; i < 32; ++i) s += i % 2 ? odd : even;
+        return s;
+    }
+    void road(const std::string& password, const std::string& next, bool typed) {
+        const int64_t now = nowSeconds();
+        const std::string file = path("long.zrx");
+        certified(file, 0x30000, now - kDay, now + 100 * kDay);
+        show(file);
+        if (typed) {
+            ScriptedWindows windows([&](TObject* w) -> int {
+                auto* d = dynamic_cast<TMakePasswordForm*>(w);
+                if (!d) return int(mrOk);
+                for (TEdit* e : {d->PasswordEdit, d->PasswordConfirm}) {
+                    e->SetFocus();
+                    SendText(e, password + "Ж");  // one more than the policy allows
+                }
+                d->Button1->Click();
+                return 0;
+            });
+            ASSERT_TRUE(frame->changePassword()) << (windows.messages.empty() ? "" : windows.messages.back());
+        } else {
+            ASSERT_EQ(0u, csp().container()->changePassword(kContainerPassword, password.c_str(), 0));
+            ASSERT_EQ(0u, csp().container()->update());
+        }
+        {
+            TZrX509Csp reread;
+            EXPECT_EQ(0u, reread.load(file.c_str(), password.c_str()));
+        }
+        TZrX509* own = csp().getSelfCrt();
+        ASSERT_NE(own, nullptr);
+        NewPasswordDialog dialog(next);
+        ScriptedWindows windows([](TObject*) { return int(mrOk); });
+        EXPECT_EQ(0u, frame->changeKey(own, 0x20000));
+        EXPECT_TRUE(csp().container()->alreadyGenerated(0x20000, true));
+        TZrX509Csp reread;
+        EXPECT_EQ(0u, reread.load(file.c_str(), next.c_str()));
+    }
+};
+
+TEST_F(LongPasswords, CyrillicTypedThenKeyChange) {
+    road(longest("Ж", "ї"), longest("\U0001F511", "\U0001D11E"), true);
+}
+
+TEST_F(LongPasswords, FourByteThenKeyChange) {
+    road(longest("\U0001F511", "\U0001D11E"), longest("Ж", "ї"), false);
+}
+
 }  // namespace
 
 TEST_F(KeyViewEx, AFailedChangeIsShownExceptACancelAndNothingIsDelivered) {

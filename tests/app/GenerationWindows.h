@@ -4,6 +4,7 @@
 // dialogs pointed at a test folder, the issuing dialog accepted, and what
 // the result window listed.
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,15 +29,18 @@ struct GenerationAnswers {
     bool selfIssued = false;
     bool excludeNonStandard = false;
     int kaParams = -1;      // the key-agreement set, when chosen
+    bool kaOnly = false;    // "Ключи связи" alone ticked (the profile lets the owner choose)
     std::string saveAs;     // an extension replacing the proposed one (".PEM")
     int cancelSaveAt = -1;  // the save dialog (0, 1...) that is cancelled
     std::string saveFolder; // where the save dialogs put the files
+    std::string goneAtSave; // a folder removed when the first save dialog shows (the medium going away)
 };
 
 // What the generation showed.
 struct GenerationSeen {
     std::vector<std::string> saveTitles, savedFiles, proposed, results, issuing;
     std::vector<int64_t> issuingDays;
+    std::vector<bool> resultErrors;  // the result window showed the error icon
     std::string onlyEmptyTokens;  // the macro while the owner dialog was open
     std::string refusal;          // why the owner dialog did not accept
 };
@@ -52,6 +56,11 @@ inline int answerGenerationWindow(TObject* w, const GenerationAnswers& a, Genera
         f->locationFrame()->setLocation(a.location.c_str());
         f->PasswordEdit->SetText(a.password);
         f->PasswordConfirm->SetText(f->PasswordConfirm->Visible() ? a.password : "");
+        if (a.kaOnly) {
+            f->chckbxs1->SetIsChecked(1, false);
+            f->chckbxs1->SetIsChecked(2, true);
+            f->chckbxs1ChekBoxClick(f->chckbxs1);
+        }
         if (a.kaParams >= 0) f->flbx2->SetChecked(uint64_t(a.kaParams));
         for (TCBaseReqPropsFrame* page : f->pages())
             if (auto* c = dynamic_cast<TCreatorUserExPars*>(page)) {
@@ -73,6 +82,10 @@ inline int answerGenerationWindow(TObject* w, const GenerationAnswers& a, Genera
         seen.saveTitles.push_back(d->Title());
         seen.proposed.push_back(d->InitialDir() + "/" + d->FileName());
         if (index == a.cancelSaveAt) return mrCancel;
+        if (index == 0 && !a.goneAtSave.empty()) {
+            std::error_code ec;
+            std::filesystem::remove_all(a.goneAtSave, ec);
+        }
         std::string name = d->FileName();
         if (!a.saveAs.empty()) name = changeFileExt(name.c_str(), a.saveAs.c_str()).str();
         d->SetFileName(a.saveFolder + "/" + name);
@@ -86,6 +99,7 @@ inline int answerGenerationWindow(TObject* w, const GenerationAnswers& a, Genera
     }
     if (auto* g = dynamic_cast<TLogGrabViewForm*>(w)) {
         seen.results.push_back(g->joinedText().str());
+        seen.resultErrors.push_back(g->img3->Visible());
         return mrOk;
     }
     return -1;

@@ -245,6 +245,62 @@ TEST_F(TokenDialogs, ReinitialisingATokenWithKeys) {
     }
 }
 
+// A token's name is kept, as it is typed, to what its 32-byte label holds:
+// the name shown is the label the token gets, and two names alike in that
+// part are the same name.
+TEST_F(TokenDialogs, NameKeptToWhatTheLabelHolds) {
+    auto times = [](const char* piece, int n) {
+        std::string s;
+        for (int i = 0; i < n; ++i) s += piece;
+        return s;
+    };
+    const std::string sixteen = times("Ж", 16);
+    struct Case {
+        std::string typed, kept;
+    } cases[] = {
+        {times("a", 40), times("a", 32)},
+        {sixteen + "абв", sixteen},
+        {times("€", 12), times("€", 10)},  // three bytes each: the eleventh would split
+        {"Токен ДПС", "Токен ДПС"},
+    };
+    TCHSMTokenDescriptor* a = listedToken(unique("Перший довгий"), false);
+    TCHSMTokenDescriptor* b = listedToken(unique("Другий довгий"), false);
+    ASSERT_TRUE(a && b);
+    ASSERT_EQ(0u, b->setNick(sixteen.c_str()));
+    size_t step = 0;
+    std::vector<std::string> shown;
+    ScriptedWindows windows([&](TObject* w) -> int {
+        auto* p = dynamic_cast<THsmTokenPropsDlg*>(w);
+        if (!p) return mrOk;
+        if (step < std::size(cases)) {
+            p->chedt1->SetFocus();
+            p->chedt1->SetText("");
+            SendText(p->chedt1, cases[step++].typed);
+            shown.push_back(p->chedt1->GetText());
+            return mrCancel;
+        }
+        // Alike with the other token in what the label holds: refused; then
+        // a long name of its own.
+        p->chedt1->SetText(step++ == std::size(cases) ? sixteen + "інше" : times("Ї", 20));
+        p->edt1->SetText(kSoPin);
+        p->edt2->SetText(kSoPin);
+        p->OKBtn->Click();
+        return 0;
+    });
+    TCSecretString admin;
+    for (const Case& c : cases) {
+        EXPECT_FALSE(form->tokenPropsDialog(form, a, admin));
+        EXPECT_EQ(c.kept, shown.back()) << c.typed;
+    }
+    select(a);
+    form->actInitializeExecute(form);
+    EXPECT_TRUE(windows.shown("уже присутствует в списке")) << (windows.messages.empty() ? "" : windows.messages[0]);
+    EXPECT_EQ(times("Ї", 16), std::string(a->nick));
+    TCP11Slot slot;
+    ASSERT_EQ(0u, slot.initSlot(a->mediaType, a->slot));
+    EXPECT_EQ(std::string(a->nick), slot.getLabel());
+}
+
 TEST_F(TokenDialogs, NameDialogChecks) {
     TCHSMTokenDescriptor* a = listedToken(unique("Первый"), false);
     TCHSMTokenDescriptor* b = listedToken(unique("Второй"), false);

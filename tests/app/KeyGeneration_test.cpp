@@ -18,6 +18,7 @@
 #include "app/LocationTestSupport.h"
 #include "app/LogGrabView.h"
 #include "app/LogGrabber.h"
+#include "platform/p11/P11FaultLayer.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/config/FlagDescriptors.h"
 #include "platform/core/config/Profiles.h"
@@ -181,46 +182,97 @@ protected:
     TReqPropsFrameConstructor savedPage_ = nullptr;
 };
 
-// Signature and key-agreement profiles: a new file container, its requests
-// saved where proposed, each verifying and naming the owner.
-TEST_F(KeyGenerationTest, NewFileContainerAndItsRequests) {
-    struct Case {
-        const char* profile;
-        int kaParams;
-        std::vector<std::string> files;  // relative to the container's base
-        std::vector<std::string> titles;
-    } cases[] = {
-        {"sign", -1, {".p10"}, {"Запись запроса на сертификат ключей  ЭП"}},
-        {"ka", 1, {"_ka.p10"}, {"Запись запроса на сертификат ключей  связи"}},
-        {"signKa", -1, {".p10", "_ka.p10"},
-         {"Запись запроса на сертификат ключей  ЭП", "Запись запроса на сертификат ключей  связи"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.profile);
+// Every profile the program ships, with the choices its dialog proposes: a
+// new file container, its requests saved where proposed, each verifying and
+// naming the owner.
+TEST_F(KeyGenerationTest, EveryShippedProfileMakesItsContainerAndRequests) {
+    const TCXProfilesList& profiles = _getDefPFList();
+    ASSERT_GE(profiles.count(), 4);
+    for (int i = 0; i < profiles.count(); ++i) {
+        const TCXProfileDescriptor* p = profiles.at(i);
+        SCOPED_TRACE(p->name.str());
+        std::vector<std::string> files, titles;
+        if (p->hasSignKeys()) {
+            files.push_back(".p10");
+            titles.push_back("Запись запроса на сертификат ключей  ЭП");
+        }
+        if (p->hasKAKeys()) {
+            files.push_back("_ka.p10");
+            titles.push_back("Запись запроса на сертификат ключей  связи");
+        }
         csp_.reset();
-        const std::string base = dir_.file(std::string("keys-") + c.profile);
+        const std::string base = dir_.file("keys-" + p->name.str());
         Answers a;
         a.location = base + ".pfx";
-        a.kaParams = c.kaParams;
-        ASSERT_EQ(0u, generate(c.profile, a)) << seen_.results.size();
+        ASSERT_EQ(0u, generate(p->name.c_str(), a)) << (seen_.results.empty() ? "" : seen_.results[0]);
         EXPECT_EQ("yes", seen_.onlyEmptyTokens);
         EXPECT_EQ("no", getCFGMacroValue("onlyEmptyTokens").str());
         EXPECT_EQ(1, refreshed_);
-        ASSERT_EQ(c.files.size(), seen_.savedFiles.size());
-        EXPECT_EQ(c.titles, seen_.saveTitles);
-        for (size_t i = 0; i < c.files.size(); ++i) {
-            EXPECT_EQ(base + c.files[i], seen_.proposed[i]);
-            EXPECT_TRUE(requestVerifies(base + c.files[i])) << base + c.files[i];
-            EXPECT_EQ(kOwner, subjectOf(base + c.files[i]));
+        ASSERT_EQ(files.size(), seen_.savedFiles.size());
+        EXPECT_EQ(titles, seen_.saveTitles);
+        for (size_t f = 0; f < files.size(); ++f) {
+            EXPECT_EQ(base + files[f], seen_.proposed[f]);
+            EXPECT_TRUE(requestVerifies(base + files[f])) << base + files[f];
+            EXPECT_EQ(kOwner, subjectOf(base + files[f]));
         }
         // The container is on disk with the requests, under the password.
         TZrX509Csp reread;
         ASSERT_EQ(0u, reread.load(a.location.c_str(), kPassword));
-        EXPECT_EQ(int(c.files.size()), reread.reqCount());
+        EXPECT_EQ(int(files.size()), reread.reqCount());
         // The result window listed the generation and the saved files.
         ASSERT_EQ(1u, seen_.results.size());
+        EXPECT_FALSE(seen_.resultErrors[0]);
         EXPECT_NE(std::string::npos, seen_.results[0].find("сохранен в файл")) << seen_.results[0];
     }
+}
+
+// Key-agreement keys that cannot sign their own request (X25519) without
+// signature keys: a profile left with nothing else is refused before its
+// dialog opens, with the reason; such a set is not offered where others
+// are; chosen in the dialog without signature keys, the dialog says why and
+// keeps what was typed.
+TEST_F(KeyGenerationTest, ProfilesThatCannotMakeTheirRequests) {
+    auto addProfile = [this](const char* name, uint32_t flags, const char* sets, const char* usage) {
+        const std::string tmpl = dir_.file(std::string(name) + ".xcfg");
+        zrxtest::writeFile(tmpl, std::string("<cryptoTemplate version=\"1\"><sign><params name=\"s\" alg=\"EC:P-256\"/>"
+                                             "</sign><keyAgreement>") +
+                                     sets + "</keyAgreement></cryptoTemplate>");
+        auto* p = new TCXProfileDescriptor;
+        p->name = name;
+        p->id = 40 + _getDefPFList().count();
+        p->flags = flags;
+        p->caption = name;
+        p->templateFile = tmpl.c_str();
+        p->setFrames("UserExPars");
+        p->extFormats.add((std::string("!keyUsage|Использование ключа:") + usage).c_str());
+        _getDefPFList().add(p);
+    };
+    const char* x25519 = "<params name=\"x\" alg=\"X25519\" default=\"yes\"/>";
+    const std::string both = std::string(x25519) + "<params name=\"e\" alg=\"ECDH:P-256\"/>";
+    addProfile("kaX25519", PF_KA_KEYS, x25519, "keyAgreement");
+    addProfile("kaBoth", PF_KA_KEYS, both.c_str(), "keyAgreement");
+    addProfile("chosen", PF_SIGN_KEYS | PF_KA_KEYS | 0x200 | 0x400, x25519, "digitalSignature,keyAgreement");
+
+    Answers a;
+    a.location = dir_.file("x.pfx");
+    EXPECT_EQ(0xC080006Du, generate("kaX25519", a));
+    EXPECT_EQ("", seen_.onlyEmptyTokens) << "the owner dialog opened";
+    ASSERT_EQ(1u, seen_.results.size());
+    EXPECT_TRUE(seen_.resultErrors[0]);
+    EXPECT_NE(std::string::npos, seen_.results[0].find("не подписывают собственный запрос")) << seen_.results[0];
+
+    csp_.reset();
+    a.location = dir_.file("both.pfx");
+    ASSERT_EQ(0u, generate("kaBoth", a));
+    ASSERT_EQ(1, csp_->reqCount());
+    EXPECT_EQ(0u, csp_->getReqAt(0)->keyAlgorithmText().str().rfind("EC", 0)) << csp_->getReqAt(0)->keyAlgorithmText();
+
+    csp_.reset();
+    a.location = dir_.file("chosen.pfx");
+    a.kaOnly = true;
+    EXPECT_EQ(KR_E_CANCELLED, generate("chosen", a));
+    EXPECT_EQ("not accepted", seen_.refusal);
+    EXPECT_TRUE(windows_->shown("не могут подписать собственный запрос"));
 }
 
 // "Сформировать самоизаднный сертификат": certificates issued to themselves,
@@ -407,6 +459,72 @@ TEST_F(KeyGenerationTest, DeviceCleanedOnlyAtCommit) {
     EXPECT_FALSE(csp_->container()->inUpdate());
     EXPECT_EQ(0, csp_->reqCount());
     TestMedium::reset();
+}
+
+// A commit that fails (the container's folder gone, a medium refusing the
+// write, a token full part-way) leaves no request or certificate file for
+// keys that are stored nowhere; the result window says so with the error
+// icon, and a fresh token stays empty at its starting PIN.
+TEST_F(KeyGenerationTest, FailedCommitWritesNoFile) {
+    using zrxtest::TestMedium;
+    TestMedium::install();
+    TestMedium::reset();
+    TestMedium::devices = {"dev1"};
+    zrxtest::SoftHsm hsm;
+    ASSERT_TRUE(hsm.initToken("Повний", "12345678", getCTXDef_p()));
+    zrxtest::P11FaultLayer faults;
+    ASSERT_EQ(0u, initP11Lib());
+    TCStringList tokens;
+    ASSERT_EQ(1, listTokenDevices(tokens));
+    const std::string token = "$:" + tokens[0].str();
+    const std::string gone = dir_.file("gone");
+
+    struct Case {
+        const char* name;
+        const char* profile;
+        std::string location;
+        bool selfIssued = false;
+        bool goneAtSave = false;
+        bool tokenFull = false;
+        const char* password = kPassword;
+    } cases[] = {
+        {"folder gone", "signKa", gone + "/keys.pfx", false, true},
+        {"folder gone, self-issued", "signKa", gone + "/self.pfx", true, true},
+        {"medium refusing the write", "sign", "#:dev1", false, false, false, "12345678"},
+        {"token full", "signKa", token, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::create_directories(gone);
+        csp_.reset();
+        Answers a;
+        a.location = c.location;
+        a.password = c.password;
+        a.selfIssued = c.selfIssued;
+        if (c.goneAtSave) a.goneAtSave = gone;
+        if (c.tokenFull) faults.failAfter(zrxFaultCreateObject, 0, CKR_DEVICE_MEMORY);
+        const KResult rc = generate(c.profile, a);
+        faults.reset();
+        EXPECT_TRUE(isFailure(rc)) << std::hex << rc;
+        ASSERT_FALSE(seen_.savedFiles.empty());
+        for (const std::string& f : seen_.savedFiles) EXPECT_FALSE(std::filesystem::exists(f)) << f;
+        ASSERT_EQ(1u, seen_.results.size());
+        EXPECT_TRUE(seen_.resultErrors[0]);
+        EXPECT_NE(std::string::npos, seen_.results[0].find("не созданы")) << seen_.results[0];
+        EXPECT_FALSE(csp_->container()->inUpdate());
+        EXPECT_EQ(0, csp_->reqCount());
+        if (c.tokenFull) {
+            EXPECT_EQ(0u, isTokenEmpty(tokens[0].c_str()));
+            TCP11Lib::forMedia(P11_MEDIA_HSM)->close();
+            TCP11Slot* slot = nullptr;
+            ASSERT_EQ(0u, findTokenSlot(tokens[0].c_str(), &slot));
+            TCP11Token t;
+            ASSERT_EQ(0u, t.startSession(slot, false));
+            EXPECT_EQ(0u, t.login(getCTXDef_p(), false));
+        }
+    }
+    TestMedium::reset();
+    doneP11Lib();
 }
 
 // The same generation onto a SoftHSM2 token: the device location names the

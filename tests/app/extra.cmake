@@ -12,3 +12,7 @@ foreach(src IN LISTS app_test_sources)
     target_link_libraries(app_${stem} PRIVATE zrx_tester_passwords)
   endif()
 endforeach()
+
+# Generations onto tokens that fail part-way go through the fault-injecting
+# PKCS#11 module.
+target_link_libraries(app_KeyGeneration_test PRIVATE zrx_p11fault)

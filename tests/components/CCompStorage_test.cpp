@@ -132,7 +132,7 @@ TEST_F(CompStorage, StoreOnCloseRestoreOnCreate) {
         f->lv1->Col(1)->Width = 99;
         f->lv1->Col(2)->Title = "Имя";
         f->lv1->Serial = 0x1234567890ABCDEFll;
-        f->SetWindowState(wsMaximized);
+        f->SetWindowState(TWindowState::wsMaximized);
         Application->ProcessMessages();  // the window takes the maximized size
         f->Close();
         EXPECT_EQ(f->ownClose, 1);
@@ -155,7 +155,7 @@ TEST_F(CompStorage, StoreOnCloseRestoreOnCreate) {
         EXPECT_EQ(g->Top(), 30);
         EXPECT_EQ(g->Width(), 610);
         EXPECT_EQ(g->Height(), 420);
-        EXPECT_EQ(g->WindowState(), wsMaximized);
+        EXPECT_EQ(g->WindowState(), TWindowState::wsMaximized);
         EXPECT_TRUE(g->chk1->Checked());
         EXPECT_EQ(g->pnl1->Width(), 77);
         EXPECT_EQ(g->edt1->GetText(), "Ёлка и ель");

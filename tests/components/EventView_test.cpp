@@ -375,6 +375,49 @@ TEST_F(EventViewTest, ChainOfHookedViews) {
     EXPECT_EQ(g_logged.size(), 3u);
 }
 
+// A view whose form is released while the view refreshes itself (the
+// refresh processes messages, the release among them) is never touched
+// again; the views hooked before it and the function installed first still
+// get the record, on both channels.
+TEST_F(EventViewTest, AViewReleasedDuringItsOwnRefresh) {
+    csSetLogOutFunc(&captureLog);
+    csSetDisplayFunc(&captureDisplay);
+    csSetDbgOutMask(DBG_FILES);
+    view->SetrtlLoggin(true);
+    view->SetrtlDbgMessaging(true);
+    for (int channel = 0; channel < 2; ++channel) {
+        SCOPED_TRACE(channel == 0 ? "event log" : "debug display");
+        auto* other = CreateComponent<TForm>(Application);
+        other->SetBounds(60, 60, 400, 200);
+        auto* released = add<TEventView>(other, other, "released");
+        released->SetBounds(0, 0, 380, 180);
+        released->Loaded();
+        released->SetRefreshMode(evProcessMessages);
+        other->Show();
+        released->SetrtlLoggin(true);
+        released->SetrtlDbgMessaging(true);
+        const int formsBefore = Screen->FormCount();
+        other->Release();  // freed by the next processing of messages
+        g_logged.clear();
+        g_displayed.clear();
+        if (channel == 0)
+            csLogFmtText(11, "під час звільнення");
+        else
+            csOutDbgText(DBG_FILES, "під час звільнення");
+        EXPECT_EQ(formsBefore - 1, Screen->FormCount()) << "released during the refresh";
+        EXPECT_EQ(texts().front(), "під час звільнення");
+        if (channel == 0) {
+            ASSERT_EQ(1u, g_logged.size());
+            EXPECT_EQ("під час звільнення", g_logged[0].second);
+        } else {
+            ASSERT_EQ(1u, g_displayed.size());
+        }
+        EXPECT_EQ(view, channel == 0 ? TEventView::currentLogView() : TEventView::currentDbgView());
+    }
+    view->SetrtlLoggin(false);
+    view->SetrtlDbgMessaging(false);
+}
+
 TEST_F(EventViewTest, DebugDisplayHookAndSettings) {
     csSetDisplayFunc(&captureDisplay);
     view->SetRTLDbgFilter(int(DBG_FILES));

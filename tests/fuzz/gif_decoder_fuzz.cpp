@@ -1,13 +1,16 @@
 // Any input either fails with the decoder's own exception or loads; what
 // loads renders its strip and its per-image bitmaps or fails the same way.
+// The decoder runs under the pixel limit the image loader gives it.
 #include <cstdint>
 #include <cstdlib>
 
 #include "html/layout/GifDecoder.h"
+#include "html/layout/PixelBudget.h"
 #include "platform/framework/GraphicsErrors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TGif g;
+    g.SetPixelLimit(ThtPixelBudget::DefaultPixels);
     try {
         g.LoadFromStream(data, size);
     } catch (const EInvalidGraphicOperation&) {

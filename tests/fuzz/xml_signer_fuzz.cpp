@@ -1,42 +1,60 @@
 // Any input is refused with a code of the verifier or of the XML layer, or
 // verifies and then gives the signed element; nothing else may happen.
-#include <openssl/evp.h>
-#include <openssl/x509.h>
+// The signers are fixed test keys (tests/fuzz/keys/): a document signed with
+// one of them verifies, so the mutations of such seeds also reach what
+// follows a successful check (the reference results, reading the signed
+// object).
+#include <openssl/bio.h>
+#include <openssl/pem.h>
+#include <openssl/x509v3.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
+#include "XmlSignerFuzzCerts.h"
 #include "platform/core/x509/XmlSigner.h"
 
 namespace {
 
-// One certificate for every key identifier: the structure and the signature
-// checks run on whatever the input holds.
-TZrX509& anyCert() {
-    static TZrX509 cert = [] {
-        EVP_PKEY* key = EVP_EC_gen("P-256");
-        X509* x = X509_new();
-        X509_set_version(x, X509_VERSION_3);
-        X509_set_pubkey(x, key);
-        X509_gmtime_adj(X509_getm_notBefore(x), 0);
-        X509_gmtime_adj(X509_getm_notAfter(x), 86400);
-        X509_sign(x, key, EVP_sha256());
-        TZrX509 c(x, true);
-        EVP_PKEY_free(key);
-        return c;
+struct Signer {
+    TZrX509 cert;
+    TCASN1OctetString keyId;
+};
+
+const std::vector<Signer>& signers() {
+    static const std::vector<Signer> all = [] {
+        std::vector<Signer> out;
+        for (const char* pem : kFuzzSignerCerts) {
+            BIO* bio = BIO_new_mem_buf(pem, -1);
+            X509* x = bio ? PEM_read_bio_X509(bio, nullptr, nullptr, nullptr) : nullptr;
+            BIO_free(bio);
+            if (!x) std::abort();  // the compiled-in test certificates must read
+            const ASN1_OCTET_STRING* ski = X509_get0_subject_key_id(x);
+            out.push_back(Signer{TZrX509(x, true), ski ? TCASN1OctetString(ski) : TCASN1OctetString()});
+        }
+        return out;
     }();
-    return cert;
+    return all;
 }
 
-KResult lookupAny(TZrX509& out, void*, const TCASN1OctetString&) {
-    out = anyCert();
+// The signer with that key identifier; any other identifier gets the last
+// one, so that the signature checks run on whatever the input holds.
+KResult lookup(TZrX509& out, void*, const TCASN1OctetString& keyId) {
+    const auto& all = signers();
+    for (const Signer& s : all)
+        if (s.keyId == keyId) {
+            out = s.cert;
+            return 0;
+        }
+    out = all.back().cert;
     return 0;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    TZrXMLSigner signer(lookupAny, nullptr);
+    TZrXMLSigner signer(lookup, nullptr);
     const KResult r = signer.verifyXMLText(reinterpret_cast<const char*>(data), size);
     if (r == 0) {
         if (!signer.getObject()) std::abort();

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -380,6 +381,83 @@ TEST_F(JcmpContainer, ImmediateIssueStoresWhatComesBack) {
         EXPECT_EQ("Запрос на сертификат ключей  " + what + ", владелец \"Петренко Петро\",успешно удовлетворен на "
                   "службе сертификатов, расположенной по адресу: " + service.base() + "/.",
                   log.records().back().text);
+    }
+}
+
+// A reply to an immediate issue that does not certify the request's own key
+// (CA certificates alone, the CA's root, a certificate of another owner's key,
+// one that copies the key identifier onto another key) stores nothing: the
+// request stays, and the mismatch is reported.
+TEST_F(JcmpContainer, ImmediateIssueStoresOnlyTheRequestsCertificate) {
+    const std::string d = ca.dir.str();
+    ASSERT_TRUE(run("cd '" + d +
+                    "' && openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout other.key"
+                    " -subj /CN=Other -outform DER -out other.p10"));
+    const std::string otherCert = ca.issue(zrxtest::readFile(ca.dir.file("other.p10")), 60);
+    ASSERT_FALSE(otherCert.empty());
+    TZrX509 root;
+    ASSERT_TRUE(root.loadFromFile(ca.caPem().c_str()));
+    std::vector<uint8_t> rootDer;
+    ASSERT_EQ(0u, root.encode(rootDer));
+    // The certificate another key gets under the request's key identifier.
+    auto forged = [&](const TCASN1OctetString& keyID) {
+        zrxtest::writeFile(ca.dir.file("forged.ext"), "subjectKeyIdentifier=" + keyID.toHex(false).str() + "\n");
+        if (!run("cd '" + d +
+                 "' && openssl x509 -req -inform DER -in other.p10 -CA ca.pem -CAkey ca.key -CAcreateserial -days 60"
+                 " -extfile forged.ext -outform DER -out forged.der"))
+            return std::string();
+        return zrxtest::readFile(ca.dir.file("forged.der"));
+    };
+    struct Case {
+        const char* name;
+        int replyType;
+        std::function<std::string(const TCASN1OctetString&)> reply;
+    } cases[] = {
+        {"CA certificates alone", JCMP_TYPE_CHAIN, [&](const TCASN1OctetString&) { return ca.chain(otherCert, false); }},
+        {"the CA's root", JCMP_TYPE_CERTIFICATE,
+         [&](const TCASN1OctetString&) { return std::string(rootDer.begin(), rootDer.end()); }},
+        {"another owner's certificate", JCMP_TYPE_CERTIFICATE, [&](const TCASN1OctetString&) { return otherCert; }},
+        {"another owner's chain", JCMP_TYPE_CHAIN, [&](const TCASN1OctetString&) { return ca.chain(otherCert); }},
+        {"the key identifier on another key", JCMP_TYPE_CERTIFICATE, forged},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CaService service(ca);
+        service.setRestrictions(true, false, true, true);
+        TZrX509Csp csp;
+        const std::string file = std::string(c.name) + ".zrx";
+        made.withSignedRequests(csp, file, ca, 60);
+        TZrX509ReqCtx* req = requestOf(csp, kfSignature);
+        ASSERT_TRUE(req);
+        const TCASN1OctetString keyID = req->keyID();
+        const std::string reply = c.reply(keyID);
+        ASSERT_FALSE(reply.empty());
+        service.setReplyType(c.replyType);
+        service.setIssuedObject(reply);
+        const int certsBefore = csp.container()->ctx_CertificatesList.count();
+        TZrXCspJCMPClient client(&csp);
+        client.setBaseURL(service.base().c_str());
+        zrxtest::LogCapture::records().clear();
+        EXPECT_EQ(0xC080002Au, client.sendRequest(keyID, true));
+        ASSERT_EQ(1u, service.received().size());
+        EXPECT_EQ("issue", service.received()[0].operation);
+        for (TZrX509Csp* held : {&csp, static_cast<TZrX509Csp*>(nullptr)}) {
+            TZrX509Csp reloaded;
+            if (!held) {
+                ASSERT_EQ(0u, reloaded.load(made.dir.file(file).c_str(), kPw));
+                held = &reloaded;
+            }
+            EXPECT_TRUE(held->container()->findCertReq(keyID));
+            EXPECT_EQ(nullptr, held->getSelfNewCrt());
+            EXPECT_EQ(certsBefore, held->container()->ctx_CertificatesList.count());
+        }
+        ASSERT_FALSE(log.records().empty());
+        EXPECT_EQ(0xC080002Au, log.records().back().code);
+        EXPECT_NE(std::string::npos, log.records().back().text.find("не содержит сертификата этих ключей"))
+            << log.records().back().text;
+        EXPECT_FALSE(logged("Запрос на сертификат ключей  , ID ключа:" + keyID.toHex(true).str() +
+                            ", владелец \"Петренко Петро\",успешно удовлетворен на службе сертификатов, "
+                            "расположенной по адресу: " + service.base() + "/."));
     }
 }
 

@@ -681,6 +681,37 @@ TEST_F(OwnerDialogTest, AcceptedDialogMakesTheTypedRequest) {
     X509_REQ_free(req);
 }
 
+// The policy's longest passwords, 32 Cyrillic or 32 four-byte characters,
+// typed into the dialog: accepted, and handed to the caller whole.
+TEST_F(OwnerDialogTest, LongestPasswordsReachTheCallerWhole) {
+    std::string cyrillic, fourByte;
+    for (int i = 0; i < 32; ++i) {
+        cyrillic += i % 2 ? "Ж" : "ї";
+        fourByte += i % 2 ? "\U0001F511" : "\U0001D11E";
+    }
+    for (const std::string& typed : {cyrillic, fourByte}) {
+        SCOPED_TRACE(typed);
+        TCRequestParamMaker& m = maker(1, kRpmAskPassword);
+        ScriptedWindows windows([&](TObject* w) -> int {
+            auto* f = dynamic_cast<TEditUserParmsForm*>(w);
+            if (!f) return int(mrOk);
+            fillOwner(f);
+            // Typed as a user types, one more character than the policy allows.
+            for (TPasswordEdit* e : {f->PasswordEdit, f->PasswordConfirm}) {
+                e->SetFocus();
+                SendText(e, typed + typed.substr(0, typed.size() / 32));
+            }
+            accept(f);
+            return 0;
+        });
+        char buffer[kReqPasswordSize];
+        std::memset(buffer, 'x', sizeof buffer);
+        ASSERT_TRUE(execEditUserParmsFormEx(&m, buffer, sizeof buffer, "Ключі"));
+        EXPECT_TRUE(windows.messages.empty()) << windows.messages.front();
+        EXPECT_EQ(typed, std::string(buffer));
+    }
+}
+
 // The password reaches the caller whole or not at all: one longer than the
 // caller's buffer is refused in the dialog.
 TEST_F(OwnerDialogTest, PasswordBoundedByTheCallersBuffer) {
@@ -695,7 +726,7 @@ TEST_F(OwnerDialogTest, PasswordBoundedByTheCallersBuffer) {
         accept(f);
         return 0;
     });
-    char buffer[kReqPasswordSize];
+    char buffer[33];  // a caller with room for 32 bytes only
     std::memset(buffer, 'x', sizeof buffer);
     ASSERT_TRUE(execEditUserParmsFormEx(&m, buffer, sizeof buffer, "Ключі"));
     EXPECT_EQ(2, rounds);

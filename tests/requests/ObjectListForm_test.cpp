@@ -243,6 +243,91 @@ TEST_F(ObjectListTest, SetupDegradations) {
     EXPECT_EQ("1.3.6.1.4.1.99995.3", base);
 }
 
+// Only a file whose root is an object list opens; confirming its base
+// identifier never rewrites another kind of file.
+TEST_F(ObjectListTest, AFileThatIsNoObjectListIsRefused) {
+    const std::string kinds[] = {
+        "<?xml version=\"1.0\"?>\n<config><olmX ln=\"Ікс\" oid=\"1.3.6.1.4.1.99995.11.1\"/></config>\n",
+        "<Objects/>\n",
+        "<zrxConfig version=\"1\"><core/></zrxConfig>\n",
+    };
+    for (const std::string& text : kinds) {
+        SCOPED_TRACE(text);
+        resetUserOIDsList();
+        messages.clear();
+        const std::string file = dir_.file("other.xcfg");
+        zrxtest::writeFile(file, text);
+        userOIDsList().setFileName(file.c_str());
+        script = [](TObject* w) -> int {
+            if (auto* b = dynamic_cast<TEditBaseOIDForm*>(w)) {
+                b->oidedt1->setTextValue("1.3.6.1.4.1.99995.11");
+                return clickOk(b->Button1, b);
+            }
+            return mrCancel;
+        };
+        EXPECT_FALSE(selectUserObject(nullptr, true));
+        ASSERT_EQ(1u, messages.size());
+        EXPECT_EQ(0u, messages[0].rfind("Загрузка списка описателей объектов. ", 0)) << messages[0];
+        EXPECT_NE(std::string::npos, messages[0].find("не является списком описателей объектов")) << messages[0];
+        EXPECT_EQ(text, zrxtest::readFile(file));
+        EXPECT_EQ(0, userOIDsList().count());
+    }
+}
+
+// Confirming the base identifier and adding an object keep the file's
+// comments.
+TEST_F(ObjectListTest, SavesKeepTheFilesComments) {
+    const std::string file = dir_.file("ZrX509_objects.oids");
+    zrxtest::writeFile(file,
+                       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- Об'єкти відділу -->\n<objects>\n"
+                       "  <!-- перший об'єкт -->\n  <olcOne ln=\"Коментований один\" oid=\"1.3.6.1.4.1.99995.12.1\"/>\n"
+                       "  <!-- нові додавати нижче -->\n</objects>\n");
+    userOIDsList().setFileName(file.c_str());
+    script = [](TObject* w) -> int {
+        if (auto* b = dynamic_cast<TEditBaseOIDForm*>(w)) {
+            b->oidedt1->setTextValue("1.3.6.1.4.1.99995.12");
+            return clickOk(b->Button1, b);
+        }
+        return mrCancel;
+    };
+    TEditObjListForm* f = listWindow(false, true);
+    auto* node = new TZrXOIDNode("olcTwo");
+    node->setLongName("Коментований два");
+    node->setOID("1.3.6.1.4.1.99995.12.2");
+    ASSERT_TRUE(userOIDsList().addObject(node, true));
+    (void)f;
+    const std::string saved = zrxtest::readFile(file);
+    for (const char* comment : {"<!-- Об'єкти відділу -->", "<!-- перший об'єкт -->", "<!-- нові додавати нижче -->"})
+        EXPECT_NE(std::string::npos, saved.find(comment)) << comment << " in\n" << saved;
+    EXPECT_NE(std::string::npos, saved.find("oid=\"1.3.6.1.4.1.99995.12\"")) << saved;
+    EXPECT_NE(std::string::npos, saved.find("olcTwo")) << saved;
+}
+
+// What the dialogs cannot show as the file holds it is reported once, when
+// the list is opened; the file is left as it is.
+TEST_F(ObjectListTest, ValuesTheDialogsCannotShowAreReportedOnOpening) {
+    const std::string file = dir_.file("odd.oids");
+    const std::string text = "<objects oid=\"5.1\">\n"
+                             "  <oddOid ln=\"Дивний ідентифікатор\" oid=\"1.3.x.4\"/>\n"
+                             "  <oddType ln=\"Дивний тип\" oid=\"1.3.6.1.4.1.99995.13.2\" valtype=\"picture\"/>\n"
+                             "  <oddObject ln=\"Дивний об'єкт\" oid=\"1.3.6.1.4.1.99995.13.3\" valtype=\"object\"/>\n"
+                             "  <oddEku ln=\"Дивний старий\" oid=\"1.3.6.1.4.1.99995.13.4\" ekuValue=\"1F\"/>\n"
+                             "  <goodEku ln=\"Дивний добрий\" oid=\"1.3.6.1.4.1.99995.13.5\" ekuValue=\"3\"/>\n"
+                             "</objects>\n";
+    zrxtest::writeFile(file, text);
+    userOIDsList().setFileName(file.c_str());
+    script = [](TObject*) -> int { return mrCancel; };
+    listWindow(false, true);
+    ASSERT_EQ(1u, messages.size());
+    const std::string& m = messages[0];
+    for (const char* part : {"\"5.1\"", "\"oddOid\": \"1.3.x.4\"", "\"oddType\": неизвестный тип значения \"picture\"",
+                             "\"oddObject\": неизвестный тип значения \"object\"",
+                             "\"oddEku\": неизвестный тип значения \"1F\""})
+        EXPECT_NE(std::string::npos, m.find(part)) << part << " in\n" << m;
+    EXPECT_EQ(std::string::npos, m.find("goodEku")) << m;
+    EXPECT_EQ(text, zrxtest::readFile(file));
+}
+
 // The object dialog's checks, each refusing with its message and field.
 TEST_F(ObjectListTest, ObjectDialogChecks) {
     const std::string file = dir_.file("checks.oids");

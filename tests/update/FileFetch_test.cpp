@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -43,6 +44,7 @@ protected:
     void TearDown() override {
         csSetKV_HLogOutFunc(prev_);
         unregisterGlobalIntValue("HTTP_TIMEOUT");
+        setUpdateFileCap(0);
     }
     bool logged(const std::string& part) const {
         for (const auto& r : records())
@@ -112,20 +114,30 @@ TEST_F(FileFetchTest, BodiesThatBreakTheirLengthOrTheCapAreDeleted) {
         const char* name;
         std::string reply;
         KResult code;
+        const char* message;  // the reason logged
     };
     const std::string head = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
+    const char* differs = "Размер полученных данных (299) отличается от исходного размера файла (300)!";
     const Case cases[] = {
-        {"300 announced, 299 sent", head + "Content-Length: 300\r\n\r\n" + std::string(299, 'a'), neg(239)},
-        {"huge length announced", head + "Content-Length: 99999999999999\r\n\r\n" + std::string(100, 'a'), neg(27)},
-        {"length past 64 bits", head + "Content-Length: 999999999999999999999999\r\n\r\nabc", neg(27)},
-        {"empty body", head + "Content-Length: 0\r\n\r\n", neg(239)},
-        {"no length, closed", head + "\r\n" + std::string(50, 'b'), 0},
+        {"300 announced, 299 sent", head + "Content-Length: 300\r\n\r\n" + std::string(299, 'a'), neg(239), differs},
+        {"huge length announced", head + "Content-Length: 99999999999999\r\n\r\n" + std::string(100, 'a'), neg(27),
+         "превышает допустимый"},
+        {"length past 64 bits", head + "Content-Length: 999999999999999999999999\r\n\r\nabc", neg(27),
+         "превышает допустимый"},
+        {"empty body", head + "Content-Length: 0\r\n\r\n", neg(239), "Сервер вернул пустой ответ на запрос файла"},
+        {"empty body, no length", head + "\r\n", neg(239), "Сервер вернул пустой ответ на запрос файла"},
+        {"no length, closed", head + "\r\n" + std::string(50, 'b'), 0, nullptr},
     };
     for (const Case& c : cases) {
+        records().clear();
         zrxtest::RawServer srv(c.reply);
         const KResult r = httpDownload(srv.url("/f.bin").c_str(), dir_.str().c_str(), nullptr);
         EXPECT_EQ(r, c.code) << c.name;
         EXPECT_EQ(std::filesystem::exists(dir_.file("f.bin")), c.code == 0) << c.name;
+        if (c.message) {
+            EXPECT_TRUE(logged(c.message)) << c.name;
+        }
+        EXPECT_FALSE(logged("(0) отличается от исходного размера файла")) << c.name;
         std::filesystem::remove(dir_.file("f.bin"));
     }
     // Bytes after the announced length are no part of the answer: the file
@@ -133,6 +145,83 @@ TEST_F(FileFetchTest, BodiesThatBreakTheirLengthOrTheCapAreDeleted) {
     zrxtest::RawServer more(head + "Content-Length: 10\r\n\r\n" + std::string(20, 'a'));
     EXPECT_EQ(httpDownload(more.url("/f.bin").c_str(), dir_.str().c_str(), nullptr), 0u);
     EXPECT_EQ(zrxtest::readFile(dir_.file("f.bin")), std::string(10, 'a'));
+}
+
+// A server that sends without end, counting what it could hand over.
+struct EndlessServer {
+    zrxtest::HttpServer srv;
+    std::atomic<size_t> sent{0};
+    explicit EndlessServer(bool announceLength) {
+        srv.svr.Get("/upd/big.bin", [this, announceLength](const httplib::Request&, httplib::Response& res) {
+            const std::string chunk(64 * 1024, 'x');
+            auto provide = [this, chunk](size_t, httplib::DataSink& sink) {
+                if (sent > (512u << 20)) return false;  // a bound for a client that never stops
+                if (!sink.write(chunk.data(), chunk.size())) return false;
+                sent += chunk.size();
+                return true;
+            };
+            if (announceLength) res.set_content_provider(size_t(400) << 20, "application/octet-stream",
+                                                         [provide](size_t o, size_t, httplib::DataSink& s) {
+                                                             return provide(o, s);
+                                                         });
+            else res.set_chunked_content_provider("application/octet-stream", provide);
+        });
+        srv.start();
+    }
+};
+
+TEST_F(FileFetchTest, ADownloadStopsAtItsCap) {
+    // Without a stated size the default cap holds; a small one stands in for it here.
+    setUpdateFileCap(100000);
+    for (const bool announced : {false, true}) {
+        EndlessServer s(announced);
+        records().clear();
+        EXPECT_EQ(httpDownload(s.srv.url("/upd/big.bin").c_str(), dir_.str().c_str(), nullptr), neg(27)) << announced;
+        EXPECT_TRUE(logged("превышает допустимый (100000 байт)")) << announced;
+        EXPECT_LT(s.sent.load(), size_t(16) << 20) << announced;  // stopped, not run to the end
+        EXPECT_TRUE(folderEmpty()) << announced;
+    }
+    // A size given for the one fetch bounds it whatever the default.
+    setUpdateFileCap(0);
+    EndlessServer s(false);
+    TFetchLimits limits;
+    limits.maxSize = 5000;
+    EXPECT_EQ(fetchFile(s.srv.url("/upd/big.bin").c_str(), dir_.str().c_str(), nullptr, &limits), neg(27));
+    EXPECT_TRUE(logged("превышает допустимый (5000 байт)"));
+    EXPECT_TRUE(folderEmpty());
+    // A local file over the limit is not copied.
+    zrxtest::TempDir src;
+    zrxtest::writeFile(src.file("local.bin"), std::string(6000, 'l'));
+    EXPECT_EQ(fetchFile(src.file("local.bin").c_str(), dir_.str().c_str(), nullptr, &limits), 0xC040001Bu);
+    EXPECT_TRUE(folderEmpty());
+}
+
+TEST_F(FileFetchTest, BrokenStatusLinesAndRefusedRedirects) {
+    struct Case {
+        const char* name;
+        std::string reply;
+        int number;
+        const char* errorName;
+    };
+    const Case cases[] = {
+        {"no status line", "garbage\r\n\r\n", 12152, "ERROR_WINHTTP_INVALID_SERVER_RESPONSE"},
+        {"status not a number", "HTTP/1.1 abc OK\r\nContent-Length: 2\r\n\r\nok", 12152,
+         "ERROR_WINHTTP_INVALID_SERVER_RESPONSE"},
+        {"unknown version", "HTTP/9.9 200 OK\r\nContent-Length: 2\r\n\r\nok", 12152,
+         "ERROR_WINHTTP_INVALID_SERVER_RESPONSE"},
+        {"redirect to ftp", "HTTP/1.1 302 Found\r\nLocation: ftp://127.0.0.1/f.bin\r\nContent-Length: 0\r\n\r\n",
+         12156, "ERROR_WINHTTP_REDIRECT_FAILED"},
+        {"redirect to a local file", "HTTP/1.1 301 Moved\r\nLocation: file:///etc/hostname\r\nContent-Length: 0\r\n\r\n",
+         12156, "ERROR_WINHTTP_REDIRECT_FAILED"},
+    };
+    for (const Case& c : cases) {
+        records().clear();
+        zrxtest::RawServer srv(c.reply);
+        EXPECT_EQ(httpDownload(srv.url("/f.bin").c_str(), dir_.str().c_str(), nullptr), neg(c.number)) << c.name;
+        EXPECT_TRUE(logged(c.errorName)) << c.name;
+        EXPECT_FALSE(logged("ERROR_WINHTTP_UNRECOGNIZED_SCHEME")) << c.name;
+        EXPECT_TRUE(folderEmpty()) << c.name;
+    }
 }
 
 TEST_F(FileFetchTest, AStalledServerEndsByTheTimeOut) {

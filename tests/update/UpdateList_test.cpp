@@ -133,16 +133,22 @@ TEST_F(UpdateListTest, TamperedOrForeignListsAreRefused) {
     ASSERT_TRUE(zrxtest::replaceOnce(wrapped, "</Signature>", "<Object Id=\"x\">" + kList +
                                                                   "</Object></Signature>"));
     ASSERT_TRUE(zrxtest::replaceOnce(doctype, "<Signature ", "<!DOCTYPE Signature [<!ENTITY e \"x\">]><Signature "));
+    TZrX509 strangerCert;
+    ASSERT_TRUE(strangerCert.loadFromFile(stranger_.cert.c_str()));
+    const std::string strangerId = strangerCert.getKeyID().toHex().str();
     struct Case {
         const char* name;
         std::string text;
         KResult code;
+        std::string reason;  // what the record says of it besides the list's path
     };
     const Case cases[] = {
-        {"attribute changed", changed, XMLSIG_E_INVALID},
-        {"unknown key identifier", zrxtest::readFile(signedList(stranger_, kList, "stranger.sxml")), 0xC080002Au},
-        {"second object", wrapped, XMLSIG_E_FORM},
-        {"DOCTYPE", doctype, XML_E_DTD},
+        {"attribute changed", changed, XMLSIG_E_INVALID, ". Подпись документа XML не верна: "},
+        {"unknown key identifier", zrxtest::readFile(signedList(stranger_, kList, "stranger.sxml")), 0xC080002Au,
+         ". Нет доверенного сертификата подписчика с идентификатором ключа " + strangerId},
+        {"second object", wrapped, XMLSIG_E_FORM,
+         ". Недопустимая форма подписанного документа XML: подпись содержит лишние элементы или несколько объектов"},
+        {"DOCTYPE", doctype, XML_E_DTD, ": описания DOCTYPE и сущностей не допускаются"},
     };
     for (const Case& c : cases) {
         records().clear();
@@ -152,8 +158,30 @@ TEST_F(UpdateListTest, TamperedOrForeignListsAreRefused) {
         EXPECT_EQ(verifyAndRead(list, path.c_str()), c.code) << c.name;
         EXPECT_EQ(list.count(), 0) << c.name;
         EXPECT_EQ(list.root(), nullptr) << c.name;
-        EXPECT_TRUE(logged("Загрузка и проверка реестра обновлений \"" + path + "\"")) << c.name;
+        ASSERT_EQ(records().size(), 1u) << c.name;
+        EXPECT_EQ(records()[0].first, c.code) << c.name;
+        EXPECT_EQ(records()[0].second.rfind("Загрузка и проверка реестра обновлений \"" + path + "\"", 0), 0u) << c.name;
+        EXPECT_TRUE(logged(c.reason)) << c.name;
+        EXPECT_FALSE(logged("Получен пустой объект")) << c.name;
     }
+    // The shipped placeholder certificates name no key of this test: the
+    // signer is reported as untrusted, with its key identifier.
+    testSigners().clear();
+    const char* const placeholders[] = {
+#include "update/signers/publisher-certificates.inc"
+    };
+    for (const char* p : placeholders) testSigners().add(p);
+    records().clear();
+    TCUpdateFilesList byPlaceholders("ListApp");
+    const std::string foreign = signedList(stranger_, kList, "foreign.sxml");
+    EXPECT_EQ(verifyAndRead(byPlaceholders, foreign.c_str()), 0xC080002Au);
+    ASSERT_EQ(records().size(), 1u);
+    EXPECT_EQ(records()[0].first, 0xC080002Au);
+    EXPECT_NE(records()[0].second.find("Нет доверенного сертификата подписчика с идентификатором ключа " + strangerId),
+              std::string::npos)
+        << records()[0].second;
+    testSigners().clear();
+    testSigners().add(derBase64(publisher_.cert));
     // A verified object without autoupdate.
     records().clear();
     const std::string none = signedList(publisher_, "<other xmlns=\"\"/>", "none.sxml");

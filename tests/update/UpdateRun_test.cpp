@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/MessageView.h"
 #include "platform/core/config/CfgMacros.h"
+#include "platform/framework/QtTestApp.h"
 #include "platform/net/TestServers.h"
+#include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/TimeUtils.h"
 #include "platform/win/PrivateProfile.h"
@@ -51,6 +55,7 @@ struct Entry {
     std::string name;
     std::string content;
     std::string revision = "2";
+    std::string attrs = "";  // further attributes of the file element
 };
 
 class UpdateRunTest : public ::testing::Test {
@@ -77,6 +82,8 @@ protected:
         fs::create_directories(zoren_);
     }
     void TearDown() override {
+        SetModalHook(nullptr);
+        setModuleFileName(nullptr);
         csSetKV_HLogOutFunc(prevLog_);
         csSetLogOutFunc(prevEvents_);
         fs::remove_all(zoren_);
@@ -95,7 +102,7 @@ protected:
         for (const Entry& e : entries) {
             zrxtest::writeFile(server + "/" + e.name, e.content);
             xml += "<g " + e.group + "><" + e.name + " revision=\"" + e.revision + "\" hesh=\"" +
-                   updfx::gostHex(e.content) + "\"/></g>";
+                   updfx::gostHex(e.content) + "\" " + e.attrs + "/></g>";
             names += (names.empty() ? "" : ",") + e.name;
         }
         xml += "</files><applications><RunApp files=\"" + names + "\"/></applications></autoupdate>";
@@ -224,13 +231,30 @@ TEST_F(UpdateRunTest, InstallersWithTheExitFlag) {
     EXPECT_EQ(yes.flags.value(), UPD_MUST_EXIT);
     EXPECT_TRUE(yes.mustExit());
     EXPECT_TRUE(logged("Запущено обновление 'setup.sh"));
-    // Without a callback it starts without a question.
+    // Without a callback a newer revision starts without a question.
+    publish({{"mode=\"run\" exit=\"1\"", "setup.sh", installer(marker), "3"}}, server_.str(), server_.str());
     fs::remove(marker);
     g_questions.clear();
     TCUpdationCtx silent;
     EXPECT_EQ(runUpdation(UPD_MODE_COMMAND, &silent, "RunApp", nullptr), 0u);
     EXPECT_TRUE(waitFor(marker));
     EXPECT_TRUE(g_questions.empty());
+}
+
+TEST_F(UpdateRunTest, AnInstallerThatCannotStartKeepsTheProgramRunning) {
+    const std::string list =
+        publish({{"mode=\"run\" exit=\"1\"", "setup.bin", "neither a script nor a program"}}, server_.str(),
+                server_.str());
+    settings(2, 0, 0, list);
+    TCUpdationCtx ctx(scripted, 0, afterRun);
+    EXPECT_EQ(runUpdation(UPD_MODE_COMMAND, &ctx, "RunApp", nullptr), 0xC0800026u);
+    ASSERT_EQ(g_questions.size(), 2u);  // the question, then the error
+    EXPECT_NE(g_questions[1].find("Запуск обновления '"), std::string::npos);
+    EXPECT_EQ(ctx.flags.value(), 0u);
+    EXPECT_EQ(g_afterRuns, 0);
+    // Not started, so not recorded: the next run offers it again.
+    std::string rev;
+    EXPECT_FALSE(zrx::win::profileRead(versions(), "modules", "setup.bin", rev));
 }
 
 TEST_F(UpdateRunTest, AnExclusiveInstallerEndsTheRunAndOthersWait) {
@@ -327,6 +351,148 @@ TEST_F(UpdateRunTest, EndToEndOverHttp) {
     EXPECT_EQ(runUpdation(UPD_MODE_COMMAND, &ctx, "RunApp", nullptr), 0xC08000B1u);
     EXPECT_TRUE(logged("Загрузка и проверка реестра обновлений"));
     EXPECT_EQ(zrxtest::readFile(dest_.file("a.bin")), "A1");
+}
+
+TEST_F(UpdateRunTest, DestinationFoldersAreMadeWithTheModeOfTheirParent) {
+    // A fresh installation: the application's data folder holds nothing yet.
+    const std::string appData = zoren_ + "/RunApp";
+    fs::create_directories(appData);
+    chmod(appData.c_str(), 0750);
+    const std::string list = publish({{"mode=\"copy\" dest=\"$APPLDATA$/doc/new\"", "a.bin", "A"},
+                                      {"mode=\"copy\" dest=\"$APPLDATA$\\cfg\\win\"", "b.bin", "B"}},
+                                     server_.str(), server_.str());
+    settings(2, 0, 0, list);
+    TCUpdationCtx ctx;
+    EXPECT_EQ(runUpdation(UPD_MODE_COMMAND, &ctx, "RunApp", nullptr), 0u);
+    EXPECT_EQ(zrxtest::readFile(appData + "/doc/new/a.bin"), "A");
+    // Windows separators in a destination name nested folders.
+    EXPECT_EQ(zrxtest::readFile(appData + "/cfg/win/b.bin"), "B");
+    for (const char* d : {"/doc", "/doc/new", "/cfg", "/cfg/win"})
+        EXPECT_EQ(fs::status(appData + d).permissions() & fs::perms::all, fs::perms(0750)) << d;
+    // Both were recorded: the next run finds nothing to do.
+    events().clear();
+    EXPECT_EQ(runUpdation(UPD_MODE_COMMAND, &ctx, "RunApp", nullptr), 0u);
+    EXPECT_TRUE(evented("Обновления отсутствуют."));
+}
+
+TEST_F(UpdateRunTest, ACopyThatFailsFailsTheRun) {
+    zrxtest::writeFile(dest_.file("blocker"), "a file where a folder would be");
+    const std::string list = publish({{"mode=\"copy\" dest=\"" + dest_.file("blocker") + "/sub\"", "a.bin", "A"},
+                                      {"mode=\"copy\" dest=\"" + dest_.str() + "\"", "b.bin", "B"}},
+                                     server_.str(), server_.str());
+    settings(2, 0, 0, list);
+    TCUpdationCtx ctx;
+    EXPECT_EQ(runUpdation(UPD_MODE_COMMAND, &ctx, "RunApp", nullptr), 0xC0400014u);  // ENOTDIR
+    EXPECT_TRUE(logged("Создание папки '" + dest_.file("blocker") + "/sub' для обновленного файла 'a.bin'."));
+    // The other entry still went in; only it is recorded.
+    EXPECT_EQ(zrxtest::readFile(dest_.file("b.bin")), "B");
+    std::string rev;
+    EXPECT_TRUE(zrx::win::profileRead(versions(), "modules", "b.bin", rev));
+    EXPECT_FALSE(zrx::win::profileRead(versions(), "modules", "a.bin", rev));
+    // The next run tries again and fails the same way.
+    EXPECT_EQ(runUpdation(UPD_MODE_COMMAND, &ctx, "RunApp", nullptr), 0xC0400014u);
+}
+
+TEST_F(UpdateRunTest, AnInstallerRunsOncePerRevision) {
+    const std::string marker = dest_.file("runs");
+    const std::string script = "#!/bin/sh\necho run >> '" + marker + "'\n";
+    const std::string list =
+        publish({{"mode=\"run\" exit=\"1\"", "setup.sh", script, "7"}}, server_.str(), server_.str());
+    settings(3, 0, 0, list);  // checked at every start
+    TCUpdationCtx first(scripted, 0, afterRun);
+    EXPECT_EQ(runUpdation(UPD_MODE_START, &first, "RunApp", nullptr), 0u);
+    ASSERT_TRUE(waitFor(marker));
+    EXPECT_EQ(g_questions.size(), 1u);
+    std::string rev;
+    ASSERT_TRUE(zrx::win::profileRead(versions(), "modules", "setup.sh", rev));
+    EXPECT_EQ(rev, "7");
+    // The next start neither asks nor starts it again.
+    TCUpdationCtx second(scripted, 0, afterRun);
+    EXPECT_EQ(runUpdation(UPD_MODE_START, &second, "RunApp", nullptr), 0u);
+    EXPECT_EQ(g_questions.size(), 1u);
+    EXPECT_FALSE(second.mustExit());
+    EXPECT_EQ(g_afterRuns, 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(zrxtest::readFile(marker), "run\n");
+    // A newer revision is started once more.
+    publish({{"mode=\"run\" exit=\"1\"", "setup.sh", script + "# 8\n", "8"}}, server_.str(), server_.str());
+    TCUpdationCtx third(scripted, 0, afterRun);
+    EXPECT_EQ(runUpdation(UPD_MODE_START, &third, "RunApp", nullptr), 0u);
+    EXPECT_EQ(g_questions.size(), 2u);
+    for (int i = 0; i < 100 && zrxtest::readFile(marker) != "run\nrun\n"; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(zrxtest::readFile(marker), "run\nrun\n");
+}
+
+TEST_F(UpdateRunTest, ADownloadIsBoundByTheSizeTheListStates) {
+    zrxtest::HttpServer srv;
+    std::atomic<size_t> sent{0};
+    // Whoever answers for the server sends far more than the list says.
+    srv.svr.Get("/upd/big.bin", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("application/octet-stream", [&](size_t, httplib::DataSink& sink) {
+            static const std::string chunk(64 * 1024, 'x');
+            if (sent > (64u << 20) || !sink.write(chunk.data(), chunk.size())) return false;
+            sent += chunk.size();
+            return true;
+        });
+    });
+    std::string served = server_.str();
+    srv.svr.Get(R"(/upd/(.+))", [&](const httplib::Request& req, httplib::Response& res) {
+        res.set_content(zrxtest::readFile(served + "/" + req.matches[1].str()), "application/octet-stream");
+    });
+    srv.start();
+    const std::string root = srv.url("/upd");
+    publish({{"mode=\"copy\" dest=\"" + dest_.str() + "\"", "big.bin", std::string(1000, 'b'), "2", "size=\"1000\""}},
+            root, server_.str());
+    fs::remove(server_.file("big.bin"));  // served by the handler above
+    settings(2, 0, 0, root + "/upd.sxml");
+    TCUpdationCtx ctx;
+    EXPECT_EQ(runUpdation(UPD_MODE_COMMAND, &ctx, "RunApp", nullptr), static_cast<KResult>(-27));  // EFBIG
+    EXPECT_TRUE(logged("превышает допустимый (1000 байт)"));
+    EXPECT_LT(sent.load(), size_t(16) << 20);
+    EXPECT_FALSE(fs::exists(updates() + "/big.bin"));
+    EXPECT_FALSE(fs::exists(dest_.file("big.bin")));
+}
+
+TEST_F(UpdateRunTest, TheCommandShowsItsOutcome) {
+    ensureQtApp();
+    setModuleFileName("RunApp");  // the command runs for the program itself
+    std::vector<std::string> shown;
+    SetModalHook([&](TObject* w) {
+        if (auto* m = dynamic_cast<TMessageViewForm*>(w)) shown.push_back(m->message());
+        return mrNo;  // no restart now
+    });
+    auto outcome = [&] {
+        shown.clear();
+        checkUpdatesNow(nullptr);
+        return shown.empty() ? std::string("<nothing shown>") : shown.front();
+    };
+    auto says = [](const std::string& text, const std::string& part) {
+        return text.find(part) != std::string::npos;
+    };
+    // No address configured.
+    settings(2, 0, 0, "");
+    EXPECT_PRED2(says, outcome(), "Не задан адрес реестра обновлений");
+    // The list refused: no publisher certificate names its key.
+    const std::string copyGroup = "mode=\"copy\" dest=\"" + dest_.str() + "\"";
+    const std::string list = publish({{copyGroup, "a.bin", "A"}}, server_.str(), server_.str());
+    settings(2, 0, 0, list);
+    updfx::testSigners().clear();
+    EXPECT_PRED2(says, outcome(), "Нет доверенного сертификата подписчика с идентификатором ключа");
+    updfx::testSigners().add(updfx::derBase64(publisher_.cert));
+    // A copy that failed.
+    zrxtest::writeFile(dest_.file("blocker"), "a file where a folder would be");
+    publish({{"mode=\"copy\" dest=\"" + dest_.file("blocker") + "/sub\"", "a.bin", "A"}}, server_.str(),
+            server_.str());
+    EXPECT_PRED2(says, outcome(), "Создание папки '" + dest_.file("blocker") + "/sub' для обновленного файла 'a.bin'");
+    // What was installed.
+    publish({{copyGroup, "a.bin", "A"}}, server_.str(), server_.str());
+    const std::string installed = outcome();
+    EXPECT_PRED2(says, installed, "Обновленный файл 'a.bin");
+    EXPECT_PRED2(says, installed, "успешно сохранен в папку '" + dest_.str() + "'");
+    EXPECT_EQ(shown.size(), 1u);
+    // Nothing left to do.
+    EXPECT_PRED2(says, outcome(), "Обновления отсутствуют.");
 }
 
 TEST_F(UpdateRunTest, AnUpdatesFolderThatCannotBeMade) {

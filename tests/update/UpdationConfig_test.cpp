@@ -220,6 +220,20 @@ TEST_F(UpdationConfigTest, ExtraCertificateOnlyFromProtectedFiles) {
             EXPECT_EQ(records()[0].first, 0xC0800002u) << c.name;
         }
     }
+    // A named file that is not there cannot be read: that, not the rule for
+    // files others may write, is what the record says.
+    zrxtest::writeFile(ini_, "[UpdApp]\nextCert=absent.crt\n");
+    chmod(ini_.c_str(), 0644);
+    {
+        records().clear();
+        TCUpdationConfig s;
+        s.read();
+        EXPECT_TRUE(extCertFileName(s).isEmpty());
+        ASSERT_EQ(records().size(), 1u);
+        EXPECT_EQ(records()[0].first, 0xC0800002u);
+        EXPECT_EQ(records()[0].second, "Ошибка чтения сертификата для проверки обновлений из файла '" +
+                                           (std::filesystem::path(ini_).parent_path() / "absent.crt").string() + "'!");
+    }
     // A name only in the versions file is taken from there and kept.
     chmod(certPath.c_str(), 0644);
     zrxtest::writeFile(ini_, "[UpdApp]\nhref=x\n");

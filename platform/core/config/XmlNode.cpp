@@ -310,6 +310,9 @@ TCXMLNode* TCXMLNode::duplicate() const {
     TCXMLNode* copy = parent_ ? parent_->createChild(c_str(), &attrs_) : createChild(c_str(), &attrs_);
     copy->setObject(object());
     copy->text_ = text_;
+    copy->commentsBefore_ = commentsBefore_;
+    copy->commentsInside_ = commentsInside_;
+    copy->commentsAfter_ = commentsAfter_;
     for (const TCXMLNode* c : children_) copy->addNode(c->duplicate());
     return copy;
 }
@@ -467,6 +470,9 @@ KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sour
     TCString sourceForm;
     bool hasSourceForm = false;
     if (!macroMode_) {
+        // A document that cannot be canonicalised (a relative namespace)
+        // still loads, without its own form; libxml2 may not print why.
+        TXmlMessageCapture quiet;
         xmlChar* c14n = nullptr;
         const int n = xmlC14NDocDumpMemory(doc, nullptr, XML_C14N_1_0, nullptr, 0, &c14n);
         if (n >= 0 && c14n) {
@@ -514,15 +520,30 @@ KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sour
     while (!stack.empty()) {
         Frame f = stack.back();
         stack.pop_back();
-        // Children in order: push in reverse after adding in order.
+        // Children in order: push in reverse after adding in order. A
+        // comment goes with the element after it, or stays inside at the end.
         std::vector<Frame> kids;
+        std::vector<TCString> comments;
         for (xmlNodePtr c = f.x->children; c; c = c->next)
             if (c->type == XML_ELEMENT_NODE) {
                 TCXMLNode* cn = makeNode(c);
+                cn->commentsBefore_ = std::move(comments);
+                comments.clear();
                 f.n->addNode(cn);
                 kids.push_back({c, cn});
+            } else if (c->type == XML_COMMENT_NODE) {
+                comments.emplace_back(c->content ? reinterpret_cast<const char*>(c->content) : "");
             }
+        f.n->commentsInside_ = std::move(comments);
         for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back(*it);
+    }
+    // The document's own comments, around its root.
+    bool beforeRoot = true;
+    for (xmlNodePtr c = doc->children; c; c = c->next) {
+        if (c == xroot) beforeRoot = false;
+        if (c->type != XML_COMMENT_NODE) continue;
+        (beforeRoot ? newRoot->commentsBefore_ : newRoot->commentsAfter_)
+            .emplace_back(c->content ? reinterpret_cast<const char*>(c->content) : "");
     }
     xmlFreeDoc(doc);
     newRoot->sourceForm_ = std::move(sourceForm);
@@ -563,7 +584,17 @@ void escapeInto(std::string& out, const TCString& s, bool attr) {
     }
 }
 
+void writeComments(std::string& out, const std::vector<TCString>& comments, int depth) {
+    for (const TCString& c : comments) {
+        out.append(static_cast<size_t>(depth) * 2, ' ');
+        out += "<!--";
+        out += c.str();
+        out += "-->\n";
+    }
+}
+
 void writeNode(std::string& out, const TCXMLNode* n, int depth) {
+    writeComments(out, n->commentsBefore(), depth);
     out.append(static_cast<size_t>(depth) * 2, ' ');
     out += '<';
     out += n->str();
@@ -574,15 +605,16 @@ void writeNode(std::string& out, const TCXMLNode* n, int depth) {
         escapeInto(out, a.value, true);
         out += '"';
     }
-    if (n->nodesCount() == 0 && n->text().isEmpty()) {
+    if (n->nodesCount() == 0 && n->text().isEmpty() && n->commentsInside().empty()) {
         out += "/>\n";
         return;
     }
     out += '>';
     escapeInto(out, n->text(), false);
-    if (n->nodesCount()) {
+    if (n->nodesCount() || !n->commentsInside().empty()) {
         out += '\n';
         for (int i = 0; i < n->nodesCount(); ++i) writeNode(out, n->at(i), depth + 1);
+        writeComments(out, n->commentsInside(), depth + 1);
         out.append(static_cast<size_t>(depth) * 2, ' ');
     }
     out += "</";
@@ -594,7 +626,10 @@ void writeNode(std::string& out, const TCXMLNode* n, int depth) {
 
 TCString TCXMLBaseParser::toText() const {
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    if (root_) writeNode(out, root_, 0);
+    if (root_) {
+        writeNode(out, root_, 0);
+        writeComments(out, root_->commentsAfter(), 0);
+    }
     return TCString(std::move(out));
 }
 

@@ -105,6 +105,14 @@ public:
     // An owned deep copy (made with the copy's own factories).
     TCXMLNode* duplicate() const;
 
+    // --- comments of the file, written back where they stood: those before
+    // this element (among its siblings; before the document's root for the
+    // root), those inside it after its last child, and for the root those
+    // after it at the end of the document.
+    const std::vector<TCString>& commentsBefore() const { return commentsBefore_; }
+    const std::vector<TCString>& commentsInside() const { return commentsInside_; }
+    const std::vector<TCString>& commentsAfter() const { return commentsAfter_; }
+
     // Feeds the node's canonical form (inclusive canonical XML 1.0 without
     // comments) to a digest piece by piece. A root loaded with macro
     // substitution off (setMacroMode(0)) and not changed since through the
@@ -126,6 +134,7 @@ private:
     friend class TCXMLBaseParser;
     TCXMLNode* parent_ = nullptr;
     std::vector<TCXMLNode*> children_;
+    std::vector<TCString> commentsBefore_, commentsInside_, commentsAfter_;
     TCXMLAttrs attrs_;
     TCString text_;
     // The canonical form of the document this root was loaded from, while
@@ -152,7 +161,8 @@ public:
     KResult load(const char* fileName);
     KResult loadText(const char* text, size_t len, const char* sourceName = nullptr);
     // Writes the tree (UTF-8, atomically) to the file, or to the file of the
-    // last load when none is given. 0 on success.
+    // last load when none is given, with the comments the file held. 0 on
+    // success.
     KResult save(const char* fileName = nullptr, unsigned flags = 0);
     // The whole document as text.
     TCString toText() const;

@@ -257,6 +257,9 @@ KResult TZrXMLSigner::verifyXMLText(const char* text, size_t len, const char* so
     if (!sec) return fail(XMLSIG_E_LIB, "библиотека проверки подписи не инициализирована");
     if (!lookup_) return fail(XMLSIG_E_LIB, "не задан поиск сертификата подписчика");
 
+    // libxml2's own messages (canonicalisation, encodings) join the
+    // failure's reason instead of standard error.
+    TXmlMessageCapture xmlMessages;
     xmlDocPtr doc = nullptr;
     TCString why;
     int line = 0;
@@ -313,7 +316,9 @@ KResult TZrXMLSigner::verifyXMLText(const char* text, size_t len, const char* so
 
     libReason().clear();
     if (sec->xmlSecDSigCtxVerify(ctx, shape.signature) < 0 || ctx->status != xmlSecDSigStatusSucceeded) {
-        TCString reason = libReason().empty() ? TCString("подпись или хеш не совпадают") : TCString(libReason());
+        std::string r = libReason();
+        if (const std::string x = xmlMessages.text(); !x.empty()) r += (r.empty() ? "" : "; ") + x;
+        TCString reason = r.empty() ? TCString("подпись или хеш не совпадают") : TCString(r.c_str());
         libReason().clear();
         return fail(XMLSIG_E_INVALID, reason);
     }

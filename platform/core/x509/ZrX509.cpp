@@ -209,6 +209,12 @@ TCASN1OctetString TZrX509::keyID() const {
     return TCASN1OctetString(h.data(), h.size());
 }
 
+bool TZrX509::certifiesKeyOf(const TZrX509Req& request) const {
+    EVP_PKEY* mine = publicKey();
+    EVP_PKEY* theirs = request.publicKey();
+    return mine && theirs && keyID() == request.keyID() && EVP_PKEY_eq(mine, theirs) == 1;
+}
+
 TCASN1OctetString TZrX509::getAuthKeyID() const {
     if (!x_) return TCASN1OctetString();
     const ASN1_OCTET_STRING* aki = X509_get0_authority_key_id(x_);

@@ -66,6 +66,9 @@ public:
 
     // The public key (owned by the certificate).
     EVP_PKEY* publicKey() const;
+    // True when this is a certificate of the request's key: the key
+    // identifiers are equal and so are the public keys themselves.
+    bool certifiesKeyOf(const TZrX509Req& request) const;
     // Key algorithm text ("EC P-256", "RSA 2048", "ED25519"...).
     TCString keyAlgorithmText() const;
     TCString signatureAlgorithmText() const;

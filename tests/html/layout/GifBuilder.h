@@ -206,6 +206,33 @@ private:
     int globalSize_ = 0;
 };
 
+// LZW data (LZW size 2, without sub-block framing) that expand to at least
+// `pixels` pixels of index 0 from few bytes: each code names the newest
+// entry, one pixel longer than the one before, and once the table is full
+// the longest (4094 pixels) again and again.
+inline std::string expandingLzw(int64_t pixels) {
+    BitWriter w;
+    int width = 3, slot = 6, top = 8;
+    w.put(4, width);  // clear
+    w.put(0, width);
+    int64_t out = 1, length = 1;
+    while (out < pixels) {
+        const int code = slot < 4096 ? slot : 4095;
+        w.put(code, width);
+        if (slot < 4096) {
+            ++length;
+            ++slot;
+            if (slot >= top && width < 12) {
+                top <<= 1;
+                ++width;
+            }
+        }
+        out += length;
+    }
+    w.put(5, width);  // end
+    return w.finish();
+}
+
 // A w x h image whose every pixel has index v.
 inline Image solid(int w, int h, uint8_t v) {
     Image im;

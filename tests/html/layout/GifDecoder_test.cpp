@@ -242,6 +242,92 @@ TEST(GifDecoder, DecodesWhatTheEncoderWroteInEveryMode) {
     }
 }
 
+// Decoding ends at the image's last pixel: what the data hold beyond it is
+// never read, so no counter can run past the image and no pass of an
+// interlaced image starts over it.
+TEST(GifDecoder, DecodingStopsAtTheLastPixel) {
+    Image interlaced;
+    interlaced.width = interlaced.height = 2;
+    interlaced.interlaced = true;
+    interlaced.rawData = lzwEncode({1, 1, 2, 2, 3, 3, 3, 3}, 2);  // rows 0 and 1, then four more
+
+    Image garbageAfter = solid(1, 1, 2);
+    BitWriter w;
+    for (int c : {4, 2, 7, 7, 7}) w.put(c, 3);  // clear, the pixel, then codes no table has
+    garbageAfter.rawData = w.finish();
+
+    // Data for more than 2^31 pixels in under a megabyte: the row counter
+    // of a 1 x 1 image would wrap long before the data end.
+    Image endless = solid(1, 1, 0);
+    endless.rawData = expandingLzw(int64_t(1) << 31);
+
+    const struct {
+        const char* name;
+        Image image;
+        std::vector<uint8_t> pixels;
+    } cases[] = {
+        {"interlaced, with a second round of passes in the data", interlaced, {1, 1, 2, 2}},
+        {"invalid codes after the last pixel", garbageAfter, {2}},
+        {"1 x 1 with data for 2^31 pixels", endless, {0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TGif g;
+        const std::string file = Builder().header(c.image.width, c.image.height, kColors).image(c.image).trailer().bytes;
+        ASSERT_EQ(loadError(g, file), "");
+        ASSERT_EQ(g.ImageCount(), 1);
+        EXPECT_EQ(g.GetImageDescriptor(0).rPixelList, c.pixels);
+    }
+}
+
+// A pixel limit (the image loader's budget) refuses a picture by its screen
+// before any image is read, by its images together, and by its frame strip.
+TEST(GifDecoder, PixelLimitRefusesScreensImagesAndStrips) {
+    const std::string oneFrame = Builder().header(100, 100, kColors).image(solid(10, 10, 1)).trailer().bytes;
+    const std::string frames = Builder()
+                                   .header(100, 100, kColors)
+                                   .image(solid(10, 10, 1))
+                                   .image(solid(10, 10, 2))
+                                   .image(solid(10, 10, 3))
+                                   .trailer()
+                                   .bytes;
+    const std::string bigImages = Builder()
+                                      .header(100, 100, kColors)
+                                      .image(solid(100, 60, 1))
+                                      .image(solid(100, 60, 2))
+                                      .trailer()
+                                      .bytes;
+    const struct {
+        const char* name;
+        std::string file;
+        int64_t limit;
+        std::string loadErr;
+        bool stripFits;
+    } cases[] = {
+        {"screen within", oneFrame, 10000, "", true},
+        {"screen beyond", oneFrame, 9999, "TGif: Animated GIF too large", false},
+        {"three frames make a strip beyond", frames, 20000, "", false},
+        {"three frames within", frames, 30000, "", true},
+        {"second image beyond the images' total", bigImages, 11000, "", false},
+        {"no limit", bigImages, 0, "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TGif g;
+        g.SetPixelLimit(c.limit);
+        EXPECT_EQ(loadError(g, c.file), c.loadErr);
+        if (!c.loadErr.empty()) continue;
+        TPixelBuffer mask;
+        bool fits = true;
+        try {
+            g.GetStripBitmap(mask);
+        } catch (const EInvalidGraphicOperation&) {
+            fits = false;
+        }
+        EXPECT_EQ(fits, c.stripFits);
+    }
+}
+
 TEST(GifDecoder, TransparentIndexOfTheSharedTableStaysOpaqueInAnotherImage) {
     TGif g;
     g.LoadFromStream(

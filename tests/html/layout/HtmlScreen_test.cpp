@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "html/layout/HtmlScreen.h"
-#include "html/layout/HtmlStrings.h"
+#include "html/text/HtmlStrings.h"
 #include "platform/framework/DeviceContext.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/framework/RecordingDC.h"

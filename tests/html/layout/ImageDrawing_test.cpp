@@ -1,3 +1,4 @@
+#include "html/layout/Backgrounds.h"
 #include "html/layout/ImageDrawing.h"
 
 #include <gtest/gtest.h>

@@ -42,4 +42,43 @@ inline std::string pngClaiming(uint32_t w, uint32_t h) {
     return png;
 }
 
+// A greyscale PNG of w x h black pixels: a few kilobytes per million pixels.
+inline std::string blackGreyPng(uint32_t w, uint32_t h) {
+    std::string png("\x89PNG\r\n\x1a\n", 8);
+    auto chunk = [&png](const char* type, const std::string& data) {
+        std::string c(4, '\0');
+        put32be(c, 0, uint32_t(data.size()));
+        const std::string body = std::string(type, 4) + data;
+        c += body;
+        std::string crc(4, '\0');
+        put32be(crc, 0, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()))));
+        png += c + crc;
+    };
+    std::string ihdr(13, '\0');
+    put32be(ihdr, 0, w);
+    put32be(ihdr, 4, h);
+    ihdr[8] = 8;  // bit depth; colour type 0 (grey), no interlace
+    chunk("IHDR", ihdr);
+    // Row by row through one deflate stream: no picture-sized buffer.
+    z_stream z{};
+    deflateInit(&z, Z_BEST_COMPRESSION);
+    std::string row(w + 1, '\0'), idat;
+    char out[65536];
+    for (uint32_t y = 0; y < h; ++y) {
+        z.next_in = reinterpret_cast<Bytef*>(row.data());
+        z.avail_in = uInt(row.size());
+        const int flush = y + 1 == h ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(out);
+            z.avail_out = sizeof out;
+            deflate(&z, flush);
+            idat.append(out, sizeof out - z.avail_out);
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    chunk("IDAT", idat);
+    chunk("IEND", "");
+    return png;
+}
+
 }  // namespace imagetest

@@ -161,6 +161,108 @@ TEST(Images, RefusesShortUnknownAndBrokenData) {
     }
 }
 
+// A picture costs its caller's pixel budget (all frames of an animation):
+// one whose declared size exceeds what is left is refused before it is
+// decoded, and the caller shows the broken picture.
+TEST(Images, PicturesBeyondWhatTheBudgetHasLeftAreRefused) {
+    ThtImageCache cache;  // the picture library is on
+    const struct {
+        const char* name;
+        std::string bytes;
+        int64_t pixels;
+    } cases[] = {
+        {"PNG", encode(solidImage(200, 100, 0x80FF0000), "PNG"), 20000},
+        {"JPEG", encode(solidImage(200, 100, 0xFF2050A0), "JPEG"), 20000},
+        {"BMP", encode(solidImage(200, 100, 0xFF2050A0), "BMP"), 20000},
+        {"one-frame GIF", giftest::Builder().header(200, 100, kColors).image(giftest::solid(200, 100, 1)).trailer().bytes,
+         20000},
+        {"three-frame GIF",
+         giftest::Builder()
+             .header(100, 100, kColors)
+             .image(giftest::solid(100, 100, 1))
+             .image(giftest::solid(10, 10, 2))
+             .image(giftest::solid(10, 10, 3))
+             .trailer()
+             .bytes,
+         30000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TMemoryStream fits = streamOf(c.bytes);
+        const ThtImagePtr img = LoadImageByContent(&fits, NotTransp, c.pixels);
+        ASSERT_NE(img, nullptr);
+        EXPECT_EQ(img->PixelCount(), c.pixels);
+        TMemoryStream beyond = streamOf(c.bytes);
+        EXPECT_EQ(LoadImageByContent(&beyond, NotTransp, c.pixels - 1), nullptr);
+        TMemoryStream none = streamOf(c.bytes);
+        EXPECT_EQ(LoadImageByContent(&none, NotTransp, 0), nullptr);
+    }
+}
+
+// Files of a few bytes or kilobytes that declare pictures of tens of
+// millions of pixels stay within the default budget: refused, not decoded.
+TEST(Images, SmallFilesThatDeclareHugePicturesAreRefused) {
+    ThtImageCache cache;
+    auto gifOf = [](int sw, int sh, int images, int w, int h) {
+        giftest::Builder b;
+        b.header(sw, sh, kColors);
+        giftest::Image im;
+        im.width = w;
+        im.height = h;
+        im.rawData = "\x4c\x01";  // clear and one pixel: the decoder fills the rest
+        for (int i = 0; i < images; ++i) b.image(im);
+        return b.trailer().bytes;
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"8000 x 8000 PNG", blackGreyPng(8000, 8000)},
+        {"GIF with a 2693 x 16636 screen", gifOf(2693, 16636, 1, 2693, 16636)},
+        {"GIF of four 7000 x 7000 images", gifOf(7000, 7000, 4, 7000, 7000)},
+    };
+    for (const auto& c : cases) {
+        ASSERT_LT(c.bytes.size(), 300'000u) << c.name;
+        EXPECT_EQ(loadBytes(c.bytes), nullptr) << c.name;
+    }
+}
+
+// The image cache keeps its pictures within its own budget: a picture that
+// comes in beyond it makes unused pictures leave, stalest first; pictures in
+// use always stay.
+TEST(Images, CacheKeepsItsPicturesWithinItsBudget) {
+    auto picture = [](int w, int h) { return loadBytes(encode(solidImage(w, h, 0xFF2050A0), "BMP")); };
+    ThtImageCache cache(30000);
+    cache.AddObject("old", picture(50, 100));
+    cache.DecUsage("old");
+    cache.BumpAndCheck();
+    cache.AddObject("new", picture(50, 100));
+    cache.DecUsage("new");
+    cache.AddObject("shown", picture(100, 100));
+    EXPECT_EQ(cache.Budget().Used(), 20000);
+    EXPECT_EQ(cache.PixelsLeft(), 20000);  // unused pictures give way
+
+    cache.AddObject("big", picture(150, 100));  // 35000 held: the stalest unused picture leaves
+    EXPECT_EQ(cache.IndexOf("old"), -1);
+    EXPECT_NE(cache.IndexOf("new"), -1);
+    EXPECT_EQ(cache.Budget().Used(), 30000);
+    cache.InsertImage(0, "inserted", picture(100, 100));  // inserted without a user: kept as it comes in
+    EXPECT_EQ(cache.IndexOf("new"), -1);
+    EXPECT_NE(cache.IndexOf("inserted"), -1);
+    EXPECT_EQ(cache.Budget().Used(), 35000);
+    cache.AddObject("more", picture(100, 100));  // the unused one leaves; those in use stay beyond the budget
+    EXPECT_EQ(cache.IndexOf("inserted"), -1);
+    EXPECT_EQ(cache.Budget().Used(), 35000);
+    EXPECT_EQ(cache.PixelsLeft(), 0);
+    EXPECT_EQ(cache.Count(), 3);
+
+    cache.DecUsage("big");
+    cache.PurgeCache();
+    EXPECT_EQ(cache.Budget().Used(), 20000);
+    cache.Clear();
+    EXPECT_EQ(cache.Budget().Used(), 0);
+}
+
 TEST(Images, LoadsFilesAndKnowsMissingOnes) {
     zrxtest::TempDir dir;
     const std::string path = dir.file("p.gif");

@@ -109,6 +109,7 @@ struct Anchor : TIDObject {
     explicit Anchor(int* freed, bool owned) : freed(freed), owned(owned) {}
     ~Anchor() override { ++*freed; }
     bool FreeMe() const override { return owned; }
+    int32_t GetYPosition() const override { return 0; }
     int* freed;
     bool owned;
 };

@@ -59,8 +59,10 @@ TEST_F(LengthsTest, LengthToPixels) {
         {u"50%", false, 300, 150}, {u"50", true, 20, 1000},     {u"50", false, 20, 50},
         {u"1e2", false, 0, -7},    {u"1e3px", false, 0, -7},    {u"auto", false, 0, -7},
         {u"12PT", false, 0, -7},   {u"3furlongs", false, 0, -7},
-        {u"99999999999px", false, 0, INT_MAX}, {u"-99999999999px", false, 0, INT_MIN},
+        {u"99999999999px", false, 0, MaxLengthPixels}, {u"-99999999999px", false, 0, -MaxLengthPixels},
         {u"1e308", true, 1000, -7},
+        // No length reads as a sentinel.
+        {u"-12345678px", false, 0, -MaxLengthPixels}, {u"-12348765", false, 0, -MaxLengthPixels},
     };
     for (const auto& c : cases)
         EXPECT_EQ(LengthToPixels(c.in, c.relative, c.base, 13, 7, -7), c.expect) << toUtf8(c.in);
@@ -68,6 +70,10 @@ TEST_F(LengthsTest, LengthToPixels) {
     EXPECT_EQ(LengthFromVariant(int64_t(33), false, 0, 10, 5, -1), 33);
     EXPECT_EQ(LengthFromVariant(int64_t(AutoSentinel), false, 0, 10, 5, -1), -1);
     EXPECT_EQ(LengthFromVariant(ThtVariant(), false, 0, 10, 5, -1), -1);
+    // Integers keep to the same range (no wrap from 64 bits); the sentinels pass.
+    EXPECT_EQ(LengthFromVariant(int64_t(5'000'000'000), false, 0, 10, 5, -1), MaxLengthPixels);
+    EXPECT_EQ(LengthFromVariant(int64_t(-3'000'000'000), false, 0, 10, 5, -1), -MaxLengthPixels);
+    EXPECT_EQ(LengthFromVariant(int64_t(NoValueSentinel), false, 0, 10, 5, -1), NoValueSentinel);
     SetScreenPixelsPerInch(120);
     EXPECT_EQ(LengthToPixels(u"12pt", false, 0, 0, 0, 0), 20);
 }
@@ -155,6 +161,50 @@ TEST_F(LengthsTest, CellAndObjectMargins) {
     EXPECT_EQ(m[BorderTopWidth], 4);
     EXPECT_EQ(m[BorderRightWidth], 4);
     EXPECT_EQ(m[BorderLeftWidth], 0);
+}
+
+// Sizes less paddings and borders never overflow, whatever the lengths:
+// extreme texts are clamped first, and the sums are kept in range.
+TEST_F(LengthsTest, ExtremeLengthsSumWithoutOverflow) {
+    const char16_t* huge = u"99999999999px";
+    const char16_t* negative = u"-99999999999px";
+    ThtVMarginArray vm;
+    for (int i = LowMarginIndex; i <= HighMarginIndex; ++i) vm[i] = int64_t(AutoSentinel);
+    for (int s = BorderTopStyle; s <= BorderLeftStyle; ++s) vm[s] = int64_t(bssSolid);
+    vm[piWidth] = text(huge);
+    vm[piHeight] = text(u"100%");
+    for (int i : {PaddingTop, PaddingRight, PaddingBottom, PaddingLeft, BorderTopWidth, BorderRightWidth,
+                  BorderBottomWidth, BorderLeftWidth})
+        vm[i] = text(negative);
+    ThtMarginArray m;
+    ConvertMargins(vm, INT32_MAX, INT32_MAX, 16, 8, 3, m);
+    EXPECT_EQ(m[piWidth], MaxLengthPixels);
+    EXPECT_EQ(m[PaddingLeft], -MaxLengthPixels);
+    EXPECT_EQ(m[piHeight], MaxLengthPixels);  // 100% less four negative sizes
+    SubtractPaddingAndBorder(m);
+    EXPECT_EQ(m[piWidth], MaxLengthPixels);
+    EXPECT_EQ(m[piHeight], MaxLengthPixels);
+
+    // Arrays filled by other code may hold anything.
+    const struct {
+        int32_t size, side;
+        int32_t expect;
+    } sums[] = {
+        {INT32_MAX, INT32_MIN, MaxLengthPixels},
+        {0, INT32_MAX, -MaxLengthPixels},
+        {500, 10, 460},
+    };
+    for (const auto& c : sums) {
+        ThtMarginArray q;
+        q[piWidth] = q[piHeight] = c.size;
+        for (int i : {PaddingTop, PaddingRight, PaddingBottom, PaddingLeft, BorderTopWidth, BorderRightWidth,
+                      BorderBottomWidth, BorderLeftWidth})
+            q[i] = c.side;
+        q[BoxSizing] = BorderBox;
+        ApplyMinMaxAndBoxSizing(q, false);
+        EXPECT_EQ(q[piWidth], c.expect) << c.size << " " << c.side;
+        EXPECT_EQ(q[piHeight], c.expect) << c.size << " " << c.side;
+    }
 }
 
 TEST_F(LengthsTest, SizesAfterConversion) {

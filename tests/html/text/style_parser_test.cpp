@@ -127,6 +127,37 @@ TEST(StyleParserTest, SheetsToKeysAndValues) {
     }
 }
 
+// At-rule blocks nest only so deep: deeper blocks are skipped whole, so no
+// sheet can exhaust the stack, and what follows them still applies.
+TEST(StyleParserTest, NestedAtRuleBlocksAreBounded) {
+    const int max = THtmlStyleTagParser::MaxAtRuleDepth;
+    auto nested = [](int depth, bool closed) {
+        std::u16string css;
+        for (int i = 0; i < depth; ++i) css += u"@media{";
+        css += u"p{color:red}";
+        if (closed)
+            for (int i = 0; i < depth; ++i) css += u"}";
+        return css + u" b{color:#0f0}";
+    };
+    const struct {
+        int depth;
+        bool closed;
+        const char* expect;
+    } cases[] = {
+        {max, true, "b{color:#00FF00;}i{color:#FF0000;}p{color:#0000FF;}"},
+        {max + 1, true, "b{color:#00FF00;}i{color:#FF0000;}"},
+        {50'000, true, "b{color:#00FF00;}i{color:#FF0000;}"},
+        {max, false, "b{color:#00FF00;}i{color:#FF0000;}p{color:#0000FF;}"},
+        {50'000, false, "i{color:#FF0000;}"},
+    };
+    for (const auto& c : cases) {
+        Sheet s;
+        parse(s, u"i{color:#00f} " + nested(c.depth, c.closed));
+        EXPECT_EQ(dump(s.list), c.expect) << c.depth << (c.closed ? "" : " unclosed");
+        EXPECT_EQ(s.c, 0);
+    }
+}
+
 TEST(StyleParserTest, StyleContentEndsAtTheEndTag) {
     Sheet s;
     parse(s, u"<!-- p{color:red} --></style><p>");
@@ -195,6 +226,11 @@ TEST(StyleParserTest, ValueHelpers) {
     EXPECT_EQ(w[3], u"/1.5");
     EXPECT_EQ(w[4], u"d,e");
     EXPECT_EQ(SplitValueWords(u"1px/2px", 0).size(), 1u);
+    // Runs of blanks are one blank, and a blank after a comma goes.
+    const auto v = SplitValueWords(u"a ,  , b   c", 6);
+    ASSERT_EQ(v.size(), 3u);
+    EXPECT_EQ(v[1], u",,b");
+    EXPECT_EQ(v[2], u"c");
     std::u16string t = u"url(a) x rgb(1,2,3) hsl(1,2%,3%)";
     const auto f = ExtractFunctionValues(t, 5);
     ASSERT_EQ(f.size(), 3u);

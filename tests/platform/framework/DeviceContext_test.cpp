@@ -114,6 +114,65 @@ TEST_P(DeviceContextContract, JustificationSpreadsTheExtraOverALineDrawnInChunks
     dc->SetTextAlign(TA_TOP);
 }
 
+TEST_P(DeviceContextContract, ANewLineStartsItsOwnSpreadWhateverItsValues) {
+    dc->SetTextAlign(TA_UPDATECP | TA_BASELINE);
+    const std::u16string first = u"a b", second = u"c d e f g";
+    const int natural = dc->GetTextExtentPoint(second).cx;
+    // A line that counted four gaps but drew one leaves most of its spread unused.
+    dc->SetTextJustification(12, 4);
+    dc->MoveTo(0, 30);
+    dc->TextOut(0, 0, first);
+    // The next line happens to have the same extra and gap count.
+    dc->SetTextJustification(12, 4);
+    dc->MoveTo(0, 60);
+    EXPECT_EQ(dc->GetTextExtentPoint(second).cx, natural + 12);  // measured as it will be drawn
+    dc->TextOut(0, 0, second);
+    EXPECT_EQ(dc->CurrentPosition().X, natural + 12);
+
+    // A chunk raised on its line (a superscript) still continues the line.
+    const int xyz = dc->GetTextExtentPoint(u"x y z").cx;
+    dc->SetTextJustification(8, 2);
+    dc->MoveTo(0, 90);
+    dc->TextOut(0, 0, u"x y");
+    dc->SetTextJustification(8, 2);
+    dc->MoveTo(dc->CurrentPosition().X, 86);
+    dc->TextOut(0, 0, u" z");
+    EXPECT_EQ(dc->CurrentPosition().X, xyz + 8);
+    dc->SetTextJustification(0, 0);
+    dc->SetTextAlign(TA_TOP);
+}
+
+TEST_P(DeviceContextContract, SurrogatePairsAreOneCharacter) {
+    // "a", U+1D538 (a double-struck A, in DejaVu Sans) as a pair, "b".
+    const std::u16string text = u"a\xD835\xDD38" u"b";
+    TSize whole;
+    std::vector<int> partial;
+    dc->GetTextExtentExPoint(text, 0, nullptr, &partial, whole);
+    ASSERT_EQ(partial.size(), 4u);
+    const int a = dc->GetTextExtentPoint(u"a").cx, b = dc->GetTextExtentPoint(u"b").cx;
+    const int pair = dc->GetTextExtentPoint(std::u16string_view(text).substr(1, 2)).cx;
+    EXPECT_GT(pair, 0);
+    EXPECT_EQ(partial[1], a + pair);  // the whole character on its first unit
+    EXPECT_EQ(partial[2], partial[1]);
+    EXPECT_EQ(whole.cx, a + pair + b);
+    // A fit count never ends between the two units.
+    for (int room = 0; room <= whole.cx; ++room) {
+        int fit = -1;
+        TSize size;
+        dc->GetTextExtentExPoint(text, room, &fit, nullptr, size);
+        EXPECT_NE(fit, 2) << "room " << room;
+    }
+    // Character extra widens each character once; a lone surrogate is a character of its own.
+    dc->SetTextCharacterExtra(3);
+    EXPECT_EQ(dc->GetTextExtentPoint(text).cx, whole.cx + 9);
+    const std::u16string lone = u"\xD835" u"b";
+    EXPECT_EQ(dc->GetTextExtentPoint(lone).cx, dc->GetTextExtentPoint(u"\xD835").cx + b + 3);
+    dc->SetTextCharacterExtra(0);
+    TRect r{0, 0, 1000, 0};
+    dc->DrawText(text, r, DT_SINGLELINE | DT_CALCRECT);
+    EXPECT_EQ(r.Width(), whole.cx);
+}
+
 TEST_P(DeviceContextContract, CharacterExtraWidensEveryCharacter) {
     const int natural = dc->GetTextExtentPoint(u"abcd").cx;
     dc->SetTextCharacterExtra(3);

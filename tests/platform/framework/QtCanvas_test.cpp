@@ -137,6 +137,46 @@ TEST_F(QtCanvasTest, TextSitsOnTheBaselineWhereItWasMeasured) {
     EXPECT_NE(px(0, dc->GetTextMetrics().Height), clYellow);
 }
 
+TEST(QtText, ACharacterBeyondTheBasicPlaneIsDrawnAsOneGlyph) {
+    ensureQtApp();
+    TLogFont f;
+    f.Face = "DejaVu Sans";
+    f.Height = -32;
+    // U+1D538 (a double-struck A, in DejaVu Sans) as its surrogate pair.
+    const std::u16string pair = u"\xD835\xDD38";
+    auto inkBox = [](const QImage& img) {
+        QRect box;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (qGray(img.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    TBitmap ours(90, 60);
+    {
+        auto dc = NewBitmapDeviceContext(&ours);
+        dc->SelectFont(f);
+        dc->SetBkMode(TRANSPARENT);
+        dc->SetTextAlign(TA_BASELINE);
+        dc->TextOut(10, 45, pair);
+    }
+    QImage theirs(90, 60, QImage::Format_RGB32);
+    theirs.fill(Qt::white);
+    {
+        QPainter p(&theirs);
+        QFont q = QtFontOf(f);
+        q.setPixelSize(32);
+        p.setFont(q);
+        p.setPen(Qt::black);
+        p.drawText(10, 45, QString::fromUtf16(pair.data(), 2));
+    }
+    const QRect expected = inkBox(theirs), got = inkBox(ours.Image());
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_LE(std::abs(got.left() - expected.left()), 1);
+    EXPECT_LE(std::abs(got.right() - expected.right()), 1);
+    EXPECT_LE(std::abs(got.top() - expected.top()), 1);
+    EXPECT_LE(std::abs(got.bottom() - expected.bottom()), 1);
+}
+
 TEST_F(QtCanvasTest, ClippedOpaqueTextFillsOnlyItsRectangle) {
     TDeviceContext* dc = canvas->Handle();
     dc->SetBkColor(clAqua);

@@ -110,7 +110,7 @@ TEST(Properties, FrameworkClassesPublishTheirNames) {
     auto* f = new TForm(nullptr);
     f->SetName("MainForm");
     SetPropValue(f, "WindowState", "wsMaximized");
-    EXPECT_EQ(f->WindowState(), wsMaximized);
+    EXPECT_EQ(f->WindowState(), TWindowState::wsMaximized);
     SetPropValue(f, "Position", "poScreenCenter");
     EXPECT_EQ(GetPropValue(f, "Position"), "poScreenCenter");
     SetPropValue(f, "Caption", "Окно");

@@ -108,6 +108,37 @@ TEST(XmlNode, SaveAndReloadRoundTrip) {
     EXPECT_EQ(r.getRoot()->getValue("added.q").str(), "2");
 }
 
+// Comments of a file stay where they stood when it is saved: before the
+// root, before an element, inside an element after its children (also an
+// element with nothing else in it) and after the root.
+TEST(XmlNode, CommentsStayWhereTheyStood) {
+    const char text[] =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- перед коренем -->\n<list a=\"1\">\n"
+        "  <!-- перед першим -->\n  <first/>\n  <second>\n    <inner/>\n    <!-- наприкінці -->\n  </second>\n"
+        "  <empty><!-- лише коментар --></empty>\n  <!-- після останнього -->\n</list>\n<!-- після кореня -->\n";
+    zrxtest::TempDir dir;
+    const std::string file = dir.file("c.xml");
+    zrxtest::writeFile(file, text);
+    TCXMLNodeParser p(true);
+    ASSERT_EQ(0u, p.load(file.c_str()));
+    p.getRoot()->addChild("added");
+    ASSERT_EQ(0u, p.save());
+    const std::string saved = zrxtest::readFile(file);
+    const char* order[] = {"<!-- перед коренем -->", "<list", "<!-- перед першим -->", "<first/>", "<second>",
+                           "<inner/>", "<!-- наприкінці -->", "</second>", "<empty>", "<!-- лише коментар -->",
+                           "</empty>", "<added/>", "<!-- після останнього -->", "</list>", "<!-- після кореня -->"};
+    size_t at = 0;
+    for (const char* piece : order) {
+        const size_t found = saved.find(piece, at);
+        ASSERT_NE(std::string::npos, found) << piece << " in\n" << saved;
+        at = found + 1;
+    }
+    // Read back, the same text again.
+    TCXMLNodeParser q(true);
+    ASSERT_EQ(0u, q.load(file.c_str()));
+    EXPECT_EQ(p.toText().str(), q.toText().str());
+}
+
 TEST(XmlNode, MacroModeExpandsOnLoadOnlyWhenOn) {
     clearCFGMacros();
     registerCFGMacro("XCFG", "/x/cfg");
@@ -349,4 +380,31 @@ TEST(XmlHesh, DigestElementFoundWithoutRegardToCase) {
     EXPECT_TRUE(verifyHesh(p.getRoot(), "cpkix", 0));
     p.getRoot()->findNode("core\\a")->setAttr("v", "2");
     EXPECT_FALSE(verifyHesh(p.getRoot(), "cpkix", 0));
+}
+
+// libxml2's own messages (encodings, canonicalisation) never reach standard
+// error: a failure names its reason in the loader's result.
+TEST(XmlNode, LibraryMessagesGoIntoTheResultNotStandardError) {
+    const struct {
+        std::string text;
+        KResult code;
+        const char* reason;  // in lastError() when set
+    } cases[] = {
+        {"<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?><a>\x1b$B\xff\xff</a>", XML_E_SYNTAX, "conversion"},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>\xff\xfe</a>", XML_E_SYNTAX, "UTF-8"},
+        // Loads, without its own canonical form (a relative namespace has none).
+        {"<a xmlns=\"rel/x\"><b/></a>", 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        TCXMLNodeParser p(true);
+        p.setMacroMode(0);
+        testing::internal::CaptureStderr();
+        const KResult r = p.loadText(c.text.data(), c.text.size(), "case.xml");
+        const std::string printed = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(r, c.code) << c.text;
+        EXPECT_EQ(printed, "") << c.text;
+        if (c.reason) {
+            EXPECT_NE(p.lastError().pos(c.reason), -1) << p.lastError().c_str();
+        }
+    }
 }

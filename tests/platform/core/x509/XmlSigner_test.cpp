@@ -1,6 +1,7 @@
 // The signed-XML verifier against documents signed at test time by xmlsec1.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/core/x509/XmlSigner.h"
@@ -140,3 +141,47 @@ TEST_F(XmlSignerTest, MissingFileIsAnOpenFailure) {
 }
 
 }  // namespace
+
+// The fuzz target's seeds signed with the fixed test keys verify with those
+// keys' certificates, so that fuzzing reaches what follows a good check.
+TEST(XmlSignerFuzzSeeds, SeedsSignedWithTheTestKeysVerify) {
+    const std::string fuzz = std::string(ZRX_SOURCE_DIR) + "/tests/fuzz/";
+    static TZrX509 certs[2];
+    ASSERT_TRUE(certs[0].loadFromFile((fuzz + "keys/xml_signer-rsa.crt.pem").c_str()));
+    ASSERT_TRUE(certs[1].loadFromFile((fuzz + "keys/xml_signer-ec.crt.pem").c_str()));
+    auto lookup = [](TZrX509& out, void*, const TCASN1OctetString& keyId) -> KResult {
+        for (const TZrX509& c : certs)
+            if (c.getKeyID() == keyId) {
+                out = c;
+                return 0;
+            }
+        return 0xC080002Au;
+    };
+    int signedSeeds = 0;
+    for (const auto& e : std::filesystem::directory_iterator(fuzz + "corpus/xml_signer")) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind("signed-", 0) != 0) continue;
+        ++signedSeeds;
+        TZrXMLSigner signer(lookup, nullptr);
+        EXPECT_EQ(signer.verifyXMLFile(e.path().c_str()), 0u) << name << ": " << signer.lastError().c_str();
+        EXPECT_NE(signer.getObject(), nullptr) << name;
+    }
+    EXPECT_GE(signedSeeds, 2);
+}
+
+// libxml2's messages (here: canonicalisation of an object with a relative
+// namespace) join the failure's reason and never reach standard error.
+TEST_F(XmlSignerTest, LibraryMessagesGoIntoTheReasonNotStandardError) {
+    const std::string good = zrxtest::writeSigned(rsa_, kPayload, dir_->file("c14n.xml"));
+    ASSERT_FALSE(good.empty());
+    std::string relative = good;
+    ASSERT_TRUE(zrxtest::replaceOnce(relative, "xmlns=\"\"", "xmlns=\"rel/x\""));
+    TZrX509 cert = load(rsa_);
+    TZrXMLSigner signer(lookupOne, &cert);
+    testing::internal::CaptureStderr();
+    const KResult r = signer.verifyXMLText(relative.data(), relative.size());
+    const std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(r, XMLSIG_E_INVALID);
+    EXPECT_EQ(printed, "");
+    EXPECT_NE(signer.lastError().pos("Relative namespace"), -1) << signer.lastError().c_str();
+}

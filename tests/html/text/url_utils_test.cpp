@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "html/layout/UrlUtils.h"
+#include "html/text/UrlUtils.h"
 #include "html/text/HtmlText.h"
 
 namespace {
@@ -27,6 +27,12 @@ TEST(UrlUtilsTest, CombineUrls) {
         {u"http://h", u"/x.css", u"http://h/x.css"},
         {u" http://h/dir ", u" y ", u"http://h/dir/y"},
         {u"dir/sub/", u"../a.htm", u"dir/a.htm"},
+        // Every "/../" from the first (each edit seen again), then every "/./".
+        {u"http://h/a/b/c/", u"../../x/./../y/././z", u"http://h/a/x/y/z"},
+        {u"http://h/a/", u"b/../../../../c", u"http://h/c"},
+        {u"dir/", u"../../../a/../b", u"dir/b"},
+        {u"x", u"../y", u"x/y"},
+        {u"http://h/a/", u"b//../c/.//./d", u"http://h/a/b/c//d"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CombineUrls(c.base, c.rel), c.expect) << toUtf8(c.base) << " + " << toUtf8(c.rel);
@@ -74,6 +80,8 @@ TEST(UrlUtilsTest, EscapesDecodeOnlyCleanUtf8) {
         {u"%F0%9F%98%80!", u"\uFFFD!"},  // above U+FFFF
         {u"%D0%41", u"%D0A"},            // broken sequence: the next escape still decodes
         {u"%%41", u"%A"},
+        {u"a%00b", u"a%00b"},  // never a NUL in a name
+        {u"%2500", u"%00"},
     };
     for (const auto& c : cases) EXPECT_EQ(DecodeUrlEscapes(c.in), c.expect) << toUtf8(c.in);
 }
@@ -85,6 +93,9 @@ TEST(UrlUtilsTest, LocalPaths) {
     EXPECT_EQ(UrlToDosPath(u"FILE:/tmp/a.htm"), u"/tmp/a.htm");
     EXPECT_EQ(UrlToDosPath(u"docs\\a.htm"), u"docs/a.htm");
     EXPECT_EQ(UrlToDosPath(u"a%20b.htm"), u"a b.htm");
+    // A NUL would cut the name the file system sees from the one typed by its extension.
+    EXPECT_EQ(UrlToDosPath(u"a%00b/c"), u"a%00b/c");
+    EXPECT_EQ(UrlToDosPath(u"file:///x.png%00.htm"), u"/x.png%00.htm");
     EXPECT_EQ(UrlToDosPathWithBase(u" /srv/a.htm ", u"/home"), u"/srv/a.htm");
     EXPECT_EQ(UrlToDosPathWithBase(u"sub/a.htm", u"/home"), u"sub/a.htm");
     EXPECT_TRUE(IsAbsoluteDosPath(u"/tmp/x"));

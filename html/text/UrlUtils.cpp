@@ -1,4 +1,4 @@
-#include "html/layout/UrlUtils.h"
+#include "html/text/UrlUtils.h"
 
 #include <cstdint>
 #include <optional>
@@ -44,6 +44,9 @@ bool decodeEscapedUtf8(std::u16string_view s, size_t i, char16_t& out, size_t& t
     const auto b0 = decodeEscape(s, i);
     if (!b0) return false;
     const uint8_t b = *b0;
+    // "%00" stays as written: a NUL in a name would end it early for the
+    // file system while the rest still decides how the name is typed.
+    if (b == 0) return false;
     if (b < 0x80) {
         out = b;
         taken = 3;
@@ -64,6 +67,41 @@ bool decodeEscapedUtf8(std::u16string_view s, size_t i, char16_t& out, size_t& t
     out = v > 0xFFFF ? char16_t(0xFFFD) : char16_t(v);
     taken = 3 * size_t(extra + 1);
     return true;
+}
+
+// Dot segments, always the first "/../" then the first "/./", each time
+// from the start: built in one pass, since what is written out before an
+// occurrence never holds one and an edit can only make one at its own end.
+// A "/../" past the host (H characters) takes the segment before it; one
+// within the host loses its "../"; one with no segment before it ends the
+// "/../" work, and the rest stays as written.
+std::u16string RemoveDotSegments(const std::u16string& R, size_t H) {
+    std::u16string out;
+    out.reserve(R.size());
+    size_t i = 0;
+    while (i < R.size()) {
+        out += R[i++];
+        if (out.size() < 4 || out.compare(out.size() - 4, 4, u"/../") != 0) continue;
+        const size_t b = out.size() - 4;
+        if (b + 1 > H) {
+            size_t j = b == 0 ? 0 : b - 1;
+            while (j > 0 && out[j] != u'/') --j;
+            if (b == 0 || out[j] != u'/') {  // no segment before it
+                out.append(R, i, std::u16string::npos);
+                break;
+            }
+            out.erase(j + 1);
+        } else {
+            out.erase(b + 1);
+        }
+    }
+    std::u16string r;
+    r.reserve(out.size());
+    for (char16_t c : out) {
+        r += c;
+        if (r.size() >= 3 && r.compare(r.size() - 3, 3, u"/./") == 0) r.erase(r.size() - 2);
+    }
+    return r;
 }
 
 }  // namespace
@@ -142,31 +180,24 @@ std::u16string CombineUrls(std::u16string_view BaseIn, std::u16string_view RelIn
     else
         R = Base.substr(0, H) + Rel.substr(1);
 
-    for (size_t b = R.find(u"/../"); b != std::u16string::npos; b = R.find(u"/../")) {
-        if (b + 1 > H) {
-            if (b == 0) break;
-            size_t j = b - 1;
-            while (j > 0 && R[j] != u'/') --j;
-            if (R[j] != u'/') break;  // no segment before it
-            R.erase(j + 1, b + 4 - (j + 1));
-        } else {
-            R.erase(b + 1, 3);
-        }
-    }
-    for (size_t d = R.find(u"/./"); d != std::u16string::npos; d = R.find(u"/./")) R.erase(d, 2);
-    return R;
+    return RemoveDotSegments(R, H);
 }
 
 std::u16string DecodeUrlEscapes(std::u16string_view S) {
-    std::u16string s(S);
-    size_t i = s.find(u'%');
-    while (i != std::u16string::npos && i + 2 < s.size()) {
+    // Written out as it is read: a decoded character is never read again.
+    std::u16string out;
+    out.reserve(S.size());
+    for (size_t i = 0; i < S.size();) {
         char16_t c;
         size_t taken;
-        if (s[i] == u'%' && decodeEscapedUtf8(s, i, c, taken)) s.replace(i, taken, 1, c);
-        ++i;
+        if (S[i] == u'%' && decodeEscapedUtf8(S, i, c, taken)) {
+            out += c;
+            i += taken;
+        } else {
+            out += S[i++];
+        }
     }
-    return s;
+    return out;
 }
 
 std::u16string UrlToDosPath(std::u16string_view Url) {

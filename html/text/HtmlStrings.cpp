@@ -1,4 +1,4 @@
-#include "html/layout/HtmlStrings.h"
+#include "html/text/HtmlStrings.h"
 
 #include "platform/framework/Classes.h"
 
