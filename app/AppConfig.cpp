@@ -1,6 +1,7 @@
 #include "app/AppConfig.h"
 
 #include <memory>
+#include <string>
 
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/config/FlagDescriptors.h"
@@ -18,18 +19,40 @@ TCXMLNodeParser& appConfigParser() {
     return parser;
 }
 
+namespace {
+// The configuration's file in a folder: "<APPL>.xcfg" when it exists there,
+// else the program file's name with ".xcfg" (empty when neither exists and
+// mustExist is set).
+TCString configFileIn(const TCString& folder, bool mustExist) {
+    const TCString appl = getCFGMacroValue("APPL");
+    if (!appl.isEmpty()) {
+        const TCString byAppl = makePathName(folder.c_str(), (appl + ".xcfg").c_str());
+        if (fileExists(byAppl.c_str())) return byAppl;
+    }
+    const TCString file = changeFileExt(getCFGMacroValue("APPLFILENAME").c_str(), ".xcfg");
+    const TCString byProgram = makePathName(folder.c_str(), file.c_str());
+    return !mustExist || fileExists(byProgram.c_str()) ? byProgram : TCString();
+}
+}  // namespace
+
+TCString shippedConfigFolder() { return makePathName(getCFGMacroValue("PROGRAMDIR").c_str(), "xcfg"); }
+
+bool isShippedAppConfig(const char* path) {
+    if (!path || !*path || getCFGMacroValue("PROGRAMDIR").isEmpty()) return false;
+    auto folderOf = [](std::string f) {
+        while (f.size() > 1 && f.back() == '/') f.pop_back();
+        return f;
+    };
+    return folderOf(extractFilePath(path).str()) == folderOf(shippedConfigFolder().str());
+}
+
 TCString getAppConfigPath(TCString* path, TCString* ldapPath) {
     const TCString xcfg = getCFGMacroValue("XCFG");
-    const TCString appl = getCFGMacroValue("APPL");
-    TCString result;
-    if (!appl.isEmpty()) {
-        const TCString byAppl = makePathName(xcfg.c_str(), (appl + ".xcfg").c_str());
-        if (fileExists(byAppl.c_str())) result = byAppl;
-    }
-    if (result.isEmpty()) {
-        const TCString file = changeFileExt(getCFGMacroValue("APPLFILENAME").c_str(), ".xcfg");
-        result = makePathName(xcfg.c_str(), file.c_str());
-    }
+    TCString result = configFileIn(xcfg, false);
+    // None installed: the configuration shipped with the program, as the
+    // data of an installed package is read from where it was installed.
+    if (!fileExists(result.c_str()) && !getCFGMacroValue("PROGRAMDIR").isEmpty())
+        if (TCString shipped = configFileIn(shippedConfigFolder(), true); !shipped.isEmpty()) result = shipped;
     if (ldapPath) *ldapPath = makePathName(xcfg.c_str(), "ldap.xcfg");
     if (path) *path = result;
     return result;
@@ -132,7 +155,10 @@ bool loadPrintKeys(const char* configPath) {
 }
 
 bool loadAppConfig(const char* path, int integrity) {
-    registerUserObjects(extractFilePath(path).c_str());
+    // The user's own objects live with the user's configuration, never in
+    // the program's folder.
+    const TCString objects = isShippedAppConfig(path) ? getCFGMacroValue("XCFG") : extractFilePath(path);
+    registerUserObjects(objects.c_str());
     if (isFailure(appConfigParser().load(path))) return false;
     if (integrity == 1 && !verifyHesh(appConfigParser().getRoot(), "cpkix", 0)) {
         KV_HLogFmtText(CFG_E_INTEGRITY, "Нарушена целостность описателя системы!");

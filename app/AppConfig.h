@@ -14,9 +14,15 @@ constexpr KResult CFG_E_INTEGRITY = 0xC0900003u;  // the integrity digest does n
 TCXMLNodeParser& appConfigParser();
 
 // The configuration's path: XCFG/<APPL>.xcfg when that file exists, else
-// XCFG/<program file name with ".xcfg">. ldapPath (optional) receives the
-// path of "ldap.xcfg" in the XCFG folder.
+// XCFG/<program file name with ".xcfg">; when neither is installed in XCFG,
+// the same names in the folder shipped with the program (PROGRAMDIR/xcfg),
+// which the program only reads. ldapPath (optional) receives the path of
+// "ldap.xcfg" in the XCFG folder.
 TCString getAppConfigPath(TCString* path = nullptr, TCString* ldapPath = nullptr);
+// The folder of the configuration shipped with the program: PROGRAMDIR/xcfg.
+TCString shippedConfigFolder();
+// True when the path names a file of that folder.
+bool isShippedAppConfig(const char* path);
 // Loads and applies the configuration; integrity 1 checks the digest "cpkix".
 // False on failure (the reason is the runtime library's last message).
 bool loadAppConfig(const char* path, int integrity = 0);

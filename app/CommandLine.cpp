@@ -4,17 +4,20 @@
 
 #include "app/DailyLog.h"
 #include "components/CCompStorage.h"
+#include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Translation.h"
 
 TCString cmdLineCtxName;
 
 namespace {
 std::vector<std::string> g_args;
+std::string g_programName;
 UsageShowFunc g_showUsage = nullptr;
 bool g_noRestore = false;
 
 void showUsage() {
-    const TCString text = zrnTranslateString(commandLineUsageText().c_str());
+    const TCString text =
+        TCString::format(zrnTranslateString(commandLineUsageText().c_str()).c_str(), commandLineProgramName().c_str());
     if (g_showUsage) {
         g_showUsage(text.c_str());
         return;
@@ -26,6 +29,11 @@ void showUsage() {
 }  // namespace
 
 void setCommandLineArgs(int argc, char** argv) {
+    g_programName.clear();
+    if (argc > 0 && argv && argv[0]) {
+        const std::string started = argv[0];
+        g_programName = started.substr(started.find_last_of('/') + 1);
+    }
     g_args.clear();
     for (int i = 1; i < argc; ++i) g_args.emplace_back(argv[i] ? argv[i] : "");
 }
@@ -40,9 +48,15 @@ UsageShowFunc setUsageShowFunc(UsageShowFunc fn) {
 
 bool commandLineNoRestore() { return g_noRestore; }
 
+TCString commandLineProgramName() {
+    if (!g_programName.empty()) return TCString(g_programName);
+    const TCString module = getModuleFileName();
+    return module.pos("/") >= 0 ? module.afterLast('/') : module;
+}
+
 TCString commandLineUsageText() {
     TCString t("Командная строка:\n"
-               "ZrX509_ZERUvorido.exe <имя контейнера личных ключей [-norest] [-?]  где:\n"
+               "%s <имя контейнера личных ключей [-norest] [-?]  где:\n"
                "    имя контейнера личных ключей - полный путь к файлу или имя ностителя\n");
     t += std::string(58, ' ');
     t += "c контейнером  личных ключей;\n"

@@ -8,7 +8,8 @@
 // The last plain argument: the key container the first password prompt offers.
 extern TCString cmdLineCtxName;
 
-// The arguments after the program name (main stores them).
+// The arguments after the program name (main stores them, and the name the
+// program was started as).
 void setCommandLineArgs(int argc, char** argv);
 void setCommandLineArgs(const std::vector<std::string>& args);
 
@@ -16,7 +17,11 @@ void setCommandLineArgs(const std::vector<std::string>& args);
 // switch showed the usage text and the program must end.
 bool parseCommandLine();
 
-// The usage text (the Russian source; shown through translation).
+// The name the program was started as (the file name it was started by,
+// else its own file name).
+TCString commandLineProgramName();
+// The usage text (the Russian source, "%s" the program's name; shown
+// through translation).
 TCString commandLineUsageText();
 
 // Shows the usage text; the windowing layer installs its message dialog

@@ -103,6 +103,12 @@ bool TNctxLoadPaswordPrompt::okAllowed() const {
     return longEnough;
 }
 
+void TNctxLoadPaswordPrompt::focusFirstFieldToType() {
+    if (TCString(locationFrame->getPathText()).trim().isEmpty()) SetActiveControl(locationFrame->pathEditor());
+    else if (passwordVisible() && PasswordEdit->GetText().empty()) SetActiveControl(PasswordEdit);
+    else SetActiveControl(Button1);
+}
+
 void TNctxLoadPaswordPrompt::initLocationFrame() {
     locationFrame->setFlags(promptFlags);
     locationFrame->fillMediaTypes();
@@ -193,6 +199,7 @@ bool promptContainer(const char* caption, TCString& location, TCSecretString* pa
         cmdLineCtxName.clear();
     }
     prompt->PasswordEditChange(prompt);
+    prompt->focusFirstFieldToType();
     bool confirmed = false;
     ShowModalAndFree(prompt, [prompt] { placeDialogOnScreen(prompt); }, [&](int result) {
         confirmed = result == mrOk;
@@ -226,7 +233,8 @@ KResult loadContainer(const char* name, TZrX509Csp& csp, TCSecretString* passwor
 
 void showDeviceProgress(void*, const char* text) {
     if (!gDeviceProgress) gDeviceProgress = CreateComponent<TDeviceProgressForm>(Application);
-    gDeviceProgress->showText((TCString("\n") + (text ? text : "")).c_str());
+    // The libraries name their step in the source language.
+    gDeviceProgress->showText((TCString("\n") + zrnTranslateString(text ? text : "")).c_str());
 }
 
 void hideDeviceProgress(void*) {

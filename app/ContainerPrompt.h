@@ -49,6 +49,9 @@ class TNctxLoadPaswordPrompt : public TForm {
     const char* effectiveStateName() const { return stateName ? stateName : ""; }
     // Whether OK may be pressed: a path, and a long enough password when one is asked.
     bool okAllowed() const;
+    // The focus goes to the first field that needs typing: the path when
+    // none is given, else the password when one is asked, else OK.
+    void focusFirstFieldToType();
 
     void FormCreate(TObject* Sender);
     void PasswordEditChange(TObject* Sender);

@@ -27,6 +27,7 @@
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/SecretString.h"
 #include "platform/runtime/Translation.h"
+#include "platform/runtime/Translit.h"
 #include "platform/x509api/ZrX509Csp.h"
 #include "requests/RequestParamMaker.h"
 #include "update/UpdateParsDlg.h"
@@ -69,7 +70,9 @@ TCString requestFileBaseName(const TZrX509Csp* csp) {
         if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return TCString(name.substr(0, dot));
         return TCString(name);
     }
-    return TCString(name.size() > 2 ? name.substr(2) : std::string());
+    // A device's name (a token's label and serial) may hold anything: the
+    // proposed name keeps only what a file name and a shell take as it is.
+    return safeFileName(name.size() > 2 ? name.substr(2).c_str() : "", nullptr);
 }
 
 uint32_t changeKeyRequestFlags(uint32_t generationFlags, bool passwordGiven) {
@@ -341,8 +344,10 @@ KResult TViewPrivatesFrameEx::openContainer() {
     const KResult rc = TViewPrivatesFrame::openContainer();
     if (isFailure(rc)) return rc;
     passwordGiven = 0;
-    if (startupCheckCtx) return checkPlannedKeyChange(false);
-    return 0;
+    // The change offered at open reports its own outcome; the container is
+    // open whatever it came to.
+    if (startupCheckCtx) checkPlannedKeyChange(false);
+    return rc;
 }
 
 void TViewPrivatesFrameEx::setListsFrame(TCtxListsViewFrame* frame) {

@@ -48,7 +48,8 @@ constexpr int kBlockReason = 6;
 // ---- rules the frame applies, free of windows
 
 // The base of a request file's name: a file container's location without
-// its extension, else the device location from its third character on.
+// its extension, else the device location from its third character on, made
+// a safe file name.
 TCString requestFileBaseName(const TZrX509Csp* csp);
 
 // Flags a key change hands to the request preparation: 0x80 always, 0x20

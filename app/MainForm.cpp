@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "app/AppConfig.h"
 #include "app/AppConfigActions.h"
 #include "app/DailyLog.h"
 #include "app/HSMTokens.h"
@@ -60,6 +61,12 @@ bool TZrXZerUvoridoForm::init(bool) {
                       zrnTranslateString("Ошибка").str(), MB_ICONERROR);
     }
     KV_HLogFmtText(0, zrnTranslateString("Запуск программы %s").c_str(), getModuleFileName().c_str());
+    if (const TCString config = appConfigParser().fileName(); isShippedAppConfig(config.c_str()))
+        KV_HLogFmtText(0,
+                       zrnTranslateString("Конфигурация программы не установлена в папке \"%s\": прочитана "
+                                          "поставляемая с программой \"%s\"")
+                           .c_str(),
+                       getCFGMacroValue("XCFG").c_str(), config.c_str());
     ZrX_Initalize("");
     for (int i = 0; TCXProfileDescriptor* p = _getXProfileAt(i); ++i) p->setFrames(kGeneratorPage);
     hsmTokens.load(makePathName(getCFGMacroValue("APPLDATA").c_str(), "caHSMTokens.ini").c_str(), true);
@@ -84,15 +91,15 @@ bool TZrXZerUvoridoForm::openContainer() {
     KResult rc;
     do rc = frameEx->openContainer();
     while (rc == kOpenRetry);
-    if (!isFailure(rc)) {
-        refreshViews();
-    } else if (rc == kOpenTreeOnly) {
+    if (rc == kOpenTreeOnly) {
         pgc1->SetVisible(true);
         pgc1->SetActivePage(ts2);
         ts1->SetTabVisible(false);
         ts1->SetVisible(false);
     } else {
-        pgc1->SetVisible(false);
+        // Opened, cancelled or failed: the window shows the container that
+        // is loaded now (a failed or cancelled open leaves the one before).
+        refreshViews();
     }
     return true;
 }

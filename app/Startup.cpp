@@ -23,6 +23,7 @@
 #include "app/StyleChooser.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/MsgCtrls.h"
+#include "platform/framework/QtTranslations.h"
 #include "platform/framework/SysMsgBox.h"
 #include "platform/runtime/Abort.h"
 #include "platform/runtime/FileUtils.h"
@@ -211,6 +212,9 @@ TStartupSteps defaultStartupSteps() {
     s.applyStyle = [] { applyStoredStyle("Light Sky Blue"); };
     s.initTranslations = [] {
         ZrX_IntTranslations(2, 0);
+        // Qt's own dialogs in the same language; none chosen is Russian.
+        const int language = getCurrentLanguageID();
+        InstallFrameworkTranslations(getLanguageCode(language > 0 ? language : ZRN_LANG_RUSSIAN).str());
         prepareAbortText();
     };
     s.parseCommandLine = [] {

@@ -7,12 +7,14 @@
 #include "components/FormsTranslation.h"
 #include "html/viewer/WindowViewer.h"
 #include "platform/framework/AppStyle.h"
+#include "platform/framework/MsgCtrls.h"
 #include "platform/runtime/FileUtils.h"
 #include "requests/HtmlViewerColor.h"
 
 namespace {
 TSelectVSFForm* g_chooser = nullptr;
 constexpr size_t kStyleNameMax = 256;
+constexpr int kWindowBorder = 8;
 
 void recolourViewers(TWinControl* parent) {
     for (int i = 0; i < parent->ControlCount(); ++i) {
@@ -88,9 +90,11 @@ TSelectVSFForm::TSelectVSFForm(TComponent* AOwner) : TForm(AOwner) {
 
     translateComponentProperties(this);
     fitButtons();
-    // Top right corner of the screen.
-    SetLeft(Screen ? Screen->Width() - Width() : 0);
-    SetTop(0);
+    // Top right corner of the screen's work area, with room for the border
+    // the window system draws outside the window.
+    const TRect area = AvailableScreenArea();
+    SetLeft(std::max(area.Left, area.Right - Width() - kWindowBorder));
+    SetTop(area.Top);
     FAtOpen = TStyleManager::ActiveStyleName();
     for (const String& name : TStyleManager::StyleNames()) ListView1->Items()->Add()->SetCaption(name);
     ListView1->SetSortType(stText);

@@ -80,6 +80,9 @@ TZrXViewCtxForm::TZrXViewCtxForm(TComponent* AOwner) : TForm(AOwner) {
     ctxFrame->SetAlign(alClient);
     translateComponentProperties(ctxFrame);
 
+    // The tool bar's open goes through the window, which shows what it opened.
+    ctxFrame->actLoad->OnExecute = [this](TObject*) { openContainer(); };
+
     ctxFrame->NLang->SetVisible(true);
     cfrmtransl1->newLangMenuItem(ctxFrame->NLang);
 

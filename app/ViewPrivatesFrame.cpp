@@ -273,6 +273,7 @@ void TViewPrivatesFrame::refresh() {
     if (!ctx || ctx->isEmpty()) {
         for (TWindowHtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
         pgc1->SetVisible(false);
+        updateToolbar();
         return;
     }
     shownUpdateTime = ctx->updateTime();
@@ -329,9 +330,10 @@ KResult TViewPrivatesFrame::openContainer() {
     if (rc == kOpenCancelled) return rc;
     if (listsFrame) listsFrame->setContent(nullptr);
     if (isFailure(rc)) {
-        activeCertificate = nextCertificate = keyAgreementObject = nextKeyAgreementObject = nullptr;
-        for (TWindowHtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
-        pgc1->SetVisible(false);
+        // A failed load leaves the container that was open as it was: the
+        // frame goes on showing it (or nothing), with the commands to match.
+        refresh();
+        if (listsFrame) listsFrame->setContent(container->empty() ? nullptr : container->container());
         return rc;
     }
     if (TZrX509* next = container->getSelfNewCrt()) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/core/config/FlagDescriptors.h"
+#include "platform/runtime/Translation.h"
 
 IMPLEMENT_CLASS(TCDescriptedFlagsBox, TCFlagsBox) {
     r.Str("Name", [](TCDescriptedFlagsBox* b) { return b->Name(); }, &TCDescriptedFlagsBox::SetName);
@@ -16,7 +17,8 @@ void TCDescriptedFlagsBox::SetName(const String& name) {
     TComponent::SetName(name);
     const TCFlagsBoxDescriptor* d = findFBFields(name.c_str());
     if (!d) return;
-    for (const TCFlagsBoxValue& v : d->values) AddItem(v.caption.c_str(), v.value, true);
+    // The configuration's captions are source texts; values travel by name.
+    for (const TCFlagsBoxValue& v : d->values) AddItem(zrnTranslateString(v.caption.c_str()).c_str(), v.value, true);
 }
 
 bool TCDescriptedFlagsBox::setTextValue(const String& text) {

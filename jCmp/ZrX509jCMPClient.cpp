@@ -397,7 +397,7 @@ KResult TCjCMPClient::loadChain(TCXCertsChain* chain, const char* keyID) {
     const char* id = keyID ? keyID : "";
     if (chain->isBroken(&pos)) {
         reportf(0xC0800031u, "Проверка загруженной цепочки сертификата, id:%s. %s!", id,
-                kvdMessageByCode(0xC0800031u).c_str());
+                ZrXGetErrorText(0xC0800031u).c_str());
         return 0xC0800031u;
     }
     const KResult vr = chain->verify(&pos, nullptr, nullptr);
@@ -405,7 +405,7 @@ KResult TCjCMPClient::loadChain(TCXCertsChain* chain, const char* keyID) {
         const TZrX509* cert = chain->at(pos - 1);
         reportf(vr, "Проверка сертификата ключей владельца %s,id:%s. %s!",
                 cert ? cert->ownerName().c_str() : "", cert ? cert->getKeyIDStr().c_str() : "",
-                kvdMessageByCode(vr).c_str());
+                ZrXGetErrorText(vr).c_str());
     }
     return vr;
 }

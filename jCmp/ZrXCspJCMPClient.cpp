@@ -228,6 +228,8 @@ KResult TZrXCspJCMPClient::loadCertificates(TZrXLoadCounters* counters, unsigned
         ++count.requests;
         const TCString owner = req->request()->ownerName();
         const TCString kind = req->request()->getKindDescirption(false);
+        // The request goes once its certificate is stored: what names it is kept.
+        const TCString kindWord = req->request()->getKindDescirption(true);
 
         if (flags & JCMP_LOAD_ASK_STATUS) {
             int status = 0;
@@ -255,6 +257,12 @@ KResult TZrXCspJCMPClient::loadCertificates(TZrXLoadCounters* counters, unsigned
                            id.c_str(), owner.c_str(), kvdMessageByCode(rc).c_str());
             break;
         }
+        // What was stored is said: a run that went well is not a silent one.
+        KV_HLogFmtText(rc,
+                       tr("Сертификат ключа %s, владелец \"%s\", ID:%s, получен от службы регистрации и записан в "
+                          "контейнер.")
+                           .c_str(),
+                       kindWord.c_str(), owner.c_str(), id.c_str());
         ++count.stored;
     }
     if (counters) *counters = count;

@@ -864,11 +864,26 @@ void TEditUserParmsForm::fillTestOwner() {
     putTestPassword(testPassword_.c_str(), true);
 }
 
+namespace {
+TCompoundEdit* droppedIn(const TWinControl* parent) {
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* c = parent->Controls(i);
+        if (auto* edit = dynamic_cast<TCompoundEdit*>(c); edit && edit->haseDropped()) return edit;
+        if (auto* w = dynamic_cast<TWinControl*>(c))
+            if (TCompoundEdit* inner = droppedIn(w)) return inner;
+    }
+    return nullptr;
+}
+}  // namespace
+
+TCompoundEdit* TEditUserParmsForm::droppedEditor() const { return droppedIn(this); }
+
 void TEditUserParmsForm::FormKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
     if (Key == 27 /* Escape */) {
-        if (CEditorsBox1->haseDropped()) return;
         Key = 0;
-        Close();
+        // Escape on an open list closes the list only.
+        if (TCompoundEdit* dropped = droppedEditor()) dropped->hideDropped();
+        else Close();
         return;
     }
     if ((Shift & (ssCtrl | ssAlt)) != (ssCtrl | ssAlt)) return;
@@ -885,11 +900,12 @@ void TEditUserParmsForm::FormKeyDown(TObject*, uint16_t& Key, TShiftState Shift)
 
 void TEditUserParmsForm::FormCloseQuery(TObject*, bool& CanClose) {
     if (ModalResult() == mrOk) {
-        CEditorsBox1->hideDropped();
+        if (TCompoundEdit* dropped = droppedEditor()) dropped->hideDropped();
         return;
     }
-    if (CEditorsBox1->haseDropped()) {
-        CEditorsBox1->hideDropped();
+    if (TCompoundEdit* dropped = droppedEditor()) {
+        dropped->hideDropped();
+        SetModalResult(mrNone);
         CanClose = false;
         return;
     }

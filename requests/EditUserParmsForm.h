@@ -120,6 +120,9 @@ class TEditUserParmsForm : public TForm {
     void PasswordEditDblClick(TObject* Sender);
     void Button1Click(TObject* Sender);
     void mediaChanged(TObject* Sender, uint32_t mediaType);
+    // The editor of the dialog whose list is dropped down (an owner field,
+    // an algorithm choice, the destination's media), or null.
+    TCompoundEdit* droppedEditor() const;
 
     // The rules' own steps, also run by the hooks.
     void localityRule();

@@ -67,6 +67,13 @@ KResult loadCryptoTemplateFile(TZrXP12Template* tmpl, TCXProfileDescriptor* prof
     if (folder.isEmpty()) folder = makerCaValues().programFolder;
     TCString fileName;
     TCXProfileDescriptor::getTemplateFileName(fileName, profile, folder.c_str());
+    // A template not installed with the user's configuration is the one
+    // shipped in the program's own folder.
+    TCString shipped;
+    if (!fileExists(fileName.c_str()) &&
+        TCXProfileDescriptor::getTemplateFileName(shipped, profile, makerCaValues().programFolder.c_str()) &&
+        fileExists(shipped.c_str()))
+        fileName = shipped;
     const KResult rc = loadP12Template(fileName.c_str(), tmpl);
     if (failed(rc))
         KV_HLogFmtText(rc, zrnTranslateString("Загрузка шаблона криптопараметров системы из файла \"%s\". %s!").c_str(),
@@ -75,7 +82,10 @@ KResult loadCryptoTemplateFile(TZrXP12Template* tmpl, TCXProfileDescriptor* prof
 }
 
 TCRequestParamMaker::TCRequestParamMaker(TCXProfileDescriptor* profile, TZrX509Csp* container)
-    : TCBaseRequestParamMaker(profile, container) {}
+    : TCBaseRequestParamMaker(profile, container) {
+    // The request is named after what it makes: the key profile.
+    if (profile) setTitle(profile->getCaption().c_str());
+}
 
 TCRequestParamMaker::~TCRequestParamMaker() = default;
 
@@ -147,7 +157,8 @@ KResult TCRequestParamMaker::prepareRequest(TCFlags<unsigned int>* callerFlags, 
     if (withDialog) {
         PasswordBuffer entered;
         const bool asked = caller.isAny(kPrqAskPassword);
-        if (!execEditUserParmsForm(this, text.c_str(), asked ? entered.text : nullptr)) return kErrCancelled;
+        const char* caption = text.isEmpty() ? nullptr : text.c_str();  // none: the dialog's own
+        if (!execEditUserParmsForm(this, caption, asked ? entered.text : nullptr)) return kErrCancelled;
         entered.text[kReqPasswordSize - 1] = '\0';
         TCBaseUserKeysContext* ctx = getCsp() ? getCsp()->container() : nullptr;
         // No password entered leaves the container's password as it is.

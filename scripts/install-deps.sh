@@ -8,7 +8,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev libqt6printsupport6 qt6-qpa-plugins
+  qt6-base-dev libqt6printsupport6 qt6-qpa-plugins qt6-translations-l10n
   libssl-dev libxml2-dev libxml2-utils libxmlsec1-dev xmlsec1
   libcurl4-openssl-dev nlohmann-json3-dev libsqlite3-dev
   softhsm2 libp11-kit-dev libgcrypt20-dev

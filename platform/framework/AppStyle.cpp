@@ -1,9 +1,13 @@
 #include "platform/framework/AppStyle.h"
 
 #include <QApplication>
+#include <QIconEngine>
+#include <QPainter>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QStyleFactory>
 
+#include "platform/framework/Controls.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/QtBridge.h"
 #include "platform/framework/SysMsgBox.h"
@@ -21,8 +25,56 @@ struct Scheme {
 // Colours chosen to read well in offscreen snapshots and on a desktop alike.
 const Scheme kSchemes[] = {
     {"Light Sky Blue", 0xE6F3FB, 0xFFFFFF, 0xF2F9FD, 0xCDE8F8, 0x0B2239, 0x87CEFA, 0x0B2239, 0xFFFFE1, 0x7FB2D6, 0xA8D8F8},
-    {"Windows", 0xF0F0F0, 0xFFFFFF, 0xF7F7F7, 0xE1E1E1, 0x000000, 0x0078D7, 0xFFFFFF, 0xFFFFE1, 0xADADAD, 0xF8F8F8},
+    {"Windows", 0xF0F0F0, 0xFFFFFF, 0xF7F7F7, 0xE1E1E1, 0x000000, 0x005FB8, 0xFFFFFF, 0xFFFFE1, 0xADADAD, 0xF8F8F8},
     {"Carbon", 0x2B2D30, 0x1E1F22, 0x26282B, 0x3C3F41, 0xDFE1E5, 0x2F65CA, 0xFFFFFF, 0x3C3F41, 0x55585C, 0x313335},
+};
+
+// The extension arrows of menu bars and tool bars, read from the base
+// style's picture files the first time one is drawn. Reading a picture file
+// loads every picture-format plug-in, and every main window makes a menu
+// bar whose arrow is seldom shown: the start does not wait for them.
+class TDeferredIconEngine : public QIconEngine {
+public:
+    explicit TDeferredIconEngine(QStyle::StandardPixmap sp) : FPixmap(sp) {}
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    QIconEngine* clone() const override { return new TDeferredIconEngine(FPixmap); }
+    QString key() const override { return QStringLiteral("zrx-deferred"); }
+
+private:
+    const QIcon& icon() {
+        if (!FLoaded) {
+            FLoaded = true;
+            // The style in force when it is drawn: the one that made it may be gone.
+            QStyle* s = QApplication::style();
+            if (auto* proxy = qobject_cast<QProxyStyle*>(s); proxy && proxy->baseStyle()) s = proxy->baseStyle();
+            if (s) FIcon = s->standardIcon(FPixmap);
+        }
+        return FIcon;
+    }
+    QStyle::StandardPixmap FPixmap;
+    bool FLoaded = false;
+    QIcon FIcon;
+};
+
+class TAppProxyStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    QIcon standardIcon(StandardPixmap sp, const QStyleOption* option, const QWidget* widget) const override {
+        if (sp == SP_ToolBarHorizontalExtensionButton || sp == SP_ToolBarVerticalExtensionButton)
+            return QIcon(new TDeferredIconEngine(sp));
+        return QProxyStyle::standardIcon(sp, option, widget);
+    }
 };
 
 const Scheme* findScheme(const String& name) {
@@ -45,7 +97,7 @@ bool ApplyAppStyle(const String& name) {
     EnsureApplication();
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app) return false;
-    if (QStyle* fusion = QStyleFactory::create("Fusion")) app->setStyle(fusion);
+    if (QStyle* fusion = QStyleFactory::create("Fusion")) app->setStyle(new TAppProxyStyle(fusion));
     QPalette p;
     p.setColor(QPalette::Window, QColor(s->window));
     p.setColor(QPalette::WindowText, QColor(s->text));
@@ -63,10 +115,15 @@ bool ApplyAppStyle(const String& name) {
     p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
     p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
     app->setPalette(p);
-    const auto hex = [](QRgb c) { return QString("#%1").arg(c & 0xFFFFFF, 6, 16, QChar('0')); };
-    app->setStyleSheet(QString("QMenuBar { background: %1; border-bottom: 1px solid %2; } "
-                               "QToolTip { border: 1px solid %2; }")
-                           .arg(hex(s->menuBar), hex(s->border)));
+    // The menu bar's colour is a palette of its class, not a style sheet: a
+    // style sheet would fix every widget's palette as it finds it, and no
+    // later style could change it.
+    QPalette bar = p;
+    bar.setColor(QPalette::Window, QColor(s->menuBar));
+    bar.setColor(QPalette::Button, QColor(s->menuBar));
+    app->setPalette(bar, "QMenuBar");
+    // Controls coloured with system colours take the new palette's.
+    RefreshControlColors();
     g_current = s->name;
     return true;
 }

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "platform/framework/QtBridge.h"
+#include "platform/runtime/Translation.h"
 
 const TEnumInfo BitBtnKindInfo{"TBitBtnKind", {"bkCustom", "bkOK", "bkCancel", "bkHelp", "bkYes", "bkNo", "bkClose", "bkAbort", "bkRetry", "bkIgnore", "bkAll"}};
 const TEnumInfo ButtonLayoutInfo{"TButtonLayout", {"blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom"}};
@@ -38,11 +39,12 @@ void TBitBtn::GlyphChanged() {
 void TBitBtn::SetKind(TBitBtnKind v) {
     FKind = v;
     struct K { const char* caption; TModalResult result; };
-    static const K kinds[] = {{"", mrNone}, {"OK", mrOk}, {"Cancel", mrCancel}, {"&Help", mrNone},
-                              {"&Yes", mrYes}, {"&No", mrNo}, {"&Close", mrNone}, {"Abort", mrAbort},
-                              {"&Retry", mrRetry}, {"&Ignore", mrIgnore}, {"&All", mrAll}};
+    static const K kinds[] = {{"", mrNone},           {"OK", mrOk},           {"Отмена", mrCancel},
+                              {"&Справка", mrNone},   {"&Да", mrYes},         {"&Нет", mrNo},
+                              {"&Закрыть", mrNone},   {"Прервать", mrAbort},  {"&Повторить", mrRetry},
+                              {"&Пропустить", mrIgnore}, {"&Все", mrAll}};
     if (v == bkCustom) return;
-    SetCaption(kinds[v].caption);
+    SetCaption(zrnTranslateString(kinds[v].caption).str());
     SetModalResult(kinds[v].result);
     if (v == bkOK || v == bkYes) SetDefault(true);
     if (v == bkCancel || v == bkNo) SetCancel(true);

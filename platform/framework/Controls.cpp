@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <vector>
 #include <map>
 
 #include "platform/framework/Forms.h"
@@ -95,6 +96,16 @@ Qt::CursorShape cursorShape(TCursor c) {
 }  // namespace
 
 // ---- helpers shared with the other framework files
+
+void RefreshControlColors() {
+    std::vector<TControl*> controls;
+    for (TControl* c : widgetMap()) controls.push_back(c);
+    for (TControl* c : controls) {
+        if (c->IsDestroying()) continue;
+        c->ApplyColor();
+        c->ApplyFont();
+    }
+}
 
 TControl* controlOfWidget(const QWidget* w) {
     for (; w; w = w->parentWidget()) {

@@ -239,6 +239,7 @@ protected:
 private:
     friend class TWinControl;
     friend class ControlEventFilter;
+    friend void RefreshControlColors();
     void ApplyBounds();
     TWinControl* FParent = nullptr;
     struct WidgetRef;
@@ -357,6 +358,10 @@ inline bool CtrlAltHeld(TShiftState Shift) { return (Shift & (ssCtrl | ssAlt)) =
 // Gives a key press to the focused control of `target`'s window (or
 // `target` itself), as a user typing would. For tests and automation.
 void SendKey(TWinControl* target, uint16_t Key, TShiftState Shift = 0);
+// Applies every control's colours and font again. A control keeps the
+// colours it resolved when they were set; after the application's palette
+// changed (another style), the system colours must be resolved anew.
+void RefreshControlColors();
 // Types text into the focused control.
 void SendText(TWinControl* target, const String& text);
 // The mouse pointer's position on the screen; moving it (tests, automation).

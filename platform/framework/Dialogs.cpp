@@ -13,15 +13,17 @@
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/QtBridge.h"
 #include "platform/framework/StdCtrls.h"
+#include "platform/runtime/Translation.h"
 
 namespace {
+// Captions are the program's source texts, shown in the interface language.
 struct BtnInfo { const char* name; const char* caption; TModalResult result; };
 const BtnInfo kButtons[] = {
-    {"Yes", "&Yes", mrYes}, {"No", "&No", mrNo}, {"OK", "OK", mrOk}, {"Cancel", "Cancel", mrCancel},
-    {"Abort", "&Abort", mrAbort}, {"Retry", "&Retry", mrRetry}, {"Ignore", "&Ignore", mrIgnore},
-    {"All", "&All", mrAll}, {"NoToAll", "N&o to All", mrNoToAll}, {"YesToAll", "Yes to &All", mrYesToAll},
-    {"Help", "&Help", mrNone}, {"Close", "&Close", mrClose}};
-const char* kCaptions[] = {"Warning", "Error", "Information", "Confirm", ""};
+    {"Yes", "&Да", mrYes}, {"No", "&Нет", mrNo}, {"OK", "OK", mrOk}, {"Cancel", "Отмена", mrCancel},
+    {"Abort", "&Прервать", mrAbort}, {"Retry", "&Повторить", mrRetry}, {"Ignore", "&Пропустить", mrIgnore},
+    {"All", "&Все", mrAll}, {"NoToAll", "Н&ет для всех", mrNoToAll}, {"YesToAll", "Д&а для всех", mrYesToAll},
+    {"Help", "&Справка", mrNone}, {"Close", "&Закрыть", mrClose}};
+const char* kCaptions[] = {"Предупреждение", "Ошибка", "Информация", "Подтверждение", ""};
 }  // namespace
 
 TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons) {
@@ -29,7 +31,8 @@ TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlg
     auto* f = new TForm(Application);
     f->SetBorderStyle(bsDialog);
     f->SetPosition(poScreenCenter);
-    f->SetCaption(Application->Title().empty() || DlgType != mtCustom ? kCaptions[DlgType] : Application->Title());
+    f->SetCaption(Application->Title().empty() || DlgType != mtCustom ? zrnTranslateString(kCaptions[DlgType]).str()
+                                                                     : Application->Title());
     auto* msg = new TLabel(f);
     msg->SetName("Message");
     msg->SetParent(f);
@@ -48,7 +51,7 @@ TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlg
         auto* b = new TButton(f);
         b->SetName(kButtons[i].name);
         b->SetParent(f);
-        b->SetCaption(kButtons[i].caption);
+        b->SetCaption(zrnTranslateString(kButtons[i].caption).str());
         b->SetModalResult(kButtons[i].result);
         btns.push_back(b);
     }

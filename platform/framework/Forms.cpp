@@ -794,8 +794,9 @@ void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TApplication::SetTitle(const String& t) {
+    // The title names the program (the task bar shows the main window's
+    // caption); Qt's display name would be appended to every window's title.
     FTitle = t;
-    if (QCoreApplication::instance()) QApplication::setApplicationDisplayName(toQ(t));
 }
 
 String TApplication::ExeName() const {

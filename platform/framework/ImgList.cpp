@@ -73,15 +73,10 @@ int TCustomImageList::AddMasked(const TBitmap* strip, TColor maskColor) {
         }
     }
     int first = Count();
-    for (int x = 0; x + FWidth <= src.width(); x += FWidth) {
-        auto* img = new QImage(FWidth, FHeight, QImage::Format_ARGB32);
-        img->fill(Qt::transparent);
-        QPainter p(img);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(QPoint(0, 0), src, QRect(x, 0, FWidth, std::min(FHeight, src.height())));
-        p.end();
-        FImages.push_back(img);
-    }
+    // A plain copy of each cell: rows below a shorter strip come out
+    // transparent (a copy fills what lies outside the image with zero).
+    for (int x = 0; x + FWidth <= src.width(); x += FWidth)
+        FImages.push_back(new QImage(src.copy(QRect(x, 0, FWidth, FHeight))));
     if (Count() == first) return -1;
     Changed();
     return first;

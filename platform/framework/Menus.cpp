@@ -69,7 +69,8 @@ TMenuItem::~TMenuItem() {
 }
 
 void TMenuItem::Changed() {
-    FQAction->setText(toQ(FCaption));
+    // A separator is a line: a text would make it a titled section.
+    FQAction->setText(IsLine() ? QString() : toQ(FCaption));
     FQAction->setSeparator(IsLine());
     FQAction->setEnabled(FEnabled);
     FQAction->setVisible(FVisible);
@@ -201,6 +202,9 @@ void TMenuItem::Rebuild() {
     } else {
         if (!FQMenu) {
             FQMenu = new QMenu;
+            // Hidden items take their separators with them: no separator
+            // opens or ends the menu, and no two follow each other.
+            FQMenu->setSeparatorsCollapsible(true);
             FQMenu->setTitle(toQ(FCaption));
             QObject::connect(FQMenu, &QMenu::aboutToShow, FQMenu, [this] {
                 // Opening a sub-menu counts as clicking its item, as in the
@@ -271,6 +275,7 @@ void TPopupMenu::Popup(int X, int Y) {
     int r = 0;
     if (RunModalHook(this, r)) return;
     QMenu m;
+    m.setSeparatorsCollapsible(true);
     for (int i = 0; i < FItems->Count(); ++i) m.addAction(FItems->Items(i)->QtAction());
     m.exec(QPoint(X, Y));
 }

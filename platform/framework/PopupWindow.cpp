@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWidget>
+#include <QWindow>
 
 #include "platform/framework/QtInternals.h"
 
@@ -75,6 +76,14 @@ void TPopupWindow::Show(TPoint screen) {
     if (!w) return;
     FControl->SetBounds(screen.X, screen.Y, FControl->Width(), FControl->Height());
     w->setGeometry(screen.X, screen.Y, FControl->Width(), FControl->Height());
+    // Opened from a modal window, the pop-up belongs to it: a window outside
+    // the modal one gets no mouse press or release (only double clicks), so
+    // a click could never choose anything.
+    w->winId();
+    if (QWindow* window = w->windowHandle()) {
+        QWidget* modal = QApplication::activeModalWidget();
+        window->setTransientParent(modal && modal != w ? modal->windowHandle() : nullptr);
+    }
     FControl->SetVisible(true);
     w->show();
     if (QGuiApplication::platformName() != "offscreen") w->raise();

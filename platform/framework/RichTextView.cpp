@@ -116,6 +116,12 @@ void TRichTextView::SetBackground(TColor c) {
     FImpl->browser->setPalette(pal);
 }
 
+// The document is built again for new defaults to reach it; an empty one
+// has nothing to rebuild (viewers are set up before they show anything).
+void TRichTextView::reload() {
+    if (!FImpl->html.isEmpty()) FImpl->browser->setHtml(FImpl->html);
+}
+
 void TRichTextView::SetDefaultFont(const String& name, int size, TColor color) {
     QFont f(toQ(name));
     if (size > 0) f.setPointSize(size);
@@ -123,14 +129,17 @@ void TRichTextView::SetDefaultFont(const String& name, int size, TColor color) {
     QPalette pal = FImpl->browser->palette();
     pal.setColor(QPalette::Text, toQColor(color));
     FImpl->browser->setPalette(pal);
-    FImpl->browser->setHtml(FImpl->html);
+    reload();
 }
 
 void TRichTextView::SetPreFontName(const String& name) {
     FImpl->preFont = toQ(name);
-    FImpl->browser->document()->setDefaultStyleSheet("pre, code, tt { font-family: \"" + FImpl->preFont + "\"; } a { color: " +
-                                                     FImpl->link.name() + "; }");
-    FImpl->browser->setHtml(FImpl->html);
+    const QString sheet =
+        "pre, code, tt { font-family: \"" + FImpl->preFont + "\"; } a { color: " + FImpl->link.name() + "; }";
+    QTextDocument* doc = FImpl->browser->document();
+    if (doc->defaultStyleSheet() == sheet) return;
+    doc->setDefaultStyleSheet(sheet);
+    reload();
 }
 
 void TRichTextView::SetLinkColor(TColor c) {

@@ -39,6 +39,7 @@ class TRichTextView : public TWinControl {
               int marginBottom) const;
 
 private:
+    void reload();
     struct Impl;
     Impl* FImpl;
 };

@@ -25,19 +25,49 @@ bool TClassInfo::InheritsFrom(const TClassInfo* other) const {
     return false;
 }
 
-std::vector<const TPropInfo*> TClassInfo::Properties() const {
-    std::vector<const TPropInfo*> out;
-    if (FParent) out = FParent->Properties();
-    for (const TPropInfo& p : FOwn) {
-        bool replaced = false;
-        for (auto& q : out)
-            if (SameText(q->Name, p.Name)) { q = &p; replaced = true; break; }
-        if (!replaced) out.push_back(&p);
+namespace {
+// The name in lower case when it is all ASCII; false for any other.
+bool asciiLower(const String& name, String& out) {
+    out.resize(name.size());
+    for (size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x80) return false;
+        out[i] = char(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
     }
-    return out;
+    return true;
+}
+}  // namespace
+
+const TClassInfo::Index& TClassInfo::index() const {
+    Index& ix = *FIndex;
+    std::call_once(ix.Once, [&] {
+        if (FParent) ix.All = FParent->Properties();
+        for (const TPropInfo& p : FOwn) {
+            bool replaced = false;
+            for (auto& q : ix.All)
+                if (SameText(q->Name, p.Name)) { q = &p; replaced = true; break; }
+            if (!replaced) ix.All.push_back(&p);
+        }
+        String key;
+        for (const TPropInfo* p : ix.All) {
+            if (asciiLower(p->Name, key)) ix.ByName[key] = p;
+            else ix.AllAscii = false;
+        }
+    });
+    return ix;
 }
 
+const std::vector<const TPropInfo*>& TClassInfo::Properties() const { return index().All; }
+
 const TPropInfo* TClassInfo::FindProperty(const String& name) const {
+    String key;
+    if (asciiLower(name, key)) {
+        const Index& ix = index();
+        auto it = ix.ByName.find(key);
+        if (it != ix.ByName.end()) return it->second;
+        // Not there: unless a property has a name beyond ASCII, none matches.
+        if (ix.AllAscii) return nullptr;
+    }
     for (const TClassInfo* c = this; c; c = c->FParent)
         for (const TPropInfo& p : c->FOwn)
             if (SameText(p.Name, name)) return &p;

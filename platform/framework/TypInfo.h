@@ -5,9 +5,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 using String = std::string;
@@ -62,15 +65,20 @@ template <class T> class TPropRegistrar;
 
 class TClassInfo {
 public:
-    TClassInfo(const char* name, const TClassInfo* parent) : FName(name), FParent(parent) {}
+    TClassInfo(const char* name, const TClassInfo* parent)
+        : FName(name), FParent(parent), FIndex(std::make_unique<Index>()) {}
     const char* ClassName() const { return FName; }
     const TClassInfo* ClassParent() const { return FParent; }
     bool InheritsFrom(const TClassInfo* other) const;
     // Own and inherited published properties, base class first, each in
     // declaration order. A derived class's property of the same name hides the base one.
-    std::vector<const TPropInfo*> Properties() const;
+    // Worked out at the first call: forms walk them for every component.
+    const std::vector<const TPropInfo*>& Properties() const;
     const TPropInfo* FindProperty(const String& name) const;  // case-insensitive
-    void Add(TPropInfo info) { FOwn.push_back(std::move(info)); }
+    void Add(TPropInfo info) {
+        FOwn.push_back(std::move(info));
+        FIndex = std::make_unique<Index>();
+    }
 
     template <class T, class Fn>
     static TClassInfo Build(const char* name, const TClassInfo* parent, Fn reg) {
@@ -81,9 +89,18 @@ public:
     }
 
 private:
+    struct Index {
+        std::once_flag Once;
+        std::vector<const TPropInfo*> All;
+        std::unordered_map<String, const TPropInfo*> ByName;  // ASCII names in lower case
+        bool AllAscii = true;
+    };
+    const Index& index() const;
+
     const char* FName;
     const TClassInfo* FParent;
     std::vector<TPropInfo> FOwn;
+    std::unique_ptr<Index> FIndex;
 };
 
 // Builds a class's property table from its accessor member functions (or any

@@ -5,7 +5,8 @@
 // environment's proxy variables ignored, no signals), and libcurl's failures
 // sorted into the kinds each client reports in its own numbers.
 // Only the clients' sources include this header.
-#include <curl/curl.h>
+// libcurl by its usual names, loaded at the first transfer.
+#include "platform/net/CurlApi.h"
 
 #include <string>
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/net/CurlApi.h"
 #include "platform/net/CurlSetup.h"
 
 namespace {

@@ -6,6 +6,8 @@
 
 #include "platform/net/CurlSetup.h"
 
+#include "platform/net/CurlApi.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

@@ -109,7 +109,7 @@ const char* p11ResultText(KResult code) {
     for (const RvText& t : kRvTexts)
         if (t.rv == rv) return t.text;
     thread_local char buf[64];
-    std::snprintf(buf, sizeof buf, "Ошибка PKCS#11 0x%lX", static_cast<unsigned long>(rv));
+    std::snprintf(buf, sizeof buf, zrnTranslateString("Ошибка PKCS#11 0x%lX").c_str(), static_cast<unsigned long>(rv));
     return buf;
 }
 
@@ -166,13 +166,13 @@ KResult TCP11Lib::open() {
     handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         const char* err = dlerror();
-        message_ = std::string("Модуль PKCS#11 не загружен: ") + (err ? err : path_);
+        message_ = zrnTranslateString("Модуль PKCS#11 не загружен: ").str() + (err ? err : path_);
         return P11_E_MODULE;
     }
     auto getList = reinterpret_cast<CK_C_GetFunctionList>(dlsym(handle_, "C_GetFunctionList"));
     CK_FUNCTION_LIST* list = nullptr;
     if (!getList || getList(&list) != CKR_OK || !list) {
-        message_ = "Модуль PKCS#11 не отдаёт список функций: " + path_;
+        message_ = zrnTranslateString("Модуль PKCS#11 не отдаёт список функций: ").str() + path_;
         dlclose(handle_);
         handle_ = nullptr;
         return P11_E_MODULE;
@@ -181,7 +181,8 @@ KResult TCP11Lib::open() {
     args.flags = CKF_OS_LOCKING_OK;
     const CK_RV rv = list->C_Initialize(&args);
     if (rv != CKR_OK && rv != CKR_CRYPTOKI_ALREADY_INITIALIZED) {
-        message_ = std::string("Модуль PKCS#11 не инициализирован: ") + p11ResultText(p11Result(rv));
+        message_ = zrnTranslateString("Модуль PKCS#11 не инициализирован: ").str() +
+                   zrnTranslateString(p11ResultText(p11Result(rv))).str();
         dlclose(handle_);
         handle_ = nullptr;
         return p11Result(rv);
@@ -190,6 +191,15 @@ KResult TCP11Lib::open() {
     ++generation_;
     message_.clear();
     return 0;
+}
+
+KResult TCP11Lib::prepare() {
+    if (fn_) return 0;
+    registerP11Messages();
+    path_ = modulePath();
+    if (access(path_.c_str(), R_OK) == 0) return 0;
+    message_ = zrnTranslateString("Модуль PKCS#11 не загружен: ").str() + path_;
+    return P11_E_MODULE;
 }
 
 void TCP11Lib::close() {
@@ -231,11 +241,11 @@ TCP11Slot* TCP11Lib::slotObject(CK_SLOT_ID id) {
 // ---- TCP11Slot ----
 
 KResult TCP11Slot::fail(KResult code, const char* what) {
-    message_ = what ? what : "";
+    message_ = what ? zrnTranslateString(what).str() : "";
     const char* text = p11ResultText(code);
     if (*text) {
         if (!message_.empty()) message_ += ": ";
-        message_ += text;
+        message_ += zrnTranslateString(text).str();
     }
     return code;
 }
@@ -274,7 +284,7 @@ void TCP11Slot::refresh() {
     tokenName_.clear();
     name_.clear();
     if (!lib_ || !lib_->fn()) {
-        message_ = "Модуль PKCS#11 не загружен";
+        message_ = zrnTranslateString("Модуль PKCS#11 не загружен").str();
         return;
     }
     CK_TOKEN_INFO info{};

@@ -61,6 +61,10 @@ public:
 
     // Loads and initialises the module; idempotent.
     KResult open();
+    // Finds the module file without loading it (its start costs more than
+    // most of what the program does before a device is used): a failure
+    // when there is none. Every use of a device opens the module itself.
+    KResult prepare();
     // Finalises and unloads the module. Slot objects stay valid (their
     // cached information is dropped); sessions opened before are dead.
     void close();

@@ -6,7 +6,8 @@
 
 KResult initP11Lib() {
     zrx::registerTokenKeyStorage();
-    return TCP11Lib::forMedia(P11_MEDIA_HSM)->open();
+    // The module is opened by the first device use: most loads are of files.
+    return TCP11Lib::forMedia(P11_MEDIA_HSM)->prepare();
 }
 
 void doneP11Lib() { TCP11Lib::forMedia(P11_MEDIA_HSM)->close(); }

@@ -5,8 +5,9 @@
 #include "platform/runtime/TCStringList.h"
 
 // Before every container load; idempotent. Registers the token backend of
-// "$:" locations and opens the PKCS#11 module; when the module cannot be
-// loaded the failure code is answered and file containers work as before.
+// "$:" locations and finds the PKCS#11 module, which the first device use
+// opens; when there is no module the failure code is answered and file
+// containers work as before.
 KResult initP11Lib();
 // Once at exit (also after an exception): closes the module. Slot objects
 // handed out before stay valid; sessions opened before are dead.

@@ -7,6 +7,7 @@
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/TimeUtils.h"
+#include "platform/runtime/Translation.h"
 
 namespace {
 std::atomic<KV_HLogOutFunc> g_logOut{nullptr};
@@ -41,7 +42,9 @@ int KV_HLogText(uint32_t code, const char* text) {
 
 int KV_HLogVFmtText(uint32_t code, const char* fmt, va_list args) {
     if (!g_logOut.load()) return 0;
-    const TCString t = TCString::vformat(fmt, args);
+    // Records are read in the interface language: every library's format
+    // passes through translation (one already translated finds no entry).
+    const TCString t = TCString::vformat(zrnTranslateString(fmt).c_str(), args);
     return KV_HLogText(code, t.c_str());
 }
 
@@ -56,7 +59,7 @@ int KV_HLogFmtText(uint32_t code, const char* fmt, ...) {
 int KV_HLogLibFmtText(uint32_t code, const char* fmt, ...) {
     va_list a;
     va_start(a, fmt);
-    TCString t = TCString::vformat(fmt, a);
+    TCString t = TCString::vformat(zrnTranslateString(fmt).c_str(), a);
     va_end(a);
     if (code != 0) {
         const TCString m = KRTL_GetTextMessage(code);
@@ -73,7 +76,7 @@ void csLogFmtText(int32_t code, const char* fmt, ...) {
     if (!fn) return;
     va_list a;
     va_start(a, fmt);
-    const TCString t = TCString::vformat(fmt, a);
+    const TCString t = TCString::vformat(zrnTranslateString(fmt).c_str(), a);
     va_end(a);
     fn(code, t.c_str());
 }

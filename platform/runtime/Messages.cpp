@@ -130,7 +130,7 @@ void KRTL_SetLastMessage(const char* text) {
 void KRTL_SetLastMessageFmt(const char* fmt, ...) {
     va_list a;
     va_start(a, fmt);
-    const TCString t = TCString::vformat(fmt, a);
+    const TCString t = TCString::vformat(zrnTranslateString(fmt).c_str(), a);
     va_end(a);
     KRTL_SetLastMessage(t.c_str());
 }
@@ -151,7 +151,7 @@ KVD_ShowMessageFunc kvdGetShowMessageFunc() { return g_show.load(); }
 int kvdShowErrorMessage(void*, uint32_t, int, const char* fmt, ...) {
     va_list a;
     va_start(a, fmt);
-    const TCString t = TCString::vformat(fmt, a);
+    const TCString t = TCString::vformat(zrnTranslateString(fmt).c_str(), a);
     va_end(a);
     return show(true, t);
 }
@@ -159,7 +159,7 @@ int kvdShowErrorMessage(void*, uint32_t, int, const char* fmt, ...) {
 int KRTL_ShowErrorMessage(void*, uint32_t, int, const char* fmt, ...) {
     va_list a;
     va_start(a, fmt);
-    const TCString t = TCString::vformat(fmt, a);
+    const TCString t = TCString::vformat(zrnTranslateString(fmt).c_str(), a);
     va_end(a);
     return show(true, t);
 }
@@ -167,7 +167,7 @@ int KRTL_ShowErrorMessage(void*, uint32_t, int, const char* fmt, ...) {
 int kvdShowErrorLibMessage(void*, uint32_t code, int, const char* fmt, ...) {
     va_list a;
     va_start(a, fmt);
-    TCString t = TCString::vformat(fmt, a);
+    TCString t = TCString::vformat(zrnTranslateString(fmt).c_str(), a);
     va_end(a);
     if (code != 0 && code != 0xFFFFFFFFu) {
         const TCString m = textOf(code);
@@ -179,7 +179,7 @@ int kvdShowErrorLibMessage(void*, uint32_t code, int, const char* fmt, ...) {
 int kvdShowMessage(const char* fmt, ...) {
     va_list a;
     va_start(a, fmt);
-    const TCString t = TCString::vformat(fmt, a);
+    const TCString t = TCString::vformat(zrnTranslateString(fmt).c_str(), a);
     va_end(a);
     return show(false, t);
 }

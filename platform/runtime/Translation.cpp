@@ -1,10 +1,12 @@
 #include "platform/runtime/Translation.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <algorithm>
 #include <filesystem>
 #include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/runtime/FileUtils.h"
@@ -29,6 +31,18 @@ std::string g_dir;  // override of the tables' folder
 std::unordered_map<std::string, TCTranslationEntry>& table() {
     static std::unordered_map<std::string, TCTranslationEntry> t;
     return t;
+}
+// Keys made from a source that ends with blanks (the source without them):
+// a later entry of the key itself replaces them.
+std::unordered_set<std::string>& derivedKeys() {
+    static std::unordered_set<std::string> keys;
+    return keys;
+}
+
+std::string withoutTrailingBlanks(std::string_view s) {
+    size_t n = s.size();
+    while (n > 0 && s[n - 1] == ' ') --n;
+    return std::string(s.substr(0, n));
 }
 
 const Language* languageById(int id) {
@@ -118,6 +132,7 @@ int storedLanguage() {
 
 void loadTable(int id) {
     table().clear();
+    derivedKeys().clear();
     const Language* l = languageById(id);
     if (!l || id == ZRN_LANG_RUSSIAN) return;
     std::error_code ec;
@@ -155,6 +170,7 @@ void ensureInit() {
 void zrnResetTranslation() {
     std::lock_guard<std::recursive_mutex> g(g_lock);
     table().clear();
+    derivedKeys().clear();
     g_initDone = false;
     g_active = -1;
     g_dir.clear();
@@ -173,6 +189,18 @@ bool zrnAddTranslation(const char* source, const char* text) {
     e.source = source;
     e.text = text;
     table()[source] = std::move(e);
+    derivedKeys().erase(source);
+    // Captions are looked up without their trailing blanks (the forms'
+    // translation drops them): a source that ends with blanks answers for
+    // the text without them too.
+    const std::string trimmed = withoutTrailingBlanks(source);
+    if (trimmed != source && (!table().count(trimmed) || derivedKeys().count(trimmed))) {
+        TCTranslationEntry t;
+        t.source = trimmed;
+        t.text = withoutTrailingBlanks(text);
+        table()[trimmed] = std::move(t);
+        derivedKeys().insert(trimmed);
+    }
     return true;
 }
 
@@ -187,8 +215,15 @@ TCTranslationEntry* zrnFindTranslation(const char* source) {
 TCString zrnTranslateString(const char* source) {
     // The copy is made under the lock: a language switch clears the table.
     std::lock_guard<std::recursive_mutex> g(g_lock);
-    const TCTranslationEntry* e = zrnFindTranslation(source);
-    return e ? e->text : TCString(source);
+    if (const TCTranslationEntry* e = zrnFindTranslation(source)) return e->text;
+    // A text with trailing blanks whose table has it without them keeps its blanks.
+    if (source && *source) {
+        const std::string trimmed = withoutTrailingBlanks(source);
+        if (trimmed.size() != std::strlen(source))
+            if (const TCTranslationEntry* e = zrnFindTranslation(trimmed.c_str()))
+                return e->text.str() + (source + trimmed.size());
+    }
+    return TCString(source);
 }
 
 bool getSupportedLanguages(TCStringList& out) {

@@ -1,5 +1,6 @@
 #include "platform/runtime/Translit.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -72,8 +73,11 @@ TCString safeFileName(const char* text, const char* ext) {
     const std::string_view s(text ? text : "");
     for (size_t i = 0; i < s.size();) {
         const char32_t cp = zrx_utf8::decode(s, i);
-        if (cp < 0x20 || cp == 0x7F || cp == 0xFFFD || cp == ' ' || cp == '/' || cp == '\\' || cp == ':' ||
-            cp == '*' || cp == '?' || cp == '"' || cp == '<' || cp == '>' || cp == '|')
+        // Path separators, and whatever a shell would read as something else
+        // than a letter of the name (blanks, quotes, globs, comments,
+        // variables, redirections, history).
+        const bool special = cp < 0x80 && std::strchr("/\\: \t\n!\"#$%&'()*;<>?[]^`{|}~", int(cp)) != nullptr;
+        if (cp < 0x20 || cp == 0x7F || cp == 0xFFFD || special)
             out += '_';
         else
             zrx_utf8::append(out, cp);

@@ -10,6 +10,7 @@
 #include "platform/core/x509/CertsChain.h"
 #include "platform/core/config/P12Template.h"
 #include "platform/runtime/Log.h"
+#include "platform/runtime/Translation.h"
 #include "platform/x509api/ZrX509Api.h"
 
 using namespace zrx;
@@ -316,8 +317,9 @@ KResult TZrX509Csp::generateInUpdate(const TZrXGenJob& job) {
         }
         if (!ctx_.addRequest(std::move(req))) return kErrCrypto;
         if (purpose == kfSignature) newSign = key;
-        KV_HLogFmtText(0, "Сгенерированы ключи %s (%s), ID ключа: %s", purpose == kfSignature ? "ЭП" : "связи",
-                       key->algorithm().c_str(), key->getKeyIDStr().c_str());
+        KV_HLogFmtText(0, "Сгенерированы ключи %s (%s), ID ключа: %s",
+                       zrnTranslateString(purpose == kfSignature ? "ЭП" : "связи").c_str(), key->algorithm().c_str(),
+                       key->getKeyIDStr().c_str());
     }
     return 0;
 }

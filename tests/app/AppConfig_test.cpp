@@ -146,6 +146,28 @@ TEST_F(AppConfigTest, PathPrefersTheApplicationName) {
     EXPECT_EQ(ldap.str(), xcfg + "/ldap.xcfg");
 }
 
+// Without a configuration in XCFG the one shipped in the program's folder
+// is read; one installed in XCFG always comes first. The user's own objects
+// stay with the user's configuration.
+TEST_F(AppConfigTest, WithoutAnInstalledConfigurationTheShippedOneIsRead) {
+    registerCFGMacro("PROGRAMDIR", shippedData().c_str());
+    const std::string shipped = shippedData() + "/xcfg/ZrX509_ZERUvorido.xcfg";
+    EXPECT_EQ(shippedConfigFolder().str(), shippedData() + "/xcfg");
+    EXPECT_EQ(getAppConfigPath().str(), shipped);
+    EXPECT_TRUE(isShippedAppConfig(shipped.c_str()));
+    ASSERT_TRUE(loadAppConfig(shipped.c_str(), 0)) << KRTL_lastMesage().str();
+    EXPECT_GE(_getDefPFList().count(), 4);
+
+    const std::string installed = xcfg + "/ZrX509_ZERUvorido.xcfg";
+    zrxtest::writeFile(installed, kMinimal);
+    EXPECT_EQ(getAppConfigPath().str(), installed);
+    EXPECT_FALSE(isShippedAppConfig(installed.c_str()));
+    // Without a program folder there is nothing shipped to fall back on.
+    std::remove(installed.c_str());
+    registerCFGMacro("PROGRAMDIR", "");
+    EXPECT_EQ(getAppConfigPath().str(), installed);
+}
+
 TEST_F(AppConfigTest, IntegrityCheckAndBrokenFiles) {
     const std::string path = xcfg + "/ZrX509_ZERUvorido.xcfg";
     zrxtest::writeFile(path, kMinimal);

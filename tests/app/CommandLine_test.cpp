@@ -75,11 +75,20 @@ TEST(CommandLine, NoRestoreVariants) {
     EXPECT_TRUE(cstRestoreDisabled());  // the stored states are not restored
 }
 
+// The usage names the program as it was started, whatever its file is called.
 TEST(CommandLine, UsageText) {
-    parse({"-?"});
+    std::string started = "/opt/zoren/bin/zrx-keys", help = "-?";
+    char* argv[] = {started.data(), help.data()};
+    cmdLineCtxName.clear();
+    g_shown = 0;
+    setUsageShowFunc(&captureUsage);
+    setCommandLineArgs(2, argv);
+    EXPECT_EQ(commandLineProgramName(), "zrx-keys");
+    EXPECT_FALSE(parseCommandLine());
+    EXPECT_EQ(g_shown, 1);
     const std::string expected =
         "Командная строка:\n"
-        "ZrX509_ZERUvorido.exe <имя контейнера личных ключей [-norest] [-?]  где:\n"
+        "zrx-keys <имя контейнера личных ключей [-norest] [-?]  где:\n"
         "    имя контейнера личных ключей - полный путь к файлу или имя ностителя\n" +
         std::string(58, ' ') + "c контейнером  личных ключей;\n" +
         "    -norest - не восстанавливать сохраненные размеры и позицию\n" + std::string(14, ' ') +

@@ -125,6 +125,38 @@ TEST_F(PasswordPrompt, PasswordPrefilledOnlyForSaving) {
     EXPECT_TRUE(password == kPassword);
 }
 
+// The prompt opens with the focus in the first field that needs typing.
+TEST_F(PasswordPrompt, FocusGoesToTheFirstFieldToType) {
+    const struct {
+        const char* name;
+        bool pathGiven, passwordAsked;
+        const char* focused;
+    } cases[] = {
+        {"nothing given", false, true, "path"},
+        {"the path given", true, true, "PasswordEdit"},
+        {"the path given, no password asked", true, false, "Button1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.pathGiven) cmdLineCtxName = dir.file("named.pfx");
+        std::string focused;
+        ScriptedWindows windows([&](TObject* w) -> int {
+            auto* p = dynamic_cast<TNctxLoadPaswordPrompt*>(w);
+            if (!p) return mrOk;
+            Application->ProcessMessages();
+            TWinControl* active = p->ActiveControl();
+            focused = active == p->locationFrame->pathEditor() ? "path" : active ? active->Name() : "";
+            EXPECT_TRUE(active && active->Focused());
+            return mrCancel;
+        });
+        TCString location;
+        TCSecretString password;
+        EXPECT_FALSE(promptContainer("Загрузка", location, c.passwordAsked ? &password : nullptr, 0));
+        EXPECT_EQ(focused, c.focused);
+        cmdLineCtxName.clear();
+    }
+}
+
 TEST_F(PasswordPrompt, CommandLineContainerOfferedOnce) {
     const std::string named = dir.file("named.pfx");
     const std::string typed = dir.file("typed.pfx");

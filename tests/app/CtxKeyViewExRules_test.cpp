@@ -18,8 +18,10 @@ TEST(ContainerViewRules, RequestFileBaseName) {
         {"/home/u/keys/two.dots.zrx", "/home/u/keys/two.dots"},
         {"/home/u/keys/noext", "/home/u/keys/noext"},
         {"/home/u/ke.ys/noext", "/home/u/ke.ys/noext"},  // a dot of a folder is no extension
-        {"$:SoftHSM#1a2b", "SoftHSM#1a2b"},              // devices: after the media prefix
-        {"$:", ""},
+        // Devices: after the media prefix, with nothing a shell reads specially.
+        {"$:SoftHSM v2#c39ad1c769840fc4", "SoftHSM_v2_c39ad1c769840fc4"},
+        {"$:Токен $(rm)`x`;&|'\"*?", "Токен___rm__x________"},
+        {"$:", "noname"},
     };
     for (const Case& c : cases) {
         TZrX509Csp csp;

@@ -125,6 +125,20 @@ TEST_F(KeyViewService, TheShownRequestIsSentAndItsCertificateLoadedBack) {
     EXPECT_TRUE(resultHas("Нет такого запроса")) << results[0];
 }
 
+// A load that went well in every step still shows what it stored.
+TEST_F(KeyViewService, AFullySuccessfulLoadListsWhatWasStored) {
+    ScriptedWindows windows = answering();
+    ASSERT_EQ(0u, frame->serviceClient()->sendRequests(JCMP_KIND_SIGN | JCMP_KIND_KA));
+    ASSERT_EQ(csp().reqCount(), 2);
+    results.clear();
+    frame->actImportCertHTTP->Execute();
+    EXPECT_EQ(csp().reqCount(), 0);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_TRUE(resultHas("Сертификат ключа ЭП, владелец \"Петренко Петро\"")) << results[0];
+    EXPECT_TRUE(resultHas("Сертификат ключа связи, владелец \"Петренко Петро\"")) << results[0];
+    EXPECT_TRUE(resultHas("получен от службы регистрации и записан в контейнер.")) << results[0];
+}
+
 TEST_F(KeyViewService, NewRequestsAfterAChangeGoToTheServiceWithImmediateIssue) {
     ScriptedWindows windows = answering();
     svc.setRestrictions(true, false, true, true);

@@ -373,6 +373,96 @@ TEST_F(WindowTest, GeneratorOpensAnExistingContainer) {
     EXPECT_NE(nullptr, f->listsFrame->requestsNode);
 }
 
+// Whatever path opens a container, the window shows it; an open that fails
+// or is cancelled leaves the window showing what is still loaded (or
+// nothing), with the commands to match; and a key change offered at open
+// that is given up does not hide what was opened.
+TEST_F(WindowTest, EveryOpenShowsWhatIsLoaded) {
+    zrxtest::KeyContainers keys;
+    TZrX509Csp made;
+    const std::string first = dir_.file("First.pfx"), due = dir_.file("Due.pfx");
+    ASSERT_TRUE(keys.generate(made, first, 0x30000, "Коваль Олена"));
+    TZrX509Csp dueMade;
+    ASSERT_TRUE(keys.generate(dueMade, due, 0x20000, "Ткач Богдан"));
+    const int64_t now = zrxtest::nowSeconds();
+    ASSERT_TRUE(zrxtest::KeyContainers::certifyAll(dueMade, now - 300 * zrxtest::kDay, now + 5 * zrxtest::kDay));
+
+    TZrXZerUvoridoForm* f = mainForm();
+    // The prompt: open `path` with `password`, or cancel without a path.
+    std::string path, password;
+    int changesOffered = 0;
+    windows_ = std::make_unique<ScriptedWindows>([&](TObject* w) -> int {
+        // The start-up dialog: open an existing container; as the profile
+        // chooser of a key change (no check box): given up.
+        if (auto* d = dynamic_cast<TStatupCreatorDialog*>(w)) {
+            if (!d->chk1->Visible()) return mrCancel;
+            d->chk1->SetChecked(true);
+            return mrOk;
+        }
+        if (auto* p = dynamic_cast<TNctxLoadPaswordPrompt*>(w)) {
+            if (path.empty()) return mrCancel;
+            p->locationFrame->setLocation(path.c_str());
+            p->PasswordEdit->SetText(password.c_str());
+            p->Button1->Click();
+            return 0;
+        }
+        // The key change offered at open: yes, then give up wherever asked.
+        if (dynamic_cast<TLogGrabViewForm*>(w)) {
+            ++changesOffered;
+            return mrYes;
+        }
+        if (dynamic_cast<TEditUserParmsForm*>(w)) return mrCancel;
+        if (dynamic_cast<TMessageViewForm*>(w)) return mrYes;
+        return mrCancel;
+    });
+    ASSERT_TRUE(f->init());  // the start-up dialog's open, cancelled
+    const String emptyCaption = f->Caption();
+    auto expectShown = [&](const char* owner) {
+        f->UpdateActions();
+        if (!owner) {
+            EXPECT_FALSE(f->pgc1->Visible());
+            EXPECT_EQ(emptyCaption, f->Caption());
+            EXPECT_FALSE(f->frameEx->actSweep->Enabled());
+            EXPECT_FALSE(f->frameEx->actChgKeys->Visible());
+            EXPECT_EQ(nullptr, f->listsFrame->content);
+            return;
+        }
+        EXPECT_TRUE(f->pgc1->Visible());
+        EXPECT_EQ("Генератор ключей, текущий владелец - \"" + std::string(owner) + "\"", f->Caption());
+        EXPECT_EQ(f->frameEx->containerObject()->container(), f->listsFrame->content);
+        EXPECT_NE(nullptr, f->frameEx->currentObject());
+        EXPECT_TRUE(f->frameEx->actSweep->Enabled());
+    };
+    expectShown(nullptr);
+
+    // A failed open with nothing loaded shows nothing.
+    path = first;
+    password = "неверный-пароль";
+    f->frameEx->actLoad->Execute();
+    EXPECT_TRUE(windows_->shown("Загрузка контейнера"));
+    expectShown(nullptr);
+
+    // The tool bar's open shows what it opened.
+    password = zrxtest::kContainerPassword;
+    f->frameEx->actLoad->Execute();
+    expectShown("Коваль Олена");
+
+    // A failed open and a cancelled one leave it shown.
+    password = "неверный-пароль";
+    f->frameEx->actLoad->Execute();
+    expectShown("Коваль Олена");
+    path.clear();
+    f->frameEx->actLoad->Execute();
+    expectShown("Коваль Олена");
+
+    // Keys due for a change: the change is accepted at open, then given up.
+    path = due;
+    password = zrxtest::kContainerPassword;
+    f->frameEx->actLoad->Execute();
+    EXPECT_EQ(1, changesOffered);
+    expectShown("Ткач Богдан");
+}
+
 // A configuration without new-key items: "Создать ключи" stays hidden and
 // the start-up dialog offers only the check box; cancelling it ends the start.
 TEST_F(WindowTest, NoNewKeyItems) {

@@ -70,6 +70,9 @@ TEST_F(Program, HelpPrintsUsageAndEnds) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.out.find("Командная строка:"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("-norest"), std::string::npos);
+    // The program as it was started, not a file of another system.
+    EXPECT_NE(r.out.find("\nZrX509_ZERUvorido <"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find(".exe"), std::string::npos) << r.out;
     // No log was started.
     EXPECT_FALSE(std::filesystem::exists(logFolder()));
 }
@@ -120,7 +123,7 @@ TEST_F(Program, HelpIsTranslated) {
     const Result r = run("/HELP");
     unsetenv("ZRX_LANGUAGE");
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_NE(r.out.find("Command line:"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Command line:\nZrX509_ZERUvorido <private key"), std::string::npos) << r.out;
 }
 
 TEST_F(Program, NormalStartWritesTheLog) {
@@ -143,8 +146,44 @@ TEST_F(Program, NormalStartWritesTheLog) {
     EXPECT_EQ(content.back(), '\n');
 }
 
-TEST_F(Program, ConfigurationThatCannotBeLoadedEndsWithOne) {
+// A fresh installation: nothing installed in the configuration folder, the
+// configuration shipped with the program is read, and the log says so.
+TEST_F(Program, FreshInstallationStartsWithTheShippedConfiguration) {
     const Result r = run("");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("[main] Модуль генерации запросов"), std::string::npos) << r.out;
+    std::string content;
+    for (const auto& e : std::filesystem::directory_iterator(logFolder())) content += zrxtest::readFile(e.path().string());
+    const std::string shipped = (std::filesystem::path(ZRX_PROGRAM).parent_path() / "xcfg/ZrX509_ZERUvorido.xcfg").string();
+    EXPECT_NE(content.find("прочитана поставляемая с программой \"" + shipped + "\""), std::string::npos) << content;
+    // The shipped folder is only read.
+    EXPECT_FALSE(std::filesystem::exists(std::string(std::getenv("ALLUSERSPROFILE")) +
+                                         "/zoren/ZrX509_ZERUvorido/xcfg/ZrX509_ZERUvorido.xcfg"));
+}
+
+// A start maps only what it uses: libcurl and xmlsec (with the libraries each
+// brings along) are loaded by the first transfer and the first signature
+// check, not by every start.
+TEST_F(Program, StartLeavesTheNetworkAndSignatureLibrariesOut) {
+    const Result r = run("", "LD_DEBUG=files");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    ASSERT_NE(r.out.find("libQt6Widgets.so"), std::string::npos) << "the loader lists what it loads";
+    EXPECT_EQ(r.out.find("libcurl.so"), std::string::npos);
+    EXPECT_EQ(r.out.find("libxmlsec1"), std::string::npos);
+}
+
+// An installed configuration that cannot be read: said in the interface
+// language, and the program ends.
+void installBrokenConfig() {
+    namespace fs = std::filesystem;
+    const fs::path to = fs::path(std::getenv("ALLUSERSPROFILE")) / "zoren/ZrX509_ZERUvorido/xcfg";
+    fs::create_directories(to);
+    zrxtest::writeFile((to / "ZrX509_ZERUvorido.xcfg").string(), "not a configuration");
+}
+
+TEST_F(Program, ConfigurationThatCannotBeLoadedEndsWithOne) {
+    installBrokenConfig();
+    Result r = run("");
     EXPECT_EQ(r.exitCode, 1) << r.out;
     // The runtime's last message with "!" in the message window, as an error.
     EXPECT_NE(r.out.find("[message] Ошибка: "), std::string::npos) << r.out;
@@ -152,6 +191,12 @@ TEST_F(Program, ConfigurationThatCannotBeLoadedEndsWithOne) {
     EXPECT_EQ(r.out.find("[main]"), std::string::npos) << r.out;
     // The daily log was not started.
     EXPECT_FALSE(std::filesystem::exists(logFolder()));
+    setenv("ZRX_LANGUAGE", "uk", 1);
+    r = run("");
+    unsetenv("ZRX_LANGUAGE");
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("[message] Помилка: "), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Нарушен формат"), std::string::npos) << r.out;
 }
 
 TEST_F(Program, TitleAndMessagesAreTranslated) {
@@ -165,7 +210,8 @@ TEST_F(Program, TitleAndMessagesAreTranslated) {
 
 TEST_F(Program, SnapshotsGoToAFolderMadeForThem) {
     const std::string shots = machine->file("shots/run");
-    // A message window (the configuration is missing), then the main window.
+    // A message window (the configuration is broken), then the main window.
+    installBrokenConfig();
     Result r = run("", "ZRX_TEST_SNAPSHOTS='" + shots + "'");
     EXPECT_EQ(r.exitCode, 1) << r.out;
     EXPECT_TRUE(std::filesystem::exists(shots + "/message-1.png")) << r.out;

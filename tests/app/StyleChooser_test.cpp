@@ -4,13 +4,24 @@
 #include <vector>
 
 #include "app/StyleChooser.h"
+#include "app/ViewCtxForm.h"
 #include "components/CfgFile.h"
 #include "html/viewer/WindowViewer.h"
 #include "platform/framework/AppStyle.h"
+#include "platform/framework/MsgCtrls.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/framework/SysMsgBox.h"
 #include "platform/runtime/FileUtils.h"
 #include "support/ProgramLanguage.h"
+
+// Qt last: its "slots" keyword would clash with the names above.
+#include <QImage>
+#include <QMap>
+#include <QTabBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QWidget>
+#include <cmath>
 
 namespace {
 
@@ -63,6 +74,85 @@ TEST_F(Styles, StoredStyleAppliedAndStored) {
     EXPECT_EQ(stored(), "Carbon");
 }
 
+// The contrast of text against its background, as the accessibility
+// guidelines measure it: the region's most frequent colour is taken for the
+// background, the colour farthest from it for the text.
+double textContrast(const QImage& image, const QRect& region) {
+    QMap<QRgb, int> counts;
+    const QRect r = region.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) ++counts[image.pixel(x, y) & 0xFFFFFF];
+    QRgb background = 0;
+    int most = -1;
+    for (auto it = counts.begin(); it != counts.end(); ++it)
+        if (it.value() > most) most = it.value(), background = it.key();
+    auto distance = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+    };
+    QRgb text = background;
+    for (auto it = counts.begin(); it != counts.end(); ++it)
+        if (distance(it.key(), background) > distance(text, background)) text = it.key();
+    auto luminance = [](QRgb c) {
+        auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+    };
+    const double a = luminance(background), b = luminance(text);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// Windows made in one style read well in every other: the main window's
+// page tabs, its tool bar's captions and the rows of a list.
+TEST_F(Styles, EveryStyleGivesReadableText) {
+    constexpr double kReadable = 4.5;
+    ApplyAppStyle("Light Sky Blue");
+    auto* main = CreateComponent<TZrXViewCtxForm>(Application);
+    main->Show();
+    showStyleChooser();
+    TSelectVSFForm* chooser = styleChooser();
+    ASSERT_NE(chooser, nullptr);
+    for (const char* style : {"Carbon", "Windows", "Light Sky Blue", "Carbon"}) {
+        SCOPED_TRACE(style);
+        chooser->applyStyle(style);
+        ASSERT_EQ(TStyleManager::ActiveStyleName(), style);
+        Application->ProcessMessages();
+
+        // Controls are measured on the window's picture, where their
+        // parents' backgrounds show through.
+        QWidget* window = main->Handle();
+        const QImage picture = window->grab().toImage();
+        auto inWindow = [window](QWidget* w, const QRect& r) { return QRect(w->mapTo(window, r.topLeft()), r.size()); };
+
+        auto* tabs = main->pgc1->Handle()->findChild<QTabBar*>();
+        ASSERT_NE(tabs, nullptr);
+        // Insets keep borders and grid lines out of the measure.
+        for (int i = 0; i < tabs->count(); ++i)
+            EXPECT_GE(textContrast(picture, inWindow(tabs, tabs->tabRect(i).adjusted(4, 4, -4, -4))), kReadable)
+                << "tab " << tabs->tabText(i).toStdString();
+
+        int captions = 0;
+        for (QToolButton* b : main->ctxFrame->tlb1->Handle()->findChildren<QToolButton*>()) {
+            if (!b->isVisible() || !b->isEnabled() || b->text().isEmpty()) continue;
+            // The caption lies under the picture.
+            const QRect caption(2, b->height() / 2, b->width() - 4, b->height() - b->height() / 2 - 2);
+            EXPECT_GE(textContrast(picture, inWindow(b, caption)), kReadable) << "tool button " << b->text().toStdString();
+            ++captions;
+        }
+        EXPECT_GT(captions, 0);
+
+        auto* list = static_cast<QTreeView*>(chooser->ListView1->Handle());
+        const QImage rows = list->viewport()->grab().toImage();
+        for (int i = 0; i < list->model()->rowCount(); ++i) {
+            const QModelIndex index = list->model()->index(i, 0);
+            EXPECT_GE(textContrast(rows, list->visualRect(index).adjusted(2, 2, -2, -2)), kReadable)
+                << "row " << index.data().toString().toStdString();
+        }
+    }
+    main->Free();
+}
+
 TEST_F(Styles, ViewersRecolouredOnEveryForm) {
     auto* form = new TForm(Application);
     auto* panel = new TPanel(form);
@@ -83,8 +173,12 @@ TEST_F(Styles, ChooserListsEveryStyleAndApplies) {
     ASSERT_NE(f, nullptr);
     showStyleChooser();
     EXPECT_EQ(styleChooser(), f);  // one at a time
-    EXPECT_EQ(f->Left(), Screen->Width() - f->Width());
-    EXPECT_EQ(f->Top(), 0);
+    // At the top right corner of the work area, with room for its border.
+    const TRect area = AvailableScreenArea();
+    EXPECT_EQ(f->Top(), area.Top);
+    EXPECT_GE(f->Left(), area.Left);
+    EXPECT_LE(f->Left() + f->Width(), area.Right - 8);
+    EXPECT_GT(f->Left() + f->Width(), area.Right - 16);
     std::vector<String> listed;
     for (int i = 0; i < f->ListView1->Items()->Count(); ++i) listed.push_back(f->ListView1->Items()->Item(i)->Caption());
     std::vector<String> names = TStyleManager::StyleNames();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTreeView>
+#include <QWindow>
 
 #include <filesystem>
 
@@ -289,6 +290,70 @@ TEST_F(FlagsBoxTest, PopupOpensTicksAndCloses) {
     EXPECT_TRUE(box->GetDroppedDown());
     click(box->Button()->Handle(), QPoint(3, 3));
     EXPECT_FALSE(box->GetDroppedDown());
+}
+
+}  // namespace
+
+// What the window system hands Qt for a real mouse (testlib uses the same).
+Q_GUI_EXPORT void qt_handleMouseEvent(QWindow* window, const QPointF& local, const QPointF& global,
+                                      Qt::MouseButtons state, Qt::MouseButton button, QEvent::Type type,
+                                      Qt::KeyboardModifiers mods, int timestamp);
+
+namespace {
+
+// A click as the window system delivers it: to the window under the mouse,
+// where a modal window may block it.
+void systemClick(QWidget* target, QPoint p) {
+    static int time = 0;
+    time += 1000;  // never a double click
+    QWidget* top = target->window();
+    QWindow* window = top->windowHandle();
+    ASSERT_NE(window, nullptr);
+    const QPoint local = target->mapTo(top, p);
+    const QPoint global = target->mapToGlobal(p);
+    qt_handleMouseEvent(window, local, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress,
+                        Qt::NoModifier, time);
+    qt_handleMouseEvent(window, local, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease,
+                        Qt::NoModifier, time + 1);
+    QApplication::processEvents();
+}
+
+QPoint checkPoint(TCCheckListView* list, int row) {
+    auto* tv = static_cast<QTreeView*>(list->Handle());
+    const QRect r = tv->visualRect(tv->model()->index(row, 0));
+    return QPoint(r.left() + 8, r.center().y());
+}
+
+// Opened from a modal window (as in the owner-parameter dialog), the list
+// takes real mouse clicks: they tick and untick, in both list types.
+TEST_F(FlagsBoxTest, RealClicksTickItemsOfAListOpenedFromAModalWindow) {
+    addItems({{"Файл", 1}, {"HSM-токен", 2}, {"Диск", 4}});
+    form->Handle()->setWindowModality(Qt::ApplicationModal);
+    form->Show();
+    box->SetFocus();
+    Application->ProcessMessages();
+    ASSERT_EQ(QApplication::activeModalWidget(), form->Handle());
+
+    box->SetDroppedDown(true);
+    ASSERT_TRUE(box->GetDroppedDown());
+    auto* viewport = static_cast<QTreeView*>(box->List()->Handle())->viewport();
+    systemClick(viewport, checkPoint(box->List(), 1));
+    EXPECT_EQ(box->GetChecked(), 2u);
+    systemClick(viewport, checkPoint(box->List(), 2));
+    EXPECT_EQ(box->GetChecked(), 6u);
+    systemClick(viewport, checkPoint(box->List(), 1));
+    EXPECT_EQ(box->GetChecked(), 4u);
+    EXPECT_EQ(box->GetText(), "[Диск]");
+    box->SetDroppedDown(false);
+
+    box->SetListType(clsSingleSelection);
+    box->SetDroppedDown(true);
+    systemClick(viewport, checkPoint(box->List(), 1));
+    EXPECT_EQ(box->GetChecked(), 2u);
+    EXPECT_EQ(box->GetText(), "[HSM-токен]");
+    box->SetDroppedDown(false);
+    form->Hide();
+    form->Handle()->setWindowModality(Qt::NonModal);
 }
 
 TEST_F(FlagsBoxTest, SingleSelectionPopupSelectsCurrentAndHidesOnSelect) {

@@ -69,13 +69,15 @@ public:
             return {};
         return zrxtest::readFile(dir.file("p" + n + ".der"));
     }
-    // A certs-only PKCS#7 (DER) of the CA and, unless left out, the certificate.
-    std::string chain(const std::string& cert, bool withCert = true) {
+    // A certs-only PKCS#7 (DER) of the CA and the certificate, either left
+    // out on request.
+    std::string chain(const std::string& cert, bool withCert = true, bool withCa = true) {
         std::lock_guard<std::mutex> g(lock_);
         const std::string n = std::to_string(++count_);
         zrxtest::writeFile(dir.file("l" + n + ".der"), cert);
         if (!run("cd '" + dir.str() + "' && openssl x509 -inform DER -in l" + n + ".der -out l" + n +
-                 ".pem && openssl crl2pkcs7 -nocrl -certfile ca.pem " + (withCert ? "-certfile l" + n + ".pem " : "") +
+                 ".pem && openssl crl2pkcs7 -nocrl " + (withCa ? "-certfile ca.pem " : "") +
+                 (withCert ? "-certfile l" + n + ".pem " : "") +
                  "-outform DER -out k" + n + ".p7b"))
             return {};
         return zrxtest::readFile(dir.file("k" + n + ".p7b"));
@@ -133,7 +135,7 @@ public:
                 return;
             }
             r.set_content(ok() + ",\"x509object\":{\"type\":\"20\",\"base64object\":\"" +
-                              b64(ca_.chain(it->second, leafInChain_)) + "\"}}",
+                              b64(ca_.chain(it->second, leafInChain_, caInChain_)) + "\"}}",
                           "application/json");
         });
         server_.svr.Get(prefix + "/issuingRestrictions", [this](const httplib::Request&, httplib::Response& r) {
@@ -162,6 +164,7 @@ public:
     void setStatus(const std::string& id, int status) { std::lock_guard<std::mutex> g(lock_); statuses_[id] = status; }
     void setStatusHttp(int status) { std::lock_guard<std::mutex> g(lock_); statusHttp_ = status; }
     void setLeafInChain(bool on) { std::lock_guard<std::mutex> g(lock_); leafInChain_ = on; }
+    void setCaInChain(bool on) { std::lock_guard<std::mutex> g(lock_); caInChain_ = on; }
     std::vector<Received> received() { std::lock_guard<std::mutex> g(lock_); return received_; }
     // Certificates issued, by key identifier.
     std::map<std::string, std::string> issued() { std::lock_guard<std::mutex> g(lock_); return issued_; }
@@ -209,6 +212,7 @@ private:
     std::map<std::string, int> statuses_;
     int statusHttp_ = 200;
     bool leafInChain_ = true;
+    bool caInChain_ = true;
     std::vector<Received> received_;
     std::map<std::string, std::string> issued_;
 };

@@ -505,6 +505,12 @@ TEST_F(JcmpContainer, LoadCertificatesBringsTheChainsBack) {
             EXPECT_TRUE(loggedFailure(0xC080002A, "': В полученной цепочке отсутсвует требуемый сертификат с ID:" + signID + "."));
             EXPECT_TRUE(loggedFailure(0xC080002A, "': В полученной цепочке отсутсвует требуемый сертификат с ID:" + kaID + "."));
         }
+        // Each stored certificate is said, by kind, owner and key.
+        EXPECT_EQ(c.stored != 0 && !c.kaPending,
+                  logged("Сертификат ключа связи, владелец \"Петренко Петро\", ID:" + kaID +
+                         ", получен от службы регистрации и записан в контейнер."));
+        EXPECT_EQ(c.stored != 0, logged("Сертификат ключа ЭП, владелец \"Петренко Петро\", ID:" + signID +
+                                        ", получен от службы регистрации и записан в контейнер."));
         if (c.stored == 2) {
             // The own certificate, read back from the file, verifies against the CA.
             TZrX509Csp reloaded;
@@ -516,6 +522,27 @@ TEST_F(JcmpContainer, LoadCertificatesBringsTheChainsBack) {
             EXPECT_TRUE(reloaded.container()->findCert(kaID.c_str()));
         }
     }
+}
+
+// A chain that fails its check is reported in words, whatever texts the
+// process has registered.
+TEST_F(JcmpContainer, ChainCheckFailuresAreSaidInWords) {
+    CaService service(ca);
+    TZrX509Csp csp;
+    ASSERT_EQ(0u, made.generate(csp, "broken.zrx", kGenSignKeys));
+    TZrXCspJCMPClient client(&csp);
+    client.setBaseURL(service.base().c_str());
+    ASSERT_EQ(0u, client.sendRequests(0));
+    service.setCaInChain(false);
+    zrxtest::LogCapture::records().clear();
+    EXPECT_EQ(0xC0800031u, client.loadCertificates(nullptr, 3));
+    EXPECT_EQ(1, csp.reqCount());
+    bool said = false;
+    for (const auto& r : zrxtest::LogCapture::records()) {
+        EXPECT_EQ(std::string::npos, r.text.find("0xC08")) << r.text;
+        said = said || r.text.find("Цепочка сертификатов разорвана: отсутствует сертификат издателя") != std::string::npos;
+    }
+    EXPECT_TRUE(said);
 }
 
 TEST_F(JcmpContainer, StoreFailureIsReportedAndNotCounted) {

@@ -8,8 +8,8 @@
 #include "jCmp/LogCapture.h"
 #include "jCmp/ZrX509jCMPClient.h"
 #include "platform/core/x509/ZrX509.h"
+#include "platform/core/x509/ZrXErrors.h"
 #include "platform/net/TestServers.h"
-#include "platform/runtime/Messages.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -103,8 +103,9 @@ TEST_F(JcmpObjects, LoadChainChecksWhatArrives) {
     TCXCertsChain broken;
     EXPECT_EQ(client.loadChain(&broken, "0A0B"), 0xC0800031u);
     EXPECT_EQ(client.lastResult(), 0xC0800031u);
+    // The reason in the words of the certificate checks.
     EXPECT_EQ(client.lastResultText().str(), "Проверка загруженной цепочки сертификата, id:0A0B. " +
-                                                 kvdMessageByCode(0xC0800031u).str() + "!");
+                                                 ZrXGetErrorText(0xC0800031u).str() + "!");
     ASSERT_EQ(log.records().size(), 1u);
     EXPECT_EQ(log.records()[0].code, 0xC0800031u);
 }

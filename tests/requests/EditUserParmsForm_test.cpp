@@ -380,6 +380,36 @@ TEST_F(OwnerDialogTest, EscapeAsksAndThePasswordCallbackLivesWithTheDialog) {
     EXPECT_EQ(nullptr, openEditUserParmsForm());
 }
 
+// Escape on an open list (an algorithm choice, the destination's media)
+// closes that list only; the dialog stays and asks nothing.
+TEST_F(OwnerDialogTest, EscapeOnAnOpenListClosesTheListOnly) {
+    TCRequestParamMaker& m = maker(1, kModes | kDest);
+    int rounds = 0;
+    ScriptedWindows windows([&](TObject* w) -> int {
+        auto* f = dynamic_cast<TEditUserParmsForm*>(w);
+        if (!f) return mrYes;
+        if (++rounds > 1) return mrCancel;
+        for (TCFlagsBox* box : {f->flbx1, f->locationFrame()->flbx1}) {
+            SCOPED_TRACE(box->Name());
+            box->SetFocus();
+            box->SetDroppedDown(true);
+            EXPECT_TRUE(box->GetDroppedDown());
+            SendKey(f, VK_ESCAPE);
+            EXPECT_FALSE(box->GetDroppedDown());
+            EXPECT_EQ(mrNone, f->ModalResult());
+            EXPECT_TRUE(f->Showing());
+        }
+        EXPECT_TRUE(windows.messages.empty());
+        // A second Escape, with no list open, asks.
+        SendKey(f, VK_ESCAPE);
+        return 0;
+    });
+    TCFlags<unsigned int> flags;
+    EXPECT_EQ(0xC0800024u, m.prepareRequest(&flags, nullptr, "Ключи"));
+    ASSERT_EQ(1u, windows.messages.size());
+    EXPECT_EQ("Отменить генерацию ключей?", windows.messages[0]);
+}
+
 // The name rules through the editors' own handlers.
 TEST_F(OwnerDialogTest, NameRules) {
     {

@@ -194,6 +194,19 @@ TEST_F(MakerTest, DialogDescription) {
         ASSERT_EQ(0u, maker.prepareRequest(&flags, nullptr, c.given));
         EXPECT_EQ(c.expected, gDialog.description);
     }
+    // Named by nobody, the request is named after its profile, with or
+    // without a signature algorithm.
+    for (int id : {1, 2}) {
+        TCXProfileDescriptor* profile = profiles_.byId(id);
+        SCOPED_TRACE(profile->caption.str());
+        TCRequestParamMaker maker(profile, &csp_);
+        ASSERT_EQ(0u, maker.initCryptoPars(nullptr));
+        TCFlags<unsigned int> flags(0);
+        ASSERT_EQ(0u, maker.prepareRequest(&flags, nullptr, nullptr));
+        const std::string expected = profile->caption.str() + (maker.signParams() ? ", алгоритм: " + maker.signParams()->caption().str() : "");
+        EXPECT_EQ(expected, gDialog.description);
+        EXPECT_EQ(id == 1, maker.signParams() != nullptr);
+    }
 }
 
 TEST_F(MakerTest, InitCryptoParsKeepsAnEarlierChoice) {
@@ -218,6 +231,18 @@ TEST_F(MakerTest, FailedTemplateLoadIsLoggedWithTheFileName) {
     EXPECT_TRUE(logHas("\"" + expected + "\"")) << (gLog.empty() ? "" : gLog.back());
     // initCryptoPars passes the failure on.
     EXPECT_EQ(rc, maker.initCryptoPars(nullptr));
+}
+
+// A template not installed with the user's configuration is read from the
+// program's own folder, where it ships.
+TEST_F(MakerTest, TemplateNotInstalledIsTheShippedOne) {
+    registerCFGMacro("APPLDATA", dir_.str().c_str());
+    auto previous = setMakerCaValues([] { return TCMakerCaValues{ZRX_SOURCE_DIR "/app/data", ""}; });
+    TCRequestParamMaker maker(profiles_.byId(1), &csp_);
+    const KResult rc = maker.loadCryptoTemplate(nullptr);
+    setMakerCaValues(previous);
+    EXPECT_EQ(0u, rc);
+    EXPECT_TRUE(gLog.empty()) << gLog.back();
 }
 
 TEST_F(MakerTest, OwnerEmailGoesIntoTheSubjectAlternativeName) {

@@ -134,7 +134,8 @@ KResult TZrXP12Template::assign(const TCXMLNode* root, const char* fileName) {
     const TCString src(fileName ? fileName : "");
     auto bad = [&](const TCString& why) {
         clear();
-        KV_HLogFmtText(KR_E_FORMAT, "Шаблон криптопараметров \"%s\": %s", src.c_str(), why.c_str());
+        KV_HLogFmtText(KR_E_FORMAT, "Шаблон криптопараметров \"%s\": %s", src.c_str(),
+                       zrnTranslateString(why.c_str()).c_str());
         return KR_E_FORMAT;
     };
     if (!root) return bad("нет данных");

@@ -32,7 +32,8 @@ TCStringList splitList(const char* text) {
 }
 
 void rejectProfile(const TCXMLNode* node, const char* why) {
-    KV_HLogFmtText(KR_E_FORMAT, "Описатель профиля \"%s\" отклонен: %s", node ? node->c_str() : "", why);
+    KV_HLogFmtText(KR_E_FORMAT, "Описатель профиля \"%s\" отклонен: %s", node ? node->c_str() : "",
+                   zrnTranslateString(why).c_str());
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/MarkupEscape.h"
+#include "platform/runtime/Translation.h"
 
 const char* xmlErrorText(KResult code) {
     switch (code) {
@@ -400,6 +401,14 @@ TCXMLNode* TCXMLBaseParser::createNode(const char* name, const TCXMLAttrs& attrs
     return new TCXMLNode(name, &attrs);
 }
 
+// Failure texts are formatted from translated formats (tr), so that the
+// message boxes and logs that show them speak the interface language.
+static const char* tr(const char* source) {
+    thread_local TCString text;
+    text = zrnTranslateString(source);
+    return text.c_str();
+}
+
 KResult TCXMLBaseParser::fail(KResult code, const TCString& text) {
     lastError_ = text;
     KV_HLogText(code, text.c_str());
@@ -409,15 +418,15 @@ KResult TCXMLBaseParser::fail(KResult code, const TCString& text) {
 
 KResult TCXMLBaseParser::load(const char* fileName) {
     const TCString name(fileName ? fileName : "");
-    if (name.isEmpty()) return fail(XML_E_OPEN, TCString("Не задано имя файла XML"));
+    if (name.isEmpty()) return fail(XML_E_OPEN, TCString(tr("Не задано имя файла XML")));
     // Regular files only, opened without blocking (a FIFO must not hang us).
     std::string data;
     const int rc = readBuff(name.c_str(), data, kMaxDocumentSize);
     if (rc == -EFBIG)
-        return fail(XML_E_TOOLARGE, TCString::format("Файл XML '%s' превышает допустимый размер", name.c_str()));
+        return fail(XML_E_TOOLARGE, TCString::format(tr("Файл XML '%s' превышает допустимый размер"), name.c_str()));
     if (rc != 0)
-        return fail(XML_E_OPEN, TCString::format("Файл XML '%s' не может быть прочитан: %s", name.c_str(),
-                                                 rc == -EINVAL ? "это не обычный файл" : std::strerror(-rc)));
+        return fail(XML_E_OPEN, TCString::format(tr("Файл XML '%s' не может быть прочитан: %s"), name.c_str(),
+                                                 rc == -EINVAL ? tr("это не обычный файл") : std::strerror(-rc)));
     const KResult r = loadText(data.data(), data.size(), name.c_str());
     if (r == 0) fileName_ = name;
     return r;
@@ -440,22 +449,22 @@ TCString nodeText(xmlNodePtr n) {
 KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sourceName) {
     const TCString src(sourceName && *sourceName ? sourceName : "<text>");
     if (len > kMaxDocumentSize)
-        return fail(XML_E_TOOLARGE, TCString::format("Файл XML '%s' превышает допустимый размер", src.c_str()));
-    if (!text || len == 0) return fail(XML_E_SYNTAX, TCString::format("Файл XML '%s' пуст", src.c_str()));
+        return fail(XML_E_TOOLARGE, TCString::format(tr("Файл XML '%s' превышает допустимый размер"), src.c_str()));
+    if (!text || len == 0) return fail(XML_E_SYNTAX, TCString::format(tr("Файл XML '%s' пуст"), src.c_str()));
 
     xmlDocPtr doc = nullptr;
     TCString why;
     int line = 0;
     const KResult rc = readXmlDocSafely(text, len, &doc, why, &line);
     if (rc == XML_E_DTD)
-        return fail(XML_E_DTD, TCString::format("Файл XML '%s': описания DOCTYPE и сущностей не допускаются",
+        return fail(XML_E_DTD, TCString::format(tr("Файл XML '%s': описания DOCTYPE и сущностей не допускаются"),
                                                 src.c_str()));
-    if (rc == KR_E_NOMEMORY) return fail(KR_E_NOMEMORY, TCString("Недостаточно памяти для разбора XML"));
+    if (rc == KR_E_NOMEMORY) return fail(KR_E_NOMEMORY, TCString(tr("Недостаточно памяти для разбора XML")));
     if (rc == XML_E_TOOLARGE)
-        return fail(XML_E_TOOLARGE, TCString::format("Файл XML '%s' содержит больше %zu элементов", src.c_str(),
+        return fail(XML_E_TOOLARGE, TCString::format(tr("Файл XML '%s' содержит больше %zu элементов"), src.c_str(),
                                                      kMaxElements));
     if (rc != 0)
-        return fail(XML_E_SYNTAX, TCString::format("Нарушен формат XML в файле '%s', строка %d: %s", src.c_str(),
+        return fail(XML_E_SYNTAX, TCString::format(tr("Нарушен формат XML в файле '%s', строка %d: %s"), src.c_str(),
                                                    line, why.c_str()));
     // Texts taken as written: the document's own canonical form is kept for
     // calcHesh, so a module's digest is that of its text, not of our tree.
@@ -650,14 +659,14 @@ KResult TCXMLBaseParser::save(const char* fileName, unsigned) {
     if (!root_ || target.isEmpty()) return fail(XML_E_NOROOT, TCString(xmlErrorText(XML_E_NOROOT)));
     // A name that would make the file unreadable is refused before anything is written.
     if (const TCString* bad = badName(root_))
-        return fail(XML_E_WRITE, TCString::format("Файл XML '%s' не записан: недопустимое имя \"%s\"", target.c_str(),
+        return fail(XML_E_WRITE, TCString::format(tr("Файл XML '%s' не записан: недопустимое имя \"%s\""), target.c_str(),
                                                   bad->c_str()));
     const TCString text = toText();
     const int w = writeWholeFile(target.c_str(), text.c_str(), text.length());
     const bool ok = w == 0;
     errno = -w;
     if (!ok)
-        return fail(XML_E_WRITE, TCString::format("Файл XML '%s' не может быть записан: %s", target.c_str(),
+        return fail(XML_E_WRITE, TCString::format(tr("Файл XML '%s' не может быть записан: %s"), target.c_str(),
                                                   std::strerror(errno)));
     if (!fileName_.length()) fileName_ = target;
     return 0;

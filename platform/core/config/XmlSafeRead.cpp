@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "platform/core/config/XmlNode.h"
+#include "platform/runtime/Translation.h"
 
 namespace {
 
@@ -138,7 +139,7 @@ KResult readXmlDocSafely(const char* text, size_t len, xmlDocPtr* doc, TCString&
         const std::string seen = messages.text();
         why = !seen.empty()           ? TCString(seen.c_str())
               : e && e->message ? TCString(e->message)
-                                : TCString("нет корневого элемента");
+                                : zrnTranslateString("нет корневого элемента");
         why.trim();
         if (line) *line = e ? e->line : 0;
         if (d) xmlFreeDoc(d);

@@ -9,6 +9,7 @@
 #include "platform/core/x509/ZrX509.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Passwords.h"
+#include "platform/runtime/Translation.h"
 
 using namespace zrx;
 using namespace zrx::container;
@@ -665,7 +666,8 @@ KResult TCBaseUserKeysContext::needChangeDefaultKeys(int days, TZrNDefKeysChkInf
     for (uint32_t kind : {uint32_t(kfSignature), uint32_t(kfKeyAgreement)}) {
         TCPrivateEVPKey* k = activeKey(kind);
         if (!k || nextKey(kind)) continue;  // none, or already being changed
-        const char* kindText = kind == kfSignature ? "ЭП" : "связи";
+        const TCString kindWord = zrnTranslateString(kind == kfSignature ? "ЭП" : "связи");
+        const char* kindText = kindWord.c_str();
         TZrX509* cert = certOfKey(k);
         if (k->isStartup() || (cert && cert->isStart())) {
             info->flags |= kind;

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/runtime/Translation.h"
+
 using namespace zrx::x509;
 
 namespace {
@@ -77,14 +79,16 @@ TCXEditsEntry::TCXEditsEntry(const TCXEditsEntry& other)
 
 TCXEditsEntry::~TCXEditsEntry() = default;
 
+// Captions come from the configuration and the object registry in the
+// source language: they are shown translated.
 TCString TCXEditsEntry::caption() const {
-    if (!caption_.isEmpty()) return caption_;
-    if (!longName_.isEmpty()) return longName_;
+    if (!caption_.isEmpty()) return zrnTranslateString(caption_.c_str());
+    if (!longName_.isEmpty()) return zrnTranslateString(longName_.c_str());
     return TCString(c_str());
 }
 
 TCString TCXEditsEntry::longName_nf() const {
-    TCString n = longName_.isEmpty() ? caption() : longName_;
+    TCString n = longName_.isEmpty() ? caption() : zrnTranslateString(longName_.c_str());
     if (!canEmpty_) n += "*";
     return n;
 }

@@ -8,6 +8,7 @@
 #include "platform/core/x509/Asn1Types.h"
 #include "platform/core/x509/X509Util.h"
 #include "platform/runtime/ResultCodes.h"
+#include "platform/runtime/Translation.h"
 
 using namespace zrx::x509;
 
@@ -206,8 +207,8 @@ TCX509ExtEntry::TCX509ExtEntry(const char* nameOrOid, const char* value, bool cr
 bool TCX509ExtEntry::isEku() const { return nid_ == NID_ext_key_usage; }
 
 TCString TCX509ExtEntry::caption() const {
-    if (!caption_.isEmpty()) return caption_;
-    if (!longName_.isEmpty()) return longName_;
+    if (!caption_.isEmpty()) return zrnTranslateString(caption_.c_str());
+    if (!longName_.isEmpty()) return zrnTranslateString(longName_.c_str());
     if (nid_ != NID_undef) {
         TCString c = zrxObjectCaption(nid_);
         if (!c.isEmpty()) return c;

@@ -1,5 +1,6 @@
 #include "platform/core/x509/X509Util.h"
 #include "platform/runtime/FileUtils.h"
+#include "platform/runtime/Translation.h"
 
 #include <fcntl.h>
 #include <openssl/bio.h>
@@ -159,13 +160,13 @@ TCString zrxKeyText(EVP_PKEY* key) {
         char curve[80] = {0};
         size_t clen = 0;
         if (EVP_PKEY_get_utf8_string_param(key, "group", curve, sizeof(curve), &clen) == 1)
-            return TCString::format("EC %s (%d бит)", curve, bits);
-        return TCString::format("EC (%d бит)", bits);
+            return TCString::format(zrnTranslateString("EC %s (%d бит)").c_str(), curve, bits);
+        return TCString::format(zrnTranslateString("EC (%d бит)").c_str(), bits);
     }
     const char* name = OBJ_nid2sn(id);
     if (!name || id == NID_undef) name = EVP_PKEY_get0_type_name(key);
     if (!name) name = "?";
-    return TCString::format("%s (%d бит)", name, bits);
+    return TCString::format(zrnTranslateString("%s (%d бит)").c_str(), name, bits);
 }
 
 TCString zrxSigAlgText(const X509_ALGOR* alg) {

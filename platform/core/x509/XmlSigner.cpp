@@ -11,11 +11,15 @@
 #include <xmlsec/transforms.h>
 #include <xmlsec/xmldsig.h>
 
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "platform/core/config/XmlSafeRead.h"
+#include "platform/runtime/Translation.h"
 
 namespace {
 
@@ -35,15 +39,69 @@ void collectError(const char*, int, const char*, const char*, const char* subjec
     r += msg ? msg : "";
 }
 
-bool initLibrary() {
-    static const bool ok = [] {
-        if (xmlSecInit() < 0) return false;
-        if (xmlSecCheckVersion() != 1 || xmlSecOpenSSLAppInit(nullptr) < 0 || xmlSecOpenSSLInit() < 0) return false;
+// xmlsec is loaded by the first check of a signature: the program starts
+// without it and the two libraries it brings (its OpenSSL part, libxslt),
+// which every start would otherwise map and relocate for a check that most
+// runs never make. The loaded library shares libxml2 and OpenSSL with the
+// program, both already in the process.
+#define ZRX_XMLSEC_FUNCTIONS(X)                                                                                  \
+    X(xmlSecInit)                                                                                                \
+    X(xmlSecCheckVersionExt)                                                                                     \
+    X(xmlSecOpenSSLAppInit)                                                                                      \
+    X(xmlSecOpenSSLInit)                                                                                         \
+    X(xmlSecErrorsSetCallback)                                                                                   \
+    X(xmlSecDSigCtxCreate)                                                                                       \
+    X(xmlSecDSigCtxDestroy)                                                                                      \
+    X(xmlSecDSigCtxEnableSignatureTransform)                                                                     \
+    X(xmlSecDSigCtxEnableReferenceTransform)                                                                     \
+    X(xmlSecTransformExclC14NGetKlass)                                                                           \
+    X(xmlSecOpenSSLTransformRsaSha256GetKlass)                                                                   \
+    X(xmlSecOpenSSLTransformEcdsaSha256GetKlass)                                                                 \
+    X(xmlSecOpenSSLTransformSha256GetKlass)                                                                      \
+    X(xmlSecOpenSSLEvpKeyAdopt)                                                                                  \
+    X(xmlSecKeyCreate)                                                                                           \
+    X(xmlSecKeySetValue)                                                                                         \
+    X(xmlSecKeyDataDestroy)                                                                                      \
+    X(xmlSecKeyDestroy)                                                                                          \
+    X(xmlSecDSigCtxVerify)                                                                                       \
+    X(xmlSecPtrListGetSize)                                                                                      \
+    X(xmlSecPtrListGetItem)                                                                                      \
+    X(xmlSecDSigReferenceCtxGetPreDigestBuffer)                                                                  \
+    X(xmlSecBufferGetData)                                                                                       \
+    X(xmlSecBufferGetSize)
+
+struct XmlSec {
+#define ZRX_XMLSEC_POINTER(name) decltype(&::name) name = nullptr;
+    ZRX_XMLSEC_FUNCTIONS(ZRX_XMLSEC_POINTER)
+#undef ZRX_XMLSEC_POINTER
+};
+
+// The loaded library, initialised; null when it cannot be loaded or refuses
+// to start. It stays loaded to the end of the process.
+const XmlSec* xmlSec() {
+    static XmlSec lib;
+    static bool ok = false;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // The OpenSSL part names the core library among its own: one handle
+        // finds the functions of both.
+        void* handle = dlopen("libxmlsec1-openssl.so.1", RTLD_NOW | RTLD_LOCAL);
+        if (!handle) return;
+        bool all = true;
+#define ZRX_XMLSEC_RESOLVE(name) \
+    all = all && (lib.name = reinterpret_cast<decltype(lib.name)>(dlsym(handle, #name))) != nullptr;
+        ZRX_XMLSEC_FUNCTIONS(ZRX_XMLSEC_RESOLVE)
+#undef ZRX_XMLSEC_RESOLVE
+        if (!all || lib.xmlSecInit() < 0) return;
+        if (lib.xmlSecCheckVersionExt(XMLSEC_VERSION_MAJOR, XMLSEC_VERSION_MINOR, XMLSEC_VERSION_SUBMINOR,
+                                      xmlSecCheckVersionABICompatible) != 1 ||
+            lib.xmlSecOpenSSLAppInit(nullptr) < 0 || lib.xmlSecOpenSSLInit() < 0)
+            return;
         // Set last: the crypto initialisation installs its own printer.
-        xmlSecErrorsSetCallback(collectError);
-        return true;
-    }();
-    return ok;
+        lib.xmlSecErrorsSetCallback(collectError);
+        ok = true;
+    });
+    return ok ? &lib : nullptr;
 }
 
 bool isDs(const xmlNode* n, const char* name) {
@@ -162,7 +220,7 @@ TZrXMLSigner::TZrXMLSigner(TZrXMLSignerLookup lookup, void* context) : lookup_(l
 TZrXMLSigner::~TZrXMLSigner() = default;
 
 KResult TZrXMLSigner::fail(KResult code, const TCString& why) {
-    lastError_ = why;
+    lastError_ = zrnTranslateString(why.c_str());
     return code;
 }
 
@@ -172,7 +230,9 @@ KResult TZrXMLSigner::verifyXMLFile(const char* path) {
     const TCString name(path ? path : "");
     std::string data;
     FILE* f = name.isEmpty() ? nullptr : std::fopen(name.c_str(), "rb");
-    if (!f) return fail(XML_E_OPEN, TCString::format("файл '%s' не может быть прочитан", name.c_str()));
+    if (!f)
+        return fail(XML_E_OPEN,
+                    TCString::format(zrnTranslateString("файл '%s' не может быть прочитан").c_str(), name.c_str()));
     char buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
@@ -181,7 +241,9 @@ KResult TZrXMLSigner::verifyXMLFile(const char* path) {
     }
     const bool readError = std::ferror(f) != 0;
     std::fclose(f);
-    if (readError) return fail(XML_E_OPEN, TCString::format("файл '%s' не может быть прочитан", name.c_str()));
+    if (readError)
+        return fail(XML_E_OPEN,
+                    TCString::format(zrnTranslateString("файл '%s' не может быть прочитан").c_str(), name.c_str()));
     return verifyXMLText(data.data(), data.size(), name.c_str());
 }
 
@@ -191,7 +253,8 @@ KResult TZrXMLSigner::verifyXMLText(const char* text, size_t len, const char* so
     lastError_.clear();
     if (!text || !len) return fail(XML_E_SYNTAX, "пустой документ");
     if (len > TCXMLBaseParser::kMaxDocumentSize) return fail(XML_E_TOOLARGE, "документ превышает допустимый размер");
-    if (!initLibrary()) return fail(XMLSIG_E_LIB, "библиотека проверки подписи не инициализирована");
+    const XmlSec* sec = xmlSec();
+    if (!sec) return fail(XMLSIG_E_LIB, "библиотека проверки подписи не инициализирована");
     if (!lookup_) return fail(XMLSIG_E_LIB, "не задан поиск сертификата подписчика");
 
     // libxml2's own messages (canonicalisation, encodings) join the
@@ -202,7 +265,7 @@ KResult TZrXMLSigner::verifyXMLText(const char* text, size_t len, const char* so
     int line = 0;
     const KResult rc = readXmlDocSafely(text, len, &doc, why, &line);
     if (rc == XML_E_DTD) return fail(rc, "описания DOCTYPE и сущностей не допускаются");
-    if (rc) return fail(rc, TCString::format("строка %d: %s", line, why.c_str()));
+    if (rc) return fail(rc, TCString::format(zrnTranslateString("строка %d: %s").c_str(), line, why.c_str()));
     std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> docGuard(doc, xmlFreeDoc);
 
     Shape shape;
@@ -221,38 +284,38 @@ KResult TZrXMLSigner::verifyXMLText(const char* text, size_t len, const char* so
     const KResult found = lookup_(cert, context_, shape.keyId);
     if (found != 0 || cert.isEmpty())
         return fail(found && isFailure(found) ? found : KR_E_EMPTY,
-                    TCString::format("сертификат подписчика с идентификатором ключа %s не найден",
+                    TCString::format(zrnTranslateString("сертификат подписчика с идентификатором ключа %s не найден").c_str(),
                                      shape.keyId.toHex().c_str()));
 
-    xmlSecDSigCtxPtr ctx = xmlSecDSigCtxCreate(nullptr);
+    xmlSecDSigCtxPtr ctx = sec->xmlSecDSigCtxCreate(nullptr);
     if (!ctx) return fail(XMLSIG_E_LIB, "нет контекста проверки подписи");
-    std::unique_ptr<xmlSecDSigCtx, void (*)(xmlSecDSigCtxPtr)> ctxGuard(ctx, xmlSecDSigCtxDestroy);
+    std::unique_ptr<xmlSecDSigCtx, void (*)(xmlSecDSigCtxPtr)> ctxGuard(ctx, sec->xmlSecDSigCtxDestroy);
     ctx->flags |= XMLSEC_DSIG_FLAGS_STORE_SIGNEDINFO_REFERENCES | XMLSEC_DSIG_FLAGS_IGNORE_MANIFESTS;
     ctx->enabledReferenceUris = xmlSecTransformUriTypeSameDocument;
-    if (xmlSecDSigCtxEnableSignatureTransform(ctx, xmlSecTransformExclC14NId) < 0 ||
-        xmlSecDSigCtxEnableSignatureTransform(ctx, xmlSecOpenSSLTransformRsaSha256Id) < 0 ||
-        xmlSecDSigCtxEnableSignatureTransform(ctx, xmlSecOpenSSLTransformEcdsaSha256Id) < 0 ||
-        xmlSecDSigCtxEnableReferenceTransform(ctx, xmlSecTransformExclC14NId) < 0 ||
-        xmlSecDSigCtxEnableReferenceTransform(ctx, xmlSecOpenSSLTransformSha256Id) < 0)
+    if (sec->xmlSecDSigCtxEnableSignatureTransform(ctx, sec->xmlSecTransformExclC14NGetKlass()) < 0 ||
+        sec->xmlSecDSigCtxEnableSignatureTransform(ctx, sec->xmlSecOpenSSLTransformRsaSha256GetKlass()) < 0 ||
+        sec->xmlSecDSigCtxEnableSignatureTransform(ctx, sec->xmlSecOpenSSLTransformEcdsaSha256GetKlass()) < 0 ||
+        sec->xmlSecDSigCtxEnableReferenceTransform(ctx, sec->xmlSecTransformExclC14NGetKlass()) < 0 ||
+        sec->xmlSecDSigCtxEnableReferenceTransform(ctx, sec->xmlSecOpenSSLTransformSha256GetKlass()) < 0)
         return fail(XMLSIG_E_LIB, "не удалось ограничить алгоритмы проверки подписи");
 
     EVP_PKEY* pub = cert.publicKey();
     if (!pub || EVP_PKEY_up_ref(pub) != 1) return fail(XMLSIG_E_LIB, "нет открытого ключа подписчика");
-    xmlSecKeyDataPtr data = xmlSecOpenSSLEvpKeyAdopt(pub);
+    xmlSecKeyDataPtr data = sec->xmlSecOpenSSLEvpKeyAdopt(pub);
     if (!data) {
         EVP_PKEY_free(pub);
         return fail(XMLSIG_E_LIB, "открытый ключ подписчика не поддерживается");
     }
-    xmlSecKeyPtr key = xmlSecKeyCreate();
-    if (!key || xmlSecKeySetValue(key, data) < 0) {
-        xmlSecKeyDataDestroy(data);
-        if (key) xmlSecKeyDestroy(key);
+    xmlSecKeyPtr key = sec->xmlSecKeyCreate();
+    if (!key || sec->xmlSecKeySetValue(key, data) < 0) {
+        sec->xmlSecKeyDataDestroy(data);
+        if (key) sec->xmlSecKeyDestroy(key);
         return fail(XMLSIG_E_LIB, "ключ подписчика не создан");
     }
     ctx->signKey = key;
 
     libReason().clear();
-    if (xmlSecDSigCtxVerify(ctx, shape.signature) < 0 || ctx->status != xmlSecDSigStatusSucceeded) {
+    if (sec->xmlSecDSigCtxVerify(ctx, shape.signature) < 0 || ctx->status != xmlSecDSigStatusSucceeded) {
         std::string r = libReason();
         if (const std::string x = xmlMessages.text(); !x.empty()) r += (r.empty() ? "" : "; ") + x;
         TCString reason = r.empty() ? TCString("подпись или хеш не совпадают") : TCString(r.c_str());
@@ -262,15 +325,15 @@ KResult TZrXMLSigner::verifyXMLText(const char* text, size_t len, const char* so
     libReason().clear();
 
     // The signed element is read from the bytes whose digest was checked.
-    if (xmlSecPtrListGetSize(&ctx->signedInfoReferences) != 1) return fail(XMLSIG_E_FORM, "нарушен состав ссылок");
-    auto* ref = static_cast<xmlSecDSigReferenceCtxPtr>(xmlSecPtrListGetItem(&ctx->signedInfoReferences, 0));
-    xmlSecBufferPtr signedBytes = ref ? xmlSecDSigReferenceCtxGetPreDigestBuffer(ref) : nullptr;
+    if (sec->xmlSecPtrListGetSize(&ctx->signedInfoReferences) != 1) return fail(XMLSIG_E_FORM, "нарушен состав ссылок");
+    auto* ref = static_cast<xmlSecDSigReferenceCtxPtr>(sec->xmlSecPtrListGetItem(&ctx->signedInfoReferences, 0));
+    xmlSecBufferPtr signedBytes = ref ? sec->xmlSecDSigReferenceCtxGetPreDigestBuffer(ref) : nullptr;
     if (!ref || ref->status != xmlSecDSigStatusSucceeded || !signedBytes)
         return fail(XMLSIG_E_INVALID, "ссылка не проверена");
     TCXMLNodeParser parser(true);
     parser.setMacroMode(0);
-    const KResult lr = parser.loadText(reinterpret_cast<const char*>(xmlSecBufferGetData(signedBytes)),
-                                       xmlSecBufferGetSize(signedBytes), sourceName);
+    const KResult lr = parser.loadText(reinterpret_cast<const char*>(sec->xmlSecBufferGetData(signedBytes)),
+                                       sec->xmlSecBufferGetSize(signedBytes), sourceName);
     TCXMLNode* objectNode = lr == 0 ? parser.getRoot() : nullptr;
     if (!objectNode || objectNode->nodesCount() != 1)
         return fail(XMLSIG_E_FORM, "подписанный объект не прочитан");

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QThread>
@@ -15,8 +16,10 @@
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/Menus.h"
+#include "platform/framework/QtTranslations.h"
 #include "platform/framework/StdCtrls.h"
 #include "platform/framework/QtTestApp.h"
+#include "platform/runtime/Translation.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -179,6 +182,54 @@ TEST(Modal, MessageDlgThroughHook) {
     EXPECT_EQ(seen, "Удалить <b>ключ</b>?");
 }
 
+// The framework's own message boxes are captioned and labelled in the
+// interface language, Russian included.
+TEST(Modal, MessageBoxesSpeakTheInterfaceLanguage) {
+    ensureQtApp();
+    zrnSetTranslationDir(ZRX_SOURCE_DIR "/app/data/lang");
+    const struct {
+        int language;
+        const char *caption, *yes, *no;
+    } cases[] = {
+        {ZRN_LANG_RUSSIAN, "Подтверждение", "&Да", "&Нет"},
+        {ZRN_LANG_ENGLISH, "Confirmation", "&Yes", "&No"},
+        {ZRN_LANG_UKRAINIAN, "Підтвердження", "&Так", "&Ні"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        zrnSetLanguage(c.language);
+        String caption, yes, no;
+        HookGuard g([&](TObject* w) {
+            auto* form = static_cast<TCustomForm*>(w);
+            caption = form->Caption();
+            yes = static_cast<TButton*>(form->FindComponent("Yes"))->Caption();
+            no = static_cast<TButton*>(form->FindComponent("No"))->Caption();
+            return mrNo;
+        });
+        EXPECT_EQ(MessageDlg("?", mtConfirmation, mbYesNo), mrNo);
+        EXPECT_EQ(caption, c.caption);
+        EXPECT_EQ(yes, c.yes);
+        EXPECT_EQ(no, c.no);
+    }
+    zrnResetTranslation();
+}
+
+// Qt's own dialogs follow the interface language too.
+TEST(Application, QtTextsInTheInterfaceLanguage) {
+    ensureQtApp();
+    const QString english = QStringLiteral("Look in:");
+    for (const char* code : {"ru", "uk"}) {
+        SCOPED_TRACE(code);
+        ASSERT_TRUE(InstallFrameworkTranslations(code));
+        EXPECT_EQ(FrameworkTranslationsLanguage(), code);
+        EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), english);
+    }
+    // A language Qt has no table for leaves Qt's English.
+    EXPECT_FALSE(InstallFrameworkTranslations("xx"));
+    EXPECT_EQ(FrameworkTranslationsLanguage(), "");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), english);
+}
+
 TEST(Modal, RealNestedLoopEndsOnModalResult) {
     ensureQtApp();
     auto* f = CreateComponent<TAskForm>(Application);
@@ -311,6 +362,18 @@ TEST(Form, ExceptionInHandlerGoesToApplication) {
     }
     EXPECT_EQ(shown, "boom.");
     f->Free();
+}
+
+// The application's title names the program; it is not appended to every
+// window's title (as Qt does with its display name).
+TEST(Application, TitleIsNotAddedToWindowTitles) {
+    ensureQtApp();
+    const String saved = Application->Title();
+    const QString displayName = QGuiApplication::applicationDisplayName();
+    Application->SetTitle("Модуль генерации запросов");
+    EXPECT_EQ(Application->Title(), "Модуль генерации запросов");
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), displayName);
+    Application->SetTitle(saved);
 }
 
 TEST(Application, RunEndsWhenTheMainFormCloses) {

@@ -17,6 +17,9 @@ TEST(P11Support, TokensAreListedByNameWithTheirSlots) {
     ASSERT_TRUE(hsm.initToken("Второй", "12345678", getCTXDef_p()));
     ASSERT_EQ(initP11Lib(), 0u);
     ASSERT_EQ(initP11Lib(), 0u);  // again before the next load
+    // Readying the module does not start it: a load of a file never pays
+    // for the module's start; the first device use opens it.
+    EXPECT_FALSE(TCP11Lib::forMedia(P11_MEDIA_HSM)->isOpen());
     EXPECT_EQ(zrx::mediaTypeOfLocation("$:x"), 36u);
     TCStringList media;
     ZrX_GetSupportedDevices(media, false);
@@ -26,6 +29,7 @@ TEST(P11Support, TokensAreListedByNameWithTheirSlots) {
 
     TCStringList list;
     ASSERT_EQ(listTokenDevices(list), 2);  // the free slot is not a device
+    EXPECT_TRUE(TCP11Lib::forMedia(P11_MEDIA_HSM)->isOpen());
     ASSERT_EQ(list.count(), 2);
     std::vector<std::string> labels;
     for (int i = 0; i < list.count(); ++i) {
