@@ -403,11 +403,6 @@ TCXMLNode* TCXMLBaseParser::createNode(const char* name, const TCXMLAttrs& attrs
 
 // Failure texts are formatted from translated formats (tr), so that the
 // message boxes and logs that show them speak the interface language.
-static const char* tr(const char* source) {
-    thread_local TCString text;
-    text = zrnTranslateString(source);
-    return text.c_str();
-}
 
 KResult TCXMLBaseParser::fail(KResult code, const TCString& text) {
     lastError_ = text;
@@ -418,15 +413,15 @@ KResult TCXMLBaseParser::fail(KResult code, const TCString& text) {
 
 KResult TCXMLBaseParser::load(const char* fileName) {
     const TCString name(fileName ? fileName : "");
-    if (name.isEmpty()) return fail(XML_E_OPEN, TCString(tr("Не задано имя файла XML")));
+    if (name.isEmpty()) return fail(XML_E_OPEN, tr("Не задано имя файла XML"));
     // Regular files only, opened without blocking (a FIFO must not hang us).
     std::string data;
     const int rc = readBuff(name.c_str(), data, kMaxDocumentSize);
     if (rc == -EFBIG)
-        return fail(XML_E_TOOLARGE, TCString::format(tr("Файл XML '%s' превышает допустимый размер"), name.c_str()));
+        return fail(XML_E_TOOLARGE, TCString::format(tr("Файл XML '%s' превышает допустимый размер").c_str(), name.c_str()));
     if (rc != 0)
-        return fail(XML_E_OPEN, TCString::format(tr("Файл XML '%s' не может быть прочитан: %s"), name.c_str(),
-                                                 rc == -EINVAL ? tr("это не обычный файл") : std::strerror(-rc)));
+        return fail(XML_E_OPEN, TCString::format(tr("Файл XML '%s' не может быть прочитан: %s").c_str(), name.c_str(),
+                                                 rc == -EINVAL ? tr("это не обычный файл").c_str() : std::strerror(-rc)));
     const KResult r = loadText(data.data(), data.size(), name.c_str());
     if (r == 0) fileName_ = name;
     return r;
@@ -449,22 +444,22 @@ TCString nodeText(xmlNodePtr n) {
 KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sourceName) {
     const TCString src(sourceName && *sourceName ? sourceName : "<text>");
     if (len > kMaxDocumentSize)
-        return fail(XML_E_TOOLARGE, TCString::format(tr("Файл XML '%s' превышает допустимый размер"), src.c_str()));
-    if (!text || len == 0) return fail(XML_E_SYNTAX, TCString::format(tr("Файл XML '%s' пуст"), src.c_str()));
+        return fail(XML_E_TOOLARGE, TCString::format(tr("Файл XML '%s' превышает допустимый размер").c_str(), src.c_str()));
+    if (!text || len == 0) return fail(XML_E_SYNTAX, TCString::format(tr("Файл XML '%s' пуст").c_str(), src.c_str()));
 
     xmlDocPtr doc = nullptr;
     TCString why;
     int line = 0;
     const KResult rc = readXmlDocSafely(text, len, &doc, why, &line);
     if (rc == XML_E_DTD)
-        return fail(XML_E_DTD, TCString::format(tr("Файл XML '%s': описания DOCTYPE и сущностей не допускаются"),
+        return fail(XML_E_DTD, TCString::format(tr("Файл XML '%s': описания DOCTYPE и сущностей не допускаются").c_str(),
                                                 src.c_str()));
-    if (rc == KR_E_NOMEMORY) return fail(KR_E_NOMEMORY, TCString(tr("Недостаточно памяти для разбора XML")));
+    if (rc == KR_E_NOMEMORY) return fail(KR_E_NOMEMORY, tr("Недостаточно памяти для разбора XML"));
     if (rc == XML_E_TOOLARGE)
-        return fail(XML_E_TOOLARGE, TCString::format(tr("Файл XML '%s' содержит больше %zu элементов"), src.c_str(),
+        return fail(XML_E_TOOLARGE, TCString::format(tr("Файл XML '%s' содержит больше %zu элементов").c_str(), src.c_str(),
                                                      kMaxElements));
     if (rc != 0)
-        return fail(XML_E_SYNTAX, TCString::format(tr("Нарушен формат XML в файле '%s', строка %d: %s"), src.c_str(),
+        return fail(XML_E_SYNTAX, TCString::format(tr("Нарушен формат XML в файле '%s', строка %d: %s").c_str(), src.c_str(),
                                                    line, why.c_str()));
     // Texts taken as written: the document's own canonical form is kept for
     // calcHesh, so a module's digest is that of its text, not of our tree.
@@ -659,14 +654,14 @@ KResult TCXMLBaseParser::save(const char* fileName, unsigned) {
     if (!root_ || target.isEmpty()) return fail(XML_E_NOROOT, TCString(xmlErrorText(XML_E_NOROOT)));
     // A name that would make the file unreadable is refused before anything is written.
     if (const TCString* bad = badName(root_))
-        return fail(XML_E_WRITE, TCString::format(tr("Файл XML '%s' не записан: недопустимое имя \"%s\""), target.c_str(),
+        return fail(XML_E_WRITE, TCString::format(tr("Файл XML '%s' не записан: недопустимое имя \"%s\"").c_str(), target.c_str(),
                                                   bad->c_str()));
     const TCString text = toText();
     const int w = writeWholeFile(target.c_str(), text.c_str(), text.length());
     const bool ok = w == 0;
     errno = -w;
     if (!ok)
-        return fail(XML_E_WRITE, TCString::format(tr("Файл XML '%s' не может быть записан: %s"), target.c_str(),
+        return fail(XML_E_WRITE, TCString::format(tr("Файл XML '%s' не может быть записан: %s").c_str(), target.c_str(),
                                                   std::strerror(errno)));
     if (!fileName_.length()) fileName_ = target;
     return 0;
