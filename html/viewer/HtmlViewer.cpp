@@ -408,3 +408,11 @@ std::unique_ptr<ThtFrameViewer> THtmlViewer::CreateIFrameControl() {
     // Still to come: nested viewers for inline frames.
     return nullptr;
 }
+
+ThtObjectTagEvent THtmlViewer::ParserObjectTag() {
+    if (!OnObjectTag()) return {};
+    return [this](TObject* Sender, TWinControl* Panel, const TStringList& Attributes, const TStringList& Params,
+                  bool& WantPanel) {
+        OnObjectTag()(Sender, dynamic_cast<TPanel*>(Panel), Attributes, Params, WantPanel);
+    };
+}

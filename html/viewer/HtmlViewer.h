@@ -12,6 +12,7 @@
 
 #include "html/layout/Document.h"
 #include "html/layout/HtmlViewerTypes.h"
+#include "html/parser/ParserViewer.h"
 #include "html/viewer/ViewerBase.h"
 #include "html/viewer/ViewerErrors.h"
 #include "html/viewer/ViewerHistory.h"
@@ -46,7 +47,7 @@ class THtmlViewer;
 // Makes the document of a viewer (its paint panel exists by then).
 using ThvDocumentMaker = std::unique_ptr<ThtDocument> (*)(THtmlViewer& Viewer);
 
-class THtmlViewer : public THtmlViewerBase {
+class THtmlViewer : public THtmlViewerBase, public ThtParserViewer {
     DECLARE_CLASS(THtmlViewer)
     explicit THtmlViewer(TComponent* AOwner);
     // A viewer with Source's settings and events (CreateCopy).
@@ -221,6 +222,15 @@ class THtmlViewer : public THtmlViewerBase {
     void FollowLinkByKey(const TUrlTarget& Link) override;
     void ViewerKeyDown(uint16_t& Key, TShiftState Shift) override;
     std::unique_ptr<ThtFrameViewer> CreateIFrameControl() override;
+
+    // ---- the parser's questions (ThtParserViewer)
+
+    int32_t ParserMarginHeight() override { return MarginHeight(); }
+    int32_t ParserMarginWidth() override { return MarginWidth(); }
+    // The document's own code page (a meta tag's charset) becomes the viewer's.
+    void ParserSetCodePage(int CodePage) override { SetCodePage(CodePage); }
+    ThtStreamRequestEvent ParserStreamRequest() override { return OnhtStreamRequest; }
+    ThtObjectTagEvent ParserObjectTag() override;
 
 protected:
     // For a derived viewer that shows another kind of document (tests).

@@ -395,5 +395,19 @@ TEST_F(ViewerLoading, ClearEmptiesTheViewer) {
     EXPECT_EQ(v->DocumentCodePage(), v->CodePage());
 }
 
+// The parse asks the viewer that loads the page for its linked sheets.
+TEST_F(ViewerLoading, TheParseAsksTheViewer) {
+    auto* v = makeViewer();
+    std::vector<std::u16string> requested;
+    v->OnhtStreamRequest = [&](TObject* sender, const std::u16string& src, TStream*& stream) {
+        EXPECT_EQ(sender, v);
+        requested.push_back(src);
+        stream = nullptr;  // not to be had: the sheet is left out
+    };
+    v->LoadFromString(u"<html><head><link rel=\"stylesheet\" href=\"look.css\"></head><body><p>text</body></html>");
+    ASSERT_EQ(requested.size(), 1u);
+    EXPECT_EQ(requested[0], u"look.css");
+}
+
 }  // namespace
 }  // namespace viewertest
