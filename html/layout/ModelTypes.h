@@ -1,8 +1,8 @@
 #pragma once
 // Small value types and constants that the classes of the document model
 // share: alignment of blocks and text, list kinds, break classes of
-// characters, width specifications of tables, the hit-test answer, style
-// elements, and the "no item" values.
+// characters, declared widths of table columns and cells, the hit-test
+// answer, style elements, and the "no item" values.
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -38,7 +38,7 @@ constexpr char16_t BrkCh = 8;    // a forced line break
 
 // How a width or height is given (tables and columns).
 enum TWidthType : uint8_t { wtNone, wtAbsolute, wtPercent, wtRelative };
-// A width specification: pixels, tenths of a percent (1000 = 100 %), or a
+// A declared width: pixels, tenths of a percent (1000 = 100 %), or a
 // relative multiplier, by its type.
 struct TSpecWidth {
     int32_t Value = 0;

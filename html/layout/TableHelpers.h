@@ -1,5 +1,5 @@
 #pragma once
-// Column specifications of tables (COL and COLGROUP), the integer-array
+// Column declarations of tables (COL and COLGROUP), the integer-array
 // helpers of table layout, and a locale-aware text comparison.
 #include <array>
 #include <cstdint>

@@ -397,7 +397,7 @@ void THtmlTable::GatherColumnWidths(TCanvas* Canvas) {
     if (doc && FGatheredCycle == doc->CycleNumber && MinWidths.size() == n && ColumnSpecs.size() == n) return;
     Heights.clear();  // new widths, new row heights
     for (TIntArray* a : {&MinWidths, &MaxWidths, &Percents, &Multis, &Widths}) a->assign(n, 0);
-    // Types that no column specification sets are found anew from the cells
+    // Types that no column declaration sets are found anew from the cells
     // every time, so that every pass distributes the same way.
     ColumnSpecs.assign(n, wtNone);
     ColumnCounts.fill(0);

@@ -284,7 +284,7 @@ void TCellList::Add(TCellObjBase* CellObj) {
         BreakBefore = BreakBefore || cell->BreakBefore;
         BreakAfter = BreakAfter || cell->BreakAfter;
         KeepIntact = KeepIntact || cell->KeepIntact;
-        // The row's height specification merged into the cell's, by the two kinds.
+        // The row's declared height merged into the cell's, by the two kinds.
         const TSpecWidth& R = SpecRowHeight;
         TSpecWidth& C = cell->FSpecHt;
         switch (R.VType) {

@@ -57,7 +57,7 @@ public:
                                 int32_t& Curs) = 0;
     // A copy for the table block Parent of a print copy.
     virtual std::unique_ptr<TCellObjBase> Clone(TBlock* Parent) const = 0;
-    // Copies spans, spaces and specifications.
+    // Copies spans, spaces and declared sizes.
     virtual void AssignTo(TCellObjBase& Destin) const;
 
     TCellObjCell* Cell() const { return GetCell(); }
@@ -139,7 +139,7 @@ public:
     // A copy for the table block Parent of a print copy.
     TCellList(TBlock* Parent, const TCellList& T);
 
-    // Appends a slot; a cell takes the row's page breaks and height specification.
+    // Appends a slot; a cell takes the row's page breaks and declared height.
     void Add(TCellObjBase* CellObj);
     // A row colour reaches the cells without one.
     void Initialize();
@@ -177,7 +177,7 @@ public:
     ~THtmlTable() override;
 
     std::unique_ptr<TSectionBase> CreateCopy(TCellBasic* Parent) const override;
-    // Appends min(Count, 10000) column specifications.
+    // Appends min(Count, 10000) column declarations.
     void DoColumns(int32_t Count, const TSpecWidth& SpecWidth, ThtAlignmentStyle VAlign, std::u16string_view Align);
     // Turns the rows into a rectangular grid (once).
     void InitializeGrid();

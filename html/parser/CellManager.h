@@ -1,6 +1,6 @@
 #pragma once
 // Which places of a table's column grid the cells read so far take, so that
-// a cell can find the column specification (COL, COLGROUP) it sits under.
+// a cell can find the column declaration (COL, COLGROUP) it sits under.
 // Rows are asked for in reading order, never an earlier one after a later
 // one; so a column taken by a cell's row span is taken from the current row
 // down to where the span ends, and the manager keeps, per column, the first
@@ -25,7 +25,7 @@ public:
     explicit TCellManager(THtmlTable* ATable) : Table(ATable) {}
 
     // The first free column of row Row (0-based), or -1 when every column
-    // of the table's specifications is taken there.
+    // of the table's column declarations is taken there.
     int FindColNum(int32_t Row);
     // Cell, starting in row Row, takes the first free column of that row and
     // the free columns right of it, up to its column span, in each row of

@@ -1,5 +1,5 @@
 // Document construction: tables. A table tag builds the table model (rows of
-// cells, column specifications) inside a table block, wrapped with its
+// cells, column declarations) inside a table block, wrapped with its
 // caption when it has one, and hands the content of each cell, of the
 // caption and of anything outside the cells to the body loop.
 #include <memory>

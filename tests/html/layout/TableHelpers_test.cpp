@@ -1,4 +1,4 @@
-// The integer-array helpers of table layout, column specifications, and the
+// The integer-array helpers of table layout, column declarations, and the
 // text comparison by the user's locale without regard to case.
 #include <gtest/gtest.h>
 

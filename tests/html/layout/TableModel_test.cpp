@@ -1,4 +1,4 @@
-// The table model: width specifications, the attributes of tables, rows and
+// The table model: declared widths, the attributes of tables, rows and
 // cells with their limits, the row height merged into cells, the grid made
 // from rows of cells with spans, and print copies.
 #include <gtest/gtest.h>
@@ -202,7 +202,7 @@ TEST_F(TableModelTest, RowsReadTheirAttributes) {
 }
 
 TEST_F(TableModelTest, RowHeightMergesIntoCellHeights) {
-    // Row kind × cell kind → the cell's specification after Add.
+    // Row kind × cell kind → the cell's declared height after Add.
     const TSpecWidth R[] = {{}, {40, wtAbsolute}, {300, wtPercent}, {2, wtRelative}};
     const TSpecWidth C[] = {{}, {60, wtAbsolute}, {200, wtPercent}, {5, wtRelative}};
     const TSpecWidth want[4][4] = {
@@ -289,7 +289,7 @@ TEST_F(TableModelTest, CellTakesItsAttributesAndStyle) {
     EXPECT_EQ(styled->FCell->BkColor, clBlue);  // its own colour stays
 }
 
-TEST_F(TableModelTest, ColumnSpecificationsAreLimited) {
+TEST_F(TableModelTest, ColumnDeclarationsAreLimited) {
     NewTable();
     Table->DoColumns(20000, TSpecWidth{30, wtAbsolute}, aTop, u"center");
     ASSERT_NE(Table->ColSpecs(), nullptr);

@@ -193,7 +193,7 @@ TEST(CellManager, SpanLayouts) {
         EXPECT_EQ(g.LastRowSpan, 1);
     }
     {
-        // A table without column specifications has no places to take.
+        // A table without column declarations has no places to take.
         Grid g(0);
         EXPECT_EQ(g.Add(0, 1, 1), -1);
     }
