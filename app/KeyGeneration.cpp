@@ -1,6 +1,5 @@
 #include "app/KeyGeneration.h"
 
-#include <openssl/objects.h>
 
 #include <memory>
 #include <utility>
@@ -75,7 +74,7 @@ void removeNonStandardExtensions(TCBaseRequestParamMaker& maker) {
     for (ZrXObject o : kNonStandardExtensions) exts.remove(zrxNid(o));
     if (TCXEditsEntry* e = maker.fullExtensions().findByName(zrxShortName(ZrXObject::ProfileID)))
         maker.fullExtensions().remove(e);
-    if (maker.profile() && maker.profile()->kind == 1) exts.remove(NID_ext_key_usage);
+    if (maker.profile() && maker.profile()->kind == 1) exts.remove(zrxNidOf("extendedKeyUsage"));
 }
 
 TCString requestFileName(const TCString& base, const TZrX509Base& request) {

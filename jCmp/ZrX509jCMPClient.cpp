@@ -1,12 +1,12 @@
 #include "jCmp/ZrX509jCMPClient.h"
 
-#include <openssl/crypto.h>
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/x509/ZrXErrors.h"
@@ -281,17 +281,13 @@ KResult TCjCMPClient::registerData(const void* data, size_t length, int type, co
 }
 
 KResult TCjCMPClient::registerObject(const TCASN1Base* object, const uint32_t* options) {
-    unsigned char* der = nullptr;
-    const int len = object ? object->i2d(&der) : -1;
-    if (len <= 0 || !der) {
-        if (der) CRYPTO_free(der, OPENSSL_FILE, OPENSSL_LINE);
+    std::vector<uint8_t> der;
+    if (!object || isFailure(object->encode(der)) || der.empty()) {
         KV_HLogFmtText(0xC080000Cu, tr("Ошибка DER-кодирования %s").c_str(),
                        object ? object->gi_caption().c_str() : "");
         return 0xC080000Cu;
     }
-    const KResult rc = registerData(der, size_t(len), object->getClass(), options);
-    CRYPTO_free(der, OPENSSL_FILE, OPENSSL_LINE);
-    return rc;
+    return registerData(der.data(), der.size(), object->getClass(), options);
 }
 
 KResult TCjCMPClient::issue(int type, const void* data, size_t length, int* replyType, void* outBuffer,

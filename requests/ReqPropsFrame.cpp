@@ -1,6 +1,5 @@
 #include "requests/ReqPropsFrame.h"
 
-#include <openssl/objects.h>
 
 #include "components/FormsTranslation.h"
 #include "platform/core/x509/ObjectRegistry.h"
@@ -135,8 +134,8 @@ void loadEkuBoxes(TCBaseReqPropsFrame* frame, TCheckBoxes* boxes, TCRequestParam
         TCString value = entry.pos('=') >= 0 ? entry.afterFirst('=') : TCString();
         value.trim();
         value.lower();
-        const int nid = name.isEmpty() ? NID_undef : OBJ_sn2nid(name.c_str());
-        const char* longName = nid == NID_undef ? nullptr : OBJ_nid2ln(nid);
+        const int nid = zrxNidOfShortName(name.c_str());
+        const char* longName = zrxLongName(nid);
         // A name the core library does not know gets no box.
         if (!longName) continue;
         const bool on = value.startsWith("1") || value.startsWith("y") || value.startsWith("t");

@@ -89,6 +89,16 @@ const char* zrxOid(ZrXObject obj) {
     return i < static_cast<size_t>(ZrXObject::Count_) ? kTable[i].oid : "";
 }
 
+int zrxNidOfShortName(const char* shortName) {
+    zrxRegisterObjects();
+    return shortName && *shortName ? OBJ_sn2nid(shortName) : NID_undef;
+}
+
+const char* zrxLongName(int nid) {
+    zrxRegisterObjects();
+    return nid == NID_undef ? nullptr : OBJ_nid2ln(nid);
+}
+
 int zrxNidOf(const char* nameOrOid) {
     zrxRegisterObjects();
     if (!nameOrOid || !*nameOrOid) return NID_undef;

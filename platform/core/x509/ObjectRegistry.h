@@ -46,6 +46,10 @@ bool zrxIsOwnObject(int nid);
 TCString zrxObjectCaption(int nid);
 // NID of a short name, long name or dotted identifier, 0 (NID_undef) when unknown.
 int zrxNidOf(const char* nameOrOid);
+// NID of a short name only, 0 (NID_undef) when unknown.
+int zrxNidOfShortName(const char* shortName);
+// OpenSSL's long name of a NID, or null when it has none.
+const char* zrxLongName(int nid);
 // True for the NID of a DSTU 4145 public-key algorithm (OpenSSL's little- and
 // big-endian identifiers).
 bool isKDSTU4145_nid(int nid);

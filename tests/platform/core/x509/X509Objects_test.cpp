@@ -843,6 +843,18 @@ TEST(ObjectRegistry, KeyUsageNamesOfTheRequestFramesAreKnown) {
     EXPECT_EQ(OBJ_sn2nid("iitThokenAuthor338"), NID_undef);
 }
 
+// The frames look usages up by short name only and caption them by long name.
+TEST(ObjectRegistry, ShortNamesAndLongNames) {
+    EXPECT_EQ(zrxNidOfShortName("extendedKeyUsage"), NID_ext_key_usage);
+    EXPECT_EQ(zrxNidOfShortName("clientAuth"), NID_client_auth);
+    for (const char* notShort : {"X509v3 Extended Key Usage", "2.5.29.37", "", "nothing-of-the-kind"})
+        EXPECT_EQ(zrxNidOfShortName(notShort), NID_undef) << notShort;
+    EXPECT_EQ(zrxNidOfShortName(nullptr), NID_undef);
+    EXPECT_STREQ(zrxLongName(NID_client_auth), "TLS Web Client Authentication");
+    EXPECT_EQ(zrxLongName(NID_undef), nullptr);
+    EXPECT_EQ(zrxNidOf("extendedKeyUsage"), NID_ext_key_usage);
+}
+
 namespace {
 
 // The longest run of visible characters between break opportunities of an
