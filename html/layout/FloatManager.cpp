@@ -12,6 +12,22 @@ namespace {
 // down and must not wrap when shifted.
 int32_t sat(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
+// Where a float goes when it does not fit at Y: the nearer of the float ends
+// found on the left (yl, xl) and on the right (yr, xr), or below every float
+// (maxY, at fallbackX) when neither side found one. Moves Y; answers the X.
+int32_t nextPlace(int32_t& Y, int32_t maxY, int32_t fallbackX, int32_t yl, int32_t xl, int32_t yr, int32_t xr) {
+    if (yl == Y && yr == Y) {
+        Y = maxY;
+        return fallbackX;
+    }
+    if (yl == Y || (yr != Y && yr <= yl)) {
+        Y = yr;
+        return xr;
+    }
+    Y = yl;
+    return xl;
+}
+
 }  // namespace
 
 TIndentManager::TIndentManager() = default;
@@ -188,17 +204,7 @@ int32_t TIndentManager::AlignLeft(int32_t& Y, int32_t W, int32_t SpW, int32_t Sp
             }
         }
     }
-    if (yl == Y && yr == Y) {
-        Y = maxY;
-        x = dx;
-    } else if (yl == Y || (yr != Y && yr <= yl)) {
-        Y = yr;
-        x = xr;
-    } else {
-        Y = yl;
-        x = xl;
-    }
-    return sat(int64_t(x) + LfEdge);
+    return sat(int64_t(nextPlace(Y, maxY, dx, yl, xl, yr, xr)) + LfEdge);
 }
 
 int32_t TIndentManager::AlignRight(int32_t& Y, int32_t W, int32_t SpW, int32_t SpH) {
@@ -240,15 +246,5 @@ int32_t TIndentManager::AlignRight(int32_t& Y, int32_t W, int32_t SpW, int32_t S
             }
         }
     }
-    if (yl == Y && yr == Y) {
-        Y = maxY;
-        x = dx;
-    } else if (yl == Y || (yr != Y && yr <= yl)) {
-        Y = yr;
-        x = xr;
-    } else {
-        Y = yl;
-        x = xl;
-    }
-    return sat(int64_t(x) + LfEdge);
+    return sat(int64_t(nextPlace(Y, maxY, dx, yl, xl, yr, xr)) + LfEdge);
 }
