@@ -18,6 +18,7 @@
 #include "platform/framework/Printers.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/framework/RecordingDC.h"
+#include "support/PrinterFacts.h"
 
 namespace printertest {
 
@@ -32,18 +33,7 @@ struct DeviceLog {
 class FakePrinter : public TPrinter {
 public:
     explicit FakePrinter(std::shared_ptr<DeviceLog> Log) : FLog(std::move(Log)) {}
-    static TDeviceCaps Facts() {
-        TDeviceCaps c;
-        c.LogPixelsX = c.LogPixelsY = 600;
-        c.BitsPixel = 24;
-        c.HorzRes = 4800;
-        c.VertRes = 6400;
-        c.PhysicalWidth = 5100;
-        c.PhysicalHeight = 6600;
-        c.PhysicalOffsetX = 150;
-        c.PhysicalOffsetY = 100;
-        return c;
-    }
+    static TDeviceCaps Facts() { return zrxtest::LetterPrinterAt600Dpi(); }
 
 protected:
     QPaintDevice* StartDevice() override {

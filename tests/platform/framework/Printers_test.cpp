@@ -13,6 +13,7 @@
 #include "platform/framework/QtBridge.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/framework/RecordingDC.h"
+#include "support/PrinterFacts.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -47,18 +48,7 @@ private:
 class RecordedPrinter : public TPrinter {
 public:
     TRecordingDC* job = nullptr;
-    static TDeviceCaps Facts() {
-        TDeviceCaps c;
-        c.LogPixelsX = c.LogPixelsY = 600;
-        c.BitsPixel = 24;
-        c.HorzRes = 4800;
-        c.VertRes = 6400;
-        c.PhysicalWidth = 5100;
-        c.PhysicalHeight = 6600;
-        c.PhysicalOffsetX = 150;
-        c.PhysicalOffsetY = 100;
-        return c;
-    }
+    static TDeviceCaps Facts() { return zrxtest::LetterPrinterAt600Dpi(); }
 protected:
     QPaintDevice* StartDevice() override { return &FPage; }
     bool NextDevicePage(QPainter&) override { return true; }
