@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "app/AppServices.h"
-#include "app/MessageView.h"
-#include "app/AboutBox.h"
+#include "dialogs/MessageView.h"
+#include "dialogs/AboutBox.h"
 #include "components/CAdvancedListView.h"
 #include "components/CCompStorage.h"
 #include "components/FormsTranslation.h"

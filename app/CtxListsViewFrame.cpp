@@ -1,6 +1,6 @@
 #include "app/CtxListsViewFrame.h"
 
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "components/CCompStorage.h"
 #include "components/FormsTranslation.h"
 #include "components/ResImageList.h"

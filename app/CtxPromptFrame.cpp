@@ -6,9 +6,9 @@
 #include <random>
 
 #include "app/DeviceListUnit.h"
-#include "app/DialogLayout.h"
+#include "dialogs/DialogLayout.h"
 #include "app/HsmTokensForm.h"
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"

@@ -2,7 +2,7 @@
 
 #include "app/AppServices.h"
 #include "app/CertChainViewForm.h"
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "components/CCompStorage.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/x509/CertsChain.h"

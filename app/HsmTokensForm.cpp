@@ -6,9 +6,9 @@
 
 #include "app/AppServices.h"
 #include "app/DeviceListUnit.h"
-#include "app/DialogLayout.h"
-#include "app/MessageView.h"
-#include "app/PasswordDialogs.h"
+#include "dialogs/DialogLayout.h"
+#include "dialogs/MessageView.h"
+#include "dialogs/PasswordDialogs.h"
 #include "components/FormsTranslation.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/framework/Graphics.h"

@@ -16,7 +16,7 @@
 #include "app/ConfigBase.h"
 #include "app/ConfigGlobals.h"
 #include "app/MainForm.h"
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "app/AppServices.h"
 #include "app/ConfigForms.h"
 #include "app/StartupDialog.h"

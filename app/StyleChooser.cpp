@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/DialogLayout.h"
+#include "dialogs/DialogLayout.h"
 #include "components/CfgFile.h"
 #include "components/FormsTranslation.h"
 #include "html/viewer/WindowViewer.h"

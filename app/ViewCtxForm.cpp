@@ -2,7 +2,7 @@
 
 #include "app/AppConfig.h"
 #include "app/ConfigGlobals.h"
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "app/Startup.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/Log.h"

@@ -5,8 +5,8 @@
 
 #include "app/AppServices.h"
 #include "platform/framework/Placement.h"
-#include "app/MessageView.h"
-#include "app/PasswordDialogs.h"
+#include "dialogs/MessageView.h"
+#include "dialogs/PasswordDialogs.h"
 #include "components/CompoundEdit.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/config/Locality.h"

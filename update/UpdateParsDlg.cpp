@@ -1,6 +1,6 @@
 #include "update/UpdateParsDlg.h"
 
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "requests/KeyViewFrmEx.h"
 #include "components/FormsTranslation.h"
 #include "platform/framework/Dialogs.h"

@@ -6,7 +6,7 @@
 
 #include "CertFixture.h"
 #include "app/CertChainViewForm.h"
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "components/CAdvancedListView.h"
 #include "platform/framework/Graphics.h"
 #include "platform/framework/MsgCtrls.h"

@@ -5,7 +5,7 @@
 #include "LocationTestSupport.h"
 #include "app/CommandLine.h"
 #include "app/ContainerPrompt.h"
-#include "app/ProgressForm.h"
+#include "dialogs/ProgressForm.h"
 #include "platform/core/config/P12Template.h"
 #include "platform/core/container/ContainerFile.h"
 #include "platform/runtime/Passwords.h"

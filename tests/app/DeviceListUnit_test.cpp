@@ -8,7 +8,7 @@
 
 #include "CertFixture.h"
 #include "app/DeviceListUnit.h"
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "components/CCompStorage.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/p11/P11Storage.h"

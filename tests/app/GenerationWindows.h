@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/LogGrabView.h"
+#include "dialogs/LogGrabView.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/runtime/FileUtils.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "platform/core/container/ContainerCodes.h"
 #include "platform/core/container/KeyStorage.h"
 #include "platform/framework/Forms.h"

@@ -17,7 +17,7 @@
 #include "app/KeyContainerFixture.h"
 #include "app/LocationTestSupport.h"
 #include "app/MainForm.h"
-#include "app/PathMacros.h"
+#include "platform/core/config/PathMacros.h"
 #include "app/StartupDialog.h"
 #include "components/ResImageList.h"
 #include "components/ResImageStrips.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/LogGrabber.h"
+#include "dialogs/LogGrabber.h"
 #include "platform/runtime/Log.h"
 
 namespace {

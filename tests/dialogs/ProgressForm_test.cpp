@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/ProgressForm.h"
+#include "dialogs/ProgressForm.h"
 
 TEST(ProgressForm, ShowTextAndProgressFlags) {
     EnsureApplication();

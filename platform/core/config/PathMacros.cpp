@@ -1,4 +1,4 @@
-#include "app/PathMacros.h"
+#include "platform/core/config/PathMacros.h"
 
 #include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"

@@ -1,4 +1,4 @@
-#include "app/PasswordDialogs.h"
+#include "dialogs/PasswordDialogs.h"
 
 #include "platform/framework/Graphics.h"
 #include "platform/runtime/Passwords.h"

@@ -1,9 +1,9 @@
-#include "app/LogGrabView.h"
+#include "dialogs/LogGrabView.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/Translation.h"
 

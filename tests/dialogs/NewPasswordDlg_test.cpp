@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageView.h"
-#include "app/NewPasswordDlg.h"
+#include "dialogs/MessageView.h"
+#include "dialogs/NewPasswordDlg.h"
 #include "platform/framework/Graphics.h"
 #include "platform/framework/Menus.h"
 #include "platform/runtime/Passwords.h"

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/PathMacros.h"
+#include "platform/core/config/PathMacros.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"
 

@@ -3,7 +3,7 @@
 // coloured by kind, with a picture and one or two buttons.
 #include <cstdint>
 
-#include "app/LogGrabber.h"
+#include "dialogs/LogGrabber.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/MsgCtrls.h"

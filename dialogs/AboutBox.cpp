@@ -1,9 +1,9 @@
-#include "app/AboutBox.h"
+#include "dialogs/AboutBox.h"
 
 #include <ctime>
 
-#include "app/DialogLayout.h"
-#include "app/MessageView.h"
+#include "dialogs/DialogLayout.h"
+#include "dialogs/MessageView.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Translation.h"
 #include "platform/runtime/VersionInfo.h"

@@ -1,4 +1,4 @@
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/LogGrabView.h"
-#include "app/MessageView.h"
+#include "dialogs/LogGrabView.h"
+#include "dialogs/MessageView.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Translation.h"
 

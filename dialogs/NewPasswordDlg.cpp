@@ -1,8 +1,8 @@
-#include "app/NewPasswordDlg.h"
+#include "dialogs/NewPasswordDlg.h"
 
-#include "app/DialogLayout.h"
-#include "app/MessageView.h"
-#include "app/PasswordDialogs.h"
+#include "dialogs/DialogLayout.h"
+#include "dialogs/MessageView.h"
+#include "dialogs/PasswordDialogs.h"
 #include "platform/runtime/Passwords.h"
 #include "platform/runtime/Translation.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "platform/runtime/Messages.h"
 
 namespace {

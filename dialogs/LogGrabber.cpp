@@ -1,4 +1,4 @@
-#include "app/LogGrabber.h"
+#include "dialogs/LogGrabber.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "app/ProgressForm.h"
+#include "dialogs/ProgressForm.h"
 
 #include <algorithm>
 
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 
 namespace {
 constexpr int kMinWidth = 402, kMinHeight = 73;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AboutBox.h"
+#include "dialogs/AboutBox.h"
 #include "platform/framework/MsgCtrls.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/runtime/FileUtils.h"
