@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "dialogs/AboutBox.h"
-#include "app/AppServices.h"
+#include "dialogs/AppServices.h"
 #include "app/CaConfig.h"
 #include "app/ConfigBase.h"
 #include "app/ConfigForms.h"
@@ -33,6 +33,7 @@
 #include "update/UpdateParsDlg.h"
 #include "update/UpdateRun.h"
 #include "update/UpdationConfig.h"
+#include "dialogs/FileDialogs.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "platform/runtime/Translation.h"
 #include "platform/runtime/Utf16.h"
 #include "platform/x509api/ZrX509Csp.h"
-#include "requests/HtmlViewSetup.h"
-#include "requests/HtmlViewerColor.h"
+#include "views/HtmlViewSetup.h"
+#include "views/HtmlViewerColor.h"
 
 namespace {
 constexpr int kItemLevel = 2;

@@ -4,9 +4,9 @@
 #include <memory>
 #include <utility>
 
-#include "app/AppServices.h"
+#include "dialogs/AppServices.h"
 #include "app/CtxKeyViewExFrame.h"
-#include "app/CtxPromptFrame.h"
+#include "locations/CtxPromptFrame.h"
 #include "dialogs/LogGrabView.h"
 #include "dialogs/LogGrabber.h"
 #include "platform/core/config/CfgMacros.h"
@@ -22,8 +22,9 @@
 #include "platform/runtime/Translation.h"
 #include "platform/x509api/ZrX509Csp.h"
 #include "requests/GenFlags.h"
-#include "requests/RegCertFormEx.h"
+#include "views/RegCertFormEx.h"
 #include "requests/RequestParamMaker.h"
+#include "dialogs/FileDialogs.h"
 
 namespace {
 

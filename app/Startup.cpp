@@ -17,7 +17,7 @@
 #include "app/ConfigGlobals.h"
 #include "app/MainForm.h"
 #include "dialogs/MessageView.h"
-#include "app/AppServices.h"
+#include "dialogs/AppServices.h"
 #include "app/ConfigForms.h"
 #include "app/StartupDialog.h"
 #include "app/StyleChooser.h"

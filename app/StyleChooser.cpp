@@ -9,7 +9,7 @@
 #include "platform/framework/AppStyle.h"
 #include "platform/framework/MsgCtrls.h"
 #include "platform/runtime/FileUtils.h"
-#include "requests/HtmlViewerColor.h"
+#include "views/HtmlViewerColor.h"
 
 namespace {
 TSelectVSFForm* g_chooser = nullptr;

@@ -8,7 +8,7 @@
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/Translation.h"
-#include "requests/KeyViewFrmEx.h"
+#include "views/KeyViewFrmEx.h"
 #include "update/UpdateRun.h"
 #include "update/UpdationConfig.h"
 

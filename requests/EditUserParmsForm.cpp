@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/AppServices.h"
+#include "dialogs/AppServices.h"
 #include "platform/framework/Placement.h"
 #include "dialogs/MessageView.h"
 #include "dialogs/PasswordDialogs.h"

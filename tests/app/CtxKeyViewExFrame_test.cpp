@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "KeyContainerFixture.h"
-#include "LocationTestSupport.h"
+#include "locations/LocationTestSupport.h"
 #include "app/CaConfig.h"
 #include "app/ConfigBase.h"
 #include "app/ConfigForms.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "KeyContainerFixture.h"
-#include "LocationTestSupport.h"
+#include "locations/LocationTestSupport.h"
 #include "app/ConfigBase.h"
 #include "app/CtxKeyViewExFrame.h"
 #include "app/CtxListsViewFrame.h"

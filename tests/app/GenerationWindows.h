@@ -13,7 +13,7 @@
 #include "platform/framework/Dialogs.h"
 #include "platform/runtime/FileUtils.h"
 #include "requests/EditUserParmsForm.h"
-#include "requests/RegCertFormEx.h"
+#include "views/RegCertFormEx.h"
 #include "requests/UserExParsFrame.h"
 
 namespace zrxtest {

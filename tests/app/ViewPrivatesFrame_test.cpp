@@ -9,10 +9,10 @@
 #include <sstream>
 
 #include "KeyContainerFixture.h"
-#include "LocationTestSupport.h"
-#include "app/CertChainViewForm.h"
+#include "locations/LocationTestSupport.h"
+#include "views/CertChainViewForm.h"
 #include "app/CommandLine.h"
-#include "app/ContainerPrompt.h"
+#include "locations/ContainerPrompt.h"
 #include "app/CtxListsViewFrame.h"
 #include "dialogs/LogGrabView.h"
 #include "dialogs/NewPasswordDlg.h"

@@ -11,8 +11,8 @@
 #include "platform/framework/MsgCtrls.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/runtime/FileUtils.h"
-#include "requests/ViewFixtures.h"
-#include "requests/VZrX509BaseForm.h"
+#include "views/ViewFixtures.h"
+#include "views/VZrX509BaseForm.h"
 
 // Qt last: what a label shows.
 #include <QLabel>

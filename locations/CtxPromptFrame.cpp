@@ -1,13 +1,13 @@
-#include "app/CtxPromptFrame.h"
+#include "locations/CtxPromptFrame.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 #include <random>
 
-#include "app/DeviceListUnit.h"
+#include "locations/DeviceListUnit.h"
 #include "dialogs/DialogLayout.h"
-#include "app/HsmTokensForm.h"
+#include "locations/HsmTokensForm.h"
 #include "dialogs/MessageView.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Log.h"
@@ -15,7 +15,7 @@
 #include "platform/runtime/TCStringList.h"
 #include "platform/runtime/Translation.h"
 #include "platform/x509api/ZrX509Api.h"
-#include "requests/KeyViewFrmEx.h"
+#include "views/KeyViewFrmEx.h"
 
 namespace {
 constexpr uint32_t kDebugMask = 0x20004000;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "CertFixture.h"
-#include "app/DeviceListUnit.h"
+#include "views/CertFixture.h"
+#include "locations/DeviceListUnit.h"
 #include "dialogs/MessageView.h"
 #include "components/CCompStorage.h"
 #include "platform/core/config/CfgMacros.h"

@@ -3,7 +3,7 @@
 
 #include "platform/framework/QtTestApp.h"
 #include "platform/runtime/TimeUtils.h"
-#include "requests/RegCertFormEx.h"
+#include "views/RegCertFormEx.h"
 #include "support/ProgramLanguage.h"
 
 namespace {

@@ -1,7 +1,7 @@
-#include "app/DeviceListUnit.h"
+#include "locations/DeviceListUnit.h"
 
-#include "app/AppServices.h"
-#include "app/CertChainViewForm.h"
+#include "dialogs/AppServices.h"
+#include "views/CertChainViewForm.h"
 #include "dialogs/MessageView.h"
 #include "components/CCompStorage.h"
 #include "platform/core/config/CfgMacros.h"
@@ -11,6 +11,7 @@
 #include "platform/runtime/Log.h"
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/Translation.h"
+#include "views/ObjectFiles.h"
 
 namespace {
 constexpr TColor kSelectionBackground = 0xE8DACC;

@@ -1,4 +1,4 @@
-#include "requests/HtmlViewSetup.h"
+#include "views/HtmlViewSetup.h"
 
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Printers.h"

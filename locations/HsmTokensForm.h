@@ -6,7 +6,7 @@
 //
 // A token is initialised with the starting user PIN (getCTXDef_p); the first
 // key generation on it makes the container password its PIN.
-#include "app/HSMTokens.h"
+#include "locations/HSMTokens.h"
 #include "components/CAdvancedListView.h"
 #include "components/CCompStorage.h"
 #include "components/CompoundEdit.h"

@@ -1,8 +1,8 @@
-#include "app/CertChainViewForm.h"
+#include "views/CertChainViewForm.h"
 
 #include <algorithm>
 
-#include "app/AppServices.h"
+#include "dialogs/AppServices.h"
 #include "dialogs/MessageView.h"
 #include "dialogs/AboutBox.h"
 #include "components/CAdvancedListView.h"
@@ -15,8 +15,10 @@
 #include "platform/runtime/TimeUtils.h"
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/Translation.h"
-#include "requests/HtmlViewerColor.h"
-#include "requests/HtmlViewSetup.h"
+#include "views/HtmlViewerColor.h"
+#include "views/HtmlViewSetup.h"
+#include "dialogs/FileDialogs.h"
+#include "views/ObjectFiles.h"
 
 namespace {
 constexpr TColor kSelectionBackground = 0xE8DACC;

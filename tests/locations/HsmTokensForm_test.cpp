@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "LocationTestSupport.h"
-#include "app/CtxPromptFrame.h"
-#include "app/DeviceListUnit.h"
-#include "requests/KeyViewFrmEx.h"
-#include "app/HsmTokensForm.h"
+#include "locations/LocationTestSupport.h"
+#include "locations/CtxPromptFrame.h"
+#include "locations/DeviceListUnit.h"
+#include "views/KeyViewFrmEx.h"
+#include "locations/HsmTokensForm.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Passwords.h"

@@ -7,7 +7,7 @@
 #include "components/CompoundEdit.h"
 #include "components/UXDateTime.h"
 #include "platform/runtime/TCFlags.h"
-#include "requests/VZrX509BaseForm.h"
+#include "views/VZrX509BaseForm.h"
 
 // Bounds of the validity dates (seconds; 0: no bound).
 struct TCValidityRange {

@@ -1,7 +1,6 @@
-#include "app/ContainerPrompt.h"
+#include "locations/ContainerPrompt.h"
 
-#include "app/AppServices.h"
-#include "app/CommandLine.h"
+#include "dialogs/AppServices.h"
 #include "dialogs/DialogLayout.h"
 #include "dialogs/MessageView.h"
 #include "dialogs/PasswordDialogs.h"
@@ -182,6 +181,8 @@ void TNctxLoadPaswordPrompt::PasswordEditDblClick(TObject*) {
     SetModalResult(mrOk);
     Button1Click(Button1);
 }
+
+TCString cmdLineCtxName;
 
 bool promptContainer(const char* caption, TCString& location, TCSecretString* password,
                      const TCFlags<unsigned int>& flags, const char* stateName, TCString* existsContext,

@@ -1,4 +1,4 @@
-#include "requests/RegCertFormEx.h"
+#include "views/RegCertFormEx.h"
 
 #include <algorithm>
 

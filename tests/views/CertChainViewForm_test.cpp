@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "CertFixture.h"
-#include "app/CertChainViewForm.h"
+#include "views/CertFixture.h"
+#include "views/CertChainViewForm.h"
 #include "dialogs/MessageView.h"
 #include "components/CAdvancedListView.h"
 #include "platform/framework/Graphics.h"
 #include "platform/framework/MsgCtrls.h"
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/TCStringList.h"
-#include "requests/VZrX509BaseForm.h"
+#include "views/VZrX509BaseForm.h"
 
 // Qt last (pictures).
 #include "support/ToolBarPictures.h"

@@ -1,11 +1,11 @@
-#include "app/HsmTokensForm.h"
+#include "locations/HsmTokensForm.h"
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
-#include "app/AppServices.h"
-#include "app/DeviceListUnit.h"
+#include "dialogs/AppServices.h"
+#include "locations/DeviceListUnit.h"
 #include "dialogs/DialogLayout.h"
 #include "dialogs/MessageView.h"
 #include "dialogs/PasswordDialogs.h"

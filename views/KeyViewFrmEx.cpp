@@ -1,17 +1,17 @@
-#include "requests/KeyViewFrmEx.h"
+#include "views/KeyViewFrmEx.h"
 
 #include <atomic>
 
 #include "components/CAdvancedListView.h"
 #include "components/CCompStorage.h"
 #include "components/FormsTranslation.h"
-#include "requests/HtmlViewerColor.h"
+#include "views/HtmlViewerColor.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Utf16.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/Translation.h"
-#include "requests/HtmlViewSetup.h"
+#include "views/HtmlViewSetup.h"
 
 namespace {
 constexpr int kButtonWidth = 90, kButtonHeight = 25, kGap = 8, kPanelHeight = 41;

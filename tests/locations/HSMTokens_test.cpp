@@ -1,4 +1,4 @@
-#include "app/HSMTokens.h"
+#include "locations/HSMTokens.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -3,7 +3,7 @@
 // for opening a container and for saving one under a new location; the
 // loading of a container through it; and the device-progress window the
 // libraries drive while they talk to a device.
-#include "app/CtxPromptFrame.h"
+#include "locations/CtxPromptFrame.h"
 #include "components/FormsTranslation.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
@@ -64,8 +64,11 @@ private:
     int FMinLength = 0;
 };
 
-// The container file named on the command line (cmdLineCtxName) is
-// offered, and cleared, by the next prompt.
+// The key container named on the command line (its last plain argument,
+// which the program's start-up puts here): the next prompt offers it and
+// clears it.
+extern TCString cmdLineCtxName;
+
 // Asks for a location and, unless password is null, a password. True when
 // the user confirmed; only then are location, password and cleanOnCommit
 // written. cleanOnCommit receives the device whose old keys the user agreed

@@ -3,7 +3,7 @@
 // every certificate that signed it.
 #include "platform/core/x509/Asn1Base.h"
 #include "platform/framework/ComCtrls.h"
-#include "requests/KeyViewFrmEx.h"
+#include "views/KeyViewFrmEx.h"
 
 class TCViewZrX509BaseForm : public TKeyViewFormEx {
     DECLARE_CLASS(TCViewZrX509BaseForm)

@@ -1,5 +1,5 @@
 // The list of HSM tokens and its file.
-#include "app/HSMTokens.h"
+#include "locations/HSMTokens.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "requests/HtmlViewerColor.h"
+#include "views/HtmlViewerColor.h"
 
 #include "html/viewer/WindowViewer.h"
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <vector>
 
-#include "app/AppServices.h"
+#include "dialogs/AppServices.h"
 #include "components/CompoundEdit.h"
 #include "html/viewer/WindowViewer.h"
 #include "platform/core/x509/X509Fixtures.h"
@@ -18,9 +18,11 @@
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/Passwords.h"
-#include "requests/HtmlViewerColor.h"
-#include "requests/VZrX509BaseForm.h"
+#include "views/HtmlViewerColor.h"
+#include "views/VZrX509BaseForm.h"
 #include "support/TempDir.h"
+#include "dialogs/FileDialogs.h"
+#include "views/ObjectFiles.h"
 
 // Qt last: what a label shows.
 #include <QLabel>

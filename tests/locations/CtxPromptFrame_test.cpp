@@ -7,13 +7,13 @@
 
 #include <filesystem>
 
-#include "LocationTestSupport.h"
-#include "app/CtxPromptFrame.h"
-#include "app/DeviceListUnit.h"
+#include "locations/LocationTestSupport.h"
+#include "locations/CtxPromptFrame.h"
+#include "locations/DeviceListUnit.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/p11/P11Support.h"
 #include "platform/x509api/ZrX509Api.h"
-#include "requests/KeyViewFrmEx.h"
+#include "views/KeyViewFrmEx.h"
 #include "support/TempDir.h"
 
 using zrxtest::HsmEnvironment;

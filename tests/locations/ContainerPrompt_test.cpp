@@ -2,9 +2,8 @@
 
 #include <string>
 
-#include "LocationTestSupport.h"
-#include "app/CommandLine.h"
-#include "app/ContainerPrompt.h"
+#include "locations/LocationTestSupport.h"
+#include "locations/ContainerPrompt.h"
 #include "dialogs/ProgressForm.h"
 #include "platform/core/config/P12Template.h"
 #include "platform/core/container/ContainerFile.h"
@@ -13,7 +12,7 @@
 #include "platform/p11/P11Support.h"
 #include "platform/x509api/ZrX509Api.h"
 #include "platform/x509api/ZrX509Csp.h"
-#include "requests/KeyViewFrmEx.h"
+#include "views/KeyViewFrmEx.h"
 #include "support/TempDir.h"
 
 using zrxtest::HsmEnvironment;

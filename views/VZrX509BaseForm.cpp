@@ -1,4 +1,4 @@
-#include "requests/VZrX509BaseForm.h"
+#include "views/VZrX509BaseForm.h"
 
 #include "components/CAdvancedListView.h"
 #include "platform/core/x509/Crl.h"
@@ -6,7 +6,7 @@
 #include "platform/core/x509/ZrX509.h"
 #include "platform/runtime/Translation.h"
 #include "platform/runtime/Utf16.h"
-#include "requests/HtmlViewerColor.h"
+#include "views/HtmlViewerColor.h"
 
 namespace {
 // Larger lists open with their summary; the entries come on request.
