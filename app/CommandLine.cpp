@@ -4,10 +4,10 @@
 
 #include "app/DailyLog.h"
 #include "components/CCompStorage.h"
+#include "locations/ContainerPrompt.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Translation.h"
 
-TCString cmdLineCtxName;
 
 namespace {
 std::vector<std::string> g_args;

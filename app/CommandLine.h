@@ -5,9 +5,7 @@
 
 #include "platform/runtime/TCString.h"
 
-// The last plain argument: the key container the first password prompt offers.
-extern TCString cmdLineCtxName;
-
+// The last plain argument goes to cmdLineCtxName (locations/ContainerPrompt.h).
 // The arguments after the program name (main stores them, and the name the
 // program was started as).
 void setCommandLineArgs(int argc, char** argv);

@@ -1,7 +1,7 @@
 #include "app/ConfigForms.h"
 
-#include "app/DialogLayout.h"
-#include "app/MessageView.h"
+#include "dialogs/DialogLayout.h"
+#include "dialogs/MessageView.h"
 #include "platform/framework/SysMsgBox.h"
 #include "platform/runtime/Translation.h"
 #include "update/UpdateParsDlg.h"

@@ -4,16 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "app/AboutBox.h"
-#include "app/AppServices.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/AppServices.h"
 #include "app/CaConfig.h"
 #include "app/ConfigBase.h"
 #include "app/ConfigForms.h"
 #include "app/ConfigGlobals.h"
 #include "app/CtxListsViewFrame.h"
-#include "app/LogGrabView.h"
-#include "app/LogGrabber.h"
-#include "app/MessageView.h"
+#include "dialogs/LogGrabView.h"
+#include "dialogs/LogGrabber.h"
+#include "dialogs/MessageView.h"
 #include "app/StyleChooser.h"
 #include "components/ResImageStrips.h"
 #include "jCmp/ZrXCspJCMPClient.h"
@@ -33,6 +33,7 @@
 #include "update/UpdateParsDlg.h"
 #include "update/UpdateRun.h"
 #include "update/UpdationConfig.h"
+#include "dialogs/FileDialogs.h"
 
 namespace {
 

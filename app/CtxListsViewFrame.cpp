@@ -1,6 +1,6 @@
 #include "app/CtxListsViewFrame.h"
 
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "components/CCompStorage.h"
 #include "components/FormsTranslation.h"
 #include "components/ResImageList.h"
@@ -13,8 +13,8 @@
 #include "platform/runtime/Translation.h"
 #include "platform/runtime/Utf16.h"
 #include "platform/x509api/ZrX509Csp.h"
-#include "requests/HtmlViewSetup.h"
-#include "requests/HtmlViewerColor.h"
+#include "views/HtmlViewSetup.h"
+#include "views/HtmlViewerColor.h"
 
 namespace {
 constexpr int kItemLevel = 2;

@@ -4,11 +4,11 @@
 #include <memory>
 #include <utility>
 
-#include "app/AppServices.h"
+#include "dialogs/AppServices.h"
 #include "app/CtxKeyViewExFrame.h"
-#include "app/CtxPromptFrame.h"
-#include "app/LogGrabView.h"
-#include "app/LogGrabber.h"
+#include "locations/CtxPromptFrame.h"
+#include "dialogs/LogGrabView.h"
+#include "dialogs/LogGrabber.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/config/Profiles.h"
 #include "platform/core/x509/ExtList.h"
@@ -22,8 +22,9 @@
 #include "platform/runtime/Translation.h"
 #include "platform/x509api/ZrX509Csp.h"
 #include "requests/GenFlags.h"
-#include "requests/RegCertFormEx.h"
+#include "views/RegCertFormEx.h"
 #include "requests/RequestParamMaker.h"
+#include "dialogs/FileDialogs.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "app/AppConfig.h"
 #include "app/AppConfigActions.h"
 #include "app/DailyLog.h"
-#include "app/HSMTokens.h"
+#include "locations/HSMTokens.h"
 #include "app/KeyGeneration.h"
 #include "app/StartupDialog.h"
 #include "app/Startup.h"
@@ -15,7 +15,7 @@
 #include "platform/runtime/Translation.h"
 #include "platform/x509api/ZrX509Api.h"
 #include "requests/GenFlags.h"
-#include "requests/KeyViewFrmEx.h"
+#include "views/KeyViewFrmEx.h"
 #include "requests/UserExParsFrame.h"
 
 IMPLEMENT_CLASS(TZrXZerUvoridoForm, TZrXViewCtxForm) {}

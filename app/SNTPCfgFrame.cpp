@@ -1,6 +1,6 @@
 #include "app/SNTPCfgFrame.h"
 
-#include "app/DialogLayout.h"
+#include "dialogs/DialogLayout.h"
 #include "components/FormsTranslation.h"
 #include "platform/framework/SysMsgBox.h"
 #include "platform/runtime/Translation.h"

@@ -1,7 +1,7 @@
 #include "app/StartupDialog.h"
 
-#include "app/DialogLayout.h"
-#include "app/MessageView.h"
+#include "dialogs/DialogLayout.h"
+#include "dialogs/MessageView.h"
 
 IMPLEMENT_CLASS(TStatupCreatorDialog, TForm) {}
 

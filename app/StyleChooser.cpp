@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "app/DialogLayout.h"
+#include "dialogs/DialogLayout.h"
 #include "components/CfgFile.h"
 #include "components/FormsTranslation.h"
 #include "html/viewer/WindowViewer.h"
 #include "platform/framework/AppStyle.h"
 #include "platform/framework/MsgCtrls.h"
 #include "platform/runtime/FileUtils.h"
-#include "requests/HtmlViewerColor.h"
+#include "views/HtmlViewerColor.h"
 
 namespace {
 TSelectVSFForm* g_chooser = nullptr;

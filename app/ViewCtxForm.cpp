@@ -2,13 +2,13 @@
 
 #include "app/AppConfig.h"
 #include "app/ConfigGlobals.h"
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "app/Startup.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/Log.h"
 #include "platform/runtime/Messages.h"
 #include "platform/runtime/Translation.h"
-#include "requests/KeyViewFrmEx.h"
+#include "views/KeyViewFrmEx.h"
 #include "update/UpdateRun.h"
 #include "update/UpdationConfig.h"
 

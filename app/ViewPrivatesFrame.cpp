@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/AppServices.h"
-#include "app/CertChainViewForm.h"
-#include "app/ContainerPrompt.h"
+#include "dialogs/AppServices.h"
+#include "views/CertChainViewForm.h"
+#include "locations/ContainerPrompt.h"
 #include "app/CtxListsViewFrame.h"
-#include "app/CtxPromptFrame.h"
-#include "app/LogGrabView.h"
-#include "app/LogGrabber.h"
-#include "app/MessageView.h"
-#include "app/NewPasswordDlg.h"
+#include "locations/CtxPromptFrame.h"
+#include "dialogs/LogGrabView.h"
+#include "dialogs/LogGrabber.h"
+#include "dialogs/MessageView.h"
+#include "dialogs/NewPasswordDlg.h"
 #include "components/ResImageList.h"
 #include "components/ResImageStrips.h"
 #include "platform/core/container/ContainerCodes.h"
@@ -24,8 +24,10 @@
 #include "platform/runtime/TCFlags.h"
 #include "platform/runtime/Translation.h"
 #include "platform/runtime/Utf16.h"
-#include "requests/HtmlViewSetup.h"
-#include "requests/HtmlViewerColor.h"
+#include "views/HtmlViewSetup.h"
+#include "views/HtmlViewerColor.h"
+#include "dialogs/FileDialogs.h"
+#include "views/ObjectFiles.h"
 
 static_assert(kExportCertificateImage == kBarExportCertificateImage && kExportRequestImage == kBarExportRequestImage,
               "the export pictures are where the main tool-bar strip draws them");

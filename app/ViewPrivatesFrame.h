@@ -20,7 +20,7 @@
 #include "platform/runtime/TCString.h"
 #include "platform/runtime/TCStringList.h"
 #include "platform/x509api/ZrX509Csp.h"
-#include "requests/HtmlViewSetup.h"
+#include "views/HtmlViewSetup.h"
 
 class TCtxListsViewFrame;
 class TCXCertsChain;

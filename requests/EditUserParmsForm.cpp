@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/AppServices.h"
+#include "dialogs/AppServices.h"
 #include "platform/framework/Placement.h"
-#include "app/MessageView.h"
-#include "app/PasswordDialogs.h"
+#include "dialogs/MessageView.h"
+#include "dialogs/PasswordDialogs.h"
 #include "components/CompoundEdit.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/config/Locality.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CtxPromptFrame.h"
+#include "locations/CtxPromptFrame.h"
 #include "components/CCompStorage.h"
 #include "components/CEditorsBox.h"
 #include "components/CFlagsBox.h"

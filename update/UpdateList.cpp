@@ -1,6 +1,6 @@
 #include "update/UpdateList.h"
 
-#include "app/PathMacros.h"
+#include "platform/core/config/PathMacros.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/x509/XmlSigner.h"
 #include "platform/runtime/Log.h"

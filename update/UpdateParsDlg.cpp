@@ -1,7 +1,7 @@
 #include "update/UpdateParsDlg.h"
 
-#include "app/MessageView.h"
-#include "requests/KeyViewFrmEx.h"
+#include "dialogs/MessageView.h"
+#include "views/KeyViewFrmEx.h"
 #include "components/FormsTranslation.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/runtime/Translation.h"

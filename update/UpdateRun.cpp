@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "app/MessageView.h"
-#include "app/PathMacros.h"
+#include "dialogs/MessageView.h"
+#include "platform/core/config/PathMacros.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/framework/Forms.h"
 #include "platform/runtime/FileUtils.h"

@@ -1,6 +1,6 @@
 // The testers' fixed-password shortcuts. Linked into the program only with
 // the build option ZRX_TESTER_PASSWORDS, and into the test programs.
-#include "app/PasswordDialogs.h"
+#include "dialogs/PasswordDialogs.h"
 #include "platform/runtime/Passwords.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/AppConfig.h"
-#include "app/PathMacros.h"
+#include "platform/core/config/PathMacros.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/config/FlagDescriptors.h"
 #include "platform/core/config/P12Template.h"

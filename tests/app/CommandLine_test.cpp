@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/DailyLog.h"
 #include "components/CCompStorage.h"
+#include "locations/ContainerPrompt.h"
 
 namespace {
 std::string g_usage;

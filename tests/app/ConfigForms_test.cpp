@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/ConfigForms.h"
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "platform/framework/MsgCtrls.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/framework/SysMsgBox.h"

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "KeyContainerFixture.h"
-#include "LocationTestSupport.h"
+#include "locations/LocationTestSupport.h"
 #include "app/ConfigBase.h"
 #include "app/CtxKeyViewExFrame.h"
 #include "app/CtxListsViewFrame.h"
-#include "app/LogGrabView.h"
-#include "app/MessageView.h"
+#include "dialogs/LogGrabView.h"
+#include "dialogs/MessageView.h"
 #include "jCmp/JcmpServiceFixture.h"
 #include "jCmp/ZrXCspJCMPClient.h"
 #include "platform/x509api/ZrX509Api.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "KeyContainerFixture.h"
-#include "LocationTestSupport.h"
+#include "locations/LocationTestSupport.h"
 #include "app/CtxListsViewFrame.h"
 #include "platform/core/keys/PrivateEVPKey.h"
 #include "platform/runtime/Utf16.h"

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/LogGrabView.h"
+#include "dialogs/LogGrabView.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/runtime/FileUtils.h"
 #include "requests/EditUserParmsForm.h"
-#include "requests/RegCertFormEx.h"
+#include "views/RegCertFormEx.h"
 #include "requests/UserExParsFrame.h"
 
 namespace zrxtest {

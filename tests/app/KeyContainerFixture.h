@@ -9,7 +9,7 @@
 #include <ctime>
 #include <string>
 
-#include "CertFixture.h"
+#include "views/CertFixture.h"
 #include "platform/core/config/P12Template.h"
 #include "platform/core/config/Profiles.h"
 #include "platform/core/container/ContainerFile.h"

@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "app/AppConfig.h"
-#include "app/ContainerPrompt.h"
+#include "locations/ContainerPrompt.h"
 #include "app/DailyLog.h"
 #include "app/GenerationWindows.h"
 #include "app/KeyContainerFixture.h"
-#include "app/LocationTestSupport.h"
+#include "locations/LocationTestSupport.h"
 #include "app/MainForm.h"
-#include "app/PathMacros.h"
+#include "platform/core/config/PathMacros.h"
 #include "app/StartupDialog.h"
 #include "components/ResImageList.h"
 #include "components/ResImageStrips.h"
@@ -30,7 +30,7 @@
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Translation.h"
 #include "requests/GenFlags.h"
-#include "requests/KeyViewFrmEx.h"
+#include "views/KeyViewFrmEx.h"
 #include "requests/UserExParsFrame.h"
 #include "update/UpdateRun.h"
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AppServices.h"
-#include "app/CertFixture.h"
+#include "dialogs/AppServices.h"
+#include "views/CertFixture.h"
 #include "app/CommandLine.h"
 #include "platform/core/x509/ObjectHtml.h"
 #include "platform/core/x509/ZrX509.h"

@@ -9,13 +9,13 @@
 #include <sstream>
 
 #include "KeyContainerFixture.h"
-#include "LocationTestSupport.h"
-#include "app/CertChainViewForm.h"
+#include "locations/LocationTestSupport.h"
+#include "views/CertChainViewForm.h"
 #include "app/CommandLine.h"
-#include "app/ContainerPrompt.h"
+#include "locations/ContainerPrompt.h"
 #include "app/CtxListsViewFrame.h"
-#include "app/LogGrabView.h"
-#include "app/NewPasswordDlg.h"
+#include "dialogs/LogGrabView.h"
+#include "dialogs/NewPasswordDlg.h"
 #include "app/ViewPrivatesFrame.h"
 #include "platform/core/keys/PrivateEVPKey.h"
 #include "platform/framework/Dialogs.h"

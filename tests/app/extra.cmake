@@ -5,13 +5,7 @@ if(TARGET app_Program_test)
 endif()
 
 # The test build has the testers' password shortcuts built in.
-file(GLOB app_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/app/*_test.cpp)
-foreach(src IN LISTS app_test_sources)
-  get_filename_component(stem ${src} NAME_WE)
-  if(TARGET app_${stem})
-    target_link_libraries(app_${stem} PRIVATE zrx_tester_passwords)
-  endif()
-endforeach()
+zrx_link_tester_passwords(app)
 
 # Generations onto tokens that fail part-way go through the fault-injecting
 # PKCS#11 module.

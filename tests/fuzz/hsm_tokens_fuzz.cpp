@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/HSMTokens.h"
+#include "locations/HSMTokens.h"
 #include "platform/runtime/TCStringList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AppServices.h"
-#include "app/LocationTestSupport.h"
+#include "dialogs/AppServices.h"
+#include "locations/LocationTestSupport.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/container/ContainerFile.h"
 #include "platform/core/x509/ObjectRegistry.h"

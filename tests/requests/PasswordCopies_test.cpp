@@ -12,7 +12,7 @@
 #include <new>
 #include <string>
 
-#include "app/LocationTestSupport.h"
+#include "locations/LocationTestSupport.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/x509api/ZrX509Csp.h"

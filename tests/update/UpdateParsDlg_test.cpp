@@ -8,7 +8,7 @@
 #include "platform/core/config/CfgMacros.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/win/PrivateProfile.h"
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "support/TempDir.h"
 #include "update/UpdateParsDlg.h"
 

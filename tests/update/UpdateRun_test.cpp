@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/MessageView.h"
+#include "dialogs/MessageView.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/framework/QtTestApp.h"
 #include "platform/net/TestServers.h"
