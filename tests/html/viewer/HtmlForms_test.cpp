@@ -15,6 +15,7 @@
 #include "html/layout/Document.h"
 #include "html/text/HtmlText.h"
 #include "html/viewer/HtmlForms.h"
+#include "html/viewer/HtmlObjectFactory.h"
 #include "html/viewer/ViewerFixture.h"
 #include "platform/framework/Buttons.h"
 #include "platform/runtime/Utf16.h"
@@ -40,10 +41,47 @@ std::vector<std::string> lines(const TStringList& L) {
     return out;
 }
 
+// A single-line edit as a typed control makes one: a real edit that hands
+// its keys to the form.
+class LineEdit : public TFormControlObj {
+public:
+    LineEdit(TCellBasic* Parent, int32_t Position, TAttributeList* L, TProperties* Prop)
+        : TFormControlObj(Parent, Position, L, Prop, ThtFormControlKind::Edit) {
+        FControl = new TEdit(nullptr);
+        PrepareControl(FControl);
+        FControl->SetText(htmltext::toUtf8(FValue));
+        FControl->OnKeyPress = [this](TObject* Sender, char32_t& Key) {
+            if (ThtmlForm* form = Form()) form->ControlKeyPress(Sender, Key);
+        };
+    }
+    ~LineEdit() override {
+        if (!IsCopy()) FControl->Free();
+    }
+    std::unique_ptr<TSectionBase> CreateCopy(TCellBasic*) const override { return nullptr; }
+    TWinControl* GetTheControl() override { return FControl; }
+    bool GetSubmission(int Index, std::u16string& S) override {
+        if (Index != 0) return false;
+        S = FName + u"=" + htmltext::fromUtf8(FControl->GetText());
+        return true;
+    }
+    TEdit* FControl;
+};
+
+class LineEditFactory : public ThtmlObjectFactory {
+public:
+    TFormControlObjBase* CreateFormControl(ThtFormControlKind Kind, TCellBasic* Parent, int32_t Position,
+                                           TAttributeList* L, TProperties* Prop) override {
+        if (Kind == ThtFormControlKind::Edit) return new LineEdit(Parent, Position, L, Prop);
+        return ThtmlObjectFactory::CreateFormControl(Kind, Parent, Position, L, Prop);
+    }
+};
+
 class HtmlForms : public ViewerTest {
 protected:
-    THtmlViewer* load(const std::u16string& Html, int W = 400, int H = 300) {
+    THtmlViewer* load(const std::u16string& Html, int W = 400, int H = 300,
+                      std::shared_ptr<ThtObjectFactory> Factory = nullptr) {
         viewer = new THtmlViewer(form);
+        if (Factory) viewer->SectionList()->SetObjectFactory(Factory);
         viewer->SetParent(form);
         viewer->SetBorderStyle(htNone);
         viewer->SetBounds(0, 0, W, H);
@@ -296,6 +334,26 @@ TEST_F(HtmlForms, FocusBlurAndChangeEventsAndTheArrowWalk) {
     SendKey(two->FControl, VK_RIGHT);  // the last of the group: the focus stays
     EXPECT_TRUE(two->FControl->Focused());
     EXPECT_FALSE(other->FControl->Focused());
+}
+
+TEST_F(HtmlForms, EnterInAnEditSubmitsItsForm) {
+    load(u"<form action=find><input type=radio name=r value=1 checked><input name=q value=hello></form>"
+         u"<form action=other><input name=z></form>",
+         400, 300, std::make_shared<LineEditFactory>());
+    std::vector<std::string> submitted;
+    viewer->SetOnFormSubmit([&](TObject*, const std::u16string& Action, const std::u16string&,
+                                const std::u16string&, const std::u16string&, std::unique_ptr<TStringList> Results) {
+        submitted.push_back(u8(Action));
+        for (const std::string& l : lines(*Results)) submitted.push_back(l);
+    });
+    auto* edit = dynamic_cast<LineEdit*>(formAt(0)->ControlList.GetItem(1));
+    ASSERT_TRUE(edit);
+    edit->FControl->SetFocus();
+    SendText(edit->FControl, "!");
+    SendKey(edit->FControl, VK_RETURN);
+    EXPECT_EQ(submitted, std::vector<std::string>({"find", "r=1", "q=hello!"}));
+    // Other keys are typed as usual.
+    EXPECT_EQ(edit->FControl->GetText(), "hello!");
 }
 
 TEST_F(HtmlForms, PrintCopiesShareTheWindowControlAndDrawTheButton) {
