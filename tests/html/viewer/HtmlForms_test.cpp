@@ -19,6 +19,7 @@
 #include "html/viewer/ViewerFixture.h"
 #include "platform/framework/Buttons.h"
 #include "platform/runtime/Utf16.h"
+#include "support/TempDir.h"
 
 namespace viewertest {
 namespace {
@@ -226,6 +227,28 @@ TEST_F(HtmlForms, FormDataComesBackByNameWithoutRegardToCase) {
     doc().SetFormcontrolData(*saved);
     EXPECT_EQ(checked(0), std::vector<std::string>({"color=blue"}));
     ASSERT_EQ(doc().htmlFormList.size(), 1u);
+}
+
+TEST_F(HtmlForms, TheHistoryKeepsTheFormDataOfThePageLeft) {
+    zrxtest::TempDir dir;
+    zrxtest::writeFile(dir.file("a.htm"), "<form><input type=radio name=c value=1 checked><input type=radio name=c value=2></form>");
+    zrxtest::writeFile(dir.file("b.htm"), "<p>next");
+    load(u"");
+    viewer->SetHistoryMaxCount(5);
+    viewer->LoadFromFile(zrx_utf8::toUtf16(dir.file("a.htm")));
+    userClick(radio(0, 1)->FControl);
+    viewer->LoadFromFile(zrx_utf8::toUtf16(dir.file("b.htm")));
+    ASSERT_EQ(viewer->History()->Count(), 2);
+    ThvHistoryItem* left = viewer->History()->GetItem(1);
+    ASSERT_TRUE(left && left->FormData);
+    ASSERT_EQ(left->FormData->size(), 1u);
+    EXPECT_EQ(lines(*(*left->FormData)[0]), std::vector<std::string>({"c=2"}));
+
+    // Back on the page, the kept data shows the choice again.
+    viewer->LoadFromFile(zrx_utf8::toUtf16(dir.file("a.htm")));
+    EXPECT_EQ(checked(0), std::vector<std::string>({"c=1"}));
+    doc().SetFormcontrolData(*left->FormData);
+    EXPECT_EQ(checked(0), std::vector<std::string>({"c=2"}));
 }
 
 TEST_F(HtmlForms, ControlsSitWhereTheLayoutDrawsThem) {
