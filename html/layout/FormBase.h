@@ -9,6 +9,7 @@
 
 #include "html/layout/HtmlNodes.h"
 #include "platform/framework/Classes.h"
+#include "platform/framework/Controls.h"
 
 class TFormControlObjBase;
 class TImageObj;
@@ -36,6 +37,9 @@ public:
     ThtmlFormBase(const ThtmlFormBase&) = delete;
     ThtmlFormBase& operator=(const ThtmlFormBase&) = delete;
 
+    // A control joins the form (the form frees it); hidden fields are not
+    // counted in NonHiddenCount.
+    void InsertControl(TFormControlObjBase* Ctrl);
     // Sizes every control (before each layout).
     virtual void SetSizes(TCanvas* Canvas);
     // The name=value texts of every control (the caller's).
@@ -43,6 +47,9 @@ public:
     // Gives the controls the values of a saved submission.
     virtual void SetFormData(const TStringList& SL);
     virtual void ResetControls();
+    // Hands the enabled controls' texts, then ButtonSubmission when not
+    // empty, to the document's SubmitForm event (nothing without one).
+    virtual void SubmitTheForm(const std::u16string& ButtonSubmission);
 
     ThtDocument* Document;
     std::u16string Method{u"Get"}, Action, Target, EncType;
@@ -84,6 +91,24 @@ public:
 
     // The drawn top of the control.
     int32_t GetYPosition() const override { return DrawYY; }
+    // The window control's size (0 without one).
+    int32_t GetClientHeight() const override;
+    int32_t GetClientWidth() const override;
+    void SetClientHeight(int32_t Value) override;
+    void SetClientWidth(int32_t Value) override;
+    // A width in percent follows the room, within 10 and the room less the spaces.
+    void DrawLogicInline(TCanvas* Canvas, TFontObj* FO, int32_t AvailableWidth, int32_t AvailableHeight) override;
+    void DrawInline(TCanvas* Canvas, int32_t X, int32_t Y, int32_t YBaseline, TFontObj* FO) override;
+
+    // The window control's events, as the controls attach them.
+    void EnterEvent(TObject* Sender);
+    void ExitEvent(TObject* Sender);
+    void FormControlClick(TObject* Sender);
+    void HandleMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    // The document's change event with OnChangeMessage (NotifyIfChanged found a change).
+    void DoChangeEvent();
+    // The viewer's paint panel the window controls live on (null without one).
+    TWinControl* PaintPanel() const;
 
     bool Hidden() { return GetHidden(); }
     ThtFormControlKind Kind() const { return FKind; }
@@ -102,6 +127,15 @@ public:
 
 protected:
     TFormControlObjBase(TCellBasic* Parent, const TFormControlObjBase& Source);
+    // The tag read as a live control does it: the current form joined (an
+    // automatic one made when there is none), the document's control and
+    // tab-order lists entered, the attributes taken. Real controls call it
+    // from their constructors.
+    void ReadTag(TAttributeList* L);
+    // A window control made for this object: on the paint panel at left
+    // -4000 and hidden until drawn, enabled unless Disabled, with
+    // EnterEvent, ExitEvent and HandleMouseMove attached.
+    void PrepareControl(TWinControl* Control);
 
 private:
     ThtFormControlKind FKind;

@@ -6,6 +6,7 @@
 #include "html/text/Buffer.h"
 #include "html/text/HtmlStrings.h"
 #include "html/text/ScreenColors.h"
+#include "html/viewer/HtmlObjectFactory.h"
 #include "html/viewer/PaintPanel.h"
 #include "platform/framework/Classes.h"
 #include "platform/runtime/Utf16.h"
@@ -85,6 +86,7 @@ void THtmlViewer::Construct(ThvDocumentMaker MakeDocument) {
     FScrollBars = ssBoth;
 
     FSectionList = MakeDocument(*this);
+    FSectionList->SetObjectFactory(std::make_shared<ThtmlObjectFactory>());
     FSectionList->OnBackgroundChange = [this](ThtDocument* Doc) {
         FPaintPanel->SetColor(TColor(uint32_t(Doc->BackGround) | PalRelative));
     };

@@ -1035,6 +1035,13 @@ TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner) {
     SetTabStop(true);
     QObject::connect(b, &QRadioButton::toggled, b, guarded(this, [this] {
         auto* rb = static_cast<QRadioButton*>(Handle());
+        if (!FAutoExclusive && !rb->isChecked() && !FSetting) {
+            // A click on a checked button outside an exclusive group keeps it checked.
+            FSetting = true;
+            rb->setChecked(true);
+            FSetting = false;
+            return;
+        }
         FChecked = rb->isChecked();
         if (FChecked && !FSetting && !IsLoading()) Click();
     }));
@@ -1053,10 +1060,15 @@ void TRadioButton::SetChecked(bool v) {
         FSetting = true;
         b->setAutoExclusive(false);
         b->setChecked(false);
-        b->setAutoExclusive(true);
+        b->setAutoExclusive(FAutoExclusive);
         FSetting = false;
     }
     FChecked = b->isChecked();
+}
+
+void TRadioButton::SetAutoExclusive(bool v) {
+    FAutoExclusive = v;
+    if (auto* b = static_cast<QRadioButton*>(Handle())) b->setAutoExclusive(v);
 }
 
 void TRadioButton::ApplyText() {

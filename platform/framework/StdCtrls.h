@@ -320,11 +320,16 @@ class TRadioButton : public TWinControl {
     bool Checked() const { return FChecked; }
     // Checking one radio button unchecks the others of the same parent.
     void SetChecked(bool v);
+    // Off: the button's owner keeps its group (checking it leaves the other
+    // buttons of the parent alone, and a click checks it, never clears it).
+    bool AutoExclusive() const { return FAutoExclusive; }
+    void SetAutoExclusive(bool v);
 protected:
     void ApplyText() override;
 private:
     bool FChecked = false;
     bool FSetting = false;
+    bool FAutoExclusive = true;
 };
 
 enum TStaticBorderStyle { sbsNone, sbsSingle, sbsSunken };
