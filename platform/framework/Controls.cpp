@@ -961,9 +961,10 @@ bool TWinControl::WidgetEvent(QEvent* e) {
         bool preview = f && f != this && f->KeyPreview();
         if (e->type() == QEvent::KeyPress) {
             if (key) {
+                const bool arrow = key >= VK_LEFT && key <= VK_DOWN;
                 if (preview) f->KeyDown(key, s);
                 if (key) KeyDown(key, s);
-                if (!key) return true;
+                if (!key || (arrow && FWantArrows)) return true;
             }
             QString t = ke->text();
             if (!t.isEmpty() && (t[0].isPrint() || t[0] == QChar('\r') || t[0] == QChar('\x1b') || t[0] == QChar('\b'))) {

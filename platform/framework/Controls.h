@@ -276,6 +276,10 @@ class TWinControl : public TControl {
 
     bool TabStop() const { return FTabStop; }
     void SetTabStop(bool v);
+    // The arrow keys go to OnKeyDown alone: the control's own arrow
+    // handling (moving the focus between buttons) is left out.
+    bool WantArrows() const { return FWantArrows; }
+    void SetWantArrows(bool v) { FWantArrows = v; }
     int TabOrder() const;
     void SetTabOrder(int v);
     virtual bool CanFocus() const;
@@ -321,6 +325,7 @@ private:
     std::vector<TControl*> FControls;
     std::vector<TWinControl*> FTabOrder;
     bool FTabStop = false;
+    bool FWantArrows = false;
     int FAlignLock = 0;
     int FLastClientW = -1, FLastClientH = -1;
 };

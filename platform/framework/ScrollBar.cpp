@@ -7,10 +7,16 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/framework/Forms.h"
 #include "platform/framework/QtInternals.h"
 #include "platform/runtime/Translation.h"
 
 const TEnumInfo ScrollBarKindInfo{"TScrollBarKind", {"sbHorizontal", "sbVertical"}};
+
+int SystemScrollBarWidth() {
+    EnsureApplication();
+    return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+}
 
 IMPLEMENT_CLASS(TScrollBar, TWinControl) {
     r.Enum("Kind", ScrollBarKindInfo, &TScrollBar::Kind, &TScrollBar::SetKind);
@@ -25,7 +31,7 @@ IMPLEMENT_CLASS(TScrollBar, TWinControl) {
 TScrollBar::TScrollBar(TComponent* AOwner) : TWinControl(AOwner) {
     auto* b = new QScrollBar(Qt::Horizontal);
     FWidth = 121;
-    FHeight = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    FHeight = SystemScrollBarWidth();
     SetWidget(b);
     SetTabStop(true);
     b->setFocusPolicy(Qt::StrongFocus);

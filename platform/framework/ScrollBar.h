@@ -9,6 +9,10 @@
 enum TScrollBarKind { sbHorizontal, sbVertical };
 extern const TEnumInfo ScrollBarKindInfo;
 
+// The width of a vertical scroll bar (the height of a horizontal one) in
+// the application's style, as lists and memos show them.
+int SystemScrollBarWidth();
+
 // What the user did: a line or a page up or down, the thumb dragged (scTrack)
 // and let go (scPosition), the top or the bottom, the end of a scroll.
 enum TScrollCode { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll };

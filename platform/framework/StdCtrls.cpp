@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QAbstractItemView>
+#include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -14,6 +15,8 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QRadioButton>
 #include <QTextCursor>
 
@@ -22,6 +25,7 @@
 #include "platform/framework/Forms.h"
 #include "platform/framework/QtBridge.h"
 #include "platform/framework/QtInternals.h"
+#include "platform/framework/ScrollBar.h"
 
 const TEnumInfo TextLayoutInfo{"TTextLayout", {"tlTop", "tlCenter", "tlBottom"}};
 const TEnumInfo EditCharCaseInfo{"TEditCharCase", {"ecNormal", "ecUpperCase", "ecLowerCase"}};
@@ -47,6 +51,19 @@ static void applyFieldColor(TControl* c) {
     QPalette pal = w->palette();
     pal.setColor(QPalette::Base, toQColor(c->Color()));
     w->setPalette(pal);
+}
+
+// The part of a list's or memo's area inside its frame and the scroll bars
+// it always shows (the viewport's own size lags while the control is hidden).
+static QSize scrollAreaClientSize(const TControl* c) {
+    auto* a = static_cast<QAbstractScrollArea*>(c->Handle());
+    if (!a) return QSize(c->Width(), c->Height());
+    a->ensurePolished();
+    const int frame = 2 * a->frameWidth();
+    const int bar = SystemScrollBarWidth();
+    const int w = c->Width() - frame - (a->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ? bar : 0);
+    const int h = c->Height() - frame - (a->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ? bar : 0);
+    return QSize(std::max(0, w), std::max(0, h));
 }
 
 // Items kept inside a Qt widget: the index errors and the sorted insertion
@@ -215,7 +232,9 @@ IMPLEMENT_CLASS(TEdit, TWinControl) {
     r.Integer("MaxLength", &TEdit::MaxLength, &TEdit::SetMaxLength);
     r.Char("PasswordChar", &TEdit::PasswordChar, &TEdit::SetPasswordChar);
     r.Boolean("ReadOnly", &TEdit::ReadOnly, &TEdit::SetReadOnly);
+    r.Enum("BorderStyle", BorderStyleInfo, &TEdit::BorderStyle, &TEdit::SetBorderStyle);
     r.Str("Text", &TEdit::GetText, &TEdit::SetText);
+    r.Str("TextHint", &TEdit::TextHint, &TEdit::SetTextHint);
 }
 
 TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
@@ -341,6 +360,20 @@ void TEdit::SetReadOnly(bool v) {
 void TEdit::SetPasswordChar(char32_t c) {
     FPasswordChar = c;
     if (auto* e = static_cast<QLineEdit*>(Handle())) e->setEchoMode(c ? QLineEdit::Password : QLineEdit::Normal);
+}
+void TEdit::SetTextHint(const String& v) {
+    FTextHint = v;
+    if (auto* e = static_cast<QLineEdit*>(Handle())) e->setPlaceholderText(toQ(v));
+}
+int TEdit::FitHeight() const {
+    auto* e = static_cast<QLineEdit*>(Handle());
+    if (!e) return FHeight;
+    e->ensurePolished();
+    return e->sizeHint().height();
+}
+void TEdit::SetBorderStyle(TBorderStyle v) {
+    FBorderStyle = v == bsNone ? bsNone : bsSingle;
+    if (auto* e = static_cast<QLineEdit*>(Handle())) e->setFrame(FBorderStyle != bsNone);
 }
 void TEdit::SetCharCase(TEditCharCase v) {
     FCharCase = v;
@@ -608,6 +641,16 @@ void TComboBox::SetDroppedDown(bool v) {
         fire(OnCloseUp, this);
     }
 }
+void TComboBox::SetTextHint(const String& v) {
+    FTextHint = v;
+    if (auto* c = static_cast<QComboBox*>(Handle())) c->setPlaceholderText(toQ(v));
+}
+int TComboBox::FitHeight() const {
+    auto* c = static_cast<QComboBox*>(Handle());
+    if (!c) return FHeight;
+    c->ensurePolished();
+    return c->sizeHint().height();
+}
 void TComboBox::Clear() {
     FItems->Clear();
     SetText(String());
@@ -643,6 +686,7 @@ void TGroupBox::ApplyText() {
 const TEnumInfo ScrollStyleInfo{"TScrollStyle", {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"}};
 
 IMPLEMENT_CLASS(TMemo, TWinControl) {
+    r.Enum("BorderStyle", BorderStyleInfo, &TMemo::BorderStyle, &TMemo::SetBorderStyle);
     r.Object<TStrings>("Lines", &TMemo::Lines, &TMemo::SetLines);
     r.Integer("MaxLength", &TMemo::MaxLength, &TMemo::SetMaxLength);
     r.Boolean("ReadOnly", &TMemo::ReadOnly, &TMemo::SetReadOnly);
@@ -714,9 +758,15 @@ void TMemo::widgetChanged() {
     ++FSync;
     QString t = e->toPlainText();
     if (FMaxLength > 0 && t.size() > FMaxLength) {
-        t.truncate(FMaxLength);
-        e->setPlainText(t);
-        e->moveCursor(QTextCursor::End);
+        // The limit counts characters: a pair of surrogates is one.
+        qsizetype units = 0;
+        for (int chars = 0; units < t.size() && chars < FMaxLength; ++chars)
+            units += t.at(units).isHighSurrogate() && units + 1 < t.size() && t.at(units + 1).isLowSurrogate() ? 2 : 1;
+        if (units < t.size()) {
+            t.truncate(units);
+            e->setPlainText(t);
+            e->moveCursor(QTextCursor::End);
+        }
     }
     FLines->SetText(fromQ(t));
     --FSync;
@@ -754,6 +804,56 @@ void TMemo::SetScrollBars(TScrollStyle v) {
     if (!e) return;
     e->setHorizontalScrollBarPolicy(v == ssHorizontal || v == ssBoth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     e->setVerticalScrollBarPolicy(v == ssVertical || v == ssBoth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+}
+void TMemo::SetBorderStyle(TBorderStyle v) {
+    FBorderStyle = v == bsNone ? bsNone : bsSingle;
+    if (auto* e = static_cast<QPlainTextEdit*>(Handle()))
+        e->setFrameShape(FBorderStyle == bsNone ? QFrame::NoFrame : QFrame::StyledPanel);
+}
+
+namespace {
+// The memo's lines as the editor wraps them: each block laid out at the
+// width of the text area (inside the frame, the scroll bar and the
+// document's margins), which is known even while the memo is hidden.
+QStringList memoVisualLines(const TMemo* m) {
+    auto* e = static_cast<QPlainTextEdit*>(m->Handle());
+    QStringList lines;
+    QTextDocument* doc = e->document();
+    const bool wrap = e->lineWrapMode() != QPlainTextEdit::NoWrap;
+    const qreal width = std::max<qreal>(1, m->ClientWidth() - 2 * doc->documentMargin());
+    QTextOption option = doc->defaultTextOption();
+    option.setWrapMode(e->wordWrapMode());
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QString text = b.text();
+        if (!wrap || text.isEmpty()) {
+            lines << text;
+            continue;
+        }
+        QTextLayout layout(text, e->font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << text.mid(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+    }
+    return lines;
+}
+}  // namespace
+
+int TMemo::ClientWidth() const { return scrollAreaClientSize(this).width(); }
+int TMemo::ClientHeight() const { return scrollAreaClientSize(this).height(); }
+
+int TMemo::VisualLineCount() const {
+    auto* e = static_cast<QPlainTextEdit*>(Handle());
+    return e ? int(memoVisualLines(this).size()) : FLines->Count();
+}
+String TMemo::VisualLine(int i) const {
+    auto* e = static_cast<QPlainTextEdit*>(Handle());
+    if (!e) return i >= 0 && i < FLines->Count() ? FLines->Get(i) : String();
+    const QStringList lines = memoVisualLines(this);
+    return i >= 0 && i < lines.size() ? fromQ(lines.at(i)) : String();
 }
 void TMemo::SetWantTabs(bool v) {
     FWantTabs = v;
@@ -824,6 +924,7 @@ private:
 };
 
 IMPLEMENT_CLASS(TListBox, TWinControl) {
+    r.Enum("BorderStyle", BorderStyleInfo, &TListBox::BorderStyle, &TListBox::SetBorderStyle);
     r.Integer("ItemIndex", &TListBox::ItemIndex, &TListBox::SetItemIndex);
     r.Object<TStrings>("Items", &TListBox::Items, &TListBox::SetItems);
     r.Boolean("MultiSelect", &TListBox::MultiSelect, &TListBox::SetMultiSelect);
@@ -853,7 +954,10 @@ void TListBox::SetItemIndex(int v) {
     auto* l = static_cast<QListWidget*>(Handle());
     if (!l) return;
     ++FSetting;
-    if (v < 0 || v >= l->count()) {
+    if (FMultiSelect) {
+        // With multiple selection the index is the focused item; what is selected stays.
+        l->setCurrentRow(v < 0 || v >= l->count() ? -1 : v, QItemSelectionModel::NoUpdate);
+    } else if (v < 0 || v >= l->count()) {
         l->setCurrentRow(-1);
         l->clearSelection();
     } else {
@@ -898,6 +1002,20 @@ int TListBox::TopIndex() const {
 void TListBox::SetTopIndex(int v) {
     auto* l = static_cast<QListWidget*>(Handle());
     if (l && v >= 0 && v < l->count()) l->scrollToItem(l->item(v), QAbstractItemView::PositionAtTop);
+}
+void TListBox::SetBorderStyle(TBorderStyle v) {
+    FBorderStyle = v == bsNone ? bsNone : bsSingle;
+    if (auto* l = static_cast<QListWidget*>(Handle()))
+        l->setFrameShape(FBorderStyle == bsNone ? QFrame::NoFrame : QFrame::StyledPanel);
+}
+int TListBox::ClientWidth() const { return scrollAreaClientSize(this).width(); }
+int TListBox::ClientHeight() const { return scrollAreaClientSize(this).height(); }
+int TListBox::ItemHeight() const {
+    auto* l = static_cast<QListWidget*>(Handle());
+    if (!l) return 0;
+    l->ensurePolished();
+    const int row = l->count() > 0 ? l->sizeHintForRow(0) : -1;
+    return row > 0 ? row : QFontMetrics(l->font()).height();
 }
 void TListBox::ApplyColor() { applyFieldColor(this); }
 

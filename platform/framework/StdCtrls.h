@@ -89,12 +89,22 @@ class TEdit : public TWinControl {
     void Clear() { SetText(String()); }
     bool Modified() const { return FModified; }
     void SetModified(bool v) { FModified = v; }
+    // The grey hint an empty edit shows.
+    String TextHint() const { return FTextHint; }
+    void SetTextHint(const String& v);
+    // bsNone: no frame (the page draws one around it).
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle v);
+    // The height that shows a line of text in the edit's font.
+    int FitHeight() const;
     TNotifyEvent OnChange;
 protected:
     void ApplyText() override;
     void ApplyColor() override;
     virtual void Change();
 private:
+    String FTextHint;
+    TBorderStyle FBorderStyle = bsSingle;
     int FMaxLength = 0;
     char32_t FPasswordChar = 0;
     TEditCharCase FCharCase = ecNormal;
@@ -169,6 +179,11 @@ class TComboBox : public TWinControl {
     bool DroppedDown() const;
     void SetDroppedDown(bool v);
     void Clear();
+    // The grey hint a drop-down list without a choice shows.
+    String TextHint() const { return FTextHint; }
+    void SetTextHint(const String& v);
+    // The height that shows an item in the box's font.
+    int FitHeight() const;
     TNotifyEvent OnChange;
     TNotifyEvent OnSelect;
     TNotifyEvent OnDropDown;
@@ -181,6 +196,7 @@ protected:
 private:
     friend class ComboStrings;
     TStrings* FItems;
+    String FTextHint;
     TComboBoxStyle FStyle = csDropDown;
     int FDropDownCount = 8;
     int FMaxLength = 0;
@@ -215,8 +231,18 @@ class TMemo : public TWinControl {
     void SetWordWrap(bool v);
     TScrollStyle ScrollBars() const { return FScrollBars; }
     void SetScrollBars(TScrollStyle v);
+    // Characters; typed text past it is cut (0: no limit).
     int MaxLength() const { return FMaxLength; }
     void SetMaxLength(int v) { FMaxLength = v < 0 ? 0 : v; }
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle v);
+    // The text area inside the frame and the scroll bars always shown.
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+    // The lines as the memo shows them: with WordWrap each wrapped part of a
+    // line is a line of its own, at the memo's present width.
+    int VisualLineCount() const;
+    String VisualLine(int i) const;
     bool WantReturns() const { return FWantReturns; }
     void SetWantReturns(bool v) { FWantReturns = v; }
     bool WantTabs() const { return FWantTabs; }
@@ -240,6 +266,7 @@ private:
     void widgetChanged();
     TStringList* FLines;
     TCanvas* FCanvas;
+    TBorderStyle FBorderStyle = bsSingle;
     bool FWordWrap = true;
     TScrollStyle FScrollBars = ssNone;
     int FMaxLength = 0;
@@ -255,6 +282,7 @@ class TListBox : public TWinControl {
     ~TListBox() override;
     TStrings* Items() const { return FItems; }
     void SetItems(TStrings* s) { FItems->Assign(s); }
+    // With MultiSelect the focused item: setting it leaves the selection alone.
     int ItemIndex() const;
     void SetItemIndex(int v);
     bool MultiSelect() const { return FMultiSelect; }
@@ -268,11 +296,19 @@ class TListBox : public TWinControl {
     int TopIndex() const;
     void SetTopIndex(int v);
     void Clear() { FItems->Clear(); }
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle v);
+    // The area inside the frame.
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+    // The height of one row in the list's font.
+    int ItemHeight() const;
 protected:
     void ApplyColor() override;
 private:
     friend class ListBoxStrings;
     TStrings* FItems;
+    TBorderStyle FBorderStyle = bsSingle;
     bool FMultiSelect = false;
     bool FSorted = false;
     int FSetting = 0;
