@@ -7,6 +7,7 @@
 #include "html/text/HtmlStrings.h"
 #include "html/text/ScreenColors.h"
 #include "html/viewer/PaintPanel.h"
+#include "html/viewer/VwPrinter.h"
 #include "platform/framework/Classes.h"
 #include "platform/runtime/Utf16.h"
 
@@ -109,7 +110,11 @@ void THtmlViewer::Construct(ThvDocumentMaker MakeDocument) {
 }
 
 THtmlViewer::~THtmlViewer() {
-    // Still to come: an open print job aborted.
+    try {
+        AbortPrint();
+    } catch (const std::exception&) {
+        // The printer's device goes with it, which ends what it still prints.
+    }
     FImagesInserted->SetEnabled(false);
     FHTMLTimer->SetEnabled(false);
     if (FViewerState & vsSet(vsLocalImageCache)) {
@@ -376,12 +381,6 @@ void THtmlViewer::PaintDocument(TCanvas* Canvas, const TRect& ARect) {
 }
 
 // ---- what later parts of the viewer fill in
-
-void THtmlViewer::Print(int, int, TPrinter*) {
-    // Still to come: a print copy laid out at the printer's scale and printed page by page.
-    bool stop = false;
-    if (OnPrinting()) OnPrinting()(this, stop);
-}
 
 void THtmlViewer::CopyToClipboard() {
     // Still to come: the selection as text and "HTML Format".
