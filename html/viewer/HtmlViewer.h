@@ -108,6 +108,9 @@ class THtmlViewer : public THtmlViewerBase, public ThtParserViewer {
     const std::u16string& DocumentTitle() const { return FTitle; }
     // The whole source text; empty without one.
     std::u16string DocumentSource() const;
+    std::u16string LoadedText() const { return DocumentSource(); }
+    // The documents loaded so far.
+    int LoadCount() const { return FLoadCount; }
     int DocumentCodePage() const;
     ThtDocument* SectionList() const { return FSectionList.get(); }
     TIDObjectList* NameList() const { return FSectionList->IDNameList.get(); }
@@ -258,9 +261,14 @@ class THtmlViewer : public THtmlViewerBase, public ThtParserViewer {
     // The pages the document takes on the chosen printer.
     int PrintPageCount() { return NumPrinterPages(); }
 
-    // ---- the clipboard
+    // ---- selection and the clipboard
 
+    // The selection as plain text and "HTML Format"; nothing without a selection.
     void CopyToClipboard();
+    // Selects the whole document.
+    void SelectAll();
+    // The whole document as plain text (UTF-8).
+    String PlainText();
 
     // ---- the document's questions (ThtDocumentOwner)
 
@@ -339,6 +347,7 @@ private:
     TStyleElements FStyleElements = AllStyleElements;
     // DefBackground written during a load, applied when it ends.
     bool FBackgroundPending = false;
+    int FLoadCount = 0;
 
     // ---- printing (ViewerPrinting.cpp)
     friend class ThvPrintJob;
