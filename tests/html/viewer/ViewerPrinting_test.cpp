@@ -240,6 +240,15 @@ TEST_F(ViewerPrinting, AWideDocumentTakesSheetsSideBySide) {
     EXPECT_EQ(v->Log->Draws.size(), 1u);
 }
 
+TEST_F(ViewerPrinting, PrintScaleTwoLaysOutTwiceAsMuchPerLine) {
+    v->SetPrintScale(2);
+    v->Print(1, 9999);
+    // 192 logical units per inch: the text is 1329 units wide, 1809 high.
+    EXPECT_EQ(v->Log->LayoutWidths, std::vector<int>{1329});
+    ASSERT_EQ(v->Log->Draws.size(), 1u);
+    EXPECT_EQ(v->Log->Draws[0].R.Bottom - v->Log->Draws[0].R.Top, 1809);
+}
+
 TEST_F(ViewerPrinting, ATopMarginChangedInTheHeaderMovesTheFollowingPages) {
     v->Total = 3 * Hl;
     v->SetOnPrintHeader([&](TObject*, TCanvas*, int Page, int, int, bool&) {
@@ -513,6 +522,29 @@ TEST_F(PrintToPdf, TableHeaderRowsRepeatOnEveryPage) {
         std::snprintf(word, sizeof word, "R%03dX", i);
         EXPECT_EQ(occurrences(all, word), 1) << word;
     }
+}
+
+TEST_F(PrintToPdf, HeaderAndFooterBandsOnEveryPage) {
+    std::u16string html;
+    for (int i = 1; i <= 120; ++i) html += u"<p>текст</p>";
+    v->LoadFromString(html);
+    std::vector<int> lastPages;
+    v->OnPrintHTMLHeader = [&](TObject*, THtmlViewer* Band, int Page, bool LastPage, int&, int&, bool&) {
+        Band->LoadFromString(u"<p>ШАПКА " + zrx_utf8::toUtf16(std::to_string(Page)) + u"</p>");
+        if (LastPage) lastPages.push_back(Page);
+    };
+    v->SetOnPrintFooter([&](TObject*, TCanvas* Canvas, int Page, int, int, bool&) {
+        Canvas->Font()->SetName("DejaVu Sans");
+        Canvas->TextOut(40, 10, "ПІДВАЛ " + std::to_string(Page));
+    });
+    v->Print(1, 9999);
+    const std::vector<std::string> text = pages();
+    ASSERT_GT(text.size(), 1u);
+    for (size_t i = 0; i < text.size(); ++i) {
+        EXPECT_EQ(occurrences(text[i], "ШАПКА " + std::to_string(i + 1)), 1) << text[i];
+        EXPECT_EQ(occurrences(text[i], "ПІДВАЛ " + std::to_string(i + 1)), 1) << text[i];
+    }
+    EXPECT_EQ(lastPages, std::vector<int>{int(text.size())});
 }
 
 TEST_F(PrintToPdf, TheProgramsCertificatePage) {
