@@ -7,7 +7,6 @@
 #include "html/viewer/ViewerPrinting.h"
 
 #include <algorithm>
-#include <cfenv>
 #include <climits>
 #include <cmath>
 #include <cstdio>

@@ -4,6 +4,7 @@
 // read back with poppler.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <memory>
@@ -238,6 +239,23 @@ TEST_F(ViewerPrinting, AWideDocumentTakesSheetsSideBySide) {
     v->Print(1, 9999);
     EXPECT_EQ(Log->PagesStarted, 3);
     EXPECT_EQ(v->Log->Draws.size(), 1u);
+}
+
+TEST_F(ViewerPrinting, MarginBandsAreErasedAndTheBackgroundPrintedOnRequest) {
+    v->SetDefBackground(TColor(0x00FF00));
+    v->SetHtOptions(v->HtOptions() | htoSet(htPrintBackground));
+    std::vector<std::string> fills, rectangles;
+    v->SetOnPrintFooter([&](TObject*, TCanvas*, int, int, int, bool&) {
+        fills = Log->Jobs.back()->Calls("FillRect");
+        rectangles = Log->Jobs.back()->Calls("Rectangle");
+    });
+    v->Print(1, 9999);
+    const std::string text = "FillRect 51 59 715 963 " + std::to_string(int64_t(uint32_t(v->PaintPanel()->Color())));
+    EXPECT_NE(std::find(fills.begin(), fills.end(), text), fills.end()) << ::testing::PrintToString(fills);
+    // Above the text, and below its last line to the text's bottom.
+    EXPECT_NE(std::find(rectangles.begin(), rectangles.end(), "Rectangle 51 0 716 57"), rectangles.end())
+        << ::testing::PrintToString(rectangles);
+    EXPECT_NE(std::find(rectangles.begin(), rectangles.end(), "Rectangle 51 963 716 964"), rectangles.end());
 }
 
 TEST_F(ViewerPrinting, PrintScaleTwoLaysOutTwiceAsMuchPerLine) {
