@@ -312,6 +312,8 @@ int ThvPrintJob::Run() {
             } catch (...) {
                 // The first failure is the one to report.
             }
+        } else {
+            V.FPage = 0;
         }
         release();
         throw;
