@@ -236,15 +236,15 @@ void DrawPageParts(ThtDocumentOwner& Owner, const TPageParts& P) {
 // the state that lives from page to page.
 class ThvPrintJob {
 public:
-    ThvPrintJob(THtmlViewer& V, ThtPrinter& Prn, int FromPage, int ToPage, ThtPrintPreviewMode Mode)
-        : V(V), Prn(Prn), FromPage(FromPage), ToPage(ToPage), Mode(Mode) {}
+    // Stop: the page event before the job asked for none.
+    ThvPrintJob(THtmlViewer& V, ThtPrinter& Prn, int FromPage, int ToPage, ThtPrintPreviewMode Mode, bool Stop)
+        : V(V), Prn(Prn), FromPage(FromPage), ToPage(ToPage), Mode(Mode), Stop(Stop) {}
 
     int Run();
 
 private:
     TCanvas* canvas() { return Prn.Canvas(); }
     TDeviceContext* dc() { return canvas()->Handle(); }
-    TTablePartRec* record() { return V.TablePartRec; }
     void prepare();
     void printPage(int h);
     void drawParts(int X);
@@ -267,7 +267,7 @@ private:
     bool JobOpen = false;
     int X0 = 0;  // the left of the horizontal page being printed, logical
     int TotalHeight = 0, ScrollWidth = 0;
-    bool Stop = false;
+    bool Stop;
     TCanvasObjects Saved;
     std::unique_ptr<THtmlViewer> HeaderViewer, FooterViewer;
 };
@@ -542,7 +542,7 @@ int THtmlViewer::Print(ThtPrinter* Prn, int FromPage, int ToPage, ThtPrintPrevie
     if (OnPageEvent) OnPageEvent(this, 0, stop);
     if (IsProcessing() || FSectionList->Count() == 0) return 0;
     TBusyWhilePrinting busy(FViewerState);
-    return ThvPrintJob(*this, *Prn, FromPage, ToPage, Mode).Run();
+    return ThvPrintJob(*this, *Prn, FromPage, ToPage, Mode, stop).Run();
 }
 
 void THtmlViewer::Print(int FromPage, int ToPage, ThtPrinter* Prn) {
