@@ -1,8 +1,6 @@
 #pragma once
-// What the program's windows name of an HTML viewer, shared by the
-// provisional viewer (ProvisionalHtmlViewer.h) and the HTML component's own
-// (html/viewer) until the windows switch over: border styles, document types,
-// viewer options and the printing event.
+// What the program's windows name of the HTML viewer (html/viewer): border
+// styles, document types, viewer options and the printing event.
 #include <cstdint>
 #include <functional>
 

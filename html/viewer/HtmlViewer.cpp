@@ -5,14 +5,19 @@
 #include "html/layout/Images.h"
 #include "html/text/Buffer.h"
 #include "html/text/HtmlStrings.h"
+#include "html/text/HtmlText.h"
 #include "html/text/ScreenColors.h"
 #include "html/viewer/HtmlObjectFactory.h"
 #include "html/viewer/PaintPanel.h"
+#include "html/viewer/VwPrinter.h"
 #include "platform/framework/Classes.h"
+#include "platform/framework/Clipbrd.h"
+#include "platform/runtime/MarkupEscape.h"
 #include "platform/runtime/Utf16.h"
 
 namespace {
 std::u16string utf16(const String& s) { return zrx_utf8::toUtf16(s); }
+String utf8(const std::u16string& s) { return htmltext::toUtf8(s); }
 
 std::unique_ptr<ThtDocument> MakeViewerDocument(THtmlViewer& Viewer) {
     return std::make_unique<ThtDocument>(&Viewer, Viewer.PaintPanel());
@@ -111,7 +116,11 @@ void THtmlViewer::Construct(ThvDocumentMaker MakeDocument) {
 }
 
 THtmlViewer::~THtmlViewer() {
-    // Still to come: an open print job aborted.
+    try {
+        AbortPrint();
+    } catch (const std::exception&) {
+        // The printer's device goes with it, which ends what it still prints.
+    }
     FImagesInserted->SetEnabled(false);
     FHTMLTimer->SetEnabled(false);
     if (FViewerState & vsSet(vsLocalImageCache)) {
@@ -379,14 +388,34 @@ void THtmlViewer::PaintDocument(TCanvas* Canvas, const TRect& ARect) {
 
 // ---- what later parts of the viewer fill in
 
-void THtmlViewer::Print(int, int, TPrinter*) {
-    // Still to come: a print copy laid out at the printer's scale and printed page by page.
-    bool stop = false;
-    if (OnPrinting()) OnPrinting()(this, stop);
+void THtmlViewer::CopyToClipboard() {
+    // Still to come: the selected part of the source as "HTML Format", with
+    // its context. Meanwhile the selected text goes as both formats.
+    const int32_t length = FSectionList->GetSelLength();
+    if (length <= 0) return;
+    std::u16string text(size_t(length) + 1, u'\0');
+    text.resize(size_t(std::max(0, FSectionList->GetSelTextBuf(text.data(), length + 1) - 1)));
+    const String plain = utf8(text);
+    Clipboard()->SetAsHtml(escapeMarkup(plain.c_str()), plain);
 }
 
-void THtmlViewer::CopyToClipboard() {
-    // Still to come: the selection as text and "HTML Format".
+void THtmlViewer::SelectAll() {
+    // Still to come: the caret and the repaint of the selection.
+    FSectionList->SelB = 0;
+    FSectionList->SelE = FSectionList->Len;
+}
+
+String THtmlViewer::PlainText() {
+    // Still to come: the document's text as the clipboard copy gives it.
+    const int32_t selB = FSectionList->SelB, selE = FSectionList->SelE;
+    FSectionList->SelB = 0;
+    FSectionList->SelE = FSectionList->Len;
+    const int32_t length = FSectionList->GetSelLength();
+    std::u16string text(size_t(std::max(0, length)) + 1, u'\0');
+    text.resize(size_t(std::max(0, FSectionList->GetSelTextBuf(text.data(), length + 1) - 1)));
+    FSectionList->SelB = selB;
+    FSectionList->SelE = selE;
+    return utf8(text);
 }
 
 std::u16string THtmlViewer::HtmlExpandFilename(std::u16string_view Filename) {

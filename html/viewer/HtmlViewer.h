@@ -18,13 +18,17 @@
 #include "html/viewer/ViewerHistory.h"
 #include "html/viewer/ViewerLayout.h"
 #include "html/viewer/ViewerPosition.h"
+#include "html/viewer/ViewerPrinting.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/ScrollBar.h"
 #include "platform/framework/StdCtrls.h"
 
 class TBuffer;
+class TMetaFilePrinter;
+class TMetafile;
 class TPaintPanel;
-class TPrinter;
+class ThtPrinter;
+class TvwPrinter;
 class TStream;
 class TStrings;
 
@@ -104,6 +108,9 @@ class THtmlViewer : public THtmlViewerBase, public ThtParserViewer {
     const std::u16string& DocumentTitle() const { return FTitle; }
     // The whole source text; empty without one.
     std::u16string DocumentSource() const;
+    std::u16string LoadedText() const { return DocumentSource(); }
+    // The documents loaded so far.
+    int LoadCount() const { return FLoadCount; }
     int DocumentCodePage() const;
     ThtDocument* SectionList() const { return FSectionList.get(); }
     TIDObjectList* NameList() const { return FSectionList->IDNameList.get(); }
@@ -170,9 +177,6 @@ class THtmlViewer : public THtmlViewerBase, public ThtParserViewer {
     TGetStreamEvent OnhtStreamRequest;
     TLinkDrawnEvent OnLinkDrawn;
     TMetaRefreshType OnMetaRefresh;
-    TPageEvent OnPageEvent;
-    TPrintHtmlEvent OnPrintHTMLHeader;
-    TPrintHtmlEvent OnPrintHTMLFooter;
     TRightClickEvent OnRightClick;
     TLoadHistoryItem OnLoadHistoryItem;
     TSectionClickEvent OnSectionClick;
@@ -209,10 +213,62 @@ class THtmlViewer : public THtmlViewerBase, public ThtParserViewer {
     // The paint panel's place and the bars for content of this size.
     ThvGeometry Geometry(int32_t ContentWidth, int32_t ContentHeight) const;
 
-    // ---- printing and the clipboard
+    // ---- printing, preview and off-screen pictures (ViewerPrinting.cpp)
 
-    void Print(int FromPage, int ToPage, TPrinter* Prn = nullptr);
+    // Pages FromPage to ToPage (1 to 9999: all) on Prn, added to its job;
+    // without one on the job OpenPrint opened, else in a job of its own on
+    // the chosen printer (a PDF file when none is chosen). OnPrinting may
+    // stop it first; OnPrinted follows.
+    void Print(int FromPage, int ToPage, ThtPrinter* Prn = nullptr);
+    // The print routine: the number of the last page produced (0: none).
+    int Print(ThtPrinter* Prn, int FromPage, int ToPage, ThtPrintPreviewMode Mode);
+    // Pages counted (NoOutput) or recorded on a page recorder.
+    virtual int PrintPreview(ThtPrinter* Prn, bool NoOutput, int FromPage, int ToPage);
+    // The pages a print would take, drawing nothing; OnPageEvent is not raised.
+    int NumPrinterPages();
+    // The same, with the laid-out width over the text width.
+    int NumPrinterPages(double& WidthRatio);
+    // The pages recorded in MFPrinter, with the print layout's size.
+    int NumPrinterPages(TMetaFilePrinter* MFPrinter, int& Width, int& Height);
+    // Several prints into one job on the chosen printer, until ClosePrint
+    // ends it or AbortPrint cancels it.
+    void OpenPrint();
+    void ClosePrint();
+    void AbortPrint();
+    // Width and height of the last layout that counted or recorded pages.
+    TSize PrintedSize() const { return FPrintedSize; }
+    // The document laid out at FormatWidth and drawn from YTop into
+    // (0, 0, Width, Height) of Canvas.
+    void Draw(TCanvas* Canvas, int YTop, int FormatWidth, int Width, int Height);
+    // The same into a new picture; none while a load runs or for an empty
+    // document. EExcessiveSizeError for a size beyond the limits.
+    std::unique_ptr<TBitmap> MakeBitmap(int YTop, int FormatWidth, int Width, int Height);
+    std::unique_ptr<TMetafile> MakeMetaFile(int YTop, int FormatWidth, int Width, int Height);
+    // The document as pages of Width × Height.
+    std::vector<std::unique_ptr<TMetafile>> MakePagedMetaFiles(int Width, int Height);
+    // The laid-out size at FormatWidth: (width, height).
+    TSize FullDisplaySize(int FormatWidth);
+    TPageEvent OnPageEvent;
+    TPrintHtmlEvent OnPrintHTMLHeader;
+    TPrintHtmlEvent OnPrintHTMLFooter;
+    // The page being printed; after a print the last page produced.
+    int PrintPage() const { return FPage; }
+    // What the last Print (FromPage, ToPage, Prn) was given and produced.
+    int LastPrintFrom() const { return FLastPrint.FromPage; }
+    int LastPrintTo() const { return FLastPrint.ToPage; }
+    const std::u16string& LastPrintedText() const { return FLastPrint.Source; }
+    int LastPagesPrinted() const { return FLastPrint.Pages; }
+    // The pages the document takes on the chosen printer.
+    int PrintPageCount() { return NumPrinterPages(); }
+
+    // ---- selection and the clipboard
+
+    // The selection as plain text and "HTML Format"; nothing without a selection.
     void CopyToClipboard();
+    // Selects the whole document.
+    void SelectAll();
+    // The whole document as plain text (UTF-8).
+    String PlainText();
 
     // ---- the document's questions (ThtDocumentOwner)
 
@@ -235,6 +291,8 @@ class THtmlViewer : public THtmlViewerBase, public ThtParserViewer {
 protected:
     // For a derived viewer that shows another kind of document (tests).
     THtmlViewer(TComponent* AOwner, ThvDocumentMaker MakeDocument);
+    // The copy of the document a print or an off-screen picture lays out and draws.
+    virtual std::unique_ptr<ThtDocument> CreatePrintCopy() { return ThtDocument::CreateCopy(*FSectionList); }
     void Resize() override;
     // Load's preparation: the image cache, the document emptied and given
     // the viewer's fonts and colours.
@@ -289,4 +347,22 @@ private:
     TStyleElements FStyleElements = AllStyleElements;
     // DefBackground written during a load, applied when it ends.
     bool FBackgroundPending = false;
+    int FLoadCount = 0;
+
+    // ---- printing (ViewerPrinting.cpp)
+    friend class ThvPrintJob;
+    // The paint panel's colour behind the rectangle, with the document's
+    // background picture placed for the printed page.
+    void PrintBackground(TCanvas* Canvas, int X, int Y, int W, int H);
+    // A hidden viewer for an HTML header or footer band.
+    std::unique_ptr<THtmlViewer> CreateBandViewer();
+    struct ThvLastPrint {
+        int FromPage = 0, ToPage = 0, Pages = 0;
+        std::u16string Source;
+    };
+    int FPage = 0;
+    TSize FPrintedSize;
+    double FWidthRatio = 0;
+    std::unique_ptr<TvwPrinter> vwP;  // the job OpenPrint opened
+    ThvLastPrint FLastPrint;
 };

@@ -182,6 +182,7 @@ void THtmlViewer::LoadDocument(std::unique_ptr<TBuffer> Document, const std::u16
         throw EhtException(message("LoadDocument requires document to load. Parameter 'Document' must not be nil."));
 
     SetProcessing(true);
+    ++FLoadCount;
     const std::u16string oldFile = FCurrentFile;
     // The cursor is changed only when it is to look different, and always put back.
     const bool cursorSet = LoadCursor() != crDefault && Screen;
