@@ -105,6 +105,7 @@ void THtmlViewer::Construct(ThvDocumentMaker MakeDocument) {
     FImagesInserted = new TTimer(this);
     FImagesInserted->SetEnabled(false);
     FImagesInserted->SetInterval(100);
+    FImagesInserted->OnTimer = [this](TObject*) { ApplyInsertedImages(); };
     FViewerState &= ~vsSet(vsCreating);
 }
 
@@ -244,12 +245,6 @@ void THtmlViewer::SetHtOptions(THtmlViewerOptions Value) {
     FSectionList->ShowDummyCaret = htoHas(Value, htShowDummyCaret);
 }
 
-void THtmlViewer::SetViewImages(bool Value) {
-    if (IsProcessing() || Value == FSectionList->ShowImages) return;
-    // Still to come: the pictures loaded or dropped and the page laid out again.
-    FSectionList->ShowImages = Value;
-}
-
 void THtmlViewer::SetStyleElements(TStyleElements Value) {
     FStyleElements = Value;
     FSectionList->SetStyleElements(Value);
@@ -321,20 +316,6 @@ void THtmlViewer::SetOnScript(TScriptEvent Value) {
     THtmlViewerBase::SetOnScript(std::move(Value));
 }
 
-void THtmlViewer::SetOnFormSubmit(TFormSubmitEvent Value) {
-    FOnFormSubmit = std::move(Value);
-    if (!FOnFormSubmit) {
-        FSectionList->SubmitForm = nullptr;
-        return;
-    }
-    // Still to come: the submission delivered later, once the input that caused it is handled.
-    FSectionList->SubmitForm = [this](TObject*, const std::u16string& Action, const std::u16string& Target,
-                                      const std::u16string& EncType, const std::u16string& Method,
-                                      std::unique_ptr<TStringList> Results) {
-        if (FOnFormSubmit) FOnFormSubmit(this, Action, Target, EncType, Method, std::move(Results));
-    };
-}
-
 void THtmlViewer::ImageRequest(TObject* Sender, const std::u16string& SRC, TStream*& Stream) {
     if (FImageStream) {
         Stream = FImageStream;
@@ -387,11 +368,6 @@ void THtmlViewer::CopyToClipboard() {
     // Still to come: the selection as text and "HTML Format".
 }
 
-std::u16string THtmlViewer::HtmlExpandFilename(std::u16string_view Filename) {
-    // Still to come: names resolved against the base, the server root and the current file.
-    return std::u16string(Filename);
-}
-
 void THtmlViewer::ControlMouseMove(TObject*, TShiftState, int, int) {
     // Still to come: hover over form controls.
 }
@@ -402,11 +378,6 @@ void THtmlViewer::FollowLinkByKey(const TUrlTarget&) {
 
 void THtmlViewer::ViewerKeyDown(uint16_t&, TShiftState) {
     // Still to come: the viewer's keys on a link's tab stop.
-}
-
-std::unique_ptr<ThtFrameViewer> THtmlViewer::CreateIFrameControl() {
-    // Still to come: nested viewers for inline frames.
-    return nullptr;
 }
 
 ThtObjectTagEvent THtmlViewer::ParserObjectTag() {
