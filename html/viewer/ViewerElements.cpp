@@ -86,32 +86,33 @@ private:
     int FUncaught = std::uncaught_exceptions();
 };
 
+// The object registered under ID, or null.
+TIDObject* ObjectOf(const TIDObjectList* Names, const std::u16string& ID) {
+    const int i = Names ? Names->IndexOf(ID) : -1;
+    return i < 0 ? nullptr : Names->GetObject(i);
+}
+
+TSectionBase* SectionOf(const TIDObjectList* Names, const std::u16string& ID) {
+    return dynamic_cast<TSectionBase*>(ObjectOf(Names, ID));
+}
+
 }  // namespace
 
 // ---- elements by id
 
 TIDObject* THtmlViewer::GetIDControl(const std::u16string& ID) const {
-    TIDObjectList* names = NameList();
-    const int i = names ? names->IndexOf(ID) : -1;
-    if (i < 0) return nullptr;
-    TIDObject* obj = names->GetObject(i);
+    TIDObject* obj = ObjectOf(NameList(), ID);
     if (dynamic_cast<TFormControlObjBase*>(obj) || dynamic_cast<TImageObj*>(obj)) return obj;
     return nullptr;
 }
 
 ThtDisplayStyle THtmlViewer::GetIDDisplay(const std::u16string& ID) const {
-    TIDObjectList* names = NameList();
-    const int i = names ? names->IndexOf(ID) : -1;
-    if (i < 0) return pdUnassigned;
-    auto* section = dynamic_cast<TSectionBase*>(names->GetObject(i));
+    const TSectionBase* section = SectionOf(NameList(), ID);
     return section ? section->Display() : pdUnassigned;
 }
 
 void THtmlViewer::SetIDDisplay(const std::u16string& ID, ThtDisplayStyle Value) {
-    TIDObjectList* names = NameList();
-    const int i = names ? names->IndexOf(ID) : -1;
-    if (i < 0) return;
-    auto* section = dynamic_cast<TSectionBase*>(names->GetObject(i));
+    TSectionBase* section = SectionOf(NameList(), ID);
     if (!section || section->Display() == Value) return;
     // Controls of a part that is hidden must not stay on screen.
     FSectionList->HideControls();
@@ -123,10 +124,15 @@ void THtmlViewer::ToggleIDExpand(const std::u16string& URL, bool& Handled) {
     if (URL.size() < prefix.size() || UpperCaseString(std::u16string_view(URL).substr(0, prefix.size())) != prefix)
         return;
     const std::u16string id = URL.substr(prefix.size());
-    const std::u16string plus = id + u"Plus", minus = id + u"Minus";
-    const ThtDisplayStyle plusDisplay = GetIDDisplay(plus), minusDisplay = GetIDDisplay(minus);
-    SetIDDisplay(plus, minusDisplay);
-    SetIDDisplay(minus, plusDisplay);
+    TSectionBase* plus = SectionOf(NameList(), id + u"Plus");
+    TSectionBase* minus = SectionOf(NameList(), id + u"Minus");
+    // With one of the pair missing there is nothing to exchange: the other
+    // keeps its display rather than taking an unassigned one.
+    if (plus && minus) {
+        const ThtDisplayStyle plusDisplay = plus->Display(), minusDisplay = minus->Display();
+        SetIDDisplay(id + u"Plus", minusDisplay);
+        SetIDDisplay(id + u"Minus", plusDisplay);
+    }
     Reformat();
     Handled = true;
 }
