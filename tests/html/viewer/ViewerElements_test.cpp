@@ -277,6 +277,17 @@ TEST_F(ViewerElements, InlineFrameViewersCopyTheirParent) {
         EXPECT_EQ(child->ServerRoot(), u"/www");
         EXPECT_TRUE(child->OnHotSpotClick);
         EXPECT_EQ(v->PaintPanel()->ControlCount(), 1);
+        // What a print copy prints of it: a picture of its page.
+        child->SetDefBackground(TColor(0x00FFFF));
+        frame->Load(path("c.htm"));
+        EXPECT_EQ(child->CurrentFile(), path("c.htm"));
+        TBitmap picture(60, 60);
+        ASSERT_TRUE(frame->DrawPicture(picture.Canvas(), 10, 10, 40, 40));
+        picture.ReleaseCanvas();
+        EXPECT_EQ(picture.Canvas()->Pixel(45, 45) & 0xFFFFFF, 0x00FFFFu);
+        EXPECT_EQ(picture.Canvas()->Pixel(5, 5) & 0xFFFFFF, 0xFFFFFFu);
+        frame->Load(path("missing.htm"));  // stays as it was, no error
+        EXPECT_EQ(child->CurrentFile(), path("c.htm"));
     }
     EXPECT_EQ(v->PaintPanel()->ControlCount(), 0);  // the frame's viewer goes with the frame
 
