@@ -112,6 +112,7 @@ void THtmlViewer::Construct(ThvDocumentMaker MakeDocument) {
     FImagesInserted = new TTimer(this);
     FImagesInserted->SetEnabled(false);
     FImagesInserted->SetInterval(100);
+    FImagesInserted->OnTimer = [this](TObject*) { ApplyInsertedImages(); };
     FViewerState &= ~vsSet(vsCreating);
 }
 
@@ -255,12 +256,6 @@ void THtmlViewer::SetHtOptions(THtmlViewerOptions Value) {
     FSectionList->ShowDummyCaret = htoHas(Value, htShowDummyCaret);
 }
 
-void THtmlViewer::SetViewImages(bool Value) {
-    if (IsProcessing() || Value == FSectionList->ShowImages) return;
-    // Still to come: the pictures loaded or dropped and the page laid out again.
-    FSectionList->ShowImages = Value;
-}
-
 void THtmlViewer::SetStyleElements(TStyleElements Value) {
     FStyleElements = Value;
     FSectionList->SetStyleElements(Value);
@@ -330,20 +325,6 @@ void THtmlViewer::SetOnPanelPrint(TPanelPrintEvent Value) {
 void THtmlViewer::SetOnScript(TScriptEvent Value) {
     FSectionList->ScriptEvent = Value;
     THtmlViewerBase::SetOnScript(std::move(Value));
-}
-
-void THtmlViewer::SetOnFormSubmit(TFormSubmitEvent Value) {
-    FOnFormSubmit = std::move(Value);
-    if (!FOnFormSubmit) {
-        FSectionList->SubmitForm = nullptr;
-        return;
-    }
-    // Still to come: the submission delivered later, once the input that caused it is handled.
-    FSectionList->SubmitForm = [this](TObject*, const std::u16string& Action, const std::u16string& Target,
-                                      const std::u16string& EncType, const std::u16string& Method,
-                                      std::unique_ptr<TStringList> Results) {
-        if (FOnFormSubmit) FOnFormSubmit(this, Action, Target, EncType, Method, std::move(Results));
-    };
 }
 
 void THtmlViewer::ImageRequest(TObject* Sender, const std::u16string& SRC, TStream*& Stream) {
@@ -418,11 +399,6 @@ String THtmlViewer::PlainText() {
     return utf8(text);
 }
 
-std::u16string THtmlViewer::HtmlExpandFilename(std::u16string_view Filename) {
-    // Still to come: names resolved against the base, the server root and the current file.
-    return std::u16string(Filename);
-}
-
 void THtmlViewer::ControlMouseMove(TObject*, TShiftState, int, int) {
     // Still to come: hover over form controls.
 }
@@ -433,11 +409,6 @@ void THtmlViewer::FollowLinkByKey(const TUrlTarget&) {
 
 void THtmlViewer::ViewerKeyDown(uint16_t&, TShiftState) {
     // Still to come: the viewer's keys on a link's tab stop.
-}
-
-std::unique_ptr<ThtFrameViewer> THtmlViewer::CreateIFrameControl() {
-    // Still to come: nested viewers for inline frames.
-    return nullptr;
 }
 
 ThtObjectTagEvent THtmlViewer::ParserObjectTag() {

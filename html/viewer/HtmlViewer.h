@@ -13,6 +13,7 @@
 #include "html/layout/Document.h"
 #include "html/layout/HtmlViewerTypes.h"
 #include "html/parser/ParserViewer.h"
+#include "html/viewer/InsertedImages.h"
 #include "html/viewer/ViewerBase.h"
 #include "html/viewer/ViewerErrors.h"
 #include "html/viewer/ViewerHistory.h"
@@ -213,6 +214,52 @@ class THtmlViewer : public THtmlViewerBase, public ThtParserViewer {
     // The paint panel's place and the bars for content of this size.
     ThvGeometry Geometry(int32_t ContentWidth, int32_t ContentHeight) const;
 
+    // ---- links, history, files and the page's elements
+
+    // What following a link does: an "IDEXPAND_" address toggles, then
+    // OnHotSpotClick may take it, then a "#name" jumps within the page and a
+    // local file loads by its type; any other address does nothing.
+    void UrlAction(const std::u16string& URL);
+    // UrlAction for URL once the input being handled has finished.
+    void TriggerUrlAction(const std::u16string& URL);
+    // Records a move from the old document or place to the current one.
+    void BumpHistory(const std::u16string& OldFileName, const std::u16string& OldTitle, const ThvPosition& OldPos,
+                     std::unique_ptr<ThvFormData> OldFormData, THtmlFileType OldDocType);
+    int HistoryIndex() const { return FHistory->Index(); }
+    // Shows history entry Value (0 the newest); a load that fails leaves
+    // the index and the page as they were.
+    void SetHistoryIndex(int Value);
+    void HistoryBack() { SetHistoryIndex(HistoryIndex() + 1); }
+    void HistoryForward() {
+        if (HistoryIndex() > 0) SetHistoryIndex(HistoryIndex() - 1);
+    }
+    void ClearHistory();
+    void AddVisitedLink(const std::u16string& S);
+    void CheckVisitedLinks();
+    // Each form's values (null without forms), and values given back to them.
+    std::unique_ptr<ThvFormData> FormData() const;
+    void SetFormData(const ThvFormData& Value);
+    // The form control or image registered under ID, or null.
+    TIDObject* GetIDControl(const std::u16string& ID) const;
+    // pdUnassigned when ID names no section.
+    ThtDisplayStyle GetIDDisplay(const std::u16string& ID) const;
+    // The page is not laid out again: call Reformat.
+    void SetIDDisplay(const std::u16string& ID, ThtDisplayStyle Value);
+    // For "IDEXPAND_x": the displays of "xPlus" and "xMinus" exchanged.
+    void ToggleIDExpand(const std::u16string& URL, bool& Handled);
+    // The picture for the images whose source is Src; while a load or
+    // layout runs it waits for the image-insertion timer. The stream stays
+    // the caller's; an owned bitmap is the viewer's from the call on.
+    bool InsertImage(const std::u16string& Src, TStream* Stream);
+    bool InsertImage(const std::u16string& Src, TBitmap* Bitmap, TTransparency Transparent, TColor Color,
+                     bool OwnsBitmap);
+    int InsertedImagesWaiting() const { return int(FInsertedImages.size()); }
+    // A new picture for the image registered under NameID.
+    void ReplaceImage(const std::u16string& NameID, TStream* NewImage);
+    // The document's pictures come from ImageCache, which stays the caller's.
+    void SetImageCache(std::shared_ptr<ThtImageCache> ImageCache);
+    void StopTimers();
+
     // ---- printing, preview and off-screen pictures (ViewerPrinting.cpp)
 
     // Pages FromPage to ToPage (1 to 9999: all) on Prn, added to its job;
@@ -310,10 +357,10 @@ private:
     void ImageRequest(TObject* Sender, const std::u16string& SRC, TStream*& Stream);
     // The load of a stream; the one-image page for pictures.
     void LoadStream(TStream* AStream, const std::u16string& Reference, THtmlFileType DocType);
-    void AddVisitedLink(const std::u16string& S);
-    void CheckVisitedLinks();
-    void BumpHistory(const std::u16string& OldFileName, const std::u16string& OldTitle, const ThvPosition& OldPos,
-                     std::unique_ptr<ThvFormData> OldFormData, THtmlFileType OldDocType);
+    std::u16string ExpandedLinkAddress(const std::u16string& Url);
+    void ApplyInsertedImages();
+    // The layout done again at the same place, when the page has sections.
+    void RelayoutForImages();
 
     TPanel* FBorderPanel = nullptr;
     TPaintPanel* FPaintPanel = nullptr;
@@ -342,6 +389,8 @@ private:
     int32_t FMaxVertical = 0;
     int32_t FScrollWidth = 0;
     TTimer* FImagesInserted = nullptr;  // the 100 ms image-insertion timer
+    std::vector<std::unique_ptr<ThvInsertedImage>> FInsertedImages;
+    bool FImagesReformat = false;  // an insertion made while idle needs a new layout
     int32_t Sel1 = -1;
     TStream* FImageStream = nullptr;  // the picture of a one-image page
     TStyleElements FStyleElements = AllStyleElements;

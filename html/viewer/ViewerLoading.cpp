@@ -1,9 +1,7 @@
-// Every way of loading a document into the viewer, the load sequence they
-// all end in, and what a load keeps: history, visited links, the refresh
-// request of the page.
+// Every way of loading a document into the viewer and the load sequence
+// they all end in.
 #include <algorithm>
 #include <exception>
-#include <filesystem>
 #include <streambuf>
 #include <istream>
 
@@ -14,6 +12,7 @@
 #include "html/text/UrlUtils.h"
 #include "html/viewer/HtmlViewer.h"
 #include "html/viewer/PaintPanel.h"
+#include "html/viewer/ViewerFiles.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/Streams.h"
 #include "platform/runtime/TCString.h"
@@ -54,29 +53,6 @@ std::u16string AttributeText(std::u16string_view s) {
         }
     }
     return out;
-}
-
-// Where "url=" starts in S, in any letter case.
-size_t FindUrlAssignment(std::u16string_view S) {
-    static constexpr std::u16string_view key = u"url=";
-    for (size_t i = 0; i + key.size() <= S.size(); ++i) {
-        size_t k = 0;
-        while (k < key.size()) {
-            char16_t c = S[i + k];
-            if (c >= u'A' && c <= u'Z') c = char16_t(c + 32);
-            if (c != key[k]) break;
-            ++k;
-        }
-        if (k == key.size()) return i;
-    }
-    return std::u16string_view::npos;
-}
-
-std::u16string ExpandFileName(const std::u16string& name) {
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(utf8(name)), ec);
-    if (ec) return name;
-    return zrx_utf8::toUtf16(p.lexically_normal().string());
 }
 
 }  // namespace
@@ -149,7 +125,7 @@ void THtmlViewer::LoadFromFile(const std::u16string& FileName, THtmlFileType Doc
 void THtmlViewer::LoadFile(const std::u16string& FileName, THtmlFileType DocType) {
     std::u16string name, dest;
     SplitUrlDestination(FileName, name, dest);
-    if (!name.empty()) name = ExpandFileName(name);
+    if (!name.empty()) name = ExpandLocalFileName(name);
     // Checked before anything changes: a file that is not there leaves the page as it was.
     if (!FileExists(utf8(name))) throw EhtLoadError(message("Can't locate '%s'.", name));
     TFileStream stream(utf8(name), fmOpenRead | fmShareDenyWrite);
@@ -345,87 +321,3 @@ std::u16string THtmlViewer::DocumentSource() const {
 }
 
 int THtmlViewer::DocumentCodePage() const { return FDocument ? FDocument->CodePage() : CodePage(); }
-
-void THtmlViewer::HtmlMeta(TObject*, const std::u16string& HttpEq, const std::u16string& Name,
-                           const std::u16string& Content) {
-    if (OnMeta()) OnMeta()(this, HttpEq, Name, Content);
-    if (!OnMetaRefresh || LowerCaseString(HttpEq) != u"refresh") return;
-    const size_t semi = Content.find(u';');
-    const std::u16string delayText = TrimString(Content.substr(0, semi));
-    int64_t delay = delayText.empty() ? -1 : 0;
-    for (char16_t c : delayText) {
-        if (c < u'0' || c > u'9' || delay > 86400 * 365) {
-            delay = -1;
-            break;
-        }
-        delay = delay * 10 + (c - u'0');
-    }
-    if (delay < 0) return;
-    const size_t at = FindUrlAssignment(Content);
-    FRefreshURL = at == std::u16string_view::npos ? std::u16string() : Content.substr(at + 4);
-    FRefreshDelay = delay == 0 ? 1 : int32_t(delay);
-}
-
-// ---- history and visited links
-
-void THtmlViewer::BumpHistory(const std::u16string& OldFileName, const std::u16string& OldTitle,
-                              const ThvPosition& OldPos, std::unique_ptr<ThvFormData> OldFormData,
-                              THtmlFileType OldDocType) {
-    if (HistoryMaxCount() <= 0 || FCurrentFile.empty()) return;
-    if (OldFileName == FCurrentFile && OldDocType == FCurrentFileType && OldPos == Position()) return;
-    if (ThvHistoryItem* item = FHistory->GetItem(FHistory->Index()); item && !OldFileName.empty()) {
-        // The page was left for another file: its entry keeps what its forms held.
-        const bool fileChanged = OldFileName != FCurrentFile || OldDocType != FCurrentFileType;
-        item->Url = OldFileName;
-        item->Title = OldTitle;
-        item->Position = OldPos;
-        item->FileType = OldDocType;
-        if (fileChanged) item->FormData = std::move(OldFormData);
-        for (int i = FHistory->Index() - 1; i >= 0; --i) FHistory->Delete(i);
-    }
-    FHistory->SetIndex(0);
-    auto entry = std::make_unique<ThvHistoryItem>();
-    entry->Url = FCurrentFile;
-    entry->Title = FTitle;
-    entry->Position = Position();
-    entry->FileType = FCurrentFileType;
-    FHistory->Insert(0, std::move(entry));
-    while (FHistory->Count() > HistoryMaxCount()) FHistory->Delete(FHistory->Count() - 1);
-    if (OnHistoryChange()) OnHistoryChange()(this);
-}
-
-void THtmlViewer::AddVisitedLink(const std::u16string& S) {
-    if (FFrameOwner || VisitedMaxCount() == 0) return;
-    const auto it = std::find(FVisited.begin(), FVisited.end(), S);
-    if (it == FVisited.begin() && it != FVisited.end()) return;
-    if (it != FVisited.end()) {
-        FVisited.erase(it);
-    } else if (TLinkList* links = LinkList()) {
-        for (int i = 0; i < links->Count(); ++i) {
-            TFontObj* link = links->Items(i);
-            const std::u16string url = link->URL();
-            if (url.empty()) continue;
-            const std::u16string expanded = url[0] == u'#' ? FCurrentFile + url : HtmlExpandFilename(url);
-            if (expanded == S) link->SetVisited(true);
-        }
-    }
-    FVisited.insert(FVisited.begin(), S);
-    if (int(FVisited.size()) > VisitedMaxCount()) FVisited.resize(size_t(VisitedMaxCount()));
-}
-
-void THtmlViewer::CheckVisitedLinks() {
-    if (VisitedMaxCount() == 0 || FVisited.empty()) return;
-    TLinkList* links = LinkList();
-    if (!links) return;
-    for (int i = 0; i < links->Count(); ++i) {
-        TFontObj* link = links->Items(i);
-        const std::u16string url = link->URL();
-        const std::u16string expanded =
-            LowerCaseString(!url.empty() && url[0] == u'#' ? FCurrentFile + url : HtmlExpandFilename(url));
-        for (const std::u16string& visited : FVisited)
-            if (LowerCaseString(visited) == expanded) {
-                link->SetVisited(true);
-                break;
-            }
-    }
-}
