@@ -60,12 +60,7 @@ void THtmlViewer::Construct(ThvDocumentMaker MakeDocument) {
     FVScrollBar = new TScrollBar(this);
     FVScrollBar->SetKind(sbVertical);
     FVScrollBar->SetSmallChange(16);
-    FVScrollBar->OnScroll = [this](TObject*, TScrollCode, int& ScrollPos) {
-        // Still to come: the panel's pixels moved and only the uncovered strip painted.
-        ScrollPos = std::max(0, std::min(ScrollPos, FVScrollBar->Max() - FPaintPanel->Height()));
-        FSectionList->SetYOffset(ScrollPos);
-        FPaintPanel->Invalidate();
-    };
+    FVScrollBar->OnScroll = [this](TObject*, TScrollCode, int& ScrollPos) { OnVScroll(ScrollPos); };
     FVScrollBar->SetVisible(false);
     FVScrollBar->SetTabStop(false);
     sbWidth = FVScrollBar->Width();
@@ -74,11 +69,7 @@ void THtmlViewer::Construct(ThvDocumentMaker MakeDocument) {
     FHScrollBar = new TScrollBar(this);
     FHScrollBar->SetKind(sbHorizontal);
     FHScrollBar->SetSmallChange(15);
-    FHScrollBar->OnScroll = [this](TObject*, TScrollCode, int& ScrollPos) {
-        ScrollPos = std::max(0, std::min(ScrollPos, FHScrollBar->Max() - FPaintPanel->Width()));
-        FSectionList->XOffChange = true;
-        FPaintPanel->Invalidate();
-    };
+    FHScrollBar->OnScroll = [this](TObject*, TScrollCode, int& ScrollPos) { OnHScroll(ScrollPos); };
     FHScrollBar->SetVisible(false);
     FHScrollBar->SetTabStop(false);
     FHScrollBar->SetParent(this);
@@ -93,6 +84,9 @@ void THtmlViewer::Construct(ThvDocumentMaker MakeDocument) {
         ImageRequest(Sender, SRC, Stream);
     };
     FSectionList->SetStyleElements(FStyleElements);
+    FSectionList->ControlEnterEvent = [this](TFontObj* Link, TFormControlObjBase* Control) {
+        ControlEnter(Link, Control);
+    };
     ApplyBackground();
 
     SetHtOptions(DefaultHtmlViewerOptions);
@@ -101,6 +95,13 @@ void THtmlViewer::Construct(ThvDocumentMaker MakeDocument) {
     FHTMLTimer = new TTimer(this);
     FHTMLTimer->SetEnabled(false);
     FHTMLTimer->SetInterval(200);
+    FHTMLTimer->OnTimer = [this](TObject*) { HoverTimerTick(); };
+    // Ticks often; the auto-scroll itself steps at most every 100 ms.
+    FAutoScrollTimer = new TTimer(this);
+    FAutoScrollTimer->SetEnabled(false);
+    FAutoScrollTimer->SetInterval(25);
+    FAutoScrollTimer->OnTimer = [this](TObject*) { AutoScrollStep(); };
+    FPaintPanel->SetPanGestures(true);
     FLinkAttributes = std::make_unique<TStringList>();
     FImagesInserted = new TTimer(this);
     FImagesInserted->SetEnabled(false);
@@ -112,6 +113,7 @@ THtmlViewer::~THtmlViewer() {
     // Still to come: an open print job aborted.
     FImagesInserted->SetEnabled(false);
     FHTMLTimer->SetEnabled(false);
+    FAutoScrollTimer->SetEnabled(false);
     if (FViewerState & vsSet(vsLocalImageCache)) {
         FSectionList->Clear();
         FSectionList->ImageCache.reset();
@@ -365,16 +367,6 @@ void THtmlViewer::htProgressEnd() {
     if (OnProgress()) OnProgress()(this, psEnding, 100);
 }
 
-// ---- painting
-
-void THtmlViewer::PaintDocument(TCanvas* Canvas, const TRect& ARect) {
-    if (FSectionList->Printing) return;
-    // Still to come: the background picture, fixed to the window or scrolling with the page.
-    FViewerState &= ~vsSet(vsBGFixed);
-    Canvas->FillRect(ARect);
-    FSectionList->Draw(Canvas, ARect, 100000, -FHScrollBar->Position(), 0, 0, 0);
-}
-
 // ---- what later parts of the viewer fill in
 
 void THtmlViewer::Print(int, int, TPrinter*) {
@@ -383,25 +375,9 @@ void THtmlViewer::Print(int, int, TPrinter*) {
     if (OnPrinting()) OnPrinting()(this, stop);
 }
 
-void THtmlViewer::CopyToClipboard() {
-    // Still to come: the selection as text and "HTML Format".
-}
-
 std::u16string THtmlViewer::HtmlExpandFilename(std::u16string_view Filename) {
     // Still to come: names resolved against the base, the server root and the current file.
     return std::u16string(Filename);
-}
-
-void THtmlViewer::ControlMouseMove(TObject*, TShiftState, int, int) {
-    // Still to come: hover over form controls.
-}
-
-void THtmlViewer::FollowLinkByKey(const TUrlTarget&) {
-    // Still to come: following a link from its tab stop.
-}
-
-void THtmlViewer::ViewerKeyDown(uint16_t&, TShiftState) {
-    // Still to come: the viewer's keys on a link's tab stop.
 }
 
 std::unique_ptr<ThtFrameViewer> THtmlViewer::CreateIFrameControl() {
