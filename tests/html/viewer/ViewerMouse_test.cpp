@@ -64,8 +64,10 @@ TEST_F(ViewerMouse, HoverShowsTheLinkAndItsCursor) {
     // The hover timer notices the mouse has left the panel over a link.
     move(v, charPoint(v, posOf(v, u"link")));
     EXPECT_EQ(v->URL(), u"next.htm");
+    const TPoint mouseWas = MouseCursorPos();
     SetMouseCursorPos(v->PaintPanel()->ClientToScreen(TPoint{-50, -50}));
     v->HoverTimer()->Fire();
+    SetMouseCursorPos(mouseWas);
     EXPECT_FALSE(v->HoverTimer()->Enabled());
     EXPECT_EQ(v->URL(), u"");
     EXPECT_EQ(covered, (std::vector<std::u16string>{u"next.htm", u"", u"next.htm", u""}));
