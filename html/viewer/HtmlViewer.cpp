@@ -66,12 +66,7 @@ void THtmlViewer::Construct(ThvDocumentMaker MakeDocument) {
     FVScrollBar = new TScrollBar(this);
     FVScrollBar->SetKind(sbVertical);
     FVScrollBar->SetSmallChange(16);
-    FVScrollBar->OnScroll = [this](TObject*, TScrollCode, int& ScrollPos) {
-        // Still to come: the panel's pixels moved and only the uncovered strip painted.
-        ScrollPos = std::max(0, std::min(ScrollPos, FVScrollBar->Max() - FPaintPanel->Height()));
-        FSectionList->SetYOffset(ScrollPos);
-        FPaintPanel->Invalidate();
-    };
+    FVScrollBar->OnScroll = [this](TObject*, TScrollCode, int& ScrollPos) { OnVScroll(ScrollPos); };
     FVScrollBar->SetVisible(false);
     FVScrollBar->SetTabStop(false);
     sbWidth = FVScrollBar->Width();
@@ -80,11 +75,7 @@ void THtmlViewer::Construct(ThvDocumentMaker MakeDocument) {
     FHScrollBar = new TScrollBar(this);
     FHScrollBar->SetKind(sbHorizontal);
     FHScrollBar->SetSmallChange(15);
-    FHScrollBar->OnScroll = [this](TObject*, TScrollCode, int& ScrollPos) {
-        ScrollPos = std::max(0, std::min(ScrollPos, FHScrollBar->Max() - FPaintPanel->Width()));
-        FSectionList->XOffChange = true;
-        FPaintPanel->Invalidate();
-    };
+    FHScrollBar->OnScroll = [this](TObject*, TScrollCode, int& ScrollPos) { OnHScroll(ScrollPos); };
     FHScrollBar->SetVisible(false);
     FHScrollBar->SetTabStop(false);
     FHScrollBar->SetParent(this);
@@ -100,6 +91,9 @@ void THtmlViewer::Construct(ThvDocumentMaker MakeDocument) {
         ImageRequest(Sender, SRC, Stream);
     };
     FSectionList->SetStyleElements(FStyleElements);
+    FSectionList->ControlEnterEvent = [this](TFontObj* Link, TFormControlObjBase* Control) {
+        ControlEnter(Link, Control);
+    };
     ApplyBackground();
 
     SetHtOptions(DefaultHtmlViewerOptions);
@@ -108,6 +102,13 @@ void THtmlViewer::Construct(ThvDocumentMaker MakeDocument) {
     FHTMLTimer = new TTimer(this);
     FHTMLTimer->SetEnabled(false);
     FHTMLTimer->SetInterval(200);
+    FHTMLTimer->OnTimer = [this](TObject*) { HoverTimerTick(); };
+    // Ticks often; the auto-scroll itself steps at most every 100 ms.
+    FAutoScrollTimer = new TTimer(this);
+    FAutoScrollTimer->SetEnabled(false);
+    FAutoScrollTimer->SetInterval(25);
+    FAutoScrollTimer->OnTimer = [this](TObject*) { AutoScrollStep(); };
+    FPaintPanel->SetPanGestures(true);
     FLinkAttributes = std::make_unique<TStringList>();
     FImagesInserted = new TTimer(this);
     FImagesInserted->SetEnabled(false);
@@ -124,6 +125,7 @@ THtmlViewer::~THtmlViewer() {
     }
     FImagesInserted->SetEnabled(false);
     FHTMLTimer->SetEnabled(false);
+    FAutoScrollTimer->SetEnabled(false);
     if (FViewerState & vsSet(vsLocalImageCache)) {
         FSectionList->Clear();
         FSectionList->ImageCache.reset();
@@ -357,37 +359,10 @@ void THtmlViewer::htProgressEnd() {
     if (OnProgress()) OnProgress()(this, psEnding, 100);
 }
 
-// ---- painting
-
-void THtmlViewer::PaintDocument(TCanvas* Canvas, const TRect& ARect) {
-    if (FSectionList->Printing) return;
-    // Still to come: the background picture, fixed to the window or scrolling with the page.
-    FViewerState &= ~vsSet(vsBGFixed);
-    Canvas->FillRect(ARect);
-    FSectionList->Draw(Canvas, ARect, 100000, -FHScrollBar->Position(), 0, 0, 0);
-}
-
 // ---- what later parts of the viewer fill in
 
-void THtmlViewer::CopyToClipboard() {
-    // Still to come: the selected part of the source as "HTML Format", with
-    // its context. Meanwhile the selected text goes as both formats.
-    const int32_t length = FSectionList->GetSelLength();
-    if (length <= 0) return;
-    std::u16string text(size_t(length) + 1, u'\0');
-    text.resize(size_t(std::max(0, FSectionList->GetSelTextBuf(text.data(), length + 1) - 1)));
-    const String plain = utf8(text);
-    Clipboard()->SetAsHtml(escapeMarkup(plain.c_str()), plain);
-}
-
-void THtmlViewer::SelectAll() {
-    // Still to come: the caret and the repaint of the selection.
-    FSectionList->SelB = 0;
-    FSectionList->SelE = FSectionList->Len;
-}
-
 String THtmlViewer::PlainText() {
-    // Still to come: the document's text as the clipboard copy gives it.
+    // The text a copy of the whole document gives; the selection stays.
     const int32_t selB = FSectionList->SelB, selE = FSectionList->SelE;
     FSectionList->SelB = 0;
     FSectionList->SelE = FSectionList->Len;
@@ -397,18 +372,6 @@ String THtmlViewer::PlainText() {
     FSectionList->SelB = selB;
     FSectionList->SelE = selE;
     return utf8(text);
-}
-
-void THtmlViewer::ControlMouseMove(TObject*, TShiftState, int, int) {
-    // Still to come: hover over form controls.
-}
-
-void THtmlViewer::FollowLinkByKey(const TUrlTarget&) {
-    // Still to come: following a link from its tab stop.
-}
-
-void THtmlViewer::ViewerKeyDown(uint16_t&, TShiftState) {
-    // Still to come: the viewer's keys on a link's tab stop.
 }
 
 ThtObjectTagEvent THtmlViewer::ParserObjectTag() {

@@ -308,14 +308,58 @@ class THtmlViewer : public THtmlViewerBase, public ThtParserViewer {
     // The pages the document takes on the chosen printer.
     int PrintPageCount() { return NumPrinterPages(); }
 
-    // ---- selection and the clipboard
+    // ---- painting, scrolling, input, selection, find and the clipboard
 
+    // Positions are kept within the document (0 … range).
+    void SetVScrollBarPosition(int32_t Y);
+    void SetHScrollBarPosition(int32_t X);
+    void ScrollXY(TSize Delta);
+    // Form controls hidden and the border dropped until the next paint.
+    void Repaint();
+    // The paint panel's events, in its coordinates.
+    virtual void HTMLMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void HTMLMouseMove(TShiftState Shift, int X, int Y);
+    virtual void HTMLMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void HTMLMouseDblClk(TShiftState Shift, int X, int Y);
+    // A pan of the paint panel by the finger's move since the last event.
+    void PanGesture(const TGestureEventInfo& Info, bool& Handled);
+    // Scrolls for a wheel delta (1/120 notch); false when the page fits.
+    bool WheelScroll(int WheelDelta);
+    void KeyDown(uint16_t& Key, TShiftState Shift) override;
     // The selection as plain text and "HTML Format"; nothing without a selection.
     void CopyToClipboard();
-    // Selects the whole document.
-    void SelectAll();
     // The whole document as plain text (UTF-8).
     String PlainText();
+
+    int32_t SelStart() const { return FCaretPos; }
+    void SetSelStart(int32_t Value);
+    int32_t SelLength() const;
+    void SetSelLength(int32_t Value);
+    std::u16string SelText();
+    int32_t GetSelTextBuf(char16_t* Buffer, int32_t BufSize);
+    void SelectAll();
+    int32_t CaretPos() const { return FCaretPos; }
+    void SetCaretPos(int32_t Value);
+    bool Find(const std::u16string& S, bool MatchCase) { return FindEx(S, MatchCase, false); }
+    bool FindEx(const std::u16string& S, bool MatchCase, bool Reverse);
+    int32_t XYToDisplayPos(int X, int Y);
+    bool DisplayPosToXy(int32_t DisplayPos, int& X, int& Y);
+    int32_t FindDisplayPos(int32_t SourcePos, bool Prev);
+    int32_t FindSourcePos(int32_t DisplayPos);
+    bool GetCharAtPos(int32_t Pos, char16_t& Ch, TFontObj*& Font);
+    std::u16string GetTextByIndices(int32_t AStart, int32_t ALast);
+    ThtguResultType GetURL(int X, int Y, std::unique_ptr<TUrlTarget>& UrlTarg, TFormControlObjBase*& FormControl,
+                           std::u16string& ATitle);
+    bool PtInObject(int X, int Y, TSectionBase*& Obj);
+    bool PtInObject(int X, int Y, TSectionBase*& Obj, int& IX, int& IY);
+    // The link under the mouse or last clicked.
+    const std::u16string& URL() const { return FURL; }
+    const std::u16string& Target() const { return FTarget; }
+    const std::u16string& TitleAttr() const { return FTitleAttr; }
+    const std::u16string& LinkText() const { return FLinkText; }
+    TPoint LinkStart() const { return FLinkStart; }
+    TStringList* LinkAttributes() const { return FLinkAttributes.get(); }
+    TTimer* AutoScrollTimer() const { return FAutoScrollTimer; }
 
     // ---- the document's questions (ThtDocumentOwner)
 
@@ -341,6 +385,11 @@ protected:
     // The copy of the document a print or an off-screen picture lays out and draws.
     virtual std::unique_ptr<ThtDocument> CreatePrintCopy() { return ThtDocument::CreateCopy(*FSectionList); }
     void Resize() override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+    void DoEnter() override;
+    void DoExit() override;
+    // The selection from the anchor to the point, while a drag selects.
+    virtual void ExtendSelection(int X, int Y);
     // Load's preparation: the image cache, the document emptied and given
     // the viewer's fonts and colours.
     virtual void InitLoad();
@@ -361,6 +410,16 @@ private:
     void ApplyInsertedImages();
     // The layout done again at the same place, when the page has sections.
     void RelayoutForImages();
+    void OnVScroll(int32_t& ScrollPos);
+    void OnHScroll(int32_t& ScrollPos);
+    void PaintBackgroundImage(TCanvas* Canvas, const TRect& ARect, ThtImage& Image);
+    bool FindWordAt(int X, int Y, std::u16string& Word, int32_t& First, int32_t& Last);
+    void TakeLink(const TUrlTarget& Link);
+    void HoverTimerTick();
+    void StartAutoScroll();
+    void AutoScrollStep();
+    void EndMiddleScroll();
+    void ControlEnter(TFontObj* Link, TFormControlObjBase* Control);
 
     TPanel* FBorderPanel = nullptr;
     TPaintPanel* FPaintPanel = nullptr;
@@ -396,6 +455,16 @@ private:
     TStyleElements FStyleElements = AllStyleElements;
     // DefBackground written during a load, applied when it ends.
     bool FBackgroundPending = false;
+    // Input state: the link under the mouse, middle-button and auto-scrolling.
+    std::u16string FURL, FTarget, FTitleAttr, FLinkText;
+    TPoint FLinkStart{};
+    int MiddleY = 0;
+    bool NoJump = false;
+    TPoint FLastMouse{};           // the last point the mouse was seen at on the paint panel
+    TTimer* FAutoScrollTimer = nullptr;
+    int64_t FLastScrollStepMs = 0;  // monotonic
+    int FWheelRemainder = 0;        // 1/120 pixel not yet scrolled
+    TPoint FLastPan{};
     int FLoadCount = 0;
 
     // ---- printing (ViewerPrinting.cpp)

@@ -1,7 +1,8 @@
 #pragma once
 // The panel a viewer paints its document on, inside the viewer's border
 // and beside its scroll bars. It paints every pixel itself (nothing is
-// erased first) and nothing while the viewer lays the document out.
+// erased first) and nothing while the viewer lays the document out; its
+// mouse and pan gestures go to the viewer.
 #include "platform/framework/Controls.h"
 
 class THtmlViewer;
@@ -13,6 +14,11 @@ class TPaintPanel : public TCustomControl {
 
 protected:
     void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void DoGesture(const TGestureEventInfo& Info, bool& Handled) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
 
 private:
     THtmlViewer* FViewer;

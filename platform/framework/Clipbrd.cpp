@@ -89,6 +89,12 @@ void TClipboard::SetAsHtml(const String& html, const String& plainText) {
     publish(d);
 }
 
+void TClipboard::SetHtml(const String& html) {
+    QMimeData* d = FOpen > 0 ? pending() : new QMimeData;
+    d->setHtml(toQ(html));
+    publish(d);
+}
+
 String TClipboard::AsHtml() const {
     const QMimeData* d = cb()->mimeData();
     return d && d->hasHtml() ? fromQ(d->html()) : String();

@@ -29,6 +29,8 @@ class TClipboard : public TPersistent {
     // HTML with its plain-text form, as one clipboard entry.
     void SetAsHtml(const String& html, const String& plainText);
     String AsHtml() const;
+    // HTML alone (text/html), beside what else the entry holds when open.
+    void SetHtml(const String& html);
     // The bytes of a registered format (CF_HTML() and others), as given.
     void SetBuffer(unsigned format, const void* data, size_t size);
     std::string GetBuffer(unsigned format) const;

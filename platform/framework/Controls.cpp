@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QGesture>
 #include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -192,13 +193,25 @@ uint16_t vkFromQtKey(int key) {
     case Qt::Key_Menu: return VK_APPS;
     case Qt::Key_Plus: return VK_ADD;
     case Qt::Key_Minus: return VK_SUBTRACT;
+    case Qt::Key_Equal: return VK_OEM_PLUS;
     case Qt::Key_Asterisk: return VK_MULTIPLY;
     case Qt::Key_Slash: return VK_DIVIDE;
     default: return 0;
     }
 }
 
+// The keypad's plus and minus keep their own codes; the main keyboard's
+// '=' ('+' with Shift) and '-' keys have theirs, as the system gives them.
+uint16_t vkFromKeyEvent(const QKeyEvent* ke) {
+    const bool keypad = ke->modifiers() & Qt::KeypadModifier;
+    if (!keypad && ke->key() == Qt::Key_Minus) return VK_OEM_MINUS;
+    if (!keypad && ke->key() == Qt::Key_Plus) return VK_OEM_PLUS;
+    return vkFromQtKey(ke->key());
+}
+
 int qtKeyFromVk(uint16_t vk) {
+    if (vk == VK_OEM_MINUS) return Qt::Key_Minus;
+    if (vk == VK_OEM_PLUS) return Qt::Key_Equal;
     for (int k : {Qt::Key_Backspace, Qt::Key_Tab, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Space, Qt::Key_PageUp,
                   Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home, Qt::Key_Left, Qt::Key_Up, Qt::Key_Right,
                   Qt::Key_Down, Qt::Key_Insert, Qt::Key_Delete, Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt,
@@ -590,6 +603,18 @@ bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) 
     return handled;
 }
 
+void TControl::SetPanGestures(bool v) {
+    if (QWidget* w = Handle()) {
+        if (v) w->grabGesture(Qt::PanGesture);
+        else w->ungrabGesture(Qt::PanGesture);
+    }
+}
+
+void TControl::Gesture(const TGestureEventInfo& Info, bool& Handled) {
+    if (OnGesture) OnGesture(this, Info, Handled);
+    else DoGesture(Info, Handled);
+}
+
 int WheelScrollLines() {
     EnsureApplication();
     return QApplication::wheelScrollLines();
@@ -662,6 +687,21 @@ bool TControl::WidgetEvent(QEvent* e) {
         }
         we->accept();
         return true;
+    }
+    case QEvent::Gesture: {
+        auto* ge = static_cast<QGestureEvent*>(e);
+        auto* pan = static_cast<QPanGesture*>(ge->gesture(Qt::PanGesture));
+        if (!pan || !Handle()) return false;
+        TGestureEventInfo info;
+        info.GestureID = igiPan;
+        const QPoint at = Handle()->mapFromGlobal(pan->hotSpot().toPoint()) + pan->offset().toPoint();
+        info.Location = Point(at.x(), at.y());
+        if (pan->state() == Qt::GestureStarted) info.Flags |= gfBegin;
+        if (pan->state() == Qt::GestureFinished || pan->state() == Qt::GestureCanceled) info.Flags |= gfEnd;
+        bool handled = false;
+        Gesture(info, handled);
+        if (handled) ge->accept(pan);
+        return handled;
     }
     case QEvent::ContextMenu:
         if (FPopupMenu) {
@@ -955,7 +995,7 @@ bool TWinControl::WidgetEvent(QEvent* e) {
         // The key belongs to the control that has the focus; its parents see it pass.
         if (controlOfWidget(currentFocus(w)) != this) return false;
         auto* ke = static_cast<QKeyEvent*>(e);
-        uint16_t key = vkFromQtKey(ke->key());
+        uint16_t key = vkFromKeyEvent(ke);
         TShiftState s = shiftOf(ke->modifiers());
         TCustomForm* f = ParentForm();
         bool preview = f && f != this && f->KeyPreview();
@@ -1026,6 +1066,8 @@ TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), FCanva
     FHeight = 100;
     SetWidget(newPaintWidget([this](QPainter& p) { paintThroughCanvas(p, this, FCanvas, [this] { Paint(); }); }));
     Handle()->setFocusPolicy(Qt::NoFocus);
+    // A control that draws itself hears the mouse pass over it, not only drags.
+    Handle()->setMouseTracking(true);
 }
 TCustomControl::~TCustomControl() {
     Destroying();
@@ -1056,6 +1098,7 @@ void SendKey(TWinControl* target, uint16_t Key, TShiftState Shift) {
     if (Shift & ssCtrl) m |= Qt::ControlModifier;
     if (Shift & ssAlt) m |= Qt::AltModifier;
     int qk = qtKeyFromVk(Key);
+    if (Key == VK_ADD || Key == VK_SUBTRACT) m |= Qt::KeypadModifier;
     QString text;
     if (Key == VK_RETURN) text = "\r";
     else if (Key == VK_ESCAPE) text = QString(QChar(27));

@@ -75,7 +75,8 @@ constexpr uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, VK_CO
                    VK_INSERT = 45, VK_DELETE = 46, VK_NUMPAD0 = 0x60, VK_MULTIPLY = 0x6A, VK_ADD = 0x6B,
                    VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F, VK_F1 = 0x70, VK_F2 = 0x71,
                    VK_F3 = 0x72, VK_F4 = 0x73, VK_F5 = 0x74, VK_F6 = 0x75, VK_F7 = 0x76, VK_F8 = 0x77,
-                   VK_F9 = 0x78, VK_F10 = 0x79, VK_F11 = 0x7A, VK_F12 = 0x7B, VK_APPS = 0x5D;
+                   VK_F9 = 0x78, VK_F10 = 0x79, VK_F11 = 0x7A, VK_F12 = 0x7B, VK_APPS = 0x5D,
+                   VK_OEM_PLUS = 187, VK_OEM_MINUS = 189;  // the main keyboard's '=' / '+' and '-' keys
 
 // The parts of a hint "short|long": before the bar (the tooltip) and after it
 // (the status bar's text); a hint without a bar is both.
@@ -101,6 +102,18 @@ using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, i
 // the screen. Handled (false on entry) keeps the wheel from the parent.
 using TMouseWheelEvent =
     std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
+
+// A touch gesture as the control receives it: the pan (igiPan) with the
+// finger's location in the control and the phase of the gesture.
+constexpr int igiPan = 260;
+using TInteractiveGestureFlags = uint32_t;
+constexpr TInteractiveGestureFlags gfBegin = 1, gfInertia = 2, gfEnd = 4;
+struct TGestureEventInfo {
+    int GestureID = 0;
+    TPoint Location{};
+    TInteractiveGestureFlags Flags = 0;
+};
+using TGestureEvent = std::function<void(TObject* Sender, const TGestureEventInfo& EventInfo, bool& Handled)>;
 
 class TControl : public TComponent, public TActionClient {
     DECLARE_CLASS(TControl)
@@ -203,6 +216,11 @@ class TControl : public TComponent, public TActionClient {
     TMouseMoveEvent OnMouseMove;
     // The wheel over the control; what no control handles goes to its parent.
     TMouseWheelEvent OnMouseWheel;
+    // Pan gestures reach the control (DoGesture, OnGesture) once enabled.
+    void SetPanGestures(bool v);
+    TGestureEvent OnGesture;
+    // A gesture: OnGesture when set, else DoGesture.
+    void Gesture(const TGestureEventInfo& Info, bool& Handled);
 
     // Qt event dispatch (internal): true when the event is consumed.
     virtual bool WidgetEvent(QEvent* e);
@@ -219,6 +237,7 @@ protected:
     virtual void MouseMove(TShiftState Shift, int X, int Y);
     // The wheel: OnMouseWheel; true when handled.
     virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
+    virtual void DoGesture(const TGestureEventInfo& /*Info*/, bool& /*Handled*/) {}
     virtual void Resize();
     virtual void ApplyColor();
     virtual void ApplyFont();

@@ -54,4 +54,21 @@ TEST(Clipboard, FormatsRegisteredByNameTravelUnderTheirOwnMimeType) {
     EXPECT_FALSE(c->HasFormat(mine));
 }
 
+TEST(Clipboard, HtmlAloneJoinsTheTextOfTheSameEntry) {
+    ensureQtApp();
+    TClipboard* c = Clipboard();
+    c->Open();
+    c->Clear();
+    c->SetAsText("plain");
+    c->SetHtml("<p>Ключ</p>");
+    c->Close();
+    EXPECT_EQ(c->AsText(), "plain");
+    EXPECT_EQ(c->AsHtml(), "<p>Ключ</p>");
+    // Without Open it is the whole entry.
+    c->SetHtml("<b>x</b>");
+    EXPECT_EQ(c->AsHtml(), "<b>x</b>");
+    EXPECT_FALSE(c->HasFormat(CF_TEXT));
+    c->Clear();
+}
+
 }  // namespace

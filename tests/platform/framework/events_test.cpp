@@ -235,6 +235,56 @@ TEST(KeyPress, AHandlerReplacesOrDropsTheCharacter) {
     f->Free();
 }
 
+TEST(KeyDown, MainKeyboardAndKeypadPlusAndMinusHaveTheirOwnCodes) {
+    ensureQtApp();
+    auto* f = CreateComponent<TForm>(Application);
+    auto* e = new TEdit(f);
+    e->SetParent(f);
+    e->SetTabStop(true);
+    std::vector<uint16_t> keys;
+    e->OnKeyDown = [&](TObject*, uint16_t& Key, TShiftState) { keys.push_back(Key); };
+    f->SetActiveControl(e);
+    f->Show();
+    runLoop();
+    for (uint16_t key : {VK_OEM_PLUS, VK_OEM_MINUS, VK_ADD, VK_SUBTRACT}) SendKey(e, key, ssCtrl);
+    EXPECT_EQ(keys, (std::vector<uint16_t>{VK_OEM_PLUS, VK_OEM_MINUS, VK_ADD, VK_SUBTRACT}));
+    f->Free();
+}
+
+TEST(Gestures, APanReachesTheHandlerOrTheControl) {
+    ensureQtApp();
+    struct Panel : TCustomControl {
+        using TCustomControl::TCustomControl;
+        void DoGesture(const TGestureEventInfo& Info, bool& Handled) override {
+            seen.push_back(Info.Location.Y);
+            Handled = true;
+        }
+        std::vector<int> seen;
+    };
+    auto* f = CreateComponent<TForm>(Application);
+    auto* p = new Panel(f);
+    p->SetParent(f);
+    p->SetPanGestures(true);
+    TGestureEventInfo info;
+    info.GestureID = igiPan;
+    info.Location = TPoint{5, 40};
+    bool handled = false;
+    p->Gesture(info, handled);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(p->seen, std::vector<int>{40});
+    // An assigned OnGesture takes it instead.
+    int events = 0;
+    p->OnGesture = [&](TObject* Sender, const TGestureEventInfo&, bool&) {
+        EXPECT_EQ(Sender, p);
+        ++events;
+    };
+    handled = false;
+    p->Gesture(info, handled);
+    EXPECT_EQ(events, 1);
+    EXPECT_EQ(p->seen.size(), 1u);
+    f->Free();
+}
+
 TEST(IdleActions, ShownFormsUpdateTheirActionsWhenTheApplicationIsIdle) {
     ensureQtApp();
     int listUpdates = 0, clientUpdates = 0, hiddenUpdates = 0;
