@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/ViewPrivatesFrame.h"
+#include "app/containers/ViewPrivatesFrame.h"
 #include "platform/core/keys/UserKeysContext.h"
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/TCString.h"

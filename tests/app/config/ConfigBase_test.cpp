@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "app/CaConfig.h"
+#include "app/config/CaConfig.h"
 
 #include <cstring>
 #include <memory>
 
-#include "app/AppConfig.h"
-#include "app/ConfigBase.h"
+#include "app/config/AppConfig.h"
+#include "app/config/ConfigBase.h"
 #include "components/CfgFile.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"

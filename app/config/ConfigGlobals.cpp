@@ -1,7 +1,7 @@
-#include "app/ConfigGlobals.h"
+#include "app/config/ConfigGlobals.h"
 
-#include "app/CaConfig.h"
-#include "app/ConfigBase.h"
+#include "app/config/CaConfig.h"
+#include "app/config/ConfigBase.h"
 #include "platform/x509api/ZrX509Api.h"
 
 void initConfigGlobals() { (void)getCaConfig(); }

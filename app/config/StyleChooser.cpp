@@ -1,4 +1,4 @@
-#include "app/StyleChooser.h"
+#include "app/config/StyleChooser.h"
 
 #include <algorithm>
 

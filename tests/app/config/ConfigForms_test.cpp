@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ConfigForms.h"
+#include "app/config/ConfigForms.h"
 #include "dialogs/MessageView.h"
 #include "platform/framework/MsgCtrls.h"
 #include "platform/framework/QtTestApp.h"

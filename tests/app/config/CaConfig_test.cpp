@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CaConfig.h"
+#include "app/config/CaConfig.h"
 #include "components/CfgFile.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"

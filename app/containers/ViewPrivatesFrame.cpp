@@ -1,4 +1,4 @@
-#include "app/ViewPrivatesFrame.h"
+#include "app/containers/ViewPrivatesFrame.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include "dialogs/AppServices.h"
 #include "views/CertChainViewForm.h"
 #include "locations/ContainerPrompt.h"
-#include "app/CtxListsViewFrame.h"
+#include "app/containers/CtxListsViewFrame.h"
 #include "locations/CtxPromptFrame.h"
 #include "dialogs/LogGrabView.h"
 #include "dialogs/LogGrabber.h"

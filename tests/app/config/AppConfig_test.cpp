@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/AppConfig.h"
+#include "app/config/AppConfig.h"
 #include "platform/core/config/PathMacros.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/core/config/FlagDescriptors.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The time-control settings frame: switch, NTP server, port and allowed
 // difference, edited against a time-server record.
-#include "app/ConfigBase.h"
+#include "app/config/ConfigBase.h"
 #include "components/CNumberEdit.h"
 #include "components/HistoryEdit.h"
 #include "platform/framework/ComCtrls.h"

@@ -1,4 +1,4 @@
-#include "app/ConfigForms.h"
+#include "app/config/ConfigForms.h"
 
 #include "dialogs/DialogLayout.h"
 #include "dialogs/MessageView.h"

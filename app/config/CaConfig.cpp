@@ -1,4 +1,4 @@
-#include "app/CaConfig.h"
+#include "app/config/CaConfig.h"
 
 #include <cstdlib>
 #include <cstring>

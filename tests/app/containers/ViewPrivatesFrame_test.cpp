@@ -8,15 +8,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "KeyContainerFixture.h"
+#include "app/containers/KeyContainerFixture.h"
 #include "locations/LocationTestSupport.h"
 #include "views/CertChainViewForm.h"
-#include "app/CommandLine.h"
 #include "locations/ContainerPrompt.h"
-#include "app/CtxListsViewFrame.h"
+#include "app/containers/CtxListsViewFrame.h"
 #include "dialogs/LogGrabView.h"
 #include "dialogs/NewPasswordDlg.h"
-#include "app/ViewPrivatesFrame.h"
+#include "app/containers/ViewPrivatesFrame.h"
 #include "platform/core/keys/PrivateEVPKey.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/runtime/Passwords.h"

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/ConfigBase.h"
+#include "app/config/ConfigBase.h"
 #include "platform/runtime/ResultCodes.h"
 #include "platform/runtime/SecretString.h"
 

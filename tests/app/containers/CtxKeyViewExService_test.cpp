@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "KeyContainerFixture.h"
+#include "app/containers/KeyContainerFixture.h"
 #include "locations/LocationTestSupport.h"
-#include "app/ConfigBase.h"
-#include "app/CtxKeyViewExFrame.h"
-#include "app/CtxListsViewFrame.h"
+#include "app/config/ConfigBase.h"
+#include "app/containers/CtxKeyViewExFrame.h"
+#include "app/containers/CtxListsViewFrame.h"
 #include "dialogs/LogGrabView.h"
 #include "dialogs/MessageView.h"
 #include "jCmp/JcmpServiceFixture.h"

@@ -3,9 +3,9 @@
 // the write fails, undone.
 #include <gtest/gtest.h>
 
-#include "KeyContainerFixture.h"
+#include "app/containers/KeyContainerFixture.h"
 #include "locations/LocationTestSupport.h"
-#include "app/CtxListsViewFrame.h"
+#include "app/containers/CtxListsViewFrame.h"
 #include "platform/core/keys/PrivateEVPKey.h"
 #include "platform/runtime/Utf16.h"
 

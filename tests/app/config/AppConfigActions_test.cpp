@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/AppConfigActions.h"
+#include "app/config/AppConfigActions.h"
 #include "platform/core/config/Profiles.h"
 #include "platform/core/config/XmlNode.h"
 #include "platform/framework/Forms.h"

@@ -1,4 +1,4 @@
-#include "app/AppConfigActions.h"
+#include "app/config/AppConfigActions.h"
 
 #include "platform/core/config/Profiles.h"
 #include "platform/framework/Forms.h"

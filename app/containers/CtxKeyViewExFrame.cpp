@@ -1,4 +1,4 @@
-#include "app/CtxKeyViewExFrame.h"
+#include "app/containers/CtxKeyViewExFrame.h"
 
 #include <cstring>
 #include <string>
@@ -6,15 +6,15 @@
 
 #include "dialogs/AboutBox.h"
 #include "dialogs/AppServices.h"
-#include "app/CaConfig.h"
-#include "app/ConfigBase.h"
-#include "app/ConfigForms.h"
-#include "app/ConfigGlobals.h"
-#include "app/CtxListsViewFrame.h"
+#include "app/config/CaConfig.h"
+#include "app/config/ConfigBase.h"
+#include "app/config/ConfigForms.h"
+#include "app/config/ConfigGlobals.h"
+#include "app/containers/CtxListsViewFrame.h"
 #include "dialogs/LogGrabView.h"
 #include "dialogs/LogGrabber.h"
 #include "dialogs/MessageView.h"
-#include "app/StyleChooser.h"
+#include "app/config/StyleChooser.h"
 #include "components/ResImageStrips.h"
 #include "jCmp/ZrXCspJCMPClient.h"
 #include "platform/core/config/P12Template.h"

@@ -1,10 +1,10 @@
-#include "app/ConfigBase.h"
+#include "app/config/ConfigBase.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "app/AppConfig.h"
+#include "app/config/AppConfig.h"
 #include "components/CfgFile.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"

@@ -1,4 +1,4 @@
-#include "app/CtxListsViewFrame.h"
+#include "app/containers/CtxListsViewFrame.h"
 
 #include "dialogs/MessageView.h"
 #include "components/CCompStorage.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CtxKeyViewExFrame.h"
+#include "app/containers/CtxKeyViewExFrame.h"
 #include "jCmp/ZrXCspJCMPClient.h"
 #include "platform/x509api/ZrX509Csp.h"
 

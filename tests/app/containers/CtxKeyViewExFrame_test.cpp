@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "KeyContainerFixture.h"
+#include "app/containers/KeyContainerFixture.h"
 #include "locations/LocationTestSupport.h"
-#include "app/CaConfig.h"
-#include "app/ConfigBase.h"
-#include "app/ConfigForms.h"
-#include "app/SNTPCfgFrame.h"
-#include "app/CtxKeyViewExFrame.h"
-#include "app/CtxListsViewFrame.h"
+#include "app/config/CaConfig.h"
+#include "app/config/ConfigBase.h"
+#include "app/config/ConfigForms.h"
+#include "app/config/SNTPCfgFrame.h"
+#include "app/containers/CtxKeyViewExFrame.h"
+#include "app/containers/CtxListsViewFrame.h"
 #include "dialogs/LogGrabView.h"
 #include "dialogs/MessageView.h"
 #include "dialogs/NewPasswordDlg.h"

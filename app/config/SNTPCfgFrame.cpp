@@ -1,4 +1,4 @@
-#include "app/SNTPCfgFrame.h"
+#include "app/config/SNTPCfgFrame.h"
 
 #include "dialogs/DialogLayout.h"
 #include "components/FormsTranslation.h"

@@ -2,9 +2,9 @@
 // The settings dialogs: the template (pages, "Сохранить", "Отменить" and the
 // required-field check), the CA-address dialog and the program settings
 // dialog "Настройки".
-#include "app/CaConfig.h"
-#include "app/ConfigBase.h"
-#include "app/SNTPCfgFrame.h"
+#include "app/config/CaConfig.h"
+#include "app/config/ConfigBase.h"
+#include "app/config/SNTPCfgFrame.h"
 #include "components/CNumberEdit.h"
 #include "components/CompoundEdit.h"
 #include "components/HistoryEdit.h"

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "app/ConfigGlobals.h"
+#include "app/config/ConfigGlobals.h"
 
 #include <cstdlib>
 #include <string>
 
-#include "app/CaConfig.h"
-#include "app/ConfigBase.h"
+#include "app/config/CaConfig.h"
+#include "app/config/ConfigBase.h"
 #include "platform/core/config/CfgMacros.h"
 #include "platform/runtime/FileUtils.h"
 #include "platform/x509api/ZrX509Api.h"
