@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "dialogs/AppServices.h"
-#include "app/CtxKeyViewExFrame.h"
+#include "app/containers/CtxKeyViewExFrame.h"
 #include "locations/CtxPromptFrame.h"
 #include "dialogs/LogGrabView.h"
 #include "dialogs/LogGrabber.h"

@@ -1,7 +1,7 @@
 #include "app/MainForm.h"
 
-#include "app/AppConfig.h"
-#include "app/AppConfigActions.h"
+#include "app/config/AppConfig.h"
+#include "app/config/AppConfigActions.h"
 #include "app/DailyLog.h"
 #include "locations/HSMTokens.h"
 #include "app/KeyGeneration.h"

@@ -11,16 +11,16 @@
 #include <cstring>
 #include <exception>
 
-#include "app/CaConfig.h"
+#include "app/config/CaConfig.h"
 #include "app/CommandLine.h"
-#include "app/ConfigBase.h"
-#include "app/ConfigGlobals.h"
+#include "app/config/ConfigBase.h"
+#include "app/config/ConfigGlobals.h"
 #include "app/MainForm.h"
 #include "dialogs/MessageView.h"
 #include "dialogs/AppServices.h"
-#include "app/ConfigForms.h"
+#include "app/config/ConfigForms.h"
 #include "app/StartupDialog.h"
-#include "app/StyleChooser.h"
+#include "app/config/StyleChooser.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/MsgCtrls.h"
 #include "platform/framework/QtTranslations.h"

@@ -1,7 +1,7 @@
 #include "app/ViewCtxForm.h"
 
-#include "app/AppConfig.h"
-#include "app/ConfigGlobals.h"
+#include "app/config/AppConfig.h"
+#include "app/config/ConfigGlobals.h"
 #include "dialogs/MessageView.h"
 #include "app/Startup.h"
 #include "platform/core/config/CfgMacros.h"

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/CtxKeyViewExFrame.h"
-#include "app/CtxListsViewFrame.h"
+#include "app/containers/CtxKeyViewExFrame.h"
+#include "app/containers/CtxListsViewFrame.h"
 #include "components/CCompStorage.h"
 #include "components/FormsTranslation.h"
 #include "platform/framework/ComCtrls.h"

@@ -1,6 +1,9 @@
 # Helpers that keep every folder's CMakeLists.txt a few lines long.
 
 set(ZRX_WARNINGS -Wall -Wextra)
+if(ZRX_WERROR)
+  list(APPEND ZRX_WARNINGS -Werror)
+endif()
 
 # zrx_library(<name> [DEPS <targets...>] [PRIVATE_DEPS <targets...>])
 # One static library from every .cpp in the calling folder. The repository

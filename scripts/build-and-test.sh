@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test. Usage: scripts/build-and-test.sh [--sanitize]
+# Builds everything (warnings are errors) and runs every test.
+# Usage: scripts/build-and-test.sh [--sanitize]
 #   --sanitize   a separate build (build-asan/) with AddressSanitizer and UBSan;
 #                its test programs run once whole and shuffled (no process per case)
 set -euo pipefail
@@ -16,7 +17,7 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 
 jobs=$(nproc)
-cmake -S . -B "$build_dir" -G Ninja "${extra[@]}"
+cmake -S . -B "$build_dir" -G Ninja -DZRX_WERROR=ON "${extra[@]}"
 cmake --build "$build_dir" -j "$jobs"
 if [ "$build_dir" = build ]; then
   # Each case in its own process...

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppConfig.h"
+#include "app/config/AppConfig.h"
 #include "app/KeyGeneration.h"
 #include "app/GenerationWindows.h"
 #include "locations/LocationTestSupport.h"

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/AppConfig.h"
+#include "app/config/AppConfig.h"
 #include "locations/ContainerPrompt.h"
 #include "app/DailyLog.h"
 #include "app/GenerationWindows.h"
-#include "app/KeyContainerFixture.h"
+#include "app/containers/KeyContainerFixture.h"
 #include "locations/LocationTestSupport.h"
 #include "app/MainForm.h"
 #include "platform/core/config/PathMacros.h"

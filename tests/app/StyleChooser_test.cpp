@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/StyleChooser.h"
+#include "app/config/StyleChooser.h"
 #include "app/ViewCtxForm.h"
 #include "components/CfgFile.h"
 #include "html/viewer/WindowViewer.h"

@@ -151,7 +151,7 @@ bool partOfTheUsage(const std::string& text) {
 // Every text of the program's sources that reaches translation.
 std::vector<Found> sourceTexts() {
     std::vector<Found> all;
-    for (const char* folder : {"app", "components", "platform", "requests", "jCmp", "update", "html"}) {
+    for (const char* folder : {"app", "components", "platform", "dialogs", "views", "locations", "requests", "jCmp", "update", "html"}) {
         for (const auto& e : fs::recursive_directory_iterator(kSource / folder)) {
             const std::string ext = e.path().extension().string();
             if (!e.is_regular_file() || (ext != ".cpp" && ext != ".h")) continue;
