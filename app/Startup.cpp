@@ -18,7 +18,6 @@
 #include "app/MainForm.h"
 #include "dialogs/MessageView.h"
 #include "dialogs/AppServices.h"
-#include "app/config/ConfigForms.h"
 #include "app/StartupDialog.h"
 #include "app/config/StyleChooser.h"
 #include "platform/framework/ExtCtrls.h"
@@ -223,10 +222,10 @@ TStartupSteps defaultStartupSteps() {
     };
     s.setTitle = [] { Application->SetTitle(zrnTranslateString("Модуль генерации запросов").str()); };
     s.createForms = []() -> TZrXZerUvoridoForm* {
+        // Only the main window: the settings command builds its dialog each
+        // time it runs, so a hidden one made here would only slow the start.
         TZrXZerUvoridoForm* main = nullptr;
         Application->CreateForm(main);
-        TZrXCViewerConfigForm* config = nullptr;
-        Application->CreateForm(config);
         return main;
     };
     s.initMainForm = [](TZrXZerUvoridoForm* main) { return main->init(); };

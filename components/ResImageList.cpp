@@ -36,7 +36,15 @@ TResImageList::TResImageList(TComponent* AOwner) : TImageList(AOwner) {}
 
 void TResImageList::Loaded() {
     TImageList::Loaded();
+    // A list filled from its resource while it was built keeps what it has:
+    // loading the same strip again would only make every bar lay out anew.
+    if (!IsDesigning() && !FResourceName.empty() && FLoadedFrom == FResourceName && Count() == FLoadedCount) return;
     LoadBitmapFile();
+}
+
+void TResImageList::markLoaded() {
+    FLoadedFrom = FResourceName;
+    FLoadedCount = Count();
 }
 
 bool TResImageList::addStrip(const TBitmap& strip) {
@@ -70,7 +78,7 @@ void TResImageList::LoadBitmapFile() {
         return;
     }
     // At run time a missing resource leaves the list empty, without a word.
-    if (LoadBitmapResource(FResourceName, strip)) addStrip(strip);
+    if (LoadBitmapResource(FResourceName, strip) && addStrip(strip)) markLoaded();
 }
 
 bool TResImageList::LoadFromResource(const char* name) {
@@ -80,6 +88,7 @@ bool TResImageList::LoadFromResource(const char* name) {
     Clear();
     if (!addStrip(strip)) return false;
     FResourceName = name;
+    markLoaded();
     return true;
 }
 

@@ -33,7 +33,13 @@ protected:
     void Loaded() override;
 private:
     bool addStrip(const TBitmap& strip);
+    // Remembers that the list holds just the pictures of ResourceName.
+    void markLoaded();
     String FResourceName, FFileName;
+    // The resource the pictures came from and their count then: loading
+    // after construction skips a strip already in place.
+    String FLoadedFrom;
+    int FLoadedCount = -1;
     TPixelFormat FPixelFormat = pf8bit;
 };
 

@@ -184,25 +184,13 @@ TViewPrivatesFrame::TViewPrivatesFrame(TComponent* AOwner) : TFrame(AOwner) {
     pgc1->SetTabPosition(tpBottom);
     pgc1->OnChange = [this](TObject* s) { pgc1Change(s); };
     TTabSheet** sheets[] = {&ts1, &ts2, &ts3, &ts4};
-    TWindowHtmlViewer** viewers[] = {&htmlvwr1, &htmlvwr2, &htmlvwr3, &htmlvwr4};
     for (int i = 0; i < 4; ++i) {
-        const std::string n = std::to_string(i + 1);
         TTabSheet* ts = *sheets[i] = new TTabSheet(this);
-        ts->SetName(("ts" + n).c_str());
+        ts->SetName(("ts" + std::to_string(i + 1)).c_str());
         ts->SetPageControl(pgc1);
-        TWindowHtmlViewer* v = *viewers[i] = new TWindowHtmlViewer(this);
-        v->SetName(("htmlvwr" + n).c_str());
-        v->SetParent(ts);
-        v->SetAlign(alClient);
-        setupHtmlViewer(v);
-        v->SetPopupMenu(PopupMenu1);
-        setHtmlViewerColor(v);
     }
-    htmlv33 = new TWindowHtmlViewer(this);
-    htmlv33->SetName("htmlv33");
-    htmlv33->SetParent(ts2);
-    setupHtmlViewer(htmlv33);
-    htmlv33->SetVisible(false);
+    // The viewers of the pages and the one for printing are made when they
+    // are first needed (pageViewer, printViewer): a start shows no object.
 
     dlgSave1 = makeHtmlSaveDialog(this, "dlgSave1");
     PrintDialog = makePagePrintDialog(this, "PrintDialog");
@@ -242,14 +230,51 @@ TCString TViewPrivatesFrame::captionFor(const TCString& owner) const {
     return TCFString(tr(captionFormat).c_str(), zrxVisibleText(owner.view()).c_str());
 }
 
-void TViewPrivatesFrame::showObjectPage(TZrX509Base* object, TWindowHtmlViewer* viewer, TTabSheet* page, bool next) {
-    page->SetTag(reinterpret_cast<intptr_t>(viewer));
+TWindowHtmlViewer* TViewPrivatesFrame::pageViewer(TTabSheet* page) {
+    TTabSheet* const sheets[] = {ts1, ts2, ts3, ts4};
+    TWindowHtmlViewer** const viewers[] = {&htmlvwr1, &htmlvwr2, &htmlvwr3, &htmlvwr4};
+    for (int i = 0; i < 4; ++i) {
+        if (sheets[i] != page) continue;
+        TWindowHtmlViewer*& v = *viewers[i];
+        if (!v) {
+            v = new TWindowHtmlViewer(this);
+            v->SetName(("htmlvwr" + std::to_string(i + 1)).c_str());
+            v->SetParent(page);
+            v->SetAlign(alClient);
+            setupHtmlViewer(v);
+            v->SetPopupMenu(PopupMenu1);
+            setHtmlViewerColor(v);
+        }
+        return v;
+    }
+    return nullptr;
+}
+
+TWindowHtmlViewer* TViewPrivatesFrame::printViewer() {
+    if (!htmlv33) {
+        htmlv33 = new TWindowHtmlViewer(this);
+        htmlv33->SetName("htmlv33");
+        htmlv33->SetParent(ts2);
+        setupHtmlViewer(htmlv33);
+        htmlv33->SetVisible(false);
+    }
+    return htmlv33;
+}
+
+void TViewPrivatesFrame::forgetShownObjects() {
+    for (TWindowHtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4})
+        if (v) v->SetTag(0);
+}
+
+void TViewPrivatesFrame::showObjectPage(TZrX509Base* object, TTabSheet* page, bool next) {
     if (!object) {
         // The viewer must not keep an object that may be gone after this refresh.
-        viewer->SetTag(0);
+        if (auto* viewer = reinterpret_cast<TWindowHtmlViewer*>(page->Tag())) viewer->SetTag(0);
         page->SetTabVisible(false);
         return;
     }
+    TWindowHtmlViewer* viewer = pageViewer(page);
+    page->SetTag(reinterpret_cast<intptr_t>(viewer));
     const char* title = "Действующий сертификат";
     if (next) {
         title = object->getClass() == zcRequest ? "Запрос на сертификат" : "Очередной сертификат";
@@ -273,7 +298,7 @@ void TViewPrivatesFrame::refresh() {
     TCBaseUserKeysContext* ctx = container ? container->container() : nullptr;
     activeCertificate = nextCertificate = keyAgreementObject = nextKeyAgreementObject = nullptr;
     if (!ctx || ctx->isEmpty()) {
-        for (TWindowHtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
+        forgetShownObjects();
         pgc1->SetVisible(false);
         updateToolbar();
         return;
@@ -293,15 +318,15 @@ void TViewPrivatesFrame::refresh() {
     if (!activeCertificate && !nextCertificate && !keyAgreementObject && !nextKeyAgreementObject) {
         activeCertificate = container->getPrevX509Object();
         if (!activeCertificate) {
-            for (TWindowHtmlViewer* v : {htmlvwr1, htmlvwr2, htmlvwr3, htmlvwr4}) v->SetTag(0);
+            forgetShownObjects();
             pgc1->SetVisible(false);
             return;
         }
     }
-    showObjectPage(nextKeyAgreementObject, htmlvwr4, ts4, true);
-    showObjectPage(nextCertificate, htmlvwr3, ts3, true);
-    showObjectPage(keyAgreementObject, htmlvwr2, ts2, false);
-    showObjectPage(activeCertificate, htmlvwr1, ts1, false);
+    showObjectPage(nextKeyAgreementObject, ts4, true);
+    showObjectPage(nextCertificate, ts3, true);
+    showObjectPage(keyAgreementObject, ts2, false);
+    showObjectPage(activeCertificate, ts1, false);
     updateToolbar();
 }
 
@@ -719,11 +744,12 @@ bool TViewPrivatesFrame::print() {
     if (!object) return false;
     TCString html;
     object->htmlView(html, zhPrint);
-    htmlv33->LoadFromString(html.toUtf16(), u"", HTMLType);
+    TWindowHtmlViewer* printer = printViewer();
+    printer->LoadFromString(html.toUtf16(), u"", HTMLType);
     PrintDialog->PrintRange = prAllPages;
     if (!PrintDialog->Execute()) return false;
-    if (PrintDialog->PrintRange == prPageNums) htmlv33->Print(PrintDialog->FromPage, PrintDialog->ToPage, nullptr);
-    else htmlv33->Print(kPrintFirstPage, kPrintLastPage, nullptr);
+    if (PrintDialog->PrintRange == prPageNums) printer->Print(PrintDialog->FromPage, PrintDialog->ToPage, nullptr);
+    else printer->Print(kPrintFirstPage, kPrintLastPage, nullptr);
     return true;
 }
 

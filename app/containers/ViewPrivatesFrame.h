@@ -64,11 +64,12 @@ public:
     TTabSheet* ts2;
     TTabSheet* ts3;
     TTabSheet* ts4;
-    TWindowHtmlViewer* htmlvwr1;
-    TWindowHtmlViewer* htmlvwr2;
-    TWindowHtmlViewer* htmlvwr3;
-    TWindowHtmlViewer* htmlvwr4;
-    TWindowHtmlViewer* htmlv33;  // hidden, for printing
+    // The pages' viewers, made when a page first shows an object.
+    TWindowHtmlViewer* htmlvwr1 = nullptr;
+    TWindowHtmlViewer* htmlvwr2 = nullptr;
+    TWindowHtmlViewer* htmlvwr3 = nullptr;
+    TWindowHtmlViewer* htmlvwr4 = nullptr;
+    TWindowHtmlViewer* htmlv33 = nullptr;  // hidden, for printing; made at the first print
     TPopupMenu* PopupMenu1;
     TMainMenu* mm1;
     TMenuItem* ContainerMI;        // "Контейнер"
@@ -119,7 +120,13 @@ public:
     // ---- operations
     void updateToolbar();
     void refresh();
-    void showObjectPage(TZrX509Base* object, TWindowHtmlViewer* viewer, TTabSheet* page, bool next);
+    // Shows an object on one of the four pages (its viewer made on first use);
+    // none hides the page's tab.
+    void showObjectPage(TZrX509Base* object, TTabSheet* page, bool next);
+    // The viewer of one of the four pages, made when first asked for.
+    TWindowHtmlViewer* pageViewer(TTabSheet* page);
+    // The hidden viewer prints go through, made at the first print.
+    TWindowHtmlViewer* printViewer();
     bool reopen();
     void refreshLists();
     void setExportCaption(TZrX509Base* object);
@@ -202,5 +209,8 @@ protected:
     int64_t shownUpdateTime = 0;
 
 private:
+    // The pages' viewers hold no object any more.
+    void forgetShownObjects();
+
     KResult FLastRegisterResult = 0;
 };

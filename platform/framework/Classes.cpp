@@ -9,12 +9,34 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <string_view>
 
 static QString q(const String& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 static String u(const QString& s) { return s.toUtf8().toStdString(); }
 
+namespace {
+// Plain ASCII texts (component names, property names) compare without
+// decoding: ASCII case folding is lower case, as Qt's folding has it for them.
+// nullopt: a text holds other characters.
+std::optional<int> compareAsciiText(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if ((x | y) & 0x80) return std::nullopt;
+        const int fx = (x >= 'A' && x <= 'Z') ? x + 32 : x, fy = (y >= 'A' && y <= 'Z') ? y + 32 : y;
+        if (fx != fy) return fx - fy;
+    }
+    for (std::string_view rest : {a.substr(n), b.substr(n)})
+        for (char c : rest)
+            if (static_cast<unsigned char>(c) & 0x80) return std::nullopt;
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+}  // namespace
+
 int CompareText(const String& a, const String& b) {
+    if (const std::optional<int> r = compareAsciiText(a, b)) return *r;
     return QString::compare(q(a), q(b), Qt::CaseInsensitive);
 }
 int AnsiCompareText(const String& a, const String& b) {

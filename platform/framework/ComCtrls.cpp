@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/framework/Menus.h"
 #include "platform/framework/QtBridge.h"
@@ -464,12 +465,15 @@ void TPageControl::UpdateTabs() {
     for (TTabSheet* s : FPages) {
         if (!s->FTabVisible) continue;
         if (s == FActivePage) current = shown;
-        if (shown < bar->count()) bar->setTabText(shown, toQ(s->GetText()));
-        else bar->addTab(toQ(s->GetText()));
+        // A tab whose text stays keeps the bar's layout: measuring every tab
+        // again for each change costs much while a window is built.
+        const QString text = toQ(s->GetText());
+        if (shown >= bar->count()) bar->addTab(text);
+        else if (bar->tabText(shown) != text) bar->setTabText(shown, text);
         ++shown;
     }
     while (bar->count() > shown) bar->removeTab(bar->count() - 1);
-    bar->setCurrentIndex(current);
+    if (bar->currentIndex() != current) bar->setCurrentIndex(current);
     FImpl->updating = false;
     LayoutPages();
 }
@@ -841,18 +845,26 @@ void TToolBar::LayoutButtons() {
         w = std::max(w, FImages->Width() + 7);
         h = std::max(h, FImages->Height() + 6);
     }
-    auto captionShown = [](TToolButton* b) {
-        auto* q = static_cast<QToolButton*>(b->Handle());
-        return q && !b->IsSeparator() && q->toolButtonStyle() != Qt::ToolButtonIconOnly ? q : nullptr;
+    // The shown buttons in order, each with the size its caption needs
+    // (empty: no caption shown), measured once for both passes.
+    struct Shown {
+        TToolButton* button;
+        QSize captionSize;
     };
-    for (int i = 0; TToolButton* b = Buttons(i); ++i)
-        if (!b->IsDestroying() && b->Visible())
-            if (QToolButton* q = captionShown(b)) h = std::max(h, q->sizeHint().height());
+    std::vector<Shown> shown;
+    for (int i = 0; i < ControlCount(); ++i) {
+        auto* b = dynamic_cast<TToolButton*>(Controls(i));
+        if (!b || b->IsDestroying() || !b->Visible()) continue;
+        auto* q = static_cast<QToolButton*>(b->Handle());
+        const bool caption = q && !b->IsSeparator() && q->toolButtonStyle() != Qt::ToolButtonIconOnly;
+        shown.push_back({b, caption ? q->sizeHint() : QSize()});
+        if (caption) h = std::max(h, shown.back().captionSize.height());
+    }
     int x = 0, y = 0;
-    for (int i = 0; TToolButton* b = Buttons(i); ++i) {
-        if (b->IsDestroying() || !b->Visible()) continue;
+    for (const Shown& s : shown) {
+        TToolButton* b = s.button;
         int bw = b->IsSeparator() ? b->Width() : w;
-        if (QToolButton* q = captionShown(b)) bw = std::max(bw, q->sizeHint().width());
+        if (s.captionSize.isValid()) bw = std::max(bw, s.captionSize.width());
         if (FWrapable && x > 0 && x + bw > ClientWidth()) {
             x = 0;
             y += h;

@@ -140,6 +140,15 @@ void TMenuItem::Insert(int index, TMenuItem* item) {
     index = std::clamp(index, 0, Count());
     FItems.insert(FItems.begin() + index, item);
     item->FParent = this;
+    if (FQMenu && !IsDestroying()) {
+        // The menu is there: the one item goes in at its place, instead of
+        // every item being added again (menus are filled item by item).
+        const size_t next = size_t(index) + 1;
+        FQMenu->insertAction(next < FItems.size() ? FItems[next]->FQAction : nullptr, item->FQAction);
+        if (TMenu* m = GetParentMenu())
+            if (!FParent) m->MenuChanged();
+        return;
+    }
     Rebuild();
 }
 

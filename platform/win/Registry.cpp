@@ -22,6 +22,11 @@ using zrx::win::foldName;
 
 constexpr int kBusyTimeoutMs = 15000;
 constexpr int kSchemaVersion = 1;
+// The connection stays open to the end of the process, so its write-ahead
+// log is never folded in at close and the next start reads all of it back
+// (SQLite's recovery): the log is folded into the store once it holds this
+// many pages, which keeps that reading short.
+constexpr int kWalCheckpointPages = 64;
 constexpr int64_t kNoKey = 0;
 // Deeper than any key path can be (a path holds at most 512 levels).
 constexpr int64_t kMaxTreeDepth = 1024;
@@ -216,6 +221,7 @@ private:
         // never corrupts the store; only a power loss may drop the last commits.
         // It spares a disk flush per value, which form closing notices.
         if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) rc = sqlite3_wal_autocheckpoint(db, kWalCheckpointPages);
         if (rc == SQLITE_OK) rc = createSchema(db);
         if (rc == SQLITE_OK) rc = checkIntegrity(db);
         if (rc != SQLITE_OK) {

@@ -65,6 +65,33 @@ TEST(ResImageList, StripsAreCutIntoTheListWidthWithTheMaskColour) {
     sheet.scaled(sheet.width() * 4, sheet.height() * 4).save(QString::fromStdString(testing::TempDir() + "/toolbar-strip.png"));
 }
 
+// A list its owner filled while building it keeps those pictures when the
+// owner's components are loaded; one changed since, or never filled, loads
+// its strip then.
+TEST(ResImageList, LoadingAfterConstructionKeepsTheStripInPlace) {
+    EnsureApplication();
+    auto* owner = new TForm(nullptr);  // its components wait for Loaded
+    auto* filled = new TResImageList(owner);
+    ASSERT_TRUE(filled->LoadFromResource("BMP_RootCaMainToolBar"));
+    auto* changed = new TResImageList(owner);
+    ASSERT_TRUE(changed->LoadFromResource("BMP_RootCaMainToolBar"));
+    changed->Clear();
+    auto* named = new TResImageList(owner);
+    named->SetResourceName("BMP_RootCaMainToolBar");
+    const int count = filled->Count();
+    int changes = 0;
+    TChangeLink link;
+    link.OnChange = [&] { ++changes; };
+    filled->RegisterChanges(&link);
+    owner->AfterConstruction();  // Loaded for every component
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(filled->Count(), count);
+    EXPECT_EQ(changed->Count(), count);
+    EXPECT_EQ(named->Count(), count);
+    filled->UnRegisterChanges(&link);
+    owner->Free();
+}
+
 TEST(InteractiveTimer, CountsDownAndExecutes) {
     EnsureApplication();
     TCInteactiveTimer t(nullptr);

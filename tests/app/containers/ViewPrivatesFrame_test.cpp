@@ -174,6 +174,9 @@ TEST_F(ContainerView, PagesFollowTheObjectsOfTheContainer) {
         auto* view = new TViewPrivatesFrame(form);
         std::swap(view, frame);
         frame->SetParent(form);
+        // A new frame has made no viewer: each is made when its page first shows an object.
+        for (TWindowHtmlViewer* v : {frame->htmlvwr1, frame->htmlvwr2, frame->htmlvwr3, frame->htmlvwr4, frame->htmlv33})
+            EXPECT_EQ(v, nullptr);
         frame->showContainer(&csp, false);
         EXPECT_EQ(frame->pgc1->Visible(), c.pages);
         if (c.pages) {
