@@ -2,6 +2,7 @@
 
 #include "html/layout/ControlObjs.h"
 #include "html/viewer/HtmlForms.h"
+#include "html/viewer/PanelObjs.h"
 
 ThtmlObjectFactory::ThtmlObjectFactory() {
     FMakers.ByKind[size_t(ThtFormControlKind::Radio)] = [](TCellBasic* Parent, int32_t Position, TAttributeList* L,
@@ -34,15 +35,15 @@ TFormControlObjBase* ThtmlObjectFactory::CreateBrowseButton(TFormControlObjBase*
 
 std::unique_ptr<TControlObj> ThtmlObjectFactory::CreatePanel(TCellBasic* Parent, int32_t Position,
                                                              TAttributeList* L, TProperties* Prop, bool ObjectTag) {
-    return ThtObjectFactory::CreatePanel(Parent, Position, L, Prop, ObjectTag);
+    return std::make_unique<TPanelObj>(Parent, Position, L, Prop, ObjectTag);
 }
 
 std::unique_ptr<TControlObj> ThtmlObjectFactory::CreateProgress(TCellBasic* Parent, int32_t Position,
                                                                 TAttributeList* L, TProperties* Prop) {
-    return ThtObjectFactory::CreateProgress(Parent, Position, L, Prop);
+    return std::make_unique<TProgressObj>(Parent, Position, L, Prop);
 }
 
 std::unique_ptr<TControlObj> ThtmlObjectFactory::CreateMeter(TCellBasic* Parent, int32_t Position,
                                                              TAttributeList* L, TProperties* Prop) {
-    return ThtObjectFactory::CreateMeter(Parent, Position, L, Prop);
+    return std::make_unique<TMeterObj>(Parent, Position, L, Prop);
 }

@@ -373,7 +373,8 @@ void THtmlViewer::BumpHistory(const std::u16string& OldFileName, const std::u16s
     if (HistoryMaxCount() <= 0 || FCurrentFile.empty()) return;
     if (OldFileName == FCurrentFile && OldDocType == FCurrentFileType && OldPos == Position()) return;
     if (ThvHistoryItem* item = FHistory->GetItem(FHistory->Index()); item && !OldFileName.empty()) {
-        const bool fileChanged = item->Url != OldFileName;
+        // The page was left for another file: its entry keeps what its forms held.
+        const bool fileChanged = OldFileName != FCurrentFile || OldDocType != FCurrentFileType;
         item->Url = OldFileName;
         item->Title = OldTitle;
         item->Position = OldPos;

@@ -21,6 +21,7 @@
 #include "platform/framework/QtInternals.h"
 
 const TEnumInfo ProgressBarOrientationInfo{"TProgressBarOrientation", {"pbHorizontal", "pbVertical"}};
+const TEnumInfo ProgressBarStyleInfo{"TProgressBarStyle", {"pbstNormal", "pbstMarquee"}};
 const TEnumInfo UDAlignButtonInfo{"TUDAlignButton", {"udLeft", "udRight"}};
 
 // ---- TProgressBar
@@ -32,6 +33,7 @@ IMPLEMENT_CLASS(TProgressBar, TWinControl) {
     r.Integer("Position", &TProgressBar::Position, &TProgressBar::SetPosition);
     r.Boolean("Smooth", &TProgressBar::Smooth, &TProgressBar::SetSmooth);
     r.Integer("Step", &TProgressBar::Step, &TProgressBar::SetStep);
+    r.Enum("Style", ProgressBarStyleInfo, &TProgressBar::Style, &TProgressBar::SetStyle);
 }
 
 TProgressBar::TProgressBar(TComponent* AOwner) : TWinControl(AOwner) {
@@ -46,8 +48,22 @@ TProgressBar::TProgressBar(TComponent* AOwner) : TWinControl(AOwner) {
 void TProgressBar::Apply() {
     auto* p = static_cast<QProgressBar*>(Handle());
     if (!p) return;
-    p->setRange(FMin, std::max(FMin, FMax));
+    // Qt runs a bar without a position when its range is empty.
+    if (FStyle == pbstMarquee) p->setRange(0, 0);
+    else p->setRange(FMin, std::max(FMin, FMax));
     p->setValue(FPosition);
+}
+void TProgressBar::SetStyle(TProgressBarStyle v) {
+    FStyle = v;
+    Apply();
+}
+void TProgressBar::SetBarColor(TColor v) {
+    FBarColor = v;
+    auto* p = static_cast<QProgressBar*>(Handle());
+    if (!p) return;
+    QPalette pal = p->palette();
+    pal.setColor(QPalette::Highlight, v == clDefault ? QApplication::palette(p).color(QPalette::Highlight) : toQColor(v));
+    p->setPalette(pal);
 }
 void TProgressBar::SetMin(int v) {
     FMin = v;

@@ -9,6 +9,9 @@
 
 enum TProgressBarOrientation { pbHorizontal, pbVertical };
 extern const TEnumInfo ProgressBarOrientationInfo;
+// Marquee: a bar that runs without a position (work of unknown length).
+enum TProgressBarStyle { pbstNormal, pbstMarquee };
+extern const TEnumInfo ProgressBarStyleInfo;
 
 class TProgressBar : public TWinControl {
     DECLARE_CLASS(TProgressBar)
@@ -27,11 +30,18 @@ class TProgressBar : public TWinControl {
     void SetSmooth(bool v) { FSmooth = v; }
     TProgressBarOrientation Orientation() const { return FOrientation; }
     void SetOrientation(TProgressBarOrientation v);
+    TProgressBarStyle Style() const { return FStyle; }
+    void SetStyle(TProgressBarStyle v);
+    // The colour of the filled part; clDefault: the style's.
+    TColor BarColor() const { return FBarColor; }
+    void SetBarColor(TColor v);
 private:
     void Apply();
     int FMin = 0, FMax = 100, FPosition = 0, FStep = 10;
     bool FSmooth = false;
     TProgressBarOrientation FOrientation = pbHorizontal;
+    TProgressBarStyle FStyle = pbstNormal;
+    TColor FBarColor = clDefault;
 };
 
 enum TUDAlignButton { udLeft, udRight };

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QWidget>
 
@@ -257,6 +258,64 @@ TEST(Controls, FileDialogThroughHookAndClipboard) {
     EXPECT_TRUE(Clipboard()->HasFormat(CF_HTML()));
     EXPECT_EQ(Clipboard()->AsText(), "Ключ");
     EXPECT_NE(Clipboard()->AsHtml().find("<b>Ключ</b>"), String::npos);
+}
+
+TEST(Controls, RadioButtonsWhoseOwnerKeepsTheGroup) {
+    ensureQtApp();
+    auto* f = CreateComponent<TForm>(Application);
+    auto* r1 = new TRadioButton(f);
+    auto* r2 = new TRadioButton(f);
+    for (TRadioButton* r : {r1, r2}) {
+        r->SetParent(f);
+        r->SetAutoExclusive(false);
+    }
+    int clicks = 0;
+    r1->OnClick = [&](TObject*) { ++clicks; };
+    r1->SetChecked(true);
+    r2->SetChecked(true);
+    EXPECT_TRUE(r1->Checked());  // the parent does not clear it
+    EXPECT_TRUE(r2->Checked());
+    // A user's click on a checked button keeps it checked and clicks no more.
+    static_cast<QRadioButton*>(r1->Handle())->click();
+    EXPECT_TRUE(r1->Checked());
+    EXPECT_EQ(clicks, 1);
+    r1->SetChecked(false);
+    EXPECT_FALSE(r1->Checked());
+    static_cast<QRadioButton*>(r1->Handle())->click();
+    EXPECT_TRUE(r1->Checked());
+    EXPECT_EQ(clicks, 2);
+    EXPECT_FALSE(static_cast<QRadioButton*>(r1->Handle())->autoExclusive());
+    f->Free();
+}
+
+TEST(Controls, ProgressBarStyleAndBarColour) {
+    ensureQtApp();
+    auto* f = CreateComponent<TForm>(Application);
+    auto* pb = new TProgressBar(f);
+    pb->SetParent(f);
+    pb->SetBounds(0, 0, 100, 20);
+    pb->SetPosition(100);
+    pb->SetBarColor(TColor(0x0000FF));
+    f->Show();
+    // The filled bar shows red somewhere.
+    const QImage full = pb->Handle()->grab().toImage();
+    int red = 0;
+    for (int y = 0; y < full.height(); ++y)
+        for (int x = 0; x < full.width(); ++x) {
+            const QColor c = full.pixelColor(x, y);
+            red += c.red() > 200 && c.green() < 60 && c.blue() < 60;
+        }
+    EXPECT_GT(red, 50);
+    // A marquee keeps its position and range for when it runs normally again.
+    pb->SetStyle(pbstMarquee);
+    auto* q = static_cast<QProgressBar*>(pb->Handle());
+    EXPECT_EQ(q->maximum(), 0);  // runs without a position
+    EXPECT_EQ(pb->Max(), 100);
+    pb->SetStyle(pbstNormal);
+    EXPECT_EQ(q->maximum(), 100);
+    EXPECT_EQ(pb->Position(), 100);
+    EXPECT_EQ(pb->BarColor(), TColor(0x0000FF));
+    f->Free();
 }
 
 TEST(Controls, ProgressUpDownAndBitButton) {
