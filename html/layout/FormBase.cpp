@@ -126,7 +126,10 @@ TFormControlObjBase::TFormControlObjBase(TCellBasic* Parent, const TFormControlO
     : TFloatingObj(Parent, Source), FName(Source.FName), FID(Source.FID), MyForm(Source.MyForm),
       BordT(Source.BordT), BordB(Source.BordB), FHeight(Source.FHeight), FWidth(Source.FWidth),
       Disabled(Source.Disabled), Readonly(Source.Readonly), BkColor(Source.BkColor), ShowIt(Source.ShowIt),
-      FKind(Source.FKind) {}
+      FKind(Source.FKind) {
+    // The copy stands at the same place of its section's text, where the section looks for it.
+    StartCurs = Source.StartCurs;
+}
 
 TFormControlObjBase::~TFormControlObjBase() {
     // The document's lists never keep a control that is gone.

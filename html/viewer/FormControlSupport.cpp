@@ -7,6 +7,7 @@
 #include "html/text/Properties.h"
 #include "html/viewer/FormControlFrames.h"
 #include "platform/framework/Controls.h"
+#include "platform/framework/DeviceContext.h"
 
 namespace formcontrols {
 
@@ -23,6 +24,8 @@ void SelectTextFont(TCanvas* Canvas, const ThtDocument* Doc, const TFont* Font) 
     if (Font) Canvas->Font()->Assign(const_cast<TFont*>(Font));
     Canvas->Font()->SetColor(DocumentThemedColor(Doc, Canvas->Font()->Color(), seFont));
     Canvas->Brush()->SetStyle(bsClear);
+    // The text of the page may have left the alignment at the baseline.
+    if (TDeviceContext* dc = Canvas->Handle()) dc->SetTextAlign(TA_LEFT | TA_TOP);
 }
 
 std::u16string AttributeText(const TAttributeList* L, TAttrSymb Sy, bool* Present) {

@@ -20,7 +20,7 @@ void AssignPropertiesFont(TControl* Control, TProperties* Prop);
 // Whether the page prints black on white and the device is monochrome.
 bool PrintsMono(const ThtDocument* Doc, TCanvas* Canvas);
 // The canvas writes in the font, its colour through the visual style, on a
-// clear brush.
+// clear brush, aligned at its top left.
 void SelectTextFont(TCanvas* Canvas, const ThtDocument* Doc, const TFont* Font);
 // The text of an attribute of the tag; empty when it is missing.
 std::u16string AttributeText(const TAttributeList* L, TAttrSymb Sy, bool* Present = nullptr);

@@ -248,7 +248,9 @@ void TComboFormControlObj::SetHeightWidth(TCanvas*) {
     } else if (FWidth >= 10) {
         FControl->SetWidth(FWidth);
     } else {
-        FControl->SetClientWidth(SystemScrollBarWidth() + Longest + 10);
+        // At least what the style's drop-down button and frame leave for the text.
+        FControl->SetClientWidth(
+            std::max(SystemScrollBarWidth() + Longest + 10, FControl->WidthForText(Longest)));
     }
 }
 

@@ -6,6 +6,8 @@
 #include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -650,6 +652,16 @@ int TComboBox::FitHeight() const {
     if (!c) return FHeight;
     c->ensurePolished();
     return c->sizeHint().height();
+}
+int TComboBox::WidthForText(int TextWidth) const {
+    auto* c = static_cast<QComboBox*>(Handle());
+    if (!c) return TextWidth;
+    c->ensurePolished();
+    QStyleOptionComboBox option;
+    option.initFrom(c);
+    option.editable = c->isEditable();
+    const QSize content(std::max(0, TextWidth), c->fontMetrics().height());
+    return c->style()->sizeFromContents(QStyle::CT_ComboBox, &option, content, c).width();
 }
 void TComboBox::Clear() {
     FItems->Clear();

@@ -184,6 +184,8 @@ class TComboBox : public TWinControl {
     void SetTextHint(const String& v);
     // The height that shows an item in the box's font.
     int FitHeight() const;
+    // The width that shows an item TextWidth pixels wide beside the button.
+    int WidthForText(int TextWidth) const;
     TNotifyEvent OnChange;
     TNotifyEvent OnSelect;
     TNotifyEvent OnDropDown;

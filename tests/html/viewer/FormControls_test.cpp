@@ -182,6 +182,7 @@ TEST_F(FormControls, EditSizeAndPassword) {
 TEST_F(FormControls, SizesFollowTheFont) {
     load(uR"(<style>input, select, textarea { font-family: 'DejaVu Sans'; font-size: 20px }</style>
 <input name=a size=10><select name=s size=2><option>a<option>bb<option>c</select>
+<select name=d><option>one<option>two</select>
 <textarea name=t rows=3 cols=7></textarea>)");
     auto* e = control<TEditFormControlObj>(u"a");
     ASSERT_NE(e, nullptr);
@@ -196,6 +197,12 @@ TEST_F(FormControls, SizesFollowTheFont) {
     EXPECT_GE(l->FControl->ClientHeight(), 2 * QFontMetrics(f).height());
     EXPECT_EQ(l->FControl->Width(), SystemScrollBarWidth() + l->Longest + 10);
     EXPECT_NEAR(l->Longest, QFontMetrics(f).horizontalAdvance(QStringLiteral("bb")), 1);
+
+    // A drop-down shows its widest option whole.
+    auto* d = control<TComboFormControlObj>(u"d");
+    ASSERT_NE(d, nullptr);
+    EXPECT_GE(d->FControl->Width(), SystemScrollBarWidth() + d->Longest + 10);
+    EXPECT_GE(d->FControl->Width(), d->FControl->WidthForText(d->Longest));
 
     auto* t = control<TTextAreaFormControlObj>(u"t");
     ASSERT_NE(t, nullptr);
@@ -371,6 +378,39 @@ TEST_F(FormControls, EveryKindOnAPage) {
         EXPECT_GE(w->Left(), 0) << toUtf8(c->FName);
         EXPECT_GT(w->Width(), 0) << toUtf8(c->FName);
     }
+}
+
+// The page's print copy laid out and drawn on a white page: the controls
+// appear as pictures while the live window controls stay where they were.
+// With ZRX_KEEP_PNG set to a folder the picture is saved there.
+TEST_F(FormControls, PrintCopyOfThePageDrawsEveryControl) {
+    load(EveryControl);
+    std::vector<std::string> before;
+    for (int i = 0; i < doc()->FormControlList->Count(); ++i)
+        if (TWinControl* w = doc()->FormControlList->GetItem(i)->GetTheControl()) before.push_back(bounds(w));
+    copyDoc = ThtDocument::CreateCopy(*doc());
+    copyDoc->Printing = true;
+    copyDoc->PageBottom = 400;  // one page
+    TBitmap page;
+    page.SetSize(600, 400);
+    page.Canvas()->Brush()->SetColor(clWhite);
+    page.Canvas()->FillRect(Rect(0, 0, 600, 400));
+    int32_t scrollWidth = 0, curs = 0;
+    copyDoc->DoLogic(page.Canvas(), 0, 600, 400, 0, scrollWidth, curs);
+    copyDoc->Draw(page.Canvas(), Rect(0, 0, 600, 400), 100000, 0, 0, 0, 0);
+    if (const char* keep = std::getenv("ZRX_KEEP_PNG")) page.SaveToFile(std::string(keep) + "/form-controls-print.png");
+    // The text edit's picture: its face, framed, at the control's place.
+    auto* t = control<TEditFormControlObj>(u"t");
+    ASSERT_NE(t, nullptr);
+    int drawn = 0;
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 600; ++x)
+            if (page.Canvas()->Pixel(x, y) != clWhite) ++drawn;
+    EXPECT_GT(drawn, 2000);
+    std::vector<std::string> after;
+    for (int i = 0; i < doc()->FormControlList->Count(); ++i)
+        if (TWinControl* w = doc()->FormControlList->GetItem(i)->GetTheControl()) after.push_back(bounds(w));
+    EXPECT_EQ(after, before);
 }
 
 }  // namespace
