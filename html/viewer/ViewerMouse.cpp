@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "html/layout/SizeableObjs.h"
+#include "html/viewer/HtmlForms.h"
 #include "html/viewer/HtmlViewer.h"
 #include "html/viewer/PaintPanel.h"
 #include "html/viewer/ViewerScrollSteps.h"
@@ -186,9 +187,9 @@ void THtmlViewer::HTMLMouseUp(TMouseButton Button, TShiftState Shift, int X, int
     std::unique_ptr<TUrlTarget> link;
     TFormControlObjBase* control = nullptr;
     const ThtguResultType hit = GetURL(X, Y, link, control, FTitleAttr);
-    if (hit & guControl) {
-        // Still to come: the image input under the point clicked (forms).
-    }
+    // The control under the point is an image input: it submits the point.
+    if (hit & guControl)
+        if (auto* image = dynamic_cast<TImageFormControlObj*>(control)) image->ImageClick(this);
     if (!(hit & guUrl) || !link) return;
     FURL = link->URL;
     FTarget = (Shift & ssCtrl) ? std::u16string(u"_blank") : link->Target;

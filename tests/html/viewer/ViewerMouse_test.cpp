@@ -234,5 +234,24 @@ TEST_F(ViewerMouse, WheelScrollsLongPagesOnly) {
     SetWheelScrollLines(oldLines);
 }
 
+TEST_F(ViewerMouse, ClickOnAnImageInputSubmitsThePointClicked) {
+    THtmlViewer* v = showPage(u"<form action='/go'><input type=image name=pic width=60 height=40></form>");
+    std::vector<std::string> sent;
+    v->SetOnFormSubmit([&](TObject*, const std::u16string& Action, const std::u16string&, const std::u16string&,
+                           const std::u16string&, std::unique_ptr<TStringList> Results) {
+        std::string line = std::string(Action.begin(), Action.end());
+        for (int i = 0; Results && i < Results->Count(); ++i) line += " " + Results->Strings(i);
+        sent.push_back(line);
+    });
+    // The input is drawn at the top left, inside the body's margin.
+    int x = 0, y = 0;
+    ASSERT_TRUE(v->DisplayPosToXy(0, x, y));
+    click(v, QPoint(x + 10, y + 5));
+    Application->ProcessMessages();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].rfind("/go pic.x=", 0), 0u) << sent[0];
+    EXPECT_NE(sent[0].find(" pic.y="), std::string::npos) << sent[0];
+}
+
 }  // namespace
 }  // namespace viewertest
