@@ -59,6 +59,23 @@ void Clean(std::u16string& S) {
             S.erase(at, close == std::u16string::npos ? std::u16string::npos : close - at + 1);
         }
     }
+    // Line-break hints go, so that long values arrive as one piece (one
+    // pass: a page of values may hold thousands of them).
+    const std::u16string lower = LowerCaseString(S);
+    std::u16string kept;
+    kept.reserve(S.size());
+    for (size_t at = 0; at < S.size();) {
+        const char16_t next = at + 4 < S.size() ? S[at + 4] : u' ';
+        if (lower.compare(at, 4, u"<wbr") == 0 && (next == u'>' || next == u'/' || next <= u' ')) {
+            const size_t close = S.find(u'>', at);
+            if (close != std::u16string::npos) {
+                at = close + 1;
+                continue;
+            }
+        }
+        kept.push_back(S[at++]);
+    }
+    S = std::move(kept);
     // "page-break-before" becomes "age-break-before", which no receiver knows.
     for (size_t at; (at = findNoCase(S, u"page-break-")) != std::u16string::npos;) S.erase(at, 1);
 }

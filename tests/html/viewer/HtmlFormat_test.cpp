@@ -123,6 +123,11 @@ TEST(HtmlFormat, CleaningForTheReceiver) {
         EXPECT_EQ(g.Html.find("<meta"), std::string::npos);
     }
 
+    // Line-break hints leave long values whole; "<wbrx>" is no hint and an unterminated one stays.
+    const std::u16string w = u"<p>5C:6A<wbr>:35<WBR/>:F1<wbr >:54 <wbrx> <wbr";
+    const ThtHtmlFormat k = BuildHtmlFormat(w, select(w, u"5C").first, int32_t(w.size()) + 1, u"", 12, u"Arial");
+    EXPECT_EQ(parse(k).fragment, "5C:6A:35:F1:54 <wbrx> <wbr");
+
     // A font name cannot leave its string or the style element.
     const ThtHtmlFormat h = BuildHtmlFormat(u"abc", 1, 4, u"", 12, u"A\"B</style><b>");
     parse(h);
