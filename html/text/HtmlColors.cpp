@@ -18,6 +18,7 @@ struct ColorName {
 };
 
 // The CSS colour keywords, then the special and system names.
+// clang-format off
 const ColorName ColorNames[] = {
     {u"aliceblue", 0xF0F8FF, true}, {u"antiquewhite", 0xFAEBD7, true}, {u"aqua", 0x00FFFF, true},
     {u"aquamarine", 0x7FFFD4, true}, {u"azure", 0xF0FFFF, true}, {u"beige", 0xF5F5DC, true},
@@ -83,6 +84,7 @@ const ColorName ColorNames[] = {
     {u"threedhighlight", 0xFF000016, false}, {u"infotext", 0xFF000017, false},
     {u"infobackground", 0xFF000018, false},
 };
+// clang-format on
 static_assert(sizeof ColorNames / sizeof ColorNames[0] == 178);
 
 TColor swapRedBlue(uint32_t rgb) {

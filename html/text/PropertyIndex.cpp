@@ -8,6 +8,7 @@
 
 namespace {
 
+// clang-format off
 const char16_t* const PropNames[PropIndexCount] = {
     u"font-family", u"font-size", u"font-style", u"font-weight", u"text-align", u"text-decoration",
     u"letter-spacing", u"color", u"background-color", u"background-image", u"background-position",
@@ -24,6 +25,7 @@ const char16_t* const PropNames[PropIndexCount] = {
     u"margin", u"padding", u"border-width", u"border", u"border-top", u"border-right", u"border-bottom",
     u"border-left", u"font", u"background", u"list-style", u"border-color", u"border-style", u"border-spacing",
 };
+// clang-format on
 
 struct NameIndex {
     std::u16string_view Name;

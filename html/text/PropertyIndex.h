@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <string_view>
 
+// clang-format off
 enum ThtPropertyIndex {
     FontFamily, FontSize, FontStyle, FontWeight, TextAlign, TextDecoration, LetterSpacing, Color,
     BackgroundColor, BackgroundImage, BackgroundPosition, BackgroundRepeat, BackgroundAttachment,
@@ -23,6 +24,7 @@ enum ThtPropertyIndex {
     MarginX, PaddingX, BorderWidthX, BorderX, BorderTX, BorderRX, BorderBX, BorderLX, FontX, BackgroundX,
     ListStyleX, BorderColorX, BorderStyleX, BorderSpacing
 };
+// clang-format on
 constexpr int PropIndexCount = int(BorderSpacing) + 1;  // 81
 constexpr int StoredPropCount = int(piWhiteSpace) + 1;  // 67: the stored values
 constexpr ThtPropertyIndex LowMarginIndex = BackgroundColor;

@@ -12,6 +12,7 @@ enum ThtBoxSizing { ContentBox, BorderBox };
 enum ThtBackgroundPosition { bpTop, bpCenter, bpBottom, bpLeft, bpRight, bpPercent, bpDim };
 enum ThtBoxPositionStyle { posStatic, posRelative, posAbsolute, posFixed };
 enum ThtBorderStyle { bssNone, bssSolid, bssInset, bssOutset, bssGroove, bssRidge, bssDashed, bssDotted, bssDouble };
+// clang-format off
 enum ThtBulletStyle {
     lbBlank, lbCircle, lbDecimal, lbDisc, lbLowerAlpha, lbLowerRoman, lbNone, lbSquare, lbUpperAlpha, lbUpperRoman
 };
@@ -21,6 +22,7 @@ enum ThtDisplayStyle {
     pdTableRowGroup, pdTableHeaderGroup, pdTableFooterGroup, pdTableRow, pdTableColumnGroup, pdTableColumn,
     pdTableCell, pdTableCaption, pdNone
 };
+// clang-format on
 enum ThtTextTransformStyle { txNone, txUpper, txLower, txCaps };
 enum ThtVisibilityStyle { viInherit, viHidden, viVisible };
 enum ThtWhiteSpaceStyle { wsNormal, wsNoWrap, wsPre, wsPreWrap, wsPreLine };

@@ -17,6 +17,7 @@
 
 namespace {
 
+// clang-format off
 struct NamedColor { TColor c; const char* name; };
 const NamedColor kNames[] = {
     {clBlack, "clBlack"}, {clMaroon, "clMaroon"}, {clGreen, "clGreen"}, {clOlive, "clOlive"},
@@ -37,6 +38,7 @@ const NamedColor kNames[] = {
     {clGradientActiveCaption, "clGradientActiveCaption"}, {clGradientInactiveCaption, "clGradientInactiveCaption"},
     {clMenuHighlight, "clMenuHighlight"}, {clMenuBar, "clMenuBar"},
 };
+// clang-format on
 
 // Classic Windows values, used when no application palette exists yet and for
 // indexes the palette has no role for.

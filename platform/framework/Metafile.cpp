@@ -21,6 +21,7 @@ constexpr int kUnbounded = 1 << 24;
 
 // ---- the records
 
+// clang-format off
 struct RPen { TLogPen Pen; };
 struct RBrush { TLogBrush Brush; };
 struct RFont { TLogFont Font; };
@@ -38,6 +39,7 @@ struct RRegion { TRegion Rgn; int32_t Rgb; };  // device units of the page
 struct RFocus { TRect R; };
 struct RPixel { int X, Y; int32_t Rgb; };
 struct RPath { std::vector<TDeviceContext::Figure> Figures; bool Stroke, Fill; };
+// clang-format on
 // Glyphs at the positions measured on the reference device, with the
 // advance of the last one (its underline ends there).
 struct RText {
@@ -47,9 +49,11 @@ struct RText {
     int Baseline;
     std::optional<TRect> Clip, Opaque;
 };
+// clang-format off
 struct RBits { TRect Dest; std::shared_ptr<TBitmap> Src; uint32_t Rop; };  // the source part alone
 struct RPattern { TRect Dest; uint32_t Rop; };
 struct RMasked { TRect Dest; std::shared_ptr<TBitmap> Bmp, Mask; };
+// clang-format on
 
 using Record = std::variant<RPen, RBrush, RFont, RColors, RModes, RMapping, RClip, RPolyline, RRectangle, REllipse,
                             RPolygon, RFill, RRegion, RFocus, RPixel, RPath, RText, RBits, RPattern, RMasked>;

@@ -18,10 +18,12 @@ using String = std::string;
 class TObject;
 class TClassInfo;
 
+// clang-format off
 enum TTypeKind {
     tkUnknown, tkInteger, tkChar, tkEnumeration, tkFloat, tkString, tkSet,
     tkClass, tkMethod, tkWChar, tkLString, tkWString, tkVariant, tkInt64, tkUString
 };
+// clang-format on
 using TTypeKinds = uint32_t;
 constexpr TTypeKinds kindBit(TTypeKind k) { return 1u << k; }
 constexpr TTypeKinds tkAny = 0xFFFFFFFFu;
