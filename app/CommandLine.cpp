@@ -8,7 +8,6 @@
 #include "platform/runtime/FileUtils.h"
 #include "platform/runtime/Translation.h"
 
-
 namespace {
 std::vector<std::string> g_args;
 std::string g_programName;
@@ -55,9 +54,10 @@ TCString commandLineProgramName() {
 }
 
 TCString commandLineUsageText() {
-    TCString t("Командная строка:\n"
-               "%s <имя контейнера личных ключей [-norest] [-?]  где:\n"
-               "    имя контейнера личных ключей - полный путь к файлу или имя ностителя\n");
+    TCString t(
+        "Командная строка:\n"
+        "%s <имя контейнера личных ключей [-norest] [-?]  где:\n"
+        "    имя контейнера личных ключей - полный путь к файлу или имя ностителя\n");
     t += std::string(58, ' ');
     t += "c контейнером  личных ключей;\n"
          "    -norest - не восстанавливать сохраненные размеры и позицию\n";

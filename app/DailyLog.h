@@ -6,9 +6,9 @@
 
 #include "platform/runtime/TCString.h"
 
-extern TCString logDir;          // the log folder, set at start
-extern FILE* logFile;            // the open file, null while none
-extern int64_t lastRunDay;       // today() of the open file, 0 before the first
+extern TCString logDir;            // the log folder, set at start
+extern FILE* logFile;              // the open file, null while none
+extern int64_t lastRunDay;         // today() of the open file, 0 before the first
 extern unsigned char debugSwitch;  // 1 with "-dbg"
 
 // 0 when a file is open for the current day, -1 when it could not be opened.

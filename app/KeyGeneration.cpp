@@ -1,6 +1,5 @@
 #include "app/KeyGeneration.h"
 
-
 #include <memory>
 #include <utility>
 
@@ -104,7 +103,7 @@ int selfIssuedDays(const TCXProfileDescriptor* profile) { return profile ? profi
 
 int profileKindOfKeyFlags(uint32_t keyFlags) {
     static const std::pair<uint32_t, int> kOrder[] = {{zfCA, 1},   {zfTimeStamping, 20}, {zfOCSP, 21},
-                                                      {zfCMP, 22}, {zfVpnClient, 56},   {zfVpnServer, 55}};
+                                                      {zfCMP, 22}, {zfVpnClient, 56},    {zfVpnServer, 55}};
     for (const auto& [bit, kind] : kOrder)
         if (keyFlags & bit) return kind;
     return 0;
@@ -141,10 +140,10 @@ int TGenerationFiles::writeAll() {
                 KV_HLogFmtText(0, tr("Запрос на сертификат ключа%s, владелец - \"%s\", сохранен в файл \"%s\"").c_str(),
                                item->kindWord.c_str(), owner.c_str(), name);
             else
-                kvdShowErrorLibMessage(nullptr, KR_E_SAVE, 0,
-                                       tr("Сохранение запроса на сертификат ключа%s, владелец - \"%s\", в файл \"%s\"")
-                                           .c_str(),
-                                       item->kindWord.c_str(), owner.c_str(), name);
+                kvdShowErrorLibMessage(
+                    nullptr, KR_E_SAVE, 0,
+                    tr("Сохранение запроса на сертификат ключа%s, владелец - \"%s\", в файл \"%s\"").c_str(),
+                    item->kindWord.c_str(), owner.c_str(), name);
         } else if (!saved) {
             KV_HLogFmtText(KR_E_SAVE, tr("Ошибка записи сертификата ключей владельца '%s' в файл '%s'!").c_str(),
                            owner.c_str(), name);

@@ -69,8 +69,7 @@ void terminateHandler() {
             std::rethrow_exception(e);
         } catch (const std::exception& x) {
             std::fprintf(stderr, "%s\n", x.what());
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     abortHandler();
 }

@@ -13,15 +13,15 @@ constexpr int EXIT_ABORTED = 3;       // the abort routine ran
 // The steps of the entry, in order. Each is replaceable so that tests can
 // observe the order and inject what a step answers.
 struct TStartupSteps {
-    std::function<void()> initApplication;                     // 1 the framework application
-    std::function<void()> applyStyle;                          // 2 stored style, "Light Sky Blue" by default
-    std::function<void()> initTranslations;                    // 3 the libraries' translations
-    std::function<bool()> parseCommandLine;                    // 4 false: help shown, end
-    std::function<void()> setTitle;                            // 5 application title
-    std::function<TZrXZerUvoridoForm*()> createForms;          // 6 main window, hidden settings window
-    std::function<bool(TZrXZerUvoridoForm*)> initMainForm;     // 7 false: close the main window
-    std::function<void()> runMessageLoop;                      // 8
-    std::function<void()> releaseP11;                          // 10 always, also after an exception
+    std::function<void()> initApplication;                  // 1 the framework application
+    std::function<void()> applyStyle;                       // 2 stored style, "Light Sky Blue" by default
+    std::function<void()> initTranslations;                 // 3 the libraries' translations
+    std::function<bool()> parseCommandLine;                 // 4 false: help shown, end
+    std::function<void()> setTitle;                         // 5 application title
+    std::function<TZrXZerUvoridoForm*()> createForms;       // 6 main window, hidden settings window
+    std::function<bool(TZrXZerUvoridoForm*)> initMainForm;  // 7 false: close the main window
+    std::function<void()> runMessageLoop;                   // 8
+    std::function<void()> releaseP11;                       // 10 always, also after an exception
 };
 TStartupSteps defaultStartupSteps();
 

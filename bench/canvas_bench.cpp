@@ -13,7 +13,8 @@
 
 namespace {
 
-const std::u16string kLine = u"The quick brown fox jumps over the lazy dog; Съешь же ещё этих мягких французских булок.";
+const std::u16string kLine =
+    u"The quick brown fox jumps over the lazy dog; Съешь же ещё этих мягких французских булок.";
 
 TLogFont font() {
     TLogFont f;

@@ -129,7 +129,8 @@ bool sameDigests() {
     const struct {
         const TGost28147SBox* sbox;
         int algo;
-    } sets[] = {{getGostR3411CryptoProSBlock(), GCRY_MD_GOSTR3411_CP}, {getGostR3411TestSBlock(), GCRY_MD_GOSTR3411_94}};
+    } sets[] = {{getGostR3411CryptoProSBlock(), GCRY_MD_GOSTR3411_CP},
+                {getGostR3411TestSBlock(), GCRY_MD_GOSTR3411_94}};
     for (const auto& s : sets) {
         uint8_t ours[32], theirs[32];
         dstu34311_md(data.data(), data.size(), ours, s.sbox);

@@ -3,7 +3,6 @@
 // deep in four ways. Each is UTF-8 HTML.
 #pragma once
 
-
 #include <string>
 
 namespace htmlpages {
@@ -37,8 +36,9 @@ inline std::string BigTable(int Rows) {
 // markup and every alignment (about 1.2 MB at 2000 paragraphs).
 inline std::string LongText(int Paragraphs) {
     static const char* const align[] = {"justify", "left", "center", "right"};
-    std::string s = "<html><head><style>p.ind { text-indent: 2em } span.mark { background-color: #ffe; "
-                    "letter-spacing: 1px }</style></head><body>\n";
+    std::string s =
+        "<html><head><style>p.ind { text-indent: 2em } span.mark { background-color: #ffe; "
+        "letter-spacing: 1px }</style></head><body>\n";
     for (int p = 0; p < Paragraphs; ++p) {
         if (p % 20 == 0) s += "<h2>Раздел " + std::to_string(p / 20) + ": Certificates and keys</h2>\n";
         else if (p % 5 == 0) s += "<h3>Подраздел " + std::to_string(p) + "</h3>\n";

@@ -52,9 +52,12 @@ struct Cleanup {
 std::vector<std::string> environment(bool program) {
     const std::string h = home().string();
     std::vector<std::string> env = {
-        "QT_QPA_PLATFORM=offscreen",        "HOME=" + h,
-        "XDG_CONFIG_HOME=" + h + "/config", "XDG_DATA_HOME=" + h + "/data",
-        "XDG_RUNTIME_DIR=" + h + "/run",    "ALLUSERSPROFILE=" + h + "/data",
+        "QT_QPA_PLATFORM=offscreen",
+        "HOME=" + h,
+        "XDG_CONFIG_HOME=" + h + "/config",
+        "XDG_DATA_HOME=" + h + "/data",
+        "XDG_RUNTIME_DIR=" + h + "/run",
+        "ALLUSERSPROFILE=" + h + "/data",
         "ZRX_REGISTRY=" + h + "/registry.sqlite",
         "PATH=/usr/bin:/bin",
     };
@@ -135,8 +138,9 @@ int main(int argc, char** argv) {
     const double p = median(g_program), b = median(g_bare);
     const double pc = median(g_programCpu), bc = median(g_bareCpu);
     if (b > 0 && bc > 0)
-        std::printf("start-up, median of %zu: program %.1f ms, bare Qt Widgets program %.1f ms, ratio %.2f "
-                    "(processor time %.1f ms against %.1f ms, ratio %.2f)\n",
-                    g_program.size(), p, b, p / b, pc, bc, pc / bc);
+        std::printf(
+            "start-up, median of %zu: program %.1f ms, bare Qt Widgets program %.1f ms, ratio %.2f "
+            "(processor time %.1f ms against %.1f ms, ratio %.2f)\n",
+            g_program.size(), p, b, p / b, pc, bc, pc / bc);
     return 0;
 }

@@ -41,8 +41,10 @@ TCursorSetter::~TCursorSetter() {
 
 IMPLEMENT_CLASS(TCAdvancedListView, TListView) {
     r.Integer("SortColumn", &TCAdvancedListView::SortColumn, &TCAdvancedListView::SetSortColumn);
-    r.Integer("SortIncrImageIndex", &TCAdvancedListView::SortIncrImageIndex, &TCAdvancedListView::SetSortIncrImageIndex);
-    r.Integer("SortDecrImageIndex", &TCAdvancedListView::SortDecrImageIndex, &TCAdvancedListView::SetSortDecrImageIndex);
+    r.Integer("SortIncrImageIndex", &TCAdvancedListView::SortIncrImageIndex,
+              &TCAdvancedListView::SetSortIncrImageIndex);
+    r.Integer("SortDecrImageIndex", &TCAdvancedListView::SortDecrImageIndex,
+              &TCAdvancedListView::SetSortDecrImageIndex);
     r.Boolean("SortGrown", &TCAdvancedListView::SortGrown, &TCAdvancedListView::SetSortGrown);
     r.Object<TTblPrintSettings>("PrinterSettings", &TCAdvancedListView::PrinterSettings, nullptr);
     r.Object<TTblExportsSettings>("ExportsSettings", &TCAdvancedListView::ExportsSettings, nullptr);
@@ -401,8 +403,8 @@ void TCAdvancedListView::GerPrintRow(TObject*, TCCellTypes type, int row, bool& 
         p->AddCell(it->Caption(), 2, share(0), body)->FrameColor = border;
         // Sub-items beyond the list's columns are not printed.
         for (int i = 0; i < it->SubItems()->Count() && i + 1 < ncol; ++i) {
-            TCPrintedCell* c = p->AddCell(it->SubItems()->Get(i), cellAlignment(Column(i + 1)->Alignment()),
-                                          share(i + 1), body);
+            TCPrintedCell* c =
+                p->AddCell(it->SubItems()->Get(i), cellAlignment(Column(i + 1)->Alignment()), share(i + 1), body);
             c->FrameColor = border;
         }
         return;
@@ -459,8 +461,9 @@ int TCAdvancedListView::SaveToHTML_Ex(const String& fileName, const char* prefix
     if (!title.empty()) line("<TITLE>" + escapeMarkup(title) + "</TITLE>");
     line("</HEAD>");
     if (!title.empty())
-        line("<FONT FACE=\"" + escapeMarkup(es->TitleFont()->Name()) + "\" COLOR=" + htmlColor(es->TitleFont()->Color()) +
-             " SIZE=4><P ALIGN = \"CENTER\"><B>" + escapeMarkup(title) + "</B></P></FONT>");
+        line("<FONT FACE=\"" + escapeMarkup(es->TitleFont()->Name()) +
+             "\" COLOR=" + htmlColor(es->TitleFont()->Color()) + " SIZE=4><P ALIGN = \"CENTER\"><B>" +
+             escapeMarkup(title) + "</B></P></FONT>");
     if (prefix) out << crlfLines(prefix);
     line("<table BORDERCOLOR=" + htmlColor(es->BorderColor()) + " border=\"1\" cellspacing=\"0\" width=\"100%\">");
     int ncol = Columns()->Count();
@@ -470,27 +473,27 @@ int TCAdvancedListView::SaveToHTML_Ex(const String& fileName, const char* prefix
         for (int i = 0; i < ncol; ++i) {
             TListColumn* c = Columns()->Items(i);
             int pct = total > 0 ? std::max(c->Width(), 0) * 100 / total : 100 / ncol;
-            line("<td ALIGN=CENTER VALIGN=MIDDLE WIDTH=\"" + std::to_string(pct) + "%\" nowrap BGCOLOR=" +
-                 htmlColor(es->HeaderColor()) + "><FONT FACE=\"" + escapeMarkup(es->HeaderFont()->Name()) +
-                 "\" COLOR=" + htmlColor(es->HeaderFont()->Color()) + " SIZE=1><B>" + escapeMarkup(c->Caption()) +
-                 "</B></FONT></td>");
+            line("<td ALIGN=CENTER VALIGN=MIDDLE WIDTH=\"" + std::to_string(pct) +
+                 "%\" nowrap BGCOLOR=" + htmlColor(es->HeaderColor()) + "><FONT FACE=\"" +
+                 escapeMarkup(es->HeaderFont()->Name()) + "\" COLOR=" + htmlColor(es->HeaderFont()->Color()) +
+                 " SIZE=1><B>" + escapeMarkup(c->Caption()) + "</B></FONT></td>");
         }
         line("</tr>");
     }
     const String body = htmlColor(es->BodyColor());
-    const String font = "<FONT FACE=\"" + escapeMarkup(es->BodyFont()->Name()) + "\" COLOR=" +
-                        htmlColor(es->BodyFont()->Color()) + " SIZE=1>";
+    const String font = "<FONT FACE=\"" + escapeMarkup(es->BodyFont()->Name()) +
+                        "\" COLOR=" + htmlColor(es->BodyFont()->Color()) + " SIZE=1>";
     for (int r = 0; r < Items()->Count(); ++r) {
         TListItem* it = Items()->Item(r);
         line("<tr>");
-        line("<td ALIGN=CENTER VALIGN=MIDDLE BGCOLOR=" + body + ">" + font + escapeMarkup(it->Caption()) + "</FONT></td>");
+        line("<td ALIGN=CENTER VALIGN=MIDDLE BGCOLOR=" + body + ">" + font + escapeMarkup(it->Caption()) +
+             "</FONT></td>");
         for (int k = 1; k < ncol; ++k) {
             const char* align = alignWord(Columns()->Items(k)->Alignment());
             if (k - 1 < it->SubItems()->Count())
                 line(String("<td ALIGN=") + align + " VALIGN=MIDDLE BGCOLOR=" + body + ">" + font +
                      escapeMarkup(it->SubItems()->Get(k - 1)) + "</FONT></td>");
-            else
-                line(String("<td ALIGN=") + align + " VALIGN=MIDDLE BGCOLOR=" + body + "></td>");
+            else line(String("<td ALIGN=") + align + " VALIGN=MIDDLE BGCOLOR=" + body + "></td>");
         }
         line("</tr>");
     }

@@ -9,8 +9,8 @@
 
 class TCAdvancedListView;
 
-using TFCompareColumItems = std::function<int(TCAdvancedListView* Sender, const String& Item1, const String& Item2,
-                                              int ColumnNumber)>;
+using TFCompareColumItems =
+    std::function<int(TCAdvancedListView* Sender, const String& Item1, const String& Item2, int ColumnNumber)>;
 using TFOnSortItems = std::function<void(TObject* Sender)>;
 using TFValueNotFound = std::function<void(TCAdvancedListView* Sender, const String& Value)>;
 using TFGetPHeaderFooterEvent = std::function<void(TObject* Sender, TCTablePrinter* Printer, bool& CancelPrint)>;
@@ -22,6 +22,7 @@ public:
     ~TCursorSetter();
     TCursorSetter(const TCursorSetter&) = delete;
     TCursorSetter& operator=(const TCursorSetter&) = delete;
+
 private:
     TCursor FOld;
 };

@@ -59,9 +59,15 @@ bool cstRestoreDisabled() { return gNoRestore; }
 
 bool cstIsStorableKind(TTypeKind k) {
     switch (k) {
-    case tkInteger: case tkChar: case tkEnumeration: case tkString: case tkWChar: case tkWString:
-    case tkUString: case tkSet: case tkInt64:
-        return true;
+    case tkInteger:
+    case tkChar:
+    case tkEnumeration:
+    case tkString:
+    case tkWChar:
+    case tkWString:
+    case tkUString:
+    case tkSet:
+    case tkInt64: return true;
     default: return false;
     }
 }
@@ -70,23 +76,20 @@ bool cstStorePropValue(TCRegKey& key, const char* valueName, TObject* obj, const
     try {
         switch (p.Kind) {
         case tkInteger:
-        case tkChar:
-            return key.writeInt(valueName, uint32_t(p.GetOrd(obj)));
+        case tkChar: return key.writeInt(valueName, uint32_t(p.GetOrd(obj)));
         case tkInt64: {
             // The whole 64-bit value: the high half must survive.
             uint64_t v = uint64_t(p.GetOrd(obj));
             unsigned char bytes[8];
             for (int i = 0; i < 8; ++i) bytes[i] = (unsigned char)(v >> (8 * i));
-            return key.isOpen() &&
-                   RegSetValueExA(key.handle(), valueName, 0, REG_QWORD, bytes, 8) == ERROR_SUCCESS;
+            return key.isOpen() && RegSetValueExA(key.handle(), valueName, 0, REG_QWORD, bytes, 8) == ERROR_SUCCESS;
         }
         case tkEnumeration:
         case tkSet:
         case tkString:
         case tkWChar:
         case tkWString:
-        case tkUString:
-            return key.writeString(valueName, GetPropValue(obj, p).c_str());
+        case tkUString: return key.writeString(valueName, GetPropValue(obj, p).c_str());
         default: return false;
         }
     } catch (const std::exception&) {
@@ -326,8 +329,7 @@ void TCCompStorage::restoreFormsStateAndPostion(TCustomForm* f) {
         if (key_->readString((base + "WindowState").c_str(), state)) {
             try {
                 SetPropValue(f, "WindowState", state.str());
-            } catch (const std::exception&) {
-            }
+            } catch (const std::exception&) {}
         }
     }
 }

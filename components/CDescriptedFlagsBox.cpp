@@ -7,7 +7,8 @@
 #include "platform/runtime/Translation.h"
 
 IMPLEMENT_CLASS(TCDescriptedFlagsBox, TCFlagsBox) {
-    r.Str("Name", [](TCDescriptedFlagsBox* b) { return b->Name(); }, &TCDescriptedFlagsBox::SetName);
+    r.Str(
+        "Name", [](TCDescriptedFlagsBox* b) { return b->Name(); }, &TCDescriptedFlagsBox::SetName);
     r.Boolean("ConvertValue", &TCDescriptedFlagsBox::ConvertValue, &TCDescriptedFlagsBox::SetConvertValue);
 }
 

@@ -16,6 +16,7 @@ class TCDescriptedFlagsBox : public TCFlagsBox {
     // value and answers false.
     bool setTextValue(const String& text) override;
     String getTextValue() const override;
+
 private:
     bool FConvertValue = false;
 };

@@ -36,8 +36,7 @@ void nameEditor(TCompoundEdit* e, const String& name) {
     try {
         if (auto* fb = dynamic_cast<TCDescriptedFlagsBox*>(e)) fb->SetName(name);
         else e->SetName(name);
-    } catch (const EComponentError&) {
-    }
+    } catch (const EComponentError&) {}
 }
 }  // namespace
 
@@ -236,8 +235,7 @@ TCompoundEdit* TCEditorsBox::addEditor(TCXEditsEntry* entry, int clientWidth) {
     // A caption wrapped to more lines keeps them all visible; the editor
     // then sits on the label's last line.
     label->SetHeight(std::max(label->Height(), MeasureWrappedText(label->Caption(), label->Font(), label->Width()).cy));
-    if (label->Height() > editor->Height())
-        editor->SetTop(label->Top() + label->Height() - editor->Height() - 1);
+    if (label->Height() > editor->Height()) editor->SetTop(label->Top() + label->Height() - editor->Height() - 1);
     editor->SetHint(caption);
     editor->SetShowHint(true);
     FLabelWidth = std::max(FLabelWidth, label->Width());
@@ -393,7 +391,8 @@ void TCEditorsBox::updateEditor(TCXEditsEntry* entry) {
                                   : String());
         r.editor->enable(editorEnabled(entry));
         if (FDebugMode) r.label->SetEnabled(entry->enabled());
-        String caption = FMarkRequiredFields && !entry->canEmpty() ? entry->longName_nf().str() : entry->caption().str();
+        String caption =
+            FMarkRequiredFields && !entry->canEmpty() ? entry->longName_nf().str() : entry->caption().str();
         r.label->SetCaption(caption + ":");
         return;
     }

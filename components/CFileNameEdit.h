@@ -19,8 +19,10 @@ class TCFileNameEdit : public TCompoundEdit {
     void BtnClick();
     bool UpdateEditRect(TRect& rect) override;
     TButton* Button() const { return FButton; }
+
 protected:
     void Resize() override;
+
 private:
     TButton* FButton;
     String FDlgTitle, FDlgFilter, FDlgDefExt;

@@ -26,7 +26,7 @@ bool fbxParseValue(const String& text, uint64_t& value) {
     uint64_t v = 0;
     for (; i < t.size(); ++i) {
         char c = t[i];
-        int d = c >= '0' && c <= '9' ? c - '0'
+        int d = c >= '0' && c <= '9'                 ? c - '0'
                 : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
                 : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10
                                                      : -1;
@@ -62,7 +62,9 @@ void fbxSetSbItemValue(TListItem* item, const String& text, int index) {
     s->Put(index, text);
 }
 
-void fbxSetSbItemValue(TListItem* item, uint64_t value, int index) { fbxSetSbItemValue(item, fbxValueText(value), index); }
+void fbxSetSbItemValue(TListItem* item, uint64_t value, int index) {
+    fbxSetSbItemValue(item, fbxValueText(value), index);
+}
 
 uint64_t fbxGetSbItemValue(const TListItem* item, int index) {
     if (!item || index < 0 || index >= item->SubItems()->Count()) return 0;
@@ -429,10 +431,12 @@ bool TCCheckListView::ForwardKey(const TCKeyMessage& m) {
 // ---- TCFlagsBox
 
 IMPLEMENT_CLASS(TCFlagsBox, TCompoundEdit) {
-    r.Int64("Checked", [](TCFlagsBox* b) { return int64_t(b->GetChecked()); },
-            [](TCFlagsBox* b, int64_t v) { b->SetChecked(uint64_t(v)); });
-    r.Int64("DisabledItems", [](TCFlagsBox* b) { return int64_t(b->DisabledItems()); },
-            [](TCFlagsBox* b, int64_t v) { b->SetDisabledItems(uint64_t(v)); });
+    r.Int64(
+        "Checked", [](TCFlagsBox* b) { return int64_t(b->GetChecked()); },
+        [](TCFlagsBox* b, int64_t v) { b->SetChecked(uint64_t(v)); });
+    r.Int64(
+        "DisabledItems", [](TCFlagsBox* b) { return int64_t(b->DisabledItems()); },
+        [](TCFlagsBox* b, int64_t v) { b->SetDisabledItems(uint64_t(v)); });
     r.Enum("ListType", CheckListTypeInfo, &TCFlagsBox::ListType, &TCFlagsBox::SetListType);
     r.Object<TListItems>("Items", &TCFlagsBox::Items, &TCFlagsBox::SetItems);
     r.Integer("RowsVisible", &TCFlagsBox::RowsVisible, &TCFlagsBox::SetRowsVisible);
@@ -590,9 +594,7 @@ void TCFlagsBox::Change() {
     TCompoundEdit::Change();
 }
 
-void TCFlagsBox::BtnClick() {
-    SetDroppedDown(!GetDroppedDown());
-}
+void TCFlagsBox::BtnClick() { SetDroppedDown(!GetDroppedDown()); }
 
 void TCFlagsBox::SetDroppedDown(bool on) {
     if (on == GetDroppedDown()) return;

@@ -123,7 +123,10 @@ class TCFlagsBox : public TCompoundEdit {
     TCCheckListType ListType() const { return FList->ListType(); }
     void SetListType(TCCheckListType t);
     TListItems* Items() const { return FList->Items(); }
-    void SetItems(TListItems* items) { FList->Items()->Assign(items); UpdateText(); }
+    void SetItems(TListItems* items) {
+        FList->Items()->Assign(items);
+        UpdateText();
+    }
     int RowsVisible() const { return FList->RowsVisible(); }
     void SetRowsVisible(int v) { FList->SetRowsVisible(v); }
     bool ValuesVisible() const { return FList->GetValuesVisible(); }

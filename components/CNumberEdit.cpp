@@ -135,8 +135,7 @@ bool TCNumberEdit::validate(bool showMessage) {
             if (pages && isTabSheet(sheet) && GetPropInfo(pages, "ActivePage")) {
                 try {
                     SetObjectProp(pages, "ActivePage", sheet);
-                } catch (const std::exception&) {
-                }
+                } catch (const std::exception&) {}
             }
         }
         // The bounds are shown as the edit shows values.
@@ -153,8 +152,7 @@ bool TCNumberEdit::validate(bool showMessage) {
         try {
             form->SetActiveControl(this);
             if (CanFocus()) SetFocus();
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
     }
     return false;
 }

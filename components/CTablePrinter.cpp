@@ -79,8 +79,7 @@ int TCTablePrinter::MeasureUnitToPixelsHorz(float mm) const {
     int dpi = fallbackDpi;
     try {
         dpi = Printer()->PixelsPerInchX();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     if (dpi <= 0) dpi = fallbackDpi;
     return int(mm * (dpi / 25.4));
 }
@@ -89,8 +88,7 @@ int TCTablePrinter::MeasureUnitToPixelsVert(float mm) const {
     int dpi = fallbackDpi;
     try {
         dpi = Printer()->PixelsPerInchY();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     if (dpi <= 0) dpi = fallbackDpi;
     return int(mm * (dpi / 25.4));
 }
@@ -143,13 +141,11 @@ int TCTablePrinter::CalcRowHeight() {
     int h = 0, used = 0;
     for (int i = 0; i < n; ++i) {
         TCPrintedCell* cell = FCells.At(i);
-        if (shared == 0)
-            cell->PixelWidth = FRowWidth / n;
+        if (shared == 0) cell->PixelWidth = FRowWidth / n;
         else if (cell->WidthShare > 0)
             cell->PixelWidth =
                 int(std::trunc(cell->WidthShare * float(FRowWidth - shared * 2 * FHSpace))) + 2 * FHSpace;
-        else
-            cell->PixelWidth = 0;
+        else cell->PixelWidth = 0;
         // Shares that add up to more than the whole never push past the margin.
         cell->PixelWidth = std::clamp(cell->PixelWidth, 0, std::max(FRowWidth - used, 0));
         used += cell->PixelWidth;
@@ -272,29 +268,40 @@ void TCTablePrinter::Print() {
 // ---- settings
 
 IMPLEMENT_CLASS(TTblPrintSettings, TPersistent) {
-    r.Integer("TopMargin", [](TTblPrintSettings* s) { return s->Printer()->TopMargin(); },
-              [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetTopMargin(int(v)); });
-    r.Integer("BottomMargin", [](TTblPrintSettings* s) { return s->Printer()->BottomMargin(); },
-              [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetBottomMargin(int(v)); });
-    r.Integer("LeftMargin", [](TTblPrintSettings* s) { return s->Printer()->LeftMargin(); },
-              [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetLeftMargin(int(v)); });
-    r.Integer("RightMargin", [](TTblPrintSettings* s) { return s->Printer()->RightMargin(); },
-              [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetRightMargin(int(v)); });
-    r.Integer("HorSpace", [](TTblPrintSettings* s) { return s->Printer()->HorSpace(); },
-              [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetHorSpace(int(v)); });
-    r.Integer("VertSpace", [](TTblPrintSettings* s) { return s->Printer()->VertSpace(); },
-              [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetVertSpace(int(v)); });
+    r.Integer(
+        "TopMargin", [](TTblPrintSettings* s) { return s->Printer()->TopMargin(); },
+        [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetTopMargin(int(v)); });
+    r.Integer(
+        "BottomMargin", [](TTblPrintSettings* s) { return s->Printer()->BottomMargin(); },
+        [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetBottomMargin(int(v)); });
+    r.Integer(
+        "LeftMargin", [](TTblPrintSettings* s) { return s->Printer()->LeftMargin(); },
+        [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetLeftMargin(int(v)); });
+    r.Integer(
+        "RightMargin", [](TTblPrintSettings* s) { return s->Printer()->RightMargin(); },
+        [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetRightMargin(int(v)); });
+    r.Integer(
+        "HorSpace", [](TTblPrintSettings* s) { return s->Printer()->HorSpace(); },
+        [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetHorSpace(int(v)); });
+    r.Integer(
+        "VertSpace", [](TTblPrintSettings* s) { return s->Printer()->VertSpace(); },
+        [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetVertSpace(int(v)); });
     r.Str("JobTitle", &TTblPrintSettings::JobTitle, &TTblPrintSettings::SetJobTitle);
-    r.Boolean("PrintHeader", [](TTblPrintSettings* s) { return s->Printer()->PrintHeader(); },
-              [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetPrintHeader(v != 0); });
-    r.Boolean("PrintFooter", [](TTblPrintSettings* s) { return s->Printer()->PrintFooter(); },
-              [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetPrintFooter(v != 0); });
-    r.Boolean("RepeatTableHeader", [](TTblPrintSettings* s) { return s->Printer()->RepeatTableHeader(); },
-              [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetRepeatTableHeader(v != 0); });
-    r.Boolean("PrintTitle", [](TTblPrintSettings* s) { return s->Printer()->PrintTitle(); },
-              [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetPrintTitle(v != 0); });
-    r.Boolean("PrintTableHeader", [](TTblPrintSettings* s) { return s->Printer()->PrintTableHeader(); },
-              [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetPrintTableHeader(v != 0); });
+    r.Boolean(
+        "PrintHeader", [](TTblPrintSettings* s) { return s->Printer()->PrintHeader(); },
+        [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetPrintHeader(v != 0); });
+    r.Boolean(
+        "PrintFooter", [](TTblPrintSettings* s) { return s->Printer()->PrintFooter(); },
+        [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetPrintFooter(v != 0); });
+    r.Boolean(
+        "RepeatTableHeader", [](TTblPrintSettings* s) { return s->Printer()->RepeatTableHeader(); },
+        [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetRepeatTableHeader(v != 0); });
+    r.Boolean(
+        "PrintTitle", [](TTblPrintSettings* s) { return s->Printer()->PrintTitle(); },
+        [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetPrintTitle(v != 0); });
+    r.Boolean(
+        "PrintTableHeader", [](TTblPrintSettings* s) { return s->Printer()->PrintTableHeader(); },
+        [](TTblPrintSettings* s, int64_t v) { s->Printer()->SetPrintTableHeader(v != 0); });
 }
 
 IMPLEMENT_CLASS(TTblExportsSettings, TPersistent) {

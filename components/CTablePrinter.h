@@ -39,6 +39,7 @@ public:
     TCPrintedCell* At(int i) const { return FCells.at(size_t(i)); }
     int Count() const { return int(FCells.size()); }
     void FreeAll();
+
 private:
     std::vector<TCPrintedCell*> FCells;
 };
@@ -77,17 +78,29 @@ class TCTablePrinter : public TComponent {
     int PageNumber() const { return FPageNumber; }
 
     int TopMargin() const { return FTopMargin; }
-    void SetTopMargin(int v) { if (!GetIsPrinting()) FTopMargin = v; }
+    void SetTopMargin(int v) {
+        if (!GetIsPrinting()) FTopMargin = v;
+    }
     int BottomMargin() const { return FBottomMargin; }
-    void SetBottomMargin(int v) { if (!GetIsPrinting()) FBottomMargin = v; }
+    void SetBottomMargin(int v) {
+        if (!GetIsPrinting()) FBottomMargin = v;
+    }
     int LeftMargin() const { return FLeftMargin; }
-    void SetLeftMargin(int v) { if (!GetIsPrinting()) FLeftMargin = v; }
+    void SetLeftMargin(int v) {
+        if (!GetIsPrinting()) FLeftMargin = v;
+    }
     int RightMargin() const { return FRightMargin; }
-    void SetRightMargin(int v) { if (!GetIsPrinting()) FRightMargin = v; }
+    void SetRightMargin(int v) {
+        if (!GetIsPrinting()) FRightMargin = v;
+    }
     int HorSpace() const { return FHorSpace; }
-    void SetHorSpace(int v) { if (!GetIsPrinting()) FHorSpace = v; }
+    void SetHorSpace(int v) {
+        if (!GetIsPrinting()) FHorSpace = v;
+    }
     int VertSpace() const { return FVertSpace; }
-    void SetVertSpace(int v) { if (!GetIsPrinting()) FVertSpace = v; }
+    void SetVertSpace(int v) {
+        if (!GetIsPrinting()) FVertSpace = v;
+    }
     String Title() const { return FTitle; }
     void SetTitle(const String& v) { FTitle = v; }
     bool PrintHeader() const { return FPrintHeader; }
@@ -130,6 +143,7 @@ class TTblPrintSettings : public TPersistent {
     TCTablePrinter* Printer() const { return FPrinter; }
     String JobTitle() const { return FPrinter->Title(); }
     void SetJobTitle(const String& v) { FPrinter->SetTitle(v); }
+
 private:
     TCTablePrinter* FPrinter;
 };

@@ -78,8 +78,7 @@ bool TCBaseCFGFile::writeStringList(const char* name, TCStringList* list) {
         if (!writeString(itemKey(name, i).c_str(), list->item(static_cast<int>(i)).c_str())) return false;
     // Items of a longer list written before would otherwise stay behind.
     if (hadList)
-        for (uint32_t i = n; i < before && removeValue(itemKey(name, i).c_str()); ++i) {
-        }
+        for (uint32_t i = n; i < before && removeValue(itemKey(name, i).c_str()); ++i) {}
     return true;
 }
 
@@ -258,8 +257,8 @@ bool openRegKey(HKEY root, const char* subKey, HKEY* key, uint32_t flags) {
     if (RegOpenKeyExA(root, subKey ? subKey : "", 0, access, key) == ERROR_SUCCESS) return true;
     *key = 0;
     if (readOnly || !(flags & CFG_REG_CREATE)) return false;
-    const int32_t rc = RegCreateKeyExA(root, subKey ? subKey : "", 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                                       nullptr, key, nullptr);
+    const int32_t rc =
+        RegCreateKeyExA(root, subKey ? subKey : "", 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key, nullptr);
     if (rc == ERROR_SUCCESS) return true;
     *key = 0;
     errorBox.load()(zrx::win::regErrorText(rc).c_str(), "Error");
@@ -276,8 +275,7 @@ bool regKeyExists(HKEY root, const char* subKey) {
 bool getRegString(HKEY key, const char* valueName, TCString& text, const char* def) {
     uint32_t type = 0;
     std::string data;
-    if (key && valueName && zrx::win::regQueryValue(key, valueName, &type, &data) == ERROR_SUCCESS &&
-        type == REG_SZ) {
+    if (key && valueName && zrx::win::regQueryValue(key, valueName, &type, &data) == ERROR_SUCCESS && type == REG_SZ) {
         text = zrx::win::regText(data);
         return true;
     }
@@ -326,8 +324,8 @@ bool setRegString(HKEY key, const char* valueName, const char* text) {
 
 bool setRegDWord(HKEY key, const char* valueName, uint32_t value) {
     if (!key || !valueName) return false;
-    return zrx::win::regSetValue(key, valueName, REG_DWORD, std::string_view(reinterpret_cast<const char*>(&value), 4)) ==
-           ERROR_SUCCESS;
+    return zrx::win::regSetValue(key, valueName, REG_DWORD,
+                                 std::string_view(reinterpret_cast<const char*>(&value), 4)) == ERROR_SUCCESS;
 }
 
 bool setRegBinary(HKEY key, const char* valueName, const void* data, size_t size) {

@@ -45,8 +45,7 @@ bool checkFilled(TControl* control, const String& text, bool showMessage, const 
         TWinControl* pages = sheet->Parent();
         try {
             if (pages && GetPropInfo(pages, "ActivePage")) SetObjectProp(pages, "ActivePage", sheet);
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
     }
     String msg = fieldName && *fieldName ? TCString::format(tr("Поле \"%s\"").c_str(), fieldName).str()
                                          : tr("Данное поле").str();
@@ -56,8 +55,7 @@ bool checkFilled(TControl* control, const String& text, bool showMessage, const 
         try {
             form->SetActiveControl(wc);
             if (wc->CanFocus()) wc->SetFocus();
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
     }
     return false;
 }
@@ -284,8 +282,7 @@ TCompoundHistoryEdit::~TCompoundHistoryEdit() {
     FSaveValue = false;
     try {
         AddHistory();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     if (FList) FList->HideList();
     delete FRegInfo;
     FRegInfo = nullptr;
@@ -432,8 +429,7 @@ bool TCompoundHistoryEdit::Load() {
             int sel = FList->ItemIndex();
             Items()->Assign(&list);
             FList->SetItemIndex(sel);
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
     }
     // A missing stored value leaves the text alone.
     if (found) SetText(value);

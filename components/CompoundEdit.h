@@ -49,6 +49,7 @@ protected:
     // A text that does not fit the mask stays as typed: the field is
     // reported and gets the focus back.
     void ValidateError(int Pos) override;
+
 private:
     TCanvas* FCanvas = nullptr;
 };
@@ -84,6 +85,7 @@ protected:
     void PopupPressOutside(TControl* target) override;
     void PopupDeactivated() override { doCancel(); }
     String FSearch;
+
 private:
     int FRowsVisible = 3;
 };
@@ -95,6 +97,7 @@ class TCComboEditListBox : public TCPopupListBox {
     TCComboEditListBox(TComponent* AOwner, TCompoundHistoryEdit* edit);
     bool processKeyMessage(const TCKeyMessage& m) override;
     void doOK() override;
+
 private:
     TCompoundHistoryEdit* FEdit;
 };
@@ -162,6 +165,7 @@ class TCompoundHistoryEdit : public TCompoundEdit {
 protected:
     void Change() override;
     void Resize() override;
+
 private:
     friend class TCComboEditListBox;
     TButton* FButton;

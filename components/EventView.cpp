@@ -49,6 +49,7 @@ public:
     }
     HookGuard(const HookGuard&) = delete;
     HookGuard& operator=(const HookGuard&) = delete;
+
 private:
     bool locked_;
 };
@@ -67,6 +68,7 @@ public:
     }
     DeliveryGuard(const DeliveryGuard&) = delete;
     DeliveryGuard& operator=(const DeliveryGuard&) = delete;
+
 private:
     bool locked_;
 };
@@ -121,13 +123,24 @@ struct EventViewChains {
         if (TEventView* v = dbg().head.load()) v->showDbgEvent(text);
     }
     static Channel<TCSLogOutFunc>& log() {
-        static Channel<TCSLogOutFunc> c{{nullptr}, 0, &TEventView::FPrevLogView, &TEventView::FForeignLog, &ownLog,
-                                        &csGetLogOutFunc, &csSetLogOutFunc, &TEventView::FRtlLoggin};
+        static Channel<TCSLogOutFunc> c{{nullptr},
+                                        0,
+                                        &TEventView::FPrevLogView,
+                                        &TEventView::FForeignLog,
+                                        &ownLog,
+                                        &csGetLogOutFunc,
+                                        &csSetLogOutFunc,
+                                        &TEventView::FRtlLoggin};
         return c;
     }
     static Channel<TCSDisplayFunc>& dbg() {
-        static Channel<TCSDisplayFunc> c{{nullptr}, 0, &TEventView::FPrevDbgView, &TEventView::FForeignDisplay,
-                                         &ownDisplay, &csGetDisplayFunc, &csSetDisplayFunc,
+        static Channel<TCSDisplayFunc> c{{nullptr},
+                                         0,
+                                         &TEventView::FPrevDbgView,
+                                         &TEventView::FForeignDisplay,
+                                         &ownDisplay,
+                                         &csGetDisplayFunc,
+                                         &csSetDisplayFunc,
                                          &TEventView::FRtlDbgMessaging};
         return c;
     }
@@ -299,10 +312,9 @@ void TEventView::addNow(int64_t time, int32_t code, const TCString& text, bool r
         {
             std::lock_guard<std::mutex> g(FTextLock);
             if (code < 0)
-                FLastError = TCString::format(zrnTranslateString("Ошибка № %X.\n%s").c_str(), uint32_t(code),
-                                              text.c_str());
-            else if (code > 0)
-                FLastEvent = text;
+                FLastError =
+                    TCString::format(zrnTranslateString("Ошибка № %X.\n%s").c_str(), uint32_t(code), text.c_str());
+            else if (code > 0) FLastEvent = text;
         }
         // One line: a carriage return would split the text into sub-items too.
         TCString shown = cutUtf8(text.c_str(), kMaxRowText);
@@ -591,8 +603,9 @@ void TEventView::Loaded() {
     TCAdvancedListView::Loaded();
     if (!FDrawInstalled) {
         FOwnerAdvancedDraw = OnAdvancedCustomDrawItem;
-        OnAdvancedCustomDrawItem = [this](TObject* s, TListItem* i, TCustomDrawState st, TCustomDrawStage sg,
-                                          bool& d) { AdvancedCustomDrawItem(s, i, st, sg, d); };
+        OnAdvancedCustomDrawItem = [this](TObject* s, TListItem* i, TCustomDrawState st, TCustomDrawStage sg, bool& d) {
+            AdvancedCustomDrawItem(s, i, st, sg, d);
+        };
         FDrawInstalled = true;
     }
     if (!IsDesigning() && !PopupMenu()) SetPopupMenu(createDefMenu());

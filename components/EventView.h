@@ -98,7 +98,10 @@ class TEventView : public TCAdvancedListView {
     bool ShowMesages() const { return FShowMesages; }
     void SetShowMesages(bool v) { FShowMesages = v; }
     bool ColorItems() const { return FColorItems; }
-    void SetColorItems(bool v) { FColorItems = v; Invalidate(); }
+    void SetColorItems(bool v) {
+        FColorItems = v;
+        Invalidate();
+    }
     bool ShowDate() const { return FShowDate; }
     void SetShowDate(bool v) { FShowDate = v; }
     TEventViewerRefreshMode RefreshMode() const { return FRefreshMode; }

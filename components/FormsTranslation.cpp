@@ -111,8 +111,7 @@ void translateObjectProps(TObject* obj, const TStringList& names) {
             if (changed && keepIndex) {
                 try {
                     idxProp->SetOrd(obj, itemIndex);
-                } catch (const std::exception&) {
-                }
+                } catch (const std::exception&) {}
             }
         } else {
             translateObjectProps(value, names);
@@ -300,8 +299,10 @@ void TCFormTranslator::ChangeLanguageClick(TObject* Sender) {
     auto* item = dynamic_cast<TMenuItem*>(Sender);
     if (!item || item->Checked()) return;
     if (!storeLanguageID(int(item->Tag()))) return;
-    String msg = TCString::fromUtf16(
-        zrnTranslateStringW(TCString("Языковые изменения вступят в силу после перезагрузки программы!").toUtf16())).str();
+    String msg =
+        TCString::fromUtf16(
+            zrnTranslateStringW(TCString("Языковые изменения вступят в силу после перезагрузки программы!").toUtf16()))
+            .str();
     if (OnMessage) OnMessage(msg, mtInformation, mbSet(mbOK));
     else MessageDlg(msg, mtInformation, mbSet(mbOK), 0);
 }

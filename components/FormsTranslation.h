@@ -29,6 +29,7 @@ class TCFormTranslMarker : public TComponent {
     int DefLanguage() const { return defLanguage_; }
     int LastLanguage() const { return lastLanguage_; }
     void SetLastLanguage(int v) { lastLanguage_ = v; }
+
 private:
     int defLanguage_;
     int lastLanguage_ = -1;

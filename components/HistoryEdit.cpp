@@ -5,8 +5,8 @@
 #include "platform/framework/Forms.h"
 
 const TEnumInfo RegRootKeysInfo{"TRegRootKeys",
-                                {"hkCLASSES_ROOT", "hkCURRENT_USER", "hkLOCAL_MACHINE", "hkUSERS",
-                                 "hkPERFORMANCE_DATA", "hkCURRENT_CONFIG", "hkDYN_DATA"}};
+                                {"hkCLASSES_ROOT", "hkCURRENT_USER", "hkLOCAL_MACHINE", "hkUSERS", "hkPERFORMANCE_DATA",
+                                 "hkCURRENT_CONFIG", "hkDYN_DATA"}};
 
 HKEY mkRootKey(TRegRootKeys k) { return HKEY(0x80000000u + uint32_t(k)); }
 
@@ -80,8 +80,7 @@ bool load(const TRegistryInfo* info, TStrings* list, String* value, bool* valueF
         if (ok) {
             try {
                 list->SetText(text);
-            } catch (const std::exception&) {
-            }
+            } catch (const std::exception&) {}
         }
         if (value) {
             std::string v;
@@ -113,8 +112,7 @@ bool addEntry(TStrings* list, const String& text, int maxCount) {
 void trimTo(TStrings* list, int maxCount) {
     try {
         while (list->Count() > std::max(maxCount, 0)) list->Delete(list->Count() - 1);
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
 }
 
 }  // namespace historyvalue
@@ -137,8 +135,7 @@ THistoryEdit::~THistoryEdit() {
     FSaveValue = false;
     try {
         AddHistory();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     delete FRegInfo;
     delete FHistory;
 }
@@ -184,8 +181,7 @@ bool THistoryEdit::LoadEx(bool withValue) {
     String text = GetText();
     try {
         Items()->Assign(FHistory);
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     // A missing stored value leaves the text alone.
     if (found) text = value;
     if (GetText() != text) SetText(text);

@@ -6,8 +6,15 @@
 #include "platform/framework/StdCtrls.h"
 #include "platform/framework/TRegistry.h"
 
-enum TRegRootKeys { hkCLASSES_ROOT, hkCURRENT_USER, hkLOCAL_MACHINE, hkUSERS, hkPERFORMANCE_DATA,
-                    hkCURRENT_CONFIG, hkDYN_DATA };
+enum TRegRootKeys {
+    hkCLASSES_ROOT,
+    hkCURRENT_USER,
+    hkLOCAL_MACHINE,
+    hkUSERS,
+    hkPERFORMANCE_DATA,
+    hkCURRENT_CONFIG,
+    hkDYN_DATA
+};
 extern const TEnumInfo RegRootKeysInfo;
 HKEY mkRootKey(TRegRootKeys k);
 
@@ -22,6 +29,7 @@ class TRegistryInfo : public TPersistent {
     const String& ValueName() const { return FValueName; }
     void SetValueName(const String& v) { FValueName = v; }
     void Assign(TPersistent* Source) override;
+
 private:
     TRegRootKeys FRootKey = hkCURRENT_USER;
     String FKey;

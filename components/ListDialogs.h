@@ -23,6 +23,7 @@ class TCFindForm : public TForm {
     TButton* Button3;
     void RadioGroup1Click(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
+
 protected:
     int FBottom = 0;  // where controls of a derived dialog go
 };

@@ -15,9 +15,11 @@ class TCOIDEdit : public TCompoundHistoryEdit {
     // The trimmed text is a dotted-decimal identifier.
     bool validate() const { return isValidOidText(getTextValue()); }
     void KeyPress(char32_t& Key) override;
+
 protected:
     // Text that arrives otherwise (pasted, set) is filtered as well.
     void Change() override;
+
 private:
     bool FFiltering = false;
 };

@@ -6,8 +6,8 @@
 #include "platform/runtime/TCString.h"
 #include "platform/runtime/Translation.h"
 
-const TEnumInfo PixelFormatInfo{"TPixelFormat",
-                                {"pfDevice", "pf1bit", "pf4bit", "pf8bit", "pf15bit", "pf16bit", "pf24bit", "pf32bit", "pfCustom"}};
+const TEnumInfo PixelFormatInfo{
+    "TPixelFormat", {"pfDevice", "pf1bit", "pf4bit", "pf8bit", "pf15bit", "pf16bit", "pf24bit", "pf32bit", "pfCustom"}};
 
 namespace {
 TRILBitmapFileNameGetter& getter() {

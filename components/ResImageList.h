@@ -29,8 +29,10 @@ class TResImageList : public TImageList {
     String BitmapFileName() const { return FFileName; }
     // Hands (resource name, file name) to the installed writer.
     void WriteState();
+
 protected:
     void Loaded() override;
+
 private:
     bool addStrip(const TBitmap& strip);
     // Remembers that the list holds just the pictures of ResourceName.
@@ -63,8 +65,10 @@ class TCInteactiveTimer : public TTimer {
     void Resume();
     TNotifyEvent OnExecute;
     TShowRemainEvent OnShowRemain;
+
 protected:
     void Timer() override;
+
 private:
     int FPeriod = 0, FRemain = 0;
     bool FOnlyIfIdle = false;

@@ -119,8 +119,7 @@ void TUXDateTimePicker::SetUXDateTime(int64_t t) {
             if (t < 0) throw EConvertError("Invalid time");
             FPicker->SetTime(EncodeTime(int(t / 3600), int(t % 3600 / 60), int(t % 60), 0));
         }
-    } catch (const EConvertError&) {
-    }
+    } catch (const EConvertError&) {}
 }
 
 int64_t TUXDateTimePicker::GetUXDateTime() const {
@@ -245,8 +244,7 @@ void TUXDatetimeEditor::SetDateAndTime(int64_t t) {
         FDate->SetDate(EncodeDate(st.wYear, st.wMonth, st.wDay));
         FTime->SetTime(EncodeTime(st.wHour, st.wMinute, st.wSecond, 0));
         FInstant = t;
-    } catch (const EConvertError&) {
-    }
+    } catch (const EConvertError&) {}
 }
 
 SYSTEMTIME TUXDatetimeEditor::shownFields() const {
@@ -279,8 +277,7 @@ void TUXDatetimeEditor::showExistingTime() {
     try {
         FDate->SetDate(EncodeDate(back.wYear, back.wMonth, back.wDay));
         FTime->SetTime(EncodeTime(back.wHour, back.wMinute, back.wSecond, 0));
-    } catch (const EConvertError&) {
-    }
+    } catch (const EConvertError&) {}
     FUpdating = was;
 }
 
@@ -360,7 +357,6 @@ void TUXDatetimeEditor::Change() {
     try {
         if (std::sscanf(datePart.c_str(), "%d.%d.%d", &d, &mo, &y) == 3) FDate->SetDate(EncodeDate(y, mo, d));
         if (std::sscanf(timePart.c_str(), "%d:%d:%d", &h, &mi, &s) >= 2) FTime->SetTime(EncodeTime(h, mi, s, 0));
-    } catch (const EConvertError&) {
-    }
+    } catch (const EConvertError&) {}
     FUpdating = false;
 }

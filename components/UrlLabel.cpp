@@ -138,10 +138,8 @@ void TUrlLabel::SetVisited(bool v) {
 void TUrlLabel::SetContainMouse(bool v) {
     if (v == FContainMouse) return;
     FContainMouse = v;
-    if (v)
-        applyFont(FAnimation->GetMoveStyle(), FAnimation->GetMoveColor());
-    else
-        applyFont(FAnimation->GetFontStyle(), FAnimation->GetColor());
+    if (v) applyFont(FAnimation->GetMoveStyle(), FAnimation->GetMoveColor());
+    else applyFont(FAnimation->GetFontStyle(), FAnimation->GetColor());
 }
 
 void TUrlLabel::urlTimer(TObject*) {

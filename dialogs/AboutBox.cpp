@@ -36,8 +36,7 @@ TCString fileVersionText(const char* path) {
 
 TCString aboutNoticeLine(int firstYear, int currentYear) {
     if (firstYear >= currentYear) return TCString::format(tr("© %d Зорен").c_str(), firstYear);
-    if (currentYear == firstYear + 1)
-        return TCString::format(tr("© %d, %d Зорен").c_str(), firstYear, currentYear);
+    if (currentYear == firstYear + 1) return TCString::format(tr("© %d, %d Зорен").c_str(), firstYear, currentYear);
     return TCString::format(tr("© %d-%d Зорен").c_str(), firstYear, currentYear);
 }
 

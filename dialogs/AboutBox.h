@@ -30,8 +30,8 @@ class TNAboutForm : public TForm {
     DECLARE_CLASS(TNAboutForm)
     explicit TNAboutForm(TComponent* AOwner);
 
-    TImage* img1;  // the emblem
-    TImage* img2;  // the animated emblem (1 April)
+    TImage* img1;              // the emblem
+    TImage* img2;              // the animated emblem (1 April)
     TStaticText* StaticText1;  // application title
     TStaticText* StaticText3;  // product line
     TStaticText* txt1;         // notice line

@@ -6,7 +6,6 @@
 #include "platform/framework/Forms.h"
 #include "platform/runtime/TCString.h"
 
-
 // The policy: 8 to 32 characters; the test password is set with it and
 // cleared again later in the start-up (both run as static initialisers).
 void registerPasswordPolicy();

@@ -81,4 +81,3 @@ TCString proposedCertificateFileName(const TZrX509& cert) {
 TCString proposedRequestFileName(const TZrX509Req& req) { return uaTranslitFileName(req.ownerName().c_str(), ".p10"); }
 
 bool isPemFileName(const char* name) { return getExt(name).toLower() == ".pem"; }
-

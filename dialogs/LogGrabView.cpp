@@ -115,8 +115,7 @@ int showLogGrabber(TCLogGrabber* grabber, uint32_t flags, const char* caption, c
     auto* f = new TLogGrabViewForm(dialogOwner());
     return showProgramDialog(f, [&] {
         const TCStringList& lines = grabber->lines();
-        for (int i = 0; i < lines.count(); ++i)
-            f->addLine(lines[i].c_str(), uint32_t(lines[i].object()));
+        for (int i = 0; i < lines.count(); ++i) f->addLine(lines[i].c_str(), uint32_t(lines[i].object()));
         const bool lastFailed = isFailure(uint32_t(lines[lines.count() - 1].object()));
         TIconImage* pic = (flags & LGV_QUESTION) ? f->img1 : ((flags & LGV_ERROR) || lastFailed) ? f->img3 : f->img2;
         pic->SetBounds(8, 0, 48, 48);

@@ -18,16 +18,16 @@ class TLogGrabViewForm : public TForm {
     DECLARE_CLASS(TLogGrabViewForm)
     explicit TLogGrabViewForm(TComponent* AOwner);
 
-    TPanel* pnl1;       // top margin
-    TPanel* pnl2;       // bottom: the buttons
-    TPanel* pnl3;       // left: the pictures
-    TLinesView* re1;    // the lines
-    TLabel* lbl2;       // optional text under the lines
-    TIconImage* img1;   // question
-    TIconImage* img2;   // information
-    TIconImage* img3;   // error
-    TButton* btn1;      // "Да"
-    TButton* btn2;      // "Нет" / "Ok"
+    TPanel* pnl1;      // top margin
+    TPanel* pnl2;      // bottom: the buttons
+    TPanel* pnl3;      // left: the pictures
+    TLinesView* re1;   // the lines
+    TLabel* lbl2;      // optional text under the lines
+    TIconImage* img1;  // question
+    TIconImage* img2;  // information
+    TIconImage* img3;  // error
+    TButton* btn1;     // "Да"
+    TButton* btn2;     // "Нет" / "Ok"
 
     // Adds one line in the colour its code and text call for.
     void addLine(const char* text, uint32_t code);

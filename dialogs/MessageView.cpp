@@ -91,10 +91,8 @@ TPanel* makeDialogPanel(TCustomForm* form, const char* name, TAlign align, int s
     p->SetParent(form);
     p->SetBevelOuter(bvNone);
     p->SetAlign(align);
-    if (align == alLeft || align == alRight)
-        p->SetWidth(size);
-    else
-        p->SetHeight(size);
+    if (align == alLeft || align == alRight) p->SetWidth(size);
+    else p->SetHeight(size);
     return p;
 }
 
@@ -132,8 +130,7 @@ TMessageViewForm::TMessageViewForm(TComponent* AOwner) : TForm(AOwner) {
     txt1 = new TScrollText(this);
     txt1->SetName("txt1");
     txt1->SetParent(this);
-    txt1->SetBounds(kPicPanelWidth, 11, kClientWidth - kPicPanelWidth - kTextRightMargin,
-                    kClientHeight - 11 - 36);
+    txt1->SetBounds(kPicPanelWidth, 11, kClientWidth - kPicPanelWidth - kTextRightMargin, kClientHeight - 11 - 36);
     txt1->SetAnchors(akSet(akLeft) | akSet(akTop) | akSet(akRight) | akSet(akBottom));
 }
 

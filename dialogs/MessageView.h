@@ -55,7 +55,7 @@ struct TMessageButtonInfo {
     const char* caption;  // Russian source, shown translated
     TMsgDlgBtn button;
     TModalResult modalResult;
-    int boxResult;        // the message-box answer
+    int boxResult;  // the message-box answer
 };
 const TMessageButtonInfo* messageButtonTable(int& count);
 

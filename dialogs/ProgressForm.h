@@ -12,12 +12,12 @@
 #include "platform/runtime/TCStringList.h"
 
 // Flags of TCProgressForm::progress.
-constexpr uint32_t PRF_TEXT = 0x1;       // show the given text
-constexpr uint32_t PRF_POSITION = 0x2;   // set the bar's position
-constexpr uint32_t PRF_MAXIMUM = 0x4;    // set the bar's maximum
-constexpr uint32_t PRF_SAVE = 0x10;      // keep the current text
-constexpr uint32_t PRF_RESTORE = 0x20;   // show the oldest kept text
-constexpr uint32_t PRF_NOBAR = 0x40;     // hide the bar
+constexpr uint32_t PRF_TEXT = 0x1;      // show the given text
+constexpr uint32_t PRF_POSITION = 0x2;  // set the bar's position
+constexpr uint32_t PRF_MAXIMUM = 0x4;   // set the bar's maximum
+constexpr uint32_t PRF_SAVE = 0x10;     // keep the current text
+constexpr uint32_t PRF_RESTORE = 0x20;  // show the oldest kept text
+constexpr uint32_t PRF_NOBAR = 0x40;    // hide the bar
 
 class TCProgressForm : public TForm {
     DECLARE_CLASS(TCProgressForm)

@@ -1,6 +1,5 @@
 #include "jCmp/ZrX509jCMPClient.h"
 
-
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -190,10 +189,8 @@ bool TCjCMPClient::send() {
     }
     applyTimeouts();
     try {
-        if (std::strcmp(method_, "POST") == 0)
-            http_.Post(requestURL_.str(), request_, response_);
-        else
-            http_.Get(requestURL_.str(), response_);
+        if (std::strcmp(method_, "POST") == 0) http_.Post(requestURL_.str(), request_, response_);
+        else http_.Get(requestURL_.str(), response_);
     } catch (const EIdSocketError& e) {
         report(transportCode(uint32_t(e.LastError())), oneLine(e.Message()).c_str());
         return false;
@@ -257,10 +254,8 @@ TCString TCjCMPClient::issueOptionsText(const TZrXMKCertPars* p) {
     if (p->flags & 4) s += "\"ignoreSimilar\":\"true\",";
     if (p->start != 0) s.appendf("\"notBefore\":\"%s\",", textDateTimeZ(p->start, false).c_str());
     if (p->end != 0) {
-        if (p->flags & 0x100)
-            s.appendf("\"lifeDays\":\"%lld\",", static_cast<long long>(p->end));
-        else
-            s.appendf("\"notAfter\":\"%s\",", textDateTimeZ(p->end, true).c_str());
+        if (p->flags & 0x100) s.appendf("\"lifeDays\":\"%lld\",", static_cast<long long>(p->end));
+        else s.appendf("\"notAfter\":\"%s\",", textDateTimeZ(p->end, true).c_str());
     }
     if (s.endsWith(",")) s.setLength(s.length() - 1);
     return TCString::format(",\"options\":{%s}", s.c_str());
@@ -308,12 +303,11 @@ KResult TCjCMPClient::issue(int type, const void* data, size_t length, int* repl
     if (!jsonGetString(lastReply_.get(), "x509object.base64object", b64, "", &err))
         return reportf(JCMP_E_MISSING_VALUE, "%s. %s!", prefix.c_str(), err.c_str());
     const std::vector<uint8_t> bytes = TBase64Encoding::DecodeStringToBytes(b64.str());
-    if (bytes.empty())
-        return reportf(JCMP_E_PARSE, "%s. Ошибка декодирования принятых данных!", prefix.c_str());
+    if (bytes.empty()) return reportf(JCMP_E_PARSE, "%s. Ошибка декодирования принятых данных!", prefix.c_str());
     if (!outLength || bytes.size() > *outLength || !outBuffer) {
         if (outLength) *outLength = bytes.size();
-        return reportf(JCMP_E_BUFFER_TOO_SMALL, "%s. Размер буфера данных ментше требуемого (%d)!",
-                       prefix.c_str(), int(bytes.size()));
+        return reportf(JCMP_E_BUFFER_TOO_SMALL, "%s. Размер буфера данных ментше требуемого (%d)!", prefix.c_str(),
+                       int(bytes.size()));
     }
     std::memcpy(outBuffer, bytes.data(), bytes.size());
     *outLength = bytes.size();
@@ -351,12 +345,11 @@ KResult TCjCMPClient::load(int type, const char* keyID, void* buffer, size_t* le
     const char* shownID = keyID ? keyID : "";
     TCString err, b64;
     if (!jsonGetString(lastReply_.get(), "x509object.base64object", b64, "", &err))
-        return reportf(JCMP_E_MISSING_VALUE, "Загрузка %s,id:%s. %s!", caption.c_str(), shownID,
-                       err.c_str());
+        return reportf(JCMP_E_MISSING_VALUE, "Загрузка %s,id:%s. %s!", caption.c_str(), shownID, err.c_str());
     const std::vector<uint8_t> bytes = TBase64Encoding::DecodeStringToBytes(b64.str());
     if (bytes.empty())
-        return reportf(JCMP_E_PARSE, "Загрузка %s,id:%s. Ошибка декодирования принятых данных!",
-                       caption.c_str(), shownID);
+        return reportf(JCMP_E_PARSE, "Загрузка %s,id:%s. Ошибка декодирования принятых данных!", caption.c_str(),
+                       shownID);
     if (!length || bytes.size() > *length || !buffer) {
         if (length) *length = bytes.size();
         return reportf(JCMP_E_BUFFER_TOO_SMALL, "Загрузка %s,id:%s. Размер буфера данных меньше требуемого (%d)!",
@@ -399,9 +392,8 @@ KResult TCjCMPClient::loadChain(TCXCertsChain* chain, const char* keyID) {
     const KResult vr = chain->verify(&pos, nullptr, nullptr);
     if (isFailure(vr)) {
         const TZrX509* cert = chain->at(pos - 1);
-        reportf(vr, "Проверка сертификата ключей владельца %s,id:%s. %s!",
-                cert ? cert->ownerName().c_str() : "", cert ? cert->getKeyIDStr().c_str() : "",
-                ZrXGetErrorText(vr).c_str());
+        reportf(vr, "Проверка сертификата ключей владельца %s,id:%s. %s!", cert ? cert->ownerName().c_str() : "",
+                cert ? cert->getKeyIDStr().c_str() : "", ZrXGetErrorText(vr).c_str());
     }
     return vr;
 }
@@ -432,10 +424,8 @@ KResult TCjCMPClient::getIssuingRestrictions(TCFlags<unsigned int>* flags) {
 
 KResult TCjCMPClient::report(KResult code, const char* text) {
     lastCode_ = code;
-    if (text && *text)
-        lastText_ = text;
-    else if (lastText_.isEmpty() && isFailure(code))
-        lastText_ = kvdMessageByCode(code);
+    if (text && *text) lastText_ = text;
+    else if (lastText_.isEmpty() && isFailure(code)) lastText_ = kvdMessageByCode(code);
     logResult();
     if (flags.isSet(WRITE_DUMP)) dumpExchange();
     return code;
@@ -461,7 +451,10 @@ void TCjCMPClient::logResult() {
 
 TCString TCjCMPClient::operationText(bool withMethod) const {
     if (withMethod) return TCString::format("%s %s", method_, opName_.c_str());
-    static const struct { const char* prefix; const char* text; } rows[] = {
+    static const struct {
+        const char* prefix;
+        const char* text;
+    } rows[] = {
         {"register", "Зарегистрировать запрос"},
         {"issue", "Издать сертификат"},
         {"status", "Получить статус"},

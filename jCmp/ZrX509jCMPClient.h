@@ -20,8 +20,8 @@
 #include "platform/x509api/ZrX509Api.h"
 
 // Result codes of the client (facility 0x0C0).
-constexpr KResult JCMP_E_BASE = 0xC0C00000u;            // | HTTP status or socket error (low 20 bits)
-constexpr KResult JCMP_E_NOT_INITIALIZED = 0xC0C00320u; // no service address
+constexpr KResult JCMP_E_BASE = 0xC0C00000u;             // | HTTP status or socket error (low 20 bits)
+constexpr KResult JCMP_E_NOT_INITIALIZED = 0xC0C00320u;  // no service address
 constexpr KResult JCMP_E_PARSE = 0xC0C00321u;
 constexpr KResult JCMP_E_MISSING_VALUE = 0xC0C00322u;
 constexpr KResult JCMP_E_BUFFER_TOO_SMALL = 0xC0C00324u;
@@ -47,8 +47,8 @@ constexpr int JCMP_DEFAULT_TIMEOUT_SEC = 30;
 class TCjCMPClient {
 public:
     // Flags bits.
-    static constexpr unsigned LOG_SUCCESS = 1;   // log successful results too
-    static constexpr unsigned WRITE_DUMP = 2;    // append every exchange to the dump file
+    static constexpr unsigned LOG_SUCCESS = 1;  // log successful results too
+    static constexpr unsigned WRITE_DUMP = 2;   // append every exchange to the dump file
 
     static const char* const kContentType;  // "application/json; charset=utf-8"
     static const char* const kDumpFolder;   // empty: the current folder

@@ -38,14 +38,10 @@ unsigned TZrXCspJCMPClient::requestKinds() const {
     if (!hasContent()) return 0;
     auto present = [this](int kind) { return !isFailure(csp_->ZrX_GetX509Object(nullptr, nullptr, kind)); };
     unsigned kinds = 0;
-    if (present(kObjSignedSignRequest))
-        kinds |= JCMP_KIND_SIGN;
-    else if (present(kObjSignRequest))
-        kinds |= JCMP_KIND_SIGN | JCMP_KIND_SIGN_PLAIN;
-    if (present(kObjSignedKARequest))
-        kinds |= JCMP_KIND_KA;
-    else if (present(kObjKARequest))
-        kinds |= JCMP_KIND_KA | JCMP_KIND_KA_PLAIN;
+    if (present(kObjSignedSignRequest)) kinds |= JCMP_KIND_SIGN;
+    else if (present(kObjSignRequest)) kinds |= JCMP_KIND_SIGN | JCMP_KIND_SIGN_PLAIN;
+    if (present(kObjSignedKARequest)) kinds |= JCMP_KIND_KA;
+    else if (present(kObjKARequest)) kinds |= JCMP_KIND_KA | JCMP_KIND_KA_PLAIN;
     return kinds;
 }
 
@@ -65,8 +61,8 @@ KResult TZrXCspJCMPClient::loadRequest(unsigned kinds, void* buffer, size_t* len
         if (length) *length = len;
     }
     if (isFailure(rc))
-        KV_HLogFmtText(rc, tr("Загрузка запроса на сертификат ключей %s, владелец \"%s\". %s!").c_str(),
-                       text.c_str(), csp_ ? csp_->commonName().c_str() : "", kvdMessageByCode(rc).c_str());
+        KV_HLogFmtText(rc, tr("Загрузка запроса на сертификат ключей %s, владелец \"%s\". %s!").c_str(), text.c_str(),
+                       csp_ ? csp_->commonName().c_str() : "", kvdMessageByCode(rc).c_str());
     return rc;
 }
 
@@ -124,8 +120,7 @@ KResult TZrXCspJCMPClient::sendRequestOfKind(unsigned kinds) {
 KResult TZrXCspJCMPClient::sendRequests(unsigned kinds) {
     if (!hasContent()) return kNoRequest;
     const unsigned present = requestKinds();
-    if (!(kinds & (JCMP_KIND_SIGN | JCMP_KIND_KA)))
-        kinds |= present;
+    if (!(kinds & (JCMP_KIND_SIGN | JCMP_KIND_KA))) kinds |= present;
     else
         // Whether a kind exists only in plain form is the container's fact,
         // not the caller's: keys that cannot sign their own successor's
@@ -307,10 +302,10 @@ KResult TZrXCspJCMPClient::makeRevocation(const TZrX509* certificate, int reason
                        owner.c_str(), serial.c_str());
         return rc;
     }
-    KV_HLogFmtText(kRevocationSigned,
-                   tr("Удостоверен запрос на отмену сертификата ключей владельца \"%s\", SN:%s, код причины - %s")
-                       .c_str(),
-                   owner.c_str(), serial.c_str(), getRevokedReason(reason).c_str());
+    KV_HLogFmtText(
+        kRevocationSigned,
+        tr("Удостоверен запрос на отмену сертификата ключей владельца \"%s\", SN:%s, код причины - %s").c_str(),
+        owner.c_str(), serial.c_str(), getRevokedReason(reason).c_str());
     const uint32_t options = 0;
     return registerObject(&req, &options);
 }

@@ -16,10 +16,10 @@ class TZrX509;
 class TZrX509Csp;
 
 // Request-kinds word.
-constexpr unsigned JCMP_KIND_SIGN = 1;            // a signature-key request
-constexpr unsigned JCMP_KIND_KA = 2;              // a key-agreement-key request
-constexpr unsigned JCMP_KIND_SIGN_PLAIN = 4;      // the signature request exists only as plain PKCS#10
-constexpr unsigned JCMP_KIND_KA_PLAIN = 8;        // the key-agreement request exists only as plain PKCS#10
+constexpr unsigned JCMP_KIND_SIGN = 1;               // a signature-key request
+constexpr unsigned JCMP_KIND_KA = 2;                 // a key-agreement-key request
+constexpr unsigned JCMP_KIND_SIGN_PLAIN = 4;         // the signature request exists only as plain PKCS#10
+constexpr unsigned JCMP_KIND_KA_PLAIN = 8;           // the key-agreement request exists only as plain PKCS#10
 constexpr unsigned JCMP_KIND_ISSUE_AT_ONCE = 0x100;  // input: immediate issue allowed
 
 // Object types of the service.

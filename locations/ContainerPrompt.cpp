@@ -202,18 +202,20 @@ bool promptContainer(const char* caption, TCString& location, TCSecretString* pa
     prompt->PasswordEditChange(prompt);
     prompt->focusFirstFieldToType();
     bool confirmed = false;
-    ShowModalAndFree(prompt, [prompt] { placeDialogOnScreen(prompt); }, [&](int result) {
-        confirmed = result == mrOk;
-        if (!confirmed) return;
-        location = prompt->location();
-        if (cleanOnCommit) *cleanOnCommit = prompt->locationFrame->cleanOnCommit();
-        if (password && prompt->passwordVisible()) *password = prompt->PasswordEdit->Secret();
-    });
+    ShowModalAndFree(
+        prompt, [prompt] { placeDialogOnScreen(prompt); },
+        [&](int result) {
+            confirmed = result == mrOk;
+            if (!confirmed) return;
+            location = prompt->location();
+            if (cleanOnCommit) *cleanOnCommit = prompt->locationFrame->cleanOnCommit();
+            if (password && prompt->passwordVisible()) *password = prompt->PasswordEdit->Secret();
+        });
     return confirmed;
 }
 
-KResult loadContainer(const char* name, TZrX509Csp& csp, const TCFlags<unsigned int>& flags,
-                      TCSecretString* password, const char* stateName) {
+KResult loadContainer(const char* name, TZrX509Csp& csp, const TCFlags<unsigned int>& flags, TCSecretString* password,
+                      const char* stateName) {
     initP11Lib();
     const TCString caption = TCFString(zrnTranslateString("Загрузка контейнера %s").c_str(), name ? name : "");
     TCString location;
@@ -223,8 +225,8 @@ KResult loadContainer(const char* name, TZrX509Csp& csp, const TCFlags<unsigned 
     if (!promptContainer(caption.c_str(), location, buffer, flags, stateName, nullptr)) return kPromptCancelled;
     const KResult rc = csp.load(location.c_str(), buffer->c_str());
     if (isFailure(rc))
-        kvdShowErrorMessage(nullptr, rc, 0, zrnTranslateString("Загрузка контейнера %s. %s!").c_str(),
-                            location.c_str(), KRTL_GetTextMessage(rc).c_str());
+        kvdShowErrorMessage(nullptr, rc, 0, zrnTranslateString("Загрузка контейнера %s. %s!").c_str(), location.c_str(),
+                            KRTL_GetTextMessage(rc).c_str());
     return rc;
 }
 

@@ -27,13 +27,13 @@ class TNctxLoadPaswordPrompt : public TForm {
     TNctxLoadPaswordPrompt(TComponent* AOwner, const char* caption);
 
     TPasswordEdit* PasswordEdit;
-    TLabel* Label1;       // "Пароль "
+    TLabel* Label1;  // "Пароль "
     TIconImage* Image1;
-    TButton* Button1;     // "&Выполнить"
-    TButton* Button2;     // "&Отменить"
+    TButton* Button1;  // "&Выполнить"
+    TButton* Button2;  // "&Отменить"
     TTimer* Timer1;
-    TPanel* pnl1;         // the location frame's host
-    TPanel* pnl2;         // the keyboard-layout indicator
+    TPanel* pnl1;  // the location frame's host
+    TPanel* pnl2;  // the keyboard-layout indicator
     TCFormTranslator* cfrmtrnsltr1;
 
     TCFlags<unsigned int> promptFlags;

@@ -285,8 +285,8 @@ bool TCtxPtromptFrame::testWritableFolder(const char* location) {
     static std::random_device seed;
     int handle = -EEXIST;
     for (int attempt = 0; attempt < 8 && handle == -EEXIST; ++attempt) {
-        const TCString probe =
-            makePathName(folder.c_str(), TCString::format(".zrx-write-test-%d-%08x.tmp", int(getpid()), seed()).c_str());
+        const TCString probe = makePathName(
+            folder.c_str(), TCString::format(".zrx-write-test-%d-%08x.tmp", int(getpid()), seed()).c_str());
         handle = openFile(probe.c_str(), FO_TEMP_CREATE);
     }
     if (handle < 0) {

@@ -35,7 +35,7 @@ class TCtxPtromptFrame : public TFrame {
     TButton* btn1;            // browse
     TCCompStorage* cmpstrg1;
     TOpenDialog* dlgOpenEx1;
-    TEdit* edtFN;             // the plain path editor of the media in plainEditMedia
+    TEdit* edtFN;  // the plain path editor of the media in plainEditMedia
 
     // Called with the frame and a media type before the picker changes.
     TMediaChangeEvent OnMediaChange;

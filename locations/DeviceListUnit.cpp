@@ -187,7 +187,8 @@ void TSelDevForm::setPlainMode(bool plain) {
     if (plain) {
         while (lv1->Columns()->Count() > 1) lv1->Columns()->Delete(1);
         lv1->Columns()->Items(0)->SetWidth(-2);
-    } else if (cmpstrg1->ValueName().size() < 2 || cmpstrg1->ValueName().substr(cmpstrg1->ValueName().size() - 2) != "_W") {
+    } else if (cmpstrg1->ValueName().size() < 2 ||
+               cmpstrg1->ValueName().substr(cmpstrg1->ValueName().size() - 2) != "_W") {
         cmpstrg1->SetValueName(cmpstrg1->ValueName() + "_W");
     }
 }
@@ -339,16 +340,18 @@ bool checkHsmToken(const char* token, TCString& message) {
     if (!cert) return true;
     const uint64_t disabled = static_cast<uint64_t>(getGlobalIntValue("disabledTknCertFlags", 0));
     if (disabled != 0 && (cert->keyFlags() & disabled) != 0) {
-        message = translated("Выбранный HSM-токен %s содержит сертификат ключей владельца '%s',обладающий "
-                             "недопустимыми для текущей программы полномочиями! ",
-                             token, cert->ownerName().c_str());
+        message = translated(
+            "Выбранный HSM-токен %s содержит сертификат ключей владельца '%s',обладающий "
+            "недопустимыми для текущей программы полномочиями! ",
+            token, cert->ownerName().c_str());
         return false;
     }
     const TCString profiles = getCFGMacroValue("tknCertProfile");
     if (!profiles.isEmpty() && cert->profile() && !profileListed(profiles, cert->profile())) {
-        message = translated("Выбранный HSM-токен %s содержит сертификат профиля '%s',недопустимого для текущей "
-                             "программы!",
-                             token, cert->profile());
+        message = translated(
+            "Выбранный HSM-токен %s содержит сертификат профиля '%s',недопустимого для текущей "
+            "программы!",
+            token, cert->profile());
         return false;
     }
     return true;

@@ -24,15 +24,13 @@ void copyField(char* dst, size_t size, size_t maxChars, const char* src) {
 }
 
 // Copies a whole field of the same size, its terminator forced.
-template <size_t N>
-void copyArray(char (&dst)[N], const char (&src)[N]) {
+template <size_t N> void copyArray(char (&dst)[N], const char (&src)[N]) {
     std::memcpy(dst, src, N);
     dst[N - 1] = '\0';
 }
 
 void reportBadParameter(const char* key) {
-    KV_HLogFmtText(KR_E_BADPARAM, zrnTranslateString("Ошибка загрузки параметра '%s' списка HSM-токенов").c_str(),
-                   key);
+    KV_HLogFmtText(KR_E_BADPARAM, zrnTranslateString("Ошибка загрузки параметра '%s' списка HSM-токенов").c_str(), key);
 }
 
 }  // namespace
@@ -91,9 +89,7 @@ KResult setCheckedField(char* dst, size_t size, size_t maxChars, const char* tex
 }
 }  // namespace
 
-KResult TCHSMTokenDescriptor::setNick(const char* text) {
-    return setCheckedField(nick, sizeof nick, NICK_CHARS, text);
-}
+KResult TCHSMTokenDescriptor::setNick(const char* text) { return setCheckedField(nick, sizeof nick, NICK_CHARS, text); }
 
 KResult TCHSMTokenDescriptor::setSerial(const char* text) {
     return setCheckedField(serial, sizeof serial, SERIAL_CHARS, text);
@@ -182,10 +178,10 @@ bool TCHSMTokens::readEntry(const TCRefStringList& section, TCHSMTokenDescriptor
         size_t maxChars;
         KResult (TCHSMTokenDescriptor::*set)(const char*);
     };
-    const TextKey texts[] = {{"nick", TCHSMTokenDescriptor::NICK_CHARS, &TCHSMTokenDescriptor::setNick},
-                             {"serial", TCHSMTokenDescriptor::SERIAL_CHARS, &TCHSMTokenDescriptor::setSerial},
-                             {"tokenName", TCHSMTokenDescriptor::TOKEN_NAME_CHARS,
-                              &TCHSMTokenDescriptor::setTokenName}};
+    const TextKey texts[] = {
+        {"nick", TCHSMTokenDescriptor::NICK_CHARS, &TCHSMTokenDescriptor::setNick},
+        {"serial", TCHSMTokenDescriptor::SERIAL_CHARS, &TCHSMTokenDescriptor::setSerial},
+        {"tokenName", TCHSMTokenDescriptor::TOKEN_NAME_CHARS, &TCHSMTokenDescriptor::setTokenName}};
     for (const TextKey& t : texts) {
         const TCString v = section.getString(t.key, "");
         const size_t chars = v.charCount();
@@ -235,7 +231,8 @@ bool TCHSMTokens::save(bool report) {
     for (int i = 0; i < count(); ++i) {
         if (const char* field = at(i)->badField()) {
             if (report) {
-                KV_HLogFmtText(KR_E_SAVE, zrnTranslateString("Ошибка сохранения списка HSM-токенов в файл '%s'").c_str(),
+                KV_HLogFmtText(KR_E_SAVE,
+                               zrnTranslateString("Ошибка сохранения списка HSM-токенов в файл '%s'").c_str(),
                                path_.c_str());
                 reportBadParameter(field);
             }

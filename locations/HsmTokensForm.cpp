@@ -30,7 +30,9 @@ constexpr int kButtonWidth = 132, kButtonHeight = 25, kGap = 8;
 // A token's label holds 32 bytes: a name is kept to the characters that fit,
 // so the name shown is the one the token shows, and two names differ on it.
 constexpr size_t kLabelBytes = 32;
-TCString tokenLabelPart(const std::string& name) { return TCString(name.substr(0, zrx_utf8::cutBytes(name, kLabelBytes))); }
+TCString tokenLabelPart(const std::string& name) {
+    return TCString(name.substr(0, zrx_utf8::cutBytes(name, kLabelBytes)));
+}
 
 void showError(const TCString& text) { messageDlg(text, mtError, mbSet(mbOK)); }
 
@@ -259,12 +261,14 @@ bool askUnlock(TCHSMTokenDescriptor* d, TCSecretString& adminPassword, TCSecretS
     translateComponentProperties(dlg);
     dlg->fitTitle();
     bool ok = false;
-    ShowModalAndFree(dlg, [dlg] { placeDialogOnScreen(dlg); }, [&](int result) {
-        if (result != mrOk) return;
-        ok = true;
-        adminPassword = dlg->edt3->Secret();
-        newPassword = dlg->edt1->Secret();
-    });
+    ShowModalAndFree(
+        dlg, [dlg] { placeDialogOnScreen(dlg); },
+        [&](int result) {
+            if (result != mrOk) return;
+            ok = true;
+            adminPassword = dlg->edt3->Secret();
+            newPassword = dlg->edt1->Secret();
+        });
     return ok;
 }
 
@@ -293,12 +297,12 @@ KResult checkTokenKeys(TCHSMTokenDescriptor* d) {
     // Without a certificate database nothing is known of the keys.
     if (found == 0 && kind.isEmpty() && profile.isEmpty()) found = -1;
     if (found == 0) {
-        const TCString q = TCFString(
-            tr("Программа обнаружила действующий сертификат  %s '%s', который соответсвует найденным ключам "
-               "HSM-токена '%s'. Инициализация данного носителя приведет к потере соответствующих личных "
-               "ключей. Выполнить инициализацию все равно?")
-                .c_str(),
-            profile.c_str(), kind.c_str(), d->tokenName);
+        const TCString q =
+            TCFString(tr("Программа обнаружила действующий сертификат  %s '%s', который соответсвует найденным ключам "
+                         "HSM-токена '%s'. Инициализация данного носителя приведет к потере соответствующих личных "
+                         "ключей. Выполнить инициализацию все равно?")
+                          .c_str(),
+                      profile.c_str(), kind.c_str(), d->tokenName);
         return messageDlg(q, mtWarning, mbSet(mbYes, mbNo)) == mrYes ? 0 : kCancelled;
     }
     if (found == 1) {
@@ -343,8 +347,8 @@ THSMTokensForm::THSMTokensForm(TComponent* AOwner) : TForm(AOwner) {
     actDelete = makeAction(actlst1, "actDelete", "Удалить", nullptr, [this](TObject* s) { actDeleteExecute(s); });
     actList = makeAction(actlst1, "actList", "Список", nullptr, nullptr);
     actList->SetVisible(false);
-    actInitialize =
-        makeAction(actlst1, "actInitialize", "Инициализировать", nullptr, [this](TObject* s) { actInitializeExecute(s); });
+    actInitialize = makeAction(actlst1, "actInitialize", "Инициализировать", nullptr,
+                               [this](TObject* s) { actInitializeExecute(s); });
     actNew = makeAction(actlst1, "actNew", "Создать", nullptr, nullptr);
     actNew->SetVisible(false);
     actView = makeAction(actlst1, "actView", "Просмотреть", nullptr, [this](TObject* s) { actViewExecute(s); });
@@ -543,8 +547,8 @@ bool THSMTokensForm::initialiseEntry(TCHSMTokenDescriptor* d) {
     const KResult opened = slot.initSlot(d->mediaType, d->slot);
     if (isFailure(opened) || !initialise(d, &slot)) {
         if (isFailure(opened))
-            showError(TCFString(tr("%s: '%s!'").c_str(), tr("Ошибка открытия слота HSM-токена").c_str(),
-                                slot.message()));
+            showError(
+                TCFString(tr("%s: '%s!'").c_str(), tr("Ошибка открытия слота HSM-токена").c_str(), slot.message()));
         d->setNick(savedNick.c_str());
         return false;
     }
@@ -602,11 +606,13 @@ bool THSMTokensForm::tokenPropsDialog(TComponent* owner, TCHSMTokenDescriptor* d
         dlg->edt3->SetText(copy.tokenName);
         translateComponentProperties(dlg);
         TCString name;
-        const int result = ShowModalAndFree(dlg, [dlg] { placeDialogOnScreen(dlg); }, [&](int r) {
-            if (r != mrOk) return;
-            name = tokenLabelPart(TCString(dlg->chedt1->GetText()).trim().str()).trim();
-            adminPassword = dlg->edt2->Secret();
-        });
+        const int result = ShowModalAndFree(
+            dlg, [dlg] { placeDialogOnScreen(dlg); },
+            [&](int r) {
+                if (r != mrOk) return;
+                name = tokenLabelPart(TCString(dlg->chedt1->GetText()).trim().str()).trim();
+                adminPassword = dlg->edt2->Secret();
+            });
         if (result != mrOk) return false;
         bool taken = false;
         for (int i = 0; i < alv1->Items()->Count() && !taken; ++i) {
@@ -683,7 +689,8 @@ void THSMTokensForm::actDeleteExecute(TObject*) {
     if (messageDlg(q, mtConfirmation, mbSet(mbYes, mbNo)) != mrYes) return;
     if (TListItem* item = itemOf(d)) alv1->Items()->Delete(item->Index());
     tokens->free(d);  // closes its session
-    if (tokens->save(true)) KV_HLogFmtText(0, tr("HSM-токен '%s' исключен из списка используемых ЦСК").c_str(), nick.c_str());
+    if (tokens->save(true))
+        KV_HLogFmtText(0, tr("HSM-токен '%s' исключен из списка используемых ЦСК").c_str(), nick.c_str());
     actDeleteUpdate(this);
 }
 
@@ -719,13 +726,16 @@ bool chooseHsmToken(TCString& location, bool writingKeys, const char* defaultLab
     form->defaultLabel = defaultLabel ? defaultLabel : "";
     translateComponentProperties(form);
     TCString chosen;
-    ShowModalAndFree(form, [form] {
-        form->fitColumnCaptions();
-        placeDialogOnScreen(form);
-    }, [&](int result) {
-        if (result != mrOk) return;
-        if (TCHSMTokenDescriptor* d = form->selectedDescriptor()) chosen = TCString::format("$:%s", d->tokenName);
-    });
+    ShowModalAndFree(
+        form,
+        [form] {
+            form->fitColumnCaptions();
+            placeDialogOnScreen(form);
+        },
+        [&](int result) {
+            if (result != mrOk) return;
+            if (TCHSMTokenDescriptor* d = form->selectedDescriptor()) chosen = TCString::format("$:%s", d->tokenName);
+        });
     if (chosen.isEmpty()) return false;
     location = chosen;
     return true;

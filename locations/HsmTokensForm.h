@@ -33,14 +33,14 @@ class THsmTokenPropsDlg : public TForm {
     TLabel* lblName;
     TCompoundHistoryEdit* chedt1;  // "Название слота"
     TLabel* lblToken;
-    TEdit* edt3;                   // the token name, read only
+    TEdit* edt3;  // the token name, read only
     TLabel* lblPassword;
-    TPasswordEdit* edt1;           // "Пароль администратора"
+    TPasswordEdit* edt1;  // "Пароль администратора"
     TLabel* lblConfirm;
-    TPasswordEdit* edt2;           // "Подтверждение"
+    TPasswordEdit* edt2;  // "Подтверждение"
     TButton* OKBtn;
     TButton* CancelBtn;
-    TPanel* pnl3;                  // keyboard layout
+    TPanel* pnl3;  // keyboard layout
     TTimer* tmr1;
     TIconImage* img1;
 
@@ -96,10 +96,10 @@ class THSMTokensForm : public TForm {
     TButton* btnCancel;
     TPanel* pnl3;
     TButton* btnAdd;
-    TButton* btnChange;    // view
-    TButton* btnView;      // initialise
-    TButton* btnClear;     // delete
-    TButton* btnClear1;    // list (hidden)
+    TButton* btnChange;  // view
+    TButton* btnView;    // initialise
+    TButton* btnClear;   // delete
+    TButton* btnClear1;  // list (hidden)
     TButton* btnResetPin;
     TActionList* actlst1;
     TAction* actOk;

@@ -32,10 +32,10 @@ TEditUserParmsForm* gOpenDialog = nullptr;
 
 // Profile flag bits the dialog reads.
 enum : uint32_t {
-    kPfStartCertOnly = 0x8,   // a start certificate is always made
-    kPfEmailDomain = 0x4,     // the e-mail field proposes the CA's domain
-    kPfSignChoice = 0x200,    // the owner may choose signature keys
-    kPfKAChoice = 0x400,      // the owner may choose key-agreement keys
+    kPfStartCertOnly = 0x8,  // a start certificate is always made
+    kPfEmailDomain = 0x4,    // the e-mail field proposes the CA's domain
+    kPfSignChoice = 0x200,   // the owner may choose signature keys
+    kPfKAChoice = 0x400,     // the owner may choose key-agreement keys
 };
 // Item indexes of the mode boxes.
 enum { kModeStartCert = 0, kModeSign = 1, kModeKA = 2 };
@@ -56,9 +56,7 @@ std::string format1(const char* source, const std::string& arg) {
     return TCFString(zrnTranslateString(source).c_str(), arg.c_str()).str();
 }
 
-TCXEditsEntry* entryOfNode(const TTreeNode* node) {
-    return node ? static_cast<TCXEditsEntry*>(node->Data()) : nullptr;
-}
+TCXEditsEntry* entryOfNode(const TTreeNode* node) { return node ? static_cast<TCXEditsEntry*>(node->Data()) : nullptr; }
 
 TCFlagsBox* makeParamsBox(TComponent* owner, TWinControl* parent, const char* name, int left, int top) {
     auto* b = placeControl<TCFlagsBox>(owner, parent, name, left, top, kLeftWidth - left - 8, 21);
@@ -103,10 +101,12 @@ TEditUserParmsForm::TEditUserParmsForm(TComponent* AOwner) : TForm(AOwner), root
     lbl5 = placeLabelAt(this, grpAlg, "lbl5", "Связи", 8, 48);
     flbx2 = makeParamsBox(this, grpAlg, "flbx2", 90, 44);
 
-    grpDest = placeControl<TGroupBox>(this, Panel1, "grpDest", kRightColumn, kTop, 775 - kRightColumn - kLeftColumn, 64);
+    grpDest =
+        placeControl<TGroupBox>(this, Panel1, "grpDest", kRightColumn, kTop, 775 - kRightColumn - kLeftColumn, 64);
     grpDest->SetCaption("Записать в ");
 
-    grpPassw = placeControl<TGroupBox>(this, Panel1, "grpPassw", kRightColumn, kTop + 64 + kGap, 775 - kRightColumn - kLeftColumn, 62);
+    grpPassw = placeControl<TGroupBox>(this, Panel1, "grpPassw", kRightColumn, kTop + 64 + kGap,
+                                       775 - kRightColumn - kLeftColumn, 62);
     grpPassw->SetCaption("Ввод пароля");
     lbl1 = placeLabelAt(this, grpPassw, "lbl1", "&Пароль ", 10, 16);
     PasswordEdit = placeControl<TPasswordEdit>(this, grpPassw, "PasswordEdit", 10, 32, 170, 21);
@@ -242,8 +242,7 @@ TEditUserParmsForm::TEditUserParmsForm(TComponent* AOwner) : TForm(AOwner), root
 TEditUserParmsForm::~TEditUserParmsForm() {
     try {
         CEditorsBox1->getValues();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     // The rows point into the maker's lists: none may be read after this.
     CEditorsBox1->Reset();
     registerPCBK(nullptr, 0, nullptr, nullptr);
@@ -326,7 +325,8 @@ void TEditUserParmsForm::layoutGroups() {
     if (ctxFrame_) ctxFrame_->SetWidth(grpDest->ClientWidth() - 6);
     // The algorithm boxes start after the wider (translated) label.
     const int boxLeft = 8 + std::max(lbl4->Width(), lbl5->Width()) + 6;
-    for (TCFlagsBox* box : {flbx1, flbx2}) box->SetBounds(boxLeft, box->Top(), grpAlg->Width() - boxLeft - 8, box->Height());
+    for (TCFlagsBox* box : {flbx1, flbx2})
+        box->SetBounds(boxLeft, box->Top(), grpAlg->Width() - boxLeft - 8, box->Height());
     if (boxes) row = std::max(row, grpAlg->Top() + grpAlg->Height() + kGap);
     // The buttons under the lowest group; with no group the panel is the button row.
     const int buttonsTop = (boxes || dest || pass) ? row + 4 : 8;
@@ -362,8 +362,7 @@ void TEditUserParmsForm::buildTree() {
     TCXExtList& exts = maker_->editExtensions();
     if (exts.count() > 0) {
         extNode_ = items->AddChildObject(nullptr, tr("Дополнения X.509").str(), nullptr);
-        for (int i = 0; i < exts.count(); ++i)
-            items->AddChildObject(extNode_, exts.at(i)->caption().str(), exts.at(i));
+        for (int i = 0; i < exts.count(); ++i) items->AddChildObject(extNode_, exts.at(i)->caption().str(), exts.at(i));
     }
     tv1->FullExpand();
     items->EndUpdate();
@@ -383,8 +382,7 @@ void TEditUserParmsForm::tv1Change(TObject*, TTreeNode* Node) {
     if (Visible() && CEditorsBox1->GetEditorCount() > 0) {
         try {
             focusControl(CEditorsBox1->GetControls(0));
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
     }
 }
 
@@ -485,9 +483,10 @@ bool checkLength(TEditUserParmsForm*, TCXEditsEntry* entry) {
     const int nid = zrxNid(ZrXObject::DRFOUCode);
     if (entry->getNid() != nid && !entry->getName().equalsIC(zrxShortName(ZrXObject::DRFOUCode))) return true;
     if (lengthFits(entry->getValue().str(), kMaxCodeLength)) return true;
-    messageDlg(TCFString(zrnTranslateString("Значение параметра \"%s\" должно быть длиной  не больше %d символов!").c_str(),
-                         entry->caption().c_str(), kMaxCodeLength),
-               mtError, mbSet(mbOK));
+    messageDlg(
+        TCFString(zrnTranslateString("Значение параметра \"%s\" должно быть длиной  не больше %d символов!").c_str(),
+                  entry->caption().c_str(), kMaxCodeLength),
+        mtError, mbSet(mbOK));
     return false;
 }
 
@@ -495,17 +494,17 @@ bool checkEmail(TEditUserParmsForm*, TCXEditsEntry* entry) {
     if (!entry->getName().equalsIC("email")) return true;
     std::string bad;
     switch (checkEmailText(entry->getValue().str(), &bad)) {
-        case EmailVerdict::Ok: return true;
-        case EmailVerdict::Malformed:
-            messageDlg(format1("Значение параметра \"%s\" заполнено некорректно!", entry->caption().str()), mtError,
-                       mbSet(mbOK));
-            return false;
-        case EmailVerdict::BadChar:
-            // The character is shown whole, whatever its length in bytes.
-            messageDlg(TCFString(zrnTranslateString("Значение параметра \"%s\" не может содержать символ '%s'!").c_str(),
-                                 entry->caption().c_str(), bad.c_str()),
-                       mtError, mbSet(mbOK));
-            return false;
+    case EmailVerdict::Ok: return true;
+    case EmailVerdict::Malformed:
+        messageDlg(format1("Значение параметра \"%s\" заполнено некорректно!", entry->caption().str()), mtError,
+                   mbSet(mbOK));
+        return false;
+    case EmailVerdict::BadChar:
+        // The character is shown whole, whatever its length in bytes.
+        messageDlg(TCFString(zrnTranslateString("Значение параметра \"%s\" не может содержать символ '%s'!").c_str(),
+                             entry->caption().c_str(), bad.c_str()),
+                   mtError, mbSet(mbOK));
+        return false;
     }
     return false;
 }
@@ -518,9 +517,7 @@ int TEditUserParmsForm::rowOf(const TCompoundEdit* editor) const {
     return -1;
 }
 
-TLabel* TEditUserParmsForm::labelOf(const TCompoundEdit* editor) const {
-    return CEditorsBox1->GetLabel(rowOf(editor));
-}
+TLabel* TEditUserParmsForm::labelOf(const TCompoundEdit* editor) const { return CEditorsBox1->GetLabel(rowOf(editor)); }
 
 TCompoundEdit* TEditUserParmsForm::editorOf(const char* name) const { return CEditorsBox1->editorByName(name); }
 
@@ -781,13 +778,14 @@ bool TEditUserParmsForm::checkDestination() {
     if (!grpDest->Visible()) return true;
     const TCString path = ctxFrame_->getPathText();
     switch (checkPathText(path.c_str(), ZrX_IsFileContainer(path.c_str()) == 1)) {
-        case PathRefusal::Empty:
-            refuseAt(ctxFrame_->pathEditor(), tr("Необходимо задать путь для сохранения личных ключей!").str());
-            return false;
-        case PathRefusal::NoMedium:
-            refuseAt(ctxFrame_->pathEditor(), tr("Необходимо явно указать имя носителя для сохранения личных ключей!").str());
-            return false;
-        case PathRefusal::None: break;
+    case PathRefusal::Empty:
+        refuseAt(ctxFrame_->pathEditor(), tr("Необходимо задать путь для сохранения личных ключей!").str());
+        return false;
+    case PathRefusal::NoMedium:
+        refuseAt(ctxFrame_->pathEditor(),
+                 tr("Необходимо явно указать имя носителя для сохранения личных ключей!").str());
+        return false;
+    case PathRefusal::None: break;
     }
     const bool startupDevice = maker_->flags().isSet(kRpmStartupPassword) && PasswordConfirm->Visible();
     // Only wiped memory holds the password.
@@ -967,8 +965,7 @@ void TEditUserParmsForm::actDeleteExecute(TObject*) {
 
 TEditUserParmsForm* openEditUserParmsForm() { return gOpenDialog; }
 
-bool execEditUserParmsFormEx(TCRequestParamMaker* maker, char* password, size_t passwordSize,
-                             const char* description) {
+bool execEditUserParmsFormEx(TCRequestParamMaker* maker, char* password, size_t passwordSize, const char* description) {
     if (!maker) return false;
     TComponent* owner = Application->MainForm() ? static_cast<TComponent*>(Application->MainForm()) : Application;
     auto* form = CreateComponent<TEditUserParmsForm>(owner);

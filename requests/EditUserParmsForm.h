@@ -39,31 +39,31 @@ class TEditUserParmsForm : public TForm {
     ~TEditUserParmsForm() override;
 
     TPageControl* pgc1;
-    TTabSheet* ts1;        // "Параметры владельца"
-    TPanel* pnl1;          // the tree's panel
+    TTabSheet* ts1;  // "Параметры владельца"
+    TPanel* pnl1;    // the tree's panel
     TTreeView* tv1;
-    TPanel* pnl2;          // extension buttons, hidden
-    TButton* btnAdd1;      // actAdd
-    TButton* btnAdd;       // actDelete
+    TPanel* pnl2;      // extension buttons, hidden
+    TButton* btnAdd1;  // actAdd
+    TButton* btnAdd;   // actDelete
     TSplitter* spl1;
     TCEditorsBox* CEditorsBox1;
-    TPanel* Panel1;        // the bottom panel
-    TCheckBoxes* chckbxs1; // "Формировать"
-    TGroupBox* grpAlg;     // "Алгоритмы ключей"
+    TPanel* Panel1;         // the bottom panel
+    TCheckBoxes* chckbxs1;  // "Формировать"
+    TGroupBox* grpAlg;      // "Алгоритмы ключей"
     TLabel* lbl4;
-    TCFlagsBox* flbx1;     // signature parameter sets
+    TCFlagsBox* flbx1;  // signature parameter sets
     TLabel* lbl5;
-    TCFlagsBox* flbx2;     // key-agreement parameter sets
-    TGroupBox* grpDest;    // "Записать в "
-    TGroupBox* grpPassw;   // "Ввод пароля"
+    TCFlagsBox* flbx2;    // key-agreement parameter sets
+    TGroupBox* grpDest;   // "Записать в "
+    TGroupBox* grpPassw;  // "Ввод пароля"
     TLabel* lbl1;
     TPasswordEdit* PasswordEdit;
     TLabel* lbl2;
     TPasswordEdit* PasswordConfirm;
-    TLabel* lbl3;          // "Раскладка"
-    TPanel* pnl4;          // the keyboard layout
-    TButton* Button1;      // act1 "Принять"
-    TButton* Button2;      // "Отменить"
+    TLabel* lbl3;      // "Раскладка"
+    TPanel* pnl4;      // the keyboard layout
+    TButton* Button1;  // act1 "Принять"
+    TButton* Button2;  // "Отменить"
     TTimer* tmr1;
     TActionList* actlst1;
     TAction* act1;

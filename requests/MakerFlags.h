@@ -4,12 +4,12 @@
 
 // Maker flag bits the program uses (the library may use others).
 enum : unsigned int {
-    kRpmAskPassword = 0x8,       // the dialog asks for a container password
-    kRpmStartupPassword = 0x10,  // the new password replaces the start-up password
-    kRpmChangeCaption = 0x80,    // the password group is titled "Смена пароля"
-    kRpmSignKeys = 0x100,        // generate signature keys
-    kRpmKAKeys = 0x200,          // generate key-agreement keys
-    kRpmStartCert = 0x400,       // make a start certificate
+    kRpmAskPassword = 0x8,                                     // the dialog asks for a container password
+    kRpmStartupPassword = 0x10,                                // the new password replaces the start-up password
+    kRpmChangeCaption = 0x80,                                  // the password group is titled "Смена пароля"
+    kRpmSignKeys = 0x100,                                      // generate signature keys
+    kRpmKAKeys = 0x200,                                        // generate key-agreement keys
+    kRpmStartCert = 0x400,                                     // make a start certificate
     kRpmKAParams = kRpmSignKeys | kRpmKAKeys | kRpmStartCert,  // all three: key-agreement parameters go in
     kRpmModeBoxes = 0x800,        // the dialog shows the mode boxes and the algorithm choice
     kRpmStartCertFixed = 0x1000,  // the start-certificate box is disabled
@@ -19,10 +19,10 @@ enum : unsigned int {
 
 // Caller flag bits of prepareRequest.
 enum : unsigned int {
-    kPrqSanEmail = 0x02,       // the owner's e-mail address into the subject alternative name
-    kPrqAskPassword = 0x08,    // ask for a container password
+    kPrqSanEmail = 0x02,     // the owner's e-mail address into the subject alternative name
+    kPrqAskPassword = 0x08,  // ask for a container password
     kPrqStartupPassword = 0x10,
-    kPrqNoDialog = 0x20,       // no dialog, unless kPrqStartupPassword is also set
+    kPrqNoDialog = 0x20,  // no dialog, unless kPrqStartupPassword is also set
     kPrqChangeCaption = 0x80,
-    kPrqCopied = 0x800FF,      // copied into the maker flags
+    kPrqCopied = 0x800FF,  // copied into the maker flags
 };

@@ -146,8 +146,9 @@ void TEditObjectForm::Button1Click(TObject*) {
                                      .str());
         other = list_->findByLongName(longName.c_str());
         if (other && other != node_) {
-            const TCFString question(tr("Длинное имя \"%s\" уже принадлежит объекту \"%s\"!\nПродолжить все равно?").c_str(),
-                                     longName.c_str(), other->shortName().c_str());
+            const TCFString question(
+                tr("Длинное имя \"%s\" уже принадлежит объекту \"%s\"!\nПродолжить все равно?").c_str(),
+                longName.c_str(), other->shortName().c_str());
             if (MessageDlg(question.str(), mtError, mbSet(mbYes, mbNo)) != mrYes) {
                 focusField(this, hedt2);
                 return;
@@ -209,20 +210,20 @@ bool editObject(TZrXOIDsList* list, TZrXOIDNode* node, bool isNew) {
     auto* form = CreateComponent<TEditObjectForm>(dialogOwner());
     translateComponentProperties(form);
     return ShowModalAndFree(form, [&] {
-        form->setObject(list, node);
-        form->setIdentityEditable(isNew);
-    }) == mrOk;
+               form->setObject(list, node);
+               form->setIdentityEditable(isNew);
+           }) == mrOk;
 }
 
 bool editBaseOID(TCString& oid) {
     auto* form = CreateComponent<TEditBaseOIDForm>(dialogOwner());
     translateComponentProperties(form);
     TCString typed;
-    const int result = ShowModalAndFree(form, [&] { form->oidedt1->setTextValue(oid.c_str()); },
-                                        [&](int r) {
-                                            if (r == mrOk && form->oidedt1->validate())
-                                                typed = TCString(form->oidedt1->getTextValue()).trim();
-                                        });
+    const int result = ShowModalAndFree(
+        form, [&] { form->oidedt1->setTextValue(oid.c_str()); },
+        [&](int r) {
+            if (r == mrOk && form->oidedt1->validate()) typed = TCString(form->oidedt1->getTextValue()).trim();
+        });
     // Only a dotted-decimal identifier is ever taken.
     if (result != mrOk || typed.isEmpty()) return false;
     oid = typed;

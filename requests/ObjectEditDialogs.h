@@ -26,14 +26,14 @@ class TEditObjectForm : public TForm {
     // Short names are typed in letters, digits and a few signs, never starting with a digit.
     void hedt2KeyPress(TObject* Sender, char32_t& Key);
 
-    TCheckBox* chk1;       // "Критичное расширение"
+    TCheckBox* chk1;  // "Критичное расширение"
     TLabel* lbl1;
     TCOIDEdit* oidedt1;
     TLabel* lbl2;
-    THistoryEdit* hedt2;   // short name
+    THistoryEdit* hedt2;  // short name
     TLabel* lbl3;
-    THistoryEdit* hedt3;   // long name
-    TRadioGroup* rgp1;     // "Тип значения", index = value type
+    THistoryEdit* hedt3;  // long name
+    TRadioGroup* rgp1;    // "Тип значения", index = value type
     TButton* Button1;
     TButton* Button2;
 

@@ -12,7 +12,7 @@
 namespace {
 constexpr int kMaxCandidates = 10000;
 constexpr char kRootName[] = "objects";
-}
+}  // namespace
 
 TZrXOIDNode::TZrXOIDNode(const char* name, const TCXMLAttrs* attrs) : TCXMLNode(name, attrs) {}
 
@@ -22,10 +22,8 @@ bool TZrXOIDNode::cacheFromAttributes() {
     shortName_ = str();
     longName_ = getStringAttr("ln");
     oid_ = getStringAttr("oid");
-    if (hasAttr("valtype"))
-        valueType_ = xvtByName(getStringAttr("valtype").c_str());
-    else
-        valueType_ = static_cast<TCEditsEntryType>(getIntAttr("ekuValue", 16, 0));
+    if (hasAttr("valtype")) valueType_ = xvtByName(getStringAttr("valtype").c_str());
+    else valueType_ = static_cast<TCEditsEntryType>(getIntAttr("ekuValue", 16, 0));
     if (valueType_ < xvtNone || valueType_ > xvtSimple) valueType_ = xvtNone;
     critical_ = getBoolAttr("critical", false);
     return isValid();
@@ -80,9 +78,7 @@ TCString TZrXOIDNode::valueTypeText() const { return getStringAttr("valtype"); }
 
 TZrXOIDsList::TZrXOIDsList() : TCXMLNodeParser(true) { setRoot(new TZrXOIDNode(kRootName)); }
 
-TCXMLNode* TZrXOIDsList::createNode(const char* name, const TCXMLAttrs& attrs) {
-    return new TZrXOIDNode(name, &attrs);
-}
+TCXMLNode* TZrXOIDsList::createNode(const char* name, const TCXMLAttrs& attrs) { return new TZrXOIDNode(name, &attrs); }
 
 int TZrXOIDsList::load(const char* fileName, bool registerIt) {
     // Read beside the list first: a file that is no object list leaves the
@@ -124,7 +120,10 @@ bool offeredEkuValue(const TCString& text) {
     if (t.isEmpty() || t.length() > 8) return false;
     unsigned value = 0;
     for (char c : t.str()) {
-        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
         if (digit < 0) return false;
         value = value * 16 + unsigned(digit);
     }
@@ -145,8 +144,8 @@ std::vector<TCString> TZrXOIDsList::problems() const {
         const TZrXOIDNode* node = at(i);
         if (!node) continue;
         if (const TCString* oid = node->findAttr("oid"); oid && !isValidOidText(oid->str()))
-            out.push_back(line("Объект \"%s\": \"%s\" не является объектным идентификатором", node->c_str(),
-                               oid->c_str()));
+            out.push_back(
+                line("Объект \"%s\": \"%s\" не является объектным идентификатором", node->c_str(), oid->c_str()));
         if (const TCString* type = node->findAttr("valtype")) {
             TCString name(*type);
             name.trim();

@@ -15,7 +15,9 @@ namespace {
 // The mark of a critical object in the tool bar's strip.
 constexpr int kCriticalImage = kObjCriticalImage;
 
-void reportNotSaved() { MessageDlg(tr("Изменения списка описателей объектов не сохранены!").str(), mtError, mbSet(mbOK)); }
+void reportNotSaved() {
+    MessageDlg(tr("Изменения списка описателей объектов не сохранены!").str(), mtError, mbSet(mbOK));
+}
 
 // The attributes of a node, to put back when a change could not be saved.
 struct NodeSnapshot {
@@ -62,21 +64,21 @@ TEditObjListForm::TEditObjListForm(TComponent* AOwner) : TForm(AOwner), list_(&u
     actlst1 = new TActionList(this);
     actlst1->SetName("actlst1");
     using F = TEditObjListForm;
-    actOK = addAction("actOK", "Выбор", "Выбрать", "Выбрать|Выбрать отмеченный объект", &F::actOKExecute,
-                       &F::actOKUpdate);
+    actOK =
+        addAction("actOK", "Выбор", "Выбрать", "Выбрать|Выбрать отмеченный объект", &F::actOKExecute, &F::actOKUpdate);
     actCancel = addAction("actCancel", "Выбор", "Отменить", "Отменить", &F::actCancelExecute, nullptr);
     actCreate = addAction("actCreate", "Редактирование", "Создать", "Создать|Создать новый объект",
-                           &F::actCreateExecute, nullptr);
+                          &F::actCreateExecute, nullptr);
     actEdit = addAction("actEdit", "Редактирование", "Изменить", "Изменить|Изменить параметры существующего объекта",
-                         &F::actEditExecute, nullptr);
+                        &F::actEditExecute, nullptr);
     actDelete = addAction("actDelete", "Редактирование", "Удалить", "Удалить| Удалить объект", &F::actDeleteExecute,
-                           &F::actDeleteUpdate);
+                          &F::actDeleteUpdate);
     actFind = addAction("actFind", "Поиск", "Найти...", "Найти...|Найти объект по имени", &F::actFindExecute,
-                         &F::actFindUpdate);
+                        &F::actFindUpdate);
     actFindNext = addAction("actFindNext", "Поиск", "Следующий", "Найти следующий", &F::actFindNextExecute, nullptr);
     actFindPrev = addAction("actFindPrev", "Поиск", "Предыдущий", "Найти предыдущий", &F::actFindPrevExecute, nullptr);
     actSetPfx = addAction("actSetPfx", "Редактирование", "Объектный префикс",
-                           "Задать/изменить префикс объектных идентификаторов", &F::actSetPfxExecute, nullptr);
+                          "Задать/изменить префикс объектных идентификаторов", &F::actSetPfxExecute, nullptr);
 
     mm1 = new TMainMenu(this);
     mm1->SetName("mm1");
@@ -95,8 +97,9 @@ TEditObjListForm::TEditObjListForm(TComponent* AOwner) : TForm(AOwner), list_(&u
 
     pm1 = new TPopupMenu(this);
     pm1->SetName("pm1");
-    addActionItems(this, pm1->Items(), {actOK, nullptr, actCreate, actEdit, nullptr, actDelete, nullptr, actFind, actFindNext,
-                        actFindPrev});
+    addActionItems(
+        this, pm1->Items(),
+        {actOK, nullptr, actCreate, actEdit, nullptr, actDelete, nullptr, actFind, actFindNext, actFindPrev});
 
     rsmglst1 = new TResImageList(this);
     rsmglst1->SetName("rsmglst1");
@@ -172,8 +175,8 @@ TEditObjListForm::TEditObjListForm(TComponent* AOwner) : TForm(AOwner), list_(&u
     dlgOpen1->SetFileName("ZrX509_objects");
     dlgOpen1->SetFilter("Файлы объектов|*.oids|Все файлы|*.*");
     dlgOpen1->SetTitle("Укажите расположение списка описателей");
-    dlgOpen1->SetOptions(ofSet(ofHideReadOnly) | ofSet(ofNoChangeDir) | ofSet(ofPathMustExist) |
-                         ofSet(ofCreatePrompt) | ofSet(ofEnableSizing));
+    dlgOpen1->SetOptions(ofSet(ofHideReadOnly) | ofSet(ofNoChangeDir) | ofSet(ofPathMustExist) | ofSet(ofCreatePrompt) |
+                         ofSet(ofEnableSizing));
 }
 
 bool TEditObjListForm::setup(bool selectMode, bool editMode) {
@@ -214,7 +217,8 @@ bool TEditObjListForm::loadList() {
         // Said now, so that nothing is changed or left unconfirmable unseen.
         const std::vector<TCString> problems = list_->problems();
         if (!problems.empty()) {
-            std::string text = tr("Значения списка описателей объектов, которые не могут быть показаны как есть:").str();
+            std::string text =
+                tr("Значения списка описателей объектов, которые не могут быть показаны как есть:").str();
             for (const TCString& p : problems) text += "\n" + p.str();
             MessageDlg(text, mtWarning, mbSet(mbOK));
         }

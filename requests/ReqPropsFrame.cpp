@@ -1,6 +1,5 @@
 #include "requests/ReqPropsFrame.h"
 
-
 #include "components/FormsTranslation.h"
 #include "platform/core/x509/ObjectRegistry.h"
 #include "platform/runtime/Log.h"
@@ -65,9 +64,7 @@ bool registerReqPropsFrame(const char* name, TReqPropsFrameConstructor construct
     return true;
 }
 
-const TFPropFrmConctructorRec* findReqPropsFrame(const char* name) {
-    return framesRegistry().find(name ? name : "");
-}
+const TFPropFrmConctructorRec* findReqPropsFrame(const char* name) { return framesRegistry().find(name ? name : ""); }
 
 int createReqPropsFrames(const char* pages, TComponent* owner, std::vector<TCBaseReqPropsFrame*>& list) {
     const TCString text(pages);
@@ -119,8 +116,9 @@ void loadEkuBoxes(TCBaseReqPropsFrame* frame, TCheckBoxes* boxes, TCRequestParam
     }
     // Each box stands for one bit of the checked word.
     if (entries.size() > 32) {
-        KV_HLogFmtText(0, zrnTranslateString("Список уточненных назначений ключа профиля \"%s\" длиннее %d элементов!").c_str(),
-                       profile ? profile->getCaption().c_str() : "", 32);
+        KV_HLogFmtText(
+            0, zrnTranslateString("Список уточненных назначений ключа профиля \"%s\" длиннее %d элементов!").c_str(),
+            profile ? profile->getCaption().c_str() : "", 32);
         boxes->SetVisible(false);
         return;
     }
@@ -170,6 +168,5 @@ void storeEkuBoxes(TCBaseReqPropsFrame* frame, TCheckBoxes* boxes, TCRequestPara
     const uint32_t mask = boxes->GetChecked();
     const auto& items = frame->ekuItems();
     for (size_t i = 0; i < items.size() && i < 32 && int(i) < boxes->GetButtonCount(); ++i)
-        setFlagsValue(&maker->fullExtensions(), "extendedKeyUsage", items[i].name.c_str(), mask, 1u << i, "set",
-                      false);
+        setFlagsValue(&maker->fullExtensions(), "extendedKeyUsage", items[i].name.c_str(), mask, 1u << i, "set", false);
 }

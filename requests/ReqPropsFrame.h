@@ -71,7 +71,7 @@ void storeEkuBoxes(TCBaseReqPropsFrame* frame, TCheckBoxes* boxes, TCRequestPara
 
 // Profile flag bits the pages read.
 enum : uint32_t {
-    kPfNonStandardExts = 0x1,     // non-standard extensions go into the request
-    kPfPhraseRequired = 0x2000,   // the certificate-blocking phrase must be given
-    kPfNoDefaultEku = 0x8000,     // an empty usage list offers no default
+    kPfNonStandardExts = 0x1,    // non-standard extensions go into the request
+    kPfPhraseRequired = 0x2000,  // the certificate-blocking phrase must be given
+    kPfNoDefaultEku = 0x8000,    // an empty usage list offers no default
 };

@@ -111,10 +111,11 @@ KResult TCRequestParamMaker::putKAParams() {
     const int profileId = profile() ? profile()->id : 0;
     const auto* params = kaParams() ? kaParams()->params() : cryptoTemplate().getCryptoParamters(profileId, true);
     if (!params) {
-        KV_HLogFmtText(kErrNoCryptoParams,
-                       zrnTranslateString("Инициализация криптопараметров для ключей связи профиля \"%s\". %s!").c_str(),
-                       (profile() ? profile()->getCaption() : getProfileCaptionInt(profileId)).c_str(),
-                       KRTL_GetTextMessage(kErrNoCryptoParams).c_str());
+        KV_HLogFmtText(
+            kErrNoCryptoParams,
+            zrnTranslateString("Инициализация криптопараметров для ключей связи профиля \"%s\". %s!").c_str(),
+            (profile() ? profile()->getCaption() : getProfileCaptionInt(profileId)).c_str(),
+            KRTL_GetTextMessage(kErrNoCryptoParams).c_str());
         return kErrNoCryptoParams;
     }
     // The extension gets its own copy: the parameters belong to the chosen set or the template.
@@ -140,12 +141,10 @@ KResult TCRequestParamMaker::prepareRequest(TCFlags<unsigned int>* callerFlags, 
 
     // 3. Description.
     TCString text;
-    if (description)
-        text = description;
+    if (description) text = description;
     else if (signParams())
         text = title().str() + zrnTranslateString(", алгоритм: ").str() + signParams()->caption().str();
-    else
-        text = title();
+    else text = title();
 
     // 4. Maker flags.
     flags().set(caller.value() & kPrqCopied);

@@ -20,8 +20,8 @@ const bool gUserExParsRegistered = registerReqPropsFrame("UserExPars", newUserEx
 
 // Usages "Исключить нестандартные расширения" leaves to the owner.
 bool isStandardUsage(const TCString& name) {
-    static const char* const kNames[] = {"UAExtKeyUsage_Stamp", "serverAuth",  "clientAuth",      "timeStamping",
-                                         "OCSPSigning",         "zorenCMP",    "UAExtKeyUsage_RA"};
+    static const char* const kNames[] = {"UAExtKeyUsage_Stamp", "serverAuth", "clientAuth",      "timeStamping",
+                                         "OCSPSigning",         "zorenCMP",   "UAExtKeyUsage_RA"};
     return std::any_of(std::begin(kNames), std::end(kNames), [&](const char* n) { return name.compare(n) == 0; });
 }
 

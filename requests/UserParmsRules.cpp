@@ -73,8 +73,8 @@ EmailVerdict checkEmailText(const std::string& value, std::string* badChar) {
     const std::u32string text = codePoints(trimmed(value));
     if (text.empty()) return EmailVerdict::Ok;
     const size_t at = text.find(U'@');
-    if (text.size() <= 2 || at == std::u32string::npos || text.find(U'@', at + 1) != std::u32string::npos ||
-        at == 0 || at == text.size() - 1)
+    if (text.size() <= 2 || at == std::u32string::npos || text.find(U'@', at + 1) != std::u32string::npos || at == 0 ||
+        at == text.size() - 1)
         return EmailVerdict::Malformed;
     // Characters, not bytes: any script above "z" is refused, and the
     // message shows the whole character.
@@ -86,9 +86,7 @@ EmailVerdict checkEmailText(const std::string& value, std::string* badChar) {
     return EmailVerdict::Ok;
 }
 
-bool lengthFits(const std::string& value, int maxChars) {
-    return int(zrx_utf8::charCount(trimmed(value))) <= maxChars;
-}
+bool lengthFits(const std::string& value, int maxChars) { return int(zrx_utf8::charCount(trimmed(value))) <= maxChars; }
 
 std::string requiredFieldCaption(const std::string& labelCaption) {
     std::u32string text = codePoints(labelCaption);
@@ -120,10 +118,10 @@ void splitCommonName(const std::string& commonName, std::string& surname, std::s
 
 const char* serviceTokenPrefix(int profileId) {
     switch (profileId) {
-        case 20: return "TSA";
-        case 21: return "OCSP";
-        case 22: return "CMP";
-        default: return nullptr;
+    case 20: return "TSA";
+    case 21: return "OCSP";
+    case 22: return "CMP";
+    default: return nullptr;
     }
 }
 
@@ -147,11 +145,26 @@ bool nameKeyAllowed(char32_t c) {
     if ((c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z')) return true;
     if (c >= 0x0410 && c <= 0x044F) return true;
     switch (c) {
-        case U'Ё': case U'ё': case U'Є': case U'є': case U'І': case U'і': case U'Ї': case U'ї': case U'Ґ':
-        case U'ґ': case U' ': case U'"': case U'\'': case U'-': case U'.': case 3: case 8: case 22: case 24:
-            return true;
-        default:
-            return false;
+    case U'Ё':
+    case U'ё':
+    case U'Є':
+    case U'є':
+    case U'І':
+    case U'і':
+    case U'Ї':
+    case U'ї':
+    case U'Ґ':
+    case U'ґ':
+    case U' ':
+    case U'"':
+    case U'\'':
+    case U'-':
+    case U'.':
+    case 3:
+    case 8:
+    case 22:
+    case 24: return true;
+    default: return false;
     }
 }
 

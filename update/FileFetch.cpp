@@ -56,8 +56,7 @@ KResult httpDownload(const char* link, const char* folder, const TCUpdationConfi
     return code;
 }
 
-KResult fetchFile(const char* link, const char* folder, const TCUpdationConfig* settings,
-                  const TFetchLimits* limits) {
+KResult fetchFile(const char* link, const char* folder, const TCUpdationConfig* settings, const TFetchLimits* limits) {
     try {
         if (link && std::strncmp(link, "http", 4) == 0) return httpDownload(link, folder, settings, limits);
         const uint64_t cap = limits && limits->maxSize ? limits->maxSize : updateFileCap();

@@ -99,8 +99,7 @@ const NumberText kStatusTexts[] = {
     {511, "Network Authentication Required"},
 };
 
-template <size_t N>
-const char* lookUp(const NumberText (&table)[N], int32_t number, const char* other) {
+template <size_t N> const char* lookUp(const NumberText (&table)[N], int32_t number, const char* other) {
     for (const NumberText& e : table)
         if (e.number == number) return e.text;
     return other;

@@ -18,9 +18,7 @@ namespace {
 
 constexpr uint32_t kSectionBuffer = 32768;
 
-bool skipUpdateLog(const char* path, bool, void*) {
-    return TCString(extractFileName(path)).posIC("updateLog.txt") < 0;
-}
+bool skipUpdateLog(const char* path, bool, void*) { return TCString(extractFileName(path)).posIC("updateLog.txt") < 0; }
 
 }  // namespace
 
@@ -81,11 +79,11 @@ void updateInfoHtml(TCString& out) {
                 const TCString ext = getExt(name.c_str()).lower();
                 if (ext == ".exe" || ext == ".dll")
                     shown = TCString::format("%u.%u.%u.%u", v.major(), v.minor(), v.release(), v.build());
-                else
-                    shown = gm_dateStr(value, false);
+                else shown = gm_dateStr(value, false);
             }
         }
-        out.cat_printf("<tr><td>%s</td><td>%s</td></tr>", escapeMarkup(name.view()).c_str(), escapeMarkup(shown.view()).c_str());
+        out.cat_printf("<tr><td>%s</td><td>%s</td></tr>", escapeMarkup(name.view()).c_str(),
+                       escapeMarkup(shown.view()).c_str());
     }
     out += "</table></p>";
 }

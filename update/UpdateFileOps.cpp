@@ -199,8 +199,7 @@ TCString TCUPFileInfo::displayText() const {
     TCString text = description.isEmpty() ? TCString(*this) : description;
     if (revisionKind == UPF_REVISION_VERSION)
         text.cat_printf(zrnTranslateString(" версии %s").c_str(), TCModuleVersionInfo(revision).asText().c_str());
-    else
-        text.cat_printf(zrnTranslateString(" редакции от %s").c_str(), dateTimeStr(revision, false).c_str());
+    else text.cat_printf(zrnTranslateString(" редакции от %s").c_str(), dateTimeStr(revision, false).c_str());
     return text;
 }
 
@@ -209,7 +208,8 @@ void TCUpdateFilesList::loadInstalledRevisions() {
     for (int i = 0; i < count(); ++i) {
         TCUPFileInfo* e = at(i);
         char value[1024];
-        const uint32_t n = GetPrivateProfileStringA("modules", e->c_str(), "", value, sizeof value, versionsFile.c_str());
+        const uint32_t n =
+            GetPrivateProfileStringA("modules", e->c_str(), "", value, sizeof value, versionsFile.c_str());
         e->installed = n ? TCString(value, n).asUInt(16, 0) : 0;
     }
 }

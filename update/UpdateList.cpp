@@ -133,12 +133,13 @@ KResult verifyAndRead(TCUpdateFilesList& list, const char* path) {
         // The code's text, and the verifier's reason beside it. No signer
         // found has a text of its own: the code's generic one would say
         // nothing about the signature.
-        TCString text = TCString::format(zrnTranslateString("Загрузка и проверка реестра обновлений \"%s\"").c_str(),
-                                         path);
+        TCString text =
+            TCString::format(zrnTranslateString("Загрузка и проверка реестра обновлений \"%s\"").c_str(), path);
         if (r == kNoSigner)
             text.cat_printf(". %s", TCString::format(zrnTranslateString("Нет доверенного сертификата подписчика с "
-                                                                       "идентификатором ключа %s").c_str(),
-                                                    list.signerKeyId_.toHex().c_str())
+                                                                        "идентификатором ключа %s")
+                                                         .c_str(),
+                                                     list.signerKeyId_.toHex().c_str())
                                         .c_str());
         else {
             text.cat_printf(". %s", KRTL_GetTextMessage(r).c_str());
@@ -149,13 +150,12 @@ KResult verifyAndRead(TCUpdateFilesList& list, const char* path) {
     }
     // Only the signed element is read.
     TCXMLNode* object = signer.getObject(false);
-    TCXMLNode* au = object && object->compare("autoupdate") == 0 ? object
-                                                                 : (object ? object->findNode("autoupdate") : nullptr);
+    TCXMLNode* au =
+        object && object->compare("autoupdate") == 0 ? object : (object ? object->findNode("autoupdate") : nullptr);
     if (!au) {
-        KV_HLogFmtText(kMissing,
-                       zrnTranslateString("В реестре обновлений \"%s\" отсутствует требуемый объект 'autoupdate'!")
-                           .c_str(),
-                       path);
+        KV_HLogFmtText(
+            kMissing,
+            zrnTranslateString("В реестре обновлений \"%s\" отсутствует требуемый объект 'autoupdate'!").c_str(), path);
         return kMissing;
     }
     list.setRoot(au->duplicate());

@@ -36,8 +36,8 @@ public:
     ~TCUPFileInfo() override = default;
 
     TCUpdateFilesList* owner = nullptr;
-    TCString dest;         // destination folder of a copy (macros substituted)
-    TCString href;         // download folder, no trailing '/'
+    TCString dest;  // destination folder of a copy (macros substituted)
+    TCString href;  // download folder, no trailing '/'
     TCString description;
     int32_t kind = UPF_KIND_FILE;
     int32_t action = UPF_ACTION_RUN;

@@ -36,11 +36,11 @@ int updateLogOutput(uint32_t code, const char* text) {
     if (!f) return 0;
     const TCString now = currentDateTime();
     if (isFailure(code))
-        std::fprintf(f, "%s", TCString::format(zrnTranslateString("%s Ошибка %08X. %s.\n").c_str(), now.c_str(), code,
-                                               text ? text : "")
-                                  .c_str());
-    else
-        std::fprintf(f, "%s %08X %s.\n", now.c_str(), code, text ? text : "");
+        std::fprintf(
+            f, "%s",
+            TCString::format(zrnTranslateString("%s Ошибка %08X. %s.\n").c_str(), now.c_str(), code, text ? text : "")
+                .c_str());
+    else std::fprintf(f, "%s %08X %s.\n", now.c_str(), code, text ? text : "");
     return 0;
 }
 

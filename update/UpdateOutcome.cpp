@@ -30,7 +30,8 @@ int outcomeOutput(uint32_t code, const char* text) {
         std::lock_guard<std::mutex> g(s.lock);
         previous = s.previous;
         // Records of other threads are no part of the run.
-        if (s.text && std::this_thread::get_id() == s.thread && (isFailure(code) || code == kCopied || code == kAvailable))
+        if (s.text && std::this_thread::get_id() == s.thread &&
+            (isFailure(code) || code == kCopied || code == kAvailable))
             addOutcomeLine(*s.text, text);
     }
     return previous ? previous(code, text) : 0;

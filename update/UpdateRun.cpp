@@ -55,10 +55,11 @@ int updateMessageBox(TCUpdationCtx*, const char* text, uint32_t flags) {
 KResult TCUpdateFilesList::prepare(int mode, const char* listHref) {
     updatesFolder = getCFGMacroValue("$UPDATES$");
     if (!dirExists(updatesFolder.c_str()) && makeDirectory(updatesFolder.c_str()) != 0) {
-        KV_HLogFmtText(kMissing,
-                       zrnTranslateString("Ошибка создания папки обновлений '%s'.Обновление программы производится не будет")
-                           .c_str(),
-                       updatesFolder.c_str());
+        KV_HLogFmtText(
+            kMissing,
+            zrnTranslateString("Ошибка создания папки обновлений '%s'.Обновление программы производится не будет")
+                .c_str(),
+            updatesFolder.c_str());
         return kMissing;
     }
     settings.read();
@@ -107,8 +108,8 @@ KResult TCUpdateFilesList::runFile(TCUPFileInfo& entry, TCUpdationCtx* ctx) {
         addOutcomeLine(ctx->text, started.c_str());
         return 0;
     }
-    const TCString text = TCString::format(zrnTranslateString("Запуск обновления '%s'. %s!").c_str(), path.c_str(),
-                                           systemText.c_str());
+    const TCString text =
+        TCString::format(zrnTranslateString("Запуск обновления '%s'. %s!").c_str(), path.c_str(), systemText.c_str());
     KV_HLogText(kStartFailed, text.c_str());
     if (ctx->message) ctx->message(ctx, text.c_str(), kErrorIcon);
     return kStartFailed;
@@ -133,7 +134,8 @@ KResult TCUpdateFilesList::apply(int mode, TCUpdationCtx* ctx) {
         // Only what this run fetched and verified is used; a file of that name
         // left in the updates folder by anything else is not.
         if (!e->verified) {
-            KV_HLogFmtText(kSkipped, zrnTranslateString("Обновление '%s' не было загружено в этом сеансе и пропущено.").c_str(),
+            KV_HLogFmtText(kSkipped,
+                           zrnTranslateString("Обновление '%s' не было загружено в этом сеансе и пропущено.").c_str(),
                            e->displayText().c_str());
             continue;
         }
@@ -147,60 +149,60 @@ KResult TCUpdateFilesList::apply(int mode, TCUpdationCtx* ctx) {
             }
         }
         switch (e->action) {
-            case UPF_ACTION_COPY: {
-                const KResult r = e->copyToDest(updatesFolder.c_str());
-                if (r == 0) {
-                    saveRevisions();
-                    if (e->fileFlags.isSet(UPF_EXIT) && mode == UPD_MODE_COMMAND)
-                        ctx->flags.set(UPD_MUST_EXIT | UPD_FILES_REPLACED);
-                } else if (!copyFailure) {
-                    copyFailure = r;
-                }
-                break;
-            }
-            case UPF_ACTION_RUN: {
-                const bool exits = e->fileFlags.isSet(UPF_EXIT);
-                if (exits) {
-                    ctx->flags.set(UPD_MUST_EXIT);
-                    if (ctx->message) {
-                        const TCString question = TCString::format(
-                            zrnTranslateString(
-                                "Для запуска обновления '%s' необходимо закрыть текущую программу.\nСделать это сейчас?")
-                                .c_str(),
-                            e->displayText().c_str());
-                        if (ctx->message(ctx, question.c_str(), kYesNoQuestion) != kYes) {
-                            KV_HLogFmtText(kRefused, zrnTranslateString("Запуск обновления '%s' был отменен.").c_str(),
-                                           e->displayText().c_str());
-                            ctx->flags.clear();
-                            return kRefused;
-                        }
-                        ctx->flags.clear(UPD_FILES_REPLACED);
-                    }
-                }
-                const KResult r = runFile(*e, ctx);
-                if (isFailure(r)) {
-                    // Nothing was started: nothing to close the program for.
-                    ctx->flags.clear(UPD_MUST_EXIT);
-                    return r;
-                }
-                // Started once per revision: the next run neither asks nor starts it again.
-                e->installed = e->revision;
-                e->started = true;
+        case UPF_ACTION_COPY: {
+            const KResult r = e->copyToDest(updatesFolder.c_str());
+            if (r == 0) {
                 saveRevisions();
-                if (exits) {
-                    if (ctx->afterRun) ctx->afterRun(ctx);
-                    if (e->fileFlags.isSet(UPF_EXCLUSIVE)) return copyFailure;
-                }
-                break;
+                if (e->fileFlags.isSet(UPF_EXIT) && mode == UPD_MODE_COMMAND)
+                    ctx->flags.set(UPD_MUST_EXIT | UPD_FILES_REPLACED);
+            } else if (!copyFailure) {
+                copyFailure = r;
             }
-            case UPF_ACTION_NOTIFY:
-                KV_HLogText(kAvailable, TCString::format(zrnTranslateString("Доступно обновление  '%s' %s.").c_str(),
-                                                         e->displayText().c_str(), e->c_str())
-                                            .c_str());
-                break;
-            default:
-                KV_HLogFmtText(kMissing, zrnTranslateString("Не задано действие для обновляемого файла '%s'!").c_str(),
-                               e->c_str());
+            break;
+        }
+        case UPF_ACTION_RUN: {
+            const bool exits = e->fileFlags.isSet(UPF_EXIT);
+            if (exits) {
+                ctx->flags.set(UPD_MUST_EXIT);
+                if (ctx->message) {
+                    const TCString question = TCString::format(
+                        zrnTranslateString(
+                            "Для запуска обновления '%s' необходимо закрыть текущую программу.\nСделать это сейчас?")
+                            .c_str(),
+                        e->displayText().c_str());
+                    if (ctx->message(ctx, question.c_str(), kYesNoQuestion) != kYes) {
+                        KV_HLogFmtText(kRefused, zrnTranslateString("Запуск обновления '%s' был отменен.").c_str(),
+                                       e->displayText().c_str());
+                        ctx->flags.clear();
+                        return kRefused;
+                    }
+                    ctx->flags.clear(UPD_FILES_REPLACED);
+                }
+            }
+            const KResult r = runFile(*e, ctx);
+            if (isFailure(r)) {
+                // Nothing was started: nothing to close the program for.
+                ctx->flags.clear(UPD_MUST_EXIT);
+                return r;
+            }
+            // Started once per revision: the next run neither asks nor starts it again.
+            e->installed = e->revision;
+            e->started = true;
+            saveRevisions();
+            if (exits) {
+                if (ctx->afterRun) ctx->afterRun(ctx);
+                if (e->fileFlags.isSet(UPF_EXCLUSIVE)) return copyFailure;
+            }
+            break;
+        }
+        case UPF_ACTION_NOTIFY:
+            KV_HLogText(kAvailable, TCString::format(zrnTranslateString("Доступно обновление  '%s' %s.").c_str(),
+                                                     e->displayText().c_str(), e->c_str())
+                                        .c_str());
+            break;
+        default:
+            KV_HLogFmtText(kMissing, zrnTranslateString("Не задано действие для обновляемого файла '%s'!").c_str(),
+                           e->c_str());
         }
     }
     return copyFailure;

@@ -19,15 +19,15 @@ public:
     TCUpdationConfig();
     ~TCUpdationConfig();
 
-    TCString fileName;      // the file the settings were last read from
-    int32_t checkPeriod;    // days between checks at start
-    int64_t lastCheck;      // seconds since 1970 (the scale of today())
-    TCString href;          // address of the signed update list
-    TCString proxy;         // proxy server; empty: no proxy
-    TCString proxyUser;     // in clear while in memory
+    TCString fileName;             // the file the settings were last read from
+    int32_t checkPeriod;           // days between checks at start
+    int64_t lastCheck;             // seconds since 1970 (the scale of today())
+    TCString href;                 // address of the signed update list
+    TCString proxy;                // proxy server; empty: no proxy
+    TCString proxyUser;            // in clear while in memory
     TCSecretString proxyPassword;  // wiped when it changes or is released
-    uint32_t updationMode;  // UPD_CHECK_* bits
-    TCString extCert;       // file name of the extra signer certificate
+    uint32_t updationMode;         // UPD_CHECK_* bits
+    TCString extCert;              // file name of the extra signer certificate
 
     // Reads the settings; never fails (missing keys give the defaults).
     bool read();

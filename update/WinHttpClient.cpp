@@ -193,8 +193,7 @@ bool TCWinHTTP::sendRequest(THttpBodySink& sink) {
             continue;
         }
         if (lastStatus_ == 407) {
-            if (previous == 407 && proxyAnswers > 1)
-                return fail("WinHttpReceiveResponse", ERROR_WINHTTP_LOGIN_FAILURE);
+            if (previous == 407 && proxyAnswers > 1) return fail("WinHttpReceiveResponse", ERROR_WINHTTP_LOGIN_FAILURE);
             int target = 0;
             if (!proxy_.chooseScheme(*this, target) || !proxy_.scheme) {
                 if (!isFailure(lastError_)) fail("WinHttpQueryAuthSchemes", ERROR_WINHTTP_LOGIN_FAILURE);
@@ -204,8 +203,8 @@ bool TCWinHTTP::sendRequest(THttpBodySink& sink) {
             continue;
         }
         lastError_ = negated(lastStatus_);
-        KV_HLogFmtText(lastError_, zrnTranslateString("HTTP-запрос обработан с ошибкой %d: '%s'!").c_str(),
-                       lastStatus_, httpStatusText(lastStatus_));
+        KV_HLogFmtText(lastError_, zrnTranslateString("HTTP-запрос обработан с ошибкой %d: '%s'!").c_str(), lastStatus_,
+                       httpStatusText(lastStatus_));
         return false;
     }
 }
@@ -220,18 +219,21 @@ bool TCWinHTTP::receiveToFile(const char* path) {
         return false;
     };
     if (sink.openError() < 0) {
-        KV_HLogFmtText(runtimeCode(sink.openError()), zrnTranslateString("Открытие файла '%s' при скачивании. %s!").c_str(),
-                       path, rtlTextError(sink.openError()).c_str());
+        KV_HLogFmtText(runtimeCode(sink.openError()),
+                       zrnTranslateString("Открытие файла '%s' при скачивании. %s!").c_str(), path,
+                       rtlTextError(sink.openError()).c_str());
         return refuse(runtimeCode(sink.openError()));
     }
     if (sink.writeFailed()) {
-        KV_HLogFmtText(runtimeCode(kNotWritten), zrnTranslateString("Сохранение файла '%s' при скачивании. %s!").c_str(),
-                       path, rtlTextError(kNotWritten).c_str());
+        KV_HLogFmtText(runtimeCode(kNotWritten),
+                       zrnTranslateString("Сохранение файла '%s' при скачивании. %s!").c_str(), path,
+                       rtlTextError(kNotWritten).c_str());
         return refuse(runtimeCode(kNotWritten));
     }
     if (r.tooLarge) {
-        KV_HLogFmtText(runtimeCode(-EFBIG), zrnTranslateString("Размер файла '%s' превышает допустимый (%d байт)!").c_str(),
-                       path, static_cast<int>(options_.maxBodySize));
+        KV_HLogFmtText(runtimeCode(-EFBIG),
+                       zrnTranslateString("Размер файла '%s' превышает допустимый (%d байт)!").c_str(), path,
+                       static_cast<int>(options_.maxBodySize));
         return refuse(runtimeCode(-EFBIG));
     }
     // A 200 answer without a byte is no file: said so, not as a size mismatch.
@@ -243,12 +245,11 @@ bool TCWinHTTP::receiveToFile(const char* path) {
     // A body cut short by the peer is a size mismatch, like one that ran over.
     const bool cut = !sent && r.status == 200 && r.error == ERROR_WINHTTP_CONNECTION_ERROR && r.contentLength >= 0 &&
                      r.received < static_cast<uint64_t>(r.contentLength);
-    if (r.overrun || cut ||
-        (sent && r.contentLength >= 0 && r.received != static_cast<uint64_t>(r.contentLength))) {
-        KV_HLogFmtText(runtimeCode(kSizeMismatch),
-                       zrnTranslateString("Размер полученных данных (%d) отличается от исходного размера файла (%d)!")
-                           .c_str(),
-                       static_cast<int>(r.received), static_cast<int>(r.contentLength));
+    if (r.overrun || cut || (sent && r.contentLength >= 0 && r.received != static_cast<uint64_t>(r.contentLength))) {
+        KV_HLogFmtText(
+            runtimeCode(kSizeMismatch),
+            zrnTranslateString("Размер полученных данных (%d) отличается от исходного размера файла (%d)!").c_str(),
+            static_cast<int>(r.received), static_cast<int>(r.contentLength));
         return refuse(runtimeCode(kSizeMismatch));
     }
     if (!sent) return refuse(isFailure(lastError_) ? lastError_ : negated(ERROR_WINHTTP_INTERNAL_ERROR));

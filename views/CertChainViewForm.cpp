@@ -104,33 +104,33 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
                             void (TChainViewForm::*execute)(TObject*), void (TChainViewForm::*update)(TObject*)) {
         TNotifyEvent onUpdate;
         if (update) onUpdate = [this, update](TObject* s) { (this->*update)(s); };
-        TAction* a = makeAction(actlst1, name, caption, hint, [this, execute](TObject* s) { (this->*execute)(s); },
-                                std::move(onUpdate));
+        TAction* a = makeAction(
+            actlst1, name, caption, hint, [this, execute](TObject* s) { (this->*execute)(s); }, std::move(onUpdate));
         if (shortCut) a->SetShortCut(shortCut);
         return a;
     };
     using F = TChainViewForm;
     actOk = addAction("actOk", "Продолжить", "Продолжить|Продолжить текущую операцию", VK_RETURN, &F::actOkExecute,
-                       &F::actOkUpdate);
+                      &F::actOkUpdate);
     actCancel = addAction("actCancel", "Отменить", "Отменить текущую операцию|Отменить текущую операцию", VK_ESCAPE,
-                           &F::actCancelExecute, nullptr);
+                          &F::actCancelExecute, nullptr);
     actLoad = addAction("actLoad", "Загрузить цепочку", "Загрузить цепочку|Загрузить цепочку сертификатов",
-                         ShortCut('O', ssCtrl), &F::actLoadExecute, nullptr);
+                        ShortCut('O', ssCtrl), &F::actLoadExecute, nullptr);
     actAdd = addAction("actAdd", "Добавить посертификатно",
-                        "Добавить посертификатно|Добавить в цепочку сертификаты по очереди", VK_INSERT,
-                        &F::actAddExecute, &F::actAddUpdate);
+                       "Добавить посертификатно|Добавить в цепочку сертификаты по очереди", VK_INSERT,
+                       &F::actAddExecute, &F::actAddUpdate);
     actSave = addAction("actSave", "Сохранить цепочку", "Сохранить цепочку|Сохранить цепочку в файл",
-                         ShortCut('S', ssCtrl), &F::actSaveExecute, &F::actSaveUpdate);
-    actSaveCrt = addAction("actSaveCrt", "Сохранить сертификат",
-                            "Сохранить сертификат|Сохранить текущий сертификат в файл", 0, &F::actSaveCrtExecute,
-                            &F::actSaveCrtUpdate);
+                        ShortCut('S', ssCtrl), &F::actSaveExecute, &F::actSaveUpdate);
+    actSaveCrt =
+        addAction("actSaveCrt", "Сохранить сертификат", "Сохранить сертификат|Сохранить текущий сертификат в файл", 0,
+                  &F::actSaveCrtExecute, &F::actSaveCrtUpdate);
     actPrint = addAction("actPrint", "Печатать", "Печатать|Печатать информацию о текущем сертификате", 0,
-                          &F::actPrintExecute, &F::actPrintUpdate);
+                         &F::actPrintExecute, &F::actPrintUpdate);
     actSaveHTML = addAction("actSaveHTML", "Сохранить в HTML",
-                             "Сохранить в HTML|Сохранить информацию о текущем сертификате в HTML-файл", 0,
-                             &F::actSaveHTMLExecute, &F::actSaveHTMLUpdate);
-    actVerify = addAction("actVerify", "Проверить", "Проверить|Проверить цепочку сертификатов", 0,
-                           &F::actVerifyExecute, &F::actVerifyUpdate);
+                            "Сохранить в HTML|Сохранить информацию о текущем сертификате в HTML-файл", 0,
+                            &F::actSaveHTMLExecute, &F::actSaveHTMLUpdate);
+    actVerify = addAction("actVerify", "Проверить", "Проверить|Проверить цепочку сертификатов", 0, &F::actVerifyExecute,
+                          &F::actVerifyUpdate);
 
     mm1 = new TMainMenu(this);
     mm1->SetName("mm1");
@@ -141,8 +141,9 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
         mm1->Items()->Add(mi);
         return mi;
     };
-    addActionItems(this, submenu("mniActions", "Действия"),
-         {actLoad, actSave, nullptr, actAdd, nullptr, actSaveCrt, nullptr, actVerify, nullptr, actOk, actCancel});
+    addActionItems(
+        this, submenu("mniActions", "Действия"),
+        {actLoad, actSave, nullptr, actAdd, nullptr, actSaveCrt, nullptr, actVerify, nullptr, actOk, actCancel});
     addActionItems(this, submenu("mniView", "Просмотр"), {actSaveHTML, nullptr, actPrint});
     TMenuItem* help = submenu("mniHelp", "Справка");
     auto* about = new TMenuItem(this);
@@ -232,9 +233,9 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
     lv1->SetSortType(stText);
     lv1->SetSmallImages(ilCerts);
     lv1->SetPopupMenu(pm3);
-    const std::pair<const char*, int> columns[] = {{"Владелец", 250},      {"Сер. № издателя", 140},
+    const std::pair<const char*, int> columns[] = {{"Владелец", 250},          {"Сер. № издателя", 140},
                                                    {"Сер. № сертфиката", 260}, {"Тип", 40},
-                                                   {"Действует с", 110},   {"Действует по", 110}};
+                                                   {"Действует с", 110},       {"Действует по", 110}};
     for (const auto& [caption, width] : columns) {
         TListColumn* c = lv1->Columns()->Add();
         c->SetCaption(caption);
@@ -270,8 +271,8 @@ TChainViewForm::TChainViewForm(TComponent* AOwner, TCXCertsChain* chain) : TForm
     tv1->SetImages(ilCerts);
     tv1->SetPopupMenu(pm1);
     tv1->OnChange = [this](TObject* s, TTreeNode* n) { tv1Change(s, n); };
-    tv1->OnAdvancedCustomDrawItem = [this](TObject* s, TTreeNode* n, TCustomDrawState st, TCustomDrawStage sg,
-                                           bool& pi, bool& dd) { tv1AdvancedCustomDrawItem(s, n, st, sg, pi, dd); };
+    tv1->OnAdvancedCustomDrawItem = [this](TObject* s, TTreeNode* n, TCustomDrawState st, TCustomDrawStage sg, bool& pi,
+                                           bool& dd) { tv1AdvancedCustomDrawItem(s, n, st, sg, pi, dd); };
 
     spl2 = new TSplitter(this);
     spl2->SetName("spl2");
@@ -390,8 +391,8 @@ void TChainViewForm::fillChainTree(TZrX509* cert) {
     tv1->Items()->BeginUpdate();
     tv1->Items()->Clear();
     if (cert && FChain) {
-        lbl1->SetCaption(("  " + zrnTranslateString("Цепочка сертификатов ключей владельца \"") + zrxVisibleText(cert->ownerName().view()) +
-                          "\"")
+        lbl1->SetCaption(("  " + zrnTranslateString("Цепочка сертификатов ключей владельца \"") +
+                          zrxVisibleText(cert->ownerName().view()) + "\"")
                              .c_str());
         TTreeNode* parent = nullptr;
         TTreeNode* first = nullptr;
@@ -464,10 +465,10 @@ bool TChainViewForm::verifyCertificate(TZrX509* cert) {
     if (!cert || !FChain) return false;
     const KResult r = FChain->verifyCert(*cert, nullptr, nullptr);
     if (!isFailure(r)) {
-        messageDlg(TCFString(zrnTranslateString("Цепочка сертификатов ключей владельца \"%s\" проверена успешно.")
-                                 .c_str(),
-                             cert->ownerName().c_str()),
-                   mtInformation, mbSet(mbOK));
+        messageDlg(
+            TCFString(zrnTranslateString("Цепочка сертификатов ключей владельца \"%s\" проверена успешно.").c_str(),
+                      cert->ownerName().c_str()),
+            mtInformation, mbSet(mbOK));
         return true;
     }
     errorBox(TCFString(zrnTranslateString("Проверка цепочки сертификата ключей владельца \"%s\"!\n %s!").c_str(),
@@ -496,11 +497,10 @@ void TChainViewForm::actCancelExecute(TObject*) { SetModalResult(mrCancel); }
 
 void TChainViewForm::actLoadExecute(TObject*) {
     TCString name(FChainFileName.c_str());
-    if (!openFileDialog(name, zrnTranslateString("Загрузка цепочки сертификатов").c_str(),
-                        zrnTranslateString(
-                            "Файлы цепочек(*.p7b)|*.p7b|PEM-файлы цепочек(*.pem)|*.pem|Все файлы|*.*")
-                            .c_str(),
-                        "p7b"))
+    if (!openFileDialog(
+            name, zrnTranslateString("Загрузка цепочки сертификатов").c_str(),
+            zrnTranslateString("Файлы цепочек(*.p7b)|*.p7b|PEM-файлы цепочек(*.pem)|*.pem|Все файлы|*.*").c_str(),
+            "p7b"))
         return;
     loadChainFile(name.c_str());
 }
@@ -570,9 +570,7 @@ void TChainViewForm::tv1AdvancedCustomDrawItem(TObject*, TTreeNode*, TCustomDraw
         tv1->Canvas()->Brush()->SetColor(kSelectionBackground);
 }
 
-void TChainViewForm::mniN32Click(TObject*) {
-    showProgramAboutBox();
-}
+void TChainViewForm::mniN32Click(TObject*) { showProgramAboutBox(); }
 
 void TChainViewForm::setMode(bool readOnly, bool confirm) {
     const bool editing = !readOnly && !confirm;

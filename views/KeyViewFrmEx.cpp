@@ -27,7 +27,6 @@ TButton* makeButton(TForm* form, TWinControl* parent, const char* name, const ch
     return b;
 }
 
-
 }  // namespace
 
 IMPLEMENT_CLASS(TKeyViewFormEx, TForm) {}
@@ -211,10 +210,8 @@ bool TKeyViewFormEx::printHtml(const TCString& html, bool askDialog, int copies)
     if (askDialog && !PrintDialog->Execute()) return false;
     TCursorSetter hourglass;
     htmlv33->LoadFromString(html.toUtf16(), u"", HTMLType);
-    if (PrintDialog->PrintRange == prPageNums)
-        htmlv33->Print(PrintDialog->FromPage, PrintDialog->ToPage, nullptr);
-    else
-        htmlv33->Print(kPrintFirstPage, kPrintLastPage, nullptr);
+    if (PrintDialog->PrintRange == prPageNums) htmlv33->Print(PrintDialog->FromPage, PrintDialog->ToPage, nullptr);
+    else htmlv33->Print(kPrintFirstPage, kPrintLastPage, nullptr);
     return true;
 }
 

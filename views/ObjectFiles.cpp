@@ -54,8 +54,6 @@ int viewObjectWithOwner(TZrX509Base* object, bool confirm, const char* title) {
     TCString caption = object->gi_caption();
     // The whole name, as the view beside it shows it.
     const TCString owner = zrxVisibleText(object->ownerName().view());
-    if (!owner.isEmpty())
-        caption += TCFString(zrnTranslateString(", владелец - \"%s\"").c_str(), owner.c_str());
+    if (!owner.isEmpty()) caption += TCFString(zrnTranslateString(", владелец - \"%s\"").c_str(), owner.c_str());
     return viewX509Object(object, confirm ? 0 : 3, caption.c_str(), title);
 }
-

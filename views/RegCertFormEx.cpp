@@ -7,7 +7,8 @@
 #include "platform/runtime/Translation.h"
 
 // The pickers give the local day, so the bounds start from the local today.
-TCValidityRange::TCValidityRange() : earliestStart(today(true)), earliestEnd(today(true)), latestStart(0), latestEnd(0) {}
+TCValidityRange::TCValidityRange()
+    : earliestStart(today(true)), earliestEnd(today(true)), latestStart(0), latestEnd(0) {}
 
 bool TCValidityRange::isStartAllowed(int64_t t) const {
     return !(t < earliestStart || (latestStart != 0 && t > latestStart));
@@ -85,8 +86,7 @@ TKeyRegFormEx::TKeyRegFormEx(TComponent* AOwner) : TCViewZrX509BaseForm(AOwner) 
     chedt1->SetRowsVisible(8);
     chedt1->setRegParams("Software\\Zoren\\ZI509\\WinControlForm_1", "chedt1", true);
 
-    for (TButton* b : {Button2, Button3, Button4})
-        b->OnClick = [this](TObject* s) { Button2Click(s); };
+    for (TButton* b : {Button2, Button3, Button4}) b->OnClick = [this](TObject* s) { Button2Click(s); };
 }
 
 void TKeyRegFormEx::arrangeGroups() {
@@ -145,40 +145,44 @@ void TKeyRegFormEx::SaveHTMLActionExecute(TObject* Sender) {
 int execKeyRegForm(const char* html, const char* ownerName, TCRegFormParams& params, TCFlags<unsigned int>& flags,
                    const char* printHtml) {
     auto* form = CreateComponent<TKeyRegFormEx>(Application);
-    return ShowModalAndFree(form, [&] {
-        if (flags.isSet(krfRangeFromParams)) form->range = params.range;
-        // A phrase given already is not asked again.
-        if (!params.text.isEmpty()) flags.clear(krfPhraseGroup);
-        const bool dates = flags.isSet(krfDatesGroup);
-        form->grpBx2->SetVisible(dates);
-        form->grpBx1->SetVisible(flags.isSet(krfPhraseGroup));
-        form->arrangeGroups();
-        form->setMode(flags.isSet(krfSeriesButtons) ? 5 : 0);
-        if (flags.isSet(krfRejectButton)) {
-            form->Button3->SetCaption(zrnTranslateString("Отклонить").c_str());
-            form->Button3->SetModalResult(mrAbort);
-            form->Button3->SetVisible(true);
-            if (!flags.isSet(krfSeriesButtons)) form->Button3->SetLeft(form->Button2->Left() - form->Button3->Width() - 8);
-        }
-        form->edit2->SetText(params.text.c_str());
-        form->SetCaption(
-            TCFString(zrnTranslateString("Выработка сертификата ключей владельца \"%s\"").c_str(), ownerName ? ownerName : "")
-                .c_str());
-        form->setHtml(html, printHtml);
-        form->uxdtmpckr1->SetUXDateTime(params.startDate);
-        form->uxdtmpckr2->SetUXDateTime(params.endDate);
-    }, [&](int result) {
-        if (result != mrOk) return;
-        params.startDate = form->uxdtmpckr1->GetUXDateTime();
-        params.endDate = form->uxdtmpckr2->GetUXDateTime();
-        // The question goes with the phrase, as the request pages give it.
-        TCString phrase = TCString(form->edit2->GetText()).trim();
-        const TCString question = TCString(form->chedt1->getUCTextValue()).trim();
-        if (!question.isEmpty()) {
-            phrase += "|";
-            phrase += question;
-            form->chedt1->AddHistory();
-        }
-        params.text = phrase;
-    });
+    return ShowModalAndFree(
+        form,
+        [&] {
+            if (flags.isSet(krfRangeFromParams)) form->range = params.range;
+            // A phrase given already is not asked again.
+            if (!params.text.isEmpty()) flags.clear(krfPhraseGroup);
+            const bool dates = flags.isSet(krfDatesGroup);
+            form->grpBx2->SetVisible(dates);
+            form->grpBx1->SetVisible(flags.isSet(krfPhraseGroup));
+            form->arrangeGroups();
+            form->setMode(flags.isSet(krfSeriesButtons) ? 5 : 0);
+            if (flags.isSet(krfRejectButton)) {
+                form->Button3->SetCaption(zrnTranslateString("Отклонить").c_str());
+                form->Button3->SetModalResult(mrAbort);
+                form->Button3->SetVisible(true);
+                if (!flags.isSet(krfSeriesButtons))
+                    form->Button3->SetLeft(form->Button2->Left() - form->Button3->Width() - 8);
+            }
+            form->edit2->SetText(params.text.c_str());
+            form->SetCaption(TCFString(zrnTranslateString("Выработка сертификата ключей владельца \"%s\"").c_str(),
+                                       ownerName ? ownerName : "")
+                                 .c_str());
+            form->setHtml(html, printHtml);
+            form->uxdtmpckr1->SetUXDateTime(params.startDate);
+            form->uxdtmpckr2->SetUXDateTime(params.endDate);
+        },
+        [&](int result) {
+            if (result != mrOk) return;
+            params.startDate = form->uxdtmpckr1->GetUXDateTime();
+            params.endDate = form->uxdtmpckr2->GetUXDateTime();
+            // The question goes with the phrase, as the request pages give it.
+            TCString phrase = TCString(form->edit2->GetText()).trim();
+            const TCString question = TCString(form->chedt1->getUCTextValue()).trim();
+            if (!question.isEmpty()) {
+                phrase += "|";
+                phrase += question;
+                form->chedt1->AddHistory();
+            }
+            params.text = phrase;
+        });
 }

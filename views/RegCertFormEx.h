@@ -31,11 +31,11 @@ struct TCRegFormParams {
 
 // Flags of the dialog.
 enum : uint32_t {
-    krfSeriesButtons = 0x1,   // execute, all, skip, stop
-    krfPhraseGroup = 0x8,     // phrase and question
+    krfSeriesButtons = 0x1,  // execute, all, skip, stop
+    krfPhraseGroup = 0x8,    // phrase and question
     krfRangeFromParams = 0x10,
     krfDatesGroup = 0x20,
-    krfRejectButton = 0x40,   // "Отклонить", modal result 3
+    krfRejectButton = 0x40,  // "Отклонить", modal result 3
 };
 
 class TKeyRegFormEx : public TCViewZrX509BaseForm {

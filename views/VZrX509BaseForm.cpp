@@ -105,7 +105,8 @@ void TCViewZrX509BaseForm::setObject(TZrX509Base* object) {
     if (object->getClass() == zcCrl) {
         caption = TCFString(zrnTranslateString("%s, издатель: %s").c_str(), object->caption().c_str(), owner.c_str());
     } else {
-        caption = TCFString(zrnTranslateString("%s ключа%s").c_str(), object->caption().c_str(), object->getKindDescirption(false).c_str());
+        caption = TCFString(zrnTranslateString("%s ключа%s").c_str(), object->caption().c_str(),
+                            object->getKindDescirption(false).c_str());
         if (!owner.isEmpty()) caption += zrnTranslateString(" владельца  \"") + owner + "\"";
     }
     ts1->SetCaption(tabText(caption).c_str());
@@ -125,8 +126,9 @@ void TCViewZrX509BaseForm::addSignerPages(const TZrX509Base* object) {
 }
 
 TWindowHtmlViewer* TCViewZrX509BaseForm::addObjectPage(const TZrX509Base* object, const char* captionPrefix,
-                                                  int pageIndex) {
-    const TCString caption = TCString(captionPrefix ? captionPrefix : "") + zrxVisibleText(object->ownerName().view()) + "\"";
+                                                       int pageIndex) {
+    const TCString caption =
+        TCString(captionPrefix ? captionPrefix : "") + zrxVisibleText(object->ownerName().view()) + "\"";
     TWindowHtmlViewer* viewer = addViewerPage(tabText(caption).c_str(), pageIndex, const_cast<TZrX509Base*>(object));
     TCString text;
     text.reserve(kPageHtmlReserve);

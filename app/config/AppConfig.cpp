@@ -81,8 +81,7 @@ TCXProfileDescriptor* deriveProfile(const TCXMLNode* node, const TCXProfileDescr
         return nullptr;
     }
     if (!changeProfile(copy.get(), node)) {
-        KV_HLogFmtText(KR_E_FORMAT, "Описатель профиля \"%s\" отклонен: недопустимое значение атрибута",
-                       node->c_str());
+        KV_HLogFmtText(KR_E_FORMAT, "Описатель профиля \"%s\" отклонен: недопустимое значение атрибута", node->c_str());
         return nullptr;
     }
     if (copy->flags == 0) copy->flags = base->flags;
@@ -114,10 +113,8 @@ bool initAppProfiles() {
             if (TCXProfileDescriptor* d = deriveProfile(node, base)) _registerXProfile(d);
         } else {
             auto* d = new TCXProfileDescriptor;
-            if (initProfile(d, node) == 1)
-                _registerXProfile(d);
-            else
-                delete d;
+            if (initProfile(d, node) == 1) _registerXProfile(d);
+            else delete d;
         }
     }
     initDefaultProfile();

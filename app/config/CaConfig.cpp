@@ -143,8 +143,7 @@ bool TZrxCaConfig::checkFolders(bool withKeys) {
             }
         return true;
     };
-    if (!make(logFolder()) || !make(mailInBoxFolder()) || !make(mailOutBoxFolder()) || !make(badFolder()))
-        return false;
+    if (!make(logFolder()) || !make(mailInBoxFolder()) || !make(mailOutBoxFolder()) || !make(badFolder())) return false;
     if (withKeys && !make(keysFolder())) return false;
     if (flags.isSet(CAF_CRL_ARCHIVE) && !make(crlArchiveFolder())) return false;
     return true;
@@ -180,10 +179,8 @@ bool TZrxCaConfig::readConfig(TCBaseCFGFile& s) {
     readText(s, "rbMQAddress", 129, "", rbMQAddress);
 
     uint32_t useMail = 0;
-    if (readNum(s, "useEMail", 0xFFFFFFFFu, useMail) && useMail != 0xFFFFFFFFu)
-        flags.set(CAF_MAIL, useMail == 1);
-    else
-        flags.set(CAF_MAIL, rbMQAddress.isEmpty());
+    if (readNum(s, "useEMail", 0xFFFFFFFFu, useMail) && useMail != 0xFFFFFFFFu) flags.set(CAF_MAIL, useMail == 1);
+    else flags.set(CAF_MAIL, rbMQAddress.isEmpty());
     bool mailResult = true;
     if (flags.isSet(CAF_MAIL)) mailResult = readText(s, "UserEmail", 64, "", userEmail);
     mailResult = readText(s, "UserID", 64, "", userID) && mailResult;

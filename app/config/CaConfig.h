@@ -58,33 +58,33 @@ public:
     // Text limits (in the comments) are characters; the passwords live in
     // memory that is wiped when they change or are released.
     // Directory server.
-    TCString ldapAddress;    // 127
+    TCString ldapAddress;  // 127
     uint32_t ldapPort = 389;
-    TCString ldapLogin;      // 255
-    TCSecretString ldapPassword;   // secret "caIniData1"
-    TCString ldapKeyFile;    // 259
-    TCSecretString ldapSecret2;    // secret "caIniData2"
-    TCString ldapServerFile; // 259
-    TCString ldapBaseDN;     // 259
+    TCString ldapLogin;           // 255
+    TCSecretString ldapPassword;  // secret "caIniData1"
+    TCString ldapKeyFile;         // 259
+    TCSecretString ldapSecret2;   // secret "caIniData2"
+    TCString ldapServerFile;      // 259
+    TCString ldapBaseDN;          // 259
     // Folders.
-    TCString localData;      // 259
-    TCString inputDir;       // 259
-    TCString outputDir;      // 259
+    TCString localData;  // 259
+    TCString inputDir;   // 259
+    TCString outputDir;  // 259
     // Mail.
-    TCString userEmail;      // 64
-    TCString userID;         // 64
-    TCSecretString mailPassword;   // secret "caIniData3"
-    TCString smtpHost;       // 259
-    TCString pop3Host;       // 259
-    TCString mailSubjPrefix; // 64
+    TCString userEmail;           // 64
+    TCString userID;              // 64
+    TCSecretString mailPassword;  // secret "caIniData3"
+    TCString smtpHost;            // 259
+    TCString pop3Host;            // 259
+    TCString mailSubjPrefix;      // 64
     uint32_t smtpPort = 25;
     uint32_t pop3Port = 110;
     uint32_t mailTimeout = 15;
     // Database record.
-    TCString dbServerAddress;  // 259
-    TCString dbFolder;         // 259
-    TCString dbUser;           // 63
-    TCSecretString dbPassword;       // secret "caIniData4"
+    TCString dbServerAddress;   // 259
+    TCString dbFolder;          // 259
+    TCString dbUser;            // 63
+    TCSecretString dbPassword;  // secret "caIniData4"
     uint32_t serverPort = 831;
     uint32_t clientCheckTimeout = 0;
     TCString extCrlRepository;  // 64
@@ -93,9 +93,9 @@ public:
     TCString hsmAddress;   // 111
     TCString jcmpAddress;  // 99
     uint16_t jcmpTimeout = 0;
-    TCString rbMQAddress;  // 129
-    TCString rbMQInQueue;  // 259
-    TCString rbMQOutQueue; // 259
+    TCString rbMQAddress;   // 129
+    TCString rbMQInQueue;   // 259
+    TCString rbMQOutQueue;  // 259
 
     // The name of the first value that is longer than its limit or cannot
     // be stored; empty when every value can be saved.

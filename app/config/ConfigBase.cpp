@@ -189,7 +189,8 @@ bool TCCtxViewerConfig::writeSettings(TCBaseCFGFile& store) {
     const TSNTPParams& sntp = getSNTPParams();
     flags.set(VCF_NO_TIME_CHECK, sntp.disabled != 0);
     // Every write counts: a settings file that was only partly written is a failure.
-    bool ok = store.writeInt("flags", flags.value()) && store.writeInt("autolockTime", static_cast<uint32_t>(autolockTime)) &&
+    bool ok = store.writeInt("flags", flags.value()) &&
+              store.writeInt("autolockTime", static_cast<uint32_t>(autolockTime)) &&
               store.writeString("sntpServer", sntp.serverName) && store.writeInt("sntpsntpPort", sntp.port) &&
               store.writeInt("sntpDelta", sntp.allowedDiff) && store.writeString("HSM", hsmAddress.c_str());
     // Clearing the HSM address clears the macro for the rest of the run.

@@ -63,8 +63,8 @@ public:
     uint32_t scanPeriod = 0;   // seconds
 
 protected:
-    TCString dataFolder_;     // chosen by prepareDataFolder
-    TCString pathOverride_;   // stays empty
+    TCString dataFolder_;    // chosen by prepareDataFolder
+    TCString pathOverride_;  // stays empty
 };
 
 class TCCtxViewerConfig : public TZrXCABaseConfig {
@@ -80,9 +80,9 @@ public:
     virtual bool readSettings(TCBaseCFGFile& store);
     virtual bool writeSettings(TCBaseCFGFile& store);
 
-    TCString hsmAddress;  // "HSM", at most 260 bytes
-    TCString jcmpUrl;     // "jCmp", at most 100 bytes
-    uint16_t timeout = 0; // "jCMP_timeout", seconds
+    TCString hsmAddress;   // "HSM", at most 260 bytes
+    TCString jcmpUrl;      // "jCmp", at most 100 bytes
+    uint16_t timeout = 0;  // "jCMP_timeout", seconds
 };
 
 // The current program settings (the first TCCtxViewerConfig built registers itself).

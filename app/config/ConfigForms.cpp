@@ -218,8 +218,8 @@ void TZrXCViewerConfigForm::chedt1Change(TObject*) {
 }
 
 bool execViewerSettings(TCCtxViewerConfig& settings) {
-    TComponent* owner = Application && Application->MainForm() ? static_cast<TComponent*>(Application->MainForm())
-                                                                : dialogOwner();
+    TComponent* owner =
+        Application && Application->MainForm() ? static_cast<TComponent*>(Application->MainForm()) : dialogOwner();
     auto* dlg = new TZrXCViewerConfigForm(owner);
     bool saved = false;
     dlg->OnClose = [dlg, &settings, &saved](TObject*, TCloseAction&) {
@@ -237,7 +237,7 @@ bool execViewerSettings(TCCtxViewerConfig& settings) {
 }
 
 void showSettingsNotSaved(const char* file) {
-    messageDlg(TCFString(zrnTranslateString("Не удалось сохранить настройки в файле \"%s\"!").c_str(), file ? file : "")
-                   .str(),
-               mtError, mbSet(mbOK));
+    messageDlg(
+        TCFString(zrnTranslateString("Не удалось сохранить настройки в файле \"%s\"!").c_str(), file ? file : "").str(),
+        mtError, mbSet(mbOK));
 }

@@ -77,9 +77,10 @@ bool TCSNTPCfgFrame::checkParams(TTabSheet* page) {
     const bool tooLong = zrx_utf8::charCount(server.view()) > TSNTPParams::kServerNameChars;
     if (!tooLong && (chk1->Checked() || !server.isEmpty())) return true;
     if (page && page->PageControl()) page->PageControl()->SetActivePage(page);
-    SysMessageBox(zrnTranslateString(tooLong ? "Слишком длинное имя сервера!"
-                                             : "Данное поле необходимо обязательно заполнить!").str(),
-                  zrnTranslateString("Ошибка").str(), MB_ICONERROR);
+    SysMessageBox(
+        zrnTranslateString(tooLong ? "Слишком длинное имя сервера!" : "Данное поле необходимо обязательно заполнить!")
+            .str(),
+        zrnTranslateString("Ошибка").str(), MB_ICONERROR);
     if (TCustomForm* f = ParentForm()) f->SetActiveControl(hstrydt1);
     return false;
 }

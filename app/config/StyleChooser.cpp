@@ -19,10 +19,8 @@ constexpr int kWindowBorder = 8;
 void recolourViewers(TWinControl* parent) {
     for (int i = 0; i < parent->ControlCount(); ++i) {
         TControl* c = parent->Controls(i);
-        if (auto* viewer = dynamic_cast<TWindowHtmlViewer*>(c))
-            setHtmlViewerColor(viewer);
-        else if (auto* w = dynamic_cast<TWinControl*>(c))
-            recolourViewers(w);
+        if (auto* viewer = dynamic_cast<TWindowHtmlViewer*>(c)) setHtmlViewerColor(viewer);
+        else if (auto* w = dynamic_cast<TWinControl*>(c)) recolourViewers(w);
     }
 }
 }  // namespace

@@ -51,7 +51,8 @@ constexpr unsigned kLoadCertificatesFlags = 3;
 
 const char* const kImportCertHint =
     "Получить сертификат|Зарегистрировать сертификат, соответствующий запросу, хранящемуся в контейнере.";
-const char* const kChangeKeysHint = "Сменить ключи|Выполнить плановую смену одного или нескольких действующих личных ключей";
+const char* const kChangeKeysHint =
+    "Сменить ключи|Выполнить плановую смену одного или нескольких действующих личных ключей";
 
 int ask(const TCString& text, const char* caption, uint32_t style) {
     return messageBox(nullptr, text.c_str(), tr(caption).c_str(), style);
@@ -68,7 +69,8 @@ TCString requestFileBaseName(const TZrX509Csp* csp) {
     if (ctx->isFile() == 1) {
         const size_t slash = name.find_last_of('/');
         const size_t dot = name.find_last_of('.');
-        if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return TCString(name.substr(0, dot));
+        if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+            return TCString(name.substr(0, dot));
         return TCString(name);
     }
     // A device's name (a token's label and serial) may hold anything: the
@@ -179,20 +181,22 @@ TViewPrivatesFrameEx::TViewPrivatesFrameEx(TComponent* AOwner) : TViewPrivatesFr
     };
     actImportCertHTTP = makeAction(ActionList1, "actImportCertHTTP", "C использованием службы регистрации", nullptr,
                                    bind(&F::actImportCertHTTPExecute), bind(&F::actImportCertHTTPUpdate));
-    actSendSelReq = makeAction(ActionList1, "actSendSelReq", "Отправить на регистрацию", nullptr, bind(&F::actSendSelReqExecute),
-                               bind(&F::actCheckStatusUpdate));
-    actCheckStatus = makeAction(ActionList1, "actCheckStatus", "Статус запроса", nullptr, bind(&F::actCheckStatusExecute),
-                                bind(&F::actCheckStatusUpdate));
-    actChgKeys = makeAction(ActionList1, "actChgKeys", "Сменить досрочно",
-                            "Сменить досрочно|Выполнить досрочную смену одного или нескольких действующих личных ключей",
-                            bind(&F::actChgKeysExecute));
-    actAddEncodeKey = makeAction(ActionList1, "actAddEncodeKey", "Добавить ключи связи", nullptr, bind(&F::actAddEncodeKeyExecute),
-                                 bind(&F::actAddEncodeKeyUpdate));
+    actSendSelReq = makeAction(ActionList1, "actSendSelReq", "Отправить на регистрацию", nullptr,
+                               bind(&F::actSendSelReqExecute), bind(&F::actCheckStatusUpdate));
+    actCheckStatus = makeAction(ActionList1, "actCheckStatus", "Статус запроса", nullptr,
+                                bind(&F::actCheckStatusExecute), bind(&F::actCheckStatusUpdate));
+    actChgKeys =
+        makeAction(ActionList1, "actChgKeys", "Сменить досрочно",
+                   "Сменить досрочно|Выполнить досрочную смену одного или нескольких действующих личных ключей",
+                   bind(&F::actChgKeysExecute));
+    actAddEncodeKey = makeAction(ActionList1, "actAddEncodeKey", "Добавить ключи связи", nullptr,
+                                 bind(&F::actAddEncodeKeyExecute), bind(&F::actAddEncodeKeyUpdate));
     actLockCert = makeAction(ActionList1, "actLockCert", "Блокировать", nullptr, bind(&F::actLockCertExecute));
     actCheckAndChangeKeys = makeAction(ActionList1, "actCheckAndChangeKeys", "Плановая смена ключей",
                                        "Проверить необходимость смены ключей", bind(&F::actCheckAndChangeKeysExecute),
                                        bind(&F::actCheckAndChangeKeysUpdate));
-    actSweep = makeAction(ActionList1, "actSweep", "Очистить", nullptr, bind(&F::actSweepExecute), bind(&F::actSweepUpdate));
+    actSweep =
+        makeAction(ActionList1, "actSweep", "Очистить", nullptr, bind(&F::actSweepExecute), bind(&F::actSweepUpdate));
     actEditContfig = makeAction(ActionList1, "actEditContfig", "Настройки", nullptr, bind(&F::actEditContfigExecute));
     actEditUpdatePars = makeAction(ActionList1, "actEditUpdatePars", "Параметры обновления программы", nullptr,
                                    bind(&F::actEditUpdateParsExecute));
@@ -321,8 +325,8 @@ void TViewPrivatesFrameEx::showContainer(TZrX509Csp* csp, bool onlyIfChanged) {
 bool TViewPrivatesFrameEx::execViewerSettings() {
     TCCtxViewerConfig* settings = getViewerConfig();
     if (!settings) return false;
-    TComponent* owner = Application && Application->MainForm() ? static_cast<TComponent*>(Application->MainForm())
-                                                                : dialogOwner();
+    TComponent* owner =
+        Application && Application->MainForm() ? static_cast<TComponent*>(Application->MainForm()) : dialogOwner();
     auto* dlg = new TZrXCViewerConfigForm(owner);
     bool stored = false;
     dlg->OnClose = [dlg, settings, &stored](TObject*, TCloseAction&) {
@@ -566,8 +570,7 @@ KResult TViewPrivatesFrameEx::checkPlannedKeyChange(bool interactive) {
     // record, so a change the user asked for never ends without a word.
     if (grabber.lines().count() > 0)
         answer = showLogGrabber(&grabber, kResultQuestion, caption.c_str(), question.c_str());
-    else
-        answer = ask(question, caption.c_str(), kMbYesNo | kMbIconQuestion);
+    else answer = ask(question, caption.c_str(), kMbYesNo | kMbIconQuestion);
     if (answer != kAnswerYes) return 0;
     return runPlannedKeyChange(analysis);
 }
@@ -615,7 +618,8 @@ KResult TViewPrivatesFrameEx::changeKeysByAnalysis(TZrX509Csp* csp, TZrNDefKeysC
 KResult TViewPrivatesFrameEx::changeKey(TZrX509* certificate, uint32_t generationFlags, TZrX509Csp* csp) {
     if (!certificate) return kNoCertificateToChange;
     if (!csp) csp = container;
-    TCXProfileDescriptor* profile = certificate->profile() ? _getDefPFList().findProfile(certificate->profile()) : nullptr;
+    TCXProfileDescriptor* profile =
+        certificate->profile() ? _getDefPFList().findProfile(certificate->profile()) : nullptr;
     if (!profile && OnSelectProfile) profile = OnSelectProfile(this, certificate);
     if (!profile) return kNoProfileForChange;
 
@@ -741,16 +745,16 @@ void TViewPrivatesFrameEx::actAddEncodeKeyExecute(TObject*) { addEncodeKeys(); }
 KResult TViewPrivatesFrameEx::blockCertificate() {
     TZrX509* certificate = blockableCertificate();
     if (!FServiceClient || !actLockCert->Visible() || !certificate) return 0;
-    const TCString text = TCFString(tr("Сформировать запрос на блокирование сертификата ключа %s, владелец \"%s\"?").c_str(),
-                                    certificate->getKindDescirption(false).c_str(), certificate->ownerName().c_str());
+    const TCString text =
+        TCFString(tr("Сформировать запрос на блокирование сертификата ключа %s, владелец \"%s\"?").c_str(),
+                  certificate->getKindDescirption(false).c_str(), certificate->ownerName().c_str());
     if (ask(text, "Блокирование ключей", kMbYesNo | kMbIconQuestion) != kAnswerYes) return 0;
     TCLogGrabber grabber;
     const KResult rc = FServiceClient->sendRevocation(certificate, kBlockReason, 0);
     grabber.stop(false);
     if (isFailure(rc))
         KRTL_ShowErrorMessage(nullptr, rc, 0, "%s", tr("Формирование запроса на блокирование сертификата").c_str());
-    else
-        showLogGrabber(&grabber, kResultChange);
+    else showLogGrabber(&grabber, kResultChange);
     return rc;
 }
 
@@ -805,8 +809,6 @@ void TViewPrivatesFrameEx::actUpdateNowExecute(TObject*) {
     checkUpdatesNow(Application ? dynamic_cast<TForm*>(Application->MainForm()) : nullptr);
 }
 
-void TViewPrivatesFrameEx::actAboutExecute(TObject*) {
-    showProgramAboutBox();
-}
+void TViewPrivatesFrameEx::actAboutExecute(TObject*) { showProgramAboutBox(); }
 
 void TViewPrivatesFrameEx::N31Click(TObject*) { showStyleChooser(); }

@@ -98,8 +98,8 @@ TCtxListsViewFrame::TCtxListsViewFrame(TComponent* AOwner, TZrX509Csp* csp) : TF
     tv1->SetHideSelection(false);
     tv1->SetPopupMenu(pm1);
     tv1->OnChange = [this](TObject* s, TTreeNode* n) { tv1Change(s, n); };
-    tv1->OnAdvancedCustomDrawItem = [this](TObject* s, TTreeNode* n, TCustomDrawState st, TCustomDrawStage sg,
-                                           bool& pi, bool& dd) { tv1AdvancedCustomDrawItem(s, n, st, sg, pi, dd); };
+    tv1->OnAdvancedCustomDrawItem = [this](TObject* s, TTreeNode* n, TCustomDrawState st, TCustomDrawStage sg, bool& pi,
+                                           bool& dd) { tv1AdvancedCustomDrawItem(s, n, st, sg, pi, dd); };
 
     spl1 = new TSplitter(this);
     spl1->SetName("spl1");
@@ -182,14 +182,13 @@ void TCtxListsViewFrame::addListItems(TTreeNode* parent, const TCSBaseKeysList& 
     case kltCertificates:
         parent->SetSelectedIndex(image);
         for (int i = 0; i < list.count(); ++i) {
-            TZrX509Base* object = list.getType() == kltCertificates ? static_cast<TZrX509Base*>(list.asX509(i))
-                                                                    : list.asTZrX509Req(i);
+            TZrX509Base* object =
+                list.getType() == kltCertificates ? static_cast<TZrX509Base*>(list.asX509(i)) : list.asTZrX509Req(i);
             if (!object) continue;
             const TCSBaseBuff* entry = list.at(i);
-            const TCString text = entry->checkFlags(kfStartup)
-                                      ? TCString("@") + object->ownerName()
-                                      : TCFString("%s (%s)", object->ownerName().c_str(),
-                                                  object->getKeyIDStr().c_str());
+            const TCString text = entry->checkFlags(kfStartup) ? TCString("@") + object->ownerName()
+                                                               : TCFString("%s (%s)", object->ownerName().c_str(),
+                                                                           object->getKeyIDStr().c_str());
             TTreeNode* n = tv1->Items()->AddChildObject(parent, text.c_str(), object);
             n->SetImageIndex(image);
             n->SetSelectedIndex(image);
@@ -364,8 +363,8 @@ bool TCtxListsViewFrame::deleteObject(TTreeNode* node) {
     if (!object || !content) return false;
     const int objClass = object->getClass();
     const TCString owner = object->ownerName();
-    if (confirm(TCFString(tr("Подтвердите удаление %s ключей владельца \"%s\".").c_str(),
-                          object->gi_caption().c_str(), owner.c_str())) != mrYes)
+    if (confirm(TCFString(tr("Подтвердите удаление %s ключей владельца \"%s\".").c_str(), object->gi_caption().c_str(),
+                          owner.c_str())) != mrYes)
         return false;
     const TCString noun = tr(objClass == zcCertificate ? "сертификатом" : "запросом на сертификат");
     bool withKeys = false;
@@ -436,9 +435,8 @@ TCPrivateEVPKey* TCtxListsViewFrame::findPrivateKey(const char* idText, const TC
                                                     bool keyAgreement) const {
     TCIdentifier id;
     if (isFailure(id.parse(idText))) return nullptr;
-    return list.enumeratePrivateKeys([&](TCPrivateEVPKey* key) {
-        return key->keyID() == id && key->checkFlags(kfKeyAgreementKey) == keyAgreement;
-    });
+    return list.enumeratePrivateKeys(
+        [&](TCPrivateEVPKey* key) { return key->keyID() == id && key->checkFlags(kfKeyAgreementKey) == keyAgreement; });
 }
 
 bool TCtxListsViewFrame::deletePrivateKey(TTreeNode* node, TCSBaseKeysList& list) {

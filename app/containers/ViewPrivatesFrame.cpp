@@ -84,21 +84,23 @@ TViewPrivatesFrame::TViewPrivatesFrame(TComponent* AOwner) : TFrame(AOwner) {
     actClose = makeAction(ActionList1, "actClose", "Выход", "Закрыть окно", bind(&F::actCloseExecute));
     actCreate = makeAction(ActionList1, "actCreate", "Создать", nullptr, nullptr);
     actLoad = makeAction(ActionList1, "actLoad", "Открыть", "Открыть новый контейнер", bind(&F::actLoadExecute));
-    actSave = makeAction(ActionList1, "actSave", "Сохранить как", nullptr, bind(&F::actSaveExecute), bind(&F::actSaveUpdate));
-    actChagePassword = makeAction(ActionList1, "actChagePassword", "Сменить пароль", nullptr, bind(&F::actChagePasswordExecute),
-                                  bind(&F::actChagePasswordUpdate));
-    actExportX509 = makeAction(ActionList1, "actExportX509", "Сохранить запрос", nullptr, bind(&F::actExportX509Execute),
-                               bind(&F::actExportX509Update));
-    actToReq = makeAction(ActionList1, "actToReq", "Преобразовать сертификат в запрос", nullptr, bind(&F::actToReqExecute),
-                          bind(&F::actToReqUpdate));
+    actSave =
+        makeAction(ActionList1, "actSave", "Сохранить как", nullptr, bind(&F::actSaveExecute), bind(&F::actSaveUpdate));
+    actChagePassword = makeAction(ActionList1, "actChagePassword", "Сменить пароль", nullptr,
+                                  bind(&F::actChagePasswordExecute), bind(&F::actChagePasswordUpdate));
+    actExportX509 = makeAction(ActionList1, "actExportX509", "Сохранить запрос", nullptr,
+                               bind(&F::actExportX509Execute), bind(&F::actExportX509Update));
+    actToReq = makeAction(ActionList1, "actToReq", "Преобразовать сертификат в запрос", nullptr,
+                          bind(&F::actToReqExecute), bind(&F::actToReqUpdate));
     actImportSelfCertificate =
         makeAction(ActionList1, "actImportSelfCertificate", "Зарегистрировать свой сертификат", nullptr,
                    bind(&F::actImportSelfCertificateExecute), bind(&F::actImportSelfCertificateUpdate));
-    actAddCert = makeAction(ActionList1, "actAddCert", "Зарегистрировать сертификат", nullptr, bind(&F::actAddCertExecute),
-                            bind(&F::actAddCertUpdate));
-    actDelete = makeAction(ActionList1, "actDelete", "Удалить", nullptr, bind(&F::actDeleteExecute), bind(&F::actDeleteUpdate));
-    SaveHTMLAction = makeAction(ActionList1, "SaveHTMLAction", "Сохранить в HTML", nullptr, bind(&F::SaveHTMLActionExecute),
-                                bind(&F::SaveHTMLActionUpdate));
+    actAddCert = makeAction(ActionList1, "actAddCert", "Зарегистрировать сертификат", nullptr,
+                            bind(&F::actAddCertExecute), bind(&F::actAddCertUpdate));
+    actDelete =
+        makeAction(ActionList1, "actDelete", "Удалить", nullptr, bind(&F::actDeleteExecute), bind(&F::actDeleteUpdate));
+    SaveHTMLAction = makeAction(ActionList1, "SaveHTMLAction", "Сохранить в HTML", nullptr,
+                                bind(&F::SaveHTMLActionExecute), bind(&F::SaveHTMLActionUpdate));
     PrintAction = makeAction(ActionList1, "PrintAction", "Печатать", nullptr, bind(&F::PrintActionExecute),
                              bind(&F::PrintActionUpdate));
     // The commands' pictures in the main tool-bar strip.
@@ -282,9 +284,8 @@ void TViewPrivatesFrame::showObjectPage(TZrX509Base* object, TTabSheet* page, bo
         title = "Окончивший действие сертификат";
     }
     const TCString kind = object->getKindDescirption(false);
-    page->SetCaption(TCFString("%s %s%s", tr(title).c_str(), kind.isEmpty() ? "" : tr("ключа").c_str(),
-                               kind.c_str())
-                         .c_str());
+    page->SetCaption(
+        TCFString("%s %s%s", tr(title).c_str(), kind.isEmpty() ? "" : tr("ключа").c_str(), kind.c_str()).c_str());
     page->SetTabVisible(true);
     TCString html;
     html.str().reserve(0x8000);
@@ -366,9 +367,9 @@ KResult TViewPrivatesFrame::openContainer() {
     if (TZrX509* next = container->getSelfNewCrt()) {
         const TCString owner = next->ownerName();
         if (container->ZrX_ActivateDefaultNewKeys(true) == kNewKeysActivated)
-            messageDlg(TCFString(tr("Очередные ключи владельца \"%s\" успешно введены в действие.").c_str(),
-                                 owner.c_str()),
-                       mtInformation, mbSet(mbOK));
+            messageDlg(
+                TCFString(tr("Очередные ключи владельца \"%s\" успешно введены в действие.").c_str(), owner.c_str()),
+                mtInformation, mbSet(mbOK));
     }
     refresh();
     if (listsFrame) listsFrame->setContent(container->container());
@@ -442,8 +443,8 @@ bool TViewPrivatesFrame::saveContainerAs() {
     // The location first; the new password then comes twice through the
     // new-password dialog, so that a typing slip cannot lock the copy.
     TCString location, cleanOnCommit;
-    if (!promptContainer(tr("Запись контейнера").c_str(), location, nullptr, TCFlags<unsigned int>(1), nullptr,
-                         nullptr, &cleanOnCommit))
+    if (!promptContainer(tr("Запись контейнера").c_str(), location, nullptr, TCFlags<unsigned int>(1), nullptr, nullptr,
+                         &cleanOnCommit))
         return false;
     TCString password;
     if (execNewPassword(password, tr("Введите новый пароль").c_str()) != 0) return false;
@@ -532,11 +533,11 @@ bool TViewPrivatesFrame::certificateToRequest() {
     }
     if (viewObjectWithOwner(&req, true, tr("Формирование").c_str()) != mrOk) return false;
     if (!saveRequestFile(req)) return false;
-    const TCString text = TCFString(
-        tr("На основе действующего сертификата ключей владельца \"%s\" сформирован PKCS#10-запрос для "
-           "последующей перерегистрации")
-            .c_str(),
-        req.ownerName().c_str());
+    const TCString text =
+        TCFString(tr("На основе действующего сертификата ключей владельца \"%s\" сформирован PKCS#10-запрос для "
+                     "последующей перерегистрации")
+                      .c_str(),
+                  req.ownerName().c_str());
     KV_HLogFmtText(1, "%s", text.c_str());
     messageDlg(text, mtInformation, mbSet(mbOK));
     return true;
@@ -641,15 +642,15 @@ bool TViewPrivatesFrame::buildChain(const TZrX509& cert, TCXCertsChain& chain) {
 
 bool TViewPrivatesFrame::loadIssuerCertificate(TComponent*, TZrX509& issuer, const TZrX509& cert) {
     for (;;) {
-        const TCString title = TCFString(tr("Загрузка сертификата издателя для ключей \"%s\"").c_str(),
-                                         cert.ownerName().c_str());
+        const TCString title =
+            TCFString(tr("Загрузка сертификата издателя для ключей \"%s\"").c_str(), cert.ownerName().c_str());
         if (!loadCertificateFile(title.c_str(), issuer, true)) return false;
         const KResult rc = cert.verify(issuer);
         if (!isFailure(rc)) return true;
         const TZrX509Name* name = issuer.getSubject();
-        const TCString text = TCFString(tr("Проверка сертификата ключей владельца \"%s\", издатель: \"%s\".%s!").c_str(),
-                                        cert.ownerName().c_str(), name ? name->text().c_str() : "",
-                                        KRTL_GetTextMessage(rc).c_str());
+        const TCString text =
+            TCFString(tr("Проверка сертификата ключей владельца \"%s\", издатель: \"%s\".%s!").c_str(),
+                      cert.ownerName().c_str(), name ? name->text().c_str() : "", KRTL_GetTextMessage(rc).c_str());
         messageBox(nullptr, text.c_str(), tr("Ошибка").c_str(), 16);
     }
 }

@@ -9,8 +9,7 @@
 
 using namespace htmltext;
 
-TAttribute::TAttribute(TAttrSymb ASym, double AValue, std::u16string NameStr, std::u16string ValueStr,
-                       int ACodePage)
+TAttribute::TAttribute(TAttrSymb ASym, double AValue, std::u16string NameStr, std::u16string ValueStr, int ACodePage)
     : Which(ASym), WhichName(std::move(NameStr)), Value(clampToInt32(std::trunc(AValue))), DblValue(AValue),
       Name(std::move(ValueStr)), CodePage(ACodePage) {}
 

@@ -25,7 +25,7 @@ public:
     std::u16string WhichName;  // the attribute's name, upper case
     int32_t Value;             // DblValue truncated toward zero
     double DblValue;
-    std::u16string Name;       // the attribute's value text
+    std::u16string Name;  // the attribute's value text
     int CodePage;
 };
 

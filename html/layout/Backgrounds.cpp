@@ -38,10 +38,8 @@ void TileBitmapInto(const TileRange& r, int W, int H, const TBitmap* Bitmap, con
         for (int64_t x = r.XStart; x < r.XEnd; x += W) {
             img->BitBlt(int(x), int(y), Bitmap->Width(), Bitmap->Height(), Bitmap, 0, 0, SRCCOPY);
             if (!msk) continue;
-            if (Mask)
-                msk->BitBlt(int(x), int(y), Mask->Width(), Mask->Height(), Mask, 0, 0, SRCCOPY);
-            else if (!Tiled.NoMask)
-                msk->PatBlt(int(x), int(y), W, H, BLACKNESS);
+            if (Mask) msk->BitBlt(int(x), int(y), Mask->Width(), Mask->Height(), Mask, 0, 0, SRCCOPY);
+            else if (!Tiled.NoMask) msk->PatBlt(int(x), int(y), W, H, BLACKNESS);
         }
     Tiled.Bitmap->Canvas()->Changed();
     if (Tiled.Mask) Tiled.Mask->Canvas()->Changed();

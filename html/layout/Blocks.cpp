@@ -41,8 +41,7 @@ bool sizeGiven(const ThtVariant& V) {
 // ---- making and copying
 
 TBlock::TBlock(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Prop)
-    : TBlock(Parent, Attributes, Prop,
-             Prop && Prop->PropSym == TableSy ? TBlockRole::Table : TBlockRole::Plain) {}
+    : TBlock(Parent, Attributes, Prop, Prop && Prop->PropSym == TableSy ? TBlockRole::Table : TBlockRole::Plain) {}
 
 TBlock::TBlock(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Prop, TBlockRole Role)
     : TBlockBase(Parent, 0, Attributes, Prop), MyCell(std::make_unique<TBlockCell>(FDocument, this)) {
@@ -50,8 +49,7 @@ TBlock::TBlock(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Prop
     if (Prop) {
         if (tableRole && (quirks(FDocument) || (!FDocument && Prop->UseQuirksMode())))
             Prop->GetVMarginArrayDefBorder(MargArrayO, int64_t(QuirksTableBorderColor));
-        else
-            Prop->GetVMarginArray(MargArrayO);
+        else Prop->GetVMarginArray(MargArrayO);
         ThtClearStyle clear = clrNone;
         if (Prop->GetClear(clear)) ClearAttr = clear;
         HasBorderStyle = Prop->HasBorderStyle();
@@ -152,8 +150,7 @@ void TBlock::CollapseMargins() {
     if (!predecessor) {
         if (auto* body = dynamic_cast<TBodyBlock*>(FOwnerBlock))
             MargArray[MarginTop] = std::max(0, MargArray[MarginTop] - body->MargArray[MarginTop]);
-        else if (topAuto)
-            MargArray[MarginTop] = 0;
+        else if (topAuto) MargArray[MarginTop] = 0;
         return;
     }
     auto* block = dynamic_cast<TBlock*>(predecessor);
@@ -210,10 +207,8 @@ void TBlock::MinMaxWidth(TCanvas* Canvas, int32_t& Min, int32_t& Max) {
     int32_t autoCount = 0;
     ConvMargArray(0, 400, autoCount);
     int32_t cmin = 0, cmax = 0;
-    if (HideOverflow && !IsAutoPixels(MargArray[piWidth]) && MargArray[piWidth] > 20)
-        cmin = cmax = MargArray[piWidth];
-    else
-        ContentMinMaxWidth(Canvas, cmin, cmax);
+    if (HideOverflow && !IsAutoPixels(MargArray[piWidth]) && MargArray[piWidth] > 20) cmin = cmax = MargArray[piWidth];
+    else ContentMinMaxWidth(Canvas, cmin, cmax);
     for (int i : {MarginLeft, MarginRight, piWidth})
         if (IsAutoPixels(MargArray[i])) MargArray[i] = 0;
     const int32_t leftSide = MargArray[MarginLeft] + MargArray[PaddingLeft] + MargArray[BorderLeftWidth];
@@ -255,10 +250,8 @@ int32_t TBlock::FindWidth(TCanvas* Canvas, int32_t AWidth, int32_t, int32_t Auto
             Floating == aNone && M[MarginLeft] == 0 && M[MarginRight] == 0) {
             clamp();
             const int32_t d = spare();
-            if (Justify == ThtJustify::Centered)
-                M[MarginLeft] = M[MarginRight] = d / 2;
-            else
-                M[MarginLeft] = d;
+            if (Justify == ThtJustify::Centered) M[MarginLeft] = M[MarginRight] = d / 2;
+            else M[MarginLeft] = d;
         }
         break;
     case 1:
@@ -273,10 +266,8 @@ int32_t TBlock::FindWidth(TCanvas* Canvas, int32_t AWidth, int32_t, int32_t Auto
         break;
     case 2:
         if (IsAutoPixels(M[piWidth])) {
-            if (IsAutoPixels(M[MarginLeft]))
-                M[MarginLeft] = 0;
-            else
-                M[MarginRight] = 0;
+            if (IsAutoPixels(M[MarginLeft])) M[MarginLeft] = 0;
+            else M[MarginRight] = 0;
             clamp();
             M[piWidth] = calcWidth();
         } else {
@@ -288,8 +279,7 @@ int32_t TBlock::FindWidth(TCanvas* Canvas, int32_t AWidth, int32_t, int32_t Auto
         clamp();
         M[piWidth] = calcWidth();
         break;
-    default:
-        break;
+    default: break;
     }
     return M[piWidth];
 }
@@ -403,15 +393,12 @@ int32_t TBlock::DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, 
         MaxWidth = scrollWidth + miscWidths - M[MarginRight] + LeftP - X0;
         MyCell->tcContentBot = std::max(MyCell->tcContentBot, manager->ImageBottom());
     } else {
-        MyCell->DoLogicX(Canvas, X, ContentTop, XRef, YRef, ContentWidth, M[piHeight], blockHeight, scrollWidth,
-                         Curs);
+        MyCell->DoLogicX(Canvas, X, ContentTop, XRef, YRef, ContentWidth, M[piHeight], blockHeight, scrollWidth, Curs);
         MaxWidth = Indent + scrollWidth + rightSide;
     }
     const int32_t contentBottom = MyCell->tcContentBot - (Positioning == posRelative ? TopP : 0);
-    if (HideOverflow && M[piHeight] > 3)
-        ClientContentBot = ContentTop + M[piHeight];
-    else
-        ClientContentBot = std::max({ContentTop, contentBottom, ContentTop + M[piHeight]});
+    if (HideOverflow && M[piHeight] > 3) ClientContentBot = ContentTop + M[piHeight];
+    else ClientContentBot = std::max({ContentTop, contentBottom, ContentTop + M[piHeight]});
 
     Len = Curs - StartCurs;
     ContentBot = ClientContentBot + M[PaddingBottom] + M[BorderBottomWidth] + M[MarginBottom];
@@ -434,10 +421,8 @@ int32_t TBlock::DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, 
         // Positioned blocks and floats take no room in the flow.
         DrawHeight = 0;
         if (RefIMgr) {
-            if (Floating == aLeft)
-                RefIMgr->AddLeft(yClear, ContentBot, totalWidth);
-            else if (Floating == aRight)
-                RefIMgr->AddRight(yClear, ContentBot, totalWidth);
+            if (Floating == aLeft) RefIMgr->AddLeft(yClear, ContentBot, totalWidth);
+            else if (Floating == aRight) RefIMgr->AddRight(yClear, ContentBot, totalWidth);
         }
         SectionHeight = 0;
         result = 0;
@@ -531,12 +516,9 @@ int32_t TBlock::Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMgr,
         return result;
     }
     if (FDocument->Printing && Positioning != posAbsolute && EndsPageHere(ARect)) return result;
-    if (Positioning == posRelative)
-        DrawBlock(Canvas, ARect, IMgr, X + LeftP, YDraw + TopP, XRef, YRef);
-    else if (Positioning == posAbsolute)
-        DrawBlock(Canvas, ARect, IMgr, XRef + LeftP, YRef + TopP, XRef, YRef);
-    else
-        DrawBlock(Canvas, ARect, IMgr, X, YDraw, XRef, YRef);
+    if (Positioning == posRelative) DrawBlock(Canvas, ARect, IMgr, X + LeftP, YDraw + TopP, XRef, YRef);
+    else if (Positioning == posAbsolute) DrawBlock(Canvas, ARect, IMgr, XRef + LeftP, YRef + TopP, XRef, YRef);
+    else DrawBlock(Canvas, ARect, IMgr, X, YDraw, XRef, YRef);
     return result;
 }
 
@@ -609,9 +591,9 @@ void TBlock::DrawBlock(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMgr
             DrawTheList(Canvas, ARect, ContentWidth, X, left + M[BorderLeftWidth] + M[PaddingLeft],
                         Y + M[MarginTop] + M[BorderTopWidth] + M[PaddingTop]);
         else if (Positioning == posAbsolute)
-            DrawTheList(Canvas, ARect, ContentWidth, X, left + M[BorderLeftWidth], Y + M[MarginTop] + M[BorderTopWidth]);
-        else
-            DrawTheList(Canvas, ARect, ContentWidth, X, XRef, YRef);
+            DrawTheList(Canvas, ARect, ContentWidth, X, left + M[BorderLeftWidth],
+                        Y + M[MarginTop] + M[BorderTopWidth]);
+        else DrawTheList(Canvas, ARect, ContentWidth, X, XRef, YRef);
     }
     DrawBlockBorder(Canvas, MyRect, pBox);
 }
@@ -651,8 +633,7 @@ std::unique_ptr<TBitmap> bandOf(const TBitmap& Source, int32_t From, int32_t Hei
 
 }  // namespace
 
-void TBlock::DrawBackground(TCanvas* Canvas, const TRect& PBox, int32_t VisTop, int32_t VisHeight,
-                            int32_t ImgOffset) {
+void TBlock::DrawBackground(TCanvas* Canvas, const TRect& PBox, int32_t VisTop, int32_t VisHeight, int32_t ImgOffset) {
     ThtDocument* doc = FDocument;
     const ThtMarginArray& M = MargArray;
     const bool hasBG = M[BackgroundColor] != clNone;
@@ -716,9 +697,11 @@ void TBlock::DrawBackground(TCanvas* Canvas, const TRect& PBox, int32_t VisTop, 
     const TBitmap* mask = Tiled.NoMask ? nullptr : Tiled.Mask.get();
     if (doc->IsCopy) {
         if (!mask) {
-            PrintBitmapDIB(Canvas, PBox.Left, VisTop, pWidth, VisHeight, bandOf(*Tiled.Bitmap, ImgOffset, VisHeight).get());
+            PrintBitmapDIB(Canvas, PBox.Left, VisTop, pWidth, VisHeight,
+                           bandOf(*Tiled.Bitmap, ImgOffset, VisHeight).get());
         } else if (hasBG && FullBG) {
-            PrintMaskedBitmap(FullBG->Canvas(), 0, 0, pWidth, VisHeight, Tiled.Bitmap.get(), mask, ImgOffset, VisHeight);
+            PrintMaskedBitmap(FullBG->Canvas(), 0, 0, pWidth, VisHeight, Tiled.Bitmap.get(), mask, ImgOffset,
+                              VisHeight);
             FullBG->ReleaseCanvas();
             PrintBitmapDIB(Canvas, PBox.Left, VisTop, pWidth, VisHeight, FullBG.get());
         } else {

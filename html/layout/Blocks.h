@@ -36,8 +36,7 @@ public:
     ThtDisplayStyle GetInnerDisplay() const override;
     bool CursorToXY(TCanvas* Canvas, int32_t Cursor, int32_t& X, int32_t& Y) override;
     int32_t DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,
-                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth,
-                       int32_t& Curs) override;
+                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) override;
     int32_t Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMgr, int32_t X, int32_t XRef,
                   int32_t YRef) override;
     int32_t FindCursor(TCanvas* Canvas, int32_t X, int32_t Y, int32_t& XR, int32_t& YR, int32_t& CaretHt,
@@ -82,12 +81,12 @@ public:
     int32_t ContentWidth = 0;
     int32_t ClearAddon = 0;
     bool NeedDoImageStuff = false;
-    ThtTiledBackground Tiled;        // the tiled background (image, mask, NoMask)
-    std::unique_ptr<TBitmap> FullBG; // scratch bitmap for colour and image
+    ThtTiledBackground Tiled;         // the tiled background (image, mask, NoMask)
+    std::unique_ptr<TBitmap> FullBG;  // scratch bitmap for colour and image
     int32_t TopP = 0, LeftP = 0;
     TSectionBaseList DrawList{false};  // the children in painting order
     int32_t ClientContentBot = 0;
-    TRect MyRect;  // the border box last painted, canvas coordinates
+    TRect MyRect;                            // the border box last painted, canvas coordinates
     std::unique_ptr<TIndentManager> MyIMgr;  // own float manager of a positioned or floating block
     TIndentManager* RefIMgr = nullptr;       // the float manager of the flow around it
 

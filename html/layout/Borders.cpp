@@ -91,8 +91,8 @@ void DrawBorder(TCanvas* Canvas, TRect ORect, TRect IRect, const htColorArray& C
     const std::array<TPoint, 4> OP = cornersOf(ORect), IP = cornersOf(IRect);
     std::array<TPoint, 4> MP{}, ODP{}, IDP{};
     if (anyStyle(S, {bssGroove, bssRidge, bssDashed, bssDotted}))
-        MP = cornersOf(Rect((ORect.Left + IRect.Left) / 2, (ORect.Top + IRect.Top) / 2,
-                            (ORect.Right + IRect.Right) / 2, (ORect.Bottom + IRect.Bottom) / 2));
+        MP = cornersOf(Rect((ORect.Left + IRect.Left) / 2, (ORect.Top + IRect.Top) / 2, (ORect.Right + IRect.Right) / 2,
+                            (ORect.Bottom + IRect.Bottom) / 2));
     if (anyStyle(S, {bssDouble})) {
         std::array<int32_t, 4> w3{};
         for (int i = 0; i < 4; ++i) w3[size_t(i)] = W[size_t(i)] / 3 + (W[size_t(i)] % 3 == 2 ? 1 : 0);
@@ -161,8 +161,7 @@ void DrawBorder(TCanvas* Canvas, TRect ORect, TRect IRect, const htColorArray& C
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
 }

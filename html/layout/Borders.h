@@ -35,8 +35,8 @@ htColorArray GetRaisedColorArray(ThtDocument* Document, TCanvas* Canvas, bool Ra
 void DrawPlainBorder(TCanvas* Canvas, const TRect& ORect, const TRect& IRect, const htColorArray& C,
                      const htBorderStyleArray& S);
 // Solid raised or sunken borders of width W inside (X1, Y1, X2, Y2).
-void RaisedRect(ThtDocument* Document, TCanvas* Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
-                bool Raised, int32_t W);
+void RaisedRect(ThtDocument* Document, TCanvas* Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, bool Raised,
+                int32_t W);
 
 // One inline box on one line of text.
 struct ThtBorderRec {
@@ -53,6 +53,5 @@ void ScaleRectBy(const TRect& Src, TRect& Dst, double FY, double FX);
 void LogicalToDeviceRect(TCanvas* Canvas, const TRect& R, bool Printing, TRect& R2);
 // The clip region for R (device units) intersected with the one in force;
 // OldRgn receives the region in force (HadOld false when there was none).
-void MakeClipRegion(TCanvas* Canvas, const TRect& R, bool Printing, TRegion& OldRgn, bool& HadOld,
-                    TRegion& NewRgn);
+void MakeClipRegion(TCanvas* Canvas, const TRect& R, bool Printing, TRegion& OldRgn, bool& HadOld, TRegion& NewRgn);
 void DrawWrappedText(TCanvas* Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, std::u16string_view Text);

@@ -220,8 +220,8 @@ TCell::~TCell() {
     TFreeList::Clear();
 }
 
-int32_t TCell::DoLogic(TCanvas* Canvas, int32_t Y, int32_t Width, int32_t AHeight, int32_t BlHt,
-                       int32_t& ScrollWidth, int32_t& Curs) {
+int32_t TCell::DoLogic(TCanvas* Canvas, int32_t Y, int32_t Width, int32_t AHeight, int32_t BlHt, int32_t& ScrollWidth,
+                       int32_t& Curs) {
     IMgr->Init(0, Width);
     int32_t height = 0;
     {

@@ -49,8 +49,7 @@ public:
     // Drops an automatic bottom margin of the last block (looking into a
     // list item's cell); true when one was dropped.
     bool CheckLastBottomMargin();
-    int32_t FindCursor(TCanvas* Canvas, int32_t X, int32_t Y, int32_t& XR, int32_t& YR, int32_t& CaretHt,
-                       bool& Intext);
+    int32_t FindCursor(TCanvas* Canvas, int32_t X, int32_t Y, int32_t& XR, int32_t& YR, int32_t& CaretHt, bool& Intext);
     int32_t FindSourcePos(int32_t DocPos);
     int32_t FindString(int32_t From, std::u16string_view ToFind, bool MatchCase);
     int32_t FindStringR(int32_t From, std::u16string_view ToFind, bool MatchCase);
@@ -77,8 +76,8 @@ class TBlockCell : public TCellBasic {
 public:
     using TCellBasic::TCellBasic;
     // Lays the children out one below the other; answers the cell height.
-    int32_t DoLogicX(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t Width,
-                     int32_t AHeight, int32_t BlHt, int32_t& ScrollWidth, int32_t& Curs);
+    int32_t DoLogicX(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t Width, int32_t AHeight,
+                     int32_t BlHt, int32_t& ScrollWidth, int32_t& Curs);
 
     int32_t CellHeight = 0;  // height of the laid-out children
     int32_t TextWidth = 0;

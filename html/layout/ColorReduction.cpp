@@ -15,10 +15,8 @@ int formatBits(int PixelFormat) {
     case 1:
     case 4:
     case 8:
-    case 24:
-        return PixelFormat;
-    default:
-        throw GIFException("Invalid pixel format");
+    case 24: return PixelFormat;
+    default: throw GIFException("Invalid pixel format");
     }
 }
 
@@ -205,9 +203,7 @@ int TFastColorLookup::Lookup(int Red, int Green, int Blue, int& R, int& G, int& 
     return s;
 }
 
-TNetscapeColorLookup::TNetscapeColorLookup(const TPaletteEntries& Palette) : TColorLookup(Palette) {
-    FColors = 216;
-}
+TNetscapeColorLookup::TNetscapeColorLookup(const TPaletteEntries& Palette) : TColorLookup(Palette) { FColors = 216; }
 
 int TNetscapeColorLookup::Lookup(int Red, int Green, int Blue, int& R, int& G, int& B) {
     const int r = (Red + 3) / 51, g = (Green + 3) / 51, b = (Blue + 3) / 51;
@@ -233,9 +229,7 @@ void TDitherEngine::NextLine() {
 }
 
 TFloydSteinbergEngine::TFloydSteinbergEngine(int AWidth, TColorLookup& Lookup)
-    : TDitherEngine(AWidth, Lookup),
-      ErrorsR(size_t(AWidth) + 2, 0),
-      ErrorsG(size_t(AWidth) + 2, 0),
+    : TDitherEngine(AWidth, Lookup), ErrorsR(size_t(AWidth) + 2, 0), ErrorsG(size_t(AWidth) + 2, 0),
       ErrorsB(size_t(AWidth) + 2, 0) {}
 
 int TFloydSteinbergEngine::Dither(int Red, int Green, int Blue, int& R, int& G, int& B) {
@@ -406,18 +400,13 @@ TPixelBuffer ReduceBitmapColors(const TPixelBuffer& Bitmap, TColorReduction Redu
     default: return result;
     }
     std::unique_ptr<TColorLookup> lookup;
-    if (Reduction == rdWebCube)
-        lookup = std::make_unique<TNetscapeColorLookup>(result.Palette);
-    else
-        lookup = std::make_unique<TFastColorLookup>(result.Palette);
+    if (Reduction == rdWebCube) lookup = std::make_unique<TNetscapeColorLookup>(result.Palette);
+    else lookup = std::make_unique<TFastColorLookup>(result.Palette);
     if (lookup->Colors() == 0 || result.Empty()) return result;
     std::unique_ptr<TDitherEngine> engine;
-    if (DitherMode == dmNearest)
-        engine = std::make_unique<TDitherEngine>(result.Width, *lookup);
-    else if (DitherMode == dmFloydSteinberg)
-        engine = std::make_unique<TFloydSteinbergEngine>(result.Width, *lookup);
-    else
-        return result;
+    if (DitherMode == dmNearest) engine = std::make_unique<TDitherEngine>(result.Width, *lookup);
+    else if (DitherMode == dmFloydSteinberg) engine = std::make_unique<TFloydSteinbergEngine>(result.Width, *lookup);
+    else return result;
     {
         TDIBWriter writer(result, 8);
         for (int y = 0; y < result.Height; ++y) {

@@ -86,26 +86,13 @@ TFrameObj::TFrameObj(TCellBasic* Parent, int32_t Position, TAttributeList* L, TP
     for (int i = 0; L && i < L->Count(); ++i) {
         const TAttribute* a = L->GetAttribute(i);
         switch (a->Which) {
-        case AltSy:
-            SetAlt(a->CodePage, a->Name);
-            break;
-        case FrameBorderSy:
-            NoBorder = a->Value == 0;
-            break;
-        case MarginHeightSy:
-            frMarginHeight = a->Value;
-            break;
-        case MarginWidthSy:
-            frMarginWidth = a->Value;
-            break;
-        case ScrollingSy:
-            NoScroll = equalsNoCase(trim(a->Name), u"no");
-            break;
-        case SrcSy:
-            FSource = trim(a->Name);
-            break;
-        default:
-            break;
+        case AltSy: SetAlt(a->CodePage, a->Name); break;
+        case FrameBorderSy: NoBorder = a->Value == 0; break;
+        case MarginHeightSy: frMarginHeight = a->Value; break;
+        case MarginWidthSy: frMarginWidth = a->Value; break;
+        case ScrollingSy: NoScroll = equalsNoCase(trim(a->Name), u"no"); break;
+        case SrcSy: FSource = trim(a->Name); break;
+        default: break;
         }
     }
     CreateFrame();
@@ -148,8 +135,8 @@ void TFrameObj::CreateFrame() {
 void TFrameObj::LoadFrame() {
     if (FUrl.empty() || !FViewer || !FDocument) return;
     std::vector<std::u16string>& chain = framesLoading();
-    const bool repeated = std::any_of(chain.begin(), chain.end(),
-                                      [this](const std::u16string& u) { return equalsNoCase(u, FUrl); });
+    const bool repeated =
+        std::any_of(chain.begin(), chain.end(), [this](const std::u16string& u) { return equalsNoCase(u, FUrl); });
     if (repeated || chain.size() >= MaxFrameNesting) {
         KV_HLogFmtText(makeResult(0x80000000u, KFAC_RUNTIME, 0x0046),
                        zrnTranslateString("Вложенный фрейм \"%s\" не загружен: он уже загружается выше или "

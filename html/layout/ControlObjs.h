@@ -52,7 +52,7 @@ public:
     std::u16string FSource;  // the SRC value
     std::u16string FUrl;     // the expanded address
     int32_t frMarginWidth = 0, frMarginHeight = 0;
-    bool NoScroll = false;   // SCROLLING is "no"
+    bool NoScroll = false;  // SCROLLING is "no"
 
 protected:
     TFrameObj(TCellBasic* Parent, const TFrameObj& Source);

@@ -50,15 +50,14 @@ ThtDocument::ThtDocument(ThtDocumentOwner* Owner, TWinControl* APaintPanel)
 
 ThtDocument::ThtDocument(CopyTag, ThtDocument& T)
     : TCell(this, nullptr), FUseQuirksMode(T.FUseQuirksMode), ShowImages(T.ShowImages), Printing(T.Printing),
-      YOff(T.YOff), YOffChange(T.YOffChange), XOffChange(T.XOffChange), NoPartialLine(T.NoPartialLine),
-      SelB(T.SelB), SelE(T.SelE), LinkVisitedColor(T.LinkVisitedColor), LinkActiveColor(T.LinkActiveColor),
-      HotSpotColor(T.HotSpotColor), PrintTableBackground(T.PrintTableBackground),
-      PrintBackground(T.PrintBackground), PrintMonoBlack(T.PrintMonoBlack), TheOwner(T.TheOwner), PPanel(T.PPanel),
-      GetBitmap(T.GetBitmap), GottenBitmap(T.GottenBitmap), GetImage(T.GetImage), GottenImage(T.GottenImage),
-      ExpandName(T.ExpandName), ObjectClick(T.ObjectClick), ObjectFocus(T.ObjectFocus), ObjectBlur(T.ObjectBlur),
-      ObjectChange(T.ObjectChange), FileBrowse(T.FileBrowse), BackGround(T.BackGround), PreFontName(T.PreFontName),
-      ImageCache(T.ImageCache), IsCopy(true), InlineList(T.InlineList), FObjectFactory(T.FObjectFactory),
-      FServices(T.FServices) {
+      YOff(T.YOff), YOffChange(T.YOffChange), XOffChange(T.XOffChange), NoPartialLine(T.NoPartialLine), SelB(T.SelB),
+      SelE(T.SelE), LinkVisitedColor(T.LinkVisitedColor), LinkActiveColor(T.LinkActiveColor),
+      HotSpotColor(T.HotSpotColor), PrintTableBackground(T.PrintTableBackground), PrintBackground(T.PrintBackground),
+      PrintMonoBlack(T.PrintMonoBlack), TheOwner(T.TheOwner), PPanel(T.PPanel), GetBitmap(T.GetBitmap),
+      GottenBitmap(T.GottenBitmap), GetImage(T.GetImage), GottenImage(T.GottenImage), ExpandName(T.ExpandName),
+      ObjectClick(T.ObjectClick), ObjectFocus(T.ObjectFocus), ObjectBlur(T.ObjectBlur), ObjectChange(T.ObjectChange),
+      FileBrowse(T.FileBrowse), BackGround(T.BackGround), PreFontName(T.PreFontName), ImageCache(T.ImageCache),
+      IsCopy(true), InlineList(T.InlineList), FObjectFactory(T.FObjectFactory), FServices(T.FServices) {
     SetStyleElements(T.FStyleElements);
     // The copy draws with the boxes' positions as the source knows them now;
     // it cannot convert them itself (its sections keep no source positions).
@@ -215,10 +214,8 @@ ThtImagePtr ThtDocument::ImageFromImageEvent(std::u16string_view BMName, TTransp
     GetImage(Sender(), name, stream);
     ThtImagePtr image;
     try {
-        if (stream == WaitStream())
-            Delay = true;
-        else if (stream && stream != ErrorStream())
-            image = LoadImageByContent(stream, Transparent);
+        if (stream == WaitStream()) Delay = true;
+        else if (stream && stream != ErrorStream()) image = LoadImageByContent(stream, Transparent);
     } catch (...) {
         image.reset();
     }
@@ -467,10 +464,8 @@ int32_t ThtDocument::DoLogic(TCanvas* Canvas, int32_t Y, int32_t Width, int32_t 
     if (TabOrderList && !TabOrderList->Empty()) {
         int counter = 0;
         for (const ThtTabOrderEntry& e : TabOrderList->Sorted()) {
-            if (e.Control)
-                e.Control->SetTabOrder(counter++);
-            else if (e.TabControl)
-                e.TabControl->SetTabOrder(counter++);
+            if (e.Control) e.Control->SetTabOrder(counter++);
+            else if (e.TabControl) e.TabControl->SetTabOrder(counter++);
         }
         TabOrderList->Clear();
     }
@@ -495,8 +490,8 @@ int32_t ThtDocument::DoLogic(TCanvas* Canvas, int32_t Y, int32_t Width, int32_t 
     return result;
 }
 
-int32_t ThtDocument::Draw(TCanvas* Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t Y,
-                          int32_t XRef, int32_t YRef) {
+int32_t ThtDocument::Draw(TCanvas* Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t Y, int32_t XRef,
+                          int32_t YRef) {
     PageBottom = YOff + ARect.Bottom;
     PageShortened = false;
     FirstPageItem = true;

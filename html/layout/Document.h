@@ -40,23 +40,18 @@ using TGetBitmapEvent =
     std::function<void(TObject* Sender, const std::u16string& SRC, TBitmap*& Bitmap, TColor& Color)>;
 // The same with a stream (or WaitStream / ErrorStream); the stream stays the handler's.
 using TGetImageEvent = std::function<void(TObject* Sender, const std::u16string& SRC, TStream*& Stream)>;
-using TExpandNameEvent =
-    std::function<void(TObject* Sender, const std::u16string& SRC, std::u16string& Result)>;
-using TObjectClickEvent =
-    std::function<void(TObject* Sender, TFormControlObjBase* Obj, const std::u16string& OnClick)>;
-using ThtObjectEvent =
-    std::function<void(TObject* Sender, TFormControlObjBase* Obj, const std::u16string& Attribute)>;
+using TExpandNameEvent = std::function<void(TObject* Sender, const std::u16string& SRC, std::u16string& Result)>;
+using TObjectClickEvent = std::function<void(TObject* Sender, TFormControlObjBase* Obj, const std::u16string& OnClick)>;
+using ThtObjectEvent = std::function<void(TObject* Sender, TFormControlObjBase* Obj, const std::u16string& Attribute)>;
 using TFileBrowseEvent = std::function<void(TObject* Sender, TFormControlObjBase* Obj, std::u16string& S)>;
 // The results (name=value texts) belong to the handler.
-using TFormSubmitEvent =
-    std::function<void(TObject* Sender, const std::u16string& Action, const std::u16string& Target,
-                       const std::u16string& EncType, const std::u16string& Method,
-                       std::unique_ptr<TStringList> Results)>;
-using TScriptEvent =
-    std::function<void(TObject* Sender, const std::u16string& Name, const std::u16string& ContentType,
-                       const std::u16string& Src, const std::u16string& Script)>;
-using TPanelCreateEvent = std::function<void(TObject* Sender, const std::u16string& AName,
-                                             const std::u16string& AType, const std::u16string& SRC, TPanel* Panel)>;
+using TFormSubmitEvent = std::function<void(TObject* Sender, const std::u16string& Action, const std::u16string& Target,
+                                            const std::u16string& EncType, const std::u16string& Method,
+                                            std::unique_ptr<TStringList> Results)>;
+using TScriptEvent = std::function<void(TObject* Sender, const std::u16string& Name, const std::u16string& ContentType,
+                                        const std::u16string& Src, const std::u16string& Script)>;
+using TPanelCreateEvent = std::function<void(TObject* Sender, const std::u16string& AName, const std::u16string& AType,
+                                             const std::u16string& SRC, TPanel* Panel)>;
 using TPanelDestroyEvent = std::function<void(TObject* Sender, TPanel* Panel)>;
 using TPanelPrintEvent = std::function<void(TObject* Sender, TPanel* Panel, TBitmap* Bitmap)>;
 using TLinkDrawnEvent = std::function<void(TObject* Sender, int32_t Page, const std::u16string& Url,
@@ -87,8 +82,8 @@ public:
     void Clear() override;
     bool CursorToXY(TCanvas* Canvas, int32_t Cursor, int32_t& X, int32_t& Y) override;
     int32_t FindDocPos(int32_t SourcePos, bool Prev) override;
-    int32_t DoLogic(TCanvas* Canvas, int32_t Y, int32_t Width, int32_t AHeight, int32_t BlHt,
-                    int32_t& ScrollWidth, int32_t& Curs) override;
+    int32_t DoLogic(TCanvas* Canvas, int32_t Y, int32_t Width, int32_t AHeight, int32_t BlHt, int32_t& ScrollWidth,
+                    int32_t& Curs) override;
     int32_t Draw(TCanvas* Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t Y, int32_t XRef,
                  int32_t YRef) override;
     ThtguResultType GetURL(TCanvas* Canvas, int32_t X, int32_t Y, std::unique_ptr<TUrlTarget>& UrlTarg,
@@ -109,23 +104,22 @@ public:
     void ClearLists();
     TStyleElements StyleElements() const { return FStyleElements; }
     void SetStyleElements(TStyleElements Value);
-    void SetFonts(std::u16string_view Name, std::u16string_view PreName, int32_t ASize, TColor AColor,
-                  TColor AHotSpot, TColor AVisitedColor, TColor AActiveColor, TColor ABackground, bool LnksActive,
-                  bool LinkUnderLine, int ACodePage, int ACharSet, int32_t MarginHeight, int32_t MarginWidth);
+    void SetFonts(std::u16string_view Name, std::u16string_view PreName, int32_t ASize, TColor AColor, TColor AHotSpot,
+                  TColor AVisitedColor, TColor AActiveColor, TColor ABackground, bool LnksActive, bool LinkUnderLine,
+                  int ACodePage, int ACharSet, int32_t MarginHeight, int32_t MarginWidth);
     void SetBackground(TColor ABackground);
     void SetBackgroundBitmap(std::u16string_view Name, const PtPositionRec& APrec);
     void GetBackgroundBitmap();
     // An image by name: cache, the application's handlers, a data address or
     // a file. Delay: the picture comes later.
-    ThtImagePtr GetTheImage(std::u16string_view BMName, TTransparency& Transparent, bool& FromCache,
-                            bool& Delay);
+    ThtImagePtr GetTheImage(std::u16string_view BMName, TTransparency& Transparent, bool& FromCache, bool& Delay);
     // Supplies an image the document waits for; Reformat: a new layout is
     // needed. The stream stays the caller's. With OwnsBitmap the bitmap is
     // the document's from the call on (freed when nobody waits for it);
     // without, the caller keeps it alive as long as the picture is shown.
     void InsertImage(std::u16string_view Src, TStream* Stream, bool& Reformat);
-    void InsertImage(std::u16string_view Src, TBitmap* Bitmap, TColor Color, TTransparency Transparent,
-                     bool OwnsBitmap, bool& Reformat);
+    void InsertImage(std::u16string_view Src, TBitmap* Bitmap, TColor Color, TTransparency Transparent, bool OwnsBitmap,
+                     bool& Reformat);
     // The animation timer's tick.
     void CheckGIFList(TObject* Sender);
     // Each form's submission, in form order; null without forms.
@@ -207,22 +201,22 @@ public:
     int32_t PageBottom = 0;
     bool PageShortened = false;
     std::vector<std::unique_ptr<TMapItem>> MapList;
-    std::unique_ptr<ThtDocTimer> Timer;  // the animation timer, made by the first layout
+    std::unique_ptr<ThtDocTimer> Timer;                    // the animation timer, made by the first layout
     std::unique_ptr<TFormControlObjList> FormControlList;  // not owning; none in a copy
-    std::vector<TControlObj*> PanelList;  // panel objects of the page
+    std::vector<TControlObj*> PanelList;                   // panel objects of the page
     std::vector<ThtMissingImage> MissingImages;
     ThtControlEnterEvent ControlEnterEvent;
     std::unique_ptr<TLinkList> LinkList;  // none in a copy
     TFontObj* ActiveLink = nullptr;       // link run under the mouse
     bool LinksActive = false;
-    TImageObj* ActiveImage = nullptr;     // image under the mouse
+    TImageObj* ActiveImage = nullptr;  // image under the mouse
     bool ShowDummyCaret = false;
-    std::unique_ptr<TStyleList> Styles;   // none in a copy
+    std::unique_ptr<TStyleList> Styles;  // none in a copy
     TDrawList DrawList;
     int32_t* FirstLineHtPtr = nullptr;
-    std::unique_ptr<TIDObjectList> IDNameList;        // none in a copy
-    std::unique_ptr<TSectionBaseList> PositionList;   // not owning; none in a copy
-    std::shared_ptr<ThtImageCache> ImageCache;        // set by the viewer
+    std::unique_ptr<TIDObjectList> IDNameList;       // none in a copy
+    std::unique_ptr<TSectionBaseList> PositionList;  // not owning; none in a copy
+    std::shared_ptr<ThtImageCache> ImageCache;       // set by the viewer
     int32_t SectionCount = 0;
     int32_t CycleNumber = 0;
     int32_t ProgressStart = 0;
@@ -230,7 +224,7 @@ public:
     bool NoOutput = false;
     std::unique_ptr<ThtTabOrderList> TabOrderList;  // none in a copy
     bool FirstPageItem = false;
-    bool StopTab = false;  // links are not made tab stops
+    bool StopTab = false;                     // links are not made tab stops
     std::shared_ptr<TInlineList> InlineList;  // shared with print copies
     int32_t TableNestLevel = 0;
     bool InLogic2 = false;

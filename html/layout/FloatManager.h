@@ -61,9 +61,9 @@ public:
     int32_t AlignLeft(int32_t& Y, int32_t W, int32_t SpW = 0, int32_t SpH = 0);
     int32_t AlignRight(int32_t& Y, int32_t W, int32_t SpW = 0, int32_t SpH = 0);
 
-    int32_t LfEdge = 0;     // added to every answer
-    int32_t Width = 0;      // width of the cell
-    int32_t ClipWidth = 0;  // width available for painting
+    int32_t LfEdge = 0;             // added to every answer
+    int32_t Width = 0;              // width of the cell
+    int32_t ClipWidth = 0;          // width available for painting
     TFreeList<TIndentRec> L{true};  // left records, in the order added
     TFreeList<TIndentRec> R{true};  // right records
     TIndentOwner CurrentID = nullptr;

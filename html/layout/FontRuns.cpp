@@ -218,8 +218,7 @@ void TFontList::Decrement(int32_t N, ThtDocument* Document) {
             if (Document->ActiveLink == empty) Document->ActiveLink = nullptr;
         }
         if (empty->TabControl) {
-            const bool sameLink =
-                empty->UrlTarget && later->UrlTarget && empty->UrlTarget->ID == later->UrlTarget->ID;
+            const bool sameLink = empty->UrlTarget && later->UrlTarget && empty->UrlTarget->ID == later->UrlTarget->ID;
             if (sameLink && !later->TabControl) later->TakeTabControl(*empty);
             else if (Document && Document->TabOrderList) Document->TabOrderList->Remove(empty->TabControl);
         }

@@ -85,11 +85,11 @@ public:
     int32_t Pos;          // first character of the run in its section
     std::unique_ptr<ThtFont> TheFont;
     std::unique_ptr<TFontInfoArray> FIArray;  // the fonts of the four link states
-    int32_t FontHeight = 0;  // tmHeight + tmExternalLeading
+    int32_t FontHeight = 0;                   // tmHeight + tmExternalLeading
     int32_t tmHeight = 0, tmMaxCharWidth = 0;
     int32_t Overhang = 0;  // extra width of italic glyphs
     int32_t Descent = 0;
-    ThtAlignmentStyle SScript = aNone;  // aSub, aSuper or aNone
+    ThtAlignmentStyle SScript = aNone;    // aSub, aSuper or aNone
     ThtTabControl* TabControl = nullptr;  // owned; only the first run of a link has one
 
 private:

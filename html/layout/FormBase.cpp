@@ -123,10 +123,9 @@ TFormControlObjBase::TFormControlObjBase(TCellBasic* Parent, int32_t Position, T
     : TFloatingObj(Parent, Position, L, Prop), FKind(AKind) {}
 
 TFormControlObjBase::TFormControlObjBase(TCellBasic* Parent, const TFormControlObjBase& Source)
-    : TFloatingObj(Parent, Source), FName(Source.FName), FID(Source.FID), MyForm(Source.MyForm),
-      BordT(Source.BordT), BordB(Source.BordB), FHeight(Source.FHeight), FWidth(Source.FWidth),
-      Disabled(Source.Disabled), Readonly(Source.Readonly), BkColor(Source.BkColor), ShowIt(Source.ShowIt),
-      FKind(Source.FKind) {
+    : TFloatingObj(Parent, Source), FName(Source.FName), FID(Source.FID), MyForm(Source.MyForm), BordT(Source.BordT),
+      BordB(Source.BordB), FHeight(Source.FHeight), FWidth(Source.FWidth), Disabled(Source.Disabled),
+      Readonly(Source.Readonly), BkColor(Source.BkColor), ShowIt(Source.ShowIt), FKind(Source.FKind) {
     // The copy stands at the same place of its section's text, where the section looks for it.
     StartCurs = Source.StartCurs;
 }
@@ -153,41 +152,20 @@ void TFormControlObjBase::ReadTag(TAttributeList* L) {
     for (int i = 0; L && i < L->Count(); ++i) {
         const TAttribute* a = L->GetAttribute(i);
         switch (a->Which) {
-        case DisabledSy:
-            Disabled = !(lower(a->Name) == u"no" || a->Name == u"0");
-            break;
-        case IDSy:
-            FID = a->Name;
-            break;
-        case NameSy:
-            FName = a->Name;
-            break;
-        case OnBlurSy:
-            OnBlurMessage = a->Name;
-            break;
-        case OnChangeSy:
-            OnChangeMessage = a->Name;
-            break;
-        case OnClickSy:
-            OnClickMessage = a->Name;
-            break;
-        case OnFocusSy:
-            OnFocusMessage = a->Name;
-            break;
-        case ReadonlySy:
-            Readonly = true;
-            break;
+        case DisabledSy: Disabled = !(lower(a->Name) == u"no" || a->Name == u"0"); break;
+        case IDSy: FID = a->Name; break;
+        case NameSy: FName = a->Name; break;
+        case OnBlurSy: OnBlurMessage = a->Name; break;
+        case OnChangeSy: OnChangeMessage = a->Name; break;
+        case OnClickSy: OnClickMessage = a->Name; break;
+        case OnFocusSy: OnFocusMessage = a->Name; break;
+        case ReadonlySy: Readonly = true; break;
         case TabIndexSy:
             if (a->Value > 0 && FDocument && FDocument->TabOrderList) FDocument->TabOrderList->Add(a->Value, this);
             break;
-        case TitleSy:
-            FTitle = a->Name;
-            break;
-        case ValueSy:
-            SetValue(a->Name);
-            break;
-        default:
-            break;
+        case TitleSy: FTitle = a->Name; break;
+        case ValueSy: SetValue(a->Name); break;
+        default: break;
         }
     }
     VertAlign = aBottom;
@@ -230,7 +208,8 @@ void TFormControlObjBase::SetClientWidth(int32_t Value) {
 void TFormControlObjBase::DrawLogicInline(TCanvas*, TFontObj*, int32_t AvailableWidth, int32_t) {
     if (!PercentWidth) return;
     const int32_t share = mulDiv(FWidth, AvailableWidth, 100);
-    const int32_t room = int32_t(std::clamp<int64_t>(int64_t(AvailableWidth) - HSpaceL - HSpaceR, INT32_MIN, INT32_MAX));
+    const int32_t room =
+        int32_t(std::clamp<int64_t>(int64_t(AvailableWidth) - HSpaceL - HSpaceR, INT32_MIN, INT32_MAX));
     SetClientWidth(std::max(10, std::min(share, room)));
 }
 

@@ -17,7 +17,19 @@ class TStringList;
 class TWinControl;
 
 // The window control a tag makes, as the text section decides it.
-enum class ThtFormControlKind { Edit, FileEdit, Browse, Button, Radio, CheckBox, Hidden, Image, ListBox, Combo, TextArea };
+enum class ThtFormControlKind {
+    Edit,
+    FileEdit,
+    Browse,
+    Button,
+    Radio,
+    CheckBox,
+    Hidden,
+    Image,
+    ListBox,
+    Combo,
+    TextArea
+};
 
 // A form's controls; the form's own list owns them, the document's and the
 // sections' lists do not.

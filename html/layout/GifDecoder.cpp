@@ -149,12 +149,9 @@ void TGif::LoadFromStream(const uint8_t* data, size_t size) {
         try {
             const uint8_t block = in.byte();
             if (block == 0 || block == kTrailer) break;
-            if (block == kImageDescriptor)
-                readImage(in);
-            else if (block == kExtension)
-                readExtension(in);
-            else
-                raise(geOpCode);
+            if (block == kImageDescriptor) readImage(in);
+            else if (block == kExtension) readExtension(in);
+            else raise(geOpCode);
         } catch (...) {
             if (before == 0) throw;
             break;
@@ -251,9 +248,7 @@ void TGif::readExtension(Reader& in) {
         if (in.byte() != 0) raise(geTerminator);
         break;
     }
-    case kComment:
-        readSubBlocks(in, ext.rSubBlocks);
-        break;
+    case kComment: readSubBlocks(in, ext.rSubBlocks); break;
     case kPlainText: {
         TGifPlainText& t = ext.rPlainText;
         t.rBlockSize = in.byte();
@@ -280,8 +275,7 @@ void TGif::readExtension(Reader& in) {
         for (char& c : a.rIdentifier) c = char(in.byte());
         for (uint8_t& c : a.rAuthentication) c = in.byte();
         readSubBlocks(in, ext.rSubBlocks);
-        if (std::memcmp(a.rIdentifier, "NETSCAPE", 8) == 0 && !ext.rSubBlocks.empty() &&
-            ext.rSubBlocks[0].rSize == 3)
+        if (std::memcmp(a.rIdentifier, "NETSCAPE", 8) == 0 && !ext.rSubBlocks.empty() && ext.rSubBlocks[0].rSize == 3)
             FLoopCount = ext.rSubBlocks[0].rData[1] | (ext.rSubBlocks[0].rData[2] << 8);
         break;
     }

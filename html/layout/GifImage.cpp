@@ -38,8 +38,8 @@ void ThtBitmap::DrawPart(TCanvas* Canvas, const TRect& DestRect, const TRect& Sr
     TDeviceContext* dc = Canvas ? Canvas->Handle() : nullptr;
     if (!dc || Empty()) return;
     if (htTransparent && htMask) {
-        const bool whole = SrcRect.Left == 0 && SrcRect.Top == 0 && SrcRect.Right == Width() &&
-                           SrcRect.Bottom == Height();
+        const bool whole =
+            SrcRect.Left == 0 && SrcRect.Top == 0 && SrcRect.Right == Width() && SrcRect.Bottom == Height();
         if (whole) {
             dc->StretchDrawMasked(DestRect, this, htMask.get());
         } else {
@@ -147,7 +147,8 @@ void TGIFImage::CheckTime(TWinControl* WinControl) {
         }
         ++CurrentIteration;
     }
-    if (FCurrentFrame >= 1 && FCurrentFrame <= FNumFrames) WasDisposal = Frames.GetFrame(FCurrentFrame).frDisposalMethod;
+    if (FCurrentFrame >= 1 && FCurrentFrame <= FNumFrames)
+        WasDisposal = Frames.GetFrame(FCurrentFrame).frDisposalMethod;
     ++FCurrentFrame;
     if (FCurrentFrame > FNumFrames || FCurrentFrame <= 0) FCurrentFrame = 1;
     if (WinControl) WinControl->Invalidate();
@@ -166,12 +167,9 @@ void TGIFImage::SetAnimate(bool Value) {
 void TGIFImage::SetCurrentFrame(int Value) {
     if (Value == FCurrentFrame || FNumFrames <= 0) return;
     WasDisposal = Frames.GetFrame(FCurrentFrame).frDisposalMethod;
-    if (Value > FNumFrames)
-        FCurrentFrame = 1;
-    else if (Value <= 0)
-        FCurrentFrame = FNumFrames;
-    else
-        FCurrentFrame = Value;
+    if (Value > FNumFrames) FCurrentFrame = 1;
+    else if (Value <= 0) FCurrentFrame = FNumFrames;
+    else FCurrentFrame = Value;
     if (FAnimated) WasDisposal = dtToBackground;
 }
 

@@ -92,7 +92,9 @@ ThtGpBitmap::ThtGpBitmap(int W, int H, ThtGpGraphics&) {
                     GpCreateBitmap(W, H, &fHandle));
 }
 
-ThtGpBitmap::ThtGpBitmap(TStream& Stream) { loadStream(Stream, "Can't create bitmap from stream.", GpMaxPicturePixels); }
+ThtGpBitmap::ThtGpBitmap(TStream& Stream) {
+    loadStream(Stream, "Can't create bitmap from stream.", GpMaxPicturePixels);
+}
 
 uint32_t ThtGpBitmap::GetPixel(int X, int Y) {
     uint32_t c = 0;

@@ -11,7 +11,9 @@
 #include "platform/framework/Graphics.h"
 #include "platform/framework/Streams.h"
 
-class EGDIPlus : public Exception { using Exception::Exception; };
+class EGDIPlus : public Exception {
+    using Exception::Exception;
+};
 
 // Raises EGDIPlus "<Context> GDI error <status name>" unless Status is gpOk.
 void CheckGdipStatus(const String& Context, int Status);

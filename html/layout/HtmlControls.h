@@ -25,8 +25,10 @@ class ThtMemo : public TMemo {
     int MaxLength() const { return TMemo::MaxLength(); }
     // Typed text is cut to this many characters (0: no limit).
     void SetMaxLength(int v);
+
 protected:
     void PaintOver(TCanvas* Canvas) override;
+
 private:
     TStringList* FTextHint;
 };

@@ -35,8 +35,7 @@ std::shared_ptr<TProperties> ownCopy(const TProperties* P) {
 
 }  // namespace
 
-THtmlNode::THtmlNode(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Properties,
-                     std::u16string_view ID)
+THtmlNode::THtmlNode(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Properties, std::u16string_view ID)
     : TIDObject(ID) {
     TakeParent(Parent);
     if (Attributes) FAttributes = TAttributeList::CreateCopy(*Attributes);
@@ -102,8 +101,8 @@ std::u16string classOf(TAttributeList* Attributes, TProperties* Prop) {
 TSectionBase::TSectionBase(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Prop)
     : TSectionBase(Parent, Attributes, Prop, idOf(Attributes, Prop), classOf(Attributes, Prop)) {}
 
-TSectionBase::TSectionBase(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Prop,
-                           std::u16string_view TheId, std::u16string_view TheClass)
+TSectionBase::TSectionBase(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Prop, std::u16string_view TheId,
+                           std::u16string_view TheClass)
     : THtmlNode(Parent, Attributes, Prop, TheId) {
     if (Prop) FDisplay = Prop->GetDisplay();
     // Always "tag.class#id" (the id as the node keeps it), also when class or id are empty.
@@ -111,8 +110,8 @@ TSectionBase::TSectionBase(TCellBasic* Parent, TAttributeList* Attributes, TProp
 }
 
 TSectionBase::TSectionBase(TCellBasic* Parent, const TSectionBase& Source)
-    : THtmlNode(Parent, Source), FDisplay(Source.FDisplay), ZIndex(Source.ZIndex),
-      SectionHeight(Source.SectionHeight) {}
+    : THtmlNode(Parent, Source), FDisplay(Source.FDisplay), ZIndex(Source.ZIndex), SectionHeight(Source.SectionHeight) {
+}
 
 TSectionBase::~TSectionBase() {
     // The document's list of sections by position never keeps one that is gone.
@@ -201,8 +200,7 @@ TBlockBase::TBlockBase(TCellBasic* Parent, int32_t Position, TAttributeList* Att
 }
 
 TBlockBase::TBlockBase(TCellBasic* Parent, const TBlockBase& Source)
-    : TSectionBase(Parent, Source), Positioning(Source.Positioning), Floating(Source.Floating),
-      Indent(Source.Indent) {}
+    : TSectionBase(Parent, Source), Positioning(Source.Positioning), Floating(Source.Floating), Indent(Source.Indent) {}
 
 // ---- section lists
 
@@ -246,9 +244,7 @@ int32_t TFloatingObj::DrawLogic1(TCanvas*, int32_t, int32_t, int32_t, int32_t, i
     return SectionHeight;
 }
 
-int32_t TFloatingObj::Draw1(TCanvas*, const TRect&, TIndentManager*, int32_t, int32_t, int32_t) {
-    return ContentBot;
-}
+int32_t TFloatingObj::Draw1(TCanvas*, const TRect&, TIndentManager*, int32_t, int32_t, int32_t) { return ContentBot; }
 
 std::unique_ptr<TFloatingObj> TFloatingObj::Clone(TCellBasic* Parent) const {
     std::unique_ptr<TSectionBase> copy = CreateCopy(Parent);
@@ -296,8 +292,8 @@ bool TFloatingObjList::PtInObject(int32_t X, int32_t Y, TSectionBase*& Obj, int3
     return false;
 }
 
-bool TFloatingObjList::PtInImage(int32_t X, int32_t Y, int32_t& IX, int32_t& IY, int32_t& Posn, bool& AMap,
-                                 bool& UMap, TMapItem*& MapItem, TImageObj*& ImageObj) const {
+bool TFloatingObjList::PtInImage(int32_t X, int32_t Y, int32_t& IX, int32_t& IY, int32_t& Posn, bool& AMap, bool& UMap,
+                                 TMapItem*& MapItem, TImageObj*& ImageObj) const {
     for (int i = 0; i < Count(); ++i) {
         auto* img = dynamic_cast<TImageObj*>(Items(i));
         if (!img || !img->PtInDrawRect(X, Y, IX, IY)) continue;

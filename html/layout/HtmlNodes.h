@@ -154,15 +154,15 @@ public:
     int32_t StartCurs = 0;  // first document position of the section
     int32_t Len = 0;        // document positions it covers
     int32_t ZIndex = 0;
-    int32_t YDraw = 0;          // where the section's slot in the flow begins
-    int32_t DrawTop = 0;        // top of the drawn box
+    int32_t YDraw = 0;               // where the section's slot in the flow begins
+    int32_t DrawTop = 0;             // top of the drawn box
     int32_t ContentTop = NotPlaced;  // top of the content (the YPosition)
-    int32_t ContentBot = 0;     // where the next section begins
-    int32_t DrawBot = 0;        // lowest Y the section paints
-    int32_t SectionHeight = 0;  // height taken in the flow
-    int32_t DrawHeight = 0;     // height down to the lowest float it holds
+    int32_t ContentBot = 0;          // where the next section begins
+    int32_t DrawBot = 0;             // lowest Y the section paints
+    int32_t SectionHeight = 0;       // height taken in the flow
+    int32_t DrawHeight = 0;          // height down to the lowest float it holds
     TRect DrawRect{NotPlaced, NotPlaced, 0, 0};
-    std::u16string TagClass;    // "tag.class#id"
+    std::u16string TagClass;  // "tag.class#id"
 
 protected:
     // Copies the display, SectionHeight and ZIndex.
@@ -175,7 +175,7 @@ public:
 
     ThtBoxPositionStyle Positioning = posStatic;
     ThtAlignmentStyle Floating = aNone;  // aNone, aLeft or aRight
-    int32_t Indent = 0;  // offset of the content from the X the block was given
+    int32_t Indent = 0;                  // offset of the content from the X the block was given
 
 protected:
     TBlockBase(TCellBasic* Parent, const TBlockBase& Source);
@@ -210,8 +210,7 @@ public:
 
     // Placed and painted by the section that holds the object.
     int32_t DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,
-                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth,
-                       int32_t& Curs) override;
+                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) override;
     int32_t Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMgr, int32_t X, int32_t XRef,
                   int32_t YRef) override;
 
@@ -224,8 +223,8 @@ public:
 
     ThtAlignmentStyle VertAlign = aBottom;
     int32_t HSpaceL = 0, HSpaceR = 0, VSpaceT = 0, VSpaceB = 0;  // space kept free around it
-    bool PercentWidth = false, PercentHeight = false;  // the specified size is a percentage
-    int32_t DrawYY = 0;  // where it was last drawn (document Y)
+    bool PercentWidth = false, PercentHeight = false;            // the specified size is a percentage
+    int32_t DrawYY = 0;                                          // where it was last drawn (document Y)
     int32_t DrawXX = 0;
 
 protected:

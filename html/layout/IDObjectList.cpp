@@ -10,8 +10,7 @@ void freeIfOwned(TIDObject* o) {
     // A failing object must not stop the list from letting it go.
     try {
         if (o && o->FreeMe()) delete o;
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 }  // namespace

@@ -24,10 +24,8 @@ TRegion RegionFromBitmap(const TBitmap& Bitmap, const TXForm* XForm, TColor Tran
     auto flush = [&] {
         if (rects.empty()) return;
         const TRegion part = TRegion::FromRects(rects, XForm);
-        if (!any)
-            result = part;
-        else
-            result.Combine(result, part, RGN_OR);
+        if (!any) result = part;
+        else result.Combine(result, part, RGN_OR);
         any = true;
         rects.clear();
     };
@@ -53,7 +51,6 @@ TRegion RegionFromBitmap(const TBitmap& Bitmap, const TXForm* XForm, TColor Tran
     return result;
 }
 
-
 // ---- widening and tiling
 
 std::unique_ptr<TBitmap> WidenThinImage(const TBitmap& Source, int W, int H) {
@@ -68,12 +65,10 @@ std::unique_ptr<TBitmap> WidenThinImage(const TBitmap& Source, int W, int H) {
     return out;
 }
 
-
 std::unique_ptr<TBitmap> WidenThinImage(ThtGpImage& Source, int W, int H) {
     TBitmap* b = Source.GetBitmap();
     return b ? WidenThinImage(*b, W, H) : nullptr;
 }
-
 
 // ---- buffers
 
@@ -102,12 +97,11 @@ void PrintBitmapDIB(TCanvas* Canvas, int X, int Y, int W, int H, const TBitmap* 
         if (!dc || !Bitmap || Bitmap->Empty()) return;
         dc->StretchBlt(X, Y, W, H, Bitmap, 0, 0, Bitmap->Width(), Bitmap->Height(), SRCCOPY);
         Canvas->Changed();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
-void PrintMaskedBitmap(TCanvas* Canvas, int X, int Y, int W, int H, const TBitmap* Bitmap, const TBitmap* Mask,
-                       int YI, int HI) {
+void PrintMaskedBitmap(TCanvas* Canvas, int X, int Y, int W, int H, const TBitmap* Bitmap, const TBitmap* Mask, int YI,
+                       int HI) {
     try {
         TDeviceContext* dc = Canvas ? Canvas->Handle() : nullptr;
         if (!dc || !Bitmap || Bitmap->Empty() || HI <= 0 || Bitmap->Width() <= 0) return;
@@ -118,8 +112,7 @@ void PrintMaskedBitmap(TCanvas* Canvas, int X, int Y, int W, int H, const TBitma
         if (image->Empty()) return;
         dc->StretchDrawMasked(TRect{X, Y, X + W, Y + H}, image.get(), mask.get());
         Canvas->Changed();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void DrawGpImageAt(TCanvas* Canvas, ThtGpImage& Image, int X, int Y) {
@@ -127,8 +120,7 @@ void DrawGpImageAt(TCanvas* Canvas, ThtGpImage& Image, int X, int Y) {
         ThtGpGraphics g(Canvas);
         g.DrawImage(Image, X, Y, int(Image.Width()), int(Image.Height()));
         Canvas->Changed();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void DrawGpImagePart(TCanvas* Canvas, ThtGpImage& Image, int X, int Y, int SrcX, int SrcY, int SrcW, int SrcH) {
@@ -136,8 +128,7 @@ void DrawGpImagePart(TCanvas* Canvas, ThtGpImage& Image, int X, int Y, int SrcX,
         ThtGpGraphics g(Canvas);
         g.DrawImage(Image, float(X), float(Y), float(SrcX), float(SrcY), float(SrcW), float(SrcH));
         Canvas->Changed();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void DrawGpImageScaled(TCanvas* Canvas, ThtGpImage& Image, int X, int Y, float ScaleX, float ScaleY) {
@@ -146,8 +137,7 @@ void DrawGpImageScaled(TCanvas* Canvas, ThtGpImage& Image, int X, int Y, float S
         g.ScaleTransform(ScaleX, ScaleY);
         g.DrawImage(Image, X, Y);
         Canvas->Changed();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void PrintGpImage(TCanvas* Canvas, ThtGpImage& Image, int X, int Y, int W, int H, TColor BgColor) {

@@ -42,8 +42,8 @@ void FreeImageBuffer(ThtAllocRec& Rec);
 void PrintBitmapDIB(TCanvas* Canvas, int X, int Y, int W, int H, const TBitmap* Bitmap);
 // Rows YI to YI + HI - 1 of Bitmap through Mask, scaled to W x H at X, Y.
 // Works on copies: the bitmap and mask stay as they were.
-void PrintMaskedBitmap(TCanvas* Canvas, int X, int Y, int W, int H, const TBitmap* Bitmap, const TBitmap* Mask,
-                       int YI, int HI);
+void PrintMaskedBitmap(TCanvas* Canvas, int X, int Y, int W, int H, const TBitmap* Bitmap, const TBitmap* Mask, int YI,
+                       int HI);
 void DrawGpImageAt(TCanvas* Canvas, ThtGpImage& Image, int X, int Y);
 void DrawGpImagePart(TCanvas* Canvas, ThtGpImage& Image, int X, int Y, int SrcX, int SrcY, int SrcW, int SrcH);
 void DrawGpImageScaled(TCanvas* Canvas, ThtGpImage& Image, int X, int Y, float ScaleX, float ScaleY);

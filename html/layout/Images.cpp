@@ -18,8 +18,7 @@ int64_t ThtImage::PixelCount() {
     try {
         if (auto* gif = dynamic_cast<ThtGifImage*>(this))
             FPixelCount = int64_t(gif->Gif().Width()) * gif->Gif().Height() * std::max(1, gif->Gif().NumFrames());
-        else
-            FPixelCount = int64_t(std::max(0, GetWidth())) * std::max(0, GetHeight());
+        else FPixelCount = int64_t(std::max(0, GetWidth())) * std::max(0, GetHeight());
     } catch (...) {
         FPixelCount = 0;
     }
@@ -30,10 +29,8 @@ void ThtImage::Print(TCanvas* Canvas, int X, int Y, int W, int H, TColor) {
     TBitmap* bmp = GetBitmap();
     TBitmap* mask = GetMask();
     // Printing honours the transparency exactly as drawing does.
-    if (mask && Transp != NotTransp)
-        PrintMaskedBitmap(Canvas, X, Y, W, H, bmp, mask, 0, bmp ? bmp->Height() : 0);
-    else
-        PrintBitmapDIB(Canvas, X, Y, W, H, bmp);
+    if (mask && Transp != NotTransp) PrintMaskedBitmap(Canvas, X, Y, W, H, bmp, mask, 0, bmp ? bmp->Height() : 0);
+    else PrintBitmapDIB(Canvas, X, Y, W, H, bmp);
 }
 
 void ThtImage::DrawTiled(TCanvas* Canvas, int XStart, int YStart, int XEnd, int YEnd, int W, int H) {
@@ -42,8 +39,7 @@ void ThtImage::DrawTiled(TCanvas* Canvas, int XStart, int YStart, int XEnd, int 
         for (int64_t x = XStart; x < XEnd; x += W) Draw(Canvas, int(x), int(y), W, H);
 }
 
-void ThtImage::PrintTiled(TCanvas* Canvas, int XStart, int YStart, int XEnd, int YEnd, int W, int H,
-                          TColor BgColor) {
+void ThtImage::PrintTiled(TCanvas* Canvas, int XStart, int YStart, int XEnd, int YEnd, int W, int H, TColor BgColor) {
     if (W <= 0 || H <= 0) return;
     for (int64_t y = YStart; y < YEnd; y += H)
         for (int64_t x = XStart; x < XEnd; x += W) Print(Canvas, int(x), int(y), W, H, BgColor);
@@ -62,10 +58,8 @@ ThtBitmapImage::ThtBitmapImage(TBitmap* AImage, TBitmap* AMask, TTransparency Tr
 ThtBitmapImage::ThtBitmapImage(TBitmap* AImage, TTransparency Tr, TColor Color, bool AOwnsBitmap)
     : ThtImage(Tr), Bitmap_(AImage), OwnsBitmap(AOwnsBitmap), OwnsMask(true) {
     if (!AImage) throw EInvalidImage("ThtBitmapImage requires an image");
-    if (Tr == LLCorner)
-        Mask_ = MakeTransparencyMask(AImage, false, 0).release();
-    else if (Tr == TrGif)
-        Mask_ = MakeTransparencyMask(AImage, true, Color).release();
+    if (Tr == LLCorner) Mask_ = MakeTransparencyMask(AImage, false, 0).release();
+    else if (Tr == TrGif) Mask_ = MakeTransparencyMask(AImage, true, Color).release();
 }
 
 ThtBitmapImage::~ThtBitmapImage() {
@@ -76,8 +70,7 @@ ThtBitmapImage::~ThtBitmapImage() {
 void ThtBitmapImage::Draw(TCanvas* Canvas, int X, int Y, int W, int H) {
     TDeviceContext* dc = Canvas ? Canvas->Handle() : nullptr;
     if (!Bitmap_ || !dc) return;
-    if (Mask_ && Transp != NotTransp)
-        StretchDrawMasked(dc, Bitmap_, Mask_, X, Y, W, H);
+    if (Mask_ && Transp != NotTransp) StretchDrawMasked(dc, Bitmap_, Mask_, X, Y, W, H);
     else {
         const int oldMode = dc->SetStretchBltMode(HALFTONE);
         dc->StretchBlt(X, Y, W, H, Bitmap_, 0, 0, Bitmap_->Width(), Bitmap_->Height(), SRCCOPY);
@@ -254,9 +247,7 @@ ThtImagePtr loadByContent(TStream& Stream, TTransparency Transparent, int64_t Ma
     Stream.SetPosition(0);
     const std::vector<uint8_t> bytes = Stream.ReadRest();
     switch (format) {
-    case ifBmp:
-        bitmap = decodeBitmap(bytes, "bmp", MaxPixels);
-        break;
+    case ifBmp: bitmap = decodeBitmap(bytes, "bmp", MaxPixels); break;
     case ifIco:
     case ifCur:
         bitmap = decodeBitmap(bytes, format == ifIco ? "ico" : "cur", MaxPixels);
@@ -283,8 +274,7 @@ ThtImagePtr loadByContent(TStream& Stream, TTransparency Transparent, int64_t Ma
         bitmap = decodeBitmap(bytes, "jpg", MaxPixels);
         Transparent = NotTransp;
         break;
-    default:
-        break;
+    default: break;
     }
     if (!bitmap) return nullptr;
     if (!mask) mask = MakeTransparencyMask(bitmap.get(), false, 0);
@@ -305,8 +295,7 @@ ThtImagePtr LoadImageByContent(TStream* Stream, TTransparency Transparent, int64
     try {
         if (ThtImagePtr r = loadByContent(*Stream, Transparent, MaxPixels))
             return r->PixelCount() <= MaxPixels ? r : nullptr;
-    } catch (...) {
-    }
+    } catch (...) {}
     // Metafiles would be tried last; they cannot be played here.
     try {
         auto meta = std::make_unique<ThtMetaFile>();

@@ -29,8 +29,7 @@ public:
     virtual void Print(TCanvas* Canvas, int X, int Y, int W, int H, TColor BgColor);
     // Row by row from the start while below the end; nothing for tiles of no size.
     virtual void DrawTiled(TCanvas* Canvas, int XStart, int YStart, int XEnd, int YEnd, int W, int H);
-    virtual void PrintTiled(TCanvas* Canvas, int XStart, int YStart, int XEnd, int YEnd, int W, int H,
-                            TColor BgColor);
+    virtual void PrintTiled(TCanvas* Canvas, int XStart, int YStart, int XEnd, int YEnd, int W, int H, TColor BgColor);
     TBitmap* Bitmap() { return GetBitmap(); }
     TBitmap* Mask() { return GetMask(); }
     int Width() { return GetWidth(); }
@@ -49,8 +48,7 @@ using ThtImagePtr = std::shared_ptr<ThtImage>;
 class ThtBitmapImage : public ThtImage {
 public:
     // EInvalidImage "ThtBitmapImage requires an image" without AImage.
-    ThtBitmapImage(TBitmap* AImage, TBitmap* AMask, TTransparency Tr, bool AOwnsBitmap = true,
-                   bool AOwnsMask = true);
+    ThtBitmapImage(TBitmap* AImage, TBitmap* AMask, TTransparency Tr, bool AOwnsBitmap = true, bool AOwnsMask = true);
     // The mask is made by the lower-left pixel (LLCorner) or by Color (TrGif).
     ThtBitmapImage(TBitmap* AImage, TTransparency Tr, TColor Color, bool AOwnsBitmap = true);
     ~ThtBitmapImage() override;

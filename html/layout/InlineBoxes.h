@@ -17,10 +17,10 @@ class ThtDocument;
 
 // One inline box.
 struct ThtInThtLineRec {
-    int32_t StartB = 0;          // document position of its first character (after conversion)
-    int32_t EndB = NoPosition;   // document position of its end (after conversion)
-    int32_t IDB = 0;             // identity of the property set that opened it
-    int32_t StartBDoc = 0;       // source index of the start
+    int32_t StartB = 0;         // document position of its first character (after conversion)
+    int32_t EndB = NoPosition;  // document position of its end (after conversion)
+    int32_t IDB = 0;            // identity of the property set that opened it
+    int32_t StartBDoc = 0;      // source index of the start
     // Source index of the end; NoPosition until the end tag is read, so that
     // a box that is never closed ends at the end of the document.
     int32_t EndBDoc = NoPosition;

@@ -14,8 +14,7 @@ public:
     virtual ~ThtModelPropStack() = default;
     // The new set of an element on top, combined with the document's styles.
     virtual TProperties* PushNewProp(TElemSymb Sym, std::u16string_view AClass, std::u16string_view AnID,
-                                     std::u16string_view APseudo, std::u16string_view ATitle,
-                                     TProperties* AProps) = 0;
+                                     std::u16string_view APseudo, std::u16string_view ATitle, TProperties* AProps) = 0;
     // Removes the innermost set of Sym.
     virtual void PopAProp(TElemSymb Sym) = 0;
 

@@ -32,9 +32,9 @@ enum class ThtListType { None, Ordered, Unordered, Definition, liAlone };
 enum ThtTextWrap : uint8_t { twNo, twYes, twSoft, twOptional };
 
 // Placeholder characters of section text.
-constexpr char16_t FmCtl = 2;    // a form control
-constexpr char16_t ImgPan = 4;   // an image-like object
-constexpr char16_t BrkCh = 8;    // a forced line break
+constexpr char16_t FmCtl = 2;   // a form control
+constexpr char16_t ImgPan = 4;  // an image-like object
+constexpr char16_t BrkCh = 8;   // a forced line break
 
 // How a width or height is given (tables and columns).
 enum TWidthType : uint8_t { wtNone, wtAbsolute, wtPercent, wtRelative };

@@ -13,10 +13,8 @@ bool ThtCache::Find(const String& S, int& Index) const {
             Index = mid;
             return true;
         }
-        if (c < 0)
-            lo = mid + 1;
-        else
-            hi = mid - 1;
+        if (c < 0) lo = mid + 1;
+        else hi = mid - 1;
     }
     Index = lo;
     return false;

@@ -9,18 +9,16 @@ TFormControlObjBase* ThtObjectFactory::CreateFormControl(ThtFormControlKind, TCe
     return nullptr;
 }
 
-TFormControlObjBase* ThtObjectFactory::CreateBrowseButton(TFormControlObjBase*, TCellBasic*, int32_t,
-                                                          TAttributeList*, TProperties*) {
+TFormControlObjBase* ThtObjectFactory::CreateBrowseButton(TFormControlObjBase*, TCellBasic*, int32_t, TAttributeList*,
+                                                          TProperties*) {
     return nullptr;
 }
 
-std::unique_ptr<TControlObj> ThtObjectFactory::CreatePanel(TCellBasic*, int32_t, TAttributeList*, TProperties*,
-                                                           bool) {
+std::unique_ptr<TControlObj> ThtObjectFactory::CreatePanel(TCellBasic*, int32_t, TAttributeList*, TProperties*, bool) {
     return nullptr;
 }
 
-std::unique_ptr<TControlObj> ThtObjectFactory::CreateProgress(TCellBasic*, int32_t, TAttributeList*,
-                                                              TProperties*) {
+std::unique_ptr<TControlObj> ThtObjectFactory::CreateProgress(TCellBasic*, int32_t, TAttributeList*, TProperties*) {
     return nullptr;
 }
 

@@ -26,8 +26,8 @@ public:
     virtual TFormControlObjBase* CreateFormControl(ThtFormControlKind Kind, TCellBasic* Parent, int32_t Position,
                                                    TAttributeList* L, TProperties* Prop);
     // The browse button that fills the edit of a file input.
-    virtual TFormControlObjBase* CreateBrowseButton(TFormControlObjBase* Edit, TCellBasic* Parent,
-                                                    int32_t Position, TAttributeList* L, TProperties* Prop);
+    virtual TFormControlObjBase* CreateBrowseButton(TFormControlObjBase* Edit, TCellBasic* Parent, int32_t Position,
+                                                    TAttributeList* L, TProperties* Prop);
     // Objects that sit in the text; the section that adds them owns them.
     // ObjectTag: the panel stands for an OBJECT element.
     virtual std::unique_ptr<TControlObj> CreatePanel(TCellBasic* Parent, int32_t Position, TAttributeList* L,

@@ -48,12 +48,33 @@ char16_t mapUnit(char16_t C, bool Upper) {
 // Inline elements whose hidden text is dropped.
 bool isHiddenInline(TElemSymb Sym) {
     switch (Sym) {
-    case SpanSy: case NoBrSy: case WbrSy: case FontSy: case BSy: case ISy: case SSy: case StrikeSy: case USy:
-    case SubSy: case SupSy: case BigSy: case SmallSy: case TTSy: case EmSy: case StrongSy: case CodeSy:
-    case KbdSy: case SampSy: case CiteSy: case VarSy: case DelSy: case InsSy: case MarkSy: case TimeSy: case ASy:
-        return true;
-    default:
-        return false;
+    case SpanSy:
+    case NoBrSy:
+    case WbrSy:
+    case FontSy:
+    case BSy:
+    case ISy:
+    case SSy:
+    case StrikeSy:
+    case USy:
+    case SubSy:
+    case SupSy:
+    case BigSy:
+    case SmallSy:
+    case TTSy:
+    case EmSy:
+    case StrongSy:
+    case CodeSy:
+    case KbdSy:
+    case SampSy:
+    case CiteSy:
+    case VarSy:
+    case DelSy:
+    case InsSy:
+    case MarkSy:
+    case TimeSy:
+    case ASy: return true;
+    default: return false;
     }
 }
 
@@ -119,16 +140,13 @@ ThtFormControlKind controlKind(TElemSymb Which, TAttributeList* L) {
     return ThtFormControlKind::TextArea;
 }
 
-const char* tagName(TElemSymb Which) {
-    return Which == SelectSy ? "SELECT" : Which == InputSy ? "INPUT" : "TEXTAREA";
-}
+const char* tagName(TElemSymb Which) { return Which == SelectSy ? "SELECT" : Which == InputSy ? "INPUT" : "TEXTAREA"; }
 
 }  // namespace
 
 // ---- construction
 
-TSection::TSection(TCellBasic* Parent, TAttributeList* Attr, TProperties* Prop, const TUrlTarget* AnURL,
-                   bool FirstItem)
+TSection::TSection(TCellBasic* Parent, TAttributeList* Attr, TProperties* Prop, const TUrlTarget* AnURL, bool FirstItem)
     : TSectionBase(Parent, Attr, Prop) {
     if (FDisplay == pdUnassigned) FDisplay = pdInline;
     // Every section has a first run at 0.
@@ -167,9 +185,8 @@ TSection::TSection(TCellBasic* Parent, TAttributeList* Attr, TProperties* Prop, 
 
 TSection::TSection(TCellBasic* Parent, const TSection& Source)
     : TSectionBase(Parent, Source), BreakWord(Source.BreakWord), FLPercent(Source.FLPercent),
-      LineHeight(Source.LineHeight), BuffS(Source.BuffS), Brk(Source.Brk), FormControls(true),
-      Justify(Source.Justify), ClearAttr(Source.ClearAttr), WhiteSpaceStyle(Source.WhiteSpaceStyle),
-      FirstLineIndent(Source.FirstLineIndent) {
+      LineHeight(Source.LineHeight), BuffS(Source.BuffS), Brk(Source.Brk), FormControls(true), Justify(Source.Justify),
+      ClearAttr(Source.ClearAttr), WhiteSpaceStyle(Source.WhiteSpaceStyle), FirstLineIndent(Source.FirstLineIndent) {
     Len = Source.Len;
     Fonts.CopyFrom(this, Source.Fonts);
     Images.CopyFrom(Parent, Source.Images);
@@ -204,8 +221,7 @@ void TSection::TakeWhiteSpaceStyle(TProperties* Prop) {
     ThtWhiteSpaceStyle ws;
     if (VarIsOrdinal(v) && VarInt(v) >= wsNormal && VarInt(v) <= wsPreLine)
         WhiteSpaceStyle = ThtWhiteSpaceStyle(VarInt(v));
-    else if (VarIsStr(v) && ParseWhiteSpaceKeyword(VarStr(v), ws))
-        WhiteSpaceStyle = ws;
+    else if (VarIsStr(v) && ParseWhiteSpaceKeyword(VarStr(v), ws)) WhiteSpaceStyle = ws;
 }
 
 TPreFormated::TPreFormated(TCellBasic* Parent, TAttributeList* Attr, TProperties* Prop, const TUrlTarget* AnURL,
@@ -273,9 +289,8 @@ void TSection::HRef(bool IsHRef, ThtDocument*, const TUrlTarget* AnURL, TAttribu
 
 ThtTextWrap TSection::NewCharBreak() const {
     const bool noBreak = FDocument && FDocument->NoBreak();
-    return noBreak || WhiteSpaceStyle == wsNoWrap || WhiteSpaceStyle == wsPre || WhiteSpaceStyle == wsPreLine
-               ? twNo
-               : twYes;
+    return noBreak || WhiteSpaceStyle == wsNoWrap || WhiteSpaceStyle == wsPre || WhiteSpaceStyle == wsPreLine ? twNo
+                                                                                                              : twYes;
 }
 
 void TSection::AddChar(char16_t C, int32_t Index) {

@@ -161,8 +161,8 @@ void TSection::BuildBorderList(ThtLineRec& Line) {
     }
 }
 
-void TSection::ObjectBox(const TFloatingObj* Obj, const ThtLineRec& Line, const TFontObj* FO, int32_t Y,
-                         int32_t& Top, int32_t& Bottom) const {
+void TSection::ObjectBox(const TFloatingObj* Obj, const ThtLineRec& Line, const TFontObj* FO, int32_t Y, int32_t& Top,
+                         int32_t& Bottom) const {
     const int32_t h = Obj->ClientHeight();
     if (const auto* fc = dynamic_cast<const TFormControlObjBase*>(Obj)) {
         switch (fc->VertAlign) {
@@ -224,8 +224,8 @@ int32_t TSection::Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMg
     P.Printing = doc && doc->Printing;
     P.NoOutput = doc && doc->NoOutput;
     const bool hide = FOwnerBlock && FOwnerBlock->HideOverflow;
-    P.Clipped = !hide && IMgr &&
-                (WhiteSpaceStyle == wsNoWrap || WhiteSpaceStyle == wsPre || WhiteSpaceStyle == wsPreLine);
+    P.Clipped =
+        !hide && IMgr && (WhiteSpaceStyle == wsNoWrap || WhiteSpaceStyle == wsPre || WhiteSpaceStyle == wsPreLine);
     if (P.Printing) {
         // Only a device that really has two colours turns everything black
         // (true-colour devices report no colour count at all).
@@ -289,7 +289,8 @@ void TSection::DrawLineContent(LinePaint& P, ThtLineRec& Line, int32_t Y, bool M
     int32_t XX = P.X + Line.LineIndent;
     Line.DrawXX = XX;
     Line.DrawY = Y - Line.LineHt;
-    if (!Measure) growRect(DrawRect, TRect{XX, Line.DrawY - yOff, XX + Line.DrawWidth, Line.DrawY - yOff + Line.LineHt});
+    if (!Measure)
+        growRect(DrawRect, TRect{XX, Line.DrawY - yOff, XX + Line.DrawWidth, Line.DrawY - yOff + Line.LineHt});
 
     LineAdvances(canvas, Line, P.Adv);
     const int32_t s = std::clamp(Line.Start, 0, Len), e = s + int32_t(P.Adv.size());
@@ -428,8 +429,7 @@ void TSection::DrawLineContent(LinePaint& P, ThtLineRec& Line, int32_t Y, bool M
                 if (selected) {
                     brush->SetColor(colour);
                     brush->SetStyle(bsSolid);
-                    canvas->Font()->SetColor(background != clNone ? background
-                                                                   : TColor(uint32_t(colour) ^ 0xFFFFFF));
+                    canvas->Font()->SetColor(background != clNone ? background : TColor(uint32_t(colour) ^ 0xFFFFFF));
                 } else if (background != clNone) {
                     brush->SetColor(background);
                     brush->SetStyle(bsSolid);
@@ -441,8 +441,8 @@ void TSection::DrawLineContent(LinePaint& P, ThtLineRec& Line, int32_t Y, bool M
                 TDeviceContext* dc = canvas->Handle();
                 if (dc && !text.empty()) {
                     if (P.Clipped) {
-                        const TRect clip{lfEdge, Y - Line.LineHt - Line.SpaceBefore - yOff,
-                                         P.X + P.IMgr->ClipWidth, Y + 1 - yOff};
+                        const TRect clip{lfEdge, Y - Line.LineHt - Line.SpaceBefore - yOff, P.X + P.IMgr->ClipWidth,
+                                         Y + 1 - yOff};
                         dc->ExtTextOut(XX, baseline - yOff, ETO_CLIPPED, &clip, text, dx.data());
                     } else {
                         dc->ExtTextOut(XX, baseline - yOff, 0, nullptr, text, dx.data());

@@ -288,22 +288,21 @@ struct TSection::LinePass {
     TCanvas* Canvas = nullptr;
     TIndentManager* IMgr = nullptr;
     int32_t X = 0;
-    int32_t Y = 0;           // top of the next line
-    int32_t LineStart = 0;   // first character of the next line
+    int32_t Y = 0;          // top of the next line
+    int32_t LineStart = 0;  // first character of the next line
     int32_t MaxWidth = 0;
-    int32_t Lowest = 0;      // the lowest y anything of the section is drawn at
-    int32_t Marker = -1;     // the last float placed (its character)
+    int32_t Lowest = 0;   // the lowest y anything of the section is drawn at
+    int32_t Marker = -1;  // the last float placed (its character)
     bool FloatPlaced = false;
     int32_t LastFloatY = 0;
-    int32_t NextBreak = -1;  // the first #8 at or after LineStart, Len when none
-    int RunCursor = 0;       // the first run that can reach the next line
-    int32_t ObjHeight = 0;   // inline objects met while fitting the line
+    int32_t NextBreak = -1;                // the first #8 at or after LineStart, Len when none
+    int RunCursor = 0;                     // the first run that can reach the next line
+    int32_t ObjHeight = 0;                 // inline objects met while fitting the line
     std::vector<TFloatingObj*> NewFloats;  // floats placed while fitting the line
 };
 
-int32_t TSection::DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t, int32_t, int32_t AWidth,
-                             int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth,
-                             int32_t& Curs) {
+int32_t TSection::DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t, int32_t, int32_t AWidth, int32_t AHeight,
+                             int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) {
     YDraw = DrawTop = ContentTop = Y;
     StartCurs = Curs;
     Lines.Clear();
@@ -429,9 +428,9 @@ int32_t TSection::LayoutLines(TCanvas* Canvas, int32_t X, int32_t Y, int32_t AWi
     if (FDocument) {
         if (!FDocument->IsCopy && SectionNumber > 0 && SectionNumber % 50 == 0 && ThisCycle != FDocument->CycleNumber &&
             FDocument->SectionCount > 0 && FDocument->TheOwner)
-            FDocument->TheOwner->htProgress(FDocument->ProgressStart + clampToInt(int64_t(SectionNumber) *
-                                                                                   (100 - FDocument->ProgressStart) /
-                                                                                   FDocument->SectionCount));
+            FDocument->TheOwner->htProgress(
+                FDocument->ProgressStart +
+                clampToInt(int64_t(SectionNumber) * (100 - FDocument->ProgressStart) / FDocument->SectionCount));
         ThisCycle = FDocument->CycleNumber;
     }
     MaxWidth = hide ? std::min(P.MaxWidth, lineWidth) : P.MaxWidth;
@@ -533,8 +532,8 @@ int32_t TSection::FitLine(LinePass& P, int32_t Remaining) {
         while (j < stop && !isObjectChar(BuffS[size_t(j)])) ++j;
         const int32_t n = j - i;
         TSize ext;
-        int32_t fit = TextExtentFits(fontOn(P.Canvas, fo), std::u16string_view(BuffS).substr(size_t(i), size_t(n)),
-                                     ext, width - used);
+        int32_t fit = TextExtentFits(fontOn(P.Canvas, fo), std::u16string_view(BuffS).substr(size_t(i), size_t(n)), ext,
+                                     width - used);
         textHeight = std::max(textHeight, ext.cy);
         if (fit > 0 && BrkAt(i + fit - 1) == twSoft && used + ext.cx + DashWidth(P.Canvas, i + fit - 1) > width)
             --fit;  // the hyphen drawn at a soft break must fit too
@@ -647,9 +646,7 @@ void TSection::CompleteLine(LinePass& P, int32_t NN) {
             image->MyFormControl->DrawYY = P.Y;
         const int32_t h = o->TotalHeight();
         switch (o->VertAlign) {
-        case aTop:
-            after = std::max(after, h - lineHt);
-            break;
+        case aTop: after = std::max(after, h - lineHt); break;
         case aMiddle: {
             if (lineHt == 0) {
                 if (const TFontObj* fo = Fonts.GetFontObjAt(o->StartCurs)) lineHt = fo->GetHeight(descent);
@@ -660,11 +657,8 @@ void TSection::CompleteLine(LinePass& P, int32_t NN) {
             break;
         }
         case aBaseline:
-        case aBottom:
-            before = std::max(before, h + descent - lineHt);
-            break;
-        default:
-            break;
+        case aBottom: before = std::max(before, h + descent - lineHt); break;
+        default: break;
         }
     }
     for (int i = 0; i < FormControls.Count(); ++i) {
@@ -672,23 +666,16 @@ void TSection::CompleteLine(LinePass& P, int32_t NN) {
         if (o->StartCurs < s || o->StartCurs >= e || floats(o)) continue;
         const int32_t h = o->TotalHeight();
         switch (o->VertAlign) {
-        case aTop:
-            after = std::max(after, h - lineHt);
-            break;
+        case aTop: after = std::max(after, h - lineHt); break;
         case aMiddle: {
             const int32_t b = (o->ClientHeight() - lineHt) / 2;
             after = std::max(after, b + o->VSpaceB);
             before = std::max(before, o->ClientHeight() + o->VSpaceT - lineHt - b);
             break;
         }
-        case aBaseline:
-            before = std::max(before, h + descent - lineHt);
-            break;
-        case aBottom:
-            before = std::max(before, h - lineHt);
-            break;
-        default:
-            break;
+        case aBaseline: before = std::max(before, h + descent - lineHt); break;
+        case aBottom: before = std::max(before, h - lineHt); break;
+        default: break;
         }
         if (!IsCopy()) o->DrawYY = P.Y;
     }
@@ -710,12 +697,8 @@ void TSection::CompleteLine(LinePass& P, int32_t NN) {
     // alignment, so that its start stays in view.
     const bool overflows = w > right - left;
     switch (Justify) {
-    case ThtJustify::Centered:
-        line->LineIndent = overflows ? left - P.X : (left + right - w) / 2 - P.X;
-        break;
-    case ThtJustify::Right:
-        line->LineIndent = overflows ? left - P.X : right - P.X - w;
-        break;
+    case ThtJustify::Centered: line->LineIndent = overflows ? left - P.X : (left + right - w) / 2 - P.X; break;
+    case ThtJustify::Right: line->LineIndent = overflows ? left - P.X : right - P.X - w; break;
     case ThtJustify::FullJustify:
         line->LineIndent = left - P.X;
         if (e < Len && !overflows) {
@@ -724,9 +707,7 @@ void TSection::CompleteLine(LinePass& P, int32_t NN) {
                 if (BuffS[size_t(k)] == u' ' || BuffS[size_t(k)] == 0x00A0) ++line->Spaces;
         }
         break;
-    default:
-        line->LineIndent = left - P.X;
-        break;
+    default: line->LineIndent = left - P.X; break;
     }
     line->DrawWidth = right - left;
     line->SpaceBefore += before;

@@ -37,8 +37,7 @@ public:
     std::unique_ptr<TSectionBase> CreateCopy(TCellBasic* Parent) const override;
     bool CursorToXY(TCanvas* Canvas, int32_t Cursor, int32_t& X, int32_t& Y) override;
     int32_t DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,
-                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth,
-                       int32_t& Curs) override;
+                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) override;
     int32_t Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMgr, int32_t X, int32_t XRef,
                   int32_t YRef) override;
     int32_t FindCursor(TCanvas* Canvas, int32_t X, int32_t Y, int32_t& XR, int32_t& YR, int32_t& CaretHt,
@@ -82,8 +81,8 @@ public:
     TControlObj* AddPanel1(std::unique_ptr<TControlObj> PO, int32_t Index);
     // The control of a SELECT, INPUT or TEXTAREA tag, made through the
     // document's object factory; null when none is made.
-    TFormControlObjBase* AddFormControl(TElemSymb Which, ThtDocument* AMasterList, TAttributeList* L,
-                                        TCellBasic* ACell, int32_t Index, TProperties* Prop);
+    TFormControlObjBase* AddFormControl(TElemSymb Which, ThtDocument* AMasterList, TAttributeList* L, TCellBasic* ACell,
+                                        int32_t Index, TProperties* Prop);
     // Room for at least N source indices.
     void Allocate(int32_t N);
     // Freezes the text and builds the source-index runs.
@@ -99,16 +98,16 @@ public:
 
     const char16_t* Buff() const { return BuffS.c_str(); }
 
-    bool BreakWord = false;   // a word may be broken anywhere
+    bool BreakWord = false;  // a word may be broken anywhere
     int32_t DrawWidth = 0;
     int32_t FLPercent = 0;    // first-line indent in percent, at most 90
     int32_t LineHeight = -1;  // CSS line-height in pixels (negative: none)
     TSize StoredMin, StoredMax;
     int32_t SectionNumber = 0;
     int32_t ThisCycle = 0;
-    std::u16string BuffS;                // the characters
-    std::vector<ThtTextWrap> Brk;        // break class of each character, plus one
-    std::vector<ThtIndexObj> SIndexList; // built by Finish
+    std::u16string BuffS;                 // the characters
+    std::vector<ThtTextWrap> Brk;         // break class of each character, plus one
+    std::vector<ThtIndexObj> SIndexList;  // built by Finish
     TFreeList<ThtLineRec> Lines{true};
     TSizeableObjList Images;
     TFormControlObjList FormControls{false};
@@ -192,8 +191,7 @@ private:
 // A section that always keeps its white space.
 class TPreFormated : public TSection {
 public:
-    TPreFormated(TCellBasic* Parent, TAttributeList* Attr, TProperties* Prop, const TUrlTarget* AnURL,
-                 bool FirstItem);
+    TPreFormated(TCellBasic* Parent, TAttributeList* Attr, TProperties* Prop, const TUrlTarget* AnURL, bool FirstItem);
     std::unique_ptr<TSectionBase> CreateCopy(TCellBasic* Parent) const override;
 
 protected:

@@ -37,8 +37,7 @@ std::u16string imageKey(std::u16string_view Name) { return UpperCaseString(trim(
 void startAnimation(ThtDocument* Doc, const std::shared_ptr<ThtGifImage>& Gif) {
     if (!Doc || !Gif || !Gif->Gif().IsAnimated()) return;
     Gif->Gif().SetAnimate(true);
-    if (std::find(Doc->AGifList.begin(), Doc->AGifList.end(), Gif) == Doc->AGifList.end())
-        Doc->AGifList.push_back(Gif);
+    if (std::find(Doc->AGifList.begin(), Doc->AGifList.end(), Gif) == Doc->AGifList.end()) Doc->AGifList.push_back(Gif);
     if (Doc->Timer) Doc->Timer->SetEnabled(true);
 }
 
@@ -106,8 +105,7 @@ TSizeableObj::TSizeableObj(TCellBasic* Parent, int32_t Position, TAttributeList*
             // A negative space would lift the object over the text above it.
             VSpaceT = std::clamp(a->Value, 0, 40);
             break;
-        default:
-            break;
+        default: break;
         }
     }
     const bool quirks = FDocument ? FDocument->UseQuirksMode() : Prop && Prop->UseQuirksMode();
@@ -122,9 +120,7 @@ TSizeableObj::TSizeableObj(TCellBasic* Parent, int32_t Position, TAttributeList*
     }
 }
 
-TSizeableObj::TSizeableObj(TCellBasic* Parent) : TFloatingObj(Parent, 0, nullptr, nullptr) {
-    NoBorder = true;
-}
+TSizeableObj::TSizeableObj(TCellBasic* Parent) : TFloatingObj(Parent, 0, nullptr, nullptr) { NoBorder = true; }
 
 TSizeableObj::TSizeableObj(TCellBasic* Parent, const TSizeableObj& Source)
     : TFloatingObj(Parent, Source), FAlt(Source.FAlt), FClientHeight(Source.FClientHeight),
@@ -252,9 +248,7 @@ TImageObj::TImageObj(TCellBasic* Parent, int32_t Position, TAttributeList* L, TP
     for (int i = 0; L && i < L->Count(); ++i) {
         const TAttribute* a = L->GetAttribute(i);
         switch (a->Which) {
-        case ActiveSy:
-            FHoverImage = true;
-            break;
+        case ActiveSy: FHoverImage = true; break;
         case AltSy:
             SetAlt(a->CodePage, a->Name);
             Title = FAlt;
@@ -263,25 +257,16 @@ TImageObj::TImageObj(TCellBasic* Parent, int32_t Position, TAttributeList* L, TP
             NoBorder = a->Value == 0;
             BorderSize = std::clamp(a->Value, 0, 10);
             break;
-        case IsMapSy:
-            IsMap = true;
-            break;
-        case NameSy:
-            RegisterName(trim(a->Name));
-            break;
-        case SrcSy:
-            FSource = trim(a->Name);
-            break;
-        case TranspSy:
-            Transparent = LLCorner;
-            break;
+        case IsMapSy: IsMap = true; break;
+        case NameSy: RegisterName(trim(a->Name)); break;
+        case SrcSy: FSource = trim(a->Name); break;
+        case TranspSy: Transparent = LLCorner; break;
         case UseMapSy:
             UseMap = true;
             MapName = UpperCaseString(trim(a->Name));
             if (MapName.size() > 1 && MapName[0] == u'#') MapName.erase(0, 1);
             break;
-        default:
-            break;
+        default: break;
         }
     }
     TAttribute* title = nullptr;
@@ -293,9 +278,9 @@ TImageObj::TImageObj(TCellBasic* Parent, std::u16string_view AnURL) : TSizeableO
 TImageObj::TImageObj(TCellBasic* Parent, const TImageObj& Source)
     : TSizeableObj(Parent, Source), FSource(Source.FSource), FImage(Source.FImage), OrigImage(Source.OrigImage),
       Transparent(Source.Transparent), FHover(Source.FHover), FHoverImage(Source.FHoverImage),
-      AltHeight(Source.AltHeight), AltWidth(Source.AltWidth), ObjHeight(Source.ObjHeight),
-      ObjWidth(Source.ObjWidth), IsMap(Source.IsMap), UseMap(Source.UseMap), MapName(Source.MapName),
-      Swapped(Source.Swapped), Missing(Source.Missing) {}
+      AltHeight(Source.AltHeight), AltWidth(Source.AltWidth), ObjHeight(Source.ObjHeight), ObjWidth(Source.ObjWidth),
+      IsMap(Source.IsMap), UseMap(Source.UseMap), MapName(Source.MapName), Swapped(Source.Swapped),
+      Missing(Source.Missing) {}
 
 TImageObj::~TImageObj() {
     // The document never keeps an image object that is gone.

@@ -41,7 +41,7 @@ public:
 
     std::u16string FAlt;
     int32_t FClientHeight = 0, FClientWidth = 0;
-    bool ClientSizeKnown = false;  // the size no longer depends on the picture
+    bool ClientSizeKnown = false;             // the size no longer depends on the picture
     int32_t SpecWidth = -1, SpecHeight = -1;  // a percentage when the percent flag is set; -1 not given
     std::u16string Title;
     bool NoBorder = false;
@@ -83,8 +83,8 @@ public:
     bool FHoverImage = false;  // the image reacts to hovering (ACTIVE)
     int32_t AltHeight = 0, AltWidth = 0;
     int32_t ObjHeight = 0, ObjWidth = 0;
-    bool IsMap = false;   // server-side map
-    bool UseMap = false;  // client-side map
+    bool IsMap = false;      // server-side map
+    bool UseMap = false;     // client-side map
     std::u16string MapName;  // upper case, without a leading "#"
     TImageFormControlObjBase* MyFormControl = nullptr;
     bool Swapped = false;

@@ -43,10 +43,9 @@ std::u16string roman(int32_t N, bool Upper) {
         int32_t Value;
         const char16_t* Lower;
         const char16_t* Upper;
-    } digits[] = {{1000, u"m", u"M"}, {900, u"cm", u"CM"}, {500, u"d", u"D"}, {400, u"cd", u"CD"},
-                  {100, u"c", u"C"},  {90, u"xc", u"XC"},  {50, u"l", u"L"},  {40, u"xl", u"XL"},
-                  {10, u"x", u"X"},   {9, u"ix", u"IX"},   {5, u"v", u"V"},   {4, u"iv", u"IV"},
-                  {1, u"i", u"I"}};
+    } digits[] = {{1000, u"m", u"M"}, {900, u"cm", u"CM"}, {500, u"d", u"D"},  {400, u"cd", u"CD"}, {100, u"c", u"C"},
+                  {90, u"xc", u"XC"}, {50, u"l", u"L"},    {40, u"xl", u"XL"}, {10, u"x", u"X"},    {9, u"ix", u"IX"},
+                  {5, u"v", u"V"},    {4, u"iv", u"IV"},   {1, u"i", u"I"}};
     std::u16string text;
     for (const auto& d : digits)
         for (; N >= d.Value; N -= d.Value) text += Upper ? d.Upper : d.Lower;
@@ -65,8 +64,7 @@ std::u16string ListMarkerText(ThtBulletStyle Style, int32_t Number) {
     case lbUpperRoman:
         if (Number >= 1 && Number <= 3999) return roman(Number, Style == lbUpperRoman);
         break;
-    default:
-        break;
+    default: break;
     }
     return decimal(Number);
 }
@@ -107,28 +105,23 @@ TBlockLI::TBlockLI(TCellBasic* Parent, TAttributeList* Attributes, TProperties* 
         if (APlain || FDisplay == pdInline) {
             FListStyleType = lbNone;
         } else if (!styled) {
-            if (AIndexType == u'c')
-                FListStyleType = lbCircle;
-            else if (AIndexType == u'd')
-                FListStyleType = lbDisc;
-            else if (AIndexType == u's')
-                FListStyleType = lbSquare;
-            else
-                switch (((ListLevel % 3) + 3) % 3) {
+            if (AIndexType == u'c') FListStyleType = lbCircle;
+            else if (AIndexType == u'd') FListStyleType = lbDisc;
+            else if (AIndexType == u's') FListStyleType = lbSquare;
+            else switch (((ListLevel % 3) + 3) % 3) {
                 case 0: FListStyleType = lbSquare; break;
                 case 1: FListStyleType = lbDisc; break;
                 default: FListStyleType = lbCircle; break;
                 }
         }
         break;
-    case DLSy:
-        FListType = ThtListType::Definition;
-        break;
+    case DLSy: FListType = ThtListType::Definition; break;
     default:
         FListType = ThtListType::liAlone;
         if (!styled) FListStyleType = lbDisc;
         // A lone item keeps room for its marker when no left margin was given.
-        if (isUnset(MargArrayO[MarginLeft]) || (VarIsOrdinal(MargArrayO[MarginLeft]) && VarInt(MargArrayO[MarginLeft]) == 0))
+        if (isUnset(MargArrayO[MarginLeft]) ||
+            (VarIsOrdinal(MargArrayO[MarginLeft]) && VarInt(MargArrayO[MarginLeft]) == 0))
             MargArrayO[MarginLeft] = int64_t(LoneItemIndent);
         break;
     }
@@ -266,8 +259,7 @@ int32_t TBlockLI::Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMg
         Canvas->Changed();
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return result;
 }
@@ -406,10 +398,8 @@ THorzLine::THorzLine(TCellBasic* Parent, TAttributeList* L, TProperties* Prop) :
     if (L) {
         if (L->Find(AlignSy, a)) {
             const std::u16string align = LowerCaseString(a->Name);
-            if (align == u"left")
-                Align = ThtJustify::Left;
-            else if (align == u"right")
-                Align = ThtJustify::Right;
+            if (align == u"left") Align = ThtJustify::Left;
+            else if (align == u"right") Align = ThtJustify::Right;
         }
         TColor c = clNone;
         if (L->Find(ColorSy, a) && TryTextToColor(a->Name, false, c)) {
@@ -419,10 +409,8 @@ THorzLine::THorzLine(TCellBasic* Parent, TAttributeList* L, TProperties* Prop) :
         if (L->Find(NoShadeSy, a)) NoShade = true;
         if (L->Find(SizeSy, a) && a->Value >= 1 && a->Value <= 20) VSize = a->Value;
         if (L->Find(WidthSy, a) && a->Value > 0 && Prop) {
-            if (a->Name.find(u'%') == std::u16string::npos)
-                Prop->Props[piWidth] = int64_t(a->Value);
-            else if (a->Value <= 100)
-                Prop->Props[piWidth] = htmltext::fromInt(a->Value) + u"%";
+            if (a->Name.find(u'%') == std::u16string::npos) Prop->Props[piWidth] = int64_t(a->Value);
+            else if (a->Value <= 100) Prop->Props[piWidth] = htmltext::fromInt(a->Value) + u"%";
         }
     }
     if (Prop) {
@@ -432,12 +420,9 @@ THorzLine::THorzLine(TCellBasic* Parent, TAttributeList* L, TProperties* Prop) :
         if (fg != clNone) Color = fg;
         if (Prop->Originals[TextAlign]) {
             const ThtVariant& v = Prop->Props[TextAlign];
-            if (VarIsText(v, u"left"))
-                Align = ThtJustify::Left;
-            else if (VarIsText(v, u"right"))
-                Align = ThtJustify::Right;
-            else if (VarIsText(v, u"center"))
-                Align = ThtJustify::Centered;
+            if (VarIsText(v, u"left")) Align = ThtJustify::Left;
+            else if (VarIsText(v, u"right")) Align = ThtJustify::Right;
+            else if (VarIsText(v, u"center")) Align = ThtJustify::Centered;
         }
     } else {
         UseDefBorder = true;
@@ -482,8 +467,8 @@ int32_t THorzLine::Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager*, i
             Canvas->Changed();
         }
     } else if (UseDefBorder && VSize > 0) {
-        const bool mono = NoShade || (doc->Printing && dc && dc->GetDeviceCaps(BITSPIXEL) == 1 &&
-                                      dc->GetDeviceCaps(PLANES) == 1);
+        const bool mono =
+            NoShade || (doc->Printing && dc && dc->GetDeviceCaps(BITSPIXEL) == 1 && dc->GetDeviceCaps(PLANES) == 1);
         const bool white =
             doc->Printing || ThemedColor(doc->BackGround, (se & seSet(seClient)) != 0) == TColor(0xFFFFFF);
         TPen saved;
@@ -564,9 +549,9 @@ void TFieldsetBlock::ConvMargArray(int32_t BaseWidth, int32_t BaseHeight, int32_
     }
 }
 
-int32_t TFieldsetBlock::DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef,
-                                   int32_t AWidth, int32_t AHeight, int32_t BlHt, TIndentManager* IMgr,
-                                   int32_t& MaxWidth, int32_t& Curs) {
+int32_t TFieldsetBlock::DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,
+                                   int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth,
+                                   int32_t& Curs) {
     if (FDisplay == pdNone) {
         SectionHeight = DrawHeight = ContentBot = DrawBot = 0;
         MaxWidth = 0;
@@ -617,8 +602,8 @@ std::unique_ptr<TSectionBase> TPage::CreateCopy(TCellBasic* Parent) const {
     return std::unique_ptr<TSectionBase>(new TPage(Parent, *this));
 }
 
-int32_t TPage::DrawLogic1(TCanvas*, int32_t X, int32_t Y, int32_t, int32_t, int32_t, int32_t, int32_t,
-                          TIndentManager*, int32_t& MaxWidth, int32_t& Curs) {
+int32_t TPage::DrawLogic1(TCanvas*, int32_t X, int32_t Y, int32_t, int32_t, int32_t, int32_t, int32_t, TIndentManager*,
+                          int32_t& MaxWidth, int32_t& Curs) {
     StartCurs = Curs;
     Len = 0;
     SectionHeight = DrawHeight = 0;

@@ -37,8 +37,7 @@ public:
 
     std::unique_ptr<TSectionBase> CreateCopy(TCellBasic* Parent) const override;
     int32_t DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,
-                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth,
-                       int32_t& Curs) override;
+                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) override;
     int32_t Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMgr, int32_t X, int32_t XRef,
                   int32_t YRef) override;
 
@@ -55,7 +54,7 @@ public:
     ThtBulletStyle FListStyleType = lbBlank;
     std::unique_ptr<ThtFont> FListFont;
     std::unique_ptr<TImageObj> Image;  // the list-style image
-    int32_t FirstLineHt = 0;  // baseline Y of the first line (the text writes it)
+    int32_t FirstLineHt = 0;           // baseline Y of the first line (the text writes it)
 
 protected:
     TBlockLI(TCellBasic* Parent, const TBlockLI& Source);
@@ -67,8 +66,7 @@ public:
 
     std::unique_ptr<TSectionBase> CreateCopy(TCellBasic* Parent) const override;
     int32_t DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,
-                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth,
-                       int32_t& Curs) override;
+                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) override;
     int32_t Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMgr, int32_t X, int32_t XRef,
                   int32_t YRef) override;
     ThtguResultType GetURL(TCanvas* Canvas, int32_t X, int32_t Y, std::unique_ptr<TUrlTarget>& UrlTarg,
@@ -97,8 +95,7 @@ public:
 
     std::unique_ptr<TSectionBase> CreateCopy(TCellBasic* Parent) const override;
     int32_t DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,
-                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth,
-                       int32_t& Curs) override;
+                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) override;
     int32_t Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMgr, int32_t X, int32_t XRef,
                   int32_t YRef) override;
     void CopyToClipboard() override;
@@ -123,8 +120,7 @@ public:
     void ContentMinMaxWidth(TCanvas* Canvas, int32_t& Min, int32_t& Max) override;
     void ConvMargArray(int32_t BaseWidth, int32_t BaseHeight, int32_t& AutoCount) override;
     int32_t DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,
-                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth,
-                       int32_t& Curs) override;
+                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) override;
     int32_t Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMgr, int32_t X, int32_t XRef,
                   int32_t YRef) override;
 
@@ -142,8 +138,7 @@ public:
 
     std::unique_ptr<TSectionBase> CreateCopy(TCellBasic* Parent) const override;
     int32_t DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,
-                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth,
-                       int32_t& Curs) override;
+                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) override;
     int32_t Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMgr, int32_t X, int32_t XRef,
                   int32_t YRef) override;
 

@@ -93,12 +93,9 @@ TTableBlock::TTableBlock(TCellBasic* Parent, TAttributeList* Attr, TProperties* 
         switch (T->Which) {
         case AlignSy: {
             const std::u16string a = UpperCaseString(T->Name);
-            if (a == u"CENTER")
-                Justify = ThtJustify::Centered;
-            else if (a == u"LEFT" && Floating == aNone)
-                Floating = aLeft;
-            else if (a == u"RIGHT" && Floating == aNone)
-                Floating = aRight;
+            if (a == u"CENTER") Justify = ThtJustify::Centered;
+            else if (a == u"LEFT" && Floating == aNone) Floating = aLeft;
+            else if (a == u"RIGHT" && Floating == aNone) Floating = aRight;
             break;
         }
         case BackgroundSy:
@@ -214,8 +211,8 @@ int32_t TTableBlock::FindWidth(TCanvas* Canvas, int32_t AWidth, int32_t, int32_t
         width = mx < avail ? mx : std::max(mn, avail);
     } else {
         if (!HasCaption) {
-            const int64_t w0 = AsPercent ? int64_t(AWidth) * WidthAttr / 1000 - ls - rs
-                                         : int64_t(WidthAttr) - sidesOf(M);
+            const int64_t w0 =
+                AsPercent ? int64_t(AWidth) * WidthAttr / 1000 - ls - rs : int64_t(WidthAttr) - sidesOf(M);
             Table->tblWidthAttr = int32_t(std::clamp<int64_t>(w0, INT32_MIN, FarBeyond));
             int32_t tMin = 0, tMax = 0;
             Table->MinMaxWidth(Canvas, tMin, tMax);
@@ -262,8 +259,7 @@ int32_t TTableBlock::FindWidth1(TCanvas* Canvas, int32_t AWidth, int32_t ExtMarg
 }
 
 int32_t TTableBlock::DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,
-                                int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth,
-                                int32_t& Curs) {
+                                int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) {
     TableIndent = 0;
     if (Floating != aNone || !IMgr)
         return TBlock::DrawLogic1(Canvas, X, Y, XRef, YRef, AWidth, AHeight, BlHt, IMgr, MaxWidth, Curs);
@@ -294,12 +290,9 @@ TTableAndCaptionBlock::TTableAndCaptionBlock(TCellBasic* Parent, TAttributeList*
     TAttribute* T = nullptr;
     if (Attributes && Attributes->Find(AlignSy, T) && T) {
         const std::u16string a = UpperCaseString(T->Name);
-        if (a == u"CENTER")
-            Justify = ThtJustify::Centered;
-        else if (a == u"LEFT" && Floating == aNone)
-            Floating = aLeft;
-        else if (a == u"RIGHT" && Floating == aNone)
-            Floating = aRight;
+        if (a == u"CENTER") Justify = ThtJustify::Centered;
+        else if (a == u"LEFT" && Floating == aNone) Floating = aLeft;
+        else if (a == u"RIGHT" && Floating == aNone) Floating = aRight;
     }
     T = nullptr;
     if (Attributes && Attributes->Find(IDSy, T) && T) TableID = T->Name;
@@ -345,10 +338,8 @@ int32_t TTableAndCaptionBlock::FindWidth(TCanvas* Canvas, int32_t AWidth, int32_
     }
     if (w < AWidth && M[MarginLeft] == 0 && M[MarginRight] == 0) {
         const int32_t d = AWidth - w;
-        if (Justify == ThtJustify::Centered)
-            M[MarginLeft] = d / 2;
-        else if (Justify == ThtJustify::Right)
-            M[MarginLeft] = d;
+        if (Justify == ThtJustify::Centered) M[MarginLeft] = d / 2;
+        else if (Justify == ThtJustify::Right) M[MarginLeft] = d;
     }
     if (TableBlock) TableBlock->Justify = ThtJustify::Centered;
     M[piWidth] = w;

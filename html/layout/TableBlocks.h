@@ -23,8 +23,7 @@ std::unique_ptr<TProperties> MakeTableBlockProperties(const TProperties& Prop, c
 class TTableBlock : public TBlock {
 public:
     // ATable becomes the first and only section of the block's cell (the parser adds it).
-    TTableBlock(TCellBasic* Parent, TAttributeList* Attr, TProperties* Prop, THtmlTable* ATable,
-                int32_t TableLevel);
+    TTableBlock(TCellBasic* Parent, TAttributeList* Attr, TProperties* Prop, THtmlTable* ATable, int32_t TableLevel);
 
     std::unique_ptr<TSectionBase> CreateCopy(TCellBasic* Parent) const override;
     int32_t GetBorderWidth() override;
@@ -36,8 +35,7 @@ public:
     // The caption wrapper's form: answers the width with borders and paddings.
     int32_t FindWidth1(TCanvas* Canvas, int32_t AWidth, int32_t ExtMarg);
     int32_t DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,
-                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth,
-                       int32_t& Curs) override;
+                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) override;
     int32_t Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMgr, int32_t X, int32_t XRef,
                   int32_t YRef) override;
     // The table, not the cell's sections.
@@ -46,7 +44,7 @@ public:
     void TakeID(const std::u16string& ID) { RegisterName(ID); }
 
     THtmlTable* Table = nullptr;  // lives in the block's cell
-    int32_t WidthAttr = 0;  // tenths of a percent when AsPercent, else pixels
+    int32_t WidthAttr = 0;        // tenths of a percent when AsPercent, else pixels
     bool AsPercent = false;
     TColor BkColor = clNone;  // from BGCOLOR
     bool BkGnd = false;
@@ -60,8 +58,7 @@ protected:
 
 class TTableAndCaptionBlock : public TBlock {
 public:
-    TTableAndCaptionBlock(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Prop,
-                          TTableBlock* ATableBlock);
+    TTableAndCaptionBlock(TCellBasic* Parent, TAttributeList* Attributes, TProperties* Prop, TTableBlock* ATableBlock);
 
     std::unique_ptr<TSectionBase> CreateCopy(TCellBasic* Parent) const override;
     // The wrapper is not used: its id goes to the table block.

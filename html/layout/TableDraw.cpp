@@ -122,8 +122,8 @@ void TCellObj::DrawCell(TCanvas* Canvas, const TRect& ARect, int32_t X, int32_t 
     const int64_t visTop = std::max<int64_t>(inner.Top, int64_t(ARect.Top) - 2);
     const int64_t visHeight = std::min<int64_t>(int64_t(inner.Bottom) - visTop, int64_t(ARect.Bottom) - visTop);
     const int64_t imgOffset = std::max<int64_t>(0, int64_t(ARect.Top) - inner.Top - 2);
-    const bool imageReady = BGImage && !NeedDoImageStuff && (Tiled.Bitmap || Tiled.GpBitmap) &&
-                            (!doc || doc->ShowImages);
+    const bool imageReady =
+        BGImage && !NeedDoImageStuff && (Tiled.Bitmap || Tiled.GpBitmap) && (!doc || doc->ShowImages);
     if (visHeight > 0 && inner.Right > inner.Left) {
         try {
             const TRect band = box(inner.Left, visTop, inner.Right, visTop + visHeight);
@@ -154,17 +154,15 @@ void TCellObj::DrawCell(TCanvas* Canvas, const TRect& ARect, int32_t X, int32_t 
                 TClipGuard clip(dc);
                 dc->IntersectClipRect(band.Left, band.Top, band.Right, band.Bottom);
                 if (!copy) {
-                    if (Tiled.GpBitmap)
-                        DrawGpImagePart(Canvas, *Tiled.GpBitmap, band.Left, band.Top, 0, off, w, h);
-                    else if (!masked)
-                        dc->BitBlt(band.Left, band.Top, w, h, Tiled.Bitmap.get(), 0, off, SRCCOPY);
+                    if (Tiled.GpBitmap) DrawGpImagePart(Canvas, *Tiled.GpBitmap, band.Left, band.Top, 0, off, w, h);
+                    else if (!masked) dc->BitBlt(band.Left, band.Top, w, h, Tiled.Bitmap.get(), 0, off, SRCCOPY);
                     else
                         dc->StretchDrawMasked(Rect(inner.Left, inner.Top, inner.Left + tileW, inner.Top + tileH),
                                               Tiled.Bitmap.get(), Tiled.Mask.get());
                 } else if (!hasColor && masked) {
                     // The whole width of the tile, cut by the band's clip.
-                    PrintMaskedBitmap(Canvas, band.Left, band.Top, tileW, h, Tiled.Bitmap.get(), Tiled.Mask.get(),
-                                      off, h);
+                    PrintMaskedBitmap(Canvas, band.Left, band.Top, tileW, h, Tiled.Bitmap.get(), Tiled.Mask.get(), off,
+                                      h);
                 } else if (!hasColor && Tiled.GpBitmap) {
                     DrawGpImageScaled(Canvas, *Tiled.GpBitmap, inner.Left, inner.Top, doc->ScaleX, doc->ScaleY);
                 } else {
@@ -176,10 +174,8 @@ void TCellObj::DrawCell(TCanvas* Canvas, const TRect& ARect, int32_t X, int32_t 
                         bg->Brush()->SetStyle(bsSolid);
                         bg->FillRect(Rect(0, 0, w, h));
                     }
-                    if (Tiled.GpBitmap)
-                        DrawGpImagePart(bg, *Tiled.GpBitmap, 0, 0, 0, off, w, h);
-                    else if (!masked)
-                        bg->Handle()->BitBlt(0, 0, w, h, Tiled.Bitmap.get(), 0, off, SRCCOPY);
+                    if (Tiled.GpBitmap) DrawGpImagePart(bg, *Tiled.GpBitmap, 0, 0, 0, off, w, h);
+                    else if (!masked) bg->Handle()->BitBlt(0, 0, w, h, Tiled.Bitmap.get(), 0, off, SRCCOPY);
                     else
                         bg->Handle()->StretchDrawMasked(Rect(0, -off, tileW, tileH - off), Tiled.Bitmap.get(),
                                                         Tiled.Mask.get());
@@ -221,16 +217,15 @@ void TCellObj::DrawCell(TCanvas* Canvas, const TRect& ARect, int32_t X, int32_t 
                        htStyles(borderStyle(MargArray[BorderLeftStyle]), borderStyle(MargArray[BorderTopStyle]),
                                 borderStyle(MargArray[BorderRightStyle]), borderStyle(MargArray[BorderBottomStyle])),
                        MargArray[BackgroundColor], doc ? doc->StyleElements() : AllStyleElements);
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
     }
 }
 
 // ---- rows
 
-int32_t TCellList::Draw(TCanvas* Canvas, ThtDocument* Document, const TRect& ARect, const TIntArray& Widths,
-                        int32_t X, int32_t Y, int32_t YOffset, int32_t CellSpacingHorz, int32_t CellSpacingVert,
-                        bool Border, TColor Light, TColor Dark, int32_t) {
+int32_t TCellList::Draw(TCanvas* Canvas, ThtDocument* Document, const TRect& ARect, const TIntArray& Widths, int32_t X,
+                        int32_t Y, int32_t YOffset, int32_t CellSpacingHorz, int32_t CellSpacingVert, bool Border,
+                        TColor Light, TColor Dark, int32_t) {
     const int64_t result = int64_t(Y) + RowHeight;
     const int32_t half = CellSpacingVert / 2;
     const bool printing = Document && Document->Printing;
@@ -295,7 +290,8 @@ bool THtmlTable::PartsFitPage(const TRect& ARect) const {
     int64_t tallest = 0;
     const int end = FootStartRow >= 0 ? FootStartRow : Rows.Count();
     for (int r = HeaderRowCount; r < end; ++r)
-        if (const TCellList* row = Rows.GetItem(r)) tallest = std::max<int64_t>(tallest, std::min(row->RowSpanHeight, 101));
+        if (const TCellList* row = Rows.GetItem(r))
+            tallest = std::max<int64_t>(tallest, std::min(row->RowSpanHeight, 101));
     return head + foot + 2 * spacing + 2 * int64_t(botB) + 5 + tallest < ARect.Height();
 }
 
@@ -317,10 +313,8 @@ void THtmlTable::DrawPrintedParts(TCanvas* Canvas, const TRect& ARect, int32_t X
         rec.PartHeight = sat32(int64_t(HeaderHeight) + topB);
     };
     auto nextPart = [&] {
-        if (FootStartRow >= 0)
-            footPart();
-        else
-            headPart();
+        if (FootStartRow >= 0) footPart();
+        else headPart();
     };
     const bool restFits = int64_t(Y) + SectionHeight + botB < doc->PageBottom;
 
@@ -419,8 +413,7 @@ int32_t THtmlTable::Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager*, 
     if (printing && nest.Level() == 1 && HeadOrFoot && y < doc->PageBottom &&
         (!doc->PrintingTable || doc->PrintingTable == this))
         DrawPrintedParts(Canvas, ARect, X, y);
-    else
-        DrawRows(Canvas, ARect, 0, Rows.Count() - 1, X, y);
+    else DrawRows(Canvas, ARect, 0, Rows.Count() - 1, X, y);
     return result;
 }
 

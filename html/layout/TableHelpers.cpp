@@ -59,8 +59,7 @@ int32_t SumOfWidthType(TWidthType Kind, const TWidthTypeArray& Kinds, const TInt
     return saturate(sum);
 }
 
-int32_t SumOfOtherWidthTypes(TWidthType Kind, const TWidthTypeArray& Kinds, const TIntArray& Values, int From,
-                             int To) {
+int32_t SumOfOtherWidthTypes(TWidthType Kind, const TWidthTypeArray& Kinds, const TIntArray& Values, int From, int To) {
     if (!clampRange(std::min(Kinds.size(), Values.size()), From, To)) return 0;
     int64_t sum = 0;
     for (int i = From; i <= To; ++i)

@@ -45,8 +45,7 @@ void FillArray(TIntArray& A, int32_t Value);
 void SetCounts(TIntegerPerWidthType& Counts, int32_t Value);
 void CountWidthTypes(TIntegerPerWidthType& Counts, const TWidthTypeArray& Kinds, int From, int To);
 int32_t SumOfWidthType(TWidthType Kind, const TWidthTypeArray& Kinds, const TIntArray& Values, int From, int To);
-int32_t SumOfOtherWidthTypes(TWidthType Kind, const TWidthTypeArray& Kinds, const TIntArray& Values, int From,
-                             int To);
+int32_t SumOfOtherWidthTypes(TWidthType Kind, const TWidthTypeArray& Kinds, const TIntArray& Values, int From, int To);
 
 // Without regard to case, by the user's locale: negative, 0 or positive.
 int CompareWideText(std::u16string_view S1, std::u16string_view S2);

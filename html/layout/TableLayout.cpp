@@ -48,8 +48,8 @@ void measureCell(TCellObj& Cell, TCanvas* Canvas, int32_t CellSpacingHorz, int32
     if (spec.VType == wtPercent) sh = int64_t(AHeight) * spec.Value / 1000;
     if (sh == 0 && Rows == 1) sh = AHeight;
     const int64_t width = int64_t(Cell.FWd) - Cell.FHzSpace - CellSpacingHorz;
-    const int32_t vsize =
-        Cell.MeasureContent(Canvas, sat32(std::max<int64_t>(0, width)), sat32(std::max<int64_t>(0, sh - Cell.FVrSpace)));
+    const int32_t vsize = Cell.MeasureContent(Canvas, sat32(std::max<int64_t>(0, width)),
+                                              sat32(std::max<int64_t>(0, sh - Cell.FVrSpace)));
     Need.Min = std::max(Need.Min, int64_t(vsize) + Cell.FVrSpace);
     if (spec.VType == wtAbsolute) {
         Need.Min = std::max<int64_t>(Need.Min, spec.Value);
@@ -159,8 +159,8 @@ void TCellObj::DrawLogicInRow(TCanvas* Canvas, int32_t Y, int32_t CellSpacingHor
     }
 }
 
-int32_t TCellList::DrawLogicA(TCanvas* Canvas, const TIntArray& Widths, int32_t Span, int32_t CellSpacingHorz,
-                              int32_t, int32_t AHeight, int32_t Rows, int32_t& Desired, bool& Spec, bool& More) {
+int32_t TCellList::DrawLogicA(TCanvas* Canvas, const TIntArray& Widths, int32_t Span, int32_t CellSpacingHorz, int32_t,
+                              int32_t AHeight, int32_t Rows, int32_t& Desired, bool& Spec, bool& More) {
     TRowNeed need;
     More = false;
     for (int i = 0; i < Count(); ++i) {
@@ -204,8 +204,8 @@ void THtmlTable::FindRowHeights(TCanvas* Canvas, int32_t AHeight) {
         if (!row) continue;
         int32_t desired = 0;
         bool spec = false, more = false;
-        const int32_t m = row->DrawLogicA(Canvas, Widths, 1, CellSpacingHorz, CellSpacingVert, cellRoom, n,
-                                          desired, spec, more);
+        const int32_t m =
+            row->DrawLogicA(Canvas, Widths, 1, CellSpacingHorz, CellSpacingVert, cellRoom, n, desired, spec, more);
         minH[size_t(r)] = int64_t(m) + CellSpacingVert;
         desH[size_t(r)] = int64_t(desired) + CellSpacingVert;
         if (spec) {
@@ -315,8 +315,7 @@ int32_t THtmlTable::LayOutRows(TCanvas* Canvas, int32_t Y, int32_t AHeight, int3
     ThtDocument* doc = Document();
     const int32_t level = doc ? doc->TableNestLevel : 1;
     const int n = Rows.Count();
-    if (Heights.empty() || int(Heights.size()) != n || FHeightsWidths != Widths ||
-        (doc && doc->InLogic2 && level <= 5))
+    if (Heights.empty() || int(Heights.size()) != n || FHeightsWidths != Widths || (doc && doc->InLogic2 && level <= 5))
         FindRowHeights(Canvas, AHeight);
     int64_t height = 0;
     HeaderHeight = HeaderRowCount = FootHeight = 0;
@@ -368,8 +367,8 @@ int32_t THtmlTable::LayOutRows(TCanvas* Canvas, int32_t Y, int32_t AHeight, int3
     return sat32(std::clamp<int64_t>(height + CellSpacingVert, 0, FarBeyond));
 }
 
-int32_t THtmlTable::DrawLogic1(TCanvas* Canvas, int32_t, int32_t Y, int32_t, int32_t, int32_t, int32_t AHeight,
-                               int32_t, TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) {
+int32_t THtmlTable::DrawLogic1(TCanvas* Canvas, int32_t, int32_t Y, int32_t, int32_t, int32_t, int32_t AHeight, int32_t,
+                               TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) {
     ThtDocument* doc = Document();
     TTableNestScope nest(doc);
     YDraw = ContentTop = DrawTop = Y;

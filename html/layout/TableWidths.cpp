@@ -126,7 +126,8 @@ void distributeByDifference(const TColumns& K, TWidthType T, TIntArray& A, const
             for (int c = J; c >= I; --c) {
                 if (K.Kind[size_t(c)] != wtNone) continue;
                 const int64_t max = int64_t(A[size_t(c)]) + D[size_t(c)];
-                const int64_t v = ++seen == n ? Amount - assigned : D[size_t(c)] + (s > 0 ? mulDiv(excess, max, s) : excess / n);
+                const int64_t v =
+                    ++seen == n ? Amount - assigned : D[size_t(c)] + (s > 0 ? mulDiv(excess, max, s) : excess / n);
                 A[size_t(c)] = sat32(int64_t(A[size_t(c)]) + v);
                 assigned += v;
             }
@@ -166,16 +167,13 @@ void addByPercents(const TColumns& K, TIntArray& A, int I, int J, int64_t SPct, 
 // Relative columns of I..J made proportional to their multipliers so that
 // they fill Target; with UseCurrent no column gets less than it has. The
 // columns with a multiplier below 1 keep their width.
-void scaleRelativeWidths(const TColumns& K, TIntArray& A, int I, int J, bool UseCurrent, int64_t SMul,
-                         int64_t Target) {
+void scaleRelativeWidths(const TColumns& K, TIntArray& A, int I, int J, bool UseCurrent, int64_t SMul, int64_t Target) {
     constexpr double eps = 1e-7;  // 3 × (100 / 3.0) must come back as 100
     int n = 0;
     for (int c = I; c <= J; ++c) {
         if (K.Kind[size_t(c)] != wtRelative) continue;
-        if (K.Mul[size_t(c)] < 1)
-            Target -= A[size_t(c)];
-        else
-            ++n;
+        if (K.Mul[size_t(c)] < 1) Target -= A[size_t(c)];
+        else ++n;
     }
     if (n == 0 || SMul < 1) return;
     double unit = double(Target) / double(SMul);
@@ -259,8 +257,7 @@ void spreadOverType(TColumns& K, TWidthType T, int I, int J, const TCellWidths& 
     K.maxAtLeastMin(I, J);
 }
 
-void spreadByDifference(TColumns& K, TWidthType T, int I, int J, const TCellWidths& W, int64_t SMin,
-                        int64_t SMax) {
+void spreadByDifference(TColumns& K, TWidthType T, int I, int J, const TCellWidths& W, int64_t SMin, int64_t SMax) {
     TIntArray d(K.Min.size(), 0);
     for (int c = I; c <= J; ++c) d[size_t(c)] = sat32(int64_t(K.Max[size_t(c)]) - K.Min[size_t(c)]);
     if (SMin < W.Min) distributeByDifference(K, T, K.Min, d, I, J, SMax - SMin, W.Min - SMin);
@@ -300,10 +297,8 @@ void spreadSpanningCell(TColumns& K, int I, int J, const TCellWidths& W) {
     } else if (K.count(wtRelative, I, J) > 0) {
         const int64_t sMul = K.sumOf(wtRelative, K.Mul, I, J);
         if (sMul < 1) {
-            if (sMin < sMax)
-                spreadByDifference(K, wtRelative, I, J, W, sMin, sMax);
-            else
-                spreadOverType(K, wtRelative, I, J, W, sMin, sMax);
+            if (sMin < sMax) spreadByDifference(K, wtRelative, I, J, W, sMin, sMax);
+            else spreadOverType(K, wtRelative, I, J, W, sMin, sMax);
         } else {
             if (sMin < W.Min) scaleRelativeWidths(K, K.Min, I, J, true, sMul, W.Min);
             if (sMax < W.Max) scaleRelativeWidths(K, K.Max, I, J, true, sMul, W.Max);
@@ -407,8 +402,14 @@ void THtmlTable::GatherColumnWidths(TCanvas* Canvas) {
         const TSpecWidth spec = boundedSpec(FColSpecs->GetItem(int(c))->ColWidth());
         ColumnSpecs[c] = spec.VType;
         switch (spec.VType) {
-        case wtAbsolute: MinWidths[c] = MaxWidths[c] = spec.Value; ++ColumnCounts[wtAbsolute]; break;
-        case wtPercent: Percents[c] = spec.Value; ++ColumnCounts[wtPercent]; break;
+        case wtAbsolute:
+            MinWidths[c] = MaxWidths[c] = spec.Value;
+            ++ColumnCounts[wtAbsolute];
+            break;
+        case wtPercent:
+            Percents[c] = spec.Value;
+            ++ColumnCounts[wtPercent];
+            break;
         case wtRelative:
             Multis[c] = spec.Value;
             if (spec.Value > 0) {
@@ -488,9 +489,7 @@ void THtmlTable::MinMaxWidth(TCanvas* Canvas, int32_t& Min, int32_t& Max) {
 }
 
 int32_t THtmlTable::FindTableWidth(TCanvas* Canvas, TIndentManager* IMgr, int32_t Y) {
-    int64_t avail = tblWidthAttr > 0 ? tblWidthAttr
-                    : IMgr          ? int64_t(IMgr->RightSide(Y)) - IMgr->LeftIndent(Y)
-                                    : 0;
+    int64_t avail = tblWidthAttr > 0 ? tblWidthAttr : IMgr ? int64_t(IMgr->RightSide(Y)) - IMgr->LeftIndent(Y) : 0;
     avail -= CellSpacingHorz;
     const bool specified = tblWidthAttr > 0;
     InitializeGrid();
@@ -503,8 +502,7 @@ int32_t THtmlTable::FindTableWidth(TCanvas* Canvas, TIndentManager* IMgr, int32_
     // without a type.
     TWidthTypeArray kinds = ColumnSpecs;
     TColumns K{MinWidths, MaxWidths, Percents, Multis, kinds};
-    if (K.sumOf(wtRelative, Multis, 0, last) < 1)
-        std::replace(kinds.begin(), kinds.end(), wtRelative, wtNone);
+    if (K.sumOf(wtRelative, Multis, 0, last) < 1) std::replace(kinds.begin(), kinds.end(), wtRelative, wtNone);
 
     auto changeWidthsOfType = [&](TWidthType T, int64_t Current, int64_t Target) {
         if (K.count(T, 0, last) == 0) return;
@@ -537,8 +535,7 @@ int32_t THtmlTable::FindTableWidth(TCanvas* Canvas, TIndentManager* IMgr, int32_
             } else if (!specified && avail >= tMax) {
                 Widths = MaxWidths;
             } else if (total < avail) {
-                if (K.count(wtNone, 0, last) > 0)
-                    changeWidthsOfType(wtNone, total, avail);
+                if (K.count(wtNone, 0, last) > 0) changeWidthsOfType(wtNone, total, avail);
                 else if (K.count(wtRelative, 0, last) == 0)
                     changeWidthsOfType(K.count(wtPercent, 0, last) == 0 ? wtAbsolute : wtPercent, total, avail);
                 else

@@ -37,8 +37,8 @@ void fontSizes(TProperties* Prop, int32_t& Em, int32_t& Ex) {
 }
 
 TTableFrame frameOf(std::u16string_view S, TTableFrame Old) {
-    static const char16_t* const names[] = {u"VOID", u"ABOVE", u"BELOW", u"HSIDES", u"LHS",
-                                            u"RHS",  u"VSIDES", u"BOX",  u"BORDER"};
+    static const char16_t* const names[] = {u"VOID", u"ABOVE",  u"BELOW", u"HSIDES", u"LHS",
+                                            u"RHS",  u"VSIDES", u"BOX",   u"BORDER"};
     const std::u16string up = UpperCaseString(S);
     for (int i = 0; i < 9; ++i)
         if (up == names[i]) return TTableFrame(i);
@@ -147,10 +147,8 @@ TCellObj::TCellObj(TBlock* Parent, ThtAlignmentStyle AVAlign, TAttributeList* At
 
     ThtAlignmentStyle va = aNone;
     if (Prop->GetVertAlign(va) && (va == aTop || va == aMiddle || va == aBottom)) FVAlign = va;
-    if (quirksOf(Prop, FCell->Document()))
-        Prop->GetVMarginArrayDefBorder(MargArrayO, int64_t(QuirksCellBorderColor));
-    else
-        Prop->GetVMarginArray(MargArrayO);
+    if (quirksOf(Prop, FCell->Document())) Prop->GetVMarginArrayDefBorder(MargArrayO, int64_t(QuirksCellBorderColor));
+    else Prop->GetVMarginArray(MargArrayO);
     fontSizes(Prop, FEmSize, FExSize);
     ConvertMargins(MargArrayO, 100, 0, FEmSize, FExSize, 3, MargArray);
 
@@ -289,22 +287,16 @@ void TCellList::Add(TCellObjBase* CellObj) {
         TSpecWidth& C = cell->FSpecHt;
         switch (R.VType) {
         case wtAbsolute:
-            if (C.VType == wtAbsolute)
-                C.Value = std::max(C.Value, R.Value);
-            else
-                C = R;
+            if (C.VType == wtAbsolute) C.Value = std::max(C.Value, R.Value);
+            else C = R;
             break;
         case wtPercent:
-            if (C.VType == wtNone || C.VType == wtRelative)
-                C = R;
-            else if (C.VType == wtPercent)
-                C.Value = std::max(C.Value, R.Value);
+            if (C.VType == wtNone || C.VType == wtRelative) C = R;
+            else if (C.VType == wtPercent) C.Value = std::max(C.Value, R.Value);
             break;
         case wtRelative:
-            if (C.VType == wtNone)
-                C = R;
-            else if (C.VType == wtRelative)
-                C.Value = std::max(C.Value, R.Value);
+            if (C.VType == wtNone) C = R;
+            else if (C.VType == wtRelative) C.Value = std::max(C.Value, R.Value);
             break;
         case wtNone: break;
         }
@@ -323,8 +315,7 @@ void TCellList::Initialize() {
 
 // ---- tables
 
-THtmlTable::THtmlTable(TCellBasic* Parent, TAttributeList* Attr, TProperties* Prop)
-    : TSectionBase(Parent, Attr, Prop) {
+THtmlTable::THtmlTable(TCellBasic* Parent, TAttributeList* Attr, TProperties* Prop) : TSectionBase(Parent, Attr, Prop) {
     if (FDisplay == pdUnassigned) FDisplay = pdTable;
     TAttribute* T = nullptr;
     if (findAttr(Attr, BorderSy, T)) {
@@ -378,8 +369,7 @@ THtmlTable::THtmlTable(TCellBasic* Parent, const THtmlTable& Source)
         if (const TCellList* row = Source.Rows.Items(i)) Rows.Add(new TCellList(block, *row));
     if (Source.FColSpecs) {
         FColSpecs = std::make_unique<TColSpecList>();
-        for (int i = 0; i < Source.FColSpecs->Count(); ++i)
-            FColSpecs->Add(new TColSpec(*Source.FColSpecs->GetItem(i)));
+        for (int i = 0; i < Source.FColSpecs->Count(); ++i) FColSpecs->Add(new TColSpec(*Source.FColSpecs->GetItem(i)));
     }
     const size_t n = size_t(std::max(0, NumCols));
     for (TIntArray* a : {&Percents, &Multis, &MaxWidths, &MinWidths, &Widths}) a->assign(n, 0);
@@ -402,7 +392,8 @@ std::unique_ptr<TSectionBase> THtmlTable::CreateCopy(TCellBasic* Parent) const {
 void THtmlTable::DoColumns(int32_t Count, const TSpecWidth& SpecWidth, ThtAlignmentStyle VAlign,
                            std::u16string_view Align) {
     if (!FColSpecs) FColSpecs = std::make_unique<TColSpecList>();
-    for (int32_t i = 0; i < std::min(Count, int32_t(10000)); ++i) FColSpecs->Add(new TColSpec(SpecWidth, Align, VAlign));
+    for (int32_t i = 0; i < std::min(Count, int32_t(10000)); ++i)
+        FColSpecs->Add(new TColSpec(SpecWidth, Align, VAlign));
 }
 
 void THtmlTable::InitializeGrid() {
@@ -427,8 +418,7 @@ void THtmlTable::InitializeGrid() {
             }
             slot->FColSpan = std::clamp(slot->FColSpan, 0, MaxColSpan);
             slot->FRowSpan = std::clamp(slot->FRowSpan, 0, std::min(MaxRowSpan, rowCount - r));
-            for (int k = 1; k < slot->FColSpan; ++k)
-                row->Insert(i + 1, new TDummyCellObj(std::max(1, slot->FRowSpan)));
+            for (int k = 1; k < slot->FColSpan; ++k) row->Insert(i + 1, new TDummyCellObj(std::max(1, slot->FRowSpan)));
         }
         NumCols = std::max(NumCols, row->Count());
     }

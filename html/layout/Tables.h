@@ -22,7 +22,7 @@ class TImageObj;
 enum class TTablePart { Normal, DoHead, DoBody1, DoBody2, DoBody3, DoFoot };
 struct TTablePartRec {
     TTablePart TablePart = TTablePart::Normal;
-    int32_t PartStart = 0;   // document Y where the next part to print starts
+    int32_t PartStart = 0;  // document Y where the next part to print starts
     int32_t PartHeight = 0;
     int32_t FootHeight = 0;
 };
@@ -97,10 +97,10 @@ public:
     std::unique_ptr<TCellObjBase> Clone(TBlock* Parent) const override;
     void AssignTo(TCellObjBase& Destin) const override;
 
-    int32_t FWd = 0;  // width of the cell's columns with the horizontal spacing
-    int32_t FHt = 0;  // height of the cell's rows
-    int32_t FVSize = 0;   // height of the laid-out content
-    int32_t FYIndent = 0; // offset of the content from vertical alignment
+    int32_t FWd = 0;       // width of the cell's columns with the horizontal spacing
+    int32_t FHt = 0;       // height of the cell's rows
+    int32_t FVSize = 0;    // height of the laid-out content
+    int32_t FYIndent = 0;  // offset of the content from vertical alignment
     ThtAlignmentStyle FVAlign = aMiddle;
     int32_t FEmSize = 0, FExSize = 0;
     PtPositionRec FPRec;
@@ -189,8 +189,7 @@ public:
 
     void MinMaxWidth(TCanvas* Canvas, int32_t& Min, int32_t& Max) override;
     int32_t DrawLogic1(TCanvas* Canvas, int32_t X, int32_t Y, int32_t XRef, int32_t YRef, int32_t AWidth,
-                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth,
-                       int32_t& Curs) override;
+                       int32_t AHeight, int32_t BlHt, TIndentManager* IMgr, int32_t& MaxWidth, int32_t& Curs) override;
     int32_t Draw1(TCanvas* Canvas, const TRect& ARect, TIndentManager* IMgr, int32_t X, int32_t XRef,
                   int32_t YRef) override;
     ThtguResultType GetURL(TCanvas* Canvas, int32_t X, int32_t Y, std::unique_ptr<TUrlTarget>& UrlTarg,

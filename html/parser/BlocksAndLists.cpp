@@ -14,29 +14,29 @@ namespace {
 
 // What a paragraph holds; any other symbol ends it.
 constexpr TElemSymbSet ParagraphContent =
-    TElemSymbSet{CommandSy, StringSy,      ScriptSy,    ScriptEndSy, BaseFontSy,  BRSy,     ImageSy,
-                 PanelSy,   IFrameSy,      IFrameEndSy, ProgressSy,  ProgressEndSy, MeterSy,  MeterEndSy,
-                 MapSy,     PageSy,        ObjectSy,    ObjectEndSy, LabelSy,     LabelEndSy, TextAreaSy,
-                 SelectSy,  ButtonSy,      ButtonEndSy, InputSy,     TextAreaEndSy} +
+    TElemSymbSet{CommandSy, StringSy, ScriptSy,    ScriptEndSy, BaseFontSy,    BRSy,       ImageSy,
+                 PanelSy,   IFrameSy, IFrameEndSy, ProgressSy,  ProgressEndSy, MeterSy,    MeterEndSy,
+                 MapSy,     PageSy,   ObjectSy,    ObjectEndSy, LabelSy,       LabelEndSy, TextAreaSy,
+                 SelectSy,  ButtonSy, ButtonEndSy, InputSy,     TextAreaEndSy} +
     TElemSymbSet::Range(SpanSy, AEndSy);
 
 constexpr TElemSymbSet HeadingContent =
-    TElemSymbSet{StringSy, ScriptSy,      ScriptEndSy, BaseFontSy, HRSy,        BRSy,    ImageSy,     PanelSy,
-                 ProgressSy, ProgressEndSy, MeterSy,   MeterEndSy, ObjectSy,    ObjectEndSy, LabelSy, LabelEndSy,
-                 TextAreaSy, SelectSy,      ButtonSy,  ButtonEndSy, InputSy,    TextAreaEndSy} +
+    TElemSymbSet{StringSy,   ScriptSy,      ScriptEndSy, BaseFontSy,  HRSy,     BRSy,         ImageSy, PanelSy,
+                 ProgressSy, ProgressEndSy, MeterSy,     MeterEndSy,  ObjectSy, ObjectEndSy,  LabelSy, LabelEndSy,
+                 TextAreaSy, SelectSy,      ButtonSy,    ButtonEndSy, InputSy,  TextAreaEndSy} +
     TElemSymbSet::Range(SpanSy, AEndSy);
 constexpr TElemSymbSet HeadingBlocks = {DivSy, ArticleSy, MainSy, NavSy, AsideSy, HGroupSy, HeaderSy, FooterSy};
 
-constexpr TElemSymbSet DivLikeBlocks = {DivSy, ArticleSy, SectionSy, MainSy, NavSy, AsideSy, HGroupSy, HeaderSy,
-                                        FooterSy};
+constexpr TElemSymbSet DivLikeBlocks = {DivSy,   ArticleSy, SectionSy, MainSy,  NavSy,
+                                        AsideSy, HGroupSy,  HeaderSy,  FooterSy};
 
 constexpr TElemSymbSet ListContent =
-    TElemSymbSet{StringSy, ScriptSy,  BaseFontSy, PageSy,    ObjectSy, ObjectEndSy, MarkSy, TimeSy,
-                 MarkEndSy, TimeEndSy, ASy,        AEndSy,    PreSy,    TableSy} +
+    TElemSymbSet{StringSy, ScriptSy,  BaseFontSy, PageSy, ObjectSy, ObjectEndSy, MarkSy,
+                 TimeSy,   MarkEndSy, TimeEndSy,  ASy,    AEndSy,   PreSy,       TableSy} +
     TElemSymbSet::Range(HRSy, MapSy) + TElemSymbSet::Range(SpanSy, DfnEndSy) + TElemSymbSet::Range(H1Sy, H6EndSy) +
     TElemSymbSet::Range(LabelSy, SelectSy) + TElemSymbSet::Range(ButtonSy, TextAreaEndSy);
-constexpr TElemSymbSet ListDivs = {DivSy, CenterSy, ArticleSy, MainSy, NavSy, AsideSy, HGroupSy, HeaderSy, FooterSy,
-                                   FormSy};
+constexpr TElemSymbSet ListDivs = {DivSy,   CenterSy, ArticleSy, MainSy,   NavSy,
+                                   AsideSy, HGroupSy, HeaderSy,  FooterSy, FormSy};
 constexpr TElemSymbSet ListItemEnds = {EofSy, LISy, DDSy, DTSy, OLEndSy, ULEndSy, DirEndSy, MenuEndSy, DLEndSy};
 constexpr TElemSymbSet Lists = {OLSy, ULSy, DirSy, MenuSy, DLSy};
 constexpr TElemSymbSet EmptyListEnds = {BlockQuoteEndSy, OLEndSy, ULEndSy, DirEndSy, MenuEndSy, DLEndSy};
@@ -45,9 +45,9 @@ constexpr TElemSymbSet ItemContent =
     TElemSymbSet{StringSy, ScriptSy, ScriptEndSy, BaseFontSy, PageSy, ObjectSy, ObjectEndSy} +
     TElemSymbSet::Range(BRSy, MapSy) + TElemSymbSet::Range(SpanSy, AEndSy) + TElemSymbSet::Range(H1Sy, H6Sy) +
     TElemSymbSet::Range(LabelSy, SelectSy) + TElemSymbSet::Range(ButtonSy, TextAreaEndSy);
-constexpr TElemSymbSet ItemBlocks = TElemSymbSet{DivSy, CenterSy, ArticleSy, MainSy, NavSy, AsideSy, FormSy,
-                                                 FieldsetSy} +
-                                    TElemSymbSet::Range(HGroupSy, BlockQuoteSy);
+constexpr TElemSymbSet ItemBlocks =
+    TElemSymbSet{DivSy, CenterSy, ArticleSy, MainSy, NavSy, AsideSy, FormSy, FieldsetSy} +
+    TElemSymbSet::Range(HGroupSy, BlockQuoteSy);
 constexpr TElemSymbSet ItemLists = TElemSymbSet{OLSy} + TElemSymbSet::Range(ULSy, DLSy);
 
 // One more level of nested blocks while a block is being read.
@@ -304,9 +304,7 @@ void THtmlParser::DoDivEtc(TElemSymb Sym, const TElemSymbSet& TermSet) {
         if (Sy == LegendEndSy) Next();
         break;
     }
-    default:
-        Next();
-        break;
+    default: Next(); break;
     }
 }
 
@@ -391,8 +389,8 @@ void THtmlParser::DoListItem(TElemSymb ListKind, TElemSymb Sym, const TElemSymbS
     BlockLevelScope level(BlockLevel);
     Flush();
     PushElement(Sym);
-    auto made = std::make_unique<TBlockLI>(SectionList, Attributes.get(), TopProp(), ListKind, Plain, IndexType,
-                                           Number, ListLevel);
+    auto made = std::make_unique<TBlockLI>(SectionList, Attributes.get(), TopProp(), ListKind, Plain, IndexType, Number,
+                                           ListLevel);
     TBlockLI* item = made.get();
     SectionList->Add(std::move(made), TagIndex);
     MoveInto(item);

@@ -24,8 +24,9 @@ namespace {
 constexpr TElemSymbSet CommonInBody = TElemSymbSet{ScriptSy, BaseFontSy, MapSy, PreSy, TableSy} +
                                       TElemSymbSet::Range(HRSy, MeterEndSy) + TElemSymbSet::Range(PageSy, ObjectEndSy) +
                                       TElemSymbSet::Range(SpanSy, AEndSy) + TElemSymbSet::Range(H1Sy, H6EndSy) +
-                                      TElemSymbSet::Range(LabelSy, SelectSy) + TElemSymbSet::Range(ButtonSy, TextAreaEndSy);
-constexpr TElemSymbSet DivLike = {DivSy,    CenterSy, ArticleSy, MainSy,      NavSy,  AsideSy,  HGroupSy,
+                                      TElemSymbSet::Range(LabelSy, SelectSy) +
+                                      TElemSymbSet::Range(ButtonSy, TextAreaEndSy);
+constexpr TElemSymbSet DivLike = {DivSy,    CenterSy, ArticleSy, MainSy,       NavSy,  AsideSy,    HGroupSy,
                                   HeaderSy, FooterSy, AddressSy, BlockQuoteSy, FormSy, FieldsetSy, LegendSy};
 constexpr TElemSymbSet InlineStarts = TElemSymbSet{SpanSy, LabelSy, ButtonSy} + TElemSymbSet::Range(BSy, TTSy) +
                                       TElemSymbSet::Range(EmSy, DfnSy) + TElemSymbSet::Range(DelSy, TimeSy);
@@ -116,26 +117,16 @@ void THtmlParser::DoBody(const TElemSymbSet& TermSet) {
     while (Sy != EofSy) {
         if (TermSet.Contains(Sy)) return;
         switch (Sy) {
-        case StringSy:
-            DoCommonSy();
-            break;
+        case StringSy: DoCommonSy(); break;
         case HtmlSy:
             if (BodyBlock && BodyBlock->MyCell->Count() == 0 && TableLevel == 0)
                 PendingHtmlAttributes = TAttributeList::CreateCopy(*Attributes);
             Next();
             break;
-        case TitleElemSy:
-            DoTitle();
-            break;
-        case BaseSy:
-            DoBase();
-            break;
-        case LinkElemSy:
-            DoStyleLink();
-            break;
-        case MetaSy:
-            DoMeta(CallingObject);
-            break;
+        case TitleElemSy: DoTitle(); break;
+        case BaseSy: DoBase(); break;
+        case LinkElemSy: DoStyleLink(); break;
+        case MetaSy: DoMeta(CallingObject); break;
         case StyleSy:
             // The sheet reader reads the element's contents from the buffer
             // and leaves LCh at the "<" of the end tag (or 0).
@@ -233,22 +224,14 @@ void THtmlParser::DoCommonSy() {
         ChangeFont();
         Next();
         break;
-    case HRSy:
-        DoHorizontalRule();
-        break;
-    case BRSy:
-        DoBr(TElemSymbSet());
-        break;
+    case HRSy: DoHorizontalRule(); break;
+    case BRSy: DoBr(TElemSymbSet()); break;
     case ImageSy:
     case PanelSy:
     case IFrameSy:
     case ProgressSy:
-    case MeterSy:
-        DoInlineObject();
-        break;
-    case MapSy:
-        DoMap();
-        break;
+    case MeterSy: DoInlineObject(); break;
+    case MapSy: DoMap(); break;
     case PageSy:
         Flush();
         if (SectionList) SectionList->Add(std::make_unique<TPage>(SectionList, nullptr, TopProp()), TagIndex);
@@ -281,9 +264,7 @@ void THtmlParser::DoCommonSy() {
     case H3Sy:
     case H4Sy:
     case H5Sy:
-    case H6Sy:
-        DoHeading();
-        break;
+    case H6Sy: DoHeading(); break;
     case PreSy: {
         TAttribute* wrap = nullptr;
         if (Attributes->Find(WrapSy, wrap)) {
@@ -300,14 +281,10 @@ void THtmlParser::DoCommonSy() {
         PopElement(PreSy);
         Next();
         break;
-    case TableSy:
-        DoTable();
-        break;
+    case TableSy: DoTable(); break;
     case TextAreaSy:
     case SelectSy:
-    case InputSy:
-        DoFormControl();
-        break;
+    case InputSy: DoFormControl(); break;
     default:
         // ObjectEndSy, heading and textarea end tags, and anything else.
         Next();
@@ -450,9 +427,7 @@ void THtmlParser::DoFont(bool Pre) {
             assignCharSet = true;
             break;
         }
-        case ColorSy:
-            hasColor = TryTextToColor(a->Name, false, color);
-            break;
+        case ColorSy: hasColor = TryTextToColor(a->Name, false, color); break;
         case FaceSy:
             if (!baseFont && !a->Name.empty()) faces = a->Name;
             break;
@@ -465,8 +440,7 @@ void THtmlParser::DoFont(bool Pre) {
             if (baseFont) BaseFontSize = size;
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
 

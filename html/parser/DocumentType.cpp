@@ -152,8 +152,7 @@ bool THtmlParser::ShouldUseQuirksMode() {
             identifier = UpperCaseString(identifier);
             if (identifier == u"HTML" || identifier == u"HEAD" || identifier == u"BODY") break;
         }
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return result;
 }
 
@@ -209,7 +208,6 @@ bool THtmlParser::ProbeXmlEncoding() {
             identifier = UpperCaseString(identifier);
             if (identifier == u"HTML" || identifier == u"HEAD" || identifier == u"BODY") break;
         }
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return result;
 }

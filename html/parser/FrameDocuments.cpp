@@ -11,9 +11,8 @@
 namespace {
 
 // The symbols that start a document's body: no frame set follows them.
-constexpr TElemSymbSet BodyStarts = TElemSymbSet{HRSy,        ImageSy, BodySy, PSy,  AddressSy, BlockQuoteSy, PreSy,
-                                                 OLSy,        ULSy,    DirSy,  MenuSy, DLSy,    TableSy,      FormSy,
-                                                 EofSy} +
+constexpr TElemSymbSet BodyStarts = TElemSymbSet{HRSy, ImageSy, BodySy, PSy,  AddressSy, BlockQuoteSy, PreSy, OLSy,
+                                                 ULSy, DirSy,   MenuSy, DLSy, TableSy,   FormSy,       EofSy} +
                                     TElemSymbSet::Range(H1Sy, H6Sy);
 
 }  // namespace
@@ -65,8 +64,7 @@ bool THtmlParser::IsFrame(TFrameViewerBase* FrameViewer) {
             if (Sy == ScriptSy) DoScript(TScriptHandler());
             Next();
         }
-    } catch (const Exception&) {
-    }
+    } catch (const Exception&) {}
     return false;
 }
 
@@ -84,34 +82,20 @@ void THtmlParser::ParseFrame(TFrameViewerBase* FrameViewer, TFrameSetBase* Frame
         Next();
         while (!BodyStarts.Contains(Sy)) {
             switch (Sy) {
-            case FrameSetSy:
-                DoFrameSet(FrameViewer, FrameSet, FName);
-                break;
+            case FrameSetSy: DoFrameSet(FrameViewer, FrameSet, FName); break;
             case NoFramesSy:
                 while (Sy != NoFramesEndSy && Sy != EofSy) Next();
                 break;
-            case TitleElemSy:
-                DoTitle();
-                continue;  // the token that ended the title is looked at
-            case BaseSy:
-                DoBase();
-                continue;
-            case MetaSy:
-                DoMeta(FrameSet);
-                continue;
-            case ScriptSy:
-                DoScript(FrameViewer->OnScript);
-                break;
-            case BgSoundSy:
-                DoSound();
-                continue;
-            default:
-                break;
+            case TitleElemSy: DoTitle(); continue;  // the token that ended the title is looked at
+            case BaseSy: DoBase(); continue;
+            case MetaSy: DoMeta(FrameSet); continue;
+            case ScriptSy: DoScript(FrameViewer->OnScript); break;
+            case BgSoundSy: DoSound(); continue;
+            default: break;
             }
             Next();
         }
-    } catch (const Exception&) {
-    }
+    } catch (const Exception&) {}
 }
 
 void THtmlParser::DoFrameSet(TFrameViewerBase* FrameViewer, TFrameSetBase* FrameSet, const std::u16string& FName) {
@@ -129,17 +113,12 @@ void THtmlParser::DoFrameSet(TFrameViewerBase* FrameViewer, TFrameSetBase* Frame
                     break;
                 }
             break;
-        case FrameSy:
-            FrameViewer->AddFrame(FrameSet, Attributes.get(), FName);
-            break;
+        case FrameSy: FrameViewer->AddFrame(FrameSet, Attributes.get(), FName); break;
         case NoFramesSy:
             while (Sy != NoFramesEndSy && Sy != EofSy) Next();
             break;
-        case ScriptSy:
-            DoScript(FrameViewer->OnScript);
-            break;
-        default:
-            break;
+        case ScriptSy: DoScript(FrameViewer->OnScript); break;
+        default: break;
         }
         Next();
     }

@@ -105,9 +105,7 @@ void THtmlParser::DoBodyElement() {
     for (int i = 0; i < Attributes->Count(); ++i) {
         TAttribute* a = Attributes->GetAttribute(i);
         switch (a->Which) {
-        case BackgroundSy:
-            top->Assign(u"url(" + a->Name + u")", BackgroundImage);
-            break;
+        case BackgroundSy: top->Assign(u"url(" + a->Name + u")", BackgroundImage); break;
         case BGColorSy:
             if (TryTextToColor(a->Name, false, color)) top->Assign(int64_t(color | palette), BackgroundColor);
             break;
@@ -139,8 +137,7 @@ void THtmlParser::DoBodyElement() {
         case TextSy:
             if (TryTextToColor(a->Name, false, color)) top->Assign(int64_t(color | palette), Color);
             break;
-        default:
-            break;
+        default: break;
         }
     }
     if (FUseQuirksMode) FDocument->ParserStyles().FixupTableColor(*top);
@@ -255,8 +252,7 @@ void THtmlParser::DoStyleLink() {
                 char16_t c = 0;
                 ParseStyleSheet(FDocument->ParserStyles(), c, sheet, FUseQuirksMode, true, base);
             }
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
     }
     if (LinkEvent) LinkEvent(CallingObject, rel, rev, href);
     Next();
@@ -360,10 +356,10 @@ void THtmlParser::DoMap(bool ReadNext) {
 // ---- option lists
 
 void THtmlParser::DoSelect(TOptionsReceiver& Control) {
-    static constexpr TElemSymbSet Stop = {EofSy,     PSy,        TableEndSy, ColGroupSy, ColSy,   CaptionSy,
+    static constexpr TElemSymbSet Stop = {EofSy,        PSy,     TableEndSy, ColGroupSy, ColSy,      CaptionSy,
                                           CaptionEndSy, THeadSy, TBodySy,    TFootSy,    THeadEndSy, TBodyEndSy,
-                                          TFootEndSy, TRSy,       TREndSy,    THSy,       TDSy,    THEndSy,
-                                          TDEndSy,    InputSy,    SelectEndSy};
+                                          TFootEndSy,   TRSy,    TREndSy,    THSy,       TDSy,       THEndSy,
+                                          TDEndSy,      InputSy, SelectEndSy};
     const bool savedNoBreak = NoBreak();
     SetNoBreak(false);
     const int codePage = TopProp() ? TopProp()->CodePage() : 0;

@@ -17,8 +17,7 @@ void THtmlParser::SetNoBreak(bool Value) {
 }
 
 TProperties* THtmlParser::PushNewProp(TElemSymb Sym, std::u16string_view AClass, std::u16string_view AnID,
-                                      std::u16string_view APseudo, std::u16string_view ATitle,
-                                      TProperties* AProps) {
+                                      std::u16string_view APseudo, std::u16string_view ATitle, TProperties* AProps) {
     return FPropStack->PushNewProp(Sym, AClass, AnID, APseudo, ATitle, AProps);
 }
 

@@ -104,8 +104,8 @@ public:
     // pass. A framework exception ends the build quietly, keeping what was
     // built; the document must have its stack (see InstallParserLists) or
     // gets one.
-    void ParseHtml(ThtDocument* ASectionList, TIncludeType AIncludeEvent, TSoundType ASoundEvent,
-                   TMetaType AMetaEvent, TLinkType ALinkEvent);
+    void ParseHtml(ThtDocument* ASectionList, TIncludeType AIncludeEvent, TSoundType ASoundEvent, TMetaType AMetaEvent,
+                   TLinkType ALinkEvent);
     // Plain text: one preformatted section per line in a block of its own.
     void ParseText(ThtDocument* ASectionList);
     // A frame document: its first structural tag is a frame set.
@@ -186,14 +186,14 @@ public:
     std::unique_ptr<TAttributeList> Attributes;
     int32_t BaseFontSize = 3;
     TBodyBlock* BodyBlock = nullptr;
-    std::unique_ptr<TSection> Section;   // the open section, or none
-    TCellBasic* SectionList = nullptr;  // receives finished sections and blocks
+    std::unique_ptr<TSection> Section;             // the open section, or none
+    TCellBasic* SectionList = nullptr;             // receives finished sections and blocks
     std::unique_ptr<TUrlTarget> CurrentURLTarget;  // the open link's; made and freed by each parse
     int32_t TableLevel = 0;
     int32_t TagIndex = 0;  // where the current tag began
     bool InComment = false;
     bool InHref = false;
-    bool InScript = false;  // "<" starts no comment or server tag
+    bool InScript = false;    // "<" starts no comment or server tag
     bool LinkSearch = false;  // the counting pass: nothing is collected or registered
     int32_t ListLevel = 0;
     TIncludeType IncludeEvent;
@@ -296,8 +296,8 @@ private:
     // False when the list was not built (nesting too deep): its tag was
     // consumed and the next symbol is current.
     bool DoLists(TElemSymb Sym, const TElemSymbSet& TermSet);
-    void DoListItem(TElemSymb ListKind, TElemSymb Sym, const TElemSymbSet& TermSet, bool Plain,
-                    char16_t IndexType, int32_t Number);
+    void DoListItem(TElemSymb ListKind, TElemSymb Sym, const TElemSymbSet& TermSet, bool Plain, char16_t IndexType,
+                    int32_t Number);
     std::u16string GetAlign();
     void ApplyAlign();
     // The block's automatic bottom margin when its cell's last block dropped one.

@@ -6,8 +6,7 @@
 #include "html/text/Properties.h"
 
 TProperties* THtmlPropStack::PushNewProp(TElemSymb Sym, std::u16string_view AClass, std::u16string_view AnID,
-                                         std::u16string_view APseudo, std::u16string_view ATitle,
-                                         TProperties* AProps) {
+                                         std::u16string_view APseudo, std::u16string_view ATitle, TProperties* AProps) {
     const std::u16string& tag = ElementSymbolName(Sym);
     auto p = std::make_unique<TProperties>(this, Document && Document->ParserUseQuirksMode());
     p->PropSym = Sym;

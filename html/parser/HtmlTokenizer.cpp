@@ -93,12 +93,8 @@ void THtmlParser::ReadChar() {
         LCh = CR;
         LastChar = lcLF;
         break;
-    case CR:
-        LastChar = lcCR;
-        break;
-    default:
-        LastChar = lcOther;
-        break;
+    case CR: LastChar = lcCR; break;
+    default: LastChar = lcOther; break;
     }
     if (LCh == 0 && InComment) throw EParseError("Open Comment at End of HTML File");
 }

@@ -137,8 +137,7 @@ void THtmlParser::ParseHtml(ThtDocument* ASectionList, TIncludeType AIncludeEven
             if (Sy == ASy && Attributes->Find(HrefSy, href)) ++links;
             if (links <= MaxTabLinks) Next();
         }
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     ASectionList->StopTab = links > MaxTabLinks;
 
     DropIncludes();
@@ -169,8 +168,7 @@ void THtmlParser::ParseHtml(ThtDocument* ASectionList, TIncludeType AIncludeEven
     try {
         GetCh();
         DoBody(TElemSymbSet());
-    } catch (const Exception&) {
-    }
+    } catch (const Exception&) {}
 }
 
 void THtmlParser::ParseText(ThtDocument* ASectionList) {

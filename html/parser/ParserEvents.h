@@ -14,8 +14,7 @@ class TStrings;
 // document whose text is read in place of the comment (the parser frees it).
 using TIncludeType = std::function<void(TObject* Sender, const std::u16string& Command, TStrings* Params,
                                         std::unique_ptr<TBuffer>& IncludedDocument)>;
-using TSoundType =
-    std::function<void(TObject* Sender, const std::u16string& SRC, int32_t Loop, bool Terminate)>;
+using TSoundType = std::function<void(TObject* Sender, const std::u16string& SRC, int32_t Loop, bool Terminate)>;
 using TMetaType = std::function<void(TObject* Sender, const std::u16string& HttpEq, const std::u16string& Name,
                                      const std::u16string& Content)>;
 using TLinkType = std::function<void(TObject* Sender, const std::u16string& Rel, const std::u16string& Rev,

@@ -117,9 +117,7 @@ void THtmlParser::DoPre() {
             case StringSy:  // a "<" that starts no tag
                 text.AddUnicodeChar(u'<', TagIndex);
                 break;
-            case ScriptSy:
-                DoScript(FDocument ? TScriptHandler(FDocument->ScriptEvent) : TScriptHandler());
-                break;
+            case ScriptSy: DoScript(FDocument ? TScriptHandler(FDocument->ScriptEvent) : TScriptHandler()); break;
             case BaseFontSy:
             case FontSy:
                 handOver();
@@ -131,16 +129,15 @@ void THtmlParser::DoPre() {
                 PushNewProp(BRSy, Attributes->TheClass(), u"", u"", u"", Attributes->TheStyle());
                 bool before = false, after = false, intact = false;
                 TopProp()->GetPageBreaks(before, after, intact);
-                if (before || after) SectionList->Add(std::make_unique<TPage>(SectionList, nullptr, TopProp()), TagIndex);
+                if (before || after)
+                    SectionList->Add(std::make_unique<TPage>(SectionList, nullptr, TopProp()), TagIndex);
                 PopElement(BRSy);
                 NewPreSection(false);
                 // The line end after the tag is the break itself.
                 if (LCh == CR) GetCh();
                 break;
             }
-            case MapSy:
-                DoMap(false);
-                break;
+            case MapSy: DoMap(false); break;
             case PageSy:
                 handOverAndFlush();
                 SectionList->Add(std::make_unique<TPage>(SectionList, nullptr, TopProp()), TagIndex);

@@ -84,8 +84,7 @@ void THtmlParser::DoScript(const TScriptHandler& Handler) {
     const std::u16string name = attributeText(*Attributes, NameSy);
     const std::u16string src = attributeText(*Attributes, SrcSy);
     std::u16string text;
-    while (LCh != 0 && !readPiece(text)) {
-    }
+    while (LCh != 0 && !readPiece(text)) {}
     Handler(CallingObject, name, type, src, text);
 }
 

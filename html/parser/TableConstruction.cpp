@@ -40,13 +40,11 @@ void readColAttrs(const TAttributeList& Attributes, ColumnAttributes& C) {
             ThtAlignmentStyle align = aNone;
             if (value == u"absmiddle" || value == u"center") align = aMiddle;
             else if (!ParseAlignmentKeyword(value, align)) align = aNone;
-            C.Align = (align == aMiddle || align == aLeft || align == aRight || align == aJustify) ? value
-                                                                                                : std::u16string();
+            C.Align =
+                (align == aMiddle || align == aLeft || align == aRight || align == aJustify) ? value : std::u16string();
             break;
         }
-        case SpanAttrSy:
-            C.Span = std::max(a->Value, 1);
-            break;
+        case SpanAttrSy: C.Span = std::max(a->Value, 1); break;
         case VAlignSy: {
             ThtAlignmentStyle align = aNone;
             if (ParseAlignmentKeyword(value, align) &&
@@ -57,13 +55,10 @@ void readColAttrs(const TAttributeList& Attributes, ColumnAttributes& C) {
         case WidthSy:
             if (a->Name.find(u'%') != std::u16string::npos)
                 C.Width = TSpecWidth{std::clamp(a->Value, 0, 100) * 10, wtPercent};
-            else if (a->Name.find(u'*') != std::u16string::npos)
-                C.Width = TSpecWidth{a->Value, wtRelative};
-            else
-                C.Width = TSpecWidth{a->Value, wtAbsolute};
+            else if (a->Name.find(u'*') != std::u16string::npos) C.Width = TSpecWidth{a->Value, wtRelative};
+            else C.Width = TSpecWidth{a->Value, wtAbsolute};
             break;
-        default:
-            break;
+        default: break;
         }
     }
 }
@@ -119,8 +114,7 @@ void THtmlParser::DoTable() {
     auto madeTable = std::make_unique<THtmlTable>(outer, Attributes.get(), TopProp());
     THtmlTable* const table = madeTable.get();
     auto tableBlock = std::make_unique<TTableBlock>(outer, Attributes.get(), TopProp(), table, TableLevel);
-    if (tableBlock->Justify != ThtJustify::Centered && tableBlock->Floating != aLeft &&
-        tableBlock->Floating != aRight)
+    if (tableBlock->Justify != ThtJustify::Centered && tableBlock->Floating != aLeft && tableBlock->Floating != aRight)
         tableBlock->Justify = justify;
     tableBlock->MyCell->Add(std::move(madeTable), TagIndex);
     auto wrapper = std::make_unique<TTableAndCaptionBlock>(outer, Attributes.get(), TopProp(), tableBlock.get());
@@ -275,8 +269,7 @@ void THtmlParser::DoTable() {
             top->Props[TextAlign] = std::u16string(sym == THSy ? u"center" : u"left");
 
         // The table's rules become the cells' border defaults.
-        static const ThtPropertyIndex styles[] = {BorderTopStyle, BorderRightStyle, BorderBottomStyle,
-                                                  BorderLeftStyle};
+        static const ThtPropertyIndex styles[] = {BorderTopStyle, BorderRightStyle, BorderBottomStyle, BorderLeftStyle};
         switch (table->Rules) {
         case trRows:
             top->SetPropertyDefaults({BorderTopStyle, BorderBottomStyle}, int64_t(bssSolid));
@@ -296,8 +289,7 @@ void THtmlParser::DoTable() {
                 top->SetPropertyDefault(side, int64_t(style));
             }
             break;
-        default:
-            break;
+        default: break;
         }
         top->SetPropertyDefaults(ThtPropIndexSet::Range(BorderTopWidth, BorderLeftWidth),
                                  int64_t(table->BorderWidth > 0 ? 1 : 3));
@@ -386,17 +378,13 @@ void THtmlParser::DoTable() {
                 Next();
                 break;
             case THSy:
-            case TDSy:
-                doCell();
-                break;
+            case TDSy: doCell(); break;
             case THEndSy:
             case TDEndSy:
                 endCell();
                 Next();
                 break;
-            case CommandSy:
-                Next();
-                break;
+            case CommandSy: Next(); break;
             default:
                 if (Sy == StringSy && LCToken->S() == u" ") {
                     Next();

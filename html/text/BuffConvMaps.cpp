@@ -7,8 +7,7 @@
 namespace {
 
 // The map of CodePage, or the bytes as themselves (ISO 8859-1) without one.
-template <size_t N>
-void fillMap(std::array<char16_t, N>& map, const char16_t* source, char16_t first) {
+template <size_t N> void fillMap(std::array<char16_t, N>& map, const char16_t* source, char16_t first) {
     if (source) {
         std::copy(source, source + N, map.begin());
         return;

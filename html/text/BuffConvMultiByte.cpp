@@ -8,8 +8,8 @@
 namespace {
 
 struct TGB18030Range {
-    int First, Last;   // linear four-byte indexes
-    uint16_t Code;     // the character of First
+    int First, Last;  // linear four-byte indexes
+    uint16_t Code;    // the character of First
 };
 
 #include "html/text/MultiByteMaps.inc"
@@ -61,8 +61,7 @@ char16_t block(const uint16_t* map, int leadLo, int leadHi, int trailLo, int tra
     if (!in(lead, leadLo, leadHi) || !in(trail, trailLo, trailHi)) return 0;
     return char16_t(map[(lead - leadLo) * (trailHi - trailLo + 1) + (trail - trailLo)]);
 }
-#define BLOCK(Name, lead, trail) \
-    block(Name, Name##LeadLo, Name##LeadHi, Name##TrailLo, Name##TrailHi, lead, trail)
+#define BLOCK(Name, lead, trail) block(Name, Name##LeadLo, Name##LeadHi, Name##TrailLo, Name##TrailHi, lead, trail)
 
 char16_t decodeGBK(int lead, int trail) {
     if (in(lead, 0xAA, 0xAF) && in(trail, 0xA1, 0xFE)) return char16_t(0xE000 + 94 * (lead - 0xAA) + (trail - 0xA1));
@@ -213,8 +212,8 @@ char16_t TBuffConvGB18030::NextChar() {
         const int index = ((b - 0x81) * 10 + (d1 - 0x30)) * 1260 + (c - 0x81) * 10 + (d2 - 0x30);
         if (index >= 39420) return Replacement;  // beyond the Basic Multilingual Plane
         const auto* end = GB18030Ranges + std::size(GB18030Ranges);
-        const auto* r = std::upper_bound(GB18030Ranges, end, index,
-                                         [](int i, const TGB18030Range& x) { return i < x.First; });
+        const auto* r =
+            std::upper_bound(GB18030Ranges, end, index, [](int i, const TGB18030Range& x) { return i < x.First; });
         if (r == GB18030Ranges) return Replacement;
         --r;
         return index <= r->Last ? char16_t(r->Code + (index - r->First)) : Replacement;

@@ -50,7 +50,7 @@ char16_t TBuffConvUTF7::NextChar() {
 char16_t TBuffConvUTF7::NextInRun() {
     int bits = PendingBits[State & 3];
     uint32_t acc = uint32_t(State >> 2) & ((1u << bits) - 1);
-    int readForUnit = 0;   // base64 characters of the unit being built
+    int readForUnit = 0;    // base64 characters of the unit being built
     bool haveHigh = false;  // a high surrogate waits for its partner
     for (;;) {
         const TBuffPointer before = FPos;

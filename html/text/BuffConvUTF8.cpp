@@ -3,6 +3,5 @@
 #include "html/text/Utf8Decode.h"
 
 char16_t TBuffConvUTF8::NextChar() {
-    return DecodeUtf8Unit([this] { return NextUnit(); }, [this] { return FPos; },
-                          [this](TBuffPointer p) { FPos = p; });
+    return DecodeUtf8Unit([this] { return NextUnit(); }, [this] { return FPos; }, [this](TBuffPointer p) { FPos = p; });
 }

@@ -48,8 +48,7 @@ char16_t TBuffConverter::NextUnit() {
         FPos += 2;
         return u;
     }
-    default:
-        return char16_t(*FPos++);
+    default: return char16_t(*FPos++);
     }
 }
 

@@ -24,8 +24,8 @@ public:
     virtual ~TBuffConverter() = default;
 
     // The virtual constructor: a converter of the class reading [CurrPtr, EndPtr).
-    static std::unique_ptr<TBuffConverter> Create(TBuffConverterClass Class, TBuffPointer CurrPtr,
-                                                  TBuffPointer EndPtr, int CodePage, int InitalCodePage);
+    static std::unique_ptr<TBuffConverter> Create(TBuffConverterClass Class, TBuffPointer CurrPtr, TBuffPointer EndPtr,
+                                                  int CodePage, int InitalCodePage);
     // A converter of the class whose state is taken from Source.
     static std::unique_ptr<TBuffConverter> CreateCopy(TBuffConverterClass Class, const TBuffConverter& Source);
 

@@ -7,10 +7,7 @@
 #include "html/text/BuffConvUTF8.h"
 
 namespace {
-template <class T>
-std::unique_ptr<TBuffConverter> make() {
-    return std::make_unique<T>();
-}
+template <class T> std::unique_ptr<TBuffConverter> make() { return std::make_unique<T>(); }
 constexpr auto makeBase = make<TBuffConverter>;
 }  // namespace
 

@@ -76,9 +76,9 @@ void TBuffer::Assign(const TBuffer& Source) {
     FName = Source.FName;
     FConverter.reset();
     if (Source.FConverter)
-        FConverter = TBuffConverter::Create(Source.FConverter->ClassType(), FBuffer.data() + FStart,
-                                            FBuffer.data() + FEnd, Source.FConverter->CodePage(),
-                                            Source.FConverter->InitalCodePage());
+        FConverter =
+            TBuffConverter::Create(Source.FConverter->ClassType(), FBuffer.data() + FStart, FBuffer.data() + FEnd,
+                                   Source.FConverter->CodePage(), Source.FConverter->InitalCodePage());
     FState = Source.FState;
     FBomLength = Source.FBomLength;
 }
@@ -94,7 +94,7 @@ bool TBuffer::HasIso2022JpEscapes() const {
     // occurrence ending on the last content byte is not found.
     // Searches stop at the first zero byte; for the first two escapes an
     // occurrence ending on the last content byte does not count.
-    auto findBytes = [&](size_t from, const uint8_t (&pat)[3], bool mayEndAtLast) -> size_t {
+    auto findBytes = [&](size_t from, const uint8_t(&pat)[3], bool mayEndAtLast) -> size_t {
         for (size_t i = from; i + 3 <= FEnd && data[i] != 0; ++i) {
             if (std::memcmp(data + i, pat, 3) != 0) continue;
             return (!mayEndAtLast && i + 3 == FEnd) ? SIZE_MAX : i;

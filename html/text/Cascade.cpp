@@ -70,17 +70,10 @@ void TProperties::MergeStyleEntry(const TProperties& S, bool FillOnly) {
                 else if (VarIsText(v, u"line-through")) fi.iStyle |= fsSet(fsStrikeOut);
                 else if (VarIsText(v, u"none")) fi.iStyle &= ~(fsSet(fsUnderline) | fsSet(fsStrikeOut));
                 break;
-            case LetterSpacing:
-                fi.iCharExtra = v;
-                break;
-            case Color:
-                fi.iColor = TColor(VarToInt(v, 0));
-                break;
-            case BackgroundColor:
-                fi.ibgColor = TColor(VarToInt(v, clNone));
-                break;
-            default:
-                break;
+            case LetterSpacing: fi.iCharExtra = v; break;
+            case Color: fi.iColor = TColor(VarToInt(v, 0)); break;
+            case BackgroundColor: fi.ibgColor = TColor(VarToInt(v, clNone)); break;
+            default: break;
             }
         }
     }
@@ -179,11 +172,10 @@ private:
         for (int j = std::min(J, stack->Count() - 1); j >= 1 && k < parts.size(); --j) {
             const TProperties& A = *stack->GetProp(j);
             const ThtSelectorPart& part = parts[k];
-            const bool match = (part.Element.empty() || part.Element == A.PropTag) &&
-                               (part.Class.empty() || part.Class == A.PropClass ||
-                                ClassListContains(A.PropClass, part.Class)) &&
-                               (part.ID.empty() || part.ID == A.PropID) &&
-                               (part.Pseudo.empty() || part.Pseudo == A.PropPseudo);
+            const bool match =
+                (part.Element.empty() || part.Element == A.PropTag) &&
+                (part.Class.empty() || part.Class == A.PropClass || ClassListContains(A.PropClass, part.Class)) &&
+                (part.ID.empty() || part.ID == A.PropID) && (part.Pseudo.empty() || part.Pseudo == A.PropPseudo);
             if (match) {
                 if (k + 1 == parts.size()) E.MergeStyleEntry(*Styles.Objects(Index), false);
                 direct = part.Child;

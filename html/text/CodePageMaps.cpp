@@ -19,8 +19,7 @@ struct ThtFullMapRow {
 
 #include "html/text/CodePageMaps.inc"
 
-template <class Row, std::size_t N>
-const char16_t* findMap(const Row (&rows)[N], int CodePage) {
+template <class Row, std::size_t N> const char16_t* findMap(const Row (&rows)[N], int CodePage) {
     for (const Row& r : rows)
         if (r.CodePage == CodePage) return r.Map;
     return nullptr;

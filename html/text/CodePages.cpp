@@ -37,8 +37,7 @@ bool gShutDown = false;
 }  // namespace
 
 TBuffConvInfoList::TBuffConvInfoList() {
-    for (const auto& r : CodePageRows)
-        Add(std::make_unique<TBuffConvInfo>(r.CodePage, r.CharSet, r.Converter, r.Name));
+    for (const auto& r : CodePageRows) Add(std::make_unique<TBuffConvInfo>(r.CodePage, r.CharSet, r.Converter, r.Name));
 }
 
 void TBuffConvInfoList::Add(std::unique_ptr<TBuffConvInfo> Item) {
@@ -82,8 +81,9 @@ void TBuffCodePageNameList::Sort() {
 
 bool TBuffCodePageNameList::Find(std::u16string_view S, int& Index) {
     if (!FSorted) Sort();
-    auto it = std::lower_bound(FItems.begin(), FItems.end(), S,
-                               [](const auto& row, std::u16string_view s) { return compareNoCase(row->Name(), s) < 0; });
+    auto it = std::lower_bound(FItems.begin(), FItems.end(), S, [](const auto& row, std::u16string_view s) {
+        return compareNoCase(row->Name(), s) < 0;
+    });
     Index = int(it - FItems.begin());
     return it != FItems.end() && compareNoCase((*it)->Name(), S) == 0;
 }

@@ -13,12 +13,12 @@ constexpr int EASTEUROPE_CHARSET = 238;
 
 struct ThtFontInfo {
     std::u16string iName;
-    double iSize = 0;         // points
-    TFontStyles iStyle = 0;   // fsSet(fsBold) ...
+    double iSize = 0;        // points
+    TFontStyles iStyle = 0;  // fsSet(fsBold) ...
     TColor iColor = 0;
     TColor ibgColor = clNone;
     int iCharSet = DEFAULT_CHARSET;
-    ThtVariant iCharExtra;    // letter-spacing: pixels, or CSS text until converted
+    ThtVariant iCharExtra;  // letter-spacing: pixels, or CSS text until converted
     int32_t iWeight = 0;
 };
 

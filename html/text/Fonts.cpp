@@ -45,9 +45,7 @@ void ThtFont::AssignToCanvas(TCanvas* Canvas) const {
     if (TDeviceContext* dc = Canvas->Handle()) dc->SetTextCharacterExtra(CharExtra);
 }
 
-int FontHeightOfSize(double Points) {
-    return -clampToInt32(double(roundEven(ScreenPixelsPerInch() * Points / 72)));
-}
+int FontHeightOfSize(double Points) { return -clampToInt32(double(roundEven(ScreenPixelsPerInch() * Points / 72))); }
 
 // ---- the cache ----------------------------------------------------------
 
@@ -127,8 +125,8 @@ std::unique_ptr<ThtFont> ThtFontCache::GetFontLike(ThtFontInfo& Font) {
     if (VarIsOrdinal(Font.iCharExtra)) {
         r->CharExtra = int32_t(VarInt(Font.iCharExtra));
     } else if (VarIsStr(Font.iCharExtra) && VarStr(Font.iCharExtra) != u"normal") {
-        r->CharExtra = clampToInt32(double(
-            roundEven(LengthFromUnitTable(VarStr(Font.iCharExtra), false, 0, r->EmSize, r->EmSize))));
+        r->CharExtra = clampToInt32(
+            double(roundEven(LengthFromUnitTable(VarStr(Font.iCharExtra), false, 0, r->EmSize, r->EmSize))));
         Font.iCharExtra = int64_t(r->CharExtra);
     }
     return r;
@@ -225,9 +223,8 @@ double LengthFromUnitTable(std::u16string_view Str, bool Relative, double Defaul
         bool IsAbsolute;
     };
     static const UnitInfo LengthUnitTable[] = {
-        {u"", 1, true},          {u"em", 1, false},     {u"ex", 0.5, false},      {u"%", 0.01, false},
-        {u"pt", 96.0 / 72, true}, {u"px", 1, true},     {u"pc", 16, true},        {u"in", 96, true},
-        {u"cm", 96 / 2.54, true}, {u"mm", 9.6 / 2.54, true},
+        {u"", 1, true},   {u"em", 1, false}, {u"ex", 0.5, false}, {u"%", 0.01, false},      {u"pt", 96.0 / 72, true},
+        {u"px", 1, true}, {u"pc", 16, true}, {u"in", 96, true},   {u"cm", 96 / 2.54, true}, {u"mm", 9.6 / 2.54, true},
     };
     double n;
     std::u16string unit;
@@ -255,17 +252,21 @@ struct FaceMap {
 
 // CSS generic families to the faces documents expect.
 const FaceMap GenericFamilies[] = {
-    {u"serif", u"Times New Roman"},       {u"monospace", u"Courier New"}, {u"sans-serif", u"Arial"},
+    {u"serif", u"Times New Roman"},      {u"monospace", u"Courier New"}, {u"sans-serif", u"Arial"},
     {u"cursive", u"Lucida Handwriting"}, {u"Helvetica", u"Arial"},
 };
 
 // Faces documents name that this platform does not ship, and the installed
 // faces that stand for them (metric-compatible first).
 const FaceMap StandInFaces[] = {
-    {u"Times New Roman", u"Liberation Serif"}, {u"Times New Roman", u"DejaVu Serif"},
-    {u"Arial", u"Liberation Sans"},             {u"Arial", u"DejaVu Sans"},
-    {u"Courier New", u"Liberation Mono"},       {u"Courier New", u"DejaVu Sans Mono"},
-    {u"Tahoma", u"DejaVu Sans"},                {u"Verdana", u"DejaVu Sans"},
+    {u"Times New Roman", u"Liberation Serif"},
+    {u"Times New Roman", u"DejaVu Serif"},
+    {u"Arial", u"Liberation Sans"},
+    {u"Arial", u"DejaVu Sans"},
+    {u"Courier New", u"Liberation Mono"},
+    {u"Courier New", u"DejaVu Sans Mono"},
+    {u"Tahoma", u"DejaVu Sans"},
+    {u"Verdana", u"DejaVu Sans"},
     {u"Segoe UI", u"DejaVu Sans"},
 };
 
@@ -273,10 +274,9 @@ const FaceMap StandInFaces[] = {
 std::u16string installedFace(const std::u16string& name) {
     static const std::vector<String> families = InstalledFontFamilies();
     const std::string n = toUtf8(name);
-    auto it = std::lower_bound(families.begin(), families.end(), n,
-                               [](const String& a, const std::string& b) {
-                                   return compareNoCase(fromUtf8(a), fromUtf8(b)) < 0;
-                               });
+    auto it = std::lower_bound(families.begin(), families.end(), n, [](const String& a, const std::string& b) {
+        return compareNoCase(fromUtf8(a), fromUtf8(b)) < 0;
+    });
     if (it != families.end() && equalsNoCase(fromUtf8(*it), name)) return fromUtf8(*it);
     return {};
 }

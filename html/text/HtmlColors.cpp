@@ -87,9 +87,7 @@ const ColorName ColorNames[] = {
 // clang-format on
 static_assert(sizeof ColorNames / sizeof ColorNames[0] == 178);
 
-TColor swapRedBlue(uint32_t rgb) {
-    return TColor(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
-}
+TColor swapRedBlue(uint32_t rgb) { return TColor(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF)); }
 
 struct NamedColor {
     std::u16string Name;  // lower case
@@ -166,14 +164,10 @@ TColor HslToRgb(double H, double S, double L) {
         if (x < 0) x += 1;
         if (x > 1) x -= 1;
         double r;
-        if (6 * x < 1)
-            r = t1 + (t2 - t1) * 6 * x;
-        else if (2 * x < 1)
-            r = t2;
-        else if (3 * x < 2)
-            r = t1 + (t2 - t1) * (2.0 / 3 - x) * 6;
-        else
-            r = t1;
+        if (6 * x < 1) r = t1 + (t2 - t1) * 6 * x;
+        else if (2 * x < 1) r = t2;
+        else if (3 * x < 2) r = t1 + (t2 - t1) * (2.0 / 3 - x) * 6;
+        else r = t1;
         return byte(r);
     };
     return RGB(channel(h + 1.0 / 3), channel(h), channel(h - 1.0 / 3));
@@ -187,8 +181,7 @@ bool ParseRgbColor(std::u16string_view Text, TColor& Color, int& Alpha) {
         int64_t v;
         if (parts[i].find(u'%') != std::u16string::npos)
             v = roundEven(toFloat(withoutFirstPercent(parts[i])).value_or(0) * 2.55);
-        else
-            v = toIntDef(parts[i], 0);
+        else v = toIntDef(parts[i], 0);
         c[i] = int(std::clamp<int64_t>(v, 0, 255));
     }
     Color = RGB(c[0], c[1], c[2]);
@@ -226,10 +219,8 @@ bool ParseColorText(std::u16string_view Text, bool NeedSharp, TColor& Color, int
     } else if (rgb == std::u16string::npos) {
         std::u16string hex = S;
         const size_t sharp = hex.rfind(u'#');
-        if (sharp != std::u16string::npos)
-            hex.erase(0, sharp + 1);
-        else if (NeedSharp)
-            return false;
+        if (sharp != std::u16string::npos) hex.erase(0, sharp + 1);
+        else if (NeedSharp) return false;
         hex = trim(hex);
         if (hex.size() <= 3) {
             std::u16string doubled;

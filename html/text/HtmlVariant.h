@@ -18,9 +18,7 @@ inline bool VarIsNumeric(const ThtVariant& v) { return VarIsOrdinal(v) || VarIsF
 inline bool VarIsStr(const ThtVariant& v) { return std::holds_alternative<std::u16string>(v); }
 
 // The integer, or def for any other kind.
-inline int64_t VarInt(const ThtVariant& v, int64_t def = 0) {
-    return VarIsOrdinal(v) ? std::get<int64_t>(v) : def;
-}
+inline int64_t VarInt(const ThtVariant& v, int64_t def = 0) { return VarIsOrdinal(v) ? std::get<int64_t>(v) : def; }
 // The text, or empty for any other kind.
 inline const std::u16string& VarStr(const ThtVariant& v) {
     static const std::u16string empty;

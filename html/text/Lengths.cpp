@@ -52,28 +52,17 @@ int32_t LengthToPixels(std::u16string_view Str, bool Relative, int32_t Base, int
     const long double v = n;
     const long double ppi = ScreenPixelsPerInch();
     long double px;
-    if (unit.empty())
-        px = Relative ? v * Base : v;
-    else if (unit == u"%")
-        px = v * Base * 0.01L;
-    else if (unit == u"in")
-        px = v * ppi;
-    else if (unit == u"cm")
-        px = v * ppi * 0.3937007874015748L;
-    else if (unit == u"mm")
-        px = v * ppi * 0.03937007874015748L;
-    else if (unit == u"pt")
-        px = v * ppi / 72;
-    else if (unit == u"px")
-        px = v;
-    else if (unit == u"pc")
-        px = v * ppi / 6;
-    else if (unit == u"em")
-        px = v * EmSize;
-    else if (unit == u"ex")
-        px = v * ExSize;
-    else
-        return Default;
+    if (unit.empty()) px = Relative ? v * Base : v;
+    else if (unit == u"%") px = v * Base * 0.01L;
+    else if (unit == u"in") px = v * ppi;
+    else if (unit == u"cm") px = v * ppi * 0.3937007874015748L;
+    else if (unit == u"mm") px = v * ppi * 0.03937007874015748L;
+    else if (unit == u"pt") px = v * ppi / 72;
+    else if (unit == u"px") px = v;
+    else if (unit == u"pc") px = v * ppi / 6;
+    else if (unit == u"em") px = v * EmSize;
+    else if (unit == u"ex") px = v * ExSize;
+    else return Default;
     // Truncation toward zero, saturated.
     const long double t = truncl(px);
     if (t != t) return Default;

@@ -46,14 +46,10 @@ void TProperties::GetVMarginArrayDefBorder(ThtVMarginArray& MArray, const ThtVar
         const ThtVariant& v = Props[size_t(i)];
         if (i >= BorderTopColor && i <= BorderLeftColor) {
             TColor c;
-            if (isColorValue(v))
-                MArray[i] = v;
-            else if (VarIsStr(v) && TryTextToColor(VarStr(v), false, c))
-                MArray[i] = int64_t(c);
-            else if (VarIsText(v, u"currentColor"))
-                MArray[i] = Props[Color];
-            else
-                MArray[i] = ADefColor;
+            if (isColorValue(v)) MArray[i] = v;
+            else if (VarIsStr(v) && TryTextToColor(VarStr(v), false, c)) MArray[i] = int64_t(c);
+            else if (VarIsText(v, u"currentColor")) MArray[i] = Props[Color];
+            else MArray[i] = ADefColor;
         } else if (i >= BorderTopStyle && i <= BorderLeftStyle) {
             ThtBorderStyle s = ThtBorderStyle(VarInt(MArray[i], bssNone));
             ThtBorderStyle named;
@@ -79,16 +75,23 @@ void InitLengthConversion(int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize,
 
 int32_t PercentBase(ThtPropertyIndex Index, const LengthConversionRec& Rec) {
     switch (Index) {
-    case piMinHeight: case piMaxHeight: case MarginTop: case MarginBottom: case PaddingTop: case PaddingBottom:
-    case BorderTopWidth: case BorderBottomWidth: case piHeight: case piTop: case piBottom: case LineHeight:
-        return Rec.BaseHeight;
-    default:
-        return Rec.BaseWidth;
+    case piMinHeight:
+    case piMaxHeight:
+    case MarginTop:
+    case MarginBottom:
+    case PaddingTop:
+    case PaddingBottom:
+    case BorderTopWidth:
+    case BorderBottomWidth:
+    case piHeight:
+    case piTop:
+    case piBottom:
+    case LineHeight: return Rec.BaseHeight;
+    default: return Rec.BaseWidth;
     }
 }
 
-void ConvertMarginProperty(ThtPropertyIndex I, const ThtVMarginArray& VM, LengthConversionRec& Rec,
-                           ThtMarginArray& M) {
+void ConvertMarginProperty(ThtPropertyIndex I, const ThtVMarginArray& VM, LengthConversionRec& Rec, ThtMarginArray& M) {
     const ThtVariant& V = VM[I];
     auto text = [&](int32_t base, int32_t def) {
         return LengthToPixels(VarStr(V), false, base, Rec.EmSize, Rec.ExSize, def);
@@ -96,10 +99,15 @@ void ConvertMarginProperty(ThtPropertyIndex I, const ThtVMarginArray& VM, Length
     // The integer rule shared by most indices: AutoSentinel gives autoValue.
     auto integer = [&](int32_t autoValue) { return VarIsAuto(V) ? autoValue : asLength(V); };
     switch (I) {
-    case BackgroundColor: case BorderTopColor: case BorderRightColor: case BorderBottomColor: case BorderLeftColor:
-        M[I] = (VarIsEmpty(V) || VarIsNull(V)) ? clNone : TColor(VarToInt(V, clNone));
-        break;
-    case BorderTopWidth: case BorderRightWidth: case BorderBottomWidth: case BorderLeftWidth:
+    case BackgroundColor:
+    case BorderTopColor:
+    case BorderRightColor:
+    case BorderBottomColor:
+    case BorderLeftColor: M[I] = (VarIsEmpty(V) || VarIsNull(V)) ? clNone : TColor(VarToInt(V, clNone)); break;
+    case BorderTopWidth:
+    case BorderRightWidth:
+    case BorderBottomWidth:
+    case BorderLeftWidth:
         if (styleIsNone(VM, I)) {
             M[I] = 0;
         } else if (VarIsStr(V)) {
@@ -109,7 +117,9 @@ void ConvertMarginProperty(ThtPropertyIndex I, const ThtVMarginArray& VM, Length
             M[I] = integer(Rec.BorderWidth);
         }
         break;
-    case piMinHeight: case piMaxHeight: case piHeight:
+    case piMinHeight:
+    case piMaxHeight:
+    case piHeight:
         if (VarIsStr(V)) {
             M[I] = text(PercentBase(I, Rec), 0);
             if (VarStr(V).find(u'%') != std::u16string::npos)
@@ -118,7 +128,8 @@ void ConvertMarginProperty(ThtPropertyIndex I, const ThtVMarginArray& VM, Length
             M[I] = VarIsOrdinal(V) ? integer(0) : 0;
         }
         break;
-    case piMinWidth: case piMaxWidth:
+    case piMinWidth:
+    case piMaxWidth:
         M[I] = VarIsStr(V) ? text(Rec.BaseWidth, NoValueSentinel) : VarIsOrdinal(V) ? integer(0) : 0;
         break;
     case BoxSizing: {
@@ -126,7 +137,8 @@ void ConvertMarginProperty(ThtPropertyIndex I, const ThtVMarginArray& VM, Length
         M[I] = ParseBoxSizingKeyword(VarToText(V), b) ? b : 0;
         break;
     }
-    case MarginTop: case MarginBottom:
+    case MarginTop:
+    case MarginBottom:
         if (VarIsStr(V)) {
             M[I] = text(Rec.BaseHeight, 0);
         } else if (VarIsOrdinal(V)) {
@@ -140,7 +152,8 @@ void ConvertMarginProperty(ThtPropertyIndex I, const ThtVMarginArray& VM, Length
             M[I] = 0;
         }
         break;
-    case MarginRight: case MarginLeft:
+    case MarginRight:
+    case MarginLeft:
         if (VarIsText(V, u"auto")) {
             M[I] = NoValueSentinel;
             ++Rec.AutoCount;
@@ -148,18 +161,25 @@ void ConvertMarginProperty(ThtPropertyIndex I, const ThtVMarginArray& VM, Length
             M[I] = VarIsStr(V) ? text(Rec.BaseWidth, 0) : VarIsOrdinal(V) ? integer(0) : 0;
         }
         break;
-    case PaddingTop: case PaddingRight: case PaddingBottom: case PaddingLeft: case BorderSpacingHorz:
-    case BorderSpacingVert:
-        M[I] = VarIsStr(V) ? text(PercentBase(I, Rec), 0) : VarIsOrdinal(V) ? integer(0) : 0;
-        break;
+    case PaddingTop:
+    case PaddingRight:
+    case PaddingBottom:
+    case PaddingLeft:
+    case BorderSpacingHorz:
+    case BorderSpacingVert: M[I] = VarIsStr(V) ? text(PercentBase(I, Rec), 0) : VarIsOrdinal(V) ? integer(0) : 0; break;
     case piWidth:
-        M[I] = VarIsStr(V) ? text(Rec.BaseWidth, NoValueSentinel)
-                           : VarIsOrdinal(V) ? integer(NoValueSentinel) : NoValueSentinel;
+        M[I] = VarIsStr(V)       ? text(Rec.BaseWidth, NoValueSentinel)
+               : VarIsOrdinal(V) ? integer(NoValueSentinel)
+                                 : NoValueSentinel;
         if (M[I] == NoValueSentinel) ++Rec.AutoCount;
         break;
-    case piTop: case piRight: case piBottom: case piLeft:
-        M[I] = VarIsStr(V) ? text(PercentBase(I, Rec), NoValueSentinel)
-                           : VarIsOrdinal(V) ? integer(NoValueSentinel) : NoValueSentinel;
+    case piTop:
+    case piRight:
+    case piBottom:
+    case piLeft:
+        M[I] = VarIsStr(V)       ? text(PercentBase(I, Rec), NoValueSentinel)
+               : VarIsOrdinal(V) ? integer(NoValueSentinel)
+                                 : NoValueSentinel;
         break;
     default:  // background words and border styles
         M[I] = VarIsStr(V) ? text(PercentBase(I, Rec), 0) : VarIsOrdinal(V) ? integer(0) : 0;
@@ -167,8 +187,8 @@ void ConvertMarginProperty(ThtPropertyIndex I, const ThtVMarginArray& VM, Length
     }
 }
 
-int32_t ConvertMargins(const ThtVMarginArray& VM, int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize,
-                       int32_t ExSize, int32_t BorderWidth, ThtMarginArray& M) {
+int32_t ConvertMargins(const ThtVMarginArray& VM, int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExSize,
+                       int32_t BorderWidth, ThtMarginArray& M) {
     LengthConversionRec rec;
     InitLengthConversion(BaseWidth, BaseHeight, EmSize, ExSize, BorderWidth, rec);
     for (int i = LowMarginIndex; i <= HighMarginIndex; ++i)
@@ -185,12 +205,9 @@ void ConvertVerticalMargins(const ThtVMarginArray& VM, LengthConversionRec& Rec,
 void ConvertCellPaddings(const ThtVMarginArray& VM, int32_t EmSize, int32_t ExSize, ThtMarginArray& M) {
     for (int i = PaddingTop; i <= PaddingLeft; ++i) {
         const ThtVariant& V = VM[i];
-        if (VarIsStr(V))
-            M[i] = LengthToPixels(VarStr(V), false, -100, EmSize, ExSize, 0);
-        else if (VarIsOrdinal(V) && !VarIsAuto(V))
-            M[i] = asLength(V);
-        else
-            M[i] = -1;
+        if (VarIsStr(V)) M[i] = LengthToPixels(VarStr(V), false, -100, EmSize, ExSize, 0);
+        else if (VarIsOrdinal(V) && !VarIsAuto(V)) M[i] = asLength(V);
+        else M[i] = -1;
     }
 }
 
@@ -212,8 +229,9 @@ void ConvertObjectMargins(const ThtVMarginArray& VM, int32_t Base, int32_t EmSiz
                 M[i] = VarIsAuto(V) ? 4 : asLength(V);
             }
         } else if (i == piWidth || i == piHeight) {
-            M[i] = VarIsStr(V) ? length(V, NoValueSentinel)
-                               : (VarIsOrdinal(V) && !VarIsAuto(V)) ? asLength(V) : AutoSentinel;
+            M[i] = VarIsStr(V)                          ? length(V, NoValueSentinel)
+                   : (VarIsOrdinal(V) && !VarIsAuto(V)) ? asLength(V)
+                                                        : AutoSentinel;
         }
     }
 }

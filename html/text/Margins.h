@@ -19,8 +19,8 @@ using ThtMarginArray = ThtMarginArrayOf<int32_t>;
 
 struct LengthConversionRec {
     int32_t BaseWidth = 0, BaseHeight = 0, EmSize = 0, ExSize = 0;
-    int32_t BorderWidth = 0;  // default width of a visible border
-    int32_t AutoCount = 0;    // auto widths and side margins met
+    int32_t BorderWidth = 0;              // default width of a visible border
+    int32_t AutoCount = 0;                // auto widths and side margins met
     ThtPropIndexSet DefaultSpaceIndexes;  // vertical margins from DefaultParagraphSpace
 };
 
@@ -31,8 +31,8 @@ int32_t PercentBase(ThtPropertyIndex Index, const LengthConversionRec& Rec);
 void ConvertMarginProperty(ThtPropertyIndex Index, const ThtVMarginArray& VM, LengthConversionRec& Rec,
                            ThtMarginArray& M);
 // Every index but the top and bottom margins, in ascending order; answers AutoCount.
-int32_t ConvertMargins(const ThtVMarginArray& VM, int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize,
-                       int32_t ExSize, int32_t BorderWidth, ThtMarginArray& M);
+int32_t ConvertMargins(const ThtVMarginArray& VM, int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExSize,
+                       int32_t BorderWidth, ThtMarginArray& M);
 // The top and bottom margins, then min-height again (now less the converted
 // paddings and borders).
 void ConvertVerticalMargins(const ThtVMarginArray& VM, LengthConversionRec& Rec, ThtMarginArray& M);

@@ -18,12 +18,21 @@ enum class InheritRule { Copy, Auto, No };
 InheritRule inheritRule(int i) {
     if (i >= MarginTop && i <= piLeft) return InheritRule::Auto;
     switch (i) {
-    case BackgroundColor: case BackgroundImage: case BackgroundPosition: case BackgroundRepeat:
-    case BackgroundAttachment: case Position: case Float: case Clear: case PageBreakBefore: case PageBreakAfter:
-    case PageBreakInside: case BorderCollapse: case OverFlow: case piDisplay:
-        return InheritRule::No;
-    default:
-        return InheritRule::Copy;
+    case BackgroundColor:
+    case BackgroundImage:
+    case BackgroundPosition:
+    case BackgroundRepeat:
+    case BackgroundAttachment:
+    case Position:
+    case Float:
+    case Clear:
+    case PageBreakBefore:
+    case PageBreakAfter:
+    case PageBreakInside:
+    case BorderCollapse:
+    case OverFlow:
+    case piDisplay: return InheritRule::No;
+    default: return InheritRule::Copy;
     }
 }
 
@@ -42,11 +51,10 @@ TProperties::TProperties(TPropStack* APropStack, bool AUseQuirksMode) : TPropert
 }
 
 TProperties::TProperties(CopyTag, const TProperties& s)
-    : PropStack(s.PropStack), InLink(s.InLink), DefFontname(s.DefFontname), PropTag(s.PropTag),
-      PropClass(s.PropClass), PropID(s.PropID), PropPseudo(s.PropPseudo), PropTitle(s.PropTitle),
-      PropStyle(s.PropStyle), FontBG(s.FontBG), Props(s.Props), Originals(s.Originals), ID(s.ID),
-      FEmSize(s.FEmSize), FExSize(s.FExSize), FDefPointSize(s.FDefPointSize), FUseQuirksMode(s.FUseQuirksMode),
-      FCharSet(s.FCharSet), FCodePage(s.FCodePage) {
+    : PropStack(s.PropStack), InLink(s.InLink), DefFontname(s.DefFontname), PropTag(s.PropTag), PropClass(s.PropClass),
+      PropID(s.PropID), PropPseudo(s.PropPseudo), PropTitle(s.PropTitle), PropStyle(s.PropStyle), FontBG(s.FontBG),
+      Props(s.Props), Originals(s.Originals), ID(s.ID), FEmSize(s.FEmSize), FExSize(s.FExSize),
+      FDefPointSize(s.FDefPointSize), FUseQuirksMode(s.FUseQuirksMode), FCharSet(s.FCharSet), FCodePage(s.FCodePage) {
     if (s.FIArray) FIArray = std::make_unique<TFontInfoArray>(*s.FIArray);
     if (s.TheFont) {
         TheFont = std::make_unique<ThtFont>();
@@ -82,14 +90,9 @@ void TProperties::Inherit(std::u16string_view Tag, const TProperties& Source) {
     } else {
         for (int i = 0; i < StoredPropCount; ++i) {
             switch (inheritRule(i)) {
-            case InheritRule::Copy:
-                Props[size_t(i)] = Source.Props[size_t(i)];
-                break;
-            case InheritRule::Auto:
-                Props[size_t(i)] = int64_t(AutoSentinel);
-                break;
-            case InheritRule::No:
-                break;
+            case InheritRule::Copy: Props[size_t(i)] = Source.Props[size_t(i)]; break;
+            case InheritRule::Auto: Props[size_t(i)] = int64_t(AutoSentinel); break;
+            case InheritRule::No: break;
             }
         }
         if (Tag == u"table") Props[WordWrap] = std::u16string(u"normal");
@@ -154,28 +157,22 @@ bool TProperties::SetDeclaration(ThtPropertyIndex Index, std::u16string_view Val
         if (!TryTextToColor(value, false, c)) return false;
         v = int64_t(c);
         break;
-    case BackgroundColor:
-        v = int64_t(TryTextToColor(value, false, c) ? c : clNone);
-        break;
-    case BorderTopColor: case BorderRightColor: case BorderBottomColor: case BorderLeftColor:
-        if (TryTextToColor(value, false, c))
-            v = int64_t(c);
-        else if (lower(value) == u"currentcolor")
-            v = std::u16string(u"currentColor");
-        else
-            return false;
+    case BackgroundColor: v = int64_t(TryTextToColor(value, false, c) ? c : clNone); break;
+    case BorderTopColor:
+    case BorderRightColor:
+    case BorderBottomColor:
+    case BorderLeftColor:
+        if (TryTextToColor(value, false, c)) v = int64_t(c);
+        else if (lower(value) == u"currentcolor") v = std::u16string(u"currentColor");
+        else return false;
         break;
     case Visibility:
         if (value == u"visible") v = int64_t(viVisible);
         else if (value == u"hidden") v = int64_t(viHidden);
         else return false;
         break;
-    case TextTransform:
-        v = int64_t(value == u"uppercase" ? txUpper : value == u"lowercase" ? txLower : txNone);
-        break;
-    case WordWrap:
-        v = value == u"break-word" ? value : std::u16string(u"normal");
-        break;
+    case TextTransform: v = int64_t(value == u"uppercase" ? txUpper : value == u"lowercase" ? txLower : txNone); break;
+    case WordWrap: v = value == u"break-word" ? value : std::u16string(u"normal"); break;
     case FontVariant:
         if (value != u"small-caps" && value != u"normal") return false;
         v = value;
@@ -186,9 +183,7 @@ bool TProperties::SetDeclaration(ThtPropertyIndex Index, std::u16string_view Val
         v = value;
         break;
     }
-    default:
-        v = value;
-        break;
+    default: v = value; break;
     }
     Props[Index] = std::move(v);
     return true;
@@ -463,8 +458,8 @@ std::u16string UrlFromValue(std::u16string_view Value) {
     if (i + 1 < Value.size() && (Value[i] == u'\'' || Value[i] == u'"')) {
         const char16_t q = Value[i];
         const size_t end = Value.find(q, i + 1);
-        return std::u16string(Value.substr(i + 1, end == std::u16string_view::npos ? std::u16string_view::npos
-                                                                                     : end - i - 1));
+        return std::u16string(
+            Value.substr(i + 1, end == std::u16string_view::npos ? std::u16string_view::npos : end - i - 1));
     }
     int depth = 0;
     size_t j = i;

@@ -126,8 +126,8 @@ public:
     bool InLink = false;
     std::u16string DefFontname;
     TElemSymb PropSym = OtherChar;
-    std::u16string PropTag;     // tag name, or the selector key of a rule
-    std::u16string PropClass;   // classes sorted and joined by "."
+    std::u16string PropTag;    // tag name, or the selector key of a rule
+    std::u16string PropClass;  // classes sorted and joined by "."
     std::u16string PropID;
     std::u16string PropPseudo;  // "link", "visited", "hover" or empty
     std::u16string PropTitle;

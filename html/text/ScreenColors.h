@@ -9,9 +9,9 @@
 #include "platform/framework/Graphics.h"
 
 // Set once at start (InitScreenFacts); fixed afterwards.
-extern uint8_t ColorBits;                     // 4, 8 or 24
+extern uint8_t ColorBits;                      // 4, 8 or 24
 extern const std::vector<TColor>* ThePalette;  // the shared palette on 8-bit screens, else none
-extern uint32_t PalRelative;                  // 0x02000000 on screens of 8 bits or fewer, else 0
+extern uint32_t PalRelative;                   // 0x02000000 on screens of 8 bits or fewer, else 0
 extern bool IsWin95;
 extern bool IsWin32Platform;
 

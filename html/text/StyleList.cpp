@@ -13,9 +13,7 @@ namespace {
 
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-bool isItemChar(char16_t c) {
-    return c == u'-' || c == u'_' || isDigit(c) || (c >= u'a' && c <= u'z');
-}
+bool isItemChar(char16_t c) { return c == u'-' || c == u'_' || isDigit(c) || (c >= u'a' && c <= u'z'); }
 
 ThtVariant text(std::u16string_view t) { return std::u16string(t); }
 
@@ -208,7 +206,8 @@ void TStyleList::FixupTableColor(const TProperties& BodyProp) {
     static const ThtPropertyIndex borderColors[] = {BorderTopColor, BorderRightColor, BorderBottomColor,
                                                     BorderLeftColor};
     if (TProperties* table = Lookup(u"table")) {
-        for (ThtPropertyIndex i : {FontSize, FontStyle, FontWeight, FontVariant, Color}) table->Props[i] = BodyProp.Props[i];
+        for (ThtPropertyIndex i : {FontSize, FontStyle, FontWeight, FontVariant, Color})
+            table->Props[i] = BodyProp.Props[i];
         for (ThtPropertyIndex i : borderColors) table->Props[i] = BodyProp.Props[i];
     }
     for (const char16_t* cell : {u"td", u"th"})

@@ -19,9 +19,9 @@ bool isQuote(char16_t c) { return c == u'\'' || c == u'"'; }
 
 const char16_t* const BorderStyleWords[] = {u"none",   u"solid", u"dashed", u"dotted", u"double",
                                             u"groove", u"inset", u"outset", u"ridge"};
-const char16_t* const FontWords[] = {u"italic",  u"oblique",  u"normal",  u"bolder", u"lighter", u"bold",
-                                     u"small-caps", u"larger", u"smaller", u"xx-small", u"x-small", u"small",
-                                     u"medium",  u"large",    u"x-large", u"xx-large"};
+const char16_t* const FontWords[] = {u"italic",     u"oblique", u"normal",  u"bolder",   u"lighter", u"bold",
+                                     u"small-caps", u"larger",  u"smaller", u"xx-small", u"x-small", u"small",
+                                     u"medium",     u"large",   u"x-large", u"xx-large"};
 
 int wordIndex(const char16_t* const* words, size_t n, std::u16string_view w) {
     for (size_t i = 0; i < n; ++i)
@@ -220,7 +220,11 @@ void THtmlStyleParser::ExpandShorthand(ThtPropertyIndex Index, const std::u16str
     case BorderWidthX: ExpandSides(u"border-", u"-width", V1); break;
     case BorderColorX: ExpandSides(u"border-", u"-color", V1); break;
     case BorderStyleX: ExpandSides(u"border-", u"-style", V1); break;
-    case BorderX: case BorderTX: case BorderRX: case BorderBX: case BorderLX: ExpandBorder(Index, V1); break;
+    case BorderX:
+    case BorderTX:
+    case BorderRX:
+    case BorderBX:
+    case BorderLX: ExpandBorder(Index, V1); break;
     case FontX: ExpandFont(V2); break;
     case BackgroundX: ExpandBackground(V1); break;
     case ListStyleX: ExpandListStyle(V1); break;
@@ -231,8 +235,7 @@ void THtmlStyleParser::ExpandShorthand(ThtPropertyIndex Index, const std::u16str
         AddProperty(u"thv-border-spacing-vert", w.size() > 1 ? w[1] : w[0]);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -382,9 +385,9 @@ void THtmlStyleTagParser::DoStyle(TStyleList& AStyles, char16_t& C, TBuffer& ADo
             C = 0;
             Doc = nullptr;
             return;
-        case u' ': case u'-': case u'>':
-            ReadNextChar();
-            break;
+        case u' ':
+        case u'-':
+        case u'>': ReadNextChar(); break;
         case u'<': {
             const int pos = Doc->Position();
             ReadNextChar();
@@ -409,12 +412,8 @@ void THtmlStyleTagParser::DoStyle(TStyleList& AStyles, char16_t& C, TBuffer& ADo
             }
             break;
         }
-        case u'@':
-            ReadAtRule();
-            break;
-        default:
-            ReadRule();
-            break;
+        case u'@': ReadAtRule(); break;
+        default: ReadRule(); break;
         }
     }
 }

@@ -14,13 +14,13 @@ template <class E, size_t N> bool findKeyword(const char16_t* const (&words)[N],
     return false;
 }
 
-const char16_t* const AlignmentWords[] = {u"none",  u"top",   u"middle",  u"baseline", u"bottom",
-                                          u"left",  u"right", u"justify", u"sub",      u"super"};
+const char16_t* const AlignmentWords[] = {u"none", u"top",   u"middle",  u"baseline", u"bottom",
+                                          u"left", u"right", u"justify", u"sub",      u"super"};
 const char16_t* const BoxSizingWords[] = {u"content-box", u"border-box"};
 const char16_t* const BorderStyleWords[] = {u"none",  u"solid",  u"inset",  u"outset", u"groove",
                                             u"ridge", u"dashed", u"dotted", u"double"};
-const char16_t* const BulletStyleWords[] = {u"blank", u"circle", u"decimal", u"disc",        u"lower-alpha",
-                                            u"lower-roman", u"none", u"square", u"upper-alpha", u"upper-roman"};
+const char16_t* const BulletStyleWords[] = {u"blank",       u"circle", u"decimal", u"disc",        u"lower-alpha",
+                                            u"lower-roman", u"none",   u"square",  u"upper-alpha", u"upper-roman"};
 const char16_t* const DisplayWords[] = {u"",
                                         u"inline",
                                         u"block",
@@ -71,17 +71,12 @@ bool ParseMediaKeyword(std::u16string_view Word, MediaKind& Value) { return find
 
 int32_t BackgroundPositionValue(ThtBackgroundPosition PosType, int32_t Value, int32_t Free) {
     switch (PosType) {
-    case bpCenter:
-        return Free / 2;
+    case bpCenter: return Free / 2;
     case bpBottom:
-    case bpRight:
-        return Free;
-    case bpPercent:
-        return clampToInt32(int64_t(Value) * Free / 100);
-    case bpDim:
-        return Value;
-    default:
-        return 0;
+    case bpRight: return Free;
+    case bpPercent: return clampToInt32(int64_t(Value) * Free / 100);
+    case bpDim: return Value;
+    default: return 0;
     }
 }
 
@@ -93,10 +88,8 @@ void BackgroundTileRange(bool Repeat, int32_t ClipStart, int32_t ClipEnd, int32_
     }
     if (Repeat) {
         const int64_t d = int64_t(ClipStart) - Start;
-        if (d >= TileSize)
-            Start = clampToInt32(ClipStart - d % TileSize);
-        else if (d < 0)
-            Start = clampToInt32(ClipStart - (TileSize - (-d) % TileSize));
+        if (d >= TileSize) Start = clampToInt32(ClipStart - d % TileSize);
+        else if (d < 0) Start = clampToInt32(ClipStart - (TileSize - (-d) % TileSize));
         Last = ClipEnd;
     } else {
         Last = Start;
@@ -107,12 +100,12 @@ void BackgroundTileRange(bool Repeat, int32_t ClipStart, int32_t ClipEnd, int32_
 void PlaceBackgroundImage(const PtPositionRec& P, const TRect& Clip, int32_t XOffset, int32_t YOffset,
                           int32_t AreaWidth, int32_t AreaHeight, int32_t ImageWidth, int32_t ImageHeight,
                           int32_t& XStart, int32_t& YStart, int32_t& XLast, int32_t& YLast) {
-    XStart = clampToInt32(int64_t(BackgroundPositionValue(P.X.PosType, P.X.Value,
-                                                          clampToInt32(int64_t(AreaWidth) - ImageWidth))) -
-                          XOffset);
+    XStart = clampToInt32(
+        int64_t(BackgroundPositionValue(P.X.PosType, P.X.Value, clampToInt32(int64_t(AreaWidth) - ImageWidth))) -
+        XOffset);
     BackgroundTileRange(P.X.RepeatD, Clip.Left, Clip.Right, XStart, XLast, ImageWidth);
-    YStart = clampToInt32(int64_t(BackgroundPositionValue(P.Y.PosType, P.Y.Value,
-                                                          clampToInt32(int64_t(AreaHeight) - ImageHeight))) -
-                          YOffset);
+    YStart = clampToInt32(
+        int64_t(BackgroundPositionValue(P.Y.PosType, P.Y.Value, clampToInt32(int64_t(AreaHeight) - ImageHeight))) -
+        YOffset);
     BackgroundTileRange(P.Y.RepeatD, Clip.Top, Clip.Bottom, YStart, YLast, ImageHeight);
 }

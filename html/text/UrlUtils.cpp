@@ -10,8 +10,8 @@ using namespace htmltext;
 namespace {
 
 bool isSchemeChar(char16_t c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'+' ||
-           c == u'-' || c == u'.';
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' ||
+           c == u'.';
 }
 
 // 0-based: the scheme's ':' index, or npos.
@@ -173,12 +173,9 @@ std::u16string CombineUrls(std::u16string_view BaseIn, std::u16string_view RelIn
 
     const std::u16string Rel = trim(RelIn);
     std::u16string R;
-    if (Rel.empty() || Rel[0] != u'/')
-        R = Base + Rel;
-    else if (startsWith(Rel, u"//"))
-        R = (P == u"file" || P.empty() ? std::u16string(u"http") : P) + u":" + Rel;
-    else
-        R = Base.substr(0, H) + Rel.substr(1);
+    if (Rel.empty() || Rel[0] != u'/') R = Base + Rel;
+    else if (startsWith(Rel, u"//")) R = (P == u"file" || P.empty() ? std::u16string(u"http") : P) + u":" + Rel;
+    else R = Base.substr(0, H) + Rel.substr(1);
 
     return RemoveDotSegments(R, H);
 }

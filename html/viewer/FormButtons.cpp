@@ -16,8 +16,8 @@ using namespace formcontrols;
 
 // ---- buttons
 
-TButtonFormControlObj::TButtonFormControlObj(TCellBasic* Parent, int32_t Position, TAttributeList* L,
-                                             TProperties* Prop, ThtFormControlKind AKind)
+TButtonFormControlObj::TButtonFormControlObj(TCellBasic* Parent, int32_t Position, TAttributeList* L, TProperties* Prop,
+                                             ThtFormControlKind AKind)
     : TTypedFormControlObj(Parent, Position, L, Prop, AKind) {
     auto orDefault = [this](std::u16string_view Default) {
         if (FValue.empty()) FValue = Default;
@@ -123,8 +123,7 @@ void TButtonFormControlObj::DrawInline1(TCanvas* Canvas, int32_t X, int32_t Y) {
 
 // ---- hidden fields
 
-THiddenFormControlObj::THiddenFormControlObj(TCellBasic* Parent, int32_t Position, TAttributeList* L,
-                                             TProperties* Prop)
+THiddenFormControlObj::THiddenFormControlObj(TCellBasic* Parent, int32_t Position, TAttributeList* L, TProperties* Prop)
     : TFormControlObj(Parent, Position, L, Prop, ThtFormControlKind::Hidden) {}
 
 THiddenFormControlObj::THiddenFormControlObj(TCellBasic* Parent, const THiddenFormControlObj& Source)

@@ -36,8 +36,7 @@ std::vector<TPoint> arcPoints(double CX, double CY, double R, double A0, double 
 
 // ---- image controls
 
-TImageFormControlObj::TImageFormControlObj(TCellBasic* Parent, int32_t Position, TAttributeList* L,
-                                           TProperties* Prop)
+TImageFormControlObj::TImageFormControlObj(TCellBasic* Parent, int32_t Position, TAttributeList* L, TProperties* Prop)
     : TImageFormControlObjBase(Parent, Position, L, Prop) {
     ReadTag(L);
     XPos = -1;

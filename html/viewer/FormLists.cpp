@@ -249,8 +249,7 @@ void TComboFormControlObj::SetHeightWidth(TCanvas*) {
         FControl->SetWidth(FWidth);
     } else {
         // At least what the style's drop-down button and frame leave for the text.
-        FControl->SetClientWidth(
-            std::max(SystemScrollBarWidth() + Longest + 10, FControl->WidthForText(Longest)));
+        FControl->SetClientWidth(std::max(SystemScrollBarWidth() + Longest + 10, FControl->WidthForText(Longest)));
     }
 }
 
@@ -287,8 +286,7 @@ void TComboFormControlObj::DrawInline1(TCanvas* Canvas, int32_t X, int32_t Y) {
     SelectTextFont(Canvas, FDocument, FControl->Font());
     const int index = FControl->ItemIndex();
     if (index >= 0)
-        CanvasTextRectW(Canvas, Rect(X + 4, Y + 4, X + w - 4, Y + h - 4 + 5), X + 4, Y + 4,
-                        FOptions->GetText(index));
+        CanvasTextRectW(Canvas, Rect(X + 4, Y + 4, X + w - 4, Y + h - 4 + 5), X + 4, Y + 4, FOptions->GetText(index));
     Canvas->Font()->Assign(&font);
     Canvas->Brush()->Assign(&brush);
 }

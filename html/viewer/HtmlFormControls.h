@@ -211,9 +211,9 @@ public:
     TFont* TheFont() const { return FFont; }
 
     std::shared_ptr<ThtOptionStringList> FOptions;  // a print copy shares it
-    TFont* FFont = nullptr;                          // the window control's
-    int32_t LBSize = -1;                             // rows shown; -1: not given
-    int32_t Longest = 3;                             // widest option text in pixels
+    TFont* FFont = nullptr;                         // the window control's
+    int32_t LBSize = -1;                            // rows shown; -1: not given
+    int32_t Longest = 3;                            // widest option text in pixels
 
 protected:
     TOptionsFormControlObj(TCellBasic* Parent, const TOptionsFormControlObj& Source);

@@ -10,8 +10,7 @@ namespace {
 
 const std::u16string_view StartMarker = u"<!--StartFragment-->";
 const std::u16string_view EndMarker = u"<!--EndFragment-->";
-const std::u16string_view DocTypeLine =
-    u"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\r\n";
+const std::u16string_view DocTypeLine = u"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\r\n";
 
 // Case-insensitive search of an ASCII pattern.
 size_t findNoCase(const std::u16string& S, std::u16string_view What, size_t From = 0) {
@@ -37,8 +36,7 @@ size_t TrimmedLength(std::u16string_view S, int32_t Start, int32_t End) {
         while (more && ch <= u' ') more = prev(ch);
         if (!more || ch != u'>') break;
         while (more && ch == u'>') {
-            while ((more = prev(ch)) && ch != u'<') {
-            }
+            while ((more = prev(ch)) && ch != u'<') {}
             if (more) more = prev(ch);
         }
     }
@@ -119,8 +117,8 @@ std::string TenDigits(int64_t Value) {
 
 }  // namespace
 
-ThtHtmlFormat BuildHtmlFormat(std::u16string_view Source, int32_t Start, int32_t End,
-                              std::u16string_view CurrentFile, int FontSize, std::u16string_view FontName) {
+ThtHtmlFormat BuildHtmlFormat(std::u16string_view Source, int32_t Start, int32_t End, std::u16string_view CurrentFile,
+                              int FontSize, std::u16string_view FontName) {
     const int32_t length = int32_t(Source.size());
     Start = std::clamp(Start, 1, length + 1);
     End = std::clamp(End, Start, length + 1);
@@ -137,8 +135,8 @@ ThtHtmlFormat BuildHtmlFormat(std::u16string_view Source, int32_t Start, int32_t
 
     std::u16string S = before + std::u16string(StartMarker) + selected;
     size_t marker = before.size();
-    const std::u16string style = u"<style> body {font-size: " + Decimal(FontSize) +
-                                 u"pt; font-family: \"" + CssString(FontName) + u"\"; }</style>";
+    const std::u16string style = u"<style> body {font-size: " + Decimal(FontSize) + u"pt; font-family: \"" +
+                                 CssString(FontName) + u"\"; }</style>";
     size_t at = findNoCase(S, u"<head>");
     std::u16string insert = style;
     if (at == std::u16string::npos) {
@@ -159,13 +157,13 @@ ThtHtmlFormat BuildHtmlFormat(std::u16string_view Source, int32_t Start, int32_t
     const int64_t s0 = int64_t(htmltext::toUtf8(std::u16string_view(doc).substr(0, endMarker)).size());
 
     const std::string url = htmltext::toUtf8(SourceUrl(CurrentFile));
-    const std::string header0 = "Version:1.0\r\nStartHTML:\r\nEndHTML:\r\nStartFragment:\r\nEndFragment:\r\nSourceURL:" +
-                                url + "\r\n";
+    const std::string header0 =
+        "Version:1.0\r\nStartHTML:\r\nEndHTML:\r\nStartFragment:\r\nEndFragment:\r\nSourceURL:" + url + "\r\n";
     const int64_t base = int64_t(header0.size()) + 40;  // the four numbers add ten digits each
-    std::string header = "Version:1.0\r\nStartHTML:" + TenDigits(base) + "\r\nEndHTML:" +
-                         TenDigits(base + int64_t(out.Html.size())) + "\r\nStartFragment:" +
-                         TenDigits(base + r0 + int64_t(StartMarker.size())) + "\r\nEndFragment:" +
-                         TenDigits(base + s0) + "\r\nSourceURL:" + url + "\r\n";
+    std::string header = "Version:1.0\r\nStartHTML:" + TenDigits(base) +
+                         "\r\nEndHTML:" + TenDigits(base + int64_t(out.Html.size())) +
+                         "\r\nStartFragment:" + TenDigits(base + r0 + int64_t(StartMarker.size())) +
+                         "\r\nEndFragment:" + TenDigits(base + s0) + "\r\nSourceURL:" + url + "\r\n";
     out.Block = header + out.Html;
     return out;
 }

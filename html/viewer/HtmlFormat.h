@@ -16,5 +16,5 @@ struct ThtHtmlFormat {
 // End the one-based index of the character after the selection (Source's
 // length + 1 when the selection runs to its end). CurrentFile gives the
 // source URL ("unsaved:///THtmlViewer.htm" when empty).
-ThtHtmlFormat BuildHtmlFormat(std::u16string_view Source, int32_t Start, int32_t End,
-                              std::u16string_view CurrentFile, int FontSize, std::u16string_view FontName);
+ThtHtmlFormat BuildHtmlFormat(std::u16string_view Source, int32_t Start, int32_t End, std::u16string_view CurrentFile,
+                              int FontSize, std::u16string_view FontName);

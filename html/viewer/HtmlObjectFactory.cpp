@@ -6,11 +6,11 @@
 
 ThtmlObjectFactory::ThtmlObjectFactory() {
     FMakers.ByKind[size_t(ThtFormControlKind::Radio)] = [](TCellBasic* Parent, int32_t Position, TAttributeList* L,
-                                                          TProperties* Prop) -> TFormControlObjBase* {
+                                                           TProperties* Prop) -> TFormControlObjBase* {
         return new TRadioButtonFormControlObj(Parent, Position, L, Prop);
     };
     FMakers.ByKind[size_t(ThtFormControlKind::Image)] = [](TCellBasic* Parent, int32_t Position, TAttributeList* L,
-                                                          TProperties* Prop) -> TFormControlObjBase* {
+                                                           TProperties* Prop) -> TFormControlObjBase* {
         return new TImageFormControlObj(Parent, Position, L, Prop);
     };
     RegisterTypedFormControls(FMakers);
@@ -33,17 +33,17 @@ TFormControlObjBase* ThtmlObjectFactory::CreateBrowseButton(TFormControlObjBase*
     return FMakers.Browse ? FMakers.Browse(Edit, Parent, Position, L, Prop) : nullptr;
 }
 
-std::unique_ptr<TControlObj> ThtmlObjectFactory::CreatePanel(TCellBasic* Parent, int32_t Position,
-                                                             TAttributeList* L, TProperties* Prop, bool ObjectTag) {
+std::unique_ptr<TControlObj> ThtmlObjectFactory::CreatePanel(TCellBasic* Parent, int32_t Position, TAttributeList* L,
+                                                             TProperties* Prop, bool ObjectTag) {
     return std::make_unique<TPanelObj>(Parent, Position, L, Prop, ObjectTag);
 }
 
-std::unique_ptr<TControlObj> ThtmlObjectFactory::CreateProgress(TCellBasic* Parent, int32_t Position,
-                                                                TAttributeList* L, TProperties* Prop) {
+std::unique_ptr<TControlObj> ThtmlObjectFactory::CreateProgress(TCellBasic* Parent, int32_t Position, TAttributeList* L,
+                                                                TProperties* Prop) {
     return std::make_unique<TProgressObj>(Parent, Position, L, Prop);
 }
 
-std::unique_ptr<TControlObj> ThtmlObjectFactory::CreateMeter(TCellBasic* Parent, int32_t Position,
-                                                             TAttributeList* L, TProperties* Prop) {
+std::unique_ptr<TControlObj> ThtmlObjectFactory::CreateMeter(TCellBasic* Parent, int32_t Position, TAttributeList* L,
+                                                             TProperties* Prop) {
     return std::make_unique<TMeterObj>(Parent, Position, L, Prop);
 }

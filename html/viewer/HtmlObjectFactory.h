@@ -36,8 +36,8 @@ public:
                                            TAttributeList* L, TProperties* Prop) override;
     TFormControlObjBase* CreateBrowseButton(TFormControlObjBase* Edit, TCellBasic* Parent, int32_t Position,
                                             TAttributeList* L, TProperties* Prop) override;
-    std::unique_ptr<TControlObj> CreatePanel(TCellBasic* Parent, int32_t Position, TAttributeList* L,
-                                             TProperties* Prop, bool ObjectTag) override;
+    std::unique_ptr<TControlObj> CreatePanel(TCellBasic* Parent, int32_t Position, TAttributeList* L, TProperties* Prop,
+                                             bool ObjectTag) override;
     std::unique_ptr<TControlObj> CreateProgress(TCellBasic* Parent, int32_t Position, TAttributeList* L,
                                                 TProperties* Prop) override;
     std::unique_ptr<TControlObj> CreateMeter(TCellBasic* Parent, int32_t Position, TAttributeList* L,

@@ -35,8 +35,7 @@ IMPLEMENT_CLASS(THtmlViewer, THtmlViewerBase) {
 
 THtmlViewer::THtmlViewer(TComponent* AOwner) : THtmlViewerBase(AOwner) { Construct(MakeViewerDocument); }
 
-THtmlViewer::THtmlViewer(TComponent* AOwner, ThvDocumentMaker MakeDocument)
-    : THtmlViewerBase(AOwner) {
+THtmlViewer::THtmlViewer(TComponent* AOwner, ThvDocumentMaker MakeDocument) : THtmlViewerBase(AOwner) {
     Construct(MakeDocument);
 }
 
@@ -376,8 +375,7 @@ String THtmlViewer::PlainText() {
 
 ThtObjectTagEvent THtmlViewer::ParserObjectTag() {
     if (!OnObjectTag()) return {};
-    return [this](TObject* Sender, TWinControl* Panel, const TStringList& Attributes, const TStringList& Params,
-                  bool& WantPanel) {
-        OnObjectTag()(Sender, dynamic_cast<TPanel*>(Panel), Attributes, Params, WantPanel);
-    };
+    return
+        [this](TObject* Sender, TWinControl* Panel, const TStringList& Attributes, const TStringList& Params,
+               bool& WantPanel) { OnObjectTag()(Sender, dynamic_cast<TPanel*>(Panel), Attributes, Params, WantPanel); };
 }

@@ -460,7 +460,7 @@ private:
     TPoint FLinkStart{};
     int MiddleY = 0;
     bool NoJump = false;
-    TPoint FLastMouse{};           // the last point the mouse was seen at on the paint panel
+    TPoint FLastMouse{};  // the last point the mouse was seen at on the paint panel
     TTimer* FAutoScrollTimer = nullptr;
     int64_t FLastScrollStepMs = 0;  // monotonic
     int FWheelRemainder = 0;        // 1/120 pixel not yet scrolled

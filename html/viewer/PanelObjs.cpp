@@ -165,19 +165,13 @@ TPanelObj::TPanelObj(TCellBasic* Parent, int32_t Position, TAttributeList* L, TP
             if (validComponentName(a->Name)) {
                 try {
                     Panel->SetName(toUtf8(a->Name));
-                } catch (const Exception&) {
-                }
+                } catch (const Exception&) {}
             }
             FName = a->Name;
             break;
-        case SrcSy:
-            FSource = a->Name;
-            break;
-        case TypeSy:
-            FType = a->Name;
-            break;
-        default:
-            break;
+        case SrcSy: FSource = a->Name; break;
+        case TypeSy: FType = a->Name; break;
+        default: break;
         }
     }
     Panel->SetCaption("");
@@ -204,7 +198,8 @@ TPanelObj::TPanelObj(TCellBasic* Parent, const TPanelObj& Source)
 }
 
 TPanelObj::~TPanelObj() {
-    if (FDocument && !IsCopy() && FDocument->PanelDestroyEvent) FDocument->PanelDestroyEvent(FDocument->Sender(), Panel);
+    if (FDocument && !IsCopy() && FDocument->PanelDestroyEvent)
+        FDocument->PanelDestroyEvent(FDocument->Sender(), Panel);
     if (Panel) Panel->Free();
 }
 

@@ -59,11 +59,11 @@ public:
     TColor GetBackgroundColor() override;
     void DrawInline(TCanvas* Canvas, int32_t X, int32_t Y, int32_t YBaseline, TFontObj* FO) override;
 
-    ThvPanel* Panel = nullptr;            // owned
-    ThvPanel* OPanel = nullptr;           // print copy: the live document's panel
-    TObject* OSender = nullptr;           // print copy: the live document's viewer
-    TPanelPrintEvent PanelPrintEvent;     // print copy: the live document's event
-    TObject* FUserData = nullptr;         // the host's, not used here
+    ThvPanel* Panel = nullptr;         // owned
+    ThvPanel* OPanel = nullptr;        // print copy: the live document's panel
+    TObject* OSender = nullptr;        // print copy: the live document's viewer
+    TPanelPrintEvent PanelPrintEvent;  // print copy: the live document's event
+    TObject* FUserData = nullptr;      // the host's, not used here
     TPanelObj* FMyPanelObj = nullptr;
     std::u16string FName, FSource, FType;
 

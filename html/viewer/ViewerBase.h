@@ -39,8 +39,8 @@ enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TDragOverEvent =
     std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
-using THotSpotTargetClickEvent = std::function<void(TObject* Sender, const std::u16string& Target,
-                                                    const std::u16string& URL, bool& Handled)>;
+using THotSpotTargetClickEvent =
+    std::function<void(TObject* Sender, const std::u16string& Target, const std::u16string& URL, bool& Handled)>;
 using THotSpotTargetEvent =
     std::function<void(TObject* Sender, const std::u16string& Target, const std::u16string& URL)>;
 using THotSpotClickEvent = std::function<void(TObject* Sender, const std::u16string& SRC, bool& Handled)>;
@@ -57,8 +57,8 @@ using TObjectTagEvent = std::function<void(TObject* Sender, TPanel* Panel, const
 using TParseEvent = std::function<void(TObject* Sender, std::unique_ptr<TBuffer>& Source)>;
 using TPagePrinted =
     std::function<void(TObject* Sender, TCanvas* Canvas, int NumPage, int W, int H, bool& StopPrinting)>;
-using TPrintHtmlEvent = std::function<void(TObject* Sender, THtmlViewer* HFViewer, int NumPage, bool LastPage,
-                                           int& XL, int& XR, bool& StopPrinting)>;
+using TPrintHtmlEvent = std::function<void(TObject* Sender, THtmlViewer* HFViewer, int NumPage, bool LastPage, int& XL,
+                                           int& XR, bool& StopPrinting)>;
 using TPageEvent = std::function<void(TObject* Sender, int NumPage, bool& StopPrinting)>;
 using TProcessingEvent = std::function<void(TObject* Sender, bool ProcessingOn)>;
 using ThtProgressEvent = std::function<void(TObject* Sender, TProgressStage Stage, int PercentDone)>;
@@ -89,12 +89,12 @@ class ThtControlBase : public TCustomControl {
 };
 
 // One event of TViewerBase: read as Name(), written through the virtual SetName.
-#define HT_VIEWER_EVENT(Type, Name)                                   \
-public:                                                               \
-    const Type& Name() const { return F##Name; }                      \
+#define HT_VIEWER_EVENT(Type, Name)                                    \
+public:                                                                \
+    const Type& Name() const { return F##Name; }                       \
     virtual void Set##Name(Type Value) { F##Name = std::move(Value); } \
-                                                                      \
-private:                                                              \
+                                                                       \
+private:                                                               \
     Type F##Name;
 
 class TViewerBase : public ThtControlBase {

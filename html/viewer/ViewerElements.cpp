@@ -72,8 +72,7 @@ public:
         if (std::uncaught_exceptions() > FUncaught) {
             try {
                 FViewer.SetProcessing(false);
-            } catch (...) {
-            }
+            } catch (...) {}
         } else {
             FViewer.SetProcessing(false);
         }

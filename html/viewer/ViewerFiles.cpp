@@ -19,12 +19,11 @@ struct FileTypeRow {
 
 // Sorted by extension, for a binary search.
 constexpr std::array<FileTypeRow, 23> FileTypes = {{
-    {u".asp", HTMLType},   {u".bmp", ImgType},    {u".css", HTMLType},  {u".dib", ImgType},
-    {u".emf", ImgType},    {u".gif", ImgType},    {u".htm", HTMLType},  {u".html", HTMLType},
-    {u".ico", ImgType},    {u".jfif", ImgType},   {u".jpe", ImgType},   {u".jpeg", ImgType},
-    {u".jpg", ImgType},    {u".php", HTMLType},   {u".png", ImgType},   {u".rle", ImgType},
-    {u".shtml", HTMLType}, {u".tif", ImgType},    {u".tiff", ImgType},  {u".txt", TextType},
-    {u".wmf", ImgType},    {u".xht", XHtmlType},  {u".xhtml", XHtmlType},
+    {u".asp", HTMLType}, {u".bmp", ImgType},    {u".css", HTMLType},    {u".dib", ImgType},  {u".emf", ImgType},
+    {u".gif", ImgType},  {u".htm", HTMLType},   {u".html", HTMLType},   {u".ico", ImgType},  {u".jfif", ImgType},
+    {u".jpe", ImgType},  {u".jpeg", ImgType},   {u".jpg", ImgType},     {u".php", HTMLType}, {u".png", ImgType},
+    {u".rle", ImgType},  {u".shtml", HTMLType}, {u".tif", ImgType},     {u".tiff", ImgType}, {u".txt", TextType},
+    {u".wmf", ImgType},  {u".xht", XHtmlType},  {u".xhtml", XHtmlType},
 }};
 static_assert(std::is_sorted(FileTypes.begin(), FileTypes.end(),
                              [](const FileTypeRow& a, const FileTypeRow& b) { return a.Extension < b.Extension; }));

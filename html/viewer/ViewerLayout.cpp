@@ -11,8 +11,7 @@ ThvGeometry ViewerGeometry(const ThvGeometryInput& In, int32_t ContentWidth, int
     g.PaintHeight = In.ViewerHeight - In.BorderWidth;
     const int32_t sb = In.ScrollBarWidth;
     switch (In.ScrollBars) {
-    case ssNone:
-        break;
+    case ssNone: break;
     case ssHorizontal:
         g.HBar = g.PaintWidth < ContentWidth;
         if (g.HBar) g.PaintHeight -= sb;

@@ -17,7 +17,7 @@ struct ThvGeometryInput {
     int32_t ViewerHeight = 0;
     int32_t BorderWidth = 0;  // both edges of the border together (0 without one)
     TScrollStyle ScrollBars = ssBoth;
-    bool ShowVScroll = false;  // the vertical bar is always shown
+    bool ShowVScroll = false;    // the vertical bar is always shown
     int32_t ScrollBarWidth = 0;  // of the vertical bar, also the horizontal bar's height
 };
 

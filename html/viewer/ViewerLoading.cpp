@@ -250,8 +250,7 @@ void THtmlViewer::LoadDocument(std::unique_ptr<TBuffer> Document, const std::u16
     } catch (...) {
         try {
             finish();
-        } catch (...) {
-        }
+        } catch (...) {}
         throw;
     }
     finish();

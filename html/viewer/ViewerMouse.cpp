@@ -92,8 +92,7 @@ void THtmlViewer::HTMLMouseMove(TShiftState Shift, int X, int Y) {
     int ix = 0, iy = 0;
     if (OnSectionOver && PtInObject(X, Y, obj, ix, iy)) OnSectionOver(this, obj, Shift, X, Y, ix, iy);
     TImageObj* image = nullptr;
-    if ((OnImageClick() || OnImageOver()) && PtInObject(X, Y, obj, ix, iy))
-        image = dynamic_cast<TImageObj*>(obj);
+    if ((OnImageClick() || OnImageOver()) && PtInObject(X, Y, obj, ix, iy)) image = dynamic_cast<TImageObj*>(obj);
     if (image) {
         if (cursor != crHandPoint) cursor = crArrow;
         if (OnImageOver()) OnImageOver()(this, image, Shift, ix, iy);
@@ -122,7 +121,8 @@ void THtmlViewer::ExtendSelection(int X, int Y) {
     const int y = std::min(std::max(Y, 0), FPaintPanel->Height());
     int32_t xr = 0, yr = 0, caretHt = 0;
     bool inText = false;
-    const int32_t p = FSectionList->FindCursor(FPaintPanel->Canvas(), X, y + FSectionList->YOff, xr, yr, caretHt, inText);
+    const int32_t p =
+        FSectionList->FindCursor(FPaintPanel->Canvas(), X, y + FSectionList->YOff, xr, yr, caretHt, inText);
     if (p < 0) return;
     if (!NoSelect()) {
         FSectionList->SelB = std::min(Sel1, p);
@@ -291,8 +291,8 @@ void THtmlViewer::StartAutoScroll() {
 void THtmlViewer::AutoScrollStep() {
     const int y = FLastMouse.Y;
     const int height = FPaintPanel->Height();
-    const bool dragging = (FViewerState & vsSet(vsMouseScrolling)) && (FViewerState & vsSet(vsLeftButtonDown)) &&
-                          (y <= 0 || y > height);
+    const bool dragging =
+        (FViewerState & vsSet(vsMouseScrolling)) && (FViewerState & vsSet(vsLeftButtonDown)) && (y <= 0 || y > height);
     const bool middle = (FViewerState & vsSet(vsMiddleScrollOn)) && std::abs(y - MiddleY) > MiddleDeadZone;
     if (!dragging && !middle) {
         FAutoScrollTimer->SetEnabled(false);

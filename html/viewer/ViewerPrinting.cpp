@@ -50,8 +50,8 @@ void checkTextArea(const ThtPageGeometry& G) {
 
 void fillGeometry(ThtPageGeometry& G, const ThtPageMetrics& M) {
     G.ARect = Rect(G.MLl, G.MTl, G.MLl + G.Wl, G.MTl + G.Hl);
-    G.MarginClip = Rect(G.MLd, std::max(0, G.MTd), std::min(M.PageWidth, G.Wd + G.MLd + 2),
-                        std::min(M.PageHeight, G.MTd + G.Hd));
+    G.MarginClip =
+        Rect(G.MLd, std::max(0, G.MTd), std::min(M.PageWidth, G.Wd + G.MLd + 2), std::min(M.PageHeight, G.MTd + G.Hd));
     G.PageClip = Rect(0, 0, M.PageWidth, M.PageHeight);
 }
 
@@ -112,7 +112,8 @@ int PrintPixelsPerInch(int ScreenPPI, double PrintScale) {
 }
 
 ThtPageGeometry PageGeometry(const ThtPageMetrics& M, const ThtPrintMargins& Margins, int SPPI) {
-    if (M.PPIX <= 0 || M.PPIY <= 0 || SPPI <= 0) throw EIllegalArgument(text("The print margins leave no room for text"));
+    if (M.PPIX <= 0 || M.PPIY <= 0 || SPPI <= 0)
+        throw EIllegalArgument(text("The print margins leave no room for text"));
     ThtPageGeometry g;
     g.SPPI = SPPI;
     const int RO = std::max(0, M.PaperWidth - M.PageWidth - M.OffsetX);
@@ -260,7 +261,7 @@ private:
     ThtPrintPreviewMode Mode;
     std::unique_ptr<ThtDocument> Doc;
     ThtPageMetrics M;
-    ThtPageGeometry G;         // in force
+    ThtPageGeometry G;          // in force
     ThtPageGeometry Reference;  // before an event moved the top margin
     double ReferenceMargin = 0;
     double LastMargin = 0;  // the top margin as last seen
@@ -381,8 +382,8 @@ void ThvPrintJob::printPage(int h) {
 
 void ThvPrintJob::drawParts(int X) {
     const int clipRight = G.Wd + G.MLd + 2;
-    TPageParts parts{*Doc, canvas(), Rect(G.MLl + X0, G.MTl, G.MLl + X0 + G.Wl, G.MTl + G.Hl), G.Wl, X,
-                     3 * G.Wl + X, {}, {}};
+    TPageParts parts{*Doc, canvas(), Rect(G.MLl + X0, G.MTl, G.MLl + X0 + G.Wl, G.MTl + G.Hl), G.Wl, X, 3 * G.Wl + X,
+                     {},   {}};
     parts.Clip = [&](int Top, int Bottom) {
         selectClip(dc(), Rect(G.MLd, MulDiv(Top, M.PPIY, G.SPPI), clipRight, MulDiv(Bottom, M.PPIY, G.SPPI)));
     };
@@ -498,9 +499,7 @@ namespace {
 // draws; the state goes back as it was on every way out.
 class TBusyWhilePrinting {
 public:
-    explicit TBusyWhilePrinting(THtmlViewerState& State) : FState(State), FOld(State) {
-        State |= vsSet(vsProcessing);
-    }
+    explicit TBusyWhilePrinting(THtmlViewerState& State) : FState(State), FOld(State) { State |= vsSet(vsProcessing); }
     ~TBusyWhilePrinting() { FState = (FState & ~vsSet(vsProcessing)) | (FOld & vsSet(vsProcessing)); }
     TBusyWhilePrinting(const TBusyWhilePrinting&) = delete;
     TBusyWhilePrinting& operator=(const TBusyWhilePrinting&) = delete;

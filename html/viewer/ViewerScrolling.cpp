@@ -29,8 +29,7 @@ ThvGeometryInput THtmlViewer::GeometryInput() const {
     ThvGeometryInput in;
     in.ViewerWidth = Width();
     in.ViewerHeight = Height();
-    in.BorderWidth =
-        FBorderStyle == htNone && !IsDesigning() ? 0 : FBorderPanel->Width() - FBorderPanel->ClientWidth();
+    in.BorderWidth = FBorderStyle == htNone && !IsDesigning() ? 0 : FBorderPanel->Width() - FBorderPanel->ClientWidth();
     in.ScrollBars = FScrollBars;
     in.ShowVScroll = htoHas(FOptions, htShowVScroll);
     in.ScrollBarWidth = sbWidth;
@@ -110,8 +109,7 @@ void THtmlViewer::Relayout() {
     } catch (...) {
         try {
             finish();
-        } catch (...) {
-        }
+        } catch (...) {}
         throw;
     }
     finish();

@@ -81,7 +81,8 @@ bool THtmlViewer::FindEx(const std::u16string& S, bool MatchCase, bool Reverse) 
 int32_t THtmlViewer::XYToDisplayPos(int X, int Y) {
     int32_t xr = 0, yr = 0, caretHt = 0;
     bool inText = false;
-    const int32_t p = FSectionList->FindCursor(FPaintPanel->Canvas(), X, Y + FSectionList->YOff, xr, yr, caretHt, inText);
+    const int32_t p =
+        FSectionList->FindCursor(FPaintPanel->Canvas(), X, Y + FSectionList->YOff, xr, yr, caretHt, inText);
     return inText ? p : -1;
 }
 

@@ -84,12 +84,42 @@ void TAction::SetActionList(TCustomActionList* l) {
     FList = l;
     if (l) l->FActions.push_back(this);
 }
-void TAction::SetCaption(const String& v) { if (v != FCaption) { FCaption = v; Changed(); } }
-void TAction::SetHint(const String& v) { if (v != FHint) { FHint = v; Changed(); } }
-void TAction::SetEnabled(bool v) { if (v != FEnabled) { FEnabled = v; Changed(); } }
-void TAction::SetVisible(bool v) { if (v != FVisible) { FVisible = v; Changed(); } }
-void TAction::SetImageIndex(int v) { if (v != FImageIndex) { FImageIndex = v; Changed(); } }
-void TAction::SetShortCut(int v) { if (v != FShortCut) { FShortCut = v; Changed(); } }
+void TAction::SetCaption(const String& v) {
+    if (v != FCaption) {
+        FCaption = v;
+        Changed();
+    }
+}
+void TAction::SetHint(const String& v) {
+    if (v != FHint) {
+        FHint = v;
+        Changed();
+    }
+}
+void TAction::SetEnabled(bool v) {
+    if (v != FEnabled) {
+        FEnabled = v;
+        Changed();
+    }
+}
+void TAction::SetVisible(bool v) {
+    if (v != FVisible) {
+        FVisible = v;
+        Changed();
+    }
+}
+void TAction::SetImageIndex(int v) {
+    if (v != FImageIndex) {
+        FImageIndex = v;
+        Changed();
+    }
+}
+void TAction::SetShortCut(int v) {
+    if (v != FShortCut) {
+        FShortCut = v;
+        Changed();
+    }
+}
 void TAction::SetChecked(bool v) {
     if (v == FChecked) return;
     FChecked = v;

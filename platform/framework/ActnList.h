@@ -13,6 +13,7 @@ public:
     virtual ~TActionClient() = default;
     virtual void ActionChanged(TBasicAction* a) = 0;
     virtual void ActionDestroyed(TBasicAction* a) = 0;
+
 protected:
     // Points `link` at `a`: the client leaves the old action, joins the new
     // one and takes its state.
@@ -35,6 +36,7 @@ class TBasicAction : public TComponent {
     TComponent* ActionComponent = nullptr;  // the component that fired it last
 protected:
     void Changed();
+
 private:
     std::vector<TActionClient*> FClients;
 };
@@ -68,6 +70,7 @@ class TAction : public TBasicAction {
     bool Execute() override;
     // The list's OnUpdate first; OnUpdate of the action when the list did not handle it.
     bool Update() override;
+
 private:
     friend class TCustomActionList;
     String FCaption, FHint, FCategory;
@@ -87,6 +90,7 @@ class TCustomActionList : public TComponent {
     void UpdateActions();
     std::function<void(TBasicAction* Action, bool& Handled)> OnExecute;
     std::function<void(TBasicAction* Action, bool& Handled)> OnUpdate;
+
 private:
     friend class TAction;
     std::vector<TAction*> FActions;

@@ -7,7 +7,9 @@
 #include "platform/framework/QtBridge.h"
 #include "platform/runtime/Translation.h"
 
-const TEnumInfo BitBtnKindInfo{"TBitBtnKind", {"bkCustom", "bkOK", "bkCancel", "bkHelp", "bkYes", "bkNo", "bkClose", "bkAbort", "bkRetry", "bkIgnore", "bkAll"}};
+const TEnumInfo BitBtnKindInfo{
+    "TBitBtnKind",
+    {"bkCustom", "bkOK", "bkCancel", "bkHelp", "bkYes", "bkNo", "bkClose", "bkAbort", "bkRetry", "bkIgnore", "bkAll"}};
 const TEnumInfo ButtonLayoutInfo{"TButtonLayout", {"blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom"}};
 
 IMPLEMENT_CLASS(TBitBtn, TButton) {
@@ -38,11 +40,14 @@ void TBitBtn::GlyphChanged() {
 
 void TBitBtn::SetKind(TBitBtnKind v) {
     FKind = v;
-    struct K { const char* caption; TModalResult result; };
-    static const K kinds[] = {{"", mrNone},           {"OK", mrOk},           {"Отмена", mrCancel},
-                              {"&Справка", mrNone},   {"&Да", mrYes},         {"&Нет", mrNo},
-                              {"&Закрыть", mrNone},   {"Прервать", mrAbort},  {"&Повторить", mrRetry},
-                              {"&Пропустить", mrIgnore}, {"&Все", mrAll}};
+    struct K {
+        const char* caption;
+        TModalResult result;
+    };
+    static const K kinds[] = {
+        {"", mrNone},   {"OK", mrOk},         {"Отмена", mrCancel},  {"&Справка", mrNone},    {"&Да", mrYes},
+        {"&Нет", mrNo}, {"&Закрыть", mrNone}, {"Прервать", mrAbort}, {"&Повторить", mrRetry}, {"&Пропустить", mrIgnore},
+        {"&Все", mrAll}};
     if (v == bkCustom) return;
     SetCaption(zrnTranslateString(kinds[v].caption).str());
     SetModalResult(kinds[v].result);

@@ -19,6 +19,7 @@ class TBitBtn : public TButton {
     void SetKind(TBitBtnKind v);
     TButtonLayout Layout() const { return FLayout; }
     void SetLayout(TButtonLayout v) { FLayout = v; }
+
 private:
     void GlyphChanged();
     TBitmap* FGlyph;

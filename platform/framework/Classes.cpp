@@ -61,8 +61,12 @@ bool SameText(const String& a, const String& b) {
 }
 String UpperCase(const String& s) { return u(q(s).toUpper()); }
 String LowerCase(const String& s) { return u(q(s).toLower()); }
-static QString qw(std::u16string_view s) { return QString(reinterpret_cast<const QChar*>(s.data()), qsizetype(s.size())); }
-static std::u16string uw(const QString& s) { return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())); }
+static QString qw(std::u16string_view s) {
+    return QString(reinterpret_cast<const QChar*>(s.data()), qsizetype(s.size()));
+}
+static std::u16string uw(const QString& s) {
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
+}
 std::u16string WideUpperCase(std::u16string_view s) { return uw(qw(s).toUpper()); }
 std::u16string WideLowerCase(std::u16string_view s) { return uw(qw(s).toLower()); }
 int WideCompareTextInLocale(std::u16string_view a, std::u16string_view b) {
@@ -227,8 +231,7 @@ void TComponent::FreeNotification(TComponent* c) {
 void TComponent::RemoveFreeNotification(TComponent* c) {
     if (!c) return;
     FFreeNotifies.erase(std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), c), FFreeNotifies.end());
-    c->FFreeNotifies.erase(std::remove(c->FFreeNotifies.begin(), c->FFreeNotifies.end(), this),
-                           c->FFreeNotifies.end());
+    c->FFreeNotifies.erase(std::remove(c->FFreeNotifies.begin(), c->FFreeNotifies.end(), this), c->FFreeNotifies.end());
 }
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
@@ -244,8 +247,7 @@ void TComponent::LoadTree() {
     // Children first (a copy: Loaded may create components).
     auto kids = FComponents;
     for (TComponent* c : kids)
-        if (std::find(FComponents.begin(), FComponents.end(), c) != FComponents.end() && c->IsLoading())
-            c->LoadTree();
+        if (std::find(FComponents.begin(), FComponents.end(), c) != FComponents.end() && c->IsLoading()) c->LoadTree();
     if (IsLoading()) Loaded();
 }
 
@@ -308,8 +310,10 @@ void TStrings::Exchange(int a, int b) {
     String sa = Get(a), sb = Get(b);
     TObject *oa = GetObject(a), *ob = GetObject(b);
     BeginUpdate();
-    Put(a, sb); PutObject(a, ob);
-    Put(b, sa); PutObject(b, oa);
+    Put(a, sb);
+    PutObject(a, ob);
+    Put(b, sa);
+    PutObject(b, oa);
     EndUpdate();
 }
 void TStrings::Move(int from, int to) {
@@ -402,7 +406,11 @@ void TStrings::SetDelimitedText(const String& t) {
             ++i;
             while (i < n) {
                 if (t[i] == QuoteChar) {
-                    if (i + 1 < n && t[i + 1] == QuoteChar) { item += QuoteChar; i += 2; continue; }
+                    if (i + 1 < n && t[i + 1] == QuoteChar) {
+                        item += QuoteChar;
+                        i += 2;
+                        continue;
+                    }
                     ++i;
                     break;
                 }
@@ -427,17 +435,25 @@ String TStrings::CommaText() const {
     auto* self = const_cast<TStrings*>(this);
     char d = Delimiter, qc = QuoteChar;
     bool sd = StrictDelimiter;
-    self->Delimiter = ','; self->QuoteChar = '"'; self->StrictDelimiter = false;
+    self->Delimiter = ',';
+    self->QuoteChar = '"';
+    self->StrictDelimiter = false;
     String r = DelimitedText();
-    self->Delimiter = d; self->QuoteChar = qc; self->StrictDelimiter = sd;
+    self->Delimiter = d;
+    self->QuoteChar = qc;
+    self->StrictDelimiter = sd;
     return r;
 }
 void TStrings::SetCommaText(const String& t) {
     char d = Delimiter, qc = QuoteChar;
     bool sd = StrictDelimiter;
-    Delimiter = ','; QuoteChar = '"'; StrictDelimiter = false;
+    Delimiter = ',';
+    QuoteChar = '"';
+    StrictDelimiter = false;
     SetDelimitedText(t);
-    Delimiter = d; QuoteChar = qc; StrictDelimiter = sd;
+    Delimiter = d;
+    QuoteChar = qc;
+    StrictDelimiter = sd;
 }
 
 void TStrings::BeginUpdate() {
@@ -503,7 +519,10 @@ TStringList::~TStringList() {
 void TStringList::Check(int i) const {
     if (i < 0 || i >= Count()) throw EStringListError("List index out of bounds (" + std::to_string(i) + ")");
 }
-String TStringList::Get(int i) const { Check(i); return FItems[size_t(i)].s; }
+String TStringList::Get(int i) const {
+    Check(i);
+    return FItems[size_t(i)].s;
+}
 void TStringList::Put(int i, const String& s) {
     if (FSorted) throw EStringListError("Operation not allowed on sorted list");
     Check(i);
@@ -511,7 +530,10 @@ void TStringList::Put(int i, const String& s) {
     FItems[size_t(i)].s = s;
     Changed();
 }
-TObject* TStringList::GetObject(int i) const { Check(i); return FItems[size_t(i)].o; }
+TObject* TStringList::GetObject(int i) const {
+    Check(i);
+    return FItems[size_t(i)].o;
+}
 void TStringList::PutObject(int i, TObject* o) {
     Check(i);
     Changing();
@@ -585,7 +607,8 @@ bool TStringList::Find(const String& s, int& index) const {
     return found;
 }
 void TStringList::Sort() {
-    CustomSort([](TStringList* l, int a, int b) { return l->CompareStrings(l->FItems[size_t(a)].s, l->FItems[size_t(b)].s); });
+    CustomSort(
+        [](TStringList* l, int a, int b) { return l->CompareStrings(l->FItems[size_t(a)].s, l->FItems[size_t(b)].s); });
 }
 void TStringList::CustomSort(const std::function<int(TStringList*, int, int)>& cmp) {
     if (FItems.size() < 2) return;
@@ -611,7 +634,8 @@ void TStringList::SetCaseSensitive(bool v) {
     if (FSorted) Sort();
 }
 void TStringList::SetUpdateState(bool updating) {
-    if (updating) Changing(); else Changed();
+    if (updating) Changing();
+    else Changed();
 }
 void TStringList::Changing() {
     if (UpdateCount() == 0 || false) fire(OnChanging, this);

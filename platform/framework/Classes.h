@@ -18,9 +18,15 @@ public:
     explicit Exception(const String& msg) : std::runtime_error(msg) {}
     String Message() const { return what(); }
 };
-class EConvertError : public Exception { using Exception::Exception; };
-class EStringListError : public Exception { using Exception::Exception; };
-class EComponentError : public Exception { using Exception::Exception; };
+class EConvertError : public Exception {
+    using Exception::Exception;
+};
+class EStringListError : public Exception {
+    using Exception::Exception;
+};
+class EComponentError : public Exception {
+    using Exception::Exception;
+};
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
@@ -52,11 +58,20 @@ class TPersistent : public TObject {
     DECLARE_CLASS(TPersistent)
     virtual void Assign(TPersistent* Source);
     virtual TPersistent* GetOwner() { return nullptr; }
+
 protected:
     virtual void AssignTo(TPersistent* Dest);
 };
 
-enum TComponentStateBit { csLoading = 1, csReading = 2, csWriting = 4, csDestroying = 8, csDesigning = 16, csAncestor = 32, csUpdating = 64 };
+enum TComponentStateBit {
+    csLoading = 1,
+    csReading = 2,
+    csWriting = 4,
+    csDestroying = 8,
+    csDesigning = 16,
+    csAncestor = 32,
+    csUpdating = 64
+};
 using TComponentState = uint32_t;
 enum TOperation { opInsert, opRemove };
 
@@ -215,7 +230,10 @@ protected:
     void Changing();
 
 private:
-    struct Item { String s; TObject* o = nullptr; };
+    struct Item {
+        String s;
+        TObject* o = nullptr;
+    };
     void Check(int i) const;
     std::vector<Item> FItems;
     bool FSorted = false;
@@ -231,6 +249,7 @@ class TCollectionItem : public TPersistent {
     int Index() const;
     int ID() const { return FID; }
     virtual String DisplayName() const { return ClassName(); }
+
 private:
     friend class TCollection;
     TCollection* FCollection;
@@ -255,8 +274,10 @@ class TCollection : public TPersistent {
     TPersistent* GetOwner() override { return FOwner; }
     std::function<void(TCollection*, TCollectionItem*)> OnUpdate;  // item or null for all
     void Changed(TCollectionItem* item = nullptr);
+
 protected:
     virtual void Update(TCollectionItem* item);
+
 private:
     friend class TCollectionItem;
     Factory FFactory;

@@ -63,7 +63,8 @@ void TProgressBar::SetBarColor(TColor v) {
     auto* p = static_cast<QProgressBar*>(Handle());
     if (!p) return;
     QPalette pal = p->palette();
-    pal.setColor(QPalette::Highlight, v == clDefault ? QApplication::palette(p).color(QPalette::Highlight) : toQColor(v));
+    pal.setColor(QPalette::Highlight,
+                 v == clDefault ? QApplication::palette(p).color(QPalette::Highlight) : toQColor(v));
     p->setPalette(pal);
 }
 void TProgressBar::SetMin(int v) {
@@ -82,7 +83,8 @@ void TProgressBar::SetPosition(int v) {
 }
 void TProgressBar::SetOrientation(TProgressBarOrientation v) {
     FOrientation = v;
-    if (auto* p = static_cast<QProgressBar*>(Handle())) p->setOrientation(v == pbVertical ? Qt::Vertical : Qt::Horizontal);
+    if (auto* p = static_cast<QProgressBar*>(Handle()))
+        p->setOrientation(v == pbVertical ? Qt::Vertical : Qt::Horizontal);
 }
 
 // ---- TUpDown
@@ -119,7 +121,8 @@ TUpDown::TUpDown(TComponent* AOwner) : TWinControl(AOwner) {
     FHeight = 21;
     SetWidget(w);
     QObject::connect(up, &QToolButton::clicked, up, [this] { dispatchGuarded(this, [this] { ClickButton(btNext); }); });
-    QObject::connect(down, &QToolButton::clicked, down, [this] { dispatchGuarded(this, [this] { ClickButton(btPrev); }); });
+    QObject::connect(down, &QToolButton::clicked, down,
+                     [this] { dispatchGuarded(this, [this] { ClickButton(btPrev); }); });
 }
 
 int TUpDown::Position() const {
@@ -279,6 +282,7 @@ public:
         e->accept();
         return true;
     }
+
 private:
     TPageControl* FPages;
 };
@@ -366,9 +370,7 @@ TPageControl::~TPageControl() {
 
 QWidget* TPageControl::ClientWidget() const { return FImpl ? FImpl->pane : Handle(); }
 
-TTabSheet* TPageControl::Pages(int i) const {
-    return i >= 0 && i < PageCount() ? FPages[size_t(i)] : nullptr;
-}
+TTabSheet* TPageControl::Pages(int i) const { return i >= 0 && i < PageCount() ? FPages[size_t(i)] : nullptr; }
 
 int TPageControl::ActivePageIndex() const { return FActivePage ? FActivePage->PageIndex() : -1; }
 
@@ -501,7 +503,8 @@ void TPageControl::Resize() {
 
 // ---- TToolButton
 
-const TEnumInfo ToolButtonStyleInfo{"TToolButtonStyle", {"tbsButton", "tbsCheck", "tbsDropDown", "tbsSeparator", "tbsDivider"}};
+const TEnumInfo ToolButtonStyleInfo{"TToolButtonStyle",
+                                    {"tbsButton", "tbsCheck", "tbsDropDown", "tbsSeparator", "tbsDivider"}};
 
 IMPLEMENT_CLASS(TToolButton, TControl) {
     r.Object<TBasicAction>("Action", &TToolButton::Action, &TToolButton::SetAction);

@@ -35,6 +35,7 @@ class TProgressBar : public TWinControl {
     // The colour of the filled part; clDefault: the style's.
     TColor BarColor() const { return FBarColor; }
     void SetBarColor(TColor v);
+
 private:
     void Apply();
     int FMin = 0, FMax = 100, FPosition = 0, FStep = 10;
@@ -54,9 +55,15 @@ class TUpDown : public TWinControl {
     DECLARE_CLASS(TUpDown)
     explicit TUpDown(TComponent* AOwner);
     int Min() const { return FMin; }
-    void SetMin(int v) { FMin = v; SetPosition(FPosition); }
+    void SetMin(int v) {
+        FMin = v;
+        SetPosition(FPosition);
+    }
     int Max() const { return FMax; }
-    void SetMax(int v) { FMax = v; SetPosition(FPosition); }
+    void SetMax(int v) {
+        FMax = v;
+        SetPosition(FPosition);
+    }
     int Position() const;
     void SetPosition(int v);
     int Increment() const { return FIncrement; }
@@ -69,13 +76,18 @@ class TUpDown : public TWinControl {
     TWinControl* Associate() const { return FAssociate; }
     void SetAssociate(TWinControl* c);
     TUDAlignButton AlignButton() const { return FAlignButton; }
-    void SetAlignButton(TUDAlignButton v) { FAlignButton = v; Place(); }
+    void SetAlignButton(TUDAlignButton v) {
+        FAlignButton = v;
+        Place();
+    }
     // One step as a click on an arrow does.
     void ClickButton(TUDBtnType b);
     TUDClickEvent OnClick;
     TNotifyEvent OnChanging;
+
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
+
 private:
     void Place();
     void ShowPosition();
@@ -106,8 +118,10 @@ class TTabSheet : public TWinControl {
     int TabIndex() const;
     bool TabVisible() const { return FTabVisible; }
     void SetTabVisible(bool v);
+
 protected:
     void ApplyText() override;
+
 private:
     friend class TPageControl;
     TPageControl* FPageControl = nullptr;
@@ -139,8 +153,10 @@ class TPageControl : public TWinControl {
     TNotifyEvent OnChange;
 
     QWidget* ClientWidget() const override;
+
 protected:
     void Resize() override;
+
 private:
     friend class TTabSheet;
     struct Impl;
@@ -195,10 +211,12 @@ class TToolButton : public TControl {
     void SwitchToAction(TBasicAction* action);
     void Click() override;
     void ActionChanged(TBasicAction* a) override;
+
 protected:
     void ApplyText() override;
     void ApplyHint() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
+
 private:
     friend class TToolBar;
     void ApplyStyle();
@@ -238,9 +256,11 @@ class TToolBar : public TWinControl {
     void SetWrapable(bool v);
     // Places the buttons again (after a button was shown, hidden, added or removed).
     void LayoutButtons();
+
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void Resize() override;
+
 private:
     void SetImageList(TCustomImageList*& field, TChangeLink& link, TCustomImageList* v);
     void ImagesChanged();

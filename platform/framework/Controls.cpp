@@ -81,9 +81,12 @@ Qt::CursorShape cursorShape(TCursor c) {
     case crSizeNWSE: return Qt::SizeFDiagCursor;
     case crSizeWE: return Qt::SizeHorCursor;
     case crUpArrow: return Qt::UpArrowCursor;
-    case crHourGlass: case crSQLWait: return Qt::WaitCursor;
-    case crDrag: case crMultiDrag: return Qt::DragCopyCursor;
-    case crNoDrop: case crNo: return Qt::ForbiddenCursor;
+    case crHourGlass:
+    case crSQLWait: return Qt::WaitCursor;
+    case crDrag:
+    case crMultiDrag: return Qt::DragCopyCursor;
+    case crNoDrop:
+    case crNo: return Qt::ForbiddenCursor;
     case crHSplit: return Qt::SplitHCursor;
     case crVSplit: return Qt::SplitVCursor;
     case crAppStart: return Qt::BusyCursor;
@@ -171,8 +174,10 @@ uint16_t vkFromQtKey(int key) {
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return uint16_t(VK_F1 + (key - Qt::Key_F1));
     switch (key) {
     case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return VK_TAB;
-    case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return VK_RETURN;
     case Qt::Key_Shift: return VK_SHIFT;
     case Qt::Key_Control: return VK_CONTROL;
     case Qt::Key_Alt: return VK_MENU;
@@ -212,10 +217,10 @@ uint16_t vkFromKeyEvent(const QKeyEvent* ke) {
 int qtKeyFromVk(uint16_t vk) {
     if (vk == VK_OEM_MINUS) return Qt::Key_Minus;
     if (vk == VK_OEM_PLUS) return Qt::Key_Equal;
-    for (int k : {Qt::Key_Backspace, Qt::Key_Tab, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Space, Qt::Key_PageUp,
-                  Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home, Qt::Key_Left, Qt::Key_Up, Qt::Key_Right,
-                  Qt::Key_Down, Qt::Key_Insert, Qt::Key_Delete, Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt,
-                  Qt::Key_Menu, Qt::Key_Plus, Qt::Key_Minus})
+    for (int k : {Qt::Key_Backspace, Qt::Key_Tab,    Qt::Key_Return, Qt::Key_Escape, Qt::Key_Space,   Qt::Key_PageUp,
+                  Qt::Key_PageDown,  Qt::Key_End,    Qt::Key_Home,   Qt::Key_Left,   Qt::Key_Up,      Qt::Key_Right,
+                  Qt::Key_Down,      Qt::Key_Insert, Qt::Key_Delete, Qt::Key_Shift,  Qt::Key_Control, Qt::Key_Alt,
+                  Qt::Key_Menu,      Qt::Key_Plus,   Qt::Key_Minus})
         if (vkFromQtKey(k) == vk) return k;
     if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return vk;
     if (vk >= VK_F1 && vk <= VK_F12) return Qt::Key_F1 + (vk - VK_F1);
@@ -231,8 +236,12 @@ public:
         if (watched != FControl->Handle()) {
             // An inner widget: only what the user does with the mouse.
             switch (e->type()) {
-            case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
-            case QEvent::MouseMove: case QEvent::ContextMenu: case QEvent::Wheel: break;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+            case QEvent::ContextMenu:
+            case QEvent::Wheel: break;
             default: return false;
             }
         }
@@ -562,14 +571,22 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
     if (Operation == opRemove && AComponent == FPopupMenu) FPopupMenu = nullptr;
 }
 
-void TControl::BringToFront() { if (QWidget* w = Handle()) w->raise(); }
-void TControl::SendToBack() { if (QWidget* w = Handle()) w->lower(); }
-void TControl::Invalidate() { if (QWidget* w = Handle()) w->update(); }
+void TControl::BringToFront() {
+    if (QWidget* w = Handle()) w->raise();
+}
+void TControl::SendToBack() {
+    if (QWidget* w = Handle()) w->lower();
+}
+void TControl::Invalidate() {
+    if (QWidget* w = Handle()) w->update();
+}
 void TControl::InvalidateRect(const TRect& r) {
     if (QWidget* w = Handle())
         if (r.Width() > 0 && r.Height() > 0) w->update(QRect(r.Left, r.Top, r.Width(), r.Height()));
 }
-void TControl::Repaint() { if (QWidget* w = Handle()) w->repaint(); }
+void TControl::Repaint() {
+    if (QWidget* w = Handle()) w->repaint();
+}
 void TControl::Update() {
     QWidget* w = Handle();
     if (!w || !w->isVisible()) return;
@@ -712,9 +729,7 @@ bool TControl::WidgetEvent(QEvent* e) {
         }
         return false;
     case QEvent::Resize:
-    case QEvent::Move:
-        UpdateBoundsFromWidget();
-        return false;
+    case QEvent::Move: UpdateBoundsFromWidget(); return false;
     default: return false;
     }
 }
@@ -933,12 +948,14 @@ void TWinControl::ClientResized() {
             TAnchors a = c->FAnchors;
             int l = c->FLeft, t = c->FTop, cw = c->FWidth, ch = c->FHeight;
             if (a & akSet(akRight)) {
-                if (a & akSet(akLeft)) cw += dx; else l += dx;
+                if (a & akSet(akLeft)) cw += dx;
+                else l += dx;
             } else if (!(a & akSet(akLeft))) {
                 l += dx / 2;
             }
             if (a & akSet(akBottom)) {
-                if (a & akSet(akTop)) ch += dy; else t += dy;
+                if (a & akSet(akTop)) ch += dy;
+                else t += dy;
             } else if (!(a & akSet(akTop))) {
                 t += dy / 2;
             }
@@ -955,9 +972,15 @@ void TWinControl::Resize() {
     TControl::Resize();
 }
 
-void TWinControl::KeyDown(uint16_t& Key, TShiftState Shift) { if (OnKeyDown) OnKeyDown(this, Key, Shift); }
-void TWinControl::KeyUp(uint16_t& Key, TShiftState Shift) { if (OnKeyUp) OnKeyUp(this, Key, Shift); }
-void TWinControl::KeyPress(char32_t& Key) { if (OnKeyPress) OnKeyPress(this, Key); }
+void TWinControl::KeyDown(uint16_t& Key, TShiftState Shift) {
+    if (OnKeyDown) OnKeyDown(this, Key, Shift);
+}
+void TWinControl::KeyUp(uint16_t& Key, TShiftState Shift) {
+    if (OnKeyUp) OnKeyUp(this, Key, Shift);
+}
+void TWinControl::KeyPress(char32_t& Key) {
+    if (OnKeyPress) OnKeyPress(this, Key);
+}
 void TWinControl::DoEnter() { fire(OnEnter, this); }
 void TWinControl::DoExit() { fire(OnExit, this); }
 
@@ -977,8 +1000,7 @@ void replayKey(QWidget* w, const QKeyEvent* original, char32_t ch) {
     if (ch == U'\r') key = Qt::Key_Return;
     else if (ch == 27) key = Qt::Key_Escape;
     else if (ch == U'\b') key = Qt::Key_Backspace;
-    QKeyEvent replay(QEvent::KeyPress, key, original->modifiers(), QString::fromUcs4(&ch, 1),
-                     original->isAutoRepeat());
+    QKeyEvent replay(QEvent::KeyPress, key, original->modifiers(), QString::fromUcs4(&ch, 1), original->isAutoRepeat());
     const QKeyEvent* outer = gReplayedKey;
     gReplayedKey = &replay;
     QApplication::sendEvent(w, &replay);
@@ -1007,7 +1029,8 @@ bool TWinControl::WidgetEvent(QEvent* e) {
                 if (!key || (arrow && FWantArrows)) return true;
             }
             QString t = ke->text();
-            if (!t.isEmpty() && (t[0].isPrint() || t[0] == QChar('\r') || t[0] == QChar('\x1b') || t[0] == QChar('\b'))) {
+            if (!t.isEmpty() &&
+                (t[0].isPrint() || t[0] == QChar('\r') || t[0] == QChar('\x1b') || t[0] == QChar('\b'))) {
                 const char32_t typed = t.toUcs4().value(0);
                 char32_t ch = typed;
                 if (preview) f->KeyPress(ch);
@@ -1104,7 +1127,8 @@ void SendKey(TWinControl* target, uint16_t Key, TShiftState Shift) {
     else if (Key == VK_ESCAPE) text = QString(QChar(27));
     else if (Key == VK_SPACE) text = " ";
     else if (Key >= '0' && Key <= '9') text = QString(QChar(Key));
-    else if (Key >= 'A' && Key <= 'Z' && !(Shift & (ssCtrl | ssAlt))) text = QString(QChar((Shift & ssShift) ? Key : Key + 32));
+    else if (Key >= 'A' && Key <= 'Z' && !(Shift & (ssCtrl | ssAlt)))
+        text = QString(QChar((Shift & ssShift) ? Key : Key + 32));
     QKeyEvent press(QEvent::KeyPress, qk, m, text);
     QApplication::sendEvent(fw, &press);
     QKeyEvent release(QEvent::KeyRelease, qk, m, text);
@@ -1136,6 +1160,8 @@ TPoint MouseCursorPos() {
 void SetMouseCursorPos(TPoint p) { QCursor::setPos(p.X, p.Y); }
 
 bool IsMouseButtonDown(TMouseButton Button) {
-    const Qt::MouseButton b = Button == mbLeft ? Qt::LeftButton : Button == mbRight ? Qt::RightButton : Qt::MiddleButton;
+    const Qt::MouseButton b = Button == mbLeft    ? Qt::LeftButton
+                              : Button == mbRight ? Qt::RightButton
+                                                  : Qt::MiddleButton;
     return (QGuiApplication::mouseButtons() & b) != 0;
 }

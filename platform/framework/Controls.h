@@ -29,7 +29,6 @@ class TCustomForm;
 class TPopupMenu;
 class ControlEventFilter;
 
-
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 extern const TEnumInfo AlignInfo;
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
@@ -47,11 +46,10 @@ using TBorderStyle = TFormBorderStyle;
 extern const TEnumInfo BorderStyleInfo;
 
 using TCursor = int;
-constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSize = -22,
-                  crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10,
-                  crHourGlass = -11, crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15,
-                  crMultiDrag = -16, crSQLWait = -17, crNo = -18, crAppStart = -19, crHelp = -20,
-                  crHandPoint = -21, crSizeAll = -22;
+constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSize = -22, crSizeNESW = -6,
+                  crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11, crDrag = -12,
+                  crNoDrop = -13, crHSplit = -14, crVSplit = -15, crMultiDrag = -16, crSQLWait = -17, crNo = -18,
+                  crAppStart = -19, crHelp = -20, crHandPoint = -21, crSizeAll = -22;
 // The application's own cursors by number (a built-in number is replaced):
 // a picture and a mask of one size (white mask pixels are transparent) and
 // the hot spot; an empty picture removes the number's own cursor. Cursors
@@ -64,19 +62,18 @@ constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 using TModalResult = int;
-constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
-                       mrYes = 6, mrNo = 7, mrClose = 8, mrHelp = 9, mrTryAgain = 10, mrContinue = 11,
-                       mrAll = 12, mrNoToAll = 13, mrYesToAll = 14;
+constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
+                       mrClose = 8, mrHelp = 9, mrTryAgain = 10, mrContinue = 11, mrAll = 12, mrNoToAll = 13,
+                       mrYesToAll = 14;
 
 // Windows virtual-key codes, as key events carry them.
-constexpr uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18,
-                   VK_PAUSE = 19, VK_CAPITAL = 20, VK_ESCAPE = 27, VK_SPACE = 32, VK_PRIOR = 33, VK_NEXT = 34,
-                   VK_END = 35, VK_HOME = 36, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40,
-                   VK_INSERT = 45, VK_DELETE = 46, VK_NUMPAD0 = 0x60, VK_MULTIPLY = 0x6A, VK_ADD = 0x6B,
-                   VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F, VK_F1 = 0x70, VK_F2 = 0x71,
-                   VK_F3 = 0x72, VK_F4 = 0x73, VK_F5 = 0x74, VK_F6 = 0x75, VK_F7 = 0x76, VK_F8 = 0x77,
-                   VK_F9 = 0x78, VK_F10 = 0x79, VK_F11 = 0x7A, VK_F12 = 0x7B, VK_APPS = 0x5D,
-                   VK_OEM_PLUS = 187, VK_OEM_MINUS = 189;  // the main keyboard's '=' / '+' and '-' keys
+constexpr uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18, VK_PAUSE = 19,
+                   VK_CAPITAL = 20, VK_ESCAPE = 27, VK_SPACE = 32, VK_PRIOR = 33, VK_NEXT = 34, VK_END = 35,
+                   VK_HOME = 36, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_INSERT = 45, VK_DELETE = 46,
+                   VK_NUMPAD0 = 0x60, VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E,
+                   VK_DIVIDE = 0x6F, VK_F1 = 0x70, VK_F2 = 0x71, VK_F3 = 0x72, VK_F4 = 0x73, VK_F5 = 0x74, VK_F6 = 0x75,
+                   VK_F7 = 0x76, VK_F8 = 0x77, VK_F9 = 0x78, VK_F10 = 0x79, VK_F11 = 0x7A, VK_F12 = 0x7B,
+                   VK_APPS = 0x5D, VK_OEM_PLUS = 187, VK_OEM_MINUS = 189;  // the main keyboard's '=' / '+' and '-' keys
 
 // The parts of a hint "short|long": before the bar (the tooltip) and after it
 // (the status bar's text); a hint without a bar is both.
@@ -85,7 +82,9 @@ String GetLongHint(const String& hint);
 
 // A request the control's state does not allow (a scroll bar's range that
 // cannot hold its page).
-class EInvalidOperation : public Exception { using Exception::Exception; };
+class EInvalidOperation : public Exception {
+    using Exception::Exception;
+};
 
 // One notch of a mouse wheel, in the units wheel deltas count.
 constexpr int WHEEL_DELTA = 120;
@@ -357,8 +356,10 @@ class TCustomControl : public TWinControl {
     explicit TCustomControl(TComponent* AOwner);
     ~TCustomControl() override;
     TCanvas* Canvas() const { return FCanvas; }
+
 protected:
     virtual void Paint() {}
+
 private:
     TCanvas* FCanvas;
 };
@@ -369,8 +370,10 @@ class TGraphicControl : public TControl {
     explicit TGraphicControl(TComponent* AOwner);
     ~TGraphicControl() override;
     TCanvas* Canvas() const { return FCanvas; }
+
 protected:
     virtual void Paint() {}
+
 private:
     TCanvas* FCanvas;
 };

@@ -209,4 +209,3 @@ void TDateTimePicker::ApplyColor() {
     pal.setColor(QPalette::Base, toQColor(Color()));
     FImpl->edit->setPalette(pal);
 }
-

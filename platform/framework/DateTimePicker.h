@@ -43,7 +43,7 @@ class TDateTimePicker : public TWinControl {
     // The inner field's own window (what holds the focus).
     QWidget* FieldWidget() const;
 
-    TNotifyEvent OnChange;   // the value changed by the user
+    TNotifyEvent OnChange;  // the value changed by the user
     TNotifyEvent OnDropDown;
     TNotifyEvent OnCloseUp;
     // OnClick: the check box was ticked or unticked by the user.

@@ -28,7 +28,9 @@ long long mulDivRound(long long v, long long num, long long den) {
 constexpr int kMaxCharExtra = 32767;
 constexpr int kMaxJustification = 1 << 24;
 
-TRect normalized(int l, int t, int r, int b) { return TRect{std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)}; }
+TRect normalized(int l, int t, int r, int b) {
+    return TRect{std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)};
+}
 
 }  // namespace
 
@@ -368,7 +370,8 @@ bool TDeviceContext::ExtTextOut(int x, int y, uint32_t options, const TRect* rec
         pos += adv[i];
     }
     const bool hasRect = rect && rect->Width() > 0 && rect->Height() > 0;
-    TRect cell{x0, clampInt((long long)baseline - tm.Ascent), clampInt(x0 + total), clampInt((long long)baseline + tm.Descent)};
+    TRect cell{x0, clampInt((long long)baseline - tm.Ascent), clampInt(x0 + total),
+               clampInt((long long)baseline + tm.Descent)};
     const TRect* opaque = nullptr;
     if ((options & ETO_OPAQUE) && rect) opaque = hasRect ? rect : nullptr;
     else if (S.BkMode == OPAQUE && total > 0) opaque = &cell;
@@ -388,8 +391,8 @@ TSize TDeviceContext::GetTextExtentPoint(std::u16string_view text) {
     return size;
 }
 
-bool TDeviceContext::GetTextExtentExPoint(std::u16string_view text, int maxExtent, int* fit,
-                                          std::vector<int>* partial, TSize& size) {
+bool TDeviceContext::GetTextExtentExPoint(std::u16string_view text, int maxExtent, int* fit, std::vector<int>* partial,
+                                          TSize& size) {
     std::vector<int> adv;
     CharAdvances(text, adv);
     // Measuring uses nothing up: it sees the line's spread as the next output
@@ -621,12 +624,14 @@ TPoint TDeviceContext::SetViewportOrg(int x, int y) {
     return old;
 }
 TPoint TDeviceContext::LPtoDP(TPoint p) const {
-    return Point(clampInt(mulDivRound((long long)p.X - S.WindowOrg.X, S.ViewportExt.cx, S.WindowExt.cx) + S.ViewportOrg.X),
-                 clampInt(mulDivRound((long long)p.Y - S.WindowOrg.Y, S.ViewportExt.cy, S.WindowExt.cy) + S.ViewportOrg.Y));
+    return Point(
+        clampInt(mulDivRound((long long)p.X - S.WindowOrg.X, S.ViewportExt.cx, S.WindowExt.cx) + S.ViewportOrg.X),
+        clampInt(mulDivRound((long long)p.Y - S.WindowOrg.Y, S.ViewportExt.cy, S.WindowExt.cy) + S.ViewportOrg.Y));
 }
 TPoint TDeviceContext::DPtoLP(TPoint p) const {
-    return Point(clampInt(mulDivRound((long long)p.X - S.ViewportOrg.X, S.WindowExt.cx, S.ViewportExt.cx) + S.WindowOrg.X),
-                 clampInt(mulDivRound((long long)p.Y - S.ViewportOrg.Y, S.WindowExt.cy, S.ViewportExt.cy) + S.WindowOrg.Y));
+    return Point(
+        clampInt(mulDivRound((long long)p.X - S.ViewportOrg.X, S.WindowExt.cx, S.ViewportExt.cx) + S.WindowOrg.X),
+        clampInt(mulDivRound((long long)p.Y - S.ViewportOrg.Y, S.WindowExt.cy, S.ViewportExt.cy) + S.WindowOrg.Y));
 }
 TRect TDeviceContext::LPtoDP(const TRect& r) const {
     const TPoint a = LPtoDP(Point(r.Left, r.Top)), b = LPtoDP(Point(r.Right, r.Bottom));

@@ -24,8 +24,7 @@
 // ---- constants (values as the classic interface numbers them)
 
 // Pen styles; PS_GEOMETRIC pens may add an end cap and a join.
-constexpr int PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_DASHDOTDOT = 4, PS_NULL = 5,
-              PS_INSIDEFRAME = 6;
+constexpr int PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_DASHDOTDOT = 4, PS_NULL = 5, PS_INSIDEFRAME = 6;
 constexpr int PS_STYLE_MASK = 0x0F;
 constexpr int PS_ENDCAP_ROUND = 0x000, PS_ENDCAP_SQUARE = 0x100, PS_ENDCAP_FLAT = 0x200;
 constexpr int PS_ENDCAP_MASK = 0xF00;
@@ -50,8 +49,8 @@ constexpr uint32_t ETO_OPAQUE = 2, ETO_CLIPPED = 4, ETO_RTLREADING = 0x80;
 
 // Raster operations of bit transfers.
 constexpr uint32_t SRCCOPY = 0x00CC0020, SRCPAINT = 0x00EE0086, SRCAND = 0x008800C6, SRCINVERT = 0x00660046,
-                   NOTSRCCOPY = 0x00330008, PATCOPY = 0x00F00021, BLACKNESS = 0x00000042,
-                   WHITENESS = 0x00FF0062, DSTINVERT = 0x00550009;
+                   NOTSRCCOPY = 0x00330008, PATCOPY = 0x00F00021, BLACKNESS = 0x00000042, WHITENESS = 0x00FF0062,
+                   DSTINVERT = 0x00550009;
 
 // Stretch modes: HALFTONE smooths, the others take the nearest pixel.
 constexpr int BLACKONWHITE = 1, WHITEONBLACK = 2, STRETCH_ORSCANS = 2, COLORONCOLOR = 3, HALFTONE = 4;
@@ -60,9 +59,8 @@ constexpr int BLACKONWHITE = 1, WHITEONBLACK = 2, STRETCH_ORSCANS = 2, COLORONCO
 constexpr int MM_TEXT = 1, MM_ANISOTROPIC = 8;
 
 // Device facts.
-constexpr int HORZRES = 8, VERTRES = 10, BITSPIXEL = 12, PLANES = 14, NUMCOLORS = 24, LOGPIXELSX = 88,
-              LOGPIXELSY = 90, PHYSICALWIDTH = 110, PHYSICALHEIGHT = 111, PHYSICALOFFSETX = 112,
-              PHYSICALOFFSETY = 113;
+constexpr int HORZRES = 8, VERTRES = 10, BITSPIXEL = 12, PLANES = 14, NUMCOLORS = 24, LOGPIXELSX = 88, LOGPIXELSY = 90,
+              PHYSICALWIDTH = 110, PHYSICALHEIGHT = 111, PHYSICALOFFSETX = 112, PHYSICALOFFSETY = 113;
 
 // Character sets of fonts.
 constexpr int ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2;
@@ -109,7 +107,7 @@ struct TTextMetric {
 struct TDeviceCaps {
     int LogPixelsX = 96, LogPixelsY = 96;
     int BitsPixel = 32, Planes = 1;
-    int NumColors = -1;  // -1 for more than 256 colours
+    int NumColors = -1;            // -1 for more than 256 colours
     int HorzRes = 0, VertRes = 0;  // printable area in pixels
     int PhysicalWidth = 0, PhysicalHeight = 0, PhysicalOffsetX = 0, PhysicalOffsetY = 0;
 };
@@ -268,7 +266,9 @@ public:
     // Device facts.
     int GetDeviceCaps(int index) const;
     const TDeviceCaps& Caps() const { return FCaps; }
-    bool IsMonochrome() const { return FCaps.BitsPixel * FCaps.Planes == 1 || (FCaps.NumColors > 0 && FCaps.NumColors < 3); }
+    bool IsMonochrome() const {
+        return FCaps.BitsPixel * FCaps.Planes == 1 || (FCaps.NumColors > 0 && FCaps.NumColors < 3);
+    }
     // The device's size in device pixels.
     virtual TSize SurfaceSize() const = 0;
     // The pixels drawing can reach at all, whatever clip is selected (device
@@ -294,7 +294,7 @@ public:
         int BkMode = OPAQUE;
         uint32_t TextAlign = TA_TOP;
         int CharExtra = 0;
-        int JustExtra = 0, JustBreaks = 0;      // as set
+        int JustExtra = 0, JustBreaks = 0;          // as set
         int JustLeftExtra = 0, JustLeftBreaks = 0;  // what output has not used yet
         // Where the spread's last output ended: its right end and the top and
         // bottom of its text (logical units); a next output continues the line
@@ -327,7 +327,7 @@ protected:
     virtual TTextMetric FontMetrics() = 0;
     // Drawing, in logical units, with the state in force (clip, mapping).
     virtual void DrawPolyline(const std::vector<TPoint>& pts) = 0;  // selected pen
-    virtual void DrawRectangle(const TRect& r) = 0;                  // pen and brush
+    virtual void DrawRectangle(const TRect& r) = 0;                 // pen and brush
     virtual void DrawEllipse(const TRect& r) = 0;
     virtual void DrawPolygon(const std::vector<TPoint>& pts) = 0;
     virtual void DrawFill(const TRect& r, int32_t rgb) = 0;
@@ -338,8 +338,8 @@ protected:
     virtual void DrawPath(const std::vector<Figure>& figures, bool stroke, bool fill) = 0;
     // Glyphs at the given x positions (one per unit), on the baseline y; the
     // opaque rectangle is filled with the background colour first.
-    virtual void DrawGlyphs(std::u16string_view text, const std::vector<int>& xs, int baseline,
-                            const TRect* clip, const TRect* opaque) = 0;
+    virtual void DrawGlyphs(std::u16string_view text, const std::vector<int>& xs, int baseline, const TRect* clip,
+                            const TRect* opaque) = 0;
     virtual bool DrawBits(const TRect& dest, const TBitmap* src, const TRect& srcRect, uint32_t rop) = 0;
     virtual bool DrawPattern(const TRect& dest, uint32_t rop) = 0;
     virtual void DrawMasked(const TRect& dest, const TBitmap* bmp, const TBitmap* mask) = 0;
@@ -384,6 +384,7 @@ public:
     // Whether a clip was in force when the guard was made, and that clip.
     bool HadClip() const { return FHad; }
     const TRegion& SavedClip() const { return FSaved; }
+
 private:
     TDeviceContext* FDc;
     TRegion FSaved;
@@ -394,9 +395,12 @@ private:
 class TSaveDCGuard {
 public:
     explicit TSaveDCGuard(TDeviceContext* dc) : FDc(dc), FLevel(dc ? dc->SaveDC() : 0) {}
-    ~TSaveDCGuard() { if (FDc) FDc->RestoreDC(FLevel); }
+    ~TSaveDCGuard() {
+        if (FDc) FDc->RestoreDC(FLevel);
+    }
     TSaveDCGuard(const TSaveDCGuard&) = delete;
     TSaveDCGuard& operator=(const TSaveDCGuard&) = delete;
+
 private:
     TDeviceContext* FDc;
     int FLevel;

@@ -17,12 +17,23 @@
 
 namespace {
 // Captions are the program's source texts, shown in the interface language.
-struct BtnInfo { const char* name; const char* caption; TModalResult result; };
-const BtnInfo kButtons[] = {
-    {"Yes", "&Да", mrYes}, {"No", "&Нет", mrNo}, {"OK", "OK", mrOk}, {"Cancel", "Отмена", mrCancel},
-    {"Abort", "&Прервать", mrAbort}, {"Retry", "&Повторить", mrRetry}, {"Ignore", "&Пропустить", mrIgnore},
-    {"All", "&Все", mrAll}, {"NoToAll", "Н&ет для всех", mrNoToAll}, {"YesToAll", "Д&а для всех", mrYesToAll},
-    {"Help", "&Справка", mrNone}, {"Close", "&Закрыть", mrClose}};
+struct BtnInfo {
+    const char* name;
+    const char* caption;
+    TModalResult result;
+};
+const BtnInfo kButtons[] = {{"Yes", "&Да", mrYes},
+                            {"No", "&Нет", mrNo},
+                            {"OK", "OK", mrOk},
+                            {"Cancel", "Отмена", mrCancel},
+                            {"Abort", "&Прервать", mrAbort},
+                            {"Retry", "&Повторить", mrRetry},
+                            {"Ignore", "&Пропустить", mrIgnore},
+                            {"All", "&Все", mrAll},
+                            {"NoToAll", "Н&ет для всех", mrNoToAll},
+                            {"YesToAll", "Д&а для всех", mrYesToAll},
+                            {"Help", "&Справка", mrNone},
+                            {"Close", "&Закрыть", mrClose}};
 const char* kCaptions[] = {"Предупреждение", "Ошибка", "Информация", "Подтверждение", ""};
 }  // namespace
 
@@ -32,7 +43,7 @@ TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlg
     f->SetBorderStyle(bsDialog);
     f->SetPosition(poScreenCenter);
     f->SetCaption(Application->Title().empty() || DlgType != mtCustom ? zrnTranslateString(kCaptions[DlgType]).str()
-                                                                     : Application->Title());
+                                                                      : Application->Title());
     auto* msg = new TLabel(f);
     msg->SetName("Message");
     msg->SetParent(f);
@@ -57,7 +68,10 @@ TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlg
     }
     // Default: the first of Yes/OK; cancel: Cancel, else No, else the only button.
     for (TButton* b : btns)
-        if (b->ModalResult() == mrYes || b->ModalResult() == mrOk) { b->SetDefault(true); break; }
+        if (b->ModalResult() == mrYes || b->ModalResult() == mrOk) {
+            b->SetDefault(true);
+            break;
+        }
     for (TModalResult want : {mrCancel, mrNo, mrClose})
         if (auto it = std::find_if(btns.begin(), btns.end(), [&](TButton* b) { return b->ModalResult() == want; });
             it != btns.end()) {
@@ -81,8 +95,7 @@ TCustomForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlg
     return f;
 }
 
-int ShowModalAndFree(TCustomForm* form, const std::function<void()>& prepare,
-                     const std::function<void(int)>& collect) {
+int ShowModalAndFree(TCustomForm* form, const std::function<void()>& prepare, const std::function<void(int)>& collect) {
     int r = mrCancel;
     try {
         if (prepare) prepare();
@@ -104,12 +117,13 @@ void ShowMessage(const String& Msg) { MessageDlg(Msg, mtCustom, mbSet(mbOK)); }
 
 // ---- file dialogs
 
-const TEnumInfo OpenOptionInfo{"TOpenOption",
-    {"ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir", "ofShowHelp", "ofNoValidate",
-     "ofAllowMultiSelect", "ofExtensionDifferent", "ofPathMustExist", "ofFileMustExist", "ofCreatePrompt",
-     "ofShareAware", "ofNoReadOnlyReturn", "ofNoTestFileCreate", "ofNoNetworkButton", "ofNoLongNames",
-     "ofOldStyleDialog", "ofNoDereferenceLinks", "ofEnableIncludeNotify", "ofEnableSizing", "ofDontAddToRecent",
-     "ofForceShowHidden"}};
+const TEnumInfo OpenOptionInfo{
+    "TOpenOption",
+    {"ofReadOnly",        "ofOverwritePrompt",  "ofHideReadOnly",       "ofNoChangeDir",         "ofShowHelp",
+     "ofNoValidate",      "ofAllowMultiSelect", "ofExtensionDifferent", "ofPathMustExist",       "ofFileMustExist",
+     "ofCreatePrompt",    "ofShareAware",       "ofNoReadOnlyReturn",   "ofNoTestFileCreate",    "ofNoNetworkButton",
+     "ofNoLongNames",     "ofOldStyleDialog",   "ofNoDereferenceLinks", "ofEnableIncludeNotify", "ofEnableSizing",
+     "ofDontAddToRecent", "ofForceShowHidden"}};
 
 IMPLEMENT_CLASS(TCommonDialog, TComponent) {}
 
@@ -185,9 +199,10 @@ bool TOpenDialog::Execute() {
     QFileDialog dlg(Screen->ActiveForm() ? Screen->ActiveForm()->Handle() : nullptr);
     dlg.setWindowTitle(toQ(FTitle));
     dlg.setAcceptMode(FSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dlg.setFileMode(FSave ? QFileDialog::AnyFile
-                          : (FOptions & ofSet(ofAllowMultiSelect)) ? QFileDialog::ExistingFiles
-                          : (FOptions & ofSet(ofFileMustExist)) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dlg.setFileMode(FSave                                    ? QFileDialog::AnyFile
+                    : (FOptions & ofSet(ofAllowMultiSelect)) ? QFileDialog::ExistingFiles
+                    : (FOptions & ofSet(ofFileMustExist))    ? QFileDialog::ExistingFile
+                                                             : QFileDialog::AnyFile);
     if (!(FOptions & ofSet(ofOverwritePrompt))) dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
     QStringList filters = qtFilters(FFilter);
     if (!filters.isEmpty()) {

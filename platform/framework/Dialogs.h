@@ -9,7 +9,20 @@
 #include "platform/framework/Forms.h"
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
-enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp, mbClose };
+enum TMsgDlgBtn {
+    mbYes,
+    mbNo,
+    mbOK,
+    mbCancel,
+    mbAbort,
+    mbRetry,
+    mbIgnore,
+    mbAll,
+    mbNoToAll,
+    mbYesToAll,
+    mbHelp,
+    mbClose
+};
 using TMsgDlgButtons = uint32_t;
 template <class... B> constexpr TMsgDlgButtons mbSet(B... b) { return ((1u << b) | ... | 0u); }
 constexpr TMsgDlgButtons mbOKCancel = (1u << mbOK) | (1u << mbCancel);
@@ -30,11 +43,30 @@ int ShowModalAndFree(TCustomForm* form, const std::function<void()>& prepare = {
 
 // File dialogs. Execute runs the modal hook when one is set (the hook fills
 // FileName / Files and returns mrOk or mrCancel); otherwise a real dialog.
-enum TOpenOption { ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp, ofNoValidate,
-                   ofAllowMultiSelect, ofExtensionDifferent, ofPathMustExist, ofFileMustExist, ofCreatePrompt,
-                   ofShareAware, ofNoReadOnlyReturn, ofNoTestFileCreate, ofNoNetworkButton, ofNoLongNames,
-                   ofOldStyleDialog, ofNoDereferenceLinks, ofEnableIncludeNotify, ofEnableSizing, ofDontAddToRecent,
-                   ofForceShowHidden };
+enum TOpenOption {
+    ofReadOnly,
+    ofOverwritePrompt,
+    ofHideReadOnly,
+    ofNoChangeDir,
+    ofShowHelp,
+    ofNoValidate,
+    ofAllowMultiSelect,
+    ofExtensionDifferent,
+    ofPathMustExist,
+    ofFileMustExist,
+    ofCreatePrompt,
+    ofShareAware,
+    ofNoReadOnlyReturn,
+    ofNoTestFileCreate,
+    ofNoNetworkButton,
+    ofNoLongNames,
+    ofOldStyleDialog,
+    ofNoDereferenceLinks,
+    ofEnableIncludeNotify,
+    ofEnableSizing,
+    ofDontAddToRecent,
+    ofForceShowHidden
+};
 using TOpenOptions = uint32_t;
 extern const TEnumInfo OpenOptionInfo;
 constexpr TOpenOptions ofSet(TOpenOption o) { return 1u << o; }
@@ -73,10 +105,13 @@ class TOpenDialog : public TCommonDialog {
     TOpenOptions Options() const { return FOptions; }
     void SetOptions(TOpenOptions v) { FOptions = v; }
     bool IsSaveDialog() const { return FSave; }
+
 protected:
     bool FSave = false;
+
 private:
     bool HookAnswerAccepted();
+
 private:
     String FFileName, FFilter, FInitialDir, FDefaultExt, FTitle;
     int FFilterIndex = 1;

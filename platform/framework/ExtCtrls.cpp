@@ -64,8 +64,9 @@ public:
         if (!t.isEmpty()) {
             pt.setPen(palette().color(QPalette::WindowText));
             int a = Qt::AlignVCenter | Qt::TextShowMnemonic;
-            a |= FPanel->FAlignment == taCenter ? Qt::AlignHCenter
-                 : FPanel->FAlignment == taRightJustify ? Qt::AlignRight : Qt::AlignLeft;
+            a |= FPanel->FAlignment == taCenter         ? Qt::AlignHCenter
+                 : FPanel->FAlignment == taRightJustify ? Qt::AlignRight
+                                                        : Qt::AlignLeft;
             pt.drawText(r.adjusted(2, 0, -2, 0), a, t);
         }
     }
@@ -88,10 +89,22 @@ TPanel::TPanel(TComponent* AOwner) : TWinControl(AOwner) {
     SetWidget(new PanelWidget(this));
 }
 void TPanel::ApplyText() { Invalidate(); }
-void TPanel::SetBevelOuter(TBevelCut v) { FBevelOuter = v; Invalidate(); }
-void TPanel::SetBevelInner(TBevelCut v) { FBevelInner = v; Invalidate(); }
-void TPanel::SetBevelWidth(int v) { FBevelWidth = v < 1 ? 1 : v; Invalidate(); }
-void TPanel::SetAlignment(TAlignment v) { FAlignment = v; Invalidate(); }
+void TPanel::SetBevelOuter(TBevelCut v) {
+    FBevelOuter = v;
+    Invalidate();
+}
+void TPanel::SetBevelInner(TBevelCut v) {
+    FBevelInner = v;
+    Invalidate();
+}
+void TPanel::SetBevelWidth(int v) {
+    FBevelWidth = v < 1 ? 1 : v;
+    Invalidate();
+}
+void TPanel::SetAlignment(TAlignment v) {
+    FAlignment = v;
+    Invalidate();
+}
 void TPanel::SetBorderStyle(TBorderStyle v) {
     if (v != bsSingle) v = bsNone;
     if (v == FBorderStyle) return;
@@ -146,7 +159,8 @@ void TTimer::SetInterval(unsigned v) {
 IMPLEMENT_CLASS(TPaintBox, TGraphicControl) {}
 TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner) {}
 
-const TEnumInfo BevelShapeInfo{"TBevelShape", {"bsBox", "bsFrame", "bsTopLine", "bsBottomLine", "bsLeftLine", "bsRightLine", "bsSpacer"}};
+const TEnumInfo BevelShapeInfo{
+    "TBevelShape", {"bsBox", "bsFrame", "bsTopLine", "bsBottomLine", "bsLeftLine", "bsRightLine", "bsSpacer"}};
 const TEnumInfo BevelStyleInfo{"TBevelStyle", {"bsLowered", "bsRaised"}};
 
 IMPLEMENT_CLASS(TBevel, TGraphicControl) {
@@ -154,9 +168,7 @@ IMPLEMENT_CLASS(TBevel, TGraphicControl) {
     r.Enum("Style", BevelStyleInfo, &TBevel::Style, &TBevel::SetStyle);
 }
 
-TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner) {
-    SetBounds(FLeft, FTop, 50, 50);
-}
+TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner) { SetBounds(FLeft, FTop, 50, 50); }
 
 void TBevel::Paint() {
     TCanvas* c = Canvas();
@@ -182,10 +194,22 @@ void TBevel::Paint() {
         c->Pen()->SetColor(hi);
         c->Rectangle(1, 1, w, h);
         break;
-    case bsTopLine: line(lo, 0, 0, w, 0); line(hi, 0, 1, w, 1); break;
-    case bsBottomLine: line(lo, 0, h - 2, w, h - 2); line(hi, 0, h - 1, w, h - 1); break;
-    case bsLeftLine: line(lo, 0, 0, 0, h); line(hi, 1, 0, 1, h); break;
-    case bsRightLine: line(lo, w - 2, 0, w - 2, h); line(hi, w - 1, 0, w - 1, h); break;
+    case bsTopLine:
+        line(lo, 0, 0, w, 0);
+        line(hi, 0, 1, w, 1);
+        break;
+    case bsBottomLine:
+        line(lo, 0, h - 2, w, h - 2);
+        line(hi, 0, h - 1, w, h - 1);
+        break;
+    case bsLeftLine:
+        line(lo, 0, 0, 0, h);
+        line(hi, 1, 0, 1, h);
+        break;
+    case bsRightLine:
+        line(lo, w - 2, 0, w - 2, h);
+        line(hi, w - 1, 0, w - 1, h);
+        break;
     case bsSpacer: break;
     }
 }
@@ -224,9 +248,8 @@ void TRadioGroup::Rebuild() {
     for (int i = 0; i < FItems->Count(); ++i) {
         auto* b = new QRadioButton(toQ(FItems->Get(i)), g);
         b->setAutoExclusive(false);  // the group keeps ItemIndex itself
-        QObject::connect(b, &QRadioButton::clicked, b, [this, i] {
-            dispatchGuarded(this, [this, i] { SetItemIndex(i); });
-        });
+        QObject::connect(b, &QRadioButton::clicked, b,
+                         [this, i] { dispatchGuarded(this, [this, i] { SetItemIndex(i); }); });
         b->show();
         FButtons.push_back(b);
     }

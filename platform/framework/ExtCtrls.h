@@ -28,9 +28,11 @@ class TPanel : public TWinControl {
     void SetBorderStyle(TBorderStyle v);
     int ClientWidth() const override;
     int ClientHeight() const override;
+
 protected:
     TRect AlignArea() const override;
     void ApplyText() override;
+
 private:
     friend class PanelWidget;
     int BorderWidth() const { return FBorderStyle == bsSingle ? BorderEdge : 0; }
@@ -53,9 +55,11 @@ class TTimer : public TComponent {
     TNotifyEvent OnTimer;
     // For tests: runs OnTimer as if the interval had passed.
     void Fire();
+
 protected:
     // One tick: raises OnTimer (derived timers add their own work).
     virtual void Timer();
+
 private:
     void Apply();
     bool FEnabled = true;
@@ -68,6 +72,7 @@ class TPaintBox : public TGraphicControl {
     DECLARE_CLASS(TPaintBox)
     explicit TPaintBox(TComponent* AOwner);
     TNotifyEvent OnPaint;
+
 protected:
     void Paint() override { fire(OnPaint, this); }
 };
@@ -81,11 +86,19 @@ class TBevel : public TGraphicControl {
     DECLARE_CLASS(TBevel)
     explicit TBevel(TComponent* AOwner);
     TBevelShape Shape() const { return FShape; }
-    void SetShape(TBevelShape v) { FShape = v; Invalidate(); }
+    void SetShape(TBevelShape v) {
+        FShape = v;
+        Invalidate();
+    }
     TBevelStyle Style() const { return FStyle; }
-    void SetStyle(TBevelStyle v) { FStyle = v; Invalidate(); }
+    void SetStyle(TBevelStyle v) {
+        FStyle = v;
+        Invalidate();
+    }
+
 protected:
     void Paint() override;
+
 private:
     TBevelShape FShape = bsBox;
     TBevelStyle FStyle = bsLowered;
@@ -104,10 +117,14 @@ class TRadioGroup : public TWinControl {
     void SetColumns(int v);
     // The radio button widgets (platform code and tests).
     int ButtonCount() const { return int(FButtons.size()); }
-    class QRadioButton* Button(int i) const { return FButtons.at(size_t(i)); }
+    class QRadioButton* Button(int i) const {
+        return FButtons.at(size_t(i));
+    }
+
 protected:
     void ApplyText() override;
     void Resize() override;
+
 private:
     void Rebuild();
     void Arrange();
@@ -126,13 +143,25 @@ class TImage : public TGraphicControl {
     TPicture* Picture() const { return FPicture; }
     void SetPicture(TPicture* p) { FPicture->Assign(p); }
     bool Stretch() const { return FStretch; }
-    void SetStretch(bool v) { FStretch = v; Invalidate(); }
+    void SetStretch(bool v) {
+        FStretch = v;
+        Invalidate();
+    }
     bool Center() const { return FCenter; }
-    void SetCenter(bool v) { FCenter = v; Invalidate(); }
+    void SetCenter(bool v) {
+        FCenter = v;
+        Invalidate();
+    }
     bool Proportional() const { return FProportional; }
-    void SetProportional(bool v) { FProportional = v; Invalidate(); }
+    void SetProportional(bool v) {
+        FProportional = v;
+        Invalidate();
+    }
     bool Transparent() const { return FTransparent; }
-    void SetTransparent(bool v) { FTransparent = v; Invalidate(); }
+    void SetTransparent(bool v) {
+        FTransparent = v;
+        Invalidate();
+    }
     bool AutoSize() const { return FAutoSize; }
     void SetAutoSize(bool v);
     bool Animate() const { return FAnimate; }
@@ -140,6 +169,7 @@ class TImage : public TGraphicControl {
     bool Animating() const;  // a multi-frame picture is playing
 protected:
     void Paint() override;
+
 private:
     void PictureChanged();
     TPicture* FPicture;

@@ -77,10 +77,12 @@ void EnsureApplication() {
     Application->Initialize();
 }
 
-const TEnumInfo FormBorderStyleInfo{"TFormBorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"}};
+const TEnumInfo FormBorderStyleInfo{"TFormBorderStyle",
+                                    {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"}};
 const TEnumInfo WindowStateInfo{"TWindowState", {"wsNormal", "wsMinimized", "wsMaximized", "wsFullScreen"}};
-const TEnumInfo PositionInfo{"TPosition", {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
-                                           "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"}};
+const TEnumInfo PositionInfo{"TPosition",
+                             {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter",
+                              "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"}};
 const TEnumInfo FormStyleInfo{"TFormStyle", {"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"}};
 const TEnumInfo BorderIconsInfo{"TBorderIcon", {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"}};
 
@@ -90,10 +92,12 @@ IMPLEMENT_CLASS(TCustomForm, TWinControl) {
     r.Str("Caption", &TCustomForm::GetText, &TCustomForm::SetText);
     r.Set("BorderIcons", BorderIconsInfo, &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons);
     r.Enum("BorderStyle", FormBorderStyleInfo, &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle);
-    r.Integer("ClientHeight", [](TCustomForm* f) { return f->ClientHeight(); },
-              [](TCustomForm* f, int64_t v) { f->SetClientHeight(int(v)); });
-    r.Integer("ClientWidth", [](TCustomForm* f) { return f->ClientWidth(); },
-              [](TCustomForm* f, int64_t v) { f->SetClientWidth(int(v)); });
+    r.Integer(
+        "ClientHeight", [](TCustomForm* f) { return f->ClientHeight(); },
+        [](TCustomForm* f, int64_t v) { f->SetClientHeight(int(v)); });
+    r.Integer(
+        "ClientWidth", [](TCustomForm* f) { return f->ClientWidth(); },
+        [](TCustomForm* f, int64_t v) { f->SetClientWidth(int(v)); });
     r.Enum("FormStyle", FormStyleInfo, &TCustomForm::FormStyle, &TCustomForm::SetFormStyle);
     r.Boolean("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview);
     r.Object<TMainMenu>("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu);
@@ -148,7 +152,9 @@ void TCustomForm::Loaded() {
 void TCustomForm::DoCreate() { fire(OnCreate, this); }
 void TCustomForm::DoShow() { fire(OnShow, this); }
 void TCustomForm::DoHide() { fire(OnHide, this); }
-void TCustomForm::DoClose(TCloseAction& Action) { if (OnClose) OnClose(this, Action); }
+void TCustomForm::DoClose(TCloseAction& Action) {
+    if (OnClose) OnClose(this, Action);
+}
 void TCustomForm::Activate() { fire(OnActivate, this); }
 void TCustomForm::Deactivate() { fire(OnDeactivate, this); }
 
@@ -437,7 +443,10 @@ void TCustomForm::Hide() {
     if (Screen->ActiveForm() == this) {
         TCustomForm* next = nullptr;
         for (int i = Screen->FormCount() - 1; i >= 0; --i)
-            if (Screen->Forms(i) != this && Screen->Forms(i)->Showing()) { next = Screen->Forms(i); break; }
+            if (Screen->Forms(i) != this && Screen->Forms(i)->Showing()) {
+                next = Screen->Forms(i);
+                break;
+            }
         Screen->SetActiveForm(next);
         // The window below takes the activation back (and with it the focus
         // of its focused control), as the window system does on Windows.
@@ -446,7 +455,8 @@ void TCustomForm::Hide() {
 }
 
 void TCustomForm::SetVisible(bool v) {
-    if (v) Show(); else Hide();
+    if (v) Show();
+    else Hide();
 }
 
 void TCustomForm::BringToFront() {
@@ -654,9 +664,7 @@ bool TCustomForm::WidgetEvent(QEvent* e) {
         if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
         return HandleDialogKey(ke->key());
     }
-    case QEvent::WindowActivate:
-        Screen->SetActiveForm(this);
-        return false;
+    case QEvent::WindowActivate: Screen->SetActiveForm(this); return false;
     case QEvent::Move: {
         bool r = TWinControl::WidgetEvent(e);
         RecordNormalBounds();
@@ -760,8 +768,7 @@ void TApplication::Initialize(int argc, char** argv) {
     sStore.clear();
     if (argc > 0 && argv)
         for (int i = 0; i < argc; ++i) sStore.emplace_back(argv[i] ? argv[i] : "");
-    else
-        sStore.emplace_back("zrx");
+    else sStore.emplace_back("zrx");
     for (auto& s : sStore) sArgv.push_back(s.data());
     sArgv.push_back(nullptr);
     sArgc = int(sStore.size());
@@ -786,7 +793,6 @@ void TApplication::Initialize(int argc, char** argv) {
         if (Screen) dispatchGuarded(Screen, [] { fire(Screen->OnActiveControlChange, Screen); });
     });
 }
-
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);
@@ -911,9 +917,7 @@ int TScreen::PixelsPerInch() const {
     return s ? int(s->logicalDotsPerInchY() + 0.5) : 96;
 }
 std::vector<String> TScreen::Fonts() const { return InstalledFontFamilies(); }
-int TScreen::MonitorCount() const {
-    return QCoreApplication::instance() ? int(QGuiApplication::screens().size()) : 1;
-}
+int TScreen::MonitorCount() const { return QCoreApplication::instance() ? int(QGuiApplication::screens().size()) : 1; }
 
 void TScreen::SetCursor(TCursor c) {
     if (c == FCursor) return;

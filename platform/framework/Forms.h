@@ -12,8 +12,16 @@ class TButton;
 // Scoped: the HTML component's white-space styles use the same short names.
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized, wsFullScreen };
 extern const TEnumInfo WindowStateInfo;
-enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
-                 poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
+enum TPosition {
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter,
+    poMainFormCenter,
+    poOwnerFormCenter
+};
 extern const TEnumInfo PositionInfo;
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
@@ -172,10 +180,12 @@ class TFrame : public TWinControl {
     // After the framework's own work, a frame that now sits on another form
     // hears of it through FormAssigned.
     void SetParent(TWinControl* p) override;
+
 protected:
     bool IsRootComponent() const override { return true; }
     // The form the frame sits on after a change of parent (never null).
     virtual void FormAssigned(TCustomForm* form) { (void)form; }
+
 private:
     TCustomForm* FKnownForm = nullptr;
 };
@@ -189,6 +199,7 @@ class TDataModule : public TComponent {
     TNotifyEvent OnDestroy;
     void AfterConstruction() override;
     void BeforeDestruction() override;
+
 protected:
     bool IsRootComponent() const override { return true; }
 };
@@ -232,8 +243,10 @@ class TApplication : public TComponent {
     TNotifyEvent OnIdle;
     // Number of nested modal loops running.
     int ModalLevel() const { return FModalLevel; }
+
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
+
 private:
     friend class TCustomForm;
     TCustomForm* FMainForm = nullptr;
@@ -274,6 +287,7 @@ class TScreen : public TComponent {
     void AddDataModule(TDataModule* d);
     void RemoveDataModule(TDataModule* d);
     void SetActiveForm(TCustomForm* f);
+
 private:
     std::vector<TCustomForm*> FForms;
     std::vector<TDataModule*> FDataModules;

@@ -70,10 +70,8 @@ void drawOnDC(TGpGraphics* g, const QImage& src, const QRectF& srcRect, const QR
         const auto* line = reinterpret_cast<const QRgb*>(part.constScanLine(y));
         uint8_t* m = mask.ScanLine(y);
         for (int x = 0; x < size.width(); ++x) {
-            if (qAlpha(line[x]) == 0)
-                m[x / 8] |= uint8_t(0x80 >> (x % 8));
-            else
-                m[x / 8] &= uint8_t(~(0x80 >> (x % 8)));
+            if (qAlpha(line[x]) == 0) m[x / 8] |= uint8_t(0x80 >> (x % 8));
+            else m[x / 8] &= uint8_t(~(0x80 >> (x % 8)));
         }
     }
     g->dc->StretchDrawMasked(TRect{dest.left(), dest.top(), dest.right() + 1, dest.bottom() + 1}, &bmp, &mask);
@@ -97,7 +95,7 @@ QPainter* painterOf(TGpGraphics* g) { return g ? g->painter.get() : nullptr; }
 }  // namespace
 
 const char* GpStatusName(int status) {
-    static const char* const names[] = {"Ok",         "GenericError",       "InvalidParameter", "OutOfMemory",
+    static const char* const names[] = {"Ok",           "GenericError",       "InvalidParameter", "OutOfMemory",
                                         "FileNotFound", "UnknownImageFormat", "ImageTooLarge",    "WrongState"};
     return status >= 0 && status < int(sizeof names / sizeof names[0]) ? names[status] : "<UnKnown>";
 }
@@ -194,8 +192,8 @@ TGpStatus GpDrawImageRectI(TGpGraphics* g, TGpImage* image, int x, int y, int w,
     return gpOk;
 }
 
-TGpStatus GpDrawImagePointRect(TGpGraphics* g, TGpImage* image, float x, float y, float srcx, float srcy,
-                               float srcw, float srch) {
+TGpStatus GpDrawImagePointRect(TGpGraphics* g, TGpImage* image, float x, float y, float srcx, float srcy, float srcw,
+                               float srch) {
     if (g && g->dc && image) {
         drawOnDC(g, image->image, QRectF(srcx, srcy, srcw, srch), QRectF(x, y, srcw, srch));
         return gpOk;
@@ -206,8 +204,8 @@ TGpStatus GpDrawImagePointRect(TGpGraphics* g, TGpImage* image, float x, float y
     return gpOk;
 }
 
-TGpStatus GpDrawImageRectRectI(TGpGraphics* g, TGpImage* image, int dx, int dy, int dw, int dh, int sx, int sy,
-                               int sw, int sh) {
+TGpStatus GpDrawImageRectRectI(TGpGraphics* g, TGpImage* image, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
+                               int sh) {
     if (g && g->dc && image) {
         drawOnDC(g, image->image, QRectF(sx, sy, sw, sh), QRectF(dx, dy, dw, dh));
         return gpOk;
@@ -215,10 +213,8 @@ TGpStatus GpDrawImageRectRectI(TGpGraphics* g, TGpImage* image, int dx, int dy, 
     QPainter* p = painterOf(g);
     if (!p || !image) return gpInvalidParameter;
     // Drawing an image onto itself needs a copy of the source part.
-    if (g->target == &image->image)
-        p->drawImage(QRect(dx, dy, dw, dh), image->image.copy(sx, sy, sw, sh));
-    else
-        p->drawImage(QRect(dx, dy, dw, dh), image->image, QRect(sx, sy, sw, sh));
+    if (g->target == &image->image) p->drawImage(QRect(dx, dy, dw, dh), image->image.copy(sx, sy, sw, sh));
+    else p->drawImage(QRect(dx, dy, dw, dh), image->image, QRect(sx, sy, sw, sh));
     return gpOk;
 }
 
@@ -235,8 +231,8 @@ TGpStatus GpGraphicsClear(TGpGraphics* g, uint32_t argb) {
     p->setCompositionMode(QPainter::CompositionMode_Source);
     p->resetTransform();
     p->setClipping(false);
-    p->fillRect(QRect(QPoint(0, 0), p->device()->width() > 0 ? QSize(p->device()->width(), p->device()->height())
-                                                              : QSize(0, 0)),
+    p->fillRect(QRect(QPoint(0, 0),
+                      p->device()->width() > 0 ? QSize(p->device()->width(), p->device()->height()) : QSize(0, 0)),
                 QColor::fromRgba(argb));
     p->restore();
     return gpOk;

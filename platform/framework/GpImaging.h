@@ -52,10 +52,10 @@ TGpStatus GpCreateFromDC(TDeviceContext* dc, TGpGraphics** graphics);
 TGpStatus GpDeleteGraphics(TGpGraphics* graphics);
 // Source over destination, smooth scaling; sizes in pixels.
 TGpStatus GpDrawImageRectI(TGpGraphics* g, TGpImage* image, int x, int y, int w, int h);
-TGpStatus GpDrawImagePointRect(TGpGraphics* g, TGpImage* image, float x, float y, float srcx, float srcy,
-                               float srcw, float srch);
-TGpStatus GpDrawImageRectRectI(TGpGraphics* g, TGpImage* image, int dx, int dy, int dw, int dh, int sx, int sy,
-                               int sw, int sh);
+TGpStatus GpDrawImagePointRect(TGpGraphics* g, TGpImage* image, float x, float y, float srcx, float srcy, float srcw,
+                               float srch);
+TGpStatus GpDrawImageRectRectI(TGpGraphics* g, TGpImage* image, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
+                               int sh);
 TGpStatus GpGraphicsClear(TGpGraphics* g, uint32_t argb);
 TGpStatus GpScaleWorldTransform(TGpGraphics* g, float sx, float sy);
 

@@ -43,11 +43,10 @@ const NamedColor kNames[] = {
 // Classic Windows values, used when no application palette exists yet and for
 // indexes the palette has no role for.
 uint32_t classicSystemRGB(int idx) {
-    static const uint32_t rgb[31] = {
-        0xC8C8C8, 0x000000, 0x99B4D1, 0xBFCDDB, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000, 0x000000,
-        0x000000, 0xB4B4B4, 0xF4F7FC, 0xABABAB, 0x3399FF, 0xFFFFFF, 0xF0F0F0, 0xA0A0A0, 0x6D6D6D,
-        0x000000, 0x434E54, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000, 0xFFFFE1, 0xB5B5B5, 0x0066CC,
-        0xB9D1EA, 0xD7E4F2, 0x3399FF, 0xF0F0F0};
+    static const uint32_t rgb[31] = {0xC8C8C8, 0x000000, 0x99B4D1, 0xBFCDDB, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
+                                     0x000000, 0x000000, 0xB4B4B4, 0xF4F7FC, 0xABABAB, 0x3399FF, 0xFFFFFF, 0xF0F0F0,
+                                     0xA0A0A0, 0x6D6D6D, 0x000000, 0x434E54, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
+                                     0xFFFFE1, 0xB5B5B5, 0x0066CC, 0xB9D1EA, 0xD7E4F2, 0x3399FF, 0xF0F0F0};
     uint32_t v = (idx >= 0 && idx < 31) ? rgb[idx] : 0;
     // Table is 0xRRGGBB; TColor is 0xBBGGRR.
     return ((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF);
@@ -56,14 +55,21 @@ uint32_t classicSystemRGB(int idx) {
 bool paletteRole(int idx, QPalette::ColorGroup& g, QPalette::ColorRole& r) {
     g = QPalette::Active;
     switch (idx) {
-    case 4: case 15: case 30: r = QPalette::Button; return true;    // menu, button face, menu bar
+    case 4:
+    case 15:
+    case 30: r = QPalette::Button; return true;  // menu, button face, menu bar
     case 5: r = QPalette::Base; return true;
-    case 7: case 8: r = QPalette::Text; return true;
+    case 7:
+    case 8: r = QPalette::Text; return true;
     case 18: r = QPalette::ButtonText; return true;
-    case 13: case 29: r = QPalette::Highlight; return true;
+    case 13:
+    case 29: r = QPalette::Highlight; return true;
     case 14: r = QPalette::HighlightedText; return true;
     case 16: r = QPalette::Mid; return true;
-    case 17: g = QPalette::Disabled; r = QPalette::Text; return true;
+    case 17:
+        g = QPalette::Disabled;
+        r = QPalette::Text;
+        return true;
     case 20: r = QPalette::Light; return true;
     case 21: r = QPalette::Shadow; return true;
     case 22: r = QPalette::Midlight; return true;
@@ -107,7 +113,8 @@ void OffsetRect(TRect& r, int dx, int dy) {
 }
 bool PtInRect(const TRect& r, TPoint p) { return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom; }
 bool IntersectRect(TRect& out, const TRect& a, const TRect& b) {
-    const TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
+    const TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+                  std::min(a.Bottom, b.Bottom)};
     if (IsRectEmpty(r)) {
         out = TRect{};
         return false;
@@ -118,7 +125,9 @@ bool IntersectRect(TRect& out, const TRect& a, const TRect& b) {
 bool UnionRect(TRect& out, const TRect& a, const TRect& b) {
     if (IsRectEmpty(a)) out = b;
     else if (IsRectEmpty(b)) out = a;
-    else out = TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
+    else
+        out = TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+                    std::max(a.Bottom, b.Bottom)};
     if (IsRectEmpty(out)) {
         out = TRect{};
         return false;
@@ -195,9 +204,17 @@ void TFont::Changed() {
     FDefault = false;
     fire(OnChange, this);
 }
-void TFont::SetName(const String& v) { if (v != FName) { FName = v; Changed(); } }
+void TFont::SetName(const String& v) {
+    if (v != FName) {
+        FName = v;
+        Changed();
+    }
+}
 void TFont::SetSize(int v) {
-    if (v < 0) { SetHeight(v); return; }
+    if (v < 0) {
+        SetHeight(v);
+        return;
+    }
     if (v > 0 && (v != FSize || FPixelHeight)) {
         FSize = v;
         FPixelHeight = 0;
@@ -224,9 +241,24 @@ void TFont::SetHeight(int v) {
     FPixelHeight = v;
     Changed();
 }
-void TFont::SetColor(TColor v) { if (v != FColor) { FColor = v; Changed(); } }
-void TFont::SetStyle(TFontStyles v) { if (v != FStyle) { FStyle = v; Changed(); } }
-void TFont::SetPitch(TFontPitch v) { if (v != FPitch) { FPitch = v; Changed(); } }
+void TFont::SetColor(TColor v) {
+    if (v != FColor) {
+        FColor = v;
+        Changed();
+    }
+}
+void TFont::SetStyle(TFontStyles v) {
+    if (v != FStyle) {
+        FStyle = v;
+        Changed();
+    }
+}
+void TFont::SetPitch(TFontPitch v) {
+    if (v != FPitch) {
+        FPitch = v;
+        Changed();
+    }
+}
 void TFont::Assign(TPersistent* Source) {
     if (auto* f = dynamic_cast<TFont*>(Source)) {
         FName = f->FName;
@@ -267,8 +299,11 @@ void fromQFont(TFont& f, const QFont& q) {
 
 // ---- pens, brushes, canvas
 
-const TEnumInfo PenStyleInfo{"TPenStyle", {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame"}};
-const TEnumInfo BrushStyleInfo{"TBrushStyle", {"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal", "bsBDiagonal", "bsCross", "bsDiagCross"}};
+const TEnumInfo PenStyleInfo{"TPenStyle",
+                             {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame"}};
+const TEnumInfo BrushStyleInfo{
+    "TBrushStyle",
+    {"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal", "bsBDiagonal", "bsCross", "bsDiagCross"}};
 
 IMPLEMENT_CLASS(TPen, TPersistent) {
     r.Integer("Color", &TPen::Color, &TPen::SetColor);
@@ -355,4 +390,3 @@ void TPicture::Clear() {
     FFileName.clear();
     fire(OnChange, this);
 }
-

@@ -39,30 +39,26 @@ int MulDiv(int number, int numerator, int denominator);
 // 0x00BBGGRR; system colours are 0xFF0000nn (the Windows colour index).
 using TColor = int32_t;
 
-constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, clOlive = 0x008080,
-                 clNavy = 0x800000, clPurple = 0x800080, clTeal = 0x808000, clGray = 0x808080,
-                 clSilver = 0xC0C0C0, clRed = 0x0000FF, clLime = 0x00FF00, clYellow = 0x00FFFF,
-                 clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00, clWhite = 0xFFFFFF,
-                 clMoneyGreen = 0xC0DCC0, clSkyBlue = 0xF0CAA6, clCream = 0xF0FBFF, clMedGray = 0xA4A0A0,
-                 clLtGray = 0xC0C0C0, clDkGray = 0x808080;
+constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, clOlive = 0x008080, clNavy = 0x800000,
+                 clPurple = 0x800080, clTeal = 0x808000, clGray = 0x808080, clSilver = 0xC0C0C0, clRed = 0x0000FF,
+                 clLime = 0x00FF00, clYellow = 0x00FFFF, clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00,
+                 clWhite = 0xFFFFFF, clMoneyGreen = 0xC0DCC0, clSkyBlue = 0xF0CAA6, clCream = 0xF0FBFF,
+                 clMedGray = 0xA4A0A0, clLtGray = 0xC0C0C0, clDkGray = 0x808080;
 constexpr TColor clNone = 0x1FFFFFFF, clDefault = 0x20000000;
 
 constexpr TColor clSystemColor = TColor(0xFF000000u);
-constexpr TColor clScrollBar = clSystemColor | 0, clBackground = clSystemColor | 1,
-                 clActiveCaption = clSystemColor | 2, clInactiveCaption = clSystemColor | 3,
-                 clMenu = clSystemColor | 4, clWindow = clSystemColor | 5, clWindowFrame = clSystemColor | 6,
-                 clMenuText = clSystemColor | 7, clWindowText = clSystemColor | 8,
+constexpr TColor clScrollBar = clSystemColor | 0, clBackground = clSystemColor | 1, clActiveCaption = clSystemColor | 2,
+                 clInactiveCaption = clSystemColor | 3, clMenu = clSystemColor | 4, clWindow = clSystemColor | 5,
+                 clWindowFrame = clSystemColor | 6, clMenuText = clSystemColor | 7, clWindowText = clSystemColor | 8,
                  clCaptionText = clSystemColor | 9, clActiveBorder = clSystemColor | 10,
                  clInactiveBorder = clSystemColor | 11, clAppWorkSpace = clSystemColor | 12,
-                 clHighlight = clSystemColor | 13, clHighlightText = clSystemColor | 14,
-                 clBtnFace = clSystemColor | 15, clBtnShadow = clSystemColor | 16,
-                 clGrayText = clSystemColor | 17, clBtnText = clSystemColor | 18,
+                 clHighlight = clSystemColor | 13, clHighlightText = clSystemColor | 14, clBtnFace = clSystemColor | 15,
+                 clBtnShadow = clSystemColor | 16, clGrayText = clSystemColor | 17, clBtnText = clSystemColor | 18,
                  clInactiveCaptionText = clSystemColor | 19, clBtnHighlight = clSystemColor | 20,
-                 cl3DDkShadow = clSystemColor | 21, cl3DLight = clSystemColor | 22,
-                 clInfoText = clSystemColor | 23, clInfoBk = clSystemColor | 24,
-                 clHotLight = clSystemColor | 26, clGradientActiveCaption = clSystemColor | 27,
-                 clGradientInactiveCaption = clSystemColor | 28, clMenuHighlight = clSystemColor | 29,
-                 clMenuBar = clSystemColor | 30;
+                 cl3DDkShadow = clSystemColor | 21, cl3DLight = clSystemColor | 22, clInfoText = clSystemColor | 23,
+                 clInfoBk = clSystemColor | 24, clHotLight = clSystemColor | 26,
+                 clGradientActiveCaption = clSystemColor | 27, clGradientInactiveCaption = clSystemColor | 28,
+                 clMenuHighlight = clSystemColor | 29, clMenuBar = clSystemColor | 30;
 
 // Plain RGB of any colour (system colours through the application palette).
 int32_t ColorToRGB(TColor c);
@@ -129,13 +125,23 @@ private:
 class TPen : public TPersistent {
     DECLARE_CLASS(TPen)
     TColor Color() const { return FColor; }
-    void SetColor(TColor v) { FColor = v; fire(OnChange, this); }
+    void SetColor(TColor v) {
+        FColor = v;
+        fire(OnChange, this);
+    }
     int Width() const { return FWidth; }
-    void SetWidth(int v) { FWidth = v < 1 ? 1 : v; fire(OnChange, this); }
+    void SetWidth(int v) {
+        FWidth = v < 1 ? 1 : v;
+        fire(OnChange, this);
+    }
     TPenStyle Style() const { return FStyle; }
-    void SetStyle(TPenStyle v) { FStyle = v; fire(OnChange, this); }
+    void SetStyle(TPenStyle v) {
+        FStyle = v;
+        fire(OnChange, this);
+    }
     void Assign(TPersistent* Source) override;
     TNotifyEvent OnChange;
+
 private:
     TColor FColor = clBlack;
     int FWidth = 1;
@@ -147,9 +153,13 @@ class TBrush : public TPersistent {
     TColor Color() const { return FColor; }
     void SetColor(TColor v);
     TBrushStyle Style() const { return FStyle; }
-    void SetStyle(TBrushStyle v) { FStyle = v; fire(OnChange, this); }
+    void SetStyle(TBrushStyle v) {
+        FStyle = v;
+        fire(OnChange, this);
+    }
     void Assign(TPersistent* Source) override;
     TNotifyEvent OnChange;
+
 private:
     TColor FColor = clWhite;
     TBrushStyle FStyle = bsSolid;
@@ -161,7 +171,9 @@ class TCanvas;
 class TDeviceContext;
 
 // A graphics request the platform refuses (absurd sizes and the like).
-class EInvalidGraphicOperation : public Exception { using Exception::Exception; };
+class EInvalidGraphicOperation : public Exception {
+    using Exception::Exception;
+};
 
 // An image that can be drawn on a canvas.
 class TGraphic : public TPersistent {
@@ -219,7 +231,10 @@ class TBitmap : public TGraphic {
     enum TTransparentMode { tmAuto, tmFixed };
     TTransparentMode TransparentMode = tmAuto;
     TColor TransparentColor() const;
-    void SetTransparentColor(TColor c) { FTransparentColor = c; TransparentMode = tmFixed; }
+    void SetTransparentColor(TColor c) {
+        FTransparentColor = c;
+        TransparentMode = tmFixed;
+    }
     // A monochrome mask of the same size: white where the pixel is `c`, black elsewhere.
     TBitmap* CreateMask(TColor c) const;
     bool LoadFromFile(const String& path) override;
@@ -234,6 +249,7 @@ class TBitmap : public TGraphic {
     // Platform code: the painter drawing on the pixels (opened on demand).
     QPainter* BeginPainter();
     void EndPainter();
+
 private:
     QImage* FImage;
     TCanvas* FCanvas = nullptr;
@@ -261,6 +277,7 @@ class TPicture : public TPersistent {
     void Assign(TPersistent* Source) override;
     void Clear();
     TNotifyEvent OnChange;
+
 private:
     TBitmap* FGraphic = nullptr;
     String FFileName;
@@ -345,6 +362,7 @@ class TCanvas : public TPersistent {
     TNotifyEvent OnChanging;
     // Signals a change of the drawing (after operations on Handle()).
     void Changed() { fire(OnChange, this); }
+
 private:
     friend class TBitmap;
     TDeviceContext* measureDC() const;

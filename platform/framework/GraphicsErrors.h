@@ -5,6 +5,12 @@
 #include "platform/framework/Classes.h"
 #include "platform/framework/Graphics.h"
 
-class EInvalidGraphic : public Exception { using Exception::Exception; };
-class EInvalidImage : public Exception { using Exception::Exception; };
-class EOutOfMemory : public Exception { using Exception::Exception; };
+class EInvalidGraphic : public Exception {
+    using Exception::Exception;
+};
+class EInvalidImage : public Exception {
+    using Exception::Exception;
+};
+class EOutOfMemory : public Exception {
+    using Exception::Exception;
+};

@@ -20,6 +20,7 @@ public:
     ~TChangeLink();
     TCustomImageList* Sender() const { return FSender; }
     std::function<void()> OnChange;
+
 private:
     friend class TCustomImageList;
     TCustomImageList* FSender = nullptr;
@@ -52,6 +53,7 @@ class TCustomImageList : public TComponent {
     // Links are told of every change after OnChange; a link watches one list.
     void RegisterChanges(TChangeLink* link);
     void UnRegisterChanges(TChangeLink* link);
+
 private:
     void Changed();
     std::vector<TChangeLink*> FLinks;

@@ -59,9 +59,10 @@ public:
         case Qt::TextAlignmentRole: {
             TListColumn* c = FView->Column(col);
             int a = Qt::AlignVCenter;
-            if (c && col > 0) a |= c->Alignment() == taRightJustify ? Qt::AlignRight
-                                   : c->Alignment() == taCenter   ? Qt::AlignHCenter
-                                                                  : Qt::AlignLeft;
+            if (c && col > 0)
+                a |= c->Alignment() == taRightJustify ? Qt::AlignRight
+                     : c->Alignment() == taCenter     ? Qt::AlignHCenter
+                                                      : Qt::AlignLeft;
             else a |= Qt::AlignLeft;
             return a;
         }
@@ -81,8 +82,8 @@ public:
             if (const QImage* img = FView->SmallImages()->Image(c->ImageIndex())) return *img;
         if (role == Qt::TextAlignmentRole)
             return int(Qt::AlignVCenter | (c->Alignment() == taRightJustify ? Qt::AlignRight
-                                           : c->Alignment() == taCenter ? Qt::AlignHCenter
-                                                                        : Qt::AlignLeft));
+                                           : c->Alignment() == taCenter     ? Qt::AlignHCenter
+                                                                            : Qt::AlignLeft));
         return {};
     }
     // Ticks change only through the list view, never by Qt's own editing.
@@ -684,7 +685,8 @@ int TListView::FocusedRow() const {
 void TListView::SetFocusedRow(int row) {
     auto* w = view();
     if (!w) return;
-    if (row < 0 || row >= RowCount()) w->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    if (row < 0 || row >= RowCount())
+        w->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     else w->selectionModel()->setCurrentIndex(FModel->index(row, 0), QItemSelectionModel::NoUpdate);
 }
 
@@ -815,8 +817,10 @@ bool TListView::CustomSort(const std::function<int(TListItem*, TListItem*)>& com
     FModel->reset();
     if (w) {
         for (TListItem* it : selected)
-            w->selectionModel()->select(FModel->index(it->Index(), 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        if (focused) w->selectionModel()->setCurrentIndex(FModel->index(focused->Index(), 0), QItemSelectionModel::NoUpdate);
+            w->selectionModel()->select(FModel->index(it->Index(), 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        if (focused)
+            w->selectionModel()->setCurrentIndex(FModel->index(focused->Index(), 0), QItemSelectionModel::NoUpdate);
     }
     --FSyncing;
     FLastFocused = FocusedRow();

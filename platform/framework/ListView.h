@@ -51,6 +51,7 @@ class TListColumn : public TCollectionItem {
     void SetTag(intptr_t v) { FTag = v; }
     String DisplayName() const override { return FCaption; }
     void Assign(TPersistent* Source) override;
+
 private:
     friend class TListView;
     void Changed();
@@ -68,8 +69,10 @@ class TListColumns : public TCollection {
     TListColumn* Add() { return static_cast<TListColumn*>(TCollection::Add()); }
     TListColumn* Items(int i) const { return static_cast<TListColumn*>(TCollection::Items(i)); }
     TListView* Owner() const { return FView; }
+
 protected:
     void Update(TCollectionItem* item) override;
+
 private:
     TListView* FView;
 };
@@ -100,6 +103,7 @@ class TListItem : public TPersistent {
     void MakeVisible(bool PartialOK);
     void Delete();
     void Assign(TPersistent* Source) override;
+
 private:
     friend class TListItems;
     friend class TListView;
@@ -131,6 +135,7 @@ class TListItems : public TPersistent {
     void BeginUpdate();
     void EndUpdate();
     void Assign(TPersistent* Source) override;
+
 private:
     friend class TListView;
     friend class TListItem;
@@ -146,8 +151,10 @@ private:
 using TLVChangeEvent = std::function<void(TObject* Sender, TListItem* Item, TItemChange Change)>;
 using TLVChangingEvent = std::function<void(TObject* Sender, TListItem* Item, TItemChange Change, bool& AllowChange)>;
 using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
-using TLVCompareEvent = std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2, int Data, int& Compare)>;
-using TLVCustomDrawItemEvent = std::function<void(TObject* Sender, TListItem* Item, TCustomDrawState State, bool& DefaultDraw)>;
+using TLVCompareEvent =
+    std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2, int Data, int& Compare)>;
+using TLVCustomDrawItemEvent =
+    std::function<void(TObject* Sender, TListItem* Item, TCustomDrawState State, bool& DefaultDraw)>;
 using TLVAdvancedCustomDrawItemEvent = std::function<void(TObject* Sender, TListItem* Item, TCustomDrawState State,
                                                           TCustomDrawStage Stage, bool& DefaultDraw)>;
 using TLVOwnerDataEvent = std::function<void(TObject* Sender, TListItem* Item)>;
@@ -180,7 +187,10 @@ class TListView : public TWinControl {
     bool GridLines() const { return FGridLines; }
     void SetGridLines(bool v);
     bool HideSelection() const { return FHideSelection; }
-    void SetHideSelection(bool v) { FHideSelection = v; Invalidate(); }
+    void SetHideSelection(bool v) {
+        FHideSelection = v;
+        Invalidate();
+    }
     bool ColumnClick() const { return FColumnClick; }
     void SetColumnClick(bool v);
     bool FlatScrollBars() const { return FFlatScrollBars; }
@@ -194,7 +204,7 @@ class TListView : public TWinControl {
     TCustomImageList* SmallImages() const { return FSmallImages; }
     void SetSmallImages(TCustomImageList* v);
 
-    TListItem* Selected() const;  // the first selected row, or null
+    TListItem* Selected() const;        // the first selected row, or null
     void SetSelected(TListItem* item);  // that row alone (null: none)
     TListItem* ItemFocused() const;
     void SetItemFocused(TListItem* item);

@@ -127,8 +127,12 @@ String MaskToQtInputMask(const String& EditMask) {
         case U'9': out += U'0'; break;
         case U'#': out += U'#'; break;
         // Qt's letter classes are ASCII only; letters are checked as they are typed.
-        case U'L': case U'A': case U'C': out += U'X'; break;
-        case U'l': case U'a': case U'c': out += U'x'; break;
+        case U'L':
+        case U'A':
+        case U'C': out += U'X'; break;
+        case U'l':
+        case U'a':
+        case U'c': out += U'x'; break;
         default:
             if (qtSpecial.find(c) != std::u32string::npos) out += U'\\';
             out += c;

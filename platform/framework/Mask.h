@@ -12,18 +12,26 @@
 
 #include "platform/framework/StdCtrls.h"
 
-class EDBEditError : public Exception { using Exception::Exception; };
+class EDBEditError : public Exception {
+    using Exception::Exception;
+};
 
 struct TEditMaskInfo {
     enum Kind { Literal, Digit, DigitOpt, DigitSignOpt, Letter, LetterOpt, AlphaNum, AlphaNumOpt, Any, AnyOpt };
     enum Case { NoCase, Upper, Lower };
-    struct Pos { Kind kind; char32_t literal; Case charCase; };
+    struct Pos {
+        Kind kind;
+        char32_t literal;
+        Case charCase;
+    };
     std::vector<Pos> positions;  // one per character of the edit text
     bool saveLiterals = true;
     char32_t blank = U'_';
     bool empty() const { return positions.empty(); }
     static TEditMaskInfo Parse(const String& EditMask);
-    static bool Optional(Kind k) { return k == DigitOpt || k == DigitSignOpt || k == LetterOpt || k == AlphaNumOpt || k == AnyOpt; }
+    static bool Optional(Kind k) {
+        return k == DigitOpt || k == DigitSignOpt || k == LetterOpt || k == AlphaNumOpt || k == AnyOpt;
+    }
     // Whether `c` may stand at position `i` (after case conversion).
     bool Fits(size_t i, char32_t c) const;
 };
@@ -62,10 +70,12 @@ class TMaskEdit : public TEdit {
     void DoExit() override;
     // Room kept free inside the edit (for embedded buttons), in pixels.
     void SetTextMargins(int Left, int Top, int Right, int Bottom);
+
 protected:
     // The framework raises EDBEditError with the position selected.
     virtual void ValidateError(int Pos);
     void ApplyText() override;
+
 private:
     String FEditMask;
     TEditMaskInfo FInfo;

@@ -78,8 +78,9 @@ void TMenuItem::Changed() {
     QFont f = FQAction->font();
     f.setBold(FDefault);
     FQAction->setFont(f);
-    FQAction->setShortcut(FShortCut ? QKeySequence::fromString(toQ(ShortCutToText(FShortCut)), QKeySequence::PortableText)
-                                    : QKeySequence());
+    FQAction->setShortcut(FShortCut
+                              ? QKeySequence::fromString(toQ(ShortCutToText(FShortCut)), QKeySequence::PortableText)
+                              : QKeySequence());
     ApplyCheck();
 }
 
@@ -88,13 +89,32 @@ void TMenuItem::ApplyCheck() {
     FQAction->setChecked(FChecked);
 }
 
-void TMenuItem::SetCaption(const String& v) { FCaption = v; Changed(); if (FParent) FParent->Rebuild(); }
-void TMenuItem::SetEnabled(bool v) { FEnabled = v; Changed(); }
-void TMenuItem::SetVisible(bool v) { FVisible = v; Changed(); }
+void TMenuItem::SetCaption(const String& v) {
+    FCaption = v;
+    Changed();
+    if (FParent) FParent->Rebuild();
+}
+void TMenuItem::SetEnabled(bool v) {
+    FEnabled = v;
+    Changed();
+}
+void TMenuItem::SetVisible(bool v) {
+    FVisible = v;
+    Changed();
+}
 void TMenuItem::SetGroupIndex(int v) { FGroupIndex = v; }
-void TMenuItem::SetRadioItem(bool v) { FRadioItem = v; ApplyCheck(); }
-void TMenuItem::SetShortCut(int v) { FShortCut = v; Changed(); }
-void TMenuItem::SetDefault(bool v) { FDefault = v; Changed(); }
+void TMenuItem::SetRadioItem(bool v) {
+    FRadioItem = v;
+    ApplyCheck();
+}
+void TMenuItem::SetShortCut(int v) {
+    FShortCut = v;
+    Changed();
+}
+void TMenuItem::SetDefault(bool v) {
+    FDefault = v;
+    Changed();
+}
 
 void TMenuItem::SetChecked(bool v) {
     FChecked = v;
@@ -245,9 +265,7 @@ void TMenuItem::Click() {
 
 // ---- menus
 
-IMPLEMENT_CLASS(TMenu, TComponent) {
-    r.Object<TMenuItem>("Items", &TMenu::Items, nullptr);
-}
+IMPLEMENT_CLASS(TMenu, TComponent) { r.Object<TMenuItem>("Items", &TMenu::Items, nullptr); }
 
 TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(new TMenuItem(nullptr)) { FItems->FMenu = this; }
 TMenu::~TMenu() {

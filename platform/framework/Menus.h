@@ -98,6 +98,7 @@ class TMenu : public TComponent {
     TMenuItem* Items() const { return FItems; }
     // Called when the item tree changed, so that the window can refresh.
     virtual void MenuChanged() {}
+
 protected:
     TMenuItem* FItems;
 };

@@ -280,8 +280,7 @@ struct Axis {
         return double(DestSize) / double(PageSize) * double(TargetViewportExt) / double(TargetWindowExt);
     }
     double Offset() const {
-        return double((long long)DestStart - TargetWindowOrg) * TargetViewportExt / TargetWindowExt +
-               TargetViewportOrg;
+        return double((long long)DestStart - TargetWindowOrg) * TargetViewportExt / TargetWindowExt + TargetViewportOrg;
     }
 };
 
@@ -368,12 +367,12 @@ public:
     }
     void operator()(const RText& r) {
         std::vector<int> dx(r.Text.size());
-        for (size_t i = 0; i < dx.size(); ++i)
-            dx[i] = i + 1 < r.Xs.size() ? r.Xs[i + 1] - r.Xs[i] : r.LastAdvance;
+        for (size_t i = 0; i < dx.size(); ++i) dx[i] = i + 1 < r.Xs.size() ? r.Xs[i + 1] - r.Xs[i] : r.LastAdvance;
         const int x = r.Xs.empty() ? (r.Opaque ? r.Opaque->Left : 0) : r.Xs.front();
         const int* adv = dx.empty() ? nullptr : dx.data();
-        if (r.Opaque && r.Clip && !(r.Opaque->Left == r.Clip->Left && r.Opaque->Top == r.Clip->Top &&
-                                    r.Opaque->Right == r.Clip->Right && r.Opaque->Bottom == r.Clip->Bottom)) {
+        if (r.Opaque && r.Clip &&
+            !(r.Opaque->Left == r.Clip->Left && r.Opaque->Top == r.Clip->Top && r.Opaque->Right == r.Clip->Right &&
+              r.Opaque->Bottom == r.Clip->Bottom)) {
             TClipGuard guard(FDc);
             FDc->IntersectClipRect(r.Clip->Left, r.Clip->Top, r.Clip->Right, r.Clip->Bottom);
             FDc->ExtTextOut(x, r.Baseline, ETO_OPAQUE, &*r.Opaque, r.Text, adv);

@@ -33,16 +33,32 @@ void paintIcon(QPainter& p, const QRect& area, TIconKind kind) {
     if (kind == ikNone) return;
     p.setRenderHint(QPainter::Antialiasing, true);
     const int side = std::min(area.width(), area.height());
-    QRectF r(area.left() + (area.width() - side) / 2.0 + 1, area.top() + (area.height() - side) / 2.0 + 1,
-             side - 2, side - 2);
+    QRectF r(area.left() + (area.width() - side) / 2.0 + 1, area.top() + (area.height() - side) / 2.0 + 1, side - 2,
+             side - 2);
     QColor fill, edge, glyphColor(Qt::white);
     QString glyph;
     switch (kind) {
-    case ikQuestion: fill = QColor(0x2F, 0x6F, 0xC8); edge = QColor(0x1C, 0x4A, 0x8C); glyph = "?"; break;
-    case ikInformation: fill = QColor(0x2F, 0x8F, 0xD8); edge = QColor(0x1C, 0x5E, 0x99); glyph = "i"; break;
-    case ikWarning: fill = QColor(0xF5, 0xC2, 0x1B); edge = QColor(0xB0, 0x85, 0x00); glyph = "!";
-        glyphColor = Qt::black; break;
-    default: fill = QColor(0xD0, 0x2B, 0x2B); edge = QColor(0x8E, 0x16, 0x16); glyph = "\u00D7"; break;
+    case ikQuestion:
+        fill = QColor(0x2F, 0x6F, 0xC8);
+        edge = QColor(0x1C, 0x4A, 0x8C);
+        glyph = "?";
+        break;
+    case ikInformation:
+        fill = QColor(0x2F, 0x8F, 0xD8);
+        edge = QColor(0x1C, 0x5E, 0x99);
+        glyph = "i";
+        break;
+    case ikWarning:
+        fill = QColor(0xF5, 0xC2, 0x1B);
+        edge = QColor(0xB0, 0x85, 0x00);
+        glyph = "!";
+        glyphColor = Qt::black;
+        break;
+    default:
+        fill = QColor(0xD0, 0x2B, 0x2B);
+        edge = QColor(0x8E, 0x16, 0x16);
+        glyph = "\u00D7";
+        break;
     }
     p.setPen(QPen(edge, std::max(1.0, side / 24.0)));
     p.setBrush(fill);
@@ -67,9 +83,7 @@ void paintIcon(QPainter& p, const QRect& area, TIconKind kind) {
 }
 }  // namespace
 
-IMPLEMENT_CLASS(TIconImage, TControl) {
-    r.Enum("Kind", IconKindInfo, &TIconImage::Kind, &TIconImage::SetKind);
-}
+IMPLEMENT_CLASS(TIconImage, TControl) { r.Enum("Kind", IconKindInfo, &TIconImage::Kind, &TIconImage::SetKind); }
 
 TIconImage::TIconImage(TComponent* AOwner) : TControl(AOwner) {
     FWidth = 48;
@@ -106,8 +120,8 @@ QPlainTextEdit* newTextView() {
 // The view's background follows the control's colour (the parent's face by default).
 void applyViewColor(QAbstractScrollArea* e, TColor color) {
     QPalette pal = e->palette();
-    QColor c = (color == clNone || color == clDefault) ? QApplication::palette().color(QPalette::Button)
-                                                       : toQColor(color);
+    QColor c =
+        (color == clNone || color == clDefault) ? QApplication::palette().color(QPalette::Button) : toQColor(color);
     pal.setColor(QPalette::Base, c);
     pal.setColor(QPalette::Window, c);
     e->setPalette(pal);
@@ -120,9 +134,7 @@ bool scrollBarShown(QAbstractScrollArea* e) {
 }
 }  // namespace
 
-IMPLEMENT_CLASS(TScrollText, TWinControl) {
-    r.Str("Caption", &TScrollText::GetText, &TScrollText::SetText);
-}
+IMPLEMENT_CLASS(TScrollText, TWinControl) { r.Str("Caption", &TScrollText::GetText, &TScrollText::SetText); }
 
 TScrollText::TScrollText(TComponent* AOwner) : TWinControl(AOwner) {
     FWidth = 200;
@@ -205,9 +217,7 @@ void TLinesView::ApplyColor() {
 
 // ---- TBusyPicture
 
-IMPLEMENT_CLASS(TBusyPicture, TControl) {
-    r.Boolean("Active", &TBusyPicture::Active, &TBusyPicture::SetActive);
-}
+IMPLEMENT_CLASS(TBusyPicture, TControl) { r.Boolean("Active", &TBusyPicture::Active, &TBusyPicture::SetActive); }
 
 TBusyPicture::TBusyPicture(TComponent* AOwner) : TControl(AOwner), FTimer(new QTimer) {
     FWidth = 32;

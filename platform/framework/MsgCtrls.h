@@ -17,6 +17,7 @@ class TIconImage : public TControl {
     explicit TIconImage(TComponent* AOwner);
     TIconKind Kind() const { return FKind; }
     void SetKind(TIconKind v);
+
 private:
     TIconKind FKind = ikNone;
 };
@@ -32,6 +33,7 @@ class TScrollText : public TWinControl {
     // The width left to the text in a control `width` pixels wide, with room
     // kept for the scroll bar (so that a text measured to it never needs one).
     int TextAreaWidth(int width) const;
+
 protected:
     void ApplyText() override;
     void ApplyColor() override;
@@ -52,10 +54,15 @@ class TLinesView : public TWinControl {
     // from a control of the given width / around its text.
     int TextAreaWidth(int width) const;
     int ExtraHeight() const;
+
 protected:
     void ApplyColor() override;
+
 private:
-    struct Line { String text; TColor color; };
+    struct Line {
+        String text;
+        TColor color;
+    };
     std::vector<Line> FLines;
 };
 
@@ -67,6 +74,7 @@ class TBusyPicture : public TControl {
     bool Active() const { return FActive; }
     void SetActive(bool v);
     int Frame() const { return FFrame; }
+
 private:
     bool FActive = false;
     int FFrame = 0;

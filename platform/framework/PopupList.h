@@ -21,12 +21,14 @@ class TPopupListBox : public TListBox {
     int ItemAtPos(TPoint client) const;
     // Height of one row: the font's height of "Йу" plus 6 pixels.
     int RowHeight() const;
+
 protected:
     // Called while the list is shown (defaults do nothing).
     virtual void PopupMouseRow(int /*row*/, bool /*released*/) {}
     // A mouse press outside the list, on `target` (null: no framework control).
     virtual void PopupPressOutside(TControl* /*target*/) {}
     virtual void PopupDeactivated() {}
+
 private:
     friend class PopupRowFilter;
     TPopupWindow* FPopup;

@@ -53,7 +53,8 @@ TPopupWindow::TPopupWindow(TControl* control) : FControl(control), FFilter(new P
         // A tool-tip window: no window system activates it (a tool window may
         // be activated on showing, which takes the focus from the control that
         // opened it), and a modal dialog that opened it does not block it.
-        w->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+        w->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                          Qt::WindowDoesNotAcceptFocus);
         w->setAttribute(Qt::WA_ShowWithoutActivating);
         w->setFocusPolicy(Qt::NoFocus);
         // A thin border of its own, as a pop-up window has.

@@ -27,6 +27,7 @@ public:
     // A button released outside the pop-up's client area, over `target`.
     std::function<void(TControl* target)> OnReleaseOutside;
     std::function<void()> OnDeactivate;
+
 private:
     friend class PopupWindowFilter;
     TControl* FControl;

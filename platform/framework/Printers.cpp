@@ -34,8 +34,7 @@ TPrinter::~TPrinter() {
     if (FPrinting) {
         try {
             Abort();
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
     }
     delete FCanvas;
     FInfo.reset();

@@ -102,7 +102,9 @@ private:
     mutable class QPrinter* FQPrinter = nullptr;
 };
 
-class EPrinter : public Exception { using Exception::Exception; };
+class EPrinter : public Exception {
+    using Exception::Exception;
+};
 
 // The global printer; SetPrinter puts another in its place (the old one is
 // returned, and freed by whoever holds it).

@@ -115,7 +115,8 @@ protected:
         tm.ExternalLeading = std::max(0, e->fm.leading());
         tm.AveCharWidth = e->fm.averageCharWidth();
         tm.MaxCharWidth = e->fm.maxWidth();
-        tm.CharSet = IsSymbolFontFace(f.Face) ? SYMBOL_CHARSET : (f.Charset == DEFAULT_CHARSET ? ANSI_CHARSET : f.Charset);
+        tm.CharSet =
+            IsSymbolFontFace(f.Face) ? SYMBOL_CHARSET : (f.Charset == DEFAULT_CHARSET ? ANSI_CHARSET : f.Charset);
         if (FFonts.size() > 64) FFonts.erase(FFonts.begin());
         FFonts.push_back(std::move(e));
         FFont = FFonts.back().get();
@@ -136,7 +137,8 @@ protected:
                 const char32_t cp = SurrogatePairValue(text, i);
                 auto it = f.advances.find(cp);
                 if (it == f.advances.end())
-                    it = f.advances.emplace(cp, std::max(0, f.fm.horizontalAdvance(QString::fromUtf16(&text[i], 2)))).first;
+                    it = f.advances.emplace(cp, std::max(0, f.fm.horizontalAdvance(QString::fromUtf16(&text[i], 2))))
+                             .first;
                 out[i] = it->second;
                 out[++i] = 0;
                 continue;
@@ -211,8 +213,14 @@ protected:
             pen.setCapStyle(Qt::FlatCap);
             pen.setDashPattern({3, 1});
             break;
-        case PS_DASHDOT: pen.setCapStyle(Qt::FlatCap); pen.setDashPattern({3, 1, 1, 1}); break;
-        case PS_DASHDOTDOT: pen.setCapStyle(Qt::FlatCap); pen.setDashPattern({3, 1, 1, 1, 1, 1}); break;
+        case PS_DASHDOT:
+            pen.setCapStyle(Qt::FlatCap);
+            pen.setDashPattern({3, 1, 1, 1});
+            break;
+        case PS_DASHDOTDOT:
+            pen.setCapStyle(Qt::FlatCap);
+            pen.setDashPattern({3, 1, 1, 1, 1, 1});
+            break;
         default: break;
         }
         return pen;
@@ -236,7 +244,8 @@ protected:
             for (size_t i = 0; i + 1 < pts.size(); ++i) {
                 const TPoint a = pts[i], b = pts[i + 1];
                 if (a.Y == b.Y) {
-                    if (a.X != b.X) p->fillRect(a.X < b.X ? QRect(a.X, a.Y, b.X - a.X, 1) : QRect(b.X + 1, a.Y, a.X - b.X, 1), c);
+                    if (a.X != b.X)
+                        p->fillRect(a.X < b.X ? QRect(a.X, a.Y, b.X - a.X, 1) : QRect(b.X + 1, a.Y, a.X - b.X, 1), c);
                 } else if (a.X == b.X) {
                     p->fillRect(a.Y < b.Y ? QRect(a.X, a.Y, 1, b.Y - a.Y) : QRect(a.X, b.Y + 1, 1, a.Y - b.Y), c);
                 } else {
@@ -249,8 +258,14 @@ protected:
                     while (x != b.X || y != b.Y) {
                         dots << QPoint(x, y);
                         const int e2 = 2 * err;
-                        if (e2 >= dy) { err += dy; x += sx; }
-                        if (e2 <= dx) { err += dx; y += sy; }
+                        if (e2 >= dy) {
+                            err += dy;
+                            x += sx;
+                        }
+                        if (e2 <= dx) {
+                            err += dx;
+                            y += sy;
+                        }
                     }
                     p->setPen(QPen(c, 1));
                     p->drawPoints(dots);
@@ -437,8 +452,10 @@ protected:
         CharAdvances(text, adv);
         const int x1 = xs.empty() ? x0 : xs.back() + adv.back();
         const int lw = std::max(1, f.fm.lineWidth());
-        if (S.Font.Style & fsSet(fsUnderline)) p->fillRect(QRect(x0, baseline + f.fm.underlinePos(), x1 - x0, lw), color);
-        if (S.Font.Style & fsSet(fsStrikeOut)) p->fillRect(QRect(x0, baseline - f.fm.strikeOutPos(), x1 - x0, lw), color);
+        if (S.Font.Style & fsSet(fsUnderline))
+            p->fillRect(QRect(x0, baseline + f.fm.underlinePos(), x1 - x0, lw), color);
+        if (S.Font.Style & fsSet(fsStrikeOut))
+            p->fillRect(QRect(x0, baseline - f.fm.strikeOutPos(), x1 - x0, lw), color);
     }
 
     // ---- bits
@@ -537,8 +554,14 @@ private:
             return c;
         }
         switch (FBitmap->PixelFormat()) {
-        case pf1bit: c.BitsPixel = 1; c.NumColors = 2; break;
-        case pf8bit: c.BitsPixel = 8; c.NumColors = 256; break;
+        case pf1bit:
+            c.BitsPixel = 1;
+            c.NumColors = 2;
+            break;
+        case pf8bit:
+            c.BitsPixel = 8;
+            c.NumColors = 256;
+            break;
         case pf24bit: c.BitsPixel = 24; break;
         default: c.BitsPixel = 32; break;
         }

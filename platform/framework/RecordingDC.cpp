@@ -117,8 +117,8 @@ void TRecordingDC::DrawGlyphs(std::u16string_view text, const std::vector<int>& 
     add(l);
 }
 bool TRecordingDC::DrawBits(const TRect& dest, const TBitmap* src, const TRect& srcRect, uint32_t rop) {
-    add("=bits " + rectText(dest) + " from " + std::to_string(src->Width()) + "x" + std::to_string(src->Height()) + " " +
-        rectText(srcRect) + " " + std::to_string(rop));
+    add("=bits " + rectText(dest) + " from " + std::to_string(src->Width()) + "x" + std::to_string(src->Height()) +
+        " " + rectText(srcRect) + " " + std::to_string(rop));
     return true;
 }
 bool TRecordingDC::DrawPattern(const TRect& dest, uint32_t rop) {

@@ -33,6 +33,7 @@ public:
 class TSealedDocument : public QTextDocument {
 public:
     using QTextDocument::QTextDocument;
+
 protected:
     QVariant loadResource(int, const QUrl&) override { return QVariant(); }
 };

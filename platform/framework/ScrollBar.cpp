@@ -37,9 +37,8 @@ TScrollBar::TScrollBar(TComponent* AOwner) : TWinControl(AOwner) {
     b->setFocusPolicy(Qt::StrongFocus);
     apply();
     // Qt asks before it moves: the new position goes through OnScroll first.
-    QObject::connect(b, &QAbstractSlider::actionTriggered, b, [this](int action) {
-        dispatchGuarded(this, [this, action] { userScroll(action); });
-    });
+    QObject::connect(b, &QAbstractSlider::actionTriggered, b,
+                     [this](int action) { dispatchGuarded(this, [this, action] { userScroll(action); }); });
     QObject::connect(b, &QAbstractSlider::valueChanged, b, [this](int v) {
         if (FApplying || v == FPosition) return;
         FPosition = v;
@@ -59,7 +58,8 @@ TScrollBar::TScrollBar(TComponent* AOwner) : TWinControl(AOwner) {
 void TScrollBar::SetKind(TScrollBarKind v) {
     if (v == FKind) return;
     FKind = v;
-    if (auto* b = static_cast<QScrollBar*>(Handle())) b->setOrientation(v == sbVertical ? Qt::Vertical : Qt::Horizontal);
+    if (auto* b = static_cast<QScrollBar*>(Handle()))
+        b->setOrientation(v == sbVertical ? Qt::Vertical : Qt::Horizontal);
     SetBounds(Left(), Top(), Height(), Width());  // the bar turns round
 }
 
@@ -106,13 +106,34 @@ void TScrollBar::userScroll(int action) {
     TScrollCode code;
     long long pos = FPosition;
     switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: code = scLineUp; pos -= FSmallChange; break;
-    case QAbstractSlider::SliderSingleStepAdd: code = scLineDown; pos += FSmallChange; break;
-    case QAbstractSlider::SliderPageStepSub: code = scPageUp; pos -= FLargeChange; break;
-    case QAbstractSlider::SliderPageStepAdd: code = scPageDown; pos += FLargeChange; break;
-    case QAbstractSlider::SliderToMinimum: code = scTop; pos = FMin; break;
-    case QAbstractSlider::SliderToMaximum: code = scBottom; pos = FMax; break;
-    case QAbstractSlider::SliderMove: code = scTrack; pos = b->sliderPosition(); break;
+    case QAbstractSlider::SliderSingleStepSub:
+        code = scLineUp;
+        pos -= FSmallChange;
+        break;
+    case QAbstractSlider::SliderSingleStepAdd:
+        code = scLineDown;
+        pos += FSmallChange;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        code = scPageUp;
+        pos -= FLargeChange;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        code = scPageDown;
+        pos += FLargeChange;
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        code = scTop;
+        pos = FMin;
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        code = scBottom;
+        pos = FMax;
+        break;
+    case QAbstractSlider::SliderMove:
+        code = scTrack;
+        pos = b->sliderPosition();
+        break;
     default: return;
     }
     int scrollPos = clampPosition(pos);

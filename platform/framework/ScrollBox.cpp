@@ -106,7 +106,8 @@ void TScrollBox::UpdateScrollRange() {
 }
 
 void TScrollBox::ScrollInView(TControl* c) {
-    if (c && c->Parent() == this) FImpl->area->ensureVisible(c->Left(), c->Top() + c->Height() / 2, 0, c->Height() / 2 + 2);
+    if (c && c->Parent() == this)
+        FImpl->area->ensureVisible(c->Left(), c->Top() + c->Height() / 2, 0, c->Height() / 2 + 2);
 }
 
 void TScrollBox::AlignControls() {

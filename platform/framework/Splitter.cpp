@@ -30,10 +30,18 @@ TControl* TSplitter::FindControl() const {
         TControl* c = p->Controls(i);
         if (c == this || !c->Visible() || c->Align() != Align()) continue;
         switch (Align()) {
-        case alLeft: if (c->Left() + c->Width() == Left()) return c; break;
-        case alRight: if (c->Left() == Left() + Width()) return c; break;
-        case alTop: if (c->Top() + c->Height() == Top()) return c; break;
-        case alBottom: if (c->Top() == Top() + Height()) return c; break;
+        case alLeft:
+            if (c->Left() + c->Width() == Left()) return c;
+            break;
+        case alRight:
+            if (c->Left() == Left() + Width()) return c;
+            break;
+        case alTop:
+            if (c->Top() + c->Height() == Top()) return c;
+            break;
+        case alBottom:
+            if (c->Top() == Top() + Height()) return c;
+            break;
         default: break;
         }
     }

@@ -32,7 +32,8 @@
 const TEnumInfo TextLayoutInfo{"TTextLayout", {"tlTop", "tlCenter", "tlBottom"}};
 const TEnumInfo EditCharCaseInfo{"TEditCharCase", {"ecNormal", "ecUpperCase", "ecLowerCase"}};
 const TEnumInfo CheckBoxStateInfo{"TCheckBoxState", {"cbUnchecked", "cbChecked", "cbGrayed"}};
-const TEnumInfo ComboBoxStyleInfo{"TComboBoxStyle", {"csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed", "csOwnerDrawVariable"}};
+const TEnumInfo ComboBoxStyleInfo{
+    "TComboBoxStyle", {"csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed", "csOwnerDrawVariable"}};
 
 int Utf8Length(const String& s) {
     int n = 0;
@@ -168,7 +169,9 @@ void TLabel::SetLayout(TTextLayout v) {
 void TLabel::ApplyAlignment() {
     auto* l = static_cast<QLabel*>(Handle());
     if (!l) return;
-    Qt::Alignment a = FAlignment == taCenter ? Qt::AlignHCenter : FAlignment == taRightJustify ? Qt::AlignRight : Qt::AlignLeft;
+    Qt::Alignment a = FAlignment == taCenter         ? Qt::AlignHCenter
+                      : FAlignment == taRightJustify ? Qt::AlignRight
+                                                     : Qt::AlignLeft;
     a |= FLayout == tlCenter ? Qt::AlignVCenter : FLayout == tlBottom ? Qt::AlignBottom : Qt::AlignTop;
     l->setAlignment(a);
 }
@@ -247,39 +250,41 @@ TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
     SetTabStop(true);
     SetColor(clWindow);
     QObject::connect(e, &QLineEdit::textChanged, e, guarded(this, [this] {
-        if (FSetting) return;
-        if (FMaxLength > 0) {
-            // Typed text past MaxLength characters is cut (Qt's own limit
-            // counts UTF-16 units, two for a character beyond the BMP).
-            auto* le = static_cast<QLineEdit*>(Handle());
-            const QString t = le->text();
-            qsizetype units = 0;
-            for (int chars = 0; units < t.size() && chars < FMaxLength; ++chars)
-                units += t.at(units).isHighSurrogate() && units + 1 < t.size() && t.at(units + 1).isLowSurrogate() ? 2
-                                                                                                                    : 1;
-            if (units < t.size()) {
-                const int pos = le->cursorPosition();
-                FSetting = true;
-                le->setText(t.left(units));
-                le->setCursorPosition(std::min<int>(pos, int(units)));
-                FSetting = false;
-            }
-        }
-        if (FCharCase != ecNormal) {
-            auto* le = static_cast<QLineEdit*>(Handle());
-            QString t = le->text();
-            QString c = FCharCase == ecUpperCase ? t.toUpper() : t.toLower();
-            if (c != t) {
-                int pos = le->cursorPosition();
-                FSetting = true;
-                le->setText(c);
-                le->setCursorPosition(pos);
-                FSetting = false;
-            }
-        }
-        FModified = true;
-        Change();
-    }));
+                         if (FSetting) return;
+                         if (FMaxLength > 0) {
+                             // Typed text past MaxLength characters is cut (Qt's own limit
+                             // counts UTF-16 units, two for a character beyond the BMP).
+                             auto* le = static_cast<QLineEdit*>(Handle());
+                             const QString t = le->text();
+                             qsizetype units = 0;
+                             for (int chars = 0; units < t.size() && chars < FMaxLength; ++chars)
+                                 units += t.at(units).isHighSurrogate() && units + 1 < t.size() &&
+                                                  t.at(units + 1).isLowSurrogate()
+                                              ? 2
+                                              : 1;
+                             if (units < t.size()) {
+                                 const int pos = le->cursorPosition();
+                                 FSetting = true;
+                                 le->setText(t.left(units));
+                                 le->setCursorPosition(std::min<int>(pos, int(units)));
+                                 FSetting = false;
+                             }
+                         }
+                         if (FCharCase != ecNormal) {
+                             auto* le = static_cast<QLineEdit*>(Handle());
+                             QString t = le->text();
+                             QString c = FCharCase == ecUpperCase ? t.toUpper() : t.toLower();
+                             if (c != t) {
+                                 int pos = le->cursorPosition();
+                                 FSetting = true;
+                                 le->setText(c);
+                                 le->setCursorPosition(pos);
+                                 FSetting = false;
+                             }
+                         }
+                         FModified = true;
+                         Change();
+                     }));
 }
 
 String TEdit::GetText() const {
@@ -426,12 +431,12 @@ TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner) {
     SetWidget(c);
     SetTabStop(true);
     QObject::connect(c, &QCheckBox::stateChanged, c, guarded(this, [this] {
-        if (FSetting) return;
-        auto* cb = static_cast<QCheckBox*>(Handle());
-        Qt::CheckState s = cb->checkState();
-        FState = s == Qt::Checked ? cbChecked : s == Qt::PartiallyChecked ? cbGrayed : cbUnchecked;
-        Click();
-    }));
+                         if (FSetting) return;
+                         auto* cb = static_cast<QCheckBox*>(Handle());
+                         Qt::CheckState s = cb->checkState();
+                         FState = s == Qt::Checked ? cbChecked : s == Qt::PartiallyChecked ? cbGrayed : cbUnchecked;
+                         Click();
+                     }));
 }
 
 void TCheckBox::SetState(TCheckBoxState v) {
@@ -514,6 +519,7 @@ public:
         if (box()->isEditable()) box()->setEditText(t);
         --FCombo->FSetting;
     }
+
 private:
     void check(int i) const {
         if (!box() || i < 0 || i >= box()->count()) outOfBounds(i);
@@ -541,17 +547,17 @@ TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new Combo
     SetTabStop(true);
     SetColor(clWindow);
     QObject::connect(c, &QComboBox::activated, c, guarded(this, [this] {
-        if (FSetting) return;
-        fire(OnSelect, this);
-        Change();
-    }));
+                         if (FSetting) return;
+                         fire(OnSelect, this);
+                         Change();
+                     }));
     QObject::connect(c, &QComboBox::editTextChanged, c, guarded(this, [this] {
-        if (FSetting) return;
-        // Typing in the edit part; a choice from the list reports through `activated`.
-        auto* box = static_cast<QComboBox*>(Handle());
-        if (box->view() && box->view()->isVisible()) return;
-        Change();
-    }));
+                         if (FSetting) return;
+                         // Typing in the edit part; a choice from the list reports through `activated`.
+                         auto* box = static_cast<QComboBox*>(Handle());
+                         if (box->view() && box->view()->isVisible()) return;
+                         Change();
+                     }));
 }
 
 TComboBox::~TComboBox() { delete FItems; }
@@ -670,9 +676,7 @@ void TComboBox::Clear() {
 
 // ---- TGroupBox
 
-IMPLEMENT_CLASS(TGroupBox, TWinControl) {
-    r.Str("Caption", &TGroupBox::GetText, &TGroupBox::SetText);
-}
+IMPLEMENT_CLASS(TGroupBox, TWinControl) { r.Str("Caption", &TGroupBox::GetText, &TGroupBox::SetText); }
 
 TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
     FWidth = 185;
@@ -713,6 +717,7 @@ namespace {
 class MemoEdit : public QPlainTextEdit {
 public:
     std::function<void(QPainter&)> after;
+
 protected:
     void paintEvent(QPaintEvent* ev) override {
         QPlainTextEdit::paintEvent(ev);
@@ -902,13 +907,22 @@ public:
     explicit ListBoxStrings(TListBox* l) : FList(l) {}
     QListWidget* box() const { return static_cast<QListWidget*>(FList->Handle()); }
     int Count() const override { return box() ? box()->count() : 0; }
-    String Get(int i) const override { check(i); return fromQ(box()->item(i)->text()); }
-    void Put(int i, const String& s) override { check(i); box()->item(i)->setText(toQ(s)); }
+    String Get(int i) const override {
+        check(i);
+        return fromQ(box()->item(i)->text());
+    }
+    void Put(int i, const String& s) override {
+        check(i);
+        box()->item(i)->setText(toQ(s));
+    }
     TObject* GetObject(int i) const override {
         check(i);
         return reinterpret_cast<TObject*>(box()->item(i)->data(Qt::UserRole).value<quintptr>());
     }
-    void PutObject(int i, TObject* o) override { check(i); box()->item(i)->setData(Qt::UserRole, QVariant::fromValue(quintptr(o))); }
+    void PutObject(int i, TObject* o) override {
+        check(i);
+        box()->item(i)->setData(Qt::UserRole, QVariant::fromValue(quintptr(o)));
+    }
     void Insert(int i, const String& s) override {
         if (!box() || i < 0 || i > Count()) outOfBounds(i);
         ++FList->FSetting;
@@ -928,6 +942,7 @@ public:
         box()->clear();
         --FList->FSetting;
     }
+
 private:
     void check(int i) const {
         if (!box() || i < 0 || i >= box()->count()) outOfBounds(i);
@@ -953,8 +968,8 @@ TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new ListBox
     SetTabStop(true);
     SetColor(clWindow);
     QObject::connect(l, &QListWidget::itemSelectionChanged, l, guarded(this, [this] {
-        if (!FSetting) Click();
-    }));
+                         if (!FSetting) Click();
+                     }));
 }
 TListBox::~TListBox() { delete FItems; }
 
@@ -1046,17 +1061,17 @@ TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner) {
     SetWidget(b);
     SetTabStop(true);
     QObject::connect(b, &QRadioButton::toggled, b, guarded(this, [this] {
-        auto* rb = static_cast<QRadioButton*>(Handle());
-        if (!FAutoExclusive && !rb->isChecked() && !FSetting) {
-            // A click on a checked button outside an exclusive group keeps it checked.
-            FSetting = true;
-            rb->setChecked(true);
-            FSetting = false;
-            return;
-        }
-        FChecked = rb->isChecked();
-        if (FChecked && !FSetting && !IsLoading()) Click();
-    }));
+                         auto* rb = static_cast<QRadioButton*>(Handle());
+                         if (!FAutoExclusive && !rb->isChecked() && !FSetting) {
+                             // A click on a checked button outside an exclusive group keeps it checked.
+                             FSetting = true;
+                             rb->setChecked(true);
+                             FSetting = false;
+                             return;
+                         }
+                         FChecked = rb->isChecked();
+                         if (FChecked && !FSetting && !IsLoading()) Click();
+                     }));
 }
 
 void TRadioButton::SetChecked(bool v) {
@@ -1128,11 +1143,16 @@ void TStaticText::SetAutoSize(bool v) {
 void TStaticText::SetAlignment(TAlignment v) {
     FAlignment = v;
     if (auto* l = static_cast<QLabel*>(Handle()))
-        l->setAlignment((v == taCenter ? Qt::AlignHCenter : v == taRightJustify ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+        l->setAlignment((v == taCenter         ? Qt::AlignHCenter
+                         : v == taRightJustify ? Qt::AlignRight
+                                               : Qt::AlignLeft) |
+                        Qt::AlignTop);
 }
 void TStaticText::SetBorderStyle(TStaticBorderStyle v) {
     FBorderStyle = v;
     if (auto* l = static_cast<QLabel*>(Handle()))
-        l->setFrameStyle(v == sbsNone ? QFrame::NoFrame : v == sbsSingle ? (QFrame::Box | QFrame::Plain) : (QFrame::Panel | QFrame::Sunken));
+        l->setFrameStyle(v == sbsNone     ? QFrame::NoFrame
+                         : v == sbsSingle ? (QFrame::Box | QFrame::Plain)
+                                          : (QFrame::Panel | QFrame::Sunken));
     Fit();
 }

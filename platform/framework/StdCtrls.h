@@ -19,16 +19,21 @@ class TLabel : public TControl {
     TTextLayout Layout() const { return FLayout; }
     void SetLayout(TTextLayout v);
     bool Transparent() const { return FTransparent; }
-    void SetTransparent(bool v) { FTransparent = v; ApplyColor(); }
+    void SetTransparent(bool v) {
+        FTransparent = v;
+        ApplyColor();
+    }
     TWinControl* FocusControl() const { return FFocusControl; }
     void SetFocusControl(TWinControl* c);
     // Off: '&' is shown as itself (a label showing a value from outside).
     bool ShowAccelChar() const { return FShowAccelChar; }
     void SetShowAccelChar(bool v);
+
 protected:
     void ApplyText() override;
     void ApplyFont() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
+
 private:
     void Fit();
     void ApplyAlignment();
@@ -55,8 +60,10 @@ class TButton : public TWinControl {
     // The width that shows the whole caption in the button's font.
     int FitWidth() const;
     void SetCancel(bool v) { FCancel = v; }
+
 protected:
     void ApplyText() override;
+
 private:
     TModalResult FModalResult = mrNone;
     bool FDefault = false;
@@ -98,10 +105,12 @@ class TEdit : public TWinControl {
     // The height that shows a line of text in the edit's font.
     int FitHeight() const;
     TNotifyEvent OnChange;
+
 protected:
     void ApplyText() override;
     void ApplyColor() override;
     virtual void Change();
+
 private:
     String FTextHint;
     TBorderStyle FBorderStyle = bsSingle;
@@ -126,6 +135,7 @@ class TPasswordEdit : public TEdit {
     TCSecretString Secret() const;
     // Overwrites the typed text and empties the edit (OnChange fires).
     void WipeText();
+
 private:
     bool FOEMConvert = false;
 };
@@ -147,8 +157,10 @@ class TCheckBox : public TWinControl {
     void SetAlignment(TAlignment v);
     // The width that shows the mark and the whole caption in the box's font.
     int FitWidth() const;
+
 protected:
     void ApplyText() override;
+
 private:
     TCheckBoxState FState = cbUnchecked;
     bool FAllowGrayed = false;
@@ -190,11 +202,13 @@ class TComboBox : public TWinControl {
     TNotifyEvent OnSelect;
     TNotifyEvent OnDropDown;
     TNotifyEvent OnCloseUp;
+
 protected:
     void ApplyText() override;
     void ApplyColor() override;
     // The user changed the text (typing or a choice from the list); fires OnChange.
     virtual void Change();
+
 private:
     friend class ComboStrings;
     TStrings* FItems;
@@ -212,6 +226,7 @@ class TGroupBox : public TWinControl {
     // The area inside the frame and below the caption, in the group's
     // coordinates: what its children may use without covering either.
     TRect ContentRect() const;
+
 protected:
     void ApplyText() override;
 };
@@ -258,11 +273,13 @@ class TMemo : public TWinControl {
     bool WidgetEvent(QEvent* e) override;
     // The canvas bound to the memo's text area while it paints.
     TCanvas* Canvas() const { return FCanvas; }
+
 protected:
     void ApplyText() override;
     void ApplyColor() override;
     // Draws over the memo after its own painting (text area coordinates).
     virtual void PaintOver(TCanvas* Canvas) { (void)Canvas; }
+
 private:
     void linesChanged();
     void widgetChanged();
@@ -305,8 +322,10 @@ class TListBox : public TWinControl {
     int ClientHeight() const override;
     // The height of one row in the list's font.
     int ItemHeight() const;
+
 protected:
     void ApplyColor() override;
+
 private:
     friend class ListBoxStrings;
     TStrings* FItems;
@@ -326,8 +345,10 @@ class TRadioButton : public TWinControl {
     // buttons of the parent alone, and a click checks it, never clears it).
     bool AutoExclusive() const { return FAutoExclusive; }
     void SetAutoExclusive(bool v);
+
 protected:
     void ApplyText() override;
+
 private:
     bool FChecked = false;
     bool FSetting = false;
@@ -346,9 +367,11 @@ class TStaticText : public TWinControl {
     void SetAlignment(TAlignment v);
     TStaticBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TStaticBorderStyle v);
+
 protected:
     void ApplyText() override;
     void ApplyFont() override;
+
 private:
     void Fit();
     bool FAutoSize = true;

@@ -65,17 +65,26 @@ int SysMessageBox(const String& text, const String& caption, uint32_t style) {
     }
     // A button is a standard one, or (for Try Again and Continue, which Qt
     // lacks) a translated caption with the role that places it.
-    struct B { QMessageBox::StandardButton b; const char* text; QMessageBox::ButtonRole role; int id; };
+    struct B {
+        QMessageBox::StandardButton b;
+        const char* text;
+        QMessageBox::ButtonRole role;
+        int id;
+    };
     constexpr auto none = QMessageBox::NoButton;
     std::vector<B> buttons;
     switch (style & 0xF) {
-    case MB_OKCANCEL: buttons = {{QMessageBox::Ok, nullptr, {}, IDOK}, {QMessageBox::Cancel, nullptr, {}, IDCANCEL}}; break;
+    case MB_OKCANCEL:
+        buttons = {{QMessageBox::Ok, nullptr, {}, IDOK}, {QMessageBox::Cancel, nullptr, {}, IDCANCEL}};
+        break;
     case MB_ABORTRETRYIGNORE:
-        buttons = {{QMessageBox::Abort, nullptr, {}, IDABORT}, {QMessageBox::Retry, nullptr, {}, IDRETRY},
+        buttons = {{QMessageBox::Abort, nullptr, {}, IDABORT},
+                   {QMessageBox::Retry, nullptr, {}, IDRETRY},
                    {QMessageBox::Ignore, nullptr, {}, IDIGNORE}};
         break;
     case MB_YESNOCANCEL:
-        buttons = {{QMessageBox::Yes, nullptr, {}, IDYES}, {QMessageBox::No, nullptr, {}, IDNO},
+        buttons = {{QMessageBox::Yes, nullptr, {}, IDYES},
+                   {QMessageBox::No, nullptr, {}, IDNO},
                    {QMessageBox::Cancel, nullptr, {}, IDCANCEL}};
         break;
     case MB_YESNO: buttons = {{QMessageBox::Yes, nullptr, {}, IDYES}, {QMessageBox::No, nullptr, {}, IDNO}}; break;
@@ -91,9 +100,9 @@ int SysMessageBox(const String& text, const String& caption, uint32_t style) {
     }
     std::vector<QAbstractButton*> made;
     for (const B& b : buttons)
-        made.push_back(b.text ? static_cast<QAbstractButton*>(
-                                    box.addButton(toQ(zrnTranslateString(b.text).str()), b.role))
-                              : box.addButton(b.b));
+        made.push_back(b.text
+                           ? static_cast<QAbstractButton*>(box.addButton(toQ(zrnTranslateString(b.text).str()), b.role))
+                           : box.addButton(b.b));
     if (style & (MB_SETFOREGROUND | MB_TOPMOST)) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box.exec();
     for (size_t i = 0; i < made.size(); ++i)

@@ -8,11 +8,11 @@ namespace {
 
 TRegDataType dataTypeOf(uint32_t type) {
     switch (type) {
-        case REG_SZ: return rdString;
-        case REG_EXPAND_SZ: return rdExpandString;
-        case REG_DWORD: return rdInteger;
-        case REG_BINARY: return rdBinary;
-        default: return rdUnknown;
+    case REG_SZ: return rdString;
+    case REG_EXPAND_SZ: return rdExpandString;
+    case REG_DWORD: return rdInteger;
+    case REG_BINARY: return rdBinary;
+    default: return rdUnknown;
     }
 }
 
@@ -67,8 +67,7 @@ bool TRegistry::OpenKey(const std::string& Key, bool CanCreate) {
     if (CanCreate)
         rc = RegCreateKeyExA(base, relative.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, FAccess, nullptr, &key,
                              nullptr);
-    else
-        rc = RegOpenKeyExA(base, relative.c_str(), 0, FAccess, &key);
+    else rc = RegOpenKeyExA(base, relative.c_str(), 0, FAccess, &key);
     if (rc != ERROR_SUCCESS) return false;
     changeKey(key, Key);
     return true;
@@ -165,9 +164,7 @@ int TRegistry::GetDataSize(const std::string& ValueName) {
     return GetDataInfo(ValueName, info) ? info.DataSize : -1;
 }
 
-bool TRegistry::DeleteValue(const std::string& Name) {
-    return regDeleteValue(currentOrRoot(), Name) == ERROR_SUCCESS;
-}
+bool TRegistry::DeleteValue(const std::string& Name) { return regDeleteValue(currentOrRoot(), Name) == ERROR_SUCCESS; }
 
 bool TRegistry::RenameValue(const std::string& OldName, const std::string& NewName) {
     uint32_t type = 0;

@@ -191,7 +191,10 @@ void walk(const std::vector<std::unique_ptr<TTreeNode>>& nodes, const std::funct
 
 int TTreeNodes::Count() const {
     int n = 0;
-    walk(FRoots, [&](TTreeNode*) { ++n; return true; });
+    walk(FRoots, [&](TTreeNode*) {
+        ++n;
+        return true;
+    });
     return n;
 }
 
@@ -199,7 +202,10 @@ TTreeNode* TTreeNodes::Item(int i) const {
     TTreeNode* found = nullptr;
     int k = 0;
     walk(FRoots, [&](TTreeNode* n) {
-        if (k++ == i) { found = n; return false; }
+        if (k++ == i) {
+            found = n;
+            return false;
+        }
         return true;
     });
     return found;
@@ -247,7 +253,10 @@ void TTreeNodes::Delete(TTreeNode* node) {
     FTree->FClearing = true;
     delete node->FItem;  // the item takes its children's items along
     FTree->FClearing = false;
-    walkNode(node, [](TTreeNode* n) { n->FItem = nullptr; return true; });
+    walkNode(node, [](TTreeNode* n) {
+        n->FItem = nullptr;
+        return true;
+    });
     owned.reset();
     if (selectionGoes) {
         if (QTreeWidget* w = treeOf(FTree)) {
@@ -283,8 +292,7 @@ IMPLEMENT_CLASS(TTreeView, TWinControl) {
     r.Boolean("RightClickSelect", &TTreeView::RightClickSelect, &TTreeView::SetRightClickSelect);
 }
 
-TTreeView::TTreeView(TComponent* AOwner)
-    : TWinControl(AOwner), FItems(new TTreeNodes(this)), FCanvas(new TCanvas) {
+TTreeView::TTreeView(TComponent* AOwner) : TWinControl(AOwner), FItems(new TTreeNodes(this)), FCanvas(new TCanvas) {
     auto* w = new TreeWidget(this);
     w->setItemDelegate(new TreeViewDelegate(this, w));
     w->setHeaderHidden(true);
@@ -320,7 +328,10 @@ void TTreeView::SetImages(TCustomImageList* v) {
 }
 
 void TTreeView::imagesChanged() {
-    walk(FItems->FRoots, [](TTreeNode* n) { n->ApplyImage(); return true; });
+    walk(FItems->FRoots, [](TTreeNode* n) {
+        n->ApplyImage();
+        return true;
+    });
 }
 
 void TTreeView::Notification(TComponent* AComponent, TOperation Operation) {

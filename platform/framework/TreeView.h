@@ -84,9 +84,9 @@ using TTVChangedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
 using TTVChangingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowChange)>;
 // Before a node is painted (Stage cdPrePaint): the canvas's brush and font
 // that the handler leaves become the node's background and text colour.
-using TTVAdvancedCustomDrawItemEvent = std::function<void(TObject* Sender, TTreeNode* Node, TCustomDrawState State,
-                                                          TCustomDrawStage Stage, bool& PaintImages,
-                                                          bool& DefaultDraw)>;
+using TTVAdvancedCustomDrawItemEvent =
+    std::function<void(TObject* Sender, TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage,
+                       bool& PaintImages, bool& DefaultDraw)>;
 
 class TTreeView : public TWinControl {
     DECLARE_CLASS(TTreeView)

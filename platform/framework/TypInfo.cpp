@@ -45,7 +45,11 @@ const TClassInfo::Index& TClassInfo::index() const {
         for (const TPropInfo& p : FOwn) {
             bool replaced = false;
             for (auto& q : ix.All)
-                if (SameText(q->Name, p.Name)) { q = &p; replaced = true; break; }
+                if (SameText(q->Name, p.Name)) {
+                    q = &p;
+                    replaced = true;
+                    break;
+                }
             if (!replaced) ix.All.push_back(&p);
         }
         String key;
@@ -178,22 +182,16 @@ String GetEnumProp(TObject* obj, const String& name) {
     if (p.Kind != tkEnumeration) throw EPropertyError("Property " + name + " is not an enumeration");
     return p.Enum->NameOf(p.GetOrd(obj));
 }
-void SetEnumProp(TObject* obj, const String& name, const String& value) {
-    SetPropValue(obj, need(obj, name), value);
-}
+void SetEnumProp(TObject* obj, const String& name, const String& value) { SetPropValue(obj, need(obj, name), value); }
 String GetSetProp(TObject* obj, const String& name) {
     const TPropInfo& p = need(obj, name);
     if (p.Kind != tkSet) throw EPropertyError("Property " + name + " is not a set");
     return setToText(p.Enum, p.GetOrd(obj));
 }
-void SetSetProp(TObject* obj, const String& name, const String& value) {
-    SetPropValue(obj, need(obj, name), value);
-}
+void SetSetProp(TObject* obj, const String& name, const String& value) { SetPropValue(obj, need(obj, name), value); }
 
 String GetPropValue(TObject* obj, const String& name) { return GetPropValue(obj, need(obj, name)); }
-void SetPropValue(TObject* obj, const String& name, const String& value) {
-    SetPropValue(obj, need(obj, name), value);
-}
+void SetPropValue(TObject* obj, const String& name, const String& value) { SetPropValue(obj, need(obj, name), value); }
 
 String GetPropValue(TObject* obj, const TPropInfo& p) {
     switch (p.Kind) {

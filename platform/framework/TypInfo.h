@@ -28,8 +28,8 @@ using TTypeKinds = uint32_t;
 constexpr TTypeKinds kindBit(TTypeKind k) { return 1u << k; }
 constexpr TTypeKinds tkAny = 0xFFFFFFFFu;
 constexpr TTypeKinds tkStrings = kindBit(tkString) | kindBit(tkLString) | kindBit(tkWString) | kindBit(tkUString);
-constexpr TTypeKinds tkOrdinal = kindBit(tkInteger) | kindBit(tkChar) | kindBit(tkEnumeration) |
-                                 kindBit(tkSet) | kindBit(tkWChar) | kindBit(tkInt64);
+constexpr TTypeKinds tkOrdinal = kindBit(tkInteger) | kindBit(tkChar) | kindBit(tkEnumeration) | kindBit(tkSet) |
+                                 kindBit(tkWChar) | kindBit(tkInt64);
 
 // Raised for unknown properties, unknown enumeration names and bad values.
 class EPropertyError : public std::runtime_error {
@@ -49,8 +49,8 @@ extern const TEnumInfo BooleanInfo;  // "False", "True"
 struct TPropInfo {
     String Name;
     TTypeKind Kind = tkUnknown;
-    const TEnumInfo* Enum = nullptr;       // enumerations and sets
-    const TClassInfo* PropClass = nullptr; // class kind: declared class
+    const TEnumInfo* Enum = nullptr;        // enumerations and sets
+    const TClassInfo* PropClass = nullptr;  // class kind: declared class
     std::function<int64_t(TObject*)> GetOrd;
     std::function<void(TObject*, int64_t)> SetOrd;
     std::function<double(TObject*)> GetFloat;
@@ -82,8 +82,7 @@ public:
         FIndex = std::make_unique<Index>();
     }
 
-    template <class T, class Fn>
-    static TClassInfo Build(const char* name, const TClassInfo* parent, Fn reg) {
+    template <class T, class Fn> static TClassInfo Build(const char* name, const TClassInfo* parent, Fn reg) {
         TClassInfo ci(name, parent);
         TPropRegistrar<T> r(ci);
         reg(r);
@@ -111,22 +110,34 @@ template <class T> class TPropRegistrar {
 public:
     explicit TPropRegistrar(TClassInfo& ci) : FInfo(ci) {}
 
-    template <class G, class S> void Integer(const String& name, G get, S set) { Ord(name, tkInteger, nullptr, get, set); }
+    template <class G, class S> void Integer(const String& name, G get, S set) {
+        Ord(name, tkInteger, nullptr, get, set);
+    }
     template <class G, class S> void Int64(const String& name, G get, S set) { Ord(name, tkInt64, nullptr, get, set); }
-    template <class G, class S> void Boolean(const String& name, G get, S set) { Ord(name, tkEnumeration, &BooleanInfo, get, set); }
-    template <class G, class S> void Enum(const String& name, const TEnumInfo& e, G get, S set) { Ord(name, tkEnumeration, &e, get, set); }
-    template <class G, class S> void Set(const String& name, const TEnumInfo& e, G get, S set) { Ord(name, tkSet, &e, get, set); }
+    template <class G, class S> void Boolean(const String& name, G get, S set) {
+        Ord(name, tkEnumeration, &BooleanInfo, get, set);
+    }
+    template <class G, class S> void Enum(const String& name, const TEnumInfo& e, G get, S set) {
+        Ord(name, tkEnumeration, &e, get, set);
+    }
+    template <class G, class S> void Set(const String& name, const TEnumInfo& e, G get, S set) {
+        Ord(name, tkSet, &e, get, set);
+    }
     template <class G, class S> void Char(const String& name, G get, S set) { Ord(name, tkChar, nullptr, get, set); }
 
     template <class G, class S> void Str(const String& name, G get, S set) {
-        TPropInfo p; p.Name = name; p.Kind = tkUString;
+        TPropInfo p;
+        p.Name = name;
+        p.Kind = tkUString;
         p.GetStr = [get](TObject* o) { return String(std::invoke(get, static_cast<T*>(o))); };
         if constexpr (!std::is_null_pointer_v<S>)
             p.SetStr = [set](TObject* o, const String& v) { std::invoke(set, static_cast<T*>(o), v); };
         FInfo.Add(std::move(p));
     }
     template <class G, class S> void Float(const String& name, G get, S set) {
-        TPropInfo p; p.Name = name; p.Kind = tkFloat;
+        TPropInfo p;
+        p.Name = name;
+        p.Kind = tkFloat;
         p.GetFloat = [get](TObject* o) { return double(std::invoke(get, static_cast<T*>(o))); };
         if constexpr (!std::is_null_pointer_v<S>)
             p.SetFloat = [set](TObject* o, double v) { std::invoke(set, static_cast<T*>(o), v); };
@@ -135,7 +146,10 @@ public:
     // A class-typed property (string list, collection, font, component reference...).
     // C is the declared class; the setter receives a C* (already checked).
     template <class C, class G, class S> void Object(const String& name, G get, S set) {
-        TPropInfo p; p.Name = name; p.Kind = tkClass; p.PropClass = &C::StaticClass();
+        TPropInfo p;
+        p.Name = name;
+        p.Kind = tkClass;
+        p.PropClass = &C::StaticClass();
         p.GetObj = [get](TObject* o) -> TObject* { return std::invoke(get, static_cast<T*>(o)); };
         if constexpr (!std::is_null_pointer_v<S>)
             p.SetObj = [set](TObject* o, TObject* v) { std::invoke(set, static_cast<T*>(o), static_cast<C*>(v)); };
@@ -143,9 +157,11 @@ public:
     }
 
 private:
-    template <class G, class S>
-    void Ord(const String& name, TTypeKind kind, const TEnumInfo* e, G get, S set) {
-        TPropInfo p; p.Name = name; p.Kind = kind; p.Enum = e;
+    template <class G, class S> void Ord(const String& name, TTypeKind kind, const TEnumInfo* e, G get, S set) {
+        TPropInfo p;
+        p.Name = name;
+        p.Kind = kind;
+        p.Enum = e;
         p.GetOrd = [get](TObject* o) { return int64_t(std::invoke(get, static_cast<T*>(o))); };
         if constexpr (!std::is_null_pointer_v<S>) {
             p.SetOrd = [set](TObject* o, int64_t v) {
@@ -166,20 +182,19 @@ private:
 };
 
 // In a class body: gives the class its registry entry. Leaves access public.
-#define DECLARE_CLASS(Cls)                                                     \
-public:                                                                        \
-    static const TClassInfo& StaticClass();                                    \
+#define DECLARE_CLASS(Cls)                  \
+public:                                     \
+    static const TClassInfo& StaticClass(); \
     const TClassInfo& ClassType() const override { return Cls::StaticClass(); }
 
 // In the class's .cpp, followed by the registration body using `r`:
 //   IMPLEMENT_CLASS(TLabel, TControl) { r.Str("Caption", &TLabel::GetText, &TLabel::SetText); }
-#define IMPLEMENT_CLASS(Cls, Base)                                             \
-    static void Cls##_RegisterProps(TPropRegistrar<Cls>& r);                   \
-    const TClassInfo& Cls::StaticClass() {                                     \
-        static const TClassInfo info =                                         \
-            TClassInfo::Build<Cls>(#Cls, &Base::StaticClass(), Cls##_RegisterProps); \
-        return info;                                                           \
-    }                                                                          \
+#define IMPLEMENT_CLASS(Cls, Base)                                                                              \
+    static void Cls##_RegisterProps(TPropRegistrar<Cls>& r);                                                    \
+    const TClassInfo& Cls::StaticClass() {                                                                      \
+        static const TClassInfo info = TClassInfo::Build<Cls>(#Cls, &Base::StaticClass(), Cls##_RegisterProps); \
+        return info;                                                                                            \
+    }                                                                                                           \
     static void Cls##_RegisterProps([[maybe_unused]] TPropRegistrar<Cls>& r)
 
 // Access by name. All throw EPropertyError for an unknown property or value.

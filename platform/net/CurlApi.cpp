@@ -10,8 +10,7 @@ namespace zrx::curl {
 namespace {
 std::atomic<bool> g_loaded{false};
 
-template <class F>
-bool resolve(void* library, const char* name, F& out) {
+template <class F> bool resolve(void* library, const char* name, F& out) {
     out = reinterpret_cast<F>(dlsym(library, name));
     return out != nullptr;
 }

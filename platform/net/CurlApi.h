@@ -38,13 +38,11 @@ bool loaded();
 
 inline CURLcode globalInit(long flags) { return api() ? api()->global_init(flags) : CURLE_FAILED_INIT; }
 inline CURL* easyInit() { return api() ? api()->easy_init() : nullptr; }
-template <class T>
-CURLcode easySetopt(CURL* handle, CURLoption option, T value) {
+template <class T> CURLcode easySetopt(CURL* handle, CURLoption option, T value) {
     return api() && handle ? api()->easy_setopt(handle, option, value) : CURLE_FAILED_INIT;
 }
 inline CURLcode easyPerform(CURL* handle) { return api() && handle ? api()->easy_perform(handle) : CURLE_FAILED_INIT; }
-template <class T>
-CURLcode easyGetinfo(CURL* handle, CURLINFO info, T out) {
+template <class T> CURLcode easyGetinfo(CURL* handle, CURLINFO info, T out) {
     return api() && handle ? api()->easy_getinfo(handle, info, out) : CURLE_FAILED_INIT;
 }
 inline void easyCleanup(CURL* handle) {

@@ -20,20 +20,20 @@ void curlApplyCommonOptions(CURL* handle, const std::string& url, const std::str
 // The kinds of transport failure the clients tell apart.
 enum class TCurlFailure {
     None,
-    BadUrl,             // the URL is malformed
-    NameNotResolved,    // host or proxy name not found
+    BadUrl,           // the URL is malformed
+    NameNotResolved,  // host or proxy name not found
     CannotConnect,
     TimedOut,
     LoginDenied,
     TooManyRedirects,
-    RefusedProtocol,    // a scheme outside the allowed ones (a refused redirect, or an unreadable status line)
-    BadReply,           // the server's answer could not be read
-    Tls,                // TLS handshake, certificate or cipher failure
+    RefusedProtocol,  // a scheme outside the allowed ones (a refused redirect, or an unreadable status line)
+    BadReply,         // the server's answer could not be read
+    Tls,              // TLS handshake, certificate or cipher failure
     SendFailed,
     ReceiveFailed,
-    ConnectionLost,     // nothing came back, or less than announced
-    WriteRefused,       // a body callback refused data
-    Aborted,            // a progress callback ended the transfer
+    ConnectionLost,  // nothing came back, or less than announced
+    WriteRefused,    // a body callback refused data
+    Aborted,         // a progress callback ended the transfer
     OutOfMemory,
     Other,
 };

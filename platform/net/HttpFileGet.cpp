@@ -31,11 +31,11 @@ uint32_t schemeBit(const std::string& token) {
 
 unsigned long curlAuth(uint32_t scheme) {
     switch (scheme) {
-        case HTTP_AUTH_BASIC: return CURLAUTH_BASIC;
-        case HTTP_AUTH_NTLM: return CURLAUTH_NTLM;
-        case HTTP_AUTH_DIGEST: return CURLAUTH_DIGEST;
-        case HTTP_AUTH_NEGOTIATE: return CURLAUTH_NEGOTIATE;
-        default: return CURLAUTH_NONE;
+    case HTTP_AUTH_BASIC: return CURLAUTH_BASIC;
+    case HTTP_AUTH_NTLM: return CURLAUTH_NTLM;
+    case HTTP_AUTH_DIGEST: return CURLAUTH_DIGEST;
+    case HTTP_AUTH_NEGOTIATE: return CURLAUTH_NEGOTIATE;
+    default: return CURLAUTH_NONE;
     }
 }
 
@@ -44,22 +44,21 @@ unsigned long curlAuth(uint32_t scheme) {
 // a status line it could not read.
 int32_t winHttpError(CURLcode c, int status) {
     switch (curlFailureKind(c)) {
-        case TCurlFailure::RefusedProtocol:
-            return status >= 300 && status < 400 ? ERROR_WINHTTP_REDIRECT_FAILED
-                                                 : ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
-        case TCurlFailure::TimedOut: return ERROR_WINHTTP_TIMEOUT;
-        case TCurlFailure::BadUrl: return ERROR_WINHTTP_INVALID_URL;
-        case TCurlFailure::NameNotResolved: return ERROR_WINHTTP_NAME_NOT_RESOLVED;
-        case TCurlFailure::CannotConnect: return ERROR_WINHTTP_CANNOT_CONNECT;
-        case TCurlFailure::LoginDenied: return ERROR_WINHTTP_LOGIN_FAILURE;
-        case TCurlFailure::TooManyRedirects: return ERROR_WINHTTP_REDIRECT_FAILED;
-        case TCurlFailure::BadReply: return ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
-        case TCurlFailure::Tls: return ERROR_WINHTTP_SECURE_FAILURE;
-        case TCurlFailure::SendFailed:
-        case TCurlFailure::ReceiveFailed:
-        case TCurlFailure::ConnectionLost: return ERROR_WINHTTP_CONNECTION_ERROR;
-        case TCurlFailure::OutOfMemory: return 8;  // ERROR_NOT_ENOUGH_MEMORY
-        default: return ERROR_WINHTTP_INTERNAL_ERROR;
+    case TCurlFailure::RefusedProtocol:
+        return status >= 300 && status < 400 ? ERROR_WINHTTP_REDIRECT_FAILED : ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
+    case TCurlFailure::TimedOut: return ERROR_WINHTTP_TIMEOUT;
+    case TCurlFailure::BadUrl: return ERROR_WINHTTP_INVALID_URL;
+    case TCurlFailure::NameNotResolved: return ERROR_WINHTTP_NAME_NOT_RESOLVED;
+    case TCurlFailure::CannotConnect: return ERROR_WINHTTP_CANNOT_CONNECT;
+    case TCurlFailure::LoginDenied: return ERROR_WINHTTP_LOGIN_FAILURE;
+    case TCurlFailure::TooManyRedirects: return ERROR_WINHTTP_REDIRECT_FAILED;
+    case TCurlFailure::BadReply: return ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
+    case TCurlFailure::Tls: return ERROR_WINHTTP_SECURE_FAILURE;
+    case TCurlFailure::SendFailed:
+    case TCurlFailure::ReceiveFailed:
+    case TCurlFailure::ConnectionLost: return ERROR_WINHTTP_CONNECTION_ERROR;
+    case TCurlFailure::OutOfMemory: return 8;  // ERROR_NOT_ENOUGH_MEMORY
+    default: return ERROR_WINHTTP_INTERNAL_ERROR;
     }
 }
 
@@ -183,8 +182,7 @@ uint32_t httpSupportedSchemes() {
     return s;
 }
 
-bool httpGetToSink(const std::string& url, const THttpGetOptions& options, THttpBodySink& sink,
-                   THttpGetReply& reply) {
+bool httpGetToSink(const std::string& url, const THttpGetOptions& options, THttpBodySink& sink, THttpGetReply& reply) {
     curlGlobalInit();
     reply = THttpGetReply();
     THttpUrl parts;

@@ -37,8 +37,8 @@ constexpr int32_t ERROR_WINHTTP_SECURE_FAILURE = 12175;
 struct THttpUrl {
     std::string scheme;  // "http" or "https" (lower case)
     std::string host;
-    int port = 0;        // 0 when the URL names none
-    std::string path;    // the path with the query, "/" at least
+    int port = 0;      // 0 when the URL names none
+    std::string path;  // the path with the query, "/" at least
     bool secure = false;
 };
 // False for anything but a well-formed http(s) URL with a host.
@@ -50,8 +50,8 @@ struct THttpAuth {
 };
 
 struct THttpGetOptions {
-    std::string proxy;       // "host:port"; empty: no proxy
-    THttpAuth proxyAuth;     // used with a proxy
+    std::string proxy;    // "host:port"; empty: no proxy
+    THttpAuth proxyAuth;  // used with a proxy
     THttpAuth serverAuth;
     int timeoutSeconds = 0;
     uint64_t maxBodySize = 0;  // 0: no cap
@@ -69,20 +69,19 @@ public:
 };
 
 struct THttpGetReply {
-    int32_t error = 0;           // WinHTTP error number of a transport failure, else 0
-    std::string errorText;       // the transport's own text of it
-    bool inBody = false;         // the failure came while the body was read
-    int status = 0;              // status of the last response
-    uint32_t offeredSchemes = 0; // HTTP_AUTH_* bits a 401 / 407 offered
+    int32_t error = 0;            // WinHTTP error number of a transport failure, else 0
+    std::string errorText;        // the transport's own text of it
+    bool inBody = false;          // the failure came while the body was read
+    int status = 0;               // status of the last response
+    uint32_t offeredSchemes = 0;  // HTTP_AUTH_* bits a 401 / 407 offered
     int64_t contentLength = -1;
-    uint64_t received = 0;       // body bytes of the 200 response
-    bool tooLarge = false;       // announced or sent more than the cap
-    bool overrun = false;        // sent more than Content-Length
+    uint64_t received = 0;  // body bytes of the 200 response
+    bool tooLarge = false;  // announced or sent more than the cap
+    bool overrun = false;   // sent more than Content-Length
     bool sinkRefused = false;
 };
 
 // Performs the GET; false when no complete response came (see reply).
-bool httpGetToSink(const std::string& url, const THttpGetOptions& options, THttpBodySink& sink,
-                   THttpGetReply& reply);
+bool httpGetToSink(const std::string& url, const THttpGetOptions& options, THttpBodySink& sink, THttpGetReply& reply);
 // The schemes this build can answer (HTTP_AUTH_* bits).
 uint32_t httpSupportedSchemes();

@@ -185,7 +185,8 @@ void TIdHTTP::perform(const std::string& method, const std::string& url, const s
 
     curl_slist* headers = nullptr;
     headers = curl_slist_append(headers, "Expect:");
-    if (!Request.ContentType.empty()) headers = curl_slist_append(headers, ("Content-Type: " + Request.ContentType).c_str());
+    if (!Request.ContentType.empty())
+        headers = curl_slist_append(headers, ("Content-Type: " + Request.ContentType).c_str());
     for (const std::string& h : Request.CustomHeaders)
         if (!h.empty()) headers = curl_slist_append(headers, h.c_str());
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
@@ -225,27 +226,19 @@ void TIdHTTP::perform(const std::string& method, const std::string& url, const s
         }
         const int wsa = socketErrorFromErrno(int(osErrno));
         switch (curlFailureKind(rc)) {
-            case TCurlFailure::NameNotResolved:
-                raiseSocketError(11001);
-            case TCurlFailure::CannotConnect:
-                raiseSocketError(wsa ? wsa : 10061);
-            case TCurlFailure::TimedOut:
-                raiseSocketError(10060);
-            case TCurlFailure::Aborted:
-                if (x.timedOut) raiseSocketError(10060);
-                throw EIdException("Transfer aborted");
-            case TCurlFailure::ConnectionLost:
-                raiseSocketError(10054);
-            case TCurlFailure::ReceiveFailed:
-                raiseSocketError(wsa ? wsa : 10054);
-            case TCurlFailure::SendFailed:
-                raiseSocketError(wsa ? wsa : 10053);
-            case TCurlFailure::WriteRefused:
-                if (x.tooLarge)
-                    throw EIdException("Response body exceeds " + std::to_string(MaxResponseSize) + " bytes");
-                [[fallthrough]];
-            default:
-                throw EIdException(curlFailureText(rc, errbuf));
+        case TCurlFailure::NameNotResolved: raiseSocketError(11001);
+        case TCurlFailure::CannotConnect: raiseSocketError(wsa ? wsa : 10061);
+        case TCurlFailure::TimedOut: raiseSocketError(10060);
+        case TCurlFailure::Aborted:
+            if (x.timedOut) raiseSocketError(10060);
+            throw EIdException("Transfer aborted");
+        case TCurlFailure::ConnectionLost: raiseSocketError(10054);
+        case TCurlFailure::ReceiveFailed: raiseSocketError(wsa ? wsa : 10054);
+        case TCurlFailure::SendFailed: raiseSocketError(wsa ? wsa : 10053);
+        case TCurlFailure::WriteRefused:
+            if (x.tooLarge) throw EIdException("Response body exceeds " + std::to_string(MaxResponseSize) + " bytes");
+            [[fallthrough]];
+        default: throw EIdException(curlFailureText(rc, errbuf));
         }
     }
 
@@ -260,77 +253,77 @@ void TIdHTTP::perform(const std::string& method, const std::string& url, const s
 
 int TIdHTTP::socketErrorFromErrno(int err) {
     switch (err) {
-        case 0: return 0;
-        case EACCES: return 10013;
-        case EFAULT: return 10014;
-        case EINVAL: return 10022;
-        case EWOULDBLOCK: return 10035;
-        case EINPROGRESS: return 10036;
-        case EALREADY: return 10037;
-        case ENOTSOCK: return 10038;
-        case EDESTADDRREQ: return 10039;
-        case EMSGSIZE: return 10040;
-        case EPROTOTYPE: return 10041;
-        case ENOPROTOOPT: return 10042;
-        case EPROTONOSUPPORT: return 10043;
-        case ESOCKTNOSUPPORT: return 10044;
-        case EOPNOTSUPP: return 10045;
-        case EPFNOSUPPORT: return 10046;
-        case EAFNOSUPPORT: return 10047;
-        case EADDRINUSE: return 10048;
-        case EADDRNOTAVAIL: return 10049;
-        case ENETDOWN: return 10050;
-        case ENETUNREACH: return 10051;
-        case ENETRESET: return 10052;
-        case ECONNABORTED: return 10053;
-        case EPIPE: return 10053;
-        case ECONNRESET: return 10054;
-        case ENOBUFS: return 10055;
-        case EISCONN: return 10056;
-        case ENOTCONN: return 10057;
-        case ESHUTDOWN: return 10058;
-        case ETIMEDOUT: return 10060;
-        case ECONNREFUSED: return 10061;
-        case EHOSTDOWN: return 10064;
-        case EHOSTUNREACH: return 10065;
-        default: return 0;
+    case 0: return 0;
+    case EACCES: return 10013;
+    case EFAULT: return 10014;
+    case EINVAL: return 10022;
+    case EWOULDBLOCK: return 10035;
+    case EINPROGRESS: return 10036;
+    case EALREADY: return 10037;
+    case ENOTSOCK: return 10038;
+    case EDESTADDRREQ: return 10039;
+    case EMSGSIZE: return 10040;
+    case EPROTOTYPE: return 10041;
+    case ENOPROTOOPT: return 10042;
+    case EPROTONOSUPPORT: return 10043;
+    case ESOCKTNOSUPPORT: return 10044;
+    case EOPNOTSUPP: return 10045;
+    case EPFNOSUPPORT: return 10046;
+    case EAFNOSUPPORT: return 10047;
+    case EADDRINUSE: return 10048;
+    case EADDRNOTAVAIL: return 10049;
+    case ENETDOWN: return 10050;
+    case ENETUNREACH: return 10051;
+    case ENETRESET: return 10052;
+    case ECONNABORTED: return 10053;
+    case EPIPE: return 10053;
+    case ECONNRESET: return 10054;
+    case ENOBUFS: return 10055;
+    case EISCONN: return 10056;
+    case ENOTCONN: return 10057;
+    case ESHUTDOWN: return 10058;
+    case ETIMEDOUT: return 10060;
+    case ECONNREFUSED: return 10061;
+    case EHOSTDOWN: return 10064;
+    case EHOSTUNREACH: return 10065;
+    default: return 0;
     }
 }
 
 std::string TIdHTTP::socketErrorText(int wsaError) {
     switch (wsaError) {
-        case 10013: return "Access denied.";
-        case 10014: return "Bad address.";
-        case 10022: return "Invalid argument.";
-        case 10035: return "Resource temporarily unavailable.";
-        case 10036: return "Operation now in progress.";
-        case 10037: return "Operation already in progress.";
-        case 10038: return "Socket operation on non-socket.";
-        case 10039: return "Destination address required.";
-        case 10040: return "Message too long.";
-        case 10041: return "Protocol wrong type for socket.";
-        case 10042: return "Bad protocol option.";
-        case 10043: return "Protocol not supported.";
-        case 10044: return "Socket type not supported.";
-        case 10045: return "Operation not supported on socket.";
-        case 10046: return "Protocol family not supported.";
-        case 10047: return "Address family not supported by protocol family.";
-        case 10048: return "Address already in use.";
-        case 10049: return "Cannot assign requested address.";
-        case 10050: return "Network is down.";
-        case 10051: return "Network is unreachable.";
-        case 10052: return "Net dropped connection or reset.";
-        case 10053: return "Software caused connection abort.";
-        case 10054: return "Connection reset by peer.";
-        case 10055: return "No buffer space available.";
-        case 10056: return "Socket is already connected.";
-        case 10057: return "Socket is not connected.";
-        case 10058: return "Cannot send or receive after socket is closed.";
-        case 10060: return "Connection timed out.";
-        case 10061: return "Connection refused.";
-        case 10064: return "Host is down.";
-        case 10065: return "No route to host.";
-        case 11001: return "Host not found.";
-        default: return "Socket error.";
+    case 10013: return "Access denied.";
+    case 10014: return "Bad address.";
+    case 10022: return "Invalid argument.";
+    case 10035: return "Resource temporarily unavailable.";
+    case 10036: return "Operation now in progress.";
+    case 10037: return "Operation already in progress.";
+    case 10038: return "Socket operation on non-socket.";
+    case 10039: return "Destination address required.";
+    case 10040: return "Message too long.";
+    case 10041: return "Protocol wrong type for socket.";
+    case 10042: return "Bad protocol option.";
+    case 10043: return "Protocol not supported.";
+    case 10044: return "Socket type not supported.";
+    case 10045: return "Operation not supported on socket.";
+    case 10046: return "Protocol family not supported.";
+    case 10047: return "Address family not supported by protocol family.";
+    case 10048: return "Address already in use.";
+    case 10049: return "Cannot assign requested address.";
+    case 10050: return "Network is down.";
+    case 10051: return "Network is unreachable.";
+    case 10052: return "Net dropped connection or reset.";
+    case 10053: return "Software caused connection abort.";
+    case 10054: return "Connection reset by peer.";
+    case 10055: return "No buffer space available.";
+    case 10056: return "Socket is already connected.";
+    case 10057: return "Socket is not connected.";
+    case 10058: return "Cannot send or receive after socket is closed.";
+    case 10060: return "Connection timed out.";
+    case 10061: return "Connection refused.";
+    case 10064: return "Host is down.";
+    case 10065: return "No route to host.";
+    case 11001: return "Host not found.";
+    default: return "Socket error.";
     }
 }

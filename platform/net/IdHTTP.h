@@ -54,19 +54,19 @@ enum TIdHTTPOption : uint32_t {
 enum TIdHTTPProtocolVersion { pv1_0, pv1_1 };
 
 struct TIdHTTPRequest {
-    std::string ContentType;                // sent as Content-Type when not empty
-    std::vector<std::string> CustomHeaders; // extra "Name: value" lines
+    std::string ContentType;                 // sent as Content-Type when not empty
+    std::vector<std::string> CustomHeaders;  // extra "Name: value" lines
     // Filled by each exchange:
     std::string Method;
     std::string URL;
-    std::vector<std::string> RawHeaders;    // header lines as sent, without the request line
+    std::vector<std::string> RawHeaders;  // header lines as sent, without the request line
 };
 
 struct TIdHTTPResponse {
     int ResponseCode = 0;
-    std::string ResponseText;               // the status line, e.g. "HTTP/1.1 200 OK"
+    std::string ResponseText;  // the status line, e.g. "HTTP/1.1 200 OK"
     std::string ContentType;
-    std::vector<std::string> RawHeaders;    // header lines as received, without the status line
+    std::vector<std::string> RawHeaders;  // header lines as received, without the status line
 };
 
 class TIdHTTP {

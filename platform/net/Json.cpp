@@ -18,7 +18,9 @@ public:
     bool boolean(bool v) { return put(std::make_unique<TJSONBool>(v)); }
     bool number_integer(json::number_integer_t v) { return put(std::make_unique<TJSONNumber>(std::to_string(v))); }
     bool number_unsigned(json::number_unsigned_t v) { return put(std::make_unique<TJSONNumber>(std::to_string(v))); }
-    bool number_float(json::number_float_t, const json::string_t& text) { return put(std::make_unique<TJSONNumber>(text)); }
+    bool number_float(json::number_float_t, const json::string_t& text) {
+        return put(std::make_unique<TJSONNumber>(text));
+    }
     bool string(json::string_t& v) { return put(std::make_unique<TJSONString>(std::move(v))); }
     bool binary(json::binary_t&) { return false; }
     bool start_object(std::size_t) { return open(std::make_unique<TJSONObject>()); }
@@ -48,8 +50,7 @@ private:
         TJSONValue* parent = stack_.back().value.get();
         if (parent->kind() == TJSONValue::Kind::Object)
             static_cast<TJSONObject*>(parent)->AddPair(std::move(name), std::move(v));
-        else
-            static_cast<TJSONArray*>(parent)->Add(std::move(v));
+        else static_cast<TJSONArray*>(parent)->Add(std::move(v));
         return true;
     }
     bool put(std::unique_ptr<TJSONValue> v) { return attach(std::move(v), std::move(key_)); }
@@ -68,33 +69,32 @@ private:
 
 void writeJson(const TJSONValue* v, std::string& out) {
     switch (v->kind()) {
-        case TJSONValue::Kind::String:
-            out += nlohmann::json(v->Value()).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-            break;
-        case TJSONValue::Kind::Object: {
-            const auto* o = static_cast<const TJSONObject*>(v);
-            out += '{';
-            for (size_t i = 0; i < o->Count(); ++i) {
-                if (i) out += ',';
-                out += nlohmann::json(o->PairAt(i).name).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-                out += ':';
-                writeJson(o->PairAt(i).value.get(), out);
-            }
-            out += '}';
-            break;
+    case TJSONValue::Kind::String:
+        out += nlohmann::json(v->Value()).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        break;
+    case TJSONValue::Kind::Object: {
+        const auto* o = static_cast<const TJSONObject*>(v);
+        out += '{';
+        for (size_t i = 0; i < o->Count(); ++i) {
+            if (i) out += ',';
+            out += nlohmann::json(o->PairAt(i).name).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+            out += ':';
+            writeJson(o->PairAt(i).value.get(), out);
         }
-        case TJSONValue::Kind::Array: {
-            const auto* a = static_cast<const TJSONArray*>(v);
-            out += '[';
-            for (size_t i = 0; i < a->Count(); ++i) {
-                if (i) out += ',';
-                writeJson(a->Items(i), out);
-            }
-            out += ']';
-            break;
+        out += '}';
+        break;
+    }
+    case TJSONValue::Kind::Array: {
+        const auto* a = static_cast<const TJSONArray*>(v);
+        out += '[';
+        for (size_t i = 0; i < a->Count(); ++i) {
+            if (i) out += ',';
+            writeJson(a->Items(i), out);
         }
-        default:
-            out += v->Value();
+        out += ']';
+        break;
+    }
+    default: out += v->Value();
     }
 }
 

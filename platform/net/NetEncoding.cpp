@@ -33,8 +33,8 @@ bool TBase64Encoding::Decode(std::string_view text, std::vector<uint8_t>& out) {
     std::vector<uint8_t> bytes;
     bytes.reserve(text.size() / 4 * 3 + 3);
     uint32_t acc = 0;
-    int count = 0;      // sextets in acc
-    int padding = 0;    // '=' seen
+    int count = 0;    // sextets in acc
+    int padding = 0;  // '=' seen
     for (unsigned char c : text) {
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
         if (c == '=') {
@@ -54,20 +54,19 @@ bool TBase64Encoding::Decode(std::string_view text, std::vector<uint8_t>& out) {
         }
     }
     switch (count) {
-        case 0:
-            if (padding) return false;
-            break;
-        case 1:
-            return false;  // a lone sextet carries no whole byte
-        case 2:
-            if (padding && padding != 2) return false;
-            bytes.push_back(uint8_t(acc >> 4));
-            break;
-        case 3:
-            if (padding && padding != 1) return false;
-            bytes.push_back(uint8_t(acc >> 10));
-            bytes.push_back(uint8_t(acc >> 2));
-            break;
+    case 0:
+        if (padding) return false;
+        break;
+    case 1: return false;  // a lone sextet carries no whole byte
+    case 2:
+        if (padding && padding != 2) return false;
+        bytes.push_back(uint8_t(acc >> 4));
+        break;
+    case 3:
+        if (padding && padding != 1) return false;
+        bytes.push_back(uint8_t(acc >> 10));
+        bytes.push_back(uint8_t(acc >> 2));
+        break;
     }
     out = std::move(bytes);
     return true;

@@ -32,6 +32,4 @@ void TStringStream::SetSize(int64_t size) {
     pos_ = std::min(pos_, data_.size());
 }
 
-void TStringStream::SetPosition(int64_t pos) {
-    pos_ = pos <= 0 ? 0 : std::min(static_cast<size_t>(pos), data_.size());
-}
+void TStringStream::SetPosition(int64_t pos) { pos_ = pos <= 0 ? 0 : std::min(static_cast<size_t>(pos), data_.size()); }

@@ -26,7 +26,10 @@ public:
     int64_t Size() const { return static_cast<int64_t>(data_.size()); }
     // Truncates or extends (with zero bytes); the position stays within the data.
     void SetSize(int64_t size);
-    void Clear() { data_.clear(); pos_ = 0; }
+    void Clear() {
+        data_.clear();
+        pos_ = 0;
+    }
 
     int64_t Position() const { return static_cast<int64_t>(pos_); }
     void SetPosition(int64_t pos);

@@ -131,8 +131,8 @@ void p11Pad(unsigned char* field, size_t size, const char* text) {
 void registerP11Messages() {
     static std::once_flag once;
     std::call_once(once, [] {
-        KRTL_AddFacilityMessages(P11_FACILITY, [](uint32_t code) { return zrnTranslateString(p11ResultText(code)); },
-                                 "P11", "PKCS#11");
+        KRTL_AddFacilityMessages(
+            P11_FACILITY, [](uint32_t code) { return zrnTranslateString(p11ResultText(code)); }, "P11", "PKCS#11");
     });
 }
 

@@ -226,9 +226,8 @@ public:
     KResult createObject(std::vector<CK_ATTRIBUTE>& tmpl, CK_OBJECT_HANDLE& out);
     KResult destroyObject(CK_OBJECT_HANDLE obj);
     KResult setAttribute(CK_OBJECT_HANDLE obj, CK_ATTRIBUTE_TYPE type, const std::string& value);
-    KResult generateKeyPair(CK_MECHANISM& mech, std::vector<CK_ATTRIBUTE>& pubTmpl,
-                            std::vector<CK_ATTRIBUTE>& privTmpl, CK_OBJECT_HANDLE& pub,
-                            CK_OBJECT_HANDLE& priv);
+    KResult generateKeyPair(CK_MECHANISM& mech, std::vector<CK_ATTRIBUTE>& pubTmpl, std::vector<CK_ATTRIBUTE>& privTmpl,
+                            CK_OBJECT_HANDLE& pub, CK_OBJECT_HANDLE& priv);
     KResult sign(CK_OBJECT_HANDLE key, CK_MECHANISM& mech, const std::string& data, std::string& signature);
 
 private:

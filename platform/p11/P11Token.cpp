@@ -6,9 +6,7 @@
 
 namespace {
 
-CK_UTF8CHAR_PTR utf8(const char* text) {
-    return reinterpret_cast<CK_UTF8CHAR_PTR>(const_cast<char*>(text));
-}
+CK_UTF8CHAR_PTR utf8(const char* text) { return reinterpret_cast<CK_UTF8CHAR_PTR>(const_cast<char*>(text)); }
 
 std::string hex(const std::string& bytes) {
     static const char digits[] = "0123456789ABCDEF";
@@ -80,9 +78,9 @@ KResult TCP11Token::setUserPin(const char* pin) {
 KResult TCP11Token::changeUserPin(const char* oldPin, const char* newPin) {
     if (!hasSession()) return P11_E_NO_SESSION;
     if (!oldPin || !newPin) return P11_E_ARGUMENT;
-    const KResult rc = check(fn()->C_SetPIN(session_, utf8(oldPin), std::strlen(oldPin), utf8(newPin),
-                                            std::strlen(newPin)),
-                             "Смена пароля пользователя");
+    const KResult rc =
+        check(fn()->C_SetPIN(session_, utf8(oldPin), std::strlen(oldPin), utf8(newPin), std::strlen(newPin)),
+              "Смена пароля пользователя");
     slot_->setInfoCached(false);
     return rc;
 }
@@ -108,8 +106,8 @@ KResult TCP11Token::findObjects(const std::vector<CK_ATTRIBUTE>& tmpl, std::vect
     out.clear();
     if (!hasSession()) return P11_E_NO_SESSION;
     std::vector<CK_ATTRIBUTE> t(tmpl);
-    if (KResult rc = check(fn()->C_FindObjectsInit(session_, t.empty() ? nullptr : t.data(), t.size()),
-                           "Поиск объектов токена");
+    if (KResult rc =
+            check(fn()->C_FindObjectsInit(session_, t.empty() ? nullptr : t.data(), t.size()), "Поиск объектов токена");
         isFailure(rc))
         return rc;
     KResult rc = 0;
@@ -184,13 +182,12 @@ KResult TCP11Token::sign(CK_OBJECT_HANDLE key, CK_MECHANISM& mech, const std::st
     CK_ULONG len = 0;
     // A failed C_Sign ends the operation, so a size query that fails needs
     // no cleanup.
-    if (KResult rc = check(fn()->C_Sign(session_, in, data.size(), nullptr, &len), "Подпись на токене");
-        isFailure(rc))
+    if (KResult rc = check(fn()->C_Sign(session_, in, data.size(), nullptr, &len), "Подпись на токене"); isFailure(rc))
         return rc;
     signature.resize(len);
-    if (KResult rc = check(fn()->C_Sign(session_, in, data.size(), reinterpret_cast<CK_BYTE_PTR>(signature.data()),
-                                        &len),
-                           "Подпись на токене");
+    if (KResult rc =
+            check(fn()->C_Sign(session_, in, data.size(), reinterpret_cast<CK_BYTE_PTR>(signature.data()), &len),
+                  "Подпись на токене");
         isFailure(rc)) {
         signature.clear();
         return rc;

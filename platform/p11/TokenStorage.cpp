@@ -80,8 +80,7 @@ crypto::PkeyPtr pkeyFromParams(const char* type, OSSL_PARAM_BLD* bld) {
     OSSL_PARAM* params = OSSL_PARAM_BLD_to_param(bld);
     EVP_PKEY_CTX* ctx = EVP_PKEY_CTX_new_from_name(nullptr, type, nullptr);
     EVP_PKEY* key = nullptr;
-    if (params && ctx && EVP_PKEY_fromdata_init(ctx) == 1)
-        EVP_PKEY_fromdata(ctx, &key, EVP_PKEY_PUBLIC_KEY, params);
+    if (params && ctx && EVP_PKEY_fromdata_init(ctx) == 1) EVP_PKEY_fromdata(ctx, &key, EVP_PKEY_PUBLIC_KEY, params);
     EVP_PKEY_CTX_free(ctx);
     OSSL_PARAM_free(params);
     return crypto::PkeyPtr(key);
@@ -98,8 +97,7 @@ crypto::PkeyPtr readPublicKey(TCP11Token& token, CK_OBJECT_HANDLE pub, const cry
         OSSL_PARAM_BLD* bld = OSSL_PARAM_BLD_new();
         const char* curve = OBJ_nid2sn(alg.curveNid);
         crypto::PkeyPtr key;
-        if (bld && curve &&
-            OSSL_PARAM_BLD_push_utf8_string(bld, OSSL_PKEY_PARAM_GROUP_NAME, curve, 0) == 1 &&
+        if (bld && curve && OSSL_PARAM_BLD_push_utf8_string(bld, OSSL_PKEY_PARAM_GROUP_NAME, curve, 0) == 1 &&
             OSSL_PARAM_BLD_push_octet_string(bld, OSSL_PKEY_PARAM_PUB_KEY, point.data(), point.size()) == 1)
             key = pkeyFromParams("EC", bld);
         OSSL_PARAM_BLD_free(bld);
@@ -127,8 +125,7 @@ crypto::PkeyPtr readPublicKey(TCP11Token& token, CK_OBJECT_HANDLE pub, const cry
         return crypto::PkeyPtr(EVP_PKEY_new_raw_public_key(
             EVP_PKEY_X25519, nullptr, reinterpret_cast<const unsigned char*>(raw.data()), raw.size()));
     }
-    default:
-        return nullptr;
+    default: return nullptr;
     }
 }
 
@@ -219,9 +216,8 @@ struct ContentCopy {
 
 KResult findOurData(TCP11Token& token, const char* label, std::vector<CK_OBJECT_HANDLE>& out) {
     CK_OBJECT_CLASS cls = CKO_DATA;
-    return token.findObjects({attr(CKA_CLASS, &cls, sizeof cls), attrText(CKA_APPLICATION, kOurApp),
-                              attrText(CKA_LABEL, label)},
-                             out);
+    return token.findObjects(
+        {attr(CKA_CLASS, &cls, sizeof cls), attrText(CKA_APPLICATION, kOurApp), attrText(CKA_LABEL, label)}, out);
 }
 
 KResult findContent(TCP11Token& token, std::vector<ContentCopy>& copies, SecureBytes* newest) {
@@ -234,7 +230,8 @@ KResult findContent(TCP11Token& token, std::vector<ContentCopy>& copies, SecureB
         std::string v;
         if (isFailure(token.getAttribute(h, CKA_VALUE, v))) continue;
         uint64_t gen = 0;
-        if (v.size() >= 13 && v.compare(0, 4, kContentMagic) == 0 && static_cast<unsigned char>(v[4]) == kContentVersion) {
+        if (v.size() >= 13 && v.compare(0, 4, kContentMagic) == 0 &&
+            static_cast<unsigned char>(v[4]) == kContentVersion) {
             for (int i = 0; i < 8; ++i) gen = (gen << 8) | static_cast<unsigned char>(v[5 + i]);
         }
         copies.push_back({h, gen});
@@ -251,7 +248,8 @@ KResult findContent(TCP11Token& token, std::vector<ContentCopy>& copies, SecureB
 }
 
 // Our objects of one class carrying an identifier (empty id: all of ours).
-KResult findOurObjects(TCP11Token& token, CK_OBJECT_CLASS cls, const std::string& id, std::vector<CK_OBJECT_HANDLE>& out) {
+KResult findOurObjects(TCP11Token& token, CK_OBJECT_CLASS cls, const std::string& id,
+                       std::vector<CK_OBJECT_HANDLE>& out) {
     std::vector<CK_ATTRIBUTE> t = {attr(CKA_CLASS, &cls, sizeof cls), attrText(CKA_LABEL, kOurLabel)};
     if (!id.empty()) t.push_back(attr(CKA_ID, id.data(), id.size()));
     return token.findObjects(t, out);
@@ -445,7 +443,7 @@ std::string subjectOf(const std::string& certDer, std::string* keyId) {
 
 TCTokenKeyStorage::TCTokenKeyStorage(std::string location) : location_(std::move(location)) {
     tokenName_ = location_.size() > 2 && location_[0] == kTokenPrefix && location_[1] == ':' ? location_.substr(2)
-                                                                                              : std::string();
+                                                                                             : std::string();
 }
 
 KResult TCTokenKeyStorage::open(TCP11Token& token, const char* pin, bool readWrite, FreshToken fresh,
@@ -528,8 +526,7 @@ KResult TCTokenKeyStorage::save(const char* password, const ContainerImage& in) 
     if (!password) return kErrPassword;
     TCP11Token token;
     bool onStartingPin = false;
-    if (KResult rc = open(token, password, true, FreshToken::useStartingPin, &onStartingPin); isFailure(rc))
-        return rc;
+    if (KResult rc = open(token, password, true, FreshToken::useStartingPin, &onStartingPin); isFailure(rc)) return rc;
     // What the token holds now: it stays until the new content stands.
     std::vector<ContentCopy> copies;
     if (KResult rc = findContent(token, copies, nullptr); isFailure(rc)) return rc;
@@ -600,9 +597,12 @@ KResult TCTokenKeyStorage::save(const char* password, const ContainerImage& in) 
             markerPresent = markerKept[i] = true;
     }
     if (!markerPresent) {
-        std::vector<CK_ATTRIBUTE> marker = {attr(CKA_CLASS, &dataClass, sizeof dataClass), attrBool(CKA_TOKEN, true),
-                                            attrBool(CKA_PRIVATE, false), attrText(CKA_APPLICATION, kOurApp),
-                                            attrText(CKA_LABEL, kMarkerLabel), attr(CKA_VALUE, name.data(), name.size())};
+        std::vector<CK_ATTRIBUTE> marker = {attr(CKA_CLASS, &dataClass, sizeof dataClass),
+                                            attrBool(CKA_TOKEN, true),
+                                            attrBool(CKA_PRIVATE, false),
+                                            attrText(CKA_APPLICATION, kOurApp),
+                                            attrText(CKA_LABEL, kMarkerLabel),
+                                            attr(CKA_VALUE, name.data(), name.size())};
         CK_OBJECT_HANDLE h = CK_INVALID_HANDLE;
         if (KResult rc = token.createObject(marker, h); isFailure(rc)) return undo(rc);
         made.push_back(h);
@@ -616,9 +616,12 @@ KResult TCTokenKeyStorage::save(const char* password, const ContainerImage& in) 
     value.push_back(kContentVersion);
     for (int i = 7; i >= 0; --i) value.push_back(static_cast<uint8_t>(gen >> (8 * i)));
     value.insert(value.end(), body.begin(), body.end());
-    std::vector<CK_ATTRIBUTE> content = {attr(CKA_CLASS, &dataClass, sizeof dataClass), attrBool(CKA_TOKEN, true),
-                                         attrBool(CKA_PRIVATE, true), attrBool(CKA_MODIFIABLE, true),
-                                         attrText(CKA_APPLICATION, kOurApp), attrText(CKA_LABEL, kContentLabel),
+    std::vector<CK_ATTRIBUTE> content = {attr(CKA_CLASS, &dataClass, sizeof dataClass),
+                                         attrBool(CKA_TOKEN, true),
+                                         attrBool(CKA_PRIVATE, true),
+                                         attrBool(CKA_MODIFIABLE, true),
+                                         attrText(CKA_APPLICATION, kOurApp),
+                                         attrText(CKA_LABEL, kContentLabel),
                                          attr(CKA_VALUE, value.data(), value.size())};
     CK_OBJECT_HANDLE created = CK_INVALID_HANDLE;
     if (KResult rc = token.createObject(content, created); isFailure(rc)) return undo(rc);
@@ -673,9 +676,12 @@ KResult TCTokenKeyStorage::generateKey(const crypto::KeyAlgorithm& alg, const ch
     if (RAND_bytes(tmpId, sizeof tmpId) != 1) return kErrKeyGen;
     std::vector<CK_ATTRIBUTE> pub = {attrBool(CKA_TOKEN, true), attrBool(CKA_PRIVATE, false),
                                      attrText(CKA_LABEL, kOurLabel), attr(CKA_ID, tmpId, sizeof tmpId)};
-    std::vector<CK_ATTRIBUTE> priv = {attrBool(CKA_TOKEN, true),      attrBool(CKA_PRIVATE, true),
-                                      attrBool(CKA_SENSITIVE, true),  attrBool(CKA_EXTRACTABLE, false),
-                                      attrText(CKA_LABEL, kOurLabel), attr(CKA_ID, tmpId, sizeof tmpId),
+    std::vector<CK_ATTRIBUTE> priv = {attrBool(CKA_TOKEN, true),
+                                      attrBool(CKA_PRIVATE, true),
+                                      attrBool(CKA_SENSITIVE, true),
+                                      attrBool(CKA_EXTRACTABLE, false),
+                                      attrText(CKA_LABEL, kOurLabel),
+                                      attr(CKA_ID, tmpId, sizeof tmpId),
                                       attrBool(sign ? CKA_SIGN : CKA_DERIVE, true)};
     pub.push_back(attrBool(sign ? CKA_VERIFY : CKA_DERIVE, true));
     if (!params.empty()) pub.push_back(attr(CKA_EC_PARAMS, params.data(), params.size()));
@@ -748,8 +754,7 @@ crypto::PkeyPtr TCTokenKeyStorage::signingKey(const KeyRecord& rec, const char* 
         }
         return out;
     }
-    default:
-        return nullptr;
+    default: return nullptr;
     }
 }
 
@@ -789,8 +794,8 @@ KResult TCTokenKeyStorage::clean(const char* password, uint32_t purposeMask) {
         bool canSign = false, canDerive = false;
         token.getBool(h, CKA_SIGN, canSign);
         token.getBool(h, CKA_DERIVE, canDerive);
-        const bool match = ((purposeMask & crypto::kPurposeSign) && canSign) ||
-                           ((purposeMask & crypto::kPurposeKA) && canDerive);
+        const bool match =
+            ((purposeMask & crypto::kPurposeSign) && canSign) || ((purposeMask & crypto::kPurposeKA) && canDerive);
         std::string id;
         if (match && !isFailure(token.getAttribute(h, CKA_ID, id))) gone.push_back(id);
     }

@@ -131,13 +131,13 @@ int openFile(const char* path, int mode) {
     if (!path || !*path) return -EINVAL;
     int flags;
     switch (mode) {
-        case FO_READ: flags = O_RDONLY; break;
-        case FO_WRITE: flags = O_WRONLY | O_CREAT; break;
-        case FO_READWRITE: flags = O_RDWR | O_CREAT; break;
-        case FO_APPEND: flags = O_WRONLY | O_CREAT | O_APPEND; break;
-        case FO_TEMP_CREATE: flags = O_WRONLY | O_CREAT | O_EXCL; break;
-        case FO_CREATE: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
-        default: return -EINVAL;
+    case FO_READ: flags = O_RDONLY; break;
+    case FO_WRITE: flags = O_WRONLY | O_CREAT; break;
+    case FO_READWRITE: flags = O_RDWR | O_CREAT; break;
+    case FO_APPEND: flags = O_WRONLY | O_CREAT | O_APPEND; break;
+    case FO_TEMP_CREATE: flags = O_WRONLY | O_CREAT | O_EXCL; break;
+    case FO_CREATE: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+    default: return -EINVAL;
     }
     const int fd = ::open(path, flags | O_CLOEXEC, 0666);
     if (fd < 0) return -errno;
@@ -290,7 +290,10 @@ int enumFileData(const char* path, TEnumFileDataFunc fn, void* context) {
     int r = 0;
     for (;;) {
         const int64_t n = readFile(fd, buf, sizeof buf);
-        if (n < 0) { r = static_cast<int>(n); break; }
+        if (n < 0) {
+            r = static_cast<int>(n);
+            break;
+        }
         if (n == 0) break;
         r = fn(context, buf, static_cast<size_t>(n));
         if (r != 0) break;
@@ -323,7 +326,8 @@ TCString getModuleFullName() {
     std::lock_guard<std::mutex> g(g_lock);
     const std::string exe = realExe();
     const size_t s = exe.rfind('/');
-    const std::string dir = !g_modulePath.empty() ? g_modulePath : (s == std::string::npos ? std::string(".") : exe.substr(0, s));
+    const std::string dir =
+        !g_modulePath.empty() ? g_modulePath : (s == std::string::npos ? std::string(".") : exe.substr(0, s));
     const std::string name = !g_moduleName.empty() ? g_moduleName : (s == std::string::npos ? exe : exe.substr(s + 1));
     return makePathName(dir.c_str(), name.c_str());
 }

@@ -32,30 +32,30 @@ uint32_t facilityNumber(uint32_t f) { return f > 0xFFF ? (f >> 16) & 0xFFF : f; 
 // The runtime's own texts.
 const char* runtimeText(uint32_t code) {
     switch (code) {
-        case 0: return "Операция выполнена успешно";
-        case KR_E_FAIL: return "Ошибка выполнения операции";
-        case KR_E_WRITE: return "Ошибка записи в файл";
-        case KR_E_SAVE: return "Ошибка сохранения данных";
-        case KR_E_INVALIDARG: return "Неверный или отсутствующий параметр";
-        case KR_E_NOTFOUND: return "Требуемый объект не найден";
-        case KR_E_ENCODE: return "Ошибка кодирования данных";
-        case KR_E_DECODE: return "Ошибка декодирования данных";
-        case KR_E_DIGEST: return "Значение хеш-функции не совпадает";
-        case KR_E_NOMEMORY: return "Недостаточно памяти";
-        case KR_E_NOKEYS: return "Ключи не найдены";
-        case KR_E_CANCELLED: return "Операция отменена пользователем";
-        case KR_E_IO: return "Ошибка ввода-вывода";
-        case KR_E_EMPTY: return "Получен пустой объект";
-        case KR_E_CHAIN: return "Цепочка сертификатов нарушена";
-        case KR_E_BADPARAM: return "Ошибка загрузки параметра";
-        case KR_E_NOTSUPPORTED: return "Операция не поддерживается";
-        case KR_E_FORMAT: return "Неверный формат данных";
-        case 0xC08000B0u: return "Недопустимая форма подписанного документа XML";
-        case 0xC08000B1u: return "Подпись документа XML не верна";
-        case 0xC08000B2u: return "Ошибка библиотеки проверки подписи XML";
-        case KR_W_STARTKEYS: return "Стартовые ключи";
-        case KR_W_ABSENT: return "Объект отсутствует";
-        default: return nullptr;
+    case 0: return "Операция выполнена успешно";
+    case KR_E_FAIL: return "Ошибка выполнения операции";
+    case KR_E_WRITE: return "Ошибка записи в файл";
+    case KR_E_SAVE: return "Ошибка сохранения данных";
+    case KR_E_INVALIDARG: return "Неверный или отсутствующий параметр";
+    case KR_E_NOTFOUND: return "Требуемый объект не найден";
+    case KR_E_ENCODE: return "Ошибка кодирования данных";
+    case KR_E_DECODE: return "Ошибка декодирования данных";
+    case KR_E_DIGEST: return "Значение хеш-функции не совпадает";
+    case KR_E_NOMEMORY: return "Недостаточно памяти";
+    case KR_E_NOKEYS: return "Ключи не найдены";
+    case KR_E_CANCELLED: return "Операция отменена пользователем";
+    case KR_E_IO: return "Ошибка ввода-вывода";
+    case KR_E_EMPTY: return "Получен пустой объект";
+    case KR_E_CHAIN: return "Цепочка сертификатов нарушена";
+    case KR_E_BADPARAM: return "Ошибка загрузки параметра";
+    case KR_E_NOTSUPPORTED: return "Операция не поддерживается";
+    case KR_E_FORMAT: return "Неверный формат данных";
+    case 0xC08000B0u: return "Недопустимая форма подписанного документа XML";
+    case 0xC08000B1u: return "Подпись документа XML не верна";
+    case 0xC08000B2u: return "Ошибка библиотеки проверки подписи XML";
+    case KR_W_STARTKEYS: return "Стартовые ключи";
+    case KR_W_ABSENT: return "Объект отсутствует";
+    default: return nullptr;
     }
 }
 
@@ -142,9 +142,7 @@ TCString rtlTextError(int negErr) {
     return TCString::format("%s (%d)", s ? s : "", negErr);
 }
 
-KVD_ShowMessageFunc kvdSetShowMessageFunc(KVD_ShowMessageFunc fn, uintptr_t) {
-    return g_show.exchange(fn);
-}
+KVD_ShowMessageFunc kvdSetShowMessageFunc(KVD_ShowMessageFunc fn, uintptr_t) { return g_show.exchange(fn); }
 
 KVD_ShowMessageFunc kvdGetShowMessageFunc() { return g_show.load(); }
 

@@ -25,26 +25,26 @@ constexpr uint32_t KFAC_JCMP = 0x0C0;     // the registration-service client
 constexpr uint32_t KFAC_SYSTEM = 0x040;   // system (errno-like) failures
 
 // Named codes of the runtime facility.
-constexpr KResult KR_E_FAIL = 0xC0800001u;           // unspecified failure
-constexpr KResult KR_E_WRITE = 0xC0800002u;          // file write / object file failure
-constexpr KResult KR_E_SAVE = 0xC0800003u;           // saving failed
-constexpr KResult KR_E_INVALIDARG = 0xC0800005u;     // parameter, folder, name or object missing
-constexpr KResult KR_E_NOTFOUND = 0xC0800007u;       // required object not found
-constexpr KResult KR_E_ENCODE = 0xC080000Cu;         // encoding failed
-constexpr KResult KR_E_DECODE = 0xC080000Du;         // decoding failed
-constexpr KResult KR_E_DIGEST = 0xC080000Eu;         // digest differs
-constexpr KResult KR_E_NOMEMORY = 0xC0800018u;       // out of memory
-constexpr KResult KR_E_NOKEYS = 0xC0800019u;         // no keys / no valid certificate
-constexpr KResult KR_E_CANCELLED = 0xC0800024u;      // the user cancelled
-constexpr KResult KR_E_IO = 0xC0800026u;             // file, download or process failure
-constexpr KResult KR_E_EMPTY = 0xC080002Au;          // empty or missing result object
-constexpr KResult KR_E_CHAIN = 0xC0800031u;          // broken chain
-constexpr KResult KR_E_BADPARAM = 0xC0800032u;       // parameter list entry failed
-constexpr KResult KR_E_NOTSUPPORTED = 0xC0800046u;   // operation not supported
-constexpr KResult KR_E_FORMAT = 0xC0800049u;         // bad format of a section, attribute or macro
-constexpr KResult KR_W_STARTKEYS = 0x80800001u;      // analysis: start-up keys
-constexpr KResult KR_W_ABSENT = 0x80800003u;         // analysis: nothing to do / absent
-constexpr KResult KR_E_SYSTEM = 0xC0400000u;         // | (errno & 0xFFFFF)
+constexpr KResult KR_E_FAIL = 0xC0800001u;          // unspecified failure
+constexpr KResult KR_E_WRITE = 0xC0800002u;         // file write / object file failure
+constexpr KResult KR_E_SAVE = 0xC0800003u;          // saving failed
+constexpr KResult KR_E_INVALIDARG = 0xC0800005u;    // parameter, folder, name or object missing
+constexpr KResult KR_E_NOTFOUND = 0xC0800007u;      // required object not found
+constexpr KResult KR_E_ENCODE = 0xC080000Cu;        // encoding failed
+constexpr KResult KR_E_DECODE = 0xC080000Du;        // decoding failed
+constexpr KResult KR_E_DIGEST = 0xC080000Eu;        // digest differs
+constexpr KResult KR_E_NOMEMORY = 0xC0800018u;      // out of memory
+constexpr KResult KR_E_NOKEYS = 0xC0800019u;        // no keys / no valid certificate
+constexpr KResult KR_E_CANCELLED = 0xC0800024u;     // the user cancelled
+constexpr KResult KR_E_IO = 0xC0800026u;            // file, download or process failure
+constexpr KResult KR_E_EMPTY = 0xC080002Au;         // empty or missing result object
+constexpr KResult KR_E_CHAIN = 0xC0800031u;         // broken chain
+constexpr KResult KR_E_BADPARAM = 0xC0800032u;      // parameter list entry failed
+constexpr KResult KR_E_NOTSUPPORTED = 0xC0800046u;  // operation not supported
+constexpr KResult KR_E_FORMAT = 0xC0800049u;        // bad format of a section, attribute or macro
+constexpr KResult KR_W_STARTKEYS = 0x80800001u;     // analysis: start-up keys
+constexpr KResult KR_W_ABSENT = 0x80800003u;        // analysis: nothing to do / absent
+constexpr KResult KR_E_SYSTEM = 0xC0400000u;        // | (errno & 0xFFFFF)
 
 // A negative runtime error number (-errno and the like) as a system failure code.
 constexpr KResult systemResult(int negErr) {

@@ -17,7 +17,9 @@ TCSecretString::TCSecretString() { s_.reserve(kHeapCapacity); }
 
 TCSecretString::TCSecretString(const char* text) : TCSecretString() { assign(text); }
 
-TCSecretString::TCSecretString(const TCSecretString& other) : TCSecretString() { assign(other.c_str(), other.length()); }
+TCSecretString::TCSecretString(const TCSecretString& other) : TCSecretString() {
+    assign(other.c_str(), other.length());
+}
 
 TCSecretString& TCSecretString::operator=(const TCSecretString& other) {
     if (this != &other) assign(other.c_str(), other.length());

@@ -54,8 +54,7 @@ protected:
 };
 
 // Typed owning collection: frees items with delete.
-template <class T>
-class TCCollection : public TCNSCollection {
+template <class T> class TCCollection : public TCNSCollection {
 public:
     explicit TCCollection(int limit = 0, int delta = 0) : TCNSCollection(limit, delta) {}
     ~TCCollection() override { shutDown(); }
@@ -80,8 +79,12 @@ public:
     public:
         iterator(const TCCollection* c, int i) : c_(c), i_(i) {}
         T* operator*() const { return c_->at(i_); }
-        iterator& operator++() { ++i_; return *this; }
+        iterator& operator++() {
+            ++i_;
+            return *this;
+        }
         bool operator!=(const iterator& o) const { return i_ != o.i_; }
+
     private:
         const TCCollection* c_;
         int i_;
@@ -95,8 +98,7 @@ protected:
 
 // Sorted typed collection: compare() orders the items (override it; the
 // default compares keyOf() texts without regard to case).
-template <class T>
-class TCSortedCollection : public TCCollection<T> {
+template <class T> class TCSortedCollection : public TCCollection<T> {
 public:
     explicit TCSortedCollection(int limit = 0, int delta = 0) : TCCollection<T>(limit, delta) {}
     bool duplicates = false;

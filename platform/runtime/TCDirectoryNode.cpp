@@ -8,8 +8,8 @@
 #include "platform/runtime/FileUtils.h"
 
 namespace {
-bool listInto(TCDirectoryNode& node, const std::string& folder, const std::string& pattern, bool recurse,
-              bool withDirs, TDirFilterFunc filter, void* context, int depth);
+bool listInto(TCDirectoryNode& node, const std::string& folder, const std::string& pattern, bool recurse, bool withDirs,
+              TDirFilterFunc filter, void* context, int depth);
 }
 
 bool TCDirectoryNode::buildTree(const char* mask, bool recurse, bool withDirs, TDirFilterFunc filter, void* context) {
@@ -25,8 +25,8 @@ bool TCDirectoryNode::buildTree(const char* mask, bool recurse, bool withDirs, T
 }
 
 namespace {
-bool listInto(TCDirectoryNode& node, const std::string& folder, const std::string& pattern, bool recurse,
-              bool withDirs, TDirFilterFunc filter, void* context, int depth) {
+bool listInto(TCDirectoryNode& node, const std::string& folder, const std::string& pattern, bool recurse, bool withDirs,
+              TDirFilterFunc filter, void* context, int depth) {
     std::error_code ec;
     std::filesystem::directory_iterator it(folder, ec);
     if (ec) return false;

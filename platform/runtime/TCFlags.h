@@ -1,11 +1,13 @@
 #pragma once
 // A word of bit flags (TCFlags<unsigned int> is 32 bits).
-template <class T = unsigned int>
-class TCFlags {
+template <class T = unsigned int> class TCFlags {
 public:
     constexpr TCFlags() = default;
     constexpr TCFlags(T v) : v_(v) {}
-    TCFlags& operator=(T v) { v_ = v; return *this; }
+    TCFlags& operator=(T v) {
+        v_ = v;
+        return *this;
+    }
     // Sets (on) or clears (off) the given bits.
     void set(T bits, bool on = true) { v_ = on ? (v_ | bits) : (v_ & ~bits); }
     void clear(T bits) { v_ &= ~bits; }

@@ -6,7 +6,9 @@ class TCMutex {
 public:
     TCMutex() = default;
     // Created already owned by the calling thread.
-    explicit TCMutex(bool initiallyOwned) { if (initiallyOwned) m_.lock(); }
+    explicit TCMutex(bool initiallyOwned) {
+        if (initiallyOwned) m_.lock();
+    }
     TCMutex(const TCMutex&) = delete;
     TCMutex& operator=(const TCMutex&) = delete;
 
@@ -24,7 +26,9 @@ private:
 class TCMutexLock {
 public:
     explicit TCMutexLock(TCMutex& m, long timeoutMs = -1) : m_(m), locked_(m.lock(timeoutMs)) {}
-    ~TCMutexLock() { if (locked_) m_.unlock(); }
+    ~TCMutexLock() {
+        if (locked_) m_.unlock();
+    }
     TCMutexLock(const TCMutexLock&) = delete;
     TCMutexLock& operator=(const TCMutexLock&) = delete;
     bool locked() const { return locked_; }

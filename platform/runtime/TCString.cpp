@@ -14,22 +14,43 @@ namespace zrx_utf8 {
 
 char32_t decode(std::string_view s, size_t& i) {
     const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 < 0x80) { ++i; return b0; }
+    if (b0 < 0x80) {
+        ++i;
+        return b0;
+    }
     int extra = 0;
     char32_t cp = 0;
-    if ((b0 & 0xE0) == 0xC0) { extra = 1; cp = b0 & 0x1F; }
-    else if ((b0 & 0xF0) == 0xE0) { extra = 2; cp = b0 & 0x0F; }
-    else if ((b0 & 0xF8) == 0xF0) { extra = 3; cp = b0 & 0x07; }
-    else { ++i; return 0xFFFD; }
-    if (i + extra >= s.size()) { ++i; return 0xFFFD; }
+    if ((b0 & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = b0 & 0x1F;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = b0 & 0x0F;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = b0 & 0x07;
+    } else {
+        ++i;
+        return 0xFFFD;
+    }
+    if (i + extra >= s.size()) {
+        ++i;
+        return 0xFFFD;
+    }
     for (int k = 1; k <= extra; ++k) {
         const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) { ++i; return 0xFFFD; }
+        if ((b & 0xC0) != 0x80) {
+            ++i;
+            return 0xFFFD;
+        }
         cp = (cp << 6) | (b & 0x3F);
     }
     // Overlong forms and surrogates are not characters.
     static const char32_t minOf[4] = {0, 0x80, 0x800, 0x10000};
-    if (cp < minOf[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) { ++i; return 0xFFFD; }
+    if (cp < minOf[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++i;
+        return 0xFFFD;
+    }
     i += extra + 1;
     return cp;
 }
@@ -107,13 +128,19 @@ int compareIC(std::string_view a, std::string_view b) {
 
 size_t charCount(std::string_view s) {
     size_t n = 0;
-    for (size_t i = 0; i < s.size();) { decode(s, i); ++n; }
+    for (size_t i = 0; i < s.size();) {
+        decode(s, i);
+        ++n;
+    }
     return n;
 }
 
 size_t bytesOfChars(std::string_view s, size_t n) {
     size_t i = 0;
-    while (n > 0 && i < s.size()) { decode(s, i); --n; }
+    while (n > 0 && i < s.size()) {
+        decode(s, i);
+        --n;
+    }
     return i;
 }
 
@@ -370,8 +397,14 @@ TCString& TCString::trimRight() {
 
 TCString& TCString::trim() { return trimRight().trimLeft(); }
 
-TCString& TCString::upper() { s_ = mapCase(s_, true); return *this; }
-TCString& TCString::lower() { s_ = mapCase(s_, false); return *this; }
+TCString& TCString::upper() {
+    s_ = mapCase(s_, true);
+    return *this;
+}
+TCString& TCString::lower() {
+    s_ = mapCase(s_, false);
+    return *this;
+}
 
 TCString& TCString::substChar(char from, char to) {
     for (char& c : s_)
@@ -516,7 +549,10 @@ int TCString::asBuffer(void* buf, size_t size) const {
         else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
         else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
         else return -1;
-        if (hi < 0) { hi = d; continue; }
+        if (hi < 0) {
+            hi = d;
+            continue;
+        }
         if (n >= size) return static_cast<int>(n);  // the buffer is full: cut
         out[n++] = static_cast<unsigned char>(hi * 16 + d);
         hi = -1;
@@ -544,14 +580,22 @@ TCString TCString::base64Of(const void* data, size_t len) {
     size_t i = 0;
     for (; i + 2 < len; i += 3) {
         const uint32_t v = (uint32_t(p[i]) << 16) | (uint32_t(p[i + 1]) << 8) | p[i + 2];
-        r += kB64[v >> 18]; r += kB64[(v >> 12) & 63]; r += kB64[(v >> 6) & 63]; r += kB64[v & 63];
+        r += kB64[v >> 18];
+        r += kB64[(v >> 12) & 63];
+        r += kB64[(v >> 6) & 63];
+        r += kB64[v & 63];
     }
     if (i + 1 == len) {
         const uint32_t v = uint32_t(p[i]) << 16;
-        r += kB64[v >> 18]; r += kB64[(v >> 12) & 63]; r += "==";
+        r += kB64[v >> 18];
+        r += kB64[(v >> 12) & 63];
+        r += "==";
     } else if (i + 2 == len) {
         const uint32_t v = (uint32_t(p[i]) << 16) | (uint32_t(p[i + 1]) << 8);
-        r += kB64[v >> 18]; r += kB64[(v >> 12) & 63]; r += kB64[(v >> 6) & 63]; r += '=';
+        r += kB64[v >> 18];
+        r += kB64[(v >> 12) & 63];
+        r += kB64[(v >> 6) & 63];
+        r += '=';
     }
     return TCString(std::move(r));
 }
@@ -565,7 +609,10 @@ bool TCString::fromBase64(std::string& out) const {
     size_t pad = 0;
     for (char c : s_) {
         if (isSpace(c)) continue;
-        if (c == '=') { ++pad; continue; }
+        if (c == '=') {
+            ++pad;
+            continue;
+        }
         if (pad) return false;  // data after padding
         const int v = b64Value(c);
         if (v < 0) return false;

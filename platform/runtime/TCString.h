@@ -31,9 +31,18 @@ public:
     TCString(TCString&&) noexcept = default;
     TCString& operator=(const TCString&) = default;
     TCString& operator=(TCString&&) noexcept = default;
-    TCString& operator=(const char* text) { s_ = text ? text : ""; return *this; }
-    TCString& operator=(const std::string& text) { s_ = text; return *this; }
-    TCString& operator=(std::string_view text) { s_ = text; return *this; }
+    TCString& operator=(const char* text) {
+        s_ = text ? text : "";
+        return *this;
+    }
+    TCString& operator=(const std::string& text) {
+        s_ = text;
+        return *this;
+    }
+    TCString& operator=(std::string_view text) {
+        s_ = text;
+        return *this;
+    }
     virtual ~TCString() = default;
 
     // Text access: never null.
@@ -54,7 +63,10 @@ public:
     // Sets the length after writing through data(); npos: up to the first NUL.
     void setLength(size_t n = npos);
 
-    TCString& assign(const char* text, size_t len) { s_.assign(text ? text : "", text ? len : 0); return *this; }
+    TCString& assign(const char* text, size_t len) {
+        s_.assign(text ? text : "", text ? len : 0);
+        return *this;
+    }
 
     // printf-style formatting of any length (replace / append).
     TCString& printf(const char* fmt, ...) ZRX_PRINTF(2, 3);
@@ -65,10 +77,22 @@ public:
     static TCString format(const char* fmt, ...) ZRX_PRINTF(1, 2);
     static TCString vformat(const char* fmt, va_list args);
 
-    TCString& operator+=(const TCString& t) { s_ += t.s_; return *this; }
-    TCString& operator+=(const char* t) { if (t) s_ += t; return *this; }
-    TCString& operator+=(const std::string& t) { s_ += t; return *this; }
-    TCString& operator+=(char c) { s_ += c; return *this; }
+    TCString& operator+=(const TCString& t) {
+        s_ += t.s_;
+        return *this;
+    }
+    TCString& operator+=(const char* t) {
+        if (t) s_ += t;
+        return *this;
+    }
+    TCString& operator+=(const std::string& t) {
+        s_ += t;
+        return *this;
+    }
+    TCString& operator+=(char c) {
+        s_ += c;
+        return *this;
+    }
 
     // Byte-wise comparison (<0, 0, >0) and the case-insensitive one.
     int compare(const char* t) const;
@@ -98,8 +122,16 @@ public:
     TCString& removeChar(char c);
     TCString& replaceAll(const char* from, const char* to);
     // Copies in another case.
-    TCString toUpper() const { TCString t(*this); t.upper(); return t; }
-    TCString toLower() const { TCString t(*this); t.lower(); return t; }
+    TCString toUpper() const {
+        TCString t(*this);
+        t.upper();
+        return t;
+    }
+    TCString toLower() const {
+        TCString t(*this);
+        t.lower();
+        return t;
+    }
 
     TCString sub(size_t from, size_t len = npos) const;
     // Parts around a character. When it is absent: before* answer the whole
@@ -148,9 +180,20 @@ public:
     void setObject(const void* p) { obj_ = reinterpret_cast<uintptr_t>(p); }
     template <class T> T* objectAs() const { return reinterpret_cast<T*>(obj_); }
 
-    friend TCString operator+(const TCString& a, const TCString& b) { TCString r(a.s_ + b.s_); return r; }
-    friend TCString operator+(const TCString& a, const char* b) { TCString r(a); r += b; return r; }
-    friend TCString operator+(const char* a, const TCString& b) { TCString r(a); r += b; return r; }
+    friend TCString operator+(const TCString& a, const TCString& b) {
+        TCString r(a.s_ + b.s_);
+        return r;
+    }
+    friend TCString operator+(const TCString& a, const char* b) {
+        TCString r(a);
+        r += b;
+        return r;
+    }
+    friend TCString operator+(const char* a, const TCString& b) {
+        TCString r(a);
+        r += b;
+        return r;
+    }
     friend bool operator==(const TCString& a, const TCString& b) { return a.s_ == b.s_; }
     friend bool operator==(const TCString& a, const char* b) { return a.compare(b) == 0; }
     friend bool operator!=(const TCString& a, const TCString& b) { return a.s_ != b.s_; }

@@ -79,8 +79,7 @@ protected:
 };
 
 // Typed form: items are classes derived from TCString, owned by the list.
-template <class T>
-class TTCStringList : public TCStringList {
+template <class T> class TTCStringList : public TCStringList {
 public:
     using TCStringList::add;
     T* at(int i) { return static_cast<T*>(TCStringList::at(i)); }

@@ -183,7 +183,12 @@ bool parseGmCompact(const char* text, int64_t& t) {
     if (*p) return false;
     if (v[1] < 1 || v[1] > 12 || v[2] < 1 || v[2] > 31 || v[3] > 23 || v[4] > 59 || v[5] > 60) return false;
     TCDateTime d;
-    d.year = v[0]; d.month = v[1]; d.day = v[2]; d.hour = v[3]; d.minute = v[4]; d.second = v[5];
+    d.year = v[0];
+    d.month = v[1];
+    d.day = v[2];
+    d.hour = v[3];
+    d.minute = v[4];
+    d.second = v[5];
     t = fromGmTime(d);
     return true;
 }

@@ -5,7 +5,7 @@
 #include "platform/runtime/TCString.h"
 
 // The clock: seconds and milliseconds since 1970. Tests replace the source.
-using TimeSourceFunc = int64_t (*)();  // milliseconds since 1970
+using TimeSourceFunc = int64_t (*)();             // milliseconds since 1970
 TimeSourceFunc setTimeSource(TimeSourceFunc fn);  // null: the system clock
 int64_t currentTimeMs();
 // Now in seconds; also stored in *t when given.

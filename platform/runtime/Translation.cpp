@@ -57,10 +57,26 @@ std::string unescape(std::string_view s) {
     for (size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '\\' && i + 1 < s.size()) {
             const char n = s[i + 1];
-            if (n == 'n') { r += '\n'; ++i; continue; }
-            if (n == 't') { r += '\t'; ++i; continue; }
-            if (n == 'r') { r += '\r'; ++i; continue; }
-            if (n == '\\') { r += '\\'; ++i; continue; }
+            if (n == 'n') {
+                r += '\n';
+                ++i;
+                continue;
+            }
+            if (n == 't') {
+                r += '\t';
+                ++i;
+                continue;
+            }
+            if (n == 'r') {
+                r += '\r';
+                ++i;
+                continue;
+            }
+            if (n == '\\') {
+                r += '\\';
+                ++i;
+                continue;
+            }
         }
         r += s[i];
     }
@@ -81,24 +97,41 @@ bool conversions(const char* f, std::vector<std::string>& out) {
         while (*q >= '0' && *q <= '9') ++q;
         if (*q == '$') return false;
         while (*p && std::string_view("-+ #0'").find(*p) != std::string_view::npos) ++p;
-        if (*p == '*') { out.push_back("*"); ++p; }
-        else while (*p >= '0' && *p <= '9') ++p;
+        if (*p == '*') {
+            out.push_back("*");
+            ++p;
+        } else
+            while (*p >= '0' && *p <= '9') ++p;
         if (*p == '.') {
             ++p;
-            if (*p == '*') { out.push_back("*"); ++p; }
-            else while (*p >= '0' && *p <= '9') ++p;
+            if (*p == '*') {
+                out.push_back("*");
+                ++p;
+            } else
+                while (*p >= '0' && *p <= '9') ++p;
         }
         std::string len;
         while (*p && std::string_view("hlLqjzt").find(*p) != std::string_view::npos) len += *p++;
         std::string cls;
         switch (*p) {
-            case 'd': case 'i': cls = "int"; break;
-            case 'u': case 'o': case 'x': case 'X': cls = "uint"; break;
-            case 'c': cls = "char"; break;
-            case 's': cls = "str"; break;
-            case 'p': cls = "ptr"; break;
-            case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A': cls = "dbl"; break;
-            default: return false;  // %n, unknown or cut off
+        case 'd':
+        case 'i': cls = "int"; break;
+        case 'u':
+        case 'o':
+        case 'x':
+        case 'X': cls = "uint"; break;
+        case 'c': cls = "char"; break;
+        case 's': cls = "str"; break;
+        case 'p': cls = "ptr"; break;
+        case 'f':
+        case 'F':
+        case 'e':
+        case 'E':
+        case 'g':
+        case 'G':
+        case 'a':
+        case 'A': cls = "dbl"; break;
+        default: return false;  // %n, unknown or cut off
         }
         out.push_back(len + cls);
     }

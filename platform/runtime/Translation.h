@@ -25,7 +25,10 @@ public:
     TCString source;
     TCString text;
     const std::u16string* wideText() const { return hasWide_ ? &wide_ : nullptr; }
-    void assignWideText(const std::u16string& w) { wide_ = w; hasWide_ = true; }
+    void assignWideText(const std::u16string& w) {
+        wide_ = w;
+        hasWide_ = true;
+    }
 
 private:
     std::u16string wide_;

@@ -6,22 +6,22 @@
 namespace {
 struct TLetter {
     char32_t cp;
-    const char* latin;       // anywhere
-    const char* atStart;     // at the start of a word (null: as anywhere)
+    const char* latin;    // anywhere
+    const char* atStart;  // at the start of a word (null: as anywhere)
 };
 
 // Lower-case letters; upper case is derived.
 constexpr TLetter kLetters[] = {
-    {U'а', "a", nullptr},   {U'б', "b", nullptr},  {U'в', "v", nullptr},    {U'г', "h", nullptr},
-    {U'ґ', "g", nullptr},   {U'д', "d", nullptr},  {U'е', "e", nullptr},    {U'є', "ie", "ye"},
-    {U'ж', "zh", nullptr},  {U'з', "z", nullptr},  {U'и', "y", nullptr},    {U'і', "i", nullptr},
-    {U'ї', "i", "yi"},      {U'й', "i", "y"},      {U'к', "k", nullptr},    {U'л', "l", nullptr},
-    {U'м', "m", nullptr},   {U'н', "n", nullptr},  {U'о', "o", nullptr},    {U'п', "p", nullptr},
-    {U'р', "r", nullptr},   {U'с', "s", nullptr},  {U'т', "t", nullptr},    {U'у', "u", nullptr},
-    {U'ф', "f", nullptr},   {U'х', "kh", nullptr}, {U'ц', "ts", nullptr},   {U'ч', "ch", nullptr},
-    {U'ш', "sh", nullptr},  {U'щ', "shch", nullptr}, {U'ь', "", nullptr},   {U'ю', "iu", "yu"},
-    {U'я', "ia", "ya"},     {U'ъ', "", nullptr},   {U'ы', "y", nullptr},    {U'э', "e", nullptr},
-    {U'ё', "io", "yo"},     {U'\u2019', "", nullptr}, {U'\'', "", nullptr},
+    {U'а', "a", nullptr},  {U'б', "b", nullptr},     {U'в', "v", nullptr},  {U'г', "h", nullptr},
+    {U'ґ', "g", nullptr},  {U'д', "d", nullptr},     {U'е', "e", nullptr},  {U'є', "ie", "ye"},
+    {U'ж', "zh", nullptr}, {U'з', "z", nullptr},     {U'и', "y", nullptr},  {U'і', "i", nullptr},
+    {U'ї', "i", "yi"},     {U'й', "i", "y"},         {U'к', "k", nullptr},  {U'л', "l", nullptr},
+    {U'м', "m", nullptr},  {U'н', "n", nullptr},     {U'о', "o", nullptr},  {U'п', "p", nullptr},
+    {U'р', "r", nullptr},  {U'с', "s", nullptr},     {U'т', "t", nullptr},  {U'у', "u", nullptr},
+    {U'ф', "f", nullptr},  {U'х', "kh", nullptr},    {U'ц', "ts", nullptr}, {U'ч', "ch", nullptr},
+    {U'ш', "sh", nullptr}, {U'щ', "shch", nullptr},  {U'ь', "", nullptr},   {U'ю', "iu", "yu"},
+    {U'я', "ia", "ya"},    {U'ъ', "", nullptr},      {U'ы', "y", nullptr},  {U'э', "e", nullptr},
+    {U'ё', "io", "yo"},    {U'\u2019', "", nullptr}, {U'\'', "", nullptr},
 };
 
 const TLetter* findLetter(char32_t lower) {
@@ -77,10 +77,8 @@ TCString safeFileName(const char* text, const char* ext) {
         // than a letter of the name (blanks, quotes, globs, comments,
         // variables, redirections, history).
         const bool special = cp < 0x80 && std::strchr("/\\: \t\n!\"#$%&'()*;<>?[]^`{|}~", int(cp)) != nullptr;
-        if (cp < 0x20 || cp == 0x7F || cp == 0xFFFD || special)
-            out += '_';
-        else
-            zrx_utf8::append(out, cp);
+        if (cp < 0x20 || cp == 0x7F || cp == 0xFFFD || special) out += '_';
+        else zrx_utf8::append(out, cp);
     }
     // No hidden files, no "." or ".." names.
     size_t dots = 0;

@@ -176,8 +176,7 @@ std::string targetOf(const std::string& file) {
 // the file atomically. `change` edits the parsed lines and answers whether
 // anything is to be written. With createFile false a missing file is left
 // missing (the change sees an empty profile and must not ask to write).
-template <class Change>
-bool modifyProfile(const std::string& fileName, bool createFile, Change change) {
+template <class Change> bool modifyProfile(const std::string& fileName, bool createFile, Change change) {
     if (fileName.empty()) return false;
     const std::string file = targetOf(fileName);
     std::error_code ec;
@@ -200,8 +199,7 @@ bool modifyProfile(const std::string& fileName, bool createFile, Change change) 
             return false;
         }
         int rc;
-        while ((rc = ::flock(lockFd, LOCK_EX)) < 0 && errno == EINTR) {
-        }
+        while ((rc = ::flock(lockFd, LOCK_EX)) < 0 && errno == EINTR) {}
         if (rc < 0) {
             ::close(lockFd);
             return false;
@@ -238,9 +236,13 @@ bool modifyProfile(const std::string& fileName, bool createFile, Change change) 
     return ok;
 }
 
-bool hasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos || s.find('\0') != std::string_view::npos; }
+bool hasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos || s.find('\0') != std::string_view::npos;
+}
 
-bool validSection(std::string_view section) { return !hasLineBreak(section) && section.find(']') == std::string_view::npos; }
+bool validSection(std::string_view section) {
+    return !hasLineBreak(section) && section.find(']') == std::string_view::npos;
+}
 
 bool validKey(std::string_view key) {
     const std::string_view t = trim(key);
@@ -364,8 +366,9 @@ bool profileWriteKeys(const std::string& file, std::string_view section, const s
     return modifyProfile(file, true, [&](Profile& p) {
         bool changed = false;
         for (const ProfileKeyChange& c : changes) {
-            changed = (c.second ? setKey(p, sectionName, trim(c.first), *c.second) : removeKey(p, sectionName, c.first)) ||
-                      changed;
+            changed =
+                (c.second ? setKey(p, sectionName, trim(c.first), *c.second) : removeKey(p, sectionName, c.first)) ||
+                changed;
             p.index();
         }
         return changed;
@@ -437,8 +440,8 @@ bool profileReadStruct(const std::string& file, std::string_view section, std::s
     return decodeProfileStruct(text, data, size);
 }
 
-bool profileWriteStruct(const std::string& file, std::string_view section, std::string_view key,
-                        const void* data, size_t size) {
+bool profileWriteStruct(const std::string& file, std::string_view section, std::string_view key, const void* data,
+                        size_t size) {
     if (!data && size) return false;
     return profileWrite(file, section, key, encodeProfileStruct(data, size));
 }
@@ -472,7 +475,7 @@ std::vector<std::string> profileSectionNames(const std::string& file) {
 }
 
 std::vector<std::pair<std::string, std::string>> profileSectionValues(const std::string& file,
-                                                                       std::string_view section) {
+                                                                      std::string_view section) {
     std::vector<std::pair<std::string, std::string>> out;
     Profile p;
     if (file.empty() || !loadProfile(file, p)) return out;

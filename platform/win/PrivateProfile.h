@@ -53,8 +53,8 @@ bool profileDeleteSection(const std::string& file, std::string_view section);
 // stored block has exactly `size` bytes and its checksum matches.
 bool profileReadStruct(const std::string& file, std::string_view section, std::string_view key, void* data,
                        size_t size);
-bool profileWriteStruct(const std::string& file, std::string_view section, std::string_view key,
-                        const void* data, size_t size);
+bool profileWriteStruct(const std::string& file, std::string_view section, std::string_view key, const void* data,
+                        size_t size);
 std::string encodeProfileStruct(const void* data, size_t size);
 bool decodeProfileStruct(std::string_view text, void* data, size_t size);
 
@@ -65,7 +65,7 @@ bool profileSectionExists(const std::string& file, std::string_view section);
 std::vector<std::string> profileSectionNames(const std::string& file);
 // Keys with their (trimmed, unquoted) values, in file order.
 std::vector<std::pair<std::string, std::string>> profileSectionValues(const std::string& file,
-                                                                       std::string_view section);
+                                                                      std::string_view section);
 // The section's lines other than comments and blank lines, trimmed, as written.
 std::vector<std::string> profileSectionLines(const std::string& file, std::string_view section);
 

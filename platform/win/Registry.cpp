@@ -31,9 +31,8 @@ constexpr int64_t kNoKey = 0;
 // Deeper than any key path can be (a path holds at most 512 levels).
 constexpr int64_t kMaxTreeDepth = 1024;
 
-const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
-                                  "HKEY_USERS", "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG",
-                                  "HKEY_DYN_DATA"};
+const char* const kRootNames[] = {"HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+                                  "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
 constexpr int kRootCount = 7;
 
 struct OpenKey {
@@ -82,23 +81,21 @@ thread_local bool g_corruptionSeen = false;
 
 int32_t mapError(int rc) {
     switch (rc & 0xFF) {
-        case SQLITE_OK:
-        case SQLITE_DONE:
-        case SQLITE_ROW: return ERROR_SUCCESS;
-        case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-        case SQLITE_READONLY:
-        case SQLITE_PERM:
-        case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
-        case SQLITE_CORRUPT:
-        case SQLITE_NOTADB:
-            g_corruptionSeen = true;
-            return ERROR_BADDB;
-        case SQLITE_CANTOPEN: return ERROR_CANTOPEN;
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED: return ERROR_BUSY;
-        case SQLITE_FULL: return ERROR_DISK_FULL;
-        case SQLITE_IOERR: return ERROR_REGISTRY_IO_FAILED;
-        default: return ERROR_CANTWRITE;
+    case SQLITE_OK:
+    case SQLITE_DONE:
+    case SQLITE_ROW: return ERROR_SUCCESS;
+    case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: g_corruptionSeen = true; return ERROR_BADDB;
+    case SQLITE_CANTOPEN: return ERROR_CANTOPEN;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return ERROR_BUSY;
+    case SQLITE_FULL: return ERROR_DISK_FULL;
+    case SQLITE_IOERR: return ERROR_REGISTRY_IO_FAILED;
+    default: return ERROR_CANTWRITE;
     }
 }
 
@@ -253,8 +250,8 @@ private:
             " data BLOB NOT NULL);"
             "CREATE UNIQUE INDEX IF NOT EXISTS regvalue_name ON regvalue(key, fold);";
         for (int i = 0; i < kRootCount; ++i) {
-            sql += "INSERT OR IGNORE INTO regkey(id, parent, name, fold) VALUES(" + std::to_string(i + 1) +
-                   ", 0, '" + kRootNames[i] + "', '" + foldName(kRootNames[i]) + "');";
+            sql += "INSERT OR IGNORE INTO regkey(id, parent, name, fold) VALUES(" + std::to_string(i + 1) + ", 0, '" +
+                   kRootNames[i] + "', '" + foldName(kRootNames[i]) + "');";
         }
         sql += "PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";COMMIT;";
         const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
@@ -449,9 +446,11 @@ int32_t deleteValue(HKEY key, std::string_view name) {
 // Deletes the sub-keys of a key (all levels) and its values; with self, the key too.
 int32_t deleteSubtree(sqlite3* db, int64_t id, bool self) {
     // The walk is bounded: a damaged parent link (a cycle) would never end.
-    const std::string tree = "WITH RECURSIVE t(id, depth) AS (SELECT id, 1 FROM regkey WHERE parent=?1"
-                             " UNION ALL SELECT r.id, t.depth + 1 FROM regkey r JOIN t ON r.parent=t.id"
-                             " WHERE t.depth < " + std::to_string(kMaxTreeDepth) + ") ";
+    const std::string tree =
+        "WITH RECURSIVE t(id, depth) AS (SELECT id, 1 FROM regkey WHERE parent=?1"
+        " UNION ALL SELECT r.id, t.depth + 1 FROM regkey r JOIN t ON r.parent=t.id"
+        " WHERE t.depth < " +
+        std::to_string(kMaxTreeDepth) + ") ";
     {
         Stmt check(db, (tree + "SELECT coalesce(max(depth), 0), coalesce(sum(id=?1), 0) FROM t").c_str());
         check.bind(1, id);
@@ -611,8 +610,7 @@ int32_t regKeyInfo(HKEY key, RegKeyInfo& info) {
         st.bind(1, c.id);
         while (st.step() == SQLITE_ROW) {
             ++info.values;
-            info.maxValueNameLen =
-                std::max<uint32_t>(info.maxValueNameLen, static_cast<uint32_t>(st.str(0).size()));
+            info.maxValueNameLen = std::max<uint32_t>(info.maxValueNameLen, static_cast<uint32_t>(st.str(0).size()));
             info.maxValueLen = std::max<uint32_t>(info.maxValueLen, static_cast<uint32_t>(st.i64(1)));
         }
     }
@@ -621,28 +619,28 @@ int32_t regKeyInfo(HKEY key, RegKeyInfo& info) {
 
 std::string regErrorText(int32_t code) {
     switch (code) {
-        case ERROR_SUCCESS: return "The operation completed successfully.";
-        case ERROR_FILE_NOT_FOUND: return "The system cannot find the file specified.";
-        case ERROR_PATH_NOT_FOUND: return "The system cannot find the path specified.";
-        case ERROR_ACCESS_DENIED: return "Access is denied.";
-        case ERROR_INVALID_HANDLE: return "The handle is invalid.";
-        case ERROR_NOT_ENOUGH_MEMORY: return "Not enough memory resources are available to process this command.";
-        case ERROR_WRITE_FAULT: return "The system cannot write to the specified device.";
-        case ERROR_READ_FAULT: return "The system cannot read from the specified device.";
-        case ERROR_INVALID_PARAMETER: return "The parameter is incorrect.";
-        case ERROR_BAD_PATHNAME: return "The specified path is invalid.";
-        case ERROR_MORE_DATA: return "More data is available.";
-        case ERROR_NO_MORE_ITEMS: return "No more data is available.";
-        case ERROR_BADDB: return "The configuration registry database is corrupt.";
-        case ERROR_BADKEY: return "The configuration registry key is invalid.";
-        case ERROR_CANTOPEN: return "The configuration registry key could not be opened.";
-        case ERROR_CANTREAD: return "The configuration registry key could not be read.";
-        case ERROR_CANTWRITE: return "The configuration registry key could not be written.";
-        case ERROR_REGISTRY_IO_FAILED:
-            return "An I/O operation initiated by the registry failed unrecoverably. The registry could not read "
-                   "in, or write out, or flush, one of the files that contain the system's image of the registry.";
-        case ERROR_KEY_DELETED: return "Illegal operation attempted on a registry key that has been marked for deletion.";
-        default: return "Unknown error (" + std::to_string(code) + ").";
+    case ERROR_SUCCESS: return "The operation completed successfully.";
+    case ERROR_FILE_NOT_FOUND: return "The system cannot find the file specified.";
+    case ERROR_PATH_NOT_FOUND: return "The system cannot find the path specified.";
+    case ERROR_ACCESS_DENIED: return "Access is denied.";
+    case ERROR_INVALID_HANDLE: return "The handle is invalid.";
+    case ERROR_NOT_ENOUGH_MEMORY: return "Not enough memory resources are available to process this command.";
+    case ERROR_WRITE_FAULT: return "The system cannot write to the specified device.";
+    case ERROR_READ_FAULT: return "The system cannot read from the specified device.";
+    case ERROR_INVALID_PARAMETER: return "The parameter is incorrect.";
+    case ERROR_BAD_PATHNAME: return "The specified path is invalid.";
+    case ERROR_MORE_DATA: return "More data is available.";
+    case ERROR_NO_MORE_ITEMS: return "No more data is available.";
+    case ERROR_BADDB: return "The configuration registry database is corrupt.";
+    case ERROR_BADKEY: return "The configuration registry key is invalid.";
+    case ERROR_CANTOPEN: return "The configuration registry key could not be opened.";
+    case ERROR_CANTREAD: return "The configuration registry key could not be read.";
+    case ERROR_CANTWRITE: return "The configuration registry key could not be written.";
+    case ERROR_REGISTRY_IO_FAILED:
+        return "An I/O operation initiated by the registry failed unrecoverably. The registry could not read "
+               "in, or write out, or flush, one of the files that contain the system's image of the registry.";
+    case ERROR_KEY_DELETED: return "Illegal operation attempted on a registry key that has been marked for deletion.";
+    default: return "Unknown error (" + std::to_string(code) + ").";
     }
 }
 
@@ -665,8 +663,8 @@ int32_t RegOpenKeyExA(HKEY key, const char* subKey, uint32_t, uint32_t access, H
     return ERROR_SUCCESS;
 }
 
-int32_t RegCreateKeyExA(HKEY key, const char* subKey, uint32_t, const char*, uint32_t, uint32_t access,
-                        const void*, HKEY* result, uint32_t* disposition) {
+int32_t RegCreateKeyExA(HKEY key, const char* subKey, uint32_t, const char*, uint32_t, uint32_t access, const void*,
+                        HKEY* result, uint32_t* disposition) {
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = 0;
     std::vector<std::string> parts;
@@ -725,8 +723,8 @@ int32_t RegQueryValueExA(HKEY key, const char* valueName, uint32_t*, uint32_t* t
 int32_t RegSetValueExA(HKEY key, const char* valueName, uint32_t, uint32_t type, const uint8_t* data,
                        uint32_t dataSize) {
     if (!data && dataSize) return ERROR_INVALID_PARAMETER;
-    return setValue(key, valueName ? valueName : "",
-                    type, std::string_view(reinterpret_cast<const char*>(data), data ? dataSize : 0));
+    return setValue(key, valueName ? valueName : "", type,
+                    std::string_view(reinterpret_cast<const char*>(data), data ? dataSize : 0));
 }
 
 int32_t RegDeleteValueA(HKEY key, const char* valueName) { return deleteValue(key, valueName ? valueName : ""); }
@@ -771,9 +769,8 @@ int32_t RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* nameSize, 
 }
 
 int32_t RegQueryInfoKeyA(HKEY key, char* keyClass, uint32_t* classSize, uint32_t*, uint32_t* subKeys,
-                         uint32_t* maxSubKeyLen, uint32_t* maxClassLen, uint32_t* values,
-                         uint32_t* maxValueNameLen, uint32_t* maxValueLen, uint32_t* securityDescriptor,
-                         int64_t* lastWriteTime) {
+                         uint32_t* maxSubKeyLen, uint32_t* maxClassLen, uint32_t* values, uint32_t* maxValueNameLen,
+                         uint32_t* maxValueLen, uint32_t* securityDescriptor, int64_t* lastWriteTime) {
     zrx::win::RegKeyInfo info;
     const int32_t err = zrx::win::regKeyInfo(key, info);
     if (err != ERROR_SUCCESS) return err;

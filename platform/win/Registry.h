@@ -58,16 +58,15 @@ inline constexpr size_t REG_MAX_VALUE_NAME = 16383;
 // Opens an existing key; a null or empty sub-key opens the key itself again.
 int32_t RegOpenKeyExA(HKEY key, const char* subKey, uint32_t options, uint32_t access, HKEY* result);
 // Opens a key, creating it and every missing key on its path in one transaction.
-int32_t RegCreateKeyExA(HKEY key, const char* subKey, uint32_t reserved, const char* keyClass,
-                        uint32_t options, uint32_t access, const void* security, HKEY* result,
-                        uint32_t* disposition);
+int32_t RegCreateKeyExA(HKEY key, const char* subKey, uint32_t reserved, const char* keyClass, uint32_t options,
+                        uint32_t access, const void* security, HKEY* result, uint32_t* disposition);
 int32_t RegCloseKey(HKEY key);
 // Value bytes as stored. With null data only the type and size are returned;
 // a buffer too small gives ERROR_MORE_DATA with the needed size in *dataSize.
-int32_t RegQueryValueExA(HKEY key, const char* valueName, uint32_t* reserved, uint32_t* type,
-                         uint8_t* data, uint32_t* dataSize);
-int32_t RegSetValueExA(HKEY key, const char* valueName, uint32_t reserved, uint32_t type,
-                       const uint8_t* data, uint32_t dataSize);
+int32_t RegQueryValueExA(HKEY key, const char* valueName, uint32_t* reserved, uint32_t* type, uint8_t* data,
+                         uint32_t* dataSize);
+int32_t RegSetValueExA(HKEY key, const char* valueName, uint32_t reserved, uint32_t type, const uint8_t* data,
+                       uint32_t dataSize);
 int32_t RegDeleteValueA(HKEY key, const char* valueName);
 // Deletes a key without sub-keys (ERROR_ACCESS_DENIED when it has some).
 int32_t RegDeleteKeyA(HKEY key, const char* subKey);
@@ -75,15 +74,14 @@ int32_t RegDeleteKeyA(HKEY key, const char* subKey);
 int32_t RegDeleteTreeA(HKEY key, const char* subKey);
 // Sub-keys in name order (without regard to case); nameSize in bytes (UTF-8),
 // the terminator excluded on return.
-int32_t RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint32_t* nameSize, uint32_t* reserved,
-                      char* keyClass, uint32_t* classSize, int64_t* lastWriteTime);
+int32_t RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint32_t* nameSize, uint32_t* reserved, char* keyClass,
+                      uint32_t* classSize, int64_t* lastWriteTime);
 // Values in the order they were first written.
-int32_t RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* nameSize, uint32_t* reserved,
-                      uint32_t* type, uint8_t* data, uint32_t* dataSize);
-int32_t RegQueryInfoKeyA(HKEY key, char* keyClass, uint32_t* classSize, uint32_t* reserved,
-                         uint32_t* subKeys, uint32_t* maxSubKeyLen, uint32_t* maxClassLen,
-                         uint32_t* values, uint32_t* maxValueNameLen, uint32_t* maxValueLen,
-                         uint32_t* securityDescriptor, int64_t* lastWriteTime);
+int32_t RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* nameSize, uint32_t* reserved, uint32_t* type,
+                      uint8_t* data, uint32_t* dataSize);
+int32_t RegQueryInfoKeyA(HKEY key, char* keyClass, uint32_t* classSize, uint32_t* reserved, uint32_t* subKeys,
+                         uint32_t* maxSubKeyLen, uint32_t* maxClassLen, uint32_t* values, uint32_t* maxValueNameLen,
+                         uint32_t* maxValueLen, uint32_t* securityDescriptor, int64_t* lastWriteTime);
 int32_t RegFlushKey(HKEY key);
 
 namespace zrx::win {
@@ -102,11 +100,11 @@ std::string regText(std::string_view data);
 
 struct RegKeyInfo {
     uint32_t subKeys = 0;
-    uint32_t maxSubKeyLen = 0;    // bytes (UTF-8), to size name buffers
+    uint32_t maxSubKeyLen = 0;  // bytes (UTF-8), to size name buffers
     uint32_t values = 0;
-    uint32_t maxValueNameLen = 0; // bytes (UTF-8)
-    uint32_t maxValueLen = 0;     // bytes
-    int64_t lastWriteTime = 0;    // seconds since 1970
+    uint32_t maxValueNameLen = 0;  // bytes (UTF-8)
+    uint32_t maxValueLen = 0;      // bytes
+    int64_t lastWriteTime = 0;     // seconds since 1970
 };
 int32_t regKeyInfo(HKEY key, RegKeyInfo& info);
 

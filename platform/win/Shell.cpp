@@ -22,8 +22,7 @@ int xdgOpen(const char* target) {
     if (rc != 0) return rc;
     std::thread([pid] {
         int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     }).detach();
     return 0;
 }

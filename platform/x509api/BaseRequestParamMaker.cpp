@@ -23,10 +23,8 @@ TCBaseRequestParamMaker::TCBaseRequestParamMaker(TCXProfileDescriptor* profile, 
     if (profile_)
         for (int i = 0; i < profile_->extFormats.count(); ++i) {
             auto* e = new TCX509ExtEntry();
-            if (failed(e->parse(profile_->extFormats[i].c_str())))
-                delete e;
-            else
-                fullExts_.add(e);
+            if (failed(e->parse(profile_->extFormats[i].c_str()))) delete e;
+            else fullExts_.add(e);
         }
 }
 
@@ -126,8 +124,8 @@ void addNewOwnerEntries(TCX509NameList& names) {
         const char* name;
         int maxLength;
     };
-    static const Entry kOptional[] = {{"title", 64}, {"O", 64},   {"OU", 64},    {"L", 128},
-                                      {"ST", 128},   {"C", 2},    {"email", 128}};
+    static const Entry kOptional[] = {{"title", 64}, {"O", 64}, {"OU", 64},    {"L", 128},
+                                      {"ST", 128},   {"C", 2},  {"email", 128}};
     names.addAttribute("CN", "", false, 64);
     for (const char* n : {"SN", "GN"}) names.addAttribute(n, "", true, 64)->setFlag(xefNotRequired);
     for (const Entry& e : kOptional) names.addAttribute(e.name, "", true, e.maxLength)->setFlag(xefOptional);

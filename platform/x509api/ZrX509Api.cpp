@@ -44,9 +44,8 @@ std::vector<TZrXTMediaDescriptor>& mediaDescriptors() {
 
 KResult ZrX_Initalize(const char*) {
     static std::once_flag once;
-    std::call_once(once, [] {
-        OPENSSL_init_crypto(OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS, nullptr);
-    });
+    std::call_once(once,
+                   [] { OPENSSL_init_crypto(OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS, nullptr); });
     zrx::registerTokenKeyStorage();
     registerZrXMessages();
     return 0;
@@ -126,9 +125,7 @@ int ZrX_GetDevicesList(const char* prefix, TCStringList& list, int) {
     return 0;
 }
 
-int ZrX_IsFileContainer(const char* location) {
-    return location && *location && !isDeviceLocation(location) ? 1 : 0;
-}
+int ZrX_IsFileContainer(const char* location) { return location && *location && !isDeviceLocation(location) ? 1 : 0; }
 
 uint32_t ZrX_GetContainerType(const char* location) {
     if (!location || !*location) return kMediaFile;

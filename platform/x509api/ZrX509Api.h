@@ -63,9 +63,9 @@ KResult ZrX_CleanStorage(const char* location, const char* password);
 
 // What the program knows of one kind of medium.
 struct TZrXTMediaDescriptor {
-    TCString name;      // medium name
-    uint32_t mediaType; // media code
-    TCString keyUsage;  // extended key usage the medium's keys get (may be empty)
+    TCString name;       // medium name
+    uint32_t mediaType;  // media code
+    TCString keyUsage;   // extended key usage the medium's keys get (may be empty)
 };
 // The descriptor of a medium by name, null when unknown.
 const TZrXTMediaDescriptor* ZrX_GetTMediaDescriptor(const char* name);
@@ -81,9 +81,9 @@ inline constexpr const char* kStartupPassword = "40719385";
 // ---- certificates ----
 // Certificate-making parameters sent with an issue request.
 struct TZrXMKCertPars {
-    uint32_t flags = 0;   // 1: full chain in the reply
-    int64_t start = 0;    // validity start (0: the service's choice)
-    int64_t end = 0;      // validity end (0: the service's choice)
+    uint32_t flags = 0;  // 1: full chain in the reply
+    int64_t start = 0;   // validity start (0: the service's choice)
+    int64_t end = 0;     // validity end (0: the service's choice)
 };
 
 // Certificate look-up over a container object (context: TZrX509Csp*), for

@@ -21,19 +21,20 @@ namespace {
 int64_t nowSeconds() { return int64_t(std::time(nullptr)); }
 
 struct ExtStack {
-    STACK_OF(X509_EXTENSION)* s = sk_X509_EXTENSION_new_null();
+    STACK_OF(X509_EXTENSION) * s = sk_X509_EXTENSION_new_null();
     ~ExtStack() { sk_X509_EXTENSION_pop_free(s, X509_EXTENSION_free); }
 };
 
 // The request's extensions with the key usage of its purpose: the usage
 // decides how the request and its certificate are treated.
-bool extensionsFor(const STACK_OF(X509_EXTENSION)* given, uint32_t purpose, ExtStack& out) {
+bool extensionsFor(const STACK_OF(X509_EXTENSION) * given, uint32_t purpose, ExtStack& out) {
     for (int i = 0; i < sk_X509_EXTENSION_num(given); ++i) {
         X509_EXTENSION* e = sk_X509_EXTENSION_value(given, i);
         if (OBJ_obj2nid(X509_EXTENSION_get_object(e)) == NID_key_usage) continue;
         if (!sk_X509_EXTENSION_push(out.s, X509_EXTENSION_dup(e))) return false;
     }
-    const char* usage = purpose == crypto::kPurposeKA ? "critical,keyAgreement" : "critical,digitalSignature,nonRepudiation";
+    const char* usage =
+        purpose == crypto::kPurposeKA ? "critical,keyAgreement" : "critical,digitalSignature,nonRepudiation";
     X509_EXTENSION* ku = X509V3_EXT_conf_nid(nullptr, nullptr, NID_key_usage, usage);
     return ku && sk_X509_EXTENSION_push(out.s, ku);
 }
@@ -234,8 +235,7 @@ TCPrivateEVPKey* TZrX509Csp::signerForKeyOf(const TCPrivateEVPKey* key) const {
     // A key that cannot sign is vouched for by the signature key of its
     // generation: the one in the same role, else the active one.
     const TCSBaseKeysList& same = ctx_.ctx_NewKeysList.indexOf(key) >= 0 ? ctx_.ctx_NewKeysList : ctx_.ctx_ActKeysList;
-    if (TCPrivateEVPKey* k =
-            same.enumeratePrivateKeys([](TCPrivateEVPKey* p) { return p->purpose() == kfSignature; }))
+    if (TCPrivateEVPKey* k = same.enumeratePrivateKeys([](TCPrivateEVPKey* p) { return p->purpose() == kfSignature; }))
         return k;
     return ctx_.activeKey(kfSignature);
 }
@@ -312,8 +312,7 @@ KResult TZrX509Csp::generateInUpdate(const TZrXGenJob& job) {
             if (rc == kErrAlgorithm)
                 KV_HLogFmtText(0x80800002, "Подписанный запрос для ключа %s не сформирован: алгоритм %s",
                                key->getKeyIDStr().c_str(), by->algorithm().c_str());
-            else if (rc)
-                return rc;
+            else if (rc) return rc;
         }
         if (!ctx_.addRequest(std::move(req))) return kErrCrypto;
         if (purpose == kfSignature) newSign = key;

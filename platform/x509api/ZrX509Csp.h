@@ -29,7 +29,7 @@ struct TZrXGenJob {
     zrx::crypto::KeyAlgorithm signAlg;  // kind None: no signature key
     zrx::crypto::KeyAlgorithm kaAlg;    // kind None: no key-agreement key
     const X509_NAME* subject = nullptr;
-    const STACK_OF(X509_EXTENSION)* extensions = nullptr;
+    const STACK_OF(X509_EXTENSION) * extensions = nullptr;
     std::string challenge;
     int32_t profile = -1;
     uint32_t keyFlags = 0;  // extra key flags (start-up keys)

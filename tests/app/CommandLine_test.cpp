@@ -96,5 +96,5 @@ TEST(CommandLine, UsageText) {
         "окон и элементов управления в процессе работы программы;\n" +
         "    -?, или -h, или -help - вывод данного окна справки.";
     EXPECT_EQ(g_usage, expected);
-    EXPECT_EQ(g_usage.substr(g_usage.find("c контейнером") , 1), "c");  // Latin c
+    EXPECT_EQ(g_usage.substr(g_usage.find("c контейнером"), 1), "c");  // Latin c
 }

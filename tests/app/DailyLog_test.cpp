@@ -16,7 +16,12 @@ int64_t fakeClock() { return g_nowMs; }
 // A clock at a local wall time.
 void setNow(int year, int month, int day, int hour, int minute, int second) {
     TCDateTime d;
-    d.year = year; d.month = month; d.day = day; d.hour = hour; d.minute = minute; d.second = second;
+    d.year = year;
+    d.month = month;
+    d.day = day;
+    d.hour = hour;
+    d.minute = minute;
+    d.second = second;
     g_nowMs = fromLocalTime(d) * 1000;
 }
 
@@ -107,7 +112,7 @@ TEST_F(DailyLog, FailedOpenKeepsGrabberChain) {
 
     g_prev = csSetKV_HLogOutFunc(&grabber);
     EXPECT_EQ(g_prev, &writeLogLine);
-    KV_HLogFmtText(0, "первая");   // the daily log retries the open and drops the record
+    KV_HLogFmtText(0, "первая");  // the daily log retries the open and drops the record
     KV_HLogFmtText(0, "вторая");
     // The grabber stays installed in front of the daily log.
     EXPECT_EQ(csGetHLogOutFunc(), &grabber);

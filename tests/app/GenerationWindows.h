@@ -28,12 +28,12 @@ struct GenerationAnswers {
     bool cancelOwner = false;
     bool selfIssued = false;
     bool excludeNonStandard = false;
-    int kaParams = -1;      // the key-agreement set, when chosen
-    bool kaOnly = false;    // "Ключи связи" alone ticked (the profile lets the owner choose)
-    std::string saveAs;     // an extension replacing the proposed one (".PEM")
-    int cancelSaveAt = -1;  // the save dialog (0, 1...) that is cancelled
-    std::string saveFolder; // where the save dialogs put the files
-    std::string goneAtSave; // a folder removed when the first save dialog shows (the medium going away)
+    int kaParams = -1;       // the key-agreement set, when chosen
+    bool kaOnly = false;     // "Ключи связи" alone ticked (the profile lets the owner choose)
+    std::string saveAs;      // an extension replacing the proposed one (".PEM")
+    int cancelSaveAt = -1;   // the save dialog (0, 1...) that is cancelled
+    std::string saveFolder;  // where the save dialogs put the files
+    std::string goneAtSave;  // a folder removed when the first save dialog shows (the medium going away)
 };
 
 // What the generation showed.
@@ -41,8 +41,8 @@ struct GenerationSeen {
     std::vector<std::string> saveTitles, savedFiles, proposed, results, issuing;
     std::vector<int64_t> issuingDays;
     std::vector<bool> resultErrors;  // the result window showed the error icon
-    std::string onlyEmptyTokens;  // the macro while the owner dialog was open
-    std::string refusal;          // why the owner dialog did not accept
+    std::string onlyEmptyTokens;     // the macro while the owner dialog was open
+    std::string refusal;             // why the owner dialog did not accept
 };
 
 // Answers one window of a generation; -1 when the window is none of them.

@@ -60,10 +60,11 @@ TEST(KeyGenerationRules, MakerFlagsAndKeyKinds) {
         unsigned requestFlags, makerFlags;
     } flags[] = {
         {kGenStartRequestFlags, 0x18 | 0x80800 | 0x3000},  // 0x100 is not among the copied bits
-        {0xFFFFFFFF, 0x800FF | 0x80800 | 0x3000},  // only the copied bits pass
+        {0xFFFFFFFF, 0x800FF | 0x80800 | 0x3000},          // only the copied bits pass
         {0, 0x80800 | 0x3000},
     };
-    for (const Case& c : flags) EXPECT_EQ(c.makerFlags, generationMakerFlags(c.requestFlags)) << std::hex << c.requestFlags;
+    for (const Case& c : flags)
+        EXPECT_EQ(c.makerFlags, generationMakerFlags(c.requestFlags)) << std::hex << c.requestFlags;
 
     struct Kinds {
         unsigned maker, kinds;
@@ -76,9 +77,8 @@ TEST(KeyGenerationRules, ProfileKindByTheFirstKeyFlag) {
         uint32_t flags;
         int kind;
     } cases[] = {
-        {0, 0},          {0x1, 1},         {0x20, 20},       {0x200000, 21},       {0x400000, 22},
-        {0x800000, 56},  {0x8000000, 55},  {0x21, 1},        {0x8200000, 21},      {0x20000 | 0x10000, 0},
-        {0xC00000, 22},
+        {0, 0},          {0x1, 1},  {0x20, 20},      {0x200000, 21},         {0x400000, 22}, {0x800000, 56},
+        {0x8000000, 55}, {0x21, 1}, {0x8200000, 21}, {0x20000 | 0x10000, 0}, {0xC00000, 22},
     };
     for (const Case& c : cases) EXPECT_EQ(c.kind, profileKindOfKeyFlags(c.flags)) << std::hex << c.flags;
 }
@@ -103,8 +103,7 @@ protected:
         delete dir_;
         dir_ = nullptr;
     }
-    template <class T>
-    static T load(const char* name) {
+    template <class T> static T load(const char* name) {
         T object;
         EXPECT_TRUE(object.loadFromFile(dir_->file(name).c_str())) << name;
         return object;
@@ -425,9 +424,9 @@ TEST_F(KeyGenerationTest, ExceptionLeavesNothingBehind) {
     a.location = dir_.file("thrown.pfx");
     answer(a);
     csp_ = std::make_unique<TZrX509Csp>();
-    EXPECT_THROW(createKeys(_getDefPFList().findProfile("sign"), csp_.get(),
-                            [] { throw std::runtime_error("сбой окна"); }),
-                 std::runtime_error);
+    EXPECT_THROW(
+        createKeys(_getDefPFList().findProfile("sign"), csp_.get(), [] { throw std::runtime_error("сбой окна"); }),
+        std::runtime_error);
     EXPECT_EQ("no", getCFGMacroValue("onlyEmptyTokens").str());
     EXPECT_EQ(nullptr, currentLogGrabber());
     EXPECT_FALSE(csp_->container()->inUpdate());

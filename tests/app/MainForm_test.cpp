@@ -62,8 +62,8 @@ protected:
     void TearDown() override {
         windows_.reset();
         if (form_) {
-            if (auto* main = dynamic_cast<TZrXZerUvoridoForm*>(form_); main && main->newKeysActions &&
-                                                                         main->newKeysActions->Owner() != form_)
+            if (auto* main = dynamic_cast<TZrXZerUvoridoForm*>(form_);
+                main && main->newKeysActions && main->newKeysActions->Owner() != form_)
                 delete main->newKeysActions;
             form_->Free();
             form_ = nullptr;
@@ -182,10 +182,26 @@ TEST_F(WindowTest, StartupOrderWithInjectedUpdateAndConfiguration) {
         {"normal", false, false, true, "", 1, {"update1", "config"}, true, false, true},
         {"update mode 0 hides the command", false, false, true, "", 0, {"update1", "config"}, true, false, false},
         {"the update at start asks to close", true, false, true, "", 1, {"update1"}, false, false, false},
-        {"service files", false, false, true, "https://ca.example/upd/u.sxml", 1,
-         {"update1", "update3:https://ca.example/upd/u.sxml", "config"}, true, false, true},
-        {"service files ask to close", false, true, true, "https://ca.example/upd/u.sxml", 1,
-         {"update1", "update3:https://ca.example/upd/u.sxml"}, false, false, false},
+        {"service files",
+         false,
+         false,
+         true,
+         "https://ca.example/upd/u.sxml",
+         1,
+         {"update1", "update3:https://ca.example/upd/u.sxml", "config"},
+         true,
+         false,
+         true},
+        {"service files ask to close",
+         false,
+         true,
+         true,
+         "https://ca.example/upd/u.sxml",
+         1,
+         {"update1", "update3:https://ca.example/upd/u.sxml"},
+         false,
+         false,
+         false},
         {"configuration not loadable", false, false, false, "", 1, {"update1", "config"}, false, true, false},
     };
     for (const Case& c : cases) {

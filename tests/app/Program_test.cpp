@@ -35,9 +35,7 @@ Result run(const std::string& args, const std::string& env = "") {
     return r;
 }
 
-std::string logFolder() {
-    return std::string(std::getenv("ALLUSERSPROFILE")) + "/zoren/ZrX509_ZERUvorido/logs";
-}
+std::string logFolder() { return std::string(std::getenv("ALLUSERSPROFILE")) + "/zoren/ZrX509_ZERUvorido/logs"; }
 
 // The shipped application configuration where the program looks for it.
 void installConfig() {
@@ -153,8 +151,10 @@ TEST_F(Program, FreshInstallationStartsWithTheShippedConfiguration) {
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_NE(r.out.find("[main] Модуль генерации запросов"), std::string::npos) << r.out;
     std::string content;
-    for (const auto& e : std::filesystem::directory_iterator(logFolder())) content += zrxtest::readFile(e.path().string());
-    const std::string shipped = (std::filesystem::path(ZRX_PROGRAM).parent_path() / "xcfg/ZrX509_ZERUvorido.xcfg").string();
+    for (const auto& e : std::filesystem::directory_iterator(logFolder()))
+        content += zrxtest::readFile(e.path().string());
+    const std::string shipped =
+        (std::filesystem::path(ZRX_PROGRAM).parent_path() / "xcfg/ZrX509_ZERUvorido.xcfg").string();
     EXPECT_NE(content.find("прочитана поставляемая с программой \"" + shipped + "\""), std::string::npos) << content;
     // The shipped folder is only read.
     EXPECT_FALSE(std::filesystem::exists(std::string(std::getenv("ALLUSERSPROFILE")) +

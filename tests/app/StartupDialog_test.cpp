@@ -69,29 +69,38 @@ TEST(StartupDialog, Answers) {
     Menu menu(2);
     TBasicAction* action = menu.actions[0];
     std::string caption;
-    EXPECT_TRUE(show(menu, true, [&](TStatupCreatorDialog* d) {
-        caption = d->Caption();
-        EXPECT_TRUE(d->chk1->Visible());
-        d->rg1->SetItemIndex(1);
-        d->btn1->Click();
-        return 0;
-    }, action, "Выбор профиля"));
+    EXPECT_TRUE(show(
+        menu, true,
+        [&](TStatupCreatorDialog* d) {
+            caption = d->Caption();
+            EXPECT_TRUE(d->chk1->Visible());
+            d->rg1->SetItemIndex(1);
+            d->btn1->Click();
+            return 0;
+        },
+        action, "Выбор профиля"));
     EXPECT_EQ(action, menu.actions[1]);
     EXPECT_EQ(caption, "Выбор профиля");
 
-    EXPECT_TRUE(show(menu, true, [](TStatupCreatorDialog* d) {
-        d->chk1->SetChecked(true);
-        d->btn1->Click();
-        return 0;
-    }, action));
+    EXPECT_TRUE(show(
+        menu, true,
+        [](TStatupCreatorDialog* d) {
+            d->chk1->SetChecked(true);
+            d->btn1->Click();
+            return 0;
+        },
+        action));
     EXPECT_EQ(action, nullptr);
 
     action = menu.actions[0];
-    EXPECT_FALSE(show(menu, true, [](TStatupCreatorDialog* d) {
-        d->rg1->SetItemIndex(0);
-        d->btn2->Click();
-        return 0;
-    }, action));
+    EXPECT_FALSE(show(
+        menu, true,
+        [](TStatupCreatorDialog* d) {
+            d->rg1->SetItemIndex(0);
+            d->btn2->Click();
+            return 0;
+        },
+        action));
     EXPECT_EQ(action, nullptr);
 }
 
@@ -99,11 +108,14 @@ TEST(StartupDialog, NothingToChooseOnlyCancels) {
     Menu menu(0);
     TBasicAction* action = nullptr;
     bool enabled = true;
-    EXPECT_FALSE(show(menu, false, [&](TStatupCreatorDialog* d) {
-        EXPECT_FALSE(d->chk1->Visible());
-        enabled = d->btn1->Enabled();
-        return mrCancel;
-    }, action));
+    EXPECT_FALSE(show(
+        menu, false,
+        [&](TStatupCreatorDialog* d) {
+            EXPECT_FALSE(d->chk1->Visible());
+            enabled = d->btn1->Enabled();
+            return mrCancel;
+        },
+        action));
     EXPECT_FALSE(enabled);
 }
 

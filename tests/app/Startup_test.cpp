@@ -72,8 +72,8 @@ struct Startup : ::testing::Test {
     }
 };
 
-const std::vector<std::string> kUpToInit = {"application", "style", "translations", "commandLine", "title", "forms",
-                                            "init"};
+const std::vector<std::string> kUpToInit = {"application", "style", "translations", "commandLine",
+                                            "title",       "forms", "init"};
 
 std::vector<std::string> with(std::vector<std::string> a, const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());

@@ -137,7 +137,8 @@ TEST_F(Styles, EveryStyleGivesReadableText) {
             if (!b->isVisible() || !b->isEnabled() || b->text().isEmpty()) continue;
             // The caption lies under the picture.
             const QRect caption(2, b->height() / 2, b->width() - 4, b->height() - b->height() / 2 - 2);
-            EXPECT_GE(textContrast(picture, inWindow(b, caption)), kReadable) << "tool button " << b->text().toStdString();
+            EXPECT_GE(textContrast(picture, inWindow(b, caption)), kReadable)
+                << "tool button " << b->text().toStdString();
             ++captions;
         }
         EXPECT_GT(captions, 0);
@@ -180,7 +181,8 @@ TEST_F(Styles, ChooserListsEveryStyleAndApplies) {
     EXPECT_LE(f->Left() + f->Width(), area.Right - 8);
     EXPECT_GT(f->Left() + f->Width(), area.Right - 16);
     std::vector<String> listed;
-    for (int i = 0; i < f->ListView1->Items()->Count(); ++i) listed.push_back(f->ListView1->Items()->Item(i)->Caption());
+    for (int i = 0; i < f->ListView1->Items()->Count(); ++i)
+        listed.push_back(f->ListView1->Items()->Item(i)->Caption());
     std::vector<String> names = TStyleManager::StyleNames();
     std::sort(names.begin(), names.end());
     std::sort(listed.begin(), listed.end());

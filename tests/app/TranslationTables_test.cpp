@@ -37,15 +37,22 @@ const std::set<std::string>& dataTexts() {
     static const std::set<std::string> texts = [] {
         std::set<std::string> t = {
             // Words read from values (yes and no in Ukrainian), never shown.
-            "так", "ні",
+            "так",
+            "ні",
             // The locality rule recognises the capital and its prefixes as written.
-            "Київ", "Киев", "г.", "м.", "город ", "місто ",
+            "Київ",
+            "Киев",
+            "г.",
+            "м.",
+            "город ",
+            "місто ",
             // A sample measured for a row's height.
             "Йу",
             // A key name kept as it always was (its last letter is Cyrillic).
             "Ctrl+С",
             // Languages and layouts are named in their own tongue.
-            "Русский", "Українська",
+            "Русский",
+            "Українська",
         };
         // The regions of the owner's address: official names written into
         // certificates as they are.
@@ -144,14 +151,13 @@ void literalsOf(const fs::path& file, std::vector<Found>& out) {
 }
 
 // The usage text is put together from several literals and looked up whole.
-bool partOfTheUsage(const std::string& text) {
-    return commandLineUsageText().str().find(text) != std::string::npos;
-}
+bool partOfTheUsage(const std::string& text) { return commandLineUsageText().str().find(text) != std::string::npos; }
 
 // Every text of the program's sources that reaches translation.
 std::vector<Found> sourceTexts() {
     std::vector<Found> all;
-    for (const char* folder : {"app", "components", "platform", "dialogs", "views", "locations", "requests", "jCmp", "update", "html"}) {
+    for (const char* folder :
+         {"app", "components", "platform", "dialogs", "views", "locations", "requests", "jCmp", "update", "html"}) {
         for (const auto& e : fs::recursive_directory_iterator(kSource / folder)) {
             const std::string ext = e.path().extension().string();
             if (!e.is_regular_file() || (ext != ".cpp" && ext != ".h")) continue;
@@ -231,8 +237,9 @@ std::multimap<std::string, TableLine> tableLines(const char* language) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             const size_t tab = line.find('\t');
             if (line.empty() || line[0] == '#' || tab == std::string::npos || tab == 0) continue;
-            lines.insert({unescape(line.substr(0, tab)),
-                          {unescape(line.substr(tab + 1)), e.path().filename().string() + ":" + std::to_string(number)}});
+            lines.insert(
+                {unescape(line.substr(0, tab)),
+                 {unescape(line.substr(tab + 1)), e.path().filename().string() + ":" + std::to_string(number)}});
         }
     }
     return lines;
@@ -272,7 +279,8 @@ TEST_F(TranslationTables, EveryTextHandedToTranslationHasItsEntries) {
             // translated at all; its owner's tests answer for its form.
             if (!zrnSameConversions(text.c_str(), text.c_str())) continue;
             // Captions are looked up without trailing blanks, formats as they are.
-            const bool found = zrnFindTranslation(text.c_str()) || zrnFindTranslation(withoutTrailingBlanks(text).c_str());
+            const bool found =
+                zrnFindTranslation(text.c_str()) || zrnFindTranslation(withoutTrailingBlanks(text).c_str());
             EXPECT_TRUE(found) << "no " << code << " entry in app/data/lang/" << code << "/*.txt for \"" << text
                                << "\" (" << where << ")";
         }
@@ -298,9 +306,11 @@ TEST_F(TranslationTables, TheTablesAgree) {
             }
             const std::string trimmed = withoutTrailingBlanks(source);
             if (auto [it, fresh] = byTrimmed.insert({trimmed, {source, &line}}); !fresh && it->second.first != source) {
-                EXPECT_EQ(withoutTrailingBlanks(it->second.second->translation), withoutTrailingBlanks(line.translation))
-                    << "\"" << trimmed << "\" translated apart from its variant with blanks: "
-                    << it->second.second->where << " and " << line.where;
+                EXPECT_EQ(withoutTrailingBlanks(it->second.second->translation),
+                          withoutTrailingBlanks(line.translation))
+                    << "\"" << trimmed
+                    << "\" translated apart from its variant with blanks: " << it->second.second->where << " and "
+                    << line.where;
             }
             EXPECT_TRUE(zrnSameConversions(source.c_str(), line.translation.c_str()))
                 << "printf conversions differ, the entry would be ignored: " << line.where;

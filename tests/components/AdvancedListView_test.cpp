@@ -131,9 +131,9 @@ TEST_F(AlvTest, ColumnClicksToggleOrderAndMovePictures) {
 // Russian alphabets, letter case aside: Ґ, Є, І and Ї where they belong, not
 // after Я.
 TEST_F(AlvTest, CyrillicNamesSortInAlphabetOrder) {
-    const std::vector<String> sorted = {"Аврам", "Гай",    "ґава",  "Ґудзь",    "Дмитренко", "Елец", "ЄВА",
-                                        "євген", "Жук",    "Ильин", "іван",     "Ігор",      "Їжак", "Йосип",
-                                        "Шевченко", "Щука", "Ъер",  "Ыхтиандр", "Ьо",        "Эрик", "Юрій", "Ярош"};
+    const std::vector<String> sorted = {"Аврам", "Гай",      "ґава", "Ґудзь", "Дмитренко", "Елец",  "ЄВА",      "євген",
+                                        "Жук",   "Ильин",    "іван", "Ігор",  "Їжак",      "Йосип", "Шевченко", "Щука",
+                                        "Ъер",   "Ыхтиандр", "Ьо",   "Эрик",  "Юрій",      "Ярош"};
     for (size_t i = 0; i < sorted.size(); ++i) row(sorted[(i * 7) % sorted.size()]);  // 7 and 22 share no factor
     lv->SetSortColumn(0);
     EXPECT_EQ(captions(), sorted);
@@ -159,12 +159,12 @@ TEST_F(AlvTest, SearchStartRulesAndNotFound) {
         int focus;  // focused row before, -1 none
         int found;
     } cases[] = {
-        {"abc", true, false, true, 2, 0},    // from the start: row 0 examined, forward
-        {"abc", false, true, true, 0, 1},    // next from row 0
-        {"abc", false, false, true, 1, 0},   // backward from row 1
-        {"abc", false, true, false, 1, 1},   // the current row counts without Next
-        {"abc", false, true, true, 1, -1},   // nothing after row 1
-        {"abc", false, false, true, 0, -1},  // before row 0 is outside the list
+        {"abc", true, false, true, 2, 0},      // from the start: row 0 examined, forward
+        {"abc", false, true, true, 0, 1},      // next from row 0
+        {"abc", false, false, true, 1, 0},     // backward from row 1
+        {"abc", false, true, false, 1, 1},     // the current row counts without Next
+        {"abc", false, true, true, 1, -1},     // nothing after row 1
+        {"abc", false, false, true, 0, -1},    // before row 0 is outside the list
         {"ЧЕТЫРЕ", true, true, false, -1, 2},  // Cyrillic case folding
     };
     for (auto& c : cases) {
@@ -202,12 +202,12 @@ TEST_F(AlvTest, SearchInColumnsAndAcrossJoints) {
         const char* text;
         int column, found;
     } cases[] = {
-        {"cap|one", -1, 0},   // across the caption's joint
+        {"cap|one", -1, 0},     // across the caption's joint
         {"one\r\ntwo", -1, 0},  // across the line break between sub-items
-        {"two", 0, -1},       // caption only
-        {"two", 2, 0},        // sub-item 1
-        {"solo", 2, -1},      // a row without that column does not match
-        {"solo", 9, -1},      // nor a column no row has
+        {"two", 0, -1},         // caption only
+        {"two", 2, 0},          // sub-item 1
+        {"solo", 2, -1},        // a row without that column does not match
+        {"solo", 9, -1},        // nor a column no row has
         {"solo", 1, 1},
     };
     for (auto& c : cases) {
@@ -471,19 +471,27 @@ TEST_F(AlvTest, HtmlExportFile) {
         "<HTML>\r\n<HEAD>\r\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\r\n</HEAD>\r\n"
         "<p>pre</p><table BORDERCOLOR=\"#000000\" border=\"1\" cellspacing=\"0\" width=\"100%\">\r\n"
         "<tr>\r\n"
-        "<td ALIGN=CENTER VALIGN=MIDDLE WIDTH=\"25%\" nowrap BGCOLOR=\"#000080\"><FONT FACE=\"Arial\" COLOR=\"#FFFFFF\" SIZE=1><B>Имя</B></FONT></td>\r\n"
-        "<td ALIGN=CENTER VALIGN=MIDDLE WIDTH=\"25%\" nowrap BGCOLOR=\"#000080\"><FONT FACE=\"Arial\" COLOR=\"#FFFFFF\" SIZE=1><B>Серийный номер</B></FONT></td>\r\n"
-        "<td ALIGN=CENTER VALIGN=MIDDLE WIDTH=\"50%\" nowrap BGCOLOR=\"#000080\"><FONT FACE=\"Arial\" COLOR=\"#FFFFFF\" SIZE=1><B>Описание</B></FONT></td>\r\n"
+        "<td ALIGN=CENTER VALIGN=MIDDLE WIDTH=\"25%\" nowrap BGCOLOR=\"#000080\"><FONT FACE=\"Arial\" "
+        "COLOR=\"#FFFFFF\" SIZE=1><B>Имя</B></FONT></td>\r\n"
+        "<td ALIGN=CENTER VALIGN=MIDDLE WIDTH=\"25%\" nowrap BGCOLOR=\"#000080\"><FONT FACE=\"Arial\" "
+        "COLOR=\"#FFFFFF\" SIZE=1><B>Серийный номер</B></FONT></td>\r\n"
+        "<td ALIGN=CENTER VALIGN=MIDDLE WIDTH=\"50%\" nowrap BGCOLOR=\"#000080\"><FONT FACE=\"Arial\" "
+        "COLOR=\"#FFFFFF\" SIZE=1><B>Описание</B></FONT></td>\r\n"
         "</tr>\r\n"
         "<tr>\r\n"
-        "<td ALIGN=CENTER VALIGN=MIDDLE BGCOLOR=\"#FFFFFF\"><FONT FACE=\"Arial\" COLOR=\"#000000\" SIZE=1>a&lt;b&gt;c</FONT></td>\r\n"
-        "<td ALIGN=LEFT VALIGN=MIDDLE BGCOLOR=\"#FFFFFF\"><FONT FACE=\"Arial\" COLOR=\"#000000\" SIZE=1>x</FONT></td>\r\n"
+        "<td ALIGN=CENTER VALIGN=MIDDLE BGCOLOR=\"#FFFFFF\"><FONT FACE=\"Arial\" COLOR=\"#000000\" "
+        "SIZE=1>a&lt;b&gt;c</FONT></td>\r\n"
+        "<td ALIGN=LEFT VALIGN=MIDDLE BGCOLOR=\"#FFFFFF\"><FONT FACE=\"Arial\" COLOR=\"#000000\" "
+        "SIZE=1>x</FONT></td>\r\n"
         "<td ALIGN=RIGHT VALIGN=MIDDLE BGCOLOR=\"#FFFFFF\"></td>\r\n"
         "</tr>\r\n"
         "<tr>\r\n"
-        "<td ALIGN=CENTER VALIGN=MIDDLE BGCOLOR=\"#FFFFFF\"><FONT FACE=\"Arial\" COLOR=\"#000000\" SIZE=1>e</FONT></td>\r\n"
-        "<td ALIGN=LEFT VALIGN=MIDDLE BGCOLOR=\"#FFFFFF\"><FONT FACE=\"Arial\" COLOR=\"#000000\" SIZE=1>f</FONT></td>\r\n"
-        "<td ALIGN=RIGHT VALIGN=MIDDLE BGCOLOR=\"#FFFFFF\"><FONT FACE=\"Arial\" COLOR=\"#000000\" SIZE=1>g</FONT></td>\r\n"
+        "<td ALIGN=CENTER VALIGN=MIDDLE BGCOLOR=\"#FFFFFF\"><FONT FACE=\"Arial\" COLOR=\"#000000\" "
+        "SIZE=1>e</FONT></td>\r\n"
+        "<td ALIGN=LEFT VALIGN=MIDDLE BGCOLOR=\"#FFFFFF\"><FONT FACE=\"Arial\" COLOR=\"#000000\" "
+        "SIZE=1>f</FONT></td>\r\n"
+        "<td ALIGN=RIGHT VALIGN=MIDDLE BGCOLOR=\"#FFFFFF\"><FONT FACE=\"Arial\" COLOR=\"#000000\" "
+        "SIZE=1>g</FONT></td>\r\n"
         "</tr>\r\n"
         "</table><p>\r\n</HTML>\r\n";
     EXPECT_EQ(html, expected);
@@ -520,7 +528,8 @@ TEST_F(AlvTest, HtmlExportRoundTripsThroughAParser) {
     xmlChar* title = nullptr;
     std::function<void(xmlNode*)> findTitle = [&](xmlNode* n) {
         for (; n && !title; n = n->next) {
-            if (n->type == XML_ELEMENT_NODE && xmlStrcasecmp(n->name, BAD_CAST "title") == 0) title = xmlNodeGetContent(n);
+            if (n->type == XML_ELEMENT_NODE && xmlStrcasecmp(n->name, BAD_CAST "title") == 0)
+                title = xmlNodeGetContent(n);
             findTitle(n->children);
         }
     };
@@ -545,7 +554,7 @@ TEST_F(AlvTest, HtmlExportThroughTheSaveDialog) {
         std::string chosen, written;
     } cases[] = {
         {"out.html", "out.html"},  // saved under the name chosen
-        {"report", "report.Htm"},   // no extension: the dialog's default one
+        {"report", "report.Htm"},  // no extension: the dialog's default one
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.chosen);

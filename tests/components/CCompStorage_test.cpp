@@ -192,7 +192,10 @@ TEST_F(CompStorage, NoRestoreStopsRestoringNotStoring) {
 TEST_F(CompStorage, RestoredPositionIsKeptOnTheDesktop) {
     ensureQtApp();
     const int W = Screen->Width(), H = Screen->Height();
-    struct Case { int l, t, w, h; int el, et, ew, eh; };
+    struct Case {
+        int l, t, w, h;
+        int el, et, ew, eh;
+    };
     const Case cases[] = {
         {-2000, 10, 300, 200, 1, 10, 300, 200},
         {50, 60, 0, 0, 50, 60, 600, 400},

@@ -47,7 +47,7 @@ TEST_F(CheckBoxesTest, FlagsWordWithMasksAndOffset) {
         std::vector<bool> ticks;
         uint32_t get;
     } cases[] = {
-        {0, 5, {true, true, true}, 5},     // A is bit 0; B (mask 4) and C (bit 2) both answer to 4
+        {0, 5, {true, true, true}, 5},  // A is bit 0; B (mask 4) and C (bit 2) both answer to 4
         {0, 4, {false, true, true}, 4},
         {0, 2, {false, false, false}, 0},  // bit 1 is not B's: B answers only to its mask
         {8, 0x100, {true, false, false}, 0x100},
@@ -110,7 +110,7 @@ TEST_F(CheckBoxesTest, ClickReportsTheBoxOwnFlag) {
     group->GetButtons(3)->SetChecked(true);
     ASSERT_EQ(seen.size(), 4u);
     EXPECT_EQ(seen[0].first, group->GetButtons(2));
-    EXPECT_EQ(seen[1].second, 8u);  // box 2 with offset 1
+    EXPECT_EQ(seen[1].second, 8u);   // box 2 with offset 1
     EXPECT_EQ(seen[3].second, 12u);  // its mask 6, shifted by 1
     // Offsets of 32 and more wrap instead of shifting past the word.
     group->SetBitsOffset(33);
@@ -199,7 +199,8 @@ TEST_F(CheckBoxesTest, ChangedCaptionsAreArrangedAgain) {
     group->SetBounds(10, 10, 380, 80);
     setLines({"Ключи ЭП", "Ключи связи"});
     group->Items()->Put(1, "Key-agreement keys of a far longer caption than before, and longer still");
-    EXPECT_EQ(group->GetButtons(1)->Caption(), "Key-agreement keys of a far longer caption than before, and longer still");
+    EXPECT_EQ(group->GetButtons(1)->Caption(),
+              "Key-agreement keys of a far longer caption than before, and longer still");
     zrxtest::expectBoxesWhole(group);
 }
 
@@ -212,9 +213,9 @@ TEST_F(CheckBoxesTest, BoolBoxWords) {
         const char* text;
         bool ok;
         const char* value;
-    } cases[] = {{"Yes", true, "TRUE"},  {"нет", true, "FALSE"}, {"TRUE", true, "TRUE"}, {"НІ", true, "FALSE"},
-                 {"Так", true, "TRUE"},  {"0", true, "FALSE"},   {"ДА", true, "TRUE"},   {" yes", false, "TRUE"},
-                 {"", false, "TRUE"},    {"y", false, "TRUE"},   {"FALSE", true, "FALSE"}};
+    } cases[] = {{"Yes", true, "TRUE"}, {"нет", true, "FALSE"}, {"TRUE", true, "TRUE"},  {"НІ", true, "FALSE"},
+                 {"Так", true, "TRUE"}, {"0", true, "FALSE"},   {"ДА", true, "TRUE"},    {" yes", false, "TRUE"},
+                 {"", false, "TRUE"},   {"y", false, "TRUE"},   {"FALSE", true, "FALSE"}};
     for (auto& c : cases) {
         EXPECT_EQ(b->setTextValue(c.text), c.ok) << c.text;
         EXPECT_EQ(b->getTextValue(), c.value) << c.text;

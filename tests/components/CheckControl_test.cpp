@@ -20,8 +20,7 @@ struct CheckControlTest : ::testing::Test {
         form->SetBounds(100, 100, 500, 300);
     }
     void TearDown() override { form->Free(); }
-    TCCheckControl* control(TWinControl* parent, const char* name, unsigned flag,
-                            TCEditsEntryType type = xvtInt) {
+    TCCheckControl* control(TWinControl* parent, const char* name, unsigned flag, TCEditsEntryType type = xvtInt) {
         auto* c = add<TCCheckControl>(form, parent, name);
         c->SetFlag(flag);
         c->SetType(type);

@@ -6,7 +6,6 @@
 #include "platform/framework/Forms.h"
 #include "platform/runtime/Translation.h"
 
-
 #include "CompoundFixture.h"
 #include "support/TempDir.h"
 

@@ -76,7 +76,7 @@ TEST_F(DescriptedBoxTest, TextValues) {
         {false, "0x80", true, 0x80, "0x80"},
         {false, "$8", true, 0x8, "0x8"},
         {false, "88", true, 0x8, "0x8"},   // 0x58: only the bits of items stay
-        {false, "8F", false, 0x8, "0x8"},   // unreadable: the value stays
+        {false, "8F", false, 0x8, "0x8"},  // unreadable: the value stays
         {false, "", true, 0, ""},
         {true, "digitalSignature,keyAgreement", true, 0x88, "digitalSignature,keyAgreement"},
         {true, "keyAgreement", true, 0x8, "keyAgreement"},

@@ -91,13 +91,20 @@ TEST_F(EditorsBoxTest, EveryTypeGetsItsEditor) {
     struct {
         const char* name;
         const char* cls;
-    } table[] = {{"CN", "TCompoundHistoryEdit"}, {"ok", "TCBoolBox"},
-                 {"num", "TCNumberEdit"},         {"d", "TUXDateTimePicker"},
-                 {"dt", "TUXDatetimeEditor"},     {"bin", "TCFileNameEdit"},
-                 {"oid", "TCOIDEdit"},            {"en", "TCDescriptedFlagsBox"},
-                 {"ku", "TCDescriptedFlagsBox"},  {"t", "TUXDateTimePicker"},
-                 {"fl", "TCDescriptedFlagsBox"},  {"bf", "TCompoundHistoryEdit"},
-                 {"aux", "TCompoundHistoryEdit"}, {"simple", "TCompoundHistoryEdit"}};
+    } table[] = {{"CN", "TCompoundHistoryEdit"},
+                 {"ok", "TCBoolBox"},
+                 {"num", "TCNumberEdit"},
+                 {"d", "TUXDateTimePicker"},
+                 {"dt", "TUXDatetimeEditor"},
+                 {"bin", "TCFileNameEdit"},
+                 {"oid", "TCOIDEdit"},
+                 {"en", "TCDescriptedFlagsBox"},
+                 {"ku", "TCDescriptedFlagsBox"},
+                 {"t", "TUXDateTimePicker"},
+                 {"fl", "TCDescriptedFlagsBox"},
+                 {"bf", "TCompoundHistoryEdit"},
+                 {"aux", "TCompoundHistoryEdit"},
+                 {"simple", "TCompoundHistoryEdit"}};
     ASSERT_EQ(box->GetEditorCount(), int(std::size(table)));
     EXPECT_EQ(box->ControlCount(), 2 * box->GetEditorCount());  // xvtNone: no editor, no label
     EXPECT_EQ(box->editorByName("none"), nullptr);
@@ -158,9 +165,19 @@ TEST_F(EditorsBoxTest, ValuesRoundTripThroughEveryEditor) {
     struct {
         const char* name;
         const char* value;
-    } want[] = {{"CN", "Иванов"}, {"ok", "TRUE"}, {"num", "42"}, {"d", "20240306000000"},
-                {"dt", "20240306153000"}, {"bin", "/tmp/key.bin"}, {"oid", "1.2.643.3.131"}, {"en", "0x2"},
-                {"t", "093000"}, {"fl", "0xA0"}, {"bf", "file"}, {"aux", "aux"}, {"simple", "simple"}};
+    } want[] = {{"CN", "Иванов"},
+                {"ok", "TRUE"},
+                {"num", "42"},
+                {"d", "20240306000000"},
+                {"dt", "20240306153000"},
+                {"bin", "/tmp/key.bin"},
+                {"oid", "1.2.643.3.131"},
+                {"en", "0x2"},
+                {"t", "093000"},
+                {"fl", "0xA0"},
+                {"bf", "file"},
+                {"aux", "aux"},
+                {"simple", "simple"}};
     for (auto& w : want) EXPECT_EQ(list->findByName(w.name)->getValue().str(), w.value) << w.name;
     EXPECT_EQ(list->findByName("ku")->getValue().str(), kuText);
     EXPECT_EQ(list->findByName("none")->getValue().str(), "x");  // no row: untouched
@@ -169,8 +186,8 @@ TEST_F(EditorsBoxTest, ValuesRoundTripThroughEveryEditor) {
     struct {
         const char* name;
         const char* value;
-    } next[] = {{"CN", "Петров"}, {"ok", "FALSE"}, {"num", "-7"}, {"d", "20410101000000"},
-                {"dt", "20410101235958"}, {"en", "0x1"}, {"t", "003000"}, {"fl", "0x20"}};
+    } next[] = {{"CN", "Петров"},         {"ok", "FALSE"}, {"num", "-7"},   {"d", "20410101000000"},
+                {"dt", "20410101235958"}, {"en", "0x1"},   {"t", "003000"}, {"fl", "0x20"}};
     for (auto& n : next) list->findByName(n.name)->setValue(n.value);
     list->findByName("ku")->setValue("");
     box->setEntry(root.get());  // the same entry: the editors are refilled

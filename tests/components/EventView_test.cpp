@@ -147,8 +147,9 @@ TEST_F(EventViewTest, RecordKindsPicturesCodesAndFilters) {
         EXPECT_EQ(int32_t(reinterpret_cast<intptr_t>(top->Data())), int32_t(c.code));
         EXPECT_EQ(evImageIndexOf(int32_t(c.code)), c.image);
         EXPECT_EQ(view->getLastEventText().str(), c.setsEvent ? text.str() : "до");
-        EXPECT_EQ(view->getLastErrorText().str(), c.setsError ? TCString::format("Ошибка № %X.\n%s", c.code, text.c_str()).str()
-                                                             : TCString::format("Ошибка № %X.\n", uint32_t(-3)).str());
+        EXPECT_EQ(view->getLastErrorText().str(), c.setsError
+                                                      ? TCString::format("Ошибка № %X.\n%s", c.code, text.c_str()).str()
+                                                      : TCString::format("Ошибка № %X.\n", uint32_t(-3)).str());
         // With its kind switched off the record is dropped.
         show(c.kind, false);
         view->addText("скрыта", int32_t(c.code));
@@ -249,8 +250,8 @@ TEST_F(EventViewTest, DebugFileLines) {
     view->addText("три\nстроки\nтекста", 0x10);
     const std::string t0 = view->Items()->Item(2)->Caption(), t1 = view->Items()->Item(1)->Caption(),
                       t2 = view->Items()->Item(0)->Caption();
-    std::string expected = t0 + " |    - | первое\n" + t1 + " | C0800024 | второе\n" + t2 +
-                           " | 00000010 |три\nстроки\nтекста\n";
+    std::string expected =
+        t0 + " |    - | первое\n" + t1 + " | C0800024 | второе\n" + t2 + " | 00000010 |три\nстроки\nтекста\n";
     EXPECT_EQ(readFile(name), expected);
 
     // A disabled debug-file item keeps records out of the file.
@@ -400,10 +401,8 @@ TEST_F(EventViewTest, AViewReleasedDuringItsOwnRefresh) {
         other->Release();  // freed by the next processing of messages
         g_logged.clear();
         g_displayed.clear();
-        if (channel == 0)
-            csLogFmtText(11, "під час звільнення");
-        else
-            csOutDbgText(DBG_FILES, "під час звільнення");
+        if (channel == 0) csLogFmtText(11, "під час звільнення");
+        else csOutDbgText(DBG_FILES, "під час звільнення");
         EXPECT_EQ(formsBefore - 1, Screen->FormCount()) << "released during the refresh";
         EXPECT_EQ(texts().front(), "під час звільнення");
         if (channel == 0) {

@@ -38,7 +38,10 @@ TEST(FlagsBoxItems, ValueTextAndParsing) {
     struct {
         uint64_t v;
         const char* text;
-    } formats[] = {{0, "0x0000"}, {1, "0x0001"}, {0xABCD, "0xABCD"}, {0x12345, "0x12345"},
+    } formats[] = {{0, "0x0000"},
+                   {1, "0x0001"},
+                   {0xABCD, "0xABCD"},
+                   {0x12345, "0x12345"},
                    {0xFFFFFFFFFFFFFFFFull, "0xFFFFFFFFFFFFFFFF"}};
     for (auto& f : formats) EXPECT_EQ(fbxValueText(f.v), f.text);
 
@@ -46,9 +49,16 @@ TEST(FlagsBoxItems, ValueTextAndParsing) {
         const char* text;
         bool ok;
         uint64_t v;
-    } parses[] = {{"31", true, 31},      {"0x1F", true, 31}, {"$1F", true, 31},        {" 0x1f ", true, 31},
-                  {"1F", false, 0},      {"", false, 0},     {"0x", false, 0},         {"12a", false, 0},
-                  {"0x10000000000000000", false, 0},         {"18446744073709551615", true, UINT64_MAX}};
+    } parses[] = {{"31", true, 31},
+                  {"0x1F", true, 31},
+                  {"$1F", true, 31},
+                  {" 0x1f ", true, 31},
+                  {"1F", false, 0},
+                  {"", false, 0},
+                  {"0x", false, 0},
+                  {"12a", false, 0},
+                  {"0x10000000000000000", false, 0},
+                  {"18446744073709551615", true, UINT64_MAX}};
     for (auto& p : parses) {
         uint64_t v = 0;
         EXPECT_EQ(fbxParseValue(p.text, v), p.ok) << p.text;
@@ -80,10 +90,7 @@ TEST_F(FlagsBoxTest, CheckBoxModeValueRoundTrips) {
         const char* text;
     } cases[] = {
         {0x1, 0x1, "[a]"},  // the 0x3 item stays unticked: its bits are not all there
-        {0x2, 0x2, "[b]"},
-        {0x3, 0x3, "[a,b,ab]"},
-        {0x0, 0x0, "[]"},
-        {0x100000001ull, 0x100000001ull, "[a,high]"},
+        {0x2, 0x2, "[b]"}, {0x3, 0x3, "[a,b,ab]"}, {0x0, 0x0, "[]"}, {0x100000001ull, 0x100000001ull, "[a,high]"},
     };
     for (auto& c : cases) {
         box->SetChecked(c.set);
@@ -311,10 +318,10 @@ void systemClick(QWidget* target, QPoint p) {
     ASSERT_NE(window, nullptr);
     const QPoint local = target->mapTo(top, p);
     const QPoint global = target->mapToGlobal(p);
-    qt_handleMouseEvent(window, local, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress,
-                        Qt::NoModifier, time);
-    qt_handleMouseEvent(window, local, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease,
-                        Qt::NoModifier, time + 1);
+    qt_handleMouseEvent(window, local, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress, Qt::NoModifier,
+                        time);
+    qt_handleMouseEvent(window, local, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease, Qt::NoModifier,
+                        time + 1);
     QApplication::processEvents();
 }
 

@@ -37,12 +37,12 @@ TEST_F(NumberEditTest, TextToNumberTable) {
         const char* normalised;  // the text after leaving the field
     } cases[] = {
         {false, false, "42", 42, "42"},
-        {false, false, "007", 9, "9"},   // not canonical: the default
+        {false, false, "007", 9, "9"},  // not canonical: the default
         {false, false, "+5", 9, "9"},
-        {false, false, " 5", 5, "5"},     // surrounding blanks are trimmed
+        {false, false, " 5", 5, "5"},  // surrounding blanks are trimmed
         {false, false, "5 5", 9, "9"},
         {false, false, "-12", uint64_t(-12), "-12"},
-        {false, false, "-", 9, "-"},      // a sign alone is left for the user
+        {false, false, "-", 9, "-"},  // a sign alone is left for the user
         {false, false, "", 9, ""},
         {false, false, "9223372036854775808", 9, "9"},  // overflows int64
         {false, true, "18446744073709551615", UINT64_MAX, "18446744073709551615"},

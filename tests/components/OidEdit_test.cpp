@@ -7,12 +7,29 @@
 namespace {
 
 TEST(OidEdit, ValidationTable) {
-    struct Case { const char* text; bool valid; };
+    struct Case {
+        const char* text;
+        bool valid;
+    };
     const Case cases[] = {
-        {"", false}, {"   ", false}, {"5", false}, {".1.2", false}, {"1.2.", false}, {"1..2", false},
-        {"1.2", true}, {" 1.2.643.3.131 ", true}, {"2.999.1", true}, {"0.39", true}, {"0.40", false},
-        {"1.39.5", true}, {"1.40", false}, {"3.1", false}, {"01.2", true}, {"1.2a", false},
-        {"2.100000000000000000000000.1", true}, {"1.99999999999999999999", false},
+        {"", false},
+        {"   ", false},
+        {"5", false},
+        {".1.2", false},
+        {"1.2.", false},
+        {"1..2", false},
+        {"1.2", true},
+        {" 1.2.643.3.131 ", true},
+        {"2.999.1", true},
+        {"0.39", true},
+        {"0.40", false},
+        {"1.39.5", true},
+        {"1.40", false},
+        {"3.1", false},
+        {"01.2", true},
+        {"1.2a", false},
+        {"2.100000000000000000000000.1", true},
+        {"1.99999999999999999999", false},
     };
     for (const Case& c : cases) EXPECT_EQ(isValidOidText(c.text), c.valid) << '"' << c.text << '"';
 }

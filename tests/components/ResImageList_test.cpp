@@ -61,8 +61,10 @@ TEST(ResImageList, StripsAreCutIntoTheListWidthWithTheMaskColour) {
     for (int i = 0; i < bar.Count(); ++i)
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x)
-                if (bar.Image(i)->pixelColor(x, y).alpha()) sheet.setPixelColor(i * 18 + x + 1, y + 1, bar.Image(i)->pixelColor(x, y));
-    sheet.scaled(sheet.width() * 4, sheet.height() * 4).save(QString::fromStdString(testing::TempDir() + "/toolbar-strip.png"));
+                if (bar.Image(i)->pixelColor(x, y).alpha())
+                    sheet.setPixelColor(i * 18 + x + 1, y + 1, bar.Image(i)->pixelColor(x, y));
+    sheet.scaled(sheet.width() * 4, sheet.height() * 4)
+        .save(QString::fromStdString(testing::TempDir() + "/toolbar-strip.png"));
 }
 
 // A list its owner filled while building it keeps those pictures when the

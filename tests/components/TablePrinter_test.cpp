@@ -19,6 +19,7 @@ class RecordingPrinter : public TPrinter {
 public:
     std::vector<std::unique_ptr<QImage>> pages;
     static constexpr int dpi = 100;
+
 protected:
     QPaintDevice* StartDevice() override {
         pages.clear();
@@ -29,6 +30,7 @@ protected:
         return p.begin(newPage());
     }
     void FinishDevice(bool) override {}
+
 private:
     QImage* newPage() {
         auto img = std::make_unique<QImage>(827, 1169, QImage::Format_RGB32);

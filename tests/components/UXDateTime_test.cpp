@@ -219,8 +219,8 @@ TEST_F(UXDateTimeTest, DateAndTimeAcrossSummerTimeChanges) {
         auto shownMatchesRead = [&](const char* how) {
             const SYSTEMTIME back = time_t2systemtime(ed->GetDateAndTime());
             char read[40];
-            std::snprintf(read, sizeof read, "%04d%02d%02d%02d%02d%02d", back.wYear, back.wMonth, back.wDay,
-                          back.wHour, back.wMinute, back.wSecond);
+            std::snprintf(read, sizeof read, "%04d%02d%02d%02d%02d%02d", back.wYear, back.wMonth, back.wDay, back.wHour,
+                          back.wMinute, back.wSecond);
             EXPECT_EQ(ed->getTextValue(), read) << how;
             // The skipped time itself is not what is shown.
             char skipped[16];
@@ -250,8 +250,8 @@ TEST_F(UXDateTimeTest, DateAndTimeEditorText) {
     struct {
         const char* in;
         bool ok;
-    } cases[] = {{"20241306153000", false}, {"20240306246000", false}, {"2024030", false},
-                 {"2024030615300", false}, {"", true}};
+    } cases[] = {
+        {"20241306153000", false}, {"20240306246000", false}, {"2024030", false}, {"2024030615300", false}, {"", true}};
     for (auto& c : cases) {
         EXPECT_EQ(ed->setTextValue(c.in), c.ok) << c.in;
         EXPECT_EQ(ed->getTextValue(), "20240306153000") << c.in;

@@ -37,7 +37,11 @@ protected:
 TEST_F(LinkLabel, OpensOnlyWebAndMailAddresses) {
     EXPECT_EQ(label->Font()->Color(), clNavy);
     EXPECT_TRUE(label->Font()->Style() & fsSet(fsUnderline));
-    struct Case { const char* prefix; const char* caption; bool opens; } cases[] = {
+    struct Case {
+        const char* prefix;
+        const char* caption;
+        bool opens;
+    } cases[] = {
         {"", "https://zoren.example/", true},
         {"http://", "zoren.example", true},
         {"mailto:", "info@zoren.example", true},

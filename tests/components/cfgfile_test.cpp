@@ -147,15 +147,16 @@ TEST(CfgFile, ShorterListRemovesTheSurplusInBothStores) {
 TEST(CfgFile, IniStoreEdgeCases) {
     zrxtest::TempDir dir;
     const std::string f = dir.file("edge.ini");
-    zrxtest::writeFile(f, "[S]\nletters=12abc\nmax=4294967295\nover=4294967296\nempty=\nblock=0102\n"
-                          "bad=01020304\nlist_count=2\nlist_00=a\n");
+    zrxtest::writeFile(f,
+                       "[S]\nletters=12abc\nmax=4294967295\nover=4294967296\nempty=\nblock=0102\n"
+                       "bad=01020304\nlist_count=2\nlist_00=a\n");
     TCIniFile ini(f.c_str(), "S");
     struct Case {
         const char* key;
         bool ok;
         uint32_t value;
-    } ints[] = {{"letters", false, 9}, {"max", true, 0xFFFFFFFFu}, {"over", false, 9}, {"empty", false, 9},
-                {"none", false, 9}};
+    } ints[] = {
+        {"letters", false, 9}, {"max", true, 0xFFFFFFFFu}, {"over", false, 9}, {"empty", false, 9}, {"none", false, 9}};
     for (const Case& c : ints) {
         uint32_t v = 1;
         EXPECT_EQ(ini.readInt(c.key, v, 9), c.ok) << c.key;

@@ -36,7 +36,10 @@ protected:
 };
 
 TEST_F(About, NoticeLineYears) {
-    struct Case { int first, current; const char* line; } cases[] = {
+    struct Case {
+        int first, current;
+        const char* line;
+    } cases[] = {
         {2026, 2026, "© 2026 Зорен"},
         {2025, 2026, "© 2025, 2026 Зорен"},
         {2019, 2026, "© 2019-2026 Зорен"},
@@ -47,12 +50,12 @@ TEST_F(About, NoticeLineYears) {
 TEST_F(About, VersionRows) {
     zrxtest::TempDir dir;
     zrxtest::writeFile(dir.file("libplain.so"), "no record here");
-    zrxtest::writeFile(dir.file("libsigned.so"), std::string("\x7f" "ELF...@(#)ZRX-FILE-VERSION 3.2.1.40\0...", 41));
+    zrxtest::writeFile(dir.file("libsigned.so"), std::string("\x7f"
+                                                             "ELF...@(#)ZRX-FILE-VERSION 3.2.1.40\0...",
+                                                             41));
     const TAboutModule modules[] = {
-        {"Модуль подписи", "libsigned.so"},
-        {"Модуль без версии", "libplain.so"},
-        {"Отсутствующий модуль", "libmissing.so"},
-        {"", nullptr},
+        {"Модуль подписи", "libsigned.so"},        {"Модуль без версии", "libplain.so"},
+        {"Отсутствующий модуль", "libmissing.so"}, {"", nullptr},
         {"После конца", "libsigned.so"},
     };
     auto* f = make();

@@ -59,8 +59,8 @@ TEST(LogGrabView, LinesColoursPictureAndOneOkButton) {
     EXPECT_EQ(showLogGrabber(&g, 16), mrCancel);
     ASSERT_TRUE(g_seen.shown);
     EXPECT_EQ(g_seen.caption, "Результат операции");
-    EXPECT_EQ(g_seen.lines, (std::vector<std::string>{"Ключи созданы", "Сервер: запрос принят",
-                                                      "Запрос не сохранен: <b>5</b>"}));
+    EXPECT_EQ(g_seen.lines,
+              (std::vector<std::string>{"Ключи созданы", "Сервер: запрос принят", "Запрос не сохранен: <b>5</b>"}));
     EXPECT_EQ(g_seen.colors, (std::vector<TColor>{clBlack, clNavy, clMaroon}));
     EXPECT_EQ(g_seen.picture, 3);
     EXPECT_FALSE(g_seen.yesShown);
@@ -74,9 +74,12 @@ TEST(LogGrabView, PictureFollowsFlagsAndTheLastLineOnly) {
     TCLogGrabber g;
     KV_HLogFmtText(0xC0800005u, "ошибка в начале");
     KV_HLogFmtText(0, "всё в порядке");
-    struct Case { uint32_t flags; int picture; };
-    for (const Case& c : {Case{0, 2}, Case{16, 2}, Case{LGV_ERROR, 3}, Case{LGV_QUESTION, 1},
-                          Case{LGV_QUESTION | LGV_ERROR, 1}}) {
+    struct Case {
+        uint32_t flags;
+        int picture;
+    };
+    for (const Case& c :
+         {Case{0, 2}, Case{16, 2}, Case{LGV_ERROR, 3}, Case{LGV_QUESTION, 1}, Case{LGV_QUESTION | LGV_ERROR, 1}}) {
         record(mrCancel);
         showLogGrabber(&g, c.flags);
         EXPECT_EQ(g_seen.picture, c.picture) << c.flags;

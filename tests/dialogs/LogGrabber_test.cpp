@@ -75,9 +75,9 @@ TEST(LogGrabber, AnySequenceOfStartsAndStopsKeepsTheDailyLogWhole) {
         for (int step = 0; step < 30; ++step) {
             TCLogGrabber& g = *gs[rnd() % gs.size()];
             switch (rnd() % 3) {
-                case 0: g.start(rnd() % 2); break;
-                case 1: g.stop(rnd() % 2); break;
-                default: break;
+            case 0: g.start(rnd() % 2); break;
+            case 1: g.stop(rnd() % 2); break;
+            default: break;
             }
             KV_HLogFmtText(0, "r%d", written++);
         }

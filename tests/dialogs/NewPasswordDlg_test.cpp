@@ -72,9 +72,13 @@ TEST_F(NewPassword, SaveEnabledOnlyWhenLongEnoughAndEqual) {
     EXPECT_EQ(f->Caption(), "x");
     EXPECT_FALSE(f->Button1->Enabled());
     EXPECT_EQ(f->PasswordEdit->MaxLength(), 32);
-    struct Case { const char* a; const char* b; bool enabled; } cases[] = {
-        {"Abc12!x", "Abc12!x", false},   // 7 characters
-        {"Abc12!xy", "Abc12!xz", false}, // differ
+    struct Case {
+        const char* a;
+        const char* b;
+        bool enabled;
+    } cases[] = {
+        {"Abc12!x", "Abc12!x", false},    // 7 characters
+        {"Abc12!xy", "Abc12!xz", false},  // differ
         {"Abc12!xy", "Abc12!xy", true},
         {"Пароль№1", "Пароль№1", true},  // characters, not bytes
     };
@@ -124,8 +128,10 @@ TEST_F(NewPassword, TesterShortcutsFillBothFields) {
     auto* f = makeForm(nullptr);
     f->Show();
     f->PasswordEdit->SetFocus();
-    struct Case { uint16_t key; const char* expected; } cases[] = {
-        {'1', "11111111"}, {'2', "40719385"}, {'3', "7hwnRTB#"}};
+    struct Case {
+        uint16_t key;
+        const char* expected;
+    } cases[] = {{'1', "11111111"}, {'2', "40719385"}, {'3', "7hwnRTB#"}};
     for (const Case& c : cases) {
         SendKey(f->PasswordEdit, c.key, ssCtrl | ssAlt);
         EXPECT_EQ(f->PasswordEdit->GetText(), c.expected);

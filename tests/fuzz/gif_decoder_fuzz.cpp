@@ -32,7 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const TPixelBuffer& b = g.GetBitmap(i);
             if (b.Width != id.rWidth || b.Height != id.rHeight) std::abort();
         }
-    } catch (const EInvalidGraphicOperation&) {
-    }
+    } catch (const EInvalidGraphicOperation&) {}
     return 0;
 }

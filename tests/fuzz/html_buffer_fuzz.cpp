@@ -14,8 +14,7 @@ void drain(TBuffer& b) {
     const std::u16string all = b.AsString();
     if (b.AsString() != all) std::abort();
     int steps = 0;
-    while (b.NextChar() != 0 && ++steps <= b.Size() + 2) {
-    }
+    while (b.NextChar() != 0 && ++steps <= b.Size() + 2) {}
     if (steps > b.Size() + 1) std::abort();
     if (b.Position() < 0 || b.Position() > b.Size() + 1) std::abort();
     (void)b.GetString(0, b.Size() + 5);

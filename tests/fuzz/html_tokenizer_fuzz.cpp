@@ -127,8 +127,7 @@ void run(const uint8_t* data, size_t size, int codePage, bool linkSearch, bool s
                 }
             }
         } while (parser.Sy != EofSy);
-    } catch (const EParseError&) {
-    }
+    } catch (const EParseError&) {}
     if (stack.Count() < 1) std::abort();
     if (linkSearch && doc.Reports != 0) std::abort();
 }

@@ -39,9 +39,10 @@ class TestCa {
 public:
     TestCa() {
         zrxtest::writeFile(dir.file("leaf.ext"), "subjectKeyIdentifier=hash\nauthorityKeyIdentifier=keyid\n");
-        zrxtest::writeFile(dir.file("start.ext"), std::string("subjectKeyIdentifier=hash\nauthorityKeyIdentifier=keyid\n"
-                                                              "extendedKeyUsage=") +
-                                                      zrxOid(ZrXObject::TempCertificate) + "\n");
+        zrxtest::writeFile(dir.file("start.ext"),
+                           std::string("subjectKeyIdentifier=hash\nauthorityKeyIdentifier=keyid\n"
+                                       "extendedKeyUsage=") +
+                               zrxOid(ZrXObject::TempCertificate) + "\n");
         ok = run("cd '" + dir.str() +
                  "' && openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout ca.key "
                  "-out ca.pem -subj '/CN=Test CA' -days 365 -addext 'basicConstraints=critical,CA:TRUE' "
@@ -54,8 +55,8 @@ public:
         zrxtest::writeFile(dir.file("r" + n + ".der"), p10);
         if (!run("cd '" + dir.str() + "' && openssl x509 -req -inform DER -in r" + n +
                  ".der -CA ca.pem -CAkey ca.key -CAcreateserial -days " + std::to_string(days) +
-                 " -copy_extensions copy -extfile " + (start ? "start.ext" : "leaf.ext") + " -outform DER -out c" +
-                 n + ".der"))
+                 " -copy_extensions copy -extfile " + (start ? "start.ext" : "leaf.ext") + " -outform DER -out c" + n +
+                 ".der"))
             return {};
         return zrxtest::readFile(dir.file("c" + n + ".der"));
     }
@@ -77,8 +78,7 @@ public:
         zrxtest::writeFile(dir.file("l" + n + ".der"), cert);
         if (!run("cd '" + dir.str() + "' && openssl x509 -inform DER -in l" + n + ".der -out l" + n +
                  ".pem && openssl crl2pkcs7 -nocrl " + (withCa ? "-certfile ca.pem " : "") +
-                 (withCert ? "-certfile l" + n + ".pem " : "") +
-                 "-outform DER -out k" + n + ".p7b"))
+                 (withCert ? "-certfile l" + n + ".pem " : "") + "-outform DER -out k" + n + ".p7b"))
             return {};
         return zrxtest::readFile(dir.file("k" + n + ".p7b"));
     }
@@ -155,19 +155,49 @@ public:
         restrictions_ = std::string("{\"enabled\":") + b(enabled) + ",\"acceptStartConfirmed\":" + b(start) +
                         ",\"acceptSelfConfirmed\":" + b(self) + ",\"acceptPretermChanged\":" + b(preterm) + "}";
     }
-    int restrictionCalls() { std::lock_guard<std::mutex> g(lock_); return restrictionCalls_; }
+    int restrictionCalls() {
+        std::lock_guard<std::mutex> g(lock_);
+        return restrictionCalls_;
+    }
     // The service's code for registrations (0: accepted).
-    void setRegisterCode(const std::string& code) { std::lock_guard<std::mutex> g(lock_); registerCode_ = code; }
-    void setReplyType(int type) { std::lock_guard<std::mutex> g(lock_); replyType_ = type; }
+    void setRegisterCode(const std::string& code) {
+        std::lock_guard<std::mutex> g(lock_);
+        registerCode_ = code;
+    }
+    void setReplyType(int type) {
+        std::lock_guard<std::mutex> g(lock_);
+        replyType_ = type;
+    }
     // Bytes every "issue" answers with in place of what was issued.
-    void setIssuedObject(const std::string& bytes) { std::lock_guard<std::mutex> g(lock_); issuedObject_ = bytes; }
-    void setStatus(const std::string& id, int status) { std::lock_guard<std::mutex> g(lock_); statuses_[id] = status; }
-    void setStatusHttp(int status) { std::lock_guard<std::mutex> g(lock_); statusHttp_ = status; }
-    void setLeafInChain(bool on) { std::lock_guard<std::mutex> g(lock_); leafInChain_ = on; }
-    void setCaInChain(bool on) { std::lock_guard<std::mutex> g(lock_); caInChain_ = on; }
-    std::vector<Received> received() { std::lock_guard<std::mutex> g(lock_); return received_; }
+    void setIssuedObject(const std::string& bytes) {
+        std::lock_guard<std::mutex> g(lock_);
+        issuedObject_ = bytes;
+    }
+    void setStatus(const std::string& id, int status) {
+        std::lock_guard<std::mutex> g(lock_);
+        statuses_[id] = status;
+    }
+    void setStatusHttp(int status) {
+        std::lock_guard<std::mutex> g(lock_);
+        statusHttp_ = status;
+    }
+    void setLeafInChain(bool on) {
+        std::lock_guard<std::mutex> g(lock_);
+        leafInChain_ = on;
+    }
+    void setCaInChain(bool on) {
+        std::lock_guard<std::mutex> g(lock_);
+        caInChain_ = on;
+    }
+    std::vector<Received> received() {
+        std::lock_guard<std::mutex> g(lock_);
+        return received_;
+    }
     // Certificates issued, by key identifier.
-    std::map<std::string, std::string> issued() { std::lock_guard<std::mutex> g(lock_); return issued_; }
+    std::map<std::string, std::string> issued() {
+        std::lock_guard<std::mutex> g(lock_);
+        return issued_;
+    }
 
 private:
     static std::string ok() { return "{\"result\":{\"code\":\"0\",\"message\":\"Выполнено\"}"; }

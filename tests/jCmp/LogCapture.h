@@ -15,7 +15,10 @@ struct LogRecord {
 
 class LogCapture {
 public:
-    LogCapture() { previous_ = csSetKV_HLogOutFunc(&LogCapture::out); records().clear(); }
+    LogCapture() {
+        previous_ = csSetKV_HLogOutFunc(&LogCapture::out);
+        records().clear();
+    }
     ~LogCapture() { csSetKV_HLogOutFunc(previous_); }
     static std::vector<LogRecord>& records() {
         static std::vector<LogRecord> r;

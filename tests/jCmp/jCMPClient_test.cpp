@@ -54,11 +54,11 @@ private:
     Seen seen_;
 };
 
-std::string ok(const std::string& more = "") {
-    return "{\"result\":{\"code\":\"0\",\"message\":\"ok\"}" + more + "}";
-}
+std::string ok(const std::string& more = "") { return "{\"result\":{\"code\":\"0\",\"message\":\"ok\"}" + more + "}"; }
 
-std::string b64(const std::vector<uint8_t>& bytes) { return TBase64Encoding(0, "").EncodeBytesToString(bytes.data(), bytes.size()); }
+std::string b64(const std::vector<uint8_t>& bytes) {
+    return TBase64Encoding(0, "").EncodeBytesToString(bytes.data(), bytes.size());
+}
 
 const char* const kJson = "application/json; charset=utf-8";
 
@@ -78,7 +78,9 @@ TEST(JcmpService, ExactRequestsOfAllOperations) {
     EXPECT_EQ(s.method, "POST");
     EXPECT_EQ(s.target, "/svc/register");
     EXPECT_EQ(s.contentType, kJson);
-    EXPECT_EQ(s.body, R"({"x509object":{"type":"3", "base64object" :"MAMCAQU=" },"options":{"ignoreSimilar":"true","sendImmediately":"true"}})");
+    EXPECT_EQ(
+        s.body,
+        R"({"x509object":{"type":"3", "base64object" :"MAMCAQU=" },"options":{"ignoreSimilar":"true","sendImmediately":"true"}})");
     EXPECT_EQ(client.lastResultText().str(), "ok");
 
     const std::vector<uint8_t> cert = {0x30, 0x01, 0x00, 0xFF};
@@ -184,8 +186,9 @@ TEST(JcmpService, MissingAndBadReplyFields) {
     svc.reply(200, ok(",\"x509object\":{\"base64object\":\"AAAA\"}"));
     EXPECT_EQ(client.issue(8, "x", 1, &replyType, out, &len, nullptr), 0xC0C00322u);
     EXPECT_EQ(replyType, 0);
-    EXPECT_EQ(client.lastResultText().str(),
-              "Обработка отклика издания сертификатата, id запроса:. Ошибка получения значения поля 'x509object.type'!!");
+    EXPECT_EQ(
+        client.lastResultText().str(),
+        "Обработка отклика издания сертификатата, id запроса:. Ошибка получения значения поля 'x509object.type'!!");
     svc.reply(200, ok(",\"x509object\":{\"type\":2,\"base64object\":\"!!not base64!!\"}"));
     EXPECT_EQ(client.issue(8, "x", 1, &replyType, out, &len, nullptr), 0xC0C00321u);
     svc.reply(200, ok(",\"x509object\":{\"type\":2}"));
@@ -316,10 +319,15 @@ TEST(JcmpService, ExchangeDump) {
         dump = zrxtest::readFile(e.path().string());
     }
     EXPECT_EQ(dump.rfind("===================================", 0), 0u) << dump;
-    EXPECT_NE(dump.find("\n** URL:" + svc.base() + "/register\n** Request:\nPOST register\n"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("\n** URL:" + svc.base() + "/register\n** Request:\nPOST register\n"), std::string::npos)
+        << dump;
     EXPECT_NE(dump.find("Content-Type: application/json; charset=utf-8\n"), std::string::npos);
     EXPECT_NE(dump.find("{\"x509object\":{\"type\":\"3\", \"base64object\" :\"eA==\" }}\n\n** Response:\n"),
-              std::string::npos) << dump;
-    EXPECT_NE(dump.find(ok() + "\nHTTP/1.1 200 OK\n=================================End=================================\n \n"),
-              std::string::npos) << dump;
+              std::string::npos)
+        << dump;
+    EXPECT_NE(
+        dump.find(ok() +
+                  "\nHTTP/1.1 200 OK\n=================================End=================================\n \n"),
+        std::string::npos)
+        << dump;
 }

@@ -31,12 +31,12 @@
 #include "support/TempDir.h"
 
 using namespace zrx::container;
-using zrxtest::CaService;
-using zrxtest::Received;
-using zrxtest::TestCa;
 using zrxtest::b64;
+using zrxtest::CaService;
 using zrxtest::keyIdOfCert;
+using zrxtest::Received;
 using zrxtest::run;
+using zrxtest::TestCa;
 using zrxtest::unb64;
 
 namespace {
@@ -138,7 +138,8 @@ bool logged(const std::string& text) {
 // A failure record of the client: the exchange named, then the text.
 bool loggedFailure(KResult code, const std::string& text) {
     for (const auto& r : zrxtest::LogCapture::records())
-        if (r.code == code && r.text.size() > text.size() && r.text.compare(r.text.size() - text.size(), text.size(), text) == 0 &&
+        if (r.code == code && r.text.size() > text.size() &&
+            r.text.compare(r.text.size() - text.size(), text.size(), text) == 0 &&
             r.text.rfind("Ошибка выполнения запроса '", 0) == 0)
             return true;
     return false;
@@ -210,9 +211,10 @@ TEST_F(JcmpContainer, SuccessRecordsAndTheMissingRequest) {
     client.setBaseURL(svc.base().c_str());
     EXPECT_EQ(5u, client.requestKinds());
     EXPECT_EQ(0u, client.sendRequests(0));
-    EXPECT_TRUE(logged("Запрос на сертификат ключей  ЭП, владелец \"Петренко Петро\", успешно отправлен на службу "
-                       "сертификатов, расположенную по адресу: " +
-                       svc.base() + "/."));
+    EXPECT_TRUE(
+        logged("Запрос на сертификат ключей  ЭП, владелец \"Петренко Петро\", успешно отправлен на службу "
+               "сертификатов, расположенную по адресу: " +
+               svc.base() + "/."));
 
     TZrX509ReqCtx* req = requestOf(csp, kfSignature);
     ASSERT_TRUE(req);
@@ -290,11 +292,11 @@ TEST_F(JcmpContainer, IssueAtOnceFollowsRestrictionsAndConfirmation) {
         Restrictions r;
         bool expected;
     } cases[] = {
-        {&byStart, {false, true, true, true}, false},  {&byStart, {true, false, true, true}, false},
-        {&byStart, {true, true, false, false}, true},  {&bySelfSoon, {true, true, false, true}, false},
-        {&bySelfSoon, {true, false, true, false}, true}, {&bySelfEarly, {true, false, true, false}, false},
+        {&byStart, {false, true, true, true}, false},      {&byStart, {true, false, true, true}, false},
+        {&byStart, {true, true, false, false}, true},      {&bySelfSoon, {true, true, false, true}, false},
+        {&bySelfSoon, {true, false, true, false}, true},   {&bySelfEarly, {true, false, true, false}, false},
         {&bySelfEarly, {true, false, false, true}, false}, {&bySelfEarly, {true, false, true, true}, true},
-        {&byOther, {true, false, false, false}, true},  {&byOther, {false, false, false, false}, false},
+        {&byOther, {true, false, false, false}, true},     {&byOther, {false, false, false, false}, false},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -378,8 +380,10 @@ TEST_F(JcmpContainer, ImmediateIssueStoresWhatComesBack) {
         EXPECT_TRUE(run("openssl verify -CAfile " + ca.caPem() + " " + next));
         ASSERT_FALSE(log.records().empty());
         const std::string what = c.oneRequest ? ", ID ключа:" + keyID.toHex(true).str() + "," : "ЭП";
-        EXPECT_EQ("Запрос на сертификат ключей  " + what + ", владелец \"Петренко Петро\",успешно удовлетворен на "
-                  "службе сертификатов, расположенной по адресу: " + service.base() + "/.",
+        EXPECT_EQ("Запрос на сертификат ключей  " + what +
+                      ", владелец \"Петренко Петро\",успешно удовлетворен на "
+                      "службе сертификатов, расположенной по адресу: " +
+                      service.base() + "/.",
                   log.records().back().text);
     }
 }
@@ -413,7 +417,8 @@ TEST_F(JcmpContainer, ImmediateIssueStoresOnlyTheRequestsCertificate) {
         int replyType;
         std::function<std::string(const TCASN1OctetString&)> reply;
     } cases[] = {
-        {"CA certificates alone", JCMP_TYPE_CHAIN, [&](const TCASN1OctetString&) { return ca.chain(otherCert, false); }},
+        {"CA certificates alone", JCMP_TYPE_CHAIN,
+         [&](const TCASN1OctetString&) { return ca.chain(otherCert, false); }},
         {"the CA's root", JCMP_TYPE_CERTIFICATE,
          [&](const TCASN1OctetString&) { return std::string(rootDer.begin(), rootDer.end()); }},
         {"another owner's certificate", JCMP_TYPE_CERTIFICATE, [&](const TCASN1OctetString&) { return otherCert; }},
@@ -457,16 +462,17 @@ TEST_F(JcmpContainer, ImmediateIssueStoresOnlyTheRequestsCertificate) {
             << log.records().back().text;
         EXPECT_FALSE(logged("Запрос на сертификат ключей  , ID ключа:" + keyID.toHex(true).str() +
                             ", владелец \"Петренко Петро\",успешно удовлетворен на службе сертификатов, "
-                            "расположенной по адресу: " + service.base() + "/."));
+                            "расположенной по адресу: " +
+                            service.base() + "/."));
     }
 }
 
 TEST_F(JcmpContainer, LoadCertificatesBringsTheChainsBack) {
     struct Case {
         const char* name;
-        bool kaPending;     // the key-agreement request is still being considered
-        bool leafInChain;   // the chain carries the request's certificate
-        int statusHttp;     // the status query's HTTP answer
+        bool kaPending;    // the key-agreement request is still being considered
+        bool leafInChain;  // the chain carries the request's certificate
+        int statusHttp;    // the status query's HTTP answer
         KResult result;
         int requests, stored;
     } cases[] = {
@@ -497,13 +503,16 @@ TEST_F(JcmpContainer, LoadCertificatesBringsTheChainsBack) {
         EXPECT_EQ(c.stored, counters.stored);
         EXPECT_EQ(2 - c.stored, csp.reqCount());
         if (c.kaPending) {
-            EXPECT_TRUE(logged("Запрос на сертификат ключа  связи, владелец \"Петренко Петро\", имеет статус "
-                               "\"На рассмотрении\". Загрузка сертификата будет пропущена."));
+            EXPECT_TRUE(
+                logged("Запрос на сертификат ключа  связи, владелец \"Петренко Петро\", имеет статус "
+                       "\"На рассмотрении\". Загрузка сертификата будет пропущена."));
             EXPECT_TRUE(csp.container()->findCertReq(kaID.c_str()));
         }
         if (!c.leafInChain) {
-            EXPECT_TRUE(loggedFailure(0xC080002A, "': В полученной цепочке отсутсвует требуемый сертификат с ID:" + signID + "."));
-            EXPECT_TRUE(loggedFailure(0xC080002A, "': В полученной цепочке отсутсвует требуемый сертификат с ID:" + kaID + "."));
+            EXPECT_TRUE(loggedFailure(0xC080002A,
+                                      "': В полученной цепочке отсутсвует требуемый сертификат с ID:" + signID + "."));
+            EXPECT_TRUE(loggedFailure(0xC080002A,
+                                      "': В полученной цепочке отсутсвует требуемый сертификат с ID:" + kaID + "."));
         }
         // Each stored certificate is said, by kind, owner and key.
         EXPECT_EQ(c.stored != 0 && !c.kaPending,
@@ -540,7 +549,8 @@ TEST_F(JcmpContainer, ChainCheckFailuresAreSaidInWords) {
     bool said = false;
     for (const auto& r : zrxtest::LogCapture::records()) {
         EXPECT_EQ(std::string::npos, r.text.find("0xC08")) << r.text;
-        said = said || r.text.find("Цепочка сертификатов разорвана: отсутствует сертификат издателя") != std::string::npos;
+        said =
+            said || r.text.find("Цепочка сертификатов разорвана: отсутствует сертификат издателя") != std::string::npos;
     }
     EXPECT_TRUE(said);
 }

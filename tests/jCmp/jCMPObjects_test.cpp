@@ -22,7 +22,8 @@ public:
                            "keyUsage=digitalSignature\nsubjectKeyIdentifier=hash\nauthorityKeyIdentifier=keyid\n");
         const std::string d = dir.str();
         const std::string script =
-            "cd '" + d + "' && "
+            "cd '" + d +
+            "' && "
             "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout ca.key -out ca.pem "
             "-subj '/CN=Test CA' -days 30 -addext 'basicConstraints=critical,CA:TRUE' "
             "-addext 'keyUsage=critical,keyCertSign,cRLSign' && "
@@ -65,8 +66,14 @@ public:
         if (!statusCode.empty()) body_ += ",\"status\":{\"code\":\"" + statusCode + "\"}";
         body_ += "}";
     }
-    std::string target() { std::lock_guard<std::mutex> g(lock_); return target_; }
-    std::string requestBody() { std::lock_guard<std::mutex> g(lock_); return requestBody_; }
+    std::string target() {
+        std::lock_guard<std::mutex> g(lock_);
+        return target_;
+    }
+    std::string requestBody() {
+        std::lock_guard<std::mutex> g(lock_);
+        return requestBody_;
+    }
     std::string base() const { return server_.url("/svc"); }
 
 private:
@@ -91,7 +98,6 @@ protected:
 }  // namespace
 
 TEST_F(JcmpObjects, LoadChainChecksWhatArrives) {
-
     svc.serve(pki.bytes("chain.p7b"));
     TCXCertsChain chain;
     EXPECT_EQ(client.loadChain(&chain, "0A0B"), 0u);
@@ -104,14 +110,13 @@ TEST_F(JcmpObjects, LoadChainChecksWhatArrives) {
     EXPECT_EQ(client.loadChain(&broken, "0A0B"), 0xC0800031u);
     EXPECT_EQ(client.lastResult(), 0xC0800031u);
     // The reason in the words of the certificate checks.
-    EXPECT_EQ(client.lastResultText().str(), "Проверка загруженной цепочки сертификата, id:0A0B. " +
-                                                 ZrXGetErrorText(0xC0800031u).str() + "!");
+    EXPECT_EQ(client.lastResultText().str(),
+              "Проверка загруженной цепочки сертификата, id:0A0B. " + ZrXGetErrorText(0xC0800031u).str() + "!");
     ASSERT_EQ(log.records().size(), 1u);
     EXPECT_EQ(log.records()[0].code, 0xC0800031u);
 }
 
 TEST_F(JcmpObjects, LoadObjectDecodesAndTakesTheStatus) {
-
     svc.serve(pki.bytes("leaf.der"), "0x2002");
     TZrX509 cert;
     EXPECT_EQ(client.loadObject(&cert, "AB"), 0u);
@@ -123,8 +128,7 @@ TEST_F(JcmpObjects, LoadObjectDecodesAndTakesTheStatus) {
     TZrX509 bad;
     EXPECT_EQ(client.loadObject(&bad, "AB"), 0xC080000Du);
     EXPECT_EQ(client.lastResult(), 0xC080000Du);
-    EXPECT_EQ(client.lastResultText().str(),
-              "Загрузка сертификата, id:AB. Ошибка DER-кодирования принятого объекта!");
+    EXPECT_EQ(client.lastResultText().str(), "Загрузка сертификата, id:AB. Ошибка DER-кодирования принятого объекта!");
 }
 
 TEST_F(JcmpObjects, RegisterObjectSendsItsDer) {

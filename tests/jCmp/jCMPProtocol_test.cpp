@@ -45,7 +45,11 @@ TEST(JcmpTexts, ErrorTextTables) {
 }
 
 TEST(JcmpCodes, ServiceCodeConversion) {
-    const struct { const char* text; bool ok; uint32_t code; } cases[] = {
+    const struct {
+        const char* text;
+        bool ok;
+        uint32_t code;
+    } cases[] = {
         {"0", true, 0},
         {"3234856961", true, 0xC0D00001},
         {"4294967295", true, 0xFFFFFFFF},
@@ -104,11 +108,12 @@ TEST(JcmpBodies, RegisterAndIssueBodies) {
     EXPECT_EQ(TCjCMPClient::issueOptionsText(&p).str(), R"(,"options":{"fullChain":"true"})");
     p.flags = 0x107;
     p.end = 365;
-    EXPECT_EQ(TCjCMPClient::issueOptionsText(&p).str(),
-              R"(,"options":{"fullChain":"true","includeServiceCerts":"true","ignoreSimilar":"true","lifeDays":"365"})");
+    EXPECT_EQ(
+        TCjCMPClient::issueOptionsText(&p).str(),
+        R"(,"options":{"fullChain":"true","includeServiceCerts":"true","ignoreSimilar":"true","lifeDays":"365"})");
     p.flags = 0;
     p.start = 1798761600;  // 2027-01-01 00:00:00 UTC
-    p.end = 1830297600;   // 2028-01-01 00:00:00 UTC
+    p.end = 1830297600;    // 2028-01-01 00:00:00 UTC
     // The start in local time with its zone offset, the end in UTC.
     const time_t start = time_t(p.start);
     tm local{};
@@ -118,8 +123,8 @@ TEST(JcmpBodies, RegisterAndIssueBodies) {
     const long off = local.tm_gmtoff;
     char zone[48];
     snprintf(zone, sizeof zone, "%c%02ld:%02ld", off < 0 ? '-' : '+', labs(off) / 3600, labs(off) / 60 % 60);
-    EXPECT_EQ(TCjCMPClient::issueOptionsText(&p).str(), std::string(R"(,"options":{"notBefore":")") + when + zone +
-                                                            R"(","notAfter":"2028-01-01T00:00:00Z"})");
+    EXPECT_EQ(TCjCMPClient::issueOptionsText(&p).str(),
+              std::string(R"(,"options":{"notBefore":")") + when + zone + R"(","notAfter":"2028-01-01T00:00:00Z"})");
     EXPECT_EQ(c.bodyText(8, der, 3, TCjCMPClient::issueOptionsText(&p)).str().substr(0, 53),
               R"({"x509object":{"type":"8", "base64object" :"AQID" },")");
 }
@@ -155,7 +160,8 @@ TEST(JcmpReply, ChecksTable) {
         {200, "{\"result\":\"0\"}", 0xC0C00321, "В отклике отсутсвует результат операции"},
         {200, "{\"result\":{\"message\":\"m\"}}", 0xC0C00321, "В отклике отсутсвует код операции"},
         {200, "{\"result\":{\"code\":\"abc\"}}", 0xC0C00321, "Ошибка преобразования кода операции в отклике сервера"},
-        {200, "{\"result\":{\"code\":99999999999}}", 0xC0C00321, "Ошибка преобразования кода операции в отклике сервера"},
+        {200, "{\"result\":{\"code\":99999999999}}", 0xC0C00321,
+         "Ошибка преобразования кода операции в отклике сервера"},
         {200, "{\"result\":{\"code\":{}}}", 0xC0C00321, "Ошибка преобразования кода операции в отклике сервера"},
         {200, "{\"result\":{\"code\":\"0\",\"message\":\"Принято\"}}", 0, "Принято"},
         {200, "{\"result\":{\"code\":0}}", 0, "В отклике отсутствует текст сообщения"},

@@ -28,8 +28,9 @@ const char kPassword[] = "Пароль-1234";
 // Makes a container with a signature key at a location (file or token).
 bool makeContainer(const zrxtest::TempDir& dir, const std::string& location, const char* password) {
     const std::string tmpl = dir.file("t.xcfg");
-    zrxtest::writeFile(tmpl, "<cryptoTemplate version=\"1\"><sign><params name=\"s\" alg=\"EC:P-256\" "
-                             "default=\"yes\"/></sign></cryptoTemplate>");
+    zrxtest::writeFile(tmpl,
+                       "<cryptoTemplate version=\"1\"><sign><params name=\"s\" alg=\"EC:P-256\" "
+                       "default=\"yes\"/></sign></cryptoTemplate>");
     TCXProfileDescriptor profile;
     profile.name = "t";
     profile.id = 3;
@@ -192,8 +193,8 @@ TEST_F(PasswordPrompt, RefusedLocationKeepsTheDialogOpen) {
     });
     TCString location, clean;
     TCSecretString password;
-    ASSERT_TRUE(promptContainer("Запись контейнера", location, &password, kLocationForWriting, nullptr, nullptr,
-                                &clean));
+    ASSERT_TRUE(
+        promptContainer("Запись контейнера", location, &password, kLocationForWriting, nullptr, nullptr, &clean));
     EXPECT_EQ(prompts, 2);
     EXPECT_EQ(windows.messages.size(), 1u);
     EXPECT_EQ(location.str(), dir.file("new.pfx"));
@@ -210,8 +211,8 @@ TEST_F(PasswordPrompt, DeviceCleanIsHandedToTheCaller) {
     });
     TCString location, clean;
     TCSecretString password;
-    ASSERT_TRUE(promptContainer("Запись контейнера", location, &password, kLocationForWriting, nullptr, nullptr,
-                                &clean));
+    ASSERT_TRUE(
+        promptContainer("Запись контейнера", location, &password, kLocationForWriting, nullptr, nullptr, &clean));
     EXPECT_EQ(location.str(), "#:dev1");
     EXPECT_EQ(clean.str(), "#:dev1");
     EXPECT_TRUE(TestMedium::cleaned.empty());

@@ -70,9 +70,8 @@ TEST(LocationJoin, DeviceLocations) {
         const char* device;
         const char* location;
     } cases[] = {
-        {"$:", "SoftHSM#123", "$:SoftHSM#123"}, {"$", "tok", "$:tok"},   {"#:", "dev1", "#:dev1"},
-        {"@", "x", "@:x"},                      {"%:", "%:whole", "%:whole"}, {"", "dev", "dev"},
-        {"A:", "A:usb0", "A:usb0"},
+        {"$:", "SoftHSM#123", "$:SoftHSM#123"}, {"$", "tok", "$:tok"}, {"#:", "dev1", "#:dev1"},   {"@", "x", "@:x"},
+        {"%:", "%:whole", "%:whole"},           {"", "dev", "dev"},    {"A:", "A:usb0", "A:usb0"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(TCtxPtromptFrame::joinDeviceLocation(c.prefix, c.device).str(), c.location) << c.prefix;
@@ -87,10 +86,14 @@ TEST_F(LocationFrame, ExtensionRulesOnlyWhenWriting) {
         const char* afterExit;  // the path once the editor is left
         const char* location;   // what containerPath gives
     } cases[] = {
-        {"/k/a.nctx", true, "/k/a.nctx", "/k/a.pfx"}, {"/k/a.NCTX", true, "/k/a.NCTX", "/k/a.pfx"},
-        {"/k/a", true, "/k/a.pfx", "/k/a.pfx"},       {"/k/a.PFX", true, "/k/a.PFX", "/k/a.PFX"},
-        {"/k.d/a", true, "/k.d/a.pfx", "/k.d/a.pfx"}, {"/k/a.nctx", false, "/k/a.nctx", "/k/a.nctx"},
-        {"/k/a", false, "/k/a", "/k/a"},              {"/k/a.PFX", false, "/k/a.PFX", "/k/a.PFX"},
+        {"/k/a.nctx", true, "/k/a.nctx", "/k/a.pfx"},
+        {"/k/a.NCTX", true, "/k/a.NCTX", "/k/a.pfx"},
+        {"/k/a", true, "/k/a.pfx", "/k/a.pfx"},
+        {"/k/a.PFX", true, "/k/a.PFX", "/k/a.PFX"},
+        {"/k.d/a", true, "/k.d/a.pfx", "/k.d/a.pfx"},
+        {"/k/a.nctx", false, "/k/a.nctx", "/k/a.nctx"},
+        {"/k/a", false, "/k/a", "/k/a"},
+        {"/k/a.PFX", false, "/k/a.PFX", "/k/a.PFX"},
         {"$:tok", true, "$:tok", "$:tok"},
     };
     for (const Case& c : cases) {
@@ -110,8 +113,8 @@ TEST_F(LocationFrame, HsmTokensOfferedByViewFlags) {
         uint32_t viewFlags;
         bool writing;
         bool hsm;
-    } cases[] = {{24, true, true},  {24, false, true},  {56, true, true}, {8, true, false},
-                 {8, false, true},  {16, false, false}, {16, true, true}, {0, false, false}};
+    } cases[] = {{24, true, true}, {24, false, true},  {56, true, true}, {8, true, false},
+                 {8, false, true}, {16, false, false}, {16, true, true}, {0, false, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.viewFlags) + (c.writing ? " writing" : " reading"));
         setViewFlags(c.viewFlags);

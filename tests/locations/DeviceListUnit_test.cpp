@@ -38,7 +38,10 @@ std::vector<std::string> captions(TSelDevForm* f) {
 TEST(SelDevForm, PlainAndWideModesAndTheSearchPanel) {
     EnsureApplication();
     int refusals = 0;
-    SetModalHook([&](TObject*) { ++refusals; return int(mrOk); });
+    SetModalHook([&](TObject*) {
+        ++refusals;
+        return int(mrOk);
+    });
     struct Case {
         int entries;
         bool plain;
@@ -192,9 +195,10 @@ protected:
         ASSERT_TRUE(certs.root("CA"));
         // The openssl tool learns the profile attribute from a configuration file.
         const std::string conf = certs.dir().file("oids.cnf");
-        zrxtest::writeFile(conf, "oid_section = oids\n[oids]\nzorenProfileID = "
-                                 "2.25.229462738156130834534923636639552198472.1.2\n[req]\n"
-                                 "distinguished_name = dn\n[dn]\n");
+        zrxtest::writeFile(conf,
+                           "oid_section = oids\n[oids]\nzorenProfileID = "
+                           "2.25.229462738156130834534923636639552198472.1.2\n[req]\n"
+                           "distinguished_name = dn\n[dn]\n");
         setenv("OPENSSL_CONF", conf.c_str(), 1);
         const bool issued = certs.issue("Owner", "CA", "keyUsage=digitalSignature", "/CN=Владелец/zorenProfileID=sign");
         unsetenv("OPENSSL_CONF");

@@ -40,8 +40,8 @@ protected:
     std::string file() const { return dir.file("caHSMTokens.ini"); }
     static std::string entry(int i, const std::string& nick, const std::string& extra = "") {
         return "[token." + std::to_string(i) + "]\nmedia=36\nnick=" + nick + "\nserial=S" + std::to_string(i) +
-               "\ntokenName=SoftHSM_v2#S" + std::to_string(i) + "\nslot=" + std::to_string(10 + i) +
-               "\nflags=0\n" + extra;
+               "\ntokenName=SoftHSM_v2#S" + std::to_string(i) + "\nslot=" + std::to_string(10 + i) + "\nflags=0\n" +
+               extra;
     }
 
     zrxtest::TempDir dir;
@@ -79,8 +79,8 @@ TEST_F(HSMTokensTest, ReadsPresentSectionsAndSkipsBadEntries) {
     EXPECT_EQ(a->ownerList, &list);
     const TCHSMTokenDescriptor* b = list.at(1);
     EXPECT_STREQ(b->nick, "Третий");
-    EXPECT_STREQ(b->ownerName, "");               // too long: read as empty
-    EXPECT_EQ(b->modifyDate, 1700000000);         // no modifyDate: time of loading
+    EXPECT_STREQ(b->ownerName, "");        // too long: read as empty
+    EXPECT_EQ(b->modifyDate, 1700000000);  // no modifyDate: time of loading
     // Entries 3 (64-character nick) and 4 (flags not a number) were skipped
     // one by one; the missing section 1 is silent.
     ASSERT_EQ(records.size(), 2u);
@@ -233,9 +233,7 @@ TEST_F(HSMTokensTest, ShortWriteKeepsTheOldListAndIsLogged) {
     EXPECT_EQ(list.count(), 21);  // the change stays in memory
 }
 
-TEST_F(HSMTokensTest, GlobalListIsOne) {
-    EXPECT_EQ(getHSMTokens(), &hsmTokens);
-}
+TEST_F(HSMTokensTest, GlobalListIsOne) { EXPECT_EQ(getHSMTokens(), &hsmTokens); }
 
 TEST(HSMTokenSlot, FillFromARealSlot) {
     zrxtest::SoftHsm hsm;

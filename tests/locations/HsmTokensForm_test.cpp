@@ -128,7 +128,8 @@ TEST_F(TokenDialogs, WindowsShowTheirTextsWholeInEveryLanguage) {
                     EXPECT_GE(c->Width(), canvas.TextWidth(c->Caption()) + 12) << c->Caption();
                 }
                 auto* view = qobject_cast<QAbstractItemView*>(f->alv1->Handle());
-                EXPECT_EQ(d->tokenName, view->model()->data(view->model()->index(0, 0), Qt::ToolTipRole).toString().toStdString());
+                EXPECT_EQ(d->tokenName,
+                          view->model()->data(view->model()->index(0, 0), Qt::ToolTipRole).toString().toStdString());
                 return mrCancel;
             }
             return mrCancel;
@@ -150,8 +151,8 @@ TEST_F(TokenDialogs, ChooserForReadingAsksNothing) {
     ScriptedWindows windows([&](TObject* w) -> int {
         auto* f = dynamic_cast<THSMTokensForm*>(w);
         if (!f) return mrOk;
-        management = f->pnl3->Visible() || f->actAdd->Visible() || f->actDelete->Visible() ||
-                     f->actInitialize->Visible();
+        management =
+            f->pnl3->Visible() || f->actAdd->Visible() || f->actDelete->Visible() || f->actInitialize->Visible();
         EXPECT_TRUE(f->actView->Visible());  // still in the pop-up menu
         f->alv1->SetSelected(f->itemOf(d));
         f->actOkExecute(f);
@@ -444,7 +445,8 @@ TEST_F(TokenDialogs, UnlockOnlyALockedToken) {
     EXPECT_FALSE(userPinLogsIn(label, kUserPin));
     EXPECT_GT(d->modifyDate, 0);
     bool reported = false;
-    for (const std::string& l : gLogged) reported = reported || l.find("разблокирование HSM-токена") != std::string::npos;
+    for (const std::string& l : gLogged)
+        reported = reported || l.find("разблокирование HSM-токена") != std::string::npos;
     EXPECT_TRUE(reported);
     // A wrong administrator password is reported with the operation's text.
     steps = {"Ещё-один-пароль"};

@@ -25,10 +25,10 @@ namespace zrxtest {
 struct TestMedium {
     static constexpr char kPrefix = '#';
     static constexpr uint32_t kMediaType = 35;
-    static inline std::vector<std::string> devices;  // names the device list gives
-    static inline int listResult = 0;                // negative: the listing fails with it
+    static inline std::vector<std::string> devices;                   // names the device list gives
+    static inline int listResult = 0;                                 // negative: the listing fails with it
     static inline KResult findResult = zrx::container::kErrNotFound;  // keys found (0), none, or a failure
-    static inline std::vector<std::string> cleaned;  // locations cleaned, in order
+    static inline std::vector<std::string> cleaned;                   // locations cleaned, in order
 
     static void reset() {
         devices.clear();
@@ -149,9 +149,8 @@ public:
         CK_MECHANISM mech{CKM_EC_KEY_PAIR_GEN, nullptr, 0};
         unsigned char p256[] = {0x06, 0x08, 0x2a, 0x86, 0x48, 0xce, 0x3d, 0x03, 0x01, 0x07};
         CK_BBOOL yes = CK_TRUE;
-        std::vector<CK_ATTRIBUTE> pub = {{CKA_EC_PARAMS, p256, sizeof p256},
-                                         {CKA_VERIFY, &yes, sizeof yes},
-                                         {CKA_TOKEN, &yes, sizeof yes}};
+        std::vector<CK_ATTRIBUTE> pub = {
+            {CKA_EC_PARAMS, p256, sizeof p256}, {CKA_VERIFY, &yes, sizeof yes}, {CKA_TOKEN, &yes, sizeof yes}};
         std::vector<CK_ATTRIBUTE> priv = {{CKA_SIGN, &yes, sizeof yes},
                                           {CKA_TOKEN, &yes, sizeof yes},
                                           {CKA_PRIVATE, &yes, sizeof yes},

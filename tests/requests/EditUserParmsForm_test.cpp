@@ -416,8 +416,8 @@ TEST_F(OwnerDialogTest, NameRules) {
         SCOPED_TRACE("split: CN above SN and GN");
         TEditUserParmsForm* f = dialog(maker(1, kDest, 0, {"CN", "SN", "GN"}));
         TCompoundEdit* cn = f->CEditorsBox1->editorByName("CN");
-        for (const auto& [typed, sn, gn] : {std::tuple{"Петренко Іван", "Петренко", "Іван"},
-                                            {"Коваль", "Коваль", "Іван"}}) {
+        for (const auto& [typed, sn, gn] :
+             {std::tuple{"Петренко Іван", "Петренко", "Іван"}, {"Коваль", "Коваль", "Іван"}}) {
             cn->setTextValue(typed);
             cn->OnExit(cn);
             EXPECT_EQ(sn, f->CEditorsBox1->editorByName("SN")->getTextValue());
@@ -451,8 +451,8 @@ TEST_F(OwnerDialogTest, NameRules) {
 TEST_F(OwnerDialogTest, AddressSerialAndIdentityRules) {
     TCXProfileDescriptor* ocsp = profiles_.byId(1);
     ocsp->id = 21;
-    TEditUserParmsForm* f = dialog(maker(21, kDest, 0, {"CN", "L", "ST", "serialNumber", "DRFOU_Code",
-                                                         "zorenPSPNumber", "unzr"}));
+    TEditUserParmsForm* f =
+        dialog(maker(21, kDest, 0, {"CN", "L", "ST", "serialNumber", "DRFOU_Code", "zorenPSPNumber", "unzr"}));
     TCompoundEdit* l = f->CEditorsBox1->editorByName("L");
     TCompoundEdit* st = f->CEditorsBox1->editorByName("ST");
     st->setTextValue("Київська");
@@ -601,9 +601,10 @@ TEST_F(OwnerDialogTest, ExtensionEditMode) {
     // The object comes from the program's object list, chosen in its window.
     zrxtest::TempDir dir;
     const std::string list = dir.file("ZrX509_objects.xcfg");
-    zrxtest::writeFile(list, "<objects oid=\"1.3.6.1.4.1.99996.1\">"
-                             "<ownerTestInfo ln=\"Відомості про власника\" oid=\"1.3.6.1.4.1.99996.1.1\" valtype=\"string\"/>"
-                             "</objects>");
+    zrxtest::writeFile(list,
+                       "<objects oid=\"1.3.6.1.4.1.99996.1\">"
+                       "<ownerTestInfo ln=\"Відомості про власника\" oid=\"1.3.6.1.4.1.99996.1.1\" valtype=\"string\"/>"
+                       "</objects>");
     userOIDsList().setFileName(list.c_str());
     int listWindows = 0;
     auto choose = [&](TObject* w) {

@@ -107,10 +107,11 @@ private:
 // per element and hands back the chosen object's extension format.
 TEST_F(ObjectListTest, SelectModeShowsTheFileAndReturnsTheChosenFormat) {
     const std::string file = dir_.file("objects.oids");
-    zrxtest::writeFile(file, listText("1.3.6.1.4.1.99995.1",
-                                      "<olfFirst ln=\"Перший\" oid=\"1.3.6.1.4.1.99995.1.1\" valtype=\"string\" critical=\"Yes\"/>\n"
-                                      "<olfSecond ln=\"Другий\" oid=\"1.3.6.1.4.1.99995.1.2\" ekuValue=\"3\"/>\n"
-                                      "<olfNoOid ln=\"Без ідентифікатора\"/>\n"));
+    zrxtest::writeFile(
+        file, listText("1.3.6.1.4.1.99995.1",
+                       "<olfFirst ln=\"Перший\" oid=\"1.3.6.1.4.1.99995.1.1\" valtype=\"string\" critical=\"Yes\"/>\n"
+                       "<olfSecond ln=\"Другий\" oid=\"1.3.6.1.4.1.99995.1.2\" ekuValue=\"3\"/>\n"
+                       "<olfNoOid ln=\"Без ідентифікатора\"/>\n"));
     int fileQuestions = 0, chosenRow = 1;
     std::vector<std::string> rows;
     std::vector<int> images;
@@ -175,9 +176,7 @@ TEST_F(ObjectListTest, SelectModeShowsTheFileAndReturnsTheChosenFormat) {
 
 TEST_F(ObjectListTest, ModesShowTheirCommands) {
     loadList("1.3.6.1.4.1.99995.2", "<olmOne ln=\"Один\" oid=\"1.3.6.1.4.1.99995.2.1\"/>\n");
-    const struct {
-        bool select, edit;
-    } cases[] = {{true, false}, {false, true}, {true, true}};
+    const struct { bool select, edit; } cases[] = {{true, false}, {false, true}, {true, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.select) + "," + std::to_string(c.edit));
         TEditObjListForm* f = listWindow(c.select, c.edit);
@@ -313,22 +312,23 @@ TEST_F(ObjectListTest, SavesKeepTheFilesComments) {
 // the list is opened; the file is left as it is.
 TEST_F(ObjectListTest, ValuesTheDialogsCannotShowAreReportedOnOpening) {
     const std::string file = dir_.file("odd.oids");
-    const std::string text = "<objects oid=\"5.1\">\n"
-                             "  <oddOid ln=\"Дивний ідентифікатор\" oid=\"1.3.x.4\"/>\n"
-                             "  <oddType ln=\"Дивний тип\" oid=\"1.3.6.1.4.1.99995.13.2\" valtype=\"picture\"/>\n"
-                             "  <oddObject ln=\"Дивний об'єкт\" oid=\"1.3.6.1.4.1.99995.13.3\" valtype=\"object\"/>\n"
-                             "  <oddEku ln=\"Дивний старий\" oid=\"1.3.6.1.4.1.99995.13.4\" ekuValue=\"1F\"/>\n"
-                             "  <goodEku ln=\"Дивний добрий\" oid=\"1.3.6.1.4.1.99995.13.5\" ekuValue=\"3\"/>\n"
-                             "</objects>\n";
+    const std::string text =
+        "<objects oid=\"5.1\">\n"
+        "  <oddOid ln=\"Дивний ідентифікатор\" oid=\"1.3.x.4\"/>\n"
+        "  <oddType ln=\"Дивний тип\" oid=\"1.3.6.1.4.1.99995.13.2\" valtype=\"picture\"/>\n"
+        "  <oddObject ln=\"Дивний об'єкт\" oid=\"1.3.6.1.4.1.99995.13.3\" valtype=\"object\"/>\n"
+        "  <oddEku ln=\"Дивний старий\" oid=\"1.3.6.1.4.1.99995.13.4\" ekuValue=\"1F\"/>\n"
+        "  <goodEku ln=\"Дивний добрий\" oid=\"1.3.6.1.4.1.99995.13.5\" ekuValue=\"3\"/>\n"
+        "</objects>\n";
     zrxtest::writeFile(file, text);
     userOIDsList().setFileName(file.c_str());
     script = [](TObject*) -> int { return mrCancel; };
     listWindow(false, true);
     ASSERT_EQ(1u, messages.size());
     const std::string& m = messages[0];
-    for (const char* part : {"\"5.1\"", "\"oddOid\": \"1.3.x.4\"", "\"oddType\": неизвестный тип значения \"picture\"",
-                             "\"oddObject\": неизвестный тип значения \"object\"",
-                             "\"oddEku\": неизвестный тип значения \"1F\""})
+    for (const char* part :
+         {"\"5.1\"", "\"oddOid\": \"1.3.x.4\"", "\"oddType\": неизвестный тип значения \"picture\"",
+          "\"oddObject\": неизвестный тип значения \"object\"", "\"oddEku\": неизвестный тип значения \"1F\""})
         EXPECT_NE(std::string::npos, m.find(part)) << part << " in\n" << m;
     EXPECT_EQ(std::string::npos, m.find("goodEku")) << m;
     EXPECT_EQ(text, zrxtest::readFile(file));
@@ -337,8 +337,8 @@ TEST_F(ObjectListTest, ValuesTheDialogsCannotShowAreReportedOnOpening) {
 // The object dialog's checks, each refusing with its message and field.
 TEST_F(ObjectListTest, ObjectDialogChecks) {
     const std::string file = dir_.file("checks.oids");
-    zrxtest::writeFile(file, listText("1.3.6.1.4.1.99995.4",
-                                      "<olcAlpha ln=\"Альфа\" oid=\"1.3.6.1.4.1.99995.4.1\"/>\n"));
+    zrxtest::writeFile(file,
+                       listText("1.3.6.1.4.1.99995.4", "<olcAlpha ln=\"Альфа\" oid=\"1.3.6.1.4.1.99995.4.1\"/>\n"));
     TZrXOIDsList list;
     ASSERT_EQ(0, list.load(file.c_str(), false));
     enum Field { kNone, kOid, kShort, kLong };
@@ -404,7 +404,7 @@ TEST_F(ObjectListTest, ShortNameKeys) {
         char32_t key;
         bool kept;
     } cases[] = {
-        {"", U'a', true},  {"", U'_', true},  {"", U'Z', true},   {"", U'1', false}, {"a", U'1', true},
+        {"", U'a', true},  {"", U'_', true},  {"", U'Z', true},  {"", U'1', false}, {"a", U'1', true},
         {"", U'-', false}, {"", U' ', false}, {"", U'я', false}, {"", U'{', false}, {"", 8, true},
     };
     for (const auto& c : cases) {
@@ -502,8 +502,7 @@ TEST_F(ObjectListTest, CreateEditAndDeleteAreSaved) {
 // When the file cannot be written, nothing is reported as done: the list
 // and the rows keep what the file holds and the user is told.
 TEST_F(ObjectListTest, FailedSavesChangeNothing) {
-    const std::string file = loadList("1.3.6.1.4.1.99995.7",
-                                      "<olsOne ln=\"Один\" oid=\"1.3.6.1.4.1.99995.7.1\"/>\n");
+    const std::string file = loadList("1.3.6.1.4.1.99995.7", "<olsOne ln=\"Один\" oid=\"1.3.6.1.4.1.99995.7.1\"/>\n");
     TEditObjListForm* f = listWindow(true, true);
     userOIDsList().setFileName(dir_.file("gone/objects.oids").c_str());
     const std::string before = zrxtest::readFile(file);

@@ -53,8 +53,7 @@ protected:
         form_->Free();
     }
     // A page of the registered kind on the second sheet, loaded for the maker.
-    template <class T>
-    T* page(TCRequestParamMaker& maker) {
+    template <class T> T* page(TCRequestParamMaker& maker) {
         T* f = new T(form_);
         f->SetParent(second_);
         f->loadPars(&maker, form_);
@@ -125,8 +124,12 @@ TEST_F(FramesTest, EkuListFillsTheBoxes) {
         std::vector<bool> checked;
     };
     const Case cases[] = {
-        {"serverAuth=1, clientAuth = Yes ,codeSigning=no,timeStamping", 0, true, true,
-         {"serverAuth", "clientAuth", "codeSigning", "timeStamping"}, {true, true, false, false}},
+        {"serverAuth=1, clientAuth = Yes ,codeSigning=no,timeStamping",
+         0,
+         true,
+         true,
+         {"serverAuth", "clientAuth", "codeSigning", "timeStamping"},
+         {true, true, false, false}},
         {"serverAuth=T,noSuchUsage=1,clientAuth=1", 0, true, true, {"serverAuth", "clientAuth"}, {true, true}},
         {"codeSigning=0,emailProtection", 0, true, true, {"codeSigning", "emailProtection"}, {false, true}},
         {"", 0, true, true, {"issueOrdinaryCert"}, {false}},
@@ -151,8 +154,7 @@ TEST_F(FramesTest, EkuListFillsTheBoxes) {
         for (int i = 0; i < f->chckbxsEKU->GetButtonCount(); ++i)
             EXPECT_EQ(c.names[size_t(i)], f->chckbxsEKU->GetButtons(i)->Name());
         if (!c.names.empty()) {
-            EXPECT_EQ(std::string(OBJ_nid2ln(OBJ_sn2nid(c.names[0].c_str()))),
-                      f->chckbxsEKU->GetButtons(0)->Caption());
+            EXPECT_EQ(std::string(OBJ_nid2ln(OBJ_sn2nid(c.names[0].c_str()))), f->chckbxsEKU->GetButtons(0)->Caption());
         }
     }
 }
@@ -206,9 +208,10 @@ TEST_F(FramesTest, EveryUsageBoxIsWholeOnThePage) {
     const std::string twelve =
         "serverAuth,clientAuth,codeSigning,emailProtection,timeStamping,OCSPSigning,nsSGC=1,msSGC,msCodeInd,"
         "msCodeCom,msCTLSign,msEFS";
-    const std::string more = ",ipsecIKE,ipsecEndSystem,ipsecTunnel,ipsecUser,DVCS,secureShellClient,secureShellServer,"
-                             "sendRouter,sendProxiedRouter,sendOwner,sendProxiedOwner,cmcCA,cmcRA,cmcArchive,"
-                             "msSmartcardLogin,pkInitClientAuth,pkInitKDC,anyExtendedKeyUsage,msUPN,cmKGA";
+    const std::string more =
+        ",ipsecIKE,ipsecEndSystem,ipsecTunnel,ipsecUser,DVCS,secureShellClient,secureShellServer,"
+        "sendRouter,sendProxiedRouter,sendOwner,sendProxiedOwner,cmcCA,cmcRA,cmcArchive,"
+        "msSmartcardLogin,pkInitClientAuth,pkInitKDC,anyExtendedKeyUsage,msUPN,cmKGA";
     for (const std::string& list : {twelve, twelve + more}) {
         for (bool generator : {false, true}) {
             SCOPED_TRACE((generator ? "generator's page, " : "general page, ") + list);

@@ -203,7 +203,8 @@ TEST_F(MakerTest, DialogDescription) {
         ASSERT_EQ(0u, maker.initCryptoPars(nullptr));
         TCFlags<unsigned int> flags(0);
         ASSERT_EQ(0u, maker.prepareRequest(&flags, nullptr, nullptr));
-        const std::string expected = profile->caption.str() + (maker.signParams() ? ", алгоритм: " + maker.signParams()->caption().str() : "");
+        const std::string expected =
+            profile->caption.str() + (maker.signParams() ? ", алгоритм: " + maker.signParams()->caption().str() : "");
         EXPECT_EQ(expected, gDialog.description);
         EXPECT_EQ(id == 1, maker.signParams() != nullptr);
     }
@@ -268,10 +269,10 @@ TEST_F(MakerTest, ExtensionsWithAndWithoutPattern) {
     newContainer(kOldPw);
     const std::string temp = zrxOid(ZrXObject::TempCertificate);
     const std::string cert = dir_.file("pattern.pem"), key = dir_.file("pattern.key");
-    const std::string cmd = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -subj /CN=Pattern"
-                            " -addext extendedKeyUsage=clientAuth," + temp +
-                            " -addext certificatePolicies=1.2.3.4 -keyout " + key + " -out " + cert +
-                            " >/dev/null 2>&1";
+    const std::string cmd =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -subj /CN=Pattern"
+        " -addext extendedKeyUsage=clientAuth," +
+        temp + " -addext certificatePolicies=1.2.3.4 -keyout " + key + " -out " + cert + " >/dev/null 2>&1";
     ASSERT_EQ(0, std::system(cmd.c_str()));
     TZrX509 pattern;
     ASSERT_TRUE(pattern.loadFromFile(cert.c_str()));
@@ -329,11 +330,11 @@ TEST_F(MakerTest, DeviceStorageNameAndKeyUsage) {
         const char* usage;  // expected in the request's extendedKeyUsage, null: none added
     };
     const Case cases[] = {
-        {3, device + "Token338", nullptr, "tokenAuthor338"},   // "338" in the device text
-        {3, device + "Token338", "Plain", "tokenAuthor338"},    // the storage name picks the medium
+        {3, device + "Token338", nullptr, "tokenAuthor338"},  // "338" in the device text
+        {3, device + "Token338", "Plain", "tokenAuthor338"},  // the storage name picks the medium
         {3, device + "Plain", nullptr, "codeSigning"},
-        {1, device + "Token338", nullptr, nullptr},            // never for profile 1
-        {3, dir_.file("file.zrx"), nullptr, nullptr},          // files have none
+        {1, device + "Token338", nullptr, nullptr},    // never for profile 1
+        {3, dir_.file("file.zrx"), nullptr, nullptr},  // files have none
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.location + " profile " + std::to_string(c.profile));

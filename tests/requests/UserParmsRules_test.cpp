@@ -18,13 +18,13 @@ TEST(UserParmsRules, AcceptNeedsTrimmedMinimumAndEqualConfirmation) {
         const char* confirm;
         bool enabled;
     } cases[] = {
-        {false, "", true, "x", true},                 // no password group: always
+        {false, "", true, "x", true},  // no password group: always
         {true, "12345678", true, "12345678", true},
-        {true, "1234567", true, "1234567", false},    // short
+        {true, "1234567", true, "1234567", false},          // short
         {true, "  1234567  ", true, "  1234567  ", false},  // blanks do not count
-        {true, "пароль12", true, "пароль12", true},   // characters, not bytes
-        {true, "12345678 ", true, "12345678", false},  // confirmation compared as typed
-        {true, "12345678", false, "", true},           // device: the minimum alone
+        {true, "пароль12", true, "пароль12", true},         // characters, not bytes
+        {true, "12345678 ", true, "12345678", false},       // confirmation compared as typed
+        {true, "12345678", false, "", true},                // device: the minimum alone
         {true, "", false, "", false},
     };
     for (const Case& c : cases)
@@ -92,7 +92,7 @@ TEST(UserParmsRules, EmailChecksCharacters) {
         {"abc", EmailVerdict::Malformed, ""},
         {"іvan@example.ua", EmailVerdict::BadChar, "і"},  // Ukrainian letter
         {"ivan@пошта.укр", EmailVerdict::BadChar, "п"},
-        {"ivan😀@x.ua", EmailVerdict::BadChar, "😀"},    // any script, shown whole
+        {"ivan😀@x.ua", EmailVerdict::BadChar, "😀"},  // any script, shown whole
         {"ivan{}@x.ua", EmailVerdict::BadChar, "{"},
     };
     for (const Case& c : cases) {
@@ -145,10 +145,10 @@ TEST(UserParmsRules, ServiceSerialNumbers) {
         {21, "AB-123456", "AB-123256", "OCSP-123256"},
         {20, "AB-123456", "AB-123156", "TSA-123156"},
         {22, "XY-9999", "XY-9993", "CMP-9993"},
-        {21, "AB-123", "AB-123", "OCSP-123"},         // fewer than four after the dash
-        {21, "A-B-1234", "A-B-1232", "OCSPB-1232"},   // the last dash counts
-        {21, "AB", "AB", ""},                          // too short for a label
-        {1, "AB-123456", "AB-123456", ""},             // other profiles change nothing
+        {21, "AB-123", "AB-123", "OCSP-123"},        // fewer than four after the dash
+        {21, "A-B-1234", "A-B-1232", "OCSPB-1232"},  // the last dash counts
+        {21, "AB", "AB", ""},                        // too short for a label
+        {1, "AB-123456", "AB-123456", ""},           // other profiles change nothing
     };
     for (const Case& c : cases) {
         const std::string serial = serialWithProfileDigit(c.profile, c.in);

@@ -31,33 +31,38 @@ inline Publisher makePublisher(const std::string& dir, const std::string& name, 
 
 // The template of an enveloping signature over one object holding `payload`.
 // referenceTransforms replaces the exclusive-canonicalisation transform.
-inline std::string signatureTemplate(const std::string& payload, bool ec,
-                                     const std::string& referenceTransforms =
-                                         "<Transform Algorithm=\"http://www.w3.org/2001/10/xml-exc-c14n#\"/>") {
+inline std::string signatureTemplate(
+    const std::string& payload, bool ec,
+    const std::string& referenceTransforms = "<Transform Algorithm=\"http://www.w3.org/2001/10/xml-exc-c14n#\"/>") {
     const std::string method = ec ? "http://www.w3.org/2001/04/xmldsig-more#ecdsa-sha256"
                                   : "http://www.w3.org/2001/04/xmldsig-more#rsa-sha256";
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<Signature xmlns=\"http://www.w3.org/2000/09/xmldsig#\">\n"
            "  <SignedInfo>\n"
            "    <CanonicalizationMethod Algorithm=\"http://www.w3.org/2001/10/xml-exc-c14n#\"/>\n"
-           "    <SignatureMethod Algorithm=\"" + method + "\"/>\n"
+           "    <SignatureMethod Algorithm=\"" +
+           method +
+           "\"/>\n"
            "    <Reference URI=\"#list\">\n"
-           "      <Transforms>" + referenceTransforms + "</Transforms>\n"
+           "      <Transforms>" +
+           referenceTransforms +
+           "</Transforms>\n"
            "      <DigestMethod Algorithm=\"http://www.w3.org/2001/04/xmlenc#sha256\"/>\n"
            "      <DigestValue/>\n"
            "    </Reference>\n"
            "  </SignedInfo>\n"
            "  <SignatureValue/>\n"
            "  <KeyInfo><X509Data><X509SKI/></X509Data></KeyInfo>\n"
-           "  <Object Id=\"list\">" + payload + "</Object>\n"
+           "  <Object Id=\"list\">" +
+           payload +
+           "</Object>\n"
            "</Signature>\n";
 }
 
 // Signs a template file into out with the publisher's key; false when the tool fails.
 inline bool signTemplate(const Publisher& p, const std::string& tmpl, const std::string& out) {
     return runQuiet("xmlsec1 --sign --privkey-pem '" + p.key + "','" + p.cert +
-                    "' --id-attr:Id 'http://www.w3.org/2000/09/xmldsig#:Object' --output '" + out + "' '" + tmpl +
-                    "'");
+                    "' --id-attr:Id 'http://www.w3.org/2000/09/xmldsig#:Object' --output '" + out + "' '" + tmpl + "'");
 }
 
 // A signed document over payload written to path; answers its text (empty on failure).

@@ -33,5 +33,4 @@ std::string fixturePath(const std::string& name);
 // registry (ZRX_REGISTRY) at folders inside `home`, creating them.
 void usePrivateFolders(const std::string& home);
 
-
 }  // namespace zrxtest

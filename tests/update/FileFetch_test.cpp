@@ -160,10 +160,9 @@ struct EndlessServer {
                 sent += chunk.size();
                 return true;
             };
-            if (announceLength) res.set_content_provider(size_t(400) << 20, "application/octet-stream",
-                                                         [provide](size_t o, size_t, httplib::DataSink& s) {
-                                                             return provide(o, s);
-                                                         });
+            if (announceLength)
+                res.set_content_provider(size_t(400) << 20, "application/octet-stream",
+                                         [provide](size_t o, size_t, httplib::DataSink& s) { return provide(o, s); });
             else res.set_chunked_content_provider("application/octet-stream", provide);
         });
         srv.start();
@@ -209,10 +208,11 @@ TEST_F(FileFetchTest, BrokenStatusLinesAndRefusedRedirects) {
          "ERROR_WINHTTP_INVALID_SERVER_RESPONSE"},
         {"unknown version", "HTTP/9.9 200 OK\r\nContent-Length: 2\r\n\r\nok", 12152,
          "ERROR_WINHTTP_INVALID_SERVER_RESPONSE"},
-        {"redirect to ftp", "HTTP/1.1 302 Found\r\nLocation: ftp://127.0.0.1/f.bin\r\nContent-Length: 0\r\n\r\n",
-         12156, "ERROR_WINHTTP_REDIRECT_FAILED"},
-        {"redirect to a local file", "HTTP/1.1 301 Moved\r\nLocation: file:///etc/hostname\r\nContent-Length: 0\r\n\r\n",
-         12156, "ERROR_WINHTTP_REDIRECT_FAILED"},
+        {"redirect to ftp", "HTTP/1.1 302 Found\r\nLocation: ftp://127.0.0.1/f.bin\r\nContent-Length: 0\r\n\r\n", 12156,
+         "ERROR_WINHTTP_REDIRECT_FAILED"},
+        {"redirect to a local file",
+         "HTTP/1.1 301 Moved\r\nLocation: file:///etc/hostname\r\nContent-Length: 0\r\n\r\n", 12156,
+         "ERROR_WINHTTP_REDIRECT_FAILED"},
     };
     for (const Case& c : cases) {
         records().clear();
@@ -342,8 +342,8 @@ TEST_F(FileFetchTest, HttpsChecksThePeer) {
         ::dup2(null, 0);
         ::dup2(null, 1);
         ::dup2(null, 2);
-        ::execlp("openssl", "openssl", "s_server", "-quiet", "-accept", accept.c_str(), "-cert",
-                 certFile.c_str(), "-key", keyFile.c_str(), "-www", static_cast<char*>(nullptr));
+        ::execlp("openssl", "openssl", "s_server", "-quiet", "-accept", accept.c_str(), "-cert", certFile.c_str(),
+                 "-key", keyFile.c_str(), "-www", static_cast<char*>(nullptr));
         ::_exit(127);
     }
     // Wait until it listens.

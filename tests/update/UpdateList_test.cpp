@@ -39,10 +39,13 @@ const std::string kList =
     "<autoupdate xmlns=\"\" href=\"http://srv/$APPL$\">"
     "<files>"
     "<prog dest=\"$APPLDATA$/bin\" mode=\"copy\" revision=\"version\" exit=\"yes\" description=\"Программа\">"
-    "<app.bin version=\"2.1\" revision=\"02010000\" hesh=\"" + std::string(64, 'a') + "\"/>"
+    "<app.bin version=\"2.1\" revision=\"02010000\" hesh=\"" +
+    std::string(64, 'a') +
+    "\"/>"
     "<other.bin revision=\"1\"/>"
     "</prog>"
-    "<cfg type=\"XML\" mode=\"RUN\" href=\"http://cfg/$APPL$\"><mod.xml revision=\"FFFFFFFF\" description=\"Модуль\"/></cfg>"
+    "<cfg type=\"XML\" mode=\"RUN\" href=\"http://cfg/$APPL$\"><mod.xml revision=\"FFFFFFFF\" "
+    "description=\"Модуль\"/></cfg>"
     "</files>"
     "<applications><ListApp files=\" app.bin , mod.xml\"/></applications>"
     "</autoupdate>";
@@ -130,8 +133,7 @@ TEST_F(UpdateListTest, TamperedOrForeignListsAreRefused) {
     const std::string good = zrxtest::readFile(signedList(publisher_, kList, "base.sxml"));
     std::string changed = good, wrapped = good, doctype = good;
     ASSERT_TRUE(zrxtest::replaceOnce(changed, "revision=\"02010000\"", "revision=\"7FFFFFFF\""));
-    ASSERT_TRUE(zrxtest::replaceOnce(wrapped, "</Signature>", "<Object Id=\"x\">" + kList +
-                                                                  "</Object></Signature>"));
+    ASSERT_TRUE(zrxtest::replaceOnce(wrapped, "</Signature>", "<Object Id=\"x\">" + kList + "</Object></Signature>"));
     ASSERT_TRUE(zrxtest::replaceOnce(doctype, "<Signature ", "<!DOCTYPE Signature [<!ENTITY e \"x\">]><Signature "));
     TZrX509 strangerCert;
     ASSERT_TRUE(strangerCert.loadFromFile(stranger_.cert.c_str()));
@@ -160,7 +162,8 @@ TEST_F(UpdateListTest, TamperedOrForeignListsAreRefused) {
         EXPECT_EQ(list.root(), nullptr) << c.name;
         ASSERT_EQ(records().size(), 1u) << c.name;
         EXPECT_EQ(records()[0].first, c.code) << c.name;
-        EXPECT_EQ(records()[0].second.rfind("Загрузка и проверка реестра обновлений \"" + path + "\"", 0), 0u) << c.name;
+        EXPECT_EQ(records()[0].second.rfind("Загрузка и проверка реестра обновлений \"" + path + "\"", 0), 0u)
+            << c.name;
         EXPECT_TRUE(logged(c.reason)) << c.name;
         EXPECT_FALSE(logged("Получен пустой объект")) << c.name;
     }
@@ -260,33 +263,57 @@ struct ReadCase {
 
 TEST_F(UpdateListTest, ReadListCases) {
     const ReadCase cases[] = {
-        {"no applications element", "A",
-         "<autoupdate href=\"h\"><files><g><f1/></g></files></autoupdate>", {}, 0,
+        {"no applications element",
+         "A",
+         "<autoupdate href=\"h\"><files><g><f1/></g></files></autoupdate>",
+         {},
+         0,
          "Отсутствует секция 'applications' в файле 'list.sxml'!"},
-        {"no application entry", "A",
-         "<autoupdate><files><g><f1/></g></files><applications><B files=\"f1\"/></applications></autoupdate>", {}, 0,
+        {"no application entry",
+         "A",
+         "<autoupdate><files><g><f1/></g></files><applications><B files=\"f1\"/></applications></autoupdate>",
+         {},
+         0,
          "Отсутствует секция 'A' в файле 'list.sxml'!"},
-        {"empty files attribute", "A",
-         "<autoupdate><files><g><f1/></g></files><applications><A files=\"\"/></applications></autoupdate>", {}, 0,
+        {"empty files attribute",
+         "A",
+         "<autoupdate><files><g><f1/></g></files><applications><A files=\"\"/></applications></autoupdate>",
+         {},
+         0,
          "Отсутствует атрибут 'files' в секции 'A' файла 'list.sxml'!"},
-        {"blanks around the comma", "A",
+        {"blanks around the comma",
+         "A",
          "<autoupdate><files><g><f1/><f2/><f3/></g></files><applications><A files=\"f1 , f3\"/></applications>"
          "</autoupdate>",
          {"f1", "f3"}},
-        {"no filter without a name", "",
-         "<autoupdate><files><g><f1/></g><h><f2/></h></files></autoupdate>", {"f1", "f2"}},
-        {"two exclusive entries in two groups", "A",
+        {"no filter without a name",
+         "",
+         "<autoupdate><files><g><f1/></g><h><f2/></h></files></autoupdate>",
+         {"f1", "f2"}},
+        {"two exclusive entries in two groups",
+         "A",
          "<autoupdate><files><g exclusive=\"1\"><x1/></g><n><p/></n><h exclusive=\"yes\"><x2/></h></files>"
          "<applications><A files=\"x1,p,x2\"/></applications></autoupdate>",
          {"x2", "x1", "p"}},
         {"no files section", "A", "<autoupdate/>", {}, 0xC0800049u, "Отсутствует секция 'files' в файле 'list.sxml'!"},
-        {"undefined macro in the root href", "", "<autoupdate href=\"$NOPE$/x\"><files/></autoupdate>", {},
-         0xC0800049u, "Ошибка замены макроподстановок в строке  '$NOPE$/x'!"},
-        {"undefined macro in a dest", "",
+        {"undefined macro in the root href",
+         "",
+         "<autoupdate href=\"$NOPE$/x\"><files/></autoupdate>",
+         {},
+         0xC0800049u,
+         "Ошибка замены макроподстановок в строке  '$NOPE$/x'!"},
+        {"undefined macro in a dest",
+         "",
          "<autoupdate><files><g dest=\"$NOPE$/bin\"><f1/></g><h dest=\"/opt/x\"><f2/></h></files></autoupdate>",
-         {"f2"}, 0, "Ошибка замены макроподстановок в строке  '$NOPE$/bin'!"},
-        {"relative dest", "",
-         "<autoupdate><files><g dest=\"bin\"><f1/></g></files></autoupdate>", {}, 0, "не является полным путем"},
+         {"f2"},
+         0,
+         "Ошибка замены макроподстановок в строке  '$NOPE$/bin'!"},
+        {"relative dest",
+         "",
+         "<autoupdate><files><g dest=\"bin\"><f1/></g></files></autoupdate>",
+         {},
+         0,
+         "не является полным путем"},
     };
     for (const ReadCase& c : cases) {
         records().clear();

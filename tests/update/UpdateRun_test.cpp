@@ -51,7 +51,7 @@ int scripted(TCUpdationCtx*, const char* text, uint32_t flags) {
 void afterRun(TCUpdationCtx*) { ++g_afterRuns; }
 
 struct Entry {
-    std::string group;    // group attributes
+    std::string group;  // group attributes
     std::string name;
     std::string content;
     std::string revision = "2";
@@ -111,9 +111,9 @@ protected:
         return list;
     }
     void settings(uint32_t mode, int period, int64_t lastCheck, const std::string& href) {
-        zrxtest::writeFile(ini(), "[RunApp]\nupdationMode=" + std::to_string(mode) + "\ncheckPeriod=" +
-                                      std::to_string(period) + "\nlastCheck=" + std::to_string(lastCheck) +
-                                      "\nhref=" + href + "\n");
+        zrxtest::writeFile(ini(), "[RunApp]\nupdationMode=" + std::to_string(mode) +
+                                      "\ncheckPeriod=" + std::to_string(period) +
+                                      "\nlastCheck=" + std::to_string(lastCheck) + "\nhref=" + href + "\n");
     }
     std::string stored(const char* key) const {
         std::string v;
@@ -134,9 +134,7 @@ protected:
         for (int i = 0; i < 100 && !fs::exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
         return fs::exists(path);
     }
-    std::string installer(const std::string& marker) const {
-        return "#!/bin/sh\necho ran > '" + marker + "'\n";
-    }
+    std::string installer(const std::string& marker) const { return "#!/bin/sh\necho ran > '" + marker + "'\n"; }
 
     static zrxtest::TempDir* keys_;
     static zrxtest::Publisher publisher_;
@@ -150,8 +148,8 @@ zrxtest::TempDir* UpdateRunTest::keys_ = nullptr;
 zrxtest::Publisher UpdateRunTest::publisher_;
 
 TEST_F(UpdateRunTest, ModesAndTheCheckPeriod) {
-    const std::string list = publish({{"mode=\"copy\" dest=\"" + dest_.str() + "\"", "a.bin", "A"}}, server_.str(),
-                                     server_.str());
+    const std::string list =
+        publish({{"mode=\"copy\" dest=\"" + dest_.str() + "\"", "a.bin", "A"}}, server_.str(), server_.str());
     const int64_t recent = today();
     // At start with the period running: no check, lastCheck kept.
     settings(3, 7, recent, list);
@@ -208,8 +206,8 @@ TEST_F(UpdateRunTest, CopiesRecordRevisionsAndSetFlagsOnlyOnCommand) {
 
 TEST_F(UpdateRunTest, InstallersWithTheExitFlag) {
     const std::string marker = dest_.file("ran");
-    const std::string list = publish({{"mode=\"run\" exit=\"1\"", "setup.sh", installer(marker)}}, server_.str(),
-                                     server_.str());
+    const std::string list =
+        publish({{"mode=\"run\" exit=\"1\"", "setup.sh", installer(marker)}}, server_.str(), server_.str());
     settings(2, 0, 0, list);
     // No: refused, flags cleared, nothing started.
     g_answer = 7;
@@ -242,9 +240,8 @@ TEST_F(UpdateRunTest, InstallersWithTheExitFlag) {
 }
 
 TEST_F(UpdateRunTest, AnInstallerThatCannotStartKeepsTheProgramRunning) {
-    const std::string list =
-        publish({{"mode=\"run\" exit=\"1\"", "setup.bin", "neither a script nor a program"}}, server_.str(),
-                server_.str());
+    const std::string list = publish({{"mode=\"run\" exit=\"1\"", "setup.bin", "neither a script nor a program"}},
+                                     server_.str(), server_.str());
     settings(2, 0, 0, list);
     TCUpdationCtx ctx(scripted, 0, afterRun);
     EXPECT_EQ(runUpdation(UPD_MODE_COMMAND, &ctx, "RunApp", nullptr), 0xC0800026u);
@@ -259,10 +256,9 @@ TEST_F(UpdateRunTest, AnInstallerThatCannotStartKeepsTheProgramRunning) {
 
 TEST_F(UpdateRunTest, AnExclusiveInstallerEndsTheRunAndOthersWait) {
     const std::string marker = dest_.file("ran");
-    const std::string list =
-        publish({{"mode=\"copy\" dest=\"" + dest_.str() + "\"", "later.bin", "later"},
-                 {"mode=\"run\" exit=\"1\" exclusive=\"1\"", "setup.sh", installer(marker)}},
-                server_.str(), server_.str());
+    const std::string list = publish({{"mode=\"copy\" dest=\"" + dest_.str() + "\"", "later.bin", "later"},
+                                      {"mode=\"run\" exit=\"1\" exclusive=\"1\"", "setup.sh", installer(marker)}},
+                                     server_.str(), server_.str());
     settings(2, 0, 0, list);
     TCUpdationCtx ctx(scripted, 0, afterRun);
     EXPECT_EQ(runUpdation(UPD_MODE_COMMAND, &ctx, "RunApp", nullptr), 0u);
@@ -298,8 +294,7 @@ TEST_F(UpdateRunTest, APlantedFileIsNeitherCopiedNorStarted) {
 }
 
 TEST_F(UpdateRunTest, NotifyAndUnknownActions) {
-    const std::string list = publish({{"mode=\"notify\" description=\"Новое\"", "n.bin", "n"},
-                                      {"", "x.bin", "x"}},
+    const std::string list = publish({{"mode=\"notify\" description=\"Новое\"", "n.bin", "n"}, {"", "x.bin", "x"}},
                                      server_.str(), server_.str());
     settings(2, 0, 0, list);
     TCUpdationCtx ctx;
@@ -467,9 +462,7 @@ TEST_F(UpdateRunTest, TheCommandShowsItsOutcome) {
         checkUpdatesNow(nullptr);
         return shown.empty() ? std::string("<nothing shown>") : shown.front();
     };
-    auto says = [](const std::string& text, const std::string& part) {
-        return text.find(part) != std::string::npos;
-    };
+    auto says = [](const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; };
     // No address configured.
     settings(2, 0, 0, "");
     EXPECT_PRED2(says, outcome(), "Не задан адрес реестра обновлений");
@@ -482,8 +475,7 @@ TEST_F(UpdateRunTest, TheCommandShowsItsOutcome) {
     updfx::testSigners().add(updfx::derBase64(publisher_.cert));
     // A copy that failed.
     zrxtest::writeFile(dest_.file("blocker"), "a file where a folder would be");
-    publish({{"mode=\"copy\" dest=\"" + dest_.file("blocker") + "/sub\"", "a.bin", "A"}}, server_.str(),
-            server_.str());
+    publish({{"mode=\"copy\" dest=\"" + dest_.file("blocker") + "/sub\"", "a.bin", "A"}}, server_.str(), server_.str());
     EXPECT_PRED2(says, outcome(), "Создание папки '" + dest_.file("blocker") + "/sub' для обновленного файла 'a.bin'");
     // What was installed.
     publish({{copyGroup, "a.bin", "A"}}, server_.str(), server_.str());

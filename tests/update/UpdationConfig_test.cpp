@@ -70,8 +70,8 @@ TEST_F(UpdationConfigTest, ReadsModesWithTheirFallbacks) {
         {"neither key", "[UpdApp]\nhref=x\n", "", 0, 0, 0, "x", false},
         {"mode not hexadecimal", "[UpdApp]\nupdationMode=zz\nenabled=1\n", "", 3, 0, 0, "", false},
         {"mode in hexadecimal", "[UpdApp]\nupdationMode=a\n", "", 10, 0, 0, "", false},
-        {"section missing: versions file's empty section",
-         "[Other]\nupdationMode=3\n", "checkPeriod=2\nupdationMode=1\nhref=v\n[modules]\na=1\n", 1, 2, 0, "v", true},
+        {"section missing: versions file's empty section", "[Other]\nupdationMode=3\n",
+         "checkPeriod=2\nupdationMode=1\nhref=v\n[modules]\na=1\n", 1, 2, 0, "v", true},
         {"no files at all", "", "", 0, 0, 0, "", true},
         {"lastCheck past 2038", "[UpdApp]\nlastCheck=4102444800\n", "", 0, 0, 4102444800LL, "", false},
     };
@@ -126,10 +126,10 @@ TEST_F(UpdationConfigTest, CheckPeriodIn64Bits) {
         bool running;
     };
     const Case cases[] = {
-        {0, t, false},                  // period 0: every start is a check day
-        {7, t - 6 * 86400, true},       // not yet
-        {7, t - 7 * 86400, false},      // run out
-        {1, t + 10 * 86400, true},      // clock turned back: wait for the difference
+        {0, t, false},                        // period 0: every start is a check day
+        {7, t - 6 * 86400, true},             // not yet
+        {7, t - 7 * 86400, false},            // run out
+        {1, t + 10 * 86400, true},            // clock turned back: wait for the difference
         {100000, t - 50000LL * 86400, true},  // long periods do not overflow
     };
     for (const Case& c : cases) {

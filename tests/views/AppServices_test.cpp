@@ -33,6 +33,7 @@ class HookScope {
 public:
     explicit HookScope(TModalHook h) : old_(SetModalHook(std::move(h))) {}
     ~HookScope() { SetModalHook(old_); }
+
 private:
     TModalHook old_;
 };
@@ -50,6 +51,7 @@ public:
         kvdSetShowMessageFunc(old_);
         gShown.clear();
     }
+
 private:
     KVD_ShowMessageFunc old_;
 };
@@ -75,12 +77,9 @@ TEST_F(AppServices, ProposedCertificateNames) {
         const char* expected;
     };
     const Case cases[] = {
-        {"Корневой ЦСК", "UA-0001", true, "UA-0001.crt"},
-        {"Корневой ЦСК", "../UA/0001", true, "_UA_0001.crt"},
-        {"Корневой ЦСК", nullptr, true, "noname.crt"},
-        {"Щербак Юлія", nullptr, false, "Shcherbak_Yuliia.crt"},
-        {"Петренко Іван", "UA-9", false, "Petrenko_Ivan.crt"},
-        {".ssh/../Іван", nullptr, false, "ssh_.._Ivan.crt"},
+        {"Корневой ЦСК", "UA-0001", true, "UA-0001.crt"},      {"Корневой ЦСК", "../UA/0001", true, "_UA_0001.crt"},
+        {"Корневой ЦСК", nullptr, true, "noname.crt"},         {"Щербак Юлія", nullptr, false, "Shcherbak_Yuliia.crt"},
+        {"Петренко Іван", "UA-9", false, "Petrenko_Ivan.crt"}, {".ssh/../Іван", nullptr, false, "ssh_.._Ivan.crt"},
     };
     EVP_PKEY* key = x509fx::newKey();
     for (const Case& c : cases) {

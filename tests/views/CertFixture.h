@@ -25,10 +25,9 @@ public:
     bool issue(const std::string& name, const std::string& issuer, const std::string& ext,
                const std::string& subject = "", const std::string& keyOf = "") {
         const std::string k = key(keyOf.empty() ? name : keyOf);
-        const std::string newKey = keyOf.empty() ? "-newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout " + k
-                                                 : "-key " + k;
-        writeFile(dir_.file(name + ".ext"),
-                  ext + "\nsubjectKeyIdentifier=hash\nauthorityKeyIdentifier=keyid\n");
+        const std::string newKey =
+            keyOf.empty() ? "-newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout " + k : "-key " + k;
+        writeFile(dir_.file(name + ".ext"), ext + "\nsubjectKeyIdentifier=hash\nauthorityKeyIdentifier=keyid\n");
         return run("openssl req -new " + newKey + " -out " + dir_.file(name + ".csr") + " -subj '" +
                    (subject.empty() ? "/CN=" + name : subject) + "'") &&
                run("openssl x509 -req -in " + dir_.file(name + ".csr") + " -CA " + crt(issuer) + " -CAkey " +

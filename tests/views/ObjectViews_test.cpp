@@ -45,6 +45,7 @@ class HookScope {
 public:
     explicit HookScope(TModalHook h) : old_(SetModalHook(std::move(h))) {}
     ~HookScope() { SetModalHook(old_); }
+
 private:
     TModalHook old_;
 };
@@ -99,7 +100,8 @@ TEST_F(ObjectViews, ViewHtmlTextAnswers) {
         const char* press;
         bool result;
     };
-    for (const Case c : {Case{false, "Закрыть", false}, Case{true, "Выполнить", true}, Case{true, "Прекратить", false}}) {
+    for (const Case c :
+         {Case{false, "Закрыть", false}, Case{true, "Выполнить", true}, Case{true, "Прекратить", false}}) {
         SCOPED_TRACE(c.press);
         std::string seenCaption, seenLabel, seenHtml, seenPrint;
         int visibleButtons = 0;

@@ -12,6 +12,7 @@ class HookScope {
 public:
     explicit HookScope(TModalHook h) : old_(SetModalHook(std::move(h))) {}
     ~HookScope() { SetModalHook(old_); }
+
 private:
     TModalHook old_;
 };
@@ -264,8 +265,8 @@ TEST_F(IssuingDialog, QuestionIsKeptWithThePhrase) {
         const char* question;
         const char* expected;
     };
-    for (const Case c : {Case{" фраза ", " девичья фамилия матери ", "фраза|девичья фамилия матери"},
-                         Case{"фраза", "", "фраза"}}) {
+    for (const Case c :
+         {Case{" фраза ", " девичья фамилия матери ", "фраза|девичья фамилия матери"}, Case{"фраза", "", "фраза"}}) {
         HookScope hook([&](TObject* w) {
             auto* f = dynamic_cast<TKeyRegFormEx*>(w);
             if (!f) return int(mrOk);

@@ -52,10 +52,8 @@ bool registerCFGMacro(const char* name, const char* value) {
     const TCString n = bareName(name);
     if (n.isEmpty()) return false;
     std::lock_guard<std::mutex> g(store().m);
-    if (!value || !*value)
-        store().macros.erase(n);
-    else
-        store().macros[n] = TCString(value);
+    if (!value || !*value) store().macros.erase(n);
+    else store().macros[n] = TCString(value);
     return true;
 }
 

@@ -60,12 +60,9 @@ int addXMLFBDescriptors(const TCXMLNode* node) {
         auto desc = std::make_unique<TCFlagsBoxDescriptor>();
         desc->name = d->str();
         const TCString type = d->getStringAttr("type", "flags");
-        if (type.equalsIC("set"))
-            desc->kind = TCFlagsBoxDescriptor::fbSet;
-        else if (type.equalsIC("enum"))
-            desc->kind = TCFlagsBoxDescriptor::fbEnum;
-        else if (type.equalsIC("flags"))
-            desc->kind = TCFlagsBoxDescriptor::fbFlags;
+        if (type.equalsIC("set")) desc->kind = TCFlagsBoxDescriptor::fbSet;
+        else if (type.equalsIC("enum")) desc->kind = TCFlagsBoxDescriptor::fbEnum;
+        else if (type.equalsIC("flags")) desc->kind = TCFlagsBoxDescriptor::fbFlags;
         else {
             KV_HLogFmtText(KR_E_FORMAT, "Описатель флагов \"%s\": неизвестный тип \"%s\"", d->c_str(), type.c_str());
             continue;
@@ -112,22 +109,17 @@ uint64_t fbFlagsByText(const char* descriptor, const char* text, int listType, b
     if (t.isEmpty()) return 0;
     uint64_t value = 0;
     TCStringList parts;
-    if (listType == FBLT_RADIO)
-        parts.add(t);
-    else
-        parts.assignText(t, ',');
+    if (listType == FBLT_RADIO) parts.add(t);
+    else parts.assignText(t, ',');
     for (int i = 0; i < parts.count(); ++i) {
         TCString p = parts[i];
         p.trim();
         if (p.isEmpty()) continue;
         const TCFlagsBoxValue* v = d ? d->byName(p.c_str()) : nullptr;
         uint64_t n = 0;
-        if (v)
-            value |= v->value;
-        else if (parseU64(p, n) && (p.isNumber(10) || p.startsWithIC("0x") || p.at(0) == '$'))
-            value |= n;
-        else if (ok)
-            *ok = false;
+        if (v) value |= v->value;
+        else if (parseU64(p, n) && (p.isNumber(10) || p.startsWithIC("0x") || p.at(0) == '$')) value |= n;
+        else if (ok) *ok = false;
     }
     if (!d && ok) *ok = false;
     return value;

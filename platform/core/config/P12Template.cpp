@@ -28,22 +28,14 @@ X509_ALGOR* makeAlgor(const TZrXP12Params& p) {
     if (!a) return nullptr;
     int ok = 0;
     switch (p.kind) {
-        case TZrXP12Params::EC:
-        case TZrXP12Params::ECDH:
-            ok = X509_ALGOR_set0(a, OBJ_nid2obj(NID_X9_62_id_ecPublicKey), V_ASN1_OBJECT,
-                                 OBJ_nid2obj(p.curveNid));
-            break;
-        case TZrXP12Params::RSA:
-            ok = X509_ALGOR_set0(a, OBJ_nid2obj(NID_rsaEncryption), V_ASN1_NULL, nullptr);
-            break;
-        case TZrXP12Params::Ed25519:
-            ok = X509_ALGOR_set0(a, OBJ_nid2obj(NID_ED25519), V_ASN1_UNDEF, nullptr);
-            break;
-        case TZrXP12Params::X25519:
-            ok = X509_ALGOR_set0(a, OBJ_nid2obj(NID_X25519), V_ASN1_UNDEF, nullptr);
-            break;
-        default:
-            break;
+    case TZrXP12Params::EC:
+    case TZrXP12Params::ECDH:
+        ok = X509_ALGOR_set0(a, OBJ_nid2obj(NID_X9_62_id_ecPublicKey), V_ASN1_OBJECT, OBJ_nid2obj(p.curveNid));
+        break;
+    case TZrXP12Params::RSA: ok = X509_ALGOR_set0(a, OBJ_nid2obj(NID_rsaEncryption), V_ASN1_NULL, nullptr); break;
+    case TZrXP12Params::Ed25519: ok = X509_ALGOR_set0(a, OBJ_nid2obj(NID_ED25519), V_ASN1_UNDEF, nullptr); break;
+    case TZrXP12Params::X25519: ok = X509_ALGOR_set0(a, OBJ_nid2obj(NID_X25519), V_ASN1_UNDEF, nullptr); break;
+    default: break;
     }
     if (!ok) {
         X509_ALGOR_free(a);
@@ -196,14 +188,14 @@ TCString getCryptoParsCaption(const TZrXP12Params* params) {
     if (!params) return TCString();
     if (!params->caption.isEmpty()) return zrnTranslateString(params->caption.c_str());
     switch (params->kind) {
-        case TZrXP12Params::EC:
-        case TZrXP12Params::ECDH: {
-            const char* curve = params->curveNid == NID_secp384r1 ? "P-384" : "P-256";
-            return TCString(params->kind == TZrXP12Params::EC ? "EC " : "ECDH ") + curve;
-        }
-        case TZrXP12Params::RSA: return TCFString("RSA %d", params->bits);
-        case TZrXP12Params::Ed25519: return "Ed25519";
-        case TZrXP12Params::X25519: return "X25519";
-        default: return params->alg;
+    case TZrXP12Params::EC:
+    case TZrXP12Params::ECDH: {
+        const char* curve = params->curveNid == NID_secp384r1 ? "P-384" : "P-256";
+        return TCString(params->kind == TZrXP12Params::EC ? "EC " : "ECDH ") + curve;
+    }
+    case TZrXP12Params::RSA: return TCFString("RSA %d", params->bits);
+    case TZrXP12Params::Ed25519: return "Ed25519";
+    case TZrXP12Params::X25519: return "X25519";
+    default: return params->alg;
     }
 }

@@ -20,7 +20,7 @@ struct TZrXP12Params {
     int bits = 0;      // RSA
     bool keyAgreement = false;
     bool isDefault = false;
-    std::vector<int> profiles;  // empty: every profile
+    std::vector<int> profiles;    // empty: every profile
     X509_ALGOR* algor = nullptr;  // owned
 
     bool servesProfile(int id) const;

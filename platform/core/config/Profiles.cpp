@@ -48,8 +48,7 @@ void TCXProfileDescriptor::setFrames(const char* commaSeparated) {
     for (int i = 0; i < l.count(); ++i) frames.add(l[i]);
 }
 
-bool TCXProfileDescriptor::getTemplateFileName(TCString& out, const TCXProfileDescriptor* profile,
-                                               const char* folder) {
+bool TCXProfileDescriptor::getTemplateFileName(TCString& out, const TCXProfileDescriptor* profile, const char* folder) {
     out.clear();
     if (!profile || profile->templateFile.isEmpty()) return false;
     if (profile->templateFile.at(0) == '/') {
@@ -152,12 +151,9 @@ bool changeProfile(TCXProfileDescriptor* profile, const TCXMLNode* node) {
         TCStringList keys = splitList(node->findAttr("keys")->c_str());
         uint32_t f = 0;
         for (int i = 0; i < keys.count(); ++i) {
-            if (keys[i].equalsIC("sign"))
-                f |= PF_SIGN_KEYS;
-            else if (keys[i].equalsIC("ka"))
-                f |= PF_KA_KEYS;
-            else
-                return false;
+            if (keys[i].equalsIC("sign")) f |= PF_SIGN_KEYS;
+            else if (keys[i].equalsIC("ka")) f |= PF_KA_KEYS;
+            else return false;
         }
         if (!f) return false;
         profile->flags = (profile->flags & ~(PF_SIGN_KEYS | PF_KA_KEYS)) | f;

@@ -21,17 +21,17 @@ public:
     TCXProfileDescriptor& operator=(const TCXProfileDescriptor&) = default;
     virtual ~TCXProfileDescriptor() = default;
 
-    TCString name;          // element name in the configuration
-    int id = 0;             // numeric profile identifier
-    int kind = 0;           // looked up by _getXProfileInt
-    int baseKind = 0;       // the base's kind for a derived profile, else 0
-    uint32_t flags = 0;     // PF_SIGN_KEYS, PF_KA_KEYS and others
-    TCString caption;       // source caption (Russian)
-    int validityDays = 0;   // 0: the default lifetime
-    TCString templateFile;  // crypto template file name
-    TCStringList frames;    // request-property frame names
+    TCString name;            // element name in the configuration
+    int id = 0;               // numeric profile identifier
+    int kind = 0;             // looked up by _getXProfileInt
+    int baseKind = 0;         // the base's kind for a derived profile, else 0
+    uint32_t flags = 0;       // PF_SIGN_KEYS, PF_KA_KEYS and others
+    TCString caption;         // source caption (Russian)
+    int validityDays = 0;     // 0: the default lifetime
+    TCString templateFile;    // crypto template file name
+    TCStringList frames;      // request-property frame names
     TCStringList extFormats;  // extension formats of the profile's requests
-    TCString ekuList;       // extended key usages offered to the owner: "name[=1|y|t]", comma separated
+    TCString ekuList;         // extended key usages offered to the owner: "name[=1|y|t]", comma separated
 
     // Translated caption.
     TCString getCaption() const;

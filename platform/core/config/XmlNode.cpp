@@ -23,14 +23,14 @@
 
 const char* xmlErrorText(KResult code) {
     switch (code) {
-        case XML_E_OPEN: return "Файл XML не может быть прочитан";
-        case XML_E_SYNTAX: return "Нарушен формат XML";
-        case XML_E_DTD: return "Описания DOCTYPE и сущностей в XML не допускаются";
-        case XML_E_WRITE: return "Файл XML не может быть записан";
-        case XML_E_TOOLARGE: return "Файл XML превышает допустимый размер";
-        case XML_E_NOROOT: return "Нет данных или имени файла для сохранения XML";
-        case XML_E_ENCODING: return "Значение XML не в кодировке UTF-8";
-        default: return nullptr;
+    case XML_E_OPEN: return "Файл XML не может быть прочитан";
+    case XML_E_SYNTAX: return "Нарушен формат XML";
+    case XML_E_DTD: return "Описания DOCTYPE и сущностей в XML не допускаются";
+    case XML_E_WRITE: return "Файл XML не может быть записан";
+    case XML_E_TOOLARGE: return "Файл XML превышает допустимый размер";
+    case XML_E_NOROOT: return "Нет данных или имени файла для сохранения XML";
+    case XML_E_ENCODING: return "Значение XML не в кодировке UTF-8";
+    default: return nullptr;
     }
 }
 
@@ -242,9 +242,7 @@ KResult TCXMLNode::setText(const char* text) {
     return 0;
 }
 
-void TCXMLNode::setIntAttr(const char* name, int64_t value) {
-    setAttr(name, std::to_string(value).c_str());
-}
+void TCXMLNode::setIntAttr(const char* name, int64_t value) { setAttr(name, std::to_string(value).c_str()); }
 
 void TCXMLNode::setBoolAttr(const char* name, bool value) { setAttr(name, value ? "Yes" : "No"); }
 
@@ -332,26 +330,26 @@ namespace {
 void canonicalEscape(std::string& out, const TCString& s, bool attr) {
     for (char ch : s.str()) {
         switch (ch) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>':
-                if (attr) out += ch;
-                else out += "&gt;";
-                break;
-            case '"':
-                if (attr) out += "&quot;";
-                else out += ch;
-                break;
-            case '\t':
-                if (attr) out += "&#x9;";
-                else out += ch;
-                break;
-            case '\n':
-                if (attr) out += "&#xA;";
-                else out += ch;
-                break;
-            case '\r': out += "&#xD;"; break;
-            default: out += ch;
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>':
+            if (attr) out += ch;
+            else out += "&gt;";
+            break;
+        case '"':
+            if (attr) out += "&quot;";
+            else out += ch;
+            break;
+        case '\t':
+            if (attr) out += "&#x9;";
+            else out += ch;
+            break;
+        case '\n':
+            if (attr) out += "&#xA;";
+            else out += ch;
+            break;
+        case '\r': out += "&#xD;"; break;
+        default: out += ch;
         }
     }
 }
@@ -418,10 +416,12 @@ KResult TCXMLBaseParser::load(const char* fileName) {
     std::string data;
     const int rc = readBuff(name.c_str(), data, kMaxDocumentSize);
     if (rc == -EFBIG)
-        return fail(XML_E_TOOLARGE, TCString::format(tr("Файл XML '%s' превышает допустимый размер").c_str(), name.c_str()));
+        return fail(XML_E_TOOLARGE,
+                    TCString::format(tr("Файл XML '%s' превышает допустимый размер").c_str(), name.c_str()));
     if (rc != 0)
-        return fail(XML_E_OPEN, TCString::format(tr("Файл XML '%s' не может быть прочитан: %s").c_str(), name.c_str(),
-                                                 rc == -EINVAL ? tr("это не обычный файл").c_str() : std::strerror(-rc)));
+        return fail(XML_E_OPEN,
+                    TCString::format(tr("Файл XML '%s' не может быть прочитан: %s").c_str(), name.c_str(),
+                                     rc == -EINVAL ? tr("это не обычный файл").c_str() : std::strerror(-rc)));
     const KResult r = loadText(data.data(), data.size(), name.c_str());
     if (r == 0) fileName_ = name;
     return r;
@@ -444,7 +444,8 @@ TCString nodeText(xmlNodePtr n) {
 KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sourceName) {
     const TCString src(sourceName && *sourceName ? sourceName : "<text>");
     if (len > kMaxDocumentSize)
-        return fail(XML_E_TOOLARGE, TCString::format(tr("Файл XML '%s' превышает допустимый размер").c_str(), src.c_str()));
+        return fail(XML_E_TOOLARGE,
+                    TCString::format(tr("Файл XML '%s' превышает допустимый размер").c_str(), src.c_str()));
     if (!text || len == 0) return fail(XML_E_SYNTAX, TCString::format(tr("Файл XML '%s' пуст").c_str(), src.c_str()));
 
     xmlDocPtr doc = nullptr;
@@ -452,15 +453,16 @@ KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sour
     int line = 0;
     const KResult rc = readXmlDocSafely(text, len, &doc, why, &line);
     if (rc == XML_E_DTD)
-        return fail(XML_E_DTD, TCString::format(tr("Файл XML '%s': описания DOCTYPE и сущностей не допускаются").c_str(),
-                                                src.c_str()));
+        return fail(
+            XML_E_DTD,
+            TCString::format(tr("Файл XML '%s': описания DOCTYPE и сущностей не допускаются").c_str(), src.c_str()));
     if (rc == KR_E_NOMEMORY) return fail(KR_E_NOMEMORY, tr("Недостаточно памяти для разбора XML"));
     if (rc == XML_E_TOOLARGE)
-        return fail(XML_E_TOOLARGE, TCString::format(tr("Файл XML '%s' содержит больше %zu элементов").c_str(), src.c_str(),
-                                                     kMaxElements));
+        return fail(XML_E_TOOLARGE, TCString::format(tr("Файл XML '%s' содержит больше %zu элементов").c_str(),
+                                                     src.c_str(), kMaxElements));
     if (rc != 0)
-        return fail(XML_E_SYNTAX, TCString::format(tr("Нарушен формат XML в файле '%s', строка %d: %s").c_str(), src.c_str(),
-                                                   line, why.c_str()));
+        return fail(XML_E_SYNTAX, TCString::format(tr("Нарушен формат XML в файле '%s', строка %d: %s").c_str(),
+                                                   src.c_str(), line, why.c_str()));
     // Texts taken as written: the document's own canonical form is kept for
     // calcHesh, so a module's digest is that of its text, not of our tree.
     TCString sourceForm;
@@ -490,9 +492,9 @@ KResult TCXMLBaseParser::loadText(const char* text, size_t len, const char* sour
     auto makeNode = [this, &qualified](xmlNodePtr x) {
         TCXMLAttrs attrs;
         for (xmlNsPtr ns = x->nsDef; ns; ns = ns->next)
-            attrs.push_back({ns->prefix ? TCString("xmlns:") + reinterpret_cast<const char*>(ns->prefix)
-                                        : TCString("xmlns"),
-                             TCString(ns->href ? reinterpret_cast<const char*>(ns->href) : "")});
+            attrs.push_back(
+                {ns->prefix ? TCString("xmlns:") + reinterpret_cast<const char*>(ns->prefix) : TCString("xmlns"),
+                 TCString(ns->href ? reinterpret_cast<const char*>(ns->href) : "")});
         for (xmlAttrPtr a = x->properties; a; a = a->next) {
             xmlChar* v = xmlNodeListGetString(x->doc, a->children, 1);
             TCString value(v ? reinterpret_cast<const char*>(v) : "");
@@ -654,8 +656,8 @@ KResult TCXMLBaseParser::save(const char* fileName, unsigned) {
     if (!root_ || target.isEmpty()) return fail(XML_E_NOROOT, TCString(xmlErrorText(XML_E_NOROOT)));
     // A name that would make the file unreadable is refused before anything is written.
     if (const TCString* bad = badName(root_))
-        return fail(XML_E_WRITE, TCString::format(tr("Файл XML '%s' не записан: недопустимое имя \"%s\"").c_str(), target.c_str(),
-                                                  bad->c_str()));
+        return fail(XML_E_WRITE, TCString::format(tr("Файл XML '%s' не записан: недопустимое имя \"%s\"").c_str(),
+                                                  target.c_str(), bad->c_str()));
     const TCString text = toText();
     const int w = writeWholeFile(target.c_str(), text.c_str(), text.length());
     const bool ok = w == 0;

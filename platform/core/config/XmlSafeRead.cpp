@@ -51,9 +51,7 @@ constexpr size_t kMaxCapturedText = 400;
 }  // namespace
 
 TXmlMessageCapture::TXmlMessageCapture()
-    : oldGeneric_(xmlGenericError),
-      oldGenericContext_(xmlGenericErrorContext),
-      oldStructured_(xmlStructuredError),
+    : oldGeneric_(xmlGenericError), oldGenericContext_(xmlGenericErrorContext), oldStructured_(xmlStructuredError),
       oldStructuredContext_(xmlStructuredErrorContext) {
     xmlSetGenericErrorFunc(this, onGeneric);
     xmlSetStructuredErrorFunc(this, onStructured);
@@ -137,7 +135,7 @@ KResult readXmlDocSafely(const char* text, size_t len, xmlDocPtr* doc, TCString&
         // parser's own); the parser's last one when nothing was collected.
         const xmlError* e = xmlCtxtGetLastError(ctxt);
         const std::string seen = messages.text();
-        why = !seen.empty()           ? TCString(seen.c_str())
+        why = !seen.empty()     ? TCString(seen.c_str())
               : e && e->message ? TCString(e->message)
                                 : zrnTranslateString("нет корневого элемента");
         why.trim();

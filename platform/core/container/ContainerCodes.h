@@ -11,7 +11,7 @@ inline constexpr KResult kInfoNewKeysActivated = 0x40800005;  // next keys went 
 inline constexpr KResult kWarnStartupKeys = 0x80800001;       // the container holds start-up keys
 inline constexpr KResult kErrNoCryptoParams = 0xC0800005;     // no crypto parameters for a key kind
 inline constexpr KResult kErrRequestNotFound = 0xC0800007;
-inline constexpr KResult kErrNotFound = 0xC0800019;           // no keys / no certificate of that kind
+inline constexpr KResult kErrNotFound = 0xC0800019;  // no keys / no certificate of that kind
 inline constexpr KResult kErrCancelled = 0xC0800024;
 inline constexpr KResult kErrNoMatchingKey = 0xC080002A;
 inline constexpr KResult kErrNoProfile = 0xC0800046;
@@ -32,10 +32,10 @@ inline constexpr KResult kErrPassword = 0xC080006B;              // missing or u
 inline constexpr KResult kErrCrypto = 0xC080006C;                // a cryptographic operation failed
 inline constexpr KResult kErrNoSigningKey = 0xC080006D;          // no key to sign with
 inline constexpr KResult kErrInvalidArg = 0xC080006E;
-inline constexpr KResult kErrCertNoKey = 0xC080006F;             // certificate matches no key or request
-inline constexpr KResult kErrObjectMissing = 0xC0800070;         // requested object is not in the container
-inline constexpr KResult kErrKeysExist = 0xC0800071;             // keys of that kind are already in the container
-inline constexpr KResult kErrKeysNotCopyable = 0xC0800072;       // the keys stay in their device
+inline constexpr KResult kErrCertNoKey = 0xC080006F;        // certificate matches no key or request
+inline constexpr KResult kErrObjectMissing = 0xC0800070;    // requested object is not in the container
+inline constexpr KResult kErrKeysExist = 0xC0800071;        // keys of that kind are already in the container
+inline constexpr KResult kErrKeysNotCopyable = 0xC0800072;  // the keys stay in their device
 
 inline bool failed(KResult r) { return r >= 0xC0000000u; }
 

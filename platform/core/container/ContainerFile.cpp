@@ -191,8 +191,7 @@ std::string asStr(const Cursor& v) { return std::string(reinterpret_cast<const c
 
 // Calls `field` (tag, value) for each record inside a nested record; false
 // on a damaged record or when `field` refuses a value.
-template <class F>
-bool eachField(Cursor c, F field) {
+template <class F> bool eachField(Cursor c, F field) {
     while (c.n) {
         uint16_t tag;
         Cursor v{};
@@ -270,11 +269,10 @@ KResult deriveKey(const char* pw, size_t pwLen, const uint8_t* salt, size_t salt
     key.assign(kKeyLen, 0);
     int ok = 0;
     if (kdf.id == KdfId::Scrypt) {
-        ok = EVP_PBE_scrypt(pw, pwLen, salt, saltLen, uint64_t(1) << kdf.p1, kdf.p2, kdf.p3,
-                            uint64_t(1) << 31, key.data(), kKeyLen);
+        ok = EVP_PBE_scrypt(pw, pwLen, salt, saltLen, uint64_t(1) << kdf.p1, kdf.p2, kdf.p3, uint64_t(1) << 31,
+                            key.data(), kKeyLen);
     } else {
-        ok = PKCS5_PBKDF2_HMAC(pw, int(pwLen), salt, int(saltLen), int(kdf.p1), EVP_sha256(), int(kKeyLen),
-                               key.data());
+        ok = PKCS5_PBKDF2_HMAC(pw, int(pwLen), salt, int(saltLen), int(kdf.p1), EVP_sha256(), int(kKeyLen), key.data());
     }
     if (ok != 1) {
         key.wipe();
@@ -310,8 +308,7 @@ KResult parseHeader(const uint8_t* data, size_t size, Header& h) {
     if (h.version == 0) return kErrFormat;
     if (h.version > kFormatVersion) return kErrVersion;
     uint8_t kdfId = 0, reserved = 0;
-    if (!c.u8(kdfId) || !c.u8(reserved) || !c.u32(h.kdf.p1) || !c.u32(h.kdf.p2) || !c.u32(h.kdf.p3))
-        return kErrFormat;
+    if (!c.u8(kdfId) || !c.u8(reserved) || !c.u32(h.kdf.p1) || !c.u32(h.kdf.p2) || !c.u32(h.kdf.p3)) return kErrFormat;
     if (kdfId != uint8_t(KdfId::Scrypt) && kdfId != uint8_t(KdfId::Pbkdf2Sha256)) return kErrFormat;
     h.kdf.id = KdfId(kdfId);
     if (reserved != 0 || !h.kdf.withinBounds()) return kErrFormat;
@@ -476,15 +473,14 @@ KResult encodeFile(const ContainerImage& image, const char* password, size_t pas
     std::string body(plain.size(), '\0');
     uint8_t tag[kTagLen];
     int n = 0, fin = 0;
-    bool ok = ctx.c && EVP_EncryptInit_ex(ctx.c, EVP_aes_256_gcm(), nullptr, nullptr, nullptr) == 1 &&
-              EVP_CIPHER_CTX_ctrl(ctx.c, EVP_CTRL_GCM_SET_IVLEN, int(kNonceLen), nullptr) == 1 &&
-              EVP_EncryptInit_ex(ctx.c, nullptr, nullptr, key.data(), nonce) == 1 &&
-              EVP_EncryptUpdate(ctx.c, nullptr, &n, reinterpret_cast<const uint8_t*>(file.data()),
-                                int(file.size())) == 1 &&
-              EVP_EncryptUpdate(ctx.c, reinterpret_cast<uint8_t*>(body.data()), &n, plain.data(),
-                                int(plain.size())) == 1 &&
-              EVP_EncryptFinal_ex(ctx.c, reinterpret_cast<uint8_t*>(body.data()) + n, &fin) == 1 &&
-              EVP_CIPHER_CTX_ctrl(ctx.c, EVP_CTRL_GCM_GET_TAG, int(kTagLen), tag) == 1;
+    bool ok =
+        ctx.c && EVP_EncryptInit_ex(ctx.c, EVP_aes_256_gcm(), nullptr, nullptr, nullptr) == 1 &&
+        EVP_CIPHER_CTX_ctrl(ctx.c, EVP_CTRL_GCM_SET_IVLEN, int(kNonceLen), nullptr) == 1 &&
+        EVP_EncryptInit_ex(ctx.c, nullptr, nullptr, key.data(), nonce) == 1 &&
+        EVP_EncryptUpdate(ctx.c, nullptr, &n, reinterpret_cast<const uint8_t*>(file.data()), int(file.size())) == 1 &&
+        EVP_EncryptUpdate(ctx.c, reinterpret_cast<uint8_t*>(body.data()), &n, plain.data(), int(plain.size())) == 1 &&
+        EVP_EncryptFinal_ex(ctx.c, reinterpret_cast<uint8_t*>(body.data()) + n, &fin) == 1 &&
+        EVP_CIPHER_CTX_ctrl(ctx.c, EVP_CTRL_GCM_GET_TAG, int(kTagLen), tag) == 1;
     key.wipe();
     if (!ok) return kErrCrypto;
     file += body;
@@ -501,8 +497,7 @@ KResult readHeader(const uint8_t* data, size_t size, uint16_t& version, KdfParam
     return rc;
 }
 
-KResult decodeFile(const uint8_t* data, size_t size, const char* password, size_t passwordLen,
-                   ContainerImage& out) {
+KResult decodeFile(const uint8_t* data, size_t size, const char* password, size_t passwordLen, ContainerImage& out) {
     if (size > kMaxFileSize) return kErrFormat;
     Header h;
     if (KResult rc = parseHeader(data, size, h)) return rc;
@@ -541,7 +536,7 @@ KResult readWholeFile(const std::string& path, std::string& out) {
     // the reader; anything but a regular file is refused right after.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno == ENOENT ? kErrNoFile : kErrIo;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return kErrIo;

@@ -42,13 +42,13 @@ void setDefaultKdf(const KdfParams& p);
 
 // Container metadata.
 struct MetaRecord {
-    std::string name;       // container name
-    std::string owner;      // owner's common name
-    uint32_t mediaType = 0; // 0 = file
-    std::string location;   // file path or device location
-    int32_t profile = -1;   // key profile identifier
-    uint32_t flags = 0;     // MetaFlags
-    int64_t updateTime = 0; // seconds since the epoch of the last change
+    std::string name;        // container name
+    std::string owner;       // owner's common name
+    uint32_t mediaType = 0;  // 0 = file
+    std::string location;    // file path or device location
+    int32_t profile = -1;    // key profile identifier
+    uint32_t flags = 0;      // MetaFlags
+    int64_t updateTime = 0;  // seconds since the epoch of the last change
 };
 enum MetaFlags : uint32_t { kMetaStartupPassword = 0x1, kMetaActiveMode = 0x2 };
 
@@ -56,19 +56,19 @@ enum MetaFlags : uint32_t { kMetaStartupPassword = 0x1, kMetaActiveMode = 0x2 };
 enum KeyRole : uint32_t { kRoleActive = 1, kRoleNext = 2, kRolePrevious = 3, kRoleStorage = 4 };
 
 struct KeyRecord {
-    std::string id;          // SHA-1 of the public key (20 bytes); storage keys: any identifier
+    std::string id;  // SHA-1 of the public key (20 bytes); storage keys: any identifier
     uint32_t role = kRoleActive;
-    uint32_t purpose = 0;    // 0x20000 signature, 0x10000 key agreement
-    uint32_t flags = 0;      // key flags (0x800000 start-up key, ...)
+    uint32_t purpose = 0;  // 0x20000 signature, 0x10000 key agreement
+    uint32_t flags = 0;    // key flags (0x800000 start-up key, ...)
     int32_t profile = -1;
-    std::string algorithm;   // "EC:P-256", "RSA:3072", "Ed25519", "X25519", ...
+    std::string algorithm;  // "EC:P-256", "RSA:3072", "Ed25519", "X25519", ...
     int64_t created = 0;
-    int64_t notBefore = 0;   // usage period; 0 when not limited
+    int64_t notBefore = 0;  // usage period; 0 when not limited
     int64_t notAfter = 0;
-    SecureBytes pkcs8;       // private key, PKCS#8 DER (empty for keys held by a device)
-    std::string publicKey;   // SubjectPublicKeyInfo DER
-    SecureBytes secret;      // storage keys: the symmetric key
-    std::string handle;      // device keys: the backend's reference to the key
+    SecureBytes pkcs8;      // private key, PKCS#8 DER (empty for keys held by a device)
+    std::string publicKey;  // SubjectPublicKeyInfo DER
+    SecureBytes secret;     // storage keys: the symmetric key
+    std::string handle;     // device keys: the backend's reference to the key
 };
 
 struct RequestRecord {

@@ -91,9 +91,7 @@ KeyAlgorithm KeyAlgorithm::fromAlgor(const X509_ALGOR* alg, bool keyAgreement, i
     case NID_ED25519:
         if (!keyAgreement) a.kind = Ed25519;
         break;
-    case NID_X25519:
-        a.kind = X25519;
-        break;
+    case NID_X25519: a.kind = X25519; break;
     default: break;
     }
     return a;
@@ -237,7 +235,7 @@ bool bytesOfHex(const std::string& hex, std::string& out) {
 }
 
 KResult makeRequest(EVP_PKEY* subjectKey, EVP_PKEY* signer, const X509_NAME* subject,
-                    const STACK_OF(X509_EXTENSION)* exts, const std::string& challenge, std::string& der) {
+                    const STACK_OF(X509_EXTENSION) * exts, const std::string& challenge, std::string& der) {
     if (!subjectKey) return kErrInvalidArg;
     if (!signer) signer = subjectKey;
     X509_REQ* req = X509_REQ_new();

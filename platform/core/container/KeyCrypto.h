@@ -62,7 +62,7 @@ bool bytesOfHex(const std::string& hex, std::string& out);
 // subjectKey's; the signature is made with signer (subjectKey itself when
 // it can sign). Returns DER.
 KResult makeRequest(EVP_PKEY* subjectKey, EVP_PKEY* signer, const X509_NAME* subject,
-                    const STACK_OF(X509_EXTENSION)* exts, const std::string& challenge, std::string& der);
+                    const STACK_OF(X509_EXTENSION) * exts, const std::string& challenge, std::string& der);
 
 // CMS SignedData with the data embedded, signed by key with its certificate
 // included. kErrAlgorithm for Ed25519 keys (no CMS support in OpenSSL 3.0).

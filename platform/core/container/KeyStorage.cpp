@@ -90,7 +90,7 @@ KResult openKeyStorage(const std::string& location, std::unique_ptr<TCKeyStorage
 }
 
 bool TCFileKeyStorage::exists() const {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 

@@ -51,9 +51,9 @@ public:
 using KeyStorageFactory = std::unique_ptr<TCKeyStorage> (*)(const std::string& location);
 
 struct MediaInfo {
-    char prefix;        // the character before ':' in a location
-    uint32_t mediaType; // the media code
-    std::string name;   // display name
+    char prefix;         // the character before ':' in a location
+    uint32_t mediaType;  // the media code
+    std::string name;    // display name
     KeyStorageFactory factory;
     // Lists the attached devices as locations ("$:label"); may be null.
     int (*listDevices)(std::vector<std::string>& locations) = nullptr;

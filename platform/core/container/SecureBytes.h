@@ -10,19 +10,16 @@ namespace zrx {
 
 void secureWipe(void* p, size_t n);
 
-template <class T>
-struct WipingAllocator {
+template <class T> struct WipingAllocator {
     using value_type = T;
     WipingAllocator() = default;
-    template <class U>
-    WipingAllocator(const WipingAllocator<U>&) {}
+    template <class U> WipingAllocator(const WipingAllocator<U>&) {}
     T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T))); }
     void deallocate(T* p, size_t n) {
         secureWipe(p, n * sizeof(T));
         ::operator delete(p);
     }
-    template <class U>
-    bool operator==(const WipingAllocator<U>&) const { return true; }
+    template <class U> bool operator==(const WipingAllocator<U>&) const { return true; }
 };
 
 // A vector whose storage is wiped on every reallocation and on destruction.

@@ -73,8 +73,7 @@ constexpr PsiMatrix kPsi74 = psiPower(74);
 
 // The XOR of the words a row names; the row is a constant, so only its
 // terms are computed.
-template <uint16_t Row, int I = 0>
-inline uint32_t applyRow(const uint32_t x[16]) {
+template <uint16_t Row, int I = 0> inline uint32_t applyRow(const uint32_t x[16]) {
     if constexpr (I == 16) {
         return 0;
     } else if constexpr ((Row >> I) & 1) {
@@ -85,14 +84,12 @@ inline uint32_t applyRow(const uint32_t x[16]) {
 }
 
 // Output word J of the mixing.
-template <int J>
-inline uint32_t mixWord(const uint32_t hs[16], const uint32_t ms[16], const uint32_t ss[16]) {
+template <int J> inline uint32_t mixWord(const uint32_t hs[16], const uint32_t ms[16], const uint32_t ss[16]) {
     return applyRow<kPsi61.row[J]>(hs) ^ applyRow<kPsi62.row[J]>(ms) ^ applyRow<kPsi74.row[J]>(ss);
 }
 
-template <int... J>
-inline void mixWords(const uint32_t hs[16], const uint32_t ms[16], const uint32_t ss[16], uint32_t h[8],
-                     std::integer_sequence<int, J...>) {
+template <int... J> inline void mixWords(const uint32_t hs[16], const uint32_t ms[16], const uint32_t ss[16],
+                                         uint32_t h[8], std::integer_sequence<int, J...>) {
     const uint32_t out[16] = {mixWord<J>(hs, ms, ss)...};
     for (int i = 0; i < 8; ++i) h[i] = (out[2 * i] & 0xFFFFu) | out[2 * i + 1] << 16;
 }

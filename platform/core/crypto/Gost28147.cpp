@@ -157,10 +157,8 @@ bool Gost28147ecb(void* data, size_t len, const uint8_t* key, const TGost28147SB
     auto* p = static_cast<uint8_t*>(data);
     for (size_t i = 0; i < len; i += 8) {
         uint8_t out[8];
-        if (encrypt)
-            c.encryptBlock(p + i, out);
-        else
-            c.decryptBlock(p + i, out);
+        if (encrypt) c.encryptBlock(p + i, out);
+        else c.decryptBlock(p + i, out);
         std::memcpy(p + i, out, 8);
     }
     return true;

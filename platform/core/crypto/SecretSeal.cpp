@@ -45,7 +45,7 @@ bool loadInstallSecret(const char* file, uint8_t secret[32]) {
         fd = ::open(file, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     }
     if (fd < 0) return false;
-    struct stat st{};
+    struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_size == 32;
     if (ok && (st.st_mode & 077)) ok = ::fchmod(fd, 0600) == 0;
     ok = ok && ::read(fd, secret, 32) == 32;
@@ -89,7 +89,8 @@ bool gcm(bool encrypt, const uint8_t key[32], const uint8_t nonce[kNonceLen], st
     if (!c) return false;
     int n = 0;
     bool ok = EVP_CipherInit_ex(c, EVP_aes_256_gcm(), nullptr, key, nonce, encrypt ? 1 : 0) == 1 &&
-              EVP_CipherUpdate(c, nullptr, &n, reinterpret_cast<const uint8_t*>(aad.data()), static_cast<int>(aad.size())) == 1 &&
+              EVP_CipherUpdate(c, nullptr, &n, reinterpret_cast<const uint8_t*>(aad.data()),
+                               static_cast<int>(aad.size())) == 1 &&
               EVP_CipherUpdate(c, out, &n, in, static_cast<int>(len)) == 1;
     if (ok && !encrypt) ok = EVP_CIPHER_CTX_ctrl(c, EVP_CTRL_GCM_SET_TAG, kTagLen, tag) == 1;
     ok = ok && EVP_CipherFinal_ex(c, out + n, &n) == 1;
@@ -112,8 +113,8 @@ bool sealSecret(const char* secretFile, std::string_view label, std::string_view
     uint8_t out[kSealedLongSecretSize];
     const size_t outLen = 1 + kNonceLen + plainLen + kTagLen;
     out[0] = isShort ? kShortVersion : kLongVersion;
-    const bool ok = RAND_bytes(out + 1, kNonceLen) == 1 &&
-                    gcm(true, key, out + 1, label, plain, plainLen, out + 1 + kNonceLen, out + 1 + kNonceLen + plainLen);
+    const bool ok = RAND_bytes(out + 1, kNonceLen) == 1 && gcm(true, key, out + 1, label, plain, plainLen,
+                                                               out + 1 + kNonceLen, out + 1 + kNonceLen + plainLen);
     if (ok) sealed.assign(reinterpret_cast<const char*>(out), outLen);
     OPENSSL_cleanse(plain, sizeof plain);
     OPENSSL_cleanse(key, sizeof key);
@@ -126,8 +127,7 @@ bool openSecret(const char* secretFile, std::string_view label, std::string_view
         secretMax = kSealedSecretMax;
     else if (sealed.size() == kSealedLongSecretSize && static_cast<uint8_t>(sealed[0]) == kLongVersion)
         secretMax = kSealedLongSecretMax;
-    else
-        return false;
+    else return false;
     uint8_t key[32];
     if (!installKey(secretFile, key)) return false;
     const size_t plainLen = 1 + secretMax;
@@ -135,8 +135,7 @@ bool openSecret(const char* secretFile, std::string_view label, std::string_view
     const auto* b = reinterpret_cast<const uint8_t*>(sealed.data());
     uint8_t tag[kTagLen];
     std::memcpy(tag, b + 1 + kNonceLen + plainLen, kTagLen);
-    const bool ok =
-        gcm(false, key, b + 1, label, b + 1 + kNonceLen, plainLen, plain, tag) && plain[0] <= secretMax;
+    const bool ok = gcm(false, key, b + 1, label, b + 1 + kNonceLen, plainLen, plain, tag) && plain[0] <= secretMax;
     if (ok) secret.assign(reinterpret_cast<const char*>(plain + 1), plain[0]);
     OPENSSL_cleanse(plain, sizeof plain);
     OPENSSL_cleanse(key, sizeof key);

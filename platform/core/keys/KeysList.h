@@ -21,7 +21,7 @@ enum : uint32_t {
     kfKeyAgreement = 0x10000,  // purpose: key agreement
     kfSignature = 0x20000,     // purpose: signature
     kfPurposeMask = 0x30000,
-    kfStartup = 0x800000,      // start-up key (shown with a leading "@")
+    kfStartup = 0x800000,  // start-up key (shown with a leading "@")
 };
 
 // One stored object: flags and key identifier.

@@ -107,10 +107,8 @@ void TCBaseUserKeysContext::touch() {
 }
 
 void TCBaseUserKeysContext::setModified(bool on) {
-    if (on)
-        touch();
-    else
-        modified_ = false;
+    if (on) touch();
+    else modified_ = false;
 }
 
 bool TCBaseUserKeysContext::copyDenied() const {
@@ -166,10 +164,8 @@ KResult TCBaseUserKeysContext::setPassword(const char* newPassword, uint32_t fla
         if (KResult rc = changeDevicePin(st, newPassword); failed(rc)) return rc;
     }
     setDp(newPassword);
-    if (flags & 1)
-        meta_.flags |= kMetaStartupPassword;
-    else
-        meta_.flags &= ~kMetaStartupPassword;
+    if (flags & 1) meta_.flags |= kMetaStartupPassword;
+    else meta_.flags &= ~kMetaStartupPassword;
     touch();
     return 0;
 }
@@ -350,7 +346,8 @@ void TCBaseUserKeysContext::syncDeviceKeys(TCKeyStorage* st, const char* passwor
     const TCSBaseKeysList* lists[] = {&ctx_ActKeysList, &ctx_NewKeysList, &ctx_PrevEncodeKeysList};
     bool software = false;
     for (const TCSBaseKeysList* list : lists)
-        software = software || list->enumeratePrivateKeys([](TCPrivateEVPKey* k) { return !k->record().pkcs8.empty(); });
+        software =
+            software || list->enumeratePrivateKeys([](TCPrivateEVPKey* k) { return !k->record().pkcs8.empty(); });
     if (!software) return;
     ContainerImage back;
     if (failed(st->load(password, back))) return;
@@ -622,7 +619,7 @@ KResult TCBaseUserKeysContext::addCertificate(const TZrX509& cert, uint32_t othe
     TCASN1OctetString keyId(id.data(), id.size());
     uint32_t role = otherRole;
     if (TCPrivateEVPKey* k = findPrivateKey(keyId)) {
-        role = ctx_NewKeysList.indexOf(k) >= 0 ? kCertOwnNext
+        role = ctx_NewKeysList.indexOf(k) >= 0          ? kCertOwnNext
                : ctx_PrevEncodeKeysList.indexOf(k) >= 0 ? kCertPrevious
                                                         : kCertOwn;
         k->setUsagePeriod(cert.getNotBefore_time(), cert.getNotAfter_time());

@@ -92,12 +92,9 @@ KResult TCASN1Base::writeFile(const char* fileName, bool pem) const {
 TCString TZrX509Base::getKindDescirption(bool withoutBlank) const {
     uint32_t f = keyFlags();
     const char* text = nullptr;
-    if ((f & zfSignature) && (f & zfKeyAgreement))
-        text = "ЭП и связи";
-    else if (f & zfSignature)
-        text = "ЭП";
-    else if (f & zfKeyAgreement)
-        text = "связи";
+    if ((f & zfSignature) && (f & zfKeyAgreement)) text = "ЭП и связи";
+    else if (f & zfSignature) text = "ЭП";
+    else if (f & zfKeyAgreement) text = "связи";
     if (!text) return TCString();
     TCString t = zrnTranslateString(text);
     return withoutBlank ? t : TCString(" ") + t;
@@ -105,7 +102,7 @@ TCString TZrX509Base::getKindDescirption(bool withoutBlank) const {
 
 const TZrX509* TZrX509Base::getSigner(int index) const {
     return index >= 0 && index < static_cast<int>(attached_.size()) ? attached_[static_cast<size_t>(index)].get()
-                                                                     : nullptr;
+                                                                    : nullptr;
 }
 
 KResult TZrX509Base::attachSigner(const TZrX509& issuer) {

@@ -67,25 +67,25 @@ protected:
 // Certificate statuses (TZrX509Base::status).
 enum : uint32_t {
     zsUnknown = 0,
-    zsValid = 0x2002,      // in its validity period
+    zsValid = 0x2002,  // in its validity period
     zsNotYetValid = 0x2004,
     zsExpired = 0x2006,
 };
 
 // Key and usage flags of an object (keyFlags()).
 enum : uint32_t {
-    zfCA = 0x1,                 // certification authority (basicConstraints CA)
-    zfTlsClient = 0x2,          // extendedKeyUsage clientAuth
-    zfRoot = 0x4,               // self-signed authority
-    zfTimeStamping = 0x20,      // extendedKeyUsage timeStamping
-    zfStart = 0x400,            // start-up (temporary) certificate
-    zfEmail = 0x2000,           // extendedKeyUsage emailProtection
-    zfKeyAgreement = 0x10000,   // keyAgreement / keyEncipherment / dataEncipherment
-    zfSignature = 0x20000,      // digitalSignature / nonRepudiation
-    zfOCSP = 0x200000,          // extendedKeyUsage OCSPSigning
-    zfCMP = 0x400000,           // certificate-management service
-    zfVpnClient = 0x800000,     // extendedKeyUsage ipsecUser
-    zfVpnServer = 0x8000000,    // extendedKeyUsage serverAuth / ipsecEndSystem
+    zfCA = 0x1,                // certification authority (basicConstraints CA)
+    zfTlsClient = 0x2,         // extendedKeyUsage clientAuth
+    zfRoot = 0x4,              // self-signed authority
+    zfTimeStamping = 0x20,     // extendedKeyUsage timeStamping
+    zfStart = 0x400,           // start-up (temporary) certificate
+    zfEmail = 0x2000,          // extendedKeyUsage emailProtection
+    zfKeyAgreement = 0x10000,  // keyAgreement / keyEncipherment / dataEncipherment
+    zfSignature = 0x20000,     // digitalSignature / nonRepudiation
+    zfOCSP = 0x200000,         // extendedKeyUsage OCSPSigning
+    zfCMP = 0x400000,          // certificate-management service
+    zfVpnClient = 0x800000,    // extendedKeyUsage ipsecUser
+    zfVpnServer = 0x8000000,   // extendedKeyUsage serverAuth / ipsecEndSystem
 };
 
 class TZrX509Base : public TCASN1Base {
@@ -95,7 +95,10 @@ public:
     uint32_t getStatus() const { return status_; }
     void setStatus(uint32_t s) { status_ = s; }
     // Status from the object's own data at the given time (-1: now).
-    virtual uint32_t computeStatus(int64_t at = -1) const { (void)at; return status_; }
+    virtual uint32_t computeStatus(int64_t at = -1) const {
+        (void)at;
+        return status_;
+    }
 
     // Owner name (the subject's common name; the issuer's for a revocation list).
     virtual TCString ownerName() const = 0;
@@ -124,7 +127,10 @@ public:
 
 protected:
     // Checks that the certificate signed this object (no check by default).
-    virtual KResult verifySigner(const class TZrX509& issuer) const { (void)issuer; return 0; }
+    virtual KResult verifySigner(const class TZrX509& issuer) const {
+        (void)issuer;
+        return 0;
+    }
     std::vector<std::shared_ptr<const class TZrX509>> attached_;
     uint32_t status_ = zsUnknown;
     TCString profile_;

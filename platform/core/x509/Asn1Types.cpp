@@ -171,10 +171,8 @@ ASN1_TIME* TCASN1Time::toAsn1() const {
     zrxTimeToFields(t_, y, mo, d, h, mi, s);
     if (y < 0 || y > 9999) return nullptr;
     TCString text;
-    if (y >= 1950 && y < 2050)
-        text = TCString::format("%02d%02d%02d%02d%02d%02dZ", y % 100, mo, d, h, mi, s);
-    else
-        text = generalized();
+    if (y >= 1950 && y < 2050) text = TCString::format("%02d%02d%02d%02d%02d%02dZ", y % 100, mo, d, h, mi, s);
+    else text = generalized();
     ASN1_TIME* at = ASN1_TIME_new();
     if (at && !ASN1_TIME_set_string(at, text.c_str())) {
         ASN1_TIME_free(at);

@@ -50,7 +50,10 @@ public:
 
     // false (and no value) for a missing or malformed time.
     bool assign(const ASN1_TIME* t);
-    void assign(int64_t t) { t_ = t; set_ = true; }
+    void assign(int64_t t) {
+        t_ = t;
+        set_ = true;
+    }
     bool isSet() const { return set_; }
     int64_t time() const { return t_; }
     // "ДД.ММ.ГГГГ ЧЧ:ММ:СС" in UTC (empty without a value); withTime false gives the date only.

@@ -236,8 +236,7 @@ KResult TCXCertsChain::verifyOne(const TZrX509& cert, TZrXCertLookupFunc lookup,
                     if (issued(*f, *cur)) issuer = f.get();
             }
             if (!issuer) {
-                std::unique_ptr<TZrX509> got(
-                    lookup(context, cur->getAuthKeyID(), cur->getIssuer(), nullptr));
+                std::unique_ptr<TZrX509> got(lookup(context, cur->getAuthKeyID(), cur->getIssuer(), nullptr));
                 if (!got || got->isEmpty() || !issued(*got, *cur)) break;
                 std::vector<uint8_t> der;
                 got->encode(der);

@@ -64,16 +64,15 @@ TCString TZrXCrl::ownerName() const { return crl_ ? getIssuer()->ownerName() : T
 
 TCASN1OctetString TZrXCrl::keyID() const {
     if (!crl_) return TCASN1OctetString();
-    auto* akid = static_cast<AUTHORITY_KEYID*>(X509_CRL_get_ext_d2i(crl_, NID_authority_key_identifier, nullptr, nullptr));
+    auto* akid =
+        static_cast<AUTHORITY_KEYID*>(X509_CRL_get_ext_d2i(crl_, NID_authority_key_identifier, nullptr, nullptr));
     TCASN1OctetString id(akid ? akid->keyid : nullptr);
     AUTHORITY_KEYID_free(akid);
     ERR_clear_error();
     return id;
 }
 
-int64_t TZrXCrl::thisUpdate() const {
-    return crl_ ? TCASN1Time(X509_CRL_get0_lastUpdate(crl_)).time() : 0;
-}
+int64_t TZrXCrl::thisUpdate() const { return crl_ ? TCASN1Time(X509_CRL_get0_lastUpdate(crl_)).time() : 0; }
 
 int64_t TZrXCrl::nextUpdate() const {
     if (!crl_) return 0;

@@ -9,8 +9,8 @@
 using namespace zrx::x509;
 
 namespace {
-const char* const kTypeNames[] = {"none", "string", "bool",  "int",   "date",      "datetime",  "binary", "object",
-                                  "enum", "set",    "time",  "flags", "binfile", "auxiliary", "simple"};
+const char* const kTypeNames[] = {"none", "string", "bool", "int",   "date",    "datetime",  "binary", "object",
+                                  "enum", "set",    "time", "flags", "binfile", "auxiliary", "simple"};
 }
 
 const char* xvtByType(TCEditsEntryType type) {
@@ -56,20 +56,10 @@ TCXEditsEntry::TCXEditsEntry(const char* name, TCEditsEntryType type, const char
     : TCString(name ? name : ""), caption_(caption ? caption : ""), value_(value ? value : ""), type_(type) {}
 
 TCXEditsEntry::TCXEditsEntry(const TCXEditsEntry& other)
-    : TCString(other),
-      caption_(other.caption_),
-      longName_(other.longName_),
-      value_(other.value_),
-      inputMask_(other.inputMask_),
-      altList_(other.altList_),
-      type_(other.type_),
-      maxLength_(other.maxLength_),
-      canEmpty_(other.canEmpty_),
-      enabled_(other.enabled_),
-      flags_(other.flags_),
-      optionFlags_(other.optionFlags_),
-      nid_(other.nid_),
-      items_(other.items_) {
+    : TCString(other), caption_(other.caption_), longName_(other.longName_), value_(other.value_),
+      inputMask_(other.inputMask_), altList_(other.altList_), type_(other.type_), maxLength_(other.maxLength_),
+      canEmpty_(other.canEmpty_), enabled_(other.enabled_), flags_(other.flags_), optionFlags_(other.optionFlags_),
+      nid_(other.nid_), items_(other.items_) {
     if (other.sub_) {
         sub_ = std::make_unique<TCXEditsList>(*other.sub_);
         sub_->setOwnerEntry(this);

@@ -155,9 +155,9 @@ KResult genericDer(TCEditsEntryType type, const TCString& value, std::vector<uin
     return rc;
 }
 
-const char* const kKuNames[] = {"digitalSignature", "nonRepudiation", "keyEncipherment", "dataEncipherment",
-                                "keyAgreement",     "keyCertSign",    "cRLSign",         "encipherOnly",
-                                "decipherOnly"};
+const char* const kKuNames[] = {"digitalSignature", "nonRepudiation", "keyEncipherment",
+                                "dataEncipherment", "keyAgreement",   "keyCertSign",
+                                "cRLSign",          "encipherOnly",   "decipherOnly"};
 
 TCString generalNamesText(GENERAL_NAMES* names) {
     TCString out;
@@ -177,8 +177,9 @@ TCString generalNamesText(GENERAL_NAMES* names) {
             break;
         }
         case GEN_DIRNAME:
-            part = TCString("dirName:") +
-                   zrxBioText([gn](BIO* b) { return X509_NAME_print_ex(b, gn->d.directoryName, 0, XN_FLAG_ONELINE) >= 0 ? 1 : 0; });
+            part = TCString("dirName:") + zrxBioText([gn](BIO* b) {
+                       return X509_NAME_print_ex(b, gn->d.directoryName, 0, XN_FLAG_ONELINE) >= 0 ? 1 : 0;
+                   });
             break;
         default: continue;
         }
@@ -357,7 +358,8 @@ KResult TCX509ExtEntry::fromExtension(const X509_EXTENSION* ext) {
     critical_ = X509_EXTENSION_get_critical(ext) != 0;
     type_ = xvtString;
     TCString value;
-    void* decoded = nid != NID_undef && X509V3_EXT_get_nid(nid) ? X509V3_EXT_d2i(const_cast<X509_EXTENSION*>(ext)) : nullptr;
+    void* decoded =
+        nid != NID_undef && X509V3_EXT_get_nid(nid) ? X509V3_EXT_d2i(const_cast<X509_EXTENSION*>(ext)) : nullptr;
     switch (nid) {
     case NID_ext_key_usage: {
         auto* eku = static_cast<EXTENDED_KEY_USAGE*>(decoded);
@@ -433,10 +435,12 @@ KResult TCX509ExtEntry::fromExtension(const X509_EXTENSION* ext) {
         ASN1_TYPE* t = d2i_ASN1_TYPE(nullptr, &p, n);
         if (t && p == ASN1_STRING_get0_data(os) + n) {
             switch (t->type) {
-            case V_ASN1_UTF8STRING: case V_ASN1_PRINTABLESTRING: case V_ASN1_IA5STRING:
-            case V_ASN1_BMPSTRING: case V_ASN1_T61STRING: case V_ASN1_VISIBLESTRING:
-                value = zrxAsn1ToUtf8(t->value.asn1_string);
-                break;
+            case V_ASN1_UTF8STRING:
+            case V_ASN1_PRINTABLESTRING:
+            case V_ASN1_IA5STRING:
+            case V_ASN1_BMPSTRING:
+            case V_ASN1_T61STRING:
+            case V_ASN1_VISIBLESTRING: value = zrxAsn1ToUtf8(t->value.asn1_string); break;
             case V_ASN1_INTEGER:
                 type_ = xvtInt;
                 value = TCString(static_cast<int64_t>(ASN1_INTEGER_get(t->value.integer)), 10);
@@ -538,7 +542,8 @@ TX509v3ExtList::TX509v3ExtList(const TX509v3ExtList& other) : TX509v3ExtList(oth
 
 TX509v3ExtList& TX509v3ExtList::operator=(const TX509v3ExtList& other) {
     if (this != &other) {
-        STACK_OF(X509_EXTENSION)* copy = sk_X509_EXTENSION_deep_copy(other.exts_, X509_EXTENSION_dup, X509_EXTENSION_free);
+        STACK_OF(X509_EXTENSION)* copy =
+            sk_X509_EXTENSION_deep_copy(other.exts_, X509_EXTENSION_dup, X509_EXTENSION_free);
         if (copy) {
             sk_X509_EXTENSION_pop_free(exts_, X509_EXTENSION_free);
             exts_ = copy;

@@ -69,7 +69,6 @@ TCString zrxHtmlBreakable(const TCString& text) {
     return TCString(std::move(out));
 }
 
-
 // Escaped text with line breaks kept.
 static TCString escapeLines(const TCString& text) {
     TCString e = zrxHtmlBreakable(text);
@@ -106,8 +105,7 @@ void TZrXHtmlPage::title(const TCString& text, const TCString& sub) {
 
 void TZrXHtmlPage::status(const TCString& text, bool good) {
     closeTable();
-    if (print())
-        out_.appendf("<p align=\"center\"><b>%s</b></p>\n", zrxHtmlBreakable(text).c_str());
+    if (print()) out_.appendf("<p align=\"center\"><b>%s</b></p>\n", zrxHtmlBreakable(text).c_str());
     else
         out_.appendf("<p align=\"center\"><font color=\"%s\"><b>%s</b></font></p>\n", good ? "green" : "maroon",
                      zrxHtmlBreakable(text).c_str());
@@ -115,10 +113,8 @@ void TZrXHtmlPage::status(const TCString& text, bool good) {
 
 void TZrXHtmlPage::section(const char* caption) {
     if (!tableOpen_) {
-        if (print())
-            out_ += "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n";
-        else
-            out_ += "<table width=\"100%\" border=\"0\" cellspacing=\"1\" cellpadding=\"3\">\n";
+        if (print()) out_ += "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n";
+        else out_ += "<table width=\"100%\" border=\"0\" cellspacing=\"1\" cellpadding=\"3\">\n";
         tableOpen_ = true;
     }
     if (print())
@@ -135,7 +131,8 @@ void TZrXHtmlPage::rowHtml(const TCString& labelHtml, const TCString& html) {
                      labelHtml.c_str(), html.c_str());
     else
         out_.appendf(
-            "<tr><td width=\"35%%\" valign=\"top\"><b>%s</b></td><td valign=\"top\"><font color=\"navy\">%s</font></td></tr>\n",
+            "<tr><td width=\"35%%\" valign=\"top\"><b>%s</b></td><td valign=\"top\"><font "
+            "color=\"navy\">%s</font></td></tr>\n",
             labelHtml.c_str(), html.c_str());
 }
 
@@ -180,9 +177,14 @@ TCString zrxExtensionValueText(const X509_EXTENSION* ext) {
     auto* e = const_cast<X509_EXTENSION*>(ext);
     int nid = OBJ_obj2nid(X509_EXTENSION_get_object(e));
     if (nid == NID_key_usage) {
-        static const char* const bits[] = {"Цифровая подпись", "Неотрекаемость", "Шифрование ключей",
-                                           "Шифрование данных", "Согласование ключей", "Подпись сертификатов",
-                                           "Подпись списков отозванных сертификатов", "Только шифрование",
+        static const char* const bits[] = {"Цифровая подпись",
+                                           "Неотрекаемость",
+                                           "Шифрование ключей",
+                                           "Шифрование данных",
+                                           "Согласование ключей",
+                                           "Подпись сертификатов",
+                                           "Подпись списков отозванных сертификатов",
+                                           "Только шифрование",
                                            "Только расшифрование"};
         auto* ku = static_cast<ASN1_BIT_STRING*>(X509V3_EXT_d2i(e));
         TCString out;
@@ -298,10 +300,18 @@ static TCString usageText(uint32_t f) {
         const char* text;
     };
     static const Bit bits[] = {
-        {zfCA, "Центр сертификации"}, {zfRoot, "Корневой сертификат"}, {zfSignature, "Электронная подпись"},
-        {zfKeyAgreement, "Шифрование (ключи связи)"}, {zfStart, "Стартовый сертификат"}, {zfTlsClient, "Клиент TLS/VPN"},
-        {zfVpnServer, "Сервер TLS/VPN"}, {zfVpnClient, "Клиент VPN"}, {zfTimeStamping, "Служба меток времени"},
-        {zfOCSP, "Служба OCSP"}, {zfCMP, "Служба управления сертификатами"}, {zfEmail, "Защита электронной почты"},
+        {zfCA, "Центр сертификации"},
+        {zfRoot, "Корневой сертификат"},
+        {zfSignature, "Электронная подпись"},
+        {zfKeyAgreement, "Шифрование (ключи связи)"},
+        {zfStart, "Стартовый сертификат"},
+        {zfTlsClient, "Клиент TLS/VPN"},
+        {zfVpnServer, "Сервер TLS/VPN"},
+        {zfVpnClient, "Клиент VPN"},
+        {zfTimeStamping, "Служба меток времени"},
+        {zfOCSP, "Служба OCSP"},
+        {zfCMP, "Служба управления сертификатами"},
+        {zfEmail, "Защита электронной почты"},
     };
     TCString out;
     for (const Bit& b : bits)
@@ -378,8 +388,9 @@ void TZrX509Req::htmlView(TCString& out, int mode) const {
     TCString kind = getKindDescirption(false);
     page.title(kind.isEmpty() ? caption() : caption() + " " + tr("ключа") + kind, ownerName());
     KResult sig = verifySelf();
-    page.status(sig == 0 ? tr("Подпись запроса верна")
-                         : sig == kErrNotSigned ? tr("Запрос не подписан") : tr("Подпись запроса неверна"),
+    page.status(sig == 0               ? tr("Подпись запроса верна")
+                : sig == kErrNotSigned ? tr("Запрос не подписан")
+                                       : tr("Подпись запроса неверна"),
                 sig == 0);
     page.section("Владелец");
     page.nameRows(*getSubject());
@@ -405,8 +416,9 @@ static void signerRows(TZrXHtmlPage& page, const TZrXNPkcs7& p7) {
     if (p7.numSigners() == 0) return;
     KResult v = p7.verifySignatures();
     page.section("Удостоверение");
-    page.row("Подпись", v == 0 ? tr("верна") : v == kErrIssuerNotFound ? tr("сертификат удостоверителя не найден")
-                                                                       : tr("неверна"));
+    page.row("Подпись", v == 0                    ? tr("верна")
+                        : v == kErrIssuerNotFound ? tr("сертификат удостоверителя не найден")
+                                                  : tr("неверна"));
     for (int i = 0; i < p7.numSigners(); ++i) {
         const TZrX509* s = p7.getSigner(i);
         if (!s) {
@@ -468,10 +480,9 @@ void TZrXSignedReq::htmlView(TCString& out, int mode) const {
         TZrXConfirmedMode m = getConfirmedMode();
         if (lastIssuer()) {
             sig.section("Подтверждение");
-            sig.row("Способ",
-                    m.confirmedByStart ? tr("стартовым сертификатом")
-                                       : m.confirmedBySelf ? tr("действующим сертификатом владельца")
-                                                           : tr("сертификатом другого владельца"));
+            sig.row("Способ", m.confirmedByStart ? tr("стартовым сертификатом")
+                              : m.confirmedBySelf ? tr("действующим сертификатом владельца")
+                                                  : tr("сертификатом другого владельца"));
             if (!m.confirmedByStart) sig.row("Досрочная смена", m.isPretermChanged ? tr("да") : tr("нет"));
         }
         sig.rawHtml("");
@@ -554,13 +565,13 @@ void TZrXCrl::renderHtml(TCString& out, int mode, bool withEntries) const {
             std::unique_ptr<TZrXRevokedCert> e(revokedAt(i));
             if (!e) continue;
             out.appendf("<tr><td>%d</td><td>%s</td><td>%s</td><td>%s</td></tr>\n", i + 1,
-                        zrxHtmlBreakable(e->serialStr()).c_str(),
-                        TCASN1Time(e->revocationTime).localText().c_str(),
+                        zrxHtmlBreakable(e->serialStr()).c_str(), TCASN1Time(e->revocationTime).localText().c_str(),
                         zrxHtmlEscape(getRevokedReason(e->reason).c_str()).c_str());
         }
         out += "</table>\n";
     } else if (n > 0) {
-        page.note(tr("Список отозванных сертификатов слишком велик для показа; выберите \"Показать список элементов\"."));
+        page.note(
+            tr("Список отозванных сертификатов слишком велик для показа; выберите \"Показать список элементов\"."));
     }
     page.finish();
 }

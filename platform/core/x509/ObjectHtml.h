@@ -31,8 +31,8 @@ public:
     void title(const TCString& text, const TCString& sub = TCString());
     // A status line in a colour of the screen form.
     void status(const TCString& text, bool good);
-    void section(const char* caption);         // caption is translated
-    void row(const char* label, const TCString& value);      // label translated, value escaped
+    void section(const char* caption);                           // caption is translated
+    void row(const char* label, const TCString& value);          // label translated, value escaped
     void rowText(const TCString& label, const TCString& value);  // both escaped as given
     void rowHtml(const TCString& labelHtml, const TCString& html);
     void nameRows(const TZrX509Name& name);

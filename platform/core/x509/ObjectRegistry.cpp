@@ -115,11 +115,22 @@ int zrxNidOf(const char* nameOrOid) {
         // names compare without regard to case for our own objects ("zorenpspnumber")
         for (size_t i = 0; i < static_cast<size_t>(ZrXObject::Count_); ++i)
             if (strcasecmp(kTable[i].sn, nameOrOid) == 0) return gNids[i];
-        static const struct { const char* alias; int nid; } aliases[] = {
-            {"email", NID_pkcs9_emailAddress}, {"sn", NID_surname}, {"gn", NID_givenName},
-            {"serialnumber", NID_serialNumber}, {"cn", NID_commonName}, {"o", NID_organizationName},
-            {"ou", NID_organizationalUnitName}, {"l", NID_localityName}, {"st", NID_stateOrProvinceName},
-            {"c", NID_countryName}, {"title", NID_title}, {"street", NID_streetAddress},
+        static const struct {
+            const char* alias;
+            int nid;
+        } aliases[] = {
+            {"email", NID_pkcs9_emailAddress},
+            {"sn", NID_surname},
+            {"gn", NID_givenName},
+            {"serialnumber", NID_serialNumber},
+            {"cn", NID_commonName},
+            {"o", NID_organizationName},
+            {"ou", NID_organizationalUnitName},
+            {"l", NID_localityName},
+            {"st", NID_stateOrProvinceName},
+            {"c", NID_countryName},
+            {"title", NID_title},
+            {"street", NID_streetAddress},
         };
         for (const auto& a : aliases)
             if (strcasecmp(a.alias, nameOrOid) == 0) return a.nid;
@@ -166,12 +177,24 @@ TCString zrxObjectCaption(int nid) {
     for (const auto& c : std)
         if (c.nid == nid) return zrnTranslateString(c.text);
     static const char* own[] = {
-        "Идентификатор пользователя", "Идентификатор профиля ключей", "Внешний идентификатор пользователя",
-        "Номер документа, удостоверяющего личность", "Регистрационный номер учётной карточки налогоплательщика",
-        "Уникальный номер записи в реестре", "Имя носителя ключей", "Параметры ключей связи",
-        "Профиль ключей", "Информация о владельце", "Стартовый сертификат", "Генерация ключей связи",
-        "Ключи, созданные носителем", "Служба управления сертификатами", "Обычный сертификат",
-        "Электронная печать", "Оператор регистрационного центра", "Запрос на отмену сертификата",
+        "Идентификатор пользователя",
+        "Идентификатор профиля ключей",
+        "Внешний идентификатор пользователя",
+        "Номер документа, удостоверяющего личность",
+        "Регистрационный номер учётной карточки налогоплательщика",
+        "Уникальный номер записи в реестре",
+        "Имя носителя ключей",
+        "Параметры ключей связи",
+        "Профиль ключей",
+        "Информация о владельце",
+        "Стартовый сертификат",
+        "Генерация ключей связи",
+        "Ключи, созданные носителем",
+        "Служба управления сертификатами",
+        "Обычный сертификат",
+        "Электронная печать",
+        "Оператор регистрационного центра",
+        "Запрос на отмену сертификата",
         "Алгоритм ключей связи",
     };
     static_assert(sizeof(own) / sizeof(own[0]) == static_cast<size_t>(ZrXObject::Count_));

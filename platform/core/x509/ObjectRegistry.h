@@ -6,29 +6,29 @@
 
 enum class ZrXObject : int {
     // owner-name attributes
-    UserID,          // "zorenUID"
-    ProfileID,       // "zorenProfileID"
-    ExtUserID,       // "zorenExtUserID"
-    PSPNumber,       // "zorenPSPNumber": identity document number
-    DRFOUCode,       // "DRFOU_Code": taxpayer code, at most 10 characters
-    UNZR,            // "unzr": record number of the population register
+    UserID,     // "zorenUID"
+    ProfileID,  // "zorenProfileID"
+    ExtUserID,  // "zorenExtUserID"
+    PSPNumber,  // "zorenPSPNumber": identity document number
+    DRFOUCode,  // "DRFOU_Code": taxpayer code, at most 10 characters
+    UNZR,       // "unzr": record number of the population register
     // extensions
-    StorageName,     // "zorenStorageName": name of the key medium
-    KAParams,        // "zorenKAParams": key-agreement algorithm identifier
-    ProfileExt,      // "zorenProfileExt": the key profile a certificate was made for
-    UserInfo,        // "zorenUserInfo": free owner information
+    StorageName,  // "zorenStorageName": name of the key medium
+    KAParams,     // "zorenKAParams": key-agreement algorithm identifier
+    ProfileExt,   // "zorenProfileExt": the key profile a certificate was made for
+    UserInfo,     // "zorenUserInfo": free owner information
     // extended key usages
-    TempCertificate, // "tempCertificate": start-up (temporary) certificate
-    GenKAKeys,       // "genKAKeys": key-agreement keys generated with the signature keys
-    TokenAuthor338,  // "tokenAuthor338": device-authored keys
-    CmpRA,           // "zorenCMP": certificate-management service
-    IssueOrdinaryCert, // "issueOrdinaryCert": an ordinary certificate is to be issued
-    UAStamp,         // "UAExtKeyUsage_Stamp": electronic stamp
-    UARA,            // "UAExtKeyUsage_RA": registration-authority operator
+    TempCertificate,    // "tempCertificate": start-up (temporary) certificate
+    GenKAKeys,          // "genKAKeys": key-agreement keys generated with the signature keys
+    TokenAuthor338,     // "tokenAuthor338": device-authored keys
+    CmpRA,              // "zorenCMP": certificate-management service
+    IssueOrdinaryCert,  // "issueOrdinaryCert": an ordinary certificate is to be issued
+    UAStamp,            // "UAExtKeyUsage_Stamp": electronic stamp
+    UARA,               // "UAExtKeyUsage_RA": registration-authority operator
     // content types
-    RevRequest,      // "zorenRevRequest": revocation request record
+    RevRequest,  // "zorenRevRequest": revocation request record
     // algorithms
-    KAAlgorithm,     // "zorenKAAlgorithm": key-agreement parameter object
+    KAAlgorithm,  // "zorenKAAlgorithm": key-agreement parameter object
     Count_
 };
 

@@ -13,8 +13,8 @@
 // Finds the certificate of a signer when the signed data does not carry it:
 // answers a new certificate (the caller takes it) or null. The signer is given
 // by its key identifier (may be empty) and issuer name with serial (may be null).
-using TZrXCertLookupFunc = TZrX509* (*)(void* context, const TCASN1OctetString& keyID,
-                                        const TZrX509Name* issuer, const char* serialHex);
+using TZrXCertLookupFunc = TZrX509* (*)(void* context, const TCASN1OctetString& keyID, const TZrX509Name* issuer,
+                                        const char* serialHex);
 
 class TZrXNPkcs7 : public TZrX509Base {
 public:

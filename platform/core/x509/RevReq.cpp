@@ -23,30 +23,29 @@ struct ZRX_REVREQ_st {
 };
 typedef struct ZRX_REVREQ_st ZRX_REVREQ;
 
-ASN1_SEQUENCE(ZRX_REVREQ) = {
-    ASN1_SIMPLE(ZRX_REVREQ, version, ASN1_INTEGER),
-    ASN1_SIMPLE(ZRX_REVREQ, issuer, X509_NAME),
-    ASN1_SIMPLE(ZRX_REVREQ, serial, ASN1_INTEGER),
-    ASN1_SIMPLE(ZRX_REVREQ, reason, ASN1_ENUMERATED),
-    ASN1_SIMPLE(ZRX_REVREQ, revTime, ASN1_GENERALIZEDTIME),
-    ASN1_EXP_OPT(ZRX_REVREQ, invTime, ASN1_GENERALIZEDTIME, 0),
-    ASN1_EXP_OPT(ZRX_REVREQ, owner, ASN1_UTF8STRING, 1),
+ASN1_SEQUENCE(ZRX_REVREQ) =
+    {
+        ASN1_SIMPLE(ZRX_REVREQ, version, ASN1_INTEGER),
+        ASN1_SIMPLE(ZRX_REVREQ, issuer, X509_NAME),
+        ASN1_SIMPLE(ZRX_REVREQ, serial, ASN1_INTEGER),
+        ASN1_SIMPLE(ZRX_REVREQ, reason, ASN1_ENUMERATED),
+        ASN1_SIMPLE(ZRX_REVREQ, revTime, ASN1_GENERALIZEDTIME),
+        ASN1_EXP_OPT(ZRX_REVREQ, invTime, ASN1_GENERALIZEDTIME, 0),
+        ASN1_EXP_OPT(ZRX_REVREQ, owner, ASN1_UTF8STRING, 1),
 } ASN1_SEQUENCE_END(ZRX_REVREQ)
 
-DECLARE_ASN1_FUNCTIONS(ZRX_REVREQ)
-IMPLEMENT_ASN1_FUNCTIONS(ZRX_REVREQ)
+        DECLARE_ASN1_FUNCTIONS(ZRX_REVREQ) IMPLEMENT_ASN1_FUNCTIONS(ZRX_REVREQ)
 
-namespace {
-
-ASN1_GENERALIZEDTIME* genTime(int64_t t) {
-    TCASN1Time tm(t);
-    ASN1_GENERALIZEDTIME* g = ASN1_GENERALIZEDTIME_new();
-    if (g && !ASN1_GENERALIZEDTIME_set_string(g, tm.generalized().c_str())) {
-        ASN1_GENERALIZEDTIME_free(g);
-        return nullptr;
+            namespace {
+    ASN1_GENERALIZEDTIME* genTime(int64_t t) {
+        TCASN1Time tm(t);
+        ASN1_GENERALIZEDTIME* g = ASN1_GENERALIZEDTIME_new();
+        if (g && !ASN1_GENERALIZEDTIME_set_string(g, tm.generalized().c_str())) {
+            ASN1_GENERALIZEDTIME_free(g);
+            return nullptr;
+        }
+        return g;
     }
-    return g;
-}
 
 }  // namespace
 
@@ -56,17 +55,17 @@ TCString TZrXRevokedCert::serialStr() const {
 
 TCString getRevokedReason(int reason) {
     static const char* const texts[] = {
-        "Причина не указана",          // 0 unspecified
-        "Компрометация ключа",         // 1 keyCompromise
-        "Компрометация ключа ЦСК",     // 2 cACompromise
-        "Изменение данных владельца",  // 3 affiliationChanged
-        "Замена сертификата",          // 4 superseded
-        "Прекращение деятельности",    // 5 cessationOfOperation
-        "Блокирование сертификата",    // 6 certificateHold
-        nullptr,                       // 7 unused
-        "Разблокирование сертификата", // 8 removeFromCRL
-        "Отзыв полномочий",            // 9 privilegeWithdrawn
-        "Компрометация ключа центра атрибутов", // 10 aACompromise
+        "Причина не указана",                    // 0 unspecified
+        "Компрометация ключа",                   // 1 keyCompromise
+        "Компрометация ключа ЦСК",               // 2 cACompromise
+        "Изменение данных владельца",            // 3 affiliationChanged
+        "Замена сертификата",                    // 4 superseded
+        "Прекращение деятельности",              // 5 cessationOfOperation
+        "Блокирование сертификата",              // 6 certificateHold
+        nullptr,                                 // 7 unused
+        "Разблокирование сертификата",           // 8 removeFromCRL
+        "Отзыв полномочий",                      // 9 privilegeWithdrawn
+        "Компрометация ключа центра атрибутов",  // 10 aACompromise
     };
     if (reason >= 0 && reason <= 10 && texts[reason]) return zrnTranslateString(texts[reason]);
     return TCString::format(zrnTranslateString("Неизвестная причина (%d)").c_str(), reason);

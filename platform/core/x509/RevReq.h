@@ -23,7 +23,7 @@ public:
     std::vector<uint8_t> serial;  // big-endian magnitude
     int reason = 0;               // CRLReason
     int64_t revocationTime = 0;
-    int64_t invalidityTime = 0;   // 0: none
+    int64_t invalidityTime = 0;  // 0: none
     TCString ownerName;
 
     TCString serialStr() const;

@@ -34,8 +34,7 @@ T* zrxDecodeWhole(const void* der, size_t len, T* (*d2i)(T**, const unsigned cha
 
 // The object's DER into `out`; false (and `out` empty) when encoding fails.
 // The OpenSSL error queue is left clear.
-template <class T>
-bool zrxEncodeDer(const T* obj, int (*i2d)(const T*, unsigned char**), std::vector<uint8_t>& out) {
+template <class T> bool zrxEncodeDer(const T* obj, int (*i2d)(const T*, unsigned char**), std::vector<uint8_t>& out) {
     out.clear();
     int n = obj ? i2d(obj, nullptr) : -1;
     if (n > 0) {

@@ -44,30 +44,30 @@ void collectError(const char*, int, const char*, const char*, const char* subjec
 // which every start would otherwise map and relocate for a check that most
 // runs never make. The loaded library shares libxml2 and OpenSSL with the
 // program, both already in the process.
-#define ZRX_XMLSEC_FUNCTIONS(X)                                                                                  \
-    X(xmlSecInit)                                                                                                \
-    X(xmlSecCheckVersionExt)                                                                                     \
-    X(xmlSecOpenSSLAppInit)                                                                                      \
-    X(xmlSecOpenSSLInit)                                                                                         \
-    X(xmlSecErrorsSetCallback)                                                                                   \
-    X(xmlSecDSigCtxCreate)                                                                                       \
-    X(xmlSecDSigCtxDestroy)                                                                                      \
-    X(xmlSecDSigCtxEnableSignatureTransform)                                                                     \
-    X(xmlSecDSigCtxEnableReferenceTransform)                                                                     \
-    X(xmlSecTransformExclC14NGetKlass)                                                                           \
-    X(xmlSecOpenSSLTransformRsaSha256GetKlass)                                                                   \
-    X(xmlSecOpenSSLTransformEcdsaSha256GetKlass)                                                                 \
-    X(xmlSecOpenSSLTransformSha256GetKlass)                                                                      \
-    X(xmlSecOpenSSLEvpKeyAdopt)                                                                                  \
-    X(xmlSecKeyCreate)                                                                                           \
-    X(xmlSecKeySetValue)                                                                                         \
-    X(xmlSecKeyDataDestroy)                                                                                      \
-    X(xmlSecKeyDestroy)                                                                                          \
-    X(xmlSecDSigCtxVerify)                                                                                       \
-    X(xmlSecPtrListGetSize)                                                                                      \
-    X(xmlSecPtrListGetItem)                                                                                      \
-    X(xmlSecDSigReferenceCtxGetPreDigestBuffer)                                                                  \
-    X(xmlSecBufferGetData)                                                                                       \
+#define ZRX_XMLSEC_FUNCTIONS(X)                  \
+    X(xmlSecInit)                                \
+    X(xmlSecCheckVersionExt)                     \
+    X(xmlSecOpenSSLAppInit)                      \
+    X(xmlSecOpenSSLInit)                         \
+    X(xmlSecErrorsSetCallback)                   \
+    X(xmlSecDSigCtxCreate)                       \
+    X(xmlSecDSigCtxDestroy)                      \
+    X(xmlSecDSigCtxEnableSignatureTransform)     \
+    X(xmlSecDSigCtxEnableReferenceTransform)     \
+    X(xmlSecTransformExclC14NGetKlass)           \
+    X(xmlSecOpenSSLTransformRsaSha256GetKlass)   \
+    X(xmlSecOpenSSLTransformEcdsaSha256GetKlass) \
+    X(xmlSecOpenSSLTransformSha256GetKlass)      \
+    X(xmlSecOpenSSLEvpKeyAdopt)                  \
+    X(xmlSecKeyCreate)                           \
+    X(xmlSecKeySetValue)                         \
+    X(xmlSecKeyDataDestroy)                      \
+    X(xmlSecKeyDestroy)                          \
+    X(xmlSecDSigCtxVerify)                       \
+    X(xmlSecPtrListGetSize)                      \
+    X(xmlSecPtrListGetItem)                      \
+    X(xmlSecDSigReferenceCtxGetPreDigestBuffer)  \
+    X(xmlSecBufferGetData)                       \
     X(xmlSecBufferGetSize)
 
 struct XmlSec {
@@ -190,8 +190,8 @@ TCString checkShape(xmlDocPtr doc, Shape& s) {
         !isDs(refKids[2], "DigestValue"))
         return "нарушен состав ссылки";
     const auto transforms = elements(refKids[0]);
-    if (transforms.size() != 1 || !isDs(transforms[0], "Transform") ||
-        attr(transforms[0], "Algorithm") != kExcC14N || !elements(transforms[0]).empty())
+    if (transforms.size() != 1 || !isDs(transforms[0], "Transform") || attr(transforms[0], "Algorithm") != kExcC14N ||
+        !elements(transforms[0]).empty())
         return "недопустимое преобразование ссылки";
 
     // The object: exactly one element, nothing but blanks beside it.
@@ -283,9 +283,10 @@ KResult TZrXMLSigner::verifyXMLText(const char* text, size_t len, const char* so
     TZrX509 cert;
     const KResult found = lookup_(cert, context_, shape.keyId);
     if (found != 0 || cert.isEmpty())
-        return fail(found && isFailure(found) ? found : KR_E_EMPTY,
-                    TCString::format(zrnTranslateString("сертификат подписчика с идентификатором ключа %s не найден").c_str(),
-                                     shape.keyId.toHex().c_str()));
+        return fail(
+            found && isFailure(found) ? found : KR_E_EMPTY,
+            TCString::format(zrnTranslateString("сертификат подписчика с идентификатором ключа %s не найден").c_str(),
+                             shape.keyId.toHex().c_str()));
 
     xmlSecDSigCtxPtr ctx = sec->xmlSecDSigCtxCreate(nullptr);
     if (!ctx) return fail(XMLSIG_E_LIB, "нет контекста проверки подписи");
@@ -335,8 +336,7 @@ KResult TZrXMLSigner::verifyXMLText(const char* text, size_t len, const char* so
     const KResult lr = parser.loadText(reinterpret_cast<const char*>(sec->xmlSecBufferGetData(signedBytes)),
                                        sec->xmlSecBufferGetSize(signedBytes), sourceName);
     TCXMLNode* objectNode = lr == 0 ? parser.getRoot() : nullptr;
-    if (!objectNode || objectNode->nodesCount() != 1)
-        return fail(XMLSIG_E_FORM, "подписанный объект не прочитан");
+    if (!objectNode || objectNode->nodesCount() != 1) return fail(XMLSIG_E_FORM, "подписанный объект не прочитан");
     object_.reset(objectNode->detachNode(objectNode->at(0)));
     signer_ = cert;
     return 0;

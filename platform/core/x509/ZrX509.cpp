@@ -274,7 +274,8 @@ KResult TZrX509::fromRequest(const TZrX509Req& req) {
     bool ok = X509_set_version(x, X509_VERSION_3) && X509_set_subject_name(x, X509_REQ_get_subject_name(r)) &&
               X509_set_issuer_name(x, X509_REQ_get_subject_name(r)) && X509_set_pubkey(x, pub);
     STACK_OF(X509_EXTENSION)* exts = X509_REQ_get_extensions(r);
-    for (int i = 0; ok && i < sk_X509_EXTENSION_num(exts); ++i) ok = X509_add_ext(x, sk_X509_EXTENSION_value(exts, i), -1);
+    for (int i = 0; ok && i < sk_X509_EXTENSION_num(exts); ++i)
+        ok = X509_add_ext(x, sk_X509_EXTENSION_value(exts, i), -1);
     sk_X509_EXTENSION_pop_free(exts, X509_EXTENSION_free);
     if (!ok) {
         X509_free(x);

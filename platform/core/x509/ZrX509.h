@@ -52,10 +52,10 @@ public:
     uint32_t computeStatus(int64_t at = -1) const override;
 
     bool isCA() const;
-    bool isSelfIssued() const;   // issuer name equals subject name
-    bool isSelfSigned() const;   // self-issued and its signature verifies with its own key
+    bool isSelfIssued() const;  // issuer name equals subject name
+    bool isSelfSigned() const;  // self-issued and its signature verifies with its own key
     bool isRootCA() const { return isCA() && isSelfSigned(); }
-    bool isStart() const;        // carries the start-up (temporary) certificate usage
+    bool isStart() const;  // carries the start-up (temporary) certificate usage
 
     uint32_t keyFlags() const override;
     TCASN1OctetString keyID() const override;

@@ -74,8 +74,8 @@ TCString TZrX509Name::text() const {
     if (!name_) return TCString();
     return zrxBioText([this](BIO* bio) {
         // readable text: no RFC 2253 escaping, UTF-8 as it is
-        const unsigned long flags = XN_FLAG_SEP_CPLUS_SPC | XN_FLAG_DN_REV | XN_FLAG_FN_SN | ASN1_STRFLGS_UTF8_CONVERT |
-                                    ASN1_STRFLGS_ESC_CTRL;
+        const unsigned long flags =
+            XN_FLAG_SEP_CPLUS_SPC | XN_FLAG_DN_REV | XN_FLAG_FN_SN | ASN1_STRFLGS_UTF8_CONVERT | ASN1_STRFLGS_ESC_CTRL;
         int r = X509_NAME_print_ex(bio, name_, 0, flags);
         return r >= 0 ? 1 : 0;
     });

@@ -69,7 +69,9 @@ TCString getZrXCaption(int objClass, bool lowerCase) {
     switch (objClass) {
     case zcCertificate: text = lowerCase ? "сертификат" : "Сертификат"; break;
     case zcRequest: text = lowerCase ? "запрос на сертификат" : "Запрос на сертификат"; break;
-    case zcSignedRequest: text = lowerCase ? "удостоверенный запрос на сертификат" : "Удостоверенный запрос на сертификат"; break;
+    case zcSignedRequest:
+        text = lowerCase ? "удостоверенный запрос на сертификат" : "Удостоверенный запрос на сертификат";
+        break;
     case zcRevRequest: text = lowerCase ? "запрос на отмену сертификата" : "Запрос на отмену сертификата"; break;
     case zcCrl: text = lowerCase ? "список отозванных сертификатов" : "Список отозванных сертификатов"; break;
     case zcPkcs7: text = lowerCase ? "набор сертификатов" : "Набор сертификатов"; break;

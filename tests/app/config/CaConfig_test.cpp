@@ -136,7 +136,7 @@ TEST(CaConfig, SecretsAreEncryptedAndComeBackWhole) {
     ASSERT_TRUE(c.save());
     const std::string text = zrxtest::readFile(env.ini());
     for (const char* secret : {"1234567890", "mail-pass", "db-secret"}) EXPECT_EQ(text.find(secret), std::string::npos);
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(c.secretFile().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 

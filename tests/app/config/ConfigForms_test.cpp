@@ -48,7 +48,8 @@ protected:
 
     // Runs the dialog; `act` fills it and presses a button; message boxes are
     // recorded and answered.
-    bool run(TCCtxViewerConfig& settings, const std::function<void(TZrXCViewerConfigForm*)>& act, int* rounds = nullptr) {
+    bool run(TCCtxViewerConfig& settings, const std::function<void(TZrXCViewerConfigForm*)>& act,
+             int* rounds = nullptr) {
         int n = 0;
         SetModalHook([&](TObject* w) -> int {
             if (auto* box = dynamic_cast<TSysMessageBox*>(w)) {
@@ -140,15 +141,18 @@ TEST_F(SettingsDialog, SavedThroughTheDialogOrRefused) {
     // Time control on with a blank server: refused, the time page forward.
     TTabSheet* active = nullptr;
     int rounds = 0;
-    EXPECT_FALSE(run(settings, [&](TZrXCViewerConfigForm* f) {
-        f->chedt1->setTextValue("http://c");
-        f->sntpFrame->chk1->SetChecked(false);
-        f->sntpFrame->hstrydt1->SetText("   ");
-        f->btnOk->Click();
-        active = f->PageControl1->ActivePage();
-        EXPECT_EQ(active, f->ts2);
-        EXPECT_EQ(f->ActiveControl(), f->sntpFrame->hstrydt1);
-    }, &rounds));
+    EXPECT_FALSE(run(
+        settings,
+        [&](TZrXCViewerConfigForm* f) {
+            f->chedt1->setTextValue("http://c");
+            f->sntpFrame->chk1->SetChecked(false);
+            f->sntpFrame->hstrydt1->SetText("   ");
+            f->btnOk->Click();
+            active = f->PageControl1->ActivePage();
+            EXPECT_EQ(active, f->ts2);
+            EXPECT_EQ(f->ActiveControl(), f->sntpFrame->hstrydt1);
+        },
+        &rounds));
     EXPECT_EQ(rounds, 2);  // stayed open
     EXPECT_EQ(boxes, std::vector<std::string>{"Данное поле необходимо обязательно заполнить!"});
     EXPECT_EQ(settings.jcmpUrl, "http://b/");
@@ -205,8 +209,8 @@ TEST_F(SettingsDialog, TimeFrame) {
         if (auto* box = dynamic_cast<TSysMessageBox*>(w)) boxes.push_back(box->Text);
         return 1;
     });
-    for (const std::string& name : {std::string(50, 'a') + "ж", std::string(80, 'a') + "жжж", repeatText("ж", 85),
-                                    repeatText("ж", 84) + "€"}) {
+    for (const std::string& name :
+         {std::string(50, 'a') + "ж", std::string(80, 'a') + "жжж", repeatText("ж", 85), repeatText("ж", 84) + "€"}) {
         t->hstrydt1->SetText(name);
         EXPECT_TRUE(t->checkParams(f->ts2)) << name;
         TSNTPParams stored;
@@ -227,7 +231,9 @@ TEST_F(SettingsDialog, RequiredFieldCheck) {
     EXPECT_EQ(f->hedt1->GetText(), "127.0.0.1:831");
     EXPECT_TRUE(f->validate());
     f->hedt1->SetText(" \t ");
-    struct Case { bool visible, enabled, tab, passes; } cases[] = {
+    struct Case {
+        bool visible, enabled, tab, passes;
+    } cases[] = {
         {true, true, true, false},
         {false, true, true, true},  // hidden: passes
         {true, false, true, true},  // disabled: passes

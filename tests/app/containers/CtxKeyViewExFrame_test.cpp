@@ -176,10 +176,10 @@ TEST_F(KeyViewEx, CommandsAndMenusFollowTheServiceTheObjectAndThePage) {
     struct Case {
         bool service;
         TTabSheet* TViewPrivatesFrame::*page;
-        bool dropDown;       // btnExportX509 drops down pm1 and sends
-        bool statusShown;    // actCheckStatus
-        int saveSubItems;    // N11's sub-items (send, save)
-        int receiveSubItems; // N17's sub-items (by the service, from a file)
+        bool dropDown;        // btnExportX509 drops down pm1 and sends
+        bool statusShown;     // actCheckStatus
+        int saveSubItems;     // N11's sub-items (send, save)
+        int receiveSubItems;  // N17's sub-items (by the service, from a file)
     } cases[] = {
         {false, &TViewPrivatesFrame::ts3, false, false, 0, 0},
         {false, &TViewPrivatesFrame::ts1, false, false, 0, 0},
@@ -695,9 +695,7 @@ TEST_F(LongPasswords, CyrillicTypedThenKeyChange) {
     road(longest("Ж", "ї"), longest("\U0001F511", "\U0001D11E"), true);
 }
 
-TEST_F(LongPasswords, FourByteThenKeyChange) {
-    road(longest("\U0001F511", "\U0001D11E"), longest("Ж", "ї"), false);
-}
+TEST_F(LongPasswords, FourByteThenKeyChange) { road(longest("\U0001F511", "\U0001D11E"), longest("Ж", "ї"), false); }
 
 }  // namespace
 

@@ -64,11 +64,8 @@ TEST(ContainerViewRules, NewRequestsGoToTheMainWindowElseTheServiceElseFiles) {
         std::vector<int> asked;
         bool result;
     } cases[] = {
-        {0x30000, true, {2, 8}, true},
-        {0x30000, false, {2}, false},
-        {0x10000, false, {8}, false},
-        {0x20000, true, {2}, true},
-        {0, true, {}, true},
+        {0x30000, true, {2, 8}, true}, {0x30000, false, {2}, false}, {0x10000, false, {8}, false},
+        {0x20000, true, {2}, true},    {0, true, {}, true},
     };
     for (const Case& c : cases) {
         std::vector<int> asked;

@@ -111,8 +111,12 @@ TEST_F(ContentTree, BranchesTextsAndPictures) {
     struct Pick {
         TTreeNode* node;
         bool deletable;
-    } picks[] = {{top[0], false}, {top[1], false}, {f->certificatesNode, false}, {f->activeKeysNode, false},
-                 {f->certificatesNode->Item(0), true}, {f->activeKeysNode->Item(1), true}};
+    } picks[] = {{top[0], false},
+                 {top[1], false},
+                 {f->certificatesNode, false},
+                 {f->activeKeysNode, false},
+                 {f->certificatesNode->Item(0), true},
+                 {f->activeKeysNode->Item(1), true}};
     for (const Pick& p : picks) {
         SCOPED_TRACE(p.node->Text());
         f->tv1->SetSelected(p.node);

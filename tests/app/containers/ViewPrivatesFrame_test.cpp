@@ -116,39 +116,51 @@ TEST_F(ContainerView, PagesFollowTheObjectsOfTheContainer) {
         bool pages;
         const char* tabs;
         const char* active;
-        std::vector<std::pair<TTabSheet* TViewPrivatesFrame::*, const char*>> titles;
+        std::vector<std::pair<TTabSheet * TViewPrivatesFrame::*, const char*>> titles;
     } cases[] = {
         {"empty", [](TZrX509Csp&, const std::string&) { return true; }, false, "", "", {}},
         {"requests only",
          [&](TZrX509Csp& c, const std::string& p) { return keys.generate(c, p, 0x30000); },
-         true, "ts3,ts4", "ts3",
-         {{&TViewPrivatesFrame::ts3, "Запрос на сертификат ключа"}, {&TViewPrivatesFrame::ts4, "Запрос на сертификат"}}},
+         true,
+         "ts3,ts4",
+         "ts3",
+         {{&TViewPrivatesFrame::ts3, "Запрос на сертификат ключа"},
+          {&TViewPrivatesFrame::ts4, "Запрос на сертификат"}}},
         {"certified",
          [&](TZrX509Csp& c, const std::string& p) {
              return keys.generate(c, p, 0x30000) && KeyContainers::certifyAll(c, now - kDay, now + 30 * kDay);
          },
-         true, "ts1,ts2", "ts1",
+         true,
+         "ts1,ts2",
+         "ts1",
          {{&TViewPrivatesFrame::ts1, "Действующий сертификат ключа"},
           {&TViewPrivatesFrame::ts2, "Действующий сертификат ключа"}}},
         {"expired",
          [&](TZrX509Csp& c, const std::string& p) {
              return keys.generate(c, p, 0x20000) && KeyContainers::certifyAll(c, now - 60 * kDay, now - 30 * kDay);
          },
-         true, "ts1", "ts1", {{&TViewPrivatesFrame::ts1, "Окончивший действие сертификат"}}},
+         true,
+         "ts1",
+         "ts1",
+         {{&TViewPrivatesFrame::ts1, "Окончивший действие сертификат"}}},
         {"certified with next requests",
          [&](TZrX509Csp& c, const std::string& p) {
              return keys.generate(c, p, 0x30000) && KeyContainers::certifyAll(c, now - kDay, now + 30 * kDay) &&
                     keys.generate(c, "", 0x30000);
          },
-         true, "ts1,ts2,ts3,ts4", "ts1",
+         true,
+         "ts1,ts2,ts3,ts4",
+         "ts1",
          {{&TViewPrivatesFrame::ts3, "Запрос на сертификат"}, {&TViewPrivatesFrame::ts4, "Запрос на сертификат"}}},
         {"next certificate",
          [&](TZrX509Csp& c, const std::string& p) {
              return keys.generate(c, p, 0x20000) && KeyContainers::certifyAll(c, now - kDay, now + 30 * kDay) &&
-                    keys.generate(c, "", 0x20000) &&
-                    KeyContainers::certifyAll(c, now + 10 * kDay, now + 60 * kDay);
+                    keys.generate(c, "", 0x20000) && KeyContainers::certifyAll(c, now + 10 * kDay, now + 60 * kDay);
          },
-         true, "ts1,ts3", "ts1", {{&TViewPrivatesFrame::ts3, "Очередной сертификат"}}},
+         true,
+         "ts1,ts3",
+         "ts1",
+         {{&TViewPrivatesFrame::ts3, "Очередной сертификат"}}},
         {"previous certificate only",
          [&](TZrX509Csp& c, const std::string& p) {
              if (!keys.generate(c, p, 0x20000)) return false;
@@ -164,7 +176,10 @@ TEST_F(ContainerView, PagesFollowTheObjectsOfTheContainer) {
              c.container()->ctx_ActKeysList.removeAt(0);
              return c.getPrevX509Object() != nullptr;
          },
-         true, "ts1", "ts1", {{&TViewPrivatesFrame::ts1, "Действующий сертификат"}}},
+         true,
+         "ts1",
+         "ts1",
+         {{&TViewPrivatesFrame::ts1, "Действующий сертификат"}}},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -175,7 +190,8 @@ TEST_F(ContainerView, PagesFollowTheObjectsOfTheContainer) {
         std::swap(view, frame);
         frame->SetParent(form);
         // A new frame has made no viewer: each is made when its page first shows an object.
-        for (TWindowHtmlViewer* v : {frame->htmlvwr1, frame->htmlvwr2, frame->htmlvwr3, frame->htmlvwr4, frame->htmlv33})
+        for (TWindowHtmlViewer* v :
+             {frame->htmlvwr1, frame->htmlvwr2, frame->htmlvwr3, frame->htmlvwr4, frame->htmlv33})
             EXPECT_EQ(v, nullptr);
         frame->showContainer(&csp, false);
         EXPECT_EQ(frame->pgc1->Visible(), c.pages);
@@ -401,8 +417,8 @@ TEST_F(ContainerView, RegistersAChainFileAndNothingTwice) {
                                       "keyUsage=digitalSignature"));
     // The chain file's extension is written in capitals.
     const std::string chainFile = keys.dir().file("chain.P7B");
-    ASSERT_TRUE(zrxtest::CertMaker::run("openssl crl2pkcs7 -nocrl -certfile " + keys.certs.crt("Own") +
-                                        " -certfile " + keys.certs.crt("Root") + " -outform DER -out " + chainFile));
+    ASSERT_TRUE(zrxtest::CertMaker::run("openssl crl2pkcs7 -nocrl -certfile " + keys.certs.crt("Own") + " -certfile " +
+                                        keys.certs.crt("Root") + " -outform DER -out " + chainFile));
     frame->showContainer(&csp, false);
     int chainWindows = 0, fileDialogs = 0;
     ScriptedWindows windows([&](TObject* w) {
@@ -459,8 +475,8 @@ TEST_F(ContainerView, ChainBuildingEndsAtSelfIssuedAndCrossCertifiedCertificates
     auto& certs = keys.certs;
     // Not an authority, issued to itself: its authority key identifier is its own.
     ASSERT_TRUE(zrxtest::CertMaker::run(
-        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout " + certs.key("Self") +
-        " -out " + certs.crt("Self") +
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout " + certs.key("Self") + " -out " +
+        certs.crt("Self") +
         " -subj '/CN=Self' -days 30 -addext subjectKeyIdentifier=hash -addext authorityKeyIdentifier=keyid"));
     // B and A certify each other.
     ASSERT_TRUE(certs.root("B0"));
@@ -549,7 +565,8 @@ TEST_F(ContainerView, ACertificateOfNoOwnKeyIsRefused) {
         return int(mrOk);
     });
     EXPECT_FALSE(frame->receiveCertificate());
-    EXPECT_TRUE(windows.shown("Загруженный сертификат не соответствует ни одному личному ключу, хранящемуся в контейнере!"));
+    EXPECT_TRUE(
+        windows.shown("Загруженный сертификат не соответствует ни одному личному ключу, хранящемуся в контейнере!"));
     EXPECT_EQ(csp.getSelfCrt(), nullptr);
     EXPECT_EQ(readAll(path), before);
 }

@@ -51,16 +51,36 @@ TEST_F(BlockDrawingTest, PrintedPagesEndWherePageBreaksAsk) {
     const auto always = ThtVariant(std::u16string(u"always"));
     const struct {
         const char* what;
-        TPropValues second;      // the second of three blocks, each 100 high
+        TPropValues second;  // the second of three blocks, each 100 high
         int32_t pageHeight, yOff;
         std::vector<std::string> drawn;
         int32_t pageBottom;
     } cases[] = {
         {"break before ends the page above the block", {{PageBreakBefore, always}}, 150, 0, {"draw a"}, 100},
-        {"break before at the page top draws it", {{PageBreakBefore, always}}, 150, 100, {"draw a", "draw b", "draw c"}, 250},
-        {"kept whole moves to the next page", {{PageBreakInside, std::u16string(u"avoid")}}, 150, 0, {"draw a", "draw c"}, 100},
-        {"kept whole at the page top is drawn", {{PageBreakInside, std::u16string(u"avoid")}}, 150, 100, {"draw a", "draw b", "draw c"}, 250},
-        {"break after ends the page below the block", {{PageBreakAfter, always}}, 250, 0, {"draw a", "draw b", "draw c"}, 200},
+        {"break before at the page top draws it",
+         {{PageBreakBefore, always}},
+         150,
+         100,
+         {"draw a", "draw b", "draw c"},
+         250},
+        {"kept whole moves to the next page",
+         {{PageBreakInside, std::u16string(u"avoid")}},
+         150,
+         0,
+         {"draw a", "draw c"},
+         100},
+        {"kept whole at the page top is drawn",
+         {{PageBreakInside, std::u16string(u"avoid")}},
+         150,
+         100,
+         {"draw a", "draw b", "draw c"},
+         250},
+        {"break after ends the page below the block",
+         {{PageBreakAfter, always}},
+         250,
+         0,
+         {"draw a", "draw b", "draw c"},
+         200},
         {"no break", {}, 150, 0, {"draw a", "draw b", "draw c"}, 150},
     };
     for (const auto& c : cases) {
@@ -209,8 +229,8 @@ TEST_F(BlockDrawingTest, AFieldsetKeepsItsLegendFreeAndGivesTheClipBack) {
     fx.layout();
     fx.doc->Draw(&fx.canvas, kPage, 800, 0, 0, 0, 0);
     EXPECT_EQ(insideClip, 1);
-    const int32_t lx = fieldset->MargArray[MarginLeft] + fieldset->MargArray[BorderLeftWidth] +
-                       fieldset->MargArray[PaddingLeft];
+    const int32_t lx =
+        fieldset->MargArray[MarginLeft] + fieldset->MargArray[BorderLeftWidth] + fieldset->MargArray[PaddingLeft];
     EXPECT_FALSE(seen.PtIn(lx, 5));  // in the legend's box
     EXPECT_TRUE(seen.PtIn(lx, 100));
     EXPECT_EQ(afterClip, 0);
@@ -220,7 +240,7 @@ TEST_F(BlockDrawingTest, TiledBackgroundsFillThePaddingBox) {
     const struct {
         const char* what;
         const char16_t* repeat;
-        TColor colour;      // background colour, or clNone
+        TColor colour;       // background colour, or clNone
         TColor atTile, far;  // at (1, 1) and at (60, 30) of the page
     } cases[] = {
         {"repeated", u"repeat", clNone, clBlue, clBlue},
@@ -229,9 +249,8 @@ TEST_F(BlockDrawingTest, TiledBackgroundsFillThePaddingBox) {
     };
     for (const auto& c : cases) {
         TBodyFixture fx(100, 100);
-        TBlock* b = fx.block({{BackgroundImage, std::u16string(u"url(tile.png)")},
-                              {BackgroundRepeat, std::u16string(c.repeat)}},
-                             40);
+        TBlock* b = fx.block(
+            {{BackgroundImage, std::u16string(u"url(tile.png)")}, {BackgroundRepeat, std::u16string(c.repeat)}}, 40);
         if (c.colour != clNone) b->MargArrayO[BackgroundColor] = int64_t(c.colour);
         ASSERT_NE(b->BGImage, nullptr);
         auto* tile = new TBitmap(4, 4);

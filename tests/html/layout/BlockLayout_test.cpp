@@ -75,8 +75,16 @@ TEST_F(BlockLayoutTest, WidthsResolveByTheCountOfAutoValues) {
         TPropValues values;
         int32_t width, left, right;
     } cases[] = {
-        {"both margins auto centre", {{piWidth, int64_t(200)}, {MarginLeft, autoV}, {MarginRight, autoV}}, 200, 150, 150},
-        {"odd remainder loses a pixel", {{piWidth, int64_t(201)}, {MarginLeft, autoV}, {MarginRight, autoV}}, 201, 149, 149},
+        {"both margins auto centre",
+         {{piWidth, int64_t(200)}, {MarginLeft, autoV}, {MarginRight, autoV}},
+         200,
+         150,
+         150},
+        {"odd remainder loses a pixel",
+         {{piWidth, int64_t(201)}, {MarginLeft, autoV}, {MarginRight, autoV}},
+         201,
+         149,
+         149},
         {"centred by text-align", {{piWidth, int64_t(200)}, {TextAlign, std::u16string(u"center")}}, 200, 150, 150},
         {"right by text-align", {{piWidth, int64_t(200)}, {TextAlign, std::u16string(u"right")}}, 200, 300, 0},
         {"auto width fills", {{MarginLeft, int64_t(30)}, {MarginRight, int64_t(20)}}, 450, 30, 20},
@@ -85,9 +93,13 @@ TEST_F(BlockLayoutTest, WidthsResolveByTheCountOfAutoValues) {
         {"auto width and left margin", {{MarginLeft, autoV}, {MarginRight, int64_t(40)}}, 460, 0, 40},
         {"everything auto", {{MarginLeft, autoV}, {MarginRight, autoV}}, 500, 0, 0},
         {"padding and border inside the room",
-         {{PaddingLeft, int64_t(5)}, {PaddingRight, int64_t(5)}, {BorderLeftStyle, std::u16string(u"solid")},
+         {{PaddingLeft, int64_t(5)},
+          {PaddingRight, int64_t(5)},
+          {BorderLeftStyle, std::u16string(u"solid")},
           {BorderLeftWidth, int64_t(2)}},
-         488, 0, 0},
+         488,
+         0,
+         0},
     };
     for (const auto& c : cases) {
         Page page;
@@ -101,8 +113,10 @@ TEST_F(BlockLayoutTest, WidthsResolveByTheCountOfAutoValues) {
 
 TEST_F(BlockLayoutTest, AbsoluteBlocksAreAlignedByTheirRightOffset) {
     Page page;
-    TBlock* sized = page.block(
-        {{Position, std::u16string(u"absolute")}, {piRight, int64_t(50)}, {piWidth, int64_t(100)}, {piTop, int64_t(7)}});
+    TBlock* sized = page.block({{Position, std::u16string(u"absolute")},
+                                {piRight, int64_t(50)},
+                                {piWidth, int64_t(100)},
+                                {piTop, int64_t(7)}});
     // Without a width the block shrinks to its content.
     TBlock* shrunk = page.block({{Position, std::u16string(u"absolute")}, {piRight, int64_t(50)}}, 20, nullptr, 120);
     TBlock* flow = page.block({}, 30);
@@ -126,7 +140,10 @@ TEST_F(BlockLayoutTest, MinMaxWidthTakesMarginsAndHiddenOverflow) {
         {"content", {}, 300, 400},
         {"with paddings", {{PaddingLeft, int64_t(5)}, {PaddingRight, int64_t(5)}}, 310, 410},
         {"fixed width", {{piWidth, int64_t(100)}, {MarginLeft, int64_t(10)}}, 110, 110},
-        {"hidden overflow narrows to the width", {{OverFlow, std::u16string(u"hidden")}, {piWidth, int64_t(100)}}, 100, 100},
+        {"hidden overflow narrows to the width",
+         {{OverFlow, std::u16string(u"hidden")}, {piWidth, int64_t(100)}},
+         100,
+         100},
         {"display none", {{piDisplay, std::u16string(u"none")}}, 0, 0},
         {"absolute", {{Position, std::u16string(u"absolute")}}, 0, 0},
     };
@@ -202,8 +219,10 @@ TEST_F(BlockLayoutTest, HiddenOverflowWithAFixedHeightClipsTheFlow) {
 
 TEST_F(BlockLayoutTest, NestedBlocksStackTheirBoxes) {
     Page page;
-    TBlock* outer = page.block({{PaddingTop, int64_t(4)}, {BorderTopStyle, std::u16string(u"solid")},
-                                {BorderTopWidth, int64_t(2)}, {PaddingLeft, int64_t(6)}},
+    TBlock* outer = page.block({{PaddingTop, int64_t(4)},
+                                {BorderTopStyle, std::u16string(u"solid")},
+                                {BorderTopWidth, int64_t(2)},
+                                {PaddingLeft, int64_t(6)}},
                                0);
     TBlock* inner = page.block({{MarginLeft, int64_t(10)}}, 30, outer->MyCell.get());
     auto* innerFake = static_cast<TFakeSection*>(inner->MyCell->GetItem(0));

@@ -132,7 +132,7 @@ TEST_F(CellsTest, InlineBoxesMatchTheirEndsByPropertySet) {
     };
     open(1, 105);
     close(1, 110);
-    open(2, 120);  // never closed
+    open(2, 120);   // never closed
     close(3, 140);  // never opened
     open(4, 101);
     open(4, 103);
@@ -143,9 +143,7 @@ TEST_F(CellsTest, InlineBoxesMatchTheirEndsByPropertySet) {
 
     TInlineList& boxes = *fx.doc->InlineList;
     ASSERT_EQ(boxes.Count(), 5);
-    const struct {
-        int32_t start, end;
-    } want[] = {{5, 10}, {20, 50}, {1, 50}, {3, 7}, {29, 30}};
+    const struct { int32_t start, end; } want[] = {{5, 10}, {20, 50}, {1, 50}, {3, 7}, {29, 30}};
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(boxes.GetStartB(i), want[i].start) << i;
         EXPECT_EQ(boxes.GetEndB(i), want[i].end) << i;

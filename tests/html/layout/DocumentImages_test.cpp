@@ -73,7 +73,9 @@ struct ImageDoc : TDocFixture {
             bmp = Answer;
             if (Colour != -1) c = Colour;
         };
-        doc->GottenBitmap = [this](TObject*, const std::u16string&, TBitmap*&, TColor&) { calls.push_back("gotten bitmap"); };
+        doc->GottenBitmap = [this](TObject*, const std::u16string&, TBitmap*&, TColor&) {
+            calls.push_back("gotten bitmap");
+        };
     }
     void handleStreams(TStream* Answer) {
         doc->GetImage = [this, Answer](TObject*, const std::u16string& src, TStream*& s) {
@@ -96,14 +98,18 @@ TEST_F(DocumentImagesTest, PicturesAreLookedUpInOrderAndTheHandlersCanSayWaitOrN
     TMemoryStream stream(png.data(), png.size());
     const struct {
         const char* what;
-        TBitmap* bitmap;   // the bitmap handler's answer (null: no bitmap handler)
-        TStream* image;    // the stream handler's answer (null: no stream handler)
+        TBitmap* bitmap;  // the bitmap handler's answer (null: no bitmap handler)
+        TStream* image;   // the stream handler's answer (null: no stream handler)
         bool found, delay;
         std::vector<std::string> calls;
     } cases[] = {
         {"a bitmap", &handed, nullptr, true, false, {"bitmap file.png", "gotten bitmap"}},
         {"the bitmap comes later", WaitBitmap(), &stream, false, true, {"bitmap file.png", "gotten bitmap"}},
-        {"no bitmap, a stream", ErrorBitmap(), &stream, true, false,
+        {"no bitmap, a stream",
+         ErrorBitmap(),
+         &stream,
+         true,
+         false,
          {"bitmap file.png", "gotten bitmap", "stream file.png", "gotten stream"}},
         {"the stream comes later", nullptr, WaitStream(), false, true, {"stream file.png", "gotten stream"}},
         {"no stream: the file", nullptr, ErrorStream(), true, false, {"stream file.png", "gotten stream"}},
@@ -187,11 +193,10 @@ TEST_F(DocumentImagesTest, Base64IsDecodedStrictly) {
         bool ok;
         std::string bytes;
     } cases[] = {
-        {u"TWFu", true, "Man"},      {u"TWE=", true, "Ma"},    {u"TQ==", true, "M"},
-        {u"TW\nFu\r\n", true, "Man"}, {u"", true, ""},         {u"TQ=", false, ""},
-        {u"T===", false, ""},        {u"TW=u", false, ""},     {u"TQ==TWFu", false, ""},
-        {u"TWF", false, ""},         {u"TW u", false, ""},     {u"TW-u", false, ""},
-        {u"TR==", false, ""},        {u"TWF=", false, ""},
+        {u"TWFu", true, "Man"},   {u"TWE=", true, "Ma"}, {u"TQ==", true, "M"}, {u"TW\nFu\r\n", true, "Man"},
+        {u"", true, ""},          {u"TQ=", false, ""},   {u"T===", false, ""}, {u"TW=u", false, ""},
+        {u"TQ==TWFu", false, ""}, {u"TWF", false, ""},   {u"TW u", false, ""}, {u"TW-u", false, ""},
+        {u"TR==", false, ""},     {u"TWF=", false, ""},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> bytes;

@@ -93,7 +93,8 @@ TEST_F(DocumentTest, TheSourceLoadsAgainWhileItsCopyPrints) {
 // A form control that only takes its tab order.
 class TFakeControl : public TFormControlObjBase {
 public:
-    explicit TFakeControl(TCellBasic* Parent) : TFormControlObjBase(Parent, 0, nullptr, nullptr, ThtFormControlKind::Edit) {}
+    explicit TFakeControl(TCellBasic* Parent)
+        : TFormControlObjBase(Parent, 0, nullptr, nullptr, ThtFormControlKind::Edit) {}
     std::unique_ptr<TSectionBase> CreateCopy(TCellBasic* Parent) const override {
         return std::make_unique<TFakeControl>(Parent);
     }
@@ -159,10 +160,7 @@ TEST_F(DocumentTest, TheSelectionVisitsTheSectionsItTouches) {
         int32_t selB, selE;
         std::vector<std::string> copied;
     } cases[] = {
-        {10, 20, {"copy bb"}},
-        {9, 21, {"copy aa", "copy bb", "copy cc"}},
-        {0, 10, {"copy aa"}},
-        {29, 40, {"copy cc"}},
+        {10, 20, {"copy bb"}}, {9, 21, {"copy aa", "copy bb", "copy cc"}}, {0, 10, {"copy aa"}}, {29, 40, {"copy cc"}},
         {30, 40, {}},
     };
     for (const auto& c : cases) {

@@ -115,8 +115,7 @@ inline TFakeSection* addFake(TCellBasic* Cell, std::string Name, int32_t Height,
 
 // A block of the element made in Cell and appended to it (collapsing its
 // margins with what is there, as the parser does).
-template <class TB = TBlock, class... Extra>
-TB* addBlock(TCellBasic* Cell, TProperties& Prop, Extra... extra) {
+template <class TB = TBlock, class... Extra> TB* addBlock(TCellBasic* Cell, TProperties& Prop, Extra... extra) {
     auto* block = new TB(Cell, nullptr, &Prop, extra...);
     Cell->Add(std::unique_ptr<TSectionBase>(block), 0);
     return block;

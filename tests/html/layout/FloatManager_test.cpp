@@ -55,38 +55,30 @@ TEST(FloatManagerTest, EdgeCases) {
              m.Init(25, 400);
              m.AddLeft(0, 50, 30);
          },
-         [](TIndentManager& m) { return m.LeftIndent(10) + m.RightSide(10); },
-         55 + 425},
+         [](TIndentManager& m) { return m.LeftIndent(10) + m.RightSide(10); }, 55 + 425},
         {"no current block: a finished left float still sets the left edge",
-         [](TIndentManager& m) { m.AddLeft(0, 50, 100); },
-         [](TIndentManager& m) { return m.LeftEdge(60); },
-         100},
+         [](TIndentManager& m) { m.AddLeft(0, 50, 100); }, [](TIndentManager& m) { return m.LeftEdge(60); }, 100},
         {"no current block: a finished left float leaves the right edge alone",
-         [](TIndentManager& m) { m.AddLeft(0, 50, 100); },
-         [](TIndentManager& m) { return m.RightEdge(60); },
-         400},
+         [](TIndentManager& m) { m.AddLeft(0, 50, 100); }, [](TIndentManager& m) { return m.RightEdge(60); }, 400},
         {"outside its records a block keeps its own edge on the right too",
          [](TIndentManager& m) {
              m.CurrentID = Block;
              m.SetLeftIndent(10, 100);
          },
-         [](TIndentManager& m) { return m.RightEdge(50); },
-         410},
+         [](TIndentManager& m) { return m.RightEdge(50); }, 410},
         {"records of another block do not count",
          [](TIndentManager& m) {
              m.CurrentID = Block;
              m.SetLeftIndent(70, 0);
              m.CurrentID = nullptr;
          },
-         [](TIndentManager& m) { return m.LeftEdge(10); },
-         0},
+         [](TIndentManager& m) { return m.LeftEdge(10); }, 0},
         {"a left float in force beats the block's edge",
          [](TIndentManager& m) {
              blockOwnEdges(m);
              m.AddLeft(0, 50, 100);
          },
-         [](TIndentManager& m) { return m.LeftEdge(20); },
-         110},
+         [](TIndentManager& m) { return m.LeftEdge(20); }, 110},
         {"a second left float asked above the first one's top goes down to it",
          [](TIndentManager& m) { m.AddLeft(100, 150, 50); },
          [](TIndentManager& m) {
@@ -95,8 +87,7 @@ TEST(FloatManagerTest, EdgeCases) {
              return y;
          },
          100},
-        {"a second right float likewise",
-         [](TIndentManager& m) { m.AddRight(80, 150, 50); },
+        {"a second right float likewise", [](TIndentManager& m) { m.AddRight(80, 150, 50); },
          [](TIndentManager& m) {
              int32_t y = 20;
              m.AlignRight(y, 30);
@@ -114,33 +105,28 @@ TEST(FloatManagerTest, EdgeCases) {
              return cl * 1000 + cr;
          },
          101 * 1000 + 0},
-        {"block records are no floats for clearance",
-         [](TIndentManager& m) { blockOwnEdges(m); },
-         [](TIndentManager& m) { return m.ImageBottom(); },
-         0},
+        {"block records are no floats for clearance", [](TIndentManager& m) { blockOwnEdges(m); },
+         [](TIndentManager& m) { return m.ImageBottom(); }, 0},
         {"next wider Y: the nearest float end below",
          [](TIndentManager& m) {
              m.AddLeft(0, 50, 40);
              m.AddLeft(0, 120, 40);
              m.AddRight(0, 80, 40);
          },
-         [](TIndentManager& m) { return m.GetNextWiderY(10); },
-         50},
+         [](TIndentManager& m) { return m.GetNextWiderY(10); }, 50},
         {"next wider Y: the other side when one side has nothing below",
          [](TIndentManager& m) {
              m.AddLeft(0, 50, 40);
              m.AddLeft(0, 120, 40);
              m.AddRight(0, 80, 40);
          },
-         [](TIndentManager& m) { return m.GetNextWiderY(90); },
-         120},
+         [](TIndentManager& m) { return m.GetNextWiderY(90); }, 120},
         {"next wider Y below every float is Y",
          [](TIndentManager& m) {
              m.AddLeft(0, 50, 40);
              m.AddRight(0, 80, 40);
          },
-         [](TIndentManager& m) { return m.GetNextWiderY(200); },
-         200},
+         [](TIndentManager& m) { return m.GetNextWiderY(200); }, 200},
         {"a float wider than the cell goes to the lowest float bottom",
          [](TIndentManager& m) {
              blockOwnEdges(m);
@@ -178,10 +164,10 @@ TEST(FloatManagerTest, EdgeCases) {
 TEST(FloatManagerTest, AdjustYPushesRecordsBelowTheLine) {
     TIndentManager m;
     m.Init(0, 400);
-    m.AddLeft(0, 30, 10);    // before the first index looked at: stays
-    m.AddLeft(100, 140, 10); // starts exactly at Y: stays
-    m.AddLeft(110, 150, 10); // overlaps the line (100 + 30): moves to its end
-    m.AddLeft(200, 260, 10); // below the line: moves by the same shift
+    m.AddLeft(0, 30, 10);     // before the first index looked at: stays
+    m.AddLeft(100, 140, 10);  // starts exactly at Y: stays
+    m.AddLeft(110, 150, 10);  // overlaps the line (100 + 30): moves to its end
+    m.AddLeft(200, 260, 10);  // below the line: moves by the same shift
     m.AddRight(120, 130, 10);
     m.AddRight(300, 310, 10);
     m.AdjustY(1, 0, 100, 30);

@@ -113,9 +113,9 @@ struct Image {
     std::vector<uint8_t> pixels;  // rows top to bottom
     Palette local;                // empty: use the global table
     bool interlaced = false;
-    int lzwSize = 0;              // 0: from the table size (at least 2)
+    int lzwSize = 0;  // 0: from the table size (at least 2)
     bool initialClear = true;
-    std::string rawData;          // when set: these LZW bytes instead of encoding
+    std::string rawData;  // when set: these LZW bytes instead of encoding
 };
 
 class Builder {

@@ -164,8 +164,8 @@ TEST(GifDecoder, LoadsAndRefusesFilesAsTheFormatAndItsDamageRequire) {
              EXPECT_EQ(id.rPixelCount, 600);
              for (int i = 0; i < 600; ++i) ASSERT_EQ(id.rPixelList[size_t(i)], i % 4) << i;
          }},
-        {"loop count 0, delay 0",
-         [&] { return Builder().header(4, 4, kColors).loop(0).gce(0, 0).image(one).bytes; }, "", 1,
+        {"loop count 0, delay 0", [&] { return Builder().header(4, 4, kColors).loop(0).gce(0, 0).image(one).bytes; },
+         "", 1,
          [](TGif& g) {
              EXPECT_EQ(g.LoopCount(), 0);
              EXPECT_EQ(g.GetImageDelay(0), 1);
@@ -273,7 +273,8 @@ TEST(GifDecoder, DecodingStopsAtTheLastPixel) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TGif g;
-        const std::string file = Builder().header(c.image.width, c.image.height, kColors).image(c.image).trailer().bytes;
+        const std::string file =
+            Builder().header(c.image.width, c.image.height, kColors).image(c.image).trailer().bytes;
         ASSERT_EQ(loadError(g, file), "");
         ASSERT_EQ(g.ImageCount(), 1);
         EXPECT_EQ(g.GetImageDescriptor(0).rPixelList, c.pixels);
@@ -291,12 +292,8 @@ TEST(GifDecoder, PixelLimitRefusesScreensImagesAndStrips) {
                                    .image(solid(10, 10, 3))
                                    .trailer()
                                    .bytes;
-    const std::string bigImages = Builder()
-                                      .header(100, 100, kColors)
-                                      .image(solid(100, 60, 1))
-                                      .image(solid(100, 60, 2))
-                                      .trailer()
-                                      .bytes;
+    const std::string bigImages =
+        Builder().header(100, 100, kColors).image(solid(100, 60, 1)).image(solid(100, 60, 2)).trailer().bytes;
     const struct {
         const char* name;
         std::string file;

@@ -63,7 +63,10 @@ TEST(GpImage, SmallImagePathKeepsTheEdgesOfTinyPicturesOpaque) {
         uint32_t w0, h0;
         int w, h;
         bool small;
-    } cases[] = {{1, 1, 50, 50, true}, {20, 20, 50, 50, false}, {5, 5, 5, 5, false}, {20, 4, 40, 40, true},
+    } cases[] = {{1, 1, 50, 50, true},
+                 {20, 20, 50, 50, false},
+                 {5, 5, 5, 5, false},
+                 {20, 4, 40, 40, true},
                  {4, 20, 4, 40, false}};
     for (const Case& c : cases)
         EXPECT_EQ(ThtGpGraphics::UsesSmallImagePath(c.w0, c.h0, c.w, c.h), c.small) << c.w0 << "x" << c.h0;

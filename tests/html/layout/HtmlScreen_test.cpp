@@ -23,7 +23,7 @@ TEST_F(ScreenFacts, DepthDecidesBitsPaletteAndPaletteRelativeFlag) {
         uint32_t palRelative;
     };
     const Case cases[] = {{1, 4, false, 0x02000000}, {4, 4, false, 0x02000000}, {8, 8, true, 0x02000000},
-                          {16, 24, false, 0}, {24, 24, false, 0}, {32, 24, false, 0}};
+                          {16, 24, false, 0},        {24, 24, false, 0},        {32, 24, false, 0}};
     for (const Case& c : cases) {
         InitScreenFacts(c.bits);
         EXPECT_EQ(ColorBits, c.colorBits) << c.bits;
@@ -44,8 +44,8 @@ TEST_F(ScreenFacts, SharedPaletteHoldsCubeGreysAndStaticColours) {
     EXPECT_EQ(p[0], RGB(0, 0, 0));
     EXPECT_EQ(p[7], RGB(192, 192, 192));
     EXPECT_EQ(p[255], RGB(255, 255, 255));
-    EXPECT_EQ(p[10], RGB(55, 55, 55));    // the cube starts at the lowest level
-    EXPECT_EQ(p[11], RGB(115, 55, 55));   // red varies fastest
+    EXPECT_EQ(p[10], RGB(55, 55, 55));   // the cube starts at the lowest level
+    EXPECT_EQ(p[11], RGB(115, 55, 55));  // red varies fastest
     EXPECT_EQ(p[16], RGB(55, 115, 55));
     EXPECT_EQ(p[224], RGB(235, 255, 255));  // the last cube entry: white is left out
     EXPECT_EQ(p[225], RGB(135, 135, 135));

@@ -123,12 +123,14 @@ TEST(ImageDrawing, PrintingHonoursTransparencyAndNeverChangesTheCachedPicture) {
 
 TEST(ImageDrawing, TiledBackgroundsPlaceTilesAndWidenThinPictures) {
     // A 2 x 1 picture, red then green, tiled from the right edge of a 5 x 2 area.
-    ThtBitmapImage rg([] {
-        auto b = filled(2, 1, clRed);
-        b->Canvas()->Handle()->SetPixel(1, 0, clLime);
-        b->Canvas()->Changed();
-        return b.release();
-    }(), nullptr, NotTransp);
+    ThtBitmapImage rg(
+        [] {
+            auto b = filled(2, 1, clRed);
+            b->Canvas()->Handle()->SetPixel(1, 0, clLime);
+            b->Canvas()->Changed();
+            return b.release();
+        }(),
+        nullptr, NotTransp);
     PtPositionRec p;
     p.X.PosType = bpRight;
     p.X.RepeatD = true;
@@ -151,12 +153,14 @@ TEST(ImageDrawing, TiledBackgroundsPlaceTilesAndWidenThinPictures) {
     EXPECT_EQ(row(*once.Mask, 1), "wwwww");
 
     // A one-pixel-wide picture widened gives the same pixels as tiling it directly.
-    ThtBitmapImage thin([] {
-        auto b = filled(1, 3, clRed);
-        b->Canvas()->Handle()->SetPixel(0, 1, clBlue);
-        b->Canvas()->Changed();
-        return b.release();
-    }(), nullptr, NotTransp);
+    ThtBitmapImage thin(
+        [] {
+            auto b = filled(1, 3, clRed);
+            b->Canvas()->Handle()->SetPixel(0, 1, clBlue);
+            b->Canvas()->Changed();
+            return b.release();
+        }(),
+        nullptr, NotTransp);
     PtPositionRec all;
     all.X.RepeatD = all.Y.RepeatD = true;
     ThtTiledBackground widened;

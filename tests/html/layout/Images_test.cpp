@@ -174,8 +174,8 @@ TEST(Images, PicturesBeyondWhatTheBudgetHasLeftAreRefused) {
         {"PNG", encode(solidImage(200, 100, 0x80FF0000), "PNG"), 20000},
         {"JPEG", encode(solidImage(200, 100, 0xFF2050A0), "JPEG"), 20000},
         {"BMP", encode(solidImage(200, 100, 0xFF2050A0), "BMP"), 20000},
-        {"one-frame GIF", giftest::Builder().header(200, 100, kColors).image(giftest::solid(200, 100, 1)).trailer().bytes,
-         20000},
+        {"one-frame GIF",
+         giftest::Builder().header(200, 100, kColors).image(giftest::solid(200, 100, 1)).trailer().bytes, 20000},
         {"three-frame GIF",
          giftest::Builder()
              .header(100, 100, kColors)

@@ -102,7 +102,8 @@ TEST(ObjectCache, AgesAndRemovesOnlyWhatNobodyUses) {
 
 TEST(ObjectCache, KeepsKeysSortedWithoutRegardToCaseAndCountsUsers) {
     ThtCache cache;
-    for (const char* k : {"b.gif", "Я.png", "A.gif", "c.gif", "я.PNG"}) cache.AddObject(k, std::make_shared<ThtCachable>());
+    for (const char* k : {"b.gif", "Я.png", "A.gif", "c.gif", "я.PNG"})
+        cache.AddObject(k, std::make_shared<ThtCachable>());
     ASSERT_EQ(cache.Count(), 4);
     EXPECT_EQ(cache.Strings(0), "A.gif");
     EXPECT_EQ(cache.Strings(3), "Я.png");

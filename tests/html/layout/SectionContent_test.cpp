@@ -78,13 +78,15 @@ TEST_F(SectionContentTest, FontRunsAndObjectsFollowTheRemovedCharacters) {
     addText(s, u"a  ", 0);
     auto bold = textProps();
     bold->Props[FontWeight] = std::u16string(u"bold");
-    s.ChangeFont(bold.get());                           // a run at 3, after two spaces that go
+    s.ChangeFont(bold.get());  // a run at 3, after two spaces that go
     addText(s, u" b", 3);
     TImageObj* floating = s.AddImage(left.get(), doc.get(), 5, prop.get());  // at 5
     addText(s, u" c", 6);
     s.ProcessText(9);
     // "a" " " "b" #4 "c" " ": the space after the floating picture goes too.
-    EXPECT_EQ(s.BuffS, u"a b\x04" u"c ");
+    EXPECT_EQ(s.BuffS,
+              u"a b\x04"
+              u"c ");
     ASSERT_EQ(s.Fonts.Count(), 2);
     EXPECT_EQ(s.Fonts.GetFont(1)->Pos, 2);  // the bold run began with spaces that went: it starts at "b"
     EXPECT_EQ(floating->StartCurs, 3);
@@ -291,7 +293,7 @@ TEST_F(SectionContentTest, DocumentAndSourcePositionsAcrossGaps) {
         int32_t source;
         int32_t prev, next;  // FindDocPos with and without Prev
     } cases[] = {
-        {9, -1, 100}, {10, 100, 100}, {11, 101, 101}, {15, 101, 102},  // in the gap
+        {9, -1, 100},   {10, 100, 100}, {11, 101, 101}, {15, 101, 102},  // in the gap
         {20, 102, 102}, {25, 103, 104}, {30, 104, 104}, {31, 104, -1},
     };
     for (const Case& c : cases) {

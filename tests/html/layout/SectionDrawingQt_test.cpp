@@ -39,7 +39,7 @@ TEST(SectionDrawingQt, SelectedWordIsInvertedWhereItWasMeasured) {
     int32_t maxWidth = 0, curs = 0;
     s.DrawLogic1(canvas, 0, 0, 0, 0, 400, 0, 0, &im, maxWidth, curs);
     ASSERT_EQ(s.Lines.Count(), 1);
-    doc.SelB = 6;   // "wonderful"
+    doc.SelB = 6;  // "wonderful"
     doc.SelE = 15;
     s.Draw1(canvas, TRect{0, 0, 400, 60}, &im, 10, 0, 0);
 

@@ -130,8 +130,7 @@ TEST_F(SectionDrawingTest, SectionsAndLinesNearTheClipRectangleAreCulled) {
     // Lines of a tall section are culled one by one.
     auto tall = section(u"aaaa bbbb cccc dddd eeee");
     layout(*tall, 40);  // five lines, 20 high each
-    EXPECT_EQ(texts(draw(*tall, TRect{0, 100, 1000, 120})),
-              std::vector<std::string>({"cccc@0", "dddd@0", "eeee@0"}));
+    EXPECT_EQ(texts(draw(*tall, TRect{0, 100, 1000, 120})), std::vector<std::string>({"cccc@0", "dddd@0", "eeee@0"}));
 }
 
 TEST_F(SectionDrawingTest, SelectionSplitsRunsAndInvertsColours) {
@@ -324,7 +323,8 @@ TEST_F(SectionDrawingTest, InlineBoxesAreMeasuredWithoutOutput) {
     box->StartB = 5;
     box->EndB = 9;
     box->MargArray[BackgroundColor] = TColor(0x00FFFF);
-    for (int side : {BorderLeftStyle, BorderTopStyle, BorderRightStyle, BorderBottomStyle}) box->MargArray[side] = bssNone;
+    for (int side : {BorderLeftStyle, BorderTopStyle, BorderRightStyle, BorderBottomStyle})
+        box->MargArray[side] = bssNone;
     for (int side : {BorderLeftColor, BorderTopColor, BorderRightColor, BorderBottomColor})
         box->MargArray[side] = clNone;
     doc->InlineList->Add(std::move(box));
@@ -352,7 +352,8 @@ TEST_F(SectionDrawingTest, InlineBoxesAreMeasuredWithoutOutput) {
     EXPECT_EQ(dc->Calls("=fill")[0], "=fill 36 1 68 20 65535");
     const std::vector<std::string> log = dc->Log();
     auto fill = std::find(log.begin(), log.end(), "=fill 36 1 68 20 65535");
-    auto firstText = std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("=text", 0) == 0; });
+    auto firstText =
+        std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("=text", 0) == 0; });
     EXPECT_LT(fill, firstText);
     dc->ClearLog();
     s->Draw1(&canvas, TRect{0, 0, 1000, 1000}, &im, 10, 0, 0);

@@ -241,9 +241,9 @@ TEST_F(SectionLayoutTest, VerticalAlignmentOfInlineImages) {
         std::initializer_list<A> attrs;
         int32_t before, after, height;
     } cases[] = {
-        {{}, 14, 0, 34},                                         // on the baseline: 30 + descent 4 - 20 above
-        {{{AlignSy, u"top", 0}}, 0, 10, 30},                     // 30 - 20 below
-        {{{AlignSy, u"middle", 0}}, 5, 5, 30},                   // the rest split about the middle
+        {{}, 14, 0, 34},                        // on the baseline: 30 + descent 4 - 20 above
+        {{{AlignSy, u"top", 0}}, 0, 10, 30},    // 30 - 20 below
+        {{{AlignSy, u"middle", 0}}, 5, 5, 30},  // the rest split about the middle
         {{{AlignSy, u"top", 0}, {VSpaceSy, u"5", 5}}, 0, 15, 35},
     };
     for (const Case& c : cases) {
@@ -310,11 +310,11 @@ TEST_F(SectionLayoutTest, MinimumAndMaximumWidths) {
         {u"aaaa bbbbbb-cc", wsNormal, false, nullptr, 56, 108},  // "bbbbbb-" holds together
         {u"ab\bcdeg", wsNormal, false, nullptr, 32, 32},         // the widest piece between breaks
         {u"aaaaa\u00ADbb", wsNormal, false, nullptr, 48, 56},    // "aaaaa" with its hyphen
-        {u"aaaa mmmm", wsNormal, true, nullptr, 16, 100},       // break-word: the widest character
+        {u"aaaa mmmm", wsNormal, true, nullptr, 16, 100},        // break-word: the widest character
         {u"aaaa bbbb", wsNoWrap, false, nullptr, 68, 68},
         {u"ab  cd", wsPre, false, nullptr, 40, 40},
         {u"aaaa bb", wsNormal, false, u"10px", 32, 62},
-        {u"aaaa bb", wsNormal, false, u"50%", 32, 104},         // the line is half the width
+        {u"aaaa bb", wsNormal, false, u"50%", 32, 104},  // the line is half the width
         {u"", wsNormal, false, nullptr, 0, 0},
     };
     for (const Case& c : cases) {
@@ -381,10 +381,10 @@ TEST_F(SectionLayoutTest, MeasuringWithOverhangAndFloats) {
     auto s = std::make_unique<TSection>(doc.get(), nullptr, italic.get(), nullptr, false);
     addText(*s, u"aaaa", 0);
     addImage(*s, 30, 40, {{AlignSy, u"left", 0}});  // a float takes no room in the text
-    addImage(*s, 10, 25);                          // an inline picture does
+    addImage(*s, 10, 25);                           // an inline picture does
     s->ProcessText(1000);
     for (int i = 0; i < s->Images.Count(); ++i) s->Images.Items(i)->DrawLogicInline(&canvas, nullptr, 100, 100);
-    ASSERT_EQ(s->Fonts.GetFont(0)->Overhang, 2);    // a tenth of the 20-pixel font
+    ASSERT_EQ(s->Fonts.GetFont(0)->Overhang, 2);  // a tenth of the 20-pixel font
     TSize size;
     s->FindTextSize(&canvas, 0, 6, false, size);
     EXPECT_EQ(size.cx, 32 + 2 + 10);

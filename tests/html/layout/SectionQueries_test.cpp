@@ -72,18 +72,16 @@ TEST_F(SectionQueriesTest, CaretFromAPointAndBack) {
         bool intext;
         int32_t xr;
     } cases[] = {
-        {24, 5, 100, true, 20},   // the middle of the first character: before it
-        {25, 5, 101, true, 28},   // one pixel past: after it
-        {32, 5, 101, true, 28},
-        {33, 5, 102, true, 36},
-        {15, 5, 100, false, 20},  // left of the text, within 10 pixels
-        {9, 5, -1, false, 0},     // further left
-        {97, 25, 115, false, 56}, // past the end of the last line
-        {30, 0, -1, false, 0},    // at the section's top
-        {30, 40, -1, false, 0},   // below the lines
-        {54, 25, 114, true, 52},  // the middle of the trailing space
-        {55, 25, 115, false, 56},
-        {200, 5, -1, false, 0},   // right of the room
+        {24, 5, 100, true, 20},  // the middle of the first character: before it
+        {25, 5, 101, true, 28},  // one pixel past: after it
+        {32, 5, 101, true, 28},   {33, 5, 102, true, 36},
+        {15, 5, 100, false, 20},                           // left of the text, within 10 pixels
+        {9, 5, -1, false, 0},                              // further left
+        {97, 25, 115, false, 56},                          // past the end of the last line
+        {30, 0, -1, false, 0},                             // at the section's top
+        {30, 40, -1, false, 0},                            // below the lines
+        {54, 25, 114, true, 52},                           // the middle of the trailing space
+        {55, 25, 115, false, 56}, {200, 5, -1, false, 0},  // right of the room
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
@@ -102,10 +100,10 @@ TEST_F(SectionQueriesTest, CaretFromAPointAndBack) {
         bool found;
         int32_t x, y;
     } points[] = {
-        {100, true, 20, 0}, {105, true, 56, 0}, {109, true, 88, 0}, {110, true, 20, 20},
-        {114, true, 52, 20},  // the trailing space
-        {115, false, 0, 0},   // after the last character
-        {99, false, 0, 0},    {116, false, 0, 0},
+        {100, true, 20, 0},  {105, true, 56, 0},  {109, true, 88, 0},
+        {110, true, 20, 20}, {114, true, 52, 20},  // the trailing space
+        {115, false, 0, 0},                        // after the last character
+        {99, false, 0, 0},   {116, false, 0, 0},
     };
     for (const Point& p : points) {
         SCOPED_TRACE(p.cursor);
@@ -201,7 +199,7 @@ TEST_F(SectionQueriesTest, SelectedTextIsCopiedWithoutTheTrailingSpace) {
         {100, 115, u"aaaa bbbb cccc"},
         {100, 116, u"aaaa bbbb cccc\r\n"},  // the selection goes on
         {105, 107, u"bb"},
-        {107, 112, u"bb cc"},                // across the line break
+        {107, 112, u"bb cc"},  // across the line break
         {112, 130, u"cc\r\n"},
         {90, 102, u"aa"},
         {115, 120, u"\r\n"},
@@ -240,24 +238,16 @@ TEST_F(SectionQueriesTest, ForwardAndBackwardSearch) {
         bool matchCase;
         int32_t result;
     } cases[] = {
-        {false, 0, u"привет", false, 100},
-        {false, 100, u"привет", false, 100},
-        {false, 101, u"привет", false, 112},
-        {false, 100, u"привет", true, 112},  // the text keeps its case
-        {false, 113, u"привет", false, -1},
-        {false, 119, u"мир", false, -1},     // From past the section
-        {false, 100, u"", false, -1},
-        {false, 100, u"мир,", false, 107},
-        {true, 119, u"привет", false, 112},
-        {true, 118, u"привет", false, 112},  // ends just before From
-        {true, 117, u"привет", false, 100},  // ends at From: not found there
-        {true, 105, u"привет", false, -1},
-        {true, 106, u"привет", false, 100},
-        {true, 500, u"привет", true, 112},
-        {true, 112, u"привет", true, -1},
-        {true, 99, u"привет", false, -1},    // From before the section
-        {true, 119, u"", false, -1},
-        {true, 119, std::u16string(40, u'п'), false, -1},
+        {false, 0, u"привет", false, 100},   {false, 100, u"привет", false, 100},
+        {false, 101, u"привет", false, 112}, {false, 100, u"привет", true, 112},  // the text keeps its case
+        {false, 113, u"привет", false, -1},  {false, 119, u"мир", false, -1},     // From past the section
+        {false, 100, u"", false, -1},        {false, 100, u"мир,", false, 107},
+        {true, 119, u"привет", false, 112},  {true, 118, u"привет", false, 112},  // ends just before From
+        {true, 117, u"привет", false, 100},                                       // ends at From: not found there
+        {true, 105, u"привет", false, -1},   {true, 106, u"привет", false, 100},
+        {true, 500, u"привет", true, 112},   {true, 112, u"привет", true, -1},
+        {true, 99, u"привет", false, -1},  // From before the section
+        {true, 119, u"", false, -1},         {true, 119, std::u16string(40, u'п'), false, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(int(&c - cases)));

@@ -191,10 +191,10 @@ TEST(ImageMapTest, ShapesHoldTheirPixels) {
         int32_t x, y;
         bool in;
     } cases[] = {
-        {circle, 10, 10, true}, {circle, 14, 10, true}, {circle, 15, 10, true}, {circle, 16, 10, false},
-        {circle, 17, 10, false}, {circle, 14, 14, false},
-        {rect, 0, 0, true},  {rect, 10, 10, true}, {rect, 11, 10, false}, {rect, 10, -1, false},
-        {poly, 100, 0, true}, {poly, 119, 19, true}, {poly, 120, 10, false}, {poly, 99, 10, false},
+        {circle, 10, 10, true},  {circle, 14, 10, true},  {circle, 15, 10, true}, {circle, 16, 10, false},
+        {circle, 17, 10, false}, {circle, 14, 14, false}, {rect, 0, 0, true},     {rect, 10, 10, true},
+        {rect, 11, 10, false},   {rect, 10, -1, false},   {poly, 100, 0, true},   {poly, 119, 19, true},
+        {poly, 120, 10, false},  {poly, 99, 10, false},
     };
     for (const Case& c : cases) EXPECT_EQ(c.a->PtInArea(c.x, c.y), c.in) << c.x << "," << c.y;
 }

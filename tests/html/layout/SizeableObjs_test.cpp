@@ -274,10 +274,10 @@ TEST_F(ImageDrawingTest, PictureByAlignment) {
         std::initializer_list<A> in;
         int32_t x, y;  // where the 20 × 10 picture is drawn (canvas)
     } cases[] = {
-        {{}, 5, 120},                                 // bottom: on the baseline
+        {{}, 5, 120},  // bottom: on the baseline
         {{{AlignSy, u"top", 0}}, 5, 100},
         {{{AlignSy, u"top", 0}, {VSpaceSy, u"5", 5}}, 5, 105},
-        {{{AlignSy, u"middle", 0}}, 5, 119},          // 130 + 4 - 10 - 10 / 2
+        {{{AlignSy, u"middle", 0}}, 5, 119},                     // 130 + 4 - 10 - 10 / 2
         {{{AlignSy, u"left", 0}, {VSpaceSy, u"5", 5}}, 5, 100},  // a float is drawn at Y
     };
     for (const Case& c : cases) {
@@ -437,7 +437,10 @@ TEST_F(SizeableObjsTest, HoverFramesOfGifPictures) {
         int frame;
         bool animating;
     } cases[] = {
-        {2, hvOverUp, 2, false}, {3, hvOverUp, 2, false}, {3, hvOverDown, 3, false}, {5, hvOverUp, 1, true},
+        {2, hvOverUp, 2, false},
+        {3, hvOverUp, 2, false},
+        {3, hvOverDown, 3, false},
+        {5, hvOverUp, 1, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(int(&c - cases));

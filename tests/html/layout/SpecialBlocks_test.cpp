@@ -118,7 +118,9 @@ TEST_F(SpecialBlocksTest, BulletsArePaintedBesideTheFirstLine) {
         int32_t level;
         const char* call;
         const char* where;
-    } cases[] = {{1, "Ellipse", "Ellipse 25 9 30 14"}, {2, "Ellipse", "Ellipse 24 8 31 15"}, {3, "Rectangle", "Rectangle 25 9 30 14"}};
+    } cases[] = {{1, "Ellipse", "Ellipse 25 9 30 14"},
+                 {2, "Ellipse", "Ellipse 24 8 31 15"},
+                 {3, "Rectangle", "Rectangle 25 9 30 14"}};
     for (const auto& c : cases) {
         TBodyFixture fx;
         auto p = boxProps(LISy, u"li", {{MarginLeft, int64_t(40)}});
@@ -142,11 +144,8 @@ TEST_F(SpecialBlocksTest, RulesTakeTheirWidthAlignmentAndThickness) {
         int32_t size;           // SIZE attribute, or 0
         int32_t contentWidth, marginLeft, thickness;
     } cases[] = {
-        {u"50%", nullptr, 0, 200, 100, 2},
-        {u"50%", u"right", 0, 200, 200, 2},
-        {u"50%", u"left", 0, 200, 0, 2},
-        {u"100", nullptr, 5, 100, 150, 5},
-        {nullptr, nullptr, 25, 400, 0, 2},  // too thick: the default stays
+        {u"50%", nullptr, 0, 200, 100, 2}, {u"50%", u"right", 0, 200, 200, 2}, {u"50%", u"left", 0, 200, 0, 2},
+        {u"100", nullptr, 5, 100, 150, 5}, {nullptr, nullptr, 25, 400, 0, 2},  // too thick: the default stays
         {u"10", nullptr, 0, 10, 195, 2},
     };
     for (const auto& c : cases) {
@@ -175,9 +174,7 @@ TEST_F(SpecialBlocksTest, RulesTakeTheirWidthAlignmentAndThickness) {
 }
 
 TEST_F(SpecialBlocksTest, AFieldsetsTopBorderRunsThroughItsLegend) {
-    const struct {
-        int32_t legend, paddingTop, marginTop;
-    } cases[] = {{30, 19, 10}, {5, 10, 0}};
+    const struct { int32_t legend, paddingTop, marginTop; } cases[] = {{30, 19, 10}, {5, 10, 0}};
     for (const auto& c : cases) {
         TBodyFixture fx;
         auto p = boxProps(FieldsetSy, u"fieldset", {{MarginTop, int64_t(0)}});

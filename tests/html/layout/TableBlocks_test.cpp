@@ -81,8 +81,14 @@ TEST_F(TableBlocksTest, TableDefaultsForTheBlocksBorders) {
     };
     const Case cases[] = {
         {"BORDER=2 without FRAME", {{BorderSy, u"2", 2}}, outset, outset, outset, outset, 0x808080, 2},
-        {"a border colour of the table's", {{BorderSy, u"2", 2}, {BorderColorSy, u"red", 0}}, outset, outset, outset,
-         outset, clRed, 2},
+        {"a border colour of the table's",
+         {{BorderSy, u"2", 2}, {BorderColorSy, u"red", 0}},
+         outset,
+         outset,
+         outset,
+         outset,
+         clRed,
+         2},
         {"BORDER=0", {{BorderSy, u"0", 0}}, none, none, none, none, 0x808080, 0},
         {"FRAME=hsides", {{BorderSy, u"1", 1}, {FrameAttrSy, u"hsides", 0}}, none, solid, none, solid, 0x808080, 1},
         {"FRAME=lhs", {{FrameAttrSy, u"LHS", 0}}, solid, none, none, none, clNone, unset},
@@ -244,8 +250,7 @@ TEST_F(TableBlocksTest, CaptionWrapper) {
     auto table = std::make_unique<TFakeTable>(Block->MyCell.get(), a.get(), p.get());
     table->FakeMin = 100;
     table->FakeMax = 200;
-    auto tableBlock =
-        std::make_unique<TFixedBlock<TTableBlock>>(Block->MyCell.get(), a.get(), p.get(), table.get(), 1);
+    auto tableBlock = std::make_unique<TFixedBlock<TTableBlock>>(Block->MyCell.get(), a.get(), p.get(), table.get(), 1);
     tableBlock->MyCell->Add(std::move(table), 0);
     tableBlock->FakeMin = 150;
     tableBlock->FakeMax = 220;
@@ -273,7 +278,7 @@ TEST_F(TableBlocksTest, CaptionWrapper) {
     int32_t mn = 0, mx = 0;
     wrapper->MinMaxWidth(&Canvas, mn, mx);
     EXPECT_EQ(mn, 300);
-    EXPECT_EQ(mx, 300);  // the caption's minimum, not its maximum
+    EXPECT_EQ(mx, 300);                            // the caption's minimum, not its maximum
     EXPECT_EQ(wrapper->FindDocPos(0, false), 10);  // caption first
     EXPECT_EQ(wrapper->FindDocPos(0, true), 20);   // table first
 

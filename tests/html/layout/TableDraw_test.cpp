@@ -165,7 +165,7 @@ TEST_F(TablePrintTest, HeaderRepeatsOnEveryPageAndFooterEndsEveryPage) {
     EXPECT_GE(FinalBottom, Table->SectionHeight);
     std::vector<int> everyPage;
     for (int p = 1; p <= pages; ++p) everyPage.push_back(p);
-    EXPECT_EQ(PagesOf(0), everyPage);                // the header
+    EXPECT_EQ(PagesOf(0), everyPage);                      // the header
     EXPECT_EQ(PagesOf(int(Stubs.size()) - 1), everyPage);  // the footer
     for (int r = 1; r <= 20; ++r) {
         SCOPED_TRACE(r);
@@ -300,7 +300,7 @@ TEST_F(TableDrawTest, HitsAtTheTablesEdges) {
     } cases[] = {
         {right, Table->ContentBot - 1, guUrl},  // the right edge is inside
         {right + 1, Table->ContentBot - 1, 0},
-        {right, Table->ContentBot, 0},  // the bottom edge is outside
+        {right, Table->ContentBot, 0},         // the bottom edge is outside
         {Table->DrawX, Table->ContentTop, 0},  // a cell without a link
     };
     for (const Case& c : cases) {
@@ -353,7 +353,7 @@ TEST_F(TableDrawTest, TiledPictureThroughItsMaskOverTheColour) {
         const struct {
             int x, y;
             TColor want;
-        } pixels[] = {{0, 0, clBlue}, {1, 0, clRed}, {0, 1, clRed}, {2, 2, clBlue},
+        } pixels[] = {{0, 0, clBlue}, {1, 0, clRed}, {0, 1, clRed},  {2, 2, clBlue},
                       {3, 3, clRed},  {9, 9, clRed}, {8, 8, clBlue}, {10, 5, clWhite}};
         for (const auto& p : pixels) {
             SCOPED_TRACE(testing::Message() << p.x << "," << p.y);

@@ -109,7 +109,8 @@ public:
         Room.Init(0, Width);
         return Inner->DrawLogic1(Canvas, 0, Y, 0, 0, Width, 0, 0, &Room, ScrollWidth, Curs);
     }
-    int32_t Draw(TCanvas* Canvas, const TRect& ARect, int32_t, int32_t X, int32_t, int32_t XRef, int32_t YRef) override {
+    int32_t Draw(TCanvas* Canvas, const TRect& ARect, int32_t, int32_t X, int32_t, int32_t XRef,
+                 int32_t YRef) override {
         return Inner->Draw1(Canvas, ARect, &Room, X, XRef, YRef);
     }
 

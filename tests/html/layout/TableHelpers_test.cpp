@@ -70,8 +70,8 @@ TEST_F(CompareWideTextTest, ByThePinnedLocaleWithoutCase) {
     pin(QLocale::Russian, QLocale::Russia);
     EXPECT_EQ(CompareWideText(u"Привет", u"пРИВЕТ"), 0);
     EXPECT_EQ(CompareWideText(u"abc", u"ABC"), 0);
-    EXPECT_LT(CompareWideText(u"a", u"B"), 0);      // by the alphabet, not by code
-    EXPECT_LT(CompareWideText(u"ёж", u"Жук"), 0);   // ё sorts with е, before ж
+    EXPECT_LT(CompareWideText(u"a", u"B"), 0);     // by the alphabet, not by code
+    EXPECT_LT(CompareWideText(u"ёж", u"Жук"), 0);  // ё sorts with е, before ж
     EXPECT_GT(CompareWideText(u"я", u"Ж"), 0);
     EXPECT_LT(CompareWideText(u"", u"a"), 0);
     // The order is the locale's: ö before z in German, after it in Swedish.

@@ -43,7 +43,9 @@ TEST_F(TableLayoutTest, RowHeights) {
     };
     const Case cases[] = {
         {"content alone", {{tall(30)}, {tall(40)}}, 0, {30, 40}},
-        {"row span deficit, the odd pixel to the second row", {{tall(101, nullptr, 2), tall(20)}, {tall(30)}}, 0,
+        {"row span deficit, the odd pixel to the second row",
+         {{tall(101, nullptr, 2), tall(20)}, {tall(30)}},
+         0,
          {45, 56}},
         {"the table's height equal to the content", {{tall(30)}, {tall(40)}}, 70, {30, 40}},
         {"free rows share what is left", {{tall(10, u"50")}, {tall(20)}, {tall(20)}}, 200, {50, 75, 75}},

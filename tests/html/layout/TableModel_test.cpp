@@ -29,8 +29,10 @@ TEST(MakeSpecFromText, ReadsPercentMultiplierOrPixels) {
         const char16_t* text;
         TSpecWidth want;
     } cases[] = {
-        {50, u"50%", {500, wtPercent}},       {150, u"150%", {1000, wtPercent}},
-        {3, u"3*", {3, wtRelative}},          {120, u"120", {120, wtAbsolute}},
+        {50, u"50%", {500, wtPercent}},
+        {150, u"150%", {1000, wtPercent}},
+        {3, u"3*", {3, wtRelative}},
+        {120, u"120", {120, wtAbsolute}},
         {2000000000, u"2000000000", {MaxSpecExtent, wtAbsolute}},
         {2000000000, u"2000000000*", {MaxSpecExtent, wtRelative}},
     };
@@ -150,9 +152,19 @@ TEST_F(TableModelTest, TableAttributesAndTheirLimits) {
         {"CELLSPACING=100", {{CellSpacingSy, u"100", 100}}, 0, tfVoid, trNone, 1, 40},
         {"CELLSPACING=-5", {{CellSpacingSy, u"-5", -5}}, 0, tfVoid, trNone, 1, -1},
         {"CELLPADDING=80", {{CellPaddingSy, u"80", 80}}, 0, tfVoid, trNone, 50, 2},
-        {"FRAME=sideways keeps BORDER's", {{BorderSy, u"2", 2}, {FrameAttrSy, u"sideways", 0}}, 2, tfBorder, trAll, 1,
+        {"FRAME=sideways keeps BORDER's",
+         {{BorderSy, u"2", 2}, {FrameAttrSy, u"sideways", 0}},
+         2,
+         tfBorder,
+         trAll,
+         1,
          2},
-        {"FRAME and RULES in any case", {{FrameAttrSy, u"hSides", 0}, {RulesSy, u"COLS", 0}}, 0, tfHSides, trCols, 1,
+        {"FRAME and RULES in any case",
+         {{FrameAttrSy, u"hSides", 0}, {RulesSy, u"COLS", 0}},
+         0,
+         tfHSides,
+         trCols,
+         1,
          2},
         {"RULES=bogus keeps BORDER's", {{BorderSy, u"1", 1}, {RulesSy, u"bogus", 0}}, 1, tfBorder, trAll, 1, 2},
     };

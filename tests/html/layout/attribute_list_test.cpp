@@ -122,10 +122,10 @@ TEST(IDObjectListTest, NewerObjectsReplaceOlder) {
         ids.AddObject(u"Top", new Anchor(&freed, true));
         ids.AddObject(u"mid", &element);
         ids.AddObject(u"TOP", &element);  // the same id in other letters
-        EXPECT_EQ(freed, 1);               // the owned anchor went
+        EXPECT_EQ(freed, 1);              // the owned anchor went
         EXPECT_EQ(ids.Count(), 2);
         EXPECT_EQ(ids.GetObject(ids.IndexOf(u"top")), &element);
-        ids.AddObject(u"mid", &element);   // the same object again stays alive
+        ids.AddObject(u"mid", &element);  // the same object again stays alive
         EXPECT_EQ(freed, 1);
         ids.AddObject(u"end", new Anchor(&freed, true));
         EXPECT_EQ(ids.IndexOf(u"none"), -1);

@@ -38,7 +38,7 @@ public:
     TObject* SenderObject() override { return this; }
     std::u16string HtmlExpandFilename(std::u16string_view Filename) override {
         return ExpandBase.empty() || (!Filename.empty() && Filename[0] == u'/') ? std::u16string(Filename)
-                                                                                 : ExpandBase + std::u16string(Filename);
+                                                                                : ExpandBase + std::u16string(Filename);
     }
     bool ShowFocusRect() override { return true; }
     void ControlMouseMove(TObject*, TShiftState, int, int) override {}
@@ -127,8 +127,7 @@ public:
         if (!pre)
             while (!out.empty() && out.back() == ' ') out.pop_back();
         // A finished preformatted section ends in one blank of its own.
-        else if (!out.empty() && out.back() == ' ')
-            out.pop_back();
+        else if (!out.empty() && out.back() == ' ') out.pop_back();
         return out;
     }
 
@@ -163,7 +162,8 @@ public:
             return out + "]";
         }
         if (auto* block = dynamic_cast<const TBlock*>(&s)) {
-            std::string name = dynamic_cast<const TBodyBlock*>(&s) ? "body" : htmltext::toUtf8(ElementSymbolName(s.Symbol()));
+            std::string name =
+                dynamic_cast<const TBodyBlock*>(&s) ? "body" : htmltext::toUtf8(ElementSymbolName(s.Symbol()));
             if (name.empty()) name = "block";
             return name + "[" + Describe(*block->MyCell) + "]";
         }

@@ -19,8 +19,8 @@ namespace parsertest {
 class FakeDocument : public ThtParserDocument {
 public:
     explicit FakeDocument(bool quirks = false, const std::u16string& css = u"") : Quirks(quirks), Styles(this) {
-        Styles.Initialize(u"DejaVu Sans", u"DejaVu Sans Mono", 12, 0x000000, 0xFF0000, 0x800080, 0x0000FF, true, 0,
-                          1, 8, 8);
+        Styles.Initialize(u"DejaVu Sans", u"DejaVu Sans Mono", 12, 0x000000, 0xFF0000, 0x800080, 0x0000FF, true, 0, 1,
+                          8, 8);
         if (!css.empty()) AddSheet(css);
     }
     void AddSheet(const std::u16string& css) {

@@ -91,8 +91,7 @@ TEST(CharReferences, InAttributeValues) {
 }
 
 TEST(CharReferences, InStrings) {
-    for (const auto& c : kCases)
-        EXPECT_EQ(DecodeCharReferences(c.text, c.codePage), c.decoded) << toUtf8(c.text);
+    for (const auto& c : kCases) EXPECT_EQ(DecodeCharReferences(c.text, c.codePage), c.decoded) << toUtf8(c.text);
     // Plain text is kept as it is, white space included; a NUL ends it.
     EXPECT_EQ(DecodeCharReferences(u"A  &amp;\r\n B", 1252), u"A  &\r\n B");
     EXPECT_EQ(DecodeCharReferences(std::u16string(u"a&amp\0b", 7), 1252), u"a&");

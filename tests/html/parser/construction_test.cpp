@@ -156,15 +156,15 @@ TEST_F(ConstructionTest, AFormInsideAFormEndsTheOuterOne) {
                              const std::u16string&) { seen.push_back(d.doc->FCurrentForm); };
     d.Parse(u"<form>a<script>1</script><form>b<script>2</script></form><script>3</script>");
     ASSERT_EQ(d.doc->htmlFormList.size(), 2u);
-    const std::vector<ThtmlFormBase*> expected = {d.doc->htmlFormList[0].get(), d.doc->htmlFormList[1].get(),
-                                                  nullptr};
+    const std::vector<ThtmlFormBase*> expected = {d.doc->htmlFormList[0].get(), d.doc->htmlFormList[1].get(), nullptr};
     EXPECT_EQ(seen, expected);
 }
 
 TEST_F(ConstructionTest, FontSizesFollowTheBaseFont) {
     ParsedDocument d;
-    d.Parse(u"<basefont size=5><font size=+1><p>a</p></font><font size=9><p>b</p></font>"
-            u"<font size=-2><p>c</p></font><font size=2><p>d</p></font>");
+    d.Parse(
+        u"<basefont size=5><font size=+1><p>a</p></font><font size=9><p>b</p></font>"
+        u"<font size=-2><p>c</p></font><font size=2><p>d</p></font>");
     const double expected[] = {FontSizeSteps[6], FontSizeSteps[7], FontSizeSteps[3], FontSizeSteps[2]};
     for (int i = 0; i < 4; ++i) {
         ASSERT_NE(d.BlockAt(i), nullptr) << i;

@@ -18,7 +18,9 @@ using parsertest::ParsedDocument;
 
 class HeadElementsTest : public modeltest::RecordingScreenTest {};
 
-int64_t prop(const TSectionBase* node, ThtPropertyIndex index) { return VarToInt(node->Properties()->Props[index], -1); }
+int64_t prop(const TSectionBase* node, ThtPropertyIndex index) {
+    return VarToInt(node->Properties()->Props[index], -1);
+}
 
 TEST_F(HeadElementsTest, BodyAttributes) {
     ParsedDocument d;
@@ -73,7 +75,8 @@ TEST_F(HeadElementsTest, MetaCharsetSwitchesTheBuffer) {
         d.ParseBuffer();
         EXPECT_EQ(d.Body(), "body['Мир']") << meta;
         ASSERT_EQ(events.size(), 1u);
-        EXPECT_EQ(events[0].substr(0, 13), std::string(meta.find("http") != std::string::npos ? "Content-Type|" : "content-type|"));
+        EXPECT_EQ(events[0].substr(0, 13),
+                  std::string(meta.find("http") != std::string::npos ? "Content-Type|" : "content-type|"));
         EXPECT_NE(events[0].find("windows-1251"), std::string::npos);
         EXPECT_EQ(d.buffer->CodePage(), 1251);
     }
@@ -99,8 +102,9 @@ TEST_F(HeadElementsTest, BaseSoundAndScript) {
         EXPECT_EQ(Sender, &d.viewer);
         scripts.push_back(toUtf8(Name + u"|" + Type + u"|" + Src + u"|" + Script));
     };
-    d.Parse(u"<head><base href=\"http://h/dir/\" target=_blank><bgsound src=a.wav loop=2><bgsound loop=3>"
-            u"<bgsound src=b.wav><script type=text/js name=n>if (a<b) x();</script></head>text");
+    d.Parse(
+        u"<head><base href=\"http://h/dir/\" target=_blank><bgsound src=a.wav loop=2><bgsound loop=3>"
+        u"<bgsound src=b.wav><script type=text/js name=n>if (a<b) x();</script></head>text");
     EXPECT_EQ(d.parser->Base(), u"http://h/dir/");
     EXPECT_EQ(d.parser->BaseTarget(), u"_blank");
     EXPECT_EQ(sounds, (std::vector<std::string>{"a.wav 2", "b.wav 1"}));
@@ -158,9 +162,10 @@ TEST_F(HeadElementsTest, LinkedStyleSheets) {
 
 TEST_F(HeadElementsTest, ImageMapsEndWithinThreeForeignTags) {
     ParsedDocument d;
-    d.Parse(u"<map name=one><area shape=rect coords=\"0,0,5,5\" href=a><b>x</b><area coords=\"1,1,2,2\" href=b>"
-            u"</map><map name=two><area coords=\"0,0,1,1\"><p>x<br><i>y</i></map>"
-            u"<map name=three>text <area coords=\"0,0,1,1\"></map>");
+    d.Parse(
+        u"<map name=one><area shape=rect coords=\"0,0,5,5\" href=a><b>x</b><area coords=\"1,1,2,2\" href=b>"
+        u"</map><map name=two><area coords=\"0,0,1,1\"><p>x<br><i>y</i></map>"
+        u"<map name=three>text <area coords=\"0,0,1,1\"></map>");
     ASSERT_EQ(d.doc->MapList.size(), 2u);
     EXPECT_EQ(d.doc->MapList[0]->MapName, u"ONE");
     EXPECT_EQ(d.doc->MapList[0]->Areas().Count(), 2);

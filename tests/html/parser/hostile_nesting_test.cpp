@@ -84,7 +84,8 @@ TEST_F(HostileNestingTest, DeepBlocksListsAndTablesStayShallow) {
 
 TEST_F(HostileNestingTest, DeepInlineElements) {
     const int n = 100000;
-    for (const char16_t* open : {u"<b>", u"<span>", u"<font size=+1>", u"<a href=x>", u"<basefont size=2>", u"<pre wrap>"}) {
+    for (const char16_t* open :
+         {u"<b>", u"<span>", u"<font size=+1>", u"<a href=x>", u"<basefont size=2>", u"<pre wrap>"}) {
         ParsedDocument d;
         // A script at the end looks at the stack while the parse runs.
         int depth = -1;

@@ -173,8 +173,7 @@ TEST_F(ParserEntryTest, IncludesAreReadInPlaceInTheBuildPass) {
 
 class FrameSet : public TFrameSetBase {
 public:
-    void SetTitleAndBase(const std::u16string& Title, const std::u16string& Base,
-                         const std::u16string&) override {
+    void SetTitleAndBase(const std::u16string& Title, const std::u16string& Base, const std::u16string&) override {
         Log->push_back("title " + toUtf8(Title) + " base " + toUtf8(Base));
     }
     std::vector<std::string>* Log = nullptr;
@@ -231,9 +230,12 @@ TEST_F(ParserEntryTest, FrameDocuments) {
     FrameSet top;
     top.Log = &viewer.Log;
     parser.ParseFrame(&viewer, &top, u"main", nullptr);
-    const std::vector<std::string> expected = {"set 1,2",         "frame a.htm in main",
-                                               "sub",             "set 3",
-                                               "frame b.htm in main", "title Frames base http://h/",
+    const std::vector<std::string> expected = {"set 1,2",
+                                               "frame a.htm in main",
+                                               "sub",
+                                               "set 3",
+                                               "frame b.htm in main",
+                                               "title Frames base http://h/",
                                                "title Frames base http://h/"};
     EXPECT_EQ(viewer.Log, expected);
 }

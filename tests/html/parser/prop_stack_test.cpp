@@ -121,9 +121,9 @@ TEST(PropStack, SetsAboveAClosedElementAreDerivedAgainFromTheirNewParent) {
     Stack s(&doc);
     s.Push(PSy);
     s.Push(DivSy);
-    s.Push(SpanSy);                       // inherits blue from the div
-    s.Push(BSy, u"font-style: italic");   // its own style stays
-    s.Push(ISy, u"color: #ff0000");       // its own colour stays
+    s.Push(SpanSy);                      // inherits blue from the div
+    s.Push(BSy, u"font-style: italic");  // its own style stays
+    s.Push(ISy, u"color: #ff0000");      // its own colour stays
     ASSERT_EQ(s.ColorOf(3), Blue);
     const int64_t pColor = s.ColorOf(1);
     ASSERT_NE(pColor, Blue);

@@ -20,8 +20,8 @@ std::vector<Script> readScript(Tokenizer& t) {
     std::vector<Script> got;
     t.parser.Next();
     EXPECT_EQ(t.parser.Sy, ScriptSy);
-    t.parser.DoScript([&](TObject*, const std::u16string& name, const std::u16string& type,
-                          const std::u16string& src, const std::u16string& text) {
+    t.parser.DoScript([&](TObject*, const std::u16string& name, const std::u16string& type, const std::u16string& src,
+                          const std::u16string& text) {
         got.push_back({name, type, src, text});
     });
     EXPECT_FALSE(t.parser.InScript);
@@ -29,8 +29,9 @@ std::vector<Script> readScript(Tokenizer& t) {
 }
 
 TEST(ScriptReader, ContentsGoToTheHandler) {
-    Tokenizer t(u"<script type=\"text/javascript\" language=js name=n src='s.js'>if (a<b && c<!--d)\r\n"
-                u"  x = '<p>';\n</script>after");
+    Tokenizer t(
+        u"<script type=\"text/javascript\" language=js name=n src='s.js'>if (a<b && c<!--d)\r\n"
+        u"  x = '<p>';\n</script>after");
     const auto got = readScript(t);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].type, u"text/javascript");
@@ -90,10 +91,8 @@ TEST(ScriptReader, WithoutAHandlerTheContentsAreSkipped) {
 TEST(ScriptReader, AHandlerThatThrowsLeavesScriptModeOff) {
     Tokenizer t(u"<script>x</script>");
     t.parser.Next();
-    EXPECT_THROW(t.parser.DoScript([](TObject*, const std::u16string&, const std::u16string&,
-                                      const std::u16string&, const std::u16string&) {
-        throw std::runtime_error("handler");
-    }),
+    EXPECT_THROW(t.parser.DoScript([](TObject*, const std::u16string&, const std::u16string&, const std::u16string&,
+                                      const std::u16string&) { throw std::runtime_error("handler"); }),
                  std::runtime_error);
     EXPECT_FALSE(t.parser.InScript);
 }

@@ -25,8 +25,7 @@ TEST_F(TableConstructionTest, RowsCellsCaptionsAndGroups) {
         // A cell without a row tag opens a row.
         {u"<table><td>a</td><th>b</th></table>", "body[table{tr(td['a'] td['b'])}]"},
         // Text between the table tag and the first cell goes before the table.
-        {u"<table>before<tr>between<td>c</table>after",
-         "body['before' 'between' table{tr(td['c'])} 'after']"},
+        {u"<table>before<tr>between<td>c</table>after", "body['before' 'between' table{tr(td['c'])} 'after']"},
         {u"<table>\n <tr>\n  <td>c</td>\n </tr>\n</table>", "body[table{tr(td['c'])}]"},
         {u"<table><tr><td><p>p</p><ul><li>i</ul></table>", "body[table{tr(td[p['p'] ul[li1['i']]])}]"},
         {u"<table><caption>Cap</caption><tr><td>c</table>", "body[captioned[caption['Cap'] table{tr(td['c'])}]]"},

@@ -36,7 +36,9 @@ TEST(Tokenizer, SymbolsOfTagsAndText) {
         // A tag cut off by the end of the text.
         {u"x<p class=", "\"x\" <p> $"},
         // Control characters 1 to 8 reach the text as question marks.
-        {u"a\x01" u"b", "\"a\" \"\" \"?b\" $"},
+        {u"a\x01"
+         u"b",
+         "\"a\" \"\" \"?b\" $"},
     };
     for (const auto& c : cases) {
         Tokenizer t(c.text);
@@ -285,8 +287,7 @@ TEST(Tokenizer, IncludeComments) {
         std::vector<std::string> params;
     };
     std::vector<Call> calls;
-    Tokenizer t(u"a<!--#include file=\"x&amp;y\r\nz.htm\" depth=3-->b<!--#echo-->c<!--# -->d", nullptr, 1252,
-                false);
+    Tokenizer t(u"a<!--#include file=\"x&amp;y\r\nz.htm\" depth=3-->b<!--#echo-->c<!--# -->d", nullptr, 1252, false);
     t.parser.IncludeEvent = [&](TObject*, const std::u16string& command, TStrings* params,
                                 std::unique_ptr<TBuffer>& included) {
         calls.push_back({command, params->ToVector()});

@@ -89,9 +89,7 @@ TEST(BufferTest, StringBufferKeepsItsUnitsAndItsCodePage) {
 TEST(BufferTest, PositionStaysInsideTheBytes) {
     const std::string data = "abc";
     TBuffer b(data.data(), data.size(), 0, u"");
-    const struct {
-        int set, expect;
-    } cases[] = {{-5, 0}, {1, 1}, {3, 3}, {4, 3}, {1 << 30, 3}};
+    const struct { int set, expect; } cases[] = {{-5, 0}, {1, 1}, {3, 3}, {4, 3}, {1 << 30, 3}};
     for (const auto& c : cases) {
         b.SetPosition(c.set);
         EXPECT_EQ(b.Position(), c.expect) << c.set;
@@ -158,9 +156,8 @@ TEST(BufferTest, ConverterClassesFollowTheCodePageTable) {
     const struct {
         int cp;
         TBuffConverterClass cls;
-    } cases[] = {{1200, &BuffConverterClass},      {28591, &BuffConverterClass},
-                 {65001, &BuffConvUTF8Class},      {866, &BuffConvHighMapClass},
-                 {28592, &BuffConvIsoMapClass},    {50220, &BuffConvISO2022JPClass},
+    } cases[] = {{1200, &BuffConverterClass},  {28591, &BuffConverterClass},  {65001, &BuffConvUTF8Class},
+                 {866, &BuffConvHighMapClass}, {28592, &BuffConvIsoMapClass}, {50220, &BuffConvISO2022JPClass},
                  {7, &BuffConvSingleByteClass}};  // unlisted: the class of the unknown row
     for (const auto& c : cases) {
         const std::string data = "x";
@@ -194,10 +191,12 @@ TEST(CodePagesTest, LookUpsByNameAndByNumber) {
     const struct {
         std::u16string name;
         int cp;
-    } names[] = {{u"utf-8", 65001},      {u"UTF-8", 65001},       {u"Windows-1251", 1251}, {u"KOI8-R", 20866},
-                 {u"cp437", 437},        {u"", -1},               {u"no-such-set", -1},    {u"utf-8 ", 65001},
-                 {u"x-UTF-8-ish", 65001}, {u"iso 8859-5", 28595}, {u"\"utf-8\"", 65001}};
-    for (const auto& n : names) EXPECT_EQ(CharsetNameToCodePage(n.name), n.cp) << std::string(n.name.begin(), n.name.end());
+    } names[] = {{u"utf-8", 65001},      {u"UTF-8", 65001},    {u"Windows-1251", 1251},
+                 {u"KOI8-R", 20866},     {u"cp437", 437},      {u"", -1},
+                 {u"no-such-set", -1},   {u"utf-8 ", 65001},   {u"x-UTF-8-ish", 65001},
+                 {u"iso 8859-5", 28595}, {u"\"utf-8\"", 65001}};
+    for (const auto& n : names)
+        EXPECT_EQ(CharsetNameToCodePage(n.name), n.cp) << std::string(n.name.begin(), n.name.end());
 
     const struct {
         int cp, charset;

@@ -28,8 +28,8 @@ struct Element {
 class Document {
 public:
     explicit Document(const std::u16string& css, bool quirks = false) : styles(quirks), quirks_(quirks) {
-        styles.Initialize(u"DejaVu Sans", u"DejaVu Sans Mono", 12, 0x000000, 0xFF0000, 0x800080, 0x0000FF, true, 0,
-                          1, 8, 8);
+        styles.Initialize(u"DejaVu Sans", u"DejaVu Sans Mono", 12, 0x000000, 0xFF0000, 0x800080, 0x0000FF, true, 0, 1,
+                          8, 8);
         TBuffer doc(css, std::u16string(), 1200);
         char16_t c;
         ParseStyleSheet(styles, c, doc, quirks, false, u"");
@@ -178,8 +178,12 @@ TEST_F(CascadeTest, FontSizeKeywordsAndQuirks) {
         const char16_t* tag;
         double expect;
     } cases[] = {
-        {false, u"small", u"p", 10},  {true, u"small", u"p", 12},  {false, u"xx-large", u"p", 24},
-        {true, u"xx-large", u"p", 24}, {false, u"larger", u"p", 20.0 * 24 / 18}, {true, u"50%", u"td", 6},
+        {false, u"small", u"p", 10},
+        {true, u"small", u"p", 12},
+        {false, u"xx-large", u"p", 24},
+        {true, u"xx-large", u"p", 24},
+        {false, u"larger", u"p", 20.0 * 24 / 18},
+        {true, u"50%", u"td", 6},
         {false, u"50%", u"td", 10},
     };
     for (const auto& c : cases) {

@@ -33,16 +33,16 @@ TEST(ColorsTest, TextsToColours) {
         {u"rgb(255,0,0)", false, Red},
         {u"rgb(100%, 0%, 0%)", false, Red},
         {u"rgba(255, 0, 0, 0.5)", false, Red},
-        {u"rgb(300, -5, 0)", false, Red},            // clamped
-        {u"rgb(50%, 20%, 0)", false, 0x00337F},       // 127.5 and 51: 127 and 51
-        {u"#0000FF", true, 0xFF0000},                 // red and blue swapped into TColor
+        {u"rgb(300, -5, 0)", false, Red},        // clamped
+        {u"rgb(50%, 20%, 0)", false, 0x00337F},  // 127.5 and 51: 127 and 51
+        {u"#0000FF", true, 0xFF0000},            // red and blue swapped into TColor
         {u"#123", true, 0x332211},
-        {u"#ffff", false, 0xFFFF00},                 // 0x00FFFF read as RGB
+        {u"#ffff", false, 0xFFFF00},  // 0x00FFFF read as RGB
         {u"hsl(120, 100%, 50%)", false, 0x00FF00},
         {u"hsl(480, 100%, 50%)", false, 0x00FF00},
         {u"hsl(-240, 100%, 50%)", false, 0x00FF00},
         {u"hsla(0, 100%, 50%, 0.5)", false, Red},
-        {u"hsl(0, 0%, 50%)", false, 0x808080},        // 127.5 rounds to even: 128
+        {u"hsl(0, 0%, 50%)", false, 0x808080},  // 127.5 rounds to even: 128
         {u"hsl(0, 150%, 120%)", false, 0xFFFFFF},
         {u"transparent", false, clNone},
         {u"None", true, clNone},
@@ -53,7 +53,7 @@ TEST(ColorsTest, TextsToColours) {
         {u"darkgrey", false, 0xA9A9A9},
         {u"", false, NoColour},
         {u"f00", true, NoColour},
-        {u"#ff123456", false, NoColour},              // more than six digits
+        {u"#ff123456", false, NoColour},  // more than six digits
         {u"$0000FF", false, NoColour},
         {u"inherit", false, NoColour},
         {u"currentColor", false, NoColour},

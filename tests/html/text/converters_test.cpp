@@ -21,19 +21,19 @@ using decodecases::hex;
 
 TEST(Utf8ConverterTest, DecodesLenientlyOneUnitPerCharacter) {
     expectDecodes(65001, {
-        {"ascii", "a<b>", u"a<b>"},
-        {"two bytes", bytes({0xD0, 0x96}), u"\u0416"},
-        {"three bytes", bytes({0xE2, 0x82, 0xAC}), u"\u20AC"},
-        {"four bytes beyond 16 bits", bytes({0xF0, 0x9F, 0x98, 0x80, 'x'}), u"\uFFFFx"},
-        {"four-byte overlong", bytes({0xF0, 0x80, 0x81, 0x81}), u"A"},
-        {"five-byte overlong", bytes({0xF8, 0x80, 0x80, 0x81, 0x81}), u"A"},
-        {"two-byte overlong", bytes({0xC0, 0xAF}), u"/"},
-        {"surrogate code point passes", bytes({0xED, 0xA0, 0x80}), u"\xD800"},
-        {"lone continuation", bytes({0x80, 'a'}), u"\uFFFFa"},
-        {"FE and FF", bytes({0xFE, 0xFF}), u"\uFFFF\uFFFF"},
-        {"bad continuation is read again", bytes({0xC3, 'A'}), u"\uFFFFA"},
-        {"bad third byte", bytes({0xE2, 0x82, 'A'}), u"\uFFFF\uFFFFA"},
-    });
+                             {"ascii", "a<b>", u"a<b>"},
+                             {"two bytes", bytes({0xD0, 0x96}), u"\u0416"},
+                             {"three bytes", bytes({0xE2, 0x82, 0xAC}), u"\u20AC"},
+                             {"four bytes beyond 16 bits", bytes({0xF0, 0x9F, 0x98, 0x80, 'x'}), u"\uFFFFx"},
+                             {"four-byte overlong", bytes({0xF0, 0x80, 0x81, 0x81}), u"A"},
+                             {"five-byte overlong", bytes({0xF8, 0x80, 0x80, 0x81, 0x81}), u"A"},
+                             {"two-byte overlong", bytes({0xC0, 0xAF}), u"/"},
+                             {"surrogate code point passes", bytes({0xED, 0xA0, 0x80}), u"\xD800"},
+                             {"lone continuation", bytes({0x80, 'a'}), u"\uFFFFa"},
+                             {"FE and FF", bytes({0xFE, 0xFF}), u"\uFFFF\uFFFF"},
+                             {"bad continuation is read again", bytes({0xC3, 'A'}), u"\uFFFFA"},
+                             {"bad third byte", bytes({0xE2, 0x82, 'A'}), u"\uFFFF\uFFFFA"},
+                         });
 }
 
 TEST(Utf8ConverterTest, ZeroAndEndInsideASequence) {
@@ -53,20 +53,20 @@ TEST(Utf8ConverterTest, ZeroAndEndInsideASequence) {
 
 TEST(Utf7ConverterTest, DecodesDirectCharactersAndBase64Runs) {
     expectDecodes(65000, {
-        {"rfc example", "Hi Mom -+Jjo--!", u"Hi Mom -\u263A-!"},
-        {"escaped plus", "+-", u"+"},
-        {"three units", "+ZeVnLIqe-", u"\u65E5\u672C\u8A9E"},
-        {"run ended by a direct character", "A+ImIDkQ.", u"A\u2262\u0391."},
-        {"run ended at once", "+!x", u"!x"},
-        {"excluded characters", "~\\", u"\uFFFD\uFFFD"},
-        {"control character", bytes({0x01, 'a'}), u"\uFFFDa"},
-        {"surrogate pair becomes one replacement", "+2D3eAA-x", u"\uFFFDx"},
-        {"incomplete unit, dash eaten", "+A-x", u"\uFFFDx"},
-        {"incomplete unit, terminator kept", "+A<", u"\uFFFD<"},
-        {"pending bits not zero", "+AGF-x", u"a\uFFFDx"},
-        {"plus at the end", "a+", u"a"},
-        {"run cut by the end", "+AG", u""},
-    });
+                             {"rfc example", "Hi Mom -+Jjo--!", u"Hi Mom -\u263A-!"},
+                             {"escaped plus", "+-", u"+"},
+                             {"three units", "+ZeVnLIqe-", u"\u65E5\u672C\u8A9E"},
+                             {"run ended by a direct character", "A+ImIDkQ.", u"A\u2262\u0391."},
+                             {"run ended at once", "+!x", u"!x"},
+                             {"excluded characters", "~\\", u"\uFFFD\uFFFD"},
+                             {"control character", bytes({0x01, 'a'}), u"\uFFFDa"},
+                             {"surrogate pair becomes one replacement", "+2D3eAA-x", u"\uFFFDx"},
+                             {"incomplete unit, dash eaten", "+A-x", u"\uFFFDx"},
+                             {"incomplete unit, terminator kept", "+A<", u"\uFFFD<"},
+                             {"pending bits not zero", "+AGF-x", u"a\uFFFDx"},
+                             {"plus at the end", "a+", u"a"},
+                             {"run cut by the end", "+AG", u""},
+                         });
 }
 
 TEST(Utf7ConverterTest, CopiesKeepTheShiftState) {
@@ -97,26 +97,73 @@ TEST(SingleByteConvertersTest, BytesMapByCodePage) {
         char16_t unit;
     } cases[] = {
         // computed ISO decoders
-        {28595, 0xB0, 0x0410}, {28595, 0xF0, 0x2116}, {28595, 0xFD, 0x00A7}, {28595, 0xAD, 0x00AD},
-        {28596, 0xC7, 0x0627}, {28596, 0xA4, 0x00A4}, {28596, 0xA1, 0xFFFD},
-        {28597, 0xC1, 0x0391}, {28597, 0xA1, 0x2018}, {28597, 0xD2, 0xFFFF},
-        {28598, 0xE0, 0x05D0}, {28598, 0xAA, 0x00D7}, {28598, 0xFD, 0xFFFD}, {28598, 0xA0, 0x00A0},
-        {28599, 0xDD, 0x0130}, {28599, 0xE9, 0x00E9},
-        {28601, 0xA1, 0x0E01}, {28601, 0xDB, 0xFFFD}, {28601, 0xA0, 0x00A0},
-        {28605, 0xA4, 0x20AC}, {28605, 0xBE, 0x0178},
-        {858, 0xD5, 0x20AC}, {858, 0x80, 0x00C7}, {922, 0xD0, 0x0160}, {922, 0xE9, 0x00E9},
+        {28595, 0xB0, 0x0410},
+        {28595, 0xF0, 0x2116},
+        {28595, 0xFD, 0x00A7},
+        {28595, 0xAD, 0x00AD},
+        {28596, 0xC7, 0x0627},
+        {28596, 0xA4, 0x00A4},
+        {28596, 0xA1, 0xFFFD},
+        {28597, 0xC1, 0x0391},
+        {28597, 0xA1, 0x2018},
+        {28597, 0xD2, 0xFFFF},
+        {28598, 0xE0, 0x05D0},
+        {28598, 0xAA, 0x00D7},
+        {28598, 0xFD, 0xFFFD},
+        {28598, 0xA0, 0x00A0},
+        {28599, 0xDD, 0x0130},
+        {28599, 0xE9, 0x00E9},
+        {28601, 0xA1, 0x0E01},
+        {28601, 0xDB, 0xFFFD},
+        {28601, 0xA0, 0x00A0},
+        {28605, 0xA4, 0x20AC},
+        {28605, 0xBE, 0x0178},
+        {858, 0xD5, 0x20AC},
+        {858, 0x80, 0x00C7},
+        {922, 0xD0, 0x0160},
+        {922, 0xE9, 0x00E9},
         // high-half tables
-        {866, 0x80, 0x0410}, {20866, 0xE1, 0x0410}, {437, 0x80, 0x00C7}, {866, 0x41, 'A'},
-        {857, 0xD5, 0xF8BB}, {864, 0x9B, 0x009B}, {869, 0x80, 0xFFFF}, {874, 0x81, 0x0081}, {874, 0xDB, 0xF8C1},
-        {708, 0xC7, 0x0627}, {10000, 0xDB, 0x00A4}, {10000, 0xBD, 0x2126}, {10000, 0xF0, 0xFFFF},
-        {10010, 0xAF, 0x015E}, {10010, 0xF0, 0xFFFD}, {10082, 0xD8, 0xFFFD}, {10081, 0xF5, 0xFFFF},
-        {10006, 0x9C, 0x00AD}, {10006, 0xFF, 0xFFFF}, {10007, 0xA2, 0x00A2}, {10007, 0xB6, 0x2202},
-        {10007, 0xFF, 0x00A4}, {10017, 0xA2, 0x0490}, {10004, 0xA0, 0xFFFD}, {10004, 0xC0, 0x066D},
+        {866, 0x80, 0x0410},
+        {20866, 0xE1, 0x0410},
+        {437, 0x80, 0x00C7},
+        {866, 0x41, 'A'},
+        {857, 0xD5, 0xF8BB},
+        {864, 0x9B, 0x009B},
+        {869, 0x80, 0xFFFF},
+        {874, 0x81, 0x0081},
+        {874, 0xDB, 0xF8C1},
+        {708, 0xC7, 0x0627},
+        {10000, 0xDB, 0x00A4},
+        {10000, 0xBD, 0x2126},
+        {10000, 0xF0, 0xFFFF},
+        {10010, 0xAF, 0x015E},
+        {10010, 0xF0, 0xFFFD},
+        {10082, 0xD8, 0xFFFD},
+        {10081, 0xF5, 0xFFFF},
+        {10006, 0x9C, 0x00AD},
+        {10006, 0xFF, 0xFFFF},
+        {10007, 0xA2, 0x00A2},
+        {10007, 0xB6, 0x2202},
+        {10007, 0xFF, 0x00A4},
+        {10017, 0xA2, 0x0490},
+        {10004, 0xA0, 0xFFFD},
+        {10004, 0xC0, 0x066D},
         // ISO-half tables and the full table
-        {28592, 0xA1, 0x0104}, {28593, 0xA5, 0xFFFF}, {28592, 0x9F, 0x009F}, {29001, 'A', 'A'}, {29001, 0xFF, 0xF8FF},
+        {28592, 0xA1, 0x0104},
+        {28593, 0xA5, 0xFFFF},
+        {28592, 0x9F, 0x009F},
+        {29001, 'A', 'A'},
+        {29001, 0xFF, 0xF8FF},
         // the platform's conversion
-        {1251, 0xC0, 0x0410}, {1252, 0x80, 0x20AC}, {37, 0xC1, 'A'}, {20127, 0x80, 0xFFFD}, {2, 0xDB, 0x00A4},
-        {21866, 0xA4, 0x0454}, {7, 'A', 'A'}, {7, 0xC0, 0xFFFD}, {-1, 0xC0, 0xFFFD},
+        {1251, 0xC0, 0x0410},
+        {1252, 0x80, 0x20AC},
+        {37, 0xC1, 'A'},
+        {20127, 0x80, 0xFFFD},
+        {2, 0xDB, 0x00A4},
+        {21866, 0xA4, 0x0454},
+        {7, 'A', 'A'},
+        {7, 0xC0, 0xFFFD},
+        {-1, 0xC0, 0xFFFD},
         // the base class: ISO 8859-1
         {28591, 0xE9, 0x00E9},
     };
@@ -140,11 +187,10 @@ TEST(SingleByteConvertersTest, SixteenBitStorageNeverEndsEarlyOrReadsOutside) {
         std::u16string text;
         std::u16string expect;
     } cases[] = {
-        {1251, u"\u04C0x", u"\u0410x"},     // only the low byte is decoded
-        {1251, u"\u0100x", u"\uFFFDx"},     // a unit whose low byte is zero is no end
-        {29001, u"\u0416A", u"\u0416A"},    // beyond the full table: as it is
-        {866, u"\u0416\u0080", u"\u0416\u0410"},
-        {28592, u"\u0416\u00A1", u"\u0416\u0104"},
+        {1251, u"\u04C0x", u"\u0410x"},   // only the low byte is decoded
+        {1251, u"\u0100x", u"\uFFFDx"},   // a unit whose low byte is zero is no end
+        {29001, u"\u0416A", u"\u0416A"},  // beyond the full table: as it is
+        {866, u"\u0416\u0080", u"\u0416\u0410"}, {28592, u"\u0416\u00A1", u"\u0416\u0104"},
     };
     for (const auto& c : cases) {
         TBuffer b(std::u16string_view(c.text), std::u16string(), c.cp);

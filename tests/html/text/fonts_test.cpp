@@ -102,9 +102,9 @@ TEST_F(FontsTest, LetterSpacingIsConvertedOnce) {
     const struct {
         ThtVariant spacing;
         int expect;
-    } cases[] = {{std::u16string(u"2pt"), 3},   {std::u16string(u"0.5em"), 8}, {std::u16string(u"normal"), 0},
-                 {int64_t(5), 5},               {std::u16string(u"2"), 0},     {std::u16string(u"1zz"), 0},
-                 {std::u16string(u"50%"), 8},   {ThtVariant(), 0}};
+    } cases[] = {
+        {std::u16string(u"2pt"), 3}, {std::u16string(u"0.5em"), 8}, {std::u16string(u"normal"), 0}, {int64_t(5), 5},
+        {std::u16string(u"2"), 0},   {std::u16string(u"1zz"), 0},   {std::u16string(u"50%"), 8},    {ThtVariant(), 0}};
     for (const auto& c : cases) {
         ThtFontInfo i = info(u"DejaVu Sans", 12);
         i.iCharExtra = c.spacing;
@@ -126,13 +126,13 @@ TEST_F(FontsTest, FontSizes) {
         bool quirks;
         double expect;
     } cases[] = {
-        {u"12pt", false, 12}, {u"16px", false, 12}, {u"16", false, 12},   {u"1in", false, 72},
-        {u"2em", false, 20},  {u"1ex", false, 5},   {u"150%", false, 15}, {u"1pc", false, 12},
-        {u"xx-small", false, 8}, {u"x-small", false, 8}, {u"small", false, 10}, {u"medium", false, 12},
-        {u"large", false, 14},   {u"x-large", false, 18}, {u"xx-large", false, 24},
-        {u"xx-small", true, 10}, {u"x-small", true, 10},  {u"small", true, 12},  {u"medium", true, 14},
-        {u"x-large", true, 24},  {u"xx-large", true, 24}, {u"larger", false, 12}, {u"smaller", false, 8},
-        {u"huge", false, -1},    {u"3vw", false, -1},     {u"Medium", false, -1},
+        {u"12pt", false, 12},    {u"16px", false, 12},    {u"16", false, 12},       {u"1in", false, 72},
+        {u"2em", false, 20},     {u"1ex", false, 5},      {u"150%", false, 15},     {u"1pc", false, 12},
+        {u"xx-small", false, 8}, {u"x-small", false, 8},  {u"small", false, 10},    {u"medium", false, 12},
+        {u"large", false, 14},   {u"x-large", false, 18}, {u"xx-large", false, 24}, {u"xx-small", true, 10},
+        {u"x-small", true, 10},  {u"small", true, 12},    {u"medium", true, 14},    {u"x-large", true, 24},
+        {u"xx-large", true, 24}, {u"larger", false, 12},  {u"smaller", false, 8},   {u"huge", false, -1},
+        {u"3vw", false, -1},     {u"Medium", false, -1},
     };
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(FontSizeToPoints(c.text, c.quirks, 10, -1), c.expect) << toUtf8(c.text) << c.quirks;

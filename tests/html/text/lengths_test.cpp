@@ -30,10 +30,12 @@ TEST_F(LengthsTest, SplitNumberAndUnit) {
         double number;
         const char16_t* unit;
     } cases[] = {
-        {u"12pt", true, 12, u"pt"},   {u"-1.5 em", true, -1.5, u"em"}, {u"2em", true, 2, u"em"},
-        {u"3ex", true, 3, u"ex"},     {u"1e3px", true, 1, u"e3px"},   {u"1e2", true, 1, u"e2"},
-        {u"1E2", true, 100, u""},     {u".5%", true, 0.5, u"%"},       {u" 7 ", true, 7, u""},
-        {u"auto", false, 0, u""},     {u"", false, 0, u""},            {u"px", false, 0, u""},
+        {u"12pt", true, 12, u"pt"},   {u"-1.5 em", true, -1.5, u"em"},
+        {u"2em", true, 2, u"em"},     {u"3ex", true, 3, u"ex"},
+        {u"1e3px", true, 1, u"e3px"}, {u"1e2", true, 1, u"e2"},
+        {u"1E2", true, 100, u""},     {u".5%", true, 0.5, u"%"},
+        {u" 7 ", true, 7, u""},       {u"auto", false, 0, u""},
+        {u"", false, 0, u""},         {u"px", false, 0, u""},
         {u"+4.", true, 4, u""},
     };
     for (const auto& c : cases) {
@@ -53,16 +55,29 @@ TEST_F(LengthsTest, LengthToPixels) {
         bool relative;
         int base, expect;
     } cases[] = {
-        {u"12pt", false, 0, 16},   {u"1.9px", false, 0, 1},     {u"-1.9px", false, 0, -1},
-        {u"2em", false, 0, 26},    {u"3ex", false, 0, 21},      {u"1in", false, 0, 96},
-        {u"2.54cm", false, 0, 96}, {u"10mm", false, 0, 37},     {u"1pc", false, 0, 16},
-        {u"50%", false, 300, 150}, {u"50", true, 20, 1000},     {u"50", false, 20, 50},
-        {u"1e2", false, 0, -7},    {u"1e3px", false, 0, -7},    {u"auto", false, 0, -7},
-        {u"12PT", false, 0, -7},   {u"3furlongs", false, 0, -7},
-        {u"99999999999px", false, 0, MaxLengthPixels}, {u"-99999999999px", false, 0, -MaxLengthPixels},
+        {u"12pt", false, 0, 16},
+        {u"1.9px", false, 0, 1},
+        {u"-1.9px", false, 0, -1},
+        {u"2em", false, 0, 26},
+        {u"3ex", false, 0, 21},
+        {u"1in", false, 0, 96},
+        {u"2.54cm", false, 0, 96},
+        {u"10mm", false, 0, 37},
+        {u"1pc", false, 0, 16},
+        {u"50%", false, 300, 150},
+        {u"50", true, 20, 1000},
+        {u"50", false, 20, 50},
+        {u"1e2", false, 0, -7},
+        {u"1e3px", false, 0, -7},
+        {u"auto", false, 0, -7},
+        {u"12PT", false, 0, -7},
+        {u"3furlongs", false, 0, -7},
+        {u"99999999999px", false, 0, MaxLengthPixels},
+        {u"-99999999999px", false, 0, -MaxLengthPixels},
         {u"1e308", true, 1000, -7},
         // No length reads as a sentinel.
-        {u"-12345678px", false, 0, -MaxLengthPixels}, {u"-12348765", false, 0, -MaxLengthPixels},
+        {u"-12345678px", false, 0, -MaxLengthPixels},
+        {u"-12348765", false, 0, -MaxLengthPixels},
     };
     for (const auto& c : cases)
         EXPECT_EQ(LengthToPixels(c.in, c.relative, c.base, 13, 7, -7), c.expect) << toUtf8(c.in);

@@ -86,12 +86,9 @@ TEST_F(PropertiesTest, InheritanceFollowsTheParent) {
         bool keepsBackground, keepsMargin, keepsOriginals;
         const char16_t* wordWrap;
     } cases[] = {
-        {u"div", u"p", false, false, false, u"break-word"},
-        {u"div", u"table", false, false, false, u"normal"},
-        {u"span", u"b", true, true, false, u"break-word"},
-        {u"span", u"table", true, true, false, u"break-word"},
-        {u"tbody", u"tr", true, true, true, u"break-word"},
-        {u"thead", u"tr", true, true, true, u"break-word"},
+        {u"div", u"p", false, false, false, u"break-word"}, {u"div", u"table", false, false, false, u"normal"},
+        {u"span", u"b", true, true, false, u"break-word"},  {u"span", u"table", true, true, false, u"break-word"},
+        {u"tbody", u"tr", true, true, true, u"break-word"}, {u"thead", u"tr", true, true, true, u"break-word"},
         {u"tfoot", u"tr", true, true, true, u"break-word"},
     };
     for (const auto& c : cases) {
@@ -224,7 +221,7 @@ TEST_F(PropertiesTest, DeclarationsAreStoredPerIndex) {
         EXPECT_EQ(p.Props[c.index], c.expect) << toUtf8(c.name) << ": " << toUtf8(c.value);
     }
     const auto before = p.Props;
-    p.AddPropertyByName(u"margin", u"4px");   // a shorthand
+    p.AddPropertyByName(u"margin", u"4px");  // a shorthand
     p.AddPropertyByName(u"no-such", u"4px");
     EXPECT_EQ(p.Props, before);
     for (bool o : p.Originals) EXPECT_FALSE(o);
@@ -360,14 +357,10 @@ TEST_F(PropertiesTest, BackgroundPositions) {
         ThtBackgroundPosition y;
         int yv;
     } cases[] = {
-        {u"top", bpCenter, 0, bpTop, 0},
-        {u"left", bpLeft, 0, bpCenter, 0},
-        {u"center left", bpLeft, 0, bpCenter, 0},
-        {u"top right", bpRight, 0, bpTop, 0},
-        {u"left bottom", bpLeft, 0, bpBottom, 0},
-        {u"10px 20%", bpDim, 10, bpPercent, 20},
-        {u"  2em   ", bpDim, 32, bpCenter, 0},
-        {u"50%", bpPercent, 50, bpCenter, 0},
+        {u"top", bpCenter, 0, bpTop, 0},          {u"left", bpLeft, 0, bpCenter, 0},
+        {u"center left", bpLeft, 0, bpCenter, 0}, {u"top right", bpRight, 0, bpTop, 0},
+        {u"left bottom", bpLeft, 0, bpBottom, 0}, {u"10px 20%", bpDim, 10, bpPercent, 20},
+        {u"  2em   ", bpDim, 32, bpCenter, 0},    {u"50%", bpPercent, 50, bpCenter, 0},
     };
     TProperties p;
     p.Props[BackgroundRepeat] = text(u"repeat-x");

@@ -71,7 +71,8 @@ TEST(StyleListTest, KeysKeepTheirOrderPastManyRulesAndAncestors) {
     EXPECT_LT(CompareStyleKeys(u"li 90000000010ul ", u"li.x"), 0);
     EXPECT_EQ(CompareStyleKeys(u"LI.X", u"li.x"), 0);
     TStyleList list;
-    for (const auto& k : {keys[3], keys[0], keys[4], keys[2], keys[1]}) list.AddObject(k, std::make_unique<TProperties>());
+    for (const auto& k : {keys[3], keys[0], keys[4], keys[2], keys[1]})
+        list.AddObject(k, std::make_unique<TProperties>());
     for (int i = 0; i < list.Count(); ++i) EXPECT_EQ(list.Strings(i), keys[i]);
     int at;
     EXPECT_TRUE(list.Find(keys[2], at));
@@ -90,12 +91,11 @@ TEST(StyleListTest, SequenceNumbersRestartAfterClear) {
 
 TEST(StyleListTest, DeclarationsAndLinkColours) {
     TStyleList list;
-    list.Initialize(u"DejaVu Sans", u"DejaVu Sans Mono", 12, 0x000000, 0xFF0000, 0x800080, 0x0000FF, true, 0, 1, 8,
-                    10);
+    list.Initialize(u"DejaVu Sans", u"DejaVu Sans Mono", 12, 0x000000, 0xFF0000, 0x800080, 0x0000FF, true, 0, 1, 8, 10);
     list.AddModifyProp(u"p", u"color", u"red");
     list.AddModifyProp(u"p", u"color", u"#00ff00");
     list.AddModifyProp(u"p", u"margin-left", u"3px");
-    list.AddModifyProp(u"p", u"margin", u"1px");   // a shorthand: not stored here
+    list.AddModifyProp(u"p", u"margin", u"1px");  // a shorthand: not stored here
     list.AddModifyProp(u"p", u"nonsense", u"1px");
     TProperties* p = list.Lookup(u"p");
     ASSERT_NE(p, nullptr);
@@ -131,8 +131,8 @@ TEST(StyleListTest, HoverRulesActivateLinks) {
 TEST(StyleListTest, QuirksBodyColourReachesTables) {
     for (bool quirks : {true, false}) {
         TStyleList list(quirks);
-        list.Initialize(u"DejaVu Sans", u"DejaVu Sans Mono", 12, 0x000000, 0xFF0000, 0x800080, 0x0000FF, true, 0, 1,
-                        8, 10);
+        list.Initialize(u"DejaVu Sans", u"DejaVu Sans Mono", 12, 0x000000, 0xFF0000, 0x800080, 0x0000FF, true, 0, 1, 8,
+                        10);
         list.AddModifyProp(u"body", u"color", u"#102030");
         list.AddModifyProp(u"body", u"font-size", u"20px");  // the font follows with the next colour
         list.AddModifyProp(u"body", u"color", u"#102030");
@@ -155,8 +155,8 @@ TEST(StyleListTest, QuirksBodyColourReachesTables) {
 TEST(StyleListTest, DefaultSheet) {
     const uint32_t oldFlag = std::exchange(PalRelative, 0x02000000u);
     TStyleList list;
-    list.Initialize(u"DejaVu Sans", u"DejaVu Sans Mono", 12, 0x000001, 0xFF0000, 0x800080, 0x0000FF, false, 1251,
-                    204, 8, 10);
+    list.Initialize(u"DejaVu Sans", u"DejaVu Sans Mono", 12, 0x000001, 0xFF0000, 0x800080, 0x0000FF, false, 1251, 204,
+                    8, 10);
     PalRelative = oldFlag;
     TProperties* d = list.DefProp();
     ASSERT_NE(d, nullptr);

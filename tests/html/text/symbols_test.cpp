@@ -52,12 +52,13 @@ TEST(HtmlSymbolsTest, LookUpsAreCaseSensitive) {
     const struct {
         const char16_t* name;
         int value;
-    } entities[] = {{u"amp", 38},     {u"lt", 60},     {u"gt", 62},      {u"quot", 34},   {u"nbsp", 160},
-                    {u"euro", 8364},  {u"apos", 8217}, {u"Agrave", 192}, {u"agrave", 224}, {u"AMP", -1},
-                    {u"am", -1},      {u"ampx", -1},   {u"", -1},        {u"yuml", 255},  {u"thetasym", 977}};
+    } entities[] = {{u"amp", 38},    {u"lt", 60},     {u"gt", 62},      {u"quot", 34},    {u"nbsp", 160},
+                    {u"euro", 8364}, {u"apos", 8217}, {u"Agrave", 192}, {u"agrave", 224}, {u"AMP", -1},
+                    {u"am", -1},     {u"ampx", -1},   {u"", -1},        {u"yuml", 255},   {u"thetasym", 977}};
     for (const auto& e : entities) {
         const TEntity* r = Entities().Lookup(e.name);
-        EXPECT_EQ(r ? r->Value : -1, e.value) << std::string(e.name, e.name + std::char_traits<char16_t>::length(e.name));
+        EXPECT_EQ(r ? r->Value : -1, e.value)
+            << std::string(e.name, e.name + std::char_traits<char16_t>::length(e.name));
     }
 
     const TResWord* td = ElementNames().Lookup(u"TD");

@@ -70,7 +70,8 @@ protected:
     }
 };
 
-const std::u16string EveryControl = uR"(<form action="/send" method="post">
+const std::u16string EveryControl =
+    uR"(<form action="/send" method="post">
 <input name="t" value="abc">
 <input type=PASSWORD name="p" value="pw">
 <input type=hidden name="h" value="hv">
@@ -90,8 +91,8 @@ line2</textarea>
 TEST_F(FormControls, SubmissionResetAndSavedDataOverEveryKind) {
     load(EveryControl);
     ASSERT_NE(firstForm(), nullptr);
-    const std::vector<std::string> initial{"t=abc", "p=pw",  "h=hv", "c2=on", "c3=yes", "d=2",
-                                           "s=b",   "m=x",   "m=zz", "ta=line1\r\nline2", "f="};
+    const std::vector<std::string> initial{
+        "t=abc", "p=pw", "h=hv", "c2=on", "c3=yes", "d=2", "s=b", "m=x", "m=zz", "ta=line1\r\nline2", "f="};
     EXPECT_EQ(submission(), initial);
 
     // The file input: an edit that starts empty, then an unnamed button.
@@ -111,8 +112,8 @@ TEST_F(FormControls, SubmissionResetAndSavedDataOverEveryKind) {
 
     TStringList saved{"t=xyz", "P=q", "h=h2", "c1=ON", "d=one", "s=c", "m=y", "ta=new", "f=/tmp/a", "e=none"};
     firstForm()->SetFormData(saved);
-    EXPECT_EQ(submission(), (std::vector<std::string>{"t=xyz", "p=q", "h=h2", "c1=on", "d=one", "s=c", "m=y",
-                                                      "ta=new", "f=/tmp/a"}));
+    EXPECT_EQ(submission(),
+              (std::vector<std::string>{"t=xyz", "p=q", "h=h2", "c1=on", "d=one", "s=c", "m=y", "ta=new", "f=/tmp/a"}));
 
     // Back to the page's values; a hidden field keeps what it was given.
     firstForm()->ResetControls();
@@ -127,7 +128,8 @@ TEST_F(FormControls, SubmissionResetAndSavedDataOverEveryKind) {
 }
 
 TEST_F(FormControls, ButtonsSubmitResetAndBrowse) {
-    load(uR"(<form action="/a"><input name="t" value="v"><input type=submit name="go" value="Go">
+    load(
+        uR"(<form action="/a"><input name="t" value="v"><input type=submit name="go" value="Go">
 <input type=submit><input type=reset><input type=button value="Plain"><input type=file name="f"></form>)");
     std::vector<std::vector<std::string>> sent;
     doc()->SubmitForm = [&](TObject*, const std::u16string& Action, const std::u16string&, const std::u16string&,
@@ -180,7 +182,8 @@ TEST_F(FormControls, EditSizeAndPassword) {
 // Sizes follow the font: the average character width of DejaVu Sans as Qt
 // measures it, and rows of text for lists and text areas.
 TEST_F(FormControls, SizesFollowTheFont) {
-    load(uR"(<style>input, select, textarea { font-family: 'DejaVu Sans'; font-size: 20px }</style>
+    load(
+        uR"(<style>input, select, textarea { font-family: 'DejaVu Sans'; font-size: 20px }</style>
 <input name=a size=10><select name=s size=2><option>a<option>bb<option>c</select>
 <select name=d><option>one<option>two</select>
 <textarea name=t rows=3 cols=7></textarea>)");
@@ -228,10 +231,13 @@ TEST_F(FormControls, HardWrapSubmitsTheLinesShown) {
 TEST_F(FormControls, ChangeEventsBetweenEnterAndExit) {
     std::u16string options;
     for (int i = 0; i < 60; ++i) options += u"<option>o" + htmltext::fromInt(i);
-    load(u"<form><input name=t onchange=x><input type=checkbox name=c onchange=x>"
-         u"<select name=m multiple onchange=x>" + options + u"</select>"
-         u"<select name=d onchange=x><option>a<option>b</select>"
-         u"<textarea name=a onchange=x>q</textarea><input name=quiet></form>");
+    load(
+        u"<form><input name=t onchange=x><input type=checkbox name=c onchange=x>"
+        u"<select name=m multiple onchange=x>" +
+        options +
+        u"</select>"
+        u"<select name=d onchange=x><option>a<option>b</select>"
+        u"<textarea name=a onchange=x>q</textarea><input name=quiet></form>");
     std::vector<std::u16string> changed;
     doc()->ObjectChange = [&](TObject*, TFormControlObjBase* Obj, const std::u16string& Message) {
         EXPECT_EQ(Message, u"x");
@@ -243,7 +249,8 @@ TEST_F(FormControls, ChangeEventsBetweenEnterAndExit) {
     } steps[] = {
         {u"t", [](TFormControlObjBase* c) { static_cast<TEditFormControlObj*>(c)->SetText(u"new"); }},
         {u"c", [](TFormControlObjBase* c) { static_cast<TCheckBoxFormControlObj*>(c)->SetChecked(true); }},
-        {u"m", [](TFormControlObjBase* c) { static_cast<TListBoxFormControlObj*>(c)->FControl->SetSelected(59, true); }},
+        {u"m",
+         [](TFormControlObjBase* c) { static_cast<TListBoxFormControlObj*>(c)->FControl->SetSelected(59, true); }},
         {u"d", [](TFormControlObjBase* c) { static_cast<TComboFormControlObj*>(c)->FControl->SetItemIndex(1); }},
         {u"a", [](TFormControlObjBase* c) { static_cast<TTextAreaFormControlObj*>(c)->SetText(u"r"); }},
         {u"quiet", [](TFormControlObjBase* c) { static_cast<TEditFormControlObj*>(c)->SetText(u"new"); }},
@@ -263,7 +270,8 @@ TEST_F(FormControls, ChangeEventsBetweenEnterAndExit) {
 
 // Print pictures on the recording device: what a print copy draws.
 TEST_F(FormControls, PrintPicturesOnTheRecordingCanvas) {
-    load(uR"(<form><input type=password name=p value="pw5ch"><input type=checkbox name=c checked>
+    load(
+        uR"(<form><input type=password name=p value="pw5ch"><input type=checkbox name=c checked>
 <select name=l size=3><option>r0<option>r1<option>r2<option>r3<option>r4</select>
 <input type=submit name=go value="Go"><textarea name=a rows=2>one
 two
@@ -291,9 +299,9 @@ three</textarea><select name=d><option>first<option selected>second</select></fo
     auto* box = control<TCheckBoxFormControlObj>(u"c");
     const std::string checked = drawCopy(u"c");
     const int m = 20 + box->FControl->Height() / 2;
-    EXPECT_NE(checked.find("=line 13," + std::to_string(m) + " 15," + std::to_string(m + 2) + " 19," +
-                           std::to_string(m - 2)),
-              std::string::npos)
+    EXPECT_NE(
+        checked.find("=line 13," + std::to_string(m) + " 15," + std::to_string(m + 2) + " 19," + std::to_string(m - 2)),
+        std::string::npos)
         << checked;
 
     const std::string list = drawCopy(u"l");

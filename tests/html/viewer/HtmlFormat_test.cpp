@@ -79,8 +79,8 @@ TEST(HtmlFormat, FragmentsCutFromTheSource) {
         {"the style goes before the head", u"<html><head><title>t</title></head><body>abc", u"abc", u"$", "abc",
          doctype + "<html>" + style + "<head><title>t</title></head><body><!--StartFragment-->abc<!--EndFragment-->"},
         {"the last character of a plain source is kept", u"one two", u"two", u"$", "two", ""},
-        {"markers of an earlier copy are dropped", u"<!--StartFragment-->abc<!--EndFragment-->", u"abc", u"$",
-         "abc", ""},
+        {"markers of an earlier copy are dropped", u"<!--StartFragment-->abc<!--EndFragment-->", u"abc", u"$", "abc",
+         ""},
         {"a Cyrillic selection in the middle of the text", u"<p>Привет мир, друзья</p>", u"мир", u"", "мир", ""},
     };
     for (const Case& c : cases) {
@@ -104,8 +104,8 @@ TEST(HtmlFormat, CleaningForTheReceiver) {
     const std::u16string source =
         u"<!doctype html><html><head><META charset=\"utf-8\"><title>t</title></head>"
         u"<body><p style=\"Page-Break-Before: always\">abc</p><div style=\"page-break-after:always\">def</div>";
-    const ThtHtmlFormat f = BuildHtmlFormat(source, select(source, u"abc").first, int32_t(source.size()) + 1, u"", 10,
-                                            u"Arial");
+    const ThtHtmlFormat f =
+        BuildHtmlFormat(source, select(source, u"abc").first, int32_t(source.size()) + 1, u"", 10, u"Arial");
     const Parsed p = parse(f);
     EXPECT_EQ(count(f.Html, "<!DOCTYPE"), 1u);  // only the added line
     EXPECT_EQ(f.Html.find("<!doctype"), std::string::npos);

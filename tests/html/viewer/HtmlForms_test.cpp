@@ -102,7 +102,8 @@ protected:
     std::vector<std::string> checked(size_t Form) {
         std::vector<std::string> out;
         for (int i = 0; i < formAt(Form)->ControlList.Count(); ++i)
-            if (auto* r = dynamic_cast<TRadioButtonFormControlObj*>(formAt(Form)->ControlList.GetItem(i)); r && r->Checked())
+            if (auto* r = dynamic_cast<TRadioButtonFormControlObj*>(formAt(Form)->ControlList.GetItem(i));
+                r && r->Checked())
                 out.push_back(u8(r->FName) + "=" + u8(r->FValue));
         return out;
     }
@@ -233,7 +234,8 @@ TEST_F(HtmlForms, FormDataComesBackByNameWithoutRegardToCase) {
 
 TEST_F(HtmlForms, TheHistoryKeepsTheFormDataOfThePageLeft) {
     zrxtest::TempDir dir;
-    zrxtest::writeFile(dir.file("a.htm"), "<form><input type=radio name=c value=1 checked><input type=radio name=c value=2></form>");
+    zrxtest::writeFile(dir.file("a.htm"),
+                       "<form><input type=radio name=c value=1 checked><input type=radio name=c value=2></form>");
     zrxtest::writeFile(dir.file("b.htm"), "<p>next");
     load(u"");
     viewer->SetHistoryMaxCount(5);
@@ -254,8 +256,9 @@ TEST_F(HtmlForms, TheHistoryKeepsTheFormDataOfThePageLeft) {
 }
 
 TEST_F(HtmlForms, ControlsSitWhereTheLayoutDrawsThem) {
-    load(u"<p>Choose: <input type=radio name=a value=1> one <input type=radio name=a value=2> two</p>"
-         u"<p style='margin-top:2000px'><input type=radio name=b value=far></p>");
+    load(
+        u"<p>Choose: <input type=radio name=a value=1> one <input type=radio name=a value=2> two</p>"
+        u"<p style='margin-top:2000px'><input type=radio name=b value=far></p>");
     TRadioButtonFormControlObj* first = radio(0, 0);
     TRadioButtonFormControlObj* second = radio(0, 1);
     TRadioButtonFormControlObj* far = radio(0, 2);
@@ -325,9 +328,10 @@ TEST_F(HtmlForms, TabIndexesOrderTheControls) {
 }
 
 TEST_F(HtmlForms, FocusBlurAndChangeEventsAndTheArrowWalk) {
-    load(u"<form><input type=radio name=g value=1 onfocus=f1 onblur=b1 onchange=c1 onclick=k1>"
-         u"<input type=radio name=other value=x>"
-         u"<input type=radio name=G value=2 checked></form>");
+    load(
+        u"<form><input type=radio name=g value=1 onfocus=f1 onblur=b1 onchange=c1 onclick=k1>"
+        u"<input type=radio name=other value=x>"
+        u"<input type=radio name=G value=2 checked></form>");
     std::vector<std::string> events;
     viewer->SetOnObjectFocus([&](TObject*, TFormControlObjBase* C, const std::u16string& A) {
         events.push_back("focus " + u8(C->FValue) + " " + u8(A));
@@ -362,12 +366,13 @@ TEST_F(HtmlForms, FocusBlurAndChangeEventsAndTheArrowWalk) {
 }
 
 TEST_F(HtmlForms, EnterInAnEditSubmitsItsForm) {
-    load(u"<form action=find><input type=radio name=r value=1 checked><input name=q value=hello></form>"
-         u"<form action=other><input name=z></form>",
-         400, 300, std::make_shared<LineEditFactory>());
+    load(
+        u"<form action=find><input type=radio name=r value=1 checked><input name=q value=hello></form>"
+        u"<form action=other><input name=z></form>",
+        400, 300, std::make_shared<LineEditFactory>());
     std::vector<std::string> submitted;
-    viewer->SetOnFormSubmit([&](TObject*, const std::u16string& Action, const std::u16string&,
-                                const std::u16string&, const std::u16string&, std::unique_ptr<TStringList> Results) {
+    viewer->SetOnFormSubmit([&](TObject*, const std::u16string& Action, const std::u16string&, const std::u16string&,
+                                const std::u16string&, std::unique_ptr<TStringList> Results) {
         submitted.push_back(u8(Action));
         for (const std::string& l : lines(*Results)) submitted.push_back(l);
     });

@@ -43,16 +43,11 @@ TEST_F(MetaFilePrinter, KeepsThePagesDrawnOn) {
         const char* steps;
         int pages;
     } cases[] = {
-        {"BdNE", 1},      // the page opened last and never drawn on is dropped
-        {"BdNdE", 2},
-        {"BdNdNE", 2},
-        {"BE", 0},
-        {"BNNdE", 3},     // pages before the one drawn on stay
-        {"BdNEE", 1},     // a second EndDoc has no page of its own to drop
-        {"BdNdEBE", 0},   // a new document discards the earlier pages
-        {"BdNdEBdE", 1},
-        {"BdNdA", 0},
-        {"BdNdEA", 0},
+        {"BdNE", 1},  // the page opened last and never drawn on is dropped
+        {"BdNdE", 2},    {"BdNdNE", 2}, {"BE", 0},     {"BNNdE", 3},  // pages before the one drawn on stay
+        {"BdNEE", 1},                                                 // a second EndDoc has no page of its own to drop
+        {"BdNdEBE", 0},                                               // a new document discards the earlier pages
+        {"BdNdEBdE", 1}, {"BdNdA", 0},  {"BdNdEA", 0},
     };
     for (const auto& c : cases) {
         TMetaFilePrinter prn(nullptr);

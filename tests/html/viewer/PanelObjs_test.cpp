@@ -176,8 +176,9 @@ TEST_F(PanelObjs, PrintCopiesPaintPanelsBarsAndMeters) {
         Bitmap->Canvas()->Brush()->SetColor(clRed);
         Bitmap->Canvas()->FillRect(Rect(0, 0, Bitmap->Width(), Bitmap->Height()));
     });
-    load(u"<panel width=60 height=40></panel><br><progress value=50></progress><br>"
-         u"<meter value=30 low=20 high=80></meter>");
+    load(
+        u"<panel width=60 height=40></panel><br><progress value=50></progress><br>"
+        u"<meter value=30 low=20 high=80></meter>");
     auto* panel = object<TPanelObj>(0);
     std::unique_ptr<TBitmap> page = printed();
     EXPECT_EQ(calls, 1);

@@ -60,7 +60,8 @@ TEST_F(ViewerClipboard, NothingSelectedLeavesTheClipboardAlone) {
 
 TEST_F(ViewerClipboard, MultiByteSourcesAreCutAtTheirCharacters) {
     // The same Cyrillic page loaded as UTF-16 text and from a UTF-8 file.
-    const std::string page = "<html><head><meta charset=\"utf-8\"></head><body><p>Привет, ключевой мир!</p></body></html>";
+    const std::string page =
+        "<html><head><meta charset=\"utf-8\"></head><body><p>Привет, ключевой мир!</p></body></html>";
     zrxtest::TempDir dir;
     const std::string file = dir.file("page.htm");
     std::ofstream(file, std::ios::binary) << page;

@@ -316,8 +316,9 @@ TEST_F(ViewerElements, APageWithAnInlineFrameLoadsItInTheChildViewer) {
         return children.back();
     };
     v->LoadFromFile(path("a.htm"));
-    write("outer.htm", "<p>before<iframe src=\"inner.htm\" width=\"200\" height=\"100\"></iframe>"
-                       "<iframe src=\"missing.htm\"></iframe>");
+    write("outer.htm",
+          "<p>before<iframe src=\"inner.htm\" width=\"200\" height=\"100\"></iframe>"
+          "<iframe src=\"missing.htm\"></iframe>");
     v->LoadFromFile(path("outer.htm"));
     ASSERT_GE(children.size(), 2u);
     EXPECT_EQ(children[0]->CurrentFile(), path("inner.htm"));

@@ -72,12 +72,11 @@ TEST(ViewerFileTypes, ByExtensionInAnyCase) {
         std::u16string name;
         THtmlFileType type;
     } cases[] = {
-        {u"a.htm", HTMLType},        {u"A.HTM", HTMLType},         {u"x.Html", HTMLType},
-        {u"s.css", HTMLType},        {u"p.shtml", HTMLType},       {u"p.xhtml", XHtmlType},
-        {u"p.XHT", XHtmlType},       {u"i.PNG", ImgType},          {u"i.jpeg", ImgType},
-        {u"i.tif", ImgType},         {u"i.ico", ImgType},          {u"t.txt", TextType},
-        {u"a.htm.gz", OtherType},    {u"README", OtherType},       {u"/dir.d/file", OtherType},
-        {u"dir\\x.htm", HTMLType},   {u"", OtherType},             {u"/dir/.htm", HTMLType},
+        {u"a.htm", HTMLType},     {u"A.HTM", HTMLType},     {u"x.Html", HTMLType},       {u"s.css", HTMLType},
+        {u"p.shtml", HTMLType},   {u"p.xhtml", XHtmlType},  {u"p.XHT", XHtmlType},       {u"i.PNG", ImgType},
+        {u"i.jpeg", ImgType},     {u"i.tif", ImgType},      {u"i.ico", ImgType},         {u"t.txt", TextType},
+        {u"a.htm.gz", OtherType}, {u"README", OtherType},   {u"/dir.d/file", OtherType}, {u"dir\\x.htm", HTMLType},
+        {u"", OtherType},         {u"/dir/.htm", HTMLType},
     };
     for (const auto& c : cases) EXPECT_EQ(HtmlFileTypeOf(c.name), c.type) << u8(c.name);
 

@@ -68,8 +68,8 @@ protected:
     static void wheel(THtmlViewer* v, int Delta) {
         QWidget* w = panel(v);
         const QPoint p(10, 10);
-        QWheelEvent e(QPointF(p), QPointF(w->mapToGlobal(p)), QPoint(), QPoint(0, Delta), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent e(QPointF(p), QPointF(w->mapToGlobal(p)), QPoint(), QPoint(0, Delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
         QApplication::sendEvent(w, &e);
     }
     // The middle of the character at display position Pos, on the panel.

@@ -26,10 +26,9 @@ TEST_F(ViewerKeys, KeysScrollThePage) {
         TShiftState shift;
         int32_t want;
     } steps[] = {
-        {VK_DOWN, 0, 16},         {VK_DOWN, 0, 32},          {VK_UP, 0, 16},   {VK_NEXT, 0, 16 + large},
-        {VK_SPACE, ssShift, 16},  {VK_SPACE, 0, 16 + large}, {VK_END, 0, 16 + large},
-        {VK_END, ssCtrl, range},  {VK_DOWN, 0, range},       {VK_HOME, ssCtrl, 0},
-        {VK_PRIOR, 0, 0},
+        {VK_DOWN, 0, 16},        {VK_DOWN, 0, 32},          {VK_UP, 0, 16},          {VK_NEXT, 0, 16 + large},
+        {VK_SPACE, ssShift, 16}, {VK_SPACE, 0, 16 + large}, {VK_END, 0, 16 + large}, {VK_END, ssCtrl, range},
+        {VK_DOWN, 0, range},     {VK_HOME, ssCtrl, 0},      {VK_PRIOR, 0, 0},
     };
     for (const Step& s : steps) {
         uint16_t key = s.key;

@@ -56,9 +56,9 @@ TEST_F(ViewerLoading, EventsOfALoadInOrder) {
     };
     v->LoadFromString(u"<p>text", u"page.htm");
     // The parse itself reports its progress once for so short a page.
-    const std::vector<std::string> want = {"processing on", "progress start 0", "sound stopped", "parse begin",
-                                           "meta Refresh",  "progress",         "parse end",
-                                           "progress end 100", "processing off", "refresh 5 next.htm"};
+    const std::vector<std::string> want = {"processing on",  "progress start 0",  "sound stopped", "parse begin",
+                                           "meta Refresh",   "progress",          "parse end",     "progress end 100",
+                                           "processing off", "refresh 5 next.htm"};
     EXPECT_EQ(events, want);
     EXPECT_FALSE(v->IsProcessing());
     EXPECT_FALSE(v->ViewerState() & vsSet(vsDontDraw));
@@ -132,9 +132,8 @@ TEST_F(ViewerLoading, LoadsStartedDuringALoadAreIgnored) {
 
 TEST_F(ViewerLoading, ParseBeginMayReplaceTheSource) {
     TestViewer* v = makeViewer();
-    v->SetOnParseBegin([](TObject*, std::unique_ptr<TBuffer>& source) {
-        source = std::make_unique<TBuffer>(u"replaced", u"", 1200);
-    });
+    v->SetOnParseBegin(
+        [](TObject*, std::unique_ptr<TBuffer>& source) { source = std::make_unique<TBuffer>(u"replaced", u"", 1200); });
     v->LoadFromString(u"original");
     EXPECT_EQ(v->DocumentSource(), u"replaced");
     // A handler that takes the source away fails the load cleanly.

@@ -142,8 +142,7 @@ TEST_F(ViewerMouse, DoubleClickSelectsAWord) {
         std::u16string at, word;
     } cases[] = {
         {u"known", u"known"},  // the hyphen is no word character
-        {u"well", u"well"},
-        {u"\u043b\u043e\u0432\u043e", u"\u0441\u043b\u043e\u0432\u043e"},  // Cyrillic letters are
+        {u"well", u"well"},   {u"\u043b\u043e\u0432\u043e", u"\u0441\u043b\u043e\u0432\u043e"},  // Cyrillic letters are
         {u"right", u"right"},  // two cells are two objects: a word ends between them
         {u"left", u"left"},
     };

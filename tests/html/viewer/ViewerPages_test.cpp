@@ -74,8 +74,8 @@ TEST_F(ViewerPages, ProgramPagesLayOutAtEveryWidth) {
             EXPECT_EQ(v->VScrollBar()->Visible(), v->MaxVertical() > v->PaintPanel()->Height()) << page.name;
             const QImage img = v->Handle()->grab().toImage();
             if (keep) {
-                img.save(QString::fromStdString(std::string(keep) + "/" + page.name + "-" + std::to_string(width) +
-                                                ".png"));
+                img.save(
+                    QString::fromStdString(std::string(keep) + "/" + page.name + "-" + std::to_string(width) + ".png"));
             }
             // Something besides the background was drawn.
             const QColor background = img.pixelColor(width / 2, 452);

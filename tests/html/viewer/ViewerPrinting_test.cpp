@@ -90,7 +90,7 @@ TEST(PageGeometry, LogicalUnitsPerInchRoundHalfToEven) {
     EXPECT_EQ(PrintPixelsPerInch(96, 1), 96);
     EXPECT_EQ(PrintPixelsPerInch(96, 2), 192);
     EXPECT_EQ(PrintPixelsPerInch(96, 0.125), 12);
-    EXPECT_EQ(PrintPixelsPerInch(100, 1.005), 100);  // 100.5
+    EXPECT_EQ(PrintPixelsPerInch(100, 1.005), 100);   // 100.5
     EXPECT_EQ(PrintPixelsPerInch(96, 1.015625), 98);  // 97.5
     EXPECT_EQ(PrintPixelsPerInch(96, 0), 1);
 }
@@ -113,8 +113,8 @@ struct PageLog {
 class PagedDocument : public ThtDocument {
 public:
     PagedDocument(ThtDocumentOwner* Owner, std::shared_ptr<PageLog> Log, int Total, int ContentWidth, int Stuck)
-        : ThtDocument(Owner, nullptr), FLog(std::move(Log)), FTotal(Total), FContentWidth(ContentWidth),
-          FStuck(Stuck) {}
+        : ThtDocument(Owner, nullptr), FLog(std::move(Log)), FTotal(Total), FContentWidth(ContentWidth), FStuck(Stuck) {
+    }
     int32_t DoLogic(TCanvas*, int32_t, int32_t Width, int32_t, int32_t, int32_t& ScrollWidth, int32_t&) override {
         FLog->LayoutWidths.push_back(Width);
         ScrollWidth = std::max(Width, FContentWidth);

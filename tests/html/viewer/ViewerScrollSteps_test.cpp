@@ -10,9 +10,14 @@ TEST(ViewerScrollSteps, PositionsStayWithinTheDocument) {
     struct Case {
         int32_t pos, range, want;
     } cases[] = {
-        {-5, 100, 0}, {0, 100, 0}, {40, 100, 40}, {100, 100, 100}, {250, 100, 100},
+        {-5, 100, 0},
+        {0, 100, 0},
+        {40, 100, 40},
+        {100, 100, 100},
+        {250, 100, 100},
         // A document shorter than the panel has no range: everything is 0.
-        {30, -20, 0}, {-30, -20, 0},
+        {30, -20, 0},
+        {-30, -20, 0},
     };
     for (const Case& c : cases) EXPECT_EQ(ClampScrollPosition(c.pos, c.range), c.want) << c.pos << " " << c.range;
 }
@@ -21,12 +26,11 @@ TEST(ViewerScrollSteps, WheelScrollsByTheDeltaItsSize) {
     struct Case {
         int delta, lines, want;
     } cases[] = {
-        {120, 3, -48},   // a notch away from the user: up three lines of 16
-        {-120, 3, 48},   // toward the user: down
-        {240, 1, -32},   // two notches at once
-        {120, 0, -60},   // page scrolling: half the delta
-        {-120, -1, 60},
-        {0, 3, 0},       // nothing moves
+        {120, 3, -48},              // a notch away from the user: up three lines of 16
+        {-120, 3, 48},              // toward the user: down
+        {240, 1, -32},              // two notches at once
+        {120, 0, -60},              // page scrolling: half the delta
+        {-120, -1, 60}, {0, 3, 0},  // nothing moves
     };
     for (const Case& c : cases) {
         int remainder = 0;
@@ -52,12 +56,10 @@ TEST(ViewerScrollSteps, KeysMoveTheVerticalPosition) {
         TShiftState shift;
         int32_t from, want;
     } cases[] = {
-        {VK_SPACE, 0, 100, 280},      {VK_SPACE, ssShift, 300, 120}, {VK_SPACE, ssCtrl, 100, 100},
-        {VK_NEXT, 0, 100, 280},       {VK_PRIOR, 0, 100, 0},         {VK_NEXT, ssShift, 100, 100},
-        {VK_DOWN, 0, 100, 116},       {VK_UP, 0, 100, 84},           {VK_UP, 0, 10, 0},
-        {VK_DOWN, ssCtrl, 100, 100},  {VK_HOME, ssCtrl, 500, 0},     {VK_END, ssCtrl, 0, 800},
-        {VK_END, 0, 0, 0},            {VK_HOME, 0, 500, 500},        {VK_NEXT, 0, 750, 800},
-        {'A', 0, 100, 100},
+        {VK_SPACE, 0, 100, 280}, {VK_SPACE, ssShift, 300, 120}, {VK_SPACE, ssCtrl, 100, 100}, {VK_NEXT, 0, 100, 280},
+        {VK_PRIOR, 0, 100, 0},   {VK_NEXT, ssShift, 100, 100},  {VK_DOWN, 0, 100, 116},       {VK_UP, 0, 100, 84},
+        {VK_UP, 0, 10, 0},       {VK_DOWN, ssCtrl, 100, 100},   {VK_HOME, ssCtrl, 500, 0},    {VK_END, ssCtrl, 0, 800},
+        {VK_END, 0, 0, 0},       {VK_HOME, 0, 500, 500},        {VK_NEXT, 0, 750, 800},       {'A', 0, 100, 100},
     };
     for (const Case& c : cases)
         EXPECT_EQ(KeyScrollTarget(c.key, c.shift, c.from, 16, 180, 1000, 200), c.want)

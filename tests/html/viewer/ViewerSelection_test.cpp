@@ -51,9 +51,8 @@ TEST_F(ViewerSelection, FindGoesOnFromTheLastMatch) {
         bool matchCase, reverse, found;
         int32_t at;
     } steps[] = {
-        {u"alpha", false, false, true, 0},   {u"alpha", false, false, true, 11},
-        {u"alpha", false, false, true, 23},  {u"alpha", false, false, false, 23},
-        {u"ALPHA", true, true, true, 11},    {u"Alpha", true, true, true, 0},
+        {u"alpha", false, false, true, 0},   {u"alpha", false, false, true, 11}, {u"alpha", false, false, true, 23},
+        {u"alpha", false, false, false, 23}, {u"ALPHA", true, true, true, 11},   {u"Alpha", true, true, true, 0},
         {u"", false, false, false, 0},       {u"delta", false, false, false, 0},
     };
     for (const Step& s : steps) {

@@ -57,9 +57,7 @@ TEST_F(ViewerSettings, NewViewerHasTheDocumentedDefaults) {
 
 TEST_F(ViewerSettings, WritesKeepValuesInTheirRanges) {
     auto* v = new THtmlViewer(form);
-    const struct {
-        int in, want;
-    } cacheCounts[] = {{25, 20}, {20, 20}, {-3, 0}, {0, 0}, {7, 7}};
+    const struct { int in, want; } cacheCounts[] = {{25, 20}, {20, 20}, {-3, 0}, {0, 0}, {7, 7}};
     for (const auto& c : cacheCounts) {
         v->SetImageCacheCount(c.in);
         EXPECT_EQ(v->ImageCacheCount(), c.want) << c.in;
@@ -74,8 +72,8 @@ TEST_F(ViewerSettings, WritesKeepValuesInTheirRanges) {
     }
     const struct {
         const char16_t *in, *want;
-    } roots[] = {{u"  /srv/www/  ", u"/srv/www"}, {u"/srv/www", u"/srv/www"}, {u"C:\\root\\", u"C:\\root"},
-                 {u" \t", u""}};
+    } roots[] = {
+        {u"  /srv/www/  ", u"/srv/www"}, {u"/srv/www", u"/srv/www"}, {u"C:\\root\\", u"C:\\root"}, {u" \t", u""}};
     for (const auto& c : roots) {
         v->SetServerRoot(c.in);
         EXPECT_EQ(v->ServerRoot(), c.want);
@@ -270,9 +268,8 @@ TEST_F(ViewerSettings, CopyTakesTheTemplatesSettingsAndEvents) {
     src->OnMouseUp = count;
     src->OnMetaRefresh = count;
     src->OnHotSpotClick = count;
-    src->SetOnFormSubmit(
-        [&](TObject*, const std::u16string&, const std::u16string&, const std::u16string&, const std::u16string&,
-            std::unique_ptr<TStringList>) { ++calls; });
+    src->SetOnFormSubmit([&](TObject*, const std::u16string&, const std::u16string&, const std::u16string&,
+                             const std::u16string&, std::unique_ptr<TStringList>) { ++calls; });
 
     auto* copy = new THtmlViewer(form, src);
     EXPECT_EQ(copy->CharSet(), 204);

@@ -32,7 +32,8 @@ TEST(AppStyle, ExtensionArrowsAreTheBaseStylesPictures) {
     auto* proxy = qobject_cast<QProxyStyle*>(QApplication::style());
     ASSERT_NE(proxy, nullptr);
     ASSERT_NE(proxy->baseStyle(), nullptr);
-    for (QStyle::StandardPixmap sp : {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton}) {
+    for (QStyle::StandardPixmap sp :
+         {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton}) {
         SCOPED_TRACE(int(sp));
         const QIcon deferred = QApplication::style()->standardIcon(sp);
         const QImage expected = drawn(proxy->baseStyle()->standardIcon(sp));

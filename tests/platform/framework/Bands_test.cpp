@@ -66,7 +66,8 @@ TEST(Bands, GiveThePixelsOfDrawingInOnePieceWhateverTheSeams) {
         TBitmap banded;
         auto dc = prepare(banded);
         mapped(dc.get());
-        const int bands = DrawInBands(dc.get(), Rect(0, 0, 150, 100), [](TCanvas* c, const TRect&) { scene(c); }, budget);
+        const int bands = DrawInBands(
+            dc.get(), Rect(0, 0, 150, 100), [](TCanvas* c, const TRect&) { scene(c); }, budget);
         EXPECT_GT(bands, 5);
         EXPECT_EQ(dc->GetViewportExt().cx, 2);  // the target's mapping stays
         dc.reset();

@@ -33,11 +33,13 @@ protected:
 };
 
 const Backend kBackends[] = {
-    {"Qt", [](std::unique_ptr<TBitmap>& s) {
+    {"Qt",
+     [](std::unique_ptr<TBitmap>& s) {
          s = std::make_unique<TBitmap>(200, 100);
          return NewBitmapDeviceContext(s.get());
      }},
-    {"Recording", [](std::unique_ptr<TBitmap>&) -> std::unique_ptr<TDeviceContext> {
+    {"Recording",
+     [](std::unique_ptr<TBitmap>&) -> std::unique_ptr<TDeviceContext> {
          return std::make_unique<TRecordingDC>(200, 100);
      }},
 };
@@ -97,7 +99,7 @@ TEST_P(DeviceContextContract, JustificationSpreadsTheExtraOverALineDrawnInChunks
         dc->MoveTo(5, 50);
         int measured = 0;
         for (const auto& c : chunks) {
-            dc->SetTextJustification(extra, spaces);  // set again before each chunk, as lines are drawn
+            dc->SetTextJustification(extra, spaces);   // set again before each chunk, as lines are drawn
             measured += dc->GetTextExtentPoint(c).cx;  // measured before it is drawn
             dc->TextOut(0, 0, c);
         }
@@ -144,7 +146,9 @@ TEST_P(DeviceContextContract, ANewLineStartsItsOwnSpreadWhateverItsValues) {
 
 TEST_P(DeviceContextContract, SurrogatePairsAreOneCharacter) {
     // "a", U+1D538 (a double-struck A, in DejaVu Sans) as a pair, "b".
-    const std::u16string text = u"a\xD835\xDD38" u"b";
+    const std::u16string text =
+        u"a\xD835\xDD38"
+        u"b";
     TSize whole;
     std::vector<int> partial;
     dc->GetTextExtentExPoint(text, 0, nullptr, &partial, whole);
@@ -165,7 +169,9 @@ TEST_P(DeviceContextContract, SurrogatePairsAreOneCharacter) {
     // Character extra widens each character once; a lone surrogate is a character of its own.
     dc->SetTextCharacterExtra(3);
     EXPECT_EQ(dc->GetTextExtentPoint(text).cx, whole.cx + 9);
-    const std::u16string lone = u"\xD835" u"b";
+    const std::u16string lone =
+        u"\xD835"
+        u"b";
     EXPECT_EQ(dc->GetTextExtentPoint(lone).cx, dc->GetTextExtentPoint(u"\xD835").cx + b + 3);
     dc->SetTextCharacterExtra(0);
     TRect r{0, 0, 1000, 0};
@@ -194,8 +200,7 @@ TEST_P(DeviceContextContract, ClipGuardsRestoreTheClipOnEveryWayOut) {
             dc->IntersectClipRect(20, 20, 40, 40);
             dc->ExcludeClipRect(25, 25, 30, 30);
             throw std::runtime_error("drawing failed");
-        } catch (const std::runtime_error&) {
-        }
+        } catch (const std::runtime_error&) {}
         TRegion now;
         EXPECT_EQ(dc->GetClipRgn(now), clipped ? 1 : 0);
         if (clipped) {
@@ -209,8 +214,7 @@ TEST_P(DeviceContextContract, ClipGuardsRestoreTheClipOnEveryWayOut) {
         dc->SetTextAlign(TA_BASELINE);
         dc->SelectClipRgn(&outer);
         throw std::runtime_error("drawing failed");
-    } catch (const std::runtime_error&) {
-    }
+    } catch (const std::runtime_error&) {}
     EXPECT_EQ(dc->GetTextAlign(), TA_TOP);
     TRegion none;
     EXPECT_EQ(dc->GetClipRgn(none), 0);
@@ -357,7 +361,10 @@ TEST(Region, ShapesHoldTheirPixels) {
     const Case cases[] = {
         {"rectangle", TRegion::Rect(2, 3, 7, 9), {Point(2, 3), Point(6, 8)}, {Point(7, 8), Point(6, 9), Point(1, 3)}},
         {"inverted rectangle", TRegion::Rect(7, 9, 2, 3), {}, {Point(4, 5)}},
-        {"ellipse", TRegion::Ellipse(0, 0, 20, 10), {Point(10, 5), Point(1, 5)}, {Point(0, 0), Point(19, 9), Point(20, 5)}},
+        {"ellipse",
+         TRegion::Ellipse(0, 0, 20, 10),
+         {Point(10, 5), Point(1, 5)},
+         {Point(0, 0), Point(19, 9), Point(20, 5)}},
         {"star, alternate", TRegion::Polygon(star, ALTERNATE), {Point(50, 10)}, {Point(50, 50), Point(0, 0)}},
         {"star, winding", TRegion::Polygon(star, WINDING), {Point(50, 10), Point(50, 50)}, {Point(0, 0)}},
         {"two points", TRegion::Polygon({Point(0, 0), Point(5, 5)}), {}, {Point(0, 0)}},
@@ -409,9 +416,12 @@ TEST(RectHelpers, ClassicRectangleAndMulDivRules) {
     EXPECT_EQ(r.Bottom, 9);
     OffsetRect(r, INT_MAX, 0);
     EXPECT_EQ(r.Right, INT_MAX);  // saturated
-    struct Case { int n, num, den, expected; };
-    const Case cases[] = {{10, 3, 4, 8}, {10, 1, 4, 3}, {-10, 1, 4, -3}, {5, 1, 2, 3}, {-5, 1, 2, -3},
-                          {7, 0, 3, 0}, {1, 1, 0, -1}, {INT_MAX, 2, 1, -1}, {INT_MAX, INT_MAX, INT_MAX, INT_MAX}};
+    struct Case {
+        int n, num, den, expected;
+    };
+    const Case cases[] = {{10, 3, 4, 8}, {10, 1, 4, 3},       {-10, 1, 4, -3},
+                          {5, 1, 2, 3},  {-5, 1, 2, -3},      {7, 0, 3, 0},
+                          {1, 1, 0, -1}, {INT_MAX, 2, 1, -1}, {INT_MAX, INT_MAX, INT_MAX, INT_MAX}};
     for (const Case& c : cases) EXPECT_EQ(MulDiv(c.n, c.num, c.den), c.expected) << c.n << "*" << c.num << "/" << c.den;
 }
 

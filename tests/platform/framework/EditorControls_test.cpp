@@ -29,7 +29,7 @@ TEST(DateTimeValue, EncodeDecodeAndRefusals) {
     struct {
         int y, m, d;
         bool ok;
-    } dates[] = {{1899, 12, 30, true}, {2024, 2, 29, true}, {2023, 2, 29, false}, {2100, 2, 29, false},
+    } dates[] = {{1899, 12, 30, true}, {2024, 2, 29, true},  {2023, 2, 29, false}, {2100, 2, 29, false},
                  {2000, 2, 29, true},  {2041, 13, 1, false}, {9999, 12, 31, true}, {0, 1, 1, false}};
     for (auto& c : dates) {
         if (!c.ok) {
@@ -125,8 +125,8 @@ TEST_F(EditorControlsTest, TreeChangingCanRefuse) {
     QMouseEvent press(QEvent::MouseButtonPress, at, w->viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     QApplication::sendEvent(w->viewport(), &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w->viewport()->mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w->viewport()->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QApplication::sendEvent(w->viewport(), &release);
     QKeyEvent letter(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, "b");
     QApplication::sendEvent(w, &letter);

@@ -7,7 +7,10 @@
 namespace {
 
 TEST(EditMask, ConvertsToQtInputMask) {
-    struct Case { const char* mask; const char* qt; };
+    struct Case {
+        const char* mask;
+        const char* qt;
+    };
     const Case cases[] = {
         {"", ""},
         {"!99/99/0000;1;_", "00/00/9999;_"},
@@ -15,7 +18,7 @@ TEST(EditMask, ConvertsToQtInputMask) {
         {">LL<ll;1;_", ">XX<xx;_"},
         {"<>AaCc#", "!XxXx#;_"},
         {"\\A\\9-00", "\\A\\9-99;_"},
-        {"N-X", "\\N-\\X;_"},            // Qt mask letters typed as literals stay literals
+        {"N-X", "\\N-\\X;_"},  // Qt mask letters typed as literals stay literals
         {"00:00", "99:99;_"},
         {"ЯЯ-00;0;*", "ЯЯ-99;*"},
     };
@@ -23,16 +26,22 @@ TEST(EditMask, ConvertsToQtInputMask) {
 }
 
 TEST(EditMask, FormatsAndValidatesText) {
-    struct Case { const char* mask; const char* value; const char* editText; const char* text; bool valid; };
+    struct Case {
+        const char* mask;
+        const char* value;
+        const char* editText;
+        const char* text;
+        bool valid;
+    };
     const Case cases[] = {
         {"!99/99/0000;1;_", "01022024", "01/02/2024", "01/02/2024", true},
         {"!99/99/0000;1;_", "01/02/2024", "01/02/2024", "01/02/2024", true},
         {"!99/99/0000;1;_", "0102", "01/02/____", "01/02/    ", false},
         {"!99/99/0000;0;_", "01/02/2024", "01/02/2024", "01022024", true},
         {"!(999)000-0000;0; ", "4155551212", "(415)555-1212", "4155551212", true},
-        {">LL-00", "аб12", "АБ-12", "АБ-12", true},      // Cyrillic letters, upper-cased
-        {"LL-00", "1a23", "a_-__", "a -  ", false},       // refused as typing would refuse them
-        {"99-99", "1", "1_-__", "1 -  ", true},          // optional digits may stay blank
+        {">LL-00", "аб12", "АБ-12", "АБ-12", true},  // Cyrillic letters, upper-cased
+        {"LL-00", "1a23", "a_-__", "a -  ", false},  // refused as typing would refuse them
+        {"99-99", "1", "1_-__", "1 -  ", true},      // optional digits may stay blank
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MaskEditText(c.mask, c.value), c.editText) << c.mask << " / " << c.value;

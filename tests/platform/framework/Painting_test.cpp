@@ -29,6 +29,7 @@ public:
     std::vector<TRect> painted;
     int offset = 0;
     bool leftHalfOnly = false;
+
 protected:
     void Paint() override {
         const TRect r = Canvas()->ClipRect();
@@ -38,7 +39,8 @@ protected:
             dc->FillRect(Rect(0, 0, Width() / 2, Height()), clBlue);
             return;
         }
-        for (int y = r.Top; y < r.Bottom; ++y) dc->FillRect(Rect(r.Left, y, r.Right, y + 1), RGB(0, (y + offset) % 256, 0));
+        for (int y = r.Top; y < r.Bottom; ++y)
+            dc->FillRect(Rect(r.Left, y, r.Right, y + 1), RGB(0, (y + offset) % 256, 0));
     }
 };
 

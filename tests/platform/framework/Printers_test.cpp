@@ -22,6 +22,7 @@ namespace {
 class ImagePrinter : public TPrinter {
 public:
     std::vector<std::unique_ptr<QImage>> pages;
+
 protected:
     QPaintDevice* StartDevice() override {
         pages.clear();
@@ -32,6 +33,7 @@ protected:
         return p.begin(newPage());
     }
     void FinishDevice(bool) override {}
+
 private:
     QImage* newPage() {
         auto img = std::make_unique<QImage>(200, 300, QImage::Format_RGB32);
@@ -49,6 +51,7 @@ class RecordedPrinter : public TPrinter {
 public:
     TRecordingDC* job = nullptr;
     static TDeviceCaps Facts() { return zrxtest::LetterPrinterAt600Dpi(); }
+
 protected:
     QPaintDevice* StartDevice() override { return &FPage; }
     bool NextDevicePage(QPainter&) override { return true; }
@@ -62,6 +65,7 @@ protected:
         job = dc.get();
         return dc;
     }
+
 private:
     QImage FPage{4, 4, QImage::Format_RGB32};
 };
@@ -84,8 +88,8 @@ TEST(Printer, TheCanvasMeasuresAsThePrinterBeforeAJobAsDuringIt) {
     // A 10-point font is 10/72 inch high at that resolution.
     EXPECT_GE(c->TextHeight("X"), MulDiv(10, dpi, 72));
     const int width = c->TextWidth("Printer");
-    const int caps[] = {LOGPIXELSX, LOGPIXELSY, HORZRES, VERTRES, PHYSICALWIDTH, PHYSICALHEIGHT, PHYSICALOFFSETX,
-                        PHYSICALOFFSETY};
+    const int caps[] = {LOGPIXELSX,    LOGPIXELSY,     HORZRES,         VERTRES,
+                        PHYSICALWIDTH, PHYSICALHEIGHT, PHYSICALOFFSETX, PHYSICALOFFSETY};
     std::vector<int> before;
     for (int i : caps) before.push_back(info->GetDeviceCaps(i));
 

@@ -208,8 +208,11 @@ TEST_F(QtCanvasTest, RasterOperationsCombinePixelsOnImages) {
         TColor expected;
     };
     const TColor dst = TColor(0x3C3C3C);
-    const Case cases[] = {{SRCCOPY, 0x0F0FF0}, {SRCAND, 0x0F0FF0 & 0x3C3C3C}, {SRCPAINT, 0x0F0FF0 | 0x3C3C3C},
-                          {SRCINVERT, 0x0F0FF0 ^ 0x3C3C3C}, {NOTSRCCOPY, ~0x0F0FF0 & 0xFFFFFF}};
+    const Case cases[] = {{SRCCOPY, 0x0F0FF0},
+                          {SRCAND, 0x0F0FF0 & 0x3C3C3C},
+                          {SRCPAINT, 0x0F0FF0 | 0x3C3C3C},
+                          {SRCINVERT, 0x0F0FF0 ^ 0x3C3C3C},
+                          {NOTSRCCOPY, ~0x0F0FF0 & 0xFFFFFF}};
     TDeviceContext* dc = canvas->Handle();
     int y = 0;
     for (const Case& c : cases) {
@@ -267,9 +270,9 @@ void makeMasked(TBitmap& image, TBitmap& mask) {
 
 void expectMaskedPixels(const QImage& img, int x0, int y0) {
     auto at = [&](int x, int y) { return fromQColor(img.pixelColor(x, y)); };
-    EXPECT_EQ(at(x0 + 1, y0 + 1), clWhite);    // hidden: the background stays
+    EXPECT_EQ(at(x0 + 1, y0 + 1), clWhite);  // hidden: the background stays
     EXPECT_EQ(at(x0 + 14, y0 + 6), clWhite);
-    EXPECT_EQ(at(x0 + 1, y0 + 9), clRed);      // shown, stretched twice
+    EXPECT_EQ(at(x0 + 1, y0 + 9), clRed);  // shown, stretched twice
     EXPECT_EQ(at(x0 + 14, y0 + 15), clLime);
     EXPECT_EQ(at(x0 + 16, y0 + 15), clWhite);  // beyond the destination
 }

@@ -133,7 +133,10 @@ TEST(ToolBar, ButtonFollowsItsActionAndClicks) {
     // Without an action the click goes to OnClick; a separator never clicks.
     TToolButton* plain = addButton(t.bar, "Печать");
     int clicks = 0;
-    plain->OnClick = [&](TObject* s) { EXPECT_EQ(s, plain); ++clicks; };
+    plain->OnClick = [&](TObject* s) {
+        EXPECT_EQ(s, plain);
+        ++clicks;
+    };
     qtButton(plain)->click();
     EXPECT_EQ(clicks, 1);
     TToolButton* sep = addButton(t.bar, "", tbsSeparator);

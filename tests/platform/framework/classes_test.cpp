@@ -53,12 +53,13 @@ TEST(Component, OwnerFreesOwnedOnceAndFindIgnoresCase) {
 // Names compare without regard to case; the quick way for plain ASCII must
 // order every pair as Qt's case folding does, whatever the other text holds.
 TEST(Component, CompareTextOrdersAsQtCaseFoldingDoes) {
-    const char* const texts[] = {"", "a", "A", "ab", "AB", "b", "Z", "_", "[", "a1", "Кнопка", "кнопка", "КНОПКА",
-                                 "ſ", "s", "S", "\u212A", "k", "é", "É", "e"};
+    const char* const texts[] = {"",       "a",      "A", "ab", "AB", "b",      "Z", "_", "[", "a1", "Кнопка",
+                                 "кнопка", "КНОПКА", "ſ", "s",  "S",  "\u212A", "k", "é", "É", "e"};
     auto sign = [](int v) { return v < 0 ? -1 : v > 0 ? 1 : 0; };
     for (const char* a : texts)
         for (const char* b : texts) {
-            const int expected = sign(QString::compare(QString::fromUtf8(a), QString::fromUtf8(b), Qt::CaseInsensitive));
+            const int expected =
+                sign(QString::compare(QString::fromUtf8(a), QString::fromUtf8(b), Qt::CaseInsensitive));
             EXPECT_EQ(sign(CompareText(a, b)), expected) << a << " / " << b;
             EXPECT_EQ(SameText(a, b), expected == 0) << a << " / " << b;
         }

@@ -38,7 +38,7 @@ TEST(Controls, MemoLinesAndTextStayInStep) {
     m->SetFocus();
     f->Show();
     m->SetMaxLength(7);
-    SendText(m, "xyz");  // "a\nb\nc" is 5 characters: only two more fit
+    SendText(m, "xyz");                          // "a\nb\nc" is 5 characters: only two more fit
     EXPECT_EQ(Utf8Length(m->GetText()) - 2, 7);  // CR LF pairs count once each in the widget
     EXPECT_TRUE(m->Modified());
     f->Free();
@@ -73,6 +73,7 @@ public:
     using TComboBox::TComboBox;
     int changes = 0;
     String seen;
+
 protected:
     void Change() override {
         ++changes;

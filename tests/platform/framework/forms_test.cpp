@@ -469,6 +469,7 @@ class TFormAwareFrame : public TFrame {
 public:
     using TFrame::TFrame;
     std::vector<TCustomForm*> forms;
+
 protected:
     void FormAssigned(TCustomForm* form) override { forms.push_back(form); }
 };

@@ -13,8 +13,8 @@ TEST(TIniFile, TypedValuesSectionsAndErrors) {
     struct Case {
         const char* key;
         int32_t expected;
-    } ints[] = {{"dec", 42}, {"HEX", 31}, {"dollar", 255}, {"neg", -5}, {"bad", -1}, {"huge", -1},
-                {"empty", -1}, {"missing", -1}};
+    } ints[] = {{"dec", 42}, {"HEX", 31},  {"dollar", 255}, {"neg", -5},
+                {"bad", -1}, {"huge", -1}, {"empty", -1},   {"missing", -1}};
     for (const Case& c : ints) EXPECT_EQ(ini.ReadInteger("main", c.key, -1), c.expected) << c.key;
     EXPECT_TRUE(ini.ReadBool("Main", "flag", false));
     EXPECT_TRUE(ini.ReadBool("Main", "missing", true));

@@ -72,7 +72,11 @@ TEST(Properties, GetAndSetEveryKindAsText) {
     TSample s(nullptr);
     TComponent other(nullptr);
     other.SetName("other");
-    struct Case { const char* prop; const char* text; const char* back; };
+    struct Case {
+        const char* prop;
+        const char* text;
+        const char* back;
+    };
     const Case cases[] = {
         {"count", "-42", "-42"},
         {"Big", "81985529216486895", "81985529216486895"},  // 0x0123456789ABCDEF keeps its high half

@@ -75,9 +75,7 @@ TEST(IdHTTP, ErrorStatusFollowsTheOptions) {
         res.status = 404;
         res.set_content("not here", "text/plain");
     });
-    server.svr.Get("/moved", [](const httplib::Request&, httplib::Response& res) {
-        res.set_redirect("/elsewhere");
-    });
+    server.svr.Get("/moved", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/elsewhere"); });
     server.start();
 
     TIdHTTP http;
@@ -144,10 +142,8 @@ TEST(IdHTTP, RequestWithoutReplyIsNotResent) {
         EXPECT_EQ(out.DataString(), "ok");
         try {
             TStringStream req("{\"register\":1}");
-            if (std::string(method) == "GET")
-                http.Get(server.url("/second"), out);
-            else
-                http.Post(server.url("/second"), req, out);
+            if (std::string(method) == "GET") http.Get(server.url("/second"), out);
+            else http.Post(server.url("/second"), req, out);
             FAIL() << "no exception";
         } catch (const EIdSocketError& e) {
             EXPECT_EQ(e.LastError(), 10054);

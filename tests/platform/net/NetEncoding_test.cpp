@@ -5,8 +5,12 @@
 
 TEST(Base64, EncodesRfc4648Vectors) {
     const TBase64Encoding b64(0, "");
-    const char* cases[][2] = {{"", ""},          {"f", "Zg=="},         {"fo", "Zm8="},
-                              {"foo", "Zm9v"},   {"foob", "Zm9vYg=="},  {"fooba", "Zm9vYmE="},
+    const char* cases[][2] = {{"", ""},
+                              {"f", "Zg=="},
+                              {"fo", "Zm8="},
+                              {"foo", "Zm9v"},
+                              {"foob", "Zm9vYg=="},
+                              {"fooba", "Zm9vYmE="},
                               {"foobar", "Zm9vYmFy"}};
     for (auto& c : cases) {
         EXPECT_EQ(b64.Encode(c[0]), c[1]) << c[0];
@@ -29,16 +33,20 @@ TEST(Base64, LineBreaksOnlyWithASeparator) {
 }
 
 TEST(Base64, DecodingRefusesWhatIsNotBase64) {
-    struct Case { const char* text; bool ok; const char* bytes; } cases[] = {
+    struct Case {
+        const char* text;
+        bool ok;
+        const char* bytes;
+    } cases[] = {
         {"Zm9v\r\nYmFy", true, "foobar"},  // line breaks are skipped
         {"Zm9vYg", true, "foob"},          // padding may be left out
-        {"Zm9vY", false, ""},               // a lone sextet
-        {"Zm9v!", false, ""},               // outside the alphabet
-        {"Zg==Zg==", false, ""},            // data after padding
+        {"Zm9vY", false, ""},              // a lone sextet
+        {"Zm9v!", false, ""},              // outside the alphabet
+        {"Zg==Zg==", false, ""},           // data after padding
         {"Zg===", false, ""},
         {"====", false, ""},
-        {"Zm9vYmE==", false, ""},           // wrong padding length
-        {"-_8", false, ""},                 // URL alphabet is not accepted
+        {"Zm9vYmE==", false, ""},  // wrong padding length
+        {"-_8", false, ""},        // URL alphabet is not accepted
     };
     for (auto& c : cases) {
         std::vector<uint8_t> out{1, 2};

@@ -35,9 +35,7 @@ public:
         if (thread_.joinable()) thread_.join();
     }
     int port() const { return port_; }
-    std::string url(const std::string& path = "/") const {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
-    }
+    std::string url(const std::string& path = "/") const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
 
 private:
     int port_ = 0;
@@ -78,9 +76,7 @@ public:
         ::close(listen_);
     }
     int port() const { return port_; }
-    std::string url(const std::string& path = "/") const {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
-    }
+    std::string url(const std::string& path = "/") const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
     int connections() const { return connections_; }
     int requests() const { return requests_; }
 

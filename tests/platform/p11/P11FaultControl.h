@@ -5,11 +5,11 @@
 
 extern "C" {
 enum ZrxP11FaultOp {
-    zrxFaultCreateObject,    // C_CreateObject
-    zrxFaultGenerateKeyPair, // C_GenerateKeyPair
-    zrxFaultLogin,           // C_Login
-    zrxFaultSetPin,          // C_SetPIN (a user changing the PIN)
-    zrxFaultDestroyObject,   // C_DestroyObject
+    zrxFaultCreateObject,     // C_CreateObject
+    zrxFaultGenerateKeyPair,  // C_GenerateKeyPair
+    zrxFaultLogin,            // C_Login
+    zrxFaultSetPin,           // C_SetPIN (a user changing the PIN)
+    zrxFaultDestroyObject,    // C_DestroyObject
     zrxFaultOpCount
 };
 // The operation fails with rv once it has succeeded `successes` more times

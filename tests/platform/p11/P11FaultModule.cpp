@@ -139,8 +139,9 @@ int zrxP11FaultFired() { return g_fired.load(); }
 const char* zrxP11FaultModulePath() {
     static std::string path = [] {
         Dl_info info{};
-        return dladdr(reinterpret_cast<void*>(&C_GetFunctionList), &info) && info.dli_fname ? std::string(info.dli_fname)
-                                                                                            : std::string();
+        return dladdr(reinterpret_cast<void*>(&C_GetFunctionList), &info) && info.dli_fname
+                   ? std::string(info.dli_fname)
+                   : std::string();
     }();
     return path.c_str();
 }

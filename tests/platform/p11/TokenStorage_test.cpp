@@ -63,9 +63,9 @@ protected:
         ASSERT_EQ(token.login(getCTXDef_p(), false), 0u);
         CK_OBJECT_CLASS cls = CKO_PRIVATE_KEY;
         std::vector<CK_OBJECT_HANDLE> objs;
-        ASSERT_EQ(token.findObjects({{CKA_CLASS, &cls, sizeof cls}, {CKA_ID, const_cast<char*>(id.data()), id.size()}},
-                                    objs),
-                  0u);
+        ASSERT_EQ(
+            token.findObjects({{CKA_CLASS, &cls, sizeof cls}, {CKA_ID, const_cast<char*>(id.data()), id.size()}}, objs),
+            0u);
         if (objs.size() != 1) return;
         found = true;
         ASSERT_EQ(token.getBool(objs[0], CKA_SENSITIVE, sensitive), 0u);

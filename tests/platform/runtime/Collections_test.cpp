@@ -30,8 +30,12 @@ class Tracked : public TCCollection<Item> {
 public:
     ~Tracked() override { shutDown(); }
     int freed = 0;
+
 protected:
-    void freeItem(void* p) override { ++freed; TCCollection<Item>::freeItem(p); }
+    void freeItem(void* p) override {
+        ++freed;
+        TCCollection<Item>::freeItem(p);
+    }
 };
 }  // namespace
 
@@ -112,7 +116,10 @@ TEST(Collections, MutexTimesOut) {
     t.join();
     EXPECT_FALSE(got);
     m.unlock();
-    std::thread t2([&] { got = m.lock(50); if (got) m.unlock(); });
+    std::thread t2([&] {
+        got = m.lock(50);
+        if (got) m.unlock();
+    });
     t2.join();
     EXPECT_TRUE(got);
 }

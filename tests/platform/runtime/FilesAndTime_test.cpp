@@ -80,7 +80,10 @@ TEST(Files, HandlesAndWholeFiles) {
     const std::string big(200000, 'q');
     ASSERT_EQ(writeBuff(f.c_str(), big.data(), big.size()), 0);
     size_t total = 0;
-    auto feed = [](void* ctx, const void*, size_t len) { *static_cast<size_t*>(ctx) += len; return 0; };
+    auto feed = [](void* ctx, const void*, size_t len) {
+        *static_cast<size_t*>(ctx) += len;
+        return 0;
+    };
     EXPECT_EQ(enumFileData(f.c_str(), feed, &total), 0);
     EXPECT_EQ(total, big.size());
     auto stop = [](void*, const void*, size_t) { return static_cast<int>(0xC080000Eu); };
@@ -139,8 +142,7 @@ TEST(WholeFile, SafeAgainstPlantedLinksModesAndLeftovers) {
     auto temporaries = [&] {
         std::vector<std::string> out;
         for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-            if (e.path().filename().string().find(".zrxtmp-") != std::string::npos)
-                out.push_back(e.path().string());
+            if (e.path().filename().string().find(".zrxtmp-") != std::string::npos) out.push_back(e.path().string());
         return out;
     };
     const std::vector<std::string> left = temporaries();
@@ -218,7 +220,12 @@ TEST(Time, ClockDaysAndTexts) {
     tzset();
     // 2026-03-28 23:59:59.500 local (before the switch to summer time).
     TCDateTime d;
-    d.year = 2026; d.month = 3; d.day = 28; d.hour = 23; d.minute = 59; d.second = 59;
+    d.year = 2026;
+    d.month = 3;
+    d.day = 28;
+    d.hour = 23;
+    d.minute = 59;
+    d.second = 59;
     const int64_t t = fromLocalTime(d);
     g_nowMs = t * 1000 + 500;
     setTimeSource(&fakeClock);
@@ -241,7 +248,10 @@ TEST(Time, ClockDaysAndTexts) {
     EXPECT_EQ(dateTimeStr(0), "");
 
     // Times beyond 2038 work (64-bit).
-    d.year = 2100; d.month = 1; d.day = 1; d.hour = d.minute = d.second = 0;
+    d.year = 2100;
+    d.month = 1;
+    d.day = 1;
+    d.hour = d.minute = d.second = 0;
     const int64_t far = fromGmTime(d);
     EXPECT_GT(far, int64_t(4102444799));
     EXPECT_EQ(gmCompactStr(far), "21000101000000");
@@ -255,8 +265,14 @@ TEST(Time, ClockDaysAndTexts) {
 
 namespace {
 std::string g_order;
-void hookA(int* flags, void*) { g_order += "A"; (void)flags; }
-void hookB(int* flags, void*) { g_order += "B"; *flags = 0; }
+void hookA(int* flags, void*) {
+    g_order += "A";
+    (void)flags;
+}
+void hookB(int* flags, void*) {
+    g_order += "B";
+    *flags = 0;
+}
 }  // namespace
 
 TEST(Abort, HooksRunLastFirst) {

@@ -11,8 +11,14 @@
 
 namespace {
 std::vector<std::pair<uint32_t, std::string>> g_first, g_second;
-int first(uint32_t c, const char* t) { g_first.emplace_back(c, t); return 1; }
-int second(uint32_t c, const char* t) { g_second.emplace_back(c, t); return 2; }
+int first(uint32_t c, const char* t) {
+    g_first.emplace_back(c, t);
+    return 1;
+}
+int second(uint32_t c, const char* t) {
+    g_second.emplace_back(c, t);
+    return 2;
+}
 
 // A grabber: keeps the record and passes it to the output it replaced.
 KV_HLogOutFunc g_prev = nullptr;

@@ -7,7 +7,9 @@
 using namespace std::string_literals;
 
 TEST(MarkupEscape, EveryMarkupCharacterAndTheNul) {
-    struct Case { std::string in, out; };
+    struct Case {
+        std::string in, out;
+    };
     const Case cases[] = {
         {"", ""},
         {"plain Текст €", "plain Текст €"},

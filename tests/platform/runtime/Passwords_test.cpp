@@ -39,14 +39,17 @@ TEST(Passwords, CopyIntoCallersBuffer) {
 
 TEST(Passwords, QualityTest) {
     setPassMinMax(8, 32, nullptr);
-    struct Case { const char* pw; bool ok; };
+    struct Case {
+        const char* pw;
+        bool ok;
+    };
     const Case cases[] = {
-        {"Qw7!", false},                 // below the minimum length
-        {"aaaaaaaaaaaaaaaa", false},     // one repeated character
-        {"12345678901234", false},       // a plain sequence
+        {"Qw7!", false},              // below the minimum length
+        {"aaaaaaaaaaaaaaaa", false},  // one repeated character
+        {"12345678901234", false},    // a plain sequence
         {"password", false},
-        {"Tr0ub4dor&3x", true},          // four classes, 12 characters
-        {"Пароль-Надёжный7", true},      // Cyrillic letters count by case
+        {"Tr0ub4dor&3x", true},      // four classes, 12 characters
+        {"Пароль-Надёжный7", true},  // Cyrillic letters count by case
         {"correcthorsebatterystaple", false},
         {"CorrectHorse42Battery", true},
     };

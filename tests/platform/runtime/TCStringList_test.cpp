@@ -29,7 +29,11 @@ TEST(TCStringList, AddFindInsertRemove) {
 }
 
 TEST(TCStringList, SplitAndJoin) {
-    struct Case { const char* text; char sep; std::vector<std::string> items; };
+    struct Case {
+        const char* text;
+        char sep;
+        std::vector<std::string> items;
+    };
     const Case cases[] = {
         {"", ';', {}},
         {"a", ';', {"a"}},

@@ -6,7 +6,11 @@
 #include "platform/runtime/TCString.h"
 
 TEST(TCString, CyrillicCaseFolding) {
-    struct Case { const char* in; const char* up; const char* low; };
+    struct Case {
+        const char* in;
+        const char* up;
+        const char* low;
+    };
     const Case cases[] = {
         {"Привет, Мир!", "ПРИВЕТ, МИР!", "привет, мир!"},
         {"їжак ґанок єнот іній", "ЇЖАК ҐАНОК ЄНОТ ІНІЙ", "їжак ґанок єнот іній"},
@@ -144,18 +148,17 @@ TEST(TCString, AttachedObjectAndUtf16) {
 
 TEST(TCString, Utf8CopyCutKeepsWholeCharacters) {
     // "Ж" is 2 bytes, "€" is 3 bytes, "😀" is 4 bytes.
-    struct Case { const char* in; size_t size; const char* out; };
+    struct Case {
+        const char* in;
+        size_t size;
+        const char* out;
+    };
     const Case cases[] = {
-        {"abc", 4, "abc"},
-        {"abc", 3, "ab"},
-        {"abc", 1, ""},
-        {"Жук", 3, "Ж"},         // the second 2-byte character does not fit
-        {"Жук", 5, "Жу"},
-        {"a€", 4, "a"},           // 1 + 3 bytes need 5 with the NUL
-        {"a€", 5, "a€"},
-        {"😀x", 4, ""},
-        {"😀x", 5, "😀"},
-        {"", 1, ""},
+        {"abc", 4, "abc"}, {"abc", 3, "ab"},
+        {"abc", 1, ""},    {"Жук", 3, "Ж"},  // the second 2-byte character does not fit
+        {"Жук", 5, "Жу"},  {"a€", 4, "a"},   // 1 + 3 bytes need 5 with the NUL
+        {"a€", 5, "a€"},   {"😀x", 4, ""},
+        {"😀x", 5, "😀"},    {"", 1, ""},
     };
     for (const auto& c : cases) {
         char buf[16];

@@ -37,8 +37,8 @@ void writeTables(const zrxtest::TempDir& dir) {
 struct Translation : ::testing::Test {
     void TearDown() override {
         zrnResetTranslation();
-        const TCString store = makePathName(makePathName(getConfigDir().c_str(), "zoren").c_str(),
-                                            (getApplName() + ".lang").c_str());
+        const TCString store =
+            makePathName(makePathName(getConfigDir().c_str(), "zoren").c_str(), (getApplName() + ".lang").c_str());
         std::remove(store.c_str());
     }
 };
@@ -101,8 +101,9 @@ std::vector<TranslatedText> translatedTexts() {
                 const int line = int(std::count(code.begin(), code.begin() + std::ptrdiff_t(at), '\n')) + 1;
                 const std::string text = cStringLiterals(code, at);
                 if (!text.empty())
-                    out.push_back({text, std::filesystem::relative(e.path(), std::filesystem::path(ZRX_SOURCE_DIR)).string() + ":" +
-                                             std::to_string(line)});
+                    out.push_back(
+                        {text, std::filesystem::relative(e.path(), std::filesystem::path(ZRX_SOURCE_DIR)).string() +
+                                   ":" + std::to_string(line)});
             }
         }
     }
@@ -143,16 +144,15 @@ TEST_F(Translation, PrintfMismatchKeepsTheSource) {
     EXPECT_EQ(zrnTranslateString("Неверно %s"), "Неверно %s");
     EXPECT_EQ(zrnTranslateString("Лишнее %s"), "Лишнее %s");
 
-    struct Case { const char* a; const char* b; bool same; };
+    struct Case {
+        const char* a;
+        const char* b;
+        bool same;
+    };
     const Case cases[] = {
-        {"%s и %d", "%s and %d", true},
-        {"%5.2f%%", "%f %%", true},
-        {"%ld", "%d", false},
-        {"%s %d", "%d %s", false},
-        {"%*d", "%d", false},
-        {"%n", "%n", false},
-        {"%1$s", "%1$s", false},
-        {"100%", "100%", false},  // cut-off conversion
+        {"%s и %d", "%s and %d", true}, {"%5.2f%%", "%f %%", true}, {"%ld", "%d", false},
+        {"%s %d", "%d %s", false},      {"%*d", "%d", false},       {"%n", "%n", false},
+        {"%1$s", "%1$s", false},        {"100%", "100%", false},  // cut-off conversion
         {"нет", "none", true},
     };
     for (const auto& c : cases) EXPECT_EQ(zrnSameConversions(c.a, c.b), c.same) << c.a << " / " << c.b;
@@ -233,8 +233,8 @@ TEST_F(Translation, ShippedTablesCoverEveryTranslatedText) {
             // the fault, reported by its owner's tests, not a missing entry.
             if (!zrnSameConversions(text.c_str(), text.c_str())) continue;
             EXPECT_NE(zrnFindTranslation(text.c_str()), nullptr)
-                << "no " << code << " entry in app/data/lang/" << code << "/*.txt for \"" << text << "\" ("
-                << where << "); an entry whose printf conversions differ from the source's does not count";
+                << "no " << code << " entry in app/data/lang/" << code << "/*.txt for \"" << text << "\" (" << where
+                << "); an entry whose printf conversions differ from the source's does not count";
         }
     }
 }

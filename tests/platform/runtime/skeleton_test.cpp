@@ -2,6 +2,11 @@
 #include "support/TempDir.h"
 TEST(Skeleton, TempDirIsCreatedAndRemoved) {
     std::string p;
-    { zrxtest::TempDir d; p = d.str(); zrxtest::writeFile(d.file("a"), "x"); EXPECT_EQ(zrxtest::readFile(d.file("a")), "x"); }
+    {
+        zrxtest::TempDir d;
+        p = d.str();
+        zrxtest::writeFile(d.file("a"), "x");
+        EXPECT_EQ(zrxtest::readFile(d.file("a")), "x");
+    }
     EXPECT_FALSE(std::filesystem::exists(p));
 }

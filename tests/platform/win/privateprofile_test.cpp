@@ -55,8 +55,8 @@ TEST(PrivateProfile, ReadsAHandWrittenFileThenUpdatesItKeepingItsOtherLines) {
         {"Main", "КЛЮЧ", true, "Значение"},
         {"Main", "Bare line", true, ""},
         {"Main", "missing", false, ""},
-        {"", "TOP", true, "above all headers"},   // keys above the first header form the empty section
-        {"", "inEmpty", false, ""},               // the first section of a name wins
+        {"", "TOP", true, "above all headers"},  // keys above the first header form the empty section
+        {"", "inEmpty", false, ""},              // the first section of a name wins
         {"ПОСЛЕДНЯЯ", "Last", true, "value"},
         {"Nowhere", "last", false, ""},
     };
@@ -205,10 +205,10 @@ TEST(PrivateProfile, StructBlocksNeedTheirSizeAndChecksum) {
         const char* stored;
         uint32_t size;
     } refused[] = {
-        {"007F80FF100E", 4},    // wrong size
+        {"007F80FF100E", 4},  // wrong size
         {"007F80FF100E", 6},
-        {"007F80FF100F", 5},    // wrong checksum
-        {"007F80FF1G0E", 5},    // not hexadecimal
+        {"007F80FF100F", 5},  // wrong checksum
+        {"007F80FF1G0E", 5},  // not hexadecimal
         {"", 5},
     };
     for (const Case& c : refused) {
@@ -300,7 +300,9 @@ TEST(PrivateProfile, ConcurrentWritersKeepEveryKey) {
         if (children[c] == 0) {
             bool ok = true;
             for (int i = 0; i < kKeys; ++i)
-                ok = profileWrite(f, "S" + std::to_string(c % 2), "k" + std::to_string(c) + "_" + std::to_string(i), "v") && ok;
+                ok = profileWrite(f, "S" + std::to_string(c % 2), "k" + std::to_string(c) + "_" + std::to_string(i),
+                                  "v") &&
+                     ok;
             _exit(ok ? 0 : 1);
         }
     }

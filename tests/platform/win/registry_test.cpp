@@ -143,8 +143,8 @@ TEST(Registry, AccessCreateDeleteAndEnumerate) {
     RegCloseKey(createKey("Software\\Zoren\\Tree\\В"));  // Cyrillic
     uint32_t disposition = 0;
     HKEY tree = 0;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Zoren\\TREE", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &tree, &disposition),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Zoren\\TREE", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &tree,
+                              &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
     std::vector<std::string> names;
@@ -214,8 +214,7 @@ TEST(Registry, KeepsDataInTheFileNamedByTheEnvironment) {
     {
         zrxtest::TempDir other;
         RegistryFile use(other.file("sub/dir/reg.sqlite"));
-        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Zoren\\Durable", 0, KEY_READ, &o),
-                  ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Zoren\\Durable", 0, KEY_READ, &o), ERROR_FILE_NOT_FOUND);
         RegCloseKey(createKey("Software\\Other"));
         struct stat st {};
         ASSERT_EQ(stat(other.file("sub/dir/reg.sqlite").c_str(), &st), 0);
@@ -391,7 +390,8 @@ TEST(Registry, DamageFoundAtRunTimeIsReportedAndSetAside) {
     ASSERT_TRUE(sql(path, "PRAGMA user_version=1"));
     std::string v;
     int32_t err = ERROR_SUCCESS;
-    for (int i = 0; i < 400 && err == ERROR_SUCCESS; ++i) err = regQueryValue(k, "value" + std::to_string(i), nullptr, &v);
+    for (int i = 0; i < 400 && err == ERROR_SUCCESS; ++i)
+        err = regQueryValue(k, "value" + std::to_string(i), nullptr, &v);
     EXPECT_EQ(err, ERROR_BADDB);
     RegCloseKey(k);
     HKEY fresh = createKey("Software\\Zoren\\After");

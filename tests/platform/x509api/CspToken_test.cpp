@@ -28,8 +28,9 @@ TEST(CspToken, GenerateCertifyReload) {
     EXPECT_EQ(kErrNotFound, ZrX_FileExistsEx(location.c_str(), getCTXDef_p(), nullptr));
 
     std::string tmpl = hsm.dir().file("t.xcfg");
-    zrxtest::writeFile(tmpl, "<cryptoTemplate version=\"1\"><sign><params name=\"s\" alg=\"EC:P-256\"/></sign>"
-                             "<keyAgreement><params name=\"k\" alg=\"ECDH:P-256\"/></keyAgreement></cryptoTemplate>");
+    zrxtest::writeFile(tmpl,
+                       "<cryptoTemplate version=\"1\"><sign><params name=\"s\" alg=\"EC:P-256\"/></sign>"
+                       "<keyAgreement><params name=\"k\" alg=\"ECDH:P-256\"/></keyAgreement></cryptoTemplate>");
     TCXProfileDescriptor profile;
     profile.name = "t";
     profile.id = 3;

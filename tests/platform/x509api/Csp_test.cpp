@@ -111,7 +111,7 @@ TEST(Csp, GeneratesEveryAlgorithmAndReloads) {
         const char* ka;
         int signBits;
     } cases[] = {
-        {"EC:P-256", "ECDH:P-256", 256}, {"EC:P-384", "ECDH:P-384", 384}, {"RSA:2048", "X25519", 2048},
+        {"EC:P-256", "ECDH:P-256", 256}, {"EC:P-384", "ECDH:P-384", 384},  {"RSA:2048", "X25519", 2048},
         {"Ed25519", "X25519", 256},      {"RSA:3072", "ECDH:P-256", 3072},
     };
     zrxtest::TempDir dir;
@@ -233,8 +233,8 @@ TEST(Csp, CancelLeavesFileAsItWasAndEndWrites) {
 TEST(Csp, CertificatesTakeRequestsOutAndKeyChangeSignsRequests) {
     zrxtest::TempDir dir;
     TCXProfileDescriptor profile = makeProfile();
-    for (auto [sign, ka] : {std::pair{"EC:P-256", "ECDH:P-256"}, std::pair{"Ed25519", "X25519"},
-                            std::pair{"RSA:2048", "X25519"}}) {
+    for (auto [sign, ka] :
+         {std::pair{"EC:P-256", "ECDH:P-256"}, std::pair{"Ed25519", "X25519"}, std::pair{"RSA:2048", "X25519"}}) {
         SCOPED_TRACE(sign);
         std::string path = dir.file(std::string("c-") + sign + ".zrx");
         std::string tmpl = writeTemplate(dir, sign, ka);
@@ -267,11 +267,12 @@ TEST(Csp, CertificatesTakeRequestsOutAndKeyChangeSignsRequests) {
         for (int kind : {kObjSignedSignRequest, kObjSignedKARequest}) {
             // Signed by the key in service of the same purpose.
             std::string signer = dir.file("signer.pem");
-            zrxtest::writeFile(signer, pemOf(kind == kObjSignedSignRequest || std::string(ka) == "X25519" ? own : kaCert));
+            zrxtest::writeFile(signer,
+                               pemOf(kind == kObjSignedSignRequest || std::string(ka) == "X25519" ? own : kaCert));
             std::string f = dir.file("r.rq7");
             zrxtest::writeFile(f, requestDer(csp, kind));
-            EXPECT_EQ(0, run("openssl cms -verify -inform DER -in " + f + " -CAfile " + signer +
-                             " -purpose any -out " + dir.file("content.der")))
+            EXPECT_EQ(0, run("openssl cms -verify -inform DER -in " + f + " -CAfile " + signer + " -purpose any -out " +
+                             dir.file("content.der")))
                 << "kind " << kind;
             // The signed content is the plain request.
             EXPECT_EQ(requestDer(csp, kind == kObjSignedSignRequest ? kObjSignRequest : kObjKARequest),
@@ -449,14 +450,15 @@ TEST(Devices, FileAndTokenLocations) {
 TEST(Callbacks, PasswordCallbackTooLongForBufferIsRefusedNotCut) {
     static int calls = 0;
     static size_t length = 0;
-    registerPCBK(nullptr, 0,
-                 [](void*, char* buf, int size) {
-                     ++calls;
-                     std::string pw(length, 'p');
-                     std::strncpy(buf, pw.c_str(), size_t(size));
-                     return true;
-                 },
-                 nullptr);
+    registerPCBK(
+        nullptr, 0,
+        [](void*, char* buf, int size) {
+            ++calls;
+            std::string pw(length, 'p');
+            std::strncpy(buf, pw.c_str(), size_t(size));
+            return true;
+        },
+        nullptr);
     char buf[16];
     length = 100;
     EXPECT_FALSE(api::askPassword(buf, sizeof buf));
@@ -550,10 +552,8 @@ TEST(Csp, DefaultConfigurationProfiles) {
     clearXProfiles();
     for (int i = 0; i < profiles->nodesCount(); ++i) {
         auto* p = new TCXProfileDescriptor();
-        if (initProfile(p, profiles->at(i)) == 1)
-            _registerXProfile(p);
-        else
-            delete p;
+        if (initProfile(p, profiles->at(i)) == 1) _registerXProfile(p);
+        else delete p;
     }
     ASSERT_GE(_getDefPFList().count(), 2);
 
@@ -588,8 +588,7 @@ TEST(Csp, DefaultConfigurationProfiles) {
             zrxtest::writeFile(f, req->plainDer());
             if (key->algorithm() == "X25519")
                 EXPECT_EQ(1, X509_REQ_verify(req->request()->handle(), ctx->activeKey(kfSignature)->publicKey()));
-            else
-                EXPECT_EQ(0, run("openssl req -inform DER -in " + f + " -verify -noout"));
+            else EXPECT_EQ(0, run("openssl req -inform DER -in " + f + " -verify -noout"));
         }
     }
     clearXProfiles();
@@ -616,9 +615,10 @@ TEST(Maker, SetFlagsValueAddsAndRemovesOneUsage) {
 TEST(Maker, CandidatesFollowTheTemplateAndChoice) {
     zrxtest::TempDir dir;
     std::string tmpl = dir.file("t.xcfg");
-    zrxtest::writeFile(tmpl, "<cryptoTemplate version=\"1\"><sign>"
-                             "<params name=\"a\" alg=\"EC:P-256\"/><params name=\"b\" alg=\"RSA:2048\" default=\"yes\"/>"
-                             "</sign><keyAgreement><params name=\"k\" alg=\"X25519\"/></keyAgreement></cryptoTemplate>");
+    zrxtest::writeFile(tmpl,
+                       "<cryptoTemplate version=\"1\"><sign>"
+                       "<params name=\"a\" alg=\"EC:P-256\"/><params name=\"b\" alg=\"RSA:2048\" default=\"yes\"/>"
+                       "</sign><keyAgreement><params name=\"k\" alg=\"X25519\"/></keyAgreement></cryptoTemplate>");
     TCXProfileDescriptor profile = makeProfile();
     TZrX509Csp csp;
     TCBaseRequestParamMaker maker(&profile, &csp);
@@ -656,7 +656,8 @@ TEST(Csp, IssuedCertificateAndChainFromAuthority) {
     std::string req = dir.file("r.p10"), ca = dir.file("ca.pem"), caKey = dir.file("ca.key");
     zrxtest::writeFile(req, requestDer(csp, kObjSignRequest));
     ASSERT_EQ(0, run("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -subj /CN=CA -days 30"
-                     " -keyout " + caKey + " -out " + ca));
+                     " -keyout " +
+                     caKey + " -out " + ca));
     ASSERT_EQ(0, run("openssl x509 -req -inform DER -in " + req + " -CA " + ca + " -CAkey " + caKey +
                      " -CAcreateserial -days 30 -copy_extensions copy -outform DER -out " + dir.file("own.der")));
     std::string own = zrxtest::readFile(dir.file("own.der"));
@@ -694,6 +695,6 @@ TEST(Csp, IssuedCertificateAndChainFromAuthority) {
     EXPECT_EQ(loaded.commonName().str(), kaReq->request()->ownerName().str());
     std::string signedReq = dir.file("ka.rq7");
     zrxtest::writeFile(signedReq, requestDer(again, kObjSignedKARequest));
-    EXPECT_EQ(0, run("openssl cms -verify -inform DER -in " + signedReq + " -CAfile " + ca +
-                     " -purpose any -out /dev/null"));
+    EXPECT_EQ(
+        0, run("openssl cms -verify -inform DER -in " + signedReq + " -CAfile " + ca + " -purpose any -out /dev/null"));
 }

@@ -75,9 +75,10 @@ public:
         ASSERT_EQ(0u, ZrX_Initalize(""));
         newToken();
         tmpl = HsmFolder::hsm->dir().file("t.xcfg");
-        zrxtest::writeFile(tmpl, "<cryptoTemplate version=\"1\"><sign><params name=\"s\" alg=\"EC:P-256\"/></sign>"
-                                 "<keyAgreement><params name=\"k\" alg=\"ECDH:P-256\"/></keyAgreement>"
-                                 "</cryptoTemplate>");
+        zrxtest::writeFile(tmpl,
+                           "<cryptoTemplate version=\"1\"><sign><params name=\"s\" alg=\"EC:P-256\"/></sign>"
+                           "<keyAgreement><params name=\"k\" alg=\"ECDH:P-256\"/></keyAgreement>"
+                           "</cryptoTemplate>");
         profile.name = "t";
         profile.id = 3;
         profile.flags = PF_SIGN_KEYS | PF_KA_KEYS;
@@ -338,8 +339,9 @@ TEST_F(TokenFaults, PinsTriedOnlyWhereTheyCanBeTheTokens) {
         const char* password;
         KResult rc;
         long refusals;
-    } opens[] = {{kPassword, 0, 0}, {"Інший-пароль-2", p11Result(CKR_PIN_INCORRECT), 1}, {getCTXDef_p(),
-                                                                                        p11Result(CKR_PIN_INCORRECT), 1}};
+    } opens[] = {{kPassword, 0, 0},
+                 {"Інший-пароль-2", p11Result(CKR_PIN_INCORRECT), 1},
+                 {getCTXDef_p(), p11Result(CKR_PIN_INCORRECT), 1}};
     for (const Open& o : opens) {
         SCOPED_TRACE(o.password);
         TCP11Lib::forMedia(P11_MEDIA_HSM)->close();

@@ -120,8 +120,10 @@ TEST(P12Template, LoadsAlgorithmsAndAnswersIdentifiers) {
     // Pickers show the set's caption, else a name made from the algorithm.
     EXPECT_EQ(getCryptoParsCaption(t.findParams("ecP256")).str(), "ECDSA P-256");
     EXPECT_EQ(getCryptoParsCaption(nullptr).str(), "");
-    for (const auto& [alg, ka, caption] : {std::tuple{"EC:P-384", false, "EC P-384"}, {"RSA:4096", false, "RSA 4096"},
-                                           {"ECDH:P-256", true, "ECDH P-256"}, {"X25519", true, "X25519"}}) {
+    for (const auto& [alg, ka, caption] : {std::tuple{"EC:P-384", false, "EC P-384"},
+                                           {"RSA:4096", false, "RSA 4096"},
+                                           {"ECDH:P-256", true, "ECDH P-256"},
+                                           {"X25519", true, "X25519"}}) {
         TZrXP12Params p;
         ASSERT_TRUE(parseP12Algorithm(alg, ka, p)) << alg;
         p.alg = alg;
@@ -152,14 +154,12 @@ TEST(P12Template, RejectsBadTemplates) {
         {"<cryptoTemplate><sign><params name='a' alg='RSA:1024'/></sign></cryptoTemplate>", 0xC0800049u},
         {"<cryptoTemplate><sign><params name='a' alg='RSA:2500'/></sign></cryptoTemplate>", 0xC0800049u},
         {"<cryptoTemplate><sign><params name='a' alg='X25519'/></sign></cryptoTemplate>", 0xC0800049u},
-        {"<cryptoTemplate><keyAgreement><params name='a' alg='Ed25519'/></keyAgreement></cryptoTemplate>",
-         0xC0800049u},
+        {"<cryptoTemplate><keyAgreement><params name='a' alg='Ed25519'/></keyAgreement></cryptoTemplate>", 0xC0800049u},
         {"<cryptoTemplate><sign><params alg='Ed25519'/></sign></cryptoTemplate>", 0xC0800049u},
         {"<cryptoTemplate><sign><params name='a' alg='Ed25519'/><params name='A' alg='EC:P-256'/></sign>"
          "</cryptoTemplate>",
          0xC0800049u},
-        {"<cryptoTemplate><sign><params name='a' alg='Ed25519' profiles='x'/></sign></cryptoTemplate>",
-         0xC0800049u},
+        {"<cryptoTemplate><sign><params name='a' alg='Ed25519' profiles='x'/></sign></cryptoTemplate>", 0xC0800049u},
         {"<cryptoTemplate><sign>", XML_E_SYNTAX},
     };
     const std::string file = dir.file("bad.xcfg");
@@ -209,8 +209,7 @@ TEST(FlagDescriptors, ValuesAndTextForms) {
     EXPECT_EQ(fbFlagsByText("mode", "Токен", FBLT_RADIO, &ok), 36u);
     // Round trip of every subset.
     for (uint64_t v : {0x0ull, 0x8ull, 0x80ull, 0x88ull})
-        EXPECT_EQ(fbFlagsByText("keyUsage", fbTextByFlag("keyUsage", v, FBLT_CHECKBOXES).c_str(), FBLT_CHECKBOXES),
-                  v);
+        EXPECT_EQ(fbFlagsByText("keyUsage", fbTextByFlag("keyUsage", v, FBLT_CHECKBOXES).c_str(), FBLT_CHECKBOXES), v);
 }
 
 TEST(XObjects, RegisterObjectsAndFormats) {

@@ -12,8 +12,9 @@
 
 namespace {
 
-bool feed(void* ctx, const void* data, size_t len) { return static_cast<std::string*>(ctx)->append(
-                                                              static_cast<const char*>(data), len), true; }
+bool feed(void* ctx, const void* data, size_t len) {
+    return static_cast<std::string*>(ctx)->append(static_cast<const char*>(data), len), true;
+}
 
 std::string canonicalOf(const TCXMLNode* n) {
     std::string out;

@@ -124,9 +124,21 @@ TEST(XmlNode, CommentsStayWhereTheyStood) {
     p.getRoot()->addChild("added");
     ASSERT_EQ(0u, p.save());
     const std::string saved = zrxtest::readFile(file);
-    const char* order[] = {"<!-- перед коренем -->", "<list", "<!-- перед першим -->", "<first/>", "<second>",
-                           "<inner/>", "<!-- наприкінці -->", "</second>", "<empty>", "<!-- лише коментар -->",
-                           "</empty>", "<added/>", "<!-- після останнього -->", "</list>", "<!-- після кореня -->"};
+    const char* order[] = {"<!-- перед коренем -->",
+                           "<list",
+                           "<!-- перед першим -->",
+                           "<first/>",
+                           "<second>",
+                           "<inner/>",
+                           "<!-- наприкінці -->",
+                           "</second>",
+                           "<empty>",
+                           "<!-- лише коментар -->",
+                           "</empty>",
+                           "<added/>",
+                           "<!-- після останнього -->",
+                           "</list>",
+                           "<!-- після кореня -->"};
     size_t at = 0;
     for (const char* piece : order) {
         const size_t found = saved.find(piece, at);
@@ -162,12 +174,9 @@ TEST(XmlNode, MalformedInputGivesClearCodesAndKeepsTree) {
         std::string text;
         KResult code;
     } cases[] = {
-        {"<a><b></a>", XML_E_SYNTAX},
-        {"", XML_E_SYNTAX},
-        {"just text", XML_E_SYNTAX},
-        {"<a x='1' x='2'/>", XML_E_SYNTAX},
-        {"<a>\xff\xfe</a>", XML_E_SYNTAX},
-        {std::string(200000, '<'), XML_E_SYNTAX},
+        {"<a><b></a>", XML_E_SYNTAX},      {"", XML_E_SYNTAX},
+        {"just text", XML_E_SYNTAX},       {"<a x='1' x='2'/>", XML_E_SYNTAX},
+        {"<a>\xff\xfe</a>", XML_E_SYNTAX}, {std::string(200000, '<'), XML_E_SYNTAX},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(p.loadText(c.text.data(), c.text.size(), "case.xml"), c.code) << c.text.substr(0, 20);
@@ -357,8 +366,7 @@ TEST(XmlHesh, OnlyTheDigestElementIsLeftOut) {
          }},
         {"256 attributes",
          [](TCXMLNode* r) {
-             for (int i = 0; i < 256; ++i)
-                 r->findNode("core\\defs")->setAttr(("a" + std::to_string(i)).c_str(), "");
+             for (int i = 0; i < 256; ++i) r->findNode("core\\defs")->setAttr(("a" + std::to_string(i)).c_str(), "");
          }},
     };
     for (const auto& c : cases) {

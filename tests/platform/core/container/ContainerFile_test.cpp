@@ -71,8 +71,8 @@ TEST(ContainerFile, RoundTripKeepsEveryField) {
         std::string bytes;
         ASSERT_EQ(0u, encodeFile(sampleImage(), kPw, sizeof kPw - 1, kdf, bytes));
         ContainerImage img;
-        ASSERT_EQ(0u, decodeFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), kPw,
-                                 sizeof kPw - 1, img));
+        ASSERT_EQ(0u,
+                  decodeFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), kPw, sizeof kPw - 1, img));
         EXPECT_EQ("Контейнер", img.meta.name);
         EXPECT_EQ("Иванов Иван", img.meta.owner);
         EXPECT_EQ(2, img.meta.profile);
@@ -113,8 +113,7 @@ TEST(ContainerFile, WrongPasswordAndEveryFlippedByteFail) {
 
 TEST(ContainerFile, EveryTruncationAndTrailingGarbageFail) {
     std::string bytes = encoded();
-    for (size_t n = 0; n < bytes.size(); ++n)
-        EXPECT_TRUE(failed(decode(bytes.substr(0, n)))) << "length " << n;
+    for (size_t n = 0; n < bytes.size(); ++n) EXPECT_TRUE(failed(decode(bytes.substr(0, n)))) << "length " << n;
     EXPECT_EQ(kErrFormat, decode(bytes + "x"));
 }
 

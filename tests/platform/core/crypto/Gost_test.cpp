@@ -31,7 +31,10 @@ std::string md(const std::string& msg, const TGost28147SBox* box) {
 // zero block with the key K1 made from "This is message, length=32 bytes".
 TEST(Gost28147, StandardExampleBlock) {
     // K1 = 733d2c20 65686573 74746769 79676120 626e7373 20657369 326c6568 33206d54
-    const char* k1 = "733d2c2065686573747467697967612062" "6e737320657369326c65683320" "6d54";
+    const char* k1 =
+        "733d2c2065686573747467697967612062"
+        "6e737320657369326c65683320"
+        "6d54";
     uint8_t be[32], key[32];
     for (int i = 0; i < 32; ++i) be[i] = static_cast<uint8_t>(std::stoi(std::string(k1 + 2 * i, 2), nullptr, 16));
     for (int i = 0; i < 32; ++i) key[i] = be[31 - i];  // the words are little-endian

@@ -35,7 +35,7 @@ TEST(SecretSeal, SecretsOpenAsSealedUnderAFreshInstallationSecret) {
         "второй",
         std::string("nul\0inside", 10),
         "123456789012345678901234567890123",  // 33 bytes: the long form
-        repeat("ж", 32),                       // 32 characters of two bytes
+        repeat("ж", 32),                      // 32 characters of two bytes
         repeat("\xF0\x9F\x94\x91", 32),       // 32 characters of four bytes: the longest
     };
     for (const std::string& s : secrets) {
@@ -56,7 +56,7 @@ TEST(SecretSeal, SecretsOpenAsSealedUnderAFreshInstallationSecret) {
             EXPECT_EQ(text(opened), s);
         }
     }
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(key.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(st.st_size, 32);
@@ -125,7 +125,7 @@ TEST(SecretSeal, OnlyAnOwnRegularFileOf32BytesIsAnInstallationSecret) {
     TCSecretString opened;
     EXPECT_TRUE(openSecret(key.c_str(), "k", block, opened));
     EXPECT_EQ(text(opened), "v");
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(key.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 

@@ -343,7 +343,8 @@ TEST(X509Objects, SelfIssuedCertificateFromRequestVerifiesWithOpenSSL) {
     TZrX509Req reqBack;
     ASSERT_TRUE(reqBack.loadFromFile(dir.file("r.p10").c_str()));
     EXPECT_EQ(reqBack.keyID(), req.keyID());
-    EXPECT_EQ(std::system(("openssl req -inform DER -in " + dir.file("r.p10") + " -verify -noout 2>/dev/null").c_str()), 0);
+    EXPECT_EQ(std::system(("openssl req -inform DER -in " + dir.file("r.p10") + " -verify -noout 2>/dev/null").c_str()),
+              0);
 
     TZrX509 c;
     ASSERT_EQ(c.fromRequest(reqBack), 0u);
@@ -514,7 +515,8 @@ TEST(X509Objects, HtmlShowsNamesWholePastAnEmbeddedNul) {
         const TZrX509Base* object;
         std::vector<const char*> shown;
     } cases[] = {
-        {&c, {"www.bank.ua\\00.evil.example", "\\00Bank", "pay.bank.ua\\00.evil.example", "a@bank.ua\\00@evil.example"}},
+        {&c,
+         {"www.bank.ua\\00.evil.example", "\\00Bank", "pay.bank.ua\\00.evil.example", "a@bank.ua\\00@evil.example"}},
         {&req, {"www.bank.ua\\00.evil.example", "\\00Bank"}},
         {&set, {"www.bank.ua\\00.evil.example"}},
         {&rr, {"www.bank.ua\\00.evil.example"}},
@@ -861,8 +863,8 @@ namespace {
 // HTML text: blanks, <wbr>, and the tags that end a line or a table cell. An
 // entity counts as one character.
 size_t longestRun(const std::string& html, std::string* where) {
-    static const char* const breaking[] = {"br", "p", "td", "th", "tr", "table", "hr", "h1", "h2", "h3",
-                                           "h4", "h5", "h6", "div", "li", "meta", "wbr"};
+    static const char* const breaking[] = {"br", "p",  "td", "th", "tr",  "table", "hr",   "h1", "h2",
+                                           "h3", "h4", "h5", "h6", "div", "li",    "meta", "wbr"};
     std::string text;
     for (size_t i = 0; i < html.size(); ++i) {
         if (html[i] == '<') {
@@ -905,7 +907,8 @@ std::string withoutBreaks(std::string s) {
 }  // namespace
 
 TEST(X509Objects, LongValuesBreakInGroups) {
-    const std::string fp = "12:3A:C7:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:01:02:03:04:05:06:07:08:09:0A:0B:E5:BC";
+    const std::string fp =
+        "12:3A:C7:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:01:02:03:04:05:06:07:08:09:0A:0B:E5:BC";
     const std::string w = "<wbr>";
     struct Case {
         std::string text;
@@ -913,15 +916,16 @@ TEST(X509Objects, LongValuesBreakInGroups) {
     } cases[] = {
         {fp, "12:3A:C7:00:11:22:33:44:" + w + "55:66:77:88:99:AA:BB:CC:" + w + "DD:EE:FF:01:02:03:04:05:" + w +
                  "06:07:08:09:0A:0B:E5:BC"},
-        {"keyid:" + fp.substr(0, 59), "keyid:12:3A:C7:00:11:22:33:" + w + "44:55:66:77:88:99:AA:BB:" + w + "CC:DD:EE:FF:01"},
+        {"keyid:" + fp.substr(0, 59),
+         "keyid:12:3A:C7:00:11:22:33:" + w + "44:55:66:77:88:99:AA:BB:" + w + "CC:DD:EE:FF:01"},
         {std::string(40, 'A'), std::string(40, 'A')},  // a 20-byte serial fits a line
         {std::string(80, 'F'), std::string(32, 'F') + w + std::string(48, 'F')},
         {"один " + std::string(100, 'x') + "\nдва",
          "один " + std::string(32, 'x') + w + std::string(32, 'x') + w + std::string(36, 'x') + "\nдва"},
         // Escaped piece by piece: a mark never lands inside an entity.
-        {std::string(40, 'a') + "<&>" + std::string(40, 'b'),
-         std::string(32, 'a') + w + std::string(8, 'a') + "&lt;&amp;&gt;" + std::string(21, 'b') + w +
-             std::string(19, 'b')},
+        {std::string(40, 'a') + "<&>" + std::string(40, 'b'), std::string(32, 'a') + w + std::string(8, 'a') +
+                                                                  "&lt;&amp;&gt;" + std::string(21, 'b') + w +
+                                                                  std::string(19, 'b')},
     };
     for (const Case& c : cases) {
         const std::string got = zrxHtmlBreakable(TCString(c.text)).str();
@@ -968,8 +972,8 @@ TEST(X509Objects, ViewsHaveNoUnbreakableRunLongerThanALine) {
     ASSERT_EQ(revReq.sign(longCert, k), 0u);
 
     const std::pair<const char*, const TZrX509Base*> views[] = {
-        {"certificate", &ee},      {"long certificate", &longCert}, {"request", &req},
-        {"long request", &longReq}, {"revocation list", &crl},      {"certificate set", &set},
+        {"certificate", &ee},           {"long certificate", &longCert}, {"request", &req},
+        {"long request", &longReq},     {"revocation list", &crl},       {"certificate set", &set},
         {"signed request", &signedReq}, {"revocation request", &revReq},
     };
     for (const auto& [name, object] : views)

@@ -92,12 +92,12 @@ TEST_F(XmlSignerTest, TamperedAndMisshapenDocumentsAreRefusedWithTheirCodes) {
     ASSERT_TRUE(zrxtest::replaceOnce(twoSigs, "<files/>", "<files/>" + good.substr(good.find("<Signature"))));
     // An XSLT transform, signed as such by the tool.
     const std::string xsltTmpl = dir_->file("xslt.tmpl");
-    zrxtest::writeFile(xsltTmpl,
-                       zrxtest::signatureTemplate(
-                           kPayload, false,
-                           "<Transform Algorithm=\"http://www.w3.org/TR/1999/REC-xslt-19991116\">"
-                           "<xsl:stylesheet xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\" version=\"1.0\">"
-                           "<xsl:template match=\"/\"><x/></xsl:template></xsl:stylesheet></Transform>"));
+    zrxtest::writeFile(
+        xsltTmpl,
+        zrxtest::signatureTemplate(kPayload, false,
+                                   "<Transform Algorithm=\"http://www.w3.org/TR/1999/REC-xslt-19991116\">"
+                                   "<xsl:stylesheet xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\" version=\"1.0\">"
+                                   "<xsl:template match=\"/\"><x/></xsl:template></xsl:stylesheet></Transform>"));
     std::string xslt;
     if (zrxtest::signTemplate(rsa_, xsltTmpl, dir_->file("xslt.xml"))) xslt = zrxtest::readFile(dir_->file("xslt.xml"));
     else xslt = zrxtest::readFile(xsltTmpl);
