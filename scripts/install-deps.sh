@@ -15,6 +15,8 @@ PACKAGES=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2 openssl ccache
+  # the layout check (scripts/check-format.sh)
+  clang-format-14
   # pdfinfo and pdftotext: the printing tests read the PDF files they print
   poppler-utils
 )
