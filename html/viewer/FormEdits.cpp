@@ -77,7 +77,15 @@ TEditBaseFormControlObj::TEditBaseFormControlObj(TCellBasic* Parent, int32_t Pos
 
 TEditBaseFormControlObj::TEditBaseFormControlObj(TCellBasic* Parent, const TEditBaseFormControlObj& Source)
     : TTypedFormControlObj(Parent, Source), FPlaceholder(Source.FPlaceholder), FSpellCheck(Source.FSpellCheck),
-      FMaxLength(Source.FMaxLength) {}
+      FMaxLength(Source.FMaxLength), EnterContents(Source.EnterContents) {}
+
+void TEditBaseFormControlObj::SetData(int, std::u16string_view V) { SetText(V); }
+
+void TEditBaseFormControlObj::RememberEnterState() { EnterContents = GetText(); }
+
+void TEditBaseFormControlObj::NotifyIfChanged() {
+    if (GetText() != EnterContents) DoChangeEvent();
+}
 
 // ---- edits
 
@@ -114,8 +122,8 @@ TEditFormControlObj::TEditFormControlObj(TCellBasic* Parent, int32_t Position, T
 }
 
 TEditFormControlObj::TEditFormControlObj(TCellBasic* Parent, const TEditFormControlObj& Source)
-    : TEditBaseFormControlObj(Parent, Source), FControl(Source.FControl), EnterContents(Source.EnterContents),
-      tmAveCharWidth(Source.tmAveCharWidth), EditSize(Source.EditSize) {}
+    : TEditBaseFormControlObj(Parent, Source), FControl(Source.FControl), tmAveCharWidth(Source.tmAveCharWidth),
+      EditSize(Source.EditSize) {}
 
 TEditFormControlObj::~TEditFormControlObj() {
     if (!IsCopy() && FControl) FControl->Free();
@@ -160,15 +168,7 @@ bool TEditFormControlObj::GetSubmission(int Index, std::u16string& S) {
     return true;
 }
 
-void TEditFormControlObj::SetData(int, std::u16string_view V) { SetText(V); }
-
 void TEditFormControlObj::ResetToValue() { SetText(FValue); }
-
-void TEditFormControlObj::RememberEnterState() { EnterContents = GetText(); }
-
-void TEditFormControlObj::NotifyIfChanged() {
-    if (GetText() != EnterContents) DoChangeEvent();
-}
 
 void TEditFormControlObj::DrawInline1(TCanvas* Canvas, int32_t X, int32_t Y) {
     TEditBaseFormControlObj::DrawInline1(Canvas, X, Y);
@@ -229,8 +229,8 @@ TTextAreaFormControlObj::TTextAreaFormControlObj(TCellBasic* Parent, int32_t Pos
 }
 
 TTextAreaFormControlObj::TTextAreaFormControlObj(TCellBasic* Parent, const TTextAreaFormControlObj& Source)
-    : TEditBaseFormControlObj(Parent, Source), FControl(Source.FControl), EnterContents(Source.EnterContents),
-      Wrap(Source.Wrap), Rows(Source.Rows), Cols(Source.Cols), TheText(Source.TheText) {}
+    : TEditBaseFormControlObj(Parent, Source), FControl(Source.FControl), Wrap(Source.Wrap), Rows(Source.Rows),
+      Cols(Source.Cols), TheText(Source.TheText) {}
 
 TTextAreaFormControlObj::~TTextAreaFormControlObj() {
     if (!IsCopy() && FControl) FControl->Free();
@@ -293,14 +293,6 @@ bool TTextAreaFormControlObj::GetSubmission(int Index, std::u16string& S) {
         S += GetText();
     }
     return true;
-}
-
-void TTextAreaFormControlObj::SetData(int, std::u16string_view V) { SetText(V); }
-
-void TTextAreaFormControlObj::RememberEnterState() { EnterContents = GetText(); }
-
-void TTextAreaFormControlObj::NotifyIfChanged() {
-    if (GetText() != EnterContents) DoChangeEvent();
 }
 
 void TTextAreaFormControlObj::DrawInline1(TCanvas* Canvas, int32_t X, int32_t Y) {

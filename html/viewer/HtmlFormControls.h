@@ -38,9 +38,18 @@ public:
     TEditBaseFormControlObj(TCellBasic* Parent, int32_t Position, TAttributeList* L, TProperties* Prop,
                             ThtFormControlKind AKind);
 
+    // The text the window control holds (empty while there is none).
+    virtual std::u16string GetText() const = 0;
+    virtual void SetText(std::u16string_view Value) = 0;
+
+    void SetData(int Index, std::u16string_view V) override;
+    void RememberEnterState() override;
+    void NotifyIfChanged() override;
+
     std::u16string FPlaceholder;
     bool FSpellCheck = true;
-    int32_t FMaxLength = 0;  // characters; 0 is no limit
+    int32_t FMaxLength = 0;        // characters; 0 is no limit
+    std::u16string EnterContents;  // the text when the control took the focus
 
 protected:
     TEditBaseFormControlObj(TCellBasic* Parent, const TEditBaseFormControlObj& Source);
@@ -57,18 +66,14 @@ public:
     void ProcessProperties(TProperties* Prop) override;
     void SetHeightWidth(TCanvas* Canvas) override;
     bool GetSubmission(int Index, std::u16string& S) override;
-    void SetData(int Index, std::u16string_view V) override;
     void ResetToValue() override;
-    void RememberEnterState() override;
-    void NotifyIfChanged() override;
     void DrawInline1(TCanvas* Canvas, int32_t X, int32_t Y) override;
 
-    std::u16string GetText() const;
-    void SetText(std::u16string_view Value);
+    std::u16string GetText() const override;
+    void SetText(std::u16string_view Value) override;
     bool IsPassword() const { return FInputType == u"password"; }
 
     ThtEdit* FControl = nullptr;
-    std::u16string EnterContents;
     int32_t tmAveCharWidth = 0;
     int32_t EditSize = 15;  // width in characters
 
@@ -88,23 +93,19 @@ public:
     void ProcessProperties(TProperties* Prop) override;
     void SetHeightWidth(TCanvas* Canvas) override;
     bool GetSubmission(int Index, std::u16string& S) override;
-    void SetData(int Index, std::u16string_view V) override;
     void ResetToValue() override;
-    void RememberEnterState() override;
-    void NotifyIfChanged() override;
     void DrawInline1(TCanvas* Canvas, int32_t X, int32_t Y) override;
     // A piece of the text between the tags.
     void AddStr(const std::u16string& Text) override;
 
     // The text with CR LF line ends.
-    std::u16string GetText() const;
-    void SetText(std::u16string_view Value);
+    std::u16string GetText() const override;
+    void SetText(std::u16string_view Value) override;
     // A line as the text area shows it (wrapped lines count one each).
     std::u16string GetLine(int Index) const;
     int LineCount() const;
 
     ThtMemo* FControl = nullptr;
-    std::u16string EnterContents;
     TTextAreaWrap Wrap = TTextAreaWrap::Soft;
     int32_t Rows = 5, Cols = 30;
     std::u16string TheText;  // the initial text

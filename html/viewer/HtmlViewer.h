@@ -416,6 +416,7 @@ private:
     bool FindWordAt(int X, int Y, std::u16string& Word, int32_t& First, int32_t& Last);
     void TakeLink(const TUrlTarget& Link);
     void HoverTimerTick();
+    void RecheckHoverAtPointer();
     void StartAutoScroll();
     void AutoScrollStep();
     void EndMiddleScroll();

@@ -281,6 +281,19 @@ void THtmlViewer::HoverTimerTick() {
     if (OnHotSpotCovered) OnHotSpotCovered(this, std::u16string());
 }
 
+// What a move of the pointer to where it stands would do: the link, cursor
+// and hover states under it are looked at again.
+void THtmlViewer::RecheckHoverAtPointer() {
+    if (!FPaintPanel->HandleAllocated() || !FPaintPanel->Showing()) return;
+    const TPoint p = FPaintPanel->ScreenToClient(MouseCursorPos());
+    if (!PtInRect(FPaintPanel->ClientRect(), p)) return;
+    TShiftState shift = 0;
+    if (IsMouseButtonDown(mbLeft)) shift |= ssLeft;
+    if (IsMouseButtonDown(mbRight)) shift |= ssRight;
+    if (IsMouseButtonDown(mbMiddle)) shift |= ssMiddle;
+    HTMLMouseMove(shift, p.X, p.Y);
+}
+
 void THtmlViewer::StartAutoScroll() {
     FViewerState |= vsSet(vsMouseScrolling);
     FLastScrollStepMs = 0;
@@ -347,7 +360,8 @@ void THtmlViewer::FollowLinkByKey(const TUrlTarget& Link) {
     FURL = Link.URL;
     FTarget = Link.Target;
     TakeLink(Link);
-    UrlAction(FURL);
+    // Posted: the key event of the link's control ends before a load frees that control.
+    TriggerUrlAction(FURL);
 }
 
 void THtmlViewer::ViewerKeyDown(uint16_t& Key, TShiftState Shift) { KeyDown(Key, Shift); }

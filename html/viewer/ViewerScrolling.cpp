@@ -118,7 +118,8 @@ void THtmlViewer::Relayout() {
 void THtmlViewer::Reformat() {
     Relayout();
     Update();
-    // Still to come: the mouse pointer put where it is, so that hover states are looked at again.
+    // The page moved under a pointer that stood still.
+    RecheckHoverAtPointer();
 }
 
 void THtmlViewer::SetScrollBars(TScrollStyle Value) {

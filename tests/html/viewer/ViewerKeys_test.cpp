@@ -1,7 +1,10 @@
-// The viewer's keys on a real page: scrolling, font size, copying, and
-// the end of middle-button scrolling.
+// The viewer's keys on a real page: scrolling, font size, copying, Enter on
+// a link, and the end of middle-button scrolling.
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "html/layout/Document.h"
 #include "html/viewer/ViewerInput.h"
 #include "platform/framework/Clipbrd.h"
 
@@ -89,6 +92,26 @@ TEST_F(ViewerKeys, CtrlInsertOfTheObjectViewsCopiesThroughOnKeyDown) {
     SendKey(v, VK_NEXT);
     EXPECT_EQ(Clipboard()->AsText(), "before");
     Clipboard()->Clear();
+}
+
+TEST_F(ViewerKeys, EnterOnAFocusedLinkFollowsItOnceTheKeyIsHandled) {
+    THtmlViewer* v = showPage(u"<p>Go <a href=\"next.htm\" target=\"main\">to the next page</a> now.</p>", 300, 200);
+    std::vector<std::u16string> followed;
+    v->OnHotSpotClick = [&](TObject*, const std::u16string& SRC, bool& Handled) {
+        followed.push_back(SRC);
+        Handled = true;
+    };
+    TLinkList* links = v->SectionList()->LinkList.get();
+    ASSERT_TRUE(links && links->Count() > 0);
+    TFontObj* run = links->GetFont(0);
+    ASSERT_NE(run->TabControl, nullptr);
+    SendKey(run->TabControl, VK_RETURN);
+    EXPECT_EQ(v->URL(), u"next.htm");
+    EXPECT_EQ(v->Target(), u"main");
+    EXPECT_EQ(v->LinkText(), u"to the next page");
+    EXPECT_TRUE(followed.empty());  // not inside the control's own key event
+    Application->ProcessMessages();
+    EXPECT_EQ(followed, std::vector<std::u16string>{u"next.htm"});
 }
 
 TEST_F(ViewerKeys, AKeyEndsMiddleButtonScrollingAndNothingElse) {

@@ -73,6 +73,27 @@ TEST_F(ViewerMouse, HoverShowsTheLinkAndItsCursor) {
     EXPECT_EQ(covered, (std::vector<std::u16string>{u"next.htm", u"", u"next.htm", u""}));
 }
 
+TEST_F(ViewerMouse, ReformatLooksAtTheHoverUnderAStillPointer) {
+    THtmlViewer* v = showPage(LinkPage);
+    std::vector<std::u16string> covered;
+    v->OnHotSpotCovered = [&](TObject*, const std::u16string& SRC) { covered.push_back(SRC); };
+    const TPoint mouseWas = MouseCursorPos();
+    const QPoint onLink = charPoint(v, posOf(v, u"link"));
+
+    // Outside the panel nothing is looked at.
+    SetMouseCursorPos(v->PaintPanel()->ClientToScreen(TPoint{-50, -50}));
+    v->Reformat();
+    EXPECT_TRUE(covered.empty());
+
+    // A pointer that came to rest over the link without a move event.
+    SetMouseCursorPos(v->PaintPanel()->ClientToScreen(TPoint{onLink.x(), onLink.y()}));
+    v->Reformat();
+    SetMouseCursorPos(mouseWas);
+    EXPECT_EQ(covered, (std::vector<std::u16string>{u"next.htm"}));
+    EXPECT_EQ(v->URL(), u"next.htm");
+    EXPECT_EQ(v->PaintPanel()->Cursor(), crHandPoint);
+}
+
 TEST_F(ViewerMouse, RightClickTellsTheLinkAndTheWord) {
     THtmlViewer* v = showPage(LinkPage);
     std::vector<std::u16string> seen;
