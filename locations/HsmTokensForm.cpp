@@ -57,6 +57,19 @@ TPanel* layoutIndicator(TForm* form, int top) {
     return p;
 }
 
+// The two password dialogs end alike: "Выполнить", enabled once what is typed
+// agrees, "Отменить", and the timer that keeps the keyboard layout shown.
+void placeRunAndCancel(TForm* form, TButton*& ok, TButton*& cancel, TTimer*& layoutTimer) {
+    ok = placeButton(form, form, "OKBtn", "Выполнить", 254, 138, 88, mrOk);
+    ok->SetDefault(true);
+    ok->SetEnabled(false);
+    cancel = placeButton(form, form, "CancelBtn", "Отменить", 346, 138, 88, mrCancel);
+    cancel->SetCancel(true);
+    layoutTimer = new TTimer(form);
+    layoutTimer->SetName("tmr1");
+    layoutTimer->SetInterval(200);
+}
+
 // The critical-token mark: a red disc with a white bar.
 void drawCriticalMark(TImageList* list) {
     TBitmap mark;
@@ -105,14 +118,7 @@ THsmTokenPropsDlg::THsmTokenPropsDlg(TComponent* AOwner) : TForm(AOwner) {
     edt1 = passwordRow(this, "edt1", lblPassword, "Пароль администратора", 68);
     edt2 = passwordRow(this, "edt2", lblConfirm, "Подтверждение", 96);
     pnl3 = layoutIndicator(this, 68);
-    OKBtn = placeButton(this, this, "OKBtn", "Выполнить", 254, 138, 88, mrOk);
-    OKBtn->SetDefault(true);
-    OKBtn->SetEnabled(false);
-    CancelBtn = placeButton(this, this, "CancelBtn", "Отменить", 346, 138, 88, mrCancel);
-    CancelBtn->SetCancel(true);
-    tmr1 = new TTimer(this);
-    tmr1->SetName("tmr1");
-    tmr1->SetInterval(200);
+    placeRunAndCancel(this, OKBtn, CancelBtn, tmr1);
 
     OKBtn->OnClick = [this](TObject* s) { OKBtnClick(s); };
     // Cut as it is typed (or put there): never more than the label holds.
@@ -187,14 +193,7 @@ THsmTokenUnlockDlg::THsmTokenUnlockDlg(TComponent* AOwner) : TForm(AOwner) {
     edt1 = passwordRow(this, "edt1", lblNew, "Новый пароль владельца", 68);
     edt2 = passwordRow(this, "edt2", lblConfirm, "Подтверждение", 96);
     pnl3 = layoutIndicator(this, 40);
-    OKBtn = placeButton(this, this, "OKBtn", "Выполнить", 254, 138, 88, mrOk);
-    OKBtn->SetDefault(true);
-    OKBtn->SetEnabled(false);
-    CancelBtn = placeButton(this, this, "CancelBtn", "Отменить", 346, 138, 88, mrCancel);
-    CancelBtn->SetCancel(true);
-    tmr1 = new TTimer(this);
-    tmr1->SetName("tmr1");
-    tmr1->SetInterval(200);
+    placeRunAndCancel(this, OKBtn, CancelBtn, tmr1);
 
     OKBtn->OnClick = [this](TObject* s) { OKBtnClick(s); };
     for (TPasswordEdit* e : {edt1, edt2, edt3}) e->OnChange = [this](TObject* s) { edt1Change(s); };
