@@ -67,6 +67,11 @@ void THtmlNode::TakeParent(TCellBasic* Parent) {
 
 void THtmlNode::RegisterName(const std::u16string& Name) {
     if (Name.empty() || !FDocument || !FDocument->IDNameList) return;
+    // The text inside a block is made with the block's own properties, id
+    // included; the id still names the block. Taken by the text, it would
+    // name an inline run, and be lost when an empty run is dropped.
+    const int held = FDocument->IDNameList->IndexOf(Name);
+    if (held >= 0 && FOwnerBlock && FDocument->IDNameList->GetObject(held) == FOwnerBlock) return;
     FDocument->IDNameList->AddObject(Name, this);
     FRegistered = true;
 }

@@ -86,10 +86,10 @@ TEST_F(ModelSkeletonTest, HandMadeTreeHoldsTogether) {
     EXPECT_EQ(t.text->Fonts.Count(), 1);  // every section starts with a run at 0
     EXPECT_EQ(t.text->Fonts.GetFont(0)->Pos, 0);
 
-    // The block and its section both carry the id; the later one holds it.
+    // The block and its text both carry the id; it names the block.
     const int i = doc->IDNameList->IndexOf(u"intro");
     ASSERT_GE(i, 0);
-    EXPECT_EQ(doc->IDNameList->GetObject(i), t.text);
+    EXPECT_EQ(doc->IDNameList->GetObject(i), t.para);
 }
 
 TEST_F(ModelSkeletonTest, LaysOutDrawsAndHitTestsWithoutFailing) {

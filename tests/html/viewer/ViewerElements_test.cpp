@@ -60,6 +60,25 @@ TEST_F(ViewerElements, ControlsAndImagesById) {
     EXPECT_FALSE(handled);
 }
 
+TEST_F(ViewerElements, ExpandLinksOnAParsedPageShowTheHiddenPart) {
+    THtmlViewer* v = makeRealViewer();
+    v->LoadFromString(
+        u"<p><a href=\"IDEXPAND_more\">more</a></p>"
+        u"<div id=\"morePlus\">short</div>"
+        u"<div id=\"moreMinus\" style=\"display:none\"><p>long</p><p>long</p><p>long</p></div>",
+        path("page.htm"));
+    ASSERT_EQ(v->GetIDDisplay(u"morePlus"), pdBlock);
+    ASSERT_EQ(v->GetIDDisplay(u"moreMinus"), pdNone);
+    const int32_t shortHeight = v->MaxVertical();
+
+    bool handled = false;
+    v->ToggleIDExpand(u"IDEXPAND_more", handled);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(v->GetIDDisplay(u"morePlus"), pdNone);
+    EXPECT_EQ(v->GetIDDisplay(u"moreMinus"), pdBlock);
+    EXPECT_GT(v->MaxVertical(), shortHeight);
+}
+
 TEST_F(ViewerElements, ExpandLinksExchangeTwoDisplaysAndLayOutAgain) {
     TestViewer* v = makeViewer();
     // Two parts of a page, the second hidden; the page is taller with it shown.
